@@ -1,0 +1,2 @@
+// Placeholder entry until the program frame lands.
+int main() { return 0; }

@@ -1,0 +1,21 @@
+// Program-wide frame state shared by every subsystem.
+#pragma once
+#include <string>
+
+extern const std::string skytapper_version;       // "1.1.2"
+extern std::string installation_directory;         // "." : the base of every path
+
+extern int interface_state;                        // current screen (16 = first start, 37 = quitting)
+extern int state_param, state_param2, state_param3;
+extern bool just_changed_state;
+
+extern int graphics_mode;                          // 0 normal .. 4 no graphics
+extern int render_what;                            // phase of the three-call picture
+extern int frames_until_song_start;                // -1: no count-down
+extern bool full_screen;
+extern int full_screen_toggle_frames;
+extern int window_x, window_y, window_width, window_height;
+extern bool show_drumming_ui_when_client_connected;
+extern int bad_state_count;
+extern float background_color[4];
+extern bool exporting_wav;                          // a WAV export runs on the recordings screen

@@ -1,0 +1,35 @@
+#include "tests/support/test_dirs.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+
+namespace skyt_test {
+
+namespace fs = std::filesystem;
+
+static std::string FromEnv(const char* name, const std::string& fallback) {
+  const char* v = std::getenv(name);
+  return v && *v ? std::string(v) : fallback;
+}
+
+std::string SourceDir() { return FromEnv("SKYT_SOURCE_DIR", "."); }
+std::string BuildDir() { return FromEnv("SKYT_BUILD_DIR", "."); }
+
+std::string FreshDir(const std::string& name) {
+  fs::path base = FromEnv("SKYT_TEST_TMP", (fs::temp_directory_path() / "skyt_test").string());
+  fs::path dir = base / name;
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  return fs::absolute(dir).string();
+}
+
+ScopedChdir::ScopedChdir(const std::string& dir) : previous_(fs::current_path().string()) {
+  if (chdir(dir.c_str()) != 0) throw std::runtime_error("cannot enter " + dir);
+}
+
+ScopedChdir::~ScopedChdir() { (void)chdir(previous_.c_str()); }
+
+}  // namespace skyt_test
