@@ -1,0 +1,40 @@
+// The in-air pages (interface states 18-36), their per-frame scaffolding and the frozen
+// pictures of the fast graphics modes and the viewer display.
+#pragma once
+
+class DistanceMenu;
+
+// One frame of each in-air page, with the projection, blending and camera picture that the
+// frame function set up.
+void Play();                       // 18
+void PlayMenu();                   // 19
+void AdjustDrums();                // 20
+void AdjustVolumes();              // 21
+void AdjustAnyVolume();            // 22
+void MoveDrum();                   // 23
+void AdjustHihatRangeAndSplash();  // 24
+void AdjustHihatClutch();          // 25
+void AdjustCymbalChoking();        // 26
+void HihatAndCymbals();            // 27
+void PlaySong();                   // 28
+void Metronome();                  // 29
+void AdjustMIDISettings();         // 30
+void MoveDrumsSubMenu();           // 31
+void DrumKits();                   // 32
+void ClientStartScreen();          // 33
+void PlayWithClient();             // 34
+void TemporaryDisplay();           // 36
+
+// The shared frame body of the pages and its renderers, one per graphics mode.
+void Boilerplate(DistanceMenu& menu, bool drumming, int state);
+void BoilerplateNormal(DistanceMenu& menu, bool drumming, int state);
+void BoilerplateSlowLow(DistanceMenu& menu, bool drumming, int state);
+void BoilerplateNo(DistanceMenu& menu, bool drumming, int state);
+void BoilerplateMocapMarkersOnly(DistanceMenu& menu, bool drumming, int state);
+
+// Frozen pictures: graphics mode 1, graphics mode 4 and the viewer display (state 34).
+void EnterMarkersOnly();
+void LeaveMarkersOnly();
+void EnterNoGraphics();
+void EnterClientDisplay();
+void LeaveClientDisplay();

@@ -1,0 +1,37 @@
+// The link to the 3D viewer: TCP server (port 5314), UDP socket (port 5315) and the discovery
+// socket (port 35847). Everything runs on the main thread, once per displayed frame, and
+// never blocks.
+#pragma once
+
+// Drumkit::Drum is a nested type: the kit's header is needed for SendMessage_AddDrum.
+// (Conditional only until drumming/drumkit.h is in the tree.)
+#if __has_include("drumming/drumkit.h")
+#include "drumming/drumkit.h"
+#define SKYT_HAVE_DRUMKIT_H 1
+#endif
+
+// Opens the TCP server and the UDP socket; when either cannot be opened it prints one line and
+// ends the program with a failure status. Returns true otherwise.
+bool InitSockets(const char* sockets_file, bool record);
+// Opens the discovery socket; failures are printed and not fatal.
+void InitDiscoveryServer();
+// Per-frame pumping, in this order, from every frame function.
+void UpdateDiscoveryServer();
+void UpdateSockets();
+// True while a viewer holds the TCP connection.
+bool IsClientConnected();
+// Exit handler, in this order; CleanUpSockets then saves the last session.
+void CleanUpDiscoveryServer();
+void CleanUpSockets();
+
+// Messages for a connected viewer; nothing is sent or kept while none is connected.
+void SendMessage_HitDrum(int drum, float volume, unsigned char limb);
+void SendMessage_Markers(float left_x, float left_y, float left_radius, float right_x, float right_y,
+                         float right_radius, float left_foot_x, float left_foot_y, float right_foot_x,
+                         float right_foot_y, float hihat_openness);
+void SendMessage_BeginDrumkit(int drum_count, bool user_kit);
+#ifdef SKYT_HAVE_DRUMKIT_H
+void SendMessage_AddDrum(int index, const Drumkit::Drum& drum);
+#endif
+void SendMessage_EndDrumkit();
+void SendMessage_SongName();
