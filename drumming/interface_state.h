@@ -1,0 +1,7 @@
+// Moving between screens (0-17) and in-air pages (18-36).
+#pragma once
+
+// Records the state and its parameters, marks it as just entered, and between the mouse
+// screens and the in-air pages switches full screen, sleep prevention, vertical sync and the
+// MIDI output.
+void ChangeInterfaceState(int state, int param = 0, int param2 = 0, int param3 = 0);
