@@ -1,0 +1,193 @@
+// The sound manager: the audio engine, the table of loaded drum elements, the built-in sounds,
+// the volumes and the [Sound] settings. A hit on an element becomes one voice in the mixer.
+#pragma once
+#include <cstdint>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "sound/audio.h"
+
+class IniFile;
+
+class Sound {
+ public:
+  // The kind of a drum sound (the "element_type" of kit files and MIDI maps).
+  typedef int ElementType;
+  enum : int {
+    KICK = 0,
+    SNARE = 1,
+    RIMSHOT = 2,
+    CROSS_STICK = 3,
+    VERY_HIGH_TOM = 4,
+    HIGH_TOM = 5,
+    MID_TOM = 6,
+    FLOOR_TOM = 7,
+    FLOOR_TOM_2 = 8,
+    HIHAT = 9,
+    HIHAT_SPLASH = 10,
+    CRASH = 11,
+    SPLASH = 12,
+    RIDE = 13,
+    RIDE_BELL = 14,
+    CHINA = 15,
+    COWBELL = 16,
+    TAMBOURINE = 17,
+    CUSTOM_HAND = 18,
+    CUSTOM_FOOT = 19,
+    CUSTOM_HAND_AND_FOOT = 20,
+    NUM_ELEMENT_TYPES = 21,
+    CHOKE = 256,  // only a MIDI-map key
+  };
+
+  // 0 hand, 1 foot, 2 hand and foot (hi-hat-like).
+  typedef int ElementCategory;
+  enum : int { CATEGORY_HAND = 0, CATEGORY_FOOT = 1, CATEGORY_HAND_AND_FOOT = 2 };
+
+  // 0 "Linear", 1 "S-curve 1", 2 "S-curve 2", 3 "Constant": 21-point gain tables.
+  typedef int VolumeResponseCurve;
+  enum : int { CURVE_LINEAR = 0, CURVE_S1 = 1, CURVE_S2 = 2, CURVE_CONSTANT = 3, NUM_CURVES = 4 };
+
+  // Which sample set a hit uses: 0 and 1 the two hand sets (left and right stick), 2 foot.
+  typedef int Limb;
+  enum : int { LIMB_HAND_0 = 0, LIMB_HAND_1 = 1, LIMB_FOOT = 2 };
+
+  // One velocity layer: the sound and its loudness relative to the loudest of its set.
+  struct Sample {
+    Audio::Sound sound;
+    float level = 0.0f;
+  };
+
+  // The data of one element file, shared by every slot loaded from the same path.
+  struct ElementSamples {
+    std::vector<std::vector<Sample>> sets;
+    std::string path;
+    int reference_count = 0;
+  };
+
+  // One slot of the element table; a slot index is an element's identity everywhere.
+  struct Element {
+    ElementSamples* samples = nullptr;
+    ElementType type = 0;
+    ElementCategory category = 0;
+    VolumeResponseCurve hand_curve = 0;
+    int hand_volume = 0;
+    VolumeResponseCurve foot_curve = 0;
+    int foot_volume = 0;
+    float pan = 0.0f;
+    int alternation = 0;
+    uint8_t free = 1;
+  };
+
+  Sound();
+  ~Sound();
+  Sound(const Sound&) = delete;
+  Sound& operator=(const Sound&) = delete;
+
+  // Reads [Sound] (and [Session] Midi_Mode) from the opened settings file, opens the audio
+  // device, loads the built-in sounds and starts the sample loader threads. Returns whether
+  // the requested device opened at the first try.
+  bool Init(const IniFile& settings);
+  void CleanUp();
+
+  // Audio device choice and names (defined with the audio engine's device code).
+  bool ReinitDevice(Audio::DeviceType type, int frames_per_buffer, int device_index);
+  int GetAudioDeviceIndex();
+  bool IsAudioDeviceChoiceManual();
+  void GetAudioDeviceNames(std::map<int, std::string>& names);
+  void GetAudioDeviceName(std::string& name, int index);
+
+  // Volumes in percent. The master gain is master * 0.01 * 2.5 (40 is unity).
+  void SetMasterVolume(int volume);
+  void SetDrumsVolume(int volume);
+  void SetSongVolume(int volume);
+  void SetMetronomeVolume(int volume);
+
+  // Element table. LoadElement returns the slot, or -1 for a missing or bad file.
+  int LoadElement(const char* path, float pan, VolumeResponseCurve hand_curve, int hand_volume,
+                  VolumeResponseCurve foot_curve, int foot_volume);
+  int LoadElementWithoutDataForMIDI(const char* path, float pan, VolumeResponseCurve hand_curve,
+                                    int hand_volume, VolumeResponseCurve foot_curve,
+                                    int foot_volume);
+  void UnloadElement(int slot);
+  void FreeElementDataForMIDI(int slot);
+  void EraseElementsForMIDI();
+
+  // Accessors by slot; callers pass used slots. `pedal` selects the foot values.
+  ElementType GetElementType(int slot) const { return elements[slot].type; }
+  ElementCategory GetElementCategory(int slot) const { return elements[slot].category; }
+  VolumeResponseCurve GetElementCurve(int slot, bool pedal) const;
+  void SetElementCurve(int slot, VolumeResponseCurve curve, bool pedal);
+  int GetElementVolume(int slot, bool pedal) const;
+  void SetElementVolume(int slot, int volume, bool pedal);
+  float GetElementPan(int slot) const { return elements[slot].pan; }
+  void SetElementPan(int slot, float pan) { elements[slot].pan = pan; }
+
+  static ElementCategory GetElementCategory(ElementType type);
+  static const char* GetCurveName(VolumeResponseCurve curve);
+  static const float* GetCurvePoints(VolumeResponseCurve curve);
+
+  // One hit: velocity 0..1; openness 0 (closed) .. 1 (open) for hand hits on hand-and-foot
+  // elements; start_offset as for Audio::StartSound (negative = later inside the buffer).
+  void PlayElement(int slot, float velocity, Limb limb, float openness, float start_offset) const;
+  void PlaySample(const std::vector<Sample>* sets, float velocity, Limb set,
+                  VolumeResponseCurve curve, int volume, float pan, float start_offset) const;
+  void FadeHihats(int slot) const;
+  void ChokeCymbals() const;
+  void PlayDistanceMenuButtonSound();
+  void LoadEmbeddedSample(Audio::Sound& sound, const unsigned char* blob, int max_voices);
+
+  // Element files (data/elements/<name>.ele) and their conversion from sample folders.
+  static bool ConvertElement(const char* out_path, const std::string& folder, ElementType type,
+                             ElementCategory category, void (*progress)(int));
+  static bool ConvertElement(const char* out_path, ElementType type, ElementCategory category);
+  static void LoadLeftRightSamples(const std::string& folder, const std::string& left_sub,
+                                   const std::string& right_sub, std::vector<Sample>& left,
+                                   std::vector<Sample>& right);
+  static void LoadSamplesFromPath(const char* folder, std::vector<Sample>& set);
+  static bool LoadRepresentativeSoundFromElement(Audio::Sound& sound, const char* path);
+
+  // Hooks into the performance recording: each appends one event when a recording is open and
+  // does nothing otherwise (defined with the recording code).
+  void RecordVolumeEvent(int kind, int value) const;
+  void RecordHitEvent(int slot, float velocity, Limb limb, float openness) const;
+  void RecordHihatFadeEvent(int slot) const;
+
+  // ---------------------------------------------------------------------------------------
+  // BEGIN songs, metronome, recording, playback and WAV export (owned by the audio engine's
+  // developer; the sound manager calls StopRecording from CleanUp). The song, click and
+  // metronome fields below are shared with Init and CleanUp.
+  void StopRecording();
+  // END songs, metronome, recording, playback and WAV export
+  // ---------------------------------------------------------------------------------------
+
+  // --- Data, in this order ---
+  Audio audio;
+  std::vector<Element> elements;
+  std::vector<int> splash_elements;  // slots of loaded HIHAT_SPLASH elements, in load order
+
+  Audio::Sound song;      // backing song (1 voice)
+  std::string song_path;  // empty: no song
+  Audio::Sound click;     // metronome click (2 voices)
+  bool metronome_on = false;
+  float beat_period = 0.5f;         // seconds (60 / tempo)
+  float next_click_time = 0.0f;     // seconds on the stream clock
+  float next_click_level = 1.0f;    // 1.0 on a beat, 0.35 on a half beat
+  bool eighth_notes = true;
+
+  int master_volume = 0;
+  int drums_volume = 0;
+  int song_volume = 0;
+  int metronome_volume = 0;
+  bool panning_enabled = true;
+
+  Audio::Sound editbox_error_sound;          // 1 voice
+  Audio::Sound latency_test_sound;           // 5 voices
+  Audio::Sound distance_menu_button_sound;   // 2 voices
+};
+
+// Rewrites the [Sound] section of conf/skytapper.cfg from the running state.
+bool SaveSoundSettings();
+
+extern Sound sound;
