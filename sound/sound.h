@@ -1,9 +1,11 @@
 // The sound manager: the audio engine, the table of loaded drum elements, the built-in sounds,
 // the volumes and the [Sound] settings. A hit on an element becomes one voice in the mixer.
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <fstream>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -156,9 +158,111 @@ class Sound {
 
   // ---------------------------------------------------------------------------------------
   // BEGIN songs, metronome, recording, playback and WAV export (owned by the audio engine's
-  // developer; the sound manager calls StopRecording from CleanUp). The song, click and
-  // metronome fields below are shared with Init and CleanUp.
+  // developer; defined in sound_songs.cpp, sound_metronome.cpp, sound_recording.cpp,
+  // sound_playback.cpp and sound_export.cpp). CleanUp calls StopRecording() and
+  // UnloadPerformance() before it unloads elements.
+
+  // One event of a performance recording.
+  typedef int EventType;
+  enum : int {
+    EVENT_VOLUME = 0,      // element = kind (0 master, 1 drums, 2 song), volume = percent
+    EVENT_SONG_START = 1,  // element = index into performance_song_paths, song_position
+    EVENT_SONG_STOP = 2,
+    EVENT_HIT = 3,         // element = slot, velocity, limb, openness
+    EVENT_HIHAT_FADE = 4,  // element = slot
+  };
+  struct Event {
+    float time = 0.0f;  // seconds since the recording start
+    EventType type = 0;
+    int element = -1;
+    union {
+      int32_t volume = 0;
+      float song_position;
+      float velocity;
+    };
+    int limb = 0;
+    float openness = 0.0f;
+  };
+
+  // Songs (one at a time) and the metronome.
+  bool LoadSong(const char* path);
+  void PlaySong(float start_seconds, bool wait);
+  bool StopSong(bool wait);
+  void UnloadSong();
+  void SetMetronomeTempo(float bpm);
+  void StartMetronome(float start_time, float now);
+  void StopMetronome();
+  void ToggleMetronomePlayEighthNotes();
+  // The mixer's per-buffer hook: performance events, then metronome clicks.
+  static bool AudioCallback(float t0, float t1, void* user);
+
+  // Performance recording (.sel files).
+  bool StartRecording(const char* path, const char* description);
   void StopRecording();
+  bool IsRecording() const;
+  static bool GetPerformanceMetaData(const char* path, std::string& date, float& duration,
+                                     std::string& song, std::string& description);
+  bool SavePerformance(const char* path);
+  void InsertSelEvent(int index, float time);
+  void RemoveSelEvent(int index);
+
+  // Performance playback (the hook dispatches events to the sample).
+  bool LoadPerformance(const char* path);
+  void PlayPerformance(float start_seconds, bool with_song);
+  void StopPerformance();
+  void UnloadPerformance();
+  bool IsPerformancePlaying() const;
+
+  // WAV export of the loaded performance, rendered offline.
+  bool OpenPerformanceWav(const char* path, bool with_song);
+  int PartialWritePerformanceWav();
+  void ClosePerformanceWav();
+  void StartSavingSplitWavs(const char* path, bool with_song);
+  int UpdateSavingSplitWavs();
+  void StopSavingSplitWavs();
+
+  // Recording, playback and export state.
+  struct PerformanceRuntime;  // event queue of the audio thread, song-change helper thread
+  struct RuntimeHolder {
+    PerformanceRuntime* runtime = nullptr;
+    RuntimeHolder();
+    ~RuntimeHolder();
+    RuntimeHolder(const RuntimeHolder&) = delete;
+    RuntimeHolder& operator=(const RuntimeHolder&) = delete;
+  };
+  mutable std::ofstream recording_stream;
+  mutable uint32_t recording_event_count = 0;
+  mutable std::atomic<uint64_t> recording_start_time{0};  // ns; 0 = no event written yet
+  mutable uint32_t first_song_offset = 0xFFFFFFFFu;
+  std::atomic<uint64_t> song_start_host_time{0};
+
+  std::string performance_date;
+  float performance_duration = 0.0f;
+  std::string performance_first_song;
+  std::string performance_description;
+  std::vector<int> performance_slots;  // per element record: loaded slot, -1 failed
+  std::vector<Event> events;
+  std::vector<std::string> performance_song_paths;
+  int saved_master_volume = 0, saved_drums_volume = 0, saved_song_volume = 0;
+  std::atomic<bool> performance_playing{false};
+  std::atomic<int> next_event{0};
+  bool with_song = false;
+  int solo_slot = -1;
+  bool pedal_only = false;
+
+  std::ofstream wav_stream;
+  int wav_total_frames = 0;
+  int wav_written_frames = 0;
+  int wav_frames_per_buffer = 0;
+  std::vector<float> render_buffer;
+  std::vector<int16_t> convert_buffer;
+  std::string split_base, split_extension;
+  std::set<int> split_parts;
+  std::set<int>::iterator split_current;
+  int split_part_index = 0;
+  int split_last_progress = 100;
+  bool split_song_part = false;
+  RuntimeHolder runtime_holder;
   // END songs, metronome, recording, playback and WAV export
   // ---------------------------------------------------------------------------------------
 
@@ -170,11 +274,12 @@ class Sound {
   Audio::Sound song;      // backing song (1 voice)
   std::string song_path;  // empty: no song
   Audio::Sound click;     // metronome click (2 voices)
-  bool metronome_on = false;
-  float beat_period = 0.5f;         // seconds (60 / tempo)
-  float next_click_time = 0.0f;     // seconds on the stream clock
-  float next_click_level = 1.0f;    // 1.0 on a beat, 0.35 on a half beat
-  bool eighth_notes = true;
+  // Metronome state: written on the main thread, read by the hook on the audio thread.
+  std::atomic<bool> metronome_on{false};
+  std::atomic<float> beat_period{0.5f};       // seconds (60 / tempo)
+  std::atomic<float> next_click_time{0.0f};   // seconds on the stream clock
+  std::atomic<float> next_click_level{1.0f};  // 1.0 on a beat, 0.35 on a half beat
+  std::atomic<bool> eighth_notes{true};
 
   int master_volume = 0;
   int drums_volume = 0;
