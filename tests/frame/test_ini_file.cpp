@@ -1,0 +1,160 @@
+// The INI dialect as the settings, kit and MIDI-map files use it, and the rewriters' safety.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "frame/ini_file.h"
+#include "tests/support/test_dirs.h"
+
+namespace {
+
+std::string Write(const std::string& dir, const std::string& content, const char* name = "s.ini") {
+  std::string path = dir + "/" + name;
+  std::ofstream(path, std::ios::binary) << content;
+  return path;
+}
+
+std::string Read(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  std::stringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+std::string Str(const IniFile& ini, const char* section, const char* key) {
+  const char* v = nullptr;
+  return ini.GetString(section, key, v) ? std::string(v) : std::string("<none>");
+}
+
+class IniTest : public ::testing::Test {
+ protected:
+  std::string dir = skyt_test::FreshDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
+};
+
+TEST_F(IniTest, ReadsTheDialect) {
+  IniFile ini;
+  ASSERT_TRUE(ini.Init(Write(dir,
+      "; comment\r\nStray = before any section\r\n[Session]\r\nA=1\r\nB = 2\r\n"
+      "\t  KeyC \t=\t three = 3 ; not a comment  \r\n;D = 4\r\nProcess priority = high\r\n"
+      "Empty =\r\n[ Sound ]\r\nX = in blank-named section\r\n[sound]\r\nMaster_Volume = 80\r\n"
+      "[Session]\r\nA = second section ignored\r\n")));
+  EXPECT_EQ(Str(ini, "Session", "A"), "1");
+  EXPECT_EQ(Str(ini, "session", "b"), "2");
+  EXPECT_EQ(Str(ini, "SESSION", "keyc"), "three = 3 ; not a comment");
+  EXPECT_EQ(Str(ini, "Session", "D"), "<none>");
+  EXPECT_EQ(Str(ini, "Session", "Process priority"), "high");
+  EXPECT_EQ(Str(ini, "Session", "Empty"), "");
+  EXPECT_EQ(Str(ini, "Session", "Stray"), "<none>");
+  EXPECT_EQ(Str(ini, "Sound", "X"), "<none>");
+  EXPECT_EQ(Str(ini, "Sound", "Master_Volume"), "80");
+  EXPECT_EQ(Str(ini, "Session", "Master_Volume"), "<none>");
+  EXPECT_EQ(Str(ini, "Sess", "A"), "<none>");
+}
+
+TEST_F(IniTest, TypedGetters) {
+  IniFile ini;
+  ASSERT_TRUE(ini.Init(Write(dir,
+      "[S]\nyes=yes\ntrue=TRUE\non=on\none=1\ntwo=2\nn=n\nNo=No\nfalse=FALSE\noff=off\nzero=0\nhalf=0.5\n"
+      "empty=\nint=-42abc\nbig=99999999999\nword=abc\nf=1.5e2\nnan=nan\ninf=inf\nhuge=1e300\ncomma=2,5\n")));
+  bool b = false;
+  for (const char* k : {"yes", "true", "on", "one", "two", "n"}) {
+    b = false;
+    EXPECT_TRUE(ini.GetBool("S", k, b) && b) << k;
+  }
+  for (const char* k : {"No", "false", "off", "zero", "half"}) {
+    b = true;
+    EXPECT_TRUE(ini.GetBool("S", k, b) && !b) << k;
+  }
+  b = true;
+  EXPECT_FALSE(ini.GetBool("S", "empty", b));
+  EXPECT_TRUE(b);
+  int i = 7;
+  EXPECT_TRUE(ini.GetInt("S", "int", i));
+  EXPECT_EQ(i, -42);
+  EXPECT_TRUE(ini.GetInt("S", "big", i));
+  EXPECT_EQ(i, 2147483647);
+  EXPECT_TRUE(ini.GetInt("S", "word", i));
+  EXPECT_EQ(i, 0);
+  float f = 3;
+  EXPECT_TRUE(ini.GetFloat("S", "f", f));
+  EXPECT_FLOAT_EQ(f, 150.0f);
+  EXPECT_TRUE(ini.GetFloat("S", "comma", f));
+  EXPECT_FLOAT_EQ(f, 2.0f);
+  f = 3;
+  for (const char* k : {"nan", "inf", "huge"}) EXPECT_FALSE(ini.GetFloat("S", k, f)) << k;
+  EXPECT_FLOAT_EQ(f, 3.0f);
+}
+
+TEST_F(IniTest, BracketsInAValueDoNotEndTheSection) {
+  std::string path = Write(dir, "[Session]\nLast_Drumkit = My kit [2]\nNever_Ran = false\n[Sound]\nA = 1\n");
+  IniFile ini;
+  ASSERT_TRUE(ini.Init(path));
+  EXPECT_EQ(Str(ini, "Session", "Last_Drumkit"), "My kit [2]");
+  EXPECT_EQ(Str(ini, "Session", "Never_Ran"), "false");
+  ini.CleanUp();
+  ASSERT_TRUE(IniFile::ReplaceSection(path, "Session", {"[Session]", "Last_Drumkit = Other"}));
+  EXPECT_EQ(Read(path), "[Session]\nLast_Drumkit = Other\n[Sound]\nA = 1\n");
+}
+
+TEST_F(IniTest, LongLinesSurviveReadingAndRewriting) {
+  std::string long_value(1500, 'x');
+  std::string content = "[S]\nK = " + long_value + "\nL = 1\n";
+  std::string path = Write(dir, content);
+  IniFile ini;
+  ASSERT_TRUE(ini.Init(path));
+  EXPECT_EQ(Str(ini, "S", "K"), long_value);
+  EXPECT_EQ(Str(ini, "S", "L"), "1");
+  ini.CleanUp();
+  ASSERT_TRUE(IniFile::AddEntries(path, {{"Nothing", "x"}}));
+  EXPECT_EQ(Read(path), content);
+}
+
+TEST_F(IniTest, ReplaceSectionKeepsEverythingElse) {
+  std::string path = Write(dir, "; top\n[Session]\nA = 1\n; inside\n\n[Sound]\nB = 2\n[Session]\nC = 3");
+  ASSERT_TRUE(IniFile::ReplaceSection(path, "session", {"[Session]", "A = 9"}));
+  EXPECT_EQ(Read(path), "; top\n[Session]\nA = 9\n[Sound]\nB = 2\n[Session]\nC = 3");
+  ASSERT_TRUE(IniFile::ReplaceSection(path, "Drummer", {"[Drummer]", "D = 4"}));
+  EXPECT_EQ(Read(path), "; top\n[Session]\nA = 9\n[Sound]\nB = 2\n[Session]\nC = 3\n[Drummer]\nD = 4\n");
+}
+
+TEST_F(IniTest, PrefixRewritersMatchRawLineStarts) {
+  std::string path = Write(dir, "[Webcam]\nThreshold = 90\nThreshold_Old = 3\n  Threshold = 7\nGain = 1\n[Session]\nWants_Startup_Help = no");
+  ASSERT_TRUE(IniFile::ReplaceEntries(path, {{"Threshold", "Threshold  = 115"}}));
+  EXPECT_EQ(Read(path), "[Webcam]\nThreshold  = 115\nThreshold  = 115\n  Threshold = 7\nGain = 1\n[Session]\nWants_Startup_Help = no");
+  ASSERT_TRUE(IniFile::AddEntries(path, {{"Wants_Startup_Help", "Language = de"}}));
+  EXPECT_EQ(Read(path), "[Webcam]\nThreshold  = 115\nThreshold  = 115\n  Threshold = 7\nGain = 1\n[Session]\nWants_Startup_Help = no\nLanguage = de\n");
+  ASSERT_TRUE(IniFile::EraseEntries(path, {"Threshold", "Gain"}));
+  EXPECT_EQ(Read(path), "[Webcam]\n  Threshold = 7\n[Session]\nWants_Startup_Help = no\nLanguage = de\n");
+}
+
+TEST_F(IniTest, FailedRewriteLeavesTheFileUntouched) {
+  std::string sub = dir + "/ro";
+  mkdir(sub.c_str(), 0755);
+  std::string content = "[Sound]\nMaster_Volume = 80\n";
+  std::string path = Write(sub, content);
+  EXPECT_FALSE(IniFile::ReplaceSection(dir + "/missing.ini", "Sound", {"[Sound]"}));
+  if (geteuid() != 0) {  // root may write anywhere
+    chmod(sub.c_str(), 0555);
+    EXPECT_FALSE(IniFile::ReplaceSection(path, "Sound", {"[Sound]", "Master_Volume = 10"}));
+    chmod(sub.c_str(), 0755);
+    EXPECT_EQ(Read(path), content);
+  }
+  // A missing file reads nothing.
+  IniFile ini;
+  EXPECT_FALSE(ini.Init(dir + "/missing.ini"));
+  const char* v = nullptr;
+  EXPECT_FALSE(ini.GetString("Sound", "Master_Volume", v));
+}
+
+TEST_F(IniTest, RewriteKeepsPermissions) {
+  std::string path = Write(dir, "[S]\nA = 1\n");
+  chmod(path.c_str(), 0600);
+  ASSERT_TRUE(IniFile::ReplaceEntries(path, {{"A", "A = 2"}}));
+  struct stat st;
+  ASSERT_EQ(stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+}  // namespace

@@ -1,0 +1,62 @@
+// Paths under the installation folder, folder scans in library order, file names from names.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "frame/paths.h"
+#include "tests/support/test_dirs.h"
+
+namespace {
+
+TEST(Paths, MakePathPicksTheFolderOfEachKind) {
+  EXPECT_EQ(MakePath(3, "skytapper.cfg"), "./conf/skytapper.cfg");
+  EXPECT_EQ(MakePath(4, "A_kit.ini"), "./conf/drumkits/A_kit.ini");
+  EXPECT_EQ(MakePath(0, "snare.ele"), "./data/elements/snare.ele");
+  EXPECT_EQ(MakePath(7, "m.ini"), "./conf/midi-maps/m.ini");
+  EXPECT_EQ(MakePath(8, "f.ttf"), "./data/fonts/f.ttf");
+  EXPECT_EQ(MakePath(9, "x"), "./x");
+  EXPECT_EQ(MakePath(-1, "x"), "./x");
+}
+
+TEST(Paths, ScanListsMatchingNamesInLibraryOrder) {
+  std::string dir = skyt_test::FreshDir("scan");
+  for (const char* n : {"b.ini", "A.ini", "a.INI", "\xC3\xA9t\xC3\xA9.ini", "notes.txt", ".ini", "B_2.ini", "B_1.ini"})
+    std::ofstream(dir + "/" + n) << "x";
+  std::vector<std::string> names;
+  ScanDirectory(dir.c_str(), ".ini", names);
+  EXPECT_EQ(names, (std::vector<std::string>{"\xC3\xA9t\xC3\xA9.ini", "A.ini", "B_1.ini", "B_2.ini", "a.INI", "b.ini"}));
+  std::vector<std::string> untouched{"keep"};
+  ScanDirectory((dir + "/missing").c_str(), ".ini", untouched);
+  EXPECT_EQ(untouched, std::vector<std::string>{"keep"});
+}
+
+TEST(Paths, NameToPathMakesSafeFileNames) {
+  EXPECT_EQ(NameToPath("My kit/2: \"best\""), "My kit_2_ _best_");
+  EXPECT_EQ(NameToPath("Caf\xC3\xA9 <*?|\\>"), "Caf\xC3\xA9 ______");
+  // A bad byte no longer lets the rest through unfiltered.
+  EXPECT_EQ(NameToPath("a\xFF/b\n"), "a__b_");
+}
+
+TEST(Paths, CompactPathKeepsHeadAndTail) {
+  char out[1024];
+  std::string path = "/home/player/music/songs/long/track1.mp3";  // 40 characters
+  ASSERT_EQ(path.size(), 40u);
+  EXPECT_EQ(PathCompactPathEx(out, path.c_str(), 32, 0, sizeof out), 31);
+  EXPECT_EQ(std::string(out), path.substr(0, 14) + "..." + path.substr(26));
+  EXPECT_EQ(PathCompactPathEx(out, "short", 32, 0, sizeof out), 5);
+  EXPECT_STREQ(out, "short");
+  // Non-ASCII text is cut on character boundaries inside the caller's buffer.
+  std::string cjk;
+  for (int i = 0; i < 40; ++i) cjk += "\xE9\xBC\x93";
+  char small[64];
+  int n = PathCompactPathEx(small, cjk.c_str(), 32, 0, sizeof small);
+  EXPECT_LT(n, 64);
+  EXPECT_EQ(n % 3, 0);
+}
+
+TEST(Paths, ToStringWritesDecimals) {
+  EXPECT_EQ(to_string(-12), "-12");
+  EXPECT_EQ(to_string(0), "0");
+}
+
+}  // namespace
