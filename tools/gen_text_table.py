@@ -1,0 +1,161 @@
+#!/usr/bin/env python3
+"""Turns the text sources assets/text/<code>.txt into the C++ text table.
+
+    gen_text_table.py TEXT_DIR OUT_CPP
+
+Each source is UTF-8, one text a line:  <id> "<text>"  with the escapes \\n, \\t, \\" and
+\\\\. Lines that are empty or start with '#' are skipped. Every id from 0 to 522 must be
+given exactly once. Any fault stops the build with the file and line that hold it.
+
+A language whose file does not exist yet is filled from English, with a note; a file that
+exists must be complete.
+"""
+import os
+import re
+import sys
+
+LANGUAGES = ["en", "ja", "de", "fr", "es", "id", "tr", "it", "ru", "zh", "ko"]
+NUM_TEXTS = 523
+FIRST_TABLE = 512  # ids 0-511 go to utf8_strings, 512-522 to utf8_strings2
+
+LINE = re.compile(r'^(\d+)[ \t]+"(.*)"[ \t]*$')
+ESCAPES = {"n": "\n", "t": "\t", '"': '"', "\\": "\\"}
+
+
+class SourceError(Exception):
+    pass
+
+
+def unescape(body, where):
+    out = []
+    i = 0
+    while i < len(body):
+        c = body[i]
+        if c == "\\":
+            if i + 1 >= len(body) or body[i + 1] not in ESCAPES:
+                seq = body[i:i + 2]
+                raise SourceError(f"{where}: bad escape '{seq}' (use \\n, \\t, \\\" or \\\\)")
+            out.append(ESCAPES[body[i + 1]])
+            i += 2
+            continue
+        if c == '"':
+            raise SourceError(f"{where}: unescaped '\"' inside the text")
+        if ord(c) < 0x20 or ord(c) == 0x7F:
+            raise SourceError(f"{where}: control character U+{ord(c):04X} (use an escape)")
+        if ord(c) > 0xFFFF:
+            raise SourceError(f"{where}: U+{ord(c):X} lies outside U+0001-U+FFFF, which the program cannot show")
+        out.append(c)
+        i += 1
+    return "".join(out)
+
+
+def read_source(path, shown):
+    texts = {}
+    lines_of = {}
+    with open(path, "rb") as f:
+        raw_lines = f.read().split(b"\n")
+    for number, raw in enumerate(raw_lines, 1):
+        where = f"{shown}:{number}"
+        if raw.endswith(b"\r"):
+            raw = raw[:-1]
+        try:
+            line = raw.decode("utf-8", errors="strict")
+        except UnicodeDecodeError as e:
+            raise SourceError(f"{where}: invalid UTF-8 at byte {e.start + 1} of the line")
+        if line.startswith("\ufeff") and number == 1:
+            line = line[1:]
+        if not line.strip() or line.lstrip().startswith("#"):
+            continue
+        m = LINE.match(line)
+        if not m:
+            raise SourceError(f"{where}: expected <id> \"<text>\"")
+        text_id = int(m.group(1))
+        if text_id >= NUM_TEXTS:
+            raise SourceError(f"{where}: id {text_id} is out of range (0-{NUM_TEXTS - 1})")
+        if text_id in texts:
+            raise SourceError(f"{where}: id {text_id} doubled (first given on line {lines_of[text_id]})")
+        texts[text_id] = unescape(m.group(2), where)
+        lines_of[text_id] = number
+    missing = [i for i in range(NUM_TEXTS) if i not in texts]
+    if missing:
+        # Name the line where the first missing id belongs: after the nearest smaller id.
+        first = missing[0]
+        before = [lines_of[i] for i in lines_of if i < first]
+        line = max(before) + 1 if before else 1
+        shown_ids = ", ".join(str(i) for i in missing[:10]) + (" ..." if len(missing) > 10 else "")
+        raise SourceError(f"{shown}:{line}: missing id {first} ({len(missing)} missing: {shown_ids})")
+    return [texts[i] for i in range(NUM_TEXTS)]
+
+
+def c_literal(text):
+    out = ['"']
+    for b in text.encode("utf-8"):
+        if b == 0x22:
+            out.append('\\"')
+        elif b == 0x5C:
+            out.append("\\\\")
+        elif b == 0x0A:
+            out.append("\\n")
+        elif b == 0x09:
+            out.append("\\t")
+        elif 0x20 <= b < 0x7F and b != 0x3F:  # '?' escaped against trigraph-like sequences
+            out.append(chr(b))
+        else:
+            out.append("\\%03o" % b)
+    out.append('"')
+    return "".join(out)
+
+
+def main():
+    if len(sys.argv) != 3:
+        sys.stderr.write(__doc__)
+        return 2
+    text_dir, out_path = sys.argv[1], sys.argv[2]
+    root = os.path.dirname(os.path.dirname(os.path.abspath(text_dir)))
+    tables = {}
+    try:
+        for code in LANGUAGES:
+            path = os.path.join(text_dir, code + ".txt")
+            shown = os.path.relpath(path, root) if root else path
+            if os.path.exists(path):
+                tables[code] = read_source(path, shown)
+            elif code == "en":
+                raise SourceError(f"{shown}: the English texts are missing")
+            else:
+                print(f"note: {shown} does not exist yet; its language shows the English texts")
+    except SourceError as e:
+        sys.stderr.write(f"error: {e}\n")
+        return 1
+    for code in LANGUAGES:
+        tables.setdefault(code, tables["en"])
+
+    # The declarations match frame/texts.h (kept out of here so the table builds alone).
+    out = ["// Generated by tools/gen_text_table.py from assets/text/*.txt; do not edit.",
+           f"extern const char* const utf8_strings[{len(LANGUAGES)}][{FIRST_TABLE}];",
+           f"extern const char* const utf8_strings2[{len(LANGUAGES)}][{NUM_TEXTS - FIRST_TABLE}];", ""]
+    for name, first, count in (("utf8_strings", 0, FIRST_TABLE),
+                               ("utf8_strings2", FIRST_TABLE, NUM_TEXTS - FIRST_TABLE)):
+        out.append(f"const char* const {name}[{len(LANGUAGES)}][{count}] = {{")
+        for code in LANGUAGES:
+            out.append(f"    {{  // {code}")
+            for i in range(first, first + count):
+                out.append(f"        {c_literal(tables[code][i])},  // {i}")
+            out.append("    },")
+        out.append("};")
+        out.append("")
+    content = "\n".join(out)
+    os.makedirs(os.path.dirname(os.path.abspath(out_path)), exist_ok=True)
+    old = None
+    if os.path.exists(out_path):
+        with open(out_path, encoding="utf-8") as f:
+            old = f.read()
+    if old != content:
+        tmp = out_path + ".tmp"
+        with open(tmp, "w", encoding="utf-8") as f:
+            f.write(content)
+        os.replace(tmp, out_path)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
