@@ -15,9 +15,10 @@ class IniFile;
 
 class Sound {
  public:
-  // The kind of a drum sound (the "element_type" of kit files and MIDI maps).
-  typedef int ElementType;
-  enum : int {
+  // The kind of a drum sound (the "element_type" of kit files and MIDI maps). An int-sized
+  // enumeration rather than a plain int so that GetElementCategory(type) and
+  // GetElementCategory(slot) are told apart: convert stored numbers with ElementType(n).
+  enum ElementType : int {
     KICK = 0,
     SNARE = 1,
     RIMSHOT = 2,
@@ -71,14 +72,14 @@ class Sound {
   // One slot of the element table; a slot index is an element's identity everywhere.
   struct Element {
     ElementSamples* samples = nullptr;
-    ElementType type = 0;
+    ElementType type = KICK;
     ElementCategory category = 0;
     VolumeResponseCurve hand_curve = 0;
     int hand_volume = 0;
     VolumeResponseCurve foot_curve = 0;
     int foot_volume = 0;
     float pan = 0.0f;
-    int alternation = 0;
+    mutable int alternation = 0;  // toggled by foot hits
     uint8_t free = 1;
   };
 
@@ -140,15 +141,22 @@ class Sound {
   void PlayDistanceMenuButtonSound();
   void LoadEmbeddedSample(Audio::Sound& sound, const unsigned char* blob, int max_voices);
 
-  // Element files (data/elements/<name>.ele) and their conversion from sample folders.
-  static bool ConvertElement(const char* out_path, const std::string& folder, ElementType type,
-                             ElementCategory category, void (*progress)(int));
+  // Element files (data/elements/<name>.ele) and their conversion from sample folders. The
+  // converter writes a temporary file beside out_path and renames it only when every byte was
+  // written, so a failed conversion never leaves a damaged element or replaces a good one.
+  bool ConvertElement(const char* out_path, const std::string& folder, ElementType type,
+                      ElementCategory category, void (*progress)(int));
   static bool ConvertElement(const char* out_path, ElementType type, ElementCategory category);
-  static void LoadLeftRightSamples(const std::string& folder, const std::string& left_sub,
-                                   const std::string& right_sub, std::vector<Sample>& left,
-                                   std::vector<Sample>& right);
-  static void LoadSamplesFromPath(const char* folder, std::vector<Sample>& set);
-  static bool LoadRepresentativeSoundFromElement(Audio::Sound& sound, const char* path);
+  void LoadLeftRightSamples(const std::string& folder, const std::string& left_sub,
+                            const std::string& right_sub, std::vector<Sample>& left,
+                            std::vector<Sample>& right);
+  // Silent files (level 0) are left out with a diagnostic.
+  void LoadSamplesFromPath(const char* folder, std::vector<Sample>& set);
+  // One middle-velocity sample of the element, loaded whole (the kit editor's preview).
+  bool LoadRepresentativeSoundFromElement(Audio::Sound& sound, const char* path);
+  // Loudness of a decoded sample: the mean of the ten largest magnitudes among its first
+  // `frames` 16-bit values, over 32768.
+  static float MeasureLevel(const int16_t* data, uint32_t frames);
 
   // Hooks into the performance recording: each appends one event when a recording is open and
   // does nothing otherwise (defined with the recording code).
@@ -267,7 +275,7 @@ class Sound {
   // ---------------------------------------------------------------------------------------
 
   // --- Data, in this order ---
-  Audio audio;
+  mutable Audio audio;  // hits start voices from const members
   std::vector<Element> elements;
   std::vector<int> splash_elements;  // slots of loaded HIHAT_SPLASH elements, in load order
 
@@ -281,10 +289,11 @@ class Sound {
   std::atomic<float> next_click_level{1.0f};  // 1.0 on a beat, 0.35 on a half beat
   std::atomic<bool> eighth_notes{true};
 
-  int master_volume = 0;
-  int drums_volume = 0;
-  int song_volume = 0;
-  int metronome_volume = 0;
+  // Volumes in percent; performance playback also sets them from the audio thread.
+  std::atomic<int> master_volume{0};
+  std::atomic<int> drums_volume{0};
+  std::atomic<int> song_volume{0};
+  std::atomic<int> metronome_volume{0};
   bool panning_enabled = true;
 
   Audio::Sound editbox_error_sound;          // 1 voice

@@ -1,0 +1,3 @@
+#include "sound/sound.h"
+
+Sound sound;
