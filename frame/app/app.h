@@ -1,0 +1,57 @@
+// The program frame: start-up, the deferred start-up, the exit handler, the per-frame display
+// dispatch and the input callbacks. Main thread only.
+#pragma once
+#include <string>
+
+// The program's entry (main calls it after installing the window services).
+int SkytapperMain(int argc, char** argv);
+
+// GL state set once after the window and callbacks exist: vertical sync off, clear colour.
+void Init();
+// The exit handler.
+void CleanUp();
+// True when the language came from the system, false when from the settings file.
+bool DetermineLanguage();
+// The one-time deferred start-up run by Display; true when it has run.
+bool Krakouik();
+// Removes three stale files of an early release (no start-up step calls it).
+void PatchFirstRelease();
+// The display callback between window creation and the registration of the real callbacks.
+void DummyMacDisplay();
+// Sets the swap interval to 1 then 0, printing the reason when the second setting fails.
+void ApplyVsyncOff();
+// The window was closed by the user: ends the program once.
+void WindowClosed();
+
+// Frame loop.
+void Display();
+void DisplayNormal();
+void DisplaySlowLow();
+void DisplayMarkersOnly();
+void DisplayNo();
+void DisplayWithClient();
+void Idle();
+void Reshape(int width, int height);
+bool DoFullScreenToggle();
+// Runs the function of the interface state (nothing for 7 and 37 and above).
+void RunStateFunction(int state);
+// Resets the display callback's deferred start-up count-down (tests start a fresh program).
+void ResetDisplayForTest();
+
+// Input callbacks.
+void Keyboard(unsigned char key, int x, int y);
+void KeyboardUp(unsigned char key, int x, int y);
+void Special(int key, int x, int y);
+void SpecialUp(int key, int x, int y);
+void Mouse(int button, int state, int x, int y);
+void PassiveMotion(int x, int y);
+void Motion(int x, int y);
+void InsertText(const char* text);
+void SetMarkedText(const char* text);
+
+// Whether the connected 3D viewer runs on this computer (refreshed when a viewer connects),
+// and whether this program has the focus.
+bool ClientRunningOnThisDevice();
+bool SetWhetherClientIsRunningOnThisDevice();
+bool ServerHasFocus();
+void GiveFocusToClient();

@@ -1,0 +1,267 @@
+// The frame loop: the display callback, its five frame functions, idle, reshape and the
+// deferred full-screen switch.
+#include <GL/gl.h>
+
+#include "airmenu/calibration.h"
+#include "airmenu/pages.h"
+#include "airmenu/viewer_link.h"
+#include "frame/app/app.h"
+#include "frame/app/decisions.h"
+#include "frame/app/neighbours.h"
+#include "frame/frame_globals.h"
+#include "frame/platform/platform.h"
+#include "frame/window.h"
+#include "screens/screens.h"
+
+namespace {
+
+int krakouikedf = 2;      // display calls to wait before the deferred start-up
+bool krakouiked = false;  // the deferred start-up has run
+bool valid_song_file = false;
+
+bool DrawingAllowed() { return interface_state <= 36 && full_screen_toggle_frames == 0; }
+
+void OrthoOverWindow() {
+  const double w = window_services.width(), h = window_services.height();
+  glMatrixMode(GL_PROJECTION);
+  glOrtho(0, w, 0, h, -w, w);
+  glMatrixMode(GL_MODELVIEW);
+}
+
+void IdentityProjection() {
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glMatrixMode(GL_MODELVIEW);
+}
+
+// Takes the newest camera frame; a lost camera is stopped and the main screen shown.
+void CameraStep(bool upload) {
+  if (!nb::CameraWorks()) return;
+  if (!nb::WebcamUpdate(upload)) {
+    nb::WebcamLost();
+    nb::ChangeInterfaceState(0);
+  }
+}
+
+void PumpViewerLink() {
+  const bool was_connected = IsClientConnected();
+  UpdateDiscoveryServer();
+  UpdateSockets();
+  if (!was_connected && IsClientConnected()) SetWhetherClientIsRunningOnThisDevice();
+}
+
+void Background(bool camera_picture) {
+  if (interface_state < 18) {
+    nb::DrawBackground(interface_state == 0 || interface_state == 8);
+  } else if (interface_state != 35 && camera_picture) {
+    nb::WebcamDraw(1.0f);
+  }
+}
+
+void StateFrame(int entry_state) {
+  if (entry_state < 18) nb::GuiBegin();
+  RunStateFunction(interface_state);
+  // Begin and End follow the entry state: a screen that moved on still gets its End.
+  if (entry_state < 18) nb::GuiEnd();
+}
+
+}  // namespace
+
+void RunStateFunction(int state) {
+  switch (state) {
+    case 0: DoMainScreen(); break;
+    case 1: DoChooseDrumkitScreen(); break;
+    case 2: DoNewDrumkitScreen(); break;
+    case 3: DoNewElementScreen(); break;
+    case 4: DoRecordingScreen(); break;
+    case 5: DoLatencyScreen(); break;
+    case 6: DoPlaylistScreen(); break;
+    case 8: DoAboutScreen(); break;
+    case 9: DoHelpScreen(); break;
+    case 10: DoMIDIScreen(); break;
+    case 11: DoMIDIMapsScreen(); break;
+    case 12: DoPreferencesScreen(); break;
+    case 13: DoChooseMidiMapScreen(); break;
+    case 14: DoNewMidiMapScreen(); break;
+    case 15: DoAudioDeviceScreen(); break;
+    case 16: DoMacStart(); break;
+    case 17: DoLanguagesScreen(); break;
+    case 18: Play(); break;
+    case 19: PlayMenu(); break;
+    case 20: AdjustDrums(); break;
+    case 21: AdjustVolumes(); break;
+    case 22: AdjustAnyVolume(); break;
+    case 23: MoveDrum(); break;
+    case 24: AdjustHihatRangeAndSplash(); break;
+    case 25: AdjustHihatClutch(); break;
+    case 26: AdjustCymbalChoking(); break;
+    case 27: HihatAndCymbals(); break;
+    case 28: PlaySong(); break;
+    case 29: Metronome(); break;
+    case 30: AdjustMIDISettings(); break;
+    case 31: MoveDrumsSubMenu(); break;
+    case 32: DrumKits(); break;
+    case 33: ClientStartScreen(); break;
+    case 34: PlayWithClient(); break;
+    case 35: calibration.Display(); break;
+    case 36: TemporaryDisplay(); break;
+    default: break;  // 7 unused, 37 quitting
+  }
+}
+
+void DisplayNormal() {
+  const int entry_state = interface_state;
+  glClear(GL_COLOR_BUFFER_BIT);
+  if (DrawingAllowed()) {
+    IdentityProjection();
+    if (interface_state >= 18) CameraStep(true);
+    OrthoOverWindow();
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    Background(true);
+    StateFrame(entry_state);
+    glDisable(GL_BLEND);
+  }
+  PumpViewerLink();
+  glFlush();
+  window_services.swap_buffers();
+  DoFullScreenToggle();
+}
+
+void DisplaySlowLow() {
+  const int entry_state = interface_state;
+  if (render_what == 0) glClear(GL_COLOR_BUFFER_BIT);
+  if (DrawingAllowed()) {
+    IdentityProjection();
+    if (interface_state >= 18) CameraStep(graphics_mode == 2 || interface_state == 35);
+    OrthoOverWindow();
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    Background(render_what == 0 && graphics_mode != 1 && graphics_mode != 3);
+    StateFrame(entry_state);
+    glDisable(GL_BLEND);
+  }
+  PumpViewerLink();
+  if (render_what == 2) {
+    glFlush();
+    window_services.swap_buffers();
+    DoFullScreenToggle();
+  }
+  render_what = frame_decisions::NextRenderWhat(render_what);
+}
+
+void DisplayMarkersOnly() {
+  if (just_changed_state) {
+    LeaveMarkersOnly();
+    EnterMarkersOnly();
+  }
+  glClear(GL_COLOR_BUFFER_BIT);
+  if (DrawingAllowed()) {
+    IdentityProjection();
+    if (interface_state >= 18) CameraStep(false);
+    OrthoOverWindow();
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    Play();
+    glDisable(GL_BLEND);
+  }
+  PumpViewerLink();
+  glFlush();
+  window_services.swap_buffers();
+  DoFullScreenToggle();
+}
+
+void DisplayNo() {
+  if (just_changed_state) EnterNoGraphics();
+  if (DrawingAllowed()) {
+    IdentityProjection();
+    CameraStep(false);
+    Play();
+  }
+  PumpViewerLink();
+  DoFullScreenToggle();
+}
+
+void DisplayWithClient() {
+  if (just_changed_state) {
+    LeaveClientDisplay();
+    EnterClientDisplay();
+  }
+  if (DrawingAllowed()) {
+    IdentityProjection();
+    CameraStep(false);
+    OrthoOverWindow();
+    PlayWithClient();
+  }
+  PumpViewerLink();
+  glFlush();
+  window_services.swap_buffers();
+  DoFullScreenToggle();
+}
+
+void Display() {
+  using namespace frame_decisions;
+  // 1. The viewer's state.
+  const bool connected = IsClientConnected();
+  const bool on_this_device = connected && ClientRunningOnThisDevice();
+  const bool focus = (connected && on_this_device && interface_state >= 18) ? ServerHasFocus() : true;
+  const int reconciled = ReconcileViewerState(interface_state, connected, on_this_device,
+                                              show_drumming_ui_when_client_connected, focus);
+  if (reconciled != interface_state) nb::ChangeInterfaceState(reconciled);
+
+  // 2. One frame function.
+  switch (ChooseFrameFunction(interface_state, graphics_mode, nb::DrumsMuted())) {
+    case FrameFunction::kNormal: DisplayNormal(); break;
+    case FrameFunction::kMarkersOnly: DisplayMarkersOnly(); break;
+    case FrameFunction::kSlowLow: DisplaySlowLow(); break;
+    case FrameFunction::kNo: DisplayNo(); break;
+    case FrameFunction::kWithClient: DisplayWithClient(); break;
+    case FrameFunction::kNone: break;
+  }
+
+  // 3. Songs: the playlist scheduler and the delayed start.
+  if (SongCountdownStep(interface_state, frames_until_song_start, nb::PlaylistEmpty()).schedule)
+    nb::ScheduleSongLoadingPlaying(valid_song_file);
+  if (frames_until_song_start == 0) nb::PlaySongNow();
+  if (frames_until_song_start >= 0) --frames_until_song_start;
+
+  // 4. The deferred start-up, at the end of the third call.
+  if (DeferredStartupDue(krakouiked, krakouikedf)) krakouiked = Krakouik();
+}
+
+void ResetDisplayForTest() {
+  krakouikedf = 2;
+  krakouiked = false;
+}
+
+void Idle() { window_services.post_redisplay(); }
+
+void Reshape(int width, int height) {
+  if (!full_screen) {
+    window_width = width;
+    window_height = height;
+    DisableResize();
+  }
+  glViewport(0, 0, width, height);
+  nb::CenterWebcam(width, height);
+  window_services.post_redisplay();
+}
+
+bool DoFullScreenToggle() {
+  using frame_decisions::ToggleAction;
+  const ToggleAction action = frame_decisions::FullScreenToggleAction(full_screen_toggle_frames, full_screen);
+  if (action == ToggleAction::kNothing) return false;
+  if (action == ToggleAction::kEnterFullScreen) {
+    window_x = window_services.x();
+    window_y = window_services.y();
+    window_width = window_services.width();
+    window_height = window_services.height();
+    window_services.full_screen();
+  } else if (action == ToggleAction::kLeaveFullScreen) {
+    window_services.position(window_x, window_y);
+    window_services.reshape(window_width, window_height);
+    DisableResize();
+  }
+  --full_screen_toggle_frames;
+  return action != ToggleAction::kCountDown;
+}

@@ -1,0 +1,120 @@
+// The keyboard, mouse and text-input callbacks. Almost everything goes to the widget GUI; the
+// keyboard callback acts on a few keys itself.
+#include <cstdlib>
+
+#include "airmenu/pages.h"
+#include "airmenu/viewer_link.h"
+#include "frame/app/app.h"
+#include "frame/app/decisions.h"
+#include "frame/app/neighbours.h"
+#include "frame/frame_globals.h"
+#include "frame/platform/platform.h"
+#include "frame/utf8.h"
+#include "frame/window.h"
+
+namespace {
+
+void CycleGraphicsMode() {
+  switch (graphics_mode) {
+    case 0: EnterMarkersOnly(); break;
+    case 1: LeaveMarkersOnly(); break;
+    case 3: EnterNoGraphics(); break;
+    case 4: {
+      const std::string title =
+          frame_decisions::WindowTitle(nb::Text(233, "Skytapper"), skytapper_version);
+      window_services.set_title(title.c_str());
+      break;
+    }
+    default: break;
+  }
+  graphics_mode = frame_decisions::NextGraphicsMode(graphics_mode);
+}
+
+void StoreMouse(int x, int y) { nb::GuiSetMouse(x, window_services.height() - 1 - y); }
+
+}  // namespace
+
+void Keyboard(unsigned char key, int x, int y) {
+  int k = key;
+  if (k == 'c' || k == 'v' || k == 'x' || k == 'q' || k == 'Q') {
+    if (IsCmdPressed()) {
+      // Super-Q is the application's Quit; Super-C, -V and -X are copy, paste and cut.
+      if (k == 'q' || k == 'Q') exit(0);
+      k = k == 'c' ? 3 : (k == 'v' ? 22 : 24);
+    }
+  }
+  if (k < 32 || k == 127) nb::GuiAddKey(k);
+  const bool consumed = nb::GuiHandleTextUnmarking(static_cast<unsigned char>(k));
+  nb::GuiSetModifiers(window_services.modifiers());
+  if (!consumed) {
+    switch (k) {
+      case 7:  // Ctrl-G
+        nb::ClearInAirMessages();
+        if (interface_state == 18) {
+          CycleGraphicsMode();
+          nb::SaveLastSession();
+          bad_state_count = 0;
+        }
+        break;
+      case 9:  // Tab
+        ApplyVsyncOff();
+        break;
+      case 21:  // Ctrl-U
+        if (IsClientConnected() && !ClientRunningOnThisDevice())
+          show_drumming_ui_when_client_connected = !show_drumming_ui_when_client_connected;
+        break;
+      case 27:  // Esc
+        if (exporting_wav) {
+          nb::ClosePerformanceWav();
+          exporting_wav = false;
+        }
+        switch (frame_decisions::EscapeAction(interface_state, graphics_mode)) {
+          case frame_decisions::EscAction::kQuit: exit(0);
+          case frame_decisions::EscAction::kBackToMainMenu: nb::GoBackToMainMenu(); break;
+          case frame_decisions::EscAction::kNothing: break;
+        }
+        break;
+      case 32:  // Space
+        if (interface_state >= 18) {
+          if (graphics_mode == 4) graphics_mode = 3;
+          nb::GoBackToMainMenu();
+        }
+        break;
+      default: break;
+    }
+  }
+  (void)x;
+  (void)y;
+  window_services.post_redisplay();
+}
+
+void KeyboardUp(unsigned char, int, int) { window_services.post_redisplay(); }
+
+void Special(int key, int, int) {
+  if (!IsCmdPressed()) nb::GuiSetSpecialKey(key, true);
+  nb::GuiSetModifiers(window_services.modifiers());
+}
+
+void SpecialUp(int key, int, int) {
+  nb::GuiSetSpecialKey(key, false);
+  nb::GuiSetModifiers(window_services.modifiers());
+}
+
+void Mouse(int button, int state, int x, int y) {
+  StoreMouse(x, y);
+  nb::GuiSetModifiers(window_services.modifiers());
+  if (button == 0) nb::GuiSetMouseDown(state == 0);
+}
+
+void PassiveMotion(int x, int y) { StoreMouse(x, y); }
+
+void Motion(int x, int y) { StoreMouse(x, y); }
+
+void InsertText(const char* text) {
+  static unsigned short units[1024];
+  nb::GuiSetMarkedText("");
+  const int n = StrFromUtf8(units, 1024, text, nullptr);
+  for (int i = 0; i < n; ++i) nb::GuiAddKey(units[i]);
+}
+
+void SetMarkedText(const char* text) { nb::GuiSetMarkedText(text ? text : ""); }

@@ -1,0 +1,215 @@
+// Program start-up, the deferred start-up and the exit handler.
+#include <GL/gl.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "airmenu/viewer_link.h"
+#include "frame/app/app.h"
+#include "frame/app/decisions.h"
+#include "frame/app/neighbours.h"
+#include "frame/app/progress.h"
+#include "frame/frame_globals.h"
+#include "frame/ini_file.h"
+#include "frame/paths.h"
+#include "frame/platform/platform.h"
+#include "frame/window.h"
+#include "library/drumkit_chooser.h"
+#include "library/migrations.h"
+
+namespace {
+
+const char* const kGraphicsWarning =
+    "Your graphics card does not appear to support either OpenGL 2.0 or the OpenGL NPOT extension, "
+    "one of which is required by Skytapper. Please ensure that your graphics driver is up to date. "
+    "If you have multiple graphics cards, please make sure you are running Skytapper using the best "
+    "available graphics card.";
+const char* const kAudioFallback = "Could not initialize the audio device. A fallback device was initialized.";
+const char* const kAudioNone =
+    "Could not initialize the audio device, Skytapper will not be able to output audio. Please check if "
+    "a program that requires exclusive access to your default sound card is running. For example, an "
+    "audio program configured to use an exclusive ASIO driver. Please ignore this warning if you intend "
+    "to trigger that program with Skytapper (e.g. a drum sampler).";
+
+long FileSize(const char* path) {
+  FILE* f = fopen(path, "rb");
+  if (!f) return -1;
+  long size = -1;
+  if (fseek(f, 0, SEEK_END) == 0) size = ftell(f);
+  fclose(f);
+  return size;
+}
+
+void CheckGraphicsDriver() {
+  const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+  const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+  if (frame_decisions::GraphicsDriverTooOld(version, extensions))
+    MessageBox(nb::Text(401, kGraphicsWarning), false, true);
+}
+
+void RegisterCallbacks() {
+  WindowCallbacks c;
+  c.reshape = Reshape;
+  c.idle = Idle;
+  c.display = Display;
+  c.keyboard = Keyboard;
+  c.keyboard_up = KeyboardUp;
+  c.special = Special;
+  c.special_up = SpecialUp;
+  c.mouse = Mouse;
+  c.passive_motion = PassiveMotion;
+  c.motion = Motion;
+  c.insert_text = InsertText;
+  c.set_marked_text = SetMarkedText;
+  c.close = WindowClosed;
+  window_services.set_callbacks(c);
+}
+
+}  // namespace
+
+void DummyMacDisplay() {}
+
+void ApplyVsyncOff() {
+  std::string error;
+  window_services.set_swap_interval(1, &error);
+  if (!window_services.set_swap_interval(0, &error)) printf("Vsync message: %s\n", error.c_str());
+}
+
+void Init() {
+  ApplyVsyncOff();
+  glClearColor(background_color[0], background_color[1], background_color[2], background_color[3]);
+}
+
+bool DetermineLanguage() {
+  IniFile settings;
+  settings.Init(MakePath(3, "skytapper.cfg"));
+  const char* value = nullptr;
+  if (settings.GetString("Session", "Language", value) && value) {
+    nb::SetLanguage(value);
+    settings.CleanUp();
+    return false;
+  }
+  std::string code = "en";
+  GetSystemLanguage(code);
+  nb::SetLanguage(code);
+  settings.CleanUp();
+  return true;
+}
+
+bool Krakouik() {
+  const bool flag = true;
+  PatchLampForBatch2(flag);
+  PatchMidiMaps(flag);
+  Patch3D(flag);
+  PatchMay2021();
+  IniFile settings;
+  settings.Init(MakePath(3, "skytapper.cfg"));
+  nb::InitWebcam(settings);
+  nb::InitDrumkit();
+  drumkit_chooser.Init();
+  nb::InitDrummer(settings);
+  DrawSamplesProgress(0, true);
+  bool never_ran = false, wants_help = false;
+  if (!settings.GetBool("Session", "Never_Ran", never_ran)) never_ran = false;
+  if (!settings.GetBool("Session", "Wants_Startup_Help", wants_help)) wants_help = false;
+  nb::ChangeInterfaceState(frame_decisions::StartupScreen(never_ran, wants_help));
+  settings.CleanUp();
+  return true;
+}
+
+void CleanUp() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  CleanUpDiscoveryServer();
+  CleanUpSockets();
+  interface_state = 37;
+  nb::StopCamera();
+  nb::CleanUpDistanceMenu();
+  nb::CleanUpMIDI();
+  // The audio callback and the sample loaders use the kit, the recordings list and the other
+  // program-wide objects, which are destroyed before the sound manager: stop them now.
+  nb::StopAudio();
+  if (IsSleepPrevented()) AllowSleeping();
+}
+
+void WindowClosed() {
+  // The window system reports the close again while exit() runs.
+  static bool closing = false;
+  if (closing) return;
+  closing = true;
+  exit(0);
+}
+
+void PatchFirstRelease() {
+  const char* kit = "conf/drumkits/Copy_of_My_First_Skytapper_Kit__RH_.ini";
+  if (FileSize(kit) == 2541) {
+    IniFile ini;
+    if (ini.Init(kit)) {
+      const char* name = nullptr;
+      const char* element = nullptr;
+      const char* x = nullptr;
+      bool stale = ini.GetString("Drumkit", "Name", name) && name &&
+                   std::string(name) == "Copy of My First Skytapper Kit (RH)";
+      stale = stale && ini.GetString("Drumkit", "Drum3.element", element) && element &&
+              std::string(element) == "test";
+      stale = stale && !ini.GetString("Drumkit", "Drum3.x", x);
+      ini.CleanUp();
+      if (stale) remove(kit);
+    }
+  }
+  if (FileSize("data/elements/test.ele") == 10153279) remove("data/elements/test.ele");
+  if (FileSize("data/elements/test2.ele") == 33979287) remove("data/elements/test2.ele");
+}
+
+int SkytapperMain(int argc, char** argv) {
+  // A viewer or helper program that goes away mid-write must not end the program.
+  signal(SIGPIPE, SIG_IGN);
+
+  InitSockets(nullptr, true);
+  InitDiscoveryServer();
+
+  window_services.init(&argc, argv);
+  int x = 0, y = 0, screen_height = 0;
+  MacResolutionWarning(960, 720, x, y, screen_height);
+  const std::string title = frame_decisions::WindowTitle(nb::Text(233, "Skytapper"), skytapper_version);
+  if (!window_services.create_window(x, y, 960, 720, title.c_str())) {
+    printf("Could not open the window.\n");
+    exit(1);
+  }
+  WindowCallbacks dummy;
+  dummy.display = DummyMacDisplay;
+  window_services.set_callbacks(dummy);
+
+  const bool language_from_system = DetermineLanguage();
+  PatchShinsForBatch2();
+
+  IniFile settings;
+  settings.Init(MakePath(3, "skytapper.cfg"));
+  CheckGraphicsDriver();
+  nb::InitMIDI();
+  nb::InitFontAndGui();
+  nb::InitDistanceMenu(screen_height, 720);
+  nb::InitUIStyleAndLogger();
+  switch (nb::InitSound(settings)) {
+    case 1: MessageBox(nb::Text(348, kAudioFallback), false, true); break;
+    case 2: MessageBox(nb::Text(349, kAudioNone), false, true); break;
+    default: break;
+  }
+  nb::InitCalibration(settings);
+
+  glDisable(GL_DEPTH_TEST);
+  glDisable(GL_CULL_FACE);
+  glDisable(GL_LIGHTING);
+  glShadeModel(GL_FLAT);
+
+  RegisterCallbacks();
+  atexit(CleanUp);
+  Init();
+  settings.CleanUp();
+  if (language_from_system) SaveLanguage();
+  window_services.main_loop();
+  return 0;
+}

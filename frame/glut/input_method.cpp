@@ -1,0 +1,204 @@
+#include "frame/glut/input_method.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <fcntl.h>
+
+#include <clocale>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "frame/glut/glut_window.h"
+
+namespace {
+
+Display* display = nullptr;
+XIM im = nullptr;
+XIC ic = nullptr;
+void (*insert_text)(const char*) = nullptr;
+void (*set_marked_text)(const char*) = nullptr;
+std::u32string preedit;  // the composition shown by the input method
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+void ReportPreedit() {
+  if (!set_marked_text) return;
+  std::string utf8;
+  for (char32_t c : preedit) AppendUtf8(utf8, c);
+  set_marked_text(utf8.c_str());
+}
+
+// Only printable text goes on: control keys reach the program through the keyboard callback.
+std::string Printable(const char* text, int length) {
+  std::string out;
+  for (int i = 0; i < length; ++i) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c >= 0x20 && c != 0x7F) out += static_cast<char>(c);
+  }
+  return out;
+}
+
+std::u32string Decode(const XIMText* text) {
+  std::u32string out;
+  if (!text || text->length == 0) return out;
+  if (text->encoding_is_wchar) {
+    for (unsigned i = 0; i < text->length && text->string.wide_char; ++i)
+      out += static_cast<char32_t>(text->string.wide_char[i]);
+    return out;
+  }
+  if (!text->string.multi_byte) return out;
+  const char* p = text->string.multi_byte;
+  mbstate_t state;
+  memset(&state, 0, sizeof state);
+  size_t left = strlen(p);
+  while (left > 0) {
+    wchar_t wc;
+    size_t n = mbrtowc(&wc, p, left, &state);
+    if (n == 0 || n == static_cast<size_t>(-1) || n == static_cast<size_t>(-2)) break;
+    out += static_cast<char32_t>(wc);
+    p += n;
+    left -= n;
+  }
+  return out;
+}
+
+int PreeditStart(XIC, XPointer, XPointer) {
+  preedit.clear();
+  return -1;  // no length limit
+}
+
+void PreeditDone(XIC, XPointer, XPointer) {
+  preedit.clear();
+  ReportPreedit();
+}
+
+void PreeditDraw(XIC, XPointer, XPointer data) {
+  auto* draw = reinterpret_cast<XIMPreeditDrawCallbackStruct*>(data);
+  if (!draw) return;
+  size_t first = std::min<size_t>(draw->chg_first, preedit.size());
+  size_t count = std::min<size_t>(draw->chg_length, preedit.size() - first);
+  preedit.replace(first, count, Decode(draw->text));
+  ReportPreedit();
+}
+
+void PreeditCaret(XIC, XPointer, XPointer) {}
+
+void CreateContext(Window window) {
+  XIMStyles* styles = nullptr;
+  if (XGetIMValues(im, XNQueryInputStyle, &styles, nullptr) != nullptr || !styles) return;
+  bool callbacks = false, nothing = false, none = false;
+  for (int i = 0; i < styles->count_styles; ++i) {
+    XIMStyle s = styles->supported_styles[i];
+    if (s == (XIMPreeditCallbacks | XIMStatusNothing)) callbacks = true;
+    if (s == (XIMPreeditNothing | XIMStatusNothing)) nothing = true;
+    if (s == (XIMPreeditNone | XIMStatusNone)) none = true;
+  }
+  XFree(styles);
+  if (callbacks) {
+    static XIMCallback start, done, draw, caret;
+    start.callback = reinterpret_cast<XIMProc>(reinterpret_cast<void (*)()>(PreeditStart));
+    done.callback = reinterpret_cast<XIMProc>(reinterpret_cast<void (*)()>(PreeditDone));
+    draw.callback = reinterpret_cast<XIMProc>(reinterpret_cast<void (*)()>(PreeditDraw));
+    caret.callback = reinterpret_cast<XIMProc>(reinterpret_cast<void (*)()>(PreeditCaret));
+    start.client_data = done.client_data = draw.client_data = caret.client_data = nullptr;
+    XVaNestedList attrs = XVaCreateNestedList(0, XNPreeditStartCallback, &start, XNPreeditDoneCallback, &done,
+                                              XNPreeditDrawCallback, &draw, XNPreeditCaretCallback, &caret,
+                                              nullptr);
+    ic = XCreateIC(im, XNInputStyle, XIMPreeditCallbacks | XIMStatusNothing, XNClientWindow, window,
+                   XNFocusWindow, window, XNPreeditAttributes, attrs, nullptr);
+    XFree(attrs);
+  }
+  if (!ic && nothing)
+    ic = XCreateIC(im, XNInputStyle, XIMPreeditNothing | XIMStatusNothing, XNClientWindow, window,
+                   XNFocusWindow, window, nullptr);
+  if (!ic && none)
+    ic = XCreateIC(im, XNInputStyle, XIMPreeditNone | XIMStatusNone, XNClientWindow, window,
+                   XNFocusWindow, window, nullptr);
+}
+
+void HandleKeyPress(XKeyEvent* key) {
+  char buf[256];
+  KeySym sym = 0;
+  std::string text;
+  if (ic) {
+    Status status = 0;
+    int n = Xutf8LookupString(ic, key, buf, sizeof buf - 1, &sym, &status);
+    if (status == XBufferOverflow) return;
+    if (status == XLookupChars || status == XLookupBoth) text = Printable(buf, n);
+  } else {
+    // No input method: the key's Latin-1 character.
+    int n = XLookupString(key, buf, sizeof buf - 1, &sym, nullptr);
+    std::string latin1 = Printable(buf, n);
+    for (unsigned char c : latin1) AppendUtf8(text, c);
+  }
+  // Ctrl and Alt chords are commands, not text.
+  if (key->state & (ControlMask | Mod1Mask | Mod4Mask)) return;
+  if (!text.empty() && insert_text) insert_text(text.c_str());
+}
+
+}  // namespace
+
+void glutInsertTextFunc(void (*callback)(const char* text)) { insert_text = callback; }
+
+void glutSetMarkedTextFunc(void (*callback)(const char* text)) { set_marked_text = callback; }
+
+void glutUnmarkText() {
+  if (ic) {
+    char* committed = XmbResetIC(ic);
+    if (committed) XFree(committed);
+  }
+  if (!preedit.empty()) {
+    preedit.clear();
+    ReportPreedit();
+  }
+}
+
+void StartInputMethod(unsigned long window) {
+  if (display || !window) return;
+  // Only the character classification follows the user's locale: numbers keep the '.'.
+  setlocale(LC_CTYPE, "");
+  display = XOpenDisplay(nullptr);
+  if (!display) return;
+  fcntl(ConnectionNumber(display), F_SETFD, FD_CLOEXEC);
+  XSetLocaleModifiers("");
+  if (XSupportsLocale()) im = XOpenIM(display, nullptr, nullptr, nullptr);
+  if (!im) {
+    XSetLocaleModifiers("@im=none");
+    if (XSupportsLocale()) im = XOpenIM(display, nullptr, nullptr, nullptr);
+  }
+  if (im) CreateContext(window);
+  long filter_events = 0;
+  if (ic) XGetICValues(ic, XNFilterEvents, &filter_events, nullptr);
+  XSelectInput(display, window, KeyPressMask | KeyReleaseMask | FocusChangeMask | filter_events);
+  if (ic) XSetICFocus(ic);
+  XFlush(display);
+}
+
+void PumpInputMethod() {
+  if (!display) return;
+  while (XPending(display) > 0) {
+    XEvent e;
+    XNextEvent(display, &e);
+    if (XFilterEvent(&e, None)) continue;
+    if (e.type == FocusIn && ic) XSetICFocus(ic);
+    if (e.type == FocusOut && ic) XUnsetICFocus(ic);
+    if (e.type == KeyPress) HandleKeyPress(&e.xkey);
+  }
+}
