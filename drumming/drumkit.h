@@ -95,7 +95,6 @@ class Drumkit {
     void GetScreenDimensions(float scale, float& w, float& h) const;
     void Animate(int index, float strength, float dir_a, float dir_b);
     void StopAnimations();
-    bool SaveIni(const char* prefix, FILE* file) const;
 
     std::vector<Animation> animations;
     Image image;

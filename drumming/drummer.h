@@ -86,8 +86,6 @@ class Drummer {
   void RenderMocapMarkers(int width, int height, bool smooth);
   void RenderMocapMarkerLabels(int width, int height, const Font* font);
   void RenderProperties(int width, int height, const Font* font);
-  void RenderReach();
-  void RenderLabelingHeuristics(int width, int height);
 
   bool IsDominant(const MocapMarker& m) const { return Is_Left_Handed ? &m == &left_hand : &m == &right_hand; }
   MocapMarker& DominantHand() { return Is_Left_Handed ? left_hand : right_hand; }

@@ -1,0 +1,586 @@
+// The in-air menu: aiming at and hitting buttons, grabbing and dragging sliders with the
+// sticks, the hit windows that guard buttons placed among the drums, and the message lines.
+#include "drumming/distance_menu.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+
+#include "drumming/drummer.h"
+#include "frame/frame_globals.h"
+#include "frame/texts.h"
+#include "frame/window.h"
+#include "render/airwidget_drawing.h"
+#include "tracking/webcam_window.h"
+
+int DistanceMenu::m_previous_active_dominant = 0;
+int DistanceMenu::m_previous_active_non_dominant = 0;
+int DistanceMenu::m_how_many_frames_dominant_active = 0;
+int DistanceMenu::m_how_many_frames_non_dominant_active = 0;
+int DistanceMenu::m_how_many_frames_for_dominant_hit = 0;
+int DistanceMenu::m_how_many_frames_for_non_dominant_hit = 0;
+std::map<std::string, DistanceMenu::Message> DistanceMenu::m_messages;
+std::map<int, std::string> DistanceMenu::m_lines_to_messages;
+Font* DistanceMenu::m_message_font = nullptr;
+Font* DistanceMenu::m_message_windowed_font = nullptr;
+bool DistanceMenu::m_delete_fonts = false;
+int DistanceMenu::m_full_screen_height = 0;
+int DistanceMenu::m_windowed_screen_height = 0;
+float DistanceMenu::m_line_height_ratio = 1.0f;
+float DistanceMenu::m_menu_radius = 22.0f;
+float DistanceMenu::m_lowest_drum_y = 180.0f;
+float DistanceMenu::m_no_drums_x = 0, DistanceMenu::m_no_drums_y = 0;
+float DistanceMenu::m_no_drums2_x = 0, DistanceMenu::m_no_drums2_y = 0;
+float DistanceMenu::m_no_drums3_x = 0, DistanceMenu::m_no_drums3_y = 0;
+float DistanceMenu::m_no_drums4_x = 0, DistanceMenu::m_no_drums4_y = 0;
+float DistanceMenu::m_no_drums5_x = 0, DistanceMenu::m_no_drums5_y = 0;
+float DistanceMenu::m_no_drums6_x = 0, DistanceMenu::m_no_drums6_y = 0;
+float DistanceMenu::m_with_drums_x = 0, DistanceMenu::m_with_drums_y = 0;
+float DistanceMenu::m_with_drums2_x = 0, DistanceMenu::m_with_drums2_y = 0;
+float DistanceMenu::m_with_drums_perf_mode_x = 0, DistanceMenu::m_with_drums_perf_mode_y = 0;
+float DistanceMenu::m_with_drums_slider_x = 0, DistanceMenu::m_with_drums_slider_y = 0;
+float DistanceMenu::m_with_drums_slider2_x = 0, DistanceMenu::m_with_drums_slider_width = 0;
+float DistanceMenu::m_no_drums_slider_top_x = 0, DistanceMenu::m_no_drums_slider_top_y = 0;
+float DistanceMenu::m_no_drums_slider_top_width = 0;
+float DistanceMenu::m_no_drums_slider_bottom_x = 0, DistanceMenu::m_no_drums_slider_bottom_y = 0;
+float DistanceMenu::m_no_drums_slider_bottom_width = 0;
+
+namespace {
+
+const int kHitWindow = 125;
+const int kActivationFrames = 63;
+
+int& PreviousId(bool dominant) {
+  return dominant ? DistanceMenu::m_previous_active_dominant : DistanceMenu::m_previous_active_non_dominant;
+}
+int& FrameCount(bool dominant) {
+  return dominant ? DistanceMenu::m_how_many_frames_dominant_active : DistanceMenu::m_how_many_frames_non_dominant_active;
+}
+int& HitWindow(bool dominant) {
+  return dominant ? DistanceMenu::m_how_many_frames_for_dominant_hit : DistanceMenu::m_how_many_frames_for_non_dominant_hit;
+}
+
+bool Present(const MocapMarker& m) { return m.WasPresent() != 0; }
+
+float WX(float x) { return WebcamWindowMapping::WebcamXToWindowX(x); }
+float WY(float y) { return WebcamWindowMapping::WebcamYToWindowY(y); }
+float WW(float w) { return WebcamWindowMapping::WebcamWidthToWindowWidth(w); }
+float WH(float h) { return WebcamWindowMapping::WebcamHeightToWindowHeight(h); }
+
+const Font* CurrentFont() { return full_screen ? DistanceMenu::m_message_font : DistanceMenu::m_message_windowed_font; }
+
+// Prints the lines of a '|'-separated label centred on (cx, cy): white one pixel right and
+// down, then black.
+void PrintLabel(const std::string& label, float cx, float cy, float alpha) {
+  const Font* font = CurrentFont();
+  if (!font) return;
+  std::vector<std::string> lines;
+  split_string(label, "|", lines);
+  float fh = font->GetPixelSize();
+  float step = DistanceMenu::m_line_height_ratio * fh;
+  int n = int(lines.size());
+  for (int i = 0; i < n; ++i) {
+    float y = cy + (float(n - 1) * 0.5f - float(i)) * step - fh * 0.5f;
+    glColor4f(1, 1, 1, alpha);
+    font->Print(cx + 1, y - 1, Font::ALIGN_CENTER, lines[i].c_str());
+    glColor4f(0, 0, 0, alpha);
+    font->Print(cx, y, Font::ALIGN_CENTER, lines[i].c_str());
+  }
+}
+
+std::string SliderLabel(const DistanceMenu::Slider& s) {
+  char value[32] = "";
+  if (s.style == 1 && s.max != 0)
+    snprintf(value, sizeof(value), " %d%%", int(std::min(s.value + 0.49f, float(s.max)) / float(s.max) * 100.0f));
+  else if (s.style == 2)
+    snprintf(value, sizeof(value), " %d", int(s.value + 0.49f));
+  return s.label + value;
+}
+
+// The Menu button names the hand whose hit window is open.
+std::string ButtonLabel(const DistanceMenu::Button& b) {
+  bool dominant_open = DistanceMenu::m_how_many_frames_for_dominant_hit > 0;
+  bool other_open = DistanceMenu::m_how_many_frames_for_non_dominant_hit > 0;
+  if (b.id != 103 || !(dominant_open || other_open)) return b.label;
+  const char* hands;
+  if (dominant_open && other_open)
+    hands = GetUtf8(76);
+  else if (dominant_open != drummer.Is_Left_Handed)
+    hands = GetUtf8(78);
+  else
+    hands = GetUtf8(77);
+  return b.label + "|" + hands;
+}
+
+float Fraction(const DistanceMenu::Slider& s) {
+  if (s.max == s.min) return 0.0f;
+  return std::clamp((s.value - float(s.min)) / float(s.max - s.min), 0.0f, 1.0f);
+}
+
+struct SliderRect {
+  float x, y, w, h, cx, cy;
+};
+SliderRect WindowRect(const DistanceMenu::Slider& s) {
+  SliderRect r;
+  r.x = WX(float(s.x));
+  r.y = WY(239.0f - float(s.y));
+  r.w = WW(float(s.width));
+  r.h = WH(float(s.height));
+  r.cx = r.x + r.w / 2;
+  r.cy = r.y - r.h / 2;
+  return r;
+}
+
+}  // namespace
+
+void split_string(const std::string& s, const std::string& delimiters, std::vector<std::string>& out) {
+  size_t i = 0;
+  while (i < s.size()) {
+    size_t start = s.find_first_not_of(delimiters, i);
+    if (start == std::string::npos) break;
+    size_t end = s.find_first_of(delimiters, start);
+    if (end == std::string::npos) end = s.size();
+    out.push_back(s.substr(start, end - start));
+    i = end;
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Fonts
+
+void DistanceMenu::Init(int full_screen_height, int windowed_height) {
+  m_full_screen_height = full_screen_height;
+  m_windowed_screen_height = windowed_height;
+  m_line_height_ratio = GetLineHeightRatio();
+  auto make = [](int height) -> Font* {
+    float lines = float(GetNumTextLines()) * m_line_height_ratio;
+    Font* font = new Font();
+    if (!(lines > 0) || !font->Init(GetFontPath().c_str(), float(height) / lines, GetGlyphRanges(), 0)) {
+      printf("Could not create the in-air message font (%d pixels)\n", height);
+      delete font;
+      return nullptr;
+    }
+    return font;
+  };
+  m_message_font = make(full_screen_height);
+  m_message_windowed_font = make(windowed_height);
+  m_delete_fonts = true;
+}
+
+void DistanceMenu::CleanUp() {
+  if (!m_delete_fonts) return;
+  delete m_message_font;
+  delete m_message_windowed_font;
+  m_message_font = m_message_windowed_font = nullptr;
+  m_delete_fonts = false;
+}
+
+void DistanceMenu::ReInit() {
+  CleanUp();
+  Init(m_full_screen_height, m_windowed_screen_height);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Aiming, activation and hits
+
+void DistanceMenu::UpdateButtonActivation() {
+  for (bool dominant : {true, false}) {
+    if (FrameCount(dominant) >= kActivationFrames)
+      HitWindow(dominant) = kHitWindow;
+    else if (HitWindow(dominant) > 0)
+      --HitWindow(dominant);
+  }
+}
+
+void DistanceMenu::ResetButtonActivation() {
+  m_previous_active_dominant = m_previous_active_non_dominant = 0;
+  m_how_many_frames_dominant_active = m_how_many_frames_non_dominant_active = 0;
+  m_how_many_frames_for_dominant_hit = m_how_many_frames_for_non_dominant_hit = 0;
+}
+
+float DistanceMenu::GetActivationProgress() {
+  float p = float(std::max(m_how_many_frames_dominant_active, m_how_many_frames_non_dominant_active)) / kActivationFrames;
+  return std::clamp(p, 0.0f, 1.0f);
+}
+
+void DistanceMenu::SetActiveButton(int button_index, bool dominant) {
+  if (SliderHeld(dominant)) return;
+  if (button_index < 0 || button_index >= int(buttons.size())) {
+    ActiveId(dominant) = kNone;
+    PreviousId(dominant) = kNone;
+    FrameCount(dominant) = 0;
+    return;
+  }
+  int id = buttons[button_index].id;
+  ActiveId(dominant) = id;
+  if (PreviousId(dominant) == id) {
+    ++FrameCount(dominant);
+  } else {
+    PreviousId(dominant) = id;
+    FrameCount(dominant) = 1;
+    if (HitWindow(dominant) > 0) HitWindow(dominant) = kHitWindow;
+  }
+}
+
+bool DistanceMenu::IsButtonActivated(int button_index, bool dominant) const {
+  if (button_index < 0 || button_index >= int(buttons.size())) return false;
+  return !buttons[button_index].needs_activation || HitWindow(dominant) > 0;
+}
+
+bool DistanceMenu::IsSliderActivated(int slider_index, bool dominant) const {
+  if (slider_index < 0 || slider_index >= int(sliders.size())) return false;
+  return !sliders[slider_index].needs_activation || HitWindow(dominant) > 0;
+}
+
+bool DistanceMenu::FindMenuButton(const MocapMarker::Position& p, bool dominant, bool limit) {
+  int best = -1;
+  float best_distance = 1000000.0f;
+  for (size_t i = 0; i < buttons.size(); ++i) {
+    float dx = p.x - buttons[i].x, dy = p.y - buttons[i].y;
+    float d = std::sqrt(dx * dx + dy * dy);
+    if (d < best_distance) {
+      best_distance = d;
+      best = int(i);
+      ActiveId(dominant) = buttons[i].id;
+    }
+  }
+  if (best < 0 || (limit && !(best_distance < radius))) {
+    ActiveId(dominant) = kNone;
+    if (!SliderHeld(dominant)) {
+      PreviousId(dominant) = kNone;
+      FrameCount(dominant) = 0;
+    }
+    return false;
+  }
+  SetActiveButton(best, dominant);
+  return true;
+}
+
+void DistanceMenu::DoButtonsAlone(const MocapMarker& dominant, const MocapMarker& other, bool limit) {
+  if (Present(dominant) && !dominant_slider_held) FindMenuButton(*dominant.GetLastPosition(), true, limit);
+  if (Present(other) && !non_dominant_slider_held) FindMenuButton(*other.GetLastPosition(), false, limit);
+}
+
+bool DistanceMenu::TestAndSetButtonHit(bool dominant, float speed, float threshold) {
+  if (!(speed > threshold)) return false;
+  int id = ActiveId(dominant);
+  if (id == kNone) return false;
+  for (const Button& b : buttons) {
+    if (b.id != id) continue;
+    if (!b.needs_activation || HitWindow(dominant) >= 1) {
+      Value(dominant) = 1.0f;
+      return true;
+    }
+    return false;
+  }
+  return false;
+}
+
+void DistanceMenu::HitButton(int id, bool dominant) {
+  if (id == 103) {
+    for (const Button& b : buttons)
+      if (b.id == id) {
+        if (b.needs_activation && HitWindow(dominant) < 1) return;
+        break;
+      }
+  }
+  ActiveId(dominant) = id;
+  Value(dominant) = 1.0f;
+}
+
+void DistanceMenu::DoSliders(const MocapMarker& dominant, const MocapMarker& other) {
+  static float last_dominant_x = 0, last_non_dominant_x = 0;
+  static bool dominant_entered_new_slider = false, non_dominant_entered_new_slider = false;
+
+  dominant_slider_held = non_dominant_slider_held = false;
+  slider_active = false;
+
+  auto in_band = [](const Slider& s, const MocapMarker::Position& p) { return float(s.y) <= p.y && p.y < float(s.y + s.height); };
+  auto in_box = [&](const Slider& s, const MocapMarker::Position& p) {
+    return in_band(s, p) && float(s.x) <= p.x && p.x < float(s.x + s.width);
+  };
+
+  auto drag = [&](bool dom, const MocapMarker& marker, float& last_x) {
+    for (Slider& s : sliders) {
+      if (s.id != PreviousId(dom)) continue;
+      if (!(HitWindow(dom) > 0 || !s.needs_activation) || !Present(marker)) continue;
+      const MocapMarker::Position& p = *marker.GetLastPosition();
+      if (!in_band(s, p) || s.width <= 0 || !std::isfinite(p.x)) continue;
+      double dx = double(p.x) - double(last_x);
+      double v = double(s.value) + std::fabs(dx) * dx * 0.04 * double(s.max - s.min) * 100.0 / double(s.width);
+      s.value = float(std::clamp(v, double(std::min(s.min, s.max)), double(std::max(s.min, s.max))));
+      Value(dom) = s.value;
+      ActiveId(dom) = s.id;
+      last_x = p.x;
+      SliderHeld(dom) = true;
+      slider_active = true;
+      HitWindow(dom) = kHitWindow;
+    }
+  };
+
+  if (dominant_entered_new_slider) drag(true, dominant, last_dominant_x);
+  if (slider_active) return;
+  dominant_entered_new_slider = false;
+  if (non_dominant_entered_new_slider) drag(false, other, last_non_dominant_x);
+  if (slider_active) return;
+  non_dominant_entered_new_slider = false;
+
+  auto enter = [&](bool dom, const MocapMarker& marker, float& last_x, bool& entered) {
+    if (!Present(marker)) return;
+    const MocapMarker::Position& p = *marker.GetLastPosition();
+    for (Slider& s : sliders) {
+      if (!in_box(s, p)) continue;
+      ActiveId(dom) = s.id;
+      if (PreviousId(dom) != s.id) {
+        FrameCount(dom) = 1;
+        if (HitWindow(dom) > 0) HitWindow(dom) = kHitWindow;
+      } else {
+        ++FrameCount(dom);
+      }
+      PreviousId(dom) = s.id;
+      SliderHeld(dom) = true;
+      if (HitWindow(dom) < 1 && s.needs_activation) return;
+      last_x = p.x;
+      Value(dom) = s.value;
+      entered = true;
+      slider_active = true;
+      return;
+    }
+  };
+  enter(true, dominant, last_dominant_x, dominant_entered_new_slider);
+  if (!slider_active) enter(false, other, last_non_dominant_x, non_dominant_entered_new_slider);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Messages
+
+void DistanceMenu::AddMessage(const char* text, int line, int style, float milliseconds, bool refresh, bool persistent) {
+  if (!text) return;
+  std::string key = text;
+  auto it = m_messages.find(key);
+  if (it != m_messages.end() && it->second.line == line) {
+    if (refresh)
+      it->second.milliseconds = milliseconds <= 0 ? 3000.0f : milliseconds;
+    else if (it->second.milliseconds < 1500.0f)
+      it->second.milliseconds += 16.66f;
+    return;
+  }
+  if (!(milliseconds > 0)) milliseconds = 3000.0f;
+  auto shown = m_lines_to_messages.find(line);
+  if (shown != m_lines_to_messages.end()) {
+    auto old = m_messages.find(shown->second);
+    if (old != m_messages.end() && old->second.line == line) {
+      if (old->second.persistent || (old->second.style == 3 && style != 3)) return;
+      m_messages.erase(old);
+    }
+    m_lines_to_messages.erase(shown);
+  }
+  // The same text standing on another line moves here.
+  if (it != m_messages.end()) {
+    auto other = m_lines_to_messages.find(it->second.line);
+    if (other != m_lines_to_messages.end() && other->second == key) m_lines_to_messages.erase(other);
+  }
+  m_messages[key] = Message{line, milliseconds, style, persistent};
+  m_lines_to_messages[line] = key;
+}
+
+void DistanceMenu::ClearMessages() {
+  m_messages.clear();
+  m_lines_to_messages.clear();
+}
+
+bool DistanceMenu::PrintPersistentMessages(float fps) {
+  if (!(fps > 0)) fps = 125.0f;
+  float w = float(window_services.width()), h = float(window_services.height());
+  float cx = 0.5f * w, base = 0.97f * h;
+  const Font* font = CurrentFont();
+  float f = font ? font->GetPixelSize() : 0.0f;
+  for (auto it = m_messages.begin(); it != m_messages.end();) {
+    it->second.milliseconds -= 1000.0f / fps;
+    if (it->second.milliseconds <= 0) {
+      auto line = m_lines_to_messages.find(it->second.line);
+      if (line != m_lines_to_messages.end() && line->second == it->first) m_lines_to_messages.erase(line);
+      it = m_messages.erase(it);
+      continue;
+    }
+    if (font && !it->first.empty()) {
+      float width = font->GetWidth(it->first.c_str());
+      TextDistanceVisibility(cx - width / 2, base - m_line_height_ratio * f * float(it->second.line), width, 0.75f * f);
+    }
+    ++it;
+  }
+  if (font) {
+    for (const auto& [text, m] : m_messages) {
+      float alpha = m.milliseconds <= 200.0f ? m.milliseconds / 200.0f : 1.0f;
+      float y = base - f / 2 - m_line_height_ratio * f * float(m.line);
+      const char* t = text.c_str();
+      switch (m.style) {
+        case 0:
+          glColor4f(1, 1, 0, alpha);
+          font->Print(cx, y, Font::ALIGN_CENTER, t);
+          break;
+        case 1:
+          glColor4f(0, 0, 0, alpha);
+          font->Print(cx, y, Font::ALIGN_CENTER, t);
+          break;
+        case 2:
+          glColor4f(0, 0, 0, alpha);
+          font->Print(cx + 1, y - 1, Font::ALIGN_CENTER, t);
+          glColor4f(1, 1, 1, alpha);
+          font->Print(cx, y, Font::ALIGN_CENTER, t);
+          break;
+        case 3:
+          glColor4f(0.8f, 0, 0, alpha);
+          font->Print(cx, y, Font::ALIGN_CENTER, t);
+          break;
+        case 4:
+          glColor4f(0, 0, 0, alpha);
+          font->Print(cx + 1, y - 1, Font::ALIGN_CENTER, t);
+          glColor4f(1, 0, 0, alpha);
+          font->Print(cx, y, Font::ALIGN_CENTER, t);
+          break;
+        default:
+          break;
+      }
+    }
+  }
+  return m_messages.empty();
+}
+
+void DistanceMenu::PrintBackground(float x, float y, Font::Alignment a, const char* format, ...) {
+  if (!m_message_font || !format) return;
+  char buffer[1024];
+  va_list args;
+  va_start(args, format);
+  vsnprintf(buffer, sizeof(buffer), format, args);
+  va_end(args);
+  for (int dx = -1; dx <= 1; ++dx)
+    for (int dy = -1; dy <= 1; ++dy) m_message_font->Print(x + float(dx), y + float(dy), a, buffer);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Drawing
+
+void DistanceMenu::Render(bool activation_pass, float fps) {
+  bool open = m_how_many_frames_for_dominant_hit > 0 || m_how_many_frames_for_non_dominant_hit > 0;
+  float progress = GetActivationProgress();
+  auto usable = [&](bool needs_activation) { return !needs_activation || open; };
+  auto lit = [&](int id) { return id == dominant_active || id == non_dominant_active; };
+  auto waiting_lit = [&](int id) { return id == m_previous_active_dominant || id == m_previous_active_non_dominant; };
+
+  glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_STENCIL_BUFFER_BIT);
+  glDisable(GL_TEXTURE_2D);
+
+  if (!activation_pass) {
+    if (open) {
+      for (const Button& b : buttons)
+        if (b.needs_activation) RoundButtonBackgroundDistanceVisibility(WX(b.x), WY(239.0f - b.y), WW(b.size - 1));
+      for (const Slider& s : sliders)
+        if (s.needs_activation) {
+          SliderRect r = WindowRect(s);
+          SliderDistanceVisibility(r.x, r.y, r.w, r.h);
+        }
+    }
+    for (const Button& b : buttons) {
+      float cx = WX(b.x), cy = WY(239.0f - b.y), r = WW(b.size);
+      if (b.greyed) {
+        RoundButtonBackgroundDistance(cx, cy, r, false, false, false, false, false, true);
+        PrintLabel(b.label, cx, cy, 0.25f);
+        continue;
+      }
+      if (!usable(b.needs_activation)) continue;
+      RoundButtonBackgroundDistance(cx, cy, r, lit(b.id), false, true, true, false, true);
+      if (b.label == GetUtf8(119)) RoundHalo(cx, cy, WW(b.size + 16));
+      PrintLabel(ButtonLabel(b), cx, cy, 1.0f);
+    }
+    for (const Slider& s : sliders) {
+      if (!usable(s.needs_activation)) continue;
+      SliderRect r = WindowRect(s);
+      bool grabbed = s.id == m_previous_active_dominant || s.id == m_previous_active_non_dominant;
+      if (grabbed) {
+        SliderHalo(r.x - 2500, r.y, 5000, r.h);
+        BlinkingArrowSlider(r.x - 60 - 60, r.cy + 20, 60, 40, 3, true);
+        BlinkingArrowSlider(r.x + r.w + 60, r.cy + 20, 60, 40, 2, false);
+        SliderDistance(r.x, r.y, r.w, r.h, Fraction(s), true, true, true, true, false, true);
+      } else {
+        SliderDistance(r.x, r.y, r.w, r.h, Fraction(s), false, false, true, true, false, true);
+      }
+      PrintLabel(SliderLabel(s), r.cx, r.cy, 1.0f);
+    }
+    PrintPersistentMessages(fps);
+    glPopAttrib();
+    return;
+  }
+
+  bool mask = progress > 0 && (!buttons.empty() || !sliders.empty());
+  if (mask) {
+    glClearStencil(0);
+    glClear(GL_STENCIL_BUFFER_BIT);
+    glEnable(GL_STENCIL_TEST);
+    glStencilFunc(GL_ALWAYS, 1, 0xFF);
+    glStencilOp(GL_REPLACE, GL_REPLACE, GL_REPLACE);
+  }
+  for (const Button& b : buttons) {
+    float cx = WX(b.x), cy = WY(239.0f - b.y), r = WW(b.size);
+    if (b.greyed) {
+      RoundButtonBackgroundDistance(cx, cy, r, false, false, false, false, false, true);
+    } else if (b.needs_activation && !open) {
+      RoundButtonBackgroundDistance(cx, cy, r, waiting_lit(b.id), false, false, true, false, true);
+    }
+  }
+  for (const Slider& s : sliders) {
+    if (!s.needs_activation || open) continue;
+    SliderRect r = WindowRect(s);
+    SliderDistance(r.x, r.y, r.w, r.h, Fraction(s), waiting_lit(s.id), false, true, true, false, true);
+  }
+  if (mask) {
+    glStencilFunc(GL_EQUAL, 1, 0xFF);
+    glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
+    for (const Button& b : buttons) ActivationProgressDistance(WX(b.x), WY(239.0f - b.y), WW(b.size), progress);
+    for (const Slider& s : sliders) {
+      SliderRect r = WindowRect(s);
+      ActivationProgressDistance(r.cx, r.cy, 0.5f * std::sqrt(r.w * r.w + r.h * r.h), progress);
+    }
+    glDisable(GL_STENCIL_TEST);
+  }
+  for (const Button& b : buttons) {
+    float cx = WX(b.x), cy = WY(239.0f - b.y);
+    if (b.greyed) {
+      PrintLabel(b.label, cx, cy, 0.25f);
+      continue;
+    }
+    if (b.needs_activation && !open) PrintLabel(b.label, cx, cy, 0.5f);
+  }
+  for (const Slider& s : sliders) {
+    if (!s.needs_activation || open) continue;
+    SliderRect r = WindowRect(s);
+    PrintLabel(SliderLabel(s), r.cx, r.cy, 0.5f);
+  }
+  glPopAttrib();
+}
+
+void DistanceMenu::RenderMocapMarkersOnly() {
+  float progress = GetActivationProgress();
+  if (!(progress > 0)) return;
+  glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
+  glDisable(GL_TEXTURE_2D);
+  for (const Button& b : buttons) {
+    float cx = WX(b.x), cy = WY(239.0f - b.y), r = WW(b.size);
+    if (progress >= 1.0f) {
+      glColor4f(1.0f, 1.0f, 0.95f, 0.6f);
+      glBegin(GL_TRIANGLE_FAN);
+      glVertex2f(cx, cy);
+      for (int i = 0; i <= 64; ++i) {
+        float a = float(i) * 6.2831853f / 64.0f;
+        glVertex2f(cx + r * std::cos(a), cy + r * std::sin(a));
+      }
+      glEnd();
+    } else {
+      ActivationProgressDistance(cx, cy, r, progress);
+    }
+  }
+  glPopAttrib();
+}

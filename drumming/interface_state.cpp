@@ -1,0 +1,89 @@
+// The interface state machine's transitions, and the drumming controller's ways back to the
+// main screen and in and out of full screen.
+#include "drumming/interface_state.h"
+
+#include <cstdio>
+#include <string>
+
+#include "airmenu/calibration.h"
+#include "drumming/distance_menu.h"
+#include "drumming/drumkit.h"
+#include "drumming/drummer.h"
+#include "drumming/drumming_globals.h"
+#include "frame/frame_globals.h"
+#include "frame/platform/platform.h"
+#include "frame/window.h"
+#include "sound/logger.h"
+#include "sound/midi.h"
+#include "sound/sound.h"
+
+namespace {
+
+bool InAir(int state) { return state >= 18; }
+
+// Vertical sync off: the interval goes to 1 and back to 0, which some drivers need.
+void VsyncOff() {
+  if (!window_services.set_swap_interval) return;
+  std::string error;
+  window_services.set_swap_interval(1, &error);
+  error.clear();
+  if (!window_services.set_swap_interval(0, &error)) printf("Vsync message: %s\n", error.c_str());
+}
+
+}  // namespace
+
+void ChangeInterfaceState(int state, int param, int param2, int param3) {
+  int old = interface_state;
+  if (!InAir(state) && InAir(old)) {
+    if (full_screen) {
+      full_screen = false;
+      full_screen_toggle_frames = 2;
+    }
+    AllowSleeping();
+    if (midi_mode != 0) CloseMIDIOutput();
+    if (drummer.kit) drummer.kit->StopAnimations();
+  } else if (InAir(state) && !InAir(old)) {
+    if (drummer.Drum_Full_Screen) {
+      full_screen = true;
+      full_screen_toggle_frames = 2;
+    }
+    PreventSleeping();
+    VsyncOff();
+    if (midi_mode != 0) OpenMIDIOutput(0);
+  } else if (InAir(state) && InAir(old)) {
+    if (drummer.kit) drummer.kit->StopAnimations();
+  } else if (midi_mode != 0 && state != old) {
+    if (state == 4) OpenMIDIOutput(0);
+    if (old == 4) CloseMIDIOutput();
+  }
+  interface_state = state;
+  just_changed_state = true;
+  state_param = param;
+  state_param2 = param2;
+  state_param3 = param3;
+  DistanceMenu::ClearMessages();
+  DistanceMenu::ResetButtonActivation();
+  Calibration::m_fps_frame = 1;
+}
+
+void Drummer::GoBackToMainMenu() {
+  is_metronome_playing = false;
+  sound.StopMetronome();
+  sound.StopSong(true);
+  song_playing = false;
+  logger.StopRecording(recording);
+  frames_until_song_start = -1;
+  if (kit) {
+    kit->shown_drum = -1;
+    kit->shown_marker_type = MOCAP_MARKER_HAND;
+  }
+  SaveLastSession();
+  ChangeInterfaceState(0, 0, 0, 0);
+}
+
+void Drummer::ToggleDrumsFullscreen() {
+  Drum_Full_Screen = !Drum_Full_Screen;
+  full_screen = !full_screen;
+  full_screen_toggle_frames = 2;
+  Calibration::m_fps_frame = 1;
+}
