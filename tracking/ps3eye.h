@@ -4,6 +4,7 @@
 #include <libusb-1.0/libusb.h>
 
 #include <atomic>
+#include <mutex>
 #include <cstdint>
 #include <thread>
 #include <vector>
@@ -110,7 +111,8 @@ class URBDesc {
   uint8_t* transfer_buffer_ = nullptr;  // 2 x 16384 bytes
   std::atomic<double> last_publish_time_{0};
   std::atomic<bool> failed_{false};
-  std::atomic<bool> closing_{false};
+  bool closing_ = false;  // under mutex_: no resubmission, the transfers are ending
+  std::mutex mutex_;      // orders resubmission against cancellation
 };
 
 class PS3EYECam {
@@ -173,6 +175,7 @@ class PS3EYECam {
   libusb_device_handle* handle_ = nullptr;
   uint8_t* usb_buf_ = nullptr;  // 64 bytes for control transfers
   URBDesc urb_;
+  bool device_gone_ = false;  // a control transfer found no device
 };
 
 }  // namespace ps3eye

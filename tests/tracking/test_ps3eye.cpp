@@ -1,0 +1,395 @@
+// The camera driver against the fake libusb: register programming, frame assembly and its
+// faults, the hand-off to the main thread, unplugging.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <thread>
+#include <vector>
+
+#include "tests/support/fake_libusb.h"
+#include "tests/support/ps3eye_packets.h"
+#include "tracking/ps3eye.h"
+#include "tracking/ps3eye_glue.h"
+
+using fake_usb::RegWrite;
+using skyt_test::PacketFaults;
+using skyt_test::PatternFrame;
+using skyt_test::Ps3EyePacketiser;
+
+namespace {
+
+constexpr int kQvga = 320 * 240 * 2;
+
+std::vector<RegWrite> Table(const ps3eye::RegPair* t, int n) {
+  std::vector<RegWrite> v;
+  for (int i = 0; i < n; ++i) v.push_back({t[i].reg, t[i].val});
+  return v;
+}
+
+// Bridge writes other than the SCCB master's address, data and command registers.
+std::vector<RegWrite> PlainBridgeWrites() {
+  std::vector<RegWrite> v;
+  for (const auto& w : fake_usb::BridgeWrites())
+    if (w.reg != 0xf2 && w.reg != 0xf3 && w.reg != 0xf5) v.push_back(w);
+  return v;
+}
+
+void Append(std::vector<RegWrite>& a, const std::vector<RegWrite>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+}
+
+class CameraTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    PSEyeDestroy();
+    fake_usb::Reset();
+  }
+  void TearDown() override {
+    PSEyeDestroy();
+    EXPECT_EQ(fake_usb::TransferMisuse(), 0);
+    EXPECT_EQ(fake_usb::TransfersAllocated(), 0);
+    fake_usb::Reset();
+  }
+  void StartQvga() {
+    fake_usb::PlugCamera();
+    ASSERT_EQ(PSEyeInit(), 0);
+    PSEyeStart(1);
+  }
+  // Feeds the chunks and takes the frame the main thread then gets.
+  bool Take(std::vector<uint8_t>& out) {
+    EXPECT_TRUE(fake_usb::WaitFeedConsumed());
+    bool is_new = false;
+    EXPECT_TRUE(PSEyeGetFrame(out.data(), nullptr, &is_new));
+    return is_new;
+  }
+  Ps3EyePacketiser packets_;
+};
+
+TEST_F(CameraTest, NoCameraMeansInitFails) {
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(PSEyeInit(), 1);
+  EXPECT_NE(testing::internal::GetCapturedStdout().find("No devices connected."), std::string::npos);
+  EXPECT_FALSE(PSEyeIsWorking());
+  std::vector<uint8_t> out(kQvga);
+  EXPECT_FALSE(PSEyeGetFrame(out.data(), nullptr));
+}
+
+TEST_F(CameraTest, FailedOpenOrClaimIsNoCameraAndSendsNothing) {
+  fake_usb::PlugCamera();
+  fake_usb::SetOpenError(LIBUSB_ERROR_ACCESS);
+  EXPECT_EQ(PSEyeInit(), 1);
+  EXPECT_FALSE(PSEyeIsWorking());
+  PSEyeStart(1);
+  PSEyeSetParameter(3, 10);
+  EXPECT_TRUE(fake_usb::ControlLog().empty());
+
+  fake_usb::SetOpenError(0);
+  fake_usb::SetClaimError(LIBUSB_ERROR_BUSY);
+  EXPECT_EQ(PSEyeInit(), 1);
+  EXPECT_FALSE(PSEyeIsWorking());
+  EXPECT_TRUE(fake_usb::ControlLog().empty());
+}
+
+TEST_F(CameraTest, InitProgramsBridgeAndSensorFromTheTables) {
+  fake_usb::PlugCamera();
+  testing::internal::CaptureStdout();
+  ASSERT_EQ(PSEyeInit(), 0);
+  const std::string printed = testing::internal::GetCapturedStdout();
+  EXPECT_NE(printed.find("Sensor ID: 7721"), std::string::npos);
+  EXPECT_TRUE(fake_usb::KernelDriverAutoDetach());
+  EXPECT_TRUE(fake_usb::InterfaceClaimed());
+
+  std::vector<RegWrite> sensor = {{0x12, 0x80}};
+  Append(sensor, Table(ps3eye::ov772x_reg_initdata, 83));
+  EXPECT_EQ(fake_usb::SensorWrites(), sensor);
+
+  std::vector<RegWrite> bridge = {{0xe7, 0x3a}, {0xe0, 0x08}, {0xf1, 0x42}};
+  Append(bridge, Table(ps3eye::ov534_reg_initdata, 50));
+  // LED on, stream off, LED off: 0x21 holds 0xf0 from the table.
+  Append(bridge, {{0x21, 0xf0}, {0x23, 0x80}, {0xe0, 0x09}, {0x21, 0xf0}, {0x23, 0x00}, {0x21, 0x70}});
+  EXPECT_EQ(PlainBridgeWrites(), bridge);
+}
+
+TEST_F(CameraTest, StartInTrackingModeWritesTheStartSequence) {
+  fake_usb::PlugCamera();
+  ASSERT_EQ(PSEyeInit(), 0);
+  fake_usb::ClearLogs();
+  PSEyeStart(1);
+
+  std::vector<RegWrite> sensor = Table(ps3eye::sensor_start_qvga, 8);
+  Append(sensor, {{0x11, 0x02}, {0x0d, 0x81},                 // 125 frames a second
+                  {0x13, 0xf2}, {0x64, 0xff}, {0x63, 0xe0},  // no auto gain
+                  {0x43, 0x80}, {0x42, 0x80}, {0x01, 0x8f}, {0x9b, 0x32}, {0x9c, 0x32},
+                  {0x91, 0x00}, {0x8e, 0x00}, {0x0c, 0x90}});
+  EXPECT_EQ(fake_usb::SensorWrites(), sensor);
+  std::vector<RegWrite> bridge = Table(ps3eye::bridge_start_qvga, 9);
+  Append(bridge, {{0xe5, 0x02}, {0x21, 0xf0}, {0x23, 0x80}, {0xe0, 0x00}});
+  EXPECT_EQ(PlainBridgeWrites(), bridge);
+  EXPECT_EQ(fake_usb::TransfersInFlight(), 2);
+
+  // A second start while streaming changes nothing.
+  fake_usb::ClearLogs();
+  PSEyeStart(1);
+  EXPECT_TRUE(fake_usb::ControlLog().empty());
+
+  PSEyeStop();
+  EXPECT_EQ(fake_usb::BridgeRegister(0xe0), 0x09);
+  EXPECT_EQ(fake_usb::TransfersInFlight(), 0);
+  EXPECT_EQ(fake_usb::TransfersAllocated(), 0);
+  fake_usb::ClearLogs();
+  PSEyeStop();  // not streaming: nothing
+  EXPECT_TRUE(fake_usb::ControlLog().empty());
+
+  // The colour view: VGA tables, 50 frames a second, automatic gain.
+  PSEyeStart(0);
+  std::vector<RegWrite> vga = Table(ps3eye::sensor_start_vga, 8);
+  Append(vga, {{0x11, 0x01}, {0x0d, 0x41}, {0x13, 0xf2 | 0x07}});
+  sensor = fake_usb::SensorWrites();
+  ASSERT_GE(sensor.size(), vga.size());
+  EXPECT_EQ(std::vector<RegWrite>(sensor.begin(), sensor.begin() + vga.size()), vga);
+  int a = 0, b = 0;
+  PSEyeGetVignette(&a, &b);
+  EXPECT_EQ(a, 150);
+  EXPECT_EQ(b, 190);
+}
+
+TEST_F(CameraTest, ResolutionAndFrameRateChoice) {
+  fake_usb::PlugCamera();
+  auto& cams = ps3eye::PS3EYECam::getDevices(true);
+  ASSERT_EQ(cams.size(), 1u);
+  ps3eye::PS3EYECam* cam = cams[0];
+  ASSERT_TRUE(cam->init(320, 240, 125));
+  EXPECT_EQ(cam->getWidth(), 320);
+  EXPECT_EQ(cam->getFrameRate(), 125);
+  ASSERT_TRUE(cam->init(0, 0, 10));
+  EXPECT_EQ(cam->getWidth(), 640);
+  EXPECT_EQ(cam->getFrameRate(), 15);
+  ASSERT_TRUE(cam->init(321, 200, 60));
+  EXPECT_EQ(cam->getHeight(), 480);
+  ASSERT_TRUE(cam->init(320, 240, 10));
+  EXPECT_EQ(cam->getFrameRate(), 30);
+
+  fake_usb::ClearLogs();
+  cam->ov534_set_frame_rate(20);  // QVGA: below every row ends on 30
+  EXPECT_EQ(fake_usb::SensorWrites(), (std::vector<RegWrite>{{0x11, 0x04}, {0x0d, 0x41}}));
+  EXPECT_EQ(fake_usb::BridgeRegister(0xe5), 0x04);
+  fake_usb::ClearLogs();
+  cam->ov534_set_frame_rate(99);
+  EXPECT_EQ(fake_usb::SensorWrites(), (std::vector<RegWrite>{{0x11, 0x03}, {0x0d, 0xc1}}));
+  PSEyeDestroy();
+}
+
+TEST_F(CameraTest, SccbStatusBusyIsRetriedSilentlyAndErrorsAreReported) {
+  fake_usb::PlugCamera();
+  auto& cams = ps3eye::PS3EYECam::getDevices(true);
+  ASSERT_TRUE(cams[0]->init(320, 240, 125));
+  fake_usb::ClearLogs();
+  fake_usb::QueueSccbStatus({0x03, 0x03, 0x03, 0x03, 0x00});
+  testing::internal::CaptureStdout();
+  cams[0]->sccb_reg_write(0x55, 0x66);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  EXPECT_EQ(fake_usb::SensorRegister(0x55), 0x66);
+
+  fake_usb::QueueSccbStatus({0x01, 0x03, 0x04});
+  testing::internal::CaptureStdout();
+  cams[0]->sccb_reg_write(0x55, 0x67);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "sccb status 0x01, attempt 1/5\nsccb_reg_write failed\n");
+  fake_usb::QueueSccbStatus({0x01, 0x02, 0x05, 0x06, 0x07});
+  EXPECT_FALSE(cams[0]->sccb_check_status());
+  PSEyeDestroy();
+}
+
+TEST_F(CameraTest, GainAndExposure) {
+  StartQvga();
+  PSEyeSetParameter(3, 0x25);
+  EXPECT_EQ(fake_usb::SensorRegister(0x00), 0x75);
+  EXPECT_EQ(PSEyeGetParameter(3), 0x75);
+  PSEyeSetParameter(3, 0x3f);
+  EXPECT_EQ(fake_usb::SensorRegister(0x00), 0xff);
+  PSEyeSetParameter(3, 0x07);
+  EXPECT_EQ(fake_usb::SensorRegister(0x00), 0x07);
+  PSEyeSetParameter(3, 0x1a);
+  EXPECT_EQ(fake_usb::SensorRegister(0x00), 0x3a);
+  PSEyeSetParameter(5, 0x1ff);
+  EXPECT_EQ(fake_usb::SensorRegister(0x08), 0x01);
+  EXPECT_EQ(fake_usb::SensorRegister(0x10), 0xff);
+  EXPECT_EQ(PSEyeGetParameter(5), 0x1ff);
+  EXPECT_EQ(PSEyeGetParameter(7), 0);
+}
+
+TEST_F(CameraTest, FramesArriveByteExactAndRepeatsAreReportedAsOld) {
+  StartQvga();
+  std::vector<uint8_t> out(kQvga, 0xee);
+  for (uint32_t i = 1; i <= 3; ++i) {
+    const auto f = PatternFrame(320, 240, i);
+    fake_usb::Feed(packets_.Frame(f));
+    ASSERT_TRUE(Take(out)) << i;
+    ASSERT_EQ(out, f) << i;
+  }
+  // Nothing new: after the 20 ms wait the buffer is untouched and reported old.
+  std::vector<uint8_t> before = out;
+  bool is_new = true;
+  EXPECT_TRUE(PSEyeGetFrame(out.data(), nullptr, &is_new));
+  EXPECT_FALSE(is_new);
+  EXPECT_EQ(out, before);
+}
+
+TEST_F(CameraTest, BrokenFramesAreNeverPublished) {
+  StartQvga();
+  const int last = Ps3EyePacketiser::PacketCount(kQvga) - 1;
+  struct Case {
+    const char* name;
+    PacketFaults faults;
+  };
+  std::vector<Case> cases;
+  {
+    PacketFaults f;
+    f.drop = 10;
+    cases.push_back({"dropped packet", f});
+  }
+  {
+    PacketFaults f;
+    f.drop = last;
+    cases.push_back({"dropped end packet", f});
+  }
+  {
+    PacketFaults f;
+    f.duplicate = 20;
+    cases.push_back({"duplicated packet", f});
+  }
+  {
+    PacketFaults f;
+    f.cut = 30;
+    cases.push_back({"cut packet", f});
+  }
+  {
+    PacketFaults f;
+    f.cut = 31;
+    f.cut_bytes = 2040;
+    cases.push_back({"packet shorter than its header", f});
+  }
+  {
+    PacketFaults f;
+    f.bad_header = 40;
+    cases.push_back({"bad header", f});
+  }
+  {
+    PacketFaults f;
+    f.error_flag = 0;
+    cases.push_back({"error flag on the first packet", f});
+  }
+  uint32_t seed = 100;
+  for (const Case& c : cases) {
+    const auto bad = PatternFrame(320, 240, seed++);
+    const auto good = PatternFrame(320, 240, seed++);
+    fake_usb::Feed(packets_.Frame(bad, c.faults));
+    fake_usb::Feed(packets_.Frame(good));
+    std::vector<uint8_t> out(kQvga);
+    ASSERT_TRUE(Take(out)) << c.name;
+    EXPECT_EQ(out, good) << c.name;
+  }
+  // One byte short of a whole frame.
+  std::vector<uint8_t> short_frame = PatternFrame(320, 240, 7);
+  short_frame.pop_back();
+  const auto good = PatternFrame(320, 240, 8);
+  fake_usb::Feed(packets_.Frame(short_frame));
+  fake_usb::Feed(packets_.Frame(good));
+  std::vector<uint8_t> out(kQvga);
+  ASSERT_TRUE(Take(out));
+  EXPECT_EQ(out, good);
+  bool is_new = true;
+  PSEyeGetFrame(out.data(), nullptr, &is_new);
+  EXPECT_FALSE(is_new);
+}
+
+TEST_F(CameraTest, AFrameWithoutItsEndFlagCompletesAtTheNextFrame) {
+  StartQvga();
+  const auto a = PatternFrame(320, 240, 1), b = PatternFrame(320, 240, 2),
+             c = PatternFrame(320, 240, 3);
+  PacketFaults no_end;
+  no_end.no_end = true;
+  fake_usb::Feed(packets_.Frame(a, no_end));
+  EXPECT_TRUE(fake_usb::WaitFeedConsumed());
+  std::vector<uint8_t> out(kQvga);
+  bool is_new = true;
+  PSEyeGetFrame(out.data(), nullptr, &is_new);
+  EXPECT_FALSE(is_new);  // not complete yet
+  fake_usb::Feed(packets_.Frame(b));
+  ASSERT_TRUE(Take(out));
+  EXPECT_EQ(out, a);
+  // b was finished while a was still unread, so it was dropped; c arrives.
+  fake_usb::Feed(packets_.Frame(c));
+  ASSERT_TRUE(Take(out));
+  EXPECT_EQ(out, c);
+}
+
+TEST_F(CameraTest, FramesFinishedWhileTheLastIsUnreadAreDropped) {
+  StartQvga();
+  const auto a = PatternFrame(320, 240, 1), b = PatternFrame(320, 240, 2),
+             c = PatternFrame(320, 240, 3);
+  fake_usb::Feed(packets_.Frame(a));
+  fake_usb::Feed(packets_.Frame(b));
+  std::vector<uint8_t> out(kQvga);
+  ASSERT_TRUE(Take(out));
+  EXPECT_EQ(out, a);
+  fake_usb::Feed(packets_.Frame(c));
+  ASSERT_TRUE(Take(out));
+  EXPECT_EQ(out, c);
+}
+
+TEST_F(CameraTest, ColourViewIsConvertedInsideTheSpansOnly) {
+  fake_usb::PlugCamera();
+  ASSERT_EQ(PSEyeInit(), 0);
+  PSEyeStart(0);
+  std::vector<uint8_t> yuyv(640 * 480 * 2);
+  for (size_t i = 0; i < yuyv.size(); i += 4) {
+    yuyv[i] = 235;      // Y0: white
+    yuyv[i + 1] = 128;  // U
+    yuyv[i + 2] = 126;  // Y1
+    yuyv[i + 3] = 128;  // V
+  }
+  static int spans[480][2];
+  for (int y = 0; y < 480; ++y) spans[y][0] = 100, spans[y][1] = 540;
+  fake_usb::Feed(packets_.Frame(yuyv));
+  ASSERT_TRUE(fake_usb::WaitFeedConsumed());
+  std::vector<uint8_t> rgb(640 * 480 * 3, 0x55);
+  bool is_new = false;
+  ASSERT_TRUE(PSEyeGetFrame(rgb.data(), spans, &is_new));
+  ASSERT_TRUE(is_new);
+  auto px = [&](int x, int y) { return &rgb[(size_t(y) * 640 + x) * 3]; };
+  EXPECT_EQ(px(97, 10)[0], 0);    // 3 columns outside: black
+  EXPECT_EQ(px(98, 10)[0], 255);  // 2 columns outside: converted
+  EXPECT_EQ(px(99, 10)[1], 128);  // (298*126 - 4640) >> 8
+  EXPECT_EQ(px(541, 10)[2], 128);
+  EXPECT_EQ(px(542, 10)[0], 0);
+}
+
+TEST_F(CameraTest, UnplugIsReportedAndEveryTransferEndsOnce) {
+  StartQvga();
+  const auto a = PatternFrame(320, 240, 1);
+  fake_usb::Feed(packets_.Frame(a));
+  std::vector<uint8_t> out(kQvga);
+  ASSERT_TRUE(Take(out));
+  fake_usb::Unplug();
+  for (int i = 0; i < 200 && PSEyeIsWorking(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  EXPECT_FALSE(PSEyeIsWorking());
+  EXPECT_FALSE(PSEyeGetFrame(out.data(), nullptr));
+  EXPECT_EQ(fake_usb::TransfersInFlight(), 0);
+  PSEyeStop();
+  PSEyeDestroy();
+  EXPECT_EQ(fake_usb::TransferMisuse(), 0);
+  EXPECT_EQ(fake_usb::TransfersAllocated(), 0);
+
+  // Plugged in again, the camera is found anew.
+  fake_usb::PlugCamera();
+  ASSERT_EQ(PSEyeInit(), 0);
+  PSEyeStart(1);
+  const auto b = PatternFrame(320, 240, 2);
+  fake_usb::Feed(packets_.Frame(b));
+  ASSERT_TRUE(Take(out));
+  EXPECT_EQ(out, b);
+}
+
+}  // namespace

@@ -1,0 +1,278 @@
+// The blob finder: runs of bright pixels per row, joined across rows by union-find over runs,
+// weighted centres and radii; lighting status and marker pops. Fixed tables, no allocation.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "tracking/webcam.h"
+
+int find(int label, int* array) {
+  int root = label;
+  while (array[root] > 0) root = array[root];
+  while (array[label] > 0) {
+    const int next = array[label];
+    array[label] = root;
+    label = next;
+  }
+  return root;
+}
+
+int Union(int a, int b, int* array) {
+  const int ra = find(a, array);
+  const int rb = find(b, array);
+  if (ra != rb) {
+    const int sum = array[ra] + array[rb] - 1;
+    if (array[ra] > array[rb]) {  // a's set is smaller
+      array[ra] = rb;
+      array[rb] = sum;
+    } else if (array[rb] > array[ra]) {
+      array[rb] = ra;
+      array[ra] = sum;
+    } else {
+      array[ra] = rb;
+      array[rb] = sum;
+    }
+  }
+  return rb;
+}
+
+namespace {
+
+constexpr int kMaxRuns = 4096;
+constexpr int kWidth = Webcam::kWidth, kHeight = Webcam::kHeight;
+
+struct Run {
+  int32_t x0, x1, y, label, maxLuma;
+  uint8_t dead;
+};
+
+struct BlobAccumulator {
+  float swx, swy, sw;
+  int32_t pixels, xmin, xmax, ymin, ymax, maxLuma;
+  uint8_t dead;
+};
+
+// Working storage of one finder (the main one and the windowed one each have their own).
+// Labels run from 1 to kMaxRuns, so the tables indexed by label hold kMaxRuns + 1 entries.
+struct Tables {
+  Run lineBlobs[kMaxRuns];
+  int rep[kMaxRuns + 1];
+  BlobAccumulator acc[kMaxRuns + 1];
+  int roots[kMaxRuns];
+  uint32_t seen[kMaxRuns + 1];  // call stamp: acc[label] belongs to this call
+  uint32_t stamp = 0;
+  float weight[256];
+};
+
+Tables g_main, g_window;
+
+struct Scan {
+  int runs = 0;
+  int bright = 0;
+  bool overflow = false;
+};
+
+// Finds the runs of rows y0..y1 between the given columns and joins them.
+template <typename Bright>
+Scan FindRuns(Tables& t, const uint8_t* frame, const uint8_t* mask, const int (*spans)[2], int y0,
+              int y1, int cx0, int cx1, Bright bright) {
+  Scan s;
+  int prev_begin = 0, prev_end = 0;
+  for (int y = y0; y <= y1; ++y) {
+    const int row_begin = s.runs;
+    const int start = std::max(spans[y][0], cx0);
+    const int end = std::min(spans[y][1], cx1 + 1);
+    const uint8_t* row = frame + size_t(y) * kWidth * 2;
+    const uint8_t* mrow = mask + size_t(y) * kWidth;
+    int x = start;
+    int join_from = prev_begin;
+    while (x < end) {
+      if (!bright(row[x * 2])) {
+        ++x;
+        continue;
+      }
+      const int x0 = x;
+      int maxLuma = row[x * 2];
+      uint8_t dead = mrow[x];
+      while (x + 1 < end && bright(row[(x + 1) * 2])) {
+        ++x;
+        maxLuma = std::max<int>(maxLuma, row[x * 2]);
+        dead |= mrow[x];
+      }
+      const int x1 = x;
+      if (x1 + 1 < spans[y][1]) dead |= mrow[x1 + 1];
+      s.bright += x1 - x0 + 1;
+      if (s.runs >= kMaxRuns) {
+        s.overflow = true;
+        return s;
+      }
+      const int label = s.runs + 1;
+      t.lineBlobs[s.runs] = {x0, x1, y, label, maxLuma, uint8_t(dead ? 1 : 0)};
+      t.rep[label] = 0;
+      ++s.runs;
+      // Runs of the row above are in column order: skip those wholly to the left.
+      while (join_from < prev_end && t.lineBlobs[join_from].x1 < x0) ++join_from;
+      for (int k = join_from; k < prev_end && t.lineBlobs[k].x0 <= x1; ++k)
+        Union(label, t.lineBlobs[k].label, t.rep);
+      x = x1 + 2;
+    }
+    prev_begin = row_begin;
+    prev_end = s.runs;
+  }
+  return s;
+}
+
+// Builds one accumulator per component; returns the number of components (roots in
+// ascending label order in t.roots). Gives up (returns -1) past max_components.
+int Accumulate(Tables& t, const uint8_t* frame, int runs, int max_components) {
+  ++t.stamp;
+  int n = 0;
+  for (int i = 0; i < runs; ++i) {
+    const Run& r = t.lineBlobs[i];
+    const int root = find(r.label, t.rep);
+    BlobAccumulator& a = t.acc[root];
+    if (t.seen[root] != t.stamp) {
+      t.seen[root] = t.stamp;
+      if (n >= max_components) return -1;
+      t.roots[n++] = root;
+      a = {0, 0, 0, 0, kWidth - 1, 0, r.y, r.y, 0, 0};
+    }
+    const uint8_t* row = frame + size_t(r.y) * kWidth * 2;
+    float swx = 0, sw = 0;
+    for (int x = r.x0; x <= r.x1; ++x) {
+      const float w = t.weight[row[x * 2]];
+      swx += float(x) * w;
+      sw += w;
+    }
+    a.swx += swx;
+    a.swy += float(r.y) * sw;
+    a.sw += sw;
+    a.pixels += r.x1 - r.x0 + 1;
+    a.xmin = std::min(a.xmin, r.x0);
+    a.xmax = std::max(a.xmax, r.x1);
+    a.maxLuma = std::max(a.maxLuma, r.maxLuma);
+    a.ymax = r.y;
+    if (r.dead) a.dead = 1;
+  }
+  std::sort(t.roots, t.roots + n);
+  // Dead components go.
+  int kept = 0;
+  for (int i = 0; i < n; ++i)
+    if (!t.acc[t.roots[i]].dead) t.roots[kept++] = t.roots[i];
+  return kept;
+}
+
+void Write(const BlobAccumulator& a, Webcam::Blob& b) {
+  b.x = a.sw > 0 ? a.swx / a.sw : 0.0f;
+  b.y = a.sw > 0 ? a.swy / a.sw : 0.0f;
+  b.radius = std::sqrt(a.sw / 3.14159f);
+  b.xmin = a.xmin;
+  b.xmax = a.xmax;
+  b.ymin = a.ymin;
+  b.ymax = a.ymax;
+  b.maxLuma = a.maxLuma;
+}
+
+// Writes the largest components of fewer than limit pixels, largest first, at most max.
+int WriteLargest(Tables& t, int n, int limit, Webcam::Blob* out, int max) {
+  int m = 0;
+  for (int i = 0; i < n; ++i)
+    if (t.acc[t.roots[i]].pixels < limit) t.roots[m++] = t.roots[i];
+  std::sort(t.roots, t.roots + m, [&](int a, int b) {
+    if (t.acc[a].pixels != t.acc[b].pixels) return t.acc[a].pixels > t.acc[b].pixels;
+    return a < b;
+  });
+  const int count = std::min(m, max);
+  for (int i = 0; i < count; ++i) Write(t.acc[t.roots[i]], out[i]);
+  return count;
+}
+
+void FillWeights(Tables& t, int threshold) {
+  for (int y = 0; y < 256; ++y) t.weight[y] = float(y - threshold) / float(255 - threshold);
+}
+
+}  // namespace
+
+int Webcam::FindBlobs(Blob* out, int max) {
+  m_status = kStatusOk;
+  if (!m_qvga_frame || !m_dead_pixels) return 0;
+  const int T = m_threshold;
+  Tables& t = g_main;
+  const Scan s = FindRuns(t, m_qvga_frame, m_dead_pixels, m_qvga_spans, 0, kHeight - 1, 0,
+                          kWidth - 1, [T](uint8_t y) { return y > T; });
+  if (s.overflow) {
+    // More runs than the table holds (a lamp or a window in view): nothing to track.
+    m_status = kStatusOverflow;
+    return 0;
+  }
+  if (s.bright >= 16321) m_status = kStatusOverflow;
+  FillWeights(t, T);
+  const int n = Accumulate(t, m_qvga_frame, s.runs, kMaxRuns);
+  if (n > 2 * max) {
+    m_status = kStatusFarTooManyBlobs;
+    return 0;
+  }
+  if (n <= max) {
+    int written = 0;
+    for (int i = 0; i < n; ++i) {
+      const BlobAccumulator& a = t.acc[t.roots[i]];
+      if (a.pixels < 400)
+        Write(a, out[written++]);
+      else
+        m_status = kStatusBlobTooLarge;
+    }
+    return written;
+  }
+  m_status = kStatusTooManyBlobs;
+  return WriteLargest(t, n, 400, out, max);
+}
+
+int Webcam::FindBlobs(Blob* out, int max, int threshold, int x0, int x1, int y0, int y1) {
+  if (!m_qvga_frame || !m_dead_pixels || max <= 0) return 0;
+  x0 = std::max(x0, 0);
+  x1 = std::min(x1, kWidth - 1);
+  y0 = std::max(y0, 0);
+  y1 = std::min(y1, kHeight - 1);
+  if (x1 < x0 || y1 < y0) return 0;
+  Tables& t = g_window;
+  const Scan s = FindRuns(t, m_qvga_frame, m_dead_pixels, m_qvga_spans, y0, y1, x0, x1,
+                          [threshold](uint8_t y) { return y >= threshold; });
+  if (s.overflow) return 0;
+  FillWeights(t, m_threshold);
+  const int n = Accumulate(t, m_qvga_frame, s.runs, 3 * max);
+  if (n < 0) return 0;
+  if (n <= max) {
+    int written = 0;
+    for (int i = 0; i < n; ++i) {
+      const BlobAccumulator& a = t.acc[t.roots[i]];
+      if (a.pixels < 600) Write(a, out[written++]);
+    }
+    return written;
+  }
+  return WriteLargest(t, n, 600, out, max);
+}
+
+int Webcam::BadLightingSuspected(int) {
+  int result;
+  if (m_frame_counter < 198) {
+    m_status = kStatusSettling;
+    m_pop_tracking = 0;
+    result = kStatusSettling;
+  } else {
+    if (m_pop_tracking) {
+      while (!m_pop_frames.empty() && m_frame_counter - *m_pop_frames.begin() >= 251)
+        m_pop_frames.erase(m_pop_frames.begin());
+    } else {
+      m_pop_frames.clear();
+      m_pop_tracking = 1;
+    }
+    if (m_status == kStatusOk && m_pop_frames.size() >= 5) m_status = kStatusPopping;
+    result = m_status;
+  }
+  ++m_frame_counter;
+  return result;
+}
+
+void Webcam::RecordMocapMarkerPop() {
+  if (m_pop_tracking) m_pop_frames.insert(m_frame_counter);
+}

@@ -1,0 +1,3 @@
+#include "tracking/webcam.h"
+
+Webcam webcam;

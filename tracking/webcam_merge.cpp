@@ -1,0 +1,133 @@
+// Splitting a blob in which the two stick markers have run together.
+#include <algorithm>
+#include <cmath>
+
+#include "tracking/webcam.h"
+
+bool Webcam::UnmergeBlobs(const Blob& merged, Blob* out) {
+  const int T = m_threshold;
+  const int M = merged.maxLuma;
+  const int step = std::max((M - T) / 5, 1);
+  int t = M;
+  bool split = false;
+  while (t > T) {
+    if (FindBlobs(out, 2, t, merged.xmin, merged.xmax, merged.ymin, merged.ymax) == 2) {
+      split = true;
+      break;
+    }
+    t -= step;
+  }
+  if (!split) return false;
+  if (t - T < 5) return true;
+  // The lowest threshold that still splits gives the fullest pair.
+  int lo = T, hi = t;
+  for (;;) {
+    const int mid = (lo + hi) / 2;
+    Blob pair[2];
+    if (FindBlobs(pair, 2, mid, merged.xmin, merged.xmax, merged.ymin, merged.ymax) == 2) {
+      out[0] = pair[0];
+      out[1] = pair[1];
+      if (mid - lo < 5) return true;
+      hi = mid;
+    } else {
+      lo = mid;
+      if (hi - mid < 5) return true;
+    }
+  }
+}
+
+namespace {
+
+// Truncation toward zero that treats a value that is not a number (a radius from an empty
+// history) as 0 instead of converting it.
+int Trunc(float v) {
+  if (!std::isfinite(v)) return 0;
+  return int(std::clamp(v, -1.0e6f, 1.0e6f));
+}
+
+void Place(const Webcam::Blob& merged, float r, bool left, bool top, Webcam::Blob& b) {
+  const int d = Trunc(2.0f * r);
+  b.radius = r;
+  if (left) {
+    b.x = float(merged.xmin) + r;
+    b.xmin = merged.xmin;
+    b.xmax = merged.xmin + d;
+  } else {
+    b.x = float(merged.xmax) - r;
+    b.xmin = merged.xmax - d;
+    b.xmax = merged.xmax;
+  }
+  if (top) {
+    b.y = float(merged.ymin) + r;
+    b.ymin = merged.ymin;
+    b.ymax = merged.ymin + d;
+  } else {
+    b.y = float(merged.ymax) - r;
+    b.ymin = merged.ymax - d;
+    b.ymax = merged.ymax;
+  }
+}
+
+}  // namespace
+
+bool Webcam::RecoverMergedBlobs(const Blob& merged, float r1, float r2, Blob* out) {
+  auto centred = [&](Blob& b, float r) {
+    b.x = merged.x;
+    b.y = merged.y;
+    b.radius = r;
+    b.xmin = merged.xmin;
+    b.xmax = merged.xmax;
+    b.ymin = merged.ymin;
+    b.ymax = merged.ymax;
+  };
+  if (Trunc(merged.radius - r1) == 0) {
+    centred(out[0], r2);
+    centred(out[1], r1);
+    return false;
+  }
+  const int T = m_threshold;
+  auto luma = [&](int x, int y) -> int {
+    if (!m_qvga_frame || x < 0 || x >= kWidth || y < 0 || y >= kHeight) return 0;
+    return m_qvga_frame[(y * kWidth + x) * 2];
+  };
+  auto first_in_row = [&](int y) {
+    for (int x = merged.xmin; x <= merged.xmax; ++x)
+      if (luma(x, y) > T) return x;
+    return -1;
+  };
+  auto first_in_column = [&](int x) {
+    for (int y = merged.ymin; y <= merged.ymax; ++y)
+      if (luma(x, y) > T) return y;
+    return -1;
+  };
+  const int topX = first_in_row(merged.ymin);
+  const int bottomX = first_in_row(merged.ymax);
+  bool falling;
+  if (topX <= bottomX - 2) {
+    falling = true;
+  } else if (topX >= bottomX + 2) {
+    falling = false;
+  } else {
+    falling = first_in_column(merged.xmin) < first_in_column(merged.xmax);
+  }
+  // The weighted centre leans towards the larger disc.
+  const bool right_heavy = merged.x > float(merged.xmin) + float(merged.xmax - merged.xmin) * 0.5f;
+  if (falling) {
+    if (right_heavy) {
+      Place(merged, r2, true, true, out[0]);
+      Place(merged, r1, false, false, out[1]);
+    } else {
+      Place(merged, r2, false, false, out[0]);
+      Place(merged, r1, true, true, out[1]);
+    }
+  } else {
+    if (right_heavy) {
+      Place(merged, r2, true, false, out[0]);
+      Place(merged, r1, false, true, out[1]);
+    } else {
+      Place(merged, r2, false, true, out[0]);
+      Place(merged, r1, true, false, out[1]);
+    }
+  }
+  return true;
+}
