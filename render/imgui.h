@@ -174,17 +174,30 @@ class Imgui {
   int unused_param = 0;
 
  private:
-  struct Fitted;
+  // A label converted to 16-bit units and measured, with what is drawn when it does not fit.
+  struct Fitted {
+    const unsigned short* units = nullptr;  // the whole label
+    const unsigned short* shown = nullptr;  // the label cut with "..." (when it does not fit)
+    int count = 0;
+    float width = 0;  // of the whole label
+    bool fits = true;
+  };
   bool WidgetHot(int id) const;
   void ClaimFocus(int id);
   bool HandleTab();
   bool KeyQueued(int key) const;
   bool KeyDue(int k) const;
   bool HoveredLongEnough(int id) const;
+  bool Inside(int x, int y, int w, int h) const;
+  void HotActive(int id, bool inside);
   float LabelX() const;
-  void FitLabel(const char* label, int w, bool show_whole, Fitted& out);
-  void PrintLabel(const Fitted& f, int x, int y, int w, int h, float alpha, int shift);
+  void MeasureLabel(const char* label, Fitted& f);
+  void CutLabel(int w, Fitted& f);
+  void PrintLabel(const Fitted& f, bool whole, int x, int y, int w, int h, float alpha, int shift,
+                  bool shadow);
   void PrintTextArgs(const Font* f, float x, float y, float alpha, const char* format, va_list args);
+  bool ListBox(int id, int id_page_up, int id_page_down, int x, int y, int w, int n, int count,
+               const char* (*item)(const void*, int), const void* ctx, ListBoxState& state);
   void AdvanceLayout(int height, GapSize size);
   int WindowWidth() const;
   int WindowHeight() const;
