@@ -9,7 +9,7 @@
 #define SKYT_WITH_TEXTS 1           // frame/texts.h: SetLanguage, GetUtf8, fonts per language
 #define SKYT_WITH_FONT_AND_GUI 0    // render/font.h, render/imgui.h
 #define SKYT_WITH_UI_STYLE 0        // render/ui_style.h: InitUIStyle
-#define SKYT_WITH_WIDGET_DRAWING 1  // render/widget_drawing.h, render/airwidget_drawing.h
+#define SKYT_WITH_WIDGET_DRAWING 0  // render/widget_drawing.h, render/airwidget_drawing.h
 #define SKYT_WITH_MIDI 1            // sound/midi.h
 #define SKYT_WITH_SOUND 0           // sound/sound.h, sound/logger.h
 #define SKYT_WITH_CAMERA 1          // tracking/ps3eye_glue.h

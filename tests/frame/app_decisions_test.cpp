@@ -1,0 +1,130 @@
+// The program frame's decisions: viewer state, frame function, song count-down, deferred
+// start-up, first screen, graphics check, keys and the full-screen switch.
+#include <gtest/gtest.h>
+
+#include "frame/app/decisions.h"
+
+using namespace frame_decisions;
+
+TEST(ViewerState, ViewerOnAnotherDeviceTakesEveryInAirPageButKeepsMouseScreens) {
+  // Ctrl-U clear: any in-air page, the wizard included, goes to the viewer page.
+  for (int s : {18, 19, 28, 33, 35, 36}) EXPECT_EQ(ReconcileViewerState(s, true, false, false, true), 34) << s;
+  for (int s : {0, 1, 9, 16, 17}) EXPECT_EQ(ReconcileViewerState(s, true, false, false, true), s) << s;
+  // Ctrl-U set: the drumming page comes back, other pages stay.
+  EXPECT_EQ(ReconcileViewerState(34, true, false, true, true), 18);
+  EXPECT_EQ(ReconcileViewerState(20, true, false, true, true), 20);
+}
+
+TEST(ViewerState, ViewerOnThisComputerFollowsTheFocus) {
+  EXPECT_EQ(ReconcileViewerState(18, true, true, false, false), 34);
+  EXPECT_EQ(ReconcileViewerState(34, true, true, false, true), 18);
+  EXPECT_EQ(ReconcileViewerState(34, true, true, false, false), 34);
+  EXPECT_EQ(ReconcileViewerState(18, true, true, false, true), 18);
+  EXPECT_EQ(ReconcileViewerState(5, true, true, false, false), 5);
+}
+
+TEST(ViewerState, NoViewerLeavesTheViewerPage) {
+  EXPECT_EQ(ReconcileViewerState(34, false, false, false, true), 18);
+  EXPECT_EQ(ReconcileViewerState(20, false, false, false, true), 20);
+  EXPECT_EQ(ReconcileViewerState(0, false, false, false, true), 0);
+}
+
+TEST(FrameFunction, ByGraphicsModeStateAndMutedDrums) {
+  EXPECT_EQ(ChooseFrameFunction(34, 4, false), FrameFunction::kWithClient);
+  EXPECT_EQ(ChooseFrameFunction(0, 0, false), FrameFunction::kNormal);
+  EXPECT_EQ(ChooseFrameFunction(18, 1, false), FrameFunction::kMarkersOnly);
+  EXPECT_EQ(ChooseFrameFunction(18, 4, false), FrameFunction::kNo);
+  // Modes 1 and 4 outside the drumming page, or with the drums muted, draw slowly instead.
+  EXPECT_EQ(ChooseFrameFunction(19, 1, false), FrameFunction::kSlowLow);
+  EXPECT_EQ(ChooseFrameFunction(0, 4, false), FrameFunction::kSlowLow);
+  EXPECT_EQ(ChooseFrameFunction(18, 1, true), FrameFunction::kSlowLow);
+  EXPECT_EQ(ChooseFrameFunction(18, 4, true), FrameFunction::kSlowLow);
+  EXPECT_EQ(ChooseFrameFunction(18, 2, false), FrameFunction::kSlowLow);
+  EXPECT_EQ(ChooseFrameFunction(18, 3, false), FrameFunction::kSlowLow);
+  EXPECT_EQ(ChooseFrameFunction(18, 5, false), FrameFunction::kNone);
+  EXPECT_EQ(ChooseFrameFunction(0, 9, false), FrameFunction::kNone);
+}
+
+TEST(SongCountdown, ACountOfThreeStartsOnTheThirdFollowingCallAndEndsAtMinusOne) {
+  int frames = 3;
+  int started_on = 0;
+  for (int call = 1; call <= 6; ++call) {
+    SongStep step = SongCountdownStep(18, frames, false);
+    if (step.start_song) {
+      EXPECT_EQ(started_on, 0) << "started twice";
+      started_on = call;
+    }
+    frames = step.frames_until_song_start;
+  }
+  // Call 1 is the one in which the page set the count: the song starts three calls later.
+  EXPECT_EQ(started_on, 4);
+  EXPECT_EQ(frames, -1);
+}
+
+TEST(SongCountdown, SchedulerRunsOutsideTheSongsPageWithAPlaylist) {
+  EXPECT_TRUE(SongCountdownStep(18, -1, false).schedule);
+  EXPECT_TRUE(SongCountdownStep(18, 0, false).schedule);
+  EXPECT_FALSE(SongCountdownStep(28, -1, false).schedule);
+  EXPECT_FALSE(SongCountdownStep(18, -1, true).schedule);
+  EXPECT_FALSE(SongCountdownStep(18, 5, false).schedule);
+  EXPECT_FALSE(SongCountdownStep(18, -1, false).start_song);
+}
+
+TEST(DeferredStartup, RunsAtTheEndOfTheThirdCallAndRetriesUntilDone) {
+  int frames = 2;
+  bool done = false;
+  std::vector<int> due;
+  for (int call = 1; call <= 6; ++call) {
+    if (DeferredStartupDue(done, frames)) {
+      due.push_back(call);
+      done = call == 4;  // the first run reports not done, the second done
+    }
+  }
+  EXPECT_EQ(due, (std::vector<int>{3, 4}));
+}
+
+TEST(StartupScreen, HelpOnFirstRunOrWhenWanted) {
+  EXPECT_EQ(StartupScreen(true, false), 9);
+  EXPECT_EQ(StartupScreen(false, true), 9);
+  EXPECT_EQ(StartupScreen(true, true), 9);
+  EXPECT_EQ(StartupScreen(false, false), 0);
+}
+
+TEST(GraphicsCheck, OldDriversWithoutNpotAreWarnedAbout) {
+  EXPECT_FALSE(GraphicsDriverTooOld("1.4 Mesa", "GL_ARB_texture_non_power_of_two GL_X"));
+  EXPECT_FALSE(GraphicsDriverTooOld("1.5", "GL_OES_texture_npot"));
+  EXPECT_TRUE(GraphicsDriverTooOld("1.4", "GL_ARB_multitexture"));
+  EXPECT_TRUE(GraphicsDriverTooOld("garbage", "GL_ARB_multitexture"));  // counts as 0.0
+  EXPECT_TRUE(GraphicsDriverTooOld(nullptr, ""));
+  EXPECT_FALSE(GraphicsDriverTooOld("2.0", ""));
+  EXPECT_FALSE(GraphicsDriverTooOld("4.5 (Compatibility Profile) Mesa 22.3.6", ""));
+  EXPECT_FALSE(GraphicsDriverTooOld("1.1", nullptr));  // no extension string: no check
+}
+
+TEST(Keys, EscQuitsOnlyTheMainScreenAndLeavesFastModes) {
+  EXPECT_EQ(EscapeAction(0, 0), EscAction::kQuit);
+  EXPECT_EQ(EscapeAction(2, 0), EscAction::kNothing);
+  EXPECT_EQ(EscapeAction(17, 4), EscAction::kNothing);
+  EXPECT_EQ(EscapeAction(18, 0), EscAction::kNothing);
+  EXPECT_EQ(EscapeAction(18, 2), EscAction::kNothing);
+  EXPECT_EQ(EscapeAction(18, 1), EscAction::kBackToMainMenu);
+  EXPECT_EQ(EscapeAction(25, 4), EscAction::kBackToMainMenu);
+}
+
+TEST(Keys, FiveCtrlGComeBackToNormalGraphics) {
+  int mode = 0;
+  std::vector<int> seen;
+  for (int i = 0; i < 5; ++i) seen.push_back(mode = NextGraphicsMode(mode));
+  EXPECT_EQ(seen, (std::vector<int>{1, 2, 3, 4, 0}));
+  EXPECT_EQ(NextGraphicsMode(7), 8);
+}
+
+TEST(FullScreen, ARequestOfTwoSwitchesOnTheSecondCall) {
+  EXPECT_EQ(FullScreenToggleAction(0, true), ToggleAction::kNothing);
+  EXPECT_EQ(FullScreenToggleAction(-3, true), ToggleAction::kNothing);
+  EXPECT_EQ(FullScreenToggleAction(2, true), ToggleAction::kCountDown);
+  EXPECT_EQ(FullScreenToggleAction(1, true), ToggleAction::kEnterFullScreen);
+  EXPECT_EQ(FullScreenToggleAction(1, false), ToggleAction::kLeaveFullScreen);
+}
+
+TEST(WindowTitle, NameAndVersion) { EXPECT_EQ(WindowTitle("Skytapper", "1.1.2"), "Skytapper v1.1.2"); }

@@ -1,0 +1,304 @@
+// The frame loop, keys and start-up steps on the headless window with an offscreen context.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "frame/app/app.h"
+#include "frame/app/neighbours.h"
+#include "frame/app/progress.h"
+#include "frame/frame_globals.h"
+#include "frame/platform/spawn.h"
+#include "frame/window.h"
+#include "library/migrations.h"
+#include "tests/support/gl_fixture.h"
+#include "tests/support/test_dirs.h"
+
+namespace {
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void WriteFile(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+}
+
+// A fresh installation folder with the given settings file, entered for the test's lifetime.
+class Installation {
+ public:
+  Installation(const std::string& name, const std::string& settings)
+      : dir_(skyt_test::FreshDir(name)), chdir_(dir_) {
+    mkdir("conf", 0755);
+    mkdir("conf/drumkits", 0755);
+    if (!settings.empty()) WriteFile("conf/skytapper.cfg", settings);
+  }
+  const std::string& dir() const { return dir_; }
+
+ private:
+  std::string dir_;
+  skyt_test::ScopedChdir chdir_;
+};
+
+const char* const kSettings =
+    "[Session]\n"
+    "Never_Ran = false\n"
+    "Wants_Startup_Help = false\n"
+    "\n"
+    "Last_Drumkit = My First Skytapper Kit (RH)\n";
+
+class Frame : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetWindowServices();
+    ResetDisplayForTest();
+    // Dialogs are answered by the test: nothing may block.
+    SetCommandRunner([this](const std::vector<std::string>& argv, const std::string*) {
+      dialogs.push_back(argv);
+      return CommandResult{0, ""};
+    });
+    interface_state = 16;
+    graphics_mode = 0;
+    render_what = 1;
+    frames_until_song_start = -1;
+    full_screen = false;
+    full_screen_toggle_frames = 0;
+    exporting_wav = false;
+    just_changed_state = false;
+  }
+  void TearDown() override {
+    SetCommandRunner(nullptr);
+    ResetWindowServices();
+  }
+  std::vector<std::vector<std::string>> dialogs;
+  skyt_test::GlContext gl;
+};
+
+}  // namespace
+
+TEST_F(Frame, DeferredStartupRunsOnceAtTheEndOfTheThirdCallAndShowsTheMainScreen) {
+  Installation install("frame_deferred_main", kSettings);
+  Display();
+  Display();
+  EXPECT_EQ(interface_state, 16);
+  Display();
+  EXPECT_EQ(interface_state, 0);
+  interface_state = 5;
+  for (int i = 0; i < 5; ++i) Display();
+  EXPECT_EQ(interface_state, 5) << "the deferred start-up ran again";
+  EXPECT_EQ(headless_window.swaps, 8);
+}
+
+TEST_F(Frame, FirstRunEndsTheDeferredStartupOnTheHelpScreen) {
+  Installation install("frame_deferred_help", "[Session]\nNever_Ran = true\nWants_Startup_Help = false\n");
+  for (int i = 0; i < 3; ++i) Display();
+  EXPECT_EQ(interface_state, 9);
+}
+
+TEST_F(Frame, NoSettingsFileMeansTheMainScreen) {
+  Installation install("frame_deferred_nofile", "");
+  for (int i = 0; i < 3; ++i) Display();
+  EXPECT_EQ(interface_state, 0);
+}
+
+TEST_F(Frame, GraphicsModeFiveDrawsNothingButTheCountDownsGoOn) {
+  Installation install("frame_mode5", kSettings);
+  interface_state = 18;
+  graphics_mode = 5;
+  frames_until_song_start = 2;
+  Display();
+  EXPECT_EQ(headless_window.swaps, 0);
+  EXPECT_EQ(frames_until_song_start, 1);
+  Display();
+  Display();
+  EXPECT_EQ(frames_until_song_start, -1);
+  EXPECT_EQ(interface_state, 0) << "the deferred start-up still ran";
+}
+
+TEST_F(Frame, SlowModeSpreadsOnePictureOverThreeCalls) {
+  interface_state = 12;
+  graphics_mode = 2;
+  std::vector<int> phases;
+  for (int i = 0; i < 6; ++i) {
+    DisplaySlowLow();
+    phases.push_back(render_what);
+  }
+  EXPECT_EQ(phases, (std::vector<int>{2, 0, 1, 2, 0, 1}));
+  EXPECT_EQ(headless_window.swaps, 2);
+}
+
+TEST_F(Frame, FullScreenSwitchWaitsOneFrameAndRestoresTheWindow) {
+  interface_state = 12;
+  headless_window.x = 160;
+  headless_window.y = 150;
+  full_screen = true;
+  full_screen_toggle_frames = 2;
+  DisplayNormal();
+  EXPECT_EQ(headless_window.full_screens, 0);
+  EXPECT_EQ(full_screen_toggle_frames, 1);
+  DisplayNormal();
+  EXPECT_EQ(headless_window.full_screens, 1);
+  EXPECT_EQ(full_screen_toggle_frames, 0);
+  EXPECT_EQ(window_x, 160);
+  EXPECT_EQ(window_width, 960);
+  EXPECT_EQ(window_height, 720);
+
+  full_screen = false;
+  full_screen_toggle_frames = 1;
+  EXPECT_TRUE(DoFullScreenToggle());
+  EXPECT_EQ(headless_window.x, 160);
+  EXPECT_EQ(headless_window.y, 150);
+  EXPECT_EQ(headless_window.width, 960);
+  EXPECT_EQ(headless_window.height, 720);
+  EXPECT_FALSE(DoFullScreenToggle());
+}
+
+TEST_F(Frame, ReshapeKeepsTheWindowedSizeOnly) {
+  Reshape(800, 600);
+  EXPECT_EQ(window_width, 800);
+  EXPECT_EQ(window_height, 600);
+  GLint viewport[4];
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  EXPECT_EQ(viewport[2], 800);
+  full_screen = true;
+  Reshape(1280, 1024);
+  EXPECT_EQ(window_width, 800);
+  EXPECT_EQ(headless_window.redisplays, 2);
+}
+
+TEST_F(Frame, InitTurnsVsyncOffAndSetsTheClearColour) {
+  testing::internal::CaptureStdout();
+  Init();
+  std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_NE(out.find("Vsync message: "), std::string::npos);
+  GLfloat c[4];
+  glGetFloatv(GL_COLOR_CLEAR_VALUE, c);
+  EXPECT_NEAR(c[0], 178 / 255.0, 1e-6);
+  EXPECT_NEAR(c[2], 176 / 255.0, 1e-6);
+}
+
+TEST_F(Frame, ProgressBarSwapsAsAskedAndDrawsInTheMiddle) {
+  gl.Clear(0, 0, 0, 1);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  DisplayProgressBar(50, "Loading", false, false);
+  EXPECT_EQ(headless_window.swaps, 0);
+  DisplayProgressBar(50, "Loading", true, false);
+  EXPECT_EQ(headless_window.swaps, 2);
+  DisplayProgressBar(50, "Loading", false, true);
+  EXPECT_EQ(headless_window.swaps, 3);
+}
+
+// ---- Keys -------------------------------------------------------------------------------
+
+// No GL context here: the program's exit path must not depend on one.
+TEST(FrameExit, EscOnTheMainScreenEndsTheProgramWithSuccess) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  interface_state = 0;
+  EXPECT_EXIT(Keyboard(27, 0, 0), testing::ExitedWithCode(0), "");
+  interface_state = 2;
+  Keyboard(27, 0, 0);  // another screen: the program goes on
+  SUCCEED();
+}
+
+TEST_F(Frame, EscLeavesFastGraphicsModesOnlyAndEndsAWavExport) {
+  interface_state = 18;
+  graphics_mode = 2;
+  exporting_wav = true;
+  Keyboard(27, 0, 0);
+  EXPECT_EQ(interface_state, 18);
+  EXPECT_FALSE(exporting_wav);
+  graphics_mode = 4;
+  Keyboard(27, 0, 0);
+  EXPECT_EQ(interface_state, 0);
+  interface_state = 2;  // the kit editor: the screen itself sees the Esc
+  Keyboard(27, 0, 0);
+  EXPECT_EQ(interface_state, 2);
+}
+
+TEST_F(Frame, SpaceLeavesTheInAirPagesAndTheNoGraphicsMode) {
+  interface_state = 18;
+  graphics_mode = 4;
+  Keyboard(' ', 0, 0);
+  EXPECT_EQ(interface_state, 0);
+  EXPECT_EQ(graphics_mode, 3);
+  Keyboard(' ', 0, 0);  // mouse screens: nothing
+  EXPECT_EQ(interface_state, 0);
+}
+
+TEST_F(Frame, CtrlGCyclesGraphicsOnlyOnThePlayPageAndRestoresTheTitle) {
+  interface_state = 0;
+  Keyboard(7, 0, 0);
+  EXPECT_EQ(graphics_mode, 0);
+  interface_state = 18;
+  headless_window.title = "No-graphics mode";
+  bad_state_count = 3;
+  for (int i = 0; i < 5; ++i) Keyboard(7, 0, 0);
+  EXPECT_EQ(graphics_mode, 0);
+  EXPECT_EQ(bad_state_count, 0);
+  EXPECT_EQ(headless_window.title, "Skytapper v1.1.2");
+  EXPECT_EQ(headless_window.redisplays, 6);
+}
+
+TEST_F(Frame, CtrlUNeedsAViewerOnAnotherDevice) {
+  show_drumming_ui_when_client_connected = false;
+  Keyboard(21, 0, 0);
+  EXPECT_FALSE(show_drumming_ui_when_client_connected);
+}
+
+// ---- Start-up steps ----------------------------------------------------------------------
+
+TEST_F(Frame, LanguageFromTheSettingsFileIsNotWrittenBack) {
+  Installation install("frame_language_file",
+                       "[Session]\nNever_Ran = true\nWants_Startup_Help = true\nLanguage = de\n");
+  setenv("LANG", "fr_FR.UTF-8", 1);
+  unsetenv("LANGUAGE");
+  unsetenv("LC_ALL");
+  unsetenv("LC_MESSAGES");
+  EXPECT_FALSE(DetermineLanguage());
+  EXPECT_EQ(nb::CurrentLanguage(), "de");
+}
+
+TEST_F(Frame, LanguageFromTheSystemIsSavedAfterWantsStartupHelp) {
+  Installation install("frame_language_system", "[Session]\nNever_Ran = true\nWants_Startup_Help = true\n\n[Sound]\n");
+  setenv("LANG", "fr_FR.UTF-8", 1);
+  unsetenv("LANGUAGE");
+  unsetenv("LC_ALL");
+  unsetenv("LC_MESSAGES");
+  EXPECT_TRUE(DetermineLanguage());
+  EXPECT_EQ(nb::CurrentLanguage(), "fr");
+  SaveLanguage();
+  EXPECT_EQ(ReadFile("conf/skytapper.cfg"),
+            "[Session]\nNever_Ran = true\nWants_Startup_Help = true\nLanguage = fr\n\n[Sound]\n");
+  // A second start finds it in the file.
+  setenv("LANG", "de_DE.UTF-8", 1);
+  EXPECT_FALSE(DetermineLanguage());
+  EXPECT_EQ(nb::CurrentLanguage(), "fr");
+  nb::SetLanguage("en");
+}
+
+TEST_F(Frame, PatchFirstReleaseRemovesOnlyTheStaleFiles) {
+  Installation install("frame_first_release", kSettings);
+  auto kit = [](bool with_x) {
+    std::string text =
+        "[Drumkit]\nName = Copy of My First Skytapper Kit (RH)\nIs_Preset = no\n\nDrum3.element = test\n";
+    if (with_x) text += "Drum3.x = 10\n";
+    text += ";";
+    while (text.size() < 2540) text += "x";
+    text += "\n";
+    WriteFile("conf/drumkits/Copy_of_My_First_Skytapper_Kit__RH_.ini", text);
+  };
+  kit(true);
+  PatchFirstRelease();
+  struct stat st;
+  EXPECT_EQ(stat("conf/drumkits/Copy_of_My_First_Skytapper_Kit__RH_.ini", &st), 0) << "a placed kit was deleted";
+  kit(false);
+  PatchFirstRelease();
+  EXPECT_NE(stat("conf/drumkits/Copy_of_My_First_Skytapper_Kit__RH_.ini", &st), 0);
+}
