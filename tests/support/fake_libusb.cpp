@@ -32,7 +32,7 @@ namespace {
 struct State {
   std::mutex mutex;
   std::condition_variable changed;
-  std::timed_mutex event_lock;  // one thread handles events at a time
+  bool handling_events = false;  // one thread handles events at a time
   bool present = false;
   bool unplugged = false;
   int open_error = 0, claim_error = 0, init_error = 0;
@@ -441,8 +441,9 @@ int LIBUSB_CALL libusb_handle_events_timeout_completed(libusb_context*, struct t
   const auto timeout = tv ? std::chrono::microseconds(int64_t(tv->tv_sec) * 1000000 + tv->tv_usec)
                           : std::chrono::microseconds(60000000);
   const auto deadline = std::chrono::steady_clock::now() + timeout;
-  if (!s.event_lock.try_lock_until(deadline)) return 0;
   std::unique_lock<std::mutex> lock(s.mutex);
+  if (!s.changed.wait_until(lock, deadline, [&] { return !s.handling_events; })) return 0;
+  s.handling_events = true;
   auto ready = [&]() -> libusb_transfer* {
     for (auto* t : s.flying)
       if (s.cancel_requested.count(t) || s.unplugged) return t;
@@ -478,8 +479,8 @@ int LIBUSB_CALL libusb_handle_events_timeout_completed(libusb_context*, struct t
     --s.callbacks_running;
     s.changed.notify_all();
   }
-  lock.unlock();
-  s.event_lock.unlock();
+  s.handling_events = false;
+  s.changed.notify_all();
   return 0;
 }
 
