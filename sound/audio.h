@@ -78,6 +78,9 @@ class Audio {
     void* done = nullptr;  // HANDLE, signalled as the thread's last act
   };
 
+  struct SongLoader;  // song loader state (opaque)
+  struct FfmpegSong;  // an open FFmpeg song (opaque)
+
   static constexpr int kMaxVoices = 64;
   static constexpr int kSampleRate = 44100;
   static constexpr int kMaxFramesPerBuffer = 4096;
@@ -157,6 +160,10 @@ class Audio {
   // progress has finished, so the hook's data may be freed afterwards.
   void RemoveHook();
   int64_t GetSampleCounter() const { return sample_counter_.load(std::memory_order_acquire); }
+  // Inside the hook: the stream frame at which the buffer starts and its length, exactly (the
+  // hook's seconds are floats and lose frame accuracy after a few minutes).
+  int64_t HookBlockStart() const { return hook_block_start_; }
+  int HookBlockFrames() const { return hook_block_frames_; }
   // True on the device's callback thread while it runs the callback (not offline).
   static bool OnAudioThread();
 
@@ -198,10 +205,8 @@ class Audio {
 
  private:
   friend struct AudioTestAccess;
-  struct SongLoader;
-  struct FfmpegSong;
 
-  void MixVoices(int n, bool reverb_pass, float* left, float* right);
+  void MixVoices(int n, int which, float* left, float* right);
   void RenderBlock(float* out, int n, bool& keep_going);
   int ClaimVoice(Sound& sound, bool stealable, uint32_t& generation);
   void MoveToPriorityQueue(Sound& sound);
@@ -212,6 +217,7 @@ class Audio {
   static void* OggThreadMain(void* arg);
   static void* FfmpegThreadMain(void* arg);
   void JoinSongLoader(SongLoader& loader, bool finish);
+  void DeleteSongLoaders();
   void WaitForVoicesToStop(const Sound* sound);
 
   bool pa_initialised_ = false;
@@ -251,6 +257,8 @@ class Audio {
   std::atomic<void*> hook_user_{nullptr};
   std::atomic<int64_t> sample_counter_{0};
   std::atomic<uint32_t> callback_activity_{0};
+  int64_t hook_block_start_ = 0;
+  int hook_block_frames_ = 0;
   std::atomic<bool> offline_{false};
   bool offline_made_buffers_ = false;
   bool offline_paused_stream_ = false;

@@ -1,0 +1,81 @@
+// Audio device choice with fallbacks, and the device names the audio screens show.
+#include <algorithm>
+#include <cstdio>
+
+#include "sound/sound.h"
+
+bool Sound::ReinitDevice(Audio::DeviceType type, int frames, int index) {
+  audio.CleanUp(false);
+  if (type == 0) {
+    audio.Init(0, 64, false, 1, -1);
+    return true;
+  }
+  if (frames < 1) frames = 1;
+  if (frames > Audio::kMaxFramesPerBuffer) frames = Audio::kMaxFramesPerBuffer;
+  const int per_meter = std::max(1470 / frames, 1);
+  const float reverb = audio.GetReverbAmount();
+  if (audio.Init(type, frames, false, per_meter, index)) {
+    audio.SetReverbAmount(reverb);
+    return true;
+  }
+  if (type != 2) {
+    audio.CleanUp(false);
+    if (audio.Init(2, frames, false, per_meter, index)) {
+      audio.SetReverbAmount(reverb);
+      return false;
+    }
+    if (type == 1) return false;
+  }
+  audio.CleanUp(false);
+  if (audio.Init(1, frames, false, per_meter, index)) {
+    audio.SetReverbAmount(reverb);
+    return false;
+  }
+  // Nothing opened: the program runs silently (no stream, device type 0).
+  audio.CleanUp(false);
+  audio.Init(0, 64, false, 1, -1);
+  return false;
+}
+
+int Sound::GetAudioDeviceIndex() { return audio.GetDeviceIndexInUse(); }
+
+bool Sound::IsAudioDeviceChoiceManual() { return audio.IsDeviceChosenManually(); }
+
+namespace {
+std::string Cut(const char* name, size_t keep) {
+  std::string s = name ? name : "";
+  if (s.size() > keep) s = s.substr(0, keep) + "...";
+  return s;
+}
+}  // namespace
+
+void Sound::GetAudioDeviceNames(std::map<int, std::string>& names) {
+  names.clear();
+  // PortAudio is initialised while the engine holds it (Init of any type).
+  const int count = Pa_GetDeviceCount();
+  for (int i = 0; i < count; ++i) {
+    const PaDeviceInfo* info = Pa_GetDeviceInfo(i);
+    if (!info || info->maxOutputChannels < 2) continue;
+    PaStreamParameters out{};
+    out.device = i;
+    out.channelCount = 2;
+    out.sampleFormat = paFloat32;
+    out.suggestedLatency = info->defaultLowOutputLatency;
+    if (Pa_IsFormatSupported(nullptr, &out, Audio::kSampleRate) != paFormatIsSupported) continue;
+    names[i] = Cut(info->name, 48);
+  }
+}
+
+void Sound::GetAudioDeviceName(std::string& name, int index) {
+  if (index == -3) index = audio.GetDeviceIndexInUse();
+  if (index == -2) {
+    name = "None";
+    return;
+  }
+  if (index == -1) {
+    name = "Click Apply...";
+    return;
+  }
+  const PaDeviceInfo* info = (index >= 0 && index < Pa_GetDeviceCount()) ? Pa_GetDeviceInfo(index) : nullptr;
+  name = info ? Cut(info->name, 30) : "N/A";
+}

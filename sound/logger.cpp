@@ -1,0 +1,162 @@
+// The recordings list: the .sel files of the recordings folder, and recording, renaming,
+// deleting, loading and playing them through the sound manager.
+#include "sound/logger.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <ctime>
+
+#include "frame/paths.h"
+#include "render/imgui.h"
+#include "sound/sound.h"
+
+const char* const recording_extension = ".sel";
+const char* const recording_time_format_file = "%Y_%b_%d_(%a)_%Hh%Mm%Ss.sel";
+
+Logger logger;
+
+namespace {
+std::string RecordingsFolder() { return MakePath(6, ""); }
+
+std::string ShortName(const std::string& name) { return name.size() > 64 ? name.substr(0, 64) : name; }
+}  // namespace
+
+void Logger::Init() { BuildRecordingList(); }
+
+void Logger::BuildRecordingList() {
+  recordings.clear();
+  const std::string folder = RecordingsFolder();
+  std::vector<std::string> files;
+  ScanDirectory(folder.c_str(), recording_extension, files);
+  for (const std::string& file : files) {
+    Recording r;
+    r.folder = folder + "/";
+    r.path = r.folder + file;
+    printf("Rec path: %s\n", r.path.c_str());
+    if (!Sound::GetPerformanceMetaData(r.path.c_str(), r.date, r.duration, r.song, r.description)) {
+      printf("Can't parse the recording at %s, skipping it\n", r.path.c_str());
+      continue;
+    }
+    const size_t dot = file.rfind('.');
+    r.name = dot == std::string::npos ? file : file.substr(0, dot);
+    r.short_name = ShortName(r.name);
+    recordings.push_back(r);
+  }
+}
+
+int Logger::DeleteRecording(int i, std::string& error) {
+  if (i < 0 || i >= static_cast<int>(recordings.size())) {
+    error = "No recording is selected.";
+    return -2;
+  }
+  const Recording& r = recordings[i];
+  const std::string file = r.folder + r.name + recording_extension;
+  if (remove(file.c_str()) != 0) {
+    error = "Error deleting recording file" + file + ".";
+    return -2;
+  }
+  if (file == loaded_path_) UnloadRecording();
+  recordings.erase(recordings.begin() + i);
+  if (recordings.empty()) return -1;
+  return i < static_cast<int>(recordings.size()) ? i : static_cast<int>(recordings.size()) - 1;
+}
+
+bool Logger::RenameRecordingFile(int i, std::string& error) {
+  if (i < 0 || i >= static_cast<int>(recordings.size())) {
+    error = "No recording is selected.";
+    return false;
+  }
+  Recording& r = recordings[i];
+  r.short_name = ShortName(r.name);
+  const std::string new_path = r.folder + r.name + recording_extension;
+  const std::string old_path = r.path;
+  if (new_path == old_path) return true;
+  // A name that is empty or leaves the folder, or an existing file, is refused: renaming must
+  // never overwrite another recording.
+  FILE* existing = fopen(new_path.c_str(), "rbe");
+  if (r.name.empty() || r.name.find('/') != std::string::npos || existing) {
+    if (existing) fclose(existing);
+    error = "Error renaming recording file" + old_path + ".";
+    return false;
+  }
+  if (rename(old_path.c_str(), new_path.c_str()) != 0) {
+    error = "Error renaming recording file" + old_path + ".";
+    return false;
+  }
+  r.path = new_path;
+  if (loaded_path_ == old_path) loaded_path_ = new_path;
+  return true;
+}
+
+bool Logger::LoadRecording(int i, std::string& error) {
+  if (i < 0) {
+    sound.UnloadPerformance();
+    loaded_path_.clear();
+    return true;
+  }
+  if (i >= static_cast<int>(recordings.size())) {
+    error = "Could not load the recording.";
+    return false;
+  }
+  const std::string& path = recordings[i].path;
+  if (path == loaded_path_) return true;
+  sound.UnloadPerformance();
+  loaded_path_.clear();
+  if (!sound.LoadPerformance(path.c_str())) {
+    error = "Could not load the recording.";
+    return false;
+  }
+  loaded_path_ = path;
+  return true;
+}
+
+void Logger::UnloadRecording() {
+  std::string scratch;
+  LoadRecording(-1, scratch);
+}
+
+void Logger::StartRecording(bool& recording, const char* description) {
+  const time_t now = time(nullptr);
+  localtime_r(&now, &recording_start_time);
+  char name[64];
+  const size_t n = strftime(name, sizeof name, recording_time_format_file, &recording_start_time);
+  const std::string folder = RecordingsFolder();
+  mkdir(folder.c_str(), 0755);  // a fresh installation may not have it yet
+  const std::string path = folder + std::string(name, n);
+  recording = false;
+  sound.StartRecording(path.c_str(), description);
+  recording = true;
+}
+
+void Logger::StopRecording(bool& recording) {
+  sound.StopRecording();
+  BuildRecordingList();
+  recording = false;
+}
+
+void Logger::StartPlaying(bool with_song) {
+  playing = true;
+  sound.PlayPerformance(0.0f, with_song);
+}
+
+void Logger::StopPlaying() {
+  playing = false;
+  sound.StopPerformance();
+}
+
+void Logger::DoScrubBar(Imgui& gui, int x, int y, int w, int h) {
+  const uint64_t last = frame_count > 1 ? frame_count - 1 : 0;
+  int value = last ? static_cast<int>(static_cast<uint64_t>(scrub_position) * 1000000ull / last) : 0;
+  if (gui.DoSlider(0x6CE0000, x, y, w, h, value, 1000000, 1000)) {
+    printf("Progress: %f\n", value / 1000000.0);
+    int64_t pos = static_cast<int64_t>(last * static_cast<uint64_t>(value) / 1000000ull);
+    if (pos < 0) pos = 0;
+    if (pos > static_cast<int64_t>(last)) pos = static_cast<int64_t>(last);
+    scrub_position = static_cast<int>(pos);
+    scrub_moved = true;
+  }
+  gui.DoText(x, y + 20, "Time: %d:%d", scrub_position / 7500, (scrub_position / 125) % 60);
+}
+
+std::string Logger::AddRecordingExtension(const std::string& name) { return name + recording_extension; }

@@ -1,0 +1,260 @@
+// Sample loader threads: element samples arrive head first; the rest of each sample is read in
+// the background, chunk by chunk, straight into the sample's buffer.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "fastlz.h"
+#include "frame/events.h"
+#include "frame/host_clock.h"
+#include "sound/audio.h"
+#include "sound/audio_internal.h"
+
+namespace {
+constexpr int kChunkBufferSize = 34407;   // the largest compressed chunk
+constexpr uint32_t kMaxChunkRaw = 32768;  // PCM bytes in one chunk
+constexpr uint32_t kStored = 0xFFFFFFFFu;
+// A sample longer than ten minutes is taken for a damaged header.
+constexpr uint32_t kMaxSampleFrames = 44100u * 600u;
+
+bool ReadU32(std::ifstream& file, uint32_t& value) {
+  unsigned char b[4];
+  if (!file.read(reinterpret_cast<char*>(b), 4)) return false;
+  value = b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<uint32_t>(b[3]) << 24);
+  return true;
+}
+
+bool ReadU32(FILE* f, uint32_t& value) {
+  unsigned char b[4];
+  if (fread(b, 1, 4, f) != 4) return false;
+  value = b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<uint32_t>(b[3]) << 24);
+  return true;
+}
+}  // namespace
+
+void Audio::LoadRaw(Sound& sound, const char* path, std::ifstream& file, int max_voices) {
+  EnsureQueueState();
+  sound.data.store(nullptr, std::memory_order_relaxed);
+  sound.frames.store(0, std::memory_order_relaxed);
+  sound.capacity.store(0, std::memory_order_relaxed);
+  sound.max_voices = max_voices;
+  sound.loaded.store(0, std::memory_order_relaxed);
+  sound.state.store(2, std::memory_order_relaxed);
+  sound.cancel.store(0, std::memory_order_relaxed);
+  sound.chunk_offset.store(kStored, std::memory_order_relaxed);
+
+  auto fail = [&](const char* what) {
+    printf("Audio error: damaged sample in \"%s\" (%s)\n", path ? path : "", what);
+    file.setstate(std::ios::failbit);
+    sound.loaded.store(1, std::memory_order_release);
+  };
+
+  uint32_t total = 0, compressed = 0, raw = 0, rest = 0;
+  if (!ReadU32(file, total)) return fail("frame count");
+  if (total > kMaxSampleFrames) return fail("frame count");
+  if (!ReadU32(file, compressed) || !ReadU32(file, raw)) return fail("head size");
+  if (raw > 4ull * total || raw % 4 != 0) return fail("head size");
+  int16_t* data = new (std::nothrow) int16_t[2 * static_cast<size_t>(total) + 2];
+  if (!data) return fail("out of memory");
+  sound.data.store(data, std::memory_order_release);
+  sound.capacity.store(total, std::memory_order_release);
+  if (raw > 15 && compressed != kStored) {
+    if (compressed > 2 * kMaxChunkRaw * 4 + 66) return fail("head size");
+    if (static_cast<int>(compressed) > chunk_buffer_size_) {
+      delete[] chunk_buffer_;
+      chunk_buffer_size_ = static_cast<int>(compressed * 1.1);
+      if (chunk_buffer_size_ < static_cast<int>(compressed)) chunk_buffer_size_ = compressed;
+      chunk_buffer_ = new uint8_t[chunk_buffer_size_];
+    }
+    if (!file.read(reinterpret_cast<char*>(chunk_buffer_), compressed)) return fail("head");
+    const int got = fastlz_decompress(chunk_buffer_, static_cast<int>(compressed), data,
+                                      static_cast<int>(raw));
+    if (got != static_cast<int>(raw)) return fail("head");
+  } else if (raw > 0) {
+    if (!file.read(reinterpret_cast<char*>(data), raw)) return fail("head");
+  }
+  sound.frames.store(raw / 4, std::memory_order_release);
+  if (!ReadU32(file, rest)) return fail("rest offset");
+
+  if (raw / 4 != total) {
+    sound.path = path ? path : "";
+    sound.chunk_offset.store(rest, std::memory_order_relaxed);
+    sound.cancel.store(0, std::memory_order_relaxed);
+    pthread_mutex_lock(&queue_mutex_);
+    normal_queue_.push_back(&sound);
+    SetEvent(queue_event_);
+    pthread_mutex_unlock(&queue_mutex_);
+  } else {
+    sound.loaded.store(1, std::memory_order_release);
+  }
+}
+
+void* Audio::RawThreadMain(void* arg) {
+  RawThread* self = static_cast<RawThread*>(arg);
+  Audio* a = self->audio;
+  uint8_t* chunk = new uint8_t[kChunkBufferSize];
+  for (;;) {
+    pthread_mutex_lock(&a->queue_mutex_);
+    const bool empty = a->normal_queue_.empty() && a->priority_queue_.empty();
+    pthread_mutex_unlock(&a->queue_mutex_);
+    if (empty && !a->raw_stop_.load(std::memory_order_acquire)) {
+      // The time-out only guards against a lost wake-up; the event normally wakes us.
+      WaitForSingleObject(a->queue_event_, 200);
+      ResetEvent(a->queue_event_);
+    }
+    if (a->raw_stop_.load(std::memory_order_acquire)) break;
+    Sound* sound = nullptr;
+    pthread_mutex_lock(&a->queue_mutex_);
+    if (!a->priority_queue_.empty()) {
+      sound = a->priority_queue_.front();
+      a->priority_queue_.pop_front();
+    } else if (!a->normal_queue_.empty()) {
+      sound = a->normal_queue_.front();
+      a->normal_queue_.pop_front();
+    }
+    pthread_mutex_unlock(&a->queue_mutex_);
+    if (!sound) continue;
+
+    const uint32_t offset = sound->chunk_offset.load(std::memory_order_relaxed);
+    if (offset != kStored) {
+      FILE* f = fopen(sound->path.c_str(), "rbe");
+      if (f) {
+        int16_t* data = sound->data.load(std::memory_order_acquire);
+        const uint32_t capacity = sound->capacity.load(std::memory_order_acquire);
+        uint32_t frames = sound->frames.load(std::memory_order_relaxed);
+        if (fseek(f, offset, SEEK_SET) == 0) {
+          while (!sound->cancel.load(std::memory_order_acquire)) {
+            uint32_t compressed = 0, raw = 0;
+            if (!ReadU32(f, compressed) || !ReadU32(f, raw)) break;
+            if (static_cast<int32_t>(raw) < 1) break;
+            // A damaged chunk (too large, or more frames than announced) ends the sample.
+            if (raw > kMaxChunkRaw || frames + raw / 4 > capacity) break;
+            int16_t* dest = data + 2 * static_cast<size_t>(frames);
+            if (raw > 15 && compressed != kStored) {
+              if (compressed > static_cast<uint32_t>(kChunkBufferSize)) break;
+              if (fread(chunk, 1, compressed, f) != compressed) break;
+              const int got = fastlz_decompress(chunk, static_cast<int>(compressed), dest,
+                                                static_cast<int>(raw));
+              if (got != static_cast<int>(raw)) break;
+            } else {
+              if (fread(dest, 1, raw, f) != raw) break;
+            }
+            frames += raw / 4;
+            sound->frames.store(frames, std::memory_order_release);
+          }
+        }
+        fclose(f);
+      }
+    }
+    sound->chunk_offset.store(kStored, std::memory_order_relaxed);
+    sound->loaded.store(1, std::memory_order_release);
+  }
+  delete[] chunk;
+  SetEvent(self->done);
+  return nullptr;
+}
+
+void Audio::StartRawThreads(int count) {
+  EnsureQueueState();
+  if (!raw_threads_.empty()) return;
+  raw_stop_.store(false, std::memory_order_release);
+  pthread_mutex_lock(&queue_mutex_);
+  if (!normal_queue_.empty() || !priority_queue_.empty()) SetEvent(queue_event_);
+  pthread_mutex_unlock(&queue_mutex_);
+  for (int i = 0; i < count; ++i) {
+    RawThread* t = new RawThread;
+    t->audio = this;
+    t->done = CreateEvent(nullptr, true, false);
+    if (pthread_create(&t->thread, nullptr, RawThreadMain, t) != 0) {
+      CloseHandle(t->done);
+      delete t;
+      continue;
+    }
+    raw_threads_.push_back(t);
+  }
+}
+
+void Audio::StopRawThreads() {
+  if (raw_threads_.empty()) return;
+  pthread_mutex_lock(&queue_mutex_);
+  raw_stop_.store(true, std::memory_order_release);
+  SetEvent(queue_event_);
+  pthread_mutex_unlock(&queue_mutex_);
+  for (RawThread* t : raw_threads_) {
+    // A thread finishes the sample in hand first; a long read is reported, then awaited.
+    if (WaitForSingleObject(t->done, 10000) != 0)
+      printf("Audio error: a sample loader is slow to stop\n");
+    pthread_join(t->thread, nullptr);
+    CloseHandle(t->done);
+    delete t;
+  }
+  raw_threads_.clear();
+}
+
+int Audio::GetRawQueueSize() const {
+  pthread_mutex_lock(&queue_mutex_);
+  const int n = static_cast<int>(normal_queue_.size() + priority_queue_.size());
+  pthread_mutex_unlock(&queue_mutex_);
+  return n;
+}
+
+void Audio::FreeSound(Sound& sound) {
+  const uint32_t state = sound.state.load(std::memory_order_relaxed);
+  if (state == 4 && ogg_loader_ && ogg_loader_->target == &sound) WaitForLoadOggAsync(false);
+  if (state == 3 && mp3_loader_ && mp3_loader_->target == &sound) {
+    WaitForLoadMp3Async(false);
+  }
+  if (state == 2) {
+    bool removed = false;
+    pthread_mutex_lock(&queue_mutex_);
+    for (auto* q : {&normal_queue_, &priority_queue_}) {
+      for (auto it = q->begin(); it != q->end(); ++it) {
+        if (*it == &sound) {
+          q->erase(it);
+          removed = true;
+          break;
+        }
+      }
+      if (removed) break;
+    }
+    pthread_mutex_unlock(&queue_mutex_);
+    if (removed) {
+      sound.loaded.store(1, std::memory_order_release);
+    } else if (!sound.IsLoaded()) {
+      // A loader thread reads it: ask it to stop and wait until it has let go.
+      sound.cancel.store(1, std::memory_order_release);
+      const uint64_t deadline = HostTimeNanos() + 30000000000ull;
+      while (!sound.IsLoaded()) {
+        if (HostTimeNanos() > deadline) {
+          printf("Audio error: a sample loader does not let go of a sample\n");
+          return;  // keep the data rather than free it under a reader
+        }
+        usleep(1000);
+      }
+    }
+  }
+  if (state == 3 && mp3_loader_) {
+    auto& retired = mp3_loader_->retired;
+    for (auto it = retired.begin(); it != retired.end();) {
+      if (it->first == &sound) {
+        delete[] it->second;
+        it = retired.erase(it);
+      } else {
+        ++it;
+      }
+    }
+    if (mp3_loader_->target == &sound) mp3_loader_->target = nullptr;
+  }
+  if (state == 4 && ogg_loader_ && ogg_loader_->target == &sound) ogg_loader_->target = nullptr;
+  if (!sound.IsLoaded()) {
+    if (state == 3 || state == 4) sound.state.store(0, std::memory_order_relaxed);
+    return;
+  }
+  delete[] sound.data.exchange(nullptr, std::memory_order_acq_rel);
+  sound.frames.store(0, std::memory_order_release);
+  sound.capacity.store(0, std::memory_order_relaxed);
+  sound.max_voices = 0;
+  sound.loaded.store(0, std::memory_order_release);
+  sound.state.store(0, std::memory_order_relaxed);
+}
