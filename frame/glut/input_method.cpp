@@ -3,6 +3,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <fcntl.h>
+#include <langinfo.h>
 
 #include <clocale>
 #include <cstdlib>
@@ -174,6 +175,9 @@ void StartInputMethod(unsigned long window) {
   if (display || !window) return;
   // Only the character classification follows the user's locale: numbers keep the '.'.
   setlocale(LC_CTYPE, "");
+  // Text must come out as UTF-8 whatever the user's locale: a plain C locale would lose
+  // every character outside ASCII.
+  if (strcmp(nl_langinfo(CODESET), "UTF-8") != 0) setlocale(LC_CTYPE, "C.UTF-8");
   display = XOpenDisplay(nullptr);
   if (!display) return;
   fcntl(ConnectionNumber(display), F_SETFD, FD_CLOEXEC);
@@ -196,6 +200,11 @@ void PumpInputMethod() {
   while (XPending(display) > 0) {
     XEvent e;
     XNextEvent(display, &e);
+    if (e.type == MappingNotify) {
+      // The keyboard layout changed: look keys up in the new one.
+      XRefreshKeyboardMapping(&e.xmapping);
+      continue;
+    }
     if (XFilterEvent(&e, None)) continue;
     if (e.type == FocusIn && ic) XSetICFocus(ic);
     if (e.type == FocusOut && ic) XUnsetICFocus(ic);

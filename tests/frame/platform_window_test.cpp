@@ -1,0 +1,172 @@
+// The freeglut window, the input-method text, and the X parts of the platform layer, on a
+// virtual X server.
+#include <gtest/gtest.h>
+// After the test framework: Xlib's macros clash with its names.
+#include <GL/freeglut.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "frame/glut/glut_window.h"
+#include "frame/glut/input_method.h"
+#include "frame/platform/platform.h"
+#include "frame/platform/spawn.h"
+#include "frame/window.h"
+
+namespace {
+
+std::string typed;
+std::vector<int> keys;
+
+void Xdo(const std::vector<std::string>& argv) { SpawnAndWait(argv, nullptr); }
+
+// Lets freeglut and the input method handle what arrived.
+void Pump(int rounds = 20) {
+  for (int i = 0; i < rounds; ++i) {
+    glutMainLoopEvent();
+    PumpInputMethod();
+    usleep(5000);
+  }
+}
+
+class GlutWindow : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    InstallGlutWindow();
+    int argc = 1;
+    char name[] = "platform_window_test";
+    char* argv[] = {name, nullptr};
+    window_services.init(&argc, argv);
+    ASSERT_TRUE(window_services.create_window(0, 0, 960, 720, "Skytapper v1.1.2"));
+    WindowCallbacks c;
+    c.display = [] { window_services.swap_buffers(); };
+    c.keyboard = [](unsigned char k, int, int) { keys.push_back(k); };
+    c.insert_text = [](const char* t) { typed += t; };
+    window_services.set_callbacks(c);
+    Pump();
+  }
+  void SetUp() override {
+    typed.clear();
+    keys.clear();
+    wid_ = std::to_string(window_services.native_window());
+    Xdo({"xdotool", "windowfocus", "--sync", wid_});
+    Pump();
+  }
+  std::string wid_;
+};
+
+}  // namespace
+
+TEST_F(GlutWindow, OpensAt960x720WithItsTitle) {
+  EXPECT_EQ(window_services.width(), 960);
+  EXPECT_EQ(window_services.height(), 720);
+  CommandResult r = SpawnAndWait({"xdotool", "search", "--name", "^Skytapper v1\\.1\\.2$"}, nullptr);
+  EXPECT_EQ(r.output, wid_ + "\n");
+}
+
+// Puts the two letters on spare key codes, as a French and a Russian layout would.
+void MapForeignLetters() {
+  Display* d = XOpenDisplay(nullptr);
+  int min_code, max_code, per_code;
+  XDisplayKeycodes(d, &min_code, &max_code);
+  KeySym* map = XGetKeyboardMapping(d, min_code, max_code - min_code + 1, &per_code);
+  std::vector<int> spare;
+  for (int code = max_code; code >= min_code && spare.size() < 2; --code) {
+    bool empty = true;
+    for (int i = 0; i < per_code; ++i) empty = empty && map[(code - min_code) * per_code + i] == NoSymbol;
+    if (empty) spare.push_back(code);
+  }
+  XFree(map);
+  ASSERT_EQ(spare.size(), 2u);
+  KeySym eacute[2] = {XStringToKeysym("eacute"), XStringToKeysym("Eacute")};
+  KeySym zhe[2] = {XStringToKeysym("Cyrillic_zhe"), XStringToKeysym("Cyrillic_ZHE")};
+  XChangeKeyboardMapping(d, spare[0], 2, eacute, 1);
+  XChangeKeyboardMapping(d, spare[1], 2, zhe, 1);
+  XSync(d, False);
+  XCloseDisplay(d);
+}
+
+TEST_F(GlutWindow, TypedTextArrivesAsUtf8AndControlKeysAsKeys) {
+  MapForeignLetters();
+  Pump();
+  Xdo({"xdotool", "key", "--delay", "20", "H", "eacute", "l", "l", "o", "space", "Cyrillic_zhe", "exclam"});
+  Pump(40);
+  EXPECT_EQ(typed, "Héllo ж!");
+  typed.clear();
+  keys.clear();
+  Xdo({"xdotool", "key", "--delay", "20", "ctrl+g", "Escape", "BackSpace", "Delete"});
+  Pump(40);
+  EXPECT_EQ(typed, "") << "control keys are not text";
+  // Backspace reaches the program as 127 (delete backwards), Delete as 8.
+  EXPECT_EQ(keys, (std::vector<int>{7, 27, 127, 8}));
+}
+
+TEST_F(GlutWindow, SwapIntervalIsOnlyAskedWhereOffered) {
+  std::string error;
+  bool set = window_services.set_swap_interval(0, &error);
+  // Xvfb offers no swap control: the request fails with a reason instead of an X error.
+  if (!set) {
+    EXPECT_FALSE(error.empty());
+  }
+  Pump();
+  SUCCEED();
+}
+
+TEST_F(GlutWindow, ResizeLockAndSuperKey) {
+  DisableResize();
+  Display* d = XOpenDisplay(nullptr);
+  ASSERT_NE(d, nullptr);
+  XSizeHints hints;
+  long supplied = 0;
+  ASSERT_TRUE(XGetWMNormalHints(d, window_services.native_window(), &hints, &supplied));
+  EXPECT_EQ(hints.min_width, 960);
+  EXPECT_EQ(hints.max_width, 960);
+  EXPECT_EQ(hints.max_height, 720);
+  XCloseDisplay(d);
+
+  EXPECT_FALSE(IsCmdPressed());
+  Xdo({"xdotool", "keydown", "super"});
+  EXPECT_TRUE(IsCmdPressed());
+  Xdo({"xdotool", "keyup", "super"});
+  EXPECT_FALSE(IsCmdPressed());
+  Pump();
+}
+
+TEST_F(GlutWindow, SleepPreventionIsPairedExactly) {
+  EXPECT_FALSE(IsSleepPrevented());
+  PreventSleeping();
+  PreventSleeping();
+  EXPECT_TRUE(IsSleepPrevented());
+  EXPECT_EQ(platform::SleepSuspendCount(), 1);
+  AllowSleeping();
+  EXPECT_EQ(platform::SleepSuspendCount(), 0);
+  AllowSleeping();
+  EXPECT_EQ(platform::SleepSuspendCount(), 0);
+}
+
+TEST_F(GlutWindow, ViewerWindowAndFocus) {
+  EXPECT_FALSE(ClientRunningOnThisMac());
+  EXPECT_TRUE(ServerHasFocusMac());
+  // A stand-in viewer: a window of the viewer's class on a connection of its own.
+  Display* d = XOpenDisplay(nullptr);
+  ASSERT_NE(d, nullptr);
+  Window viewer = XCreateSimpleWindow(d, DefaultRootWindow(d), 50, 50, 200, 100, 0, 0, 0);
+  XClassHint hint;
+  char res_name[] = "viewer", res_class[] = "org.kmw.Skytapper3D";
+  hint.res_name = res_name;
+  hint.res_class = res_class;
+  XSetClassHint(d, viewer, &hint);
+  XMapWindow(d, viewer);
+  XSync(d, False);
+  EXPECT_TRUE(ClientRunningOnThisMac());
+  Xdo({"xdotool", "windowfocus", "--sync", std::to_string(viewer)});
+  EXPECT_FALSE(ServerHasFocusMac());
+  Xdo({"xdotool", "windowfocus", "--sync", wid_});
+  EXPECT_TRUE(ServerHasFocusMac());
+  XDestroyWindow(d, viewer);
+  XCloseDisplay(d);
+  EXPECT_FALSE(ClientRunningOnThisMac());
+}
