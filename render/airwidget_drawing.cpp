@@ -228,7 +228,7 @@ void ActivationProgressDistance(float cx, float cy, float r, float progress) {
   const float limit = -2 * kPi * progress;
   const float step = progress * 0.8f / 64;
   float alpha = 0.2f;
-  for (float a = 0; a > limit || (a == 0 && progress > 0); a -= kPi / 32) {
+  for (float a = 0; a > limit; a -= kPi / 32) {
     glColor4f(1, 1, 0.95f, alpha);
     glVertex2f(cx + r * std::cos(a + kPi / 2), cy + r * std::sin(a + kPi / 2));
     alpha += step;
@@ -281,10 +281,11 @@ void SliderHalo(float x, float y, float w, float h) {
 
 void VignetteEdge(float rx, float ry, bool left, float d1, float d2, const float* colour1,
                   const float* colour2) {
+  // Both ends of the half included, so that the two halves meet at the top and the bottom.
   const float start = left ? kPi / 2 : -kPi / 2;
-  const float end = start + kPi;
   glBegin(GL_TRIANGLE_STRIP);
-  for (float a = start; a < end; a += kPi / 64) {
+  for (int i = 0; i <= 64; ++i) {
+    const float a = start + static_cast<float>(i) * kPi / 64;
     const float c = std::cos(a), s = std::sin(a);
     glColor4fv(colour1);
     glVertex2f(WebcamWindowMapping::WebcamXToWindowX(159.5f + (rx + d1) * c),

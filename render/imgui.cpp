@@ -481,7 +481,7 @@ bool Imgui::DoButton(int id, int x, int y, int w, int h, const char* label) {
   Fitted f;
   MeasureLabel(label, f);
   CutLabel(w, f);
-  const int full_w = static_cast<int>(LabelX() + f.width);
+  const int full_w = static_cast<int>(std::ceil(LabelX() + f.width));
   const int hit_w = long_enough && !f.fits ? full_w : w;
   if (Inside(x, y, hit_w, h)) {
     hot_id = id;

@@ -1,0 +1,422 @@
+// Widget GUI behaviour under scripted input: hot/active/focus rules, Tab order, buttons,
+// label fitting, sliders, list boxes, check boxes and keyboard input.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "frame/frame_globals.h"
+#include "render/font.h"
+#include "render/imgui.h"
+#include "tests/render/imgui_test_support.h"
+#include "tests/support/test_dirs.h"
+
+using namespace skyt_test;
+
+namespace {
+
+constexpr int kA = 1 << 16, kB = 2 << 16, kC = 3 << 16;
+
+}  // namespace
+
+TEST_F(ImguiTest, FirstFocusableWidgetTakesFocusAndTabMovesIt) {
+  bool fired[3] = {};
+  auto widgets = [&] {
+    fired[0] = gui.DoButton(kA, 100, 600, 140, 32, "One");
+    fired[1] = gui.DoButton(kB, 100, 550, 140, 32, "Two");
+    fired[2] = gui.DoButton(kC, 100, 500, 140, 32, "Three");
+  };
+  Frame(widgets);
+  EXPECT_EQ(gui.focus_id, kA);
+  input->Key(9);
+  Frame(widgets);
+  EXPECT_EQ(gui.focus_id, kB);
+  EXPECT_TRUE(gui.key_queue.empty());
+  input->Modifiers(1);
+  input->Key(9);
+  Frame(widgets);
+  EXPECT_EQ(gui.focus_id, kA);
+  input->Modifiers(0);
+  input->Key(9);
+  Frame(widgets);
+  input->Key(9);
+  Frame(widgets);
+  EXPECT_EQ(gui.focus_id, kC);
+  // A Tab on the last widget leaves no widget focused; the first one takes it next frame.
+  input->Key(9);
+  Frame(widgets);
+  EXPECT_EQ(gui.focus_id, 0);
+  Frame(widgets);
+  EXPECT_EQ(gui.focus_id, kA);
+  EXPECT_FALSE(fired[0] || fired[1] || fired[2]);
+}
+
+TEST_F(ImguiTest, EnterFiresTheFocusedButtonOnly) {
+  bool a = false, b = false;
+  auto widgets = [&] {
+    a = gui.DoButton(kA, 100, 600, 140, 32, "One");
+    b = gui.DoButton(kB, 100, 550, 140, 32, "Two");
+  };
+  Frame(widgets);
+  input->Key(13);
+  Frame(widgets);
+  EXPECT_TRUE(a);
+  EXPECT_FALSE(b);
+}
+
+TEST_F(ImguiTest, ButtonFiresOnlyWhenReleasedOverTheWidgetItWasPressedOn) {
+  bool fired = false;
+  auto widgets = [&] { fired = fired || gui.DoButton(kA, 100, 600, 140, 32, "Button"); };
+  // Pressed on empty space and dragged onto the button: neither active nor fired.
+  input->MoveTo(400, 300);
+  input->Press();
+  Frame(widgets);
+  input->MoveTo(150, 590);
+  Frame(widgets);
+  EXPECT_NE(gui.active_id, kA);
+  input->Release();
+  Frame(widgets);
+  EXPECT_FALSE(fired);
+  // Pressed on it, moved off, released: nothing.
+  input->Press();
+  Frame(widgets);
+  EXPECT_EQ(gui.active_id, kA);
+  input->MoveTo(400, 300);
+  Frame(widgets);
+  input->Release();
+  Frame(widgets);
+  EXPECT_FALSE(fired);
+  // Pressed, moved off and back on before releasing: fires and takes the focus.
+  gui.focus_id = kB;
+  input->MoveTo(150, 590);
+  input->Press();
+  Frame(widgets);
+  input->MoveTo(400, 300);
+  Frame(widgets);
+  input->MoveTo(150, 590);
+  Frame(widgets);
+  input->Release();
+  Frame(widgets);
+  EXPECT_TRUE(fired);
+  EXPECT_EQ(gui.focus_id, kA);
+}
+
+TEST_F(ImguiTest, CutLabelWidensAfterHoveringHalfASecond) {
+  const char* label = "A rather long button label";
+  const float X = 1.5f * font->GetWidth("X");
+  const float lw = font->GetWidth(label);
+  const int x = 100, y = 600, h = 32;
+  // Fits exactly: drawn centred, the hit area stays w wide.
+  const int w_fit = static_cast<int>(std::ceil(lw + X));
+  int w = w_fit;
+  auto widgets = [&] { gui.DoButton(kA, x, y, w, h, label); };
+  input->MoveTo(x + w + 3, y - 10);
+  input->Frames(1000, widgets);
+  EXPECT_NE(gui.hot_id, kA);
+
+  // One pixel too narrow: the label is cut and the hit area stays w wide.
+  w = static_cast<int>(std::ceil(lw + X)) - 1;
+  while (lw <= static_cast<float>(w) - X) --w;
+  input->MoveTo(x + w, y - 10);
+  Frame(widgets);
+  EXPECT_NE(gui.hot_id, kA);
+  input->MoveTo(x + 10, y - 10);
+  input->Frames(600, widgets);
+  input->MoveTo(x + w, y - 10);
+  Frame(widgets);
+  EXPECT_EQ(gui.hot_id, kA) << "hovered long enough: the whole label shows";
+  input->MoveTo(x + static_cast<int>(std::ceil(lw + X)), y - 10);
+  Frame(widgets);
+  EXPECT_NE(gui.hot_id, kA);
+  input->MoveTo(400, 100);
+  Frame(widgets);
+  // Too narrow by 20 pixels: whole after 500 ms of hovering.
+  w -= 20;
+  input->MoveTo(x + w + 3, y - 10);
+  Frame(widgets);
+  EXPECT_NE(gui.hot_id, kA) << "the cut label's button is only w wide";
+  input->MoveTo(x + 10, y - 10);
+  input->Frames(200, widgets);
+  EXPECT_EQ(gui.hot_id, kA);
+  input->MoveTo(x + w + 3, y - 10);
+  Frame(widgets);
+  EXPECT_NE(gui.hot_id, kA) << "not yet hovered long enough";
+  input->MoveTo(x + 10, y - 10);
+  input->Frames(600, widgets);
+  input->MoveTo(x + w + 3, y - 10);
+  Frame(widgets);
+  EXPECT_EQ(gui.hot_id, kA) << "the whole label widens the hit area";
+  // Drawn wider too: the button face covers the widened area.
+  gl->Clear(0, 0, 0, 1);
+  Frame(widgets);
+  EXPECT_GT(gl->CountDiffering(x + w + 2, y - 20, x + w + 4, y - 12, {0, 0, 0, 255}), 0);
+  // And a click there fires.
+  bool fired = false;
+  auto click = [&] { fired = fired || gui.DoButton(kA, x, y, w, h, label); };
+  input->Click(x + w + 3, y - 10, click);
+  EXPECT_TRUE(fired);
+}
+
+TEST_F(ImguiTest, SliderEndsKeysAndDegenerateWidths) {
+  int value = 50;
+  bool changed = false;
+  int w = 200;
+  auto widgets = [&] { changed = gui.DoSlider(kA, 100, 400, w, 20, value, 100, 10); };
+  input->MoveTo(50, 390);  // left of the slider
+  Frame(widgets);
+  input->MoveTo(150, 390);
+  input->Press();
+  Frame(widgets);
+  input->MoveTo(20, 390);
+  Frame(widgets);
+  EXPECT_EQ(value, 0);
+  input->MoveTo(100 + w - 1, 390);
+  Frame(widgets);
+  EXPECT_EQ(value, 100);
+  EXPECT_TRUE(changed);
+  input->MoveTo(900, 390);
+  Frame(widgets);
+  EXPECT_EQ(value, 100);
+  EXPECT_FALSE(changed);
+  input->Release();
+  Frame(widgets);
+  EXPECT_EQ(gui.focus_id, kA);
+
+  // Keys act every frame while held, without delay.
+  value = 5;
+  input->Hold(GLUT_LEFT);
+  Frame(widgets);
+  EXPECT_EQ(value, 0);
+  EXPECT_TRUE(changed);
+  Frame(widgets);
+  EXPECT_FALSE(changed);
+  input->Let(GLUT_LEFT);
+  input->Hold(GLUT_RIGHT);
+  Frame(widgets);
+  Frame(widgets);
+  EXPECT_EQ(value, 20);
+  input->Let(GLUT_RIGHT);
+  input->Hold(GLUT_END);
+  Frame(widgets);
+  EXPECT_EQ(value, 100);
+  input->Let(GLUT_END);
+  input->Hold(GLUT_HOME);
+  Frame(widgets);
+  EXPECT_EQ(value, 0);
+  input->Let(GLUT_HOME);
+
+  // One pixel wide or less: dragging gives an end, never a division by zero.
+  for (int narrow : {1, 0, -3}) {
+    w = narrow;
+    input->MoveTo(100, 390);
+    input->Press();
+    Frame(widgets);
+    Frame(widgets);
+    input->Release();
+    Frame(widgets);
+    EXPECT_GE(value, 0);
+    EXPECT_LE(value, 100);
+  }
+}
+
+namespace {
+
+std::vector<std::string> Items(int n) {
+  std::vector<std::string> v;
+  for (int i = 0; i < n; ++i) v.push_back("Item " + std::to_string(i));
+  return v;
+}
+
+}  // namespace
+
+TEST_F(ImguiTest, ListBoxKeysPagingAndRepeat) {
+  const auto items = Items(10);
+  Imgui::ListBoxState state;
+  const int n = 4;
+  bool changed = false;
+  auto widgets = [&] { changed = gui.DoListBox(kA, kA + 1, kA + 2, 100, 600, 300, n, items, state); };
+  Frame(widgets);
+  ASSERT_EQ(gui.focus_id, kA);
+  input->Hold(GLUT_DOWN);
+  Frame(widgets);
+  EXPECT_EQ(state.selected, 0);
+  EXPECT_TRUE(changed);
+  Frame(widgets);  // held: waits 200 ms before acting again
+  EXPECT_EQ(state.selected, 0);
+  input->now += 200;
+  Frame(widgets);
+  EXPECT_EQ(state.selected, 1);
+  input->Let(GLUT_DOWN);
+
+  // Page Down moves by n and scrolls the selection to the last visible line.
+  input->Hold(GLUT_PAGE_DOWN);
+  Frame(widgets);
+  input->Let(GLUT_PAGE_DOWN);
+  EXPECT_EQ(state.selected, 5);
+  Frame(widgets);
+  EXPECT_EQ(gui.GetHoveredLine(100, 600, 300, n, 10, state), -1);
+  // The line under the mouse at the bottom of the view is the selection.
+  const float line_h = 16 + 4;
+  input->MoveTo(150, 600 - static_cast<int>(line_h * 3.5f));
+  EXPECT_EQ(gui.GetHoveredLine(100, 600, 300, n, 10, state), 5);
+
+  // Down on the last item keeps it.
+  state.selected = 8;
+  input->Hold(GLUT_DOWN);
+  input->now += 300;
+  Frame(widgets);
+  EXPECT_EQ(state.selected, 9);
+  input->now += 300;
+  Frame(widgets);
+  EXPECT_EQ(state.selected, 9);
+  EXPECT_FALSE(changed);
+  input->Let(GLUT_DOWN);
+
+  // Up from the top item stays at 0; Page Up goes back by n.
+  input->Hold(GLUT_PAGE_UP);
+  Frame(widgets);
+  EXPECT_EQ(state.selected, 5);
+  input->now += 300;
+  Frame(widgets);
+  EXPECT_EQ(state.selected, 1);
+  input->now += 300;
+  Frame(widgets);
+  EXPECT_EQ(state.selected, 0);
+  EXPECT_EQ(state.offset, 0);
+  input->Let(GLUT_PAGE_UP);
+}
+
+TEST_F(ImguiTest, ListBoxClicksAndShortLists) {
+  const auto items = Items(10);
+  Imgui::ListBoxState state;
+  const int n = 4;
+  auto widgets = [&] { gui.DoListBox(kA, kA + 1, kA + 2, 100, 600, 300, n, items, state); };
+  // A click on the third line selects item 2 and focuses the list.
+  input->Click(150, 600 - 2 * 20 - 10, widgets);
+  EXPECT_EQ(state.selected, 2);
+  EXPECT_EQ(gui.focus_id, kA);
+  // A press in the page area below the thumb scrolls down one thumb length.
+  input->Click(390, 600 - 80, widgets);
+  EXPECT_LT(state.offset, 0);
+  input->Click(150, 600 - 10, widgets);
+  EXPECT_GT(state.selected, 2);
+
+  // All lines fit: no thumb, the stored offset is ignored, keys never divide by zero.
+  const auto few = Items(3);
+  Imgui::ListBoxState short_state;
+  short_state.offset = -40;
+  auto short_list = [&] { gui.DoListBox(kB, kB + 1, kB + 2, 500, 600, 300, n, few, short_state); };
+  gui.focus_id = kB;
+  input->Click(550, 600 - 10, short_list);
+  EXPECT_EQ(short_state.selected, 0);
+  for (int glut_key : {GLUT_PAGE_DOWN, GLUT_DOWN, GLUT_PAGE_UP, GLUT_UP}) {
+    input->Hold(glut_key);
+    input->now += 300;
+    Frame(short_list);
+    input->Let(glut_key);
+  }
+  EXPECT_EQ(short_state.selected, 0);
+  EXPECT_EQ(gui.GetHoveredLine(500, 600, 300, n, 3, short_state), 0);
+  gui.SetSelectedLine(2, n, 3, short_state);
+  EXPECT_EQ(short_state.selected, 2);
+  EXPECT_EQ(short_state.offset, 0);
+  // Setting the last line of a long list scrolls to the end.
+  gui.SetSelectedLine(9, n, 10, state);
+  EXPECT_EQ(state.selected, 9);
+  input->MoveTo(150, 600 - 75);
+  EXPECT_EQ(gui.GetHoveredLine(100, 600, 300, n, 10, state), 9);
+  EXPECT_EQ(gui.ListBoxHeightToNumVisibleLines(4 * 20 + 6), 4);
+}
+
+TEST_F(ImguiTest, CheckBoxClickAndEnter) {
+  bool checked = false;
+  auto widgets = [&] {
+    if (gui.DoCheckBox(kA, 100, 500, "Use the metronome", checked, false)) checked = !checked;
+  };
+  input->Click(130, 490, widgets);  // on the label: only the box is hit-tested
+  EXPECT_FALSE(checked);
+  input->Click(110, 490, widgets);
+  EXPECT_TRUE(checked);
+  input->Key(13);
+  Frame(widgets);
+  EXPECT_FALSE(checked);
+}
+
+TEST_F(ImguiTest, KeyboardInputRules) {
+  // A printable key the font lacks never reaches the queue; control keys do.
+  input->Key(0x4E00);
+  input->Key(27);
+  input->Key('a');
+  input->Key(13);
+  EXPECT_EQ(gui.key_queue, (std::vector<int>{'a', 13}));
+  gui.key_queue.clear();
+  // While composing, control keys and arrow presses are held back.
+  input->Compose("ka");
+  input->Key(9);
+  input->Key(127);
+  input->Hold(GLUT_LEFT);
+  EXPECT_TRUE(gui.key_queue.empty());
+  EXPECT_FALSE(gui.special_keys[Imgui::KEY_LEFT]);
+  EXPECT_FALSE(gui.HandleMacTextUnmarking(127)) << "two characters composed";
+  EXPECT_TRUE(gui.HandleMacTextUnmarking(27));
+  EXPECT_TRUE(gui.marked_text.empty());
+  input->Compose("\xe3\x81\x8b");  // one character
+  EXPECT_TRUE(gui.HandleMacTextUnmarking(127));
+  EXPECT_EQ(input->unmark_calls, 2);
+  EXPECT_FALSE(gui.HandleMacTextUnmarking(27));
+  // Releasing a key resets its due time.
+  input->Hold(GLUT_LEFT);
+  gui.key_due[Imgui::KEY_LEFT] = 12345;
+  input->Let(GLUT_LEFT);
+  EXPECT_EQ(gui.key_due[Imgui::KEY_LEFT], -1);
+  // Keys typed while no frame runs are bounded.
+  for (int i = 0; i < 100000; ++i) input->Key('a');
+  EXPECT_LE(gui.key_queue.size(), 1024u);
+}
+
+TEST_F(ImguiTest, PanelScrollsWhenTheLayoutIsTallerThanTheWindow) {
+  input->window_height = 200;
+  auto widgets = [&] {
+    for (int i = 0; i < 10; ++i) gui.DoButton((i + 1) << 16, Imgui::GAP_FULL, "Button");
+  };
+  Frame(widgets);
+  EXPECT_EQ(gui.layout_y, 200 - 10) << "at the top position the content starts below the margin";
+  // A press below the thumb pages down; the content moves up.
+  input->Click(5, 5, widgets);
+  Frame(widgets);
+  EXPECT_GT(gui.layout_y, 190);
+}
+
+TEST(ImguiFonts, FallbackFontsLoadRegularAndBold) {
+  GlContext gl;
+  const std::string dir = FreshDir("imgui_fonts");
+  ScopedChdir cd(dir);
+  std::filesystem::create_directories("data/fonts");
+  std::filesystem::copy_file(kTestFontPath, "data/fonts/DroidSans.ttf");
+  std::filesystem::copy_file("/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf",
+                             "data/fonts/DroidSans-Bold.ttf");
+  Imgui gui;
+  Imgui::InitParams p;
+  p.font_height = 18;
+  gui.Init(p);
+  ASSERT_NE(gui.font, nullptr);
+  EXPECT_TRUE(gui.owns_fonts);
+  EXPECT_NE(gui.bold_font, gui.font) << "the bold fallback font is found";
+  EXPECT_EQ(gui.font_size, 18);
+  EXPECT_GT(gui.bold_font->GetWidth("Wide"), gui.font->GetWidth("Wide"));
+}
+
+TEST(ImguiFonts, MissingFallbackFontsLeaveAnEmptyFont) {
+  GlContext gl;
+  ScopedChdir cd(FreshDir("imgui_no_fonts"));
+  Imgui gui;
+  Imgui::InitParams p;
+  p.font_height = 18;
+  gui.Init(p);
+  ASSERT_NE(gui.font, nullptr);
+  EXPECT_EQ(gui.bold_font, gui.font);
+  EXPECT_EQ(gui.font->GetWidth("abc"), 0);
+}

@@ -1,0 +1,311 @@
+// Widget drawings under OSMesa: pixel probes of the looks the widget GUI and the in-air menu
+// rely on, the simplified drawing of graphics modes 1 and 3, and GL state left as found.
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "frame/frame_globals.h"
+#include "render/airwidget_drawing.h"
+#include "render/font.h"
+#include "render/ui_style.h"
+#include "render/widget_drawing.h"
+#include "tests/support/gl_fixture.h"
+
+using skyt_test::GlContext;
+using skyt_test::GlStateSnapshot;
+
+namespace {
+
+constexpr const char* kFontPath = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+
+std::array<int, 4> Rgb(int r, int g, int b) { return {r, g, b, 255}; }
+
+// Pixel equals colour within tolerance (alpha ignored).
+::testing::AssertionResult Near(std::array<int, 4> got, std::array<int, 4> want, int tol = 3) {
+  for (int c = 0; c < 3; ++c)
+    if (std::abs(got[c] - want[c]) > tol)
+      return ::testing::AssertionFailure() << "pixel " << got[0] << "," << got[1] << "," << got[2]
+                                           << " expected " << want[0] << "," << want[1] << "," << want[2];
+  return ::testing::AssertionSuccess();
+}
+
+class WidgetDrawingTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    graphics_mode = 0;
+    gl.Clear(0, 0, 0, 1);
+  }
+  void TearDown() override {
+    graphics_mode = 0;
+    glFinish();  // OSMesa must not be destroyed with drawing still queued
+  }
+  GlContext gl;
+};
+
+struct Drawing {
+  const char* name;
+  std::function<void()> draw;
+};
+
+std::vector<Drawing> AllDrawings(const Font* font) {
+  static const float curve[5] = {0, 0.3f, 0.5f, 0.8f, 1};
+  return {
+      {"DrawBackground", [] { DrawBackground(true); }},
+      {"ButtonBackground", [] { ButtonBackground(10, 700, 140, 32, true, false, true, true); }},
+      {"ButtonBackground pressed", [] { ButtonBackground(10, 700, 140, 32, true, true, true, true); }},
+      {"ButtonBackgroundGreyed", [] { ButtonBackgroundGreyed(10, 650, 140, 32, true, true); }},
+      {"RoundButtonBackground", [] { RoundButtonBackground(300, 600, 30, false, false, true, true); }},
+      {"EditBoxBackground", [] { EditBoxBackground(10, 600, 200, 8, true, true, true); }},
+      {"CheckBox", [] { CheckBox(10, 550, 24, 24, false, true, true, true, true); }},
+      {"CheckBox radio", [] { CheckBox(40, 550, 24, 24, true, true, true, true, true); }},
+      {"CheckBoxGreyed", [] { CheckBoxGreyed(70, 550, 24, 24, true, true); }},
+      {"SliderBackground", [] { SliderBackground(10, 500, 200, 30, 0.6f, true, true, true, true); }},
+      {"ScrollBar", [] { ScrollBar(10, 450, 20, 100, true, true); }},
+      {"RoundButtonBackgroundDistance",
+       [] { RoundButtonBackgroundDistance(500, 600, 50, true, true, false, true, false, true); }},
+      {"RoundButtonBackgroundDistance masked",
+       [] { RoundButtonBackgroundDistance(500, 600, 50, false, false, false, true, true, true); }},
+      {"RoundButtonBackgroundDistanceVisibility", [] { RoundButtonBackgroundDistanceVisibility(500, 600, 50); }},
+      {"SliderDistanceVisibility", [] { SliderDistanceVisibility(400, 400, 200, 60); }},
+      {"TextDistanceVisibility", [] { TextDistanceVisibility(400, 300, 200, 60); }},
+      {"SliderDistance", [] { SliderDistance(400, 400, 200, 60, 0.5f, true, true, true, true, false, true); }},
+      {"SliderDistance vertical masked",
+       [] { SliderDistance(700, 400, 60, 200, 0.5f, true, false, true, false, true, true); }},
+      {"SliderProgressOnly", [] { SliderProgressOnly(10, 100, 300, 40, 0.5f); }},
+      {"ActivationProgressDistance", [] { ActivationProgressDistance(800, 600, 50, 1); }},
+      {"RoundButtonActivation", [] { RoundButtonActivation(800, 600, 50, 0.5f); }},
+      {"BlinkingArrow", [] { BlinkingArrow(800, 300, 40, 40, 2, true); }},
+      {"BlinkingArrowSlider", [] { BlinkingArrowSlider(800, 300, 40, 40, 0, true); }},
+      {"RoundHalo", [] { RoundHalo(200, 200, 60); }},
+      {"RectangleHalo", [] { RectangleHalo(200, 200, 120, 80); }},
+      {"SliderHalo", [] { SliderHalo(200, 200, 120, 80); }},
+      {"WebcamVignette", [] { WebcamVignette(150, 110); }},
+      {"RecordingOverlayBackground", [] { RecordingOverlayBackground(300, 300, 200, 100, true); }},
+      {"DrawIcon", [] { DrawIcon(UI_ICON_HOME, 100, 100, true); }},
+      {"VolumeResponseCurveBackground", [] { VolumeResponseCurveBackground(300, 300, 100, 100); }},
+      {"DrawFPSIndicator", [] { DrawFPSIndicator(5, 300, 55, 40, 0, true, true); }},
+      {"DrawMeterGradient", [] { DrawMeterGradient(0.8f, true, nullptr); }},
+      {"DrawVUMeter", [] { DrawVUMeter(100, 300, 20, 120, 0.7f, true, true); }},
+      {"DrawVolumeMixer", [font] { DrawVolumeMixer(300, 500, 250, 150, 80, 60, 40, 20, 1, font); }},
+      {"DrawHitSpeedCurve", [font] { DrawHitSpeedCurve(600, 300, 100, 100, 0.5f, 0.5f, 5, curve, font); }},
+  };
+}
+
+}  // namespace
+
+TEST_F(WidgetDrawingTest, EveryDrawingLeavesGlStateAsFoundInModes0And1) {
+  Font font;
+  ASSERT_TRUE(font.Init(kFontPath, 16, nullptr, 0));
+  // A caller's scissor box and stencil settings survive too.
+  glScissor(1, 2, 300, 400);
+  glStencilFunc(GL_ALWAYS, 1, 1);
+  glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
+  glShadeModel(GL_FLAT);
+  for (int mode : {0, 1}) {
+    graphics_mode = mode;
+    for (const Drawing& d : AllDrawings(&font)) {
+      GlStateSnapshot before;
+      GLint box_before[4], func_before, op_before;
+      glGetIntegerv(GL_SCISSOR_BOX, box_before);
+      glGetIntegerv(GL_STENCIL_FUNC, &func_before);
+      glGetIntegerv(GL_STENCIL_PASS_DEPTH_PASS, &op_before);
+      d.draw();
+      EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << d.name;
+      glColor4fv(before.colour.data());  // the current colour may change
+      GlStateSnapshot after;
+      EXPECT_TRUE(before == after) << d.name << " in mode " << mode;
+      GLint box_after[4], func_after, op_after;
+      glGetIntegerv(GL_SCISSOR_BOX, box_after);
+      glGetIntegerv(GL_STENCIL_FUNC, &func_after);
+      glGetIntegerv(GL_STENCIL_PASS_DEPTH_PASS, &op_after);
+      EXPECT_EQ(std::vector<GLint>(box_before, box_before + 4), std::vector<GLint>(box_after, box_after + 4))
+          << d.name;
+      EXPECT_EQ(func_before, func_after) << d.name;
+      EXPECT_EQ(op_before, op_after) << d.name;
+      GLint shade;
+      glGetIntegerv(GL_SHADE_MODEL, &shade);
+      EXPECT_EQ(shade, GL_FLAT) << d.name;
+      GLfloat line_width;
+      glGetFloatv(GL_LINE_WIDTH, &line_width);
+      EXPECT_EQ(line_width, 1.0f) << d.name;
+    }
+  }
+}
+
+TEST_F(WidgetDrawingTest, ButtonFacesShowHotAndPressed) {
+  const int x = 100, y = 400, w = 140, h = 32;
+  ButtonBackground(x, y, w, h, false, false, false, false);
+  EXPECT_TRUE(Near(gl.Pixel(x + w / 2, y - h / 2), Rgb(224, 223, 221)));
+  // Unpressed: the face reaches 1.4 pixels in from the left, over the rim.
+  EXPECT_TRUE(Near(gl.Pixel(x + 2, y - h / 2), Rgb(224, 223, 221)));
+  gl.Clear(0, 0, 0, 1);
+  ButtonBackground(x, y, w, h, true, false, false, false);
+  EXPECT_TRUE(Near(gl.Pixel(x + w / 2, y - h / 2), Rgb(235, 234, 232)));
+  // Pressed: the active face whatever the hot flag, shifted so that the base shows at the left.
+  for (bool hot : {false, true}) {
+    gl.Clear(0, 0, 0, 1);
+    ButtonBackground(x, y, w, h, hot, true, false, false);
+    EXPECT_TRUE(Near(gl.Pixel(x + w / 2, y - h / 2), Rgb(235, 234, 232)));
+    EXPECT_TRUE(Near(gl.Pixel(x + 2, y - h / 2), Rgb(181, 180, 178)));
+  }
+  // A greyed button never has a shadow.
+  gl.Clear(0, 0, 0, 1);
+  ButtonBackgroundGreyed(x, y, w, h, true, false);
+  EXPECT_EQ(gl.CountDiffering(x + w + 1, y - h - 9, x + w + 9, y - h, Rgb(0, 0, 0)), 0);
+}
+
+TEST_F(WidgetDrawingTest, CheckBoxMarks) {
+  const int x = 100, y = 400;
+  for (bool radio : {false, true}) {
+    gl.Clear(1, 1, 1, 1);
+    CheckBox(x, y, 24, 24, radio, false, false, true, true);
+    // No mark: nothing darker than the bevel inside the face.
+    int dark = 0;
+    for (int py = y - 20; py < y - 5; ++py)
+      for (int px = x + 6; px < x + 20; ++px)
+        if (gl.Pixel(px, py)[0] < 150) ++dark;
+    EXPECT_EQ(dark, 0) << "radio " << radio;
+  }
+  gl.Clear(1, 1, 1, 1);
+  CheckBox(x, y, 24, 24, true, false, true, false, false);
+  EXPECT_TRUE(Near(gl.Pixel(x + 12, y - 12), Rgb(51, 50, 48)));
+  gl.Clear(1, 1, 1, 1);
+  CheckBox(x, y, 24, 24, false, false, true, false, false);
+  EXPECT_GT(gl.CountDiffering(x + 4, y - 22, x + 22, y - 4, Rgb(235, 234, 232), 60), 5);
+  GLboolean smooth;
+  glGetBooleanv(GL_LINE_SMOOTH, &smooth);
+  EXPECT_FALSE(smooth);
+}
+
+TEST_F(WidgetDrawingTest, SliderFill) {
+  const int x = 100, y = 400, w = 200, h = 30;
+  // Less than two pixels of value: the track only.
+  SliderBackground(x, y, w, h, 1.5f / w, true, false, false, false);
+  EXPECT_TRUE(Near(gl.Pixel(x + 8, y - h / 2), Rgb(235, 234, 232)));
+  gl.Clear(0, 0, 0, 1);
+  SliderBackground(x, y, w, h, 1, true, false, false, false);
+  const auto fill = gl.Pixel(x + w - 10, y - h / 2);
+  EXPECT_FALSE(Near(fill, Rgb(235, 234, 232), 10));
+  EXPECT_GT(fill[2], fill[0]) << "blue fill";
+}
+
+TEST_F(WidgetDrawingTest, InAirButtonIsAFlatDiscInSimplifiedModes) {
+  const int cx = 400, cy = 400, r = 50;
+  for (int mode : {1, 3}) {
+    graphics_mode = mode;
+    gl.Clear(0, 0, 0, 1);
+    RoundButtonBackgroundDistance(cx, cy, r, true, false, true, true, false, true);
+    EXPECT_TRUE(Near(gl.Pixel(cx, cy), Rgb(240, 239, 237)));
+    EXPECT_TRUE(Near(gl.Pixel(cx, cy - r + 2), Rgb(240, 239, 237))) << "no bevel in mode " << mode;
+    EXPECT_TRUE(Near(gl.Pixel(cx + r + 6, cy - r - 6), Rgb(0, 0, 0))) << "no shadow";
+  }
+  for (int mode : {0, 2, 4}) {
+    graphics_mode = mode;
+    gl.Clear(0, 0, 0, 1);
+    RoundButtonBackgroundDistance(cx, cy, r, true, false, true, true, false, true);
+    EXPECT_TRUE(Near(gl.Pixel(cx, cy), Rgb(240, 239, 237)));
+    EXPECT_FALSE(Near(gl.Pixel(cx, cy - r + 2), Rgb(240, 239, 237), 20)) << "bevel in mode " << mode;
+  }
+  // Deactivated: no shadow even when asked.
+  graphics_mode = 0;
+  gl.Clear(1, 1, 1, 1);
+  RoundButtonBackgroundDistance(cx, cy, r, false, false, false, true, false, true);
+  EXPECT_EQ(gl.CountDiffering(cx + r + 2, cy - r - 10, cx + r + 10, cy - r + 10, Rgb(255, 255, 255)), 0);
+  gl.Clear(1, 1, 1, 1);
+  RoundButtonBackgroundDistance(cx, cy, r, true, false, false, true, false, true);
+  EXPECT_GT(gl.CountDiffering(cx - r, cy - r - 12, cx + r + 12, cy - r, Rgb(255, 255, 255)), 0);
+}
+
+TEST_F(WidgetDrawingTest, InAirSliderFillAndProgressBar) {
+  const int x = 100, y = 400, w = 300, h = 60;
+  for (int mode : {0, 1}) {
+    graphics_mode = mode;
+    gl.Clear(0, 0, 0, 1);
+    SliderDistance(x, y, w, h, 0, true, false, false, true, false, false);
+    const auto track = gl.Pixel(x + w - 20, y - h / 2);
+    EXPECT_TRUE(Near(gl.Pixel(x + 20, y - h / 2), track)) << "no fill at 0, mode " << mode;
+    gl.Clear(0, 0, 0, 1);
+    SliderDistance(x, y, w, h, 1, true, false, false, true, false, false);
+    EXPECT_FALSE(Near(gl.Pixel(x + w - 20, y - h / 2), track, 10)) << "full fill, mode " << mode;
+    EXPECT_TRUE(Near(gl.Pixel(x + 20, y - h / 2), gl.Pixel(x + w - 20, y - h / 2)));
+  }
+  graphics_mode = 0;
+  gl.Clear(0, 0, 0, 1);
+  SliderProgressOnly(x, y, w, h, 1.9f / w);
+  EXPECT_EQ(gl.CountDiffering(0, 0, gl.width(), gl.height(), Rgb(0, 0, 0)), 0);
+  SliderProgressOnly(x, y, w, h, 0.5f);
+  EXPECT_TRUE(Near(gl.Pixel(x + 50, y - h / 2), Rgb(139, 173, 251)));
+  EXPECT_TRUE(Near(gl.Pixel(x + w - 50, y - h / 2), Rgb(0, 0, 0)));
+}
+
+TEST_F(WidgetDrawingTest, IconsSitAtTheirLowerLeftCornerAndShiftWhenPressed) {
+  std::vector<unsigned char> red(8 * 6 * 4);
+  for (size_t i = 0; i < red.size(); i += 4) {
+    red[i] = 255;
+    red[i + 3] = 255;
+  }
+  home_icon.Init(Image::RGBA, 8, 6, red.data());
+  DrawIcon(UI_ICON_HOME, 100, 100, false);
+  EXPECT_TRUE(Near(gl.Pixel(100, 100), Rgb(255, 0, 0)));
+  EXPECT_TRUE(Near(gl.Pixel(107, 105), Rgb(255, 0, 0)));
+  EXPECT_TRUE(Near(gl.Pixel(108, 100), Rgb(0, 0, 0)));
+  gl.Clear(0, 0, 0, 1);
+  DrawIcon(UI_ICON_HOME, 100, 100, true);
+  EXPECT_TRUE(Near(gl.Pixel(100, 100), Rgb(0, 0, 0)));
+  EXPECT_TRUE(Near(gl.Pixel(102, 98), Rgb(255, 0, 0)));
+  EXPECT_TRUE(Near(gl.Pixel(109, 103), Rgb(255, 0, 0)));
+  home_icon.CleanUp();
+}
+
+TEST_F(WidgetDrawingTest, FrameRateIndicatorAndMeters) {
+  for (int mode : {0, 1}) {
+    graphics_mode = mode;
+    DrawFPSIndicator(5, 300, 55, 40, 0, true, true);
+    EXPECT_TRUE(Near(gl.Pixel(30, 280), Rgb(85, 242, 23))) << mode;
+    DrawFPSIndicator(5, 300, 55, 40, 2, true, true);
+    EXPECT_TRUE(Near(gl.Pixel(30, 280), Rgb(245, 57, 20))) << mode;
+  }
+  graphics_mode = 0;
+  float top[3] = {-1, -1, -1};
+  DrawMeterGradient(0, true, top);
+  EXPECT_EQ(top[0], -1) << "nothing for an empty meter";
+  DrawMeterGradient(1, true, top);
+  EXPECT_NEAR(top[0], 1, 1e-5);
+  EXPECT_NEAR(top[1], 0, 1e-5);
+  // The VU meter rises from the bottom to the level, clipped to its face.
+  gl.Clear(0, 0, 0, 1);
+  DrawVUMeter(100, 400, 30, 200, 0.5f, false, true);
+  const auto low = gl.Pixel(115, 220);
+  EXPECT_GT(low[1], 200);
+  EXPECT_LT(low[2], 60) << "meter colour near the bottom";
+  EXPECT_TRUE(Near(gl.Pixel(115, 380), Rgb(235, 234, 232))) << "face above the level";
+}
+
+TEST_F(WidgetDrawingTest, VolumeMixerFadersFollowTheirVolumes) {
+  Font font;
+  ASSERT_TRUE(font.Init(kFontPath, 16, nullptr, 0));
+  const float x = 300, y = 500, w = 250, h = 150;
+  const float s = (w - 50) * 0.33f;
+  const int master_x = static_cast<int>(x + 25), drums_x = static_cast<int>(x + 25 + s);
+  gl.Clear(0, 0, 0, 1);
+  DrawVolumeMixer(x, y, w, h, /*drums*/ 0, /*master*/ 100, 50, 50, 1, &font);
+  // Master at 100: its fader's top is 20 pixels above y.
+  EXPECT_FALSE(Near(gl.Pixel(master_x + 15, static_cast<int>(y) + 17), Rgb(0, 0, 0), 20));
+  EXPECT_TRUE(Near(gl.Pixel(master_x + 15, static_cast<int>(y) + 23), Rgb(0, 0, 0), 20));
+  // Drums at 0: its fader's centre is on the bottom line.
+  EXPECT_FALSE(Near(gl.Pixel(drums_x + 15, static_cast<int>(y - h) - 17), Rgb(0, 0, 0), 20));
+  EXPECT_FALSE(Near(gl.Pixel(drums_x + 15, static_cast<int>(y - h) + 17), Rgb(0, 0, 0), 20));
+  EXPECT_TRUE(glIsEnabled(GL_BLEND)) << "the caller's blending stays on";
+}
+
+TEST_F(WidgetDrawingTest, HitSpeedCurveWithOnePointDoesNotDivideByZero) {
+  const float one[1] = {0.5f};
+  DrawHitSpeedCurve(100, 400, 100, 100, 0.5f, 0.5f, 1, one, nullptr);
+  DrawHitSpeedCurve(100, 400, 100, 100, 0.5f, 0.5f, 0, nullptr, nullptr);
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
