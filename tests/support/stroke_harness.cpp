@@ -1,0 +1,185 @@
+#include "tests/support/stroke_harness.h"
+
+#include <cmath>
+#include <fstream>
+
+#include "drumming/distance_menu.h"
+#include "frame/paths.h"
+
+#include <sys/stat.h>
+
+namespace skyt_test {
+
+namespace {
+
+const int kToneFrames = 4096;
+const int16_t kToneLevel = 16384;  // 0.5 of full scale
+
+struct Registered {
+  int slot, set, layer;
+  Audio::Sound* sound;
+};
+std::vector<Registered>& Registry() {
+  static std::vector<Registered> registry;
+  return registry;
+}
+
+}  // namespace
+
+void ResetSound() {
+  sound.audio.StopAllSounds(false);
+  for (size_t i = 0; i < sound.elements.size(); ++i)
+    if (!sound.elements[i].free) sound.UnloadElement(int(i));
+  sound.elements.clear();
+  sound.splash_elements.clear();
+  Registry().clear();
+  sound.audio.EndOffline();
+  sound.audio.SetReverbAmount(0.0f);
+  sound.audio.BeginOffline(256);
+  sound.SetMasterVolume(40);
+  sound.SetDrumsVolume(100);
+  sound.panning_enabled = true;
+  float scratch[2 * 256];
+  sound.audio.RenderOffline(scratch, 256);
+}
+
+int AddElement(Sound::ElementType type, Sound::ElementCategory category, int layers, int volume,
+               Sound::VolumeResponseCurve curve) {
+  Sound::Element e;
+  e.samples = new Sound::ElementSamples();
+  e.samples->reference_count = 1;
+  e.samples->path = "test-element";
+  e.type = type;
+  e.category = category;
+  e.hand_curve = curve;
+  e.foot_curve = curve;
+  e.hand_volume = volume;
+  e.foot_volume = volume;
+  e.free = 0;
+  // Hand and foot elements have two sets; hand-and-foot ones two pedal sets and two per
+  // openness step (three steps here).
+  int sets = category == Sound::CATEGORY_HAND_AND_FOOT ? 8 : 2;
+  e.samples->sets.resize(sets);
+  for (auto& set : e.samples->sets) {
+    set.resize(layers);
+    for (int l = 0; l < layers; ++l) {
+      Audio::Sound& s = set[l].sound;
+      int16_t* data = new int16_t[2 * kToneFrames];
+      for (int i = 0; i < 2 * kToneFrames; ++i) data[i] = kToneLevel;
+      s.data.store(data);
+      s.frames.store(kToneFrames);
+      s.capacity.store(kToneFrames);
+      s.max_voices = 4;
+      s.state.store(1);
+      s.loaded.store(1);
+      set[l].level = float(l + 1) / float(layers);
+    }
+  }
+  sound.elements.push_back(e);
+  int slot = int(sound.elements.size()) - 1;
+  Sound::Element& stored = sound.elements[slot];
+  for (int s = 0; s < sets; ++s)
+    for (int l = 0; l < layers; ++l) Registry().push_back({slot, s, l, &stored.samples->sets[s][l].sound});
+  if (type == Sound::HIHAT_SPLASH) sound.splash_elements.push_back(slot);
+  return slot;
+}
+
+bool LoadKit(Drumkit& kit, const std::vector<KitDrum>& drums, const std::string& calibration, const std::string& file,
+             bool preset) {
+  mkdir("conf", 0755);
+  mkdir("conf/drumkits", 0755);
+  std::string path = MakePath(4, file);
+  {
+    std::ofstream out(path);
+    out << "[Drumkit]\nName = Test\nIs_Preset = " << (preset ? "yes" : "no") << "\n\n";
+    for (size_t i = 0; i < drums.size(); ++i) out << "Drum" << i << ".element = " << drums[i].name << "\n";
+    out << "\n[Drumkit calibration]\n\n" << calibration << "\n";
+  }
+  std::vector<std::string> names;
+  std::vector<Sound::ElementType> types;
+  std::vector<Sound::ElementCategory> categories;
+  std::map<int, int> drum_to_element;
+  int splash = -1;
+  for (size_t i = 0; i < drums.size(); ++i) {
+    names.push_back(drums[i].name);
+    types.push_back(drums[i].type);
+    categories.push_back(drums[i].category);
+    drum_to_element[int(i)] = drums[i].slot;
+    if (drums[i].type == Sound::HIHAT_SPLASH && drums[i].slot >= 0) splash = drums[i].slot;
+  }
+  return kit.InitFromChooser(sound, path, names, types, categories, drum_to_element, splash, preset, true, false);
+}
+
+std::vector<Voice> PlayingVoices() {
+  std::vector<Voice> voices;
+  for (const Registered& r : Registry())
+    if (sound.audio.GetPlayingTime(*r.sound) >= 0) voices.push_back(Voice{r.slot, r.set, r.layer, 0, 0});
+  if (voices.size() == 1) {
+    float out[2 * 16];
+    sound.audio.RenderOffline(out, 16);
+    float l = out[0], r = out[1];
+    float level = float(kToneLevel) / 32768.0f * sound.audio.GetMasterGain();
+    voices[0].volume = std::sqrt(l * l + r * r) / level;
+    voices[0].pan = float(std::atan2(r, l) * 4.0 / 3.14159 - 1.0);
+  }
+  return voices;
+}
+
+void SilenceAll() {
+  sound.audio.StopAllSounds(false);
+  float scratch[2 * 256];
+  sound.audio.RenderOffline(scratch, 256);
+}
+
+Webcam::Blob Blob(float x, float y, float radius) {
+  Webcam::Blob b;
+  b.x = x;
+  b.y = y;
+  b.radius = radius;
+  b.xmin = int(x - radius);
+  b.xmax = int(x + radius);
+  b.ymin = int(y - radius);
+  b.ymax = int(y + radius);
+  b.maxLuma = 255;
+  return b;
+}
+
+std::vector<float> StrokeTrack(float y0, float step, int down, int rest, int still) {
+  std::vector<float> ys;
+  for (int i = 0; i < still; ++i) ys.push_back(y0);
+  float y = y0;
+  for (int i = 0; i < down; ++i) ys.push_back(y += step);
+  for (int i = 0; i < rest; ++i) ys.push_back(y);
+  return ys;
+}
+
+std::vector<Voice> StrokeHarness::Frame(std::vector<Webcam::Blob> blobs) {
+  drummer_.Drum(blobs.data(), int(blobs.size()), nullptr, menu_, false);
+  std::vector<Voice> started = PlayingVoices();
+  SilenceAll();
+  history_.push_back(started);
+  return started;
+}
+
+int StrokeHarness::TotalVoices() const {
+  int n = 0;
+  for (const auto& f : history_) n += int(f.size());
+  return n;
+}
+
+void ResetDrummer(Drummer& drummer, Drumkit& kit) {
+  drummer.kit = &kit;
+  drummer.left_hand = MocapMarker();
+  drummer.right_hand = MocapMarker();
+  drummer.left_foot = MocapMarker();
+  drummer.right_foot = MocapMarker();
+  drummer.labeler = Labeler();
+  drummer.left_foot_hold = drummer.right_foot_hold = 0;
+  drummer.picked = false;
+  drummer.left_rest_y = drummer.right_rest_y = -1.0f;
+  drummer.left_splash_pending = drummer.right_splash_pending = false;
+  drummer.left_splash_y = drummer.right_splash_y = -1.0f;
+  drummer.Is_Left_Handed = false;
+}
+
+}  // namespace skyt_test
