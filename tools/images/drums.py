@@ -75,7 +75,7 @@ def snare(w, h, uid="sn", with_stick=False):
     body.append(drum_top(cx, cy, r, uid, shell=("#9aa3ad", "#c3cad1", "#5f6770"), lugs=10, snare=True))
     if with_stick:
         # Cross-stick grip: the butt over the hoop, the tip resting on the head.
-        body.append(stick(cx + r * 0.98, cy + r * 0.5, cx - r * 0.62, cy - r * 0.2, r * 0.075, uid))
+        body.append(stick(cx + r * 0.98, cy + r * 0.5, cx - r * 0.62, cy - r * 0.2, r * 0.1, uid))
     defs = _head_defs(uid) + linear(uid + "wood", [("0", "#f3d9a6", "1"), ("0.5", "#d9b274", "1"), ("1", "#a7793d", "1")])
     return document(w, h, "\n".join(body), defs)
 

@@ -276,7 +276,7 @@ def top_view_camera(cx, cy, angle):
 
 def top_view_drummer(cx, cy, lang, left=False):
     """Drummer on a seat seen from above, facing up (towards the camera), with the kit around."""
-    out = ['<circle cx="%.1f" cy="%.1f" r="150" fill="none" stroke="#8e8b85" stroke-width="2" stroke-dasharray="8 8"/>' % (cx, cy)]
+    out = ['<circle cx="%.1f" cy="%.1f" r="138" fill="none" stroke="#8e8b85" stroke-width="2" stroke-dasharray="8 8"/>' % (cx, cy)]
     f = -1 if left else 1
     kit = [(-95, -40, 34, "drum"), (-40, -95, 26, "drum"), (40, -95, 28, "drum"), (100, -30, 38, "drum"),
            (-130, -100, 34, "cym"), (130, -110, 40, "cym"), (-125, 15, 30, "cym")]

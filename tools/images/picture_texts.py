@@ -241,12 +241,6 @@ T = {
         "es": "Muestras de batería", "id": "Sampel drum", "tr": "Davul örnekleri", "it": "Campioni di batteria",
         "ru": "Сэмплы барабанов", "zh": "鼓采样", "ko": "드럼 샘플",
     },
-    "ab_thanks": {
-        "en": "Thank you for playing!", "ja": "演奏していただきありがとうございます！", "de": "Danke fürs Spielen!",
-        "fr": "Merci de jouer avec nous !", "es": "¡Gracias por tocar!", "id": "Terima kasih telah bermain!",
-        "tr": "Çaldığınız için teşekkürler!", "it": "Grazie per aver suonato!", "ru": "Спасибо, что играете!",
-        "zh": "感谢你的演奏！", "ko": "연주해 주셔서 감사합니다!",
-    },
     "wd_title": {
         "en": "Where to drum", "ja": "演奏する場所", "de": "Wo Sie spielen", "fr": "Où jouer", "es": "Dónde tocar",
         "id": "Tempat bermain drum", "tr": "Nerede çalınır", "it": "Dove suonare", "ru": "Где играть",

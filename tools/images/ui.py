@@ -89,11 +89,11 @@ def title(w, h):
             linear("wood", [("0", "#f1d6a0", "1"), ("1", "#b98946", "1")]) +
             radial("tipglow", [("0", "#ff8a5c", "0.9"), ("0.4", "#ff5a3c", "0.35"), ("1", "#ff5a3c", "0")]))
     parts = [
-        _stick_with_light(40, h - 30, 230, 48, 11, "tipglow"),
-        _stick_with_light(250, h - 22, 120, 34, 11, "tipglow"),
+        _stick_with_light(40, h - 30, 232, 70, 11, "tipglow"),
+        _stick_with_light(250, h - 22, 118, 60, 11, "tipglow"),
         # Motion arcs of a stroke.
-        '<path d="M 262 60 A 120 120 0 0 1 300 150" fill="none" stroke="#6aa7e0" stroke-width="7" stroke-linecap="round" stroke-opacity="0.55"/>',
-        '<path d="M 282 40 A 150 150 0 0 1 330 160" fill="none" stroke="#6aa7e0" stroke-width="5" stroke-linecap="round" stroke-opacity="0.3"/>',
+        '<path d="M 268 78 A 120 120 0 0 1 300 160" fill="none" stroke="#6aa7e0" stroke-width="7" stroke-linecap="round" stroke-opacity="0.55"/>',
+        '<path d="M 290 58 A 150 150 0 0 1 330 172" fill="none" stroke="#6aa7e0" stroke-width="5" stroke-linecap="round" stroke-opacity="0.3"/>',
         # Soft shadow, then the word.
         text(x0 + 5, h * 0.72 + 6, word, size, fill="#000000", bold=True, extra='fill-opacity="0.12"'),
         text(x0, h * 0.72, word, size, fill="url(#word)", bold=True),
@@ -144,9 +144,9 @@ def _figure(cx, base_y, scale, flip, stroke="#ffffff", fill="#ffffff", fill_op=0
     # Arms with sticks pointing forward and down.
     g.append('<path d="M %s L %s L %s" %s/>' % (P(-58, -345), P(-95, -260), P(-55, -215), line))
     g.append('<path d="M %s L %s L %s" %s/>' % (P(58, -345), P(98, -262), P(60, -218), line))
-    g.append('<path d="M %s L %s" fill="none" stroke="#ffd34d" stroke-width="%.1f" stroke-linecap="round"/>' % (P(-50, -212), P(-150, -190), width * 0.8))
-    g.append('<path d="M %s L %s" fill="none" stroke="#ffd34d" stroke-width="%.1f" stroke-linecap="round"/>' % (P(55, -215), P(160, -195), width * 0.8))
-    for x, y in ((-150, -190), (160, -195)):
+    g.append('<path d="M %s L %s" fill="none" stroke="#ffd34d" stroke-width="%.1f" stroke-linecap="round"/>' % (P(-50, -212), P(-165, -262), width * 0.8))
+    g.append('<path d="M %s L %s" fill="none" stroke="#ffd34d" stroke-width="%.1f" stroke-linecap="round"/>' % (P(55, -215), P(175, -268), width * 0.8))
+    for x, y in ((-165, -262), (175, -268)):
         g.append('<circle cx="%.1f" cy="%.1f" r="%.1f" fill="#ff4a3c" stroke="#ffffff" stroke-width="2"/>' % (cx + f * x * s, base_y + y * s, 9 * s))
     return "\n".join(g)
 
@@ -154,8 +154,8 @@ def _figure(cx, base_y, scale, flip, stroke="#ffffff", fill="#ffffff", fill_op=0
 def drummer_sitting(w, h, left):
     # The drawn drummer sits a little off centre, as the camera sees a drummer placed at its side.
     cx = w * (0.58 if left else 0.42)
-    body = _figure(cx, h * 0.95, 1.6, flip=left, stroke="#202020", fill="#202020", fill_op=0.0, width=15)
-    body += _figure(cx, h * 0.95, 1.6, flip=left, width=8)
+    body = _figure(cx, h * 0.95, 1.4, flip=left, stroke="#202020", fill="#202020", fill_op=0.0, width=15)
+    body += _figure(cx, h * 0.95, 1.4, flip=left, width=8)
     return document(w, h, body)
 
 
