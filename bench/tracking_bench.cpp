@@ -1,0 +1,68 @@
+// The whole per-frame tracking step: blobs, lighting, labels and stroke detection.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "frame/ini_file.h"
+#include "tests/support/fake_libusb.h"
+#include "tests/support/gl_fixture.h"
+#include "tests/support/marker_scene.h"
+#include "tracking/labeler.h"
+#include "tracking/ps3eye_glue.h"
+#include "tracking/webcam.h"
+
+namespace {
+
+enum Scene { kDark, kFourMarkers, kNoise, kManySpecks };
+
+std::vector<std::vector<uint8_t>> MakeFrames(Scene kind) {
+  std::vector<std::vector<uint8_t>> frames;
+  skyt_test::MarkerScene scene(kind == kNoise ? 90 : 12, kind == kNoise ? 40 : 3, 7);
+  for (int f = 0; f < 32; ++f) {
+    scene.Clear();
+    if (kind != kDark) {
+      const float t = float(f) / 32.0f;
+      scene.AddMarker(220, 60 + 90 * t * t, 5.0f);
+      scene.AddMarker(100, 80 + 20 * std::sin(t * 6.28f), 4.5f);
+      scene.AddMarker(190, 215, 3.0f);
+      scene.AddMarker(120, 215, 3.0f);
+    }
+    if (kind == kManySpecks) scene.AddRandomSpecks(300);
+    frames.push_back(scene.Render());
+  }
+  return frames;
+}
+
+void BM_TrackingStep(benchmark::State& state) {
+  fake_usb::Reset();
+  skyt_test::GlContext gl(320, 240);
+  static Webcam cam;
+  IniFile none;
+  cam.Init(none);
+  const auto frames = MakeFrames(Scene(state.range(0)));
+  Labeler labeler;
+  labeler.Init(cam, none);
+  MocapMarker rh, lh, rf, lf;
+  size_t f = 0;
+  for (auto _ : state) {
+    // The copy stands for the frame intake, which copies each frame once too.
+    memcpy(cam.GetQVGAFrame(), frames[f++ % frames.size()].data(), Webcam::kQvgaFrameBytes);
+    Webcam::Blob blobs[4];
+    const int n = cam.FindBlobs(blobs, 4);
+    benchmark::DoNotOptimize(cam.BadLightingSuspected(n));
+    labeler.Label(blobs, n, false, 1.0f, rh, lh, rf, lf);
+    MocapMarker* m[4] = {&rh, &lh, &rf, &lf};
+    for (int i = 0; i < 4; ++i) {
+      float speed = 0, hitY = 0;
+      benchmark::DoNotOptimize(m[i]->DetectHit(100.0f, speed, hitY, i >= 2, 1.0f, false));
+    }
+  }
+  cam.CleanUp();
+}
+
+}  // namespace
+
+BENCHMARK(BM_TrackingStep)->Arg(kDark)->Arg(kFourMarkers)->Arg(kNoise)->Arg(kManySpecks)
+    ->ArgNames({"scene"})->Unit(benchmark::kMicrosecond);

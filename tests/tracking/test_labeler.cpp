@@ -1,0 +1,195 @@
+// The labeller's rules on hand-made blobs.
+#include <gtest/gtest.h>
+
+#include "frame/host_clock.h"
+#include "tests/tracking/webcam_test_util.h"
+#include "tracking/labeler.h"
+
+using skyt_test::OfflineWebcam;
+
+namespace {
+
+Webcam::Blob B(float x, float y, float r = 3.0f) {
+  Webcam::Blob b;
+  b.x = x;
+  b.y = y;
+  b.radius = r;
+  b.xmin = int(x - r);
+  b.xmax = int(x + r);
+  b.ymin = int(y - r);
+  b.ymax = int(y + r);
+  b.maxLuma = 255;
+  return b;
+}
+
+class LabelerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    IniFile none;
+    labeler.Init(w.cam, none);
+    // Past the settling period, so that pops are counted.
+    Webcam::Blob b[4];
+    for (int i = 0; i < 199; ++i) {
+      w.cam.FindBlobs(b, 4);
+      w.cam.BadLightingSuspected(0);
+    }
+  }
+  void Label(std::vector<Webcam::Blob> blobs, bool leftHanded = false) {
+    labeler.Label(blobs.data(), int(blobs.size()), leftHanded, 1.0f, rh, lh, rf, lf);
+  }
+  // Pops recorded so far, read through the status of the next frames.
+  int PopsSeen() {
+    for (int i = 0; i < 5; ++i) w.cam.RecordMocapMarkerPop();
+    Webcam::Blob b[4];
+    w.Fill(10);
+    w.cam.FindBlobs(b, 4);
+    return w.cam.BadLightingSuspected(0);
+  }
+  OfflineWebcam w;
+  Labeler labeler;
+  MocapMarker rh, lh, rf, lf;
+};
+
+TEST_F(LabelerTest, FourBlobsTwoHighestAreHands) {
+  Label({B(100, 200), B(200, 205), B(120, 50), B(220, 60)});
+  ASSERT_TRUE(rh.WasPresent() && lh.WasPresent() && rf.WasPresent() && lf.WasPresent());
+  EXPECT_FLOAT_EQ(rh.GetLastPosition()->x, 220);
+  EXPECT_FLOAT_EQ(lh.GetLastPosition()->x, 120);
+  EXPECT_FLOAT_EQ(rf.GetLastPosition()->x, 200);
+  EXPECT_FLOAT_EQ(lf.GetLastPosition()->x, 100);
+  // Four blobs all above the foot line: still two hands and two feet.
+  Label({B(100, 20), B(200, 25), B(120, 10), B(220, 12)});
+  EXPECT_FLOAT_EQ(rf.GetLastPosition()->y, 25);
+  EXPECT_FLOAT_EQ(lf.GetLastPosition()->y, 20);
+}
+
+TEST_F(LabelerTest, ThreeBlobsAboveTheFootLine) {
+  Label({B(100, 60), B(200, 100), B(150, 40)});
+  EXPECT_FLOAT_EQ(rh.GetLastPosition()->y, 40);
+  EXPECT_FLOAT_EQ(lh.GetLastPosition()->y, 60);
+  ASSERT_TRUE(rf.WasPresent());  // the lowest becomes the only foot
+  EXPECT_FLOAT_EQ(rf.GetLastPosition()->x, 200);
+  EXPECT_FALSE(lf.WasPresent());
+}
+
+TEST_F(LabelerTest, HandsAppearingArePops) {
+  Label({B(100, 60), B(200, 60)});
+  EXPECT_FLOAT_EQ(rh.GetLastPosition()->x, 200);
+  EXPECT_FLOAT_EQ(lh.GetLastPosition()->x, 100);
+  // Two pops recorded: three more make five.
+  for (int i = 0; i < 3; ++i) w.cam.RecordMocapMarkerPop();
+  Webcam::Blob b[4];
+  w.Fill(10);
+  w.cam.FindBlobs(b, 4);
+  EXPECT_EQ(w.cam.BadLightingSuspected(0), 2);
+}
+
+TEST_F(LabelerTest, OneHandJumpingFarIsTheOtherHand) {
+  Label({B(100, 60)});  // dominant (right) hand
+  ASSERT_TRUE(rh.WasPresent());
+  Label({B(105, 62)});
+  EXPECT_TRUE(rh.WasPresent());
+  Label({B(105 + 128, 62)});
+  EXPECT_FALSE(rh.WasPresent());
+  ASSERT_TRUE(lh.WasPresent());
+  EXPECT_FLOAT_EQ(lh.GetLastPosition()->x, 233);
+  // Left-handed players' first hand is the left one.
+  MocapMarker a, b, c, d;
+  Webcam::Blob one[1] = {B(50, 50)};
+  Labeler other;
+  other.Label(one, 1, true, 1.0f, a, b, c, d);
+  EXPECT_FALSE(a.WasPresent());
+  EXPECT_TRUE(b.WasPresent());
+}
+
+TEST_F(LabelerTest, ConvergingHandsMergeAndAreSplit) {
+  // Two hands moving towards each other.
+  for (int i = 0; i < 6; ++i) Label({B(130 + 3 * i, 80), B(180 - 3 * i, 80)});
+  ASSERT_TRUE(rh.WasPresent() && lh.WasPresent());
+  EXPECT_GT(labeler.GetMergeHandler().first_close_step, 0);
+  const float rx = rh.GetLastPosition()->x, lx = lh.GetLastPosition()->x;
+  ASSERT_GT(rx, lx);
+  w.Fill(10);
+  Label({B((rx + lx) / 2, 80, 5)});
+  EXPECT_TRUE(labeler.MergeActive());
+  EXPECT_TRUE(rh.WasPresent());
+  EXPECT_TRUE(lh.WasPresent());
+  // Two blobs again: the merge ends.
+  Label({B(rx - 20, 80), B(lx + 20, 80)});
+  EXPECT_FALSE(labeler.MergeActive());
+  EXPECT_TRUE(rh.WasPresent() && lh.WasPresent());
+}
+
+TEST_F(LabelerTest, OneBlobForTwoSeparateHandsGoesToTheSmootherHand) {
+  for (int i = 0; i < 4; ++i) Label({B(60, 80 + i), B(260, 80 - i)});
+  EXPECT_EQ(labeler.GetMergeHandler().first_close_step, 0);
+  Label({B(258, 76)});
+  EXPECT_TRUE(rh.WasPresent());
+  EXPECT_FALSE(lh.WasPresent());
+  EXPECT_FALSE(labeler.MergeActive());
+}
+
+TEST_F(LabelerTest, SameDrumFromCrossedSidesSwapsTheHands) {
+  auto setup = [&](uint64_t gap) {
+    Label({B(100, 60), B(200, 60)});
+    rh.m_last_drum_hit = lh.m_last_drum_hit = 3;
+    rh.m_hit_x = 130;
+    lh.m_hit_x = 160;  // the left hand struck to the right of the right hand
+    rh.m_hit_time = HostTimeNanos();
+    lh.m_hit_time = rh.m_hit_time + gap;
+  };
+  setup(400000000ull);
+  const float before = rh.GetLastPosition()->x;
+  labeler.SameDrumCheck(rh, lh, false);
+  EXPECT_FLOAT_EQ(lh.GetLastPosition()->x, before);
+  EXPECT_FLOAT_EQ(lh.m_hit_x, 130);
+
+  rh = lh = MocapMarker();
+  setup(600000000ull);
+  labeler.SameDrumCheck(rh, lh, false);
+  EXPECT_FLOAT_EQ(rh.GetLastPosition()->x, before);
+
+  rh = lh = MocapMarker();
+  setup(0);
+  rh.m_last_drum_hit = lh.m_last_drum_hit = -1;
+  labeler.SameDrumCheck(rh, lh, false);
+  EXPECT_FLOAT_EQ(rh.GetLastPosition()->x, before);
+}
+
+TEST_F(LabelerTest, FeetOnTheirOwn) {
+  Label({B(160, 200)});
+  EXPECT_TRUE(rf.WasPresent());
+  EXPECT_FALSE(lf.WasPresent());
+  rf = lf = MocapMarker();
+  Label({B(159, 200)});
+  EXPECT_TRUE(lf.WasPresent());
+  EXPECT_FALSE(rf.WasPresent());
+  // Both tracked: the nearer takes a lone blob.
+  Label({B(100, 200), B(220, 200)});
+  Label({B(210, 205)});
+  EXPECT_TRUE(rf.WasPresent());
+  EXPECT_FALSE(lf.WasPresent());
+  Label({});
+  EXPECT_FALSE(rf.WasPresent() || lf.WasPresent() || rh.WasPresent() || lh.WasPresent());
+}
+
+TEST_F(LabelerTest, BlobsWithoutANumberRadiusAreIgnored) {
+  Webcam::Blob bad = B(100, 60);
+  bad.radius = std::numeric_limits<float>::quiet_NaN();
+  Label({bad, B(200, 60)});
+  EXPECT_TRUE(rh.WasPresent());
+  EXPECT_FLOAT_EQ(rh.GetLastPosition()->x, 200);
+  EXPECT_FALSE(lh.WasPresent());
+}
+
+TEST(LabelerHelpers, RadiusRangeAndHull) {
+  EXPECT_FLOAT_EQ(RadiusRange(4.0f), 0.039f);
+  EXPECT_FLOAT_EQ(RadiusRange(std::numeric_limits<float>::quiet_NaN()), 0.039f);
+  EXPECT_NEAR(RadiusRange(2.0f), 0.1402603f - 0.06027399f, 1e-6);
+  EXPECT_FALSE(Labeler::IsInHull(10, 10));  // empty hull
+  const float square[] = {0, 0, 10, 0, 10, 10, 0, 10, 5, 5};
+  int out[5];
+  EXPECT_EQ(convexhull(square, 5, out), 4);
+}
+
+}  // namespace

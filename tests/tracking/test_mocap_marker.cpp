@@ -1,0 +1,151 @@
+// The tracked marker: history, prediction, smoothed radius and the stroke detector.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "tracking/mocap_marker.h"
+
+namespace {
+
+Webcam::Blob B(float x, float y, float r = 3.0f) {
+  Webcam::Blob b;
+  b.x = x;
+  b.y = y;
+  b.radius = r;
+  return b;
+}
+
+// Feeds y positions (x fixed) and returns the frames at which a stroke fired.
+std::vector<int> Feed(MocapMarker& m, const std::vector<float>& ys, float threshold,
+                     std::vector<float>* speeds = nullptr, bool foot = false, bool reliable = true,
+                     float x_step = 0.0f) {
+  std::vector<int> fired;
+  for (size_t i = 0; i < ys.size(); ++i) {
+    m.Update(B(100 + x_step * float(i), ys[i]), reliable);
+    float speed = 0, hitY = 0;
+    if (m.DetectHit(threshold, speed, hitY, foot, 1.0f, false)) {
+      fired.push_back(int(i));
+      if (speeds) speeds->push_back(speed);
+    }
+  }
+  return fired;
+}
+
+// Rest, then a fall of n frames speeding up by a pixels a frame each frame, then a stop.
+std::vector<float> Fall(int n, float a, int rest_after = 4) {
+  std::vector<float> ys = {50, 49, 48, 47};  // rising
+  float y = 47;
+  for (int i = 1; i <= n; ++i) ys.push_back(y += a * float(i));
+  for (int i = 0; i < rest_after; ++i) ys.push_back(y - 0.5f * float(i + 1));
+  return ys;
+}
+
+TEST(MocapMarker, HistoryAndPrediction) {
+  MocapMarker m;
+  EXPECT_EQ(m.WasPresent(), 0);
+  m.Update(B(10, 20, 3), true);
+  EXPECT_EQ(m.WasPresent(), 1);
+  EXPECT_FLOAT_EQ(m.m_velocity.x, 0);
+  EXPECT_FLOAT_EQ(m.m_predicted.x, 10);
+  EXPECT_FLOAT_EQ(m.m_predicted.y, 20);
+  m.Update(B(12, 21, 3), true);
+  m.Update(B(16, 23, 3.5f), true);
+  EXPECT_FLOAT_EQ(m.m_velocity.x, 4);
+  EXPECT_FLOAT_EQ(m.m_acceleration.x, 2);
+  EXPECT_FLOAT_EQ(m.m_predicted.x, 16 + 4 + 1);
+  EXPECT_FLOAT_EQ(m.m_predicted.radius, 3.5f + 0.5f + 0.25f);
+  EXPECT_FLOAT_EQ(m.AccelerationIfBlob(B(20, 25), 0), std::hypot(0.0f, 0.0f));
+  EXPECT_FLOAT_EQ(m.DistanceToBlob(B(21, 25.5f), 0, true), 0.0f);
+  for (int i = 0; i < 60; ++i) m.Update(B(float(i), 0), true);
+  EXPECT_EQ(m.m_history.size(), 50);
+  EXPECT_FLOAT_EQ(m.GetLastPosition()->x, 59);
+  EXPECT_FLOAT_EQ(m.m_history[49].x, 10);
+  m.Update();
+  EXPECT_EQ(m.WasPresent(), 0);
+  EXPECT_FLOAT_EQ(m.m_velocity.x, 1);  // everything but the history stays
+}
+
+TEST(MocapMarker, StableRadiusWeightsTheNewestMost) {
+  MocapMarker m;
+  EXPECT_TRUE(std::isnan(m.StableRadius(0, 4)));
+  for (float r : {4.0f, 3.0f, 2.0f, 1.0f}) m.Update(B(0, 0, r), true);  // newest radius 1
+  EXPECT_FLOAT_EQ(m.StableRadius(3, 4), 4.0f);
+  const float w1 = 3 * (4.f / 9) - 2 * (8.f / 27), w2 = 3 * (1.f / 9) - 2 * (1.f / 27);
+  EXPECT_NEAR(w1, 0.7407f, 1e-4);
+  EXPECT_NEAR(m.StableRadius(0, 4), (1 * 1 + w1 * 2 + w2 * 3) / (1 + w1 + w2), 1e-5);
+}
+
+TEST(MocapMarker, StrokeFiresOnceWhenTheFallBrakes) {
+  MocapMarker m;
+  std::vector<float> speeds;
+  const auto ys = Fall(6, 1.5f);
+  const auto fired = Feed(m, ys, 100.0f, &speeds);
+  ASSERT_EQ(fired.size(), 1u);
+  EXPECT_EQ(fired[0], 4 + 6);  // the first frame that moved less than expected
+  // The fastest mean speed over the last frames: 1.5*(6+5+4+3)/4 pixels in 4 frames.
+  EXPECT_NEAR(speeds[0], 1.5f * (6 + 5 + 4 + 3) / 4 / 0.008f, 1.0f);
+  // Below the threshold: tested, not fired.
+  MocapMarker quiet;
+  EXPECT_TRUE(Feed(quiet, ys, speeds[0] + 1.0f).empty());
+  EXPECT_TRUE(quiet.m_ascending);
+}
+
+TEST(MocapMarker, TooShortAFallIsNeverTested) {
+  MocapMarker m;
+  // Falls for 4 frames (counting the turn), then rises by 0.1 pixel or more.
+  std::vector<float> ys = {50, 49, 48, 52, 58, 66, 76, 75.8f, 75};
+  EXPECT_TRUE(Feed(m, ys, 1.0f).empty());
+  // A rise of less than 0.1 pixel counts as falling on.
+  MocapMarker n;
+  std::vector<float> ys2 = {50, 49, 48, 52, 58, 66, 76, 75.95f, 75.95f, 75.9f};
+  EXPECT_EQ(Feed(n, ys2, 1.0f).size(), 1u);
+}
+
+TEST(MocapMarker, UnreliableSamplesNeedTheFixedThreshold) {
+  const auto ys = Fall(6, 0.4f);  // about 190 pixels a second at most
+  MocapMarker a;
+  std::vector<float> speeds;
+  ASSERT_EQ(Feed(a, ys, 10.0f, &speeds).size(), 1u);
+  ASSERT_GT(speeds[0], 177.0f);
+  MocapMarker b;
+  EXPECT_EQ(Feed(b, ys, 10.0f, nullptr, false, false).size(), 1u);
+  const auto slow = Fall(6, 0.3f);  // below 177
+  MocapMarker c;
+  EXPECT_TRUE(Feed(c, slow, 10.0f, nullptr, false, false).empty());
+  MocapMarker d;
+  EXPECT_EQ(Feed(d, slow, 10.0f).size(), 1u);
+}
+
+TEST(MocapMarker, FootStrokesMustBeMostlyVertical) {
+  const auto ys = Fall(6, 1.0f);
+  MocapMarker straight;
+  EXPECT_EQ(Feed(straight, ys, 10.0f, nullptr, true).size(), 1u);
+  MocapMarker sideways;
+  EXPECT_TRUE(Feed(sideways, ys, 10.0f, nullptr, true, true, 8.0f).empty());
+}
+
+TEST(MocapMarker, LastDrumHitRecordsTheTopOfTheStroke) {
+  MocapMarker m;
+  m.Update(B(1, 10), true);
+  m.Update(B(2, 20), true);
+  m.Update(B(3, 30), true);
+  m.SetLastDrumHit(4);
+  EXPECT_EQ(m.m_last_drum_hit, 4);
+  EXPECT_FLOAT_EQ(m.m_hit_x, 1);
+  EXPECT_FLOAT_EQ(m.m_hit_y, 10);
+  EXPECT_GT(m.m_hit_time, 0u);
+}
+
+TEST(MocapMarker, AbsentMarkerClearsItsStrokeState) {
+  MocapMarker m;
+  Feed(m, {50, 49, 48, 52, 58}, 1.0f);
+  EXPECT_GT(m.m_down_count, 0);
+  m.Update();
+  float speed = 0, hitY = 0;
+  EXPECT_FALSE(m.DetectHit(1.0f, speed, hitY, false, 1.0f, false));
+  EXPECT_EQ(m.m_down_count, 0);
+  EXPECT_FLOAT_EQ(hitY, -1.0f);
+}
+
+}  // namespace

@@ -1,0 +1,280 @@
+// The camera front end: settings, modes, frame intake and the picture, the window mapping,
+// and splitting merged blobs.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <limits>
+
+#include "frame/frame_globals.h"
+#include "tests/support/marker_scene.h"
+#include "tests/support/ps3eye_packets.h"
+#include "tests/support/test_dirs.h"
+#include "tests/tracking/webcam_test_util.h"
+#include "tracking/camera_geometry.h"
+
+using skyt_test::MarkerScene;
+using skyt_test::OfflineWebcam;
+
+namespace {
+
+std::string WriteSettings(const std::string& dir, const std::string& text) {
+  const std::string path = skyt_test::FreshDir(dir) + "/skytapper.cfg";
+  std::ofstream(path) << text;
+  return path;
+}
+
+TEST(WebcamSettings, MissingKeysKeepDefaultsAndBadValuesAreBroughtInRange) {
+  fake_usb::Reset();
+  skyt_test::GlContext gl(320, 240);
+  {
+    IniFile ini;
+    ASSERT_TRUE(ini.Init(WriteSettings("webcam_settings_a", "[Webcam]\nThreshold = 90\n")));
+    Webcam cam;
+    EXPECT_FALSE(cam.Init(ini));  // no camera
+    EXPECT_EQ(cam.GetThreshold(), 90);
+    EXPECT_EQ(cam.GetGain(), 0);
+    EXPECT_EQ(cam.GetExposure(), 73);
+    EXPECT_EQ(cam.GetExposureVGA(), 511);
+    EXPECT_EQ(cam.GetProcessPriority(), 2);
+  }
+  {
+    IniFile ini;
+    ASSERT_TRUE(ini.Init(WriteSettings(
+        "webcam_settings_b",
+        "[Webcam]\nGain = 12\nExposure_Mocap = 9000\nThreshold  = 255\nProcess priority = 1\n")));
+    Webcam cam;
+    testing::internal::CaptureStdout();
+    cam.Init(ini);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(cam.GetGain(), 12);
+    EXPECT_EQ(cam.GetExposure(), 511);
+    EXPECT_EQ(cam.GetThreshold(), 254);
+    EXPECT_EQ(cam.GetProcessPriority(), 1);
+    EXPECT_NE(out.find("Threshold = 255 is out of range"), std::string::npos) << out;
+  }
+  {
+    IniFile ini;
+    ASSERT_TRUE(ini.Init(WriteSettings("webcam_settings_c", "[Webcam]\nThreshold = -40\n")));
+    Webcam cam;
+    cam.Init(ini);
+    EXPECT_EQ(cam.GetThreshold(), 0);
+    // A dark frame is still dark: nothing is bright at threshold 0 with luminance 0.
+    memset(cam.GetQVGAFrame(), 0, Webcam::kQvgaFrameBytes);
+    Webcam::Blob b[4];
+    EXPECT_EQ(cam.FindBlobs(b, 4), 0);
+  }
+  PSEyeDestroy();
+}
+
+TEST(WebcamSettings, SavedSectionReadsBack) {
+  skyt_test::OfflineWebcam w;
+  const std::string path = skyt_test::FreshDir("webcam_save") + "/saved.cfg";
+  FILE* f = fopen(path.c_str(), "w");
+  ASSERT_TRUE(f);
+  IniFile none;
+  w.cam.SaveIniFileSection(f, none);
+  fclose(f);
+  IniFile ini;
+  ASSERT_TRUE(ini.Init(path));
+  int v = 0;
+  EXPECT_TRUE(ini.GetInt("Webcam", "Process priority", v));
+  EXPECT_EQ(v, 2);
+  EXPECT_TRUE(ini.GetInt("Webcam", "Threshold", v));
+  EXPECT_EQ(v, 120);
+}
+
+TEST(WebcamWindow, CentredPictureMapping) {
+  Webcam::CenterWebcam(1280, 720);
+  EXPECT_FLOAT_EQ(Webcam::webcam_offset_x, 136.0f);
+  EXPECT_FLOAT_EQ(Webcam::webcam_scale_x, 1008.0f / 319.0f);
+  EXPECT_FLOAT_EQ(Webcam::webcam_scale_y, 720.0f / 239.0f);
+  EXPECT_FLOAT_EQ(Webcam::WebcamXToWindowX(319), 136.0f + 1008.0f);
+  EXPECT_FLOAT_EQ(Webcam::WebcamYToWindowY(239), 720.0f);
+  EXPECT_FLOAT_EQ(Webcam::WebcamWidthToWindowWidth(10), 10 * 1008.0f / 319.0f);
+}
+
+// With the fake camera plugged in: modes, frames, the uploaded picture.
+class WebcamWithCamera : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    PSEyeDestroy();
+    fake_usb::Reset();
+    fake_usb::PlugCamera();
+    graphics_mode = 0;
+    render_what = 0;
+    Webcam::CenterWebcam(320, 240);
+  }
+  void TearDown() override {
+    cam.CleanUp();
+    EXPECT_EQ(fake_usb::TransferMisuse(), 0);
+    EXPECT_EQ(fake_usb::TransfersAllocated(), 0);
+  }
+  skyt_test::GlContext gl{320, 240};
+  Webcam cam;
+  skyt_test::Ps3EyePacketiser packets;
+};
+
+TEST_F(WebcamWithCamera, FramesArriveOnceAndThePictureIsBrightened) {
+  IniFile none;
+  ASSERT_TRUE(cam.Init(none));
+  EXPECT_EQ(fake_usb::SensorRegister(0x10), 73);  // tracking exposure applied
+  MarkerScene scene(20);
+  scene.AddMarker(160, 120, 5);
+  const auto frame = scene.Render();
+  fake_usb::Feed(packets.Frame(frame));
+  ASSERT_TRUE(fake_usb::WaitFeedConsumed());
+  ASSERT_TRUE(cam.Update(true));
+  EXPECT_TRUE(cam.IsNewFrame());
+  EXPECT_EQ(memcmp(cam.GetQVGAFrame(), frame.data(), frame.size()), 0);
+  ASSERT_TRUE(cam.Update(true));
+  EXPECT_FALSE(cam.IsNewFrame());
+
+  // The texture holds 2 x luminance + 100.
+  std::vector<uint8_t> tex(320 * 240);
+  glBindTexture(GL_TEXTURE_2D, cam.GetQVGAImage().texture);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glGetTexImage(GL_TEXTURE_2D, 0, GL_LUMINANCE, GL_UNSIGNED_BYTE, tex.data());
+  EXPECT_NEAR(tex[10 * 320 + 10], 2 * 20 + 100, 1);
+  EXPECT_EQ(tex[120 * 320 + 160], 255);
+
+  // Drawn over the window, the background shows as that grey.
+  gl.Clear();
+  glEnable(GL_BLEND);
+  cam.Draw(1.0f);
+  EXPECT_NEAR(gl.Pixel(5, 5)[0], 140, 2);
+  EXPECT_EQ(gl.Pixel(160, 240 - 120)[0], 255);
+}
+
+TEST_F(WebcamWithCamera, ModeChangesAndUnplug) {
+  IniFile none;
+  ASSERT_TRUE(cam.Init(none));
+  Webcam::Blob blobs[4];
+  for (int i = 0; i < 3; ++i) cam.BadLightingSuspected(0);
+  fake_usb::ClearLogs();
+  EXPECT_FALSE(cam.ChangeMode(1));
+  EXPECT_TRUE(fake_usb::ControlLog().empty());
+  EXPECT_EQ(cam.GetFrameCounter(), 3);
+
+  EXPECT_TRUE(cam.ChangeMode(0));
+  EXPECT_EQ(cam.GetFrameCounter(), 0);
+  std::vector<uint8_t> vga(640 * 480 * 2, 128);
+  fake_usb::Feed(packets.Frame(vga));
+  ASSERT_TRUE(fake_usb::WaitFeedConsumed());
+  ASSERT_TRUE(cam.Update(true));
+  EXPECT_TRUE(cam.IsNewFrame());
+  EXPECT_EQ(cam.GetVGAFrame()[(240 * 640 + 320) * 3], 130);  // grey 128 in RGB
+  EXPECT_EQ(cam.GetVGAFrame()[0], 0);                        // outside the lens
+
+  EXPECT_TRUE(cam.ChangeMode(1));
+  fake_usb::Unplug();
+  bool lost = false;
+  for (int i = 0; i < 100 && !lost; ++i) lost = !cam.Update(true);
+  EXPECT_TRUE(lost);
+  cam.HandleUnplug();
+  EXPECT_FALSE(PSEyeIsWorking());
+  EXPECT_FALSE(cam.Update(true));
+  EXPECT_EQ(cam.FindBlobs(blobs, 4), 0);
+}
+
+// Splitting merged blobs.
+class MergedBlobs : public ::testing::Test {
+ protected:
+  void Load(MarkerScene& s) { w.Load(s.Render()); }
+  Webcam::Blob Merged() {
+    Webcam::Blob b[4];
+    EXPECT_EQ(w.cam.FindBlobs(b, 4), 1);
+    return b[0];
+  }
+  OfflineWebcam w;
+};
+
+TEST_F(MergedBlobs, TwoCoresSeparateAtAHigherThreshold) {
+  MarkerScene s;
+  s.AddMarker(150, 120, 4, 255);
+  s.AddMarker(157.5f, 121, 4, 240);
+  Load(s);
+  const Webcam::Blob m = Merged();
+  Webcam::Blob out[2];
+  ASSERT_TRUE(w.cam.UnmergeBlobs(m, out));
+  const float xa = std::min(out[0].x, out[1].x), xb = std::max(out[0].x, out[1].x);
+  EXPECT_NEAR(xa, 150, 1.0);
+  EXPECT_NEAR(xb, 157.5, 1.0);
+  // The windowed finder counts a pixel equal to its threshold as bright.
+  w.Fill(10);
+  w.Set(100, 100, 150);
+  Webcam::Blob b[2];
+  EXPECT_EQ(w.cam.FindBlobs(b, 2, 150, 90, 110, 90, 110), 1);
+  EXPECT_EQ(w.cam.FindBlobs(b, 2, 151, 90, 110, 90, 110), 0);
+  EXPECT_EQ(w.cam.GetStatus(), 0);
+}
+
+TEST_F(MergedBlobs, UnsplittableBlobGivesUpAfterTheDescent) {
+  const int T = w.cam.GetThreshold();
+  w.Fill(10);
+  w.Rect(100, 100, 104, 104, T + 3);
+  const Webcam::Blob m = Merged();
+  Webcam::Blob out[2];
+  EXPECT_FALSE(w.cam.UnmergeBlobs(m, out));
+  Webcam::Blob dim = m;
+  dim.maxLuma = T;
+  EXPECT_FALSE(w.cam.UnmergeBlobs(dim, out));
+}
+
+TEST_F(MergedBlobs, RecoveredDiscsGoToOppositeCorners) {
+  w.Fill(10);
+  // A falling diagonal: top row lit on the left, bottom row on the right.
+  w.Rect(100, 100, 107, 107, 230);
+  w.Rect(106, 106, 110, 110, 230);
+  Webcam::Blob m = Merged();
+  Webcam::Blob out[2];
+  m.radius = 5.0f;
+  EXPECT_FALSE(w.cam.RecoverMergedBlobs(m, 4.1f, 3.0f, out));  // 0.9: centred
+  EXPECT_FLOAT_EQ(out[0].x, m.x);
+  EXPECT_FLOAT_EQ(out[0].radius, 3.0f);
+  EXPECT_FLOAT_EQ(out[1].radius, 4.1f);
+  EXPECT_FALSE(w.cam.RecoverMergedBlobs(m, 5.9f, 3.0f, out));  // -0.9: centred
+  ASSERT_TRUE(w.cam.RecoverMergedBlobs(m, 4.0f, 3.0f, out));   // 1.0: corners
+  const float mid = (m.xmin + m.xmax) * 0.5f;
+  // The centre leans to neither side here; the larger disc goes top-left.
+  ASSERT_LE(m.x, mid);
+  EXPECT_FLOAT_EQ(out[1].x, m.xmin + 4.0f);
+  EXPECT_FLOAT_EQ(out[1].y, m.ymin + 4.0f);
+  EXPECT_FLOAT_EQ(out[0].x, m.xmax - 3.0f);
+  EXPECT_FLOAT_EQ(out[0].y, m.ymax - 3.0f);
+  EXPECT_EQ(out[0].xmin, m.xmax - 6);
+
+  // A radius that is not a number centres both discs instead of converting it.
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  EXPECT_FALSE(w.cam.RecoverMergedBlobs(m, nan, nan, out));
+  EXPECT_FLOAT_EQ(out[0].x, m.x);
+}
+
+TEST_F(MergedBlobs, CentreRightOfTheBoxMiddlePutsTheLargerDiscRight) {
+  w.Fill(10);
+  w.Rect(100, 100, 102, 102, 200);  // small, top-left
+  w.Rect(101, 101, 112, 112, 250);  // large, bottom-right
+  Webcam::Blob m = Merged();
+  m.radius = 8.0f;
+  Webcam::Blob out[2];
+  ASSERT_TRUE(w.cam.RecoverMergedBlobs(m, 5.0f, 2.0f, out));
+  EXPECT_GT(out[1].x, out[0].x);
+  EXPECT_GT(out[1].y, out[0].y);
+}
+
+TEST(CameraGeometry, DepthGrowsAsTheMarkerShrinks) {
+  float x = 160, y = 120, s = 4;
+  CorrectCameraCoords(x, y, s);
+  float x2 = 160, y2 = 120, s2 = 3;
+  CorrectCameraCoords(x2, y2, s2);
+  EXPECT_NE(s, s2);
+  EXPECT_NEAR(x, 0.10865f * 4 - 1.09158f + (-0.00066f * 4 + 0.0067f) * 160, 1e-5);
+  EXPECT_NEAR(GetZNoise(160, 120, 4), std::fabs(s - [] {
+                float a = 160, b = 120, c = 4.06f;
+                CorrectCameraCoords(a, b, c);
+                return c;
+              }()),
+              1e-5);
+}
+
+}  // namespace

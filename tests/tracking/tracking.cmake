@@ -1,0 +1,5 @@
+skyt_test(test_blob_finder SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_blob_finder.cpp LINK skyt_fake_libusb)
+skyt_test(test_webcam SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_webcam.cpp LINK skyt_fake_libusb)
+skyt_test(test_mocap_marker SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_mocap_marker.cpp)
+skyt_test(test_labeler SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_labeler.cpp LINK skyt_fake_libusb)
+skyt_test(test_tracking_scene SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_tracking_scene.cpp LINK skyt_fake_libusb)
