@@ -80,7 +80,11 @@ bool Audio::LoadWavFromMemory(Sound& sound, const unsigned char* data, int size,
   const uint32_t fmt_size = U32(data + fmt + 4);
   if (fmt_size < 16 || fmt + 8 + 16 > end) return false;
   const unsigned char* f = data + fmt + 8;
-  if (U16(f) != 1) return false;  // PCM only
+  // PCM only: format tag 1, or the extensible form whose sub-format is PCM (what most tools
+  // write for 24-bit and multi-channel files).
+  const uint16_t tag = U16(f);
+  const bool extensible_pcm = tag == 0xFFFE && fmt_size >= 40 && fmt + 8 + 40 <= end && U16(f + 24) == 1;
+  if (tag != 1 && !extensible_pcm) return false;
   const int channels = U16(f + 2);
   const int rate = static_cast<int>(U32(f + 4));
   const int bits = U16(f + 14);

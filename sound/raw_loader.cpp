@@ -17,6 +17,8 @@ constexpr uint32_t kMaxChunkRaw = 32768;  // PCM bytes in one chunk
 constexpr uint32_t kStored = 0xFFFFFFFFu;
 // A sample longer than ten minutes is taken for a damaged header.
 constexpr uint32_t kMaxSampleFrames = 44100u * 600u;
+// FastLZ may read a few bytes past a damaged block: zeros follow every block read.
+constexpr int kSlack = 16;
 
 bool ReadU32(std::ifstream& file, uint32_t& value) {
   unsigned char b[4];
@@ -61,13 +63,13 @@ void Audio::LoadRaw(Sound& sound, const char* path, std::ifstream& file, int max
   sound.capacity.store(total, std::memory_order_release);
   if (raw > 15 && compressed != kStored) {
     if (compressed > 2 * kMaxChunkRaw * 4 + 66) return fail("head size");
-    if (static_cast<int>(compressed) > chunk_buffer_size_) {
+    if (static_cast<int>(compressed) + kSlack > chunk_buffer_size_) {
       delete[] chunk_buffer_;
-      chunk_buffer_size_ = static_cast<int>(compressed * 1.1);
-      if (chunk_buffer_size_ < static_cast<int>(compressed)) chunk_buffer_size_ = compressed;
+      chunk_buffer_size_ = static_cast<int>(compressed * 1.1) + kSlack;
       chunk_buffer_ = new uint8_t[chunk_buffer_size_];
     }
     if (!file.read(reinterpret_cast<char*>(chunk_buffer_), compressed)) return fail("head");
+    std::memset(chunk_buffer_ + compressed, 0, kSlack);
     const int got = fastlz_decompress(chunk_buffer_, static_cast<int>(compressed), data,
                                       static_cast<int>(raw));
     if (got != static_cast<int>(raw)) return fail("head");
@@ -93,7 +95,7 @@ void Audio::LoadRaw(Sound& sound, const char* path, std::ifstream& file, int max
 void* Audio::RawThreadMain(void* arg) {
   RawThread* self = static_cast<RawThread*>(arg);
   Audio* a = self->audio;
-  uint8_t* chunk = new uint8_t[kChunkBufferSize];
+  uint8_t* chunk = new uint8_t[kChunkBufferSize + kSlack];
   for (;;) {
     pthread_mutex_lock(&a->queue_mutex_);
     const bool empty = a->normal_queue_.empty() && a->priority_queue_.empty();
@@ -134,6 +136,7 @@ void* Audio::RawThreadMain(void* arg) {
             if (raw > 15 && compressed != kStored) {
               if (compressed > static_cast<uint32_t>(kChunkBufferSize)) break;
               if (fread(chunk, 1, compressed, f) != compressed) break;
+              std::memset(chunk + compressed, 0, kSlack);
               const int got = fastlz_decompress(chunk, static_cast<int>(compressed), dest,
                                                 static_cast<int>(raw));
               if (got != static_cast<int>(raw)) break;
