@@ -67,14 +67,21 @@ int Round(float v) { return static_cast<int>(v + 0.5f); }
 Imgui::Platform Imgui::platform;
 
 void Imgui::ResetPlatform() {
-  platform.now_ms = DefaultNow;
-  platform.write_clipboard = [](const std::string& s) { WriteToPasteboard(s); };
-  platform.read_clipboard = [](std::string& s) { ReadFromPasteboard(s); };
-  platform.unmark_text = [] {
-    if (window_services.unmark_text) window_services.unmark_text();
-  };
-  platform.window_width = DefaultWindowWidth;
-  platform.window_height = DefaultWindowHeight;
+  platform = Platform();
+  FillPlatform();
+}
+
+void Imgui::FillPlatform() {
+  if (!platform.now_ms) platform.now_ms = DefaultNow;
+  if (!platform.write_clipboard)
+    platform.write_clipboard = [](const std::string& s) { WriteToPasteboard(s); };
+  if (!platform.read_clipboard) platform.read_clipboard = [](std::string& s) { ReadFromPasteboard(s); };
+  if (!platform.unmark_text)
+    platform.unmark_text = [] {
+      if (window_services.unmark_text) window_services.unmark_text();
+    };
+  if (!platform.window_width) platform.window_width = DefaultWindowWidth;
+  if (!platform.window_height) platform.window_height = DefaultWindowHeight;
 }
 
 Imgui::Imgui() {
@@ -84,17 +91,17 @@ Imgui::Imgui() {
 Imgui::~Imgui() { CleanUp(); }
 
 int Imgui::WindowWidth() const {
-  if (!platform.window_width) ResetPlatform();
+  if (!platform.window_width) FillPlatform();
   return platform.window_width();
 }
 
 int Imgui::WindowHeight() const {
-  if (!platform.window_height) ResetPlatform();
+  if (!platform.window_height) FillPlatform();
   return platform.window_height();
 }
 
 void Imgui::Init(const InitParams& p) {
-  if (!platform.now_ms) ResetPlatform();
+  FillPlatform();
   owns_fonts = p.owns_fonts;
   if (p.font) {
     font = p.font;
@@ -151,7 +158,7 @@ void Imgui::ReplaceFonts(Font* regular, Font* bold) {
 // ---- Frame ------------------------------------------------------------------------------
 
 void Imgui::Begin(bool side_panel) {
-  if (!platform.now_ms) ResetPlatform();
+  FillPlatform();
   const int W = WindowWidth(), H = WindowHeight();
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();

@@ -63,6 +63,8 @@ class Imgui {
   static Platform platform;
   // Puts the default services back.
   static void ResetPlatform();
+  // Gives every service left empty its default.
+  static void FillPlatform();
 
   Imgui();
   ~Imgui();

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "render/widget_drawing_state.h"
+#include "frame/window.h"
 #include "render/ui_style.h"
 
 namespace {
@@ -53,7 +54,8 @@ void TexturedQuad(const Image& image, float x0, float y0, float x1, float y1) {
 void DrawBackground(bool with_title) {
   GLint viewport[4];
   glGetIntegerv(GL_VIEWPORT, viewport);
-  const float W = static_cast<float>(viewport[2]), H = static_cast<float>(viewport[3]);
+  const float W = static_cast<float>(window_services.width ? window_services.width() : viewport[2]);
+  const float H = static_cast<float>(window_services.height ? window_services.height() : viewport[3]);
   skyt::TextureGuard texture_guard;
   glEnable(GL_TEXTURE_2D);
   glColor4f(1, 1, 1, 1);

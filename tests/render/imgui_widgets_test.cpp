@@ -420,3 +420,32 @@ TEST(ImguiFonts, MissingFallbackFontsLeaveAnEmptyFont) {
   EXPECT_EQ(gui.bold_font, gui.font);
   EXPECT_EQ(gui.font->GetWidth("abc"), 0);
 }
+
+TEST_F(ImguiTest, PrototypeLayoutDrawsItsWidgetsAndPrintsUserTextLiterally) {
+  const std::string dir = FreshDir("imgui_prototype");
+  const std::string path = dir + "/layout.txt";
+  {
+    std::ofstream out(path);
+    out << "rem a layout\n"
+        << "translate 10 0\n"
+        << "text 20 20 Progress 100%s %n %d\n"
+        << "button 20 60 140 32 Start\n"
+        << "slider 20 110 200 20\n"
+        << "editbox 20 150 200 32\n"
+        << "checkbox 20 200 Loud\n"
+        << "radiobutton 20 240 Soft\n"
+        << "listbox 300 60 300 5\n"
+        << "wobble 1 2\n";
+  }
+  testing::internal::CaptureStdout();
+  Frame([&] { gui.DoPrototypeGui(path.c_str()); });
+  const std::string printed = testing::internal::GetCapturedStdout();
+  EXPECT_NE(printed.find("Warning: unknown imgui widget type \"wobble\""), std::string::npos);
+  // Widgets got ids 1 (button), 2 (slider), ...: the first one took the focus.
+  EXPECT_EQ(gui.focus_id, 1);
+  // The button sits 60 pixels below the top, moved 10 right.
+  input->MoveTo(10 + 20 + 5, 720 - 1 - 60 - 5);
+  Frame([&] { gui.DoPrototypeGui(path.c_str()); });
+  EXPECT_EQ(gui.hot_id, 1);
+  gui.DoPrototypeGui("/nonexistent/layout.txt");
+}
