@@ -1,0 +1,409 @@
+// The drumming controller fed with synthetic marker tracks: strokes of sticks and feet, what
+// they sound like, the pedals, in-air buttons and a long run of garbage blobs.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+#include "drumming/distance_menu.h"
+#include "drumming/drumkit.h"
+#include "drumming/drummer.h"
+#include "drumming/drumming_globals.h"
+#include "sound/midi.h"
+#include "tests/support/fake_portmidi.h"
+#include "tests/support/stroke_harness.h"
+#include "tests/support/test_dirs.h"
+
+using skyt_test::Blob;
+using skyt_test::StrokeHarness;
+using skyt_test::StrokeTrack;
+using skyt_test::Voice;
+
+namespace {
+
+// Drums: 0 snare at (240, 150), 1 hi-hat (hand at (60, 120), pedal at x 90), 2 kick pedal at
+// x 200, 3 crash at (200, 60).
+class Drumming : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    chdir_ = std::make_unique<skyt_test::ScopedChdir>(skyt_test::FreshDir("drumming"));
+    skyt_test::ResetSound();
+    midi_mode = 0;
+    drums_muted = false;
+    kit_.Init();
+    snare_ = skyt_test::AddElement(Sound::SNARE, 0, 4);
+    hihat_ = skyt_test::AddElement(Sound::HIHAT, 2, 2);
+    kick_ = skyt_test::AddElement(Sound::KICK, 1, 2);
+    crash_ = skyt_test::AddElement(Sound::CRASH, 0, 2);
+    splash_ = skyt_test::AddElement(Sound::HIHAT_SPLASH, 1, 1);
+    ASSERT_TRUE(skyt_test::LoadKit(
+        kit_,
+        {{"Snare", Sound::SNARE, 0, snare_}, {"Hat", Sound::HIHAT, 2, hihat_}, {"Kick", Sound::KICK, 1, kick_},
+         {"Crash", Sound::CRASH, 0, crash_}, {"Splash", Sound::HIHAT_SPLASH, 1, splash_}},
+        "Drum0.x = 240\nDrum0.y = 150\nDrum0.size = 4\nDrum0.Hand.Sensitivity = 37\n"
+        "Drum1.x = 60\nDrum1.y = 120\nDrum1.size = 4\nDrum1.foot_x = 90\nDrum1.foot_y = 225\nDrum1.foot_size = 5\n"
+        "Drum1.pedal_lowest_foot_y = 225\nDrum1.pedal_foot_range = 5\nDrum1.Foot.Sensitivity = 0\n"
+        "Drum2.foot_x = 200\nDrum2.foot_y = 225\nDrum2.foot_size = 5\nDrum2.Foot.Sensitivity = 0\n"
+        "Drum3.x = 200\nDrum3.y = 60\nDrum3.size = 4\nDrum4.foot_x = 30\n"));
+    skyt_test::ResetDrummer(drummer_, kit_);
+    kit_.SetPan(true, -1);
+    kit_.shown_drum = 0;
+    kit_.shown_marker_type = MOCAP_MARKER_HAND;
+  }
+  void TearDown() override {
+    CloseMIDIOutput();
+    midi_mode = 0;
+  }
+
+  // A right-stick stroke onto the snare with the left stick resting far away.
+  std::vector<std::vector<Webcam::Blob>> SnareStroke(float step, float x = 240, float bottom = 158) {
+    std::vector<std::vector<Webcam::Blob>> frames;
+    for (float y : StrokeTrack(bottom - 6 * step, step, 6, 6)) frames.push_back({Blob(x, y), Blob(20, 40)});
+    return frames;
+  }
+  int Play(StrokeHarness& h, const std::vector<std::vector<Webcam::Blob>>& frames) {
+    int before = h.TotalVoices();
+    for (const auto& f : frames) h.Frame(f);
+    return h.TotalVoices() - before;
+  }
+
+  std::unique_ptr<skyt_test::ScopedChdir> chdir_;
+  Drumkit kit_;
+  Drummer drummer_;
+  int snare_, hihat_, kick_, crash_, splash_;
+};
+
+}  // namespace
+
+TEST_F(Drumming, OneSnareStrokeGivesExactlyOneHit) {
+  StrokeHarness h(drummer_);
+  ASSERT_EQ(Play(h, SnareStroke(8.0f)), 1);
+  Voice hit;
+  int frame = -1;
+  for (size_t i = 0; i < h.History().size(); ++i)
+    if (!h.History()[i].empty()) {
+      hit = h.History()[i][0];
+      frame = int(i);
+    }
+  EXPECT_GE(frame, 3 + 1);  // during the descent's last frames or at the braking frame
+  EXPECT_LE(frame, 3 + 6);
+  EXPECT_EQ(hit.slot, snare_);
+  EXPECT_EQ(hit.set, 1);  // the right stick of a right-handed player
+  EXPECT_NEAR(kit_.shown_speed, 1000.0f, 1.0f);
+  float velocity = 1000.0f / 1260.0f;
+  float level = float(hit.layer + 1) / 4.0f;
+  // Element volume 75 (the kit file's default) times the curve gain over the layer's level.
+  EXPECT_NEAR(hit.volume, 0.75f * ApplyVolumeCurve(velocity, Sound::CURVE_LINEAR) / level, 2e-3);
+  EXPECT_EQ(hit.layer, 2);
+  EXPECT_NEAR(hit.pan, (240.0f - 146.0f) / 178.0f * 0.8f, 2e-3);
+  EXPECT_EQ(drummer_.right_hand.m_last_drum_hit, 0);  // faster than 7 x the play threshold
+  int drum;
+  Drummer::Limb limb;
+  EXPECT_FALSE(drummer_.HavePick(drum, limb));  // picks are per frame
+  // A softer stroke is quieter and on a lower layer.
+  ASSERT_EQ(Play(h, SnareStroke(2.0f)), 1);
+  EXPECT_NEAR(kit_.shown_speed, 250.0f, 1.0f);
+}
+
+TEST_F(Drumming, HandednessChoosesTheSampleSet) {
+  drummer_.Is_Left_Handed = true;
+  StrokeHarness h(drummer_);
+  ASSERT_EQ(Play(h, SnareStroke(8.0f)), 1);
+  for (const auto& f : h.History()) {
+    if (!f.empty()) {
+      EXPECT_EQ(f[0].set, 0);
+    }
+  }
+  // The left stick of a left-handed player plays the dominant set.
+  skyt_test::ResetDrummer(drummer_, kit_);
+  drummer_.Is_Left_Handed = true;
+  StrokeHarness h2(drummer_);
+  // Hands are told apart by x: the stroke is now the left stick's only when it is left of the
+  // other one.
+  std::vector<std::vector<Webcam::Blob>> left;
+  for (float y : StrokeTrack(110, 8, 6, 6)) left.push_back({Blob(240, y), Blob(310, 40)});
+  ASSERT_EQ(Play(h2, left), 1);
+  for (const auto& f : h2.History()) {
+    if (!f.empty()) {
+      EXPECT_EQ(f[0].set, 1);
+    }
+  }
+}
+
+TEST_F(Drumming, FirmStrokesArePicks) {
+  StrokeHarness h(drummer_);
+  auto frames = SnareStroke(8.0f);
+  bool picked = false;
+  for (const auto& f : frames) {
+    h.Frame(f);
+    int drum = -1;
+    Drummer::Limb limb = -1;
+    if (drummer_.HavePick(drum, limb)) {
+      picked = true;
+      EXPECT_EQ(drum, 0);
+      EXPECT_EQ(limb, Drummer::RIGHT_HAND);
+    }
+  }
+  EXPECT_TRUE(picked);
+}
+
+TEST_F(Drumming, SlowStrokesAndJitterAreSilent) {
+  StrokeHarness h(drummer_);
+  EXPECT_EQ(Play(h, SnareStroke(0.2f)), 0);  // 25 pixels a second
+  std::mt19937 rng(7);
+  std::uniform_real_distribution<float> jitter(-0.1f, 0.1f);  // sub-pixel centroid noise
+  std::vector<std::vector<Webcam::Blob>> frames;
+  for (int i = 0; i < 500; ++i)
+    frames.push_back({Blob(240 + jitter(rng), 150 + jitter(rng), 4 + 0.05f * jitter(rng)), Blob(20 + jitter(rng), 40)});
+  EXPECT_EQ(Play(h, frames), 0);
+  // Marker pops (the stick vanishing now and then) make no phantom hits either.
+  frames.clear();
+  for (int i = 0; i < 300; ++i) {
+    if (i % 7 == 3)
+      frames.push_back({Blob(20, 40)});
+    else
+      frames.push_back({Blob(240 + jitter(rng), 150 + jitter(rng)), Blob(20, 40)});
+  }
+  EXPECT_EQ(Play(h, frames), 0);
+}
+
+TEST_F(Drumming, MidiModes) {
+  fake_portmidi::Reset();
+  fake_portmidi::SetPorts({{"ALSA", "Synth"}}, 0);
+  InitMIDI();
+  midi_output_number = 0;
+  midi_latency = 0;
+  OpenMIDIOutput(0);
+  kit_.GetMIDINotes(0)->notes[0] = 38;
+  auto note_ons = [] {
+    int n = 0;
+    for (const auto& m : fake_portmidi::Messages())
+      if ((m.status() & 0xF0) == 0x90) ++n;
+    return n;
+  };
+  StrokeHarness h(drummer_);
+  midi_mode = 1;  // MIDI only
+  fake_portmidi::ClearMessages();
+  EXPECT_EQ(Play(h, SnareStroke(8.0f)), 0);
+  EXPECT_EQ(note_ons(), 1);
+  midi_mode = 2;  // MIDI and sounds
+  fake_portmidi::ClearMessages();
+  EXPECT_EQ(Play(h, SnareStroke(8.0f)), 1);
+  EXPECT_EQ(note_ons(), 1);
+  midi_mode = 0;
+  fake_portmidi::ClearMessages();
+  EXPECT_EQ(Play(h, SnareStroke(8.0f)), 1);
+  EXPECT_EQ(note_ons(), 0);
+}
+
+TEST_F(Drumming, StrokesInAChokeZoneChokeInsteadOfPlaying) {
+  kit_.PlayDrum(3, 1.0f, Sound::LIMB_HAND_1, -1.0f, false, false);
+  ASSERT_EQ(skyt_test::PlayingVoices().size(), 1u);
+  std::vector<std::vector<Webcam::Blob>> frames;
+  for (float y : StrokeTrack(20 - 48, 8, 6, 2)) frames.push_back({Blob(5, y), Blob(300, 40)});
+  for (const auto& f : frames) drummer_.Drum(const_cast<Webcam::Blob*>(f.data()), int(f.size()), nullptr, nullptr, false);
+  // The crash was choked: it fades out and no new voice started.
+  float out[2 * 4096];
+  sound.audio.RenderOffline(out, 4096);
+  EXPECT_TRUE(skyt_test::PlayingVoices().empty());
+}
+
+TEST_F(Drumming, KickStrokes) {
+  StrokeHarness h(drummer_);
+  std::vector<std::vector<Webcam::Blob>> frames;
+  for (float y : StrokeTrack(212, 2, 6, 8)) frames.push_back({Blob(240, 100), Blob(20, 40), Blob(205, y, 5)});
+  ASSERT_EQ(Play(h, frames), 1);
+  for (const auto& f : h.History())
+    if (!f.empty()) {
+      EXPECT_EQ(f[0].slot, kick_);
+      EXPECT_NEAR(f[0].pan, (200.0f - 146.0f) / 178.0f * 0.8f, 2e-3);
+    }
+  // A foot far from every pedal plays nothing.
+  frames.clear();
+  for (float y : StrokeTrack(212, 2, 6, 8)) frames.push_back({Blob(240, 100), Blob(20, 40), Blob(300, y, 5)});
+  EXPECT_EQ(Play(h, frames), 0);
+}
+
+TEST_F(Drumming, HiHatOpennessFollowsTheFoot) {
+  StrokeHarness h(drummer_);
+  auto foot_at = [&](float y) { h.Frame({Blob(240, 100), Blob(20, 40), Blob(90, y, 5)}); };
+  Drumkit::Drum& hat = kit_.drums[1];
+  foot_at(224);  // 1 pixel above closed, range 5
+  EXPECT_NEAR(hat.raw_openness, 0.08f, 1e-5);
+  EXPECT_NEAR(hat.openness, 0.16f, 1e-5);
+  foot_at(227.5f);  // 2.5 below: closed outright
+  EXPECT_EQ(hat.openness, 0.0f);
+  foot_at(200);  // far above: open
+  EXPECT_EQ(hat.openness, 1.0f);
+  // No foot: the clutch openness; a foot drum reads open.
+  hat.hihat_clutch_openness = 50;
+  h.Frame({Blob(240, 100), Blob(20, 40)});
+  EXPECT_EQ(hat.openness, 0.5f);
+  EXPECT_EQ(kit_.drums[2].openness, 1.0f);
+  // A damaged pedal range does not make the openness a non-number.
+  hat.pedal_foot_range = 0;
+  foot_at(224);
+  EXPECT_TRUE(std::isfinite(hat.openness));
+  EXPECT_EQ(drummer_.BothHandsBelowFootLine(), false);
+  MocapMarker::Position r, l;
+  drummer_.GetFeetPositions(r, l);
+  EXPECT_EQ(l.x, 90);
+  EXPECT_EQ(r.x, 0);
+}
+
+TEST_F(Drumming, HiHatClosingChickAndSplash) {
+  StrokeHarness h(drummer_);
+  auto foot = [&](float y) { return std::vector<Webcam::Blob>{Blob(240, 100), Blob(20, 40), Blob(90, y, 5)}; };
+  // Press the pedal from open: the stroke brakes 2 pixels above closed, then the foot rests.
+  std::vector<float> press = {205, 205, 205, 208, 211, 214, 217, 220, 223};
+  for (float y : press) h.Frame(foot(y));
+  int before = h.TotalVoices();
+  for (float y : {224.0f, 225.0f, 225.0f, 225.0f, 225.0f, 225.0f}) h.Frame(foot(y));
+  ASSERT_EQ(h.TotalVoices() - before, 1);
+  for (size_t i = press.size(); i < h.History().size(); ++i)
+    for (const Voice& v : h.History()[i]) {
+      EXPECT_EQ(v.slot, hihat_);
+      EXPECT_LE(v.set, 1);  // a pedal sample
+    }
+
+  // The same press followed by the foot springing up: a splash.
+  for (float y : {205.0f, 205.0f, 205.0f, 205.0f, 205.0f}) h.Frame(foot(y));
+  for (float y : press) h.Frame(foot(y));
+  before = h.TotalVoices();
+  std::vector<int> slots;
+  for (float y : {221.0f, 216.0f, 211.0f, 206.0f, 205.0f}) {
+    auto v = h.Frame(foot(y));
+    for (const Voice& x : v) slots.push_back(x.slot);
+  }
+  ASSERT_EQ(slots.size(), 1u);
+  EXPECT_EQ(slots[0], splash_);
+
+  // Muted drums: no chick.
+  drums_muted = true;
+  for (float y : {205.0f, 205.0f, 205.0f, 205.0f, 205.0f}) h.Frame(foot(y));
+  for (float y : press) h.Frame(foot(y));
+  before = h.TotalVoices();
+  for (float y : {224.0f, 225.0f, 225.0f, 225.0f, 225.0f, 225.0f}) h.Frame(foot(y));
+  EXPECT_EQ(h.TotalVoices(), before);
+}
+
+TEST_F(Drumming, PedalLearnsItsClosedPositionAfterAFirmStroke) {
+  StrokeHarness h(drummer_);
+  auto foot = [&](float y) { return std::vector<Webcam::Blob>{Blob(240, 100), Blob(20, 40), Blob(90, y, 5)}; };
+  kit_.drums[1].pedal_lowest_foot_y = 230;
+  for (float y : {215.0f, 215.0f, 215.0f, 217.0f, 219.0f, 221.0f, 223.0f, 225.0f, 227.0f, 227.2f}) h.Frame(foot(y));
+  for (int i = 0; i < 40; ++i) h.Frame(foot(227.2f));
+  EXPECT_FLOAT_EQ(kit_.drums[1].pedal_lowest_foot_y, 227.2f);
+  drummer_.SetPedalParams(1, 0, false);
+  EXPECT_EQ(kit_.drums[1].pedal_foot_range, -5.0f);
+}
+
+TEST_F(Drumming, InAirButtonNeedsRestingThenAStroke) {
+  float bx = 150, by = 100;
+  auto frame = [&](float y, bool& hit) {
+    DistanceMenu menu;
+    menu.buttons.push_back({103, "Menu", bx, by, 22.0f, true, false});
+    DistanceMenu::UpdateButtonActivation();
+    std::vector<Webcam::Blob> blobs = {Blob(bx, y), Blob(20, 40)};
+    drummer_.Drum(blobs.data(), int(blobs.size()), nullptr, &menu, false);
+    hit = menu.WasHit(103);
+    skyt_test::SilenceAll();
+  };
+  DistanceMenu::ResetButtonActivation();
+  bool hit = false;
+  // A stroke onto the button without resting on it first is not taken.
+  std::vector<float> stroke = StrokeTrack(60, 8, 5, 3, 0);
+  int hits = 0;
+  for (float y : StrokeTrack(60, 0, 0, 3, 0)) frame(y, hit);
+  for (float y : stroke) {
+    frame(y, hit);
+    hits += hit;
+  }
+  EXPECT_EQ(hits, 0);
+  // Rest on it: the window opens after 63 frames.
+  for (int i = 0; i < 70; ++i) {
+    frame(by, hit);
+    EXPECT_FALSE(hit);
+  }
+  EXPECT_EQ(DistanceMenu::m_how_many_frames_for_dominant_hit, 125);
+  // Lift the stick and strike.
+  for (float y : {90.0f, 75.0f, 60.0f, 60.0f}) frame(y, hit);
+  hits = 0;
+  for (float y : stroke) {
+    frame(y, hit);
+    hits += hit;
+  }
+  EXPECT_EQ(hits, 1);
+}
+
+TEST_F(Drumming, MenuOnlyFramesAndPlacementStrokes) {
+  DistanceMenu::ResetButtonActivation();
+  int fired = 0;
+  std::vector<float> stroke = StrokeTrack(60, 8, 5, 3);
+  for (float y : stroke) {
+    DistanceMenu menu;
+    menu.buttons.push_back({102, "Done", 150, 100, 22.0f, false, false});
+    menu.buttons.push_back({101, "Next", 250, 100, 22.0f, false, false});
+    std::vector<Webcam::Blob> blobs = {Blob(150, y), Blob(20, 40)};
+    drummer_.Label(blobs.data(), int(blobs.size()));
+    if (drummer_.TestDistanceMenu(menu, false)) {
+      ++fired;
+      EXPECT_TRUE(menu.WasHit(102));
+    }
+  }
+  EXPECT_EQ(fired, 1);
+
+  // Placement: a firm stroke away from every button reports its limb and position.
+  skyt_test::ResetDrummer(drummer_, kit_);
+  int placed = 0;
+  for (float y : stroke) {
+    DistanceMenu menu;
+    menu.buttons.push_back({100, "Back", 20, 200, 22.0f, false, false});
+    std::vector<Webcam::Blob> blobs = {Blob(200, y), Blob(20, 40)};
+    drummer_.Label(blobs.data(), int(blobs.size()));
+    MocapMarker::Position pos, stroke_pos;
+    float speed = 0;
+    Drummer::Limb limb = -1;
+    if (drummer_.DetectHitToPlaceDrumOrMenu(menu, pos, stroke_pos, speed, limb)) {
+      ++placed;
+      EXPECT_EQ(limb, Drummer::RIGHT_HAND);
+      EXPECT_EQ(pos.x, 200);
+      EXPECT_GT(speed, drummer_.Speed_Threshold_Place);
+    }
+  }
+  EXPECT_EQ(placed, 1);
+}
+
+TEST_F(Drumming, LongRunOfGarbageBlobsStaysFinite) {
+  std::mt19937 rng(12345);
+  std::uniform_real_distribution<float> pos(-50, 370), rad(0, 12), any(-1e30f, 1e30f);
+  std::uniform_int_distribution<int> count(0, 4), kind(0, 9);
+  DistanceMenu::ResetButtonActivation();
+  float out[2 * 64];
+  for (int frame = 0; frame < 6000; ++frame) {
+    std::vector<Webcam::Blob> blobs;
+    int n = count(rng);
+    for (int i = 0; i < n; ++i) {
+      Webcam::Blob b = Blob(pos(rng), pos(rng) * 0.75f, rad(rng));
+      switch (kind(rng)) {
+        case 0: b.x = NAN; break;
+        case 1: b.y = INFINITY; break;
+        case 2: b.radius = NAN; break;
+        case 3: b.x = any(rng); b.y = any(rng); break;
+        case 4: b.radius = -INFINITY; break;
+        default: break;
+      }
+      blobs.push_back(b);
+    }
+    DistanceMenu menu;
+    menu.buttons.push_back({103, "Menu", 120, 175, 22.0f, true, false});
+    menu.sliders.push_back({104, "Volume", 0, 150, 100, 50, 20, 50.0f, 100, 0, false});
+    DistanceMenu::UpdateButtonActivation();
+    drummer_.Drum(blobs.data(), int(blobs.size()), nullptr, frame % 2 ? &menu : nullptr, false);
+    for (const Drumkit::Drum& d : kit_.drums) ASSERT_TRUE(std::isfinite(d.openness)) << frame;
+    ASSERT_TRUE(std::isfinite(menu.dominant_value) && std::isfinite(menu.non_dominant_value));
+    for (const auto& s : menu.sliders) ASSERT_TRUE(std::isfinite(s.value));
+    sound.audio.RenderOffline(out, 64);
+    for (float v : out) ASSERT_TRUE(std::isfinite(v)) << frame;
+  }
+}
