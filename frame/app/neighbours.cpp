@@ -5,16 +5,18 @@
 
 #include "frame/frame_globals.h"
 #include "frame/ini_file.h"
+#include "frame/platform/platform.h"
+#include "frame/window.h"
 
 #define SKYT_WITH_TEXTS 1           // frame/texts.h: SetLanguage, GetUtf8, fonts per language
-#define SKYT_WITH_FONT_AND_GUI 0    // render/font.h, render/imgui.h
-#define SKYT_WITH_UI_STYLE 0        // render/ui_style.h: InitUIStyle
-#define SKYT_WITH_WIDGET_DRAWING 0  // render/widget_drawing.h, render/airwidget_drawing.h
+#define SKYT_WITH_FONT_AND_GUI 1    // render/font.h, render/imgui.h
+#define SKYT_WITH_UI_STYLE 1        // render/ui_style.h: InitUIStyle
+#define SKYT_WITH_WIDGET_DRAWING 1  // render/widget_drawing.h, render/airwidget_drawing.h
 #define SKYT_WITH_MIDI 1            // sound/midi.h
-#define SKYT_WITH_SOUND 0           // sound/sound.h, sound/logger.h
+#define SKYT_WITH_SOUND 1           // sound/sound.h, sound/logger.h
 #define SKYT_WITH_CAMERA 1          // tracking/ps3eye_glue.h
-#define SKYT_WITH_WEBCAM 0          // tracking/webcam.h, tracking/webcam_window.h
-#define SKYT_WITH_DRUMMING 0        // drumming/: drumkit, drummer, in-air menu, interface states
+#define SKYT_WITH_WEBCAM 1          // tracking/webcam.h, tracking/webcam_window.h
+#define SKYT_WITH_DRUMMING 1        // drumming/: drumkit, drummer, in-air menu, interface states
 
 #if SKYT_WITH_TEXTS
 #include "frame/texts.h"
@@ -101,10 +103,16 @@ void InitMIDI() {
 
 void InitFontAndGui() {
 #if SKYT_WITH_FONT_AND_GUI
+  // The widget GUI's clipboard, input method and window size are the desktop's.
+  Imgui::platform.write_clipboard = [](const std::string& text) { WriteToPasteboard(text); };
+  Imgui::platform.read_clipboard = [](std::string& text) { ReadFromPasteboard(text); };
+  Imgui::platform.unmark_text = [] { window_services.unmark_text(); };
+  Imgui::platform.window_width = [] { return window_services.width(); };
+  Imgui::platform.window_height = [] { return window_services.height(); };
   Imgui::InitParams params;
   params.font_height = GetFontHeight();
   Font* font = new Font;
-  if (font->Init(GetFontPath(), params.font_height, GetGlyphRanges(), 0)) {
+  if (font->Init(GetFontPath().c_str(), params.font_height, GetGlyphRanges(), 0)) {
     params.font = font;
   } else {
     delete font;
@@ -273,7 +281,7 @@ void WebcamDraw(float alpha) {
 
 void CenterWebcam(int width, int height) {
 #if SKYT_WITH_WEBCAM
-  WebcamWindow::CenterWebcam(width, height);
+  WebcamWindowMapping::CenterWebcam(width, height);
 #endif
   (void)width;
   (void)height;

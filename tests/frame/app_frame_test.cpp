@@ -189,6 +189,9 @@ TEST_F(Frame, ProgressBarSwapsAsAskedAndDrawsInTheMiddle) {
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   DisplayProgressBar(50, "Loading", false, false);
   EXPECT_EQ(headless_window.swaps, 0);
+  // The bar spans x 240..720 and y 360..432 (y upwards, top edge at 432).
+  EXPECT_GT(gl.CountDiffering(240, 362, 720, 430, {0, 0, 0, 255}), 10000);
+  EXPECT_EQ(gl.CountDiffering(0, 0, 200, 300, {0, 0, 0, 255}), 0);
   DisplayProgressBar(50, "Loading", true, false);
   EXPECT_EQ(headless_window.swaps, 2);
   DisplayProgressBar(50, "Loading", false, true);

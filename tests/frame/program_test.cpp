@@ -1,0 +1,218 @@
+// The whole program in a fresh installation on a virtual X server: its window, its keys, a
+// busy viewer port and closing the window. Dialogs are answered by a scripted zenity.
+#include <gtest/gtest.h>
+// After the test framework: Xlib's macros clash with its names.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "frame/platform/spawn.h"
+#include "tests/support/test_dirs.h"
+
+namespace {
+
+std::string install_dir;
+std::string fake_bin;
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void WriteFile(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
+
+void SetSession(bool never_ran, bool wants_help) {
+  std::string cfg = ReadFile(install_dir + "/conf/skytapper.cfg");
+  auto set = [&](const std::string& key, bool value) {
+    size_t at = cfg.find(key + " = ");
+    ASSERT_NE(at, std::string::npos) << key;
+    size_t end = cfg.find('\n', at);
+    cfg.replace(at, end - at, key + " = " + (value ? "true" : "false"));
+  };
+  set("Never_Ran", never_ran);
+  set("Wants_Startup_Help", wants_help);
+  WriteFile(install_dir + "/conf/skytapper.cfg", cfg);
+}
+
+// The program, started in the installation folder with its output in a file.
+class Program {
+ public:
+  Program() {
+    output_ = install_dir + "/program_output.txt";
+    pid_ = fork();
+    if (pid_ == 0) {
+      if (chdir(install_dir.c_str()) != 0) _exit(120);
+      int fd = open(output_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      dup2(fd, 1);
+      dup2(fd, 2);
+      std::string path = fake_bin + ":" + getenv("PATH");
+      setenv("PATH", path.c_str(), 1);
+      std::string exe = skyt_test::BuildDir() + "/skytapper";
+      execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
+      _exit(121);
+    }
+  }
+  ~Program() {
+    if (pid_ > 0 && !exited_) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+  // The exit status, or -1 when the program still runs after the time-out.
+  int WaitForExit(int seconds) {
+    for (int i = 0; i < seconds * 20; ++i) {
+      int status = 0;
+      if (waitpid(pid_, &status, WNOHANG) == pid_) {
+        exited_ = true;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return -1;
+  }
+  std::string Output() const { return ReadFile(output_); }
+
+ private:
+  pid_t pid_ = -1;
+  bool exited_ = false;
+  std::string output_;
+};
+
+std::string WaitForWindow() {
+  CommandResult r =
+      SpawnAndWait({"timeout", "30", "xdotool", "search", "--sync", "--name", "^Skytapper v1\\.1\\.2$"}, nullptr);
+  std::string id = r.output.substr(0, r.output.find('\n'));
+  return id;
+}
+
+std::string Xdo(const std::vector<std::string>& args) {
+  std::vector<std::string> argv = {"xdotool"};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return SpawnAndWait(argv, nullptr).output;
+}
+
+bool PortFree(int port) {
+  int s = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_ANY);
+  addr.sin_port = htons(port);
+  int one = 1;
+  setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+  bool ok = bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 && listen(s, 1) == 0;
+  close(s);
+  return ok;
+}
+
+class WholeProgram : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    install_dir = skyt_test::FreshDir("program_install");
+    CommandResult r = SpawnAndWait(
+        {"bash", skyt_test::SourceDir() + "/tools/install.sh", install_dir, skyt_test::BuildDir()}, nullptr);
+    ASSERT_EQ(r.exit_code, 0);
+    // Dialogs are answered at once with OK, and what they showed is kept.
+    fake_bin = skyt_test::FreshDir("program_fake_bin");
+    WriteFile(fake_bin + "/zenity", "#!/bin/sh\nprintf '%s\\n' \"$*\" >> \"$(dirname \"$0\")/zenity.log\"\nexit 0\n");
+    chmod((fake_bin + "/zenity").c_str(), 0755);
+  }
+  void SetUp() override { remove((fake_bin + "/zenity.log").c_str()); }
+};
+
+}  // namespace
+
+TEST_F(WholeProgram, OpensItsWindowAndEscOnTheMainScreenEndsIt) {
+  SetSession(false, false);
+  Program program;
+  std::string window = WaitForWindow();
+  ASSERT_FALSE(window.empty()) << program.Output();
+  EXPECT_NE(Xdo({"getwindowgeometry", window}).find("Geometry: 960x720"), std::string::npos);
+  // Let the deferred start-up reach the main screen, then look at the window.
+  std::this_thread::sleep_for(std::chrono::seconds(2));
+  SpawnAndWait({"ffmpeg", "-loglevel", "error", "-y", "-f", "x11grab", "-video_size", "1280x1024", "-i",
+                getenv("DISPLAY"), "-frames:v", "1", install_dir + "/../program_main_screen.png"},
+               nullptr);
+  // Esc until the program, once on its main screen, ends (a busy machine starts slowly).
+  int status = -1;
+  for (int i = 0; i < 20 && status == -1; ++i) {
+    Xdo({"windowfocus", "--sync", window});
+    Xdo({"key", "Escape"});
+    status = program.WaitForExit(1);
+  }
+  EXPECT_EQ(status, 0) << program.Output();
+  // The screen is 1024 lines high: no resolution warning; no audio device here: one notice.
+  std::string dialogs = ReadFile(fake_bin + "/zenity.log");
+  EXPECT_EQ(dialogs.find("740 lines"), std::string::npos) << dialogs;
+  // The language came from the system and was written back once; the session was saved.
+  std::string cfg = ReadFile(install_dir + "/conf/skytapper.cfg");
+  EXPECT_NE(cfg.find("Language = "), std::string::npos);
+  EXPECT_TRUE(PortFree(5314)) << "the viewer port outlived the program";
+}
+
+TEST_F(WholeProgram, EscOnTheHelpScreenDoesNotEndIt) {
+  SetSession(true, true);
+  Program program;
+  std::string window = WaitForWindow();
+  ASSERT_FALSE(window.empty()) << program.Output();
+  std::this_thread::sleep_for(std::chrono::seconds(2));
+  Xdo({"windowfocus", "--sync", window});
+  Xdo({"key", "Escape"});
+  EXPECT_EQ(program.WaitForExit(2), -1);
+  // Super-Q is the application's Quit.
+  Xdo({"key", "super+q"});
+  EXPECT_EQ(program.WaitForExit(20), 0) << program.Output();
+}
+
+TEST_F(WholeProgram, ClosingTheWindowEndsItCleanly) {
+  SetSession(false, false);
+  Program program;
+  std::string window = WaitForWindow();
+  ASSERT_FALSE(window.empty()) << program.Output();
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  // What a window manager sends when the user clicks the close button.
+  Display* d = XOpenDisplay(nullptr);
+  ASSERT_NE(d, nullptr);
+  XEvent e{};
+  e.xclient.type = ClientMessage;
+  e.xclient.window = std::stoul(window);
+  e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+  e.xclient.format = 32;
+  e.xclient.data.l[0] = XInternAtom(d, "WM_DELETE_WINDOW", False);
+  e.xclient.data.l[1] = CurrentTime;
+  XSendEvent(d, e.xclient.window, False, NoEventMask, &e);
+  XSync(d, False);
+  XCloseDisplay(d);
+  EXPECT_EQ(program.WaitForExit(20), 0) << program.Output();
+  EXPECT_TRUE(PortFree(5314));
+}
+
+TEST_F(WholeProgram, ABusyViewerPortEndsItBeforeAnyWindowWithAFailure) {
+  int s = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_ANY);
+  addr.sin_port = htons(5314);
+  ASSERT_EQ(bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  ASSERT_EQ(listen(s, 1), 0);
+  Program program;
+  int status = program.WaitForExit(20);
+  close(s);
+  EXPECT_EQ(status, 1);
+  EXPECT_NE(program.Output().find("Could not initialize server."), std::string::npos) << program.Output();
+  EXPECT_EQ(Xdo({"search", "--name", "Skytapper"}), "");
+}
