@@ -55,20 +55,27 @@ PmTimestamp TimeProc(void*) { return Pt_Time(); }
 
 bool IsDataByte(int value) { return value >= 0 && value <= 127; }
 
-// Writes one short message. A data byte outside 0-127 (an unmapped note or controller, -1)
-// is never sent.
-void WriteShort(int status, int data1, int data2) {
-  if (!IsDataByte(data1) || !IsDataByte(data2)) return;
-  std::lock_guard<std::mutex> lock(StreamMutex());
+// Writes one short message; the caller holds the stream lock.
+void WriteLocked(int status, int data1, int data2) {
   if (!midi_stream) return;
   int32_t message = (status & 0xFF) | (data1 << 8) | (data2 << 16);
   Pm_WriteShort(midi_stream, Pt_Time(), message);
 }
 
+// Writes one short message. A data byte outside 0-127 (an unmapped note or controller, -1)
+// is never sent.
+void WriteShort(int status, int data1, int data2) {
+  if (!IsDataByte(data1) || !IsDataByte(data2)) return;
+  std::lock_guard<std::mutex> lock(StreamMutex());
+  WriteLocked(status, data1, data2);
+}
+
+// A note-on and its note-off, back to back (no other message between them).
 void NoteOnOff(int channel, int note, int velocity) {
-  if (!IsDataByte(note)) return;
-  WriteShort(StatusWithChannel(0x90, channel), note, velocity);
-  WriteShort(StatusWithChannel(0x80, channel), note, 0);
+  if (!IsDataByte(note) || !IsDataByte(velocity)) return;
+  std::lock_guard<std::mutex> lock(StreamMutex());
+  WriteLocked(StatusWithChannel(0x90, channel), note, velocity);
+  WriteLocked(StatusWithChannel(0x80, channel), note, 0);
 }
 
 int OpennessValue(float openness) {

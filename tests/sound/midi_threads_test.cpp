@@ -1,0 +1,34 @@
+// The metronome writes MIDI from the audio thread while hits are sent from the main thread:
+// the writes must reach PortMidi one at a time.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "sound/midi.h"
+#include "tests/support/fake_portmidi.h"
+
+TEST(MidiThreads, WritesFromTwoThreadsNeverOverlap) {
+  fake_portmidi::Reset();
+  fake_portmidi::SetPorts({{"ALSA", "Drum Sampler", false, true}}, 0);
+  midi_output_number = 0;
+  InitMIDI();
+  OpenMIDIOutput(0);
+  constexpr int kEach = 2000;
+  MidiNotes snare;
+  snare.notes[0] = 38;
+  std::thread audio_thread([] {
+    for (int i = 0; i < kEach; ++i) PlayMIDIMetronome(1.0f);
+  });
+  for (int i = 0; i < kEach; ++i) PlayMIDINote(snare, Sound::SNARE, 0, 0.5f, 0.0f, 1.0f);
+  audio_thread.join();
+  EXPECT_EQ(fake_portmidi::OverlappingWrites(), 0);
+  EXPECT_EQ(fake_portmidi::Messages().size(), 4u * kEach);
+  // Each note-on is followed by its own note-off.
+  const auto& m = fake_portmidi::Messages();
+  for (size_t i = 0; i + 1 < m.size(); i += 2) {
+    ASSERT_EQ(m[i].status() & 0xF0, 0x90);
+    ASSERT_EQ(m[i + 1].status(), (m[i].status() & 0x0F) | 0x80);
+    ASSERT_EQ(m[i + 1].data1(), m[i].data1());
+  }
+  CleanUpMIDI();
+}
