@@ -140,8 +140,6 @@ void CleanUpSockets() {
 void SendMessage_HitDrum(int, float, unsigned char) {}
 void SendMessage_Markers(float, float, float, float, float, float, float, float, float, float, float) {}
 void SendMessage_BeginDrumkit(int, bool) {}
-#ifdef SKYT_HAVE_DRUMKIT_H
 void SendMessage_AddDrum(int, const Drumkit::Drum&) {}
-#endif
 void SendMessage_EndDrumkit() {}
 void SendMessage_SongName() {}

@@ -3,12 +3,7 @@
 // never blocks.
 #pragma once
 
-// Drumkit::Drum is a nested type: the kit's header is needed for SendMessage_AddDrum.
-// (Conditional only until drumming/drumkit.h is in the tree.)
-#if __has_include("drumming/drumkit.h")
-#include "drumming/drumkit.h"
-#define SKYT_HAVE_DRUMKIT_H 1
-#endif
+#include "drumming/drumkit.h"  // Drumkit::Drum
 
 // Opens the TCP server and the UDP socket; when either cannot be opened it prints one line and
 // ends the program with a failure status. Returns true otherwise.
@@ -30,8 +25,6 @@ void SendMessage_Markers(float left_x, float left_y, float left_radius, float ri
                          float right_radius, float left_foot_x, float left_foot_y, float right_foot_x,
                          float right_foot_y, float hihat_openness);
 void SendMessage_BeginDrumkit(int drum_count, bool user_kit);
-#ifdef SKYT_HAVE_DRUMKIT_H
 void SendMessage_AddDrum(int index, const Drumkit::Drum& drum);
-#endif
 void SendMessage_EndDrumkit();
 void SendMessage_SongName();

@@ -1,6 +1,5 @@
-// Every call the program frame makes into the other subsystems, gathered in one place while
-// those subsystems are being built: each group is switched on in neighbours.cpp as soon as
-// its implementation is in the tree.
+// The program frame's calls into the other subsystems, each a step of start-up, the frame or
+// an input callback, gathered in one place.
 #pragma once
 #include <string>
 

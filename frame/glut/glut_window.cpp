@@ -2,6 +2,7 @@
 
 #include <GL/freeglut.h>
 #include <GL/glx.h>
+#include <X11/Xutil.h>
 
 #include <cstring>
 #include <string>
@@ -149,7 +150,19 @@ void InstallGlutWindow() {
   s.height = [] { return glutGet(GLUT_WINDOW_HEIGHT); };
   s.swap_buffers = [] { glutSwapBuffers(); };
   s.post_redisplay = [] { glutPostRedisplay(); };
-  s.full_screen = [] { glutFullScreen(); };
+  s.full_screen = [] {
+    // The windowed size is locked (DisableResize); full screen needs the lock lifted.
+    Display* d = glXGetCurrentDisplay();
+    if (d && window_id) {
+      XSizeHints* hints = XAllocSizeHints();
+      if (hints) {
+        hints->flags = 0;
+        XSetWMNormalHints(d, window_id, hints);
+        XFree(hints);
+      }
+    }
+    glutFullScreen();
+  };
   s.position = [](int x, int y) { glutPositionWindow(x, y); };
   s.reshape = [](int w, int h) { glutReshapeWindow(w, h); };
   s.set_title = [](const char* t) { glutSetWindowTitle(t); };
