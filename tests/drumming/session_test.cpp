@@ -1,0 +1,303 @@
+// The last session and drummer settings, the playlist and song scheduling, and the interface
+// state transitions.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "airmenu/calibration.h"
+#include "drumming/distance_menu.h"
+#include "drumming/drumkit.h"
+#include "drumming/drummer.h"
+#include "drumming/drumming_globals.h"
+#include "drumming/interface_state.h"
+#include "frame/frame_globals.h"
+#include "frame/ini_file.h"
+#include "frame/window.h"
+#include "library/drumkit_chooser.h"
+#include "library/midi_map_chooser.h"
+#include "sound/midi.h"
+#include "tests/support/fake_portmidi.h"
+#include "tests/support/stroke_harness.h"
+#include "tests/support/test_dirs.h"
+
+#include <sys/stat.h>
+
+namespace {
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+class Session : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    chdir_ = std::make_unique<skyt_test::ScopedChdir>(skyt_test::FreshDir("drummer_session"));
+    mkdir("conf", 0755);
+    skyt_test::ResetSound();
+    skyt_test::ResetDrummer(drummer_, kit_);
+    drummer_.kit_library = &drumkit_chooser;
+    drummer_.playlist.clear();
+    drummer_.current_song = -1;
+    drummer_.start_time = 0;
+    MocapMarker::m_down_frames_needed = 5;
+    midi_mode = 0;
+    graphics_mode = 0;
+  }
+  void TearDown() override {
+    MocapMarker::m_down_frames_needed = 5;
+    midi_mode = 0;
+    graphics_mode = 0;
+    midi_latency = 1;
+  }
+  void WriteSettings(const std::string& session) {
+    std::ofstream("conf/skytapper.cfg") << "[Sound]\nMaster_Volume = 50\n\n[Session]\n" << session
+                                        << "\n[Drummer]\nSpeed_Threshold_Place = 180\n";
+  }
+  std::unique_ptr<skyt_test::ScopedChdir> chdir_;
+  Drumkit kit_;
+  Drummer drummer_;
+};
+
+}  // namespace
+
+TEST_F(Session, RoundTripThroughTheSettingsFile) {
+  WriteSettings(
+      "Never_Ran = false\nWants_Startup_Help = no\nLast_Song = 2\nStart_Time = 12.5\nLast_Drumkit = Rock (LH)\n"
+      "Drum_Full_Screen = no\nIs_Left_Handed = yes\nMetronome_Tempo = 96\nHit_Detection_Sensitivity = 7\n"
+      "Midi_Mode = 2\nMidi_Use_Scheduler = no\nMidi_Only_Send_CC_Before_Note = no\nUse_Old_Style_Menu_Button = no\n"
+      "Graphics_Mode = 3\nPiece_Determination_Two_D = no\nPiece_Determination_Accuracy_Setting = 2\n"
+      "Midi_Map_Index = 4\nZ_Offset = 0.25\nUser_Height = 1.9\nUse_Camera_Stand = yes\nApplied_May2021_Presets_Patch = yes\n");
+  ASSERT_TRUE(drummer_.LoadLastSession());
+  EXPECT_FALSE(drummer_.Never_Ran);
+  EXPECT_FALSE(drummer_.Wants_Startup_Help);
+  EXPECT_EQ(drummer_.current_song, 2);
+  EXPECT_EQ(drummer_.start_time, 12.5f);
+  EXPECT_EQ(drumkit_chooser.current_drumkit_name, "Rock (LH)");
+  EXPECT_FALSE(drummer_.Drum_Full_Screen);
+  EXPECT_TRUE(drummer_.Is_Left_Handed);
+  EXPECT_NEAR(60.0f / sound.beat_period, 96.0f, 1e-3);
+  EXPECT_EQ(MocapMarker::m_down_frames_needed, 5);
+  EXPECT_EQ(midi_mode, 2);
+  EXPECT_EQ(midi_latency, 0);
+  EXPECT_EQ(graphics_mode, 3);
+  EXPECT_TRUE(kit_.use_3d);
+  EXPECT_EQ(kit_.disk_radius_factor, 1.3f);
+  EXPECT_EQ(kit_.disk_plane_distance, 0.2f);
+  EXPECT_EQ(kit_.disk_min_diameter, -1.0f);
+  EXPECT_EQ(drummer_.Midi_Map_Index, 4);
+  EXPECT_TRUE(drummer_.Use_Camera_Stand);
+
+  drummer_.SaveLastSession();
+  std::string text = ReadFile("conf/skytapper.cfg");
+  EXPECT_EQ(text.rfind("[Sound]\nMaster_Volume = 50\n\n[Session]\nNever_Ran = false\nLamp_Checked = false\n", 0), 0u) << text;
+  EXPECT_NE(text.find("Wants_Startup_Help = false\nLanguage = "), std::string::npos);
+  EXPECT_NE(text.find("\n\nLast_Song = 2\nStart_Time = 12.5\nLast_Drumkit = Rock (LH)\nDrum_Full_Screen = no\n\nIs_Left_Handed = true\n\nMetronome_Tempo = 96\n\nHit_Detection_Sensitivity = 2\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("Midi_Use_Scheduler = no\n"), std::string::npos);
+  EXPECT_NE(text.find("User_Height = 1.9\nUse_Camera_Stand = yes\nRan_After_Stand_Update = no\n"), std::string::npos);
+  EXPECT_EQ(text.find("Applied_May2021_Presets_Patch"), std::string::npos);
+  EXPECT_NE(text.find("[Drummer]\nSpeed_Threshold_Place = 180\n"), std::string::npos);
+
+  // Read back: the same values.
+  Drummer again;
+  again.kit = &kit_;
+  again.kit_library = &drumkit_chooser;
+  drumkit_chooser.current_drumkit_name.clear();
+  ASSERT_TRUE(again.LoadLastSession());
+  EXPECT_EQ(again.start_time, 12.5f);
+  EXPECT_EQ(drumkit_chooser.current_drumkit_name, "Rock (LH)");
+  EXPECT_TRUE(again.Is_Left_Handed);
+  EXPECT_EQ(again.User_Height, 1.9f);
+}
+
+TEST_F(Session, DamagedValuesKeepTheirDefaults) {
+  WriteSettings(
+      "Start_Time = nan\nLast_Song = 0\nMetronome_Tempo = -5\nGraphics_Mode = 9\nMidi_Mode = 7\n"
+      "Piece_Determination_Accuracy_Setting = 12\nUser_Height = inf\nZ_Offset = 1e30\nHit_Detection_Sensitivity = 0\n");
+  kit_.disk_radius_factor = 3;
+  ASSERT_TRUE(drummer_.LoadLastSession());
+  EXPECT_EQ(drummer_.start_time, 0.0f);
+  EXPECT_NEAR(60.0f / sound.beat_period, 120.0f, 1e-3);
+  EXPECT_EQ(graphics_mode, 0);
+  EXPECT_EQ(midi_mode, 0);
+  EXPECT_EQ(kit_.accuracy_setting, 0);
+  EXPECT_EQ(kit_.disk_radius_factor, 10.0f);
+  EXPECT_EQ(drummer_.User_Height, 1.75f);
+  EXPECT_EQ(drummer_.Z_Offset, 0.0f);
+  EXPECT_EQ(MocapMarker::m_down_frames_needed, 1);
+
+  // [Drummer] thresholds: damaged ones keep the defaults.
+  std::ofstream("conf/skytapper.cfg") << "[Drummer]\nSpeed_Threshold_Play = -3\nSpeed_Threshold_Place = nan\n"
+                                         "Speed_Threshold_Foot_Play = 18\nDominant_Hand_Reach = 7\n";
+  IniFile settings;
+  ASSERT_TRUE(settings.Init("conf/skytapper.cfg"));
+  Drummer fresh;
+  fresh.Init(kit_, drumkit_chooser, midi_map_chooser, webcam, settings);
+  EXPECT_EQ(fresh.Speed_Threshold_Play, 30.0f);
+  EXPECT_EQ(fresh.Speed_Threshold_Place, 200.0f);
+  EXPECT_EQ(fresh.Speed_Threshold_Foot_Play, 18.0f);
+  EXPECT_EQ(fresh.Dominant_Hand_Reach, 0.4f);
+}
+
+TEST_F(Session, MissingSettingsFileKeepsDefaults) {
+  drummer_.current_song = 3;
+  EXPECT_FALSE(drummer_.LoadLastSession());
+  EXPECT_EQ(drummer_.current_song, -1);
+  // Saving without a settings file writes nothing.
+  drummer_.SaveLastSession();
+  EXPECT_FALSE(std::ifstream("conf/skytapper.cfg").good());
+}
+
+TEST_F(Session, ChoosingAKitThatCannotLoadSavesNothing) {
+  WriteSettings("Last_Drumkit = Gone\n");
+  std::string before = ReadFile("conf/skytapper.cfg");
+  EXPECT_FALSE(drummer_.ChooseDrumkit("Nowhere", false));
+  EXPECT_EQ(ReadFile("conf/skytapper.cfg"), before);
+}
+
+TEST_F(Session, PlaylistNamesAndIndex) {
+  std::ofstream("conf/playlist.txt") << "/music/some.dir/track one\nC:\\songs\\Backing.mp3\nsong.ogg\r\n\n";
+  drummer_.current_song = 7;
+  drummer_.start_time = 30;
+  drummer_.LoadPlaylist();
+  ASSERT_EQ(drummer_.playlist.size(), 3u);
+  EXPECT_EQ(drummer_.playlist[0].name, "track one");
+  EXPECT_EQ(drummer_.playlist[1].name, "Backing");
+  EXPECT_EQ(drummer_.playlist[2].name, "song");
+  EXPECT_EQ(drummer_.playlist[2].path, "song.ogg");
+  EXPECT_EQ(drummer_.current_song, 0);
+  EXPECT_EQ(drummer_.start_time, 0.0f);
+
+  EXPECT_TRUE(drummer_.NextSong());
+  EXPECT_EQ(drummer_.current_song, 1);
+  EXPECT_TRUE(drummer_.PreviousSong());
+  EXPECT_TRUE(drummer_.PreviousSong());
+  EXPECT_EQ(drummer_.current_song, 2);
+  float start;
+  Drummer::Song song;
+  ASSERT_TRUE(drummer_.GetCurrentSongAndStartTime(start, song));
+  EXPECT_EQ(song.path, "song.ogg");
+
+  drummer_.playlist.pop_back();
+  drummer_.SavePlaylistAndSetCurrentSong(-1);
+  EXPECT_EQ(drummer_.current_song, 0);
+  EXPECT_EQ(ReadFile("conf/playlist.txt"), "/music/some.dir/track one\nC:\\songs\\Backing.mp3\n");
+  drummer_.SavePlaylistAndSetCurrentSong(1);
+  EXPECT_EQ(drummer_.current_song, 1);
+
+  drummer_.playlist.resize(1);
+  EXPECT_FALSE(drummer_.NextSong());
+  EXPECT_FALSE(drummer_.PreviousSong());
+  drummer_.playlist.clear();
+  drummer_.SavePlaylistAndSetCurrentSong(0);
+  EXPECT_EQ(drummer_.current_song, -1);
+  EXPECT_FALSE(std::ifstream("conf/playlist.txt").good());
+  EXPECT_FALSE(drummer_.GetCurrentSongAndStartTime(start, song));
+  drummer_.LoadPlaylist();
+  EXPECT_TRUE(drummer_.playlist.empty());
+}
+
+TEST_F(Session, RequestedSongLoadsAfterTheSettlingDelay) {
+  drummer_.playlist = {Drummer::Song{"x", "no-such-song.ogg"}};
+  drummer_.current_song = 0;
+  drummer_.start_time = 40;
+  bool loaded = false;
+  drummer_.ScheduleSongLoadingPlaying(true, loaded);
+  EXPECT_TRUE(loaded);
+  EXPECT_EQ(drummer_.start_time, 0.0f);
+  int frames = 0;
+  while (loaded && frames < 200) {
+    drummer_.ScheduleSongLoadingPlaying(false, loaded);
+    ++frames;
+  }
+  EXPECT_EQ(frames, 74);  // then the load is tried (and fails for a missing file)
+  // A second request restarts the wait.
+  drummer_.ScheduleSongLoadingPlaying(true, loaded);
+  for (int i = 0; i < 30; ++i) drummer_.ScheduleSongLoadingPlaying(false, loaded);
+  drummer_.ScheduleSongLoadingPlaying(true, loaded);
+  frames = 0;
+  while (loaded && frames < 200) {
+    drummer_.ScheduleSongLoadingPlaying(false, loaded);
+    ++frames;
+  }
+  EXPECT_EQ(frames, 74);
+}
+
+TEST_F(Session, InterfaceStateTransitions) {
+  fake_portmidi::Reset();
+  fake_portmidi::SetPorts({{"ALSA", "Synth"}}, 0);
+  InitMIDI();
+  midi_output_number = 0;
+  drummer.Drum_Full_Screen = true;
+  interface_state = 0;
+  full_screen = false;
+  midi_mode = 1;
+  DistanceMenu::AddMessage("hello", 3, 0, 1000, false, false);
+  DistanceMenu::m_how_many_frames_for_dominant_hit = 50;
+  ChangeInterfaceState(18, 1, 2, 3);
+  EXPECT_EQ(interface_state, 18);
+  EXPECT_TRUE(just_changed_state);
+  EXPECT_EQ(state_param3, 3);
+  EXPECT_TRUE(full_screen);
+  EXPECT_EQ(fake_portmidi::OpenStreams(), 1);
+  EXPECT_TRUE(DistanceMenu::m_messages.empty());
+  EXPECT_EQ(DistanceMenu::m_how_many_frames_for_dominant_hit, 0);
+  EXPECT_EQ(Calibration::m_fps_frame, 1);
+
+  // Within the in-air pages: MIDI and full screen stay.
+  just_changed_state = false;
+  bool fs = full_screen;
+  ChangeInterfaceState(19, 0, 0, 0);
+  EXPECT_EQ(full_screen, fs);
+  EXPECT_EQ(fake_portmidi::OpenStreams(), 1);
+  EXPECT_TRUE(just_changed_state);
+
+  // Back to a screen: full screen off, MIDI closed.
+  full_screen = true;
+  ChangeInterfaceState(0, 0, 0, 0);
+  EXPECT_FALSE(full_screen);
+  EXPECT_EQ(full_screen_toggle_frames, 2);
+  EXPECT_EQ(fake_portmidi::OpenStreams(), 0);
+  // The recordings screen opens MIDI for playback in MIDI mode, and leaving it closes it.
+  ChangeInterfaceState(4, 0, 0, 0);
+  EXPECT_EQ(fake_portmidi::OpenStreams(), 1);
+  ChangeInterfaceState(4, 0, 0, 0);
+  EXPECT_EQ(fake_portmidi::OpenStreams(), 1);
+  ChangeInterfaceState(0, 0, 0, 0);
+  EXPECT_EQ(fake_portmidi::OpenStreams(), 0);
+  midi_mode = 0;
+  ChangeInterfaceState(4, 0, 0, 0);
+  EXPECT_EQ(fake_portmidi::OpenStreams(), 0);
+  ChangeInterfaceState(0, 0, 0, 0);
+}
+
+TEST_F(Session, BackToTheMainMenuAndFullScreenToggle) {
+  std::ofstream("conf/skytapper.cfg") << "[Session]\n";
+  interface_state = 18;
+  is_metronome_playing = true;
+  frames_until_song_start = 200;
+  drummer.song_playing = true;
+  Drumkit* previous = drummer.kit;
+  drummer.kit = &kit_;
+  kit_.shown_drum = 2;
+  drummer.GoBackToMainMenu();
+  EXPECT_EQ(interface_state, 0);
+  EXPECT_FALSE(is_metronome_playing);
+  EXPECT_EQ(frames_until_song_start, -1);
+  EXPECT_FALSE(drummer.song_playing);
+  EXPECT_EQ(kit_.shown_drum, -1);
+  EXPECT_NE(ReadFile("conf/skytapper.cfg").find("Never_Ran = "), std::string::npos);
+
+  bool fs = full_screen, dfs = drummer.Drum_Full_Screen;
+  Calibration::m_fps_frame = 9;
+  drummer.ToggleDrumsFullscreen();
+  EXPECT_EQ(full_screen, !fs);
+  EXPECT_EQ(drummer.Drum_Full_Screen, !dfs);
+  EXPECT_EQ(full_screen_toggle_frames, 2);
+  EXPECT_EQ(Calibration::m_fps_frame, 1);
+  drummer.ToggleDrumsFullscreen();
+  drummer.kit = previous;
+}
