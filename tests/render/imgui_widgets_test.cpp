@@ -69,7 +69,9 @@ TEST_F(ImguiTest, EnterFiresTheFocusedButtonOnly) {
 
 TEST_F(ImguiTest, ButtonFiresOnlyWhenReleasedOverTheWidgetItWasPressedOn) {
   bool fired = false;
-  auto widgets = [&] { fired = fired || gui.DoButton(kA, 100, 600, 140, 32, "Button"); };
+  auto widgets = [&] {
+    if (gui.DoButton(kA, 100, 600, 140, 32, "Button")) fired = true;
+  };
   // Pressed on empty space and dragged onto the button: neither active nor fired.
   input->MoveTo(400, 300);
   input->Press();
@@ -155,7 +157,9 @@ TEST_F(ImguiTest, CutLabelWidensAfterHoveringHalfASecond) {
   EXPECT_GT(gl->CountDiffering(x + w + 2, y - 20, x + w + 4, y - 12, {0, 0, 0, 255}), 0);
   // And a click there fires.
   bool fired = false;
-  auto click = [&] { fired = fired || gui.DoButton(kA, x, y, w, h, label); };
+  auto click = [&] {
+    if (gui.DoButton(kA, x, y, w, h, label)) fired = true;
+  };
   input->Click(x + w + 3, y - 10, click);
   EXPECT_TRUE(fired);
 }
@@ -448,4 +452,31 @@ TEST_F(ImguiTest, PrototypeLayoutDrawsItsWidgetsAndPrintsUserTextLiterally) {
   Frame([&] { gui.DoPrototypeGui(path.c_str()); });
   EXPECT_EQ(gui.hot_id, 1);
   gui.DoPrototypeGui("/nonexistent/layout.txt");
+}
+
+TEST_F(ImguiTest, IconButtonFiresAndHasAFlatBevelInSimplifiedModes) {
+  bool fired = false;
+  auto widgets = [&] {
+    if (gui.DoButtonIconOnly(kA, 100, 400, 80, 50, UI_ICON_HOME)) fired = true;
+  };
+  input->Click(140, 380, widgets);
+  EXPECT_TRUE(fired);
+  fired = false;
+  input->Key(13);
+  Frame(widgets);
+  EXPECT_TRUE(fired);
+  input->MoveTo(600, 100);
+  for (int mode : {1, 3}) {
+    graphics_mode = mode;
+    gl->Clear(0, 0, 0, 1);
+    Frame(widgets);
+    const auto face = gl->Pixel(110, 370);
+    EXPECT_NEAR(face[0], 191, 2) << "flat grey face in mode " << mode;
+    EXPECT_NEAR(gl->Pixel(100, 380)[0], 230, 2) << "light left edge";
+    EXPECT_NEAR(gl->Pixel(179, 380)[0], 64, 2) << "dark right edge";
+  }
+  graphics_mode = 0;
+  // A greyed button takes no input.
+  input->Click(140, 300, [&] { gui.DoButtonGreyed(100, 320, 80, 50, "Greyed"); });
+  EXPECT_EQ(gui.focus_id, kA);
 }
