@@ -1,2 +1,5 @@
 skyt_test(test_audio_mixer SOURCES ${CMAKE_CURRENT_LIST_DIR}/audio_mixer_test.cpp LABELS threads)
 skyt_test(test_audio_decode SOURCES ${CMAKE_CURRENT_LIST_DIR}/decode_test.cpp LABELS threads)
+skyt_test(test_audio_loader SOURCES ${CMAKE_CURRENT_LIST_DIR}/audio_loader_test.cpp LABELS threads)
+skyt_test(test_audio_device SOURCES ${CMAKE_CURRENT_LIST_DIR}/audio_device_test.cpp LABELS threads)
+skyt_test(test_audio_nodevice SOURCES ${CMAKE_CURRENT_LIST_DIR}/audio_nodevice_test.cpp)

@@ -1,0 +1,244 @@
+// The engine on a real PortAudio stream: a JACK server with the dummy driver (started and
+// stopped by this test) runs the callback in real time, and jack_rec captures the output.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "sound/audio.h"
+#include "sound/sound.h"
+#include "tests/sound/audio_test_util.h"
+#include "tests/sound/element_test_util.h"
+#include "tests/support/test_dirs.h"
+
+extern char** environ;
+
+namespace {
+
+pid_t Spawn(const std::vector<std::string>& args) {
+  std::vector<char*> argv;
+  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  pid_t pid = -1;
+  if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+  posix_spawn_file_actions_destroy(&actions);
+  return pid;
+}
+
+std::string Capture(const std::string& command) {
+  std::string out;
+  if (FILE* p = popen(command.c_str(), "r")) {
+    char buf[512];
+    while (fgets(buf, sizeof buf, p)) out += buf;
+    pclose(p);
+  }
+  return out;
+}
+
+// A JACK server of this test's own (its own name, so other tests' servers do not meet it).
+class JackServer : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    name_ = "skyt_audio_test_" + std::to_string(getpid());
+    setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
+    setenv("JACK_NO_START_SERVER", "1", 1);
+    pid_ = Spawn({"jackd", "-n", name_, "--no-realtime", "-d", "dummy", "-r", "44100", "-p", "64"});
+    for (int i = 0; i < 100 && pid_ > 0; ++i) {
+      if (Capture("jack_lsp 2>/dev/null").find("system:playback_1") != std::string::npos) {
+        ready = true;
+        break;
+      }
+      usleep(50000);
+    }
+  }
+  void TearDown() override {
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+  static bool ready;
+
+ private:
+  std::string name_;
+  pid_t pid_ = -1;
+};
+bool JackServer::ready = false;
+
+const auto* const env = ::testing::AddGlobalTestEnvironment(new JackServer);
+
+class RealStream : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!JackServer::ready) GTEST_SKIP() << "jackd could not be started";
+    dir = skyt_test::FreshDir("device");
+    ASSERT_TRUE(audio.Init(5, 64, false, 23, -1));
+  }
+  void TearDown() override {
+    audio.CleanUp(true);
+    for (auto* s : {&a, &b}) audio.FreeSound(*s);
+  }
+  std::string dir;
+  Audio audio;
+  Audio::Sound a, b;
+};
+
+TEST_F(RealStream, OpensJackAndPlaysWhatJackRecCaptures) {
+  EXPECT_EQ(audio.GetDeviceType(), 5);
+  const PaDeviceInfo* info = Pa_GetDeviceInfo(audio.GetDeviceIndexInUse());
+  ASSERT_NE(info, nullptr);
+  EXPECT_EQ(std::string(info->name), "system");
+  EXPECT_EQ(Pa_GetHostApiInfo(info->hostApi)->type, paJACK);
+  EXPECT_FALSE(audio.IsDeviceChosenManually());
+
+  // The stream clock runs in real time.
+  const int64_t before = audio.GetSampleCounter();
+  usleep(200000);
+  EXPECT_GT(audio.GetSampleCounter() - before, 44100 / 10);
+
+  // Our output ports, as JACK lists them.
+  std::vector<std::string> ports;
+  std::istringstream lines(Capture("jack_lsp"));
+  for (std::string line; std::getline(lines, line);)
+    if (line.rfind("system:", 0) != 0 && !line.empty()) ports.push_back(line);
+  ASSERT_EQ(ports.size(), 2u);
+
+  audio_test::Fill(a, audio_test::Constant(44100 * 4, 8192), 1);
+  audio.StartSound(a, 1.0f, -1.0f, false, 0.0f, false);
+  const std::string wav = dir + "/captured.wav";
+  const pid_t rec = Spawn({"jack_rec", "-f", wav, "-d", "1", "-b", "16", ports[0], ports[1]});
+  ASSERT_GT(rec, 0);
+  int status = 0;
+  waitpid(rec, &status, 0);
+  std::vector<uint8_t> bytes = element_test::ReadBytes(wav);
+  ASSERT_GT(bytes.size(), 44u + 4 * 22050);
+  // Left at 0.25 (hard left), right silent, in the middle of the capture.
+  const size_t data = bytes.size() - 4 * 22050;
+  int16_t left, right;
+  memcpy(&left, &bytes[data], 2);
+  memcpy(&right, &bytes[data + 2], 2);
+  EXPECT_NEAR(left, 8192, 40);
+  EXPECT_EQ(right, 0);
+
+  // Freeing a playing sound waits until the mixer has let go of it.
+  audio.SafeFreeSound(a);
+  EXPECT_EQ(a.Data(), nullptr);
+  EXPECT_EQ(audio.GetNumPlayingSounds(), 0);
+}
+
+std::atomic<int> hook_calls{0};
+bool SlowHook(float, float, void*) {
+  hook_calls.fetch_add(1);
+  std::this_thread::sleep_for(std::chrono::microseconds(300));
+  return true;
+}
+
+TEST_F(RealStream, WaitsEndAndHookRemovalIsClean) {
+  audio_test::Fill(a, audio_test::Constant(44100 * 2, 1000), 8);
+  audio_test::Fill(b, audio_test::Constant(44100 * 2, 1000), 8);
+  for (int i = 0; i < 8; ++i) audio.StartSound(a, 0.5f, 0.0f, true, 0.0f, false);
+  audio.StartSound(b, 0.5f, 0.0f, true, 0.0f, false);
+  audio.StopSound(a, true);
+  EXPECT_EQ(audio.GetPlayingTime(a), -1.0f);
+  EXPECT_GE(audio.GetPlayingTime(b), 0.0f);
+  audio.StopAllSounds(true);
+  EXPECT_EQ(audio.GetNumPlayingSounds(), 0);
+
+  // After RemoveHook returns, the hook is not running and never runs again.
+  for (int i = 0; i < 20; ++i) {
+    audio.SetHook(SlowHook, nullptr, 0);
+    usleep(2000);
+    audio.RemoveHook();
+    const int calls = hook_calls.load();
+    usleep(5000);
+    EXPECT_EQ(hook_calls.load(), calls);
+  }
+  EXPECT_GT(hook_calls.load(), 0);
+}
+
+TEST_F(RealStream, LoadersAndVoicesUnderLoad) {
+  // Element samples loading on four threads while the main thread plays and frees them.
+  std::vector<element_test::Pcm> pcm;
+  for (int i = 0; i < 8; ++i) pcm.push_back(element_test::Tone(100000, 3000, i + 1));
+  std::vector<uint8_t> file;
+  Audio::Sound samples[8];
+  // One sample per file keeps this independent of the element writer.
+  for (int i = 0; i < 8; ++i) {
+    const std::string path = dir + "/s" + std::to_string(i) + ".raw";
+    std::vector<uint8_t> bytes;
+    element_test::PutU32(bytes, 100000);
+    element_test::PutU32(bytes, 0xFFFFFFFFu);  // head stored as it is
+    element_test::PutU32(bytes, 6144 * 4);
+    const uint8_t* head = reinterpret_cast<const uint8_t*>(pcm[i].data());
+    bytes.insert(bytes.end(), head, head + 6144 * 4);
+    const uint32_t rest = static_cast<uint32_t>(bytes.size() + 4);
+    element_test::PutU32(bytes, rest);
+    for (uint32_t f = 6144; f < 100000; f += 8192) {
+      const uint32_t n = std::min<uint32_t>(8192, 100000 - f);
+      element_test::PutU32(bytes, 0xFFFFFFFFu);
+      element_test::PutU32(bytes, 4 * n);
+      const uint8_t* p = reinterpret_cast<const uint8_t*>(pcm[i].data() + 2 * f);
+      bytes.insert(bytes.end(), p, p + 4 * n);
+    }
+    element_test::PutU32(bytes, 0xFFFFFFFFu);
+    element_test::PutU32(bytes, 0xFFFFFFFFu);
+    element_test::WriteBytes(path, bytes);
+  }
+  for (int round = 0; round < 3; ++round) {
+    for (int i = 0; i < 8; ++i) {
+      const std::string path = dir + "/s" + std::to_string(i) + ".raw";
+      std::ifstream in(path, std::ios::binary);
+      audio.LoadRaw(samples[i], path.c_str(), in, 8);
+    }
+    audio.StartRawThreads(4);
+    for (int k = 0; k < 200; ++k) {
+      audio.StartSound(samples[k % 8], 0.1f, 0.0f, true, -0.001f * (k % 3), false);
+      if (k % 50 == 49) usleep(1000);
+    }
+    for (auto& s : samples) audio.SafeFreeSound(s);
+    audio.StopRawThreads();
+    EXPECT_EQ(audio.GetNumPlayingSounds(), 0);
+  }
+}
+
+TEST_F(RealStream, DeviceNamesAndReinit) {
+  audio.CleanUp(true);
+  Sound s;
+  EXPECT_TRUE(s.ReinitDevice(5, 64, -1));
+  std::string name;
+  s.GetAudioDeviceName(name, -3);
+  EXPECT_EQ(name, "system");
+  std::map<int, std::string> names;
+  s.GetAudioDeviceNames(names);
+  bool listed = false;
+  for (auto& [index, n] : names) listed = listed || n == "system";
+  EXPECT_TRUE(listed);
+  // Index 0 is "default": the default device, counted as automatic.
+  EXPECT_TRUE(s.ReinitDevice(5, 64, 0));
+  EXPECT_FALSE(s.IsAudioDeviceChoiceManual());
+  EXPECT_TRUE(s.ReinitDevice(0, 64, -1));
+  s.GetAudioDeviceName(name, -3);
+  EXPECT_EQ(name, "None");
+  EXPECT_TRUE(s.IsAudioDeviceChoiceManual());
+  s.GetAudioDeviceName(name, -1);
+  EXPECT_EQ(name, "Click Apply...");
+  s.GetAudioDeviceName(name, 9999);
+  EXPECT_EQ(name, "N/A");
+  s.CleanUp();
+}
+
+}  // namespace

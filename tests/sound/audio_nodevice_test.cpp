@@ -1,0 +1,39 @@
+// With no sound card and no JACK server the engine runs silently (device type 0).
+#include <gtest/gtest.h>
+#include <portaudio.h>
+#include <stdlib.h>
+
+#include "sound/audio.h"
+#include "sound/sound.h"
+#include "tests/sound/audio_test_util.h"
+
+namespace {
+
+TEST(NoDevice, SilentProgram) {
+  setenv("JACK_DEFAULT_SERVER", "skyt_no_such_server", 1);
+  setenv("JACK_NO_START_SERVER", "1", 1);
+  Sound s;
+  ASSERT_TRUE(s.ReinitDevice(0, 16, -1));
+  if (Pa_GetDeviceCount() > 0) GTEST_SKIP() << "this machine has an audio device";
+  testing::internal::CaptureStdout();
+  EXPECT_FALSE(s.ReinitDevice(5, 16, -1));
+  testing::internal::GetCapturedStdout();
+  EXPECT_EQ(s.audio.GetDeviceType(), 0);
+  EXPECT_FALSE(s.audio.HasStream());
+  std::string name;
+  s.GetAudioDeviceName(name, -3);
+  EXPECT_EQ(name, "None");
+
+  Audio::Sound a;
+  audio_test::Fill(a, audio_test::Constant(100, 1000), 8);
+  s.audio.StartSound(a, 1.0f, 0.0f, true, 0.0f, false);
+  EXPECT_EQ(s.audio.GetNumPlayingSounds(), 0);
+  s.audio.StopSound(a, true);   // returns at once
+  s.audio.SafeFreeSound(a);
+  EXPECT_EQ(a.Data(), nullptr);
+  s.audio.SetReverbAmount(0.5f);  // stored, no reverb without buffers
+  EXPECT_FLOAT_EQ(s.audio.GetReverbAmount(), 0.5f);
+  s.CleanUp();
+}
+
+}  // namespace
