@@ -104,6 +104,19 @@ TEST_F(GlutWindow, TypedTextArrivesAsUtf8AndControlKeysAsKeys) {
   EXPECT_EQ(keys, (std::vector<int>{7, 27, 127, 8}));
 }
 
+TEST_F(GlutWindow, FullScreenAndBackDespiteTheResizeLock) {
+  DisableResize();
+  window_services.full_screen();
+  Pump(40);
+  EXPECT_EQ(window_services.width(), 1280);
+  EXPECT_EQ(window_services.height(), 1024);
+  window_services.position(160, 152);
+  window_services.reshape(960, 720);
+  Pump(40);
+  EXPECT_EQ(window_services.width(), 960);
+  EXPECT_EQ(window_services.height(), 720);
+}
+
 TEST_F(GlutWindow, SwapIntervalIsOnlyAskedWhereOffered) {
   std::string error;
   bool set = window_services.set_swap_interval(0, &error);

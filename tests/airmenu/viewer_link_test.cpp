@@ -1,0 +1,84 @@
+// The viewer link's sockets: discovery answers, and every socket is gone after the clean-up.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstring>
+
+#include "airmenu/viewer_link.h"
+#include "tests/support/test_dirs.h"
+
+namespace {
+
+sockaddr_in Local(int port) {
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  a.sin_port = htons(port);
+  return a;
+}
+
+// Sends a datagram to the discovery port and returns the reply ("" when none came).
+std::string Ask(int s, const std::string& request) {
+  sockaddr_in to = Local(35847);
+  sendto(s, request.data(), request.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+  for (int i = 0; i < 20; ++i) {
+    UpdateDiscoveryServer();
+    pollfd p{s, POLLIN, 0};
+    if (poll(&p, 1, 5) > 0) {
+      char buf[64];
+      ssize_t n = recv(s, buf, sizeof buf, 0);
+      return std::string(buf, n > 0 ? n : 0);
+    }
+  }
+  return "";
+}
+
+bool Bindable(int type, int port) {
+  int s = socket(AF_INET, type, 0);
+  sockaddr_in a = Local(port);
+  a.sin_addr.s_addr = htonl(INADDR_ANY);
+  bool ok = bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+  if (ok && type == SOCK_STREAM) ok = listen(s, 1) == 0;
+  close(s);
+  return ok;
+}
+
+}  // namespace
+
+TEST(ViewerLink, DiscoveryAnswersExactlyFourBytesOfSKYT) {
+  // The clean-up saves the session into the working folder's settings.
+  skyt_test::ScopedChdir in(skyt_test::FreshDir("viewer_link"));
+  InitSockets(nullptr, true);
+  InitDiscoveryServer();
+  int s = socket(AF_INET, SOCK_DGRAM, 0);
+  sockaddr_in me = Local(0);
+  ASSERT_EQ(bind(s, reinterpret_cast<sockaddr*>(&me), sizeof me), 0);
+  EXPECT_EQ(Ask(s, "SKYT"), "SKYT");
+  EXPECT_EQ(Ask(s, "SKYTX"), "");
+  EXPECT_EQ(Ask(s, "SKYX"), "");
+  EXPECT_FALSE(IsClientConnected());
+  // No viewer: the messages go nowhere and nothing breaks.
+  SendMessage_HitDrum(3, 0.5f, 1);
+  SendMessage_Markers(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 0.5f);
+  close(s);
+
+  CleanUpDiscoveryServer();
+  CleanUpSockets();
+  EXPECT_TRUE(Bindable(SOCK_STREAM, 5314));
+  EXPECT_TRUE(Bindable(SOCK_DGRAM, 5315));
+  EXPECT_TRUE(Bindable(SOCK_DGRAM, 35847));
+}
+
+TEST(ViewerLink, ABusyServerPortIsAFailure) {
+  int s = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a = Local(5314);
+  a.sin_addr.s_addr = htonl(INADDR_ANY);
+  ASSERT_EQ(bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+  ASSERT_EQ(listen(s, 1), 0);
+  EXPECT_EXIT(InitSockets(nullptr, true), testing::ExitedWithCode(1), "");
+  close(s);
+}

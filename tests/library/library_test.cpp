@@ -1,0 +1,134 @@
+// Listing kits, elements and MIDI maps, and the small settings migrations.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "frame/texts.h"
+#include "library/drumkit_chooser.h"
+#include "library/midi_map_chooser.h"
+#include "library/migrations.h"
+#include "sound/midi.h"
+#include "tests/support/test_dirs.h"
+
+namespace {
+
+void Write(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
+std::string Read(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+class Installation {
+ public:
+  explicit Installation(const std::string& name) : dir_(skyt_test::FreshDir(name)), chdir_(dir_) {
+    for (const char* d : {"conf", "conf/drumkits", "conf/midi-maps", "data", "data/elements"}) mkdir(d, 0755);
+  }
+
+ private:
+  std::string dir_;
+  skyt_test::ScopedChdir chdir_;
+};
+
+std::vector<std::string> Names(const DrumkitChooser& c) {
+  std::vector<std::string> names;
+  for (const auto& k : c.drumkits) names.push_back(k.Name);
+  return names;
+}
+
+}  // namespace
+
+TEST(KitList, PresetsOfThePlayersHandFirstThenUserKits) {
+  Installation install("library_kits");
+  Write("conf/drumkits/A__First__RH_.ini",
+        "[Drumkit]\r\nName = First (RH)\r\nIs_Preset = yes\r\n\r\nDrum0.element = 14in snare\r\n"
+        "Drum1.element = 20in kick\r\nDrum3.element = after a gap\r\n");
+  Write("conf/drumkits/A__First__LH_.ini", "[Drumkit]\nName = First (LH)\nIs_Preset = yes\n");
+  Write("conf/drumkits/Mine.ini", "[Drumkit]\nName = Mine\nIs_Preset = no\n\nDrum0.element = cowbell\n");
+  Write("conf/drumkits/Broken.ini", "[Drumkit]\nIs_Preset = no\n");
+  Write("conf/drumkits/notes.txt", "[Drumkit]\nName = Not a kit\n");
+  DrumkitChooser chooser;
+  testing::internal::CaptureStdout();
+  chooser.BuildDrumkitList(false);
+  EXPECT_NE(testing::internal::GetCapturedStdout().find("Drumkit has no name, skipping it"), std::string::npos);
+  EXPECT_EQ(Names(chooser), (std::vector<std::string>{"First (RH)", "Mine"}));
+  EXPECT_EQ(chooser.drumkits[0].elements, (std::vector<std::string>{"14in snare", "20in kick"}));
+  EXPECT_TRUE(chooser.drumkits[0].Is_Preset);
+  EXPECT_FALSE(chooser.drumkits[1].left_handed);
+  chooser.BuildDrumkitList(true);
+  EXPECT_EQ(Names(chooser), (std::vector<std::string>{"First (LH)", "Mine"}));
+  EXPECT_TRUE(chooser.drumkits[0].left_handed);
+  EXPECT_EQ(chooser.drumkits[1].path, "./conf/drumkits/Mine.ini");
+}
+
+TEST(KitList, ElementLibraryAndAnUnknownKit) {
+  Installation install("library_elements");
+  Write("data/elements/20in kick.ele", "ELE0");
+  Write("data/elements/Ride.ELE", "ELE0");
+  Write("data/elements/readme.txt", "");
+  DrumkitChooser chooser;
+  chooser.Init();
+  EXPECT_EQ(chooser.element_names, (std::vector<std::string>{"20in kick", "Ride"}));
+  chooser.BuildDrumkitList(false);
+  testing::internal::CaptureStdout();
+  EXPECT_LT(chooser.LoadDrumkit(nullptr, "No such kit", false), 0);
+  testing::internal::GetCapturedStdout();
+  EXPECT_EQ(chooser.current_drumkit_name, "No such kit");
+}
+
+TEST(MidiMapList, PresetsFirstAndUnnamedMapsSkipped) {
+  Installation install("library_midi_maps");
+  Write("conf/midi-maps/Z_Mine.ini", "[MIDI map]\nName = Mine\n");
+  Write("conf/midi-maps/A_Default.ini", "[MIDI map]\nName = Default\nIs_Preset = yes\n");
+  Write("conf/midi-maps/B_Broken.ini", "[MIDI map]\nIs_Preset = yes\n");
+  MidiMapChooser chooser;
+  testing::internal::CaptureStdout();
+  chooser.BuildMidiMapList();
+  std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_NE(out.find("Skipping this MIDI map"), std::string::npos);
+  ASSERT_EQ(chooser.midi_maps.size(), 2u);
+  EXPECT_EQ(chooser.GetMidiMap(0)->Name, "Default");
+  EXPECT_TRUE(chooser.GetMidiMap(0)->Is_Preset);
+  EXPECT_EQ(chooser.GetMidiMap(1)->Name, "Mine");
+  EXPECT_NE(chooser.GetMidiMap(1)->path.find("Z_Mine.ini"), std::string::npos);
+  EXPECT_TRUE(chooser.IsValidMidiMapIndex(1));
+  EXPECT_FALSE(chooser.IsValidMidiMapIndex(2));
+  EXPECT_FALSE(chooser.IsValidMidiMapIndex(-1));
+  EXPECT_EQ(chooser.GetMidiMap(5), nullptr);
+}
+
+TEST(Migrations, SaveLanguageReplacesTheExistingLine) {
+  Installation install("library_save_language");
+  Write("conf/skytapper.cfg", "[Session]\nWants_Startup_Help = true\nLanguage = de\n");
+  SetLanguage("ja");
+  SaveLanguage();
+  EXPECT_EQ(Read("conf/skytapper.cfg"), "[Session]\nWants_Startup_Help = true\nLanguage = ja\n");
+  SetLanguage("en");
+}
+
+TEST(Migrations, SaveLanguageWithoutAnAnchorWritesNothing) {
+  Installation install("library_save_language_noanchor");
+  Write("conf/skytapper.cfg", "[Session]\nNever_Ran = true\n");
+  SaveLanguage();
+  EXPECT_EQ(Read("conf/skytapper.cfg"), "[Session]\nNever_Ran = true\n");
+}
+
+TEST(Migrations, MidiPortCorrectionOnlyWithoutTheMenuButtonKey) {
+  Installation install("library_midi_bug");
+  const int saved = midi_output_number;
+  midi_output_number = 2;
+  Write("conf/skytapper.cfg", "[Session]\nUse_Old_Style_Menu_Button = no\n");
+  PatchPerformanceModeMIDIBug();
+  EXPECT_EQ(midi_output_number, 2);
+  Write("conf/skytapper.cfg", "[Session]\nMidi_Output_Number = 2\n");
+  PatchPerformanceModeMIDIBug();
+  EXPECT_EQ(midi_output_number, 3);
+  Write("conf/skytapper.cfg", "[Session]\nUse_Old_Style_Menu_Button =\n");
+  PatchPerformanceModeMIDIBug();
+  EXPECT_EQ(midi_output_number, 4) << "an empty value counts as missing";
+  midi_output_number = saved;
+}
