@@ -51,6 +51,7 @@ def main():
     os.makedirs(svg_dir, exist_ok=True)
     os.makedirs(png_dir, exist_ok=True)
     only = set(filter(None, args.only.split(",")))
+    tool_time = os.path.getmtime(args.rgba)
     jobs = []
     for key, (w, h, make) in table.items():
         if only and key not in only:
@@ -65,7 +66,7 @@ def main():
         if old != svg:
             with open(svg_path, "w", encoding="utf-8") as f:
                 f.write(svg)
-        if old != svg or not os.path.exists(png_path):
+        if old != svg or not os.path.exists(png_path) or os.path.getmtime(png_path) < tool_time:
             jobs.append((key, svg_path, os.path.join(png_dir, key + ".raw.png"), png_path, w, h, args.rgba))
     with ThreadPoolExecutor(max_workers=max(1, args.jobs)) as pool:
         errors = [e for e in pool.map(render, jobs) if e]
