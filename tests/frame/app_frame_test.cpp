@@ -305,3 +305,77 @@ TEST_F(Frame, PatchFirstReleaseRemovesOnlyTheStaleFiles) {
   PatchFirstRelease();
   EXPECT_NE(stat("conf/drumkits/Copy_of_My_First_Skytapper_Kit__RH_.ini", &st), 0);
 }
+
+// ---- Mouse and text input reach the widget GUI ------------------------------------------------
+
+#include "render/font.h"
+#include "render/imgui.h"
+
+namespace {
+
+class Input : public Frame {
+ protected:
+  void SetUp() override {
+    Frame::SetUp();
+    ASSERT_TRUE(font.Init("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", 16, nullptr, 0));
+    Imgui::InitParams p;
+    p.font = &font;
+    p.font_height = 16;
+    imgui.Init(p);
+    imgui.key_queue.clear();
+    imgui.marked_text.clear();
+    imgui.mouse_down = false;
+  }
+  void TearDown() override {
+    imgui.key_queue.clear();
+    imgui.font = imgui.bold_font = nullptr;
+    glFinish();
+    Frame::TearDown();
+  }
+  Font font;
+};
+
+}  // namespace
+
+TEST_F(Input, MouseYCountsUpwardsAndOnlyTheLeftButtonPresses) {
+  Mouse(2, 0, 100, 50);
+  EXPECT_EQ(imgui.mouse_x, 100);
+  EXPECT_EQ(imgui.mouse_y, 669);
+  EXPECT_FALSE(imgui.mouse_down);
+  Mouse(0, 0, 10, 719);
+  EXPECT_TRUE(imgui.mouse_down);
+  EXPECT_EQ(imgui.mouse_y, 0);
+  Motion(20, 0);
+  EXPECT_EQ(imgui.mouse_y, 719);
+  Mouse(0, 1, 20, 0);
+  EXPECT_FALSE(imgui.mouse_down);
+  PassiveMotion(5, 6);
+  EXPECT_EQ(imgui.mouse_x, 5);
+}
+
+TEST_F(Input, CommittedTextIsQueuedAsUtf16UpTo1023Units) {
+  SetMarkedText("k");
+  InsertText("añß😀b");
+  EXPECT_EQ(imgui.marked_text, "");
+  EXPECT_EQ(imgui.key_queue, (std::vector<int>{'a', 0xF1, 0xDF, 'b'})) << "the emoji is outside 16 bits";
+  imgui.key_queue.clear();
+  InsertText(std::string(1500, 'x').c_str());
+  EXPECT_EQ(imgui.key_queue.size(), 1023u);
+}
+
+TEST_F(Input, DeleteCancelsAOneCharacterCompositionWithoutReachingTheField) {
+  SetMarkedText("か");
+  Keyboard(127, 0, 0);
+  EXPECT_EQ(imgui.marked_text, "");
+  EXPECT_TRUE(imgui.key_queue.empty());
+  Keyboard(127, 0, 0);  // no composition: the field gets it
+  EXPECT_EQ(imgui.key_queue, (std::vector<int>{127}));
+}
+
+TEST_F(Input, ControlKeysGoToTheFieldsAndPrintableKeysDoNot) {
+  interface_state = 2;
+  Keyboard(9, 0, 0);
+  Keyboard('a', 0, 0);
+  Keyboard(22, 0, 0);
+  EXPECT_EQ(imgui.key_queue, (std::vector<int>{9, 22}));
+}
