@@ -147,7 +147,7 @@ def page_dots(page, lang):
 
 def startup_label(lang):
     x = 540 if lang == "ru" else 440
-    return text(x, 687, tr("startup", lang), 17, lang, SOFT)
+    return text(x, 687, word(lang, 383), 17, lang, SOFT)
 
 
 def help1(lang):

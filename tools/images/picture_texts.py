@@ -97,19 +97,6 @@ T = {
         "zh": "在屏幕上显示鼓的位置敲击：敲得越快，声音越响。",
         "ko": "화면에 드럼이 보이는 곳을 치세요. 빠르게 칠수록 소리가 커집니다.",
     },
-    "startup": {
-        "en": "Show this help at start-up",
-        "ja": "起動時にこのヘルプを表示する",
-        "de": "Diese Hilfe beim Start anzeigen",
-        "fr": "Afficher cette aide au démarrage",
-        "es": "Mostrar esta ayuda al iniciar",
-        "id": "Tampilkan bantuan ini saat mulai",
-        "tr": "Bu yardımı açılışta göster",
-        "it": "Mostra questa guida all'avvio",
-        "ru": "Показывать эту справку при запуске",
-        "zh": "启动时显示此帮助",
-        "ko": "시작할 때 이 도움말 표시",
-    },
     "h2_title": {
         "en": "Setting up and playing",
         "ja": "セットアップと演奏",
@@ -440,6 +427,7 @@ TABLE_WORDS = {
           "ko": "버퍼 지연 %1.1fms (%d 샘플)"},
     345: {"en": "Finish", "ja": "完了", "de": "Fertig", "fr": "Terminer", "es": "Terminar", "id": "Selesai",
           "tr": "Bitir", "it": "Fine", "ru": "Готово", "zh": "完成", "ko": "완료"},
+    383: {"en": "Show help at startup", "ja": "起動時にこのヘルプを表示する", "de": "Diese Hilfe beim Start anzeigen", "fr": "Afficher cette aide au démarrage", "es": "Mostrar esta ayuda al iniciar", "id": "Tampilkan bantuan ini saat mulai", "tr": "Bu yardımı açılışta göster", "it": "Mostra questa guida all'avvio", "ru": "Показывать эту справку при запуске", "zh": "启动时显示此帮助", "ko": "시작할 때 이 도움말 표시"},
     396: {"en": ")", "ja": "）", "de": ")", "fr": ")", "es": ")", "id": ")", "tr": ")", "it": ")", "ru": ")",
           "zh": "）", "ko": ")"},
 }
