@@ -2,6 +2,7 @@
 // objects and draws nothing of its own.
 #include "airmenu/calibration.h"
 
+#include "frame/app/progress.h"
 #include "frame/frame_globals.h"
 
 Calibration calibration;
@@ -17,4 +18,4 @@ void Calibration::Display() { just_changed_state = false; }
 
 void Calibration::DoFPS(DistanceMenu&) {}
 
-void Calibration::DoDrummingMouseButtons() {}
+void Calibration::DoDrummingMouseButtons() { DrawSamplesProgress(0, false); }

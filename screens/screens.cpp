@@ -2,9 +2,13 @@
 // background the frame function drew and nothing more.
 #include "screens/screens.h"
 
+#include "frame/app/progress.h"
 #include "frame/frame_globals.h"
 
-void DoMainScreen() { just_changed_state = false; }
+void DoMainScreen() {
+  just_changed_state = false;
+  DrawSamplesProgress(0, false);
+}
 void DoChooseDrumkitScreen() { just_changed_state = false; }
 void DoNewDrumkitScreen() { just_changed_state = false; }
 void DoNewElementScreen() { just_changed_state = false; }
