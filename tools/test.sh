@@ -18,6 +18,7 @@ jobs=$(nproc)
 cmake -S "$root" -B "$build" -DSKYT_SANITIZE="$sanitize" -DSKYT_BENCH=$([ -z "$sanitize" ] && echo ON || echo OFF) >/dev/null
 cmake --build "$build" -j "$jobs"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export LSAN_OPTIONS=suppressions=$root/tools/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 cd "$build"

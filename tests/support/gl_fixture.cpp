@@ -31,7 +31,10 @@ GlContext::GlContext(int width, int height)
   Clear();
 }
 
-GlContext::~GlContext() { OSMesaDestroyContext(static_cast<OSMesaContext>(context_)); }
+GlContext::~GlContext() {
+  glFinish();  // llvmpipe must not be rendering into the buffer while the context goes
+  OSMesaDestroyContext(static_cast<OSMesaContext>(context_));
+}
 
 void GlContext::Clear(float r, float g, float b, float a) {
   glClearColor(r, g, b, a);
