@@ -104,16 +104,17 @@ def title(w, h):
 LANGUAGE_ROWS = [("en", "English"), ("ja", "日本語"), ("de", "Deutsch"), ("fr", "Français"), ("es", "Español"),
                  ("tr", "Türkçe"), ("id", "Bahasa Indonesia"), ("it", "Italiano"), ("ru", "Русский"),
                  ("zh", "简体中文"), ("ko", "한국어")]
-# Centre of each row, matching the check boxes the languages screen puts beside the picture.
-LANGUAGE_ROW_CENTRES = [14, 51, 88, 125, 160, 195, 231, 267, 303, 339, 373]
+# Centre of each row, level with the 24-pixel check boxes the languages screen puts beside the
+# picture (drawn at its natural size, moved 248 pixels left and 8 up from the usual place).
+LANGUAGE_ROW_CENTRES = [7, 44, 81, 118, 153, 188, 224, 261, 297, 333, 369]
 
 
 def languages_list(w, h):
     parts = []
     for (code, name), cy in zip(LANGUAGE_ROWS, LANGUAGE_ROW_CENTRES):
-        size = 22
+        size = 20
         lang = code if code in ("ja", "zh", "ko") else "en"
-        parts.append(text(14, cy + size * 0.36, name, size, lang=lang, fill=INK))
+        parts.append(text(14, max(cy + size * 0.36, 16), name, size, lang=lang, fill=INK))
     return document(w, h, "\n".join(parts))
 
 
