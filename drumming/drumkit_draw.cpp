@@ -94,6 +94,7 @@ void Drumkit::Icon::Draw(float x, float y, float scale, bool tint, bool dim, flo
   float W = WindowWidth(), H = WindowHeight();
   x += offset_x;
   y += offset_y;
+  glPushAttrib(GL_ENABLE_BIT | GL_TEXTURE_BIT);
   if (!texture_tried) {
     texture_tried = true;
     if (!path.empty() && image.Init(path.c_str())) {
@@ -101,7 +102,6 @@ void Drumkit::Icon::Draw(float x, float y, float scale, bool tint, bool dim, flo
       height = float(image.height);
     }
   }
-  glPushAttrib(GL_ENABLE_BIT | GL_TEXTURE_BIT);
   if (image.texture) {
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, image.texture);
@@ -262,7 +262,14 @@ void Drumkit::InitIcons(const IniFile& ini) {
 // ---------------------------------------------------------------------------------------------
 // Kit drawing
 
+// Keeps the caller's colour and enables across one of the kit's drawing calls.
+struct KeepGlState {
+  KeepGlState() { glPushAttrib(GL_CURRENT_BIT | GL_ENABLE_BIT | GL_TEXTURE_BIT); }
+  ~KeepGlState() { glPopAttrib(); }
+};
+
 void Drumkit::Draw(bool no_kick_halo, bool) {
+  KeepGlState keep;
   float s = KitScale();
   for (int i : DrawingOrder(*this, order_weights)) {
     Drum& d = drums[i];
@@ -285,6 +292,7 @@ static void DrawOpennessBar(float px, float py, float pw, float ph, float scale,
 }
 
 void Drumkit::DrawPedals(bool dim, bool) {
+  KeepGlState keep;
   float s = KitScale();
   for (int i : DrawingOrder(*this, order_weights)) {
     Drum& d = drums[i];
@@ -303,6 +311,7 @@ void Drumkit::DrawPedals(bool dim, bool) {
 }
 
 void Drumkit::DrawPedalState(float x, float y, float scale, const Drum& drum, bool) {
+  KeepGlState keep;
   float pw, ph;
   drum.pedal_icon.GetScreenDimensions(scale, pw, ph);
   DrawOpennessBar(x, y, pw, ph, scale, drum.openness);
@@ -331,6 +340,7 @@ void Drumkit::DrawSelectedDrum(int drum, float scale, MocapMarkerType type, bool
 }
 
 void Drumkit::DrawForPlacement(int current, int first_foot, const std::vector<int>& order, bool) {
+  KeepGlState keep;
   float s = KitScale();
   for (size_t u = 0; u < order.size(); ++u) {
     int di = order[u];
@@ -379,6 +389,7 @@ void Drumkit::DrawForPlacement(int current, int first_foot, const std::vector<in
 }
 
 void Drumkit::DrawHitSpeed() {
+  KeepGlState keep;
   if (shown_drum >= 0 && shown_drum < int(drums.size())) {
     const Drum& d = drums[shown_drum];
     bool foot = d.category == Sound::CATEGORY_FOOT ||

@@ -1,0 +1,201 @@
+// Kit drawing and icon animations, drawn offscreen; the kit picture is saved to the build
+// folder as drumming_kit.png and drumming_kit_placement.png.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "drumming/distance_menu.h"
+#include "drumming/drumkit.h"
+#include "frame/frame_globals.h"
+#include "frame/window.h"
+#include "render/animation.h"
+#include "tests/support/gl_fixture.h"
+#include "tests/support/stroke_harness.h"
+#include "tests/support/test_dirs.h"
+#include "tracking/webcam_window.h"
+
+namespace {
+
+float TranslationY() {
+  float m[16];
+  glGetFloatv(GL_MODELVIEW_MATRIX, m);
+  return m[13];
+}
+
+void ApplyOnce(Animation& a, float value) {
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glLoadIdentity();
+  a.Apply(value);
+}
+
+}  // namespace
+
+TEST(IconAnimation, CurvesMoveAndAgeHits) {
+  skyt_test::GlContext gl(64, 64);
+  graphics_mode = 0;
+  Animation bounce(5);
+  EXPECT_EQ(bounce.length, 20.0f);
+  EXPECT_FALSE(bounce.IsPermanent());
+  bounce.AddInstance(1.0f, 0, 1);
+  bounce.instances.front().elapsed = 5;
+  glPushMatrix();
+  glLoadIdentity();
+  bounce.OpenGLTransformations(0);
+  EXPECT_NEAR(TranslationY(), 80 * std::exp(-0.5f), 1e-3);
+  glPopMatrix();
+  // Removed once older than its length.
+  int drawings = 0;
+  while (!bounce.instances.empty() && drawings < 100) {
+    ApplyOnce(bounce, 0);
+    glPopMatrix();
+    ++drawings;
+  }
+  EXPECT_EQ(drawings, 16);  // from elapsed 5 to beyond 20
+
+  // The delay holds a type-3 hit still for 10 frames.
+  Animation delayed(3);
+  delayed.AddInstance(1.0f, 0, 1);
+  for (int i = 0; i < 10; ++i) {
+    ApplyOnce(delayed, 0);
+    EXPECT_EQ(TranslationY(), 0.0f) << i;
+    glPopMatrix();
+  }
+  ApplyOnce(delayed, 0);
+  glPopMatrix();
+  ApplyOnce(delayed, 0);
+  EXPECT_NE(TranslationY(), 0.0f);
+  glPopMatrix();
+
+  // Continuous curves follow the value and never age.
+  Animation pedal(6);
+  EXPECT_TRUE(pedal.IsPermanent());
+  ApplyOnce(pedal, 1.0f);
+  float m[16];
+  glGetFloatv(GL_MODELVIEW_MATRIX, m);
+  EXPECT_EQ(m[5], 1.0f);  // no hit, no rotation
+  glPopMatrix();
+  pedal.AddInstance(0.5f, 0, 0);
+  for (int i = 0; i < 1000; ++i) {
+    ApplyOnce(pedal, 1.0f);
+    glPopMatrix();
+  }
+  ASSERT_EQ(pedal.instances.size(), 1u);
+  ApplyOnce(pedal, 1.0f);
+  glGetFloatv(GL_MODELVIEW_MATRIX, m);
+  EXPECT_NEAR(m[5], std::cos(25.0f * 3.14159265f / 180), 1e-4);  // 25 degrees about X
+  glPopMatrix();
+  Animation still(8);
+  still.AddInstance(1, 0, 0);
+  ApplyOnce(still, 5.0f);
+  EXPECT_EQ(TranslationY(), 0.0f);
+  glPopMatrix();
+
+  // Spread drawing ages hits three frames a call.
+  graphics_mode = 2;
+  Animation fast(5);
+  fast.AddInstance(1, 0, 1);
+  drawings = 0;
+  while (!fast.instances.empty() && drawings < 100) {
+    ApplyOnce(fast, 0);
+    glPopMatrix();
+    ++drawings;
+  }
+  EXPECT_EQ(drawings, 7);
+  graphics_mode = 0;
+
+  Animation unknown(9);
+  EXPECT_EQ(unknown.length, 0.0f);
+  EXPECT_FALSE(unknown.IsPermanent());
+}
+
+TEST(IconAnimation, IconsStartAndStopAnimations) {
+  Drumkit::Icon icon;
+  icon.animations.emplace_back(0);
+  icon.animations.emplace_back(1);
+  icon.Animate(0, 0.05f, 1, 0);  // too soft
+  EXPECT_TRUE(icon.animations[0].instances.empty());
+  icon.Animate(0, 0.1f, 1, 0);
+  EXPECT_EQ(icon.animations[0].instances.size(), 1u);
+  icon.Animate(1, 0.5f, 1, 0);  // another index clears the first
+  EXPECT_TRUE(icon.animations[0].instances.empty());
+  EXPECT_EQ(icon.current_animation, 1);
+  icon.Animate(7, 0.5f, 1, 0);  // an index the icon lacks
+  EXPECT_EQ(icon.current_animation, 1);
+  icon.StopAnimations();
+  EXPECT_TRUE(icon.animations[1].instances.empty());
+
+  Drumkit::Icon pedal;
+  pedal.animations.emplace_back(6);
+  pedal.Animate(0, 1.0f, 0, 0);
+  pedal.Animate(0, 1.0f, 0, 0);  // a permanent animation is not restarted
+  EXPECT_EQ(pedal.animations[0].instances.size(), 1u);
+  pedal.StopAnimations();
+  EXPECT_EQ(pedal.animations[0].instances.size(), 1u);
+}
+
+TEST(KitDrawing, KitPictureWithIconsPedalsZonesAndHitSpeed) {
+  std::string dir = skyt_test::FreshDir("kit_drawing");
+  skyt_test::ScopedChdir in(dir);
+  skyt_test::ResetSound();
+  // The kit loads before any GL context exists; textures are made at the first drawing.
+  Drumkit kit;
+  kit.Init();
+  int snare = skyt_test::AddElement(Sound::SNARE, 0), hat = skyt_test::AddElement(Sound::HIHAT, 2);
+  int kick = skyt_test::AddElement(Sound::KICK, 1), crash = skyt_test::AddElement(Sound::CRASH, 0);
+  int ride = skyt_test::AddElement(Sound::RIDE, 0), tom = skyt_test::AddElement(Sound::HIGH_TOM, 0);
+  ASSERT_TRUE(skyt_test::LoadKit(
+      kit,
+      {{"Snare", Sound::SNARE, 0, snare}, {"Hat", Sound::HIHAT, 2, hat}, {"Kick", Sound::KICK, 1, kick},
+       {"Crash", Sound::CRASH, 0, crash}, {"Ride", Sound::RIDE, 0, ride}, {"Tom", Sound::HIGH_TOM, 0, tom},
+       {"Missing", Sound::FLOOR_TOM, 0, -1}},
+      "Drum0.x = 170\nDrum0.y = 160\nDrum0.size = 4\nDrum1.x = 90\nDrum1.y = 130\nDrum1.size = 4\n"
+      "Drum1.foot_x = 100\nDrum1.foot_y = 225\nDrum1.foot_size = 5\nDrum2.foot_x = 170\nDrum2.foot_y = 225\n"
+      "Drum2.foot_size = 5\nDrum3.x = 110\nDrum3.y = 60\nDrum3.size = 4\nDrum4.x = 250\nDrum4.y = 80\nDrum4.size = 4\n"
+      "Drum5.x = 200\nDrum5.y = 115\nDrum5.size = 4\nDrum6.x = 260\nDrum6.y = 170\nDrum6.size = 4\n"));
+  for (const Drumkit::Drum& d : kit.drums)
+    for (const Drumkit::Icon& i : d.icons) EXPECT_EQ(i.image.texture, 0u);
+
+  skyt_test::GlContext gl(960, 720);
+  window_services.reshape(960, 720);
+  WebcamWindowMapping::CenterWebcam(960, 720);
+  gl.Clear(0.7f, 0.7f, 0.69f, 1);
+  skyt_test::GlStateSnapshot before;
+  kit.drums[0].openness = 0;
+  kit.drums[1].openness = 0.6f;
+  kit.drums[0].Animate(0.9f, 0, 1, 0);
+  kit.shown_drum = 0;
+  kit.shown_marker_type = MOCAP_MARKER_HAND;
+  kit.shown_frames = 100;
+  kit.shown_speed = 900;
+  kit.DrawChokeZones(true, true);
+  kit.DrawPedals(false, false);
+  kit.Draw(false, false);
+  kit.DrawHitSpeed();
+  skyt_test::GlStateSnapshot after;
+  EXPECT_TRUE(before == after);
+  EXPECT_EQ(before.colour, after.colour);
+  EXPECT_EQ(before.bound_texture, after.bound_texture);
+  EXPECT_EQ(before.unpack_alignment, after.unpack_alignment);
+  EXPECT_EQ(before.blend_src, after.blend_src);
+  EXPECT_EQ(before.blend_dst, after.blend_dst);
+  EXPECT_EQ(kit.shown_frames, 99);
+  ASSERT_TRUE(gl.SavePng(skyt_test::BuildDir() + "/drumming_kit.png"));
+
+  auto changed_near = [&](float cx, float cy) {
+    int x = int(WebcamWindowMapping::WebcamXToWindowX(cx)), y = int(WebcamWindowMapping::WebcamYToWindowY(239 - cy));
+    return gl.CountDiffering(x - 10, y - 10, x + 10, y + 10, {178, 178, 176, 255}, 12);
+  };
+  EXPECT_GT(changed_near(170, 160), 50);  // snare
+  EXPECT_GT(changed_near(250, 80), 50);   // ride
+  EXPECT_GT(changed_near(100, 239 - 26), 20);  // hi-hat pedal row (window row 26 from the bottom)
+  EXPECT_EQ(changed_near(300, 20), 0);    // empty corner
+
+  // Placement view: the first three drums placed, the rest faint.
+  gl.Clear(0.7f, 0.7f, 0.69f, 1);
+  kit.DrawForPlacement(3, 5, {0, 3, 4, 5, 6, 1, 2}, false);
+  EXPECT_TRUE(before == skyt_test::GlStateSnapshot());
+  ASSERT_TRUE(gl.SavePng(skyt_test::BuildDir() + "/drumming_kit_placement.png"));
+  EXPECT_GT(changed_near(170, 160), 50);
+  EXPECT_FLOAT_EQ(kit.GetLowestDrumY(), 170.0f);
+}
