@@ -295,7 +295,7 @@ void URBDesc::fill_frames(const uint8_t* data, int length) {
 // ---------------------------------------------------------------------------------------------
 // Camera
 
-std::vector<PS3EYECam*> PS3EYECam::devices;
+std::vector<PS3EYECam*>& PS3EYECam::devices = *new std::vector<PS3EYECam*>();
 bool PS3EYECam::devicesEnumerated = false;
 
 PS3EYECam::PS3EYECam(libusb_device* device) : mgr_(USBMgr::instance()), device_(device) {

@@ -156,7 +156,8 @@ class PS3EYECam {
 
   uint8_t gain = 20;  // kept by PSEyeSetParameter(3, ...)
 
-  static std::vector<PS3EYECam*> devices;
+  // Never destroyed: the global camera front end releases the cameras at exit.
+  static std::vector<PS3EYECam*>& devices;
   static bool devicesEnumerated;
 
  private:

@@ -35,7 +35,7 @@ struct State {
   bool handling_events = false;  // one thread handles events at a time
   bool present = false;
   bool unplugged = false;
-  int open_error = 0, claim_error = 0, init_error = 0;
+  int open_error = 0, claim_error = 0, init_error = 0, submit_error = 0;
   bool auto_detach = false;
   bool claimed = false;
   uint8_t bridge[256] = {};
@@ -116,7 +116,7 @@ void Reset() {
   std::lock_guard<std::mutex> lock(s.mutex);
   s.present = false;
   s.unplugged = false;
-  s.open_error = s.claim_error = s.init_error = 0;
+  s.open_error = s.claim_error = s.init_error = s.submit_error = 0;
   s.auto_detach = false;
   s.claimed = false;
   memset(s.bridge, 0, sizeof s.bridge);
@@ -153,6 +153,10 @@ void SetClaimError(int e) {
 void SetInitError(int e) {
   std::lock_guard<std::mutex> lock(S().mutex);
   S().init_error = e;
+}
+void FailNextSubmit(int e) {
+  std::lock_guard<std::mutex> lock(S().mutex);
+  S().submit_error = e;
 }
 void QueueSccbStatus(const std::vector<uint8_t>& statuses) {
   std::lock_guard<std::mutex> lock(S().mutex);
@@ -415,6 +419,11 @@ int LIBUSB_CALL libusb_submit_transfer(libusb_transfer* t) {
       return LIBUSB_ERROR_BUSY;
     }
   if (s.unplugged) return LIBUSB_ERROR_NO_DEVICE;
+  if (s.submit_error) {
+    const int e = s.submit_error;
+    s.submit_error = 0;
+    return e;
+  }
   s.flying.push_back(t);
   s.changed.notify_all();
   return 0;

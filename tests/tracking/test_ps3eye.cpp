@@ -392,4 +392,31 @@ TEST_F(CameraTest, UnplugIsReportedAndEveryTransferEndsOnce) {
   EXPECT_EQ(out, b);
 }
 
+TEST_F(CameraTest, AFailedResubmissionEndsTheStreamCleanly) {
+  StartQvga();
+  fake_usb::FailNextSubmit(LIBUSB_ERROR_IO);
+  testing::internal::CaptureStdout();
+  fake_usb::Feed(packets_.Frame(PatternFrame(320, 240, 1)));
+  for (int i = 0; i < 200 && PSEyeIsWorking(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  const std::string printed = testing::internal::GetCapturedStdout();
+  EXPECT_NE(printed.find("error re-submitting URB"), std::string::npos);
+  EXPECT_FALSE(PSEyeIsWorking());
+  std::vector<uint8_t> out(kQvga);
+  EXPECT_FALSE(PSEyeGetFrame(out.data(), nullptr));
+  PSEyeStop();
+  EXPECT_EQ(fake_usb::TransfersInFlight(), 0);
+  EXPECT_EQ(fake_usb::TransferMisuse(), 0);
+}
+
+TEST_F(CameraTest, AFailedFirstSubmissionIsALostCamera) {
+  fake_usb::PlugCamera();
+  ASSERT_EQ(PSEyeInit(), 0);
+  fake_usb::FailNextSubmit(LIBUSB_ERROR_NO_DEVICE);
+  PSEyeStart(1);
+  EXPECT_FALSE(PSEyeIsWorking());
+  PSEyeStop();
+  EXPECT_EQ(fake_usb::TransfersInFlight(), 0);
+}
+
 }  // namespace

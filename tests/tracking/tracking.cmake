@@ -3,3 +3,8 @@ skyt_test(test_webcam SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_webcam.cpp LINK sky
 skyt_test(test_mocap_marker SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_mocap_marker.cpp)
 skyt_test(test_labeler SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_labeler.cpp LINK skyt_fake_libusb)
 skyt_test(test_tracking_scene SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_tracking_scene.cpp LINK skyt_fake_libusb)
+find_package(OpenCV QUIET COMPONENTS core imgproc)
+if(OpenCV_FOUND)
+  skyt_test(test_blob_reference SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_blob_reference.cpp
+    LINK skyt_fake_libusb opencv_core opencv_imgproc)
+endif()
