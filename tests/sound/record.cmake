@@ -1,0 +1,2 @@
+skyt_test(test_sound_recording SOURCES ${CMAKE_CURRENT_LIST_DIR}/record_test.cpp
+          LABELS threads LINK skyt_fake_host_clock)

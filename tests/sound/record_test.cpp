@@ -1,0 +1,329 @@
+// Performance recording and playback: a performance recorded from scripted hits, saved, listed,
+// loaded and played back offline equals the live render; the file's header; versions 0 and 1;
+// damaged files.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+
+#include "sound/logger.h"
+#include "sound/sound.h"
+#include "tests/sound/audio_test_util.h"
+#include "tests/sound/record_test_util.h"
+
+using element_test::GetF32;
+using element_test::GetU32;
+using element_test::PutF32;
+using element_test::PutU32;
+using record_test::OfflineSession;
+
+namespace {
+
+class Recording : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = skyt_test::FreshDir("record");
+    cd = std::make_unique<skyt_test::ScopedChdir>(dir);
+    std::filesystem::create_directories("recordings");
+    snare_path = record_test::MakeElement("snare", Sound::SNARE, Sound::CATEGORY_HAND, 40);
+    kick_path = record_test::MakeElement("kick", Sound::KICK, Sound::CATEGORY_FOOT, 90);
+    sound.SetMasterVolume(40);
+    sound.SetDrumsVolume(100);
+    sound.SetSongVolume(50);
+    sound.SetMetronomeVolume(100);
+    sound.audio.SetReverbAmount(0.0f);
+    sound.audio.BeginOffline(64);
+    sound.audio.StartRawThreads(4);
+  }
+  void TearDown() override {
+    sound.StopRecording();
+    logger.UnloadRecording();
+    sound.UnloadPerformance();
+    for (size_t i = 0; i < sound.elements.size(); ++i)
+      if (!sound.elements[i].free) sound.UnloadElement(static_cast<int>(i));
+    sound.UnloadSong();
+    sound.metronome_on = false;
+    sound.audio.EndOffline();
+    sound.audio.StopRawThreads();
+    skyt_test::SetHostTimeNanos(0);
+    cd.reset();
+  }
+  std::string dir, snare_path, kick_path;
+  std::unique_ptr<skyt_test::ScopedChdir> cd;
+};
+
+TEST_F(Recording, PlaybackOfARecordingEqualsTheLiveRender) {
+  const int snare = sound.LoadElement(snare_path.c_str(), -0.5f, 0, 100, 0, 100);
+  const int kick = sound.LoadElement(kick_path.c_str(), 0.3f, 1, 90, 0, 100);
+  ASSERT_GE(snare, 0);
+  ASSERT_GE(kick, 0);
+  record_test::WaitForSamples(sound);
+  ASSERT_TRUE(audio_test::Shell("sox -n -r 44100 -c 2 song.ogg synth 0.5 sine 300 vol 0.3"));
+  ASSERT_TRUE(sound.LoadSong("song.ogg"));
+  sound.audio.WaitForLoadOggAsync(true);
+
+  // The live session: hits between buffers at exact frames; changes that act on whole buffers
+  // (master volume, fades, song stop) where playback's buffers also begin (frame + 11025 is a
+  // multiple of 64: playback starts 0.25 s before the first event).
+  OfflineSession live{sound, 1000000000000ull, 0, {}};
+  live.HoldClock();
+  ASSERT_TRUE(sound.StartRecording("recordings/perf.sel", "My kit"));
+  live.RenderTo(1000);
+  sound.PlayElement(snare, 0.8f, 0, 0.0f, 0.0f);
+  live.RenderTo(5000);
+  sound.PlayElement(kick, 1.0f, 2, 0.0f, 0.0f);
+  live.RenderTo(5003);
+  sound.PlayElement(snare, 0.3f, 1, 0.0f, 0.0f);
+  live.RenderTo(8000);
+  sound.PlaySong(0.0f, false);
+  live.RenderTo(10031);
+  sound.SetMasterVolume(30);
+  live.RenderTo(12000);
+  sound.SetDrumsVolume(60);
+  sound.PlayElement(snare, 1.0f, 1, 0.0f, 0.0f);
+  live.RenderTo(14959);
+  sound.FadeHihats(snare);
+  live.RenderTo(19951);
+  sound.StopSong(false);
+  live.RenderTo(30000);
+  sound.PlayElement(kick, 0.5f, 2, 0.0f, 0.0f);
+  live.RenderTo(60000);
+  sound.StopRecording();
+  skyt_test::SetHostTimeNanos(0);
+
+  logger.BuildRecordingList();
+  ASSERT_EQ(logger.GetNumRecordings(), 1);
+  EXPECT_EQ(logger.GetRecording(0).name, "perf");
+  EXPECT_EQ(logger.GetRecording(0).description, "My kit");
+  EXPECT_EQ(logger.GetRecording(0).song, "song.ogg");
+  EXPECT_NEAR(logger.GetRecording(0).duration, 0.25f + 60000 / 44100.0f, 1e-4);
+  std::string error;
+  ASSERT_TRUE(logger.LoadRecording(0, error)) << error;
+  record_test::WaitForSamples(sound);
+
+  sound.PlayPerformance(0.0f, true);
+  const std::vector<float> played = record_test::RenderPlayback(sound, 400000);
+  EXPECT_FALSE(sound.IsPerformancePlaying());  // ended by itself once everything died away
+  // Playback ends when the last voice has died away; the live render is silent from there.
+  const int played_frames = static_cast<int>(played.size() / 2) - 11025;
+  ASSERT_GT(played_frames, 30000);
+  for (int f = 0; f < 11025; ++f) ASSERT_EQ(played[2 * f], 0.0f) << f;
+  for (int f = 0; f < 60000; ++f)
+    for (int c = 0; c < 2; ++c) {
+      const float expected = live.out[2 * f + c];
+      const float got = f < played_frames ? played[2 * (11025 + f) + c] : 0.0f;
+      ASSERT_NEAR(got, expected, 1e-6) << "frame " << f;
+    }
+  // Playback restored the volumes in force when it started.
+  EXPECT_EQ(sound.master_volume, 30);
+  EXPECT_EQ(sound.drums_volume, 60);
+}
+
+TEST_F(Recording, HeaderFieldsAndFirstSong) {
+  const int snare = sound.LoadElement(snare_path.c_str(), 0.0f, 0, 100, 0, 100);
+  const int kick = sound.LoadElement(kick_path.c_str(), 0.0f, 0, 80, 0, 70);
+  sound.UnloadElement(snare);  // a freed slot has no element record
+  ASSERT_TRUE(audio_test::Shell("sox -n -r 44100 -c 2 a.ogg synth 0.2 sine 300"));
+  ASSERT_TRUE(audio_test::Shell("sox -n -r 44100 -c 2 b.ogg synth 0.2 sine 400"));
+  sound.metronome_on = true;
+  sound.beat_period = 0.5f;
+  OfflineSession live{sound, 1000000000000ull, 0, {}};
+  live.HoldClock();
+  ASSERT_TRUE(sound.StartRecording("recordings/h.sel", nullptr));
+  EXPECT_FALSE(sound.StartRecording("recordings/h2.sel", "x"));  // one at a time
+  EXPECT_TRUE(sound.IsRecording());
+  ASSERT_TRUE(sound.LoadSong("a.ogg"));
+  sound.PlaySong(0.0f, false);
+  ASSERT_TRUE(sound.LoadSong("b.ogg"));
+  sound.PlaySong(0.5f, false);
+  live.Render(441);
+  sound.StopRecording();
+  EXPECT_FALSE(sound.IsRecording());
+
+  const std::vector<uint8_t> b = element_test::ReadBytes("recordings/h.sel");
+  ASSERT_GT(b.size(), 16u);
+  EXPECT_EQ(std::string(b.begin(), b.begin() + 4), "SEL1");
+  // 3 volumes, then stop + start of each song (the first song start is its own pair).
+  EXPECT_EQ(GetU32(b, 4), 7u);
+  EXPECT_NEAR(GetF32(b, 8), 0.26f, 1e-6);
+  size_t at = 16;
+  const uint32_t date_len = GetU32(b, at);
+  at += 4 + date_len;
+  EXPECT_EQ(GetU32(b, at), 0u);  // null description
+  at += 4;
+  EXPECT_FLOAT_EQ(GetF32(b, at), 120.0f);
+  at += 4;
+  EXPECT_EQ(GetU32(b, at), 1u);      // one element record
+  EXPECT_EQ(GetU32(b, at + 4), static_cast<uint32_t>(kick));
+  std::string date, song, description;
+  float duration = 0;
+  ASSERT_TRUE(Sound::GetPerformanceMetaData("recordings/h.sel", date, duration, song, description));
+  EXPECT_EQ(song, "a.ogg");  // only the first song start sets the offset
+  EXPECT_FALSE(date.empty());
+  EXPECT_EQ(description, "");
+
+  // Stopped at once without a song: three volume events at 0.25 s, no song.
+  sound.UnloadSong();
+  ASSERT_TRUE(sound.StartRecording("recordings/quick.sel", "K"));
+  sound.StopRecording();
+  const std::vector<uint8_t> q = element_test::ReadBytes("recordings/quick.sel");
+  EXPECT_EQ(GetU32(q, 4), 3u);
+  EXPECT_EQ(GetU32(q, 12), 0xFFFFFFFFu);
+  ASSERT_TRUE(Sound::GetPerformanceMetaData("recordings/quick.sel", date, duration, song, description));
+  EXPECT_EQ(song, "");
+  EXPECT_FLOAT_EQ(duration, 0.25f);
+}
+
+// A recording written by hand, version 0 or 1.
+std::vector<uint8_t> HandMade(char version, const std::string& element, int hand_volume) {
+  std::vector<uint8_t> b = {'S', 'E', 'L', static_cast<uint8_t>(version)};
+  PutU32(b, 4);           // events
+  PutF32(b, 2.0f);        // duration
+  PutU32(b, 0xFFFFFFFFu);
+  PutU32(b, 3);
+  for (char c : std::string("day")) b.push_back(static_cast<uint8_t>(c));
+  PutU32(b, 2);
+  b.push_back('K');
+  b.push_back('t');
+  PutF32(b, 0.0f);
+  PutU32(b, 1);           // one element, recorded in slot 7
+  PutU32(b, 7);
+  PutU32(b, static_cast<uint32_t>(element.size()));
+  for (char c : element) b.push_back(static_cast<uint8_t>(c));
+  PutU32(b, 2);
+  PutU32(b, static_cast<uint32_t>(hand_volume));
+  if (version == '1') {
+    PutU32(b, 1);
+    PutU32(b, 33);
+  }
+  PutF32(b, 0.25f);
+  // Events: hit of slot 7 with a NaN velocity and limb 9, hit of unknown slot 3, volume, fade.
+  PutF32(b, 0.3f);
+  PutU32(b, 3);
+  PutU32(b, 7);
+  PutF32(b, NAN);
+  PutU32(b, 9);
+  PutF32(b, 0.0f);
+  PutF32(b, 0.4f);
+  PutU32(b, 3);
+  PutU32(b, 3);
+  PutF32(b, 1.0f);
+  PutU32(b, 0);
+  PutF32(b, 0.0f);
+  PutF32(b, 0.5f);
+  PutU32(b, 0);
+  PutU32(b, 1);
+  PutU32(b, 250);
+  PutF32(b, 0.6f);
+  PutU32(b, 4);
+  PutU32(b, 7);
+  return b;
+}
+
+TEST_F(Recording, VersionsZeroAndOneAndValuesMadeSafe) {
+  element_test::WriteBytes("recordings/v0.sel", HandMade('0', snare_path, 77));
+  element_test::WriteBytes("recordings/v1.sel", HandMade('1', snare_path, 77));
+  ASSERT_TRUE(sound.LoadPerformance("recordings/v0.sel"));
+  ASSERT_EQ(sound.performance_slots.size(), 1u);
+  const int slot = sound.performance_slots[0];
+  ASSERT_GE(slot, 0);
+  EXPECT_EQ(sound.GetElementVolume(slot, false), 77);
+  EXPECT_EQ(sound.GetElementVolume(slot, true), 77);  // version 0: foot volume = hand volume
+  EXPECT_EQ(sound.GetElementCurve(slot, true), 0);
+  EXPECT_EQ(sound.GetElementCurve(slot, false), 2);
+  EXPECT_EQ(sound.performance_date, "day");
+  EXPECT_EQ(sound.performance_description, "Kt");
+  ASSERT_EQ(sound.events.size(), 4u);
+  EXPECT_EQ(sound.events[0].element, slot);
+  EXPECT_EQ(sound.events[0].velocity, 0.0f);
+  EXPECT_EQ(sound.events[0].limb, 2);
+  EXPECT_EQ(sound.events[1].element, -1);  // no element record for slot 3: plays nothing
+  EXPECT_EQ(sound.events[2].volume, 100);
+  EXPECT_EQ(sound.events[3].element, slot);
+  sound.UnloadPerformance();
+
+  ASSERT_TRUE(sound.LoadPerformance("recordings/v1.sel"));
+  const int slot1 = sound.performance_slots[0];
+  EXPECT_EQ(sound.GetElementVolume(slot1, true), 33);
+  EXPECT_EQ(sound.GetElementCurve(slot1, true), 1);
+  // Playing it does not crash on the odd values and ends by itself.
+  sound.PlayPerformance(0.0f, false);
+  record_test::RenderPlayback(sound, 44100 * 5);
+  EXPECT_FALSE(sound.IsPerformancePlaying());
+}
+
+TEST_F(Recording, DamagedFilesAreRefusedAndChangeNothing) {
+  const std::vector<uint8_t> good = HandMade('1', snare_path, 50);
+  element_test::WriteBytes("recordings/good.sel", good);
+  ASSERT_TRUE(sound.LoadPerformance("recordings/good.sel"));
+  const size_t events = sound.events.size();
+  const std::vector<int> slots = sound.performance_slots;
+
+  auto refused = [&](std::vector<uint8_t> bytes, const char* what) {
+    element_test::WriteBytes("recordings/bad.sel", bytes);
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(sound.LoadPerformance("recordings/bad.sel")) << what;
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(sound.events.size(), events) << what;
+    EXPECT_EQ(sound.performance_slots, slots) << what;
+  };
+  std::vector<uint8_t> b = good;
+  b[3] = '2';
+  refused(b, "version 2");
+  b = good;
+  b[0] = 'X';
+  refused(b, "magic");
+  std::string date, song, description;
+  float duration;
+  EXPECT_FALSE(Sound::GetPerformanceMetaData("recordings/bad.sel", date, duration, song, description));
+  refused(std::vector<uint8_t>(good.begin(), good.begin() + 10), "truncated header");
+  b = good;
+  b[16] = 0xFF;  // date longer than the file
+  b[17] = 0xFF;
+  refused(b, "date length");
+  b = good;
+  b[16 + 7 + 6 + 4] = 0xFF;  // element count
+  b[16 + 7 + 6 + 5] = 0xFF;
+  refused(b, "element count");
+  refused(std::vector<uint8_t>(good.begin(), good.begin() + 45), "element record cut");
+  EXPECT_FALSE(sound.LoadPerformance("recordings/missing.sel"));
+
+  // A first song offset past the end gives no song; an event count past the end reads what
+  // is there; an unknown event type ends the events.
+  b = good;
+  b[12] = 0x00;
+  b[13] = 0x00;
+  b[14] = 0x01;
+  b[15] = 0x00;
+  element_test::WriteBytes("recordings/odd.sel", b);
+  ASSERT_TRUE(Sound::GetPerformanceMetaData("recordings/odd.sel", date, duration, song, description));
+  EXPECT_EQ(song, "");
+  b = good;
+  b[4] = 200;
+  b.resize(b.size() - 8);  // the fade event is cut
+  PutF32(b, 0.7f);
+  PutU32(b, 77);           // unknown type
+  PutU32(b, 1);
+  element_test::WriteBytes("recordings/odd.sel", b);
+  sound.UnloadPerformance();
+  ASSERT_TRUE(sound.LoadPerformance("recordings/odd.sel"));
+  EXPECT_EQ(sound.events.size(), 3u);
+}
+
+TEST_F(Recording, SavePerformanceWritesWhatWasLoaded) {
+  element_test::WriteBytes("recordings/v1.sel", HandMade('1', snare_path, 50));
+  ASSERT_TRUE(sound.LoadPerformance("recordings/v1.sel"));
+  sound.InsertSelEvent(0, 0.1f);
+  sound.RemoveSelEvent(2);
+  ASSERT_TRUE(sound.SavePerformance("recordings/saved.sel"));
+  const std::vector<Sound::Event> before = sound.events;
+  sound.UnloadPerformance();
+  ASSERT_TRUE(sound.LoadPerformance("recordings/saved.sel"));
+  ASSERT_EQ(sound.events.size(), before.size());
+  for (size_t i = 0; i < before.size(); ++i) {
+    EXPECT_EQ(sound.events[i].type, before[i].type);
+    EXPECT_FLOAT_EQ(sound.events[i].time, before[i].time);
+  }
+}
+
+}  // namespace
