@@ -1,0 +1,231 @@
+// WAV export of a recorded performance, whole and split per element, without an audio device;
+// the files are checked with `sox --i`.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "sound/logger.h"
+#include "sound/sound.h"
+#include "tests/sound/audio_test_util.h"
+#include "tests/sound/record_test_util.h"
+
+using element_test::GetU32;
+using record_test::OfflineSession;
+
+namespace {
+
+std::string SoxInfo(const std::string& option, const std::string& path) {
+  std::string out;
+  if (FILE* p = popen(("sox --i " + option + " '" + path + "' 2>/dev/null").c_str(), "r")) {
+    char buf[256];
+    while (fgets(buf, sizeof buf, p)) out += buf;
+    pclose(p);
+  }
+  while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) out.pop_back();
+  return out;
+}
+
+// Checks a file with sox and with the header bytes; returns its frames.
+long CheckWav(const std::string& path) {
+  EXPECT_EQ(SoxInfo("-r", path), "44100") << path;
+  EXPECT_EQ(SoxInfo("-c", path), "2") << path;
+  EXPECT_EQ(SoxInfo("-b", path), "16") << path;
+  const std::vector<uint8_t> b = element_test::ReadBytes(path);
+  if (b.size() < 44) {
+    ADD_FAILURE() << path;
+    return 0;
+  }
+  EXPECT_EQ(GetU32(b, 4), GetU32(b, 40) + 36) << path;
+  EXPECT_EQ(GetU32(b, 40), b.size() - 44) << path;
+  const long frames = std::atol(SoxInfo("-s", path).c_str());
+  EXPECT_EQ(frames, static_cast<long>((b.size() - 44) / 4)) << path;
+  return frames;
+}
+
+// Largest sample magnitude of a written file.
+int Peak(const std::string& path) {
+  const std::vector<uint8_t> b = element_test::ReadBytes(path);
+  int peak = 0;
+  for (size_t i = 44; i + 1 < b.size(); i += 2) {
+    const int v = static_cast<int16_t>(b[i] | (b[i + 1] << 8));
+    peak = std::max(peak, std::abs(v));
+  }
+  return peak;
+}
+
+class Export : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = skyt_test::FreshDir("export");
+    cd = std::make_unique<skyt_test::ScopedChdir>(dir);
+    std::filesystem::create_directories("recordings");
+    std::filesystem::create_directories("out");
+    sound.SetMasterVolume(40);
+    sound.SetDrumsVolume(100);
+    sound.SetSongVolume(50);
+    sound.audio.SetReverbAmount(0.0f);
+  }
+  void TearDown() override {
+    sound.StopSavingSplitWavs();
+    sound.ClosePerformanceWav();
+    sound.StopRecording();
+    logger.UnloadRecording();
+    sound.UnloadPerformance();
+    for (size_t i = 0; i < sound.elements.size(); ++i)
+      if (!sound.elements[i].free) sound.UnloadElement(static_cast<int>(i));
+    sound.UnloadSong();
+    sound.audio.EndOffline();
+    sound.audio.StopRawThreads();
+    skyt_test::SetHostTimeNanos(0);
+    cd.reset();
+  }
+
+  // Records two snares, a kick, a hi-hat by stick and pedal and a song, then unloads the kit.
+  void RecordKit() {
+    const std::string snare = record_test::MakeElement("snare", Sound::SNARE, Sound::CATEGORY_HAND, 40);
+    const std::string kick = record_test::MakeElement("kick", Sound::KICK, Sound::CATEGORY_FOOT, 90);
+    const std::string hihat = record_test::MakeElement("hihat", Sound::HIHAT, Sound::CATEGORY_HAND_AND_FOOT, 20);
+    const std::string snare2 = record_test::MakeElement("snare2", Sound::SNARE, Sound::CATEGORY_HAND, 60);
+    sound.audio.BeginOffline(64);
+    sound.audio.StartRawThreads(4);
+    const int s1 = sound.LoadElement(snare.c_str(), 0.0f, 0, 100, 0, 100);
+    const int k = sound.LoadElement(kick.c_str(), 0.0f, 0, 100, 0, 100);
+    const int h = sound.LoadElement(hihat.c_str(), 0.0f, 0, 100, 0, 100);
+    const int s2 = sound.LoadElement(snare2.c_str(), 0.0f, 0, 100, 0, 100);
+    ASSERT_TRUE(s1 >= 0 && k >= 0 && h >= 0 && s2 >= 0);
+    record_test::WaitForSamples(sound);
+    ASSERT_TRUE(audio_test::Shell("sox -n -r 44100 -c 2 song.ogg synth 1 sine 300 vol 0.3"));
+    ASSERT_TRUE(sound.LoadSong("song.ogg"));
+    sound.audio.WaitForLoadOggAsync(true);
+    OfflineSession live{sound, 1000000000000ull, 0, {}};
+    live.HoldClock();
+    ASSERT_TRUE(sound.StartRecording("recordings/kit.sel", "Kit"));
+    sound.PlaySong(0.0f, false);
+    live.RenderTo(2000);
+    sound.PlayElement(s1, 0.9f, 0, 0.0f, 0.0f);
+    live.RenderTo(4000);
+    sound.PlayElement(s2, 0.9f, 1, 0.0f, 0.0f);
+    live.RenderTo(6000);
+    sound.PlayElement(h, 0.7f, 0, 0.5f, 0.0f);
+    live.RenderTo(8000);
+    sound.PlayElement(h, 0.7f, 2, 0.0f, 0.0f);
+    live.RenderTo(9000);
+    sound.PlayElement(k, 1.0f, 2, 0.0f, 0.0f);
+    live.RenderTo(20000);
+    sound.StopRecording();
+    skyt_test::SetHostTimeNanos(0);
+    for (int slot : {s1, k, h, s2}) sound.UnloadElement(slot);
+    sound.UnloadSong();
+    sound.audio.EndOffline();  // from here on: no device at all
+  }
+
+  int WriteWhole(const std::string& path, bool with_song) {
+    if (!sound.OpenPerformanceWav(path.c_str(), with_song)) return -1;
+    int progress = 0, calls = 0;
+    while (progress != 100 && calls < 100000) {
+      progress = sound.PartialWritePerformanceWav();
+      ++calls;
+    }
+    sound.ClosePerformanceWav();
+    return calls;
+  }
+
+  std::string dir;
+  std::unique_ptr<skyt_test::ScopedChdir> cd;
+};
+
+TEST_F(Export, WholePerformanceWithoutADevice) {
+  RecordKit();
+  std::string error;
+  logger.BuildRecordingList();
+  ASSERT_EQ(logger.GetNumRecordings(), 1);
+  ASSERT_TRUE(logger.LoadRecording(0, error)) << error;
+  // At once, while the samples may still be loading: the export waits for them.
+  ASSERT_GT(WriteWhole("out/first.wav", true), 1);
+  const long frames = CheckWav("out/first.wav");
+  EXPECT_GE(frames, 44100 + 11025);  // the song lasts a second from 0.25 s
+  EXPECT_GT(Peak("out/first.wav"), 1000);
+  EXPECT_LE(Peak("out/first.wav"), 32766);
+  EXPECT_EQ(sound.audio.GetDeviceType(), 0);
+  EXPECT_FALSE(sound.audio.IsOffline());
+  // The same export of the recording loaded afresh (foot sample sets alternate from the
+  // load on) gives the same bytes.
+  logger.UnloadRecording();
+  ASSERT_TRUE(logger.LoadRecording(0, error)) << error;
+  record_test::WaitForSamples(sound);
+  ASSERT_GT(WriteWhole("out/second.wav", true), 1);
+  EXPECT_EQ(element_test::ReadBytes("out/first.wav"), element_test::ReadBytes("out/second.wav"));
+  // Without the song the file ends when the drums have died away.
+  WriteWhole("out/drums.wav", false);
+  EXPECT_LT(CheckWav("out/drums.wav"), frames);
+  EXPECT_FALSE(sound.OpenPerformanceWav("no_such_folder/x.wav", false));
+}
+
+TEST_F(Export, SplitPerElementAndPedal) {
+  RecordKit();
+  std::string error;
+  logger.BuildRecordingList();
+  ASSERT_TRUE(logger.LoadRecording(0, error)) << error;
+  sound.StartSavingSplitWavs("out/split.wav", true);
+  int progress = 0, calls = 0, last = -1;
+  bool monotonic = true;
+  while (progress != 100 && progress != -1 && calls < 100000) {
+    progress = sound.UpdateSavingSplitWavs();
+    if (progress >= 0 && progress < last) monotonic = false;
+    last = progress;
+    ++calls;
+  }
+  sound.StopSavingSplitWavs();
+  EXPECT_EQ(progress, 100);
+  EXPECT_TRUE(monotonic);
+  long whole = 0;
+  for (const char* name : {"split_snare.wav", "split_snare_2.wav", "split_kick.wav", "split_hihat.wav",
+                           "split_hihat_pedal.wav", "split_song.wav"}) {
+    SCOPED_TRACE(name);
+    ASSERT_TRUE(std::filesystem::exists(std::string("out/") + name));
+    const long frames = CheckWav(std::string("out/") + name);
+    EXPECT_GT(frames, 0);
+    EXPECT_GT(Peak(std::string("out/") + name), 100);
+    whole = std::max(whole, frames);
+  }
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator("out"), {}), 6);
+
+  // A path without an extension gives files without one; a folder that cannot be written
+  // gives -1.
+  sound.StartSavingSplitWavs("out/plain", false);
+  while ((progress = sound.UpdateSavingSplitWavs()) != 100 && progress != -1) {
+  }
+  sound.StopSavingSplitWavs();
+  EXPECT_TRUE(std::filesystem::exists("out/plain_kick"));
+  EXPECT_FALSE(std::filesystem::exists("out/plain_song"));
+  sound.StartSavingSplitWavs("no_such_folder/x.wav", false);
+  EXPECT_EQ(sound.UpdateSavingSplitWavs(), -1);
+  sound.StopSavingSplitWavs();
+}
+
+TEST_F(Export, EmptyPerformances) {
+  // No events at all: one buffer of silence, and done at once.
+  std::vector<uint8_t> b = {'S', 'E', 'L', '1'};
+  element_test::PutU32(b, 0);
+  element_test::PutF32(b, 0.0f);
+  element_test::PutU32(b, 0xFFFFFFFFu);
+  element_test::PutU32(b, 0);
+  element_test::PutU32(b, 0);
+  element_test::PutF32(b, 0.0f);
+  element_test::PutU32(b, 0);
+  element_test::WriteBytes("recordings/empty.sel", b);
+  ASSERT_TRUE(sound.LoadPerformance("recordings/empty.sel"));
+  ASSERT_TRUE(sound.OpenPerformanceWav("out/empty.wav", true));
+  EXPECT_EQ(sound.PartialWritePerformanceWav(), 100);
+  sound.ClosePerformanceWav();
+  const long frames = CheckWav("out/empty.wav");
+  EXPECT_GT(frames, 0);
+  EXPECT_EQ(Peak("out/empty.wav"), 0);
+  // No hits: no split files, done at once.
+  sound.StartSavingSplitWavs("out/none.wav", true);
+  EXPECT_EQ(sound.UpdateSavingSplitWavs(), 100);
+  sound.StopSavingSplitWavs();
+  EXPECT_FALSE(std::filesystem::exists("out/none_song.wav"));
+}
+
+}  // namespace
