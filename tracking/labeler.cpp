@@ -429,6 +429,33 @@ bool Labeler::IsInHull(float x, float y) {
   return hi - lo >= 3.14159265f;
 }
 
+namespace {
+void ModeColour(int mode) {
+  static const float colours[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+  const float* c = colours[std::clamp(mode, 0, 2)];
+  glColor3f(c[0], c[1], c[2]);
+}
+}  // namespace
+
+void RenderPosition(int mode, float x, float y, float size) {
+  ModeColour(mode);
+  glPointSize(size);
+  glBegin(GL_POINTS);
+  glVertex2f(Webcam::WebcamXToWindowX(x), Webcam::WebcamYToWindowY(239.0f - y));
+  glEnd();
+  glPointSize(1.0f);
+}
+
+void RenderRadius(float y, float radius, int mode, float width) {
+  ModeColour(mode);
+  glLineWidth(width);
+  glBegin(GL_LINES);
+  glVertex2f(Webcam::WebcamXToWindowX(160.0f), Webcam::WebcamYToWindowY(239.0f - y));
+  glVertex2f(Webcam::WebcamXToWindowX(160.0f + 25.0f * radius), Webcam::WebcamYToWindowY(239.0f - y));
+  glEnd();
+  glLineWidth(1.0f);
+}
+
 bool is_hull_point(const float* points, int n, float x, float y) {
   for (int i = 0; i < n; ++i)
     if (std::fabs(points[2 * i] - x) < 1.0f && std::fabs(points[2 * i + 1] - y) < 1.0f) return true;

@@ -74,5 +74,9 @@ bool SizeLabelingMerge(const Webcam::Blob* two, float sA, float sB, bool& distin
 float RadiusRange(float r);
 bool LabelingMerge(const Webcam::Blob* two, const MocapMarker::Position& pA,
                    const MocapMarker::Position& pB);
+// Debug drawing: a point at a camera position, and a line from camera x 160 to 160 + 25 r on
+// row y; mode 0-2 picks the colour.
+void RenderPosition(int mode, float x, float y, float size);
+void RenderRadius(float y, float radius, int mode, float width);
 bool is_hull_point(const float* points, int n, float x, float y);
 int convexhull(const float* points, int n, int* out);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "tests/support/gl_fixture.h"
 #include "tracking/mocap_marker.h"
 
 namespace {
@@ -146,6 +147,26 @@ TEST(MocapMarker, AbsentMarkerClearsItsStrokeState) {
   EXPECT_FALSE(m.DetectHit(1.0f, speed, hitY, false, 1.0f, false));
   EXPECT_EQ(m.m_down_count, 0);
   EXPECT_FLOAT_EQ(hitY, -1.0f);
+}
+
+TEST(MocapMarkerDrawing, OutlinedMarkerAtItsWindowPlace) {
+  skyt_test::GlContext gl(320, 240);
+  Webcam::CenterWebcam(320, 240);
+  MocapMarker m;
+  gl.Clear(0, 0, 1);
+  m.Render(240, 0, true, 1.0f, nullptr);  // absent: nothing
+  EXPECT_EQ(gl.CountDiffering(0, 0, 320, 240, {0, 0, 255, 255}), 0);
+  m.Update(B(160, 60, 6), true);
+  m.Render(240, 0, true, 1.0f, nullptr);
+  const float cx = Webcam::WebcamXToWindowX(160), cy = Webcam::WebcamYToWindowY(239 - 60);
+  const float rw = Webcam::WebcamWidthToWindowWidth(6);
+  auto white = gl.Pixel(int(cx), int(cy));
+  EXPECT_GT(white[0], 240);
+  EXPECT_GT(white[1], 240);
+  auto ring = gl.Pixel(int(cx + rw + 0.5f), int(cy));
+  EXPECT_LT(ring[0] + ring[1] + ring[2], 60);
+  auto outside = gl.Pixel(int(cx + rw + 4), int(cy));
+  EXPECT_EQ(outside[2], 255);
 }
 
 }  // namespace
