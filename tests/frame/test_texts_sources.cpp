@@ -1,0 +1,108 @@
+// The build step that turns assets/text/*.txt into the text table stops, naming file and line,
+// on any fault in a source.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "tests/support/test_dirs.h"
+
+namespace {
+
+struct Result {
+  int status;
+  std::string output;
+};
+
+class TextSources : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = skyt_test::FreshDir("text_sources");
+    std::ifstream in(skyt_test::SourceDir() + "/assets/text/en.txt");
+    std::stringstream s;
+    s << in.rdbuf();
+    english_ = s.str();
+    ASSERT_FALSE(english_.empty());
+  }
+
+  void Write(const std::string& name, const std::string& content) {
+    std::ofstream(dir_ + "/" + name, std::ios::binary) << content;
+  }
+
+  Result Generate() {
+    const std::string command = "python3 '" + skyt_test::SourceDir() + "/tools/gen_text_table.py' '" + dir_ +
+                                "' '" + dir_ + "/out/table.cpp' 2>&1";
+    Result r{-1, ""};
+    FILE* p = popen(command.c_str(), "r");
+    if (!p) return r;
+    char buf[512];
+    while (fgets(buf, sizeof buf, p)) r.output += buf;
+    r.status = pclose(p);
+    return r;
+  }
+
+  // The English source with line `line` (1-based, counting every line) replaced.
+  std::string EnglishWithLine(int line, const std::string& replacement) {
+    std::stringstream in(english_), out;
+    std::string l;
+    for (int n = 1; std::getline(in, l); ++n) out << (n == line ? replacement : l) << "\n";
+    return out.str();
+  }
+
+  int LineOf(const std::string& prefix) {
+    std::stringstream in(english_);
+    std::string l;
+    for (int n = 1; std::getline(in, l); ++n)
+      if (l.rfind(prefix, 0) == 0) return n;
+    return -1;
+  }
+
+  std::string dir_, english_;
+};
+
+}  // namespace
+
+TEST_F(TextSources, GoodSourcesMakeTheTable) {
+  Write("en.txt", english_);
+  Write("de.txt", "\xEF\xBB\xBF" + EnglishWithLine(LineOf("7 \""), "7 \"Weiter\"\r"));
+  const Result r = Generate();
+  EXPECT_EQ(r.status, 0) << r.output;
+  std::ifstream in(dir_ + "/out/table.cpp");
+  std::stringstream s;
+  s << in.rdbuf();
+  EXPECT_NE(s.str().find("\"Weiter\",  // 7"), std::string::npos);
+  EXPECT_NE(s.str().find("\"Cannot find drumkit %s\\n\""), std::string::npos);
+  EXPECT_NE(r.output.find("ja.txt does not exist yet"), std::string::npos);
+}
+
+TEST_F(TextSources, FaultsStopTheBuildNamingFileAndLine) {
+  const int line7 = LineOf("7 \"");
+  struct Case {
+    std::string content, message;
+  } cases[] = {
+      {EnglishWithLine(line7, ""), "de.txt:" + std::to_string(line7) + ": missing id 7"},
+      {english_ + "7 \"again\"\n", "id 7 doubled (first given on line " + std::to_string(line7) + ")"},
+      {english_ + "523 \"beyond\"\n", "id 523 is out of range"},
+      {EnglishWithLine(line7, "7 \"Next\\q\""), "de.txt:" + std::to_string(line7) + ": bad escape '\\q'"},
+      {EnglishWithLine(line7, "7 \"N\xC3\x28xt\""), "de.txt:" + std::to_string(line7) + ": invalid UTF-8"},
+      {EnglishWithLine(line7, "7 \"\xED\xA0\x80\""), "invalid UTF-8"},  // an encoded surrogate
+      {EnglishWithLine(line7, "7 \"\xF0\x9F\x98\x80\""), "outside U+0001-U+FFFF"},
+      {EnglishWithLine(line7, "7 \"Ne\"xt\""), "unescaped '\"'"},
+      {EnglishWithLine(line7, "7 Next"), "de.txt:" + std::to_string(line7) + ": expected"},
+      {EnglishWithLine(line7, "7 \"Ne\txt\""), "control character"},
+  };
+  Write("en.txt", english_);
+  for (const Case& c : cases) {
+    Write("de.txt", c.content);
+    const Result r = Generate();
+    EXPECT_NE(r.status, 0) << c.message;
+    EXPECT_NE(r.output.find(c.message), std::string::npos) << "expected \"" << c.message << "\" in: " << r.output;
+  }
+  std::remove((dir_ + "/de.txt").c_str());
+  std::remove((dir_ + "/en.txt").c_str());
+  const Result r = Generate();
+  EXPECT_NE(r.status, 0);
+  EXPECT_NE(r.output.find("English texts are missing"), std::string::npos) << r.output;
+}
