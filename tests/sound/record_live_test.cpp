@@ -1,0 +1,161 @@
+// Performance playback on a real stream (a JACK dummy server): the audio thread changes songs
+// through the helper thread, writes no files itself while a recording is open, and ends the
+// playback by itself.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "sound/sound.h"
+#include "tests/sound/audio_test_util.h"
+#include "tests/sound/jack_server.h"
+#include "tests/sound/record_test_util.h"
+
+using element_test::PutF32;
+using element_test::PutU32;
+
+namespace {
+
+const auto* const env = ::testing::AddGlobalTestEnvironment(new jack_test::JackServer);
+
+void PutString(std::vector<uint8_t>& b, const std::string& s) {
+  PutU32(b, static_cast<uint32_t>(s.size()));
+  for (char c : s) b.push_back(static_cast<uint8_t>(c));
+}
+
+class LivePlayback : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!jack_test::JackServer::ready) GTEST_SKIP() << "jackd could not be started";
+    dir = skyt_test::FreshDir("record_live");
+    cd = std::make_unique<skyt_test::ScopedChdir>(dir);
+    std::filesystem::create_directories("recordings");
+    ASSERT_TRUE(sound.ReinitDevice(5, 64, -1));
+    sound.audio.StartRawThreads(4);
+    sound.SetMasterVolume(40);
+    sound.SetDrumsVolume(80);
+    sound.SetSongVolume(50);
+  }
+  void TearDown() override {
+    sound.StopRecording();
+    sound.UnloadPerformance();
+    sound.UnloadSong();
+    sound.audio.CleanUp(true);
+    cd.reset();
+  }
+  std::string dir;
+  std::unique_ptr<skyt_test::ScopedChdir> cd;
+};
+
+TEST_F(LivePlayback, SongChangesAndRecordingFromTheAudioThread) {
+  const std::string snare = record_test::MakeElement("snare", Sound::SNARE, Sound::CATEGORY_HAND, 40);
+  ASSERT_TRUE(audio_test::Shell("sox -n -r 44100 -c 2 a.ogg synth 0.3 sine 300 vol 0.3"));
+  ASSERT_TRUE(audio_test::Shell("ffmpeg -y -f lavfi -i sine=duration=0.4 -ac 2 b.mp3"));
+  std::vector<uint8_t> b = {'S', 'E', 'L', '1'};
+  PutU32(b, 9);
+  PutF32(b, 1.5f);
+  PutU32(b, 0xFFFFFFFFu);
+  PutString(b, "today");
+  PutString(b, "kit");
+  PutF32(b, 0.0f);
+  PutU32(b, 1);
+  PutU32(b, 3);
+  PutString(b, snare);
+  PutU32(b, 0);
+  PutU32(b, 100);
+  PutU32(b, 0);
+  PutU32(b, 100);
+  PutF32(b, 0.0f);
+  auto hit = [&](float t) {
+    PutF32(b, t);
+    PutU32(b, 3);
+    PutU32(b, 3);
+    PutF32(b, 0.8f);
+    PutU32(b, 1);
+    PutF32(b, 0.0f);
+  };
+  auto song = [&](float t, const std::string& path) {
+    PutF32(b, t);
+    PutU32(b, 1);
+    PutString(b, path);
+    PutF32(b, 0.0f);
+  };
+  PutF32(b, 0.25f);
+  PutU32(b, 0);
+  PutU32(b, 1);
+  PutU32(b, 90);
+  song(0.3f, "a.ogg");
+  hit(0.35f);
+  hit(0.4f);
+  song(0.5f, "b.mp3");  // another song: loaded by the helper thread
+  hit(0.6f);
+  PutF32(b, 0.7f);
+  PutU32(b, 4);
+  PutU32(b, 3);
+  hit(0.8f);
+  PutF32(b, 0.9f);
+  PutU32(b, 2);
+  element_test::WriteBytes("recordings/perf.sel", b);
+
+  ASSERT_TRUE(sound.LoadPerformance("recordings/perf.sel"));
+  record_test::WaitForSamples(sound);
+  ASSERT_TRUE(sound.StartRecording("recordings/again.sel", "again"));
+  sound.PlayPerformance(0.0f, true);
+  for (int i = 0; i < 1000 && sound.IsPerformancePlaying(); ++i) usleep(10000);
+  EXPECT_FALSE(sound.IsPerformancePlaying());  // ended by itself on the audio thread
+  EXPECT_EQ(sound.song_path, "b.mp3");
+  EXPECT_EQ(sound.drums_volume, 80);  // restored
+  sound.StopRecording();
+
+  // The events the audio thread made reached the file through the queue.
+  sound.UnloadPerformance();
+  ASSERT_TRUE(sound.LoadPerformance("recordings/again.sel"));
+  int hits = 0, fades = 0;
+  std::vector<std::string> songs = sound.performance_song_paths;
+  for (const auto& ev : sound.events) {
+    hits += ev.type == Sound::EVENT_HIT;
+    fades += ev.type == Sound::EVENT_HIHAT_FADE;
+  }
+  EXPECT_EQ(hits, 4);
+  EXPECT_EQ(fades, 1);
+  ASSERT_EQ(songs.size(), 2u);
+  EXPECT_EQ(songs[0], "a.ogg");
+  EXPECT_EQ(songs[1], "b.mp3");
+  for (size_t i = 1; i < sound.events.size(); ++i)
+    EXPECT_LE(sound.events[i - 1].time, sound.events[i].time + 0.05f);
+}
+
+TEST_F(LivePlayback, StoppingFromTheMainThreadWhileItPlays) {
+  const std::string snare = record_test::MakeElement("snare", Sound::SNARE, Sound::CATEGORY_HAND, 40);
+  std::vector<uint8_t> b = {'S', 'E', 'L', '1'};
+  PutU32(b, 200);
+  PutF32(b, 2.0f);
+  PutU32(b, 0xFFFFFFFFu);
+  PutString(b, "d");
+  PutString(b, "k");
+  PutF32(b, 0.0f);
+  PutU32(b, 1);
+  PutU32(b, 0);
+  PutString(b, snare);
+  for (int i = 0; i < 4; ++i) PutU32(b, i == 1 || i == 3 ? 100 : 0);
+  PutF32(b, 0.0f);
+  for (int i = 0; i < 200; ++i) {
+    PutF32(b, 0.01f * i);
+    PutU32(b, 3);
+    PutU32(b, 0);
+    PutF32(b, 0.5f);
+    PutU32(b, i % 2);
+    PutF32(b, 0.0f);
+  }
+  element_test::WriteBytes("recordings/dense.sel", b);
+  ASSERT_TRUE(sound.LoadPerformance("recordings/dense.sel"));
+  for (int round = 0; round < 10; ++round) {
+    sound.PlayPerformance(0.0f, false);
+    usleep(20000 + 5000 * round);
+    sound.StopPerformance();
+    EXPECT_FALSE(sound.IsPerformancePlaying());
+    EXPECT_EQ(sound.audio.GetNumPlayingSounds(), 0);
+  }
+  sound.UnloadPerformance();
+}
+
+}  // namespace
