@@ -89,7 +89,7 @@ bool Sound::Init(const IniFile& settings) {
   }
   bool opened = ReinitDevice(device_type, frames, device_index);
 
-  metronome_volume = metronome;
+  SetMetronomeVolume(metronome);
   SetMasterVolume(master);
   SetDrumsVolume(drums);
   SetSongVolume(song_vol);
@@ -154,24 +154,34 @@ bool SaveSoundSettings() {
 
 // --- Volumes ---
 
+namespace {
+
+// Volumes are percentages; a settings or recording file may hold anything.
+int ClampPercent(int volume) { return volume < 0 ? 0 : (volume > 100 ? 100 : volume); }
+
+}  // namespace
+
 void Sound::SetMasterVolume(int volume) {
+  volume = ClampPercent(volume);
   master_volume = volume;
   audio.SetMasterGain(static_cast<float>(volume) * 0.01f * 2.5f);
   RecordVolumeEvent(0, volume);
 }
 
 void Sound::SetDrumsVolume(int volume) {
+  volume = ClampPercent(volume);
   drums_volume = volume;
   RecordVolumeEvent(1, volume);
 }
 
 void Sound::SetSongVolume(int volume) {
+  volume = ClampPercent(volume);
   song_volume = volume;
   if (!song_path.empty()) audio.SetPlayingSoundVolume(song, static_cast<float>(volume) * 0.01f);
   RecordVolumeEvent(2, volume);
 }
 
-void Sound::SetMetronomeVolume(int volume) { metronome_volume = volume; }
+void Sound::SetMetronomeVolume(int volume) { metronome_volume = ClampPercent(volume); }
 
 // --- Static tables ---
 

@@ -134,6 +134,10 @@ TEST_F(SoundMgrTest, MasterVolumeSetsTheGain) {
   s_.SetMasterVolume(100);
   EXPECT_FLOAT_EQ(s_.audio.GetMasterGain(), 2.5f);
   EXPECT_EQ(s_.master_volume, 100);
+  s_.SetMasterVolume(250);  // out of range: clamped
+  EXPECT_FLOAT_EQ(s_.audio.GetMasterGain(), 2.5f);
+  s_.SetDrumsVolume(-5);
+  EXPECT_EQ(s_.drums_volume, 0);
 }
 
 TEST_F(SoundMgrTest, LayerAndGainFollowTheCurve) {
@@ -382,6 +386,26 @@ TEST_F(SoundSettingsTest, InitReadsTheSectionAndLoadsTheBuiltInSounds) {
   }
   s.CleanUp();
   EXPECT_EQ(s.click.Data(), nullptr);
+}
+
+TEST_F(SoundSettingsTest, OutOfRangeValuesAreClamped) {
+  WriteConfig("[Sound]\nDevice_Type = 0\nMaster_Volume = 1000\nDrums_Volume = -20\n"
+              "Metronome_Volume = 101\nReverb_Amount = nan\n");
+  Sound s;
+  IniFile ini;
+  ASSERT_TRUE(ini.Init("conf/skytapper.cfg"));
+  s.Init(ini);
+  EXPECT_EQ(s.master_volume, 100);
+  EXPECT_EQ(s.drums_volume, 0);
+  EXPECT_EQ(s.metronome_volume, 100);
+  EXPECT_FLOAT_EQ(s.audio.GetMasterGain(), 2.5f);
+  EXPECT_FLOAT_EQ(s.audio.GetReverbAmount(), 0.0f);
+  ini.CleanUp();
+  WriteConfig("[Sound]\nDevice_Type = 0\nReverb_Amount = 7\n");
+  ASSERT_TRUE(ini.Init("conf/skytapper.cfg"));
+  Sound second;
+  second.Init(ini);
+  EXPECT_FLOAT_EQ(second.audio.GetReverbAmount(), 1.0f);
 }
 
 TEST_F(SoundSettingsTest, MissingFileGivesTheDefaults) {
