@@ -440,7 +440,8 @@ bool Drumkit::InitFromChooser(Sound& snd, const std::string& path, const std::ve
   sound = &snd;
 
   // One drum per entry; the per-drum lists are read only as far as they go.
-  drums.assign(drum_to_element.size(), Drum());
+  drums.clear();  // the old drums' textures go with them
+  drums.resize(drum_to_element.size());
   for (size_t i = 0; i < drums.size(); ++i) {
     Drum& d = drums[i];
     if (i < names.size()) snprintf(d.name, sizeof(d.name), "%s", names[i].c_str());

@@ -196,7 +196,8 @@ void Drumkit::InitIcons(const IniFile& ini) {
   for (size_t i = 0; i < drums.size(); ++i) {
     Drum& d = drums[i];
     int di = int(i);
-    d.icons.assign(4, Icon());
+    d.icons.clear();
+    d.icons.resize(4);
     d.pedal_icon = Icon();
     auto type_icon = [&]() {
       auto it = type_icon_paths.find(d.type);
