@@ -8,6 +8,7 @@
 #include "drumming/distance_menu.h"
 #include "drumming/drumkit.h"
 #include "drumming/drummer.h"
+#include "frame/texts.h"
 #include "drumming/drumming_globals.h"
 #include "sound/midi.h"
 #include "tests/support/fake_portmidi.h"
@@ -406,4 +407,51 @@ TEST_F(Drumming, LongRunOfGarbageBlobsStaysFinite) {
     sound.audio.RenderOffline(out, 64);
     for (float v : out) ASSERT_TRUE(std::isfinite(v)) << frame;
   }
+}
+
+TEST_F(Drumming, DepthMessageOncePerRunOnPresetKits) {
+  PopulateElementTypesAndNames();
+  // A tom right behind the snare in the picture, much nearer the camera.
+  kit_.drums[0].x = 232;
+  kit_.drums[3].x = 243;
+  kit_.drums[3].y = 150;
+  kit_.drums[3].size = 6;
+  kit_.use_3d = false;
+  kit_.disk_radius_factor = 1.1f;
+  kit_.disk_plane_distance = 0.15f;
+  kit_.disk_min_diameter = 16;
+  kit_.is_user_kit = false;
+  DistanceMenu::ClearMessages();
+  auto strike = [&] {
+    for (float y : StrokeTrack(110, 8, 6, 4)) {
+      DistanceMenu menu;
+      std::vector<Webcam::Blob> blobs = {Blob(243, y), Blob(20, 40)};
+      drummer_.Drum(blobs.data(), int(blobs.size()), nullptr, &menu, false);
+      skyt_test::SilenceAll();
+    }
+  };
+  auto rest = [&](int frames) {
+    for (int i = 0; i < frames; ++i) {
+      std::vector<Webcam::Blob> blobs = {Blob(243, 110), Blob(20, 40)};
+      drummer_.Drum(blobs.data(), int(blobs.size()), nullptr, nullptr, false);
+    }
+  };
+  strike();  // the first firm stroke starts the delay
+  EXPECT_TRUE(DistanceMenu::m_messages.empty());
+  rest(1200);
+  strike();  // still too early
+  EXPECT_TRUE(DistanceMenu::m_messages.empty());
+  rest(200);
+  strike();
+  ASSERT_EQ(DistanceMenu::m_lines_to_messages.count(17), 1u);
+  std::string line = DistanceMenu::m_lines_to_messages[17];
+  EXPECT_NE(line.find(element_type_names[Sound::CRASH]), std::string::npos) << line;
+  EXPECT_EQ(DistanceMenu::m_lines_to_messages[18].find("move your stick"), 0u);
+  EXPECT_NE(DistanceMenu::m_lines_to_messages[18].find("further"), std::string::npos);
+  EXPECT_TRUE(DistanceMenu::m_messages.at(DistanceMenu::m_lines_to_messages[20]).persistent);
+  // Once a run.
+  DistanceMenu::ClearMessages();
+  rest(1400);
+  strike();
+  EXPECT_TRUE(DistanceMenu::m_messages.empty());
 }

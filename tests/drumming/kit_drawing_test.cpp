@@ -6,6 +6,7 @@
 
 #include "drumming/distance_menu.h"
 #include "drumming/drumkit.h"
+#include "drumming/drummer.h"
 #include "frame/frame_globals.h"
 #include "frame/window.h"
 #include "render/animation.h"
@@ -198,4 +199,33 @@ TEST(KitDrawing, KitPictureWithIconsPedalsZonesAndHitSpeed) {
   ASSERT_TRUE(gl.SavePng(skyt_test::BuildDir() + "/drumming_kit_placement.png"));
   EXPECT_GT(changed_near(170, 160), 50);
   EXPECT_FLOAT_EQ(kit.GetLowestDrumY(), 170.0f);
+}
+
+TEST(MarkerDrawing, MarkersAndFootLine) {
+  skyt_test::GlContext gl(960, 720);
+  window_services.reshape(960, 720);
+  WebcamWindowMapping::CenterWebcam(960, 720);
+  gl.Clear(1, 1, 1, 1);
+  Drummer d;
+  d.right_hand.Update(skyt_test::Blob(200, 100, 4), true);
+  d.left_foot.Update(skyt_test::Blob(80, 220, 5), true);
+  skyt_test::GlStateSnapshot before;
+  graphics_mode = 3;
+  d.RenderProperties(960, 720, nullptr);
+  d.RenderMocapMarkers(2, 0, true);
+  d.RenderMocapMarkers(2, 0, false);
+  graphics_mode = 0;
+  EXPECT_TRUE(before == skyt_test::GlStateSnapshot());
+  auto at = [&](float cx, float cy) {
+    return gl.Pixel(int(WebcamWindowMapping::WebcamXToWindowX(cx)), int(WebcamWindowMapping::WebcamYToWindowY(239 - cy)));
+  };
+  std::array<int, 4> rh = at(200, 100), lf = at(80, 220);
+  EXPECT_GT(rh[0], 200);  // magenta
+  EXPECT_LT(rh[1], 60);
+  EXPECT_GT(lf[0], 200);  // orange
+  EXPECT_LT(lf[2], 60);
+  EXPECT_EQ(at(120, 60), (std::array<int, 4>{255, 255, 255, 255}));  // the absent left hand
+  // The dashed foot line crosses the window at the labeller's foot line.
+  int y = int(WebcamWindowMapping::WebcamYToWindowY(239 - d.labeler.FootLine()));
+  EXPECT_GT(gl.CountDiffering(0, y - 2, 960, y + 3, {255, 255, 255, 255}, 10), 200);
 }
