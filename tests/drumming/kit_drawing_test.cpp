@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 
 #include "drumming/distance_menu.h"
 #include "drumming/drumkit.h"
 #include "drumming/drummer.h"
 #include "frame/frame_globals.h"
 #include "frame/window.h"
+#include "drumming/distance_menu.h"
 #include "render/animation.h"
 #include "tests/support/gl_fixture.h"
 #include "tests/support/stroke_harness.h"
@@ -228,4 +230,44 @@ TEST(MarkerDrawing, MarkersAndFootLine) {
   // The dashed foot line crosses the window at the labeller's foot line.
   int y = int(WebcamWindowMapping::WebcamYToWindowY(239 - d.labeler.FootLine()));
   EXPECT_GT(gl.CountDiffering(0, y - 2, 960, y + 3, {255, 255, 255, 255}, 10), 200);
+}
+
+TEST(MenuDrawing, ButtonsSlidersAndMessages) {
+  std::string dir = skyt_test::FreshDir("menu_drawing");
+  skyt_test::ScopedChdir in(dir);
+  std::filesystem::create_directories("data/fonts");
+  std::filesystem::create_symlink("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", "data/fonts/Ubuntu-R.ttf");
+  skyt_test::GlContext gl(960, 720);
+  window_services.reshape(960, 720);
+  WebcamWindowMapping::CenterWebcam(960, 720);
+  full_screen = false;
+  DistanceMenu::Init(1080, 720);
+  ASSERT_NE(DistanceMenu::m_message_windowed_font, nullptr);
+  DistanceMenu::ResetButtonActivation();
+  DistanceMenu::ClearMessages();
+  DistanceMenu menu;
+  menu.buttons.push_back({102, "Done", 120, 140, 22, false, false});
+  menu.buttons.push_back({146, "Save|changes", 170, 140, 22, false, false});
+  menu.buttons.push_back({101, "Next", 220, 140, 22, false, true});
+  menu.buttons.push_back({103, "Menu", 170, 200, 22, true, false});
+  menu.sliders.push_back({104, "Volume|", 1, 98, 60, 144, 30, 72.0f, 100, 0, false});
+  menu.dominant_active = 102;
+  DistanceMenu::m_how_many_frames_non_dominant_active = 30;
+  DistanceMenu::AddMessage("Hit 'Done' when you are ready", 1, 2, 2000, false, false);
+  DistanceMenu::AddMessage("Bad lighting suspected", 2, 3, 2000, false, false);
+  gl.Clear(0.55f, 0.55f, 0.53f, 1);
+  skyt_test::GlStateSnapshot before;
+  menu.Render(true, 125);
+  menu.Render(false, 125);
+  EXPECT_TRUE(before == skyt_test::GlStateSnapshot());
+  ASSERT_TRUE(gl.SavePng(skyt_test::BuildDir() + "/drumming_menu.png"));
+  auto changed = [&](float cx, float cy) {
+    int x = int(WebcamWindowMapping::WebcamXToWindowX(cx)), y = int(WebcamWindowMapping::WebcamYToWindowY(239 - cy));
+    return gl.CountDiffering(x - 15, y - 15, x + 15, y + 15, {140, 140, 135, 255}, 10);
+  };
+  EXPECT_GT(changed(120, 140), 300);
+  EXPECT_GT(changed(170, 75), 300);  // the slider
+  EXPECT_GT(gl.CountDiffering(300, 640, 660, 700, {140, 140, 135, 255}, 10), 100);  // the first message line
+  DistanceMenu::CleanUp();
+  EXPECT_EQ(DistanceMenu::m_message_font, nullptr);
 }
