@@ -1,0 +1,130 @@
+// The audio engine's costs: one mixer buffer for 1, 8 and 64 voices with and without reverb at
+// 16, 64 and 256 frames; resampling; decoding WAV, Ogg Vorbis and MP3.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "sound/audio.h"
+
+namespace {
+
+void FillNoise(Audio::Sound& s, int frames) {
+  int16_t* data = new int16_t[2 * static_cast<size_t>(frames)];
+  uint32_t x = 1;
+  for (int i = 0; i < 2 * frames; ++i) {
+    x = x * 1664525u + 1013904223u;
+    data[i] = static_cast<int16_t>(x >> 20);
+  }
+  s.data.store(data);
+  s.capacity.store(frames);
+  s.frames.store(frames);
+  s.max_voices = 64;
+  s.state.store(1);
+  s.loaded.store(1);
+}
+
+// args: voices, reverb (0/1), frames per buffer
+void BM_MixerBuffer(benchmark::State& state) {
+  const int voices = static_cast<int>(state.range(0));
+  const bool reverb = state.range(1) != 0;
+  const int frames = static_cast<int>(state.range(2));
+  Audio audio;
+  audio.BeginOffline(frames);
+  audio.SetReverbAmount(reverb ? 0.5f : 0.0f);
+  Audio::Sound sound;
+  FillNoise(sound, 44100 * 60);
+  for (int i = 0; i < voices; ++i) audio.StartSound(sound, 0.1f, (i % 5) * 0.4f - 0.8f, false, 0.0f, reverb);
+  std::vector<float> out(2 * static_cast<size_t>(frames));
+  int64_t rendered = 0;
+  for (auto _ : state) {
+    Audio::PortAudioCallback(nullptr, out.data(), frames, nullptr, 0, &audio);
+    benchmark::DoNotOptimize(out.data());
+    rendered += frames;
+    if (rendered > 44100 * 50) {  // keep the voices inside the sound
+      state.PauseTiming();
+      audio.StopAllSounds(false);
+      Audio::PortAudioCallback(nullptr, out.data(), frames, nullptr, 0, &audio);
+      for (int i = 0; i < voices; ++i) audio.StartSound(sound, 0.1f, 0.0f, false, 0.0f, reverb);
+      rendered = 0;
+      state.ResumeTiming();
+    }
+  }
+  state.counters["buffer_budget_us"] = 1e6 * frames / 44100.0;
+  audio.EndOffline();
+  audio.FreeSound(sound);
+}
+BENCHMARK(BM_MixerBuffer)
+    ->ArgsProduct({{1, 8, 64}, {0, 1}, {16, 64, 256}})
+    ->ArgNames({"voices", "reverb", "frames"});
+
+void BM_Resample48000To44100(benchmark::State& state) {
+  const int frames = 48000;
+  std::vector<int16_t> in(2 * frames);
+  for (int i = 0; i < 2 * frames; ++i) in[i] = static_cast<int16_t>((i * 37) % 20000 - 10000);
+  std::vector<int16_t> out(2 * 44200);
+  for (auto _ : state) {
+    int n = 0;
+    Audio::ConvertTo44100HzStereo(in.data(), frames, 2, 48000, out.data(), n);
+    benchmark::DoNotOptimize(out.data());
+  }
+  state.SetItemsProcessed(state.iterations() * frames);  // input frames per second
+}
+BENCHMARK(BM_Resample48000To44100)->Unit(benchmark::kMillisecond);
+
+std::string Fixture(const std::string& name, const std::string& command, const std::string& after = "") {
+  static const std::string dir = [] {
+    char tmpl[] = "/tmp/skyt_audio_bench_XXXXXX";
+    const char* d = mkdtemp(tmpl);
+    return std::string(d ? d : "/tmp");
+  }();
+  const std::string path = dir + "/" + name;
+  if (access(path.c_str(), R_OK) != 0) {
+    const std::string full = command + " " + path + " " + after + " >/dev/null 2>&1";
+    if (std::system(full.c_str()) != 0) return "";
+  }
+  return path;
+}
+
+void BM_DecodeWav48k24bit(benchmark::State& state) {
+  const std::string path = Fixture("ten.wav", "sox -r 48000 -n -r 48000 -c 2 -b 24 -t wav", "synth 10 sine 440");
+  if (path.empty()) return state.SkipWithError("sox failed");
+  Audio audio;
+  for (auto _ : state) {
+    Audio::Sound s;
+    audio.LoadWav(s, path.c_str(), 8);
+    audio.FreeSound(s);
+  }
+  state.SetLabel("10 s of 48 kHz 24-bit stereo");
+}
+BENCHMARK(BM_DecodeWav48k24bit)->Unit(benchmark::kMillisecond);
+
+void BM_DecodeOgg(benchmark::State& state) {
+  const std::string path = Fixture("ten.ogg", "sox -n -r 44100 -c 2 -t ogg", "synth 10 sine 440");
+  if (path.empty()) return state.SkipWithError("sox failed");
+  Audio audio;
+  for (auto _ : state) {
+    Audio::Sound s;
+    audio.LoadOgg(s, path.c_str(), 1);
+    audio.FreeSound(s);
+  }
+  state.SetLabel("10 s of 44.1 kHz stereo");
+}
+BENCHMARK(BM_DecodeOgg)->Unit(benchmark::kMillisecond);
+
+void BM_DecodeMp3(benchmark::State& state) {
+  const std::string path = Fixture("ten.mp3", "ffmpeg -y -f lavfi -i sine=duration=10 -ac 2 -b:a 192k");
+  if (path.empty()) return state.SkipWithError("ffmpeg failed");
+  Audio audio;
+  for (auto _ : state) {
+    Audio::Sound s;
+    audio.LoadMp3(s, path.c_str(), 1);
+    audio.FreeSound(s);
+  }
+  state.SetLabel("10 s of 44.1 kHz stereo MP3");
+}
+BENCHMARK(BM_DecodeMp3)->Unit(benchmark::kMillisecond);
+
+}  // namespace
