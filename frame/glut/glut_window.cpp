@@ -1,6 +1,8 @@
 #include "frame/glut/glut_window.h"
 
 #include <GL/freeglut.h>
+#include <dlfcn.h>
+#include <link.h>
 #include <GL/glx.h>
 #include <X11/Xutil.h>
 
@@ -67,11 +69,24 @@ void Init(int* argc, char** argv) {
   glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_EXIT);
 }
 
+// Keeps the GL driver that the window loaded in memory until the process ends: unloaded at
+// exit, what it still holds could not be told apart from the program's own leaks.
+void PinGlDriver() {
+  dl_iterate_phdr(
+      [](dl_phdr_info* info, size_t, void*) {
+        if (info->dlpi_name && strstr(info->dlpi_name, "/dri/"))
+          dlopen(info->dlpi_name, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
+        return 0;
+      },
+      nullptr);
+}
+
 bool CreateWindow(int x, int y, int width, int height, const char* title) {
   glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGBA | GLUT_STENCIL);
   glutInitWindowPosition(x, y);
   glutInitWindowSize(width, height);
   if (glutCreateWindow(title) <= 0) return false;
+  PinGlDriver();
   window_id = glXGetCurrentDrawable();
   StartInputMethod(window_id);
   return true;
