@@ -38,8 +38,8 @@ void WriteToPasteboard(const std::string& text);
 void ReadFromPasteboard(std::string& text);
 
 // ---- Start-up -----------------------------------------------------------------------------
-// The origin that centres a width x height window on the screen, the screen's height, and a
-// warning when it has fewer than 740 lines.
+// The origin that centres a width x height window on the screen (never above or left of a
+// smaller screen), the screen's height, and a warning when it has fewer than 740 lines.
 void MacResolutionWarning(int width, int height, int& x, int& y, int& screen_height);
 // The two-letter code of the user's first preferred language; code unchanged when unknown.
 void GetSystemLanguage(std::string& code);

@@ -143,6 +143,9 @@ void MacResolutionWarning(int width, int height, int& x, int& y, int& screen_hei
   screen_height = window_services.screen_height();
   x = screen_width / 2 - width / 2;
   y = screen_height / 2 - height / 2;
+  // On a screen smaller than the window, the title bar must stay on the screen.
+  if (screen_width > 0 && x < 0) x = 0;
+  if (screen_height > 0 && y < 0) y = 0;
   if (screen_height < 740)
     MessageBox(platform::Text(388, "Skytapper requires at least 740 lines of vertical resolution for "
                                    "all features to be accessible."),

@@ -257,7 +257,7 @@ TEST_F(DesktopEntry, ExecInOtherGroupsOrUnbalancedIsNotUsable) {
 
 TEST(ResolutionWarning, CentresTheWindowAndWarnsBelow740Lines) {
   ResetWindowServices();
-  Script script({{0, ""}, {0, ""}});
+  Script script({{0, ""}, {0, ""}, {0, ""}});
   int x, y, h;
   headless_window.screen_width = 1440;
   headless_window.screen_height = 900;
@@ -270,10 +270,16 @@ TEST(ResolutionWarning, CentresTheWindowAndWarnsBelow740Lines) {
   MacResolutionWarning(960, 720, x, y, h);
   ASSERT_EQ(script.calls.size(), 1u);
   EXPECT_NE(ArgStarting(script.calls[0], "--text=").find("740 lines"), std::string::npos);
+  headless_window.screen_width = 1024;  // a small laptop screen: the title bar stays reachable
+  headless_window.screen_height = 600;
+  MacResolutionWarning(960, 720, x, y, h);
+  EXPECT_EQ(x, 32);
+  EXPECT_EQ(y, 0);
+  EXPECT_EQ(script.calls.size(), 2u);
   headless_window.screen_width = headless_window.screen_height = 0;  // no screen at all
   MacResolutionWarning(960, 720, x, y, h);
   EXPECT_EQ(x, -480);
-  EXPECT_EQ(script.calls.size(), 2u);
+  EXPECT_EQ(script.calls.size(), 3u);
   ResetWindowServices();
 }
 
