@@ -16,6 +16,7 @@
 #include "sound/logger.h"
 #include "sound/midi.h"
 #include "sound/sound.h"
+#include "tracking/webcam.h"
 
 namespace {
 
@@ -39,6 +40,7 @@ void ChangeInterfaceState(int state, int param, int param2, int param3) {
       full_screen = false;
       full_screen_toggle_frames = 2;
     }
+    webcam.ResetFrameCounter();
     AllowSleeping();
     if (midi_mode != 0) CloseMIDIOutput();
     if (drummer.kit) drummer.kit->StopAnimations();

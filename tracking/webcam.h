@@ -101,6 +101,8 @@ class Webcam : public WebcamWindowMapping {
   int GetProcessPriority() const { return m_process_priority; }
   int GetStatus() const { return m_status; }
   int GetFrameCounter() const { return m_frame_counter; }
+  // Frames since the last mode change start again from 0 (the lighting check waits 198 frames).
+  void ResetFrameCounter() { m_frame_counter = 0; }
 
   const Image& GetQVGAImage() const { return m_qvga_image; }
   const Image& GetVGAImage() const { return m_vga_image; }

@@ -2,6 +2,8 @@
 // state transitions.
 #include <gtest/gtest.h>
 
+#include "tracking/webcam.h"
+
 #include <fstream>
 #include <sstream>
 
@@ -255,9 +257,12 @@ TEST_F(Session, InterfaceStateTransitions) {
   EXPECT_EQ(fake_portmidi::OpenStreams(), 1);
   EXPECT_TRUE(just_changed_state);
 
-  // Back to a screen: full screen off, MIDI closed.
+  // Back to a screen: full screen off, MIDI closed, the lighting check starts counting again.
   full_screen = true;
+  for (int i = 0; i < 3; ++i) webcam.BadLightingSuspected(0);
+  ASSERT_GT(webcam.GetFrameCounter(), 0);
   ChangeInterfaceState(0, 0, 0, 0);
+  EXPECT_EQ(webcam.GetFrameCounter(), 0);
   EXPECT_FALSE(full_screen);
   EXPECT_EQ(full_screen_toggle_frames, 2);
   EXPECT_EQ(fake_portmidi::OpenStreams(), 0);
