@@ -167,6 +167,11 @@ TEST_F(WholeProgram, OpensItsWindowAndEscOnTheMainScreenEndsIt) {
   std::string cfg = ReadFile(install_dir + "/conf/skytapper.cfg");
   EXPECT_NE(cfg.find("Language = "), std::string::npos);
   EXPECT_TRUE(PortFree(5314)) << "the viewer port outlived the program";
+  // Installing again keeps the user's settings.
+  CommandResult again = SpawnAndWait(
+      {"bash", skyt_test::SourceDir() + "/tools/install.sh", install_dir, skyt_test::BuildDir()}, nullptr);
+  EXPECT_EQ(again.exit_code, 0);
+  EXPECT_EQ(ReadFile(install_dir + "/conf/skytapper.cfg"), cfg);
 }
 
 TEST_F(WholeProgram, EscOnTheHelpScreenDoesNotEndIt) {
