@@ -5,12 +5,11 @@
 #include "frame/window.h"
 
 HeadlessWindow headless_window;
-WindowServices window_services;
 
 namespace {
 
-WindowServices MakeHeadless() {
-  WindowServices s;
+constexpr WindowServices MakeHeadless() {
+  WindowServices s{};
   s.init = [](int*, char**) {};
   s.screen_width = [] { return headless_window.screen_width; };
   s.screen_height = [] { return headless_window.screen_height; };
@@ -58,11 +57,10 @@ WindowServices MakeHeadless() {
   return s;
 }
 
-struct Installer {
-  Installer() { window_services = MakeHeadless(); }
-} installer;
-
 }  // namespace
+
+// Ready before any static initialiser runs.
+constinit WindowServices window_services = MakeHeadless();
 
 void ResetWindowServices() {
   headless_window = HeadlessWindow();
