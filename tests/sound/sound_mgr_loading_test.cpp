@@ -127,6 +127,39 @@ TEST_F(ElementLoadingTest, MidiModeKeepsTypesWithoutSamples) {
   s_.EraseElementsForMIDI();
 }
 
+TEST_F(ElementLoadingTest, DamagedChunksNeverCrashTheLoaders) {
+  std::vector<uint8_t> good = ReadBytes(path_);
+  Parsed parsed = Parse(good);
+  ASSERT_TRUE(parsed.ok);
+  std::vector<std::vector<uint8_t>> damaged;
+  uint32_t state = 99;
+  for (int round = 0; round < 40; ++round) {  // random bytes in the chunk area
+    std::vector<uint8_t> b = good;
+    for (int k = 0; k < 6; ++k) {
+      state = state * 1664525u + 1013904223u;
+      b[parsed.chunk_area + state % (b.size() - parsed.chunk_area)] = static_cast<uint8_t>(state >> 24);
+    }
+    damaged.push_back(b);
+  }
+  std::vector<uint8_t> ff = good;  // a long match-length run
+  std::fill(ff.begin() + static_cast<long>(parsed.chunk_area) + 8, ff.end(), 0xFF);
+  damaged.push_back(ff);
+  damaged.emplace_back(good.begin(), good.begin() + static_cast<long>(parsed.chunk_area) + 100);
+  s_.audio.StartRawThreads(4);
+  testing::internal::CaptureStdout();
+  for (size_t i = 0; i < damaged.size(); ++i) {
+    std::string path = dir_ + "/damaged" + std::to_string(i) + ".ele";
+    WriteBytes(path, damaged[i]);
+    int slot = s_.LoadElement(path.c_str(), 0, 0, 100, 0, 100);
+    ASSERT_GE(slot, 0);  // the heads are intact
+    ASSERT_TRUE(WaitLoaded(s_, slot));
+    for (const auto& set : s_.elements[slot].samples->sets)
+      for (const auto& sample : set) ASSERT_LE(sample.sound.Frames(), sample.sound.capacity.load());
+    s_.UnloadElement(slot);
+  }
+  testing::internal::GetCapturedStdout();
+}
+
 TEST_F(ElementLoadingTest, MissingAndForeignFilesAreRefused) {
   EXPECT_EQ(s_.LoadElement((dir_ + "/none.ele").c_str(), 0, 0, 100, 0, 100), -1);
   WriteBytes(dir_ + "/foreign.ele", {'R', 'I', 'F', 'F', 1, 2, 3, 4, 5, 6, 7, 8});
