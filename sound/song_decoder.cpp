@@ -45,6 +45,7 @@ struct Audio::FfmpegSong {
   int stream = -1;
   int64_t estimated_frames = 0;
   std::string path;
+  int in_format = -1, in_rate = 0, in_channels = 0;  // what the resampler is set up for
 
   ~FfmpegSong() {
     swr_free(&swr);
@@ -54,6 +55,32 @@ struct Audio::FfmpegSong {
 };
 
 namespace {
+
+// (Re)configures the resampler for this input: 16-bit stereo at 44100 Hz out, a mono input
+// copied to both channels at full level (not -3 dB).
+bool ConfigureResampler(Audio::FfmpegSong* s, const AVChannelLayout& layout, int format, int rate) {
+  swr_free(&s->swr);
+  AVChannelLayout in_layout;
+  if (layout.order == AV_CHANNEL_ORDER_UNSPEC)
+    av_channel_layout_default(&in_layout, layout.nb_channels);
+  else
+    av_channel_layout_copy(&in_layout, &layout);
+  AVChannelLayout out_layout = AV_CHANNEL_LAYOUT_STEREO;
+  const int err = swr_alloc_set_opts2(&s->swr, &out_layout, AV_SAMPLE_FMT_S16, Audio::kSampleRate,
+                                      &in_layout, static_cast<AVSampleFormat>(format), rate, 0, nullptr);
+  const bool mono = in_layout.nb_channels == 1;
+  av_channel_layout_uninit(&in_layout);
+  if (err < 0 || !s->swr) return false;
+  if (mono) {
+    const double matrix[2] = {1.0, 1.0};
+    if (swr_set_matrix(s->swr, matrix, 1) < 0) return false;
+  }
+  if (swr_init(s->swr) < 0) return false;
+  s->in_format = format;
+  s->in_rate = rate;
+  s->in_channels = layout.nb_channels;
+  return true;
+}
 
 Audio::FfmpegSong* OpenSong(const char* path) {
   av_log_set_level(AV_LOG_QUIET);
@@ -71,23 +98,8 @@ Audio::FfmpegSong* OpenSong(const char* path) {
   if (avcodec_open2(s->codec, decoder, nullptr) < 0) return nullptr;
   if (s->codec->sample_rate < 1 || s->codec->ch_layout.nb_channels < 1) return nullptr;
 
-  AVChannelLayout in_layout;
-  if (s->codec->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
-    av_channel_layout_default(&in_layout, s->codec->ch_layout.nb_channels);
-  else
-    av_channel_layout_copy(&in_layout, &s->codec->ch_layout);
-  AVChannelLayout out_layout = AV_CHANNEL_LAYOUT_STEREO;
-  int err = swr_alloc_set_opts2(&s->swr, &out_layout, AV_SAMPLE_FMT_S16, Audio::kSampleRate,
-                                &in_layout, s->codec->sample_fmt, s->codec->sample_rate, 0, nullptr);
-  const bool mono = in_layout.nb_channels == 1;
-  av_channel_layout_uninit(&in_layout);
-  if (err < 0 || !s->swr) return nullptr;
-  if (mono) {
-    // Both output channels take the one input channel at full level (not -3 dB).
-    const double matrix[2] = {1.0, 1.0};
-    if (swr_set_matrix(s->swr, matrix, 1) < 0) return nullptr;
-  }
-  if (swr_init(s->swr) < 0) return nullptr;
+  if (!ConfigureResampler(s.get(), s->codec->ch_layout, s->codec->sample_fmt, s->codec->sample_rate))
+    return nullptr;
 
   double seconds = 0.0;
   if (st->duration > 0 && st->duration != AV_NOPTS_VALUE)
@@ -143,14 +155,33 @@ void DecodeSong(Audio::FfmpegSong* s, Audio::Sound& sound, const std::atomic<boo
   int failures = 0;
 
   auto convert = [&](const uint8_t** in, int in_count) -> bool {
+    if (!s->swr) return true;
     const int room = swr_get_out_samples(s->swr, in_count);
     if (room <= 0) return true;
-    // At most 4096 frames per block, so a block appears quickly.
     pcm.resize(2 * static_cast<size_t>(room));
     uint8_t* out = reinterpret_cast<uint8_t*>(pcm.data());
     const int got = swr_convert(s->swr, &out, room, in, in_count);
     if (got < 0) return false;
     return AppendFrames(sound, pcm.data(), got, retired);
+  };
+  auto flush = [&]() {
+    for (int i = 0; s->swr && i < 64; ++i) {
+      const int room = swr_get_out_samples(s->swr, 0);
+      if (room <= 0) break;
+      pcm.resize(2 * static_cast<size_t>(room));
+      uint8_t* out = reinterpret_cast<uint8_t*>(pcm.data());
+      const int got = swr_convert(s->swr, &out, room, nullptr, 0);
+      if (got <= 0 || !AppendFrames(sound, pcm.data(), got, retired)) break;
+    }
+  };
+  // A stream may change its rate or channels midway (files joined together): the resampler
+  // follows, or the rest would play at the wrong speed.
+  auto follow_format = [&](const AVFrame* f) -> bool {
+    if (f->sample_rate == s->in_rate && f->format == s->in_format && f->ch_layout.nb_channels == s->in_channels)
+      return true;
+    if (f->sample_rate < 1 || f->ch_layout.nb_channels < 1) return false;
+    flush();
+    return ConfigureResampler(s, f->ch_layout, f->format, f->sample_rate);
   };
   auto drain = [&]() -> bool {
     for (;;) {
@@ -158,6 +189,10 @@ void DecodeSong(Audio::FfmpegSong* s, Audio::Sound& sound, const std::atomic<boo
       if (r == AVERROR(EAGAIN) || r == AVERROR_EOF) return true;
       if (r < 0) return ++failures < 64;
       failures = 0;
+      if (!follow_format(frame)) {
+        av_frame_unref(frame);
+        continue;
+      }
       const bool appended = convert(const_cast<const uint8_t**>(frame->extended_data), frame->nb_samples);
       av_frame_unref(frame);
       if (!appended) return false;
@@ -179,15 +214,7 @@ void DecodeSong(Audio::FfmpegSong* s, Audio::Sound& sound, const std::atomic<boo
   if (ok && !cancel.load(std::memory_order_acquire)) {
     avcodec_send_packet(s->codec, nullptr);
     drain();
-    // What the resampler still holds.
-    for (int i = 0; i < 64; ++i) {
-      const int room = swr_get_out_samples(s->swr, 0);
-      if (room <= 0) break;
-      pcm.resize(2 * static_cast<size_t>(room));
-      uint8_t* out = reinterpret_cast<uint8_t*>(pcm.data());
-      const int got = swr_convert(s->swr, &out, room, nullptr, 0);
-      if (got <= 0 || !AppendFrames(sound, pcm.data(), got, retired)) break;
-    }
+    flush();  // what the resampler still holds
   }
   av_frame_free(&frame);
   av_packet_free(&packet);

@@ -236,6 +236,32 @@ TEST_F(Songs, FfmpegFormatsAtFullLevel) {
   }
 }
 
+TEST_F(Songs, GrowsPastAShortDurationEstimate) {
+  // Two ADTS streams back to back: FFmpeg estimates about 13 s from the first one's bit rate;
+  // the song is 21 s long. The mixer plays it meanwhile, across the buffer replacements.
+  ASSERT_TRUE(Shell("ffmpeg -y -f lavfi -i anoisesrc=duration=1:amplitude=0.9 -c:a aac -b:a 256k " + dir + "/y1.aac"));
+  ASSERT_TRUE(Shell("ffmpeg -y -f lavfi -i sine=duration=20 -c:a aac -b:a 256k " + dir + "/y2.aac"));
+  std::vector<uint8_t> both = element_test::ReadBytes(dir + "/y1.aac");
+  const std::vector<uint8_t> second = element_test::ReadBytes(dir + "/y2.aac");
+  both.insert(both.end(), second.begin(), second.end());
+  element_test::WriteBytes(dir + "/y.aac", both);
+  audio.BeginOffline(256);
+  ASSERT_TRUE(audio.LoadMp3Async(s, (dir + "/y.aac").c_str(), 1));
+  std::vector<float> out(512);
+  bool started = false;
+  while (!s.IsLoaded()) {
+    if (!started && s.Frames() > 0) {
+      audio.StartSound(s, 1.0f, 0.0f, false, 0.0f, false);
+      started = true;
+    }
+    Audio::PortAudioCallback(nullptr, out.data(), 256, nullptr, 0, &audio);
+  }
+  audio.WaitForLoadMp3Async(true);
+  audio.EndOffline();
+  EXPECT_NEAR(static_cast<double>(s.Frames()), 21.0 * 44100, 0.1 * 44100);
+  EXPECT_GT(Rms(19 * 44100, 20 * 44100).first, 500.0);  // the sine, past the estimate
+}
+
 TEST_F(Songs, DamagedFilesGiveNoFramesAndAMessage) {
   std::ofstream(dir + "/junk.mp3", std::ios::binary) << std::string(5000, '\x5a');
   std::ofstream(dir + "/junk.ogg", std::ios::binary) << "OggS but not really";
