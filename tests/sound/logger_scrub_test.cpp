@@ -1,0 +1,40 @@
+// The recordings list's scrub bar on the widget GUI: dragging moves the scrub position over the
+// frames, a single frame divides by nothing.
+#include <gtest/gtest.h>
+
+#include "render/imgui.h"
+#include "sound/logger.h"
+#include "tests/render/imgui_test_support.h"
+
+namespace {
+
+class ScrubBar : public skyt_test::ImguiTest {};
+
+TEST_F(ScrubBar, DragMovesThePosition) {
+  Logger log;
+  log.frame_count = 125 * 120 + 1;
+  log.scrub_position = 7625;
+  testing::internal::CaptureStdout();
+  auto widgets = [&] { log.DoScrubBar(gui, 100, 400, 300, 20); };
+  input->MoveTo(50, 390);
+  Frame(widgets);
+  EXPECT_EQ(log.scrub_position, 7625);
+  EXPECT_FALSE(log.scrub_moved);
+  input->MoveTo(150, 390);
+  input->Press();
+  Frame(widgets);
+  input->MoveTo(100 + 299, 390);
+  Frame(widgets);
+  input->Release();
+  Frame(widgets);
+  testing::internal::GetCapturedStdout();
+  EXPECT_TRUE(log.scrub_moved);
+  EXPECT_EQ(log.scrub_position, 125 * 120);
+
+  Logger single;
+  single.frame_count = 1;
+  Frame([&] { single.DoScrubBar(gui, 100, 400, 300, 20); });
+  EXPECT_EQ(single.scrub_position, 0);
+}
+
+}  // namespace
