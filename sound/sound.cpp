@@ -254,42 +254,46 @@ bool ReadElementSets(Audio& audio, std::ifstream& file, uint64_t file_size, cons
   return true;
 }
 
-}  // namespace
-
-int Sound::LoadElement(const char* path, float pan, VolumeResponseCurve hand_curve,
-                       int hand_volume, VolumeResponseCurve foot_curve, int foot_volume) {
+// Both loaders: the element file at `path` in the first free slot (or a new one), its samples
+// shared with any slot already loaded from the same path; a path not loaded yet has its sample
+// sets read only when read_samples is set. Returns the slot, or -1 for a missing or bad file.
+int LoadElementSlot(Sound& s, const char* path, bool read_samples, float pan,
+                    Sound::VolumeResponseCurve hand_curve, int hand_volume,
+                    Sound::VolumeResponseCurve foot_curve, int foot_volume) {
   std::ifstream file;
   uint32_t type, category;
   if (!OpenElementFile(path, file, type, category)) return -1;
 
-  ElementSamples* data = nullptr;
-  for (const Element& e : elements)
+  Sound::ElementSamples* data = nullptr;
+  for (const Sound::Element& e : s.elements)
     if (!e.free && e.samples && strcasecmp(e.samples->path.c_str(), path) == 0) data = e.samples;
   if (!data) {
-    file.seekg(0, std::ios::end);
-    uint64_t file_size = static_cast<uint64_t>(file.tellg());
-    file.seekg(12);
-    data = new ElementSamples;
+    data = new Sound::ElementSamples;
     data->path = path;
-    if (!ReadElementSets(audio, file, file_size, path, static_cast<int>(category), *data)) {
-      printf("Audio error: damaged element file \"%s\"\n", path);
-      FreeSamples(audio, *data);
-      delete data;
-      return -1;
+    if (read_samples) {
+      file.seekg(0, std::ios::end);
+      uint64_t file_size = static_cast<uint64_t>(file.tellg());
+      file.seekg(12);
+      if (!ReadElementSets(s.audio, file, file_size, path, static_cast<int>(category), *data)) {
+        printf("Audio error: damaged element file \"%s\"\n", path);
+        FreeSamples(s.audio, *data);
+        delete data;
+        return -1;
+      }
     }
   }
   ++data->reference_count;
 
   int slot = -1;
-  for (size_t i = 0; i < elements.size() && slot < 0; ++i)
-    if (elements[i].free) slot = static_cast<int>(i);
+  for (size_t i = 0; i < s.elements.size() && slot < 0; ++i)
+    if (s.elements[i].free) slot = static_cast<int>(i);
   if (slot < 0) {
-    elements.emplace_back();
-    slot = static_cast<int>(elements.size()) - 1;
+    s.elements.emplace_back();
+    slot = static_cast<int>(s.elements.size()) - 1;
   }
-  Element& e = elements[slot];
+  Sound::Element& e = s.elements[slot];
   e.samples = data;
-  e.type = static_cast<ElementType>(type);
+  e.type = static_cast<Sound::ElementType>(type);
   e.category = static_cast<int>(category);
   e.hand_curve = hand_curve;
   e.hand_volume = hand_volume;
@@ -298,46 +302,22 @@ int Sound::LoadElement(const char* path, float pan, VolumeResponseCurve hand_cur
   e.pan = pan;
   e.alternation = 0;
   e.free = 0;
-  if (e.type == HIHAT_SPLASH) splash_elements.push_back(slot);
+  if (e.type == Sound::HIHAT_SPLASH) s.splash_elements.push_back(slot);
   return slot;
+}
+
+}  // namespace
+
+int Sound::LoadElement(const char* path, float pan, VolumeResponseCurve hand_curve,
+                       int hand_volume, VolumeResponseCurve foot_curve, int foot_volume) {
+  return LoadElementSlot(*this, path, true, pan, hand_curve, hand_volume, foot_curve, foot_volume);
 }
 
 int Sound::LoadElementWithoutDataForMIDI(const char* path, float pan,
                                          VolumeResponseCurve hand_curve, int hand_volume,
                                          VolumeResponseCurve foot_curve, int foot_volume) {
-  std::ifstream file;
-  uint32_t type, category;
-  if (!OpenElementFile(path, file, type, category)) return -1;
-
-  ElementSamples* data = nullptr;
-  for (const Element& e : elements)
-    if (!e.free && e.samples && strcasecmp(e.samples->path.c_str(), path) == 0) data = e.samples;
-  if (!data) {
-    data = new ElementSamples;
-    data->path = path;
-  }
-  ++data->reference_count;
-
-  int slot = -1;
-  for (size_t i = 0; i < elements.size() && slot < 0; ++i)
-    if (elements[i].free) slot = static_cast<int>(i);
-  if (slot < 0) {
-    elements.emplace_back();
-    slot = static_cast<int>(elements.size()) - 1;
-  }
-  Element& e = elements[slot];
-  e.samples = data;
-  e.type = static_cast<ElementType>(type);
-  e.category = static_cast<int>(category);
-  e.hand_curve = hand_curve;
-  e.hand_volume = hand_volume;
-  e.foot_curve = foot_curve;
-  e.foot_volume = foot_volume;
-  e.pan = pan;
-  e.alternation = 0;
-  e.free = 0;
-  if (e.type == HIHAT_SPLASH) splash_elements.push_back(slot);
-  return slot;
+  return LoadElementSlot(*this, path, false, pan, hand_curve, hand_volume, foot_curve,
+                         foot_volume);
 }
 
 void Sound::UnloadElement(int slot) {
