@@ -14,23 +14,11 @@
 #include "sound/sound.h"
 #include "tests/support/fake_portmidi.h"
 #include "tests/support/test_dirs.h"
+#include "tests/support/test_elements.h"
 
 namespace {
 
 constexpr int kFrames = 22050;
-
-// A sample of constant value `dc` on both channels: the mixer's output tells its gain.
-void FillSample(Sound::Sample& s, float level, int16_t dc) {
-  int16_t* data = new int16_t[2 * kFrames];
-  for (int i = 0; i < 2 * kFrames; ++i) data[i] = dc;
-  s.level = level;
-  s.sound.max_voices = 8;
-  s.sound.state = 1;
-  s.sound.capacity = kFrames;
-  s.sound.data.store(data);
-  s.sound.frames.store(kFrames);
-  s.sound.loaded.store(1);
-}
 
 class SoundMgrTest : public ::testing::Test {
  protected:
@@ -51,25 +39,14 @@ class SoundMgrTest : public ::testing::Test {
           int foot_volume = 100, Sound::VolumeResponseCurve curve = 0) {
     auto* data = new Sound::ElementSamples;
     data->path = "test" + std::to_string(s_.elements.size());
-    data->reference_count = 1;
     data->sets.resize(levels.size());
     for (size_t i = 0; i < levels.size(); ++i) {
       data->sets[i].resize(levels[i].size());
       for (size_t j = 0; j < levels[i].size(); ++j)
-        FillSample(data->sets[i][j], levels[i][j], static_cast<int16_t>(1000 * (i + 1) + 100 * j));
+        skyt_test::FillToneSample(data->sets[i][j], kFrames,
+                                  static_cast<int16_t>(1000 * (i + 1) + 100 * j), levels[i][j], 8);
     }
-    Sound::Element e;
-    e.samples = data;
-    e.type = type;
-    e.category = category;
-    e.hand_curve = curve;
-    e.hand_volume = volume;
-    e.foot_curve = curve;
-    e.foot_volume = foot_volume;
-    e.pan = pan;
-    e.free = 0;
-    s_.elements.push_back(e);
-    return static_cast<int>(s_.elements.size()) - 1;
+    return skyt_test::PushElement(s_, data, type, category, curve, volume, foot_volume, pan);
   }
 
   // (set, layer) of the one sample of the slot that plays, or (-1, -1).
@@ -246,7 +223,6 @@ TEST_F(SoundMgrTest, NothingPlaysForBadInputOrMidiMode) {
 TEST_F(SoundMgrTest, HihatFadeAndCymbalChoke) {
   int hh = Add(Sound::HIHAT, 2, {{1.0f}, {1.0f}, {1.0f}, {1.0f}});
   int splash = Add(Sound::HIHAT_SPLASH, 1, {{1.0f}, {1.0f}});
-  s_.splash_elements.push_back(splash);
   int crash = Add(Sound::CRASH, 0, {{1.0f}, {1.0f}});
   int china = Add(Sound::CHINA, 0, {{1.0f}, {1.0f}});
   int snare = Add(Sound::SNARE, 0, {{1.0f}, {1.0f}});
@@ -278,7 +254,6 @@ TEST_F(SoundMgrTest, HihatFadeAndCymbalChoke) {
 
 TEST_F(SoundMgrTest, UnloadingFreesSlotsForReuse) {
   int a = Add(Sound::HIHAT_SPLASH, 1, {{1.0f}, {1.0f}});
-  s_.splash_elements.push_back(a);
   int b = Add(Sound::SNARE, 0, {{1.0f}, {1.0f}});
   s_.UnloadElement(a);
   EXPECT_TRUE(s_.splash_elements.empty());

@@ -5,6 +5,7 @@
 
 #include "drumming/distance_menu.h"
 #include "frame/paths.h"
+#include "tests/support/test_elements.h"
 
 #include <sys/stat.h>
 
@@ -45,42 +46,20 @@ void ResetSound() {
 
 int AddElement(Sound::ElementType type, Sound::ElementCategory category, int layers, int volume,
                Sound::VolumeResponseCurve curve) {
-  Sound::Element e;
-  e.samples = new Sound::ElementSamples();
-  e.samples->reference_count = 1;
-  e.samples->path = "test-element";
-  e.type = type;
-  e.category = category;
-  e.hand_curve = curve;
-  e.foot_curve = curve;
-  e.hand_volume = volume;
-  e.foot_volume = volume;
-  e.free = 0;
+  auto* samples = new Sound::ElementSamples();
+  samples->path = "test-element";
   // Hand and foot elements have two sets; hand-and-foot ones two pedal sets and two per
   // openness step (three steps here).
   int sets = category == Sound::CATEGORY_HAND_AND_FOOT ? 8 : 2;
-  e.samples->sets.resize(sets);
-  for (auto& set : e.samples->sets) {
+  samples->sets.resize(sets);
+  for (auto& set : samples->sets) {
     set.resize(layers);
-    for (int l = 0; l < layers; ++l) {
-      Audio::Sound& s = set[l].sound;
-      int16_t* data = new int16_t[2 * kToneFrames];
-      for (int i = 0; i < 2 * kToneFrames; ++i) data[i] = kToneLevel;
-      s.data.store(data);
-      s.frames.store(kToneFrames);
-      s.capacity.store(kToneFrames);
-      s.max_voices = 4;
-      s.state.store(1);
-      s.loaded.store(1);
-      set[l].level = float(l + 1) / float(layers);
-    }
+    for (int l = 0; l < layers; ++l)
+      FillToneSample(set[l], kToneFrames, kToneLevel, float(l + 1) / float(layers), 4);
   }
-  sound.elements.push_back(e);
-  int slot = int(sound.elements.size()) - 1;
-  Sound::Element& stored = sound.elements[slot];
+  int slot = PushElement(sound, samples, type, category, curve, volume, volume);
   for (int s = 0; s < sets; ++s)
-    for (int l = 0; l < layers; ++l) Registry().push_back({slot, s, l, &stored.samples->sets[s][l].sound});
-  if (type == Sound::HIHAT_SPLASH) sound.splash_elements.push_back(slot);
+    for (int l = 0; l < layers; ++l) Registry().push_back({slot, s, l, &samples->sets[s][l].sound});
   return slot;
 }
 
