@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <iterator>
 
 #include "drumming/drummer.h"
 #include "frame/frame_globals.h"
@@ -392,6 +393,24 @@ void DistanceMenu::ClearMessages() {
   m_lines_to_messages.clear();
 }
 
+namespace {
+
+// The message styles by number: the text colour, and whether a black copy one pixel down and
+// to the right sits under it.
+struct MessageStyle {
+  float r, g, b;
+  bool shadow;
+};
+constexpr MessageStyle kMessageStyles[] = {
+    {1, 1, 0, false},     // yellow
+    {0, 0, 0, false},     // black
+    {1, 1, 1, true},      // white on black
+    {0.8f, 0, 0, false},  // dark red
+    {1, 0, 0, true},      // red on black
+};
+
+}  // namespace
+
 bool DistanceMenu::PrintPersistentMessages(float fps) {
   if (!(fps > 0)) fps = 125.0f;
   float w = float(window_services.width()), h = float(window_services.height());
@@ -416,35 +435,14 @@ bool DistanceMenu::PrintPersistentMessages(float fps) {
     for (const auto& [text, m] : m_messages) {
       float alpha = m.milliseconds <= 200.0f ? m.milliseconds / 200.0f : 1.0f;
       float y = base - f / 2 - m_line_height_ratio * f * float(m.line);
-      const char* t = text.c_str();
-      switch (m.style) {
-        case 0:
-          glColor4f(1, 1, 0, alpha);
-          font->Print(cx, y, Font::ALIGN_CENTER, t);
-          break;
-        case 1:
-          glColor4f(0, 0, 0, alpha);
-          font->Print(cx, y, Font::ALIGN_CENTER, t);
-          break;
-        case 2:
-          glColor4f(0, 0, 0, alpha);
-          font->Print(cx + 1, y - 1, Font::ALIGN_CENTER, t);
-          glColor4f(1, 1, 1, alpha);
-          font->Print(cx, y, Font::ALIGN_CENTER, t);
-          break;
-        case 3:
-          glColor4f(0.8f, 0, 0, alpha);
-          font->Print(cx, y, Font::ALIGN_CENTER, t);
-          break;
-        case 4:
-          glColor4f(0, 0, 0, alpha);
-          font->Print(cx + 1, y - 1, Font::ALIGN_CENTER, t);
-          glColor4f(1, 0, 0, alpha);
-          font->Print(cx, y, Font::ALIGN_CENTER, t);
-          break;
-        default:
-          break;
+      if (m.style < 0 || m.style >= int(std::size(kMessageStyles))) continue;
+      const MessageStyle& style = kMessageStyles[m.style];
+      if (style.shadow) {
+        glColor4f(0, 0, 0, alpha);
+        font->Print(cx + 1, y - 1, Font::ALIGN_CENTER, text.c_str());
       }
+      glColor4f(style.r, style.g, style.b, alpha);
+      font->Print(cx, y, Font::ALIGN_CENTER, text.c_str());
     }
   }
   return m_messages.empty();
