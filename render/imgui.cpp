@@ -398,6 +398,34 @@ void Imgui::HotActive(int id, bool inside) {
   if (active_id == 0 && mouse_down) active_id = id;
 }
 
+// A push button under the mouse is hot and, on a press, active. Hovering starts the timer of
+// the whole-label view; a press before that view restarts it, so a quick click never shows it.
+void Imgui::ButtonHover(int id, bool inside, bool long_enough) {
+  if (!inside) return;
+  hot_id = id;
+  if (active_id == 0 && mouse_down) {
+    active_id = id;
+    if (!long_enough) hover_timer = frame_time;
+  }
+  if (hover_timer == -1) hover_timer = frame_time;
+}
+
+// The end of a push button: its focus frame around (x, y, w, h), Return while focused, and the
+// release over it that clicks it (and takes the focus).
+bool Imgui::ButtonClicked(int id, int x, int y, int w, int h, bool long_enough) {
+  if (focus_id == id) {
+    ShowFocus(x - 1, y + 1, w + 2, h + 2);
+    if (!HandleTab() && KeyQueued(13)) return true;
+  }
+  previous_id = id;
+  if (!mouse_down && hot_id == id && active_id == id) {
+    focus_id = id;
+    if (!long_enough) hover_timer = frame_time;
+    return true;
+  }
+  return false;
+}
+
 // ---- Labels -----------------------------------------------------------------------------
 
 float Imgui::LabelX() const { return font ? 1.5f * font->GetWidth("X") : 0.0f; }
@@ -490,14 +518,7 @@ bool Imgui::DoButton(int id, int x, int y, int w, int h, const char* label) {
   CutLabel(w, f);
   const int full_w = static_cast<int>(std::ceil(LabelX() + f.width));
   const int hit_w = long_enough && !f.fits ? full_w : w;
-  if (Inside(x, y, hit_w, h)) {
-    hot_id = id;
-    if (active_id == 0 && mouse_down) {
-      active_id = id;
-      if (!long_enough) hover_timer = frame_time;
-    }
-    if (hover_timer == -1) hover_timer = frame_time;
-  }
+  ButtonHover(id, Inside(x, y, hit_w, h), long_enough);
   ClaimFocus(id);
   const bool whole = !f.fits && ((hot_id == id && long_enough) ||
                                  (focus_id == id && special_keys[KEY_RIGHT]));
@@ -506,17 +527,7 @@ bool Imgui::DoButton(int id, int x, int y, int w, int h, const char* label) {
   ButtonBackground(static_cast<float>(x), static_cast<float>(y), static_cast<float>(drawn_w),
                    static_cast<float>(h), WidgetHot(id), pressed, true, true);
   PrintLabel(f, whole || f.fits, x, y, w, h, 1, pressed ? 1 : 0, true);
-  if (focus_id == id) {
-    ShowFocus(x - 1, y + 1, drawn_w + 2, h + 2);
-    if (!HandleTab() && KeyQueued(13)) return true;
-  }
-  previous_id = id;
-  if (!mouse_down && hot_id == id && active_id == id) {
-    focus_id = id;
-    if (!long_enough) hover_timer = frame_time;
-    return true;
-  }
-  return false;
+  return ButtonClicked(id, x, y, drawn_w, h, long_enough);
 }
 
 void Imgui::DoButtonGreyed(int x, int y, int w, int h, const char* label) {
@@ -530,14 +541,7 @@ void Imgui::DoButtonGreyed(int x, int y, int w, int h, const char* label) {
 
 bool Imgui::DoButtonIconOnly(int id, int x, int y, int w, int h, UIIconID icon) {
   const bool long_enough = HoveredLongEnough(id);
-  if (Inside(x, y, w, h)) {
-    hot_id = id;
-    if (active_id == 0 && mouse_down) {
-      active_id = id;
-      if (!long_enough) hover_timer = frame_time;
-    }
-    if (hover_timer == -1) hover_timer = frame_time;
-  }
+  ButtonHover(id, Inside(x, y, w, h), long_enough);
   ClaimFocus(id);
   const bool pressed = active_id == id;
   const float fx = static_cast<float>(x), fy = static_cast<float>(y);
@@ -577,17 +581,7 @@ bool Imgui::DoButtonIconOnly(int id, int x, int y, int w, int h, UIIconID icon) 
   }
   const int iw = (icon == UI_ICON_T || icon == UI_ICON_T_CROSSED) ? 39 : 58;
   DrawIcon(icon, x - 1 + (w - iw) / 2, (y - h) + (h - 42) / 2, pressed);
-  if (focus_id == id) {
-    ShowFocus(x - 1, y + 1, w + 2, h + 2);
-    if (!HandleTab() && KeyQueued(13)) return true;
-  }
-  previous_id = id;
-  if (!mouse_down && hot_id == id && active_id == id) {
-    focus_id = id;
-    if (!long_enough) hover_timer = frame_time;
-    return true;
-  }
-  return false;
+  return ButtonClicked(id, x, y, w, h, long_enough);
 }
 
 // ---- Slider -----------------------------------------------------------------------------

@@ -192,6 +192,8 @@ class Imgui {
   bool HoveredLongEnough(int id) const;
   bool Inside(int x, int y, int w, int h) const;
   void HotActive(int id, bool inside);
+  void ButtonHover(int id, bool inside, bool long_enough);
+  bool ButtonClicked(int id, int x, int y, int w, int h, bool long_enough);
   float LabelX() const;
   void MeasureLabel(const char* label, Fitted& f);
   void CutLabel(int w, Fitted& f);
