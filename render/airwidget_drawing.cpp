@@ -325,20 +325,10 @@ void DrawIcon(UIIconID id, int x, int y, bool pressed) {
   }
   skyt::TextureGuard texture_guard;
   glEnable(GL_TEXTURE_2D);
-  glBindTexture(GL_TEXTURE_2D, image.texture);
   glColor4f(1, 1, 1, 1);
   const float x0 = static_cast<float>(x), y0 = static_cast<float>(y);
-  const float x1 = x0 + static_cast<float>(image.width), y1 = y0 + static_cast<float>(image.height);
-  glBegin(GL_QUADS);
-  glTexCoord2f(0, 1);
-  glVertex2f(x0, y0);
-  glTexCoord2f(1, 1);
-  glVertex2f(x1, y0);
-  glTexCoord2f(1, 0);
-  glVertex2f(x1, y1);
-  glTexCoord2f(0, 0);
-  glVertex2f(x0, y1);
-  glEnd();
+  TexturedQuad(image, x0, y0, x0 + static_cast<float>(image.width),
+               y0 + static_cast<float>(image.height));
   glDisable(GL_TEXTURE_2D);
 }
 

@@ -35,6 +35,8 @@ Box R2(float x, float y, float w, float h) { return {x + 1.6f, y - 1.6f, w - 4.2
 Box F1(float x, float y, float w, float h) { return {x + 1.4f, y - 1.4f, w - 4.7f, h - 4.7f}; }
 Box F2(float x, float y, float w, float h) { return {x + 3.1f, y - 3.1f, w - 4.7f, h - 4.7f}; }
 
+}  // namespace
+
 void TexturedQuad(const Image& image, float x0, float y0, float x1, float y1) {
   glBindTexture(GL_TEXTURE_2D, image.texture);
   glBegin(GL_QUADS);
@@ -48,8 +50,6 @@ void TexturedQuad(const Image& image, float x0, float y0, float x1, float y1) {
   glVertex2f(x0, y1);
   glEnd();
 }
-
-}  // namespace
 
 void DrawBackground(bool with_title) {
   GLint viewport[4];

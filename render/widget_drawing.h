@@ -6,8 +6,14 @@
 // the widget GUI decides hot, pressed, checked and greyed.
 #pragma once
 
+class Image;
+
 // The window background picture, with the title artwork when with_title is set.
 void DrawBackground(bool with_title);
+
+// A whole picture stretched over x0..x1, y0..y1 (its top row at y1), bound as the 2D texture;
+// the caller enables texturing and sets the colour.
+void TexturedQuad(const Image& image, float x0, float y0, float x1, float y1);
 
 // Push button: raised bevel, sunken with the face shifted down-right while pressed.
 void ButtonBackground(float x, float y, float w, float h, bool hot, bool pressed, bool shadow,
