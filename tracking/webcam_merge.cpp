@@ -45,27 +45,25 @@ int Trunc(float v) {
   return int(std::clamp(v, -1.0e6f, 1.0e6f));
 }
 
+// One axis of a placed blob of diameter d: against the merged blob's low edge lo, or its high
+// edge hi.
+void PlaceOnAxis(int lo, int hi, float r, int d, bool at_low, float& centre, int& min, int& max) {
+  if (at_low) {
+    centre = float(lo) + r;
+    min = lo;
+    max = lo + d;
+  } else {
+    centre = float(hi) - r;
+    min = hi - d;
+    max = hi;
+  }
+}
+
 void Place(const Webcam::Blob& merged, float r, bool left, bool top, Webcam::Blob& b) {
   const int d = Trunc(2.0f * r);
   b.radius = r;
-  if (left) {
-    b.x = float(merged.xmin) + r;
-    b.xmin = merged.xmin;
-    b.xmax = merged.xmin + d;
-  } else {
-    b.x = float(merged.xmax) - r;
-    b.xmin = merged.xmax - d;
-    b.xmax = merged.xmax;
-  }
-  if (top) {
-    b.y = float(merged.ymin) + r;
-    b.ymin = merged.ymin;
-    b.ymax = merged.ymin + d;
-  } else {
-    b.y = float(merged.ymax) - r;
-    b.ymin = merged.ymax - d;
-    b.ymax = merged.ymax;
-  }
+  PlaceOnAxis(merged.xmin, merged.xmax, r, d, left, b.x, b.xmin, b.xmax);
+  PlaceOnAxis(merged.ymin, merged.ymax, r, d, top, b.y, b.ymin, b.ymax);
 }
 
 }  // namespace
