@@ -30,15 +30,7 @@ void BM_SettingsScreenFrame(benchmark::State& state) {
   }
   Imgui gui;
   skyt_test::ScriptedInput input(gui);
-  Imgui::InitParams p;
-  p.font = &font;
-  p.font_height = 16;
-  p.scroll_bar_width = 10;
-  p.margin = 10;
-  p.widget_width = 140;
-  p.widget_height = 32;
-  p.gap = 9;
-  gui.Init(p);
+  gui.Init(Imgui::InitParams::ProgramLayout(&font, 16));
   static char name[64 * 4] = "My kit";
   int volume = 60, latency = 256;
   bool flags[6] = {true, false, true, false, true, false};

@@ -100,6 +100,18 @@ int Imgui::WindowHeight() const {
   return platform.window_height();
 }
 
+Imgui::InitParams Imgui::InitParams::ProgramLayout(Font* font, float font_height) {
+  InitParams p;
+  p.font = font;
+  p.font_height = font_height;
+  p.scroll_bar_width = 10;
+  p.margin = 10;
+  p.widget_width = 140;
+  p.widget_height = 32;
+  p.gap = 9;
+  return p;
+}
+
 void Imgui::Init(const InitParams& p) {
   FillPlatform();
   owns_fonts = p.owns_fonts;

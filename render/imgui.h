@@ -31,6 +31,10 @@ class Imgui {
     int widget_height = 0;
     int gap = 0;
     int unused = 0;
+
+    // The program's widget metrics (scroll bar 10, margin 10, widgets 140 x 32, gap 9) with
+    // `font` (null: the fallback fonts) at `font_height` pixels.
+    static InitParams ProgramLayout(Font* font, float font_height);
   };
 
   // Kept by the caller from frame to frame.

@@ -56,23 +56,13 @@ void InitFontAndGui() {
   Imgui::platform.unmark_text = [] { window_services.unmark_text(); };
   Imgui::platform.window_width = [] { return window_services.width(); };
   Imgui::platform.window_height = [] { return window_services.height(); };
-  Imgui::InitParams params;
-  params.font_height = GetFontHeight();
+  const float font_height = GetFontHeight();
   Font* font = new Font;
-  if (font->Init(GetFontPath().c_str(), params.font_height, GetGlyphRanges(), 0)) {
-    params.font = font;
-  } else {
+  if (!font->Init(GetFontPath().c_str(), font_height, GetGlyphRanges(), 0)) {
     delete font;
+    font = nullptr;
   }
-  params.bold_font = nullptr;
-  params.owns_fonts = false;
-  params.scroll_bar_width = 10;
-  params.margin = 10;
-  params.widget_width = 140;
-  params.widget_height = 32;
-  params.gap = 9;
-  params.unused = 0;
-  imgui.Init(params);
+  imgui.Init(Imgui::InitParams::ProgramLayout(font, font_height));
 }
 
 void InitDistanceMenu(int full_screen_height, int windowed_height) {

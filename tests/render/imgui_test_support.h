@@ -22,15 +22,7 @@ class ImguiTest : public ::testing::Test {
     font = std::make_unique<Font>();
     ASSERT_TRUE(font->Init(kTestFontPath, 16, FontRanges(), 0));
     input = std::make_unique<ScriptedInput>(gui);
-    Imgui::InitParams p;
-    p.font = font.get();
-    p.font_height = 16;
-    p.scroll_bar_width = 10;
-    p.margin = 10;
-    p.widget_width = 140;
-    p.widget_height = 32;
-    p.gap = 9;
-    gui.Init(p);
+    gui.Init(Imgui::InitParams::ProgramLayout(font.get(), 16));
   }
   void TearDown() override {
     input.reset();

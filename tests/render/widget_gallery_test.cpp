@@ -100,15 +100,8 @@ TEST(WidgetGallery, RendersScreensAndInAirWidgets) {
   ASSERT_TRUE(bold.Init("/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf", 16, nullptr, 0));
   Imgui gui;
   ScriptedInput input(gui);
-  Imgui::InitParams p;
-  p.font = &font;
+  Imgui::InitParams p = Imgui::InitParams::ProgramLayout(&font, 16);
   p.bold_font = &bold;
-  p.font_height = 16;
-  p.scroll_bar_width = 10;
-  p.margin = 10;
-  p.widget_width = 140;
-  p.widget_height = 32;
-  p.gap = 9;
   gui.Init(p);
   for (int mode : {0, 1}) {
     graphics_mode = mode;
