@@ -14,12 +14,7 @@ using skyt_test::KitDrum;
 
 namespace {
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using skyt_test::ReadFile;
 
 // The [Drumkit calibration] part of a kit file, from its header on.
 std::string CalibrationPart(const std::string& text) {

@@ -5,7 +5,6 @@
 #include "tracking/webcam.h"
 
 #include <fstream>
-#include <sstream>
 
 #include "airmenu/calibration.h"
 #include "drumming/distance_menu.h"
@@ -27,12 +26,7 @@
 
 namespace {
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using skyt_test::ReadFile;
 
 class Session : public ::testing::Test {
  protected:

@@ -3,8 +3,6 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 #include "frame/app/app.h"
 #include "frame/app/neighbours.h"
@@ -18,17 +16,8 @@
 
 namespace {
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-void WriteFile(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary);
-  out << text;
-}
+using skyt_test::ReadFile;
+using skyt_test::WriteFile;
 
 // A fresh installation folder with the given settings file, entered for the test's lifetime.
 class Installation {

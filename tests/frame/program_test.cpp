@@ -15,8 +15,6 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <thread>
 
 #include "frame/platform/spawn.h"
@@ -27,14 +25,8 @@ namespace {
 std::string install_dir;
 std::string fake_bin;
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-void WriteFile(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
+using skyt_test::ReadFile;
+using skyt_test::WriteFile;
 
 void SetSession(bool never_ran, bool wants_help) {
   std::string cfg = ReadFile(install_dir + "/conf/skytapper.cfg");

@@ -2,8 +2,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <fstream>
-#include <sstream>
 
 #include "frame/texts.h"
 #include "library/drumkit_chooser.h"
@@ -14,14 +12,8 @@
 
 namespace {
 
-void Write(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
-
-std::string Read(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using skyt_test::ReadFile;
+using skyt_test::WriteFile;
 
 class Installation {
  public:
@@ -44,13 +36,13 @@ std::vector<std::string> Names(const DrumkitChooser& c) {
 
 TEST(KitList, PresetsOfThePlayersHandFirstThenUserKits) {
   Installation install("library_kits");
-  Write("conf/drumkits/A__First__RH_.ini",
-        "[Drumkit]\r\nName = First (RH)\r\nIs_Preset = yes\r\n\r\nDrum0.element = 14in snare\r\n"
-        "Drum1.element = 20in kick\r\nDrum3.element = after a gap\r\n");
-  Write("conf/drumkits/A__First__LH_.ini", "[Drumkit]\nName = First (LH)\nIs_Preset = yes\n");
-  Write("conf/drumkits/Mine.ini", "[Drumkit]\nName = Mine\nIs_Preset = no\n\nDrum0.element = cowbell\n");
-  Write("conf/drumkits/Broken.ini", "[Drumkit]\nIs_Preset = no\n");
-  Write("conf/drumkits/notes.txt", "[Drumkit]\nName = Not a kit\n");
+  WriteFile("conf/drumkits/A__First__RH_.ini",
+            "[Drumkit]\r\nName = First (RH)\r\nIs_Preset = yes\r\n\r\nDrum0.element = 14in snare\r\n"
+            "Drum1.element = 20in kick\r\nDrum3.element = after a gap\r\n");
+  WriteFile("conf/drumkits/A__First__LH_.ini", "[Drumkit]\nName = First (LH)\nIs_Preset = yes\n");
+  WriteFile("conf/drumkits/Mine.ini", "[Drumkit]\nName = Mine\nIs_Preset = no\n\nDrum0.element = cowbell\n");
+  WriteFile("conf/drumkits/Broken.ini", "[Drumkit]\nIs_Preset = no\n");
+  WriteFile("conf/drumkits/notes.txt", "[Drumkit]\nName = Not a kit\n");
   DrumkitChooser chooser;
   testing::internal::CaptureStdout();
   chooser.BuildDrumkitList(false);
@@ -67,9 +59,9 @@ TEST(KitList, PresetsOfThePlayersHandFirstThenUserKits) {
 
 TEST(KitList, ElementLibraryAndAnUnknownKit) {
   Installation install("library_elements");
-  Write("data/elements/20in kick.ele", "ELE0");
-  Write("data/elements/Ride.ELE", "ELE0");
-  Write("data/elements/readme.txt", "");
+  WriteFile("data/elements/20in kick.ele", "ELE0");
+  WriteFile("data/elements/Ride.ELE", "ELE0");
+  WriteFile("data/elements/readme.txt", "");
   DrumkitChooser chooser;
   chooser.Init();
   EXPECT_EQ(chooser.element_names, (std::vector<std::string>{"20in kick", "Ride"}));
@@ -82,9 +74,9 @@ TEST(KitList, ElementLibraryAndAnUnknownKit) {
 
 TEST(MidiMapList, PresetsFirstAndUnnamedMapsSkipped) {
   Installation install("library_midi_maps");
-  Write("conf/midi-maps/Z_Mine.ini", "[MIDI map]\nName = Mine\n");
-  Write("conf/midi-maps/A_Default.ini", "[MIDI map]\nName = Default\nIs_Preset = yes\n");
-  Write("conf/midi-maps/B_Broken.ini", "[MIDI map]\nIs_Preset = yes\n");
+  WriteFile("conf/midi-maps/Z_Mine.ini", "[MIDI map]\nName = Mine\n");
+  WriteFile("conf/midi-maps/A_Default.ini", "[MIDI map]\nName = Default\nIs_Preset = yes\n");
+  WriteFile("conf/midi-maps/B_Broken.ini", "[MIDI map]\nIs_Preset = yes\n");
   MidiMapChooser chooser;
   testing::internal::CaptureStdout();
   chooser.BuildMidiMapList();
@@ -103,31 +95,31 @@ TEST(MidiMapList, PresetsFirstAndUnnamedMapsSkipped) {
 
 TEST(Migrations, SaveLanguageReplacesTheExistingLine) {
   Installation install("library_save_language");
-  Write("conf/skytapper.cfg", "[Session]\nWants_Startup_Help = true\nLanguage = de\n");
+  WriteFile("conf/skytapper.cfg", "[Session]\nWants_Startup_Help = true\nLanguage = de\n");
   SetLanguage("ja");
   SaveLanguage();
-  EXPECT_EQ(Read("conf/skytapper.cfg"), "[Session]\nWants_Startup_Help = true\nLanguage = ja\n");
+  EXPECT_EQ(ReadFile("conf/skytapper.cfg"), "[Session]\nWants_Startup_Help = true\nLanguage = ja\n");
   SetLanguage("en");
 }
 
 TEST(Migrations, SaveLanguageWithoutAnAnchorWritesNothing) {
   Installation install("library_save_language_noanchor");
-  Write("conf/skytapper.cfg", "[Session]\nNever_Ran = true\n");
+  WriteFile("conf/skytapper.cfg", "[Session]\nNever_Ran = true\n");
   SaveLanguage();
-  EXPECT_EQ(Read("conf/skytapper.cfg"), "[Session]\nNever_Ran = true\n");
+  EXPECT_EQ(ReadFile("conf/skytapper.cfg"), "[Session]\nNever_Ran = true\n");
 }
 
 TEST(Migrations, MidiPortCorrectionOnlyWithoutTheMenuButtonKey) {
   Installation install("library_midi_bug");
   const int saved = midi_output_number;
   midi_output_number = 2;
-  Write("conf/skytapper.cfg", "[Session]\nUse_Old_Style_Menu_Button = no\n");
+  WriteFile("conf/skytapper.cfg", "[Session]\nUse_Old_Style_Menu_Button = no\n");
   PatchPerformanceModeMIDIBug();
   EXPECT_EQ(midi_output_number, 2);
-  Write("conf/skytapper.cfg", "[Session]\nMidi_Output_Number = 2\n");
+  WriteFile("conf/skytapper.cfg", "[Session]\nMidi_Output_Number = 2\n");
   PatchPerformanceModeMIDIBug();
   EXPECT_EQ(midi_output_number, 3);
-  Write("conf/skytapper.cfg", "[Session]\nUse_Old_Style_Menu_Button =\n");
+  WriteFile("conf/skytapper.cfg", "[Session]\nUse_Old_Style_Menu_Button =\n");
   PatchPerformanceModeMIDIBug();
   EXPECT_EQ(midi_output_number, 4) << "an empty value counts as missing";
   midi_output_number = saved;

@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 namespace skyt_test {
@@ -24,6 +26,17 @@ std::string FreshDir(const std::string& name) {
   fs::remove_all(dir);
   fs::create_directories(dir);
   return fs::absolute(dir).string();
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void WriteFile(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
 }
 
 ScopedChdir::ScopedChdir(const std::string& dir) : previous_(fs::current_path().string()) {

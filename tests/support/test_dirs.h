@@ -11,6 +11,11 @@ std::string BuildDir();
 // A new empty folder for this test, removed and made again on every call with the same name.
 std::string FreshDir(const std::string& name);
 
+// The whole file, byte for byte; empty when it cannot be read.
+std::string ReadFile(const std::string& path);
+// Replaces the file with `text`, byte for byte.
+void WriteFile(const std::string& path, const std::string& text);
+
 // Changes the working directory for the lifetime of the object (the program builds every
 // path relative to the working directory).
 class ScopedChdir {
