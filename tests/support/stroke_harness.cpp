@@ -110,19 +110,6 @@ void SilenceAll() {
   sound.audio.RenderOffline(scratch, 256);
 }
 
-Webcam::Blob Blob(float x, float y, float radius) {
-  Webcam::Blob b;
-  b.x = x;
-  b.y = y;
-  b.radius = radius;
-  b.xmin = int(x - radius);
-  b.xmax = int(x + radius);
-  b.ymin = int(y - radius);
-  b.ymax = int(y + radius);
-  b.maxLuma = 255;
-  return b;
-}
-
 std::vector<float> StrokeTrack(float y0, float step, int down, int rest, int still) {
   std::vector<float> ys;
   for (int i = 0; i < still; ++i) ys.push_back(y0);

@@ -9,6 +9,7 @@
 #include "drumming/drumkit.h"
 #include "drumming/drummer.h"
 #include "sound/sound.h"
+#include "tests/support/blobs.h"
 #include "tracking/webcam.h"
 
 class DistanceMenu;
@@ -50,9 +51,6 @@ struct Voice {
 std::vector<Voice> PlayingVoices();
 // Silences and releases every voice.
 void SilenceAll();
-
-// A marker track sample.
-Webcam::Blob Blob(float x, float y, float radius = 4.0f);
 
 // Vertical positions of a stroke: `rise` frames still at y0, then `down` frames moving down by
 // `step` pixels a frame, then `rest` frames braked at the bottom.

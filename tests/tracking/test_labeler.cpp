@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "frame/host_clock.h"
+#include "tests/support/blobs.h"
 #include "tests/tracking/webcam_test_util.h"
 #include "tracking/labeler.h"
 
@@ -9,18 +10,7 @@ using skyt_test::OfflineWebcam;
 
 namespace {
 
-Webcam::Blob B(float x, float y, float r = 3.0f) {
-  Webcam::Blob b;
-  b.x = x;
-  b.y = y;
-  b.radius = r;
-  b.xmin = int(x - r);
-  b.xmax = int(x + r);
-  b.ymin = int(y - r);
-  b.ymax = int(y + r);
-  b.maxLuma = 255;
-  return b;
-}
+Webcam::Blob B(float x, float y, float r = 3.0f) { return skyt_test::Blob(x, y, r); }
 
 class LabelerTest : public ::testing::Test {
  protected:

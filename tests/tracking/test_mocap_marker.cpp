@@ -4,18 +4,13 @@
 #include <cmath>
 #include <vector>
 
+#include "tests/support/blobs.h"
 #include "tests/support/gl_fixture.h"
 #include "tracking/mocap_marker.h"
 
 namespace {
 
-Webcam::Blob B(float x, float y, float r = 3.0f) {
-  Webcam::Blob b;
-  b.x = x;
-  b.y = y;
-  b.radius = r;
-  return b;
-}
+Webcam::Blob B(float x, float y, float r = 3.0f) { return skyt_test::Blob(x, y, r); }
 
 // Feeds y positions (x fixed) and returns the frames at which a stroke fired.
 std::vector<int> Feed(MocapMarker& m, const std::vector<float>& ys, float threshold,
