@@ -292,30 +292,33 @@ float AlignedX(float x, Font::Alignment align, float width) {
   return x;
 }
 
+// Draws one line of text from its left edge x: write_units(w) hands each 16-bit unit to the
+// QuadWriter w.
+template <typename WriteUnits>
+void DrawLine(const Font& font, float x, float y, WriteUnits write_units) {
+  TextureStateKeeper keep;
+  glEnable(GL_TEXTURE_2D);
+  glBindTexture(GL_TEXTURE_2D, font.texture);
+  glBegin(GL_QUADS);
+  QuadWriter w{font, std::trunc(x) - 0.5f, std::trunc(y) - 0.5f + font.pixel_size};
+  write_units(w);
+  glEnd();
+}
+
 }  // namespace
 
 void Font::Print(float x, float y, Alignment align, const char* text) const {
   if (!text || !*text || texture == 0) return;
-  x = AlignedX(x, align, GetWidth(text));
-  TextureStateKeeper keep;
-  glEnable(GL_TEXTURE_2D);
-  glBindTexture(GL_TEXTURE_2D, texture);
-  glBegin(GL_QUADS);
-  QuadWriter w{*this, std::trunc(x) - 0.5f, std::trunc(y) - 0.5f + pixel_size};
-  ForEachChar(text, [&](unsigned int c) { w.Add(AsUnit(c)); });
-  glEnd();
+  DrawLine(*this, AlignedX(x, align, GetWidth(text)), y, [&](QuadWriter& w) {
+    ForEachChar(text, [&](unsigned int c) { w.Add(AsUnit(c)); });
+  });
 }
 
 void Font::PrintW(float x, float y, Alignment align, const unsigned short* text) const {
   if (!text || !*text || texture == 0) return;
-  x = AlignedX(x, align, GetWidthW(text));
-  TextureStateKeeper keep;
-  glEnable(GL_TEXTURE_2D);
-  glBindTexture(GL_TEXTURE_2D, texture);
-  glBegin(GL_QUADS);
-  QuadWriter w{*this, std::trunc(x) - 0.5f, std::trunc(y) - 0.5f + pixel_size};
-  for (const unsigned short* p = text; *p; ++p) w.Add(*p);
-  glEnd();
+  DrawLine(*this, AlignedX(x, align, GetWidthW(text)), y, [&](QuadWriter& w) {
+    for (const unsigned short* p = text; *p; ++p) w.Add(*p);
+  });
 }
 
 void Font::Printf(float x, float y, Alignment align, const char* format, ...) const {
