@@ -242,43 +242,15 @@ TEST_F(CameraTest, BrokenFramesAreNeverPublished) {
     const char* name;
     PacketFaults faults;
   };
-  std::vector<Case> cases;
-  {
-    PacketFaults f;
-    f.drop = 10;
-    cases.push_back({"dropped packet", f});
-  }
-  {
-    PacketFaults f;
-    f.drop = last;
-    cases.push_back({"dropped end packet", f});
-  }
-  {
-    PacketFaults f;
-    f.duplicate = 20;
-    cases.push_back({"duplicated packet", f});
-  }
-  {
-    PacketFaults f;
-    f.cut = 30;
-    cases.push_back({"cut packet", f});
-  }
-  {
-    PacketFaults f;
-    f.cut = 31;
-    f.cut_bytes = 2040;
-    cases.push_back({"packet shorter than its header", f});
-  }
-  {
-    PacketFaults f;
-    f.bad_header = 40;
-    cases.push_back({"bad header", f});
-  }
-  {
-    PacketFaults f;
-    f.error_flag = 0;
-    cases.push_back({"error flag on the first packet", f});
-  }
+  const Case cases[] = {
+      {"dropped packet", {.drop = 10}},
+      {"dropped end packet", {.drop = last}},
+      {"duplicated packet", {.duplicate = 20}},
+      {"cut packet", {.cut = 30}},
+      {"packet shorter than its header", {.cut = 31, .cut_bytes = 2040}},
+      {"bad header", {.bad_header = 40}},
+      {"error flag on the first packet", {.error_flag = 0}},
+  };
   uint32_t seed = 100;
   for (const Case& c : cases) {
     const auto bad = PatternFrame(320, 240, seed++);
