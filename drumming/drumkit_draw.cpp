@@ -412,6 +412,16 @@ void Drumkit::DrawHitSpeed() {
   --shown_frames;
 }
 
+// The square of side 1 round the origin: filled (GL_QUADS) or its outline (GL_LINE_LOOP).
+static void UnitSquare(GLenum mode) {
+  glBegin(mode);
+  glVertex2f(-0.5f, -0.5f);
+  glVertex2f(0.5f, -0.5f);
+  glVertex2f(0.5f, 0.5f);
+  glVertex2f(-0.5f, 0.5f);
+  glEnd();
+}
+
 void Drumkit::DrawChokeZones(bool highlight, bool full) {
   float d = choke_zone_direction;
   struct Zone {
@@ -433,22 +443,12 @@ void Drumkit::DrawChokeZones(bool highlight, bool full) {
     glRotatef(z.angle, 0, 0, 1);
     glScalef(choke_zone_width * z.scale, choke_zone_height * z.scale, 1);
     glColor4f(1, 1, 1, 0.4f);
-    glBegin(GL_QUADS);
-    glVertex2f(-0.5f, -0.5f);
-    glVertex2f(0.5f, -0.5f);
-    glVertex2f(0.5f, 0.5f);
-    glVertex2f(-0.5f, 0.5f);
-    glEnd();
+    UnitSquare(GL_QUADS);
     if (highlight) {
       glEnable(GL_LINE_SMOOTH);
       glLineWidth(4.0f);
       glColor4f(1, 0, 0, 0.6f);
-      glBegin(GL_LINE_LOOP);
-      glVertex2f(-0.5f, -0.5f);
-      glVertex2f(0.5f, -0.5f);
-      glVertex2f(0.5f, 0.5f);
-      glVertex2f(-0.5f, 0.5f);
-      glEnd();
+      UnitSquare(GL_LINE_LOOP);
     }
     glPopMatrix();
   }
