@@ -37,6 +37,12 @@ float Distance2(const MocapMarker::Position& p, const Webcam::Blob& b) {
   return dx * dx + dy * dy;
 }
 
+// The frame's one hand blob goes to `to`; `other` goes on without one.
+void GiveBlob(const Webcam::Blob& blob, MocapMarker& to, MocapMarker& other) {
+  to.Update(blob, true);
+  other.Update();
+}
+
 }  // namespace
 
 void Labeler::Init(Webcam& webcam, const IniFile&) { m_webcam = &webcam; }
@@ -193,38 +199,29 @@ bool Labeler::LabelHands(int n, Webcam::Blob* hands, MocapMarker& RH, MocapMarke
 
   Webcam::Blob& blob = hands[0];
   if (!rp && !lp) {
-    if (leftHanded) {
-      LH.Update(blob, true);
-      RH.Update();
-    } else {
-      RH.Update(blob, true);
-      LH.Update();
-    }
+    if (leftHanded)
+      GiveBlob(blob, LH, RH);
+    else
+      GiveBlob(blob, RH, LH);
     Pop(m_webcam);
     return false;
   }
   if (rp != lp) {
     MocapMarker& present = rp ? RH : LH;
     MocapMarker& other = rp ? LH : RH;
-    if (Distance2(*present.GetLastPosition(), blob) < 128.0f * 128.0f) {
-      present.Update(blob, true);
-      other.Update();
-    } else {
-      other.Update(blob, true);
-      present.Update();
-    }
+    if (Distance2(*present.GetLastPosition(), blob) < 128.0f * 128.0f)
+      GiveBlob(blob, present, other);
+    else
+      GiveBlob(blob, other, present);
     return false;
   }
   // Both present.
   if (!m_merge_active && m_merge_handler.first_close_step == 0) {
     const float aR = RH.AccelerationIfBlob(blob, k), aL = LH.AccelerationIfBlob(blob, k);
-    if (aR < aL) {
-      RH.Update(blob, true);
-      LH.Update();
-    } else {
-      LH.Update(blob, true);
-      RH.Update();
-    }
+    if (aR < aL)
+      GiveBlob(blob, RH, LH);
+    else
+      GiveBlob(blob, LH, RH);
     Pop(m_webcam);
     return false;
   }
