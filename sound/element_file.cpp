@@ -7,7 +7,10 @@
 namespace element_file {
 
 uint32_t CompressBound(uint32_t bytes) {
-  uint32_t bound = static_cast<uint32_t>(1.05 * bytes) + 1;
+  // Sizes read from a damaged file can be near 2^32: the bound saturates instead of overflowing.
+  const double scaled = 1.05 * bytes;
+  if (scaled >= 4294967294.0) return 0xFFFFFFFFu;
+  uint32_t bound = static_cast<uint32_t>(scaled) + 1;
   return bound < 66 ? 66 : bound;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -288,10 +289,68 @@ bool Audio::LoadMp3(Sound& sound, const char* path, int max_voices) {
 
 namespace {
 
+// Whether the stream's comment header (its second packet) is whole and its counts and lengths
+// fit inside it. stb_vorbis allocates from the unchecked lengths of a damaged comment header and
+// frees pointers it never set while giving up on it, so such streams are refused before they
+// reach it.
+bool CommentHeaderIntact(const unsigned char* bytes, int size) {
+  std::vector<unsigned char> packet;
+  int packets_done = 0;
+  bool have_serial = false;
+  uint32_t serial = 0;
+  int64_t at = 0;
+  while (at + 27 <= size && packets_done < 2) {
+    const unsigned char* page = bytes + at;
+    if (std::memcmp(page, "OggS", 4) != 0) return false;
+    const uint32_t page_serial = page[14] | page[15] << 8 | page[16] << 16 | static_cast<uint32_t>(page[17]) << 24;
+    const int segments = page[26];
+    if (at + 27 + segments > size) return false;
+    int64_t data = at + 27 + segments;
+    const bool ours = !have_serial || page_serial == serial;
+    have_serial = true;
+    if (ours) serial = page_serial;
+    for (int i = 0; i < segments; ++i) {
+      const int lace = page[27 + i];
+      if (data + lace > size) return false;
+      if (ours && packets_done < 2) {
+        if (packets_done == 1) packet.insert(packet.end(), bytes + data, bytes + data + lace);
+        if (lace < 255) ++packets_done;
+      }
+      data += lace;
+    }
+    at = data;
+  }
+  if (packets_done < 2) return false;
+  const size_t n = packet.size();
+  if (n < 11 || packet[0] != 3 || std::memcmp(packet.data() + 1, "vorbis", 6) != 0) return false;
+  size_t pos = 7;
+  auto length = [&](uint32_t& v) {
+    if (n - pos < 4) return false;
+    const unsigned char* p = packet.data() + pos;
+    v = p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
+    pos += 4;
+    return true;
+  };
+  uint32_t vendor = 0, count = 0;
+  if (!length(vendor) || vendor > n - pos) return false;
+  pos += vendor;
+  if (!length(count) || count > (n - pos) / 4) return false;
+  for (uint32_t i = 0; i < count; ++i) {
+    uint32_t len = 0;
+    if (!length(len) || len > n - pos) return false;
+    pos += len;
+  }
+  return true;
+}
+
 // Decodes the stream into the sound; returns the input frames decoded and sets `total`.
 int64_t DecodeOgg(const unsigned char* bytes, int size, Audio::Sound& sound,
                   const std::atomic<bool>& cancel, int64_t& total) {
   total = 0;
+  if (!bytes || size < 1 || !CommentHeaderIntact(bytes, size)) {
+    printf("Audio error: can't decode the Ogg Vorbis stream (damaged headers)\n");
+    return 0;
+  }
   int error = 0;
   stb_vorbis* v = stb_vorbis_open_memory(bytes, size, &error, nullptr);
   if (!v) {
