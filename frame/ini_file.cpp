@@ -14,15 +14,16 @@
 
 namespace {
 
-// Reads one whole line (any length), line end included. False at the end of the file.
+// Reads one whole line (any length, NUL bytes included), line end included. False at the end
+// of the file.
 bool ReadRawLine(FILE* f, std::string& out) {
   out.clear();
-  char buf[1024];
-  while (fgets(buf, sizeof buf, f)) {
-    out += buf;
-    if (!out.empty() && out.back() == '\n') return true;
-  }
-  return !out.empty();
+  char* buf = nullptr;
+  size_t capacity = 0;
+  const ssize_t n = getline(&buf, &capacity, f);
+  if (n > 0) out.assign(buf, static_cast<size_t>(n));
+  free(buf);
+  return n > 0;
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -95,7 +96,7 @@ bool WriteAllLines(const std::string& path, const std::vector<std::string>& line
       close(fd);
       ok = false;
     } else {
-      for (const std::string& l : lines) ok = ok && fputs(l.c_str(), f) >= 0;
+      for (const std::string& l : lines) ok = ok && fwrite(l.data(), 1, l.size(), f) == l.size();
       ok = ok && fflush(f) == 0 && fsync(fileno(f)) == 0;
       ok = (fclose(f) == 0) && ok;
     }
