@@ -158,8 +158,8 @@ bool ReadPerformance(const char* path, Performance& out, std::string& error) {
     bool ok = true;
     switch (type) {
       case Sound::EVENT_VOLUME: {
-        uint32_t kind;
-        int32_t value;
+        uint32_t kind = 0;
+        int32_t value = 0;
         ok = in.U32(kind) && in.I32(value);
         ev.element = kind > 2 ? 3 : static_cast<int>(kind);
         ev.volume = value < 0 ? 0 : (value > 100 ? 100 : value);
@@ -179,9 +179,9 @@ bool ReadPerformance(const char* path, Performance& out, std::string& error) {
       case Sound::EVENT_SONG_STOP:
         break;
       case Sound::EVENT_HIT: {
-        int32_t slot;
-        float velocity, openness;
-        uint32_t limb;
+        int32_t slot = 0;
+        float velocity = 0.0f, openness = 0.0f;
+        uint32_t limb = 0;
         ok = in.I32(slot) && in.F32(velocity) && in.U32(limb) && in.F32(openness);
         ev.element = slot;
         ev.velocity = Clamp(velocity, 0.0f, 1.0f);

@@ -39,7 +39,7 @@ int Union(int a, int b, int* array) {
 namespace {
 
 constexpr int kMaxRuns = 4096;
-constexpr int kWidth = Webcam::kWidth, kHeight = Webcam::kHeight;
+constexpr int kWidth = Webcam::kWidth;
 
 struct Run {
   int32_t x0, x1, y, label, maxLuma;
