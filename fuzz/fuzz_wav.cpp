@@ -16,7 +16,7 @@ void CheckAndFree(Audio::Sound& s, bool ok) {
     FUZZ_CHECK(frames > 0 && s.Data() != nullptr);
     // Every frame readable (the sanitizer reports a read past the buffer).
     const int16_t* d = s.Data();
-    int32_t sum = 0;
+    int64_t sum = 0;
     for (uint32_t i = 0; i < 2 * frames; i += 97) sum += d[i];
     sum += d[2 * frames - 1];
     (void)sum;

@@ -107,6 +107,8 @@ bool Imgui::DoEditBox(int id, int x, int y, int w, int h, char* text, size_t buf
   ClaimFocus(id);
   if (active_id == id) {
     caret = under_mouse;
+    // The text may have become shorter since the press (keys typed while the button is held).
+    click_anchor = std::clamp(click_anchor, 0, len);
     selection_start = std::min(click_anchor, caret);
     selection_end = std::max(click_anchor, caret);
   }
