@@ -88,7 +88,9 @@ bool Audio::LoadWavFromMemory(Sound& sound, const unsigned char* data, int size,
   const int channels = U16(f + 2);
   const int rate = static_cast<int>(U32(f + 4));
   const int bits = U16(f + 14);
-  if (channels < 1 || rate < 1 || rate > 1000000) return false;
+  // A rate below 1000 Hz is taken for damage: upsampling it would turn a few kilobytes into
+  // minutes of work and hundreds of megabytes.
+  if (channels < 1 || rate < 1000 || rate > 1000000) return false;
   if (bits != 8 && bits != 16 && bits != 24) return false;
   if (channels > 2 && bits != 24) return false;
 

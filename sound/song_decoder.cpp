@@ -359,7 +359,9 @@ int64_t DecodeOgg(const unsigned char* bytes, int size, Audio::Sound& sound,
   }
   const stb_vorbis_info info = stb_vorbis_get_info(v);
   total = stb_vorbis_stream_length_in_samples(v);
-  if (total < 1 || total > kMaxSongFrames || info.channels < 1 || info.sample_rate < 1) {
+  // As for WAV files, a rate below 1000 Hz is taken for damage (the upsampling would take
+  // minutes and hundreds of megabytes for a few kilobytes).
+  if (total < 1 || total > kMaxSongFrames || info.channels < 1 || info.sample_rate < 1000) {
     printf("Audio error: the Ogg Vorbis stream is empty or damaged\n");
     stb_vorbis_close(v);
     total = 0;

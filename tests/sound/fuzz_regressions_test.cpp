@@ -96,4 +96,55 @@ TEST_F(SoundFuzzRegressions, DamagedOggCommentHeaderIsRefused) {
   testing::internal::GetCapturedStdout();
 }
 
+// A WAV image of 16-bit mono PCM at the rate.
+std::vector<unsigned char> MonoWav(uint32_t rate, int frames) {
+  std::vector<uint8_t> w = {'R', 'I', 'F', 'F'};
+  PutU32(w, 36 + 2 * frames);
+  for (char c : std::string("WAVEfmt ")) w.push_back(static_cast<uint8_t>(c));
+  PutU32(w, 16);
+  w.insert(w.end(), {1, 0, 1, 0});
+  PutU32(w, rate);
+  PutU32(w, rate * 2);
+  w.insert(w.end(), {2, 0, 16, 0});
+  for (char c : std::string("data")) w.push_back(static_cast<uint8_t>(c));
+  PutU32(w, 2 * frames);
+  for (int i = 0; i < frames; ++i) {
+    const int16_t v = static_cast<int16_t>((i * 37) % 20000 - 10000);
+    w.push_back(static_cast<uint8_t>(v));
+    w.push_back(static_cast<uint8_t>(static_cast<uint16_t>(v) >> 8));
+  }
+  return w;
+}
+
+// A few kilobytes at a rate of a few hertz made the resampler work for minutes on half a
+// gigabyte: rates below 1000 Hz are refused, in WAV and in Ogg Vorbis.
+TEST_F(SoundFuzzRegressions, RatesBelow1000HzAreRefused) {
+  Audio audio;
+  Audio::Sound sound;
+  for (uint32_t rate : {1u, 17u, 999u}) {
+    const std::vector<unsigned char> w = MonoWav(rate, 3000);
+    EXPECT_FALSE(audio.LoadWavFromMemory(sound, w.data(), static_cast<int>(w.size()), 1)) << rate;
+    EXPECT_EQ(sound.Data(), nullptr);
+  }
+  const std::vector<unsigned char> w = MonoWav(8000, 3000);
+  ASSERT_TRUE(audio.LoadWavFromMemory(sound, w.data(), static_cast<int>(w.size()), 1));
+  EXPECT_NEAR(static_cast<double>(sound.Frames()), 3000 * 44100 / 8000.0, 2);
+  audio.FreeSound(sound);
+
+  const std::string ogg = dir + "/tone.ogg";
+  ASSERT_EQ(system(("sox -q -n -r 44100 -c 1 -C 0 " + ogg + " synth 0.05 sine 440").c_str()), 0);
+  std::vector<unsigned char> bytes = ReadAll(ogg);
+  const unsigned char id[7] = {1, 'v', 'o', 'r', 'b', 'i', 's'};
+  auto at = std::search(bytes.begin(), bytes.end(), id, id + 7);
+  ASSERT_NE(at, bytes.end());
+  const size_t rate_at = static_cast<size_t>(at - bytes.begin()) + 7 + 4 + 1;
+  ASSERT_EQ(bytes[rate_at] | bytes[rate_at + 1] << 8, 44100);
+  bytes[rate_at] = 5;
+  bytes[rate_at + 1] = 0;
+  testing::internal::CaptureStdout();
+  EXPECT_FALSE(audio.LoadOggFromMemory(sound, bytes.data(), static_cast<int>(bytes.size()), 1));
+  testing::internal::GetCapturedStdout();
+  EXPECT_EQ(sound.Data(), nullptr);
+}
+
 }  // namespace
