@@ -51,16 +51,7 @@ void Spin() { usleep(100); }
 // ---------------------------------------------------------------------------------------------
 // Audio::Sound
 
-Audio::Sound::Sound(const Sound& other) : path(other.path) {
-  data.store(other.data.load(std::memory_order_acquire), std::memory_order_relaxed);
-  frames.store(other.frames.load(std::memory_order_acquire), std::memory_order_relaxed);
-  max_voices = other.max_voices;
-  loaded.store(other.loaded.load(std::memory_order_acquire), std::memory_order_relaxed);
-  state.store(other.state.load(std::memory_order_relaxed), std::memory_order_relaxed);
-  chunk_offset.store(other.chunk_offset.load(std::memory_order_relaxed), std::memory_order_relaxed);
-  cancel.store(other.cancel.load(std::memory_order_relaxed), std::memory_order_relaxed);
-  capacity.store(other.capacity.load(std::memory_order_relaxed), std::memory_order_relaxed);
-}
+Audio::Sound::Sound(const Sound& other) { *this = other; }
 
 Audio::Sound& Audio::Sound::operator=(const Sound& other) {
   if (this == &other) return *this;
