@@ -17,8 +17,10 @@ run=$build/fuzz-run
 jobs=${FUZZ_JOBS:-$(nproc)}
 
 bash "$root/tools/setup.sh"
+# Light optimisation and line tables only: quick to build, with file and line in the reports.
 cmake -S "$root" -B "$build" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DSKYT_FUZZ=ON \
-  -DSKYT_TESTS=OFF -DSKYT_BENCH=OFF >/dev/null
+  -DSKYT_TESTS=OFF -DSKYT_BENCH=OFF -DCMAKE_BUILD_TYPE=Release \
+  "-DCMAKE_C_FLAGS_RELEASE=-O1 -gline-tables-only" "-DCMAKE_CXX_FLAGS_RELEASE=-O1 -gline-tables-only" >/dev/null
 cmake --build "$build" -j "$jobs" --target skyt_fuzz_all
 
 mkdir -p "$run"
