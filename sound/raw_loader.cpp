@@ -103,7 +103,10 @@ void* Audio::RawThreadMain(void* arg) {
     if (empty && !a->raw_stop_.load(std::memory_order_acquire)) {
       // The time-out only guards against a lost wake-up; the event normally wakes us.
       WaitForSingleObject(a->queue_event_, 200);
-      ResetEvent(a->queue_event_);
+      // Once stopping has begun the event stays set, so every loader sees it at once.
+      pthread_mutex_lock(&a->queue_mutex_);
+      if (!a->raw_stop_.load(std::memory_order_acquire)) ResetEvent(a->queue_event_);
+      pthread_mutex_unlock(&a->queue_mutex_);
     }
     if (a->raw_stop_.load(std::memory_order_acquire)) break;
     Sound* sound = nullptr;
