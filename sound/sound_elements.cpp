@@ -268,7 +268,8 @@ bool Sound::LoadRepresentativeSoundFromElement(Audio::Sound& target, const char*
     }
     float level;
     uint32_t frames;
-    if (!element_file::ReadF32(in, level) || !element_file::ReadU32(in, frames) ||
+    // A preview with no frames has nothing to play.
+    if (!element_file::ReadF32(in, level) || !element_file::ReadU32(in, frames) || frames == 0 ||
         frames > element_file::kMaxFrames)
       return false;
     std::unique_ptr<int16_t[]> data(new int16_t[2 * static_cast<size_t>(frames)]);
