@@ -94,9 +94,7 @@ class Export : public ::testing::Test {
     const int s2 = sound.LoadElement(snare2.c_str(), 0.0f, 0, 100, 0, 100);
     ASSERT_TRUE(s1 >= 0 && k >= 0 && h >= 0 && s2 >= 0);
     record_test::WaitForSamples(sound);
-    ASSERT_TRUE(audio_test::Shell("sox -n -r 44100 -c 2 song.ogg synth 1 sine 300 vol 0.3"));
-    ASSERT_TRUE(sound.LoadSong("song.ogg"));
-    sound.audio.WaitForLoadOggAsync(true);
+    ASSERT_TRUE(record_test::LoadTestSong(sound, "1"));
     OfflineSession live{sound, 1000000000000ull, 0, {}};
     live.HoldClock();
     ASSERT_TRUE(sound.StartRecording("recordings/kit.sel", "Kit"));

@@ -58,9 +58,7 @@ TEST_F(Recording, PlaybackOfARecordingEqualsTheLiveRender) {
   ASSERT_GE(snare, 0);
   ASSERT_GE(kick, 0);
   record_test::WaitForSamples(sound);
-  ASSERT_TRUE(audio_test::Shell("sox -n -r 44100 -c 2 song.ogg synth 0.5 sine 300 vol 0.3"));
-  ASSERT_TRUE(sound.LoadSong("song.ogg"));
-  sound.audio.WaitForLoadOggAsync(true);
+  ASSERT_TRUE(record_test::LoadTestSong(sound, "0.5"));
 
   // The live session: hits between buffers at exact frames; changes that act on whole buffers
   // (master volume, fades, song stop) where playback's buffers also begin (frame + 11025 is a

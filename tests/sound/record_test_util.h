@@ -11,6 +11,7 @@
 
 #include "frame/paths.h"
 #include "sound/sound.h"
+#include "tests/sound/audio_test_util.h"
 #include "tests/sound/element_test_util.h"
 #include "tests/support/fake_host_clock.h"
 #include "tests/support/test_dirs.h"
@@ -62,6 +63,15 @@ inline void WaitForSamples(Sound& s) {
     usleep(1000);
   }
   ADD_FAILURE() << "samples did not load";
+}
+
+// Makes a quiet sine song of the given length in the working folder and loads it whole.
+inline bool LoadTestSong(Sound& s, const char* seconds) {
+  if (!audio_test::Shell(std::string("sox -n -r 44100 -c 2 song.ogg synth ") + seconds + " sine 300 vol 0.3") ||
+      !s.LoadSong("song.ogg"))
+    return false;
+  s.audio.WaitForLoadOggAsync(true);
+  return true;
 }
 
 // Renders `frames` frames onto the end of `out`, the held clock following the frames.
