@@ -2,7 +2,8 @@
 // objects and draws nothing of its own.
 #include "airmenu/calibration.h"
 
-#include "frame/app/progress.h"
+#include "drumming/progress.h"
+#include "drumming/interface_state.h"
 #include "frame/frame_globals.h"
 
 Calibration calibration;
@@ -19,3 +20,7 @@ void Calibration::Display() { just_changed_state = false; }
 void Calibration::DoFPS(DistanceMenu&) {}
 
 void Calibration::DoDrummingMouseButtons() { DrawSamplesProgress(0, false); }
+
+void InstallFrameRateWatch() {
+  restart_frame_rate_watch = [] { Calibration::m_fps_frame = 1; };
+}

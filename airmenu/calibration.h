@@ -29,3 +29,6 @@ class Calibration {
 };
 
 extern Calibration calibration;
+
+// Lets every interface state change restart the frame-rate watchdog; called once at start-up.
+void InstallFrameRateWatch();

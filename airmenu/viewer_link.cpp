@@ -13,7 +13,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "frame/app/neighbours.h"
+#include "drumming/drummer.h"
+#include "drumming/viewer_calls.h"
 
 namespace {
 
@@ -132,7 +133,7 @@ void CleanUpSockets() {
   CloseSocket(udp_socket);
   CloseClient();
   CloseSocket(server_socket);
-  nb::SaveLastSession();
+  drummer.SaveLastSession();
 }
 
 // Stand-ins until the viewer link's messages are written: with no viewer ever connected,
@@ -143,3 +144,9 @@ void SendMessage_BeginDrumkit(int, bool) {}
 void SendMessage_AddDrum(int, const Drumkit::Drum&) {}
 void SendMessage_EndDrumkit() {}
 void SendMessage_SongName() {}
+
+void InstallViewerCalls() {
+  viewer_calls = {IsClientConnected,        SendMessage_HitDrum, SendMessage_Markers,
+                  SendMessage_BeginDrumkit, SendMessage_AddDrum, SendMessage_EndDrumkit,
+                  SendMessage_SongName};
+}

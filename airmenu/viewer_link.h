@@ -19,6 +19,9 @@ bool IsClientConnected();
 void CleanUpDiscoveryServer();
 void CleanUpSockets();
 
+// Hands the drumming the senders below and IsClientConnected; called once at start-up.
+void InstallViewerCalls();
+
 // Messages for a connected viewer; nothing is sent or kept while none is connected.
 void SendMessage_HitDrum(int drum, float volume, unsigned char limb);
 void SendMessage_Markers(float left_x, float left_y, float left_radius, float right_x, float right_y,

@@ -55,7 +55,7 @@ add_custom_command(
   OUTPUT ${skyt_images_pngs}
   COMMAND ${Python3_EXECUTABLE} ${skyt_images_tool_dir}/build_images.py
           --out ${skyt_images_dir} --rgba $<TARGET_FILE:skyt_png_rgba>
-          --text-dir ${CMAKE_CURRENT_LIST_DIR}/text
+          --text-dir ${CMAKE_CURRENT_LIST_DIR}/text --version ${PROJECT_VERSION}
   DEPENDS ${skyt_images_scripts} ${skyt_images_texts} skyt_png_rgba
   COMMENT "Rendering the compiled-in pictures"
   VERBATIM)

@@ -14,7 +14,7 @@
 #include "render/widget_drawing.h"
 #include "tests/support/gl_fixture.h"
 #include "tests/support/scripted_input.h"
-#include "tracking/webcam_window.h"
+#include "render/webcam_window.h"
 
 namespace {
 

@@ -10,48 +10,27 @@ elseif(NOT SKYT_SANITIZE STREQUAL "")
   message(FATAL_ERROR "SKYT_SANITIZE must be empty, address or thread")
 endif()
 
-set_property(GLOBAL PROPERTY SKYT_LIBS "")
-
-# One static library per source folder, from every .cpp and .c file in that folder
-# (sub-folders are libraries of their own). Extra sources may follow.
+# skyt_library(NAME [SOURCES extra...] [USES libs...])
+# One static library skyt_NAME per source folder, from every .cpp and .c file in that folder
+# (sub-folders are libraries of their own) plus the extra sources. USES names what it calls:
+# the program's libraries below it and the system libraries, nothing else.
 function(skyt_library name)
+  cmake_parse_arguments(L "" "" "SOURCES;USES" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
   list(FILTER srcs EXCLUDE REGEX "/main\\.cpp$")
-  set(lib skyt_${name})
-  if(srcs OR ARGN)
-    add_library(${lib} STATIC ${srcs} ${ARGN})
-    target_link_libraries(${lib} PUBLIC skyt_deps)
-  else()
-    add_library(${lib} INTERFACE)
-    target_link_libraries(${lib} INTERFACE skyt_deps)
-  endif()
-  set_property(GLOBAL APPEND PROPERTY SKYT_LIBS ${lib})
+  add_library(skyt_${name} STATIC ${srcs} ${L_SOURCES})
+  target_link_libraries(skyt_${name} PUBLIC skyt_base ${L_USES})
 endfunction()
 
-# The libraries call each other in both directions (kit and sound, frame and screens), so
-# everything links as one group.
-function(skyt_finish_link_group)
-  get_property(libs GLOBAL PROPERTY SKYT_LIBS)
-  set(static_libs "")
-  foreach(l ${libs})
-    get_target_property(type ${l} TYPE)
-    if(type STREQUAL "STATIC_LIBRARY")
-      list(APPEND static_libs ${l})
-    endif()
-  endforeach()
-  list(JOIN static_libs "," joined)
-  add_library(skyt_all INTERFACE)
-  target_link_libraries(skyt_all INTERFACE "$<LINK_GROUP:RESCAN,${joined}>" skyt_deps)
-endfunction()
-
-# skyt_test(NAME SOURCES a.cpp... [GL] [XVFB] [LABELS l...] [LINK t...])
-#   GL:   links OSMesa (the default for every test; no window system needed)
-#   XVFB: links the real GL and freeglut and runs under xvfb-run
+# skyt_test(NAME [XVFB] [LABELS l...] [LINK t...]): the test NAME from NAME.cpp in the calling
+# folder.
+#   LINK: the program's libraries under test (their own dependencies come along) and fakes
+#   XVFB: links the real GL and freeglut and runs under xvfb-run; otherwise OSMesa
 #   LABELS: extra ctest labels ("threads" marks tests run under ThreadSanitizer)
 function(skyt_test name)
-  cmake_parse_arguments(T "GL;XVFB" "" "SOURCES;LABELS;LINK" ${ARGN})
-  add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE skyt_test_support skyt_all GTest::gmock GTest::gtest_main ${T_LINK})
+  cmake_parse_arguments(T "XVFB" "" "LABELS;LINK" ${ARGN})
+  add_executable(${name} ${CMAKE_CURRENT_SOURCE_DIR}/${name}.cpp)
+  target_link_libraries(${name} PRIVATE skyt_test_support ${T_LINK} GTest::gmock GTest::gtest_main)
   file(RELATIVE_PATH rel ${PROJECT_SOURCE_DIR}/tests ${CMAKE_CURRENT_SOURCE_DIR})
   string(REGEX REPLACE "/.*" "" folder "${rel}")
   set(labels ${folder} ${T_LABELS})
@@ -72,9 +51,9 @@ function(skyt_test name)
   set_tests_properties(${name} PROPERTIES LABELS "${labels}" TIMEOUT 600 ENVIRONMENT "${env}")
 endfunction()
 
-# skyt_bench(NAME SOURCES a.cpp... [LINK t...])
+# skyt_bench(NAME [LINK t...]): the benchmark NAME from NAME.cpp in the calling folder.
 function(skyt_bench name)
-  cmake_parse_arguments(B "" "" "SOURCES;LINK" ${ARGN})
-  add_executable(${name} ${B_SOURCES})
-  target_link_libraries(${name} PRIVATE skyt_test_support skyt_all skyt_gl_offscreen benchmark::benchmark benchmark::benchmark_main ${B_LINK})
+  cmake_parse_arguments(B "" "" "LINK" ${ARGN})
+  add_executable(${name} ${CMAKE_CURRENT_SOURCE_DIR}/${name}.cpp)
+  target_link_libraries(${name} PRIVATE skyt_test_support ${B_LINK} skyt_gl_offscreen benchmark::benchmark benchmark::benchmark_main)
 endfunction()

@@ -15,7 +15,7 @@
 #include "frame/texts.h"
 #include "frame/window.h"
 #include "render/airwidget_drawing.h"
-#include "tracking/webcam_window.h"
+#include "render/webcam_window.h"
 
 int DistanceMenu::m_previous_active_dominant = 0;
 int DistanceMenu::m_previous_active_non_dominant = 0;

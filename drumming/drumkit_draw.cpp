@@ -14,7 +14,7 @@
 #include "frame/window.h"
 #include "render/airwidget_drawing.h"
 #include "render/font.h"
-#include "tracking/webcam_window.h"
+#include "render/webcam_window.h"
 
 const float not_yet_placed_drum_color[4] = {1.0f, 1.0f, 1.0f, 0.15f};
 

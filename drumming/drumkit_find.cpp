@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "airmenu/viewer_link.h"
+#include "drumming/viewer_calls.h"
 #include "drumming/distance_menu.h"
 #include "drumming/drumkit.h"
 #include "tracking/camera_geometry.h"
@@ -124,7 +124,7 @@ int Drumkit::FindDrum(Sound::ElementCategory category, float x, float y, float s
   }
   if (!foot_search || best < 0) return best;
   if (best_dx <= foot_reach) return best;
-  return IsClientConnected() ? best : -1;
+  return viewer_calls.is_connected() ? best : -1;
 }
 
 int Drumkit::FindDrumOrMenu(float x, float y, float size, bool dominant, DistanceMenu* menu, int& nearby) {

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "airmenu/viewer_link.h"
+#include "drumming/viewer_calls.h"
 #include "drumming/drumkit.h"
 #include "drumming/drumming_globals.h"
-#include "library/midi_maps.h"
+#include "sound/midi.h"
 
 float ApplyVolumeCurve(float velocity, Sound::VolumeResponseCurve curve) {
   if (!(velocity > 0)) return 0.0f;
@@ -38,7 +38,7 @@ void Drumkit::PlayDrum(int drum, float volume, Sound::Limb limb, float openness,
     code = (unsigned char)(left_handed ? 0 : 1);
   else
     code = (unsigned char)(left_handed ? 1 : 0);
-  SendMessage_HitDrum(drum, volume, code);
+  viewer_calls.hit_drum(drum, volume, code);
 
   if (midi_mode == 0) return;
   Sound::ElementType type = sound->GetElementType(slot);
@@ -104,7 +104,7 @@ void Drumkit::PedalSplash(int drum, float volume, float openness, bool second_fo
   if (slot >= 0 && sound) sound->FadeHihats(slot);
   if (splash_element >= 0 && sound) {
     sound->PlayElement(splash_element, volume, Sound::LIMB_FOOT, openness, 0.0f);
-    SendMessage_HitDrum(drum, volume, (unsigned char)(2 + (second_foot ? 1 : 0)));
+    viewer_calls.hit_drum(drum, volume, (unsigned char)(2 + (second_foot ? 1 : 0)));
   }
   if (volume > 0) {
     MidiMapKey key(Sound::HIHAT_SPLASH, 1);

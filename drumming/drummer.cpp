@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "airmenu/viewer_link.h"
+#include "drumming/viewer_calls.h"
 #include "drumming/distance_menu.h"
 #include "drumming/drumkit.h"
 #include "drumming/drumming_globals.h"
@@ -83,7 +83,7 @@ void Drummer::Drum(Webcam::Blob* blobs, int count, Logger::Frame* frame, Distanc
         values[10] = d.openness;
         break;
       }
-  SendMessage_Markers(values[0], values[1], values[2], values[3], values[4], values[5], values[6], values[7],
+  viewer_calls.markers(values[0], values[1], values[2], values[3], values[4], values[5], values[6], values[7],
                       values[8], values[9], values[10]);
 }
 
@@ -142,7 +142,7 @@ void Drummer::Drum(MocapMarker& marker, Logger::Frame* frame, DistanceMenu* menu
   float volume = 0;
   if (stroke) {
     if (found < 0) {
-      SendMessage_HitDrum(found, speed, (unsigned char)limb);
+      viewer_calls.hit_drum(found, speed, (unsigned char)limb);
     } else if (found >= 100 && found <= 161 && menu) {
       if (speed > Speed_Threshold_Place) menu->HitButton(found, dominant);
     } else if (found < int(kit->drums.size())) {

@@ -5,7 +5,7 @@
 #include "frame/frame_globals.h"
 #include "frame/texts.h"
 #include "render/font.h"
-#include "tracking/webcam_window.h"
+#include "render/webcam_window.h"
 
 namespace {
 

@@ -3,18 +3,15 @@
 #include <cmath>
 #include <sstream>
 
-#include "airmenu/viewer_link.h"
+#include "drumming/viewer_calls.h"
 #include "drumming/drumkit.h"
 #include "drumming/drummer.h"
 #include "drumming/drumming_globals.h"
+#include "drumming/library_calls.h"
 #include "frame/frame_globals.h"
 #include "frame/ini_file.h"
 #include "frame/paths.h"
 #include "frame/texts.h"
-#include "library/drumkit_chooser.h"
-#include "library/midi_map_chooser.h"
-#include "library/midi_maps.h"
-#include "library/migrations.h"
 #include "sound/midi.h"
 
 namespace {
@@ -69,10 +66,7 @@ void Drummer::Init(Drumkit& the_kit, DrumkitChooser& kits, MidiMapChooser& maps,
   kit_library = &kits;
   midi_maps = &maps;
   LoadLastSession();
-  PatchPerformanceModeMIDIBug();
-  kits.BuildDrumkitList(Is_Left_Handed);
-  maps.BuildMidiMapList();
-  if (maps.IsValidMidiMapIndex(Midi_Map_Index)) LoadMIDIMap(maps.GetMidiMap(Midi_Map_Index)->path);
+  library_calls.prepare(kits, maps, Is_Left_Handed, Midi_Map_Index);
   LoadPlaylist();
   ChooseDrumkit("", false);
 }
@@ -102,7 +96,7 @@ bool Drummer::LoadLastSession() {
   }
   const char* name = nullptr;
   std::string last_kit = ini.GetString(kSession, "Last_Drumkit", name) ? name : "";
-  if (kit_library) kit_library->current_drumkit_name = last_kit;
+  if (kit_library) library_calls.set_current_drumkit_name(*kit_library, last_kit);
 
   Drum_Full_Screen = true;
   ReadBool(ini, "Drum_Full_Screen", Drum_Full_Screen);
@@ -176,7 +170,7 @@ void Drummer::SaveLastSession() {
     << "\n"
     << "Last_Song = " << current_song << "\n"
     << "Start_Time = " << Number(start_time) << "\n"
-    << "Last_Drumkit = " << (kit_library ? kit_library->current_drumkit_name : std::string()) << "\n"
+    << "Last_Drumkit = " << (kit_library ? library_calls.current_drumkit_name(*kit_library) : std::string()) << "\n"
     << "Drum_Full_Screen = " << yn(Drum_Full_Screen) << "\n"
     << "\n"
     << "Is_Left_Handed = " << tf(Is_Left_Handed) << "\n"
@@ -223,11 +217,10 @@ void Drummer::SaveLastSession() {
 
 bool Drummer::ChooseDrumkit(const std::string& name, bool flag) {
   if (!kit || !kit_library) return false;
-  int result = midi_mode == 1 ? kit_library->LoadDrumkitWithoutSamplesForMIDI(kit, name, flag)
-                              : kit_library->LoadDrumkit(kit, name, flag);
-  SendMessage_BeginDrumkit(int(kit->drums.size()), kit->is_user_kit);
-  for (size_t i = 0; i < kit->drums.size(); ++i) SendMessage_AddDrum(int(i), kit->drums[i]);
-  SendMessage_EndDrumkit();
+  int result = library_calls.load_drumkit(*kit_library, kit, name, flag, midi_mode == 1);
+  viewer_calls.begin_drumkit(int(kit->drums.size()), kit->is_user_kit);
+  for (size_t i = 0; i < kit->drums.size(); ++i) viewer_calls.add_drum(int(i), kit->drums[i]);
+  viewer_calls.end_drumkit();
   if (result < 0) return false;
   kit->SetDistanceMenuLocations(Is_Left_Handed);
   kit->SetPan(!Is_Left_Handed, -1);
@@ -239,7 +232,7 @@ bool Drummer::ChooseDrumkit(const std::string& name, bool flag) {
 void Drummer::SaveCalibration() {
   if (!kit || !kit_library) return;
   std::string path, message;
-  if (kit_library->SaveWithCalibration(path, message)) kit->SaveCalibrationInfo(path);
+  if (library_calls.save_with_calibration(*kit_library, path, message)) kit->SaveCalibrationInfo(path);
 }
 
 void Drummer::TogglePanning() {

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "airmenu/viewer_link.h"
+#include "drumming/viewer_calls.h"
 #include "drumming/drummer.h"
 #include "frame/paths.h"
 
@@ -134,7 +134,7 @@ void Drummer::ScheduleSongLoadingPlaying(bool request, bool& loaded) {
       loaded = sound.LoadSong(playlist[current_song].path.c_str());
       loaded_song = false;
       last_played_song = -1;
-      SendMessage_SongName();
+      viewer_calls.song_name();
     } else if (!loaded_song) {
       if (sound.song.IsLoaded() || sound.audio.GetDuration(sound.song) > start_time + 10.0f) {
         sound.PlaySong(start_time, true);

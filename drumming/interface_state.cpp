@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <string>
 
-#include "airmenu/calibration.h"
 #include "drumming/distance_menu.h"
 #include "drumming/drumkit.h"
 #include "drumming/drummer.h"
@@ -17,6 +16,8 @@
 #include "sound/midi.h"
 #include "sound/sound.h"
 #include "tracking/webcam.h"
+
+void (*restart_frame_rate_watch)() = [] {};
 
 namespace {
 
@@ -65,7 +66,7 @@ void ChangeInterfaceState(int state, int param, int param2, int param3) {
   state_param3 = param3;
   DistanceMenu::ClearMessages();
   DistanceMenu::ResetButtonActivation();
-  Calibration::m_fps_frame = 1;
+  restart_frame_rate_watch();
 }
 
 void Drummer::GoBackToMainMenu() {
@@ -87,5 +88,5 @@ void Drummer::ToggleDrumsFullscreen() {
   Drum_Full_Screen = !Drum_Full_Screen;
   full_screen = !full_screen;
   full_screen_toggle_frames = 2;
-  Calibration::m_fps_frame = 1;
+  restart_frame_rate_watch();
 }

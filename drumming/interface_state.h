@@ -5,3 +5,7 @@
 // screens and the in-air pages switches full screen, sleep prevention, vertical sync and the
 // MIDI output.
 void ChangeInterfaceState(int state, int param = 0, int param2 = 0, int param3 = 0);
+
+// Called on every state change and full-screen switch: the frame-rate watchdog starts
+// measuring afresh. The set-up wizard, which keeps the watchdog, installs it at start-up.
+extern void (*restart_frame_rate_watch)();

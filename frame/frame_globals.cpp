@@ -1,6 +1,6 @@
 #include "frame/frame_globals.h"
 
-const std::string skytapper_version = "1.1.2";
+const std::string skytapper_version = SKYT_VERSION;
 std::string installation_directory = ".";
 
 int interface_state = 16;

@@ -2,7 +2,7 @@
 #pragma once
 #include <string>
 
-extern const std::string skytapper_version;       // "1.1.2"
+extern const std::string skytapper_version;       // the project version of CMakeLists.txt
 extern std::string installation_directory;         // "." : the base of every path
 
 extern int interface_state;                        // current screen (16 = first start, 37 = quitting)

@@ -1,7 +1,7 @@
 // Text lookup, the current language and the element type display names.
 #include "frame/texts.h"
 
-#include "sound/sound.h"
+#include "frame/element_types.h"
 
 int32_t language = 0;
 std::vector<std::string> element_type_names;
@@ -12,25 +12,27 @@ namespace {
 const char* const kCodes[kNumLanguages] = {"en", "ja", "de", "fr", "es", "id",
                                            "tr", "it", "ru", "zh", "ko"};
 
+using namespace drum_element;
+
 struct ElementTypeText {
-  Sound::ElementType type;
+  ElementType type;
   int text_id;
 };
 
 // SPLASH takes text 71, the in-air pages' word for the splash cymbal.
 const ElementTypeText kElementTypeTexts[] = {
-    {Sound::KICK, 243},          {Sound::SNARE, 244},
-    {Sound::RIMSHOT, 245},       {Sound::CROSS_STICK, 246},
-    {Sound::VERY_HIGH_TOM, 247}, {Sound::HIGH_TOM, 248},
-    {Sound::MID_TOM, 249},       {Sound::FLOOR_TOM, 250},
-    {Sound::FLOOR_TOM_2, 251},   {Sound::HIHAT, 252},
-    {Sound::HIHAT_SPLASH, 253},  {Sound::CRASH, 254},
-    {Sound::SPLASH, 71},         {Sound::RIDE, 255},
-    {Sound::RIDE_BELL, 256},     {Sound::CHINA, 257},
-    {Sound::COWBELL, 258},       {Sound::TAMBOURINE, 259},
-    {Sound::CUSTOM_HAND, 260},   {Sound::CUSTOM_FOOT, 261},
-    {Sound::CUSTOM_HAND_AND_FOOT, 262},
-    {Sound::CHOKE, 505},
+    {KICK, 243},          {SNARE, 244},
+    {RIMSHOT, 245},       {CROSS_STICK, 246},
+    {VERY_HIGH_TOM, 247}, {HIGH_TOM, 248},
+    {MID_TOM, 249},       {FLOOR_TOM, 250},
+    {FLOOR_TOM_2, 251},   {HIHAT, 252},
+    {HIHAT_SPLASH, 253},  {CRASH, 254},
+    {SPLASH, 71},         {RIDE, 255},
+    {RIDE_BELL, 256},     {CHINA, 257},
+    {COWBELL, 258},       {TAMBOURINE, 259},
+    {CUSTOM_HAND, 260},   {CUSTOM_FOOT, 261},
+    {CUSTOM_HAND_AND_FOOT, 262},
+    {CHOKE, 505},
 };
 
 }  // namespace

@@ -19,7 +19,7 @@ extern const char* const utf8_strings[kNumLanguages][512];
 extern const char* const utf8_strings2[kNumLanguages][11];
 
 // Display names of the element types in the current language and the types themselves
-// (Sound::ElementType values, an int), in parallel: KICK..CUSTOM_HAND_AND_FOOT, then CHOKE
+// (drum_element::ElementType values, an int), in parallel: KICK..CUSTOM_HAND_AND_FOOT, then CHOKE
 // (22 entries). Rebuilt by SetLanguage.
 extern std::vector<std::string> element_type_names;
 extern std::vector<int> element_types;

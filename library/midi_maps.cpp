@@ -4,9 +4,6 @@
 
 #include "frame/ini_file.h"
 
-std::map<std::pair<std::string, int>, MidiNotes> per_element_midi_map;
-std::map<std::pair<Sound::ElementType, int>, MidiNotes> element_type_midi_map;
-
 bool LoadMIDIMap(const std::string& path) {
   IniFile ini;
   if (!ini.Init(path)) return false;

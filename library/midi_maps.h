@@ -5,13 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "sound/midi.h"   // MidiNotes
-#include "sound/sound.h"  // Sound::ElementType
+#include "sound/midi.h"  // the active map's tables
 
 // Replaces the active map with the file's content; false only when the file cannot be opened.
 bool LoadMIDIMap(const std::string& path);
-
-// Keyed by (element name, number) and by (element type, number); the number counts the drums
-// of the same type in kit order from 1. Empty while no map is loaded.
-extern std::map<std::pair<std::string, int>, MidiNotes> per_element_midi_map;
-extern std::map<std::pair<Sound::ElementType, int>, MidiNotes> element_type_midi_map;

@@ -10,7 +10,7 @@
 #include "render/ui_style.h"
 #include "render/widget_drawing.h"
 #include "render/widget_drawing_state.h"
-#include "tracking/webcam_window.h"
+#include "render/webcam_window.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // background the frame function drew and nothing more.
 #include "screens/screens.h"
 
-#include "frame/app/progress.h"
+#include "drumming/progress.h"
 #include "frame/frame_globals.h"
 
 void DoMainScreen() {

@@ -63,6 +63,7 @@ class Logger {
   void StopRecording(bool& recording);
   void StartPlaying(bool with_song);
   void StopPlaying();
+  // Drawn by the recordings screen (it lives with the screens).
   void DoScrubBar(Imgui& gui, int x, int y, int w, int h);
 
   Recording& GetRecording(int i) { return recordings[i]; }

@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <mutex>
 
-#include "library/midi_maps.h"
 
 int midi_mode = 0;
 int midi_output_number = 0;
@@ -20,6 +19,8 @@ bool midi_use_mdrummer_hack = false;
 PortMidiStream* midi_stream = nullptr;
 
 std::map<MidiMapKey, MidiNotes> midi_map;
+std::map<std::pair<std::string, int>, MidiNotes> per_element_midi_map;
+std::map<MidiMapKey, MidiNotes> element_type_midi_map;
 
 namespace {
 

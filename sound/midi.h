@@ -39,6 +39,12 @@ extern PortMidiStream* midi_stream;          // null while closed
 // The built-in default mapping, filled by InitMIDI.
 extern std::map<MidiMapKey, MidiNotes> midi_map;
 
+// The active MIDI map, filled from a MIDI-map file by the MIDI-map library: keyed by (element
+// name, number) and by (element type, number); the number counts the drums of the same type in
+// kit order from 1. Empty while no map is loaded.
+extern std::map<std::pair<std::string, int>, MidiNotes> per_element_midi_map;
+extern std::map<MidiMapKey, MidiNotes> element_type_midi_map;
+
 void InitMIDI();
 void CleanUpMIDI();
 void GetMIDIOutputPortNames(std::map<int, std::string>& names);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "frame/element_types.h"
 #include "sound/audio.h"
 
 class IniFile;
@@ -18,31 +19,8 @@ class Sound {
   // The kind of a drum sound (the "element_type" of kit files and MIDI maps). An int-sized
   // enumeration rather than a plain int so that GetElementCategory(type) and
   // GetElementCategory(slot) are told apart: convert stored numbers with ElementType(n).
-  enum ElementType : int {
-    KICK = 0,
-    SNARE = 1,
-    RIMSHOT = 2,
-    CROSS_STICK = 3,
-    VERY_HIGH_TOM = 4,
-    HIGH_TOM = 5,
-    MID_TOM = 6,
-    FLOOR_TOM = 7,
-    FLOOR_TOM_2 = 8,
-    HIHAT = 9,
-    HIHAT_SPLASH = 10,
-    CRASH = 11,
-    SPLASH = 12,
-    RIDE = 13,
-    RIDE_BELL = 14,
-    CHINA = 15,
-    COWBELL = 16,
-    TAMBOURINE = 17,
-    CUSTOM_HAND = 18,
-    CUSTOM_FOOT = 19,
-    CUSTOM_HAND_AND_FOOT = 20,
-    NUM_ELEMENT_TYPES = 21,
-    CHOKE = 256,  // only a MIDI-map key
-  };
+  using ElementType = drum_element::ElementType;
+  using enum drum_element::ElementType;
 
   // 0 hand, 1 foot, 2 hand and foot (hi-hat-like).
   typedef int ElementCategory;

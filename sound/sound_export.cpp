@@ -2,6 +2,7 @@
 // performance's events dispatched exactly as in live playback.
 #include <unistd.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstring>
 
@@ -10,11 +11,13 @@
 
 namespace {
 
-const char* const element_type_string[Sound::NUM_ELEMENT_TYPES] = {
-    "kick",     "snare",        "rimshot",  "cross_stick", "very_high_tom", "high_tom",
-    "mid_tom",  "floor_tom",    "floor_tom_2", "hihat",    "hihat_splash",  "crash",
-    "splash",   "ride",         "ride_bell", "china",      "cowbell",       "tambourine",
-    "custom_hand", "custom_foot", "custom_hand_and_foot"};
+// A split part's file-name word: the element type's word in lower case.
+std::string PartName(int type) {
+  const char* word = type >= 0 && type < Sound::NUM_ELEMENT_TYPES ? drum_element::ElementTypeWord(type) : nullptr;
+  std::string name = word ? word : "element";
+  for (char& c : name) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+  return name;
+}
 
 void PutU32(std::ostream& out, uint32_t v) {
   const char b[4] = {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
@@ -156,8 +159,7 @@ int Sound::UpdateSavingSplitWavs() {
       solo_slot = std::abs(key) - 1;
       pedal_only = key < 0;
       const int type = elements[solo_slot].type;
-      name = split_base + "_" +
-             (type >= 0 && type < NUM_ELEMENT_TYPES ? element_type_string[type] : "element");
+      name = split_base + "_" + PartName(type);
       if (pedal_only) name += "_pedal";
       int same = 0;
       for (auto it = split_parts.begin(); it != split_current; ++it) {

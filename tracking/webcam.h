@@ -6,7 +6,7 @@
 #include <set>
 
 #include "render/image.h"
-#include "tracking/webcam_window.h"
+#include "render/webcam_window.h"
 
 class IniFile;
 

@@ -5,13 +5,21 @@
 #include "airmenu/calibration.h"
 #include "airmenu/pages.h"
 #include "airmenu/viewer_link.h"
+#include "drumming/drummer.h"
+#include "drumming/drumming_globals.h"
+#include "drumming/interface_state.h"
 #include "frame/app/app.h"
 #include "frame/app/decisions.h"
-#include "frame/app/neighbours.h"
 #include "frame/frame_globals.h"
 #include "frame/platform/platform.h"
 #include "frame/window.h"
+#include "render/imgui.h"
+#include "render/ui_style.h"
+#include "render/widget_drawing.h"
+#include "render/webcam_window.h"
 #include "screens/screens.h"
+#include "tracking/ps3eye_glue.h"
+#include "tracking/webcam.h"
 
 namespace {
 
@@ -36,10 +44,10 @@ void IdentityProjection() {
 
 // Takes the newest camera frame; a lost camera is stopped and the main screen shown.
 void CameraStep(bool upload) {
-  if (!nb::CameraWorks()) return;
-  if (!nb::WebcamUpdate(upload)) {
-    nb::WebcamLost();
-    nb::ChangeInterfaceState(0);
+  if (!PSEyeIsWorking()) return;
+  if (!webcam.Update(upload)) {
+    webcam.HandleUnplug();
+    ChangeInterfaceState(0);
   }
 }
 
@@ -52,17 +60,17 @@ void PumpViewerLink() {
 
 void Background(bool camera_picture) {
   if (interface_state < 18) {
-    nb::DrawBackground(interface_state == 0 || interface_state == 8);
+    DrawBackground(interface_state == 0 || interface_state == 8);
   } else if (interface_state != 35 && camera_picture) {
-    nb::WebcamDraw(1.0f);
+    webcam.Draw(1.0f);
   }
 }
 
 void StateFrame(int entry_state) {
-  if (entry_state < 18) nb::GuiBegin();
+  if (entry_state < 18) imgui.Begin(false);
   RunStateFunction(interface_state);
   // Begin and End follow the entry state: a screen that moved on still gets its End.
-  if (entry_state < 18) nb::GuiEnd();
+  if (entry_state < 18) imgui.End();
 }
 
 }  // namespace
@@ -207,10 +215,10 @@ void Display() {
   const bool focus = (connected && on_this_device && interface_state >= 18) ? ServerHasFocus() : true;
   const int reconciled = ReconcileViewerState(interface_state, connected, on_this_device,
                                               show_drumming_ui_when_client_connected, focus);
-  if (reconciled != interface_state) nb::ChangeInterfaceState(reconciled);
+  if (reconciled != interface_state) ChangeInterfaceState(reconciled);
 
   // 2. One frame function.
-  switch (ChooseFrameFunction(interface_state, graphics_mode, nb::DrumsMuted())) {
+  switch (ChooseFrameFunction(interface_state, graphics_mode, drums_muted)) {
     case FrameFunction::kNormal: DisplayNormal(); break;
     case FrameFunction::kMarkersOnly: DisplayMarkersOnly(); break;
     case FrameFunction::kSlowLow: DisplaySlowLow(); break;
@@ -220,9 +228,9 @@ void Display() {
   }
 
   // 3. Songs: the playlist scheduler and the delayed start.
-  if (SongCountdownStep(interface_state, frames_until_song_start, nb::PlaylistEmpty()).schedule)
-    nb::ScheduleSongLoadingPlaying(valid_song_file);
-  if (frames_until_song_start == 0) nb::PlaySongNow();
+  if (SongCountdownStep(interface_state, frames_until_song_start, drummer.playlist.empty()).schedule)
+    drummer.ScheduleSongLoadingPlaying(false, valid_song_file);
+  if (frames_until_song_start == 0) drummer.PlaySong(true);
   if (frames_until_song_start >= 0) --frames_until_song_start;
 
   // 4. The deferred start-up, at the end of the third call.
@@ -243,7 +251,7 @@ void Reshape(int width, int height) {
     DisableResize();
   }
   glViewport(0, 0, width, height);
-  nb::CenterWebcam(width, height);
+  WebcamWindowMapping::CenterWebcam(width, height);
   window_services.post_redisplay();
 }
 

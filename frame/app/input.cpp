@@ -6,11 +6,15 @@
 #include "airmenu/viewer_link.h"
 #include "frame/app/app.h"
 #include "frame/app/decisions.h"
-#include "frame/app/neighbours.h"
+#include "drumming/distance_menu.h"
+#include "drumming/drummer.h"
 #include "frame/frame_globals.h"
 #include "frame/platform/platform.h"
+#include "frame/texts.h"
 #include "frame/utf8.h"
 #include "frame/window.h"
+#include "render/imgui.h"
+#include "sound/sound.h"
 
 namespace {
 
@@ -21,7 +25,7 @@ void CycleGraphicsMode() {
     case 3: EnterNoGraphics(); break;
     case 4: {
       const std::string title =
-          frame_decisions::WindowTitle(nb::Text(233, "Skytapper"), skytapper_version);
+          frame_decisions::WindowTitle(GetUtf8(233), skytapper_version);
       window_services.set_title(title.c_str());
       break;
     }
@@ -30,7 +34,10 @@ void CycleGraphicsMode() {
   graphics_mode = frame_decisions::NextGraphicsMode(graphics_mode);
 }
 
-void StoreMouse(int x, int y) { nb::GuiSetMouse(x, window_services.height() - 1 - y); }
+void StoreMouse(int x, int y) {
+  imgui.mouse_x = x;
+  imgui.mouse_y = window_services.height() - 1 - y;
+}
 
 }  // namespace
 
@@ -43,16 +50,16 @@ void Keyboard(unsigned char key, int x, int y) {
       k = k == 'c' ? 3 : (k == 'v' ? 22 : 24);
     }
   }
-  if (k < 32 || k == 127) nb::GuiAddKey(k);
-  const bool consumed = nb::GuiHandleTextUnmarking(static_cast<unsigned char>(k));
-  nb::GuiSetModifiers(window_services.modifiers());
+  if (k < 32 || k == 127) imgui.AddKey(k);
+  const bool consumed = imgui.HandleMacTextUnmarking(static_cast<unsigned char>(k));
+  imgui.modifiers = window_services.modifiers();
   if (!consumed) {
     switch (k) {
       case 7:  // Ctrl-G
-        nb::ClearInAirMessages();
+        DistanceMenu::ClearMessages();
         if (interface_state == 18) {
           CycleGraphicsMode();
-          nb::SaveLastSession();
+          drummer.SaveLastSession();
           bad_state_count = 0;
         }
         break;
@@ -65,19 +72,19 @@ void Keyboard(unsigned char key, int x, int y) {
         break;
       case 27:  // Esc
         if (exporting_wav) {
-          nb::ClosePerformanceWav();
+          sound.ClosePerformanceWav();
           exporting_wav = false;
         }
         switch (frame_decisions::EscapeAction(interface_state, graphics_mode)) {
           case frame_decisions::EscAction::kQuit: exit(0);
-          case frame_decisions::EscAction::kBackToMainMenu: nb::GoBackToMainMenu(); break;
+          case frame_decisions::EscAction::kBackToMainMenu: drummer.GoBackToMainMenu(); break;
           case frame_decisions::EscAction::kNothing: break;
         }
         break;
       case 32:  // Space
         if (interface_state >= 18) {
           if (graphics_mode == 4) graphics_mode = 3;
-          nb::GoBackToMainMenu();
+          drummer.GoBackToMainMenu();
         }
         break;
       default: break;
@@ -91,19 +98,19 @@ void Keyboard(unsigned char key, int x, int y) {
 void KeyboardUp(unsigned char, int, int) { window_services.post_redisplay(); }
 
 void Special(int key, int, int) {
-  if (!IsCmdPressed()) nb::GuiSetSpecialKey(key, true);
-  nb::GuiSetModifiers(window_services.modifiers());
+  if (!IsCmdPressed()) imgui.SetSpecialKey(key, true);
+  imgui.modifiers = window_services.modifiers();
 }
 
 void SpecialUp(int key, int, int) {
-  nb::GuiSetSpecialKey(key, false);
-  nb::GuiSetModifiers(window_services.modifiers());
+  imgui.SetSpecialKey(key, false);
+  imgui.modifiers = window_services.modifiers();
 }
 
 void Mouse(int button, int state, int x, int y) {
   StoreMouse(x, y);
-  nb::GuiSetModifiers(window_services.modifiers());
-  if (button == 0) nb::GuiSetMouseDown(state == 0);
+  imgui.modifiers = window_services.modifiers();
+  if (button == 0) imgui.mouse_down = state == 0;
 }
 
 void PassiveMotion(int x, int y) { StoreMouse(x, y); }
@@ -112,9 +119,9 @@ void Motion(int x, int y) { StoreMouse(x, y); }
 
 void InsertText(const char* text) {
   static unsigned short units[1024];
-  nb::GuiSetMarkedText("");
+  imgui.marked_text = "";
   const int n = StrFromUtf8(units, 1024, text, nullptr);
-  for (int i = 0; i < n; ++i) nb::GuiAddKey(units[i]);
+  for (int i = 0; i < n; ++i) imgui.AddKey(units[i]);
 }
 
-void SetMarkedText(const char* text) { nb::GuiSetMarkedText(text ? text : ""); }
+void SetMarkedText(const char* text) { imgui.marked_text = text ? text : ""; }

@@ -6,32 +6,35 @@
 #include <cstdlib>
 #include <string>
 
+#include "airmenu/calibration.h"
 #include "airmenu/viewer_link.h"
+#include "drumming/distance_menu.h"
+#include "drumming/drumkit.h"
+#include "drumming/drummer.h"
+#include "drumming/interface_state.h"
+#include "drumming/progress.h"
 #include "frame/app/app.h"
 #include "frame/app/decisions.h"
-#include "frame/app/neighbours.h"
-#include "frame/app/progress.h"
 #include "frame/frame_globals.h"
 #include "frame/ini_file.h"
 #include "frame/paths.h"
 #include "frame/platform/platform.h"
+#include "frame/texts.h"
 #include "frame/window.h"
 #include "library/drumkit_chooser.h"
+#include "library/library_calls.h"
+#include "library/midi_map_chooser.h"
 #include "library/migrations.h"
+#include "render/font.h"
+#include "render/imgui.h"
+#include "render/ui_style.h"
+#include "sound/logger.h"
+#include "sound/midi.h"
+#include "sound/sound.h"
+#include "tracking/ps3eye_glue.h"
+#include "tracking/webcam.h"
 
 namespace {
-
-const char* const kGraphicsWarning =
-    "Your graphics card does not appear to support either OpenGL 2.0 or the OpenGL NPOT extension, "
-    "one of which is required by Skytapper. Please ensure that your graphics driver is up to date. "
-    "If you have multiple graphics cards, please make sure you are running Skytapper using the best "
-    "available graphics card.";
-const char* const kAudioFallback = "Could not initialize the audio device. A fallback device was initialized.";
-const char* const kAudioNone =
-    "Could not initialize the audio device, Skytapper will not be able to output audio. Please check if "
-    "a program that requires exclusive access to your default sound card is running. For example, an "
-    "audio program configured to use an exclusive ASIO driver. Please ignore this warning if you intend "
-    "to trigger that program with Skytapper (e.g. a drum sampler).";
 
 long FileSize(const char* path) {
   FILE* f = fopen(path, "rb");
@@ -46,7 +49,37 @@ void CheckGraphicsDriver() {
   const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
   const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
   if (frame_decisions::GraphicsDriverTooOld(version, extensions))
-    MessageBox(nb::Text(401, kGraphicsWarning), false, true);
+    MessageBox(GetUtf8(401), false, true);
+}
+
+// The lower layers reach the libraries, the viewer link and the wizard through these.
+void InstallCalls() {
+  InstallLibraryCalls();
+  InstallViewerCalls();
+  InstallFrameRateWatch();
+}
+
+// The font of the current language, then the widget GUI on the desktop's clipboard, input
+// method and window size.
+void InitFontAndGui() {
+  Imgui::platform.write_clipboard = [](const std::string& text) { WriteToPasteboard(text); };
+  Imgui::platform.read_clipboard = [](std::string& text) { ReadFromPasteboard(text); };
+  Imgui::platform.unmark_text = [] { window_services.unmark_text(); };
+  Imgui::platform.window_width = [] { return window_services.width(); };
+  Imgui::platform.window_height = [] { return window_services.height(); };
+  const float font_height = GetFontHeight();
+  Font* font = new Font;
+  if (!font->Init(GetFontPath().c_str(), font_height, GetGlyphRanges(), 0)) {
+    delete font;
+    font = nullptr;
+  }
+  imgui.Init(Imgui::InitParams::ProgramLayout(font, font_height));
+}
+
+// A failed audio device: a fallback stream open, or no audio at all.
+void InitSound(const IniFile& settings) {
+  if (sound.Init(settings)) return;
+  MessageBox(GetUtf8(sound.audio.GetDeviceType() != 0 ? 348 : 349), false, true);
 }
 
 void RegisterCallbacks() {
@@ -87,13 +120,13 @@ bool DetermineLanguage() {
   settings.Init(MakePath(3, "skytapper.cfg"));
   const char* value = nullptr;
   if (settings.GetString("Session", "Language", value) && value) {
-    nb::SetLanguage(value);
+    SetLanguage(value);
     settings.CleanUp();
     return false;
   }
   std::string code = "en";
   GetSystemLanguage(code);
-  nb::SetLanguage(code);
+  SetLanguage(code);
   settings.CleanUp();
   return true;
 }
@@ -106,15 +139,15 @@ bool Krakouik() {
   PatchMay2021();
   IniFile settings;
   settings.Init(MakePath(3, "skytapper.cfg"));
-  nb::InitWebcam(settings);
-  nb::InitDrumkit();
+  webcam.Init(settings);
+  drumkit.Init();
   drumkit_chooser.Init();
-  nb::InitDrummer(settings);
+  drummer.Init(drumkit, drumkit_chooser, midi_map_chooser, webcam, settings);
   DrawSamplesProgress(0, true);
   bool never_ran = false, wants_help = false;
   if (!settings.GetBool("Session", "Never_Ran", never_ran)) never_ran = false;
   if (!settings.GetBool("Session", "Wants_Startup_Help", wants_help)) wants_help = false;
-  nb::ChangeInterfaceState(frame_decisions::StartupScreen(never_ran, wants_help));
+  ChangeInterfaceState(frame_decisions::StartupScreen(never_ran, wants_help));
   settings.CleanUp();
   return true;
 }
@@ -126,12 +159,12 @@ void CleanUp() {
   CleanUpDiscoveryServer();
   CleanUpSockets();
   interface_state = 37;
-  nb::StopCamera();
-  nb::CleanUpDistanceMenu();
-  nb::CleanUpMIDI();
+  if (PSEyeIsWorking()) PSEyeStop();
+  DistanceMenu::CleanUp();
+  CleanUpMIDI();
   // The audio callback and the sample loaders use the kit, the recordings list and the other
   // program-wide objects, which are destroyed before the sound manager: stop them now.
-  nb::StopAudio();
+  sound.CleanUp();
   if (IsSleepPrevented()) AllowSleeping();
 }
 
@@ -167,6 +200,7 @@ void PatchFirstRelease() {
 int SkytapperMain(int argc, char** argv) {
   // A viewer or helper program that goes away mid-write must not end the program.
   signal(SIGPIPE, SIG_IGN);
+  InstallCalls();
 
   InitSockets(nullptr, true);
   InitDiscoveryServer();
@@ -174,7 +208,7 @@ int SkytapperMain(int argc, char** argv) {
   window_services.init(&argc, argv);
   int x = 0, y = 0, screen_height = 0;
   MacResolutionWarning(960, 720, x, y, screen_height);
-  const std::string title = frame_decisions::WindowTitle(nb::Text(233, "Skytapper"), skytapper_version);
+  const std::string title = frame_decisions::WindowTitle(GetUtf8(233), skytapper_version);
   if (!window_services.create_window(x, y, 960, 720, title.c_str())) {
     printf("Could not open the window.\n");
     exit(1);
@@ -189,16 +223,13 @@ int SkytapperMain(int argc, char** argv) {
   IniFile settings;
   settings.Init(MakePath(3, "skytapper.cfg"));
   CheckGraphicsDriver();
-  nb::InitMIDI();
-  nb::InitFontAndGui();
-  nb::InitDistanceMenu(screen_height, 720);
-  nb::InitUIStyleAndLogger();
-  switch (nb::InitSound(settings)) {
-    case 1: MessageBox(nb::Text(348, kAudioFallback), false, true); break;
-    case 2: MessageBox(nb::Text(349, kAudioNone), false, true); break;
-    default: break;
-  }
-  nb::InitCalibration(settings);
+  InitMIDI();
+  InitFontAndGui();
+  DistanceMenu::Init(screen_height, 720);
+  InitUIStyle();
+  logger.Init();
+  InitSound(settings);
+  calibration.Init(drummer, webcam, imgui, settings);
 
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_CULL_FACE);

@@ -15,7 +15,7 @@
 #include "tests/support/gl_fixture.h"
 #include "tests/support/stroke_harness.h"
 #include "tests/support/test_dirs.h"
-#include "tracking/webcam_window.h"
+#include "render/webcam_window.h"
 
 namespace {
 

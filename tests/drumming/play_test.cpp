@@ -5,7 +5,7 @@
 
 #include "drumming/drumkit.h"
 #include "drumming/drumming_globals.h"
-#include "library/midi_maps.h"
+#include "sound/midi.h"
 #include "sound/midi.h"
 #include "tests/support/fake_portmidi.h"
 #include "tests/support/stroke_harness.h"

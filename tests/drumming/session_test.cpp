@@ -16,6 +16,7 @@
 #include "frame/ini_file.h"
 #include "frame/window.h"
 #include "library/drumkit_chooser.h"
+#include "library/library_calls.h"
 #include "library/midi_map_chooser.h"
 #include "sound/midi.h"
 #include "tests/support/fake_portmidi.h"
@@ -33,6 +34,8 @@ class Session : public ::testing::Test {
   void SetUp() override {
     chdir_ = std::make_unique<skyt_test::ScopedChdir>(skyt_test::FreshDir("drummer_session"));
     mkdir("conf", 0755);
+    InstallLibraryCalls();
+    InstallFrameRateWatch();
     skyt_test::ResetSound();
     skyt_test::ResetDrummer(drummer_, kit_);
     drummer_.kit_library = &drumkit_chooser;

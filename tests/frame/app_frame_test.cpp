@@ -5,8 +5,8 @@
 #include <cstdlib>
 
 #include "frame/app/app.h"
-#include "frame/app/neighbours.h"
-#include "frame/app/progress.h"
+#include "frame/texts.h"
+#include "drumming/progress.h"
 #include "frame/frame_globals.h"
 #include "frame/platform/spawn.h"
 #include "frame/window.h"
@@ -254,7 +254,7 @@ TEST_F(Frame, LanguageFromTheSettingsFileIsNotWrittenBack) {
   unsetenv("LC_ALL");
   unsetenv("LC_MESSAGES");
   EXPECT_FALSE(DetermineLanguage());
-  EXPECT_EQ(nb::CurrentLanguage(), "de");
+  EXPECT_EQ(GetLanguageString(), "de");
 }
 
 TEST_F(Frame, LanguageFromTheSystemIsSavedAfterWantsStartupHelp) {
@@ -264,15 +264,15 @@ TEST_F(Frame, LanguageFromTheSystemIsSavedAfterWantsStartupHelp) {
   unsetenv("LC_ALL");
   unsetenv("LC_MESSAGES");
   EXPECT_TRUE(DetermineLanguage());
-  EXPECT_EQ(nb::CurrentLanguage(), "fr");
+  EXPECT_EQ(GetLanguageString(), "fr");
   SaveLanguage();
   EXPECT_EQ(ReadFile("conf/skytapper.cfg"),
             "[Session]\nNever_Ran = true\nWants_Startup_Help = true\nLanguage = fr\n\n[Sound]\n");
   // A second start finds it in the file.
   setenv("LANG", "de_DE.UTF-8", 1);
   EXPECT_FALSE(DetermineLanguage());
-  EXPECT_EQ(nb::CurrentLanguage(), "fr");
-  nb::SetLanguage("en");
+  EXPECT_EQ(GetLanguageString(), "fr");
+  SetLanguage("en");
 }
 
 TEST_F(Frame, PatchFirstReleaseRemovesOnlyTheStaleFiles) {

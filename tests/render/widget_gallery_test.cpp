@@ -18,7 +18,7 @@
 #include "tests/support/gl_fixture.h"
 #include "tests/support/scripted_input.h"
 #include "tests/support/test_dirs.h"
-#include "tracking/webcam_window.h"
+#include "render/webcam_window.h"
 
 using namespace skyt_test;
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "library/midi_maps.h"
+#include "sound/midi.h"
 #include "sound/midi.h"
 #include "tests/support/fake_portmidi.h"
 

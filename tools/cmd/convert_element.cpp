@@ -11,11 +11,6 @@
 
 namespace {
 
-const char* const kTypeNames[Sound::NUM_ELEMENT_TYPES] = {
-    "KICK",      "SNARE",     "RIMSHOT", "CROSS_STICK", "VERY_HIGH_TOM", "HIGH_TOM",
-    "MID_TOM",   "FLOOR_TOM", "FLOOR_TOM_2", "HIHAT",   "HIHAT_SPLASH",  "CRASH",
-    "SPLASH",    "RIDE",      "RIDE_BELL", "CHINA",     "COWBELL",       "TAMBOURINE",
-    "CUSTOM_HAND", "CUSTOM_FOOT", "CUSTOM_HAND_AND_FOOT"};
 const char* const kCategoryNames[3] = {"hand", "foot", "hand_and_foot"};
 
 // A number in 0..count-1 or one of the names; -1 otherwise.
@@ -41,7 +36,7 @@ int main(int argc, char** argv) {
     fprintf(stderr, "usage: %s OUT.ele FOLDER TYPE CATEGORY\n", argv[0]);
     return 2;
   }
-  int type = Parse(argv[3], kTypeNames, Sound::NUM_ELEMENT_TYPES);
+  int type = Parse(argv[3], drum_element::kTypeWords, Sound::NUM_ELEMENT_TYPES);
   int category = Parse(argv[4], kCategoryNames, 3);
   if (type < 0 || category < 0) {
     fprintf(stderr, "convert_element: unknown %s \"%s\"\n", type < 0 ? "type" : "category",

@@ -3,7 +3,7 @@
 changed ones with rsvg-convert in parallel and rewrites them as RGBA PNGs of their exact size.
 
   build_images.py --list                      keys and sizes, one "key width height" a line
-  build_images.py --out DIR --rgba TOOL [--jobs N] [--text-dir DIR]
+  build_images.py --out DIR --rgba TOOL [--jobs N] [--text-dir DIR] [--version X.Y.Z]
 """
 import argparse
 import os
@@ -34,6 +34,7 @@ def main():
     ap.add_argument("--rgba")
     ap.add_argument("--jobs", type=int, default=min(8, os.cpu_count() or 4))
     ap.add_argument("--text-dir", default="")
+    ap.add_argument("--version", default="", help="the program version the about page shows")
     ap.add_argument("--only", default="", help="comma-separated keys (for trying out artwork)")
     args = ap.parse_args()
 
@@ -45,6 +46,8 @@ def main():
     if not args.out or not args.rgba:
         ap.error("--out and --rgba are needed")
     pictures.load_text_table(args.text_dir)
+    if args.version:
+        pictures.set_version(args.version)
 
     svg_dir = os.path.join(args.out, "svg")
     png_dir = os.path.join(args.out, "png")

@@ -10,7 +10,12 @@ from svgkit import document, fit_size, linear, radial, text, text_width, wrap
 LANGS = ["en", "ja", "de", "fr", "es", "id", "tr", "it", "ru", "zh", "ko"]
 SUFFIX = {"en": "", "ja": "-jp", "de": "-de", "fr": "-fr", "es": "-es", "id": "-id", "tr": "-tr",
           "it": "-it", "ru": "-ru", "zh": "-zh", "ko": "-ko"}
-VERSION = "1.1.2"
+VERSION = "0.0.0"  # set from the build (set_version)
+
+
+def set_version(version):
+    global VERSION
+    VERSION = version
 INK = "#34332f"
 SOFT = "#5d5b56"
 ACCENT = "#3f6ea8"

@@ -8,6 +8,10 @@ def load_text_table(text_dir):
     localised.load_text_table(text_dir)
 
 
+def set_version(version):
+    localised.set_version(version)
+
+
 def table():
     t = {}
     t.update(drums.pictures())

@@ -12,7 +12,7 @@
 #include "frame/frame_globals.h"
 #include "frame/texts.h"
 #include "frame/utf8.h"
-#include "sound/sound.h"
+#include "frame/element_types.h"
 #include "tests/support/test_dirs.h"
 
 namespace {
@@ -189,7 +189,7 @@ TEST(Texts, ElementTypeNamesFollowTheLanguage) {
   ASSERT_EQ(element_type_names.size(), 22u);
   EXPECT_EQ(element_type_names[12], GetUtf8(71));
   EXPECT_EQ(element_type_names[9], GetUtf8(252));
-  EXPECT_EQ(element_types[21], Sound::CHOKE);
+  EXPECT_EQ(element_types[21], drum_element::CHOKE);
   EXPECT_EQ(element_types[21], 256);
 }
 

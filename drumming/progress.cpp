@@ -1,22 +1,32 @@
-#include "frame/app/progress.h"
+#include "drumming/progress.h"
 
-#include "frame/app/neighbours.h"
+#include "frame/texts.h"
 #include "frame/window.h"
+#include "render/airwidget_drawing.h"
+#include "render/imgui.h"
+#include "render/widget_drawing.h"
+#include "sound/sound.h"
+
+namespace {
+
+void DrawText(int x, int y, const std::string& text) { imgui.DoText(x, y, "%s", text.c_str()); }
+
+}  // namespace
 
 void DrawSamplesProgress(int, bool start) {
   static int total = 0;
   static int last_size = 0;
   static int counter = 0;
   if (start) {
-    total = last_size = nb::RawQueueSize();
+    total = last_size = sound.audio.GetRawQueueSize();
     counter = 1;
     return;
   }
   if (last_size == 0) return;
-  if (counter % 10 == 0) last_size = nb::RawQueueSize();
+  if (counter % 10 == 0) last_size = sound.audio.GetRawQueueSize();
   const float fraction = total < 1 ? 1.0f : static_cast<float>(total - last_size) / total;
-  nb::DrawText(360, 100, nb::Text(479, "Samples loaded:"));
-  nb::SliderBackground(360, 68, 182, 54, fraction, false, true, true, true);
+  DrawText(360, 100, GetUtf8(479));
+  SliderBackground(360, 68, 182, 54, fraction, false, true, true, true);
   ++counter;
 }
 
@@ -27,19 +37,19 @@ void DisplayProgressBar(int percent, const std::string& caption, bool progress_o
   const float fill = percent / 100.0f;
   if (both_buffers) {
     for (int pass = 0; pass < 2; ++pass) {
-      nb::DrawText(x, y + 30, caption);
-      nb::SliderBackground(x, y, w, h, 0.0f, true, true, true, true);
-      nb::SliderProgressOnly(x, y, w, h, fill);
+      DrawText(x, y + 30, caption);
+      SliderBackground(x, y, w, h, 0.0f, true, true, true, true);
+      SliderProgressOnly(x, y, w, h, fill);
       if (pass == 0) window_services.swap_buffers();
     }
   } else if (progress_only) {
     for (int pass = 0; pass < 2; ++pass) {
-      nb::SliderProgressOnly(x, y, w, h, fill);
+      SliderProgressOnly(x, y, w, h, fill);
       window_services.swap_buffers();
     }
   } else {
-    nb::DrawText(x, y + 30, caption);
-    nb::SliderBackground(x, y, w, h, 0.0f, true, true, true, true);
-    nb::SliderProgressOnly(x, y, w, h, fill);
+    DrawText(x, y + 30, caption);
+    SliderBackground(x, y, w, h, 0.0f, true, true, true, true);
+    SliderProgressOnly(x, y, w, h, fill);
   }
 }

@@ -1,0 +1,27 @@
+// What the drumming controller asks of the kit and MIDI-map libraries. The libraries stand
+// above the drumming: the controller holds them only as pointers and reaches them through
+// these calls, which the libraries install at start-up. Until then no kit loads, no list is
+// built and nothing is saved.
+#pragma once
+#include <string>
+
+class Drumkit;
+class DrumkitChooser;
+class MidiMapChooser;
+
+struct LibraryCalls {
+  // Start-up: the MIDI-port correction, both lists for the player's hand, and the chosen
+  // MIDI map when its index is valid.
+  void (*prepare)(DrumkitChooser& kits, MidiMapChooser& maps, bool left_handed, int midi_map_index);
+  // Loads kit `name` (the current kit when empty), with samples or only for MIDI; negative
+  // when it cannot be loaded.
+  int (*load_drumkit)(DrumkitChooser& kits, Drumkit* kit, const std::string& name, bool flag,
+                      bool midi_only);
+  // Rewrites the current kit's [Drumkit] part; path receives the kit file.
+  bool (*save_with_calibration)(DrumkitChooser& kits, std::string& path, std::string& message);
+  // The name of the kit that is, or is to be, loaded.
+  const std::string& (*current_drumkit_name)(const DrumkitChooser& kits);
+  void (*set_current_drumkit_name)(DrumkitChooser& kits, const std::string& name);
+};
+
+extern LibraryCalls library_calls;

@@ -1,7 +1,0 @@
-skyt_test(test_drum_kit_model SOURCES ${CMAKE_CURRENT_LIST_DIR}/kit_model_test.cpp)
-skyt_test(test_drum_finding SOURCES ${CMAKE_CURRENT_LIST_DIR}/find_test.cpp)
-skyt_test(test_drum_playing SOURCES ${CMAKE_CURRENT_LIST_DIR}/play_test.cpp LINK skyt_fake_portmidi)
-skyt_test(test_drummer SOURCES ${CMAKE_CURRENT_LIST_DIR}/drummer_test.cpp LINK skyt_fake_portmidi)
-skyt_test(test_drummer_session SOURCES ${CMAKE_CURRENT_LIST_DIR}/session_test.cpp LINK skyt_fake_portmidi)
-skyt_test(test_distance_menu SOURCES ${CMAKE_CURRENT_LIST_DIR}/distance_menu_test.cpp)
-skyt_test(test_kit_drawing SOURCES ${CMAKE_CURRENT_LIST_DIR}/kit_drawing_test.cpp)

@@ -1,1 +1,0 @@
-skyt_test(test_frame_fuzz_regressions SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz_regressions_test.cpp)

@@ -1,1 +1,0 @@
-skyt_test(platform_window_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/platform_window_test.cpp XVFB)

@@ -1,1 +1,0 @@
-skyt_test(test_font SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_font.cpp)
