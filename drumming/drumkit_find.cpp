@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "drumming/viewer_calls.h"
 #include "drumming/distance_menu.h"
 #include "drumming/drumkit.h"
+#include "drumming/viewer_calls.h"
 #include "tracking/camera_geometry.h"
 
 namespace {

@@ -3,18 +3,14 @@
 #include <algorithm>
 #include <cmath>
 
-#include "drumming/viewer_calls.h"
 #include "drumming/drumkit.h"
 #include "drumming/drumming_globals.h"
+#include "drumming/viewer_calls.h"
 #include "sound/midi.h"
 
 float ApplyVolumeCurve(float velocity, Sound::VolumeResponseCurve curve) {
   if (!(velocity > 0)) return 0.0f;
-  velocity = std::min(velocity, 1.0f);
-  const float* points = Sound::GetCurvePoints(curve);
-  int k = int(velocity * 20.0f);
-  float f = velocity * 20.0f - float(k);
-  return (1.0f - f) * points[k] + f * points[std::min(k + 1, 20)];
+  return Sound::CurveGain(curve, velocity);
 }
 
 void Drumkit::PlayDrum(int drum, float volume, Sound::Limb limb, float openness, bool left_handed,

@@ -4,10 +4,10 @@
 #include <cmath>
 #include <cstdio>
 
-#include "drumming/viewer_calls.h"
 #include "drumming/distance_menu.h"
 #include "drumming/drumkit.h"
 #include "drumming/drumming_globals.h"
+#include "drumming/viewer_calls.h"
 #include "frame/texts.h"
 #include "sound/midi.h"
 

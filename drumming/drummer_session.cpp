@@ -3,11 +3,11 @@
 #include <cmath>
 #include <sstream>
 
-#include "drumming/viewer_calls.h"
 #include "drumming/drumkit.h"
 #include "drumming/drummer.h"
 #include "drumming/drumming_globals.h"
 #include "drumming/library_calls.h"
+#include "drumming/viewer_calls.h"
 #include "frame/frame_globals.h"
 #include "frame/ini_file.h"
 #include "frame/paths.h"

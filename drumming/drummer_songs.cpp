@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <fstream>
 
-#include "drumming/viewer_calls.h"
 #include "drumming/drummer.h"
+#include "drumming/viewer_calls.h"
 #include "frame/paths.h"
 
 namespace {

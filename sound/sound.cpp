@@ -3,6 +3,7 @@
 
 #include <fastlz.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -199,6 +200,14 @@ const char* Sound::GetCurveName(VolumeResponseCurve curve) {
 const float* Sound::GetCurvePoints(VolumeResponseCurve curve) {
   if (curve < 0 || curve >= NUM_CURVES) curve = CURVE_LINEAR;
   return kCurvePoints[curve];
+}
+
+float Sound::CurveGain(VolumeResponseCurve curve, float velocity) {
+  velocity = ClampUnit(velocity);
+  const float* points = GetCurvePoints(curve);
+  const int i = std::min(static_cast<int>(velocity * 20.0f), 20);
+  const float f = velocity * 20.0f - static_cast<float>(i);
+  return (1.0f - f) * points[i] + f * points[std::min(i + 1, 20)];
 }
 
 // --- Element table ---
@@ -417,11 +426,7 @@ void Sound::PlaySample(const std::vector<Sample>* sets, float velocity, Limb set
   if (chosen->empty()) return;
 
   velocity = ClampUnit(velocity);
-  const float* points = GetCurvePoints(curve);
-  int i = static_cast<int>(velocity * 20.0f);
-  if (i > 20) i = 20;
-  float f = velocity * 20.0f - static_cast<float>(i);
-  float c = (1.0f - f) * points[i] + f * points[i + 1 > 20 ? 20 : i + 1];
+  const float c = CurveGain(curve, velocity);
 
   const std::vector<Sample>& layers = *chosen;
   size_t n = layers.size();

@@ -108,6 +108,8 @@ class Sound {
   static ElementCategory GetElementCategory(ElementType type);
   static const char* GetCurveName(VolumeResponseCurve curve);
   static const float* GetCurvePoints(VolumeResponseCurve curve);
+  // The curve's gain at a velocity in 0..1 (clamped), between its 21 points.
+  static float CurveGain(VolumeResponseCurve curve, float velocity);
 
   // One hit: velocity 0..1; openness 0 (closed) .. 1 (open) for hand hits on hand-and-foot
   // elements; start_offset as for Audio::StartSound (negative = later inside the buffer).
