@@ -317,10 +317,10 @@ void VignetteEdge(float rx, float ry, float d1, float d2, VignetteShade left, Vi
     const float c = std::cos(a), s = std::sin(a);
     // 0 on the left half, 1 on the right, a linear blend round the top and the bottom.
     const float t = std::clamp(0.5f + 0.5f * c / std::sin(kVignetteBlend), 0.0f, 1.0f);
-    MixColour(left.inner, right.inner, t);
+    MixColour(left.at_d1, right.at_d1, t);
     glVertex2f(WebcamWindowMapping::WebcamXToWindowX(159.5f + (rx + d1) * c),
                WebcamWindowMapping::WebcamYToWindowY(119.5f + (ry + d1) * s));
-    MixColour(left.outer, right.outer, t);
+    MixColour(left.at_d2, right.at_d2, t);
     glVertex2f(WebcamWindowMapping::WebcamXToWindowX(159.5f + (rx + d2) * c),
                WebcamWindowMapping::WebcamYToWindowY(119.5f + (ry + d2) * s));
   }

@@ -46,10 +46,10 @@ void BlinkingArrowSlider(float x, float y, float w, float h, int direction, bool
 void RoundHalo(float cx, float cy, float r);
 void RectangleHalo(float x, float y, float w, float h);
 void SliderHalo(float x, float y, float w, float h);
-// A band's colours on its inner edge (at d1) and its outer edge (at d2).
+// A band's colours at its two edges, d1 and d2 from the ellipse.
 struct VignetteShade {
-  const float* inner;
-  const float* outer;
+  const float* at_d1;
+  const float* at_d2;
 };
 // One band of the camera picture's elliptical frame, from rx + d1, ry + d1 to rx + d2, ry + d2
 // in camera coordinates, round the whole ellipse: shaded left on the left half and right on the
