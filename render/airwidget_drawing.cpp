@@ -2,7 +2,11 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
+#include <numbers>
+#include <string>
+#include <vector>
 
 #include "frame/frame_globals.h"
 #include "frame/texts.h"
@@ -105,6 +109,16 @@ void Label(const Font* font, float x, float y, int align, const char* s) {
   font->Print(x, y, static_cast<Font::Alignment>(align), s);
 }
 
+// The lines of a '|'-separated label; a '|' at the end only ends the last line.
+std::vector<std::string> LabelLines(const char* s) {
+  std::vector<std::string> lines(1);
+  for (; *s; ++s) {
+    if (*s != '|') lines.back() += *s;
+    else if (s[1]) lines.emplace_back();
+  }
+  return lines;
+}
+
 }  // namespace
 
 void RoundButtonBackgroundDistance(float cx, float cy, float r, bool activated, bool hot,
@@ -122,7 +136,10 @@ void RoundButtonBackgroundDistance(float cx, float cy, float r, bool activated, 
       MaskScope mask(masked);
       Disc(cx, cy, r, base);
     }
-    Disc(cx, cy, r, face);
+    // The face sits up and left inside the base, touching it at the top left, so that the base
+    // shows as a rim at the right and the bottom as in the full drawing.
+    constexpr float kRim = 3.2f, kShift = kRim / (1 + std::numbers::sqrt2_v<float>);
+    Disc(cx - kShift, cy + kShift, r - (kRim - kShift), face);
     return;
   }
   const float x = cx - r, y = cy + r, cr = r - 4.7f, alpha = activated ? 1.0f : 0.5f;
@@ -279,18 +296,31 @@ void SliderHalo(float x, float y, float w, float h) {
   RoundedRectOutline(x, y, w, h, 20, 20, middle_shade, 0);
 }
 
-void VignetteEdge(float rx, float ry, bool left, float d1, float d2, const float* colour1,
-                  const float* colour2) {
-  // Both ends of the half included, so that the two halves meet at the top and the bottom.
-  const float start = left ? kPi / 2 : -kPi / 2;
+namespace {
+
+// How far either side of the vertical the left and the right shades of a frame band blend.
+constexpr float kVignetteBlend = kPi / 16;
+
+// colour = left * (1 - t) + right * t.
+void MixColour(const float* left, const float* right, float t) {
+  float c[4];
+  for (int k = 0; k < 4; ++k) c[k] = left[k] + (right[k] - left[k]) * t;
+  glColor4fv(c);
+}
+
+}  // namespace
+
+void VignetteEdge(float rx, float ry, float d1, float d2, VignetteShade left, VignetteShade right) {
   glBegin(GL_TRIANGLE_STRIP);
-  for (int i = 0; i <= 64; ++i) {
-    const float a = start + static_cast<float>(i) * kPi / 64;
+  for (int i = 0; i <= 128; ++i) {
+    const float a = static_cast<float>(i) * kPi / 64;
     const float c = std::cos(a), s = std::sin(a);
-    glColor4fv(colour1);
+    // 0 on the left half, 1 on the right, a linear blend round the top and the bottom.
+    const float t = std::clamp(0.5f + 0.5f * c / std::sin(kVignetteBlend), 0.0f, 1.0f);
+    MixColour(left.at_d1, right.at_d1, t);
     glVertex2f(WebcamWindowMapping::WebcamXToWindowX(159.5f + (rx + d1) * c),
                WebcamWindowMapping::WebcamYToWindowY(119.5f + (ry + d1) * s));
-    glColor4fv(colour2);
+    MixColour(left.at_d2, right.at_d2, t);
     glVertex2f(WebcamWindowMapping::WebcamXToWindowX(159.5f + (rx + d2) * c),
                WebcamWindowMapping::WebcamYToWindowY(119.5f + (ry + d2) * s));
   }
@@ -298,15 +328,16 @@ void VignetteEdge(float rx, float ry, bool left, float d1, float d2, const float
 }
 
 void WebcamVignette(float rx, float ry) {
+  const VignetteShade none{left_vignette_edge_shadow3, left_vignette_edge_shadow3};
   glShadeModel(GL_SMOOTH);
-  VignetteEdge(rx, ry, true, 100, 3, left_vignette_edge3, left_vignette_edge3);
-  VignetteEdge(rx, ry, true, -1.5f, -4, left_vignette_edge_shadow2, left_vignette_edge_shadow3);
-  VignetteEdge(rx, ry, true, 0, -1.5f, left_vignette_edge_shadow1, left_vignette_edge_shadow2);
-  VignetteEdge(rx, ry, true, -0.5f, 0, left_vignette_edge1, left_vignette_edge2);
-  VignetteEdge(rx, ry, true, 0, 3, left_vignette_edge2, left_vignette_edge3);
-  VignetteEdge(rx, ry, false, 100, 3, left_vignette_edge3, left_vignette_edge3);
-  VignetteEdge(rx, ry, false, -0.5f, 0, right_vignette_edge1, right_vignette_edge2);
-  VignetteEdge(rx, ry, false, 0, 3, right_vignette_edge2, right_vignette_edge3);
+  VignetteEdge(rx, ry, 100, 3, {left_vignette_edge3, left_vignette_edge3},
+               {left_vignette_edge3, left_vignette_edge3});
+  VignetteEdge(rx, ry, -1.5f, -4, {left_vignette_edge_shadow2, left_vignette_edge_shadow3}, none);
+  VignetteEdge(rx, ry, 0, -1.5f, {left_vignette_edge_shadow1, left_vignette_edge_shadow2}, none);
+  VignetteEdge(rx, ry, -0.5f, 0, {left_vignette_edge1, left_vignette_edge2},
+               {right_vignette_edge1, right_vignette_edge2});
+  VignetteEdge(rx, ry, 0, 3, {left_vignette_edge2, left_vignette_edge3},
+               {right_vignette_edge2, right_vignette_edge3});
   glShadeModel(GL_FLAT);
 }
 
@@ -477,7 +508,12 @@ void DrawVolumeMixer(float x, float y, float w, float h, int drums, int master, 
 
 void DrawHitSpeedCurve(float x, float y, float w, float h, float fraction, float value, int count,
                        const float* values, const Font* font) {
-  TextDistanceVisibility(x - 10, y + 15, w + 20, h + 60);
+  // The volume label stands over the vertical axis, its last line at y + 8 and the panel grown
+  // upwards for the lines above it.
+  const std::vector<std::string> volume_label = LabelLines(GetUtf8(145));
+  const float line_step = font ? font->GetPixelSize() * GetLineHeightRatio() : 0;
+  const float above = line_step * static_cast<float>(volume_label.size() - 1);
+  TextDistanceVisibility(x - 10, y + 15 + above, w + 20, h + 60 + above);
   if (count > 0 && fraction > 0 && values) {
     const float dx = count > 1 ? w / static_cast<float>(count - 1) : w;
     const float limit = x + w * fraction;
@@ -515,6 +551,7 @@ void DrawHitSpeedCurve(float x, float y, float w, float h, float fraction, float
   glVertex2f(x, y);
   glVertex2f(x, y - h);
   glEnd();
-  Label(font, x - 4, y + 8, 0, GetUtf8(145));
+  for (size_t i = 0; i < volume_label.size(); ++i)
+    Label(font, x - 4, y + 8 + above - line_step * static_cast<float>(i), 0, volume_label[i].c_str());
   Label(font, x + w / 2, y - h - 35, 1, GetUtf8(446));
 }

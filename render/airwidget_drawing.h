@@ -46,10 +46,16 @@ void BlinkingArrowSlider(float x, float y, float w, float h, int direction, bool
 void RoundHalo(float cx, float cy, float r);
 void RectangleHalo(float x, float y, float w, float h);
 void SliderHalo(float x, float y, float w, float h);
-// One half of the camera picture's elliptical frame, in camera coordinates.
-void VignetteEdge(float rx, float ry, bool left, float d1, float d2, const float* colour1,
-                  const float* colour2);
-// The whole oval frame round the camera picture.
+// A band's colours at its two edges, d1 and d2 from the ellipse.
+struct VignetteShade {
+  const float* at_d1;
+  const float* at_d2;
+};
+// One band of the camera picture's elliptical frame, from rx + d1, ry + d1 to rx + d2, ry + d2
+// in camera coordinates, round the whole ellipse: shaded left on the left half and right on the
+// right half, the two blending across the top and the bottom so that they meet without a step.
+void VignetteEdge(float rx, float ry, float d1, float d2, VignetteShade left, VignetteShade right);
+// The whole oval frame round the camera picture: dark rim on the left, light on the right.
 void WebcamVignette(float rx, float ry);
 // White panel behind the recording overlays.
 void RecordingOverlayBackground(float x, float y, float w, float h, bool antialias);

@@ -4,12 +4,14 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "frame/frame_globals.h"
+#include "frame/texts.h"
 #include "render/airwidget_drawing.h"
 #include "render/font.h"
 #include "render/ui_style.h"
@@ -203,6 +205,12 @@ TEST_F(WidgetDrawingTest, InAirButtonIsAFlatDiscInSimplifiedModes) {
     EXPECT_TRUE(Near(gl.Pixel(cx, cy), Rgb(240, 239, 237)));
     EXPECT_TRUE(Near(gl.Pixel(cx, cy - r + 2), Rgb(240, 239, 237))) << "no bevel in mode " << mode;
     EXPECT_TRUE(Near(gl.Pixel(cx + r + 6, cy - r - 6), Rgb(0, 0, 0))) << "no shadow";
+    // Not hitable: the face over the base, which shows as a rim at the bottom and the right.
+    gl.Clear(0, 0, 0, 1);
+    RoundButtonBackgroundDistance(cx, cy, r, true, false, false, true, false, true);
+    EXPECT_TRUE(Near(gl.Pixel(cx, cy), Rgb(224, 223, 221))) << "face in mode " << mode;
+    EXPECT_TRUE(Near(gl.Pixel(cx, cy - r + 2), Rgb(181, 180, 178))) << "rim below in mode " << mode;
+    EXPECT_TRUE(Near(gl.Pixel(cx + r - 2, cy), Rgb(181, 180, 178))) << "rim right in mode " << mode;
   }
   for (int mode : {0, 2, 4}) {
     graphics_mode = mode;
@@ -304,8 +312,47 @@ TEST_F(WidgetDrawingTest, VolumeMixerFadersFollowTheirVolumes) {
 }
 
 TEST_F(WidgetDrawingTest, HitSpeedCurveWithOnePointDoesNotDivideByZero) {
+  // A spacing of w / 0 would put the area's vertices at NaN or infinity and draw nothing: the
+  // area under a one-point curve must reach the current hit speed (half the width), no further.
   const float one[1] = {0.5f};
-  DrawHitSpeedCurve(100, 400, 100, 100, 0.5f, 0.5f, 1, one, nullptr);
-  DrawHitSpeedCurve(100, 400, 100, 100, 0.5f, 0.5f, 0, nullptr, nullptr);
-  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+  const int x = 100, y = 400, w = 100, h = 100;
+  for (int count : {1, 0}) {
+    gl.Clear(0, 0, 0, 1);
+    DrawHitSpeedCurve(x, y, w, h, 0.5f, 0.5f, count, count ? one : nullptr, nullptr);
+    const auto panel = gl.Pixel(x + w / 2, y - h - 20);
+    EXPECT_EQ(Near(gl.Pixel(x + w / 4, y - h + h / 4), panel, 20), count == 0) << "count " << count;
+    EXPECT_TRUE(Near(gl.Pixel(x + 3 * w / 4, y - h + h / 4), panel, 20)) << "count " << count;
+  }
+}
+
+TEST_F(WidgetDrawingTest, HitSpeedCurveVolumeLabelBreaksIntoLines) {
+  Font font;
+  ASSERT_TRUE(font.Init(kFontPath, 16, nullptr, 0));
+  const int x = 300, y = 400, fh = 16;
+  // Each language's lines, bottom one first: glyphs in each line's band, nothing right of them.
+  for (const auto& [language, lines] : {std::pair<const char*, std::vector<const char*>>{"en", {"Volume"}},
+                                        {"de", {"stärke", "Laut-"}}}) {
+    SetLanguage(language);
+    gl.Clear(1, 1, 1, 1);
+    DrawHitSpeedCurve(x, y, 100, 100, 0.5f, 0.5f, 0, nullptr, &font);
+    for (size_t i = 0; i < lines.size(); ++i) {
+      const int bottom = y + 8 + static_cast<int>(fh * GetLineHeightRatio() * static_cast<float>(i));
+      const int end = x - 4 + static_cast<int>(font.GetWidth(lines[i]));
+      EXPECT_GT(gl.CountDiffering(x - 4, bottom, end, bottom + fh, Rgb(255, 255, 255), 128), 10) << lines[i];
+      EXPECT_EQ(gl.CountDiffering(end + 1, bottom, x + 100, bottom + fh, Rgb(255, 255, 255), 128), 0) << lines[i];
+    }
+  }
+  SetLanguage("en");
+}
+
+TEST_F(WidgetDrawingTest, VignetteHalvesMeetWithoutAStep) {
+  // Camera and window pixels alike (the mapping's defaults): the middle of the rim at the top
+  // and the bottom of the ellipse, across the centre column.
+  WebcamVignette(100, 80);
+  for (int row : {201, 38}) {
+    int largest = 0;
+    for (int px = 150; px < 170; ++px)
+      largest = std::max(largest, std::abs(gl.Pixel(px + 1, row)[0] - gl.Pixel(px, row)[0]));
+    EXPECT_LE(largest, 8) << "row " << row;
+  }
 }

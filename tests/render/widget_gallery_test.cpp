@@ -62,9 +62,10 @@ void InAirWidgets(const Font& font) {
   static const float curve[21] = {0,    0.05f, 0.1f, 0.16f, 0.22f, 0.3f,  0.38f, 0.46f, 0.54f, 0.6f, 0.66f,
                                   0.72f, 0.77f, 0.82f, 0.86f, 0.9f,  0.93f, 0.95f, 0.97f, 0.99f, 1};
   WebcamVignette(150, 110);
+  // As in the in-air menu: every cloud first, then the buttons over them.
   RoundButtonBackgroundDistanceVisibility(100, 620, 50);
-  RoundButtonBackgroundDistance(100, 620, 50, true, false, false, true, false, true);
   RoundButtonBackgroundDistanceVisibility(230, 620, 50);
+  RoundButtonBackgroundDistance(100, 620, 50, true, false, false, true, false, true);
   RoundButtonBackgroundDistance(230, 620, 50, true, true, false, true, false, true);
   RoundButtonBackgroundDistance(360, 620, 50, true, false, true, true, false, true);
   ActivationProgressDistance(360, 620, 50, 0.6f);
