@@ -69,6 +69,8 @@ int PSEyeInit() {
 
 bool PSEyeIsWorking() { return ctx && ctx->eye && !ctx->eye->streamFailed(); }
 
+bool PSEyeIsLost() { return ctx && ctx->eye && ctx->eye->streamFailed(); }
+
 int PSEyeStart(int mode) {
   if (ctx && ctx->eye) ctx->eye->start(mode);
   return 0;

@@ -22,6 +22,9 @@ int PSEyeGetParameter(int id);
 bool PSEyeGetFrame(uint8_t* out, const int (*spans)[2], bool* is_new = nullptr);
 // A camera was found and initialised, and has not been lost or destroyed.
 bool PSEyeIsWorking();
+// A camera was found and initialised and has since been lost (unplugged, or its stream
+// failed); false again once PSEyeDestroy has released it.
+bool PSEyeIsLost();
 // The lens vignette's half-axes in QVGA pixels: 150 and 190 once a mode has been started.
 void PSEyeGetVignette(int* a, int* b);
 // Stops the camera thread and releases the camera; PSEyeIsWorking is false afterwards and a

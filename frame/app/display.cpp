@@ -42,13 +42,15 @@ void IdentityProjection() {
   glMatrixMode(GL_MODELVIEW);
 }
 
-// Takes the newest camera frame; a lost camera is stopped and the main screen shown.
+// Takes the newest camera frame. A camera lost since the last frame (its stream failed, so it
+// no longer counts as working) is stopped, which also clears the new-frame flag so that nothing
+// drums on its last picture, and the main screen is shown. Without a camera there is nothing
+// to take.
 void CameraStep(bool upload) {
-  if (!PSEyeIsWorking()) return;
-  if (!webcam.Update(upload)) {
-    webcam.HandleUnplug();
-    ChangeInterfaceState(0);
-  }
+  const bool working = PSEyeIsWorking() ? webcam.Update(upload) : !PSEyeIsLost();
+  if (working) return;
+  webcam.HandleUnplug();
+  ChangeInterfaceState(0);
 }
 
 void PumpViewerLink() {

@@ -8,11 +8,16 @@
 #include "frame/texts.h"
 #include "drumming/progress.h"
 #include "frame/frame_globals.h"
+#include "frame/ini_file.h"
 #include "frame/platform/spawn.h"
 #include "frame/window.h"
 #include "library/migrations.h"
+#include "tests/support/fake_libusb.h"
 #include "tests/support/gl_fixture.h"
+#include "tests/support/ps3eye_packets.h"
 #include "tests/support/test_dirs.h"
+#include "tracking/ps3eye_glue.h"
+#include "tracking/webcam.h"
 
 namespace {
 
@@ -120,6 +125,35 @@ TEST_F(Frame, SlowModeSpreadsOnePictureOverThreeCalls) {
   }
   EXPECT_EQ(phases, (std::vector<int>{2, 0, 1, 2, 0, 1}));
   EXPECT_EQ(headless_window.swaps, 2);
+}
+
+// The camera unplugged on the play page, in each frame function that takes frames there.
+TEST_F(Frame, ALostCameraIsStoppedAndTheMainScreenShown) {
+  const struct {
+    int graphics_mode;
+    void (*frame)();
+  } cases[] = {{0, DisplayNormal}, {1, DisplayMarkersOnly}, {2, DisplaySlowLow}, {4, DisplayNo}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.graphics_mode);
+    fake_usb::Reset();
+    fake_usb::PlugCamera();
+    IniFile none;
+    ASSERT_TRUE(webcam.Init(none));
+    interface_state = 18;
+    graphics_mode = c.graphics_mode;
+    skyt_test::Ps3EyePacketiser packets;
+    fake_usb::Feed(packets.Frame(std::vector<uint8_t>(Webcam::kQvgaFrameBytes, 16)));
+    ASSERT_TRUE(fake_usb::WaitFeedConsumed());
+    for (int i = 0; i < 50 && !webcam.IsNewFrame(); ++i) c.frame();
+    ASSERT_TRUE(webcam.IsNewFrame());
+    fake_usb::Unplug();
+    for (int i = 0; i < 100 && interface_state == 18; ++i) c.frame();
+    EXPECT_EQ(interface_state, 0);
+    EXPECT_FALSE(PSEyeIsWorking());
+    EXPECT_FALSE(PSEyeIsLost()) << "the lost camera was not released";
+    EXPECT_FALSE(webcam.IsNewFrame());
+    webcam.CleanUp();
+  }
 }
 
 TEST_F(Frame, FullScreenSwitchWaitsOneFrameAndRestoresTheWindow) {
