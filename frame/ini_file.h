@@ -8,8 +8,11 @@
 //
 // Rewriters: read the whole file, transform it and replace it. Lines are matched by a raw,
 // case-sensitive prefix at the very start of the line, without regard to sections. The new
-// content is written to a temporary file in the same folder and renamed over the original,
-// so a failure at any point leaves the original file untouched and returns false.
+// content is written to a temporary file beside the file (beside a symbolic link's target, so
+// the link stays a link) and renamed over it, so a failure at any point leaves the original
+// untouched and returns false. A file that may not be written (mode 0444) is refused as a
+// plain write would refuse it; a writable file in a folder that is not writable is rewritten
+// in place, its original content written back when the new one cannot be written whole.
 #pragma once
 #include <cstdio>
 #include <string>

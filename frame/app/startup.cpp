@@ -144,6 +144,9 @@ bool Krakouik() {
   drumkit_chooser.Init();
   drummer.Init(drumkit, drumkit_chooser, midi_map_chooser, webcam, settings);
   DrawSamplesProgress(0, true);
+  // The drumming controller has saved the session again by now (the rewrite replaces the
+  // file): the start screen follows what it wrote, not the file opened above.
+  if (settings.IsOpen()) settings.Init(MakePath(3, "skytapper.cfg"));
   bool never_ran = false, wants_help = false;
   if (!settings.GetBool("Session", "Never_Ran", never_ran)) never_ran = false;
   if (!settings.GetBool("Session", "Wants_Startup_Help", wants_help)) wants_help = false;

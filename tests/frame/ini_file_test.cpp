@@ -1,8 +1,13 @@
 // The INI dialect as the settings, kit and MIDI-map files use it, and the rewriters' safety.
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "frame/ini_file.h"
@@ -26,6 +31,22 @@ std::string Read(const std::string& path) {
 std::string Str(const IniFile& ini, const char* section, const char* key) {
   const char* v = nullptr;
   return ini.GetString(section, key, v) ? std::string(v) : std::string("<none>");
+}
+
+// Runs the check as a user without root's right to write anywhere: in a child that drops to
+// "nobody" when the tests run as root. -1 when no such user can be taken.
+int RunAsUser(const std::function<bool()>& check) {
+  if (geteuid() != 0) return check() ? 1 : 0;
+  const passwd* nobody = getpwnam("nobody");
+  if (!nobody) return -1;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (setgroups(0, nullptr) != 0 || setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0) _exit(2);
+    _exit(check() ? 1 : 0);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) < 2 ? WEXITSTATUS(status) : -1;
 }
 
 class IniTest : public ::testing::Test {
@@ -135,17 +156,53 @@ TEST_F(IniTest, FailedRewriteLeavesTheFileUntouched) {
   std::string content = "[Sound]\nMaster_Volume = 80\n";
   std::string path = Write(sub, content);
   EXPECT_FALSE(IniFile::ReplaceSection(dir + "/missing.ini", "Sound", {"[Sound]"}));
-  if (geteuid() != 0) {  // root may write anywhere
-    chmod(sub.c_str(), 0555);
-    EXPECT_FALSE(IniFile::ReplaceSection(path, "Sound", {"[Sound]", "Master_Volume = 10"}));
-    chmod(sub.c_str(), 0755);
-    EXPECT_EQ(Read(path), content);
-  }
+  EXPECT_EQ(Read(path), content);
   // A missing file reads nothing.
   IniFile ini;
   EXPECT_FALSE(ini.Init(dir + "/missing.ini"));
   const char* v = nullptr;
   EXPECT_FALSE(ini.GetString("Sound", "Master_Volume", v));
+}
+
+TEST_F(IniTest, RewritesObeyTheFileNotTheFolder) {
+  const struct {
+    mode_t folder, file;
+    bool saved;
+  } cases[] = {
+      {0555, 0666, true},   // read-only folder: rewritten in place
+      {0777, 0444, false},  // read-only file: refused and untouched
+      {0555, 0444, false},
+  };
+  const std::string before = "[Sound]\nMaster_Volume = 80\n[Webcam]\nGain = 3\n";
+  const std::string after = "[Sound]\nMaster_Volume = 10\n[Webcam]\nGain = 3\n";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << std::oct << c.folder << " " << c.file);
+    const std::string sub = dir + "/" + std::to_string(&c - cases);
+    mkdir(sub.c_str(), 0755);
+    const std::string path = Write(sub, before);
+    chmod(path.c_str(), c.file);
+    chmod(sub.c_str(), c.folder);
+    const int saved = RunAsUser([&] { return IniFile::ReplaceSection(path, "Sound", {"[Sound]", "Master_Volume = 10"}); });
+    chmod(sub.c_str(), 0755);
+    if (saved < 0) GTEST_SKIP() << "no unprivileged user to run as";
+    EXPECT_EQ(saved, c.saved);
+    EXPECT_EQ(Read(path), c.saved ? after : before);
+    struct stat st;
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, c.file);
+  }
+}
+
+TEST_F(IniTest, ASymbolicLinkStaysALink) {
+  mkdir((dir + "/real").c_str(), 0755);
+  Write(dir + "/real", "[S]\nA = 1\n");
+  const std::string link = dir + "/link.ini";
+  ASSERT_EQ(symlink("real/s.ini", link.c_str()), 0);
+  ASSERT_TRUE(IniFile::ReplaceEntries(link, {{"A", "A = 2"}}));
+  struct stat st;
+  ASSERT_EQ(lstat(link.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_EQ(Read(dir + "/real/s.ini"), "[S]\nA = 2\n");
 }
 
 TEST_F(IniTest, RewriteKeepsPermissions) {
