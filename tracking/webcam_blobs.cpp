@@ -187,6 +187,27 @@ int WriteLargest(Tables& t, int n, int limit, Webcam::Blob* out, int max) {
   return count;
 }
 
+// Picks the blobs of the n components found and sets the status by their number and size.
+int SelectBlobs(Tables& t, int n, Webcam::Blob* out, int max, int32_t& status) {
+  if (n > 2 * max) {
+    status = Webcam::kStatusFarTooManyBlobs;
+    return 0;
+  }
+  if (n <= max) {
+    int written = 0;
+    for (int i = 0; i < n; ++i) {
+      const BlobAccumulator& a = t.acc[t.roots[i]];
+      if (a.pixels < 400)
+        Write(a, out[written++]);
+      else
+        status = Webcam::kStatusBlobTooLarge;
+    }
+    return written;
+  }
+  status = Webcam::kStatusTooManyBlobs;
+  return WriteLargest(t, n, 400, out, max);
+}
+
 void FillWeights(Tables& t, int threshold) {
   for (int y = 0; y < 256; ++y) t.weight[y] = float(y - threshold) / float(255 - threshold);
 }
@@ -205,26 +226,13 @@ int Webcam::FindBlobs(Blob* out, int max) {
     m_status = kStatusOverflow;
     return 0;
   }
-  if (s.bright >= 16321) m_status = kStatusOverflow;
   FillWeights(t, T);
   const int n = Accumulate(t, m_qvga_frame, s.runs, kMaxRuns);
-  if (n > 2 * max) {
-    m_status = kStatusFarTooManyBlobs;
-    return 0;
-  }
-  if (n <= max) {
-    int written = 0;
-    for (int i = 0; i < n; ++i) {
-      const BlobAccumulator& a = t.acc[t.roots[i]];
-      if (a.pixels < 400)
-        Write(a, out[written++]);
-      else
-        m_status = kStatusBlobTooLarge;
-    }
-    return written;
-  }
-  m_status = kStatusTooManyBlobs;
-  return WriteLargest(t, n, 400, out, max);
+  const int written = SelectBlobs(t, n, out, max, m_status);
+  // Too many bright pixels (a lamp in view) outranks whatever the blobs say: that frame must
+  // never be drummed on.
+  if (s.bright >= 16321) m_status = kStatusOverflow;
+  return written;
 }
 
 int Webcam::FindBlobs(Blob* out, int max, int threshold, int x0, int x1, int y0, int y1) {

@@ -111,10 +111,10 @@ TEST_F(BlobFinderTest, SelectionAndStatus) {
 }
 
 TEST_F(BlobFinderTest, OverflowFromLampsAndNoise) {
-  // A lamp of more than 16320 bright pixels: the verdict on its size comes last.
+  // A lamp of more than 16320 bright pixels: its blob is too large, but the overflow wins.
   w.Rect(60, 40, 259, 131, 250);
   EXPECT_EQ(Find(), 0);
-  EXPECT_EQ(w.cam.GetStatus(), 3);
+  EXPECT_EQ(w.cam.GetStatus(), 6);
   // A checkerboard of single bright pixels: far more runs than the table holds.
   w.Fill(10);
   for (int y = 0; y < 240; ++y)
@@ -126,6 +126,19 @@ TEST_F(BlobFinderTest, OverflowFromLampsAndNoise) {
   w.Rect(100, 100, 102, 102, 200);
   EXPECT_EQ(Find(), 1);
   EXPECT_EQ(w.cam.GetStatus(), 0);
+}
+
+TEST_F(BlobFinderTest, ALampWithSpecksIsStillAnOverflow) {
+  // 18,400 bright pixels beside specks that alone read as too many blobs (1) or far too many (5).
+  for (int specks : {5, 9}) {
+    SCOPED_TRACE(specks);
+    MarkerScene scene(10);
+    scene.AddLamp(60, 40, 259, 131);
+    for (int i = 0; i < specks; ++i) scene.AddSpeck(70 + i * 20, 200);
+    w.Load(scene.Render());
+    Find();
+    EXPECT_EQ(w.cam.GetStatus(), Webcam::kStatusOverflow);
+  }
 }
 
 TEST_F(BlobFinderTest, RenderedMarkersMatchTheirTruth) {
