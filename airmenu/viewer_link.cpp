@@ -16,11 +16,9 @@
 #include "drumming/drummer.h"
 #include "drumming/viewer_calls.h"
 
-namespace {
+ViewerPorts viewer_ports;
 
-constexpr int kServerPort = 5314;
-constexpr int kUdpPort = 5315;
-constexpr int kDiscoveryPort = 35847;
+namespace {
 
 int server_socket = -1;
 int client_socket = -1;
@@ -65,7 +63,7 @@ int OpenBound(int type, int port, const char* create_msg, const char* reuse_msg,
 }
 
 bool InitServer() {
-  server_socket = OpenBound(SOCK_STREAM, kServerPort, "Failed to create socket!",
+  server_socket = OpenBound(SOCK_STREAM, viewer_ports.server, "Failed to create socket!",
                             "Failed to set re-use address socket option!", "Failed to bind socket!");
   if (server_socket < 0) {
     CloseClient();
@@ -81,14 +79,29 @@ bool InitServer() {
 }
 
 bool InitUdp() {
-  udp_socket = OpenBound(SOCK_DGRAM | SOCK_NONBLOCK, kUdpPort, "Failed to create UDP socket!",
+  udp_socket = OpenBound(SOCK_DGRAM | SOCK_NONBLOCK, viewer_ports.udp, "Failed to create UDP socket!",
                          "Failed to set re-use address UDP socket option!", "Failed to bind UDP socket!");
   return udp_socket >= 0;
+}
+
+// SKYTAPPER_VIEWER_PORT_BASE=p puts the ports at p .. p + 3 (see viewer_link.h).
+void PortsFromEnvironment() {
+  const char* base = getenv("SKYTAPPER_VIEWER_PORT_BASE");
+  if (!base) return;
+  char* end = nullptr;
+  const long p = strtol(base, &end, 10);
+  if (end == base || *end != '\0' || p < 1 || p > 65532) {
+    printf("Warning: SKYTAPPER_VIEWER_PORT_BASE = \"%s\" is not a port, using %d\n", base, viewer_ports.server);
+    return;
+  }
+  const int first = static_cast<int>(p);
+  viewer_ports = {first, first + 1, first + 2, first + 3};
 }
 
 }  // namespace
 
 bool InitSockets(const char*, bool) {
+  PortsFromEnvironment();
   // Another running copy holds the ports: the program cannot work, and says so with a
   // failure status.
   if (!InitServer()) {
@@ -108,7 +121,7 @@ bool InitSockets(const char*, bool) {
 
 void InitDiscoveryServer() {
   discovery_server_socket =
-      OpenBound(SOCK_DGRAM | SOCK_NONBLOCK, kDiscoveryPort, "Failed to create discovery server socket!",
+      OpenBound(SOCK_DGRAM | SOCK_NONBLOCK, viewer_ports.discovery, "Failed to create discovery server socket!",
                 "Failed to set re-use address discovery socket option!", "Failed to bind discovery server socket!");
 }
 

@@ -5,8 +5,21 @@
 
 #include "drumming/drumkit.h"  // Drumkit::Drum
 
+// The link's ports. The program uses these fixed ones, which a viewer expects; tests that must
+// not take them (a Skytapper may be running beside them) move them before InitSockets, and the
+// environment variable SKYTAPPER_VIEWER_PORT_BASE=p, read once by InitSockets, moves the whole
+// program's to p, p + 1, p + 2 and p + 3 in this order.
+struct ViewerPorts {
+  int server = 5314;      // TCP, where the viewer connects
+  int udp = 5315;         // UDP, this side of the packets
+  int client_udp = 5316;  // UDP, the viewer's side of the packets
+  int discovery = 35847;  // UDP, where discovery requests come
+};
+extern ViewerPorts viewer_ports;
+
 // Opens the TCP server and the UDP socket; when either cannot be opened it prints one line and
-// ends the program with a failure status. Returns true otherwise.
+// ends the program with a failure status. Returns true otherwise. Call it before
+// InitDiscoveryServer: it takes the ports from the environment.
 bool InitSockets(const char* sockets_file, bool record);
 // Opens the discovery socket; failures are printed and not fatal.
 void InitDiscoveryServer();

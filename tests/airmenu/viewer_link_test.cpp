@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "airmenu/viewer_link.h"
+#include "tests/support/free_ports.h"
 #include "tests/support/test_dirs.h"
 
 namespace {
@@ -21,9 +22,15 @@ sockaddr_in Local(int port) {
   return a;
 }
 
+// Free ports of the test's own in place of the program's fixed ones.
+void UseFreePorts() {
+  const int first = skyt_test::FreePorts(4);
+  viewer_ports = {first, first + 1, first + 2, first + 3};
+}
+
 // Sends a datagram to the discovery port and returns the reply ("" when none came).
 std::string Ask(int s, const std::string& request) {
-  sockaddr_in to = Local(35847);
+  sockaddr_in to = Local(viewer_ports.discovery);
   sendto(s, request.data(), request.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
   for (int i = 0; i < 20; ++i) {
     UpdateDiscoveryServer();
@@ -52,6 +59,7 @@ bool Bindable(int type, int port) {
 TEST(ViewerLink, DiscoveryAnswersExactlyFourBytesOfSKYT) {
   // The clean-up saves the session into the working folder's settings.
   skyt_test::ScopedChdir in(skyt_test::FreshDir("viewer_link"));
+  UseFreePorts();
   InitSockets(nullptr, true);
   InitDiscoveryServer();
   int s = socket(AF_INET, SOCK_DGRAM, 0);
@@ -68,14 +76,15 @@ TEST(ViewerLink, DiscoveryAnswersExactlyFourBytesOfSKYT) {
 
   CleanUpDiscoveryServer();
   CleanUpSockets();
-  EXPECT_TRUE(Bindable(SOCK_STREAM, 5314));
-  EXPECT_TRUE(Bindable(SOCK_DGRAM, 5315));
-  EXPECT_TRUE(Bindable(SOCK_DGRAM, 35847));
+  EXPECT_TRUE(Bindable(SOCK_STREAM, viewer_ports.server));
+  EXPECT_TRUE(Bindable(SOCK_DGRAM, viewer_ports.udp));
+  EXPECT_TRUE(Bindable(SOCK_DGRAM, viewer_ports.discovery));
 }
 
 TEST(ViewerLink, ABusyServerPortIsAFailure) {
+  UseFreePorts();
   int s = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a = Local(5314);
+  sockaddr_in a = Local(viewer_ports.server);
   a.sin_addr.s_addr = htonl(INADDR_ANY);
   ASSERT_EQ(bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
   ASSERT_EQ(listen(s, 1), 0);

@@ -18,12 +18,14 @@
 #include <thread>
 
 #include "frame/platform/spawn.h"
+#include "tests/support/free_ports.h"
 #include "tests/support/test_dirs.h"
 
 namespace {
 
 std::string install_dir;
 std::string fake_bin;
+int viewer_port = 0;  // the first of the four viewer-link ports the program under test uses
 
 using skyt_test::ReadFile;
 using skyt_test::WriteFile;
@@ -57,6 +59,7 @@ class Program {
       // Under the leak checker: what the system's libraries keep, PortMidi's device names too.
       std::string leaks = "suppressions=" + fake_bin + "/lsan.supp:print_suppressions=0";
       setenv("LSAN_OPTIONS", leaks.c_str(), 1);
+      setenv("SKYTAPPER_VIEWER_PORT_BASE", std::to_string(viewer_port).c_str(), 1);
       std::string exe = skyt_test::BuildDir() + "/skytapper";
       execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
       _exit(121);
@@ -117,6 +120,7 @@ bool PortFree(int port) {
 class WholeProgram : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
+    viewer_port = skyt_test::FreePorts(4);
     install_dir = skyt_test::FreshDir("program_install");
     CommandResult r = SpawnAndWait(
         {"bash", skyt_test::SourceDir() + "/tools/install.sh", install_dir, skyt_test::BuildDir()}, nullptr);
@@ -158,7 +162,7 @@ TEST_F(WholeProgram, OpensItsWindowAndEscOnTheMainScreenEndsIt) {
   // The language came from the system and was written back once; the session was saved.
   std::string cfg = ReadFile(install_dir + "/conf/skytapper.cfg");
   EXPECT_NE(cfg.find("Language = "), std::string::npos);
-  EXPECT_TRUE(PortFree(5314)) << "the viewer port outlived the program";
+  EXPECT_TRUE(PortFree(viewer_port)) << "the viewer port outlived the program";
   // Installing again keeps the user's settings.
   CommandResult again = SpawnAndWait(
       {"bash", skyt_test::SourceDir() + "/tools/install.sh", install_dir, skyt_test::BuildDir()}, nullptr);
@@ -200,7 +204,7 @@ TEST_F(WholeProgram, ClosingTheWindowEndsItCleanly) {
   XSync(d, False);
   XCloseDisplay(d);
   EXPECT_EQ(program.WaitForExit(20), 0) << program.Output();
-  EXPECT_TRUE(PortFree(5314));
+  EXPECT_TRUE(PortFree(viewer_port));
 }
 
 TEST_F(WholeProgram, ABusyViewerPortEndsItBeforeAnyWindowWithAFailure) {
@@ -208,7 +212,7 @@ TEST_F(WholeProgram, ABusyViewerPortEndsItBeforeAnyWindowWithAFailure) {
   sockaddr_in addr{};
   addr.sin_family = AF_INET;
   addr.sin_addr.s_addr = htonl(INADDR_ANY);
-  addr.sin_port = htons(5314);
+  addr.sin_port = htons(viewer_port);  // the server port of the program about to start
   ASSERT_EQ(bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
   ASSERT_EQ(listen(s, 1), 0);
   Program program;
