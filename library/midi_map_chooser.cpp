@@ -30,7 +30,7 @@ void MidiMapChooser::BuildMidiMapList() {
   std::vector<MidiMap> presets, user;
   for (const std::string& f : files) {
     MidiMap map;
-    if (!map.Load(folder + "/" + f)) {
+    if (!map.Load(folder + f)) {
       printf("Skipping this MIDI map\n");
       continue;
     }

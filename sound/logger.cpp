@@ -30,9 +30,8 @@ void Logger::BuildRecordingList() {
   ScanDirectory(folder.c_str(), recording_extension, files);
   for (const std::string& file : files) {
     Recording r;
-    r.folder = folder + "/";
+    r.folder = folder;
     r.path = r.folder + file;
-    printf("Rec path: %s\n", r.path.c_str());
     if (!Sound::GetPerformanceMetaData(r.path.c_str(), r.date, r.duration, r.song, r.description)) {
       printf("Can't parse the recording at %s, skipping it\n", r.path.c_str());
       continue;

@@ -155,7 +155,6 @@ void InitMIDI() {
 void CleanUpMIDI() {
   CloseMIDIOutput();
   Pm_Terminate();
-  printf("done closing and terminating...\n");
 }
 
 void GetMIDIOutputPortNames(std::map<int, std::string>& names) {

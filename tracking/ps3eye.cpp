@@ -45,7 +45,6 @@ USBMgr::USBMgr() {
 }
 
 USBMgr::~USBMgr() {
-  printf("USBMgr destructor\n");
   if (usb_context_) libusb_exit(usb_context_);
 }
 
@@ -192,9 +191,9 @@ void LIBUSB_CALL URBDesc::cb_xfr(libusb_transfer* transfer) {
     }
     return;
   }
-  printf("transfer status %d\n", transfer->status);
   std::lock_guard<std::mutex> lock(urb->mutex_);
   bool cancelled = transfer->status == LIBUSB_TRANSFER_CANCELLED;
+  if (!cancelled) printf("transfer status %d\n", transfer->status);
   urb->transfer_ended(transfer);
   if (!cancelled && !urb->closing_) {
     // The stream is broken (device gone, stall, error): end the other transfer too.
@@ -350,11 +349,9 @@ bool PS3EYECam::open_usb() {
 
 void PS3EYECam::close_usb() {
   if (!handle_) return;
-  printf("closing device\n");
   libusb_release_interface(handle_, 0);
   libusb_close(handle_);
   handle_ = nullptr;
-  printf("device closed\n");
 }
 
 void PS3EYECam::release() {
@@ -475,7 +472,6 @@ void PS3EYECam::stop() {
 }
 
 void PS3EYECam::ov534_set_led(bool on) {
-  printf("led status: %d\n", on ? 1 : 0);
   ov534_reg_write(0x21, ov534_reg_read(0x21) | 0x80);
   uint8_t data = ov534_reg_read(0x23);
   data = on ? (data | 0x80) : (data & 0x7f);

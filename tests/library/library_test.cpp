@@ -86,7 +86,7 @@ TEST(MidiMapList, PresetsFirstAndUnnamedMapsSkipped) {
   EXPECT_EQ(chooser.GetMidiMap(0)->Name, "Default");
   EXPECT_TRUE(chooser.GetMidiMap(0)->Is_Preset);
   EXPECT_EQ(chooser.GetMidiMap(1)->Name, "Mine");
-  EXPECT_NE(chooser.GetMidiMap(1)->path.find("Z_Mine.ini"), std::string::npos);
+  EXPECT_EQ(chooser.GetMidiMap(1)->path, "./conf/midi-maps/Z_Mine.ini");
   EXPECT_TRUE(chooser.IsValidMidiMapIndex(1));
   EXPECT_FALSE(chooser.IsValidMidiMapIndex(2));
   EXPECT_FALSE(chooser.IsValidMidiMapIndex(-1));

@@ -65,7 +65,7 @@ TEST_F(Recordings, ListFromTheFolder) {
   EXPECT_EQ(r.date, "date");
   EXPECT_FLOAT_EQ(r.duration, 61.5f);
   EXPECT_EQ(r.song, "");
-  EXPECT_EQ(r.path, r.folder + "b.take.sel");
+  EXPECT_EQ(r.path, "./recordings/b.take.sel");
   EXPECT_EQ(logger.GetRecording(1).short_name, std::string(64, 'x'));
   EXPECT_EQ(logger.GetRecording(1).name, long_name);
   EXPECT_EQ(Logger::AddRecordingExtension("x"), "x.sel");
