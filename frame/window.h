@@ -4,6 +4,7 @@
 // (frame/glut/); tests get a headless window whose size and calls they can set and count.
 #pragma once
 #include <string>
+#include <vector>
 
 // Modifier bits as the keyboard and mouse callbacks report them.
 enum { WINDOW_ACTIVE_SHIFT = 1, WINDOW_ACTIVE_CTRL = 2, WINDOW_ACTIVE_ALT = 4 };
@@ -67,6 +68,7 @@ struct HeadlessWindow {
   int screen_width = 1280, screen_height = 1024;
   int modifiers = 0;
   int swaps = 0, redisplays = 0, full_screens = 0;
+  std::vector<int> swap_intervals;  // asked for, in order (none is ever granted)
   std::string title;
   WindowCallbacks callbacks;
 };

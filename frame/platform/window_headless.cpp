@@ -50,7 +50,8 @@ constexpr WindowServices MakeHeadless() {
   s.native_window = []() -> unsigned long { return 0; };
   s.modifiers = [] { return headless_window.modifiers; };
   s.unmark_text = [] {};
-  s.set_swap_interval = [](int, std::string* error) {
+  s.set_swap_interval = [](int interval, std::string* error) {
+    headless_window.swap_intervals.push_back(interval);
     if (error) *error = "no swap-control extension";
     return false;
   };

@@ -200,6 +200,7 @@ TEST_F(Frame, InitTurnsVsyncOffAndSetsTheClearColour) {
   Init();
   std::string out = testing::internal::GetCapturedStdout();
   EXPECT_NE(out.find("Vsync message: "), std::string::npos);
+  EXPECT_EQ(headless_window.swap_intervals, (std::vector<int>{1, 0}));
   GLfloat c[4];
   glGetFloatv(GL_COLOR_CLEAR_VALUE, c);
   EXPECT_NEAR(c[0], 178 / 255.0, 1e-6);
