@@ -17,6 +17,7 @@
 #include "frame/app/decisions.h"
 #include "frame/frame_globals.h"
 #include "frame/ini_file.h"
+#include "frame/interface_states.h"
 #include "frame/paths.h"
 #include "frame/platform/platform.h"
 #include "frame/texts.h"
@@ -158,7 +159,7 @@ void CleanUp() {
   done = true;
   CleanUpDiscoveryServer();
   CleanUpSockets();
-  interface_state = 37;
+  interface_state = kQuitting;
   if (PSEyeIsWorking()) PSEyeStop();
   DistanceMenu::CleanUp();
   CleanUpMIDI();
