@@ -123,7 +123,7 @@ void Sound::CleanUp() {
 }
 
 bool SaveSoundSettings() {
-  std::string path = MakePath(3, "skytapper.cfg");
+  std::string path = MakePath(kPathConf, "skytapper.cfg");
   int type = sound.audio.GetDeviceType();
   int frames = sound.audio.GetFramesPerBuffer();
   int index = sound.IsAudioDeviceChoiceManual() ? sound.GetAudioDeviceIndex() : -1;

@@ -118,7 +118,7 @@ void Init() {
 
 bool DetermineLanguage() {
   IniFile settings;
-  settings.Init(MakePath(3, "skytapper.cfg"));
+  settings.Init(MakePath(kPathConf, "skytapper.cfg"));
   const char* value = nullptr;
   if (settings.GetString("Session", "Language", value) && value) {
     SetLanguage(value);
@@ -139,7 +139,7 @@ bool Krakouik() {
   Patch3D(flag);
   PatchMay2021();
   IniFile settings;
-  settings.Init(MakePath(3, "skytapper.cfg"));
+  settings.Init(MakePath(kPathConf, "skytapper.cfg"));
   webcam.Init(settings);
   drumkit.Init();
   drumkit_chooser.Init();
@@ -222,7 +222,7 @@ int SkytapperMain(int argc, char** argv) {
   PatchShinsForBatch2();
 
   IniFile settings;
-  settings.Init(MakePath(3, "skytapper.cfg"));
+  settings.Init(MakePath(kPathConf, "skytapper.cfg"));
   CheckGraphicsDriver();
   InitMIDI();
   InitFontAndGui();
