@@ -7,6 +7,7 @@
 #include "drumming/distance_menu.h"
 #include "drumming/drumkit.h"
 #include "drumming/drumming_globals.h"
+#include "drumming/menu_ids.h"
 #include "drumming/viewer_calls.h"
 #include "frame/texts.h"
 #include "sound/midi.h"
@@ -107,7 +108,7 @@ void Drummer::Drum(MocapMarker& marker, Logger::Frame* frame, DistanceMenu* menu
   bool dominant = hand && IsDominant(marker);
   Sound::ElementCategory category = hand ? Sound::CATEGORY_HAND : Sound::CATEGORY_FOOT;
 
-  int found = DistanceMenu::kNone;
+  int found = kNoButton;
   int nearby = -1;
   bool choke_left = false, choke_right = false;
   bool usable = UsablePosition(marker);
@@ -143,7 +144,7 @@ void Drummer::Drum(MocapMarker& marker, Logger::Frame* frame, DistanceMenu* menu
   if (stroke) {
     if (found < 0) {
       viewer_calls.hit_drum(found, speed, (unsigned char)limb);
-    } else if (found >= 100 && found <= 161 && menu) {
+    } else if (found >= kFirstMenuId && found <= kLastMenuId && menu) {
       if (speed > Speed_Threshold_Place) menu->HitButton(found, dominant);
     } else if (found < int(kit->drums.size())) {
       bool firm = hand ? speed > Speed_Threshold_Place : speed > Speed_Threshold_Foot_Place;
