@@ -30,7 +30,7 @@ bool Prepare() {
       for (int layer = 0; layer < 3; ++layer)
         element_test::WriteWav(folder + "/" + sub + "/" + std::to_string(layer) + ".wav",
                                element_test::Tone(30000, 4000 + 6000 * layer, layer + e + 1));
-    paths.push_back(MakePath(0, "e" + std::to_string(e) + ".ele"));
+    paths.push_back(MakePath(kPathElements, "e" + std::to_string(e) + ".ele"));
     if (!sound.ConvertElement(paths.back().c_str(), folder, Sound::SNARE, Sound::CATEGORY_HAND, nullptr))
       return false;
   }

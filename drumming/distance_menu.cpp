@@ -105,7 +105,7 @@ std::string SliderLabel(const DistanceMenu::Slider& s) {
 std::string ButtonLabel(const DistanceMenu::Button& b) {
   bool dominant_open = DistanceMenu::m_how_many_frames_for_dominant_hit > 0;
   bool other_open = DistanceMenu::m_how_many_frames_for_non_dominant_hit > 0;
-  if (b.id != 103 || !(dominant_open || other_open)) return b.label;
+  if (b.id != kMenuButton || !(dominant_open || other_open)) return b.label;
   const char* hands;
   if (dominant_open && other_open)
     hands = GetUtf8(76);
@@ -210,8 +210,8 @@ float DistanceMenu::GetActivationProgress() {
 void DistanceMenu::SetActiveButton(int button_index, bool dominant) {
   if (SliderHeld(dominant)) return;
   if (button_index < 0 || button_index >= int(buttons.size())) {
-    ActiveId(dominant) = kNone;
-    PreviousId(dominant) = kNone;
+    ActiveId(dominant) = kNoButton;
+    PreviousId(dominant) = kNoButton;
     FrameCount(dominant) = 0;
     return;
   }
@@ -249,9 +249,9 @@ bool DistanceMenu::FindMenuButton(const MocapMarker::Position& p, bool dominant,
     }
   }
   if (best < 0 || (limit && !(best_distance < radius))) {
-    ActiveId(dominant) = kNone;
+    ActiveId(dominant) = kNoButton;
     if (!SliderHeld(dominant)) {
-      PreviousId(dominant) = kNone;
+      PreviousId(dominant) = kNoButton;
       FrameCount(dominant) = 0;
     }
     return false;
@@ -268,7 +268,7 @@ void DistanceMenu::DoButtonsAlone(const MocapMarker& dominant, const MocapMarker
 bool DistanceMenu::TestAndSetButtonHit(bool dominant, float speed, float threshold) {
   if (!(speed > threshold)) return false;
   int id = ActiveId(dominant);
-  if (id == kNone) return false;
+  if (id == kNoButton) return false;
   for (const Button& b : buttons) {
     if (b.id != id) continue;
     if (!b.needs_activation || HitWindow(dominant) >= 1) {
@@ -281,7 +281,7 @@ bool DistanceMenu::TestAndSetButtonHit(bool dominant, float speed, float thresho
 }
 
 void DistanceMenu::HitButton(int id, bool dominant) {
-  if (id == 103) {
+  if (id == kMenuButton) {
     for (const Button& b : buttons)
       if (b.id == id) {
         if (b.needs_activation && HitWindow(dominant) < 1) return;

@@ -6,15 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "drumming/menu_ids.h"
 #include "render/font.h"
 #include "tracking/mocap_marker.h"
 
 class DistanceMenu {
  public:
-  static constexpr int kNone = 161;  // id of no button or slider
-
   struct Button {
-    int id;
+    int id;             // a MenuId
     std::string label;  // '|' starts a new line
     float x, y;         // centre, camera pixels, y downwards
     float size;         // radius, camera pixels
@@ -42,10 +41,10 @@ class DistanceMenu {
 
   std::vector<Button> buttons;
   std::vector<Slider> sliders;
-  int dominant_active = kNone;
+  int dominant_active = kNoButton;
   bool dominant_slider_held = false;
   float dominant_value = 0;
-  int non_dominant_active = kNone;
+  int non_dominant_active = kNoButton;
   bool non_dominant_slider_held = false;
   float non_dominant_value = 0;
   bool slider_active = false;

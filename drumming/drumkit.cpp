@@ -302,7 +302,7 @@ Drumkit::Drumkit() {
 Drumkit::~Drumkit() { CleanUp(); }
 
 void Drumkit::Init() {
-  auto image_path = [](const char* file) { return MakePath(1, GetImageFileName(file)); };
+  auto image_path = [](const char* file) { return MakePath(kPathImages, GetImageFileName(file)); };
   default_pedal_path = image_path("pedal.png");
   default_hihat_bottom_icon_path = image_path("hihat-bottom.png");
   default_kick_beater_icon_path = image_path("beater.png");

@@ -7,6 +7,7 @@
 #include "drumming/distance_menu.h"
 #include "drumming/drumkit.h"
 #include "drumming/drumming_globals.h"
+#include "drumming/menu_ids.h"
 #include "drumming/viewer_calls.h"
 #include "frame/texts.h"
 #include "sound/midi.h"
@@ -15,7 +16,11 @@ Drummer drummer;
 
 namespace {
 
-int depth_message_delay_counter = 2625;
+constexpr int kDepthMessageDelay = 2625;          // stick steps, two a frame: 10.5 s after the kit's first firm hit
+constexpr float kCameraBottomRow = 239.0f;        // last row of the QVGA picture; choke zones count rows up from it
+constexpr float kDepthMessageTimeout = 18000.0f;  // how long the depth message stays, in milliseconds
+
+int depth_message_delay_counter = kDepthMessageDelay;
 bool depth_message_shown = false;
 
 bool HasNaN(const MocapMarker::Position& p) { return std::isnan(p.x) || std::isnan(p.y) || std::isnan(p.radius); }
@@ -90,7 +95,7 @@ void Drummer::Drum(Webcam::Blob* blobs, int count, Logger::Frame* frame, Distanc
 void Drummer::Drum(MocapMarker& marker, Logger::Frame* frame, DistanceMenu* menu, bool silent) {
   if (!kit) return;
   if (kit->firm_drum < 0)
-    depth_message_delay_counter = 2625;
+    depth_message_delay_counter = kDepthMessageDelay;
   else if (depth_message_delay_counter > 0)
     --depth_message_delay_counter;
 
@@ -107,7 +112,7 @@ void Drummer::Drum(MocapMarker& marker, Logger::Frame* frame, DistanceMenu* menu
   bool dominant = hand && IsDominant(marker);
   Sound::ElementCategory category = hand ? Sound::CATEGORY_HAND : Sound::CATEGORY_FOOT;
 
-  int found = DistanceMenu::kNone;
+  int found = kNoButton;
   int nearby = -1;
   bool choke_left = false, choke_right = false;
   bool usable = UsablePosition(marker);
@@ -117,7 +122,7 @@ void Drummer::Drum(MocapMarker& marker, Logger::Frame* frame, DistanceMenu* menu
       found = kit->FindDrumOrMenu(p.x, p.y, p.radius, dominant, menu, nearby);
     else
       found = kit->FindDrum(category, p.x, p.y, p.radius);
-    kit->TestChokeZones(choke_left, choke_right, p.x, 239.0f - p.y);
+    kit->TestChokeZones(choke_left, choke_right, p.x, kCameraBottomRow - p.y);
   } else if (marker.WasPresent() && hand && menu) {
     menu->SetActiveButton(-1, dominant);  // a marker without a usable position points at nothing
   }
@@ -143,7 +148,7 @@ void Drummer::Drum(MocapMarker& marker, Logger::Frame* frame, DistanceMenu* menu
   if (stroke) {
     if (found < 0) {
       viewer_calls.hit_drum(found, speed, (unsigned char)limb);
-    } else if (found >= 100 && found <= 161 && menu) {
+    } else if (found >= kFirstMenuId && found <= kLastMenuId && menu) {
       if (speed > Speed_Threshold_Place) menu->HitButton(found, dominant);
     } else if (found < int(kit->drums.size())) {
       bool firm = hand ? speed > Speed_Threshold_Place : speed > Speed_Threshold_Foot_Place;
@@ -155,17 +160,17 @@ void Drummer::Drum(MocapMarker& marker, Logger::Frame* frame, DistanceMenu* menu
           depth_message_delay_counter == 0 && !depth_message_shown && webcam.GetStatus() == 0) {
         const char* type_name = element_type_names[kit->drums[nearby].type].c_str();
         char line[256];
-        DistanceMenu::AddMessage("   ", 15, 1, 18000.0f, false, true);
-        DistanceMenu::AddMessage("    ", 16, 1, 18000.0f, false, true);
+        DistanceMenu::AddMessage("   ", 15, 1, kDepthMessageTimeout, false, true);
+        DistanceMenu::AddMessage("    ", 16, 1, kDepthMessageTimeout, false, true);
         snprintf(line, sizeof(line), GetUtf8(513), type_name);
-        DistanceMenu::AddMessage(line, 17, 1, 18000.0f, false, true);
+        DistanceMenu::AddMessage(line, 17, 1, kDepthMessageTimeout, false, true);
         bool closer = marker.GetLastPosition()->radius > kit->drums[nearby].size;
         snprintf(line, sizeof(line), GetUtf8(521), GetUtf8(closer ? 514 : 515));
-        DistanceMenu::AddMessage(line, 18, 1, 18000.0f, false, true);
+        DistanceMenu::AddMessage(line, 18, 1, kDepthMessageTimeout, false, true);
         snprintf(line, sizeof(line), GetUtf8(516), type_name);
-        DistanceMenu::AddMessage(line, 19, 1, 18000.0f, false, true);
+        DistanceMenu::AddMessage(line, 19, 1, kDepthMessageTimeout, false, true);
         snprintf(line, sizeof(line), "%s ", GetUtf8(517));
-        DistanceMenu::AddMessage(line, 20, 1, 18000.0f, false, true);
+        DistanceMenu::AddMessage(line, 20, 1, kDepthMessageTimeout, false, true);
         depth_message_shown = true;
       }
       if (limb == LEFT_FOOT) left_foot_hold = 4;

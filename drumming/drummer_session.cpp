@@ -18,7 +18,7 @@ namespace {
 
 const char kSession[] = "Session";
 
-std::string SettingsPath() { return MakePath(3, "skytapper.cfg"); }
+std::string SettingsPath() { return MakePath(kPathConf, "skytapper.cfg"); }
 
 // Reads a float setting that must be a finite number in [lo, hi]; anything else keeps the
 // current value with a message.

@@ -9,7 +9,7 @@
 
 namespace {
 
-std::string PlaylistPath() { return MakePath(5, "playlist.txt"); }
+std::string PlaylistPath() { return MakePath(kPathPlaylist, "playlist.txt"); }
 
 Drummer::Song SongFromLine(const std::string& line) {
   Drummer::Song song;

@@ -10,6 +10,7 @@
 #include "drumming/drummer.h"
 #include "drumming/drumming_globals.h"
 #include "frame/frame_globals.h"
+#include "frame/interface_states.h"
 #include "frame/platform/platform.h"
 #include "frame/window.h"
 #include "sound/logger.h"
@@ -21,7 +22,7 @@ void (*restart_frame_rate_watch)() = [] {};
 
 namespace {
 
-bool InAir(int state) { return state >= 18; }
+bool InAir(int state) { return state >= kFirstInAirState; }
 
 // Vertical sync off: the interval goes to 1 and back to 0, which some drivers need.
 void VsyncOff() {
@@ -56,8 +57,8 @@ void ChangeInterfaceState(int state, int param, int param2, int param3) {
   } else if (InAir(state) && InAir(old)) {
     if (drummer.kit) drummer.kit->StopAnimations();
   } else if (midi_mode != 0 && state != old) {
-    if (state == 4) OpenMIDIOutput(0);
-    if (old == 4) CloseMIDIOutput();
+    if (state == kRecordingScreen) OpenMIDIOutput(0);
+    if (old == kRecordingScreen) CloseMIDIOutput();
   }
   interface_state = state;
   just_changed_state = true;
@@ -81,7 +82,7 @@ void Drummer::GoBackToMainMenu() {
     kit->shown_marker_type = MOCAP_MARKER_HAND;
   }
   SaveLastSession();
-  ChangeInterfaceState(0, 0, 0, 0);
+  ChangeInterfaceState(kMainScreen, 0, 0, 0);
 }
 
 void Drummer::ToggleDrumsFullscreen() {

@@ -1,9 +1,11 @@
 #include "frame/frame_globals.h"
 
+#include "frame/interface_states.h"
+
 const std::string skytapper_version = SKYT_VERSION;
 std::string installation_directory = ".";
 
-int interface_state = 16;
+int interface_state = kFirstStart;
 int state_param = 0, state_param2 = 0, state_param3 = 0;
 bool just_changed_state = false;
 

@@ -5,7 +5,7 @@
 extern const std::string skytapper_version;       // the project version of CMakeLists.txt
 extern std::string installation_directory;         // "." : the base of every path
 
-extern int interface_state;                        // current screen (16 = first start, 37 = quitting)
+extern int interface_state;                        // current screen: an InterfaceState (interface_states.h)
 extern int state_param, state_param2, state_param3;
 extern bool just_changed_state;
 

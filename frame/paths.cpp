@@ -15,7 +15,7 @@ const char* Folder(PathType type) {
   static const char* const folders[] = {"data/elements/", "data/images/", "data/sounds/",
                                         "conf/",          "conf/drumkits/", "conf/",
                                         "recordings/",    "conf/midi-maps/", "data/fonts/"};
-  return (type >= 0 && type <= 8) ? folders[type] : "";
+  return (type >= kPathElements && type <= kPathFonts) ? folders[type] : "";
 }
 
 }  // namespace

@@ -3,10 +3,20 @@
 #include <string>
 #include <vector>
 
-// The kind of file, which picks its folder under the installation directory:
-// 0 data/elements/, 1 data/images/, 2 data/sounds/, 3 conf/, 4 conf/drumkits/, 5 conf/,
-// 6 recordings/, 7 conf/midi-maps/, 8 data/fonts/, 9 and above the installation folder itself.
+// The kind of file, which picks its folder under the installation directory; any other value
+// gives the installation folder itself.
 typedef int PathType;
+enum : PathType {
+  kPathElements = 0,    // data/elements/
+  kPathImages = 1,      // data/images/
+  kPathSounds = 2,      // data/sounds/
+  kPathConf = 3,        // conf/: the settings file
+  kPathDrumkits = 4,    // conf/drumkits/
+  kPathPlaylist = 5,    // conf/: the playlist, and where the MIDI-map folder is made
+  kPathRecordings = 6,  // recordings/
+  kPathMidiMaps = 7,    // conf/midi-maps/
+  kPathFonts = 8,       // data/fonts/
+};
 
 std::string MakePath(PathType type, const std::string& name);
 

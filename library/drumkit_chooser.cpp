@@ -33,14 +33,14 @@ bool DrumkitChooser::LogicalDrumkit::Load(const std::string& file) {
 void DrumkitChooser::Init() {
   element_names.clear();
   std::vector<std::string> files;
-  ScanDirectory(MakePath(0, "").c_str(), ".ele", files);
+  ScanDirectory(MakePath(kPathElements, "").c_str(), ".ele", files);
   for (const std::string& f : files) element_names.push_back(f.substr(0, f.size() - 4));
 }
 
 void DrumkitChooser::BuildDrumkitList(bool left_handed) {
   drumkits.clear();
   std::vector<std::string> files;
-  const std::string folder = MakePath(4, "");
+  const std::string folder = MakePath(kPathDrumkits, "");
   ScanDirectory(folder.c_str(), ".ini", files);
   std::vector<LogicalDrumkit> presets, user;
   for (const std::string& f : files) {

@@ -25,7 +25,7 @@ bool MidiMapChooser::MidiMap::Load(const std::string& file) {
 void MidiMapChooser::BuildMidiMapList() {
   midi_maps.clear();
   std::vector<std::string> files;
-  const std::string folder = MakePath(7, "");
+  const std::string folder = MakePath(kPathMidiMaps, "");
   ScanDirectory(folder.c_str(), ".ini", files);
   std::vector<MidiMap> presets, user;
   for (const std::string& f : files) {

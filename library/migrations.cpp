@@ -9,7 +9,7 @@
 #include "sound/midi.h"
 
 namespace {
-std::string SettingsPath() { return MakePath(3, "skytapper.cfg"); }
+std::string SettingsPath() { return MakePath(kPathConf, "skytapper.cfg"); }
 }  // namespace
 
 // Stand-in until the migrations are written: settings files from before the foot markers

@@ -28,7 +28,6 @@ constexpr int kPanelPageUpId = 1000001;
 constexpr int kPanelPageDownId = 1000002;
 constexpr int kLabelUnits = 1024;      // labels hold at most 1023 units
 constexpr size_t kMaxQueuedKeys = 1024;  // keys typed while no frame runs are dropped beyond this
-constexpr int kPathFonts = 8;
 constexpr int kShift = 1;
 
 const float selection_colour[4] = {87 / 255.0f, 137 / 255.0f, 213 / 255.0f, 1};

@@ -246,7 +246,7 @@ void InitUIStyle() {
       {&left_foot_too_near_icon, "left-foot-too-near.png"},
       {&left_foot_too_far_icon, "left-foot-too-far.png"},
   };
-  for (const Entry& e : entries) e.image->Init(MakePath(1, GetImageFileName(e.file)).c_str());
+  for (const Entry& e : entries) e.image->Init(MakePath(kPathImages, GetImageFileName(e.file)).c_str());
 }
 
 void CleanUpUI() {

@@ -16,7 +16,7 @@ const char* const recording_time_format_file = "%Y_%b_%d_(%a)_%Hh%Mm%Ss.sel";
 Logger logger;
 
 namespace {
-std::string RecordingsFolder() { return MakePath(6, ""); }
+std::string RecordingsFolder() { return MakePath(kPathRecordings, ""); }
 
 std::string ShortName(const std::string& name) { return name.size() > 64 ? name.substr(0, 64) : name; }
 }  // namespace

@@ -11,6 +11,7 @@
 
 #include "frame/frame_globals.h"
 #include "frame/ini_file.h"
+#include "frame/interface_states.h"
 #include "frame/paths.h"
 #include "sound/element_file.h"
 #include "sound/embedded_sounds.h"
@@ -122,11 +123,11 @@ void Sound::CleanUp() {
 }
 
 bool SaveSoundSettings() {
-  std::string path = MakePath(3, "skytapper.cfg");
+  std::string path = MakePath(kPathConf, "skytapper.cfg");
   int type = sound.audio.GetDeviceType();
   int frames = sound.audio.GetFramesPerBuffer();
   int index = sound.IsAudioDeviceChoiceManual() ? sound.GetAudioDeviceIndex() : -1;
-  if (midi_mode != 0 && interface_state >= 18) {
+  if (midi_mode != 0 && interface_state >= kFirstInAirState) {
     // The device in use is the MIDI-mode one: keep what the file says.
     type = 1, frames = 300, index = -1;
     IniFile file;

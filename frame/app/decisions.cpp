@@ -3,36 +3,38 @@
 #include <cstdio>
 #include <cstring>
 
+#include "frame/interface_states.h"
+
 namespace frame_decisions {
 
 int ReconcileViewerState(int state, bool client_connected, bool client_on_this_device,
                          bool show_drumming_ui, bool server_has_focus) {
-  if (state < 18) return state;
-  if (!client_connected) return state == 34 ? 18 : state;
+  if (state < kFirstInAirState) return state;
+  if (!client_connected) return state == kPlayWithClient ? kPlay : state;
   if (!client_on_this_device) {
-    if (show_drumming_ui) return state == 34 ? 18 : state;
-    return 34;
+    if (show_drumming_ui) return state == kPlayWithClient ? kPlay : state;
+    return kPlayWithClient;
   }
   // The viewer on this computer: whoever has the focus shows the drums.
-  if (server_has_focus) return state == 34 ? 18 : state;
-  return 34;
+  if (server_has_focus) return state == kPlayWithClient ? kPlay : state;
+  return kPlayWithClient;
 }
 
 FrameFunction ChooseFrameFunction(int state, int graphics_mode, bool drums_muted) {
-  if (state == 34) return FrameFunction::kWithClient;
+  if (state == kPlayWithClient) return FrameFunction::kWithClient;
   switch (graphics_mode) {
     case 0: return FrameFunction::kNormal;
-    case 1: return (state == 18 && !drums_muted) ? FrameFunction::kMarkersOnly : FrameFunction::kSlowLow;
+    case 1: return (state == kPlay && !drums_muted) ? FrameFunction::kMarkersOnly : FrameFunction::kSlowLow;
     case 2:
     case 3: return FrameFunction::kSlowLow;
-    case 4: return (state == 18 && !drums_muted) ? FrameFunction::kNo : FrameFunction::kSlowLow;
+    case 4: return (state == kPlay && !drums_muted) ? FrameFunction::kNo : FrameFunction::kSlowLow;
     default: return graphics_mode < 0 ? FrameFunction::kNormal : FrameFunction::kNone;
   }
 }
 
 SongStep SongCountdownStep(int state, int frames, bool playlist_empty) {
   SongStep step;
-  step.schedule = state != 28 && frames < 1 && !playlist_empty;
+  step.schedule = state != kPlaySong && frames < 1 && !playlist_empty;
   step.start_song = frames == 0;
   step.frames_until_song_start = frames >= 0 ? frames - 1 : frames;
   return step;
@@ -48,7 +50,7 @@ bool DeferredStartupDue(bool done, int& frames) {
 }
 
 int StartupScreen(bool never_ran, bool wants_startup_help) {
-  return (never_ran || wants_startup_help) ? 9 : 0;
+  return (never_ran || wants_startup_help) ? kHelpScreen : kMainScreen;
 }
 
 bool GraphicsDriverTooOld(const char* version, const char* extensions) {
@@ -60,8 +62,8 @@ bool GraphicsDriverTooOld(const char* version, const char* extensions) {
 }
 
 EscAction EscapeAction(int state, int graphics_mode) {
-  if (state == 0) return EscAction::kQuit;
-  if (state >= 18 && (graphics_mode == 1 || graphics_mode == 4)) return EscAction::kBackToMainMenu;
+  if (state == kMainScreen) return EscAction::kQuit;
+  if (state >= kFirstInAirState && (graphics_mode == 1 || graphics_mode == 4)) return EscAction::kBackToMainMenu;
   return EscAction::kNothing;
 }
 

@@ -11,6 +11,7 @@
 #include "frame/app/app.h"
 #include "frame/app/decisions.h"
 #include "frame/frame_globals.h"
+#include "frame/interface_states.h"
 #include "frame/platform/platform.h"
 #include "frame/window.h"
 #include "render/imgui.h"
@@ -27,7 +28,7 @@ int krakouikedf = 2;      // display calls to wait before the deferred start-up
 bool krakouiked = false;  // the deferred start-up has run
 bool valid_song_file = false;
 
-bool DrawingAllowed() { return interface_state <= 36 && full_screen_toggle_frames == 0; }
+bool DrawingAllowed() { return interface_state < kQuitting && full_screen_toggle_frames == 0; }
 
 void OrthoOverWindow() {
   const double w = window_services.width(), h = window_services.height();
@@ -50,7 +51,7 @@ void CameraStep(bool upload) {
   const bool working = PSEyeIsWorking() ? webcam.Update(upload) : !PSEyeIsLost();
   if (working) return;
   webcam.HandleUnplug();
-  ChangeInterfaceState(0);
+  ChangeInterfaceState(kMainScreen);
 }
 
 void PumpViewerLink() {
@@ -61,61 +62,61 @@ void PumpViewerLink() {
 }
 
 void Background(bool camera_picture) {
-  if (interface_state < 18) {
-    DrawBackground(interface_state == 0 || interface_state == 8);
-  } else if (interface_state != 35 && camera_picture) {
+  if (interface_state < kFirstInAirState) {
+    DrawBackground(interface_state == kMainScreen || interface_state == kAboutScreen);
+  } else if (interface_state != kWizard && camera_picture) {
     webcam.Draw(1.0f);
   }
 }
 
 void StateFrame(int entry_state) {
-  if (entry_state < 18) imgui.Begin(false);
+  if (entry_state < kFirstInAirState) imgui.Begin(false);
   RunStateFunction(interface_state);
   // Begin and End follow the entry state: a screen that moved on still gets its End.
-  if (entry_state < 18) imgui.End();
+  if (entry_state < kFirstInAirState) imgui.End();
 }
 
 }  // namespace
 
 void RunStateFunction(int state) {
   switch (state) {
-    case 0: DoMainScreen(); break;
-    case 1: DoChooseDrumkitScreen(); break;
-    case 2: DoNewDrumkitScreen(); break;
-    case 3: DoNewElementScreen(); break;
-    case 4: DoRecordingScreen(); break;
-    case 5: DoLatencyScreen(); break;
-    case 6: DoPlaylistScreen(); break;
-    case 8: DoAboutScreen(); break;
-    case 9: DoHelpScreen(); break;
-    case 10: DoMIDIScreen(); break;
-    case 11: DoMIDIMapsScreen(); break;
-    case 12: DoPreferencesScreen(); break;
-    case 13: DoChooseMidiMapScreen(); break;
-    case 14: DoNewMidiMapScreen(); break;
-    case 15: DoAudioDeviceScreen(); break;
-    case 16: DoMacStart(); break;
-    case 17: DoLanguagesScreen(); break;
-    case 18: Play(); break;
-    case 19: PlayMenu(); break;
-    case 20: AdjustDrums(); break;
-    case 21: AdjustVolumes(); break;
-    case 22: AdjustAnyVolume(); break;
-    case 23: MoveDrum(); break;
-    case 24: AdjustHihatRangeAndSplash(); break;
-    case 25: AdjustHihatClutch(); break;
-    case 26: AdjustCymbalChoking(); break;
-    case 27: HihatAndCymbals(); break;
-    case 28: PlaySong(); break;
-    case 29: Metronome(); break;
-    case 30: AdjustMIDISettings(); break;
-    case 31: MoveDrumsSubMenu(); break;
-    case 32: DrumKits(); break;
-    case 33: ClientStartScreen(); break;
-    case 34: PlayWithClient(); break;
-    case 35: calibration.Display(); break;
-    case 36: TemporaryDisplay(); break;
-    default: break;  // 7 unused, 37 quitting
+    case kMainScreen: DoMainScreen(); break;
+    case kChooseDrumkitScreen: DoChooseDrumkitScreen(); break;
+    case kNewDrumkitScreen: DoNewDrumkitScreen(); break;
+    case kNewElementScreen: DoNewElementScreen(); break;
+    case kRecordingScreen: DoRecordingScreen(); break;
+    case kLatencyScreen: DoLatencyScreen(); break;
+    case kPlaylistScreen: DoPlaylistScreen(); break;
+    case kAboutScreen: DoAboutScreen(); break;
+    case kHelpScreen: DoHelpScreen(); break;
+    case kMidiScreen: DoMIDIScreen(); break;
+    case kMidiMapsScreen: DoMIDIMapsScreen(); break;
+    case kPreferencesScreen: DoPreferencesScreen(); break;
+    case kChooseMidiMapScreen: DoChooseMidiMapScreen(); break;
+    case kNewMidiMapScreen: DoNewMidiMapScreen(); break;
+    case kAudioDeviceScreen: DoAudioDeviceScreen(); break;
+    case kFirstStart: DoMacStart(); break;
+    case kLanguagesScreen: DoLanguagesScreen(); break;
+    case kPlay: Play(); break;
+    case kPlayMenu: PlayMenu(); break;
+    case kAdjustDrums: AdjustDrums(); break;
+    case kAdjustVolumes: AdjustVolumes(); break;
+    case kAdjustAnyVolume: AdjustAnyVolume(); break;
+    case kMoveDrum: MoveDrum(); break;
+    case kAdjustHihatRangeAndSplash: AdjustHihatRangeAndSplash(); break;
+    case kAdjustHihatClutch: AdjustHihatClutch(); break;
+    case kAdjustCymbalChoking: AdjustCymbalChoking(); break;
+    case kHihatAndCymbals: HihatAndCymbals(); break;
+    case kPlaySong: PlaySong(); break;
+    case kMetronome: Metronome(); break;
+    case kAdjustMidiSettings: AdjustMIDISettings(); break;
+    case kMoveDrumsSubMenu: MoveDrumsSubMenu(); break;
+    case kDrumKits: DrumKits(); break;
+    case kClientStartScreen: ClientStartScreen(); break;
+    case kPlayWithClient: PlayWithClient(); break;
+    case kWizard: calibration.Display(); break;
+    case kTemporaryDisplay: TemporaryDisplay(); break;
+    default: break;  // 7 is not used; nothing runs while quitting
   }
 }
 
@@ -124,7 +125,7 @@ void DisplayNormal() {
   glClear(GL_COLOR_BUFFER_BIT);
   if (DrawingAllowed()) {
     IdentityProjection();
-    if (interface_state >= 18) CameraStep(true);
+    if (interface_state >= kFirstInAirState) CameraStep(true);
     OrthoOverWindow();
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -143,7 +144,7 @@ void DisplaySlowLow() {
   if (render_what == 0) glClear(GL_COLOR_BUFFER_BIT);
   if (DrawingAllowed()) {
     IdentityProjection();
-    if (interface_state >= 18) CameraStep(graphics_mode == 2 || interface_state == 35);
+    if (interface_state >= kFirstInAirState) CameraStep(graphics_mode == 2 || interface_state == kWizard);
     OrthoOverWindow();
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -168,7 +169,7 @@ void DisplayMarkersOnly() {
   glClear(GL_COLOR_BUFFER_BIT);
   if (DrawingAllowed()) {
     IdentityProjection();
-    if (interface_state >= 18) CameraStep(false);
+    if (interface_state >= kFirstInAirState) CameraStep(false);
     OrthoOverWindow();
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -214,7 +215,7 @@ void Display() {
   // 1. The viewer's state.
   const bool connected = IsClientConnected();
   const bool on_this_device = connected && ClientRunningOnThisDevice();
-  const bool focus = (connected && on_this_device && interface_state >= 18) ? ServerHasFocus() : true;
+  const bool focus = (connected && on_this_device && interface_state >= kFirstInAirState) ? ServerHasFocus() : true;
   const int reconciled = ReconcileViewerState(interface_state, connected, on_this_device,
                                               show_drumming_ui_when_client_connected, focus);
   if (reconciled != interface_state) ChangeInterfaceState(reconciled);

@@ -9,6 +9,7 @@
 #include "drumming/distance_menu.h"
 #include "drumming/drummer.h"
 #include "frame/frame_globals.h"
+#include "frame/interface_states.h"
 #include "frame/platform/platform.h"
 #include "frame/texts.h"
 #include "frame/utf8.h"
@@ -57,7 +58,7 @@ void Keyboard(unsigned char key, int x, int y) {
     switch (k) {
       case 7:  // Ctrl-G
         DistanceMenu::ClearMessages();
-        if (interface_state == 18) {
+        if (interface_state == kPlay) {
           CycleGraphicsMode();
           drummer.SaveLastSession();
           bad_state_count = 0;
@@ -82,7 +83,7 @@ void Keyboard(unsigned char key, int x, int y) {
         }
         break;
       case 32:  // Space
-        if (interface_state >= 18) {
+        if (interface_state >= kFirstInAirState) {
           if (graphics_mode == 4) graphics_mode = 3;
           drummer.GoBackToMainMenu();
         }

@@ -17,6 +17,7 @@
 #include "frame/app/decisions.h"
 #include "frame/frame_globals.h"
 #include "frame/ini_file.h"
+#include "frame/interface_states.h"
 #include "frame/paths.h"
 #include "frame/platform/platform.h"
 #include "frame/texts.h"
@@ -117,7 +118,7 @@ void Init() {
 
 bool DetermineLanguage() {
   IniFile settings;
-  settings.Init(MakePath(3, "skytapper.cfg"));
+  settings.Init(MakePath(kPathConf, "skytapper.cfg"));
   const char* value = nullptr;
   if (settings.GetString("Session", "Language", value) && value) {
     SetLanguage(value);
@@ -138,7 +139,7 @@ bool Krakouik() {
   Patch3D(flag);
   PatchMay2021();
   IniFile settings;
-  settings.Init(MakePath(3, "skytapper.cfg"));
+  settings.Init(MakePath(kPathConf, "skytapper.cfg"));
   webcam.Init(settings);
   drumkit.Init();
   drumkit_chooser.Init();
@@ -161,7 +162,7 @@ void CleanUp() {
   done = true;
   CleanUpDiscoveryServer();
   CleanUpSockets();
-  interface_state = 37;
+  interface_state = kQuitting;
   if (PSEyeIsWorking()) PSEyeStop();
   DistanceMenu::CleanUp();
   CleanUpMIDI();
@@ -224,7 +225,7 @@ int SkytapperMain(int argc, char** argv) {
   PatchShinsForBatch2();
 
   IniFile settings;
-  settings.Init(MakePath(3, "skytapper.cfg"));
+  settings.Init(MakePath(kPathConf, "skytapper.cfg"));
   CheckGraphicsDriver();
   InitMIDI();
   InitFontAndGui();

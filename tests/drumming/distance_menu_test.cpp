@@ -33,8 +33,8 @@ TEST_F(Menu, NearestButtonWithAndWithoutLimit) {
   EXPECT_TRUE(m.FindMenuButton(far, true, false));  // alone, the nearest button is always aimed at
   EXPECT_EQ(m.dominant_active, 101);
   EXPECT_FALSE(m.FindMenuButton(far, true, true));
-  EXPECT_EQ(m.dominant_active, DistanceMenu::kNone);
-  EXPECT_EQ(DistanceMenu::m_previous_active_dominant, DistanceMenu::kNone);
+  EXPECT_EQ(m.dominant_active, kNoButton);
+  EXPECT_EQ(DistanceMenu::m_previous_active_dominant, kNoButton);
   MocapMarker::Position edge{122, 100, 4};
   EXPECT_FALSE(m.FindMenuButton(edge, false, true));  // exactly the radius is outside
   MocapMarker::Position inside{121.9f, 100, 4};

@@ -45,7 +45,7 @@ TEST_F(Finding, EmptyKitFindsNothing) {
   EXPECT_EQ(kit_.FindDrum(Sound::CATEGORY_FOOT, 100, 100, 4), -1);
   EXPECT_EQ(kit_.FindDrumOrMenu(100, 100, 4, true, &menu, nearby), -1);
   EXPECT_EQ(nearby, -1);
-  EXPECT_EQ(menu.dominant_active, DistanceMenu::kNone);
+  EXPECT_EQ(menu.dominant_active, kNoButton);
 }
 
 TEST_F(Finding, HandSearchPicksNearestAndFirstOfEquals) {
@@ -139,7 +139,7 @@ TEST_F(Finding, MenuButtonsNeedTheRadiusAndActivation) {
   EXPECT_EQ(kit_.FindDrumOrMenu(110, 100, 4, true, &plain, nearby), 108);
   DistanceMenu edge = MenuWithButton(108, 100, 100, false);
   EXPECT_NE(kit_.FindDrumOrMenu(122, 100, 4, true, &edge, nearby), 108);  // exactly the radius
-  EXPECT_EQ(edge.dominant_active, DistanceMenu::kNone);
+  EXPECT_EQ(edge.dominant_active, kNoButton);
 
   // A button among the drums: resting on it only makes it active.
   DistanceMenu::ResetButtonActivation();

@@ -9,11 +9,11 @@
 namespace {
 
 TEST(Paths, MakePathPicksTheFolderOfEachKind) {
-  EXPECT_EQ(MakePath(3, "skytapper.cfg"), "./conf/skytapper.cfg");
-  EXPECT_EQ(MakePath(4, "A_kit.ini"), "./conf/drumkits/A_kit.ini");
-  EXPECT_EQ(MakePath(0, "snare.ele"), "./data/elements/snare.ele");
-  EXPECT_EQ(MakePath(7, "m.ini"), "./conf/midi-maps/m.ini");
-  EXPECT_EQ(MakePath(8, "f.ttf"), "./data/fonts/f.ttf");
+  EXPECT_EQ(MakePath(kPathConf, "skytapper.cfg"), "./conf/skytapper.cfg");
+  EXPECT_EQ(MakePath(kPathDrumkits, "A_kit.ini"), "./conf/drumkits/A_kit.ini");
+  EXPECT_EQ(MakePath(kPathElements, "snare.ele"), "./data/elements/snare.ele");
+  EXPECT_EQ(MakePath(kPathMidiMaps, "m.ini"), "./conf/midi-maps/m.ini");
+  EXPECT_EQ(MakePath(kPathFonts, "f.ttf"), "./data/fonts/f.ttf");
   EXPECT_EQ(MakePath(9, "x"), "./x");
   EXPECT_EQ(MakePath(-1, "x"), "./x");
 }

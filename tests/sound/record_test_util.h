@@ -46,7 +46,7 @@ inline std::string MakeElement(const std::string& name, Sound::ElementType type,
     ++k;
   }
   std::filesystem::create_directories("data/elements");
-  const std::string path = MakePath(0, name + ".ele");
+  const std::string path = MakePath(kPathElements, name + ".ele");
   EXPECT_TRUE(sound.ConvertElement(path.c_str(), folder, type, category, nullptr));
   return path;
 }

@@ -67,7 +67,7 @@ bool LoadKit(Drumkit& kit, const std::vector<KitDrum>& drums, const std::string&
              bool preset) {
   mkdir("conf", 0755);
   mkdir("conf/drumkits", 0755);
-  std::string path = MakePath(4, file);
+  std::string path = MakePath(kPathDrumkits, file);
   {
     std::ofstream out(path);
     out << "[Drumkit]\nName = Test\nIs_Preset = " << (preset ? "yes" : "no") << "\n\n";
