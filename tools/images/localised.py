@@ -236,7 +236,7 @@ def about(lang):
     parts.append(card(90, y, 780, 280))
     rows = [(tr("ab_built", lang), "freeglut, PortAudio, PortMidi, libusb, stb, FastLZ, FFmpeg"),
             (tr("ab_fonts", lang), "DejaVu Sans, Noto Sans CJK"),
-            (tr("ab_samples", lang), "Hydrogen drum kits: GMRockKit, ForzeeStereo")]
+            (tr("ab_samples", lang), "Hydrogen drum kits: GMRockKit, ForzeeStereo, Millo_MultiLayered2")]
     yy = y + 50
     for label, value in rows:
         parts.append(heading(120, yy, label, 20, 720, lang, ACCENT))

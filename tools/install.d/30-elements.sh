@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The drum elements the preset kits name, converted with the program's own element converter
 # (BUILD/tools/cmd/convert_element) from Debian's free sample kits into DEST/data/elements/.
-# Every sample goes through sox first: 16-bit at 44100 Hz, pitched by the manifest's speed.
+# Every sample goes through sox first: 16-bit at 44100 Hz, pitched by the manifest's speed, and
+# faded out over its last 20 ms when it ends above the noise floor (a recording cut short
+# clicks at the end of every hit).
 # Elements newer than the manifest, this script and the converter are kept.
 # Usage: bash 30-elements.sh ROOT DEST BUILD
 set -euo pipefail
@@ -22,6 +24,14 @@ command -v sox > /dev/null || { echo "30-elements: sox is missing (tools/setup.s
 mkdir -p "$out_dir"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+
+# Peak of the last 5 ms below -60 dBFS counts as silence; only louder ends are faded.
+noise_floor_db=-60
+ends_loud() {
+  local peak
+  peak=$(sox "$1" -n trim -0.005 stats 2>&1 | awk '/^Pk lev dB/ { print $4 }')
+  [ "$peak" != -inf ] && awk -v p="$peak" -v f="$noise_floor_db" 'BEGIN { exit !(p > f) }'
+}
 
 trim() { local s=$1; s=${s#"${s%%[![:space:]]*}"}; s=${s%"${s##*[![:space:]]}"}; printf '%s' "$s"; }
 
@@ -46,20 +56,24 @@ while IFS='|' read -r name type category speed sources; do
     kit=${entry%%:*}
     pattern=${entry#*:}
     mkdir -p "$folder/$sub"
-    shopt -s nullglob
-    files=("$kits/$kit"/$pattern.wav)
-    shopt -u nullglob
+    files=()
+    for f in "$kits/$kit"/$pattern.wav "$kits/$kit"/$pattern.flac; do
+      [ -f "$f" ] && files+=("$f")
+    done
     if [ ${#files[@]} -eq 0 ]; then
-      echo "30-elements: no samples match $kits/$kit/$pattern.wav for \"$name\" (install hydrogen-data and hydrogen-drumkits)" >&2
+      echo "30-elements: no samples match $kits/$kit/$pattern.wav or .flac for \"$name\" (install hydrogen-data and hydrogen-drumkits)" >&2
       exit 1
     fi
     for f in "${files[@]}"; do
       effects=()
+      ends_loud "$f" && effects=(fade h 0 -0 0.02)
       # Pitching up overshoots a little: the same 1.5 dB less for every layer keeps their
       # relative levels.
-      [ "$speed" != 1 ] && effects=(gain -1.5 speed "$speed")
-      # No dither: the same samples give the same element on every machine.
-      sox -D "$f" -b 16 "$folder/$sub/$(basename "$f")" "${effects[@]}" rate -v 44100
+      [ "$speed" != 1 ] && effects+=(gain -1.5 speed "$speed")
+      # No dither: the same samples give the same element on every machine. -G lowers a file
+      # that resampling would clip just enough to fit.
+      base=$(basename "$f")
+      sox -D -G "$f" -b 16 "$folder/$sub/${base%.*}.wav" "${effects[@]}" rate -v 44100
       count=$((count + 1))
     done
   done
