@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <strings.h>
 
 #include "frame/ini_file.h"
 #include "frame/paths.h"
@@ -122,6 +123,29 @@ class CalibrationReader {
 };
 
 std::string DrumKey(int i, const char* key) { return "Drum" + std::to_string(i) + "." + key; }
+
+// The lines of drum i's keys in the [Drumkit calibration] section of the file, as they are.
+std::string CalibrationLinesOf(const std::string& path, int i) {
+  FILE* f = fopen(path.c_str(), "rb");
+  if (!f) return {};
+  const std::string prefix = "Drum" + std::to_string(i) + ".";
+  std::string lines, section;
+  char* buf = nullptr;
+  size_t capacity = 0;
+  ssize_t n;
+  while ((n = getline(&buf, &capacity, f)) > 0) {
+    std::string line(buf, size_t(n));
+    const size_t b = line.find_first_not_of(" \t");
+    if (b == std::string::npos) continue;
+    line = line.substr(b);
+    if (line[0] == '[') section = line.substr(1, line.find(']') - 1);
+    else if (strcasecmp(section.c_str(), "Drumkit calibration") == 0 && strncasecmp(line.c_str(), prefix.c_str(), prefix.size()) == 0)
+      lines += line.substr(0, line.find_last_not_of("\r\n") + 1) + "\n";
+  }
+  free(buf);
+  fclose(f);
+  return lines;
+}
 
 }  // namespace
 
@@ -257,7 +281,8 @@ bool Drumkit::VolumeMap::SaveIni(const char* prefix, FILE* file, MocapMarkerType
   float s = GetMaxSpeed() / BaseSpeed(type);
   s = std::max(s, 0.0f);
   s = s < 1 ? s * 100.0f : 100.0f;
-  return fprintf(file, "%s.%s.Sensitivity = %d\n", prefix, KeyWord(type), int(100.0f - s)) > 0;
+  // Rounded: the speed made from an integer sensitivity gives that integer back.
+  return fprintf(file, "%s.%s.Sensitivity = %d\n", prefix, KeyWord(type), int(std::lround(100.0f - s))) > 0;
 }
 
 void Drumkit::VolumeMap::Evaluate(std::vector<std::pair<float, float>>& out) const {
@@ -474,7 +499,9 @@ bool Drumkit::InitFromChooser(Sound& snd, const std::string& path, const std::ve
     d.x = r.Position(DrumKey(i, "x"), 319);
     d.y = r.Position(DrumKey(i, "y"), 239);
     d.size = r.Float(DrumKey(i, "size"), 0);
-    d.foot_x = r.Position(DrumKey(i, "foot_x"), 319);
+    d.foot_x = d.foot_x_in_file = r.Position(DrumKey(i, "foot_x"), 319);
+    d.stand_shift = 0;
+    d.lines_as_read = GetDrumkitElementToSoundElement(i) < 0 ? CalibrationLinesOf(path, i) : std::string();
     d.foot_y = r.Position(DrumKey(i, "foot_y"), 239);
     d.foot_size = r.Float(DrumKey(i, "foot_size"), 0);
     int volume = r.Int(DrumKey(i, "volume"), 75, 0, 100);
@@ -525,8 +552,9 @@ bool Drumkit::InitFromChooser(Sound& snd, const std::string& path, const std::ve
 
   if (is_preset && right_handed && use_camera_stand) {
     for (Drum& d : drums) {
-      if (d.type == Sound::HIHAT || d.type == Sound::HIHAT_SPLASH) d.foot_x += 17.0f;
-      if (d.type == Sound::KICK) d.foot_x += 31.0f;
+      if (d.type == Sound::HIHAT || d.type == Sound::HIHAT_SPLASH) d.stand_shift = 17.0f;
+      if (d.type == Sound::KICK) d.stand_shift = 31.0f;
+      d.foot_x += d.stand_shift;
     }
   }
   return true;
@@ -544,22 +572,25 @@ bool Drumkit::SaveCalibrationInfo(const std::string& path) const {
   put(fputs(GetDrumkitCalibrationLegend().c_str(), f));
   put(fprintf(f, "Left_Choke_Zone_Param1 = %f\n", left_choke_distance));
   put(fprintf(f, "Right_Choke_Zone_Param1 = %f\n\n", right_choke_distance));
-  int n = 0;
   for (size_t i = 0; i < drums.size() && ok; ++i) {
     int slot = GetDrumkitElementToSoundElement(int(i));
-    if (slot < 0) continue;
     const Drum& d = drums[i];
+    if (slot < 0) {
+      put(fputs((d.lines_as_read + "\n").c_str(), f));
+      continue;
+    }
     bool hand = d.category == Sound::CATEGORY_HAND || d.category == Sound::CATEGORY_HAND_AND_FOOT;
     bool foot = d.category == Sound::CATEGORY_FOOT || d.category == Sound::CATEGORY_HAND_AND_FOOT;
     bool hihat_like = d.category == Sound::CATEGORY_HAND_AND_FOOT;
     char prefix[32];
-    snprintf(prefix, sizeof(prefix), "Drum%d", n);
+    snprintf(prefix, sizeof(prefix), "Drum%zu", i);
     if (hand) {
       put(fprintf(f, "%s.x = %f\n%s.y = %f\n%s.size = %f\n", prefix, d.x, prefix, d.y, prefix, d.size));
       put(d.hand_map.SaveIni(prefix, f, MOCAP_MARKER_HAND) ? 0 : -1);
     }
     if (foot) {
-      put(fprintf(f, "%s.foot_x = %f\n%s.foot_y = %f\n%s.foot_size = %f\n", prefix, d.foot_x, prefix, d.foot_y, prefix,
+      const float foot_x = d.foot_x == d.foot_x_in_file + d.stand_shift ? d.foot_x_in_file : d.foot_x - d.stand_shift;
+      put(fprintf(f, "%s.foot_x = %f\n%s.foot_y = %f\n%s.foot_size = %f\n", prefix, foot_x, prefix, d.foot_y, prefix,
                   d.foot_size));
       put(fprintf(f, "%s.pedal_lowest_foot_y = %f\n%s.pedal_foot_range = %f\n", prefix, d.pedal_lowest_foot_y, prefix,
                   -d.pedal_foot_range));
@@ -578,7 +609,6 @@ bool Drumkit::SaveCalibrationInfo(const std::string& path) const {
     if (d.type == Sound::SNARE) put(fprintf(f, "%s.midi_rimshot_threshold = %f\n", prefix, d.midi_rimshot_threshold));
     if (d.type == Sound::HIHAT) put(fprintf(f, "%s.midi_bow_edge_threshold = %f\n", prefix, d.midi_bow_edge_threshold));
     put(fprintf(f, "\n"));
-    ++n;
   }
   put(fprintf(f, "\n\n"));
   if (fflush(f) != 0) ok = false;

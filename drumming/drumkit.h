@@ -133,6 +133,13 @@ class Drumkit {
     float midi_rimshot_threshold = 0;
     float midi_hand_filter_threshold = 0;
     float midi_foot_filter_threshold = 0;
+    // foot_x as the kit file has it, and what the camera stand added to it in memory: saving
+    // writes the file's value back while the pedal was not moved.
+    float foot_x_in_file = 0;
+    float stand_shift = 0;
+    // A drum without sound (its element is missing): its calibration lines as read, written
+    // back unchanged.
+    std::string lines_as_read;
   };
 
   Drumkit();

@@ -43,7 +43,10 @@ class Drummer {
   bool LoadLastSession();
   void SaveLastSession();
   bool ChooseDrumkit(const std::string& name, bool flag);
-  void SaveCalibration();
+  // Saves the loaded kit with its positions: the library writes the [Drumkit] part to a
+  // temporary file, the calibration is appended and the kit file replaced at once. False, with
+  // the user's message, when the kit file was left as it was.
+  bool SaveCalibration(std::string* message = nullptr);
   void TogglePanning();
   int GetMidiMapIndex() const { return Midi_Map_Index; }
   void SetMidiMapIndex(int index) { Midi_Map_Index = index; }

@@ -229,10 +229,13 @@ bool Drummer::ChooseDrumkit(const std::string& name, bool flag) {
   return true;
 }
 
-void Drummer::SaveCalibration() {
-  if (!kit || !kit_library) return;
-  std::string path, message;
-  if (library_calls.save_with_calibration(*kit_library, path, message)) kit->SaveCalibrationInfo(path);
+bool Drummer::SaveCalibration(std::string* message) {
+  if (!kit || !kit_library) return false;
+  std::string temp, text;
+  bool ok = library_calls.save_with_calibration(*kit_library, temp, text);
+  if (ok) ok = library_calls.commit_kit_file(*kit_library, temp, kit->SaveCalibrationInfo(temp), text);
+  if (message) *message = text;
+  return ok;
 }
 
 void Drummer::TogglePanning() {

@@ -17,8 +17,11 @@ struct LibraryCalls {
   // when it cannot be loaded.
   int (*load_drumkit)(DrumkitChooser& kits, Drumkit* kit, const std::string& name, bool flag,
                       bool midi_only);
-  // Rewrites the current kit's [Drumkit] part; path receives the kit file.
+  // Writes the current kit's [Drumkit] part to a temporary file (its path comes back) for
+  // the calibration to be appended; then commit_kit_file replaces the kit file with it when
+  // complete, or only removes it. Both false with the message for the user.
   bool (*save_with_calibration)(DrumkitChooser& kits, std::string& path, std::string& message);
+  bool (*commit_kit_file)(DrumkitChooser& kits, const std::string& temp_path, bool complete, std::string& message);
   // The name of the kit that is, or is to be, loaded.
   const std::string& (*current_drumkit_name)(const DrumkitChooser& kits);
   void (*set_current_drumkit_name)(DrumkitChooser& kits, const std::string& name);

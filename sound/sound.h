@@ -123,7 +123,8 @@ class Sound {
 
   // Element files (data/elements/<name>.ele) and their conversion from sample folders. The
   // converter writes a temporary file beside out_path and renames it only when every byte was
-  // written, so a failed conversion never leaves a damaged element or replaces a good one.
+  // written, so a failed conversion never leaves a damaged element or replaces a good one. A
+  // folder without one usable sample is refused (it would make a silent element).
   bool ConvertElement(const char* out_path, const std::string& folder, ElementType type,
                       ElementCategory category, void (*progress)(int));
   static bool ConvertElement(const char* out_path, ElementType type, ElementCategory category);

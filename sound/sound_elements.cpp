@@ -123,6 +123,13 @@ bool Sound::ConvertElement(const char* out_path, const std::string& folder, Elem
     }
   }
   Report(progress, 20);
+  // A folder without one usable sample would make a silent element.
+  size_t samples = 0;
+  for (const auto& set : sets) samples += set.size();
+  if (samples == 0) {
+    printf("Error: no usable WAV sample in \"%s\"\n", folder.c_str());
+    return out.Finish(false);
+  }
 
   for (auto& set : sets) {
     std::stable_sort(set.begin(), set.end(),

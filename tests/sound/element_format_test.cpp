@@ -129,7 +129,11 @@ TEST_F(ElementFormatTest, HandFolderRules) {
   WriteBytes(Path("flat/notes.txt"), {'x'});
   EXPECT_EQ(Counts(Convert("flat", Sound::SNARE, 0)), (std::vector<size_t>{2, 0}));
 
-  EXPECT_EQ(Counts(Convert("nothing_here", Sound::SNARE, 0)), (std::vector<size_t>{0, 0}));
+  // No usable sample: refused, no file (a silent element is no element).
+  testing::internal::CaptureStdout();
+  EXPECT_FALSE(sound_.ConvertElement(Path("none.ele").c_str(), Path("nothing_here"), Sound::SNARE, 0, nullptr));
+  testing::internal::GetCapturedStdout();
+  EXPECT_TRUE(ReadBytes(Path("none.ele")).empty());
 }
 
 TEST_F(ElementFormatTest, FootFolderRules) {

@@ -1,5 +1,6 @@
 #include "tests/support/test_dirs.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -44,5 +45,9 @@ ScopedChdir::ScopedChdir(const std::string& dir) : previous_(fs::current_path().
 }
 
 ScopedChdir::~ScopedChdir() { (void)chdir(previous_.c_str()); }
+
+Installation::Installation(const std::string& name) : dir_(FreshDir(name)), chdir_(dir_) {
+  for (const char* d : {"conf", "conf/drumkits", "conf/midi-maps", "data", "data/elements"}) mkdir(d, 0755);
+}
 
 }  // namespace skyt_test

@@ -29,4 +29,15 @@ class ScopedChdir {
   std::string previous_;
 };
 
+// A fresh installation folder (conf/, conf/drumkits/, conf/midi-maps/, data/elements/) that is
+// the working directory for the lifetime of the object.
+class Installation {
+ public:
+  explicit Installation(const std::string& name);
+
+ private:
+  std::string dir_;
+  ScopedChdir chdir_;
+};
+
 }  // namespace skyt_test

@@ -1,0 +1,18 @@
+// Names of kits and elements as the user types them, and the free file name for a new kit.
+#pragma once
+#include <set>
+#include <string>
+
+// Cuts blanks and tabs from both ends of name, then refuses (false, message set, in the
+// current language) an empty name ("Cannot save a" + kind + "without a name.") and control
+// characters; element names, which become file names as they are, also may not hold '/' or
+// '\', begin with '.', or be longer than a drum's 31-byte element name.
+bool ValidateLibraryName(std::string& name, bool element, const std::string& kind, std::string& message);
+
+// The next file name after a taken one: the run of decimal digits at its end counted up by one
+// (any length: "Kit 99" gives "Kit 100"), or "-2" appended when it ends in no digit. Only the
+// part after the last '/' is looked at.
+std::string NextFileName(const std::string& name);
+
+// candidate, counted up with NextFileName until no entry of taken equals it.
+std::string FreeFileName(std::string candidate, const std::set<std::string>& taken);

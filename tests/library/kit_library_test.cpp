@@ -1,0 +1,288 @@
+// Loading, saving, naming and deleting kits and elements, and the atomic file writer.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <set>
+
+#include "drumming/drumkit.h"
+#include "drumming/drummer.h"
+#include "frame/atomic_file.h"
+#include "frame/platform/spawn.h"
+#include "frame/texts.h"
+#include "library/drumkit_chooser.h"
+#include "library/library_calls.h"
+#include "library/library_names.h"
+#include "tests/support/stroke_harness.h"
+#include "tests/support/test_dirs.h"
+
+namespace {
+
+using skyt_test::Installation;
+using skyt_test::ReadFile;
+using skyt_test::WriteFile;
+
+void MakeElement(const std::string& name, Sound::ElementType type, Sound::ElementCategory category) {
+  ASSERT_TRUE(Sound::ConvertElement(("data/elements/" + name + ".ele").c_str(), type, category));
+}
+
+void WriteKit(const std::string& file, const std::string& name, const std::vector<std::string>& elements,
+              bool preset = false, const std::string& calibration = "") {
+  std::string text = "[Drumkit]\nName = " + name + "\nIs_Preset = " + (preset ? "yes" : "no") + "\n\n";
+  for (size_t i = 0; i < elements.size(); ++i) text += "Drum" + std::to_string(i) + ".element = " + elements[i] + "\n";
+  WriteFile("conf/drumkits/" + file, text + "\n[Drumkit calibration]\n" + calibration);
+}
+
+// Loads kits into the program-wide kit with a scripted message box and a recorded progress bar.
+class KitLoad : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    skyt_test::ResetSound();
+    drumkit.drums.clear();
+    drumkit.drum_to_element.clear();
+    drumkit.splash_element = -1;
+    drummer.Is_Left_Handed = false;
+    drummer.Use_Camera_Stand = false;
+    SetCommandRunner([this](const std::vector<std::string>&, const std::string*) {
+      ++boxes_;
+      return CommandResult{0, ""};
+    });
+    kit_progress = [](int percent, const std::string&, bool) { Progress().push_back(percent); };
+    Progress().clear();
+  }
+  void TearDown() override { SetCommandRunner(nullptr); }
+  static std::vector<int>& Progress() {
+    static std::vector<int> p;
+    return p;
+  }
+  int Load(DrumkitChooser& c, const std::string& name, bool progress = false) {
+    testing::internal::CaptureStdout();
+    int r = c.LoadDrumkit(&drumkit, name, progress);
+    output_ = testing::internal::GetCapturedStdout();
+    return r;
+  }
+  int boxes_ = 0;
+  std::string output_;
+};
+
+}  // namespace
+
+TEST(KitNames, FreeFileNamesAndRefusedNames) {
+  const std::pair<const char*, const char*> next[] = {
+      {"./conf/drumkits/Rock", "./conf/drumkits/Rock-2"}, {"Rock-2", "Rock-3"}, {"Kit 5", "Kit 6"},
+      {"Kit 5 b", "Kit 5 b-2"}, {"Kit 99999999999999999999", "Kit 100000000000000000000"}, {"a/9", "a/10"},
+      {"7/x", "7/x-2"}};
+  for (const auto& [from, to] : next) EXPECT_EQ(NextFileName(from), to) << from;
+
+  struct Case { const char* name; bool element; bool ok; const char* kept; };
+  const Case cases[] = {{"  snare \t", true, true, "snare"}, {"   ", false, false, ""}, {"a\nb", false, false, ""},
+                        {"../elements/snare", true, false, ""}, {"a\\b", true, false, ""}, {".hidden", true, false, ""},
+                        {"12345678901234567890123456789012", true, false, ""},
+                        {"1234567890123456789012345678901", true, true, "1234567890123456789012345678901"},
+                        {"Rock/Pop: live", false, true, "Rock/Pop: live"}};
+  for (const Case& c : cases) {
+    std::string name = c.name, message;
+    EXPECT_EQ(ValidateLibraryName(name, c.element, " drumkit ", message), c.ok) << c.name;
+    if (c.ok) EXPECT_EQ(name, c.kept);
+    EXPECT_EQ(message.empty(), c.ok) << c.name;
+  }
+}
+
+TEST(KitNames, NewKitsTakeFreeFilesAndNoTakenName) {
+  Installation install("kitlib_names");
+  WriteKit("Rock.ini", "Rock", {});
+  WriteKit("MIDI_Kit__LH_.ini", "MIDI Kit (LH)", {}, true);  // the other hand's preset: not listed
+  WriteFile("conf/drumkits/Nameless.ini", "[Drumkit]\n");
+  DrumkitChooser c;
+  c.BuildDrumkitList(false);
+  const std::pair<const char*, const char*> cases[] = {{"Rock?", "Rock_.ini"}, {"Rock:", "Rock_-2.ini"},
+                                                       {"Rock!", "Rock!.ini"}, {"MIDI_Kit__LH_ ", "MIDI_Kit__LH_-2.ini"},
+                                                       {"Nameless", "Nameless-2.ini"}};
+  for (const auto& [name, file] : cases) {
+    DrumkitChooser::LogicalDrumkit kit;
+    kit.Name = name;
+    std::string message;
+    ASSERT_TRUE(c.SaveDrumkit(kit, message, nullptr)) << name << message;
+    EXPECT_EQ(kit.path, std::string("./conf/drumkits/") + file);
+  }
+  EXPECT_EQ(ReadFile("conf/drumkits/MIDI_Kit__LH_.ini").find("Is_Preset = yes") != std::string::npos, true);
+  // A rename onto another kit's Name is refused, the file stays as it was.
+  DrumkitChooser::LogicalDrumkit renamed = c.drumkits[1];
+  renamed.Name = "Rock";
+  const std::string before = ReadFile(renamed.path);
+  std::string message;
+  EXPECT_FALSE(c.SaveDrumkit(renamed, message, nullptr));
+  EXPECT_EQ(message, "A  drumkit  of that name already exists.");
+  EXPECT_EQ(ReadFile(c.drumkits[1].path), before);
+  EXPECT_EQ(c.MakeUniqueDrumkitCopyName("Rock"), "Copy of Rock");
+  // Deleting: the last of several selects the new last, a vanished file is -2.
+  const int n = int(c.drumkits.size());
+  EXPECT_EQ(c.DeleteDrumkit(n - 1, message), n - 2);
+  unlink(c.drumkits[0].path.c_str());
+  EXPECT_EQ(c.DeleteDrumkit(0, message), -2);
+  EXPECT_EQ(message, "Error deleting drumkit file ./conf/drumkits/Rock.ini.");
+}
+
+TEST_F(KitLoad, MiddleElementMissingAndSplashPartner) {
+  Installation install("kitlib_load");
+  MakeElement("12in bop snare (no rimshots)", Sound::SNARE, Sound::CATEGORY_HAND);
+  MakeElement("13in hi-hats", Sound::HIHAT, Sound::CATEGORY_HAND_AND_FOOT);
+  MakeElement("13in hi-hat foot splash", Sound::HIHAT_SPLASH, Sound::CATEGORY_FOOT);
+  WriteKit("Jazz.ini", "Jazz", {"12in bop snare (no rimshots)", "20in punch kick", "13in hi-hats"});
+  DrumkitChooser c;
+  c.Init();
+  c.BuildDrumkitList(false);
+  EXPECT_EQ(Load(c, "Jazz", true), 0);
+  ASSERT_EQ(drumkit.drums.size(), 3u);
+  EXPECT_EQ(int(drumkit.drums[1].type), 255);
+  EXPECT_EQ(drumkit.GetDrumkitElementToSoundElement(1), -1);
+  EXPECT_EQ(Progress(), (std::vector<int>{0, 0, 50, 100, 100}));
+  EXPECT_EQ(boxes_, 1);
+  ASSERT_GE(drumkit.splash_element, 0);
+  EXPECT_EQ(sound.GetElementType(drumkit.splash_element), Sound::HIHAT_SPLASH);
+  // An unlisted name changes nothing; when it was the current name it is emptied.
+  EXPECT_EQ(Load(c, "Pop"), -1);
+  EXPECT_EQ(c.current_drumkit_name, "Jazz");
+  EXPECT_EQ(drumkit.drums.size(), 3u);
+  c.current_drumkit_name = "Pop";
+  EXPECT_EQ(Load(c, ""), -1);
+  EXPECT_EQ(c.current_drumkit_name, "");
+}
+
+TEST_F(KitLoad, SwitchingKitsFreesEveryOldSlotOnceAfterTheNewLoad) {
+  Installation install("kitlib_switch");
+  std::vector<std::string> a, b;
+  for (int i = 0; i < 11; ++i) {
+    a.push_back("a" + std::to_string(i));
+    b.push_back("b" + std::to_string(i));
+    MakeElement(a.back(), Sound::SNARE, Sound::CATEGORY_HAND);
+    MakeElement(b.back(), i == 5 ? Sound::HIHAT : Sound::SNARE, i == 5 ? Sound::CATEGORY_HAND_AND_FOOT : Sound::CATEGORY_HAND);
+  }
+  MakeElement("b5 splash", Sound::HIHAT_SPLASH, Sound::CATEGORY_FOOT);
+  WriteKit("A.ini", "A", a);
+  WriteKit("B.ini", "B", b);
+  DrumkitChooser c;
+  c.Init();
+  c.BuildDrumkitList(false);
+  Load(c, "A");
+  size_t table = 0;
+  for (int i = 0; i < 20; ++i) {
+    const bool to_b = i % 2 == 0;
+    std::set<int> old_slots;
+    for (const auto& [drum, slot] : drumkit.drum_to_element) old_slots.insert(slot);
+    ASSERT_GE(Load(c, to_b ? "B" : "A"), 0);
+    // The old kit's slots were still taken while the new kit loaded.
+    for (const auto& [drum, slot] : drumkit.drum_to_element) EXPECT_EQ(old_slots.count(slot), 0u) << i;
+    if (i == 1) table = sound.elements.size();
+    if (i > 1) EXPECT_EQ(sound.elements.size(), table) << i;
+    size_t used = 0;
+    for (const auto& e : sound.elements) used += !e.free;
+    EXPECT_EQ(used, to_b ? 12u : 11u) << i;  // B's hi-hat brings its splash partner
+  }
+}
+
+TEST(KitSave, SavedAfterPlacementKeepsValuesMissingDrumsAndTheOldFileOnFailure) {
+  Installation install("kitlib_save");
+  InstallLibraryCalls();
+  skyt_test::ResetSound();
+  SetCommandRunner([](const std::vector<std::string>&, const std::string*) { return CommandResult{0, ""}; });
+  MakeElement("kick", Sound::KICK, Sound::CATEGORY_FOOT);
+  MakeElement("snare", Sound::SNARE, Sound::CATEGORY_HAND);
+  const std::string calibration =
+      "Drum0.foot_x = 100.000000\nDrum0.foot_y = 220.000000\nDrum0.foot_size = 5.000000\n"
+      "Drum0.pedal_lowest_foot_y = 220.000000\nDrum0.pedal_foot_range = 5.000000\nDrum0.Foot.Sensitivity = 43\n"
+      "Drum1.x = 40.000000\nDrum1.y = 50.000000\nDrum1.note = kept\n"
+      "Drum2.x = 150.000000\nDrum2.y = 120.000000\nDrum2.size = 4.000000\nDrum2.Hand.Sensitivity = 59\n";
+  WriteKit("Stand.ini", "Stand (RH)", {"kick", "gone", "snare"}, true, calibration);
+  DrumkitChooser c;
+  c.Init();
+  c.BuildDrumkitList(false);
+  Drummer d;
+  d.kit = &drumkit;
+  d.kit_library = &c;
+  drummer.Is_Left_Handed = false;
+  drummer.Use_Camera_Stand = true;
+  for (int round = 0; round < 3; ++round) {
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(c.LoadDrumkit(&drumkit, "Stand (RH)", false), 0);
+    testing::internal::GetCapturedStdout();
+    EXPECT_FLOAT_EQ(drumkit.drums[0].foot_x, 131.0f);
+    std::string message;
+    ASSERT_TRUE(d.SaveCalibration(&message)) << message;
+    const std::string saved = ReadFile("conf/drumkits/Stand.ini");
+    for (const char* line : {"Drum1.element = gone", "Drum0.foot_x = 100.000000", "Drum0.Foot.Sensitivity = 43",
+                             "Drum1.note = kept", "Drum2.Hand.Sensitivity = 59", "Drum2.x = 150.000000"})
+      EXPECT_NE(saved.find(line), std::string::npos) << round << ": " << line;
+  }
+  // A write that fails (file size limit) leaves the kit file byte for byte as it was.
+  const std::string before = ReadFile("conf/drumkits/Stand.ini");
+  signal(SIGXFSZ, SIG_IGN);
+  rlimit old_limit, limit{64, 64};
+  getrlimit(RLIMIT_FSIZE, &old_limit);
+  limit.rlim_max = old_limit.rlim_max;
+  setrlimit(RLIMIT_FSIZE, &limit);
+  std::string message;
+  testing::internal::CaptureStdout();
+  const bool saved = d.SaveCalibration(&message);
+  testing::internal::GetCapturedStdout();
+  setrlimit(RLIMIT_FSIZE, &old_limit);
+  EXPECT_FALSE(saved);
+  EXPECT_EQ(message, "Could not save the drumkit to ./conf/drumkits/Stand.ini.");
+  EXPECT_EQ(ReadFile("conf/drumkits/Stand.ini"), before);
+  drummer.Use_Camera_Stand = false;
+  SetCommandRunner(nullptr);
+}
+
+TEST(AtomicFile, LinksStayLinksReadOnlyFilesStayUntouched) {
+  Installation install("kitlib_atomic");
+  WriteFile("real.ini", "old");
+  ASSERT_EQ(symlink("real.ini", "link.ini"), 0);
+  chmod("real.ini", 0640);
+  testing::internal::CaptureStdout();
+  EXPECT_TRUE(WriteFileAtomic("link.ini", "new"));
+  struct stat st;
+  ASSERT_EQ(lstat("link.ini", &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  stat("real.ini", &st);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  EXPECT_EQ(ReadFile("real.ini"), "new");
+  chmod("real.ini", 0444);
+  EXPECT_FALSE(WriteFileAtomic("real.ini", "newer"));
+  testing::internal::GetCapturedStdout();
+  EXPECT_EQ(ReadFile("real.ini"), "new");
+}
+
+TEST(Elements, CreatingCountingAndRefusing) {
+  Installation install("kitlib_elements");
+  DrumkitChooser c;
+  std::string message;
+  DrumkitChooser::Element midi;
+  midi.name = "Cowbell";
+  midi.type = Sound::COWBELL;
+  ASSERT_TRUE(c.SaveElement(midi, message));
+  EXPECT_EQ(ReadFile("data/elements/Cowbell.ele").size(), 16u);
+  EXPECT_EQ(c.element_names, std::vector<std::string>{"Cowbell"});
+  mkdir("empty", 0755);
+  for (const char* name : {"Cowbell", "../conf/x", "", "Empty"}) {
+    DrumkitChooser::Element e;
+    e.name = name;
+    e.sample_path = std::string(name) == "Empty" ? "empty" : "";
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(c.SaveElement(e, message)) << name;
+    testing::internal::GetCapturedStdout();
+  }
+  EXPECT_EQ(message, "There was an error creating the element file.");
+  EXPECT_EQ(ReadFile("data/elements/Empty.ele"), "");
+  EXPECT_EQ(ReadFile("conf/x.ele"), "");
+  EXPECT_EQ(c.element_names.size(), 1u);
+  for (const char* name : {"A", "B", "C"}) WriteKit(std::string(name) + ".ini", name, {"Cowbell"});
+  c.BuildDrumkitList(false);
+  const std::pair<int, const char*> counts[] = {{3, "A, B and C"}, {2, "A and B"}, {1, "A"}};
+  for (const auto& [n, text] : counts) {
+    c.drumkits.resize(size_t(n));
+    EXPECT_EQ(c.CountDrumkitsUsingElement(0, message), n);
+    EXPECT_EQ(message, text);
+  }
+}
