@@ -82,8 +82,10 @@ bool Labeler::Label(Webcam::Blob* blobs, int n, bool leftHanded, float, MocapMar
   if (!m_merge_active) m_merge_handler.Predict(RH, LH);
 
   if (m == 4) {
-    std::stable_sort(list, list + 4,
-                     [](const Webcam::Blob& a, const Webcam::Blob& b) { return a.y < b.y; });
+    // Top to bottom, keeping the finder's order on ties; by hand, as std::stable_sort takes a
+    // buffer from the heap on every frame.
+    for (int i = 1; i < 4; ++i)
+      for (int j = i; j > 0 && list[j].y < list[j - 1].y; --j) std::swap(list[j], list[j - 1]);
     LabelHands(2, list, RH, LH, leftHanded);
     Webcam::Blob& a = list[2];
     Webcam::Blob& b = list[3];

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <fstream>
+#include <sstream>
 
 #include "drumming/distance_menu.h"
 #include "frame/paths.h"
@@ -89,6 +90,29 @@ bool LoadKit(Drumkit& kit, const std::vector<KitDrum>& drums, const std::string&
   return kit.InitFromChooser(sound, path, names, types, categories, drum_to_element, splash, preset, true, false);
 }
 
+bool LoadGridKit(Drumkit& kit, int n) {
+  static const Sound::ElementType kHandTypes[] = {Sound::SNARE, Sound::HIGH_TOM, Sound::MID_TOM, Sound::FLOOR_TOM,
+                                                  Sound::CRASH, Sound::RIDE,     Sound::CHINA,   Sound::SPLASH};
+  ResetSound();
+  kit.Init();
+  std::vector<KitDrum> drums;
+  std::ostringstream cal;
+  drums.push_back({"Hat", Sound::HIHAT, Sound::CATEGORY_HAND_AND_FOOT,
+                   AddElement(Sound::HIHAT, Sound::CATEGORY_HAND_AND_FOOT)});
+  cal << "Drum0.x = 60\nDrum0.y = 120\nDrum0.size = 4\nDrum0.foot_x = 90\nDrum0.foot_y = 225\nDrum0.foot_size = 5\n";
+  drums.push_back({"Kick", Sound::KICK, Sound::CATEGORY_FOOT, AddElement(Sound::KICK, Sound::CATEGORY_FOOT)});
+  cal << "Drum1.foot_x = 200\nDrum1.foot_y = 225\nDrum1.foot_size = 5\n";
+  for (int i = 2; i < n; ++i) {
+    Sound::ElementType t = kHandTypes[i % 8];
+    drums.push_back({"Drum" + std::to_string(i), t, Sound::CATEGORY_HAND, AddElement(t, Sound::CATEGORY_HAND)});
+    cal << "Drum" << i << ".x = " << 40 + (i * 37) % 250 << "\nDrum" << i << ".y = " << 50 + (i * 23) % 120
+        << "\nDrum" << i << ".size = " << 3 + (i % 3) << "\n";
+  }
+  if (!LoadKit(kit, drums, cal.str())) return false;
+  kit.SetPan(true, -1);
+  return true;
+}
+
 std::vector<Voice> PlayingVoices() {
   std::vector<Voice> voices;
   for (const Registered& r : Registry())
@@ -120,11 +144,22 @@ std::vector<float> StrokeTrack(float y0, float step, int down, int rest, int sti
 }
 
 std::vector<Voice> StrokeHarness::Frame(std::vector<Webcam::Blob> blobs) {
-  drummer_.Drum(blobs.data(), int(blobs.size()), nullptr, menu_, false);
+  log_ = Logger::Frame();
+  drummer_.Drum(blobs.data(), int(blobs.size()), &log_, menu_, false);
   std::vector<Voice> started = PlayingVoices();
   SilenceAll();
   history_.push_back(started);
   return started;
+}
+
+std::vector<Voice> StrokeHarness::CameraFrame(const std::vector<SceneMarker>& markers, Webcam& camera) {
+  MarkerScene scene;
+  for (const SceneMarker& m : markers) scene.AddMarker(m.x, m.y, m.radius, m.peak);
+  scene.Render(camera.GetQVGAFrame());
+  Webcam::Blob blobs[4];
+  const int n = camera.FindBlobs(blobs, 4);
+  camera.BadLightingSuspected(n);
+  return Frame(std::vector<Webcam::Blob>(blobs, blobs + n));
 }
 
 int StrokeHarness::TotalVoices() const {

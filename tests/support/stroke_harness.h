@@ -1,15 +1,18 @@
 // Drumming test bench: drum elements made of constant-level test tones in the program-wide
 // sound manager, kits built from them, synthetic marker tracks fed to the drumming controller
 // as blobs, and what came out: the voices started in the mixer (rendered offline) and the MIDI
-// bytes (through the fake PortMidi, when the test links skyt_fake_portmidi).
+// bytes (through the fake PortMidi, when the test links skyt_fake_portmidi). The tracks may also
+// be rendered into camera frames and found by the camera's own blob finder.
 #pragma once
 #include <string>
 #include <vector>
 
 #include "drumming/drumkit.h"
 #include "drumming/drummer.h"
+#include "sound/logger.h"
 #include "sound/sound.h"
 #include "tests/support/blobs.h"
+#include "tests/support/marker_scene.h"
 #include "tracking/webcam.h"
 
 class DistanceMenu;
@@ -37,6 +40,12 @@ struct KitDrum {
 bool LoadKit(Drumkit& kit, const std::vector<KitDrum>& drums, const std::string& calibration,
              const std::string& file = "test.ini", bool preset = false);
 
+// A kit of n (2..) drums spread over the picture, each an element of three layers: drum 0 a
+// hi-hat (stick at (60, 120), pedal at (90, 225)), drum 1 a kick pedal at (200, 225), the rest
+// hand drums of eight kinds on a grid. Resets the sound manager first; panning as a
+// right-handed player's.
+bool LoadGridKit(Drumkit& kit, int n);
+
 // One voice found playing: which element, sample set and velocity layer, and how it sounds.
 struct Voice {
   int slot = -1;
@@ -63,6 +72,12 @@ class StrokeHarness {
 
   // One tracking frame; returns the voices started in it (the mixer is silenced afterwards).
   std::vector<Voice> Frame(std::vector<Webcam::Blob> blobs);
+  // The same, with the markers rendered into the camera's current QVGA frame (dark background)
+  // and found by its blob finder (at most four blobs, lighting status updated). The camera
+  // must have been initialised.
+  std::vector<Voice> CameraFrame(const std::vector<SceneMarker>& markers, Webcam& camera);
+  // What the drumming controller logged for each limb in the last frame.
+  const Logger::Frame& LastLog() const { return log_; }
   // All voices started so far, frame by frame.
   const std::vector<std::vector<Voice>>& History() const { return history_; }
   int TotalVoices() const;
@@ -72,6 +87,7 @@ class StrokeHarness {
   Drummer& drummer_;
   DistanceMenu* menu_;
   std::vector<std::vector<Voice>> history_;
+  Logger::Frame log_;
 };
 
 // Resets the drummer's per-run state (markers, holds, pedals, picks) and points it at kit.
