@@ -24,7 +24,7 @@ bool FileExists(const std::string& path) {
 bool DrumkitChooser::SaveElement(const Element& element, std::string& message) {
   std::string name = element.name;
   if (!ValidateLibraryName(name, true, " ", message)) return false;
-  const std::string path = MakePath(0, name + ".ele");
+  const std::string path = MakePath(kPathElements, name + ".ele");
   bool listed = false;
   for (const std::string& e : element_names) listed = listed || e == name;
   if (listed || FileExists(path)) {
@@ -68,7 +68,7 @@ int DrumkitChooser::CountDrumkitsUsingElement(int i, std::string& message) const
 
 int DrumkitChooser::DeleteElement(int i, std::string& message) {
   if (i < 0 || i >= int(element_names.size())) return -2;
-  const std::string path = MakePath(0, element_names[i] + ".ele");
+  const std::string path = MakePath(kPathElements, element_names[i] + ".ele");
   if (remove(path.c_str()) != 0) {
     message = std::string(GetUtf8(75)) + path + GetUtf8(393);
     return -2;

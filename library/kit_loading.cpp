@@ -30,7 +30,7 @@ struct LoadedDrums {
 };
 
 int LoadElementFile(const std::string& name, bool with_samples) {
-  const std::string path = MakePath(0, name + ".ele");
+  const std::string path = MakePath(kPathElements, name + ".ele");
   return with_samples ? sound.LoadElement(path.c_str(), 0.0f, Sound::CURVE_LINEAR, 100, Sound::CURVE_LINEAR, 100)
                       : sound.LoadElementWithoutDataForMIDI(path.c_str(), 0.0f, Sound::CURVE_LINEAR, 100,
                                                             Sound::CURVE_LINEAR, 100);

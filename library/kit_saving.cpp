@@ -31,8 +31,8 @@ std::set<std::string> TakenKitPaths(const std::vector<DrumkitChooser::LogicalDru
   for (const auto& k : kits)
     if (!k.path.empty()) taken.insert(WithoutExtension(k.path));
   std::error_code ec;
-  for (const auto& entry : std::filesystem::directory_iterator(MakePath(4, ""), ec))
-    taken.insert(WithoutExtension(MakePath(4, entry.path().filename().string())));
+  for (const auto& entry : std::filesystem::directory_iterator(MakePath(kPathDrumkits, ""), ec))
+    taken.insert(WithoutExtension(MakePath(kPathDrumkits, entry.path().filename().string())));
   return taken;
 }
 
@@ -114,7 +114,7 @@ bool DrumkitChooser::CheckNameBuildFilename(std::string& path, const std::string
       return false;
     }
   if (!path.empty()) return true;
-  path = FreeFileName(MakePath(4, NameToPath(trimmed)), TakenKitPaths(drumkits)) + ".ini";
+  path = FreeFileName(MakePath(kPathDrumkits, NameToPath(trimmed)), TakenKitPaths(drumkits)) + ".ini";
   return true;
 }
 

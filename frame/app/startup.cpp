@@ -147,7 +147,7 @@ bool Krakouik() {
   DrawSamplesProgress(0, true);
   // The drumming controller has saved the session again by now (the rewrite replaces the
   // file): the start screen follows what it wrote, not the file opened above.
-  if (settings.IsOpen()) settings.Init(MakePath(3, "skytapper.cfg"));
+  if (settings.IsOpen()) settings.Init(MakePath(kPathConf, "skytapper.cfg"));
   bool never_ran = false, wants_help = false;
   if (!settings.GetBool("Session", "Never_Ran", never_ran)) never_ran = false;
   if (!settings.GetBool("Session", "Wants_Startup_Help", wants_help)) wants_help = false;
