@@ -288,6 +288,24 @@ TEST_F(Drumming, HiHatClosingChickAndSplash) {
   EXPECT_EQ(h.TotalVoices(), before);
 }
 
+TEST_F(Drumming, DeferredSplashLapsesWhenTheFootIsLost) {
+  StrokeHarness h(drummer_);
+  std::vector<Webcam::Blob> hands = {Blob(240, 100), Blob(20, 40)};
+  auto with_foot = [&](float x, float y) {
+    std::vector<Webcam::Blob> blobs = hands;
+    blobs.push_back(Blob(x, y, 5));
+    return blobs;
+  };
+  // A firm press of the open hi-hat defers its sound; the foot is lost before the delay is up.
+  for (float y : {205.0f, 205.0f, 205.0f, 208.0f, 211.0f, 214.0f, 217.0f, 220.0f, 223.0f, 224.0f}) h.Frame(with_foot(90, y));
+  ASSERT_TRUE(drummer_.left_splash_pending);
+  for (int i = 0; i < 10; ++i) h.Frame(hands);
+  // The same foot's next firm stroke, pressing the hi-hat shut, sounds once.
+  std::vector<std::vector<Webcam::Blob>> frames;
+  for (float y : StrokeTrack(220, 2, 6, 8)) frames.push_back(with_foot(90, y));
+  EXPECT_EQ(Play(h, frames), 1);
+}
+
 TEST_F(Drumming, PedalLearnsItsClosedPositionAfterAFirmStroke) {
   StrokeHarness h(drummer_);
   auto foot = [&](float y) { return std::vector<Webcam::Blob>{Blob(240, 100), Blob(20, 40), Blob(90, y, 5)}; };
