@@ -106,6 +106,14 @@ TEST_F(Drumming, OneSnareStrokeGivesExactlyOneHit) {
   EXPECT_NEAR(kit_.shown_speed, 250.0f, 1.0f);
 }
 
+TEST_F(Drumming, WithoutASettingsFileStrokesStillFindTheirDrum) {
+  kit_.disk_radius_factor = kit_.disk_plane_distance = kit_.disk_min_diameter = 0;  // a fresh kit
+  EXPECT_FALSE(drummer_.LoadLastSession());  // no conf/skytapper.cfg here
+  DistanceMenu menu;
+  StrokeHarness h(drummer_, &menu);
+  EXPECT_EQ(Play(h, SnareStroke(8.0f)), 1);
+}
+
 TEST_F(Drumming, HandednessChoosesTheSampleSet) {
   drummer_.Is_Left_Handed = true;
   StrokeHarness h(drummer_);

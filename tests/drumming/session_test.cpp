@@ -141,6 +141,23 @@ TEST_F(Session, DamagedValuesKeepTheirDefaults) {
   EXPECT_EQ(fresh.Dominant_Hand_Reach, 0.4f);
 }
 
+TEST_F(Session, OutOfRangeMidiModeReadsAsAudio) {
+  for (const char* mode : {"7", "-1", "99999999999"}) {
+    SCOPED_TRACE(mode);
+    WriteSettings(std::string("Midi_Mode = ") + mode + "\n");
+    IniFile ini;
+    ASSERT_TRUE(ini.Init("conf/skytapper.cfg"));
+    Sound s;
+    s.Init(ini);
+    EXPECT_EQ(midi_mode, 0);
+    midi_mode = 2;
+    ASSERT_TRUE(drummer_.LoadLastSession());
+    EXPECT_EQ(midi_mode, 0);
+    drummer_.SaveLastSession();
+    EXPECT_NE(ReadFile("conf/skytapper.cfg").find("\nMidi_Mode = 0\n"), std::string::npos);
+  }
+}
+
 TEST_F(Session, MissingSettingsFileKeepsDefaults) {
   drummer_.current_song = 3;
   EXPECT_FALSE(drummer_.LoadLastSession());
