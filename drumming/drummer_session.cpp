@@ -12,6 +12,7 @@
 #include "frame/ini_file.h"
 #include "frame/paths.h"
 #include "frame/texts.h"
+#include "sound/logger.h"
 #include "sound/midi.h"
 
 namespace {
@@ -236,7 +237,8 @@ bool Drummer::ChooseDrumkit(const std::string& name, bool flag) {
   if (result < 0) return false;
   kit->SetDistanceMenuLocations(Is_Left_Handed);
   kit->SetPan(!Is_Left_Handed, -1);
-  sound.StopRecording();
+  // The recording in progress ends with the kit; the list then shows it.
+  if (recording || sound.IsRecording()) logger.StopRecording(recording);
   SaveLastSession();
   return true;
 }
