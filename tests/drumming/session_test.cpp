@@ -12,12 +12,14 @@
 #include "drumming/drummer.h"
 #include "drumming/drumming_globals.h"
 #include "drumming/interface_state.h"
+#include "drumming/library_calls.h"
 #include "frame/frame_globals.h"
 #include "frame/ini_file.h"
 #include "frame/window.h"
 #include "library/drumkit_chooser.h"
 #include "library/library_calls.h"
 #include "library/midi_map_chooser.h"
+#include "sound/logger.h"
 #include "sound/midi.h"
 #include "tests/support/fake_portmidi.h"
 #include "tests/support/stroke_harness.h"
@@ -172,6 +174,19 @@ TEST_F(Session, ChoosingAKitThatCannotLoadSavesNothing) {
   std::string before = ReadFile("conf/skytapper.cfg");
   EXPECT_FALSE(drummer_.ChooseDrumkit("Nowhere", false));
   EXPECT_EQ(ReadFile("conf/skytapper.cfg"), before);
+}
+
+TEST_F(Session, AKitChangeEndsTheRecordingAndListsIt) {
+  LibraryCalls installed = library_calls;
+  library_calls.load_drumkit = [](DrumkitChooser&, Drumkit*, const std::string&, bool, bool) { return 0; };
+  logger.StartRecording(recording, "Kit");
+  ASSERT_TRUE(recording);
+  EXPECT_TRUE(drummer_.ChooseDrumkit("Other", false));
+  EXPECT_FALSE(recording);
+  EXPECT_FALSE(sound.IsRecording());
+  EXPECT_EQ(logger.GetNumRecordings(), 1);
+  library_calls = installed;
+  logger.recordings.clear();
 }
 
 TEST_F(Session, PlaylistNamesAndIndex) {
