@@ -99,6 +99,11 @@ void Drummer::UpdatePedals() {
     }
   }
 
+  // A pending splash is decided at its deadline or never: when the foot was lost or left the
+  // pedal, it lapses, so that a later stroke of the same foot cannot set it off.
+  for (Foot& f : feet)
+    if (*f.splash_pending && pedal_frame - *f.firm_frame >= splash_delay) *f.splash_pending = false;
+
   for (Foot& f : feet) {
     if (!f.present || f.drum < 0 || f.drum >= int(kit->drums.size())) continue;
     Drumkit::Drum& d = kit->drums[f.drum];

@@ -12,6 +12,7 @@
 #include "frame/ini_file.h"
 #include "frame/paths.h"
 #include "frame/texts.h"
+#include "sound/logger.h"
 #include "sound/midi.h"
 
 namespace {
@@ -32,17 +33,36 @@ void ReadFloat(const IniFile& ini, const char* section, const char* key, float& 
   value = v;
 }
 
-void ReadInt(const IniFile& ini, const char* key, int& value, int lo, int hi) {
+// Reads an integer setting that must lie in [lo, hi]; anything else gives `fallback` with a
+// message.
+void ReadInt(const IniFile& ini, const char* key, int& value, int lo, int hi, int fallback) {
   int v = value;
   if (!ini.GetInt(kSession, key, v)) return;
   if (v < lo || v > hi) {
-    printf("Settings: [Session] %s = %d is not usable, keeping %d\n", key, v, value);
+    printf("Settings: [Session] %s = %d is not usable, using %d\n", key, v, fallback);
+    value = fallback;
     return;
   }
   value = v;
 }
 
+void ReadInt(const IniFile& ini, const char* key, int& value, int lo, int hi) {
+  ReadInt(ini, key, value, lo, hi, value);
+}
+
 void ReadBool(const IniFile& ini, const char* key, bool& value) { ini.GetBool(kSession, key, value); }
+
+// The kit's search settings; the accuracy setting (0-3) chooses the hit disks' size.
+void SetPieceDetermination(Drumkit* kit, bool two_d, int accuracy, bool vr) {
+  if (!kit) return;
+  static const float kDisk[4][3] = {{10.0f, 10.0f, 30.0f}, {1.6f, 0.29f, 16.0f}, {1.3f, 0.2f, 16.0f}, {1.1f, 0.15f, 16.0f}};
+  kit->use_3d = !two_d;
+  kit->vr_mode = vr;
+  kit->accuracy_setting = accuracy;
+  kit->disk_radius_factor = kDisk[accuracy][0];
+  kit->disk_plane_distance = kDisk[accuracy][1];
+  kit->disk_min_diameter = (accuracy == 0 || two_d) ? kDisk[accuracy][2] : -1.0f;
+}
 
 std::string Number(double v) {
   std::ostringstream s;
@@ -76,6 +96,7 @@ bool Drummer::LoadLastSession() {
   if (!ini.Init(SettingsPath())) {
     current_song = -1;
     start_time = 0;
+    SetPieceDetermination(kit, true, 0, false);
     return false;
   }
   ReadBool(ini, "Never_Ran", Never_Ran);
@@ -107,7 +128,7 @@ bool Drummer::LoadLastSession() {
   int sensitivity = 2;
   ini.GetInt(kSession, "Hit_Detection_Sensitivity", sensitivity);
   MocapMarker::m_down_frames_needed = sensitivity == 0 ? 1 : sensitivity == 1 ? 3 : 5;
-  ReadInt(ini, "Midi_Mode", midi_mode, 0, 2);
+  ReadInt(ini, "Midi_Mode", midi_mode, 0, 2, 0);
   ReadInt(ini, "Midi_Output_Number", midi_output_number, -1, 1 << 20);
   midi_send_pedal_close = true;
   ReadBool(ini, "Midi_Send_Pedal_Close", midi_send_pedal_close);
@@ -141,15 +162,7 @@ bool Drummer::LoadLastSession() {
   ReadBool(ini, "Use_Camera_Stand", Use_Camera_Stand);
   ReadBool(ini, "Ran_After_Stand_Update", Ran_After_Stand_Update);
 
-  if (kit) {
-    kit->use_3d = !two_d;
-    kit->vr_mode = vr;
-    kit->accuracy_setting = accuracy;
-    static const float kDisk[4][3] = {{10.0f, 10.0f, 30.0f}, {1.6f, 0.29f, 16.0f}, {1.3f, 0.2f, 16.0f}, {1.1f, 0.15f, 16.0f}};
-    kit->disk_radius_factor = kDisk[accuracy][0];
-    kit->disk_plane_distance = kDisk[accuracy][1];
-    kit->disk_min_diameter = (accuracy == 0 || two_d) ? kDisk[accuracy][2] : -1.0f;
-  }
+  SetPieceDetermination(kit, two_d, accuracy, vr);
   return true;
 }
 
@@ -224,7 +237,8 @@ bool Drummer::ChooseDrumkit(const std::string& name, bool flag) {
   if (result < 0) return false;
   kit->SetDistanceMenuLocations(Is_Left_Handed);
   kit->SetPan(!Is_Left_Handed, -1);
-  sound.StopRecording();
+  // The recording in progress ends with the kit; the list then shows it.
+  if (recording || sound.IsRecording()) logger.StopRecording(recording);
   SaveLastSession();
   return true;
 }

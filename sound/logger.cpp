@@ -4,7 +4,9 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 
 #include "frame/paths.h"
@@ -122,9 +124,11 @@ void Logger::StartRecording(bool& recording, const char* description) {
   const std::string folder = RecordingsFolder();
   mkdir(folder.c_str(), 0755);  // a fresh installation may not have it yet
   const std::string path = folder + std::string(name, n);
-  recording = false;
-  sound.StartRecording(path.c_str(), description);
-  recording = true;
+  errno = 0;
+  recording = sound.StartRecording(path.c_str(), description);
+  if (!recording)
+    printf("Error: could not start the recording \"%s\": %s\n", path.c_str(),
+           sound.IsRecording() ? "another recording is running" : strerror(errno));
 }
 
 void Logger::StopRecording(bool& recording) {

@@ -80,7 +80,9 @@ bool Sound::Init(const IniFile& settings) {
   settings.GetInt("Sound", "Metronome_Volume", metronome);
   settings.GetFloat("Sound", "Reverb_Amount", reverb);
   settings.GetBool("Sound", "Panning_Enabled", panning);
-  settings.GetInt("Session", "Midi_Mode", midi_mode);
+  // A mode other than 0, 1 or 2 reads as audio output (the last session's reader says so).
+  int mode = midi_mode;
+  if (settings.GetInt("Session", "Midi_Mode", mode)) midi_mode = mode >= 0 && mode <= 2 ? mode : 0;
   if (!std::isfinite(reverb)) reverb = 0.0f;
   reverb = reverb < 0.0f ? 0.0f : (reverb > 1.0f ? 1.0f : reverb);
   panning_enabled = panning;

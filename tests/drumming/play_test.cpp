@@ -69,25 +69,33 @@ class Playing : public ::testing::Test {
 
 TEST_F(Playing, HitStartsOneVoiceOfTheRightLayerGainAndPan) {
   kit_.SetPan(true, -1);
-  kit_.PlayDrum(0, 0.5f, Sound::LIMB_HAND_1, -1.0f, false, false);
-  auto v = skyt_test::PlayingVoices();
-  ASSERT_EQ(v.size(), 1u);
-  EXPECT_EQ(v[0].slot, snare_);
-  EXPECT_EQ(v[0].set, 1);  // the dominant hand's samples
-  float c = ApplyVolumeCurve(0.5f, Sound::CURVE_LINEAR);
-  float level = float(v[0].layer + 1) / 4.0f;
-  EXPECT_NEAR(v[0].volume, c / level, 1e-3);
-  EXPECT_NEAR(v[0].pan, (240.0f - 146.0f) / 178.0f * 0.8f, 2e-3);
-  EXPECT_GE(v[0].layer, 1);
+  // The snare's four layers have levels 0.25 to 1, midpoints 0.375, 0.625 and 0.875; the
+  // linear curve gives c = 0.229, 0.478 and 0.802 at these velocities; the gain is c / level.
+  struct Row {
+    float velocity, c;
+    int layer;
+  } rows[] = {{0.3f, 0.229f, 0}, {0.5f, 0.478f, 1}, {0.8f, 0.802f, 2}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.velocity);
+    kit_.PlayDrum(0, r.velocity, Sound::LIMB_HAND_1, -1.0f, false, false);
+    auto v = skyt_test::PlayingVoices();
+    ASSERT_EQ(v.size(), 1u);
+    EXPECT_EQ(v[0].slot, snare_);
+    EXPECT_EQ(v[0].set, 1);  // the dominant hand's samples
+    EXPECT_EQ(v[0].layer, r.layer);
+    EXPECT_NEAR(v[0].volume, r.c / (0.25f * float(r.layer + 1)), 2e-3);
+    EXPECT_NEAR(v[0].pan, (240.0f - 146.0f) / 178.0f * 0.8f, 2e-3);
+    skyt_test::SilenceAll();
+  }
 
   // A left-handed player's panning is centred further right.
-  skyt_test::SilenceAll();
   kit_.SetPan(false, 0);
   kit_.PlayDrum(0, 1.0f, Sound::LIMB_HAND_0, -1.0f, true, false);
-  v = skyt_test::PlayingVoices();
+  auto v = skyt_test::PlayingVoices();
   ASSERT_EQ(v.size(), 1u);
   EXPECT_EQ(v[0].set, 0);
   EXPECT_EQ(v[0].layer, 3);
+  EXPECT_NEAR(v[0].volume, 1.0f, 2e-3);
   EXPECT_NEAR(v[0].pan, (240.0f - 178.0f) / 178.0f * 0.8f, 2e-3);
   skyt_test::SilenceAll();
   kit_.SetPanCenter();

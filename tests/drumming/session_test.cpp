@@ -12,12 +12,14 @@
 #include "drumming/drummer.h"
 #include "drumming/drumming_globals.h"
 #include "drumming/interface_state.h"
+#include "drumming/library_calls.h"
 #include "frame/frame_globals.h"
 #include "frame/ini_file.h"
 #include "frame/window.h"
 #include "library/drumkit_chooser.h"
 #include "library/library_calls.h"
 #include "library/midi_map_chooser.h"
+#include "sound/logger.h"
 #include "sound/midi.h"
 #include "tests/support/fake_portmidi.h"
 #include "tests/support/stroke_harness.h"
@@ -141,6 +143,23 @@ TEST_F(Session, DamagedValuesKeepTheirDefaults) {
   EXPECT_EQ(fresh.Dominant_Hand_Reach, 0.4f);
 }
 
+TEST_F(Session, OutOfRangeMidiModeReadsAsAudio) {
+  for (const char* mode : {"7", "-1", "99999999999"}) {
+    SCOPED_TRACE(mode);
+    WriteSettings(std::string("Midi_Mode = ") + mode + "\n");
+    IniFile ini;
+    ASSERT_TRUE(ini.Init("conf/skytapper.cfg"));
+    Sound s;
+    s.Init(ini);
+    EXPECT_EQ(midi_mode, 0);
+    midi_mode = 2;
+    ASSERT_TRUE(drummer_.LoadLastSession());
+    EXPECT_EQ(midi_mode, 0);
+    drummer_.SaveLastSession();
+    EXPECT_NE(ReadFile("conf/skytapper.cfg").find("\nMidi_Mode = 0\n"), std::string::npos);
+  }
+}
+
 TEST_F(Session, MissingSettingsFileKeepsDefaults) {
   drummer_.current_song = 3;
   EXPECT_FALSE(drummer_.LoadLastSession());
@@ -155,6 +174,19 @@ TEST_F(Session, ChoosingAKitThatCannotLoadSavesNothing) {
   std::string before = ReadFile("conf/skytapper.cfg");
   EXPECT_FALSE(drummer_.ChooseDrumkit("Nowhere", false));
   EXPECT_EQ(ReadFile("conf/skytapper.cfg"), before);
+}
+
+TEST_F(Session, AKitChangeEndsTheRecordingAndListsIt) {
+  LibraryCalls installed = library_calls;
+  library_calls.load_drumkit = [](DrumkitChooser&, Drumkit*, const std::string&, bool, bool) { return 0; };
+  logger.StartRecording(recording, "Kit");
+  ASSERT_TRUE(recording);
+  EXPECT_TRUE(drummer_.ChooseDrumkit("Other", false));
+  EXPECT_FALSE(recording);
+  EXPECT_FALSE(sound.IsRecording());
+  EXPECT_EQ(logger.GetNumRecordings(), 1);
+  library_calls = installed;
+  logger.recordings.clear();
 }
 
 TEST_F(Session, PlaylistNamesAndIndex) {

@@ -155,4 +155,14 @@ TEST_F(Recordings, LoadingAndRecording) {
   EXPECT_FALSE(sound.IsPerformancePlaying());
 }
 
+TEST_F(Recordings, AFailedStartLeavesTheFlagClearAndSaysWhy) {
+  std::ofstream("recordings") << "a file where the folder should be";
+  bool recording = false;
+  logger.StartRecording(recording, "Kit name");
+  EXPECT_FALSE(recording);
+  EXPECT_FALSE(sound.IsRecording());
+  EXPECT_NE(testing::internal::GetCapturedStdout().find("Error: could not start the recording"), std::string::npos);
+  testing::internal::CaptureStdout();
+}
+
 }  // namespace
