@@ -179,12 +179,7 @@ TEST_F(Drumming, SlowStrokesAndJitterAreSilent) {
 }
 
 TEST_F(Drumming, MidiModes) {
-  fake_portmidi::Reset();
-  fake_portmidi::SetPorts({{"ALSA", "Synth"}}, 0);
-  InitMIDI();
-  midi_output_number = 0;
-  midi_latency = 0;
-  OpenMIDIOutput(0);
+  fake_portmidi::OpenOnlyOutput("Synth");
   kit_.GetMIDINotes(0)->notes[0] = 38;
   auto note_ons = [] {
     int n = 0;

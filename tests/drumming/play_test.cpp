@@ -41,12 +41,7 @@ class Playing : public ::testing::Test {
     skyt_test::SilenceAll();
   }
   void StartMidi() {
-    fake_portmidi::Reset();
-    fake_portmidi::SetPorts({{"ALSA", "Synth"}}, 0);
-    InitMIDI();
-    midi_output_number = 0;
-    midi_latency = 0;
-    OpenMIDIOutput(0);
+    fake_portmidi::OpenOnlyOutput("Synth");
     ASSERT_NE(midi_stream, nullptr);
     fake_portmidi::ClearMessages();
   }

@@ -10,6 +10,8 @@
 #include <mutex>
 #include <thread>
 
+#include "sound/midi.h"
+
 namespace fake_portmidi {
 namespace {
 
@@ -74,6 +76,15 @@ void SetTime(int32_t ms) { now = ms; }
 void FailOpens(bool fail) {
   std::lock_guard<std::mutex> lock(mutex);
   fail_opens = fail;
+}
+
+void OpenOnlyOutput(const char* name) {
+  Reset();
+  SetPorts({{"ALSA", name}}, 0);
+  InitMIDI();
+  midi_output_number = 0;
+  midi_latency = 0;
+  OpenMIDIOutput(0);
 }
 
 const std::vector<Message>& Messages() { return messages; }

@@ -35,6 +35,9 @@ void Reset();
 void SetPorts(const std::vector<Port>& ports, int default_output);
 void SetTime(int32_t ms);  // what Pt_Time returns
 void FailOpens(bool fail);  // Pm_OpenOutput reports a host error
+// After Reset: one output port `name`, opened by the program's MIDI output at latency 0
+// (the test also links the sound library).
+void OpenOnlyOutput(const char* name);
 
 const std::vector<Message>& Messages();
 void ClearMessages();

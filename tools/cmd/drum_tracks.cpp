@@ -129,11 +129,7 @@ int main(int argc, char** argv) {
   int status = 0;
   {
     skyt_test::ScopedChdir in(dir.data());
-    fake_portmidi::SetPorts({{"ALSA", "Recorder"}}, 0);
-    InitMIDI();
-    midi_output_number = 0;
-    midi_latency = 0;
-    OpenMIDIOutput(0);
+    fake_portmidi::OpenOnlyOutput("Recorder");
     midi_mode = 2;
     Drumkit kit;
     Drummer drummer;
