@@ -3,6 +3,7 @@
 #include "sound/logger.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -21,6 +22,15 @@ namespace {
 std::string RecordingsFolder() { return MakePath(kPathRecordings, ""); }
 
 std::string ShortName(const std::string& name) { return name.size() > 64 ? name.substr(0, 64) : name; }
+
+// Moves a file to a new name in the same folder; fails, touching nothing, when the new name is
+// taken (the link is made first, so no other file can slip in between a check and the move).
+bool MoveWithoutReplacing(const std::string& from, const std::string& to) {
+  if (link(from.c_str(), to.c_str()) != 0) return false;
+  if (unlink(from.c_str()) == 0) return true;
+  unlink(to.c_str());
+  return false;
+}
 }  // namespace
 
 void Logger::Init() { BuildRecordingList(); }
@@ -50,8 +60,9 @@ int Logger::DeleteRecording(int i, std::string& error) {
     error = "No recording is selected.";
     return -2;
   }
-  const Recording& r = recordings[i];
-  const std::string file = r.folder + r.name + recording_extension;
+  // The stored path, never one built from the name: after a refused rename the name may be
+  // another recording's.
+  const std::string file = recordings[i].path;
   if (remove(file.c_str()) != 0) {
     error = "Error deleting recording file" + file + ".";
     return -2;
@@ -72,15 +83,9 @@ bool Logger::RenameRecordingFile(int i, std::string& error) {
   const std::string new_path = r.folder + r.name + recording_extension;
   const std::string old_path = r.path;
   if (new_path == old_path) return true;
-  // A name that is empty or leaves the folder, or an existing file, is refused: renaming must
-  // never overwrite another recording.
-  FILE* existing = fopen(new_path.c_str(), "rbe");
-  if (r.name.empty() || r.name.find('/') != std::string::npos || existing) {
-    if (existing) fclose(existing);
-    error = "Error renaming recording file" + old_path + ".";
-    return false;
-  }
-  if (rename(old_path.c_str(), new_path.c_str()) != 0) {
+  // A name that is empty or leaves the folder is refused, and so is an existing file: renaming
+  // never replaces another recording.
+  if (r.name.empty() || r.name.find('/') != std::string::npos || !MoveWithoutReplacing(old_path, new_path)) {
     error = "Error renaming recording file" + old_path + ".";
     return false;
   }

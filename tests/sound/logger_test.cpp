@@ -102,15 +102,20 @@ TEST_F(Recordings, DeleteAndRenameRules) {
   EXPECT_EQ(description, "keep me");
   EXPECT_TRUE(std::filesystem::exists("recordings/better.sel"));
 
+  // A refused rename leaves the entry on its own file: Delete removes that file, not the other.
+  logger.GetRecording(0).name = "other";
+  EXPECT_FALSE(logger.RenameRecordingFile(0, error));
+  EXPECT_EQ(logger.DeleteRecording(0, error), -1);  // the only one
+  EXPECT_FALSE(std::filesystem::exists("recordings/better.sel"));
+  EXPECT_TRUE(std::filesystem::exists("recordings/other.sel"));
+
   // A file removed behind the list's back: the error names it, the list stays.
-  logger.GetRecording(0).name = "better";
-  std::filesystem::remove("recordings/better.sel");
-  EXPECT_EQ(logger.DeleteRecording(0, error), -2);
-  EXPECT_EQ(error, "Error deleting recording file" + logger.GetRecording(0).folder + "better.sel.");
-  EXPECT_EQ(logger.GetNumRecordings(), 1);
   logger.BuildRecordingList();
   ASSERT_EQ(logger.GetNumRecordings(), 1);
-  EXPECT_EQ(logger.DeleteRecording(0, error), -1);  // the only one
+  std::filesystem::remove("recordings/other.sel");
+  EXPECT_EQ(logger.DeleteRecording(0, error), -2);
+  EXPECT_EQ(error, "Error deleting recording file" + logger.GetRecording(0).folder + "other.sel.");
+  EXPECT_EQ(logger.GetNumRecordings(), 1);
 }
 
 TEST_F(Recordings, LoadingAndRecording) {
