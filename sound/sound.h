@@ -202,13 +202,17 @@ class Sound {
   void UnloadPerformance();
   bool IsPerformancePlaying() const;
 
-  // WAV export of the loaded performance, rendered offline.
+  // WAV export of the loaded performance, rendered offline, as one file or split per element.
+  // ClosePerformanceWav completes one file; the split export closes each of its files with it.
   bool OpenPerformanceWav(const char* path, bool with_song);
   int PartialWritePerformanceWav();
   void ClosePerformanceWav();
   void StartSavingSplitWavs(const char* path, bool with_song);
   int UpdateSavingSplitWavs();
-  void StopSavingSplitWavs();
+  // Ends an export of either kind, finished, cancelled (Esc, Cancel) or failed: completes the
+  // open file with what was written, forgets the split parts and clears the solo and pedal-only
+  // filters, so later exports and playback sound every element.
+  void EndWavExport();
 
   // Recording, playback and export state.
   struct PerformanceRuntime;  // event queue of the audio thread, song-change helper thread

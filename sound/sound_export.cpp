@@ -191,8 +191,8 @@ int Sound::UpdateSavingSplitWavs() {
   return progress > 99 ? 99 : progress;
 }
 
-void Sound::StopSavingSplitWavs() {
-  if (wav_stream.is_open()) ClosePerformanceWav();
+void Sound::EndWavExport() {
+  ClosePerformanceWav();
   split_parts.clear();
   split_current = split_parts.end();
   solo_slot = -1;

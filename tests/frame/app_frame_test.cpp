@@ -12,6 +12,7 @@
 #include "frame/platform/spawn.h"
 #include "frame/window.h"
 #include "library/migrations.h"
+#include "sound/sound.h"
 #include "tests/support/fake_libusb.h"
 #include "tests/support/gl_fixture.h"
 #include "tests/support/ps3eye_packets.h"
@@ -238,9 +239,13 @@ TEST_F(Frame, EscLeavesFastGraphicsModesOnlyAndEndsAWavExport) {
   interface_state = 18;
   graphics_mode = 2;
   exporting_wav = true;
+  sound.solo_slot = 2;  // a split export's filters
+  sound.pedal_only = true;
   Keyboard(27, 0, 0);
   EXPECT_EQ(interface_state, 18);
   EXPECT_FALSE(exporting_wav);
+  EXPECT_EQ(sound.solo_slot, -1);
+  EXPECT_FALSE(sound.pedal_only);
   graphics_mode = 4;
   Keyboard(27, 0, 0);
   EXPECT_EQ(interface_state, 0);
