@@ -26,6 +26,10 @@ constexpr uint32_t kMaxSamplesPerSet = 1024;
 constexpr uint32_t kMaxFrames = 1u << 26;          // about 25 minutes at 44100 Hz
 constexpr uint32_t kMinSampleHeader = 20;          // level, frames, two sizes, rest offset
 constexpr uint32_t kMaxEmbeddedBytes = 16u << 20;  // a built-in sound
+// A layer's level is relative to the loudest of its set (1.0); real layers lie within about
+// 30 dB of it. A level far below would boost its samples far beyond full scale.
+constexpr float kMinLevel = 1e-4f;  // -80 dB
+constexpr float kMaxLevel = 1.0f;
 
 // FastLZ's decompressor may read a few bytes past a damaged input; readers keep this many
 // zero bytes after every compressed block.

@@ -11,6 +11,22 @@ float Clamp(float v, float lo, float hi) {
   if (!(v >= lo)) return lo;  // NaN too
   return v > hi ? hi : v;
 }
+
+// Events are written in time order, all before the recording's end; those the audio thread
+// queued reach the file a little late, so small steps back are normal. An event far beyond the
+// stated length, or far after the events that follow it, is damage: playback would hold every
+// later event back behind it, and an export would write for as long.
+constexpr float kEventTimeSlack = 5.0f;  // seconds
+
+bool EventTimesFit(const std::vector<Sound::Event>& events, float duration) {
+  float latest = 0.0f;
+  for (const Sound::Event& ev : events) {
+    if (duration > 0.0f && ev.time > duration + kEventTimeSlack) return false;
+    if (latest - ev.time > kEventTimeSlack) return false;
+    if (ev.time > latest) latest = ev.time;
+  }
+  return true;
+}
 }  // namespace
 
 bool SelReader::Open(const char* path) {
@@ -198,6 +214,10 @@ bool ReadPerformance(const char* path, Performance& out, std::string& error) {
     }
     if (!ok) break;
     out.events.push_back(ev);
+  }
+  if (!EventTimesFit(out.events, out.header.duration)) {
+    error = "event times beyond the performance's length";
+    return false;
   }
   return true;
 }

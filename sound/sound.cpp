@@ -19,6 +19,10 @@
 
 namespace {
 
+// The most a velocity layer is raised towards its velocity's loudness. Neighbouring layers of
+// real kits lie at most a few times apart (a gain of about 2); only a damaged level needs more.
+constexpr float kMaxLayerGain = 8.0f;
+
 const float kCurvePoints[Sound::NUM_CURVES][21] = {
     {0.000f, 0.011f, 0.028f, 0.051f, 0.094f, 0.160f, 0.229f, 0.295f, 0.358f, 0.421f, 0.478f,
      0.535f, 0.590f, 0.644f, 0.699f, 0.750f, 0.802f, 0.851f, 0.902f, 0.951f, 1.000f},
@@ -256,7 +260,8 @@ bool ReadElementSets(Audio& audio, std::ifstream& file, uint64_t file_size, cons
     set.resize(count);  // never resized again: the loader queues hold pointers to the sounds
     for (uint32_t i = 0; i < count; ++i) {
       float level;
-      if (!element_file::ReadF32(file, level) || !std::isfinite(level) || level < 0.0f)
+      if (!element_file::ReadF32(file, level) ||
+          !(level >= element_file::kMinLevel && level <= element_file::kMaxLevel))  // NaN too
         return false;
       set[i].level = level;
       audio.LoadRaw(set[i].sound, path, file, 8);
@@ -449,9 +454,11 @@ void Sound::PlaySample(const std::vector<Sample>* sets, float velocity, Limb set
     }
   }
   const Sample& sample = layers[layer];
-  // A layer without a usable level (damaged or silent) plays nothing rather than an endless
-  // gain.
+  // A layer is raised towards its velocity's loudness by at most kMaxLayerGain; a layer without
+  // a usable level (damaged or silent) plays nothing rather than an endless gain.
   float gain = c / sample.level;
+  if (!std::isfinite(gain)) return;
+  gain = std::min(gain, kMaxLayerGain);
   float voice_volume = static_cast<float>(volume * drums_volume.load()) * 0.0001f * gain;
   if (!std::isfinite(voice_volume) || voice_volume < 0.0001f) return;
   if (!sample.sound.Data()) return;

@@ -294,6 +294,8 @@ TEST_F(DamagedElementTest, AbsurdCountsAndSizesAreRefused) {
   EXPECT_FALSE(TryLoad(with(16, 100), &preview));  // more samples than the file holds
   EXPECT_FALSE(TryLoad(with(20 + 4, 0xFFFFFFF0), &preview));  // frames of the first sample
   EXPECT_FALSE(TryLoad(with(20, 0x7FC00000), &preview));      // a NaN level
+  EXPECT_FALSE(TryLoad(with(20, 0x0DA24260), &preview));      // level 1e-30: a boost of 1e30
+  EXPECT_FALSE(TryLoad(with(20, 0x40000000), &preview));      // level 2, above the loudest
   EXPECT_FALSE(TryLoad(with(20 + 8, 0x7FFFFFFF), &preview));  // head stored size
   EXPECT_FALSE(preview);
   EXPECT_FALSE(TryLoad(with(20 + 12, 24577), &preview));  // head raw size beyond the head

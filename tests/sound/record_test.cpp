@@ -284,6 +284,16 @@ TEST_F(Recording, DamagedFilesAreRefusedAndChangeNothing) {
   b[16 + 7 + 6 + 5] = 0xFF;
   refused(b, "element count");
   refused(std::vector<uint8_t>(good.begin(), good.begin() + 45), "element record cut");
+  // An event time far beyond the length would hold every later event back for hours, with or
+  // without a stated duration.
+  const size_t first_event = good.size() - 76;
+  b = good;
+  b.resize(first_event);
+  PutF32(b, 50000.0f);
+  b.insert(b.end(), good.begin() + static_cast<long>(first_event) + 4, good.end());
+  refused(b, "event time");
+  b[8] = b[9] = b[10] = b[11] = 0;  // duration 0.0
+  refused(b, "event time, no duration");
   EXPECT_FALSE(sound.LoadPerformance("recordings/missing.sel"));
 
   // A first song offset past the end gives no song; an event count past the end reads what

@@ -212,6 +212,11 @@ TEST_F(SoundMgrTest, NothingPlaysForBadInputOrMidiMode) {
   EXPECT_EQ(Hit(silent, 1.0f, 0), std::make_pair(-1, -1));
   s_.elements[slot].samples->sets[0][0].level = std::numeric_limits<float>::infinity();
   EXPECT_EQ(Hit(slot, 1.0f, 0), std::make_pair(-1, -1));
+  // A level far below its samples' loudness is raised by a bounded gain only.
+  s_.elements[slot].samples->sets[0][0].level = 1e-6f;
+  s_.PlayElement(slot, 1.0f, 0, 0.0f, 0.0f);
+  EXPECT_NEAR(FirstFrame().first, 8.0f * 0.70711f * 1000.0f / 32768.0f, 1e-4f);
+  Silence();
   s_.elements[slot].samples->sets[0][0].level = 1.0f;
 
   midi_mode = 1;
