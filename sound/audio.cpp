@@ -36,14 +36,6 @@ bool SameSound(const Audio::Sound* a, const Audio::Sound* b) {
   return da != nullptr && da == b->data.load(std::memory_order_relaxed);
 }
 
-// The stream's callback: marks the device thread, then runs the mixer.
-int StreamCallback(const void* input, void* output, unsigned long frames,
-                   const PaStreamCallbackTimeInfo* time_info, PaStreamCallbackFlags flags,
-                   void* user) {
-  t_on_audio_thread = true;
-  return Audio::PortAudioCallback(input, output, frames, time_info, flags, user);
-}
-
 void Spin() { usleep(100); }
 
 }  // namespace
@@ -167,7 +159,7 @@ bool Audio::Init(DeviceType type, int frames, bool leave_stopped, int buffers_pe
   out.hostApiSpecificStreamInfo = nullptr;
   PaStream* stream = nullptr;
   PaError err = Pa_OpenStream(&stream, nullptr, &out, kSampleRate, frames, paClipOff | paDitherOff,
-                              StreamCallback, this);
+                              DeviceCallback, this);
   if (err != paNoError) {
     printf("Audio error: %s\n", Pa_GetErrorText(err));
     return false;
@@ -445,11 +437,16 @@ void Audio::MixVoices(int n, int which, float* left, float* right) {
 
 void Audio::MoveToPriorityQueue(Sound& sound) {
   if (!queue_mutex_ready_) return;
-  pthread_mutex_lock(&queue_mutex_);
+  // The audio thread never waits for the loaders: when one holds the queues it leaves the
+  // sample where it is, to be read in turn.
+  if (OnAudioThread()) {
+    if (pthread_mutex_trylock(&queue_mutex_) != 0) return;
+  } else {
+    pthread_mutex_lock(&queue_mutex_);
+  }
   for (auto it = normal_queue_.begin(); it != normal_queue_.end(); ++it) {
     if (*it == &sound) {
-      normal_queue_.erase(it);
-      priority_queue_.push_back(&sound);
+      priority_queue_.splice(priority_queue_.end(), normal_queue_, it);  // the node moves: no allocation
       if (queue_event_) SetEvent(queue_event_);
       break;
     }
@@ -723,3 +720,10 @@ void Audio::RemoveHook() {
 }
 
 bool Audio::OnAudioThread() { return t_on_audio_thread; }
+
+int Audio::DeviceCallback(const void* input, void* output, unsigned long frames,
+                          const PaStreamCallbackTimeInfo* time_info, PaStreamCallbackFlags flags,
+                          void* user) {
+  t_on_audio_thread = true;
+  return PortAudioCallback(input, output, frames, time_info, flags, user);
+}

@@ -7,8 +7,8 @@
 // StartSound and StopSound may be called from the main thread and from the per-buffer hook at
 // the same time. Voices are claimed with a compare-and-swap on their state word, so two
 // starters never fill one slot, and the mixer never releases or overwrites a slot that was
-// re-claimed while it mixed. The mixer never waits, locks (but for the short priority-queue
-// move of StartSound called from the hook) or allocates.
+// re-claimed while it mixed. On the device's thread the mixer and its hook never wait, take a
+// lock they could have to wait for, or allocate.
 #pragma once
 #include <portaudio.h>
 #include <pthread.h>
@@ -98,7 +98,12 @@ class Audio {
   // Aborts and closes the stream, terminates PortAudio, frees the mix buffers and the reverb
   // (the amount is kept). With `all` also stops the loader threads and frees their state.
   void CleanUp(bool all);
-  // The stream callback; `user` is the Audio. Also called directly for offline rendering.
+  // What the device calls on its own thread: marks the thread as the audio thread (which never
+  // waits, locks or allocates), then mixes with PortAudioCallback.
+  static int DeviceCallback(const void* input, void* output, unsigned long frames,
+                            const PaStreamCallbackTimeInfo* time_info, PaStreamCallbackFlags flags,
+                            void* user);
+  // The mixer; `user` is the Audio. Also called directly for offline rendering.
   static int PortAudioCallback(const void* input, void* output, unsigned long frames,
                                const PaStreamCallbackTimeInfo* time_info,
                                PaStreamCallbackFlags flags, void* user);

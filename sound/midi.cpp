@@ -26,7 +26,8 @@ namespace {
 
 // The metronome writes from the audio thread while hits, pedals and menus write from the main
 // thread; one PortMidi stream must not be written by two threads at once, nor closed while
-// written.
+// written. The lock is held only around writes and the publishing of the stream, never through
+// a PortMidi open or close, and the audio thread only tries it.
 std::mutex& StreamMutex() {
   static std::mutex m;
   return m;
@@ -188,19 +189,25 @@ void OpenMIDIOutput(int /*unused*/) {
     printf("MIDI output port # %d is not available, using # %d.\n", device, fallback);
     device = fallback;
   }
-  std::lock_guard<std::mutex> lock(StreamMutex());
   PortMidiStream* stream = nullptr;
   PmError err = Pm_OpenOutput(&stream, device, nullptr, 0,
                               midi_latency != 0 ? &TimeProc : nullptr,
                               nullptr, midi_latency);
-  midi_stream = err == pmNoError ? stream : nullptr;
+  {
+    std::lock_guard<std::mutex> lock(StreamMutex());
+    midi_stream = err == pmNoError ? stream : nullptr;
+  }
   printf("Midi Output opened with %ld ms latency.\n", static_cast<long>(midi_latency));
 }
 
 void CloseMIDIOutput() {
-  std::lock_guard<std::mutex> lock(StreamMutex());
-  if (midi_stream) Pm_Close(midi_stream);
-  midi_stream = nullptr;
+  PortMidiStream* stream = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(StreamMutex());
+    stream = midi_stream;
+    midi_stream = nullptr;
+  }
+  if (stream) Pm_Close(stream);
 }
 
 void PlayMIDINote(const MidiNotes& notes, Sound::ElementType type, Sound::Limb limb,
@@ -239,7 +246,13 @@ void SendMIDIChoke() {
   NoteOnOff(notes.channel, notes.notes[0], 60);
 }
 
-void PlayMIDIMetronome(float level) { NoteOnOff(11, 33, MidiVelocity(level)); }
+// On the audio thread: a click that would have to wait for the main thread's write is skipped.
+void PlayMIDIMetronome(float level) {
+  std::unique_lock<std::mutex> lock(StreamMutex(), std::try_to_lock);
+  if (!lock.owns_lock()) return;
+  WriteLocked(0x9A, 33, MidiVelocity(level));
+  WriteLocked(0x8A, 33, 0);
+}
 
 void PlayMIDIMenuSound(float level) { NoteOnOff(12, 39, MidiVelocity(level)); }
 

@@ -13,21 +13,21 @@ namespace {
 
 using Runtime = Sound::PerformanceRuntime;
 
-// One event being put together: time, type and payload, little-endian.
+// One event being put together: time, type and payload, little-endian, in fixed storage (the
+// audio thread builds events too and must not allocate). The largest is a song start with a
+// path of the longest length readers accept; an event that does not fit is not recorded.
 struct EventBytes {
-  unsigned char small[64];
+  unsigned char bytes[4 + 4 + 4 + sel::kMaxPath + 4];
   size_t size = 0;
-  std::string large;  // used once a song path makes the event longer than `small`
+  bool fits = true;
 
   void Put(const void* p, size_t n) {
-    if (large.empty() && size + n <= sizeof small) {
-      std::memcpy(small + size, p, n);
-      size += n;
+    if (size + n > sizeof bytes) {
+      fits = false;
       return;
     }
-    if (large.empty()) large.assign(reinterpret_cast<const char*>(small), size);
-    large.append(reinterpret_cast<const char*>(p), n);
-    size = large.size();
+    std::memcpy(bytes + size, p, n);
+    size += n;
   }
   void U32(uint32_t v) {
     const unsigned char b[4] = {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8),
@@ -43,9 +43,7 @@ struct EventBytes {
     U32(static_cast<uint32_t>(s.size()));
     Put(s.data(), s.size());
   }
-  const unsigned char* Data() const {
-    return large.empty() ? small : reinterpret_cast<const unsigned char*>(large.data());
-  }
+  const unsigned char* Data() const { return bytes; }
 };
 
 void WriteU32(std::ostream& out, uint32_t v) {
@@ -138,6 +136,7 @@ void Push(const Sound& s, const EventBytes& e) {
 
 void Commit(const Sound& s, const EventBytes& e) {
   Runtime* rt = s.runtime_holder.runtime;
+  if (!e.fits) return;
   if (Audio::OnAudioThread()) {
     Push(s, e);
     return;

@@ -34,6 +34,7 @@ std::vector<OpenCall> opens;
 std::deque<FakeStream> streams;
 std::atomic<int> writers{0};
 std::atomic<int> overlaps{0};
+thread_local bool inside_write = false;
 
 void RebuildInfos() {
   infos.clear();
@@ -102,6 +103,7 @@ int OpenStreams() {
 int Initialized() { return initialized; }
 int OverlappingWrites() { return overlaps.load(); }
 bool TimerStarted() { return timer_started; }
+bool InsideWrite() { return inside_write; }
 
 }  // namespace fake_portmidi
 
@@ -170,10 +172,14 @@ PmError Pm_Close(PortMidiStream* stream) {
 
 PmError Pm_WriteShort(PortMidiStream* stream, PmTimestamp when, int32_t msg) {
   // A real stream is not safe for two writers at once: count writes that overlap another.
+  inside_write = true;
   if (writers.fetch_add(1) > 0) ++overlaps;
   for (int i = 0; i < 50; ++i) std::this_thread::yield();
   struct Leave {
-    ~Leave() { writers.fetch_sub(1); }
+    ~Leave() {
+      writers.fetch_sub(1);
+      inside_write = false;
+    }
   } leave;
   std::lock_guard<std::mutex> lock(fake_portmidi::mutex);
   if (!stream) return pmBadPtr;

@@ -46,5 +46,8 @@ int OpenStreams();  // streams opened and not closed
 int Initialized();  // Pm_Initialize calls minus Pm_Terminate calls
 bool TimerStarted();
 int OverlappingWrites();  // writes that began while another write was still inside
+// True on a thread while it is inside Pm_WriteShort: the fake's bookkeeping locks and
+// allocates there, which a real stream's write does not.
+bool InsideWrite();
 
 }  // namespace fake_portmidi
