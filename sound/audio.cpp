@@ -444,10 +444,11 @@ void Audio::MoveToPriorityQueue(Sound& sound) {
   } else {
     pthread_mutex_lock(&queue_mutex_);
   }
+  // The node moves (no allocation). No wake-up is needed (setting the event would take its
+  // lock): the queues were not empty, so no loader sleeps on them.
   for (auto it = normal_queue_.begin(); it != normal_queue_.end(); ++it) {
     if (*it == &sound) {
-      priority_queue_.splice(priority_queue_.end(), normal_queue_, it);  // the node moves: no allocation
-      if (queue_event_) SetEvent(queue_event_);
+      priority_queue_.splice(priority_queue_.end(), normal_queue_, it);
       break;
     }
   }
