@@ -212,7 +212,7 @@ class Sound {
   // Ends an export of either kind, finished, cancelled (Esc, Cancel) or failed: completes the
   // open file with what was written, forgets the split parts and clears the solo and pedal-only
   // filters, so later exports and playback sound every element.
-  void EndWavExport();
+  void StopSavingSplitWavs();
 
   // Recording, playback and export state.
   struct PerformanceRuntime;  // event queue of the audio thread, song-change helper thread

@@ -191,7 +191,7 @@ int Sound::UpdateSavingSplitWavs() {
   return progress > 99 ? 99 : progress;
 }
 
-void Sound::EndWavExport() {
+void Sound::StopSavingSplitWavs() {
   ClosePerformanceWav();
   split_parts.clear();
   split_current = split_parts.end();

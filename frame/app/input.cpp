@@ -73,7 +73,7 @@ void Keyboard(unsigned char key, int x, int y) {
         break;
       case 27:  // Esc
         if (exporting_wav) {
-          sound.EndWavExport();
+          sound.StopSavingSplitWavs();
           exporting_wav = false;
         }
         switch (frame_decisions::EscapeAction(interface_state, graphics_mode)) {

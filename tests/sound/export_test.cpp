@@ -66,7 +66,7 @@ class Export : public ::testing::Test {
     sound.audio.SetReverbAmount(0.0f);
   }
   void TearDown() override {
-    sound.EndWavExport();
+    sound.StopSavingSplitWavs();
     sound.StopRecording();
     logger.UnloadRecording();
     sound.UnloadPerformance();
@@ -172,7 +172,7 @@ TEST_F(Export, SplitPerElementAndPedal) {
     last = progress;
     ++calls;
   }
-  sound.EndWavExport();
+  sound.StopSavingSplitWavs();
   EXPECT_EQ(progress, 100);
   EXPECT_TRUE(monotonic);
   long whole = 0;
@@ -192,12 +192,12 @@ TEST_F(Export, SplitPerElementAndPedal) {
   sound.StartSavingSplitWavs("out/plain", false);
   while ((progress = sound.UpdateSavingSplitWavs()) != 100 && progress != -1) {
   }
-  sound.EndWavExport();
+  sound.StopSavingSplitWavs();
   EXPECT_TRUE(std::filesystem::exists("out/plain_kick"));
   EXPECT_FALSE(std::filesystem::exists("out/plain_song"));
   sound.StartSavingSplitWavs("no_such_folder/x.wav", false);
   EXPECT_EQ(sound.UpdateSavingSplitWavs(), -1);
-  sound.EndWavExport();
+  sound.StopSavingSplitWavs();
 }
 
 TEST_F(Export, EmptyPerformances) {
@@ -221,7 +221,7 @@ TEST_F(Export, EmptyPerformances) {
   // No hits: no split files, done at once.
   sound.StartSavingSplitWavs("out/none.wav", true);
   EXPECT_EQ(sound.UpdateSavingSplitWavs(), 100);
-  sound.EndWavExport();
+  sound.StopSavingSplitWavs();
   EXPECT_FALSE(std::filesystem::exists("out/none_song.wav"));
 }
 
