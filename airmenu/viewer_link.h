@@ -1,8 +1,12 @@
 // The link to the 3D viewer: TCP server (port 5314), UDP socket (port 5315) and the discovery
 // socket (port 35847). Everything runs on the main thread, once per displayed frame, and
-// never blocks.
+// never blocks: sockets are non-blocking and polled with a zero time-out, one recv of at most
+// 1024 bytes and one send a frame. A lost viewer is dropped quietly; nothing the viewer sends
+// can crash the program, reach the mixer as a non-number or write a file on its own (only
+// code 29 saves the kit).
 #pragma once
 
+#include "airmenu/viewer_protocol.h"
 #include "drumming/drumkit.h"  // Drumkit::Drum
 
 // The link's ports. The program uses these fixed ones, which a viewer expects; tests that must
@@ -17,8 +21,12 @@ struct ViewerPorts {
 };
 extern ViewerPorts viewer_ports;
 
+// How InitSockets ends the program when it cannot open its sockets; exit by default, tests
+// put in their own. It is called with status 1.
+extern void (*viewer_link_exit)(int status);
+
 // Opens the TCP server and the UDP socket; when either cannot be opened it prints one line and
-// ends the program with a failure status. Returns true otherwise. Call it before
+// ends the program through viewer_link_exit(1). Returns true otherwise. Call it before
 // InitDiscoveryServer: it takes the ports from the environment.
 bool InitSockets(const char* sockets_file, bool record);
 // Opens the discovery socket; failures are printed and not fatal.
@@ -35,7 +43,12 @@ void CleanUpSockets();
 // Hands the drumming the senders below and IsClientConnected; called once at start-up.
 void InstallViewerCalls();
 
-// Messages for a connected viewer; nothing is sent or kept while none is connected.
+// Appends one message (the code and GetMessageSize(code) bytes of payload) to the send queue
+// while a viewer is connected; with none, or with 1 MB already waiting, the message is dropped.
+void QueueMessage(MessageType code, const unsigned char* payload);
+
+// Messages for a connected viewer; nothing is sent or kept while none is connected. The two
+// UDP packets take their counter on every call, connected or not.
 void SendMessage_HitDrum(int drum, float volume, unsigned char limb);
 void SendMessage_Markers(float left_x, float left_y, float left_radius, float right_x, float right_y,
                          float right_radius, float left_foot_x, float left_foot_y, float right_foot_x,
@@ -44,3 +57,24 @@ void SendMessage_BeginDrumkit(int drum_count, bool user_kit);
 void SendMessage_AddDrum(int index, const Drumkit::Drum& drum);
 void SendMessage_EndDrumkit();
 void SendMessage_SongName();
+void SendMessage_MoveDrum(int index, const Drumkit::Drum& drum);
+void SendMessage_MovePedal(int index, const Drumkit::Drum& drum);
+void SendMessage_DrumkitName();  // the library kit at drumkit_index
+void SendMessage_StickOffset();
+void SendMessage_UserHeight();
+void SendMessage_RecordingReplay();
+void SendMessage_QuitClient();
+// The connect sequence: stick offset, user height, the kit (0, 1 per drum, 2), the song name,
+// and the kit in use as the browsed kit's name.
+void SendConnectSequence();
+
+// What the viewer asks for (codes 14-31; others are ignored). Values are kept in range:
+// tempo 50-250, volumes 0-100; a move with a drum index outside the kit or a non-finite
+// value, and a stick offset or height that is not a number, change nothing.
+void HandleMessage(MessageType code, const unsigned char* payload);
+// Pans every sounding drum by the viewer's head direction while panning is on; pans stay in
+// [-1, 1].
+void SetOculusPanning(const OculusPacket& packet);
+// The kit the viewer is browsing: an index into the kit library's list, -1 (or any index
+// outside it) for none. Set to the kit in use at every connect.
+extern int drumkit_index;

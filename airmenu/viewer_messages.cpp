@@ -1,0 +1,267 @@
+// The viewer link's messages: what the server tells the viewer over TCP, what it does with the
+// viewer's requests, and the head-pose panning. Values from the viewer are untrusted: they are
+// checked or clamped here before they reach the kit, the mixer or a file.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "airmenu/viewer_link.h"
+#include "drumming/drummer.h"
+#include "drumming/drumming_globals.h"
+#include "drumming/progress.h"
+#include "library/drumkit_chooser.h"
+#include "sound/logger.h"
+#include "sound/sound.h"
+
+int drumkit_index = -1;
+
+namespace {
+
+constexpr int kMinTempo = 50, kMaxTempo = 250;
+constexpr useconds_t kSongLoadPause = 100000;
+
+int32_t GetI32(const unsigned char* in) { return static_cast<int32_t>(GetU32(in)); }
+
+void PutU16(unsigned char* out, unsigned v) {
+  out[0] = static_cast<unsigned char>(v);
+  out[1] = static_cast<unsigned char>(v >> 8);
+}
+
+// The first hi-hat of the kit: its pedal moves with the cymbal.
+int FirstHihat() {
+  for (size_t i = 0; i < drumkit.drums.size(); ++i)
+    if (drumkit.drums[i].type == Sound::HIHAT) return int(i);
+  return -1;
+}
+
+// The drum a viewer's move names, when the index is in the kit and every value a number.
+Drumkit::Drum* MovedDrum(const unsigned char* payload, int values) {
+  const int32_t index = GetI32(payload);
+  if (index < 0 || index >= int32_t(drumkit.drums.size())) return nullptr;
+  for (int i = 0; i < values; ++i)
+    if (!std::isfinite(GetF32(payload + 4 + 4 * i))) return nullptr;
+  return &drumkit.drums[index];
+}
+
+void ViewerMovesDrum(const unsigned char* p) {
+  Drumkit::Drum* drum = MovedDrum(p, 3);
+  if (!drum) return;
+  const int index = GetI32(p);
+  drum->x = GetF32(p + 4);
+  drum->y = GetF32(p + 8);
+  drum->size = GetF32(p + 12);
+  if (index == FirstHihat()) drum->foot_x = drum->x;
+  QueueMessage(kMoveDrum, p);
+  drumkit.SetPan(!drummer.Is_Left_Handed, index);
+}
+
+void ViewerMovesPedal(const unsigned char* p) {
+  Drumkit::Drum* drum = MovedDrum(p, 2);
+  if (!drum) return;
+  const int index = GetI32(p);
+  const float foot_x = GetF32(p + 4);
+  if (drumkit.PedalPlacedTooClose(index, foot_x)) return;  // the viewer keeps showing its own place
+  drum->foot_x = foot_x;
+  drum->foot_y = GetF32(p + 8);
+  if (index == FirstHihat()) {
+    drum->x = foot_x;
+    SendMessage_MoveDrum(index, *drum);
+  } else {
+    QueueMessage(kMovePedal, p);
+  }
+  drum->pedal_lowest_foot_y = drum->foot_y;
+  drum->pedal_foot_range = -Drummer::m_default_pedal_range_foot;
+  drumkit.SetPan(!drummer.Is_Left_Handed, index);
+}
+
+void SetFinite(float& field, const unsigned char* p) {
+  const float v = GetF32(p);
+  if (std::isfinite(v)) field = v;
+}
+
+void PlaySong() {
+  if (!sound.song.IsLoaded() && sound.song.Frames() == 0 && !drummer.playlist.empty()) {
+    drummer.LoadSong();
+    usleep(kSongLoadPause);  // the loader thread gets the song's start into memory
+  }
+  drummer.PlaySong(false);
+}
+
+void MoveInPlaylist(bool moved) {
+  if (!drummer.playlist.empty()) {
+    bool loaded = false;
+    drummer.ScheduleSongLoadingPlaying(moved, loaded);
+  }
+  SendMessage_SongName();
+}
+
+void StartMetronome(const unsigned char* p) {
+  sound.SetMetronomeTempo(float(std::clamp(GetI32(p), kMinTempo, kMaxTempo)));
+  sound.StartMetronome(0.0f, 0.0f);
+  is_metronome_playing = true;
+}
+
+void StopMetronome() {
+  sound.StopMetronome();
+  is_metronome_playing = false;
+}
+
+// The mixer clamps the levels to 0-100 itself.
+void SetVolume(const unsigned char* p) {
+  switch (p[0]) {
+    case 0: sound.SetMasterVolume(p[1]); break;
+    case 1: sound.SetDrumsVolume(p[1]); break;
+    case 2: sound.SetSongVolume(p[1]); break;
+    case 3: sound.SetMetronomeVolume(p[1]); break;
+    default: break;
+  }
+}
+
+void UseBrowsedKit() {
+  if (!drumkit_chooser.GetDrumkit(drumkit_index)) {
+    drumkit_index = drumkit_chooser.GetCurrentKitIndex();
+    SendMessage_DrumkitName();
+  }
+  const DrumkitChooser::LogicalDrumkit* kit = drumkit_chooser.GetDrumkit(drumkit_index);
+  if (!kit) return;  // an empty list, or no kit in use
+  const std::string name = kit->Name;  // loading may rebuild the list
+  if (drummer.ChooseDrumkit(name, false)) DrawSamplesProgress(0, true);
+}
+
+// One step through the library's list, wrapping at both ends; an unset index starts from the
+// kit in use.
+void BrowseKit(int step) {
+  const int n = int(drumkit_chooser.drumkits.size());
+  if (n == 0) return;
+  int i = drumkit_chooser.GetDrumkit(drumkit_index) ? drumkit_index : drumkit_chooser.GetCurrentKitIndex();
+  i += step;
+  drumkit_index = i < 0 ? n - 1 : i >= n ? 0 : i;
+  SendMessage_DrumkitName();
+}
+
+void QueueFloat(MessageType code, float v) {
+  unsigned char p[4];
+  PutF32(p, v);
+  QueueMessage(code, p);
+}
+
+void QueueName(MessageType code, const char* name) {
+  unsigned char p[kNameFieldSize];
+  EncodeName(p, name);
+  QueueMessage(code, p);
+}
+
+}  // namespace
+
+void SendMessage_BeginDrumkit(int drum_count, bool user_kit) {
+  unsigned char p[8] = {};
+  PutU32(p, static_cast<uint32_t>(drum_count));
+  p[4] = user_kit ? 1 : 0;
+  QueueMessage(kBeginDrumkit, p);
+}
+
+void SendMessage_AddDrum(int index, const Drumkit::Drum& drum) {
+  unsigned char p[24];
+  PutU32(p, static_cast<uint32_t>(index));
+  PutU16(p + 4, unsigned(drum.type));
+  PutU16(p + 6, unsigned(drum.category));
+  PutF32(p + 8, drum.x);
+  PutF32(p + 12, drum.y);
+  PutF32(p + 16, drum.size);
+  PutF32(p + 20, drum.foot_x);
+  QueueMessage(kAddDrum, p);
+}
+
+void SendMessage_EndDrumkit() { QueueMessage(kEndDrumkit, nullptr); }
+
+void SendMessage_MoveDrum(int index, const Drumkit::Drum& drum) {
+  unsigned char p[16];
+  PutU32(p, static_cast<uint32_t>(index));
+  PutF32(p + 4, drum.x);
+  PutF32(p + 8, drum.y);
+  PutF32(p + 12, drum.size);
+  QueueMessage(kMoveDrum, p);
+}
+
+void SendMessage_MovePedal(int index, const Drumkit::Drum& drum) {
+  unsigned char p[12];
+  PutU32(p, static_cast<uint32_t>(index));
+  PutF32(p + 4, drum.foot_x);
+  PutF32(p + 8, drum.foot_y);
+  QueueMessage(kMovePedal, p);
+}
+
+void SendMessage_SongName() {
+  float start;
+  Drummer::Song song;
+  if (drummer.GetCurrentSongAndStartTime(start, song)) QueueName(kSongName, song.path.c_str());
+}
+
+void SendMessage_DrumkitName() {
+  if (const DrumkitChooser::LogicalDrumkit* kit = drumkit_chooser.GetDrumkit(drumkit_index))
+    QueueName(kDrumkitName, kit->Name.c_str());
+}
+
+void SendMessage_StickOffset() { QueueFloat(kStickOffset, drummer.Z_Offset); }
+void SendMessage_UserHeight() { QueueFloat(kUserHeight, drummer.User_Height); }
+void SendMessage_RecordingReplay() { QueueMessage(kRecordingReplay, nullptr); }
+void SendMessage_QuitClient() { QueueMessage(kQuitClient, nullptr); }
+
+void SendConnectSequence() {
+  SendMessage_StickOffset();
+  SendMessage_UserHeight();
+  SendMessage_BeginDrumkit(int(drumkit.drums.size()), drumkit.is_user_kit);
+  for (size_t i = 0; i < drumkit.drums.size(); ++i) SendMessage_AddDrum(int(i), drumkit.drums[i]);
+  SendMessage_EndDrumkit();
+  SendMessage_SongName();
+  drumkit_index = drumkit_chooser.GetCurrentKitIndex();
+  SendMessage_DrumkitName();
+}
+
+void HandleMessage(MessageType code, const unsigned char* p) {
+  switch (code) {
+    case kMenuClick: sound.PlayDistanceMenuButtonSound(); break;
+    case kPlaySong: PlaySong(); break;
+    case kStopSong: drummer.StopSong(); break;
+    case kPreviousSong: MoveInPlaylist(drummer.PreviousSong()); break;
+    case kNextSong: MoveInPlaylist(drummer.NextSong()); break;
+    case kMetronomeOn: StartMetronome(p); break;
+    case kMetronomeOff: StopMetronome(); break;
+    case kStartRecording:
+      if (!recording) logger.StartRecording(recording, drumkit_chooser.current_drumkit_name.c_str());
+      break;
+    case kStopRecording:
+      if (recording) logger.StopRecording(recording);
+      break;
+    case kSetVolume: SetVolume(p); break;
+    case kUseBrowsedKit: UseBrowsedKit(); break;
+    case kBrowsePreviousKit: BrowseKit(-1); break;
+    case kBrowseNextKit: BrowseKit(1); break;
+    case kViewerMovesDrum: ViewerMovesDrum(p); break;
+    case kViewerMovesPedal: ViewerMovesPedal(p); break;
+    case kSaveCalibration: drummer.SaveCalibration(); break;
+    case kSetStickOffset: SetFinite(drummer.Z_Offset, p); break;
+    case kSetUserHeight: SetFinite(drummer.User_Height, p); break;
+    default: break;  // the server's own codes and unknown ones
+  }
+}
+
+void SetOculusPanning(const OculusPacket& packet) {
+  if (!sound.panning_enabled) return;
+  const float c = drummer.Is_Left_Handed ? 178.0f : 146.0f;
+  for (size_t i = 0; i < drumkit.drums.size(); ++i) {
+    const int slot = drumkit.GetDrumkitElementToSoundElement(int(i));
+    if (slot < 0) continue;
+    const Drumkit::Drum& drum = drumkit.drums[i];
+    float pan = 0.0f;
+    if (drum.IsCalibrated()) {
+      const float d = (drum.category == Sound::CATEGORY_FOOT ? drum.foot_x : drum.x) - c;
+      const float s = std::sqrt(d * d + 640000.0f);
+      pan = (-800.0f / s) * packet.p8 + (d / s) * packet.p12;
+      pan = std::isfinite(pan) ? std::clamp(pan, -1.0f, 1.0f) : 0.0f;
+    }
+    sound.SetElementPan(slot, pan);
+  }
+}
