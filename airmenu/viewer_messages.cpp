@@ -53,7 +53,7 @@ void ViewerMovesDrum(const unsigned char* p) {
   drum->y = GetF32(p + 8);
   drum->size = GetF32(p + 12);
   if (index == FirstHihat()) drum->foot_x = drum->x;
-  QueueMessage(kMoveDrum, p);
+  QueueMessage(kMsgMoveDrum, p);
   drumkit.SetPan(!drummer.Is_Left_Handed, index);
 }
 
@@ -69,7 +69,7 @@ void ViewerMovesPedal(const unsigned char* p) {
     drum->x = foot_x;
     SendMessage_MoveDrum(index, *drum);
   } else {
-    QueueMessage(kMovePedal, p);
+    QueueMessage(kMsgMovePedal, p);
   }
   drum->pedal_lowest_foot_y = drum->foot_y;
   drum->pedal_foot_range = -Drummer::m_default_pedal_range_foot;
@@ -159,7 +159,7 @@ void SendMessage_BeginDrumkit(int drum_count, bool user_kit) {
   unsigned char p[8] = {};
   PutU32(p, static_cast<uint32_t>(drum_count));
   p[4] = user_kit ? 1 : 0;
-  QueueMessage(kBeginDrumkit, p);
+  QueueMessage(kMsgBeginDrumkit, p);
 }
 
 void SendMessage_AddDrum(int index, const Drumkit::Drum& drum) {
@@ -171,10 +171,10 @@ void SendMessage_AddDrum(int index, const Drumkit::Drum& drum) {
   PutF32(p + 12, drum.y);
   PutF32(p + 16, drum.size);
   PutF32(p + 20, drum.foot_x);
-  QueueMessage(kAddDrum, p);
+  QueueMessage(kMsgAddDrum, p);
 }
 
-void SendMessage_EndDrumkit() { QueueMessage(kEndDrumkit, nullptr); }
+void SendMessage_EndDrumkit() { QueueMessage(kMsgEndDrumkit, nullptr); }
 
 void SendMessage_MoveDrum(int index, const Drumkit::Drum& drum) {
   unsigned char p[16];
@@ -182,7 +182,7 @@ void SendMessage_MoveDrum(int index, const Drumkit::Drum& drum) {
   PutF32(p + 4, drum.x);
   PutF32(p + 8, drum.y);
   PutF32(p + 12, drum.size);
-  QueueMessage(kMoveDrum, p);
+  QueueMessage(kMsgMoveDrum, p);
 }
 
 void SendMessage_MovePedal(int index, const Drumkit::Drum& drum) {
@@ -190,24 +190,24 @@ void SendMessage_MovePedal(int index, const Drumkit::Drum& drum) {
   PutU32(p, static_cast<uint32_t>(index));
   PutF32(p + 4, drum.foot_x);
   PutF32(p + 8, drum.foot_y);
-  QueueMessage(kMovePedal, p);
+  QueueMessage(kMsgMovePedal, p);
 }
 
 void SendMessage_SongName() {
   float start;
   Drummer::Song song;
-  if (drummer.GetCurrentSongAndStartTime(start, song)) QueueName(kSongName, song.path.c_str());
+  if (drummer.GetCurrentSongAndStartTime(start, song)) QueueName(kMsgSongName, song.path.c_str());
 }
 
 void SendMessage_DrumkitName() {
   if (const DrumkitChooser::LogicalDrumkit* kit = drumkit_chooser.GetDrumkit(drumkit_index))
-    QueueName(kDrumkitName, kit->Name.c_str());
+    QueueName(kMsgDrumkitName, kit->Name.c_str());
 }
 
-void SendMessage_StickOffset() { QueueFloat(kStickOffset, drummer.Z_Offset); }
-void SendMessage_UserHeight() { QueueFloat(kUserHeight, drummer.User_Height); }
-void SendMessage_RecordingReplay() { QueueMessage(kRecordingReplay, nullptr); }
-void SendMessage_QuitClient() { QueueMessage(kQuitClient, nullptr); }
+void SendMessage_StickOffset() { QueueFloat(kMsgStickOffset, drummer.Z_Offset); }
+void SendMessage_UserHeight() { QueueFloat(kMsgUserHeight, drummer.User_Height); }
+void SendMessage_RecordingReplay() { QueueMessage(kMsgRecordingReplay, nullptr); }
+void SendMessage_QuitClient() { QueueMessage(kMsgQuitClient, nullptr); }
 
 void SendConnectSequence() {
   SendMessage_StickOffset();
@@ -222,28 +222,28 @@ void SendConnectSequence() {
 
 void HandleMessage(MessageType code, const unsigned char* p) {
   switch (code) {
-    case kMenuClick: sound.PlayDistanceMenuButtonSound(); break;
-    case kPlaySong: PlaySong(); break;
-    case kStopSong: drummer.StopSong(); break;
-    case kPreviousSong: MoveInPlaylist(drummer.PreviousSong()); break;
-    case kNextSong: MoveInPlaylist(drummer.NextSong()); break;
-    case kMetronomeOn: StartMetronome(p); break;
-    case kMetronomeOff: StopMetronome(); break;
-    case kStartRecording:
+    case kMsgMenuClick: sound.PlayDistanceMenuButtonSound(); break;
+    case kMsgPlaySong: PlaySong(); break;
+    case kMsgStopSong: drummer.StopSong(); break;
+    case kMsgPreviousSong: MoveInPlaylist(drummer.PreviousSong()); break;
+    case kMsgNextSong: MoveInPlaylist(drummer.NextSong()); break;
+    case kMsgMetronomeOn: StartMetronome(p); break;
+    case kMsgMetronomeOff: StopMetronome(); break;
+    case kMsgStartRecording:
       if (!recording) logger.StartRecording(recording, drumkit_chooser.current_drumkit_name.c_str());
       break;
-    case kStopRecording:
+    case kMsgStopRecording:
       if (recording) logger.StopRecording(recording);
       break;
-    case kSetVolume: SetVolume(p); break;
-    case kUseBrowsedKit: UseBrowsedKit(); break;
-    case kBrowsePreviousKit: BrowseKit(-1); break;
-    case kBrowseNextKit: BrowseKit(1); break;
-    case kViewerMovesDrum: ViewerMovesDrum(p); break;
-    case kViewerMovesPedal: ViewerMovesPedal(p); break;
-    case kSaveCalibration: drummer.SaveCalibration(); break;
-    case kSetStickOffset: SetFinite(drummer.Z_Offset, p); break;
-    case kSetUserHeight: SetFinite(drummer.User_Height, p); break;
+    case kMsgSetVolume: SetVolume(p); break;
+    case kMsgUseBrowsedKit: UseBrowsedKit(); break;
+    case kMsgBrowsePreviousKit: BrowseKit(-1); break;
+    case kMsgBrowseNextKit: BrowseKit(1); break;
+    case kMsgViewerMovesDrum: ViewerMovesDrum(p); break;
+    case kMsgViewerMovesPedal: ViewerMovesPedal(p); break;
+    case kMsgSaveCalibration: drummer.SaveCalibration(); break;
+    case kMsgSetStickOffset: SetFinite(drummer.Z_Offset, p); break;
+    case kMsgSetUserHeight: SetFinite(drummer.User_Height, p); break;
     default: break;  // the server's own codes and unknown ones
   }
 }
