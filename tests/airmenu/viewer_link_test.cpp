@@ -1,4 +1,5 @@
-// The viewer link's sockets: discovery answers, and every socket is gone after the clean-up.
+// The viewer link's sockets: discovery answers, every socket is gone after the clean-up; names
+// for the viewer fit their field.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -9,6 +10,7 @@
 #include <cstring>
 
 #include "airmenu/viewer_link.h"
+#include "frame/utf8.h"
 #include "tests/support/free_ports.h"
 #include "tests/support/test_dirs.h"
 
@@ -90,4 +92,29 @@ TEST(ViewerLink, ABusyServerPortIsAFailure) {
   ASSERT_EQ(listen(s, 1), 0);
   EXPECT_EXIT(InitSockets(nullptr, true), testing::ExitedWithCode(1), "");
   close(s);
+}
+
+TEST(ViewerLink, NamesFitTheirFieldAsWholeCharacters) {
+  std::string cjk;
+  for (int i = 0; i < 40; ++i) cjk += "\xE6\xBC\xA2";  // U+6F22, three bytes each
+  struct Case { std::string name; std::string kept; };
+  const Case cases[] = {{"Rock", "Rock"}, {"", ""}, {cjk, ""}, {std::string(100, 'a'), ""},
+                        {"songs/" + std::string(20, 'x') + "\xF0\x9F\xA5\x81.mp3", ""}};
+  for (const Case& c : cases) {
+    unsigned char field[kNameFieldSize];
+    memset(field, 0xAA, sizeof field);
+    EncodeName(field, c.name.c_str());
+    const size_t n = strnlen(reinterpret_cast<const char*>(field), sizeof field);
+    ASSERT_LE(n, 63u) << c.name;
+    for (size_t i = n; i < sizeof field; ++i) EXPECT_EQ(field[i], 0) << c.name;
+    const char* text = reinterpret_cast<const char*>(field);
+    for (size_t at = 0; at < n;) {
+      unsigned int ch;
+      const int len = CharFromUtf8(&ch, text + at, text + n);
+      ASSERT_GT(len, 0) << c.name << " at " << at;
+      at += size_t(len);
+    }
+    if (!c.kept.empty()) EXPECT_EQ(std::string(text, n), c.kept);
+    if (c.name.size() > 63) EXPECT_NE(std::string(text, n).find("..."), std::string::npos) << c.name;
+  }
 }

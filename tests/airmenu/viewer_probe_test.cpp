@@ -321,3 +321,34 @@ TEST_F(ViewerProbeTest, BadInputStaysInRange) {
   for (const auto& e : std::filesystem::directory_iterator("recordings")) files += e.path().extension() == ".sel";
   EXPECT_EQ(files, 1);
 }
+
+TEST_F(ViewerProbeTest, RandomBytesOverLoopbackKeepTheStateSound) {
+  Connect();
+  uint32_t state = 20261207;
+  auto next = [&] {
+    state = state * 1664525u + 1013904223u;
+    return state >> 8;
+  };
+  auto random_float = [&] {
+    const uint32_t bits = next() << 8 | (next() & 0xff);
+    float f;
+    memcpy(&f, &bits, 4);
+    return f;
+  };
+  for (int frame = 0; frame < 10000; ++frame) {
+    std::vector<unsigned char> chunk(next() % 40);
+    for (unsigned char& b : chunk) b = static_cast<unsigned char>(next());
+    probe_->SendBytes(chunk);
+    if (frame % 3 == 0) probe_->SendHeadPose(next() % 50, random_float(), random_float(), next() % 24);
+    UpdateSockets();
+    for (const Drumkit::Drum& d : drumkit.drums)
+      for (float v : {d.x, d.y, d.size, d.foot_x, d.foot_y}) ASSERT_TRUE(std::isfinite(v)) << frame;
+    for (const Sound::Element& e : sound.elements) ASSERT_TRUE(e.pan >= -1.0f && e.pan <= 1.0f) << frame;
+    for (int v : {sound.master_volume.load(), sound.drums_volume.load(), sound.song_volume.load()})
+      ASSERT_TRUE(v >= 0 && v <= 100) << frame;
+    const float period = sound.beat_period.load();
+    ASSERT_TRUE(period >= 0.24f - 1e-6f && period <= 1.2f + 1e-6f) << frame;
+  }
+  EXPECT_TRUE(IsClientConnected());
+  EXPECT_NE(sound.beat_period.load(), 0.5f);  // the stream did reach the handling
+}
