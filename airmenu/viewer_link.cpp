@@ -253,7 +253,8 @@ void UpdateDiscoveryServer() {
   char buf[256];
   sockaddr_in from;
   socklen_t from_len = sizeof from;
-  ssize_t n = recvfrom(discovery_server_socket, buf, sizeof buf, MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&from), &from_len);
+  ssize_t n =
+      recvfrom(discovery_server_socket, buf, sizeof buf, MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&from), &from_len);
   if (n == 4 && memcmp(buf, "SKYT", 4) == 0)
     sendto(discovery_server_socket, buf, 4, MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&from), from_len);
 }
@@ -289,8 +290,9 @@ void SendMessage_HitDrum(int drum, float volume, unsigned char limb) {
 void SendMessage_Markers(float left_x, float left_y, float left_radius, float right_x, float right_y,
                          float right_radius, float left_foot_x, float left_foot_y, float right_foot_x,
                          float right_foot_y, float hihat_openness) {
-  const float values[kMarkerValues] = {left_x,      left_y,      left_radius,  right_x,      right_y,       right_radius,
-                                       left_foot_x, left_foot_y, right_foot_x, right_foot_y, hihat_openness};
+  const float values[kMarkerValues] = {left_x,      left_y,      left_radius,  right_x,
+                                       right_y,     right_radius, left_foot_x, left_foot_y,
+                                       right_foot_x, right_foot_y, hihat_openness};
   unsigned char packet[kMarkersPacketSize];
   EncodeMarkersPacket(packet, last_sent_markers_packet_idx++, values);
   SendPacket(packet, sizeof packet);

@@ -52,8 +52,8 @@ void BM_UpdateSockets1KBOfMessages(benchmark::State& state) {
   skyt_test::ViewerProbe& probe = ConnectedProbe();
   std::vector<unsigned char> kilobyte;
   while (kilobyte.size() + 17 + 3 <= 1024) {
-    kilobyte = kilobyte + std::vector<unsigned char>{27} + skyt_test::I32(3) + skyt_test::F32(150) + skyt_test::F32(90) +
-               skyt_test::F32(4);
+    kilobyte = kilobyte + std::vector<unsigned char>{27} + skyt_test::I32(3) + skyt_test::F32(150) +
+               skyt_test::F32(90) + skyt_test::F32(4);
     kilobyte = kilobyte + std::vector<unsigned char>{23, 1, 80};
   }
   kilobyte.resize(1024, 20);  // metronome off, one byte each

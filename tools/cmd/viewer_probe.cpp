@@ -26,7 +26,8 @@ skyt_test::ProbePorts Ports() {
 
 std::vector<unsigned char> Hex(const std::string& text) {
   std::vector<unsigned char> bytes;
-  for (size_t i = 0; i + 1 < text.size(); i += 2) bytes.push_back(static_cast<unsigned char>(stoi(text.substr(i, 2), nullptr, 16)));
+  for (size_t i = 0; i + 1 < text.size(); i += 2)
+    bytes.push_back(static_cast<unsigned char>(stoi(text.substr(i, 2), nullptr, 16)));
   return bytes;
 }
 
@@ -62,7 +63,9 @@ int main(int argc, char** argv) {
   for (int i = 3; i < argc; ++i) {
     const std::string arg = argv[i];
     const size_t colon = arg.find(':');
-    probe.Send(atoi(arg.c_str()), colon == std::string::npos ? std::vector<unsigned char>{} : Hex(arg.substr(colon + 1)));
+    const std::vector<unsigned char> payload = colon == std::string::npos ? std::vector<unsigned char>{}
+                                                                          : Hex(arg.substr(colon + 1));
+    probe.Send(atoi(arg.c_str()), payload);
   }
   for (int second = 0; second < seconds && probe.Open(); ++second) {
     probe.Run(125);
