@@ -62,6 +62,19 @@ std::optional<std::string_view> SectionName(std::string_view line) {
   return line.substr(open + 1, close - open - 1);
 }
 
+// The key (without trailing blanks) and value (without leading blanks) of an entry line.
+bool SplitEntry(std::string_view line, std::string_view& key, std::string_view& value) {
+  size_t eq = line.find('=');
+  if (eq == std::string_view::npos) return false;
+  size_t key_end = eq;
+  while (key_end > 1 && IsBlank(line[key_end - 1])) --key_end;
+  size_t v = eq + 1;
+  while (v < line.size() && IsBlank(line[v])) ++v;
+  key = line.substr(0, key_end);
+  value = line.substr(v);
+  return true;
+}
+
 bool StartsWith(const std::string& line, const std::string& prefix) {
   return line.compare(0, prefix.size(), prefix) == 0;
 }
@@ -190,20 +203,35 @@ bool IniFile::GetString(const std::string& section, const std::string& key, cons
       continue;
     }
     if (name) return false;
-    size_t eq = line.find('=');
-    if (eq == std::string_view::npos) continue;
-    size_t key_end = eq;
-    while (key_end > 1 && IsBlank(line[key_end - 1])) --key_end;
-    if (!EqualNoCase(line.substr(0, key_end), key)) continue;
-    size_t v = eq + 1;
-    while (v < line.size() && IsBlank(line[v])) ++v;
+    std::string_view k, v;
+    if (!SplitEntry(line, k, v) || !EqualNoCase(k, key)) continue;
     // Terminate the value inside the buffer so the caller gets a C string.
-    size_t offset = static_cast<size_t>(line.data() - line_.data());
-    line_.resize(offset + line.size());
-    value = line_.c_str() + offset + v;
+    size_t offset = static_cast<size_t>(v.data() - line_.data());
+    line_.resize(offset + v.size());
+    value = line_.c_str() + offset;
     return true;
   }
   return false;
+}
+
+bool IniFile::GetSection(const std::string& section, std::vector<std::pair<std::string, std::string>>& entries) const {
+  if (!file_) return false;
+  rewind(file_);
+  bool in_section = false, found = false;
+  while (ReadRawLine(file_, line_)) {
+    std::string_view line = Normalise(line_);
+    if (!line.empty() && line[0] == ';') continue;
+    std::optional<std::string_view> name = SectionName(line);
+    if (!in_section) {
+      found = in_section = name && EqualNoCase(*name, section);
+      continue;
+    }
+    if (name) break;
+    std::string_view k, v;
+    // A value ends at its first NUL byte, as GetString gives it.
+    if (SplitEntry(line, k, v)) entries.emplace_back(std::string(k), std::string(v.substr(0, v.find('\0'))));
+  }
+  return found;
 }
 
 bool IniFile::GetInt(const std::string& section, const std::string& key, int& value) const {
