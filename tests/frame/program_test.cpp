@@ -210,6 +210,34 @@ TEST_F(WholeProgram, ClosingTheWindowEndsItCleanly) {
   EXPECT_TRUE(PortFree(viewer_port));
 }
 
+TEST_F(WholeProgram, StartsWithTheChosenUserMidiMapAndKeepsItsIndex) {
+  SetSession(false, false);
+  const std::string cfg_path = install_dir + "/conf/skytapper.cfg", map = install_dir + "/conf/midi-maps/Mine.ini";
+  const std::string cfg = ReadFile(cfg_path);
+  ASSERT_NE(cfg.find("Midi_Map_Index = -1\n"), std::string::npos);
+  WriteFile(cfg_path, cfg.substr(0, cfg.find("Midi_Map_Index = -1")) + "Midi_Map_Index = 0" +
+                          cfg.substr(cfg.find("Midi_Map_Index = -1") + 19));
+  // The map's one bad entry shows that the reader went through it.
+  WriteFile(map, "[MIDI map]\nName = Mine\nIs_Preset = no\n\n[Element type map]\nMap0.element_type = snare\n");
+  Program program;
+  std::string window = WaitForWindow();
+  ASSERT_FALSE(window.empty()) << program.Output();
+  std::this_thread::sleep_for(std::chrono::seconds(2));
+  int status = -1;
+  for (int i = 0; i < 20 && status == -1; ++i) {
+    Xdo({"windowfocus", "--sync", window});
+    Xdo({"key", "Escape"});
+    status = program.WaitForExit(1);
+  }
+  EXPECT_EQ(status, 0) << program.Output();
+  const std::string output = program.Output();
+  EXPECT_NE(output.find("unknown element type \"snare\" in Map0 of MIDI map"), std::string::npos) << output;
+  EXPECT_EQ(output.find("could not load ini file"), std::string::npos) << output;
+  EXPECT_NE(ReadFile(cfg_path).find("Midi_Map_Index = 0\n"), std::string::npos);
+  remove(map.c_str());
+  WriteFile(cfg_path, cfg);
+}
+
 TEST_F(WholeProgram, ABusyViewerPortEndsItBeforeAnyWindowWithAFailure) {
   int s = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in addr{};
