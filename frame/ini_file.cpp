@@ -228,8 +228,7 @@ bool IniFile::GetSection(const std::string& section, std::vector<std::pair<std::
     }
     if (name) break;
     std::string_view k, v;
-    // A value ends at its first NUL byte, as GetString gives it.
-    if (SplitEntry(line, k, v)) entries.emplace_back(std::string(k), std::string(v.substr(0, v.find('\0'))));
+    if (SplitEntry(line, k, v)) entries.emplace_back(std::string(k), std::string(v));
   }
   return found;
 }

@@ -38,8 +38,8 @@ class IniFile {
   bool GetFloat(const std::string& section, const std::string& key, float& value) const;
   bool GetBool(const std::string& section, const std::string& key, bool& value) const;
   // Appends every entry of the first section of the name, in file order, as GetString reads
-  // them (keys as written), for readers that look up many keys: one scan instead of one per
-  // key. False when there is no such section.
+  // them (keys as written), but with a value's NUL bytes kept: for readers that look up many
+  // keys, one scan instead of one per key. False when there is no such section.
   bool GetSection(const std::string& section, std::vector<std::pair<std::string, std::string>>& entries) const;
 
   // Replaces the first section of the name (header included) by the lines; appends them at

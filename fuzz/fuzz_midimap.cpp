@@ -31,18 +31,18 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  fuzz::WriteFile("fuzzed.ini", data, size);
-  FUZZ_CHECK(LoadMIDIMap("fuzzed.ini"));
+  fuzz::WriteFile("./fuzzed.ini", data, size);
+  FUZZ_CHECK(LoadMIDIMap("./fuzzed.ini"));
   for (const auto& [key, notes] : per_element_midi_map) CheckCounts(notes);
   for (const auto& [key, notes] : element_type_midi_map) CheckCounts(notes);
   const auto per_element = per_element_midi_map;
   const auto element_type = element_type_midi_map;
-  FUZZ_CHECK(SaveMIDIMap("saved.ini", "Fuzzed", false));
-  const std::string saved = fuzz::ReadFile("saved.ini");
-  FUZZ_CHECK(LoadMIDIMap("saved.ini"));
+  FUZZ_CHECK(SaveMIDIMap("./saved.ini", "Fuzzed", false));
+  const std::string saved = fuzz::ReadFile("./saved.ini");
+  FUZZ_CHECK(LoadMIDIMap("./saved.ini"));
   FUZZ_CHECK(SameTable(per_element, per_element_midi_map));
   FUZZ_CHECK(SameTable(element_type, element_type_midi_map));
-  FUZZ_CHECK(SaveMIDIMap("again.ini", "Fuzzed", false));
-  FUZZ_CHECK(fuzz::ReadFile("again.ini") == saved);
+  FUZZ_CHECK(SaveMIDIMap("./again.ini", "Fuzzed", false));
+  FUZZ_CHECK(fuzz::ReadFile("./again.ini") == saved);
   return 0;
 }
