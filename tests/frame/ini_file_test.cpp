@@ -215,3 +215,15 @@ TEST_F(IniTest, RewriteKeepsPermissions) {
 }
 
 }  // namespace
+
+TEST(IniRead, SectionInOneScanAsTheGettersReadIt) {
+  const std::string dir = skyt_test::FreshDir("ini_section");
+  IniFile ini;
+  ASSERT_TRUE(ini.Init(Write(dir, std::string("[a]\nx=1\n[Map]\r\n ; c\r\n Key  =  v 1 \r\nnone\nNul = a\0b\n[map]\ny = 2\n", 63))));
+  std::vector<std::pair<std::string, std::string>> entries;
+  EXPECT_TRUE(ini.GetSection("MAP", entries));
+  using Entries = std::vector<std::pair<std::string, std::string>>;
+  EXPECT_EQ(entries, (Entries{{"Key", "v 1"}, {"Nul", std::string("a\0b", 3)}}));
+  EXPECT_EQ(Str(ini, "map", "key"), "v 1");
+  EXPECT_FALSE(ini.GetSection("b", entries));
+}
