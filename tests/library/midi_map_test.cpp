@@ -128,9 +128,7 @@ TEST(MidiMapFile, WrittenInTableOrderWithNothingForEmptyTables) {
 TEST(MidiMapKit, DrumsTakeElementThenTypeThenBuiltInNotes) {
   Installation install("midimap_kit");
   skyt_test::ResetSound();
-  fake_portmidi::Reset();
-  fake_portmidi::SetPorts({{"ALSA", "Synth"}}, 0);
-  InitMIDI();
+  fake_portmidi::OpenOnlyOutput("Synth");  // also fills the built-in midi_map
   const int snare = skyt_test::AddElement(Sound::SNARE, Sound::CATEGORY_HAND, 2);
   const int kick = skyt_test::AddElement(Sound::KICK, Sound::CATEGORY_FOOT, 2);
   Drumkit kit;
@@ -150,10 +148,7 @@ TEST(MidiMapKit, DrumsTakeElementThenTypeThenBuiltInNotes) {
   // Without the per-element entry the first snare takes (SNARE, 1) and sends its first note.
   per_element_midi_map.clear();
   kit.RecreateMIDIMap();
-  midi_output_number = 0;
-  midi_latency = 0;
   midi_mode = 1;
-  OpenMIDIOutput(0);
   fake_portmidi::ClearMessages();
   kit.PlayDrum(0, 0.5f, Sound::LIMB_HAND_1, -1.0f, false, false);
   ASSERT_FALSE(fake_portmidi::Messages().empty());
