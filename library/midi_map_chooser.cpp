@@ -19,7 +19,9 @@ namespace {
 std::string FileName(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 
 // The map folder's path of a file name without its extension ("./conf/midi-maps/Rock_").
-std::string Stem(const std::string& file_name) { return MakePath(kPathMidiMaps, file_name.substr(0, file_name.rfind('.'))); }
+std::string Stem(const std::string& file_name) {
+  return MakePath(kPathMidiMaps, file_name.substr(0, file_name.rfind('.')));
+}
 
 // Every file of the map folder counts as taken, listed or not (files without a Name, files the
 // list could not read), as does every listed map's file.
@@ -84,7 +86,9 @@ MidiMapChooser::MidiMap* MidiMapChooser::GetMidiMap(int index) {
   return IsValidMidiMapIndex(index) ? &midi_maps[index] : nullptr;
 }
 
-bool MidiMapChooser::IsMidiMapPreset(int index) const { return IsValidMidiMapIndex(index) && midi_maps[index].Is_Preset; }
+bool MidiMapChooser::IsMidiMapPreset(int index) const {
+  return IsValidMidiMapIndex(index) && midi_maps[index].Is_Preset;
+}
 
 bool MidiMapChooser::MidiMap::SaveWhenEditing(const MidiMap* source) const {
   MidiMapTables tables;

@@ -55,7 +55,8 @@ int Note(const std::string& text) {
 // prefix0, prefix1, ... up to the first missing key; the count read.
 int ReadSlots(const SectionKeys& keys, const std::string& prefix, int32_t (&slots)[kSlots]) {
   int n = 0;
-  for (const std::string* text; n < kSlots && (text = keys.Find(prefix + std::to_string(n))); ++n) slots[n] = Note(*text);
+  for (const std::string* text; n < kSlots && (text = keys.Find(prefix + std::to_string(n))); ++n)
+    slots[n] = Note(*text);
   return n;
 }
 
@@ -122,7 +123,8 @@ void AppendValue(std::string& text, int i, const std::string& key, int value) {
 void AppendEntry(std::string& text, int i, int number, const MidiNotes& notes) {
   AppendValue(text, i, "number", number);
   AppendValue(text, i, "channel", notes.channel);
-  for (int j = 0; j < notes.note_count && j < kSlots; ++j) AppendValue(text, i, "note" + std::to_string(j), notes.notes[j]);
+  for (int j = 0; j < notes.note_count && j < kSlots; ++j)
+    AppendValue(text, i, "note" + std::to_string(j), notes.notes[j]);
   for (int j = 0; j < notes.foot_note_count && j < kSlots; ++j)
     AppendValue(text, i, "foot_note" + std::to_string(j), notes.foot_notes[j]);
   AppendValue(text, i, "openness_cc", notes.openness_cc);

@@ -100,7 +100,8 @@ TEST(MidiMapFile, EntriesAndSlotsAsTheReaderCountsThem) {
                            "Map1.element_type = snare\nMap1.note0 = 99\n");
     testing::internal::CaptureStdout();
     ASSERT_TRUE(LoadMIDIMap("m.ini"));
-    EXPECT_NE(testing::internal::GetCapturedStdout().find("Warning: unknown element type \"snare\""), std::string::npos);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("Warning: unknown element type \"snare\""), std::string::npos);
     std::vector<std::pair<std::string, std::vector<int>>> got;
     for (const auto& [key, n] : per_element_midi_map) got.push_back({key.first, {n.notes, n.notes + n.note_count}});
     EXPECT_EQ(got, c.per_element) << c.body;
@@ -166,7 +167,8 @@ TEST(MidiMapLibrary, ListingNamingSavingAndDeleting) {
   WriteFile("conf/midi-maps/C_bare.ini", "[MIDI map]\nName = Bare\n");
   WriteFile("conf/midi-maps/Rock_.ini", Map("Rock/"));
   WriteFile("conf/midi-maps/Nameless.ini", "[MIDI map]\nIs_Preset = yes\n");
-  WriteFile("conf/midi-maps/BFD3.ini", Map("BFD3", true) + "[Element type map]\nMap0.element_type = RIDE\nMap0.note0 = 51\n");
+  WriteFile("conf/midi-maps/BFD3.ini",
+            Map("BFD3", true) + "[Element type map]\nMap0.element_type = RIDE\nMap0.note0 = 51\n");
   drummer.SetMidiMapIndex(-1);
   MidiMapChooser c;
   testing::internal::CaptureStdout();
@@ -218,7 +220,8 @@ TEST(MidiMapLibrary, ListingNamingSavingAndDeleting) {
 TEST(MidiMapLibrary, TheChosenIndexFollowsItsMapAcrossSavesDeletesAndStarts) {
   Installation install("midimap_chosen");
   WriteFile("conf/skytapper.cfg", "[Session]\nMidi_Map_Index = 12\n");
-  for (char letter = 'B'; letter <= 'M'; ++letter) WriteFile(std::string("conf/midi-maps/") + letter + ".ini", Map({letter}));
+  for (char letter = 'B'; letter <= 'M'; ++letter)
+    WriteFile(std::string("conf/midi-maps/") + letter + ".ini", Map({letter}));
   WriteFile("conf/midi-maps/Zed.ini", Map("Zed"));
   MidiMapChooser c;
   c.BuildMidiMapList();
