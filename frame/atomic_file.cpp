@@ -49,12 +49,38 @@ mode_t NewFileMode() {
   return 0666 & ~mask;
 }
 
+bool WriteAllAt0(int fd, const std::string& bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return ftruncate(fd, static_cast<off_t>(bytes.size())) == 0;
+}
+
+bool ReadAll(const std::string& path, std::string& bytes) {
+  FILE* f = fopen(path.c_str(), "rbe");
+  if (!f) return false;
+  char buf[65536];
+  size_t n = 0;
+  while ((n = fread(buf, 1, sizeof(buf), f)) > 0) bytes.append(buf, n);
+  const bool ok = !ferror(f);
+  fclose(f);
+  return ok;
+}
+
 // The fallback for a folder that takes no new file: the same bytes over the old ones, the
-// rest cut off, flushed.
+// rest cut off, flushed. The old bytes are read first and written back when the new ones
+// cannot be written whole.
 bool RewriteInPlace(const std::string& target, const std::string& bytes) {
+  std::string original;
+  if (!ReadAll(target, original)) return false;
   const int fd = open(target.c_str(), O_WRONLY | O_CLOEXEC);
   if (fd < 0) return false;
-  bool ok = WriteAll(fd, bytes) && ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 && fsync(fd) == 0;
+  bool ok = WriteAllAt0(fd, bytes) && fsync(fd) == 0;
+  if (!ok) WriteAllAt0(fd, original);
   ok = close(fd) == 0 && ok;
   return ok;
 }
@@ -87,7 +113,8 @@ bool WriteFileAtomic(const std::string& path, const std::string& bytes) {
   const std::string target = RealTarget(path);
   struct stat st;
   const bool exists = stat(target.c_str(), &st) == 0;
-  if (exists && (!S_ISREG(st.st_mode) || (st.st_mode & 0222) == 0)) {
+  const bool writable = exists && (st.st_mode & 0222) != 0 && faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) == 0;
+  if (exists && (!S_ISREG(st.st_mode) || !writable)) {
     printf("Warning: could not write \"%s\": the file is read-only or not a file\n", path.c_str());
     return false;
   }

@@ -1,7 +1,5 @@
 #include "frame/ini_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,6 +9,8 @@
 #include <cstring>
 #include <limits>
 #include <optional>
+
+#include "frame/atomic_file.h"
 
 namespace {
 
@@ -99,70 +99,8 @@ std::string Join(const std::vector<std::string>& lines) {
   return text;
 }
 
-// The file a rewrite writes: what a symbolic link points to, so that the link stays a link.
-std::string RewriteTarget(const std::string& path) {
-  char* real = realpath(path.c_str(), nullptr);
-  if (!real) return path;
-  std::string target = real;
-  free(real);
-  return target;
-}
-
-bool WriteAllAt0(int fd, const std::string& text) {
-  size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = pwrite(fd, text.data() + done, text.size() - done, static_cast<off_t>(done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<size_t>(n);
-  }
-  return ftruncate(fd, static_cast<off_t>(text.size())) == 0;
-}
-
-// Writes the text to a temporary file beside the target and renames it over the target,
-// keeping its permissions; the target is untouched on any failure. folder_refused tells that
-// the temporary file could not be created because the folder is not writable.
-bool ReplaceThroughTempFile(const std::string& target, const std::string& text, bool& folder_refused) {
-  struct stat st;
-  mode_t mode = 0644;
-  if (stat(target.c_str(), &st) == 0) mode = st.st_mode & 07777;
-  std::string tmp = target + ".tmpXXXXXX";
-  const int fd = mkostemp(tmp.data(), O_CLOEXEC);
-  if (fd < 0) {
-    folder_refused = errno == EACCES || errno == EPERM;
-    return false;
-  }
-  bool ok = fchmod(fd, mode) == 0 && WriteAllAt0(fd, text) && fsync(fd) == 0;
-  ok = close(fd) == 0 && ok;
-  ok = ok && rename(tmp.c_str(), target.c_str()) == 0;
-  if (!ok) unlink(tmp.c_str());
-  return ok;
-}
-
-// A writable file in a folder that is not: written over in place. The original is read
-// first and written back when the new text cannot be written whole.
-bool RewriteInPlace(const std::string& target, const std::string& text) {
-  std::vector<std::string> original;
-  if (!ReadAllLines(target, original)) return false;
-  const int fd = open(target.c_str(), O_WRONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  bool ok = WriteAllAt0(fd, text) && fsync(fd) == 0;
-  if (!ok) WriteAllAt0(fd, Join(original));
-  ok = close(fd) == 0 && ok;
-  return ok;
-}
-
-// Replaces the file's content by the lines. A file that may not be written (mode 0444) is
-// refused as a plain write would refuse it, and left untouched.
 bool WriteAllLines(const std::string& path, const std::vector<std::string>& lines) {
-  const std::string target = RewriteTarget(path);
-  const std::string text = Join(lines);
-  bool folder_refused = false;
-  bool ok = faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) == 0;
-  ok = ok && (ReplaceThroughTempFile(target, text, folder_refused) ||
-              (folder_refused && RewriteInPlace(target, text)));
-  if (!ok) printf("Warning: could not open ini file \"%s\"\n", path.c_str());
-  return ok;
+  return WriteFileAtomic(path, Join(lines));
 }
 
 bool EndsWithNewline(const std::vector<std::string>& lines) {

@@ -6,13 +6,11 @@
 // '[' before its last ']' and no '=' before that '['; an entry is a line with '=' inside a
 // section. Each getter rescans the file from the start.
 //
-// Rewriters: read the whole file, transform it and replace it. Lines are matched by a raw,
-// case-sensitive prefix at the very start of the line, without regard to sections. The new
-// content is written to a temporary file beside the file (beside a symbolic link's target, so
-// the link stays a link) and renamed over it, so a failure at any point leaves the original
-// untouched and returns false. A file that may not be written (mode 0444) is refused as a
-// plain write would refuse it; a writable file in a folder that is not writable is rewritten
-// in place, its original content written back when the new one cannot be written whole.
+// Rewriters: read the whole file, transform it and replace it through WriteFileAtomic (a
+// failure at any point leaves the original untouched and returns false; a symbolic link stays
+// a link; a read-only file is refused; a writable file in a folder that is not writable is
+// rewritten in place). Lines are matched by a raw, case-sensitive prefix at the very start of
+// the line, without regard to sections.
 #pragma once
 #include <cstdio>
 #include <string>
