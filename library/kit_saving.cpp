@@ -42,8 +42,9 @@ std::string Line(const char* format, const std::string& key, double value) {
   return buf;
 }
 
-// The calibration lines of old drum k, written as drum j.
-void CarryDrum(const IniFile& ini, int k, int j, std::string& out) {
+// The calibration lines of old drum k, written as drum j, and a blank line after them.
+void CarryDrum(const IniFile& ini, int k, int j, std::string& result) {
+  std::string out;
   static const char* const kFloats[] = {"x", "y", "size", "foot_x", "foot_y", "foot_size", "pedal_lowest_foot_y",
                                         "pedal_foot_range", "pedal_lowest_shin_y", "pedal_shin_range",
                                         "hihat_splash_sensitivity", "midi_hand_filter_threshold",
@@ -65,7 +66,7 @@ void CarryDrum(const IniFile& ini, int k, int j, std::string& out) {
     int v = 0;
     if (ini.GetInt(kCalibration, from + key, v)) out += to + key + " = " + std::to_string(v) + "\n";
   }
-  out += "\n";
+  if (!out.empty()) result += out + "\n";
 }
 
 // The [Drumkit calibration] part carried from old's file to the drums of `elements`.

@@ -3,8 +3,10 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <set>
 
 #include "drumming/drumkit.h"
@@ -284,5 +286,171 @@ TEST(Elements, CreatingCountingAndRefusing) {
     c.drumkits.resize(size_t(n));
     EXPECT_EQ(c.CountDrumkitsUsingElement(0, message), n);
     EXPECT_EQ(message, text);
+  }
+}
+
+namespace {
+
+// The installation's element files, converted once into the build folder (kept while up to date).
+const std::string& InstalledElements() {
+  static const std::string dir = [] {
+    const std::string dest = skyt_test::BuildDir() + "/kit_library_test_install";
+    const CommandResult r = SpawnAndWait({"bash", skyt_test::SourceDir() + "/tools/install.d/30-elements.sh",
+                                          skyt_test::SourceDir(), dest, skyt_test::BuildDir()},
+                                         nullptr);
+    return r.exit_code == 0 ? dest + "/data/elements/" : std::string();
+  }();
+  return dir;
+}
+
+void WaitUntilSamplesLoaded() {
+  for (int tries = 0; tries < 10000; ++tries) {
+    bool loaded = true;
+    for (const auto& e : sound.elements)
+      if (!e.free && e.samples)
+        for (const auto& set : e.samples->sets)
+          for (const auto& sample : set) loaded = loaded && sample.sound.IsLoaded();
+    if (loaded) return;
+    usleep(1000);
+  }
+}
+
+}  // namespace
+
+TEST_F(KitLoad, InstalledElementsLoadAsTheFileSaysAndASnareStrokeSoundsOnce) {
+  ASSERT_FALSE(InstalledElements().empty()) << "the elements could not be installed";
+  Installation install("kitlib_installed");
+  for (const char* e : {"12in bop snare (no rimshots)", "20in punch kick", "13in hi-hats", "13in hi-hat foot splash"})
+    std::filesystem::copy_file(InstalledElements() + e + ".ele", std::string("data/elements/") + e + ".ele");
+  WriteKit("Bop.ini", "Bop", {"12in bop snare (no rimshots)", "20in punch kick", "13in hi-hats"}, false,
+           "Drum0.x = 240\nDrum0.y = 150\nDrum0.size = 4\nDrum0.Hand.Sensitivity = 37\n"
+           "Drum1.foot_x = 200\nDrum1.foot_y = 225\nDrum1.foot_size = 5\n"
+           "Drum2.x = 60\nDrum2.y = 120\nDrum2.size = 4\nDrum2.foot_x = 90\nDrum2.foot_y = 225\n");
+  DrumkitChooser c;
+  c.Init();
+  c.BuildDrumkitList(false);
+  drumkit.Init();  // the type defaults (volumes, sensitivities)
+  ASSERT_EQ(Load(c, "Bop"), 0);
+  EXPECT_EQ(boxes_, 0);
+  const std::pair<const char*, Sound::ElementType> drums[] = {
+      {"12in bop snare (no rimshots)", Sound::SNARE}, {"20in punch kick", Sound::KICK}, {"13in hi-hats", Sound::HIHAT}};
+  ASSERT_EQ(drumkit.drums.size(), 3u);
+  for (size_t d = 0; d < 3; ++d) {
+    EXPECT_STREQ(drumkit.drums[d].name, drums[d].first);
+    EXPECT_EQ(drumkit.drums[d].type, drums[d].second);
+  }
+  EXPECT_NE(output_.find("as pedal splash: 13in hi-hat foot splash\n"), std::string::npos) << output_;
+  WaitUntilSamplesLoaded();
+  // The harness's stroke, counted in the mixer (its own voice list knows only its test tones).
+  Drummer d;
+  skyt_test::ResetDrummer(d, drumkit);
+  int voices = 0, struck = -1;
+  for (float y : skyt_test::StrokeTrack(158 - 6 * 8, 8, 6, 6)) {
+    Webcam::Blob blobs[] = {skyt_test::Blob(240, y), skyt_test::Blob(20, 40)};
+    Logger::Frame log;
+    d.Drum(blobs, 2, &log, nullptr, false);
+    const int started = sound.audio.GetNumPlayingSounds();
+    for (const auto& limb : log.limbs)
+      if (started > 0 && limb.stroke) struck = limb.found;
+    voices += started;
+    skyt_test::SilenceAll();
+  }
+  EXPECT_EQ(voices, 1);
+  EXPECT_EQ(struck, 0);
+}
+
+TEST_F(KitLoad, AKitChangeStopsAPlayingRecording) {
+  Installation install("kitlib_playing");
+  mkdir("recordings", 0755);
+  MakeElement("snare", Sound::SNARE, Sound::CATEGORY_HAND);
+  WriteKit("A.ini", "A", {"snare"});
+  DrumkitChooser c;
+  c.Init();
+  c.BuildDrumkitList(false);
+  testing::internal::CaptureStdout();
+  bool recording = false;
+  logger.StartRecording(recording, "A");
+  logger.StopRecording(recording);
+  std::string error;
+  ASSERT_TRUE(logger.LoadRecording(0, error)) << error;
+  logger.StartPlaying(false);
+  testing::internal::GetCapturedStdout();
+  ASSERT_TRUE(logger.IsPlaying());
+  ASSERT_EQ(Load(c, "A"), 0);
+  EXPECT_FALSE(logger.IsPlaying());
+  EXPECT_FALSE(sound.IsPerformancePlaying());
+  logger.UnloadRecording();
+  logger.recordings.clear();
+}
+
+TEST(KitSave, EditedKitsCarryCalibrationByElementName) {
+  Installation install("kitlib_carry");
+  const struct {
+    const char* calibration;
+    const char* expected;  // the new file's drum lines after the legend
+  } cases[] = {
+      {"Drum0.x = 10\nDrum1.x = 11\nDrum2.x = 12\nDrum3.foot_x = 13\n",
+       "Drum0.x = 10.000000\n\nDrum2.x = 12.000000\n\nDrum1.foot_x = 13.000000\n\n"},
+      {"", ""},
+  };
+  for (const auto& c : cases) {
+    WriteKit("Old.ini", "Old", {"sn", "tom", "sn", "kick"}, false, c.calibration);
+    DrumkitChooser::LogicalDrumkit old, edited;
+    ASSERT_TRUE(old.Load("conf/drumkits/Old.ini"));
+    edited = old;
+    edited.path = "conf/drumkits/New.ini";
+    edited.elements = {"sn", "kick", "sn"};
+    ASSERT_TRUE(edited.SaveWhenEditing(&old));
+    const std::string saved = ReadFile(edited.path);
+    const std::string legend = Drumkit::GetDrumkitCalibrationLegend() + "\n";
+    ASSERT_NE(saved.find(legend), std::string::npos);
+    EXPECT_EQ(saved.substr(saved.find(legend) + legend.size()), c.expected) << c.calibration;
+  }
+}
+
+TEST(KitNames, CopyNamesAndDeletingSelectTheNext) {
+  Installation install("kitlib_copy");
+  for (const char* name : {"X", "Copy of X", "Copy of X 2"}) WriteKit(std::string(name) + ".ini", name, {});
+  DrumkitChooser c;
+  c.BuildDrumkitList(false);
+  EXPECT_EQ(c.MakeUniqueDrumkitCopyName("X"), "Copy of X 3");
+  const std::pair<size_t, int> deletes[] = {{2, 1}, {0, 0}, {0, -1}};  // (index, next) on 3, 2, then 1 kit
+  for (const auto& [i, next] : deletes) {
+    std::string message;
+    const std::string path = c.drumkits[i].path;
+    EXPECT_EQ(c.DeleteDrumkit(int(i), message), next) << c.drumkits.size();
+    EXPECT_NE(access(path.c_str(), F_OK), 0) << path;
+  }
+  EXPECT_TRUE(c.drumkits.empty());
+}
+
+TEST(AtomicFile, AKillMidSaveLeavesTheOldOrTheNewKit) {
+  Installation install("kitlib_kill");
+  DrumkitChooser::LogicalDrumkit kits[2];
+  for (int k = 0; k < 2; ++k) {
+    kits[k].Name = k ? "New" : "Old";
+    kits[k].path = "conf/drumkits/Kit.ini";
+    kits[k].elements.assign(20000, k ? "new element" : "old element");
+  }
+  const std::string texts[] = {kits[0].DrumkitPart(), kits[1].DrumkitPart()};
+  for (int delay_us : {0, 300, 1000, 3000, 7000}) {
+    ASSERT_TRUE(kits[0].SaveWhenEditing(nullptr));
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+      close(ready[0]);
+      (void)!write(ready[1], "s", 1);
+      for (int i = 1;; ++i) kits[i % 2].SaveWhenEditing(nullptr);
+    }
+    close(ready[1]);
+    char c;
+    ASSERT_EQ(read(ready[0], &c, 1), 1);
+    close(ready[0]);
+    usleep(useconds_t(delay_us));
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    const std::string after = ReadFile("conf/drumkits/Kit.ini");
+    EXPECT_TRUE(after == texts[0] || after == texts[1]) << delay_us << ": " << after.size() << " bytes";
   }
 }
