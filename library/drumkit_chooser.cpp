@@ -47,6 +47,14 @@ void DropStaleElement(std::vector<std::string>& files, const char* file, long lo
     }
 }
 
+// A value as the file gives it, without the end blanks that a line cut short by a NUL byte
+// keeps: written back, the line would read without them.
+std::string Value(const char* value) {
+  std::string v = value;
+  while (!v.empty() && (v.back() == ' ' || v.back() == '\t' || v.back() == '\r')) v.pop_back();
+  return v;
+}
+
 }  // namespace
 
 bool DrumkitChooser::LogicalDrumkit::Load(const std::string& file) {
@@ -57,13 +65,13 @@ bool DrumkitChooser::LogicalDrumkit::Load(const std::string& file) {
     printf("Drumkit has no name, skipping it\n");
     return false;
   }
-  Name = value;
+  Name = Value(value);
   bool preset = false;
   if (ini.GetBool("Drumkit", "Is_Preset", preset)) Is_Preset = preset;
   for (int d = 0;; ++d) {
     const char* element = nullptr;
     if (!ini.GetString("Drumkit", "Drum" + std::to_string(d) + ".element", element) || !element) break;
-    elements.emplace_back(element);
+    elements.push_back(Value(element));
   }
   path = file;
   return true;

@@ -454,3 +454,12 @@ TEST(AtomicFile, AKillMidSaveLeavesTheOldOrTheNewKit) {
     EXPECT_TRUE(after == texts[0] || after == texts[1]) << delay_us << ": " << after.size() << " bytes";
   }
 }
+
+TEST(KitNames, ValuesCutShortByANulByteReadWithoutEndBlanks) {
+  Installation install("kitlib_nul");
+  WriteFile("conf/drumkits/Cut.ini", std::string("[Drumkit]\nName = Cut \r\0x\nDrum0.element = snare \t\0x\n", 51));
+  DrumkitChooser::LogicalDrumkit kit;
+  ASSERT_TRUE(kit.Load("conf/drumkits/Cut.ini"));
+  EXPECT_EQ(kit.Name, "Cut");
+  EXPECT_EQ(kit.elements, std::vector<std::string>{"snare"});
+}
