@@ -104,6 +104,23 @@ std::string Xdo(const std::vector<std::string>& args) {
   return SpawnAndWait(argv, nullptr).output;
 }
 
+// What a window manager sends when the user clicks the close button.
+bool AskToClose(const std::string& window) {
+  Display* d = XOpenDisplay(nullptr);
+  if (!d) return false;
+  XEvent e{};
+  e.xclient.type = ClientMessage;
+  e.xclient.window = std::stoul(window);
+  e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+  e.xclient.format = 32;
+  e.xclient.data.l[0] = XInternAtom(d, "WM_DELETE_WINDOW", False);
+  e.xclient.data.l[1] = CurrentTime;
+  XSendEvent(d, e.xclient.window, False, NoEventMask, &e);
+  XSync(d, False);
+  XCloseDisplay(d);
+  return true;
+}
+
 bool PortFree(int port) {
   int s = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in addr{};
@@ -193,19 +210,7 @@ TEST_F(WholeProgram, ClosingTheWindowEndsItCleanly) {
   std::string window = WaitForWindow();
   ASSERT_FALSE(window.empty()) << program.Output();
   std::this_thread::sleep_for(std::chrono::seconds(1));
-  // What a window manager sends when the user clicks the close button.
-  Display* d = XOpenDisplay(nullptr);
-  ASSERT_NE(d, nullptr);
-  XEvent e{};
-  e.xclient.type = ClientMessage;
-  e.xclient.window = std::stoul(window);
-  e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
-  e.xclient.format = 32;
-  e.xclient.data.l[0] = XInternAtom(d, "WM_DELETE_WINDOW", False);
-  e.xclient.data.l[1] = CurrentTime;
-  XSendEvent(d, e.xclient.window, False, NoEventMask, &e);
-  XSync(d, False);
-  XCloseDisplay(d);
+  ASSERT_TRUE(AskToClose(window));
   EXPECT_EQ(program.WaitForExit(20), 0) << program.Output();
   EXPECT_TRUE(PortFree(viewer_port));
 }
@@ -235,6 +240,32 @@ TEST_F(WholeProgram, StartsWithTheChosenUserMidiMapAndKeepsItsIndex) {
   EXPECT_EQ(output.find("could not load ini file"), std::string::npos) << output;
   EXPECT_NE(ReadFile(cfg_path).find("Midi_Map_Index = 0\n"), std::string::npos);
   remove(map.c_str());
+  WriteFile(cfg_path, cfg);
+}
+
+TEST_F(WholeProgram, StartsWithTheLastUserKitOfAFreshInstallation) {
+  SetSession(false, false);
+  const char* const elements[] = {"12in bop snare (no rimshots)", "20in punch kick", "13in hi-hats"};
+  std::string kit = "[Drumkit]\nName = My Kit\nIs_Preset = no\n\n";
+  for (int d = 0; d < 3; ++d) kit += "Drum" + std::to_string(d) + ".element = " + elements[d] + "\n";
+  const std::string kit_path = install_dir + "/conf/drumkits/My_Kit.ini";
+  WriteFile(kit_path, kit + "\n[Drumkit calibration]\n");
+  const std::string cfg_path = install_dir + "/conf/skytapper.cfg", cfg = ReadFile(cfg_path);
+  const size_t at = cfg.find("Last_Drumkit = ");
+  ASSERT_NE(at, std::string::npos);
+  WriteFile(cfg_path, cfg.substr(0, at) + "Last_Drumkit = My Kit" + cfg.substr(cfg.find('\n', at)));
+  Program program;
+  std::string window = WaitForWindow();
+  ASSERT_FALSE(window.empty()) << program.Output();
+  std::this_thread::sleep_for(std::chrono::seconds(2));
+  ASSERT_TRUE(AskToClose(window));
+  ASSERT_EQ(program.WaitForExit(20), 0) << program.Output();
+  const std::string output = program.Output();
+  for (const char* e : elements)
+    EXPECT_NE(output.find(std::string("Loading the ") + e + " element... success."), std::string::npos) << output;
+  const std::string dialogs = ReadFile(fake_bin + "/zenity.log");
+  EXPECT_EQ(dialogs.find("element is missing"), std::string::npos) << dialogs;
+  remove(kit_path.c_str());
   WriteFile(cfg_path, cfg);
 }
 
