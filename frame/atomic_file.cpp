@@ -32,23 +32,13 @@ std::string RealTarget(std::string path) {
   return path;
 }
 
-bool WriteAll(int fd, const std::string& bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<size_t>(n);
-  }
-  return true;
-}
-
 mode_t NewFileMode() {
   const mode_t mask = umask(0);
   umask(mask);
   return 0666 & ~mask;
 }
 
+// Every byte from the start of the file, the rest cut off.
 bool WriteAllAt0(int fd, const std::string& bytes) {
   size_t done = 0;
   while (done < bytes.size()) {
@@ -92,7 +82,7 @@ bool ReplaceThroughTemporary(const std::string& target, const std::string& bytes
     no_temp = errno == EACCES || errno == EPERM || errno == EROFS;
     return false;
   }
-  bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, bytes) && fsync(fd) == 0;
+  bool ok = fchmod(fd, mode) == 0 && WriteAllAt0(fd, bytes) && fsync(fd) == 0;
   ok = close(fd) == 0 && ok;
   ok = ok && rename(tmp.c_str(), target.c_str()) == 0;
   if (!ok) {
@@ -113,7 +103,8 @@ bool WriteFileAtomic(const std::string& path, const std::string& bytes) {
   const std::string target = RealTarget(path);
   struct stat st;
   const bool exists = stat(target.c_str(), &st) == 0;
-  const bool writable = exists && (st.st_mode & 0222) != 0 && faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) == 0;
+  const bool writable =
+      exists && (st.st_mode & 0222) != 0 && faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) == 0;
   if (exists && (!S_ISREG(st.st_mode) || !writable)) {
     printf("Warning: could not write \"%s\": the file is read-only or not a file\n", path.c_str());
     return false;

@@ -8,6 +8,6 @@
 // new file gets 0666 less the umask). When the folder takes no new file, an existing file is
 // rewritten in place and checked (every byte written, the size cut, flushed; the old bytes
 // written back when the new ones do not fit). A file without any write permission bit is
-// refused and left untouched, also for root, as is a file the user may not write. False on failure,
-// with a "Warning:" line naming the file; no temporary file is left behind.
+// refused and left untouched, also for root, as is a file the user may not write. False on
+// failure, with a "Warning:" line naming the file; no temporary file is left behind.
 bool WriteFileAtomic(const std::string& path, const std::string& bytes);
