@@ -94,11 +94,11 @@ TEST(Texts, LookupEdges) {
   EXPECT_STREQ(GetUtf8(512), "hit 'Adjust drums'  again to make a copy.");
   EXPECT_STREQ(GetUtf8(522), "Drum|kit");
   EXPECT_STREQ(GetUtf8(0), "<new element>");
-  for (int id : {524, 1000, -1, -512}) EXPECT_STREQ(GetUtf8(id), "???") << id;
+  for (int id : {kNumTextIds, 1000, -1, -512}) EXPECT_STREQ(GetUtf8(id), "???") << id;
   for (int lang = 0; lang < kNumLanguages; ++lang) {
     SetLanguage(kCodes[lang]);
     EXPECT_STREQ(GetUtf8(-1), "???");
-    EXPECT_STREQ(GetUtf8(524), "???");
+    EXPECT_STREQ(GetUtf8(kNumTextIds), "???");
     EXPECT_EQ(GetUtf8(3), utf8_strings[lang][3]);
     EXPECT_EQ(GetUtf8(515), utf8_strings2[lang][3]);
   }
