@@ -1,31 +1,94 @@
-// The set-up wizard (interface state 35), its frame-rate watchdog and the drumming screens'
-// mouse buttons.
+// The set-up wizard (interface state 35): its stage machine, its help picture and the
+// dead-pixel overlay; also the frame-rate watchdog and the drumming screens' mouse buttons
+// that every in-air frame uses. One global object, main thread only.
 #pragma once
 
+#include <vector>
+
+#include "render/image.h"
+#include "tracking/webcam.h"
+
 class Drummer;
-class Webcam;
 class Imgui;
 class IniFile;
 class DistanceMenu;
 
 class Calibration {
  public:
-  // Keeps the three objects and prepares the wizard; called by main after the sound manager.
-  void Init(Drummer& drummer, Webcam& webcam, Imgui& imgui, const IniFile& settings);
-  // One frame of the wizard (interface state 35).
-  void Display();
-  // Measures the frame rate every 20 frames and draws the verdict.
-  void DoFPS(DistanceMenu& menu);
-  // The mouse buttons of the drumming screens.
-  void DoDrummingMouseButtons();
+  enum Stage : int {
+    kIdle = 0,             // not in the wizard
+    kWhereToDrum = 1,
+    kCamera = 2,           // camera and handedness
+    kSeat = 3,             // seat and camera placement
+    kLighting = 4,         // lighting check of the wizard
+    kLightingFromSeat = 5, // lighting check asked from the seat page
+    kPlaceDrums = 6,
+    kStand = 7,            // camera stand and feet
+  };
+  // How DrawCurrentImage places the picture.
+  enum ImageDimensions : int { kNaturalSize = 0, kOverCamera = 1, kOverWindow = 2 };
 
-  // Set to 1 whenever the frame-rate measurement must restart.
+  Calibration() = default;
+  ~Calibration();
+  Calibration(const Calibration&) = delete;
+  Calibration& operator=(const Calibration&) = delete;
+
+  // Keeps the three objects and makes the empty dead-pixel overlay; called once by the
+  // program start after the sound manager (the settings are not read). Needs a GL context.
+  void Init(Drummer& drummer, Webcam& webcam, Imgui& imgui, const IniFile& settings);
+  // Frees the help picture and the overlay.
+  void CleanUp();
+  // Called by the main screen right after it changed to state 35: play is true for Play and
+  // false for Setup. Takes the first-run flag from the session.
+  void Start(bool play);
+  void ChangeStage(Stage stage);
+  // Camera back to tracking, stage 0; the wizard's exits do the same steps themselves.
+  void Finish();
+  // One frame of state 35: 0 at stage 0 (nothing drawn), else 1.
+  int Display();
+
+  bool LoadCurrentImage(const char* path);
+  void DeleteCurrentImage();
+  void DrawCurrentImage(ImageDimensions dimensions);
+
+  // Measures the frame rate every 20 calls, warns through the menu's message lines while
+  // drumming is slowed down and draws the indicator.
+  void DoFPS(DistanceMenu& menu);
+  // Home and full-screen icons inside an Imgui frame, ids from id on (id is advanced), then
+  // the samples progress. The three trailing arguments are not used.
+  void DoDrummingMouseButtons(int& id, int, int, bool);
+  // The red dead-pixel overlay over the camera picture.
+  static void DrawDeadPixels();
+
+  Stage GetStage() const { return stage; }
+  bool IsStageNew() const { return stage_is_new; }
+  bool IsFirstRun() const { return first_run; }
+  bool HaveCurrentImage() const { return image_loaded; }
+
+  static Image m_dead_pixels_image;  // 320 x 240, one alpha byte a pixel
+  static bool m_have_dead_pixels_image;
+  // Calls of DoFPS since the last restart, plus 1; any interface state change or full-screen
+  // switch sets it back to 1.
   static int m_fps_frame;
+  // A lighting check passed or was skipped; the main screen reads it.
+  static bool were_lights_checked;
 
  private:
+  void LeaveWizard();
+
+  Stage stage = kIdle;
+  bool stage_is_new = false;
+  Image current_image;
+  bool image_loaded = false;
+  std::vector<Webcam::Blob> rings;  // rings drawn around bright areas
+  int page_frame = 0;
+  bool clear_positions = true;
   Drummer* m_drummer = nullptr;
   Webcam* m_webcam = nullptr;
   Imgui* m_imgui = nullptr;
+  bool first_run = true;
+  int crown_count = 0;
+  Webcam::Blob crowns[8];
 };
 
 extern Calibration calibration;

@@ -31,8 +31,14 @@ void BoilerplateNormal(DistanceMenu& menu, bool drumming, int state);
 void BoilerplateSlowLow(DistanceMenu& menu, bool drumming, int state);
 void BoilerplateNo(DistanceMenu& menu, bool drumming, int state);
 void BoilerplateMocapMarkersOnly(DistanceMenu& menu, bool drumming, int state);
+// The seconds left before a delayed song start: message lines 8 and 9, or printed straight
+// away (direct) where the menu is not rendered.
+void DisplaySongCountDown(DistanceMenu& menu, int width, int height, bool direct);
 
-// Frozen pictures: graphics mode 1, graphics mode 4 and the viewer display (state 34).
+// Frozen pictures: graphics mode 1, graphics mode 4 and the viewer display (state 34). Each
+// texture is the window's size when made, RGB; 0 when there is none.
+extern unsigned int markers_only_texture;
+extern unsigned int client_display_texture;
 void EnterMarkersOnly();
 void LeaveMarkersOnly();
 void EnterNoGraphics();

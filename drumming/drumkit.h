@@ -222,6 +222,7 @@ class Drumkit {
   std::map<Sound::ElementType, VolumeSensitivityDefault> type_defaults;
   std::map<int, int> drum_to_element;
   int shown_drum = -1;
+  int last_hit_drum = -1;  // the drum a stroke last hit, -1 none; the drumming page resets it
   MocapMarkerType shown_marker_type = MocapMarkerType(0);
   int shown_frames = 0;
   float shown_speed = 0;

@@ -244,6 +244,7 @@ void Drummer::TriggerHit(MocapMarker& marker, float speed, Limb limb, int drum, 
     category = Sound::CATEGORY_HAND;
   }
   marker.SetLastDrumHit(speed >= 7.0f * Speed_Threshold_Play ? drum : -1);
+  kit->last_hit_drum = drum;
   if (!drums_muted && !silent) {
     d.Animate(volume, category, dir_y, dir_x);
     kit->PlayDrum(drum, volume, sound_limb, -1.0f, Is_Left_Handed, limb == RIGHT_FOOT);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "airmenu/calibration.h"
+#include "airmenu/page_frame.h"
 #include "airmenu/viewer_link.h"
 #include "drumming/distance_menu.h"
 #include "drumming/drumkit.h"
@@ -58,6 +59,7 @@ void InstallCalls() {
   InstallLibraryCalls();
   InstallViewerCalls();
   InstallFrameRateWatch();
+  frame_calls.client_on_this_device = ClientRunningOnThisDevice;
 }
 
 // The font of the current language, then the widget GUI on the desktop's clipboard, input

@@ -1,0 +1,44 @@
+// The small services every in-air page shares.
+#include "airmenu/page_frame.h"
+
+#include <cmath>
+
+#include "drumming/drummer.h"
+#include "frame/texts.h"
+#include "frame/window.h"
+#include "sound/sound.h"
+
+FrameCalls frame_calls;
+bool show_marker_color = false;
+
+int WindowWidth() { return window_services.width ? window_services.width() : 0; }
+int WindowHeight() { return window_services.height ? window_services.height() : 0; }
+
+void AddButton(DistanceMenu& menu, int id, int text, float x, float y, bool greyed, bool needs_activation) {
+  menu.buttons.push_back({id, GetUtf8(text), x, y, 22.0f, needs_activation, greyed});
+}
+
+void Click() { sound.PlayDistanceMenuButtonSound(); }
+
+bool ConfirmTwice(bool& need_confirmation, int text) {
+  if (need_confirmation) return true;
+  need_confirmation = true;
+  DistanceMenu::AddMessage(GetUtf8(text), 2, 1, 0.0f, false, false);
+  sound.audio.StartSound(sound.editbox_error_sound, 0.9f, 0.0f, true, 0.0f, false);
+  return false;
+}
+
+void ShowLine(int line, const char* text) { DistanceMenu::AddMessage(text, line, 1, 0.0f, false, false); }
+
+bool HeldSlider(const DistanceMenu& menu, int& id, float& value) {
+  if (!menu.slider_active) return false;
+  const bool other = menu.non_dominant_slider_held;
+  id = other ? menu.non_dominant_active : menu.dominant_active;
+  value = other ? menu.non_dominant_value : menu.dominant_value;
+  return true;
+}
+
+void MinutesSeconds(float seconds, int& m, int& s) {
+  m = static_cast<int>(std::floor(seconds / 60.0f));
+  s = static_cast<int>(seconds - 60.0f * m);
+}

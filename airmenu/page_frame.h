@@ -1,0 +1,44 @@
+// What the in-air pages share besides Boilerplate: the firing rule, the click, the two-step
+// confirmation, the window size and the hooks through which the frame loop above tells the
+// pages what they can not include. Main thread only.
+#pragma once
+
+#include "drumming/distance_menu.h"
+
+// What the frame loop (frame/app) knows and the pages ask for; installed by the frame loop
+// at start-up, do-nothing defaults until then.
+struct FrameCalls {
+  bool (*client_on_this_device)() = [] { return false; };  // the connected viewer runs here
+  void (*quit_viewer)() = [] {};                           // asks the connected viewer to quit
+  // Sees every menu handed to Boilerplate, after the page filled it (tests read it).
+  void (*menu_seen)(const DistanceMenu&) = [](const DistanceMenu&) {};
+};
+extern FrameCalls frame_calls;
+
+// Error lines of the pages' own failures.
+constexpr int kRecordingFailedText = 524;  // "Error: the recording could not be started."
+constexpr int kSoundSaveFailedText = 525;  // "Error: the sound settings could not be saved."
+
+// Nobody switches the marker colours on; the pages pass its negation to the marker drawing.
+extern bool show_marker_color;
+
+// The window in pixels.
+int WindowWidth();
+int WindowHeight();
+
+// A button of the given text at a slot, size 22, not needing activation unless said.
+void AddButton(DistanceMenu& menu, int id, int text, float x, float y, bool greyed = false,
+               bool needs_activation = false);
+// The menu click that follows a fired button's action.
+void Click();
+// The first firing only arms need_confirmation, shows the text on line 2 and sounds the error
+// sample; a firing while armed returns true (the caller acts and clicks). Pages clear the flag
+// on entry.
+bool ConfirmTwice(bool& need_confirmation, int text);
+// A message line in the menus' default look (style 1, default duration).
+void ShowLine(int line, const char* text);
+// The slider the hands hold this frame: the other hand's when it holds one, else the dominant
+// hand's; false when no slider is held.
+bool HeldSlider(const DistanceMenu& menu, int& id, float& value);
+// Minutes and seconds of a duration: m = floor(d / 60), s = int(d - 60 m).
+void MinutesSeconds(float seconds, int& m, int& s);

@@ -1,0 +1,133 @@
+// The drumming page (18), the play menu (19) and the temporary display (36).
+#include <string>
+
+#include "airmenu/calibration.h"
+#include "airmenu/page_frame.h"
+#include "airmenu/pages.h"
+#include "drumming/drumkit.h"
+#include "drumming/drummer.h"
+#include "drumming/drumming_globals.h"
+#include "drumming/interface_state.h"
+#include "frame/frame_globals.h"
+#include "frame/interface_states.h"
+#include "frame/texts.h"
+#include "library/drumkit_chooser.h"
+#include "sound/logger.h"
+#include "sound/sound.h"
+#include "tracking/webcam.h"
+
+namespace {
+
+constexpr int kPresetNoticeDelay = 250;  // frames from entry to the preset-kit notice
+
+// Entry parameters of the drumming page.
+enum PlayEntry : int { kAfterWizard = 1, kFromPlayButton = 2 };
+
+struct PlayNotices {
+  int frames_to_preset_notice = -1;  // -1: no notice due
+  bool show_intro_text = false;
+};
+
+void EnterPlay(PlayNotices& notices) {
+  webcam.ChangeMode(1);
+  notices.frames_to_preset_notice = -1;
+  if (state_param == kFromPlayButton) notices.frames_to_preset_notice = kPresetNoticeDelay;
+  if (state_param == kAfterWizard) {
+    notices.show_intro_text = true;
+    notices.frames_to_preset_notice = kPresetNoticeDelay;
+    drumkit.last_hit_drum = -1;
+  }
+  have_drummed_this_session = true;
+  just_changed_state = false;
+}
+
+void Message(int text, int line, int style, float ms) {
+  DistanceMenu::AddMessage(GetUtf8(text), line, style, ms, false, false);
+}
+
+void GraphicsModeNotice(int first_text) {
+  Message(first_text, 0, 3, 6000.0f);
+  Message(98, 1, 3, 0.0f);
+  for (int line : {2, 4, 5}) DistanceMenu::AddMessage("", line, 1, 0.0f, false, false);
+}
+
+void IntroNotice() {
+  const bool first_run = calibration.IsFirstRun();
+  Message(100, 0, 1, first_run ? 6000.0f : 4000.0f);
+  if (!first_run) return;
+  const int lines[] = {1, 2, 4, 5};
+  for (int i = 0; i < 4; ++i) Message(101 + i, lines[i], 1, 6000.0f);
+}
+
+void ShowNotices(const PlayNotices& notices) {
+  if (graphics_mode == 3) return GraphicsModeNotice(99);
+  if (graphics_mode == 2) return GraphicsModeNotice(97);
+  if (notices.show_intro_text) return IntroNotice();
+  if (notices.frames_to_preset_notice != 0 || drumkit.is_user_kit) return;
+  const int texts[] = {518, 519, 520, 517};
+  for (int line = 0; line < 4; ++line) Message(texts[line], line, 1, 9000.0f);
+}
+
+const char* KitName() { return drummer.kit_library ? drummer.kit_library->current_drumkit_name.c_str() : ""; }
+
+}  // namespace
+
+void Play() {
+  static PlayNotices notices;
+  DistanceMenu menu;
+  if (just_changed_state) EnterPlay(notices);
+  ShowNotices(notices);
+  if (use_old_style_menu_button)
+    AddButton(menu, kMenuButton, 89, DistanceMenu::m_with_drums_x, DistanceMenu::m_with_drums_y, false, true);
+  Boilerplate(menu, true, kPlay);
+  if (drumkit.last_hit_drum >= 0) notices.show_intro_text = false;
+  if (menu.WasHit(kMenuButton) && graphics_mode != 4) {
+    ChangeInterfaceState(kPlayMenu, 0, 0, 0);
+    Click();
+  }
+  if (notices.frames_to_preset_notice >= 0 && !notices.show_intro_text) --notices.frames_to_preset_notice;
+}
+
+void PlayMenu() {
+  DistanceMenu menu;
+  const bool can_sound = sound.audio.HasStream();
+  AddButton(menu, kBackButton, 9, DistanceMenu::m_no_drums_x, DistanceMenu::m_no_drums_y);
+  AddButton(menu, kSongsButton, 106, DistanceMenu::m_no_drums2_x, DistanceMenu::m_no_drums2_y);
+  AddButton(menu, kDrumKitButton, 522, DistanceMenu::m_no_drums3_x, DistanceMenu::m_no_drums3_y);
+  if (recording) AddButton(menu, kStopButton, 110, DistanceMenu::m_no_drums4_x, DistanceMenu::m_no_drums4_y);
+  else AddButton(menu, kRecordButton, 111, DistanceMenu::m_no_drums4_x, DistanceMenu::m_no_drums4_y);
+  AddButton(menu, kMetronomeButton, 112, DistanceMenu::m_no_drums5_x, DistanceMenu::m_no_drums5_y);
+  AddButton(menu, kSoundButton, 113, DistanceMenu::m_no_drums6_x, DistanceMenu::m_no_drums6_y, !can_sound);
+  Boilerplate(menu, false, kPlayMenu);
+
+  if (menu.WasHit(kBackButton)) {
+    ChangeInterfaceState(kPlay, 0, 0, 0);
+  } else if (menu.WasHit(kStopButton)) {
+    logger.StopRecording(recording);
+  } else if (menu.WasHit(kMetronomeButton)) {
+    ChangeInterfaceState(kMetronome, 0, 0, 0);
+  } else if (menu.WasHit(kRecordButton)) {
+    // A recording that could not start leaves the flag clear: no border pulses over nothing.
+    logger.StartRecording(recording, KitName());
+    if (recording) ChangeInterfaceState(kPlay, 0, 0, 0);
+    else ShowLine(3, GetUtf8(kRecordingFailedText));
+  } else if (menu.WasHit(kDrumKitButton)) {
+    ChangeInterfaceState(kDrumKits, kDrumKits, 0, 0);
+  } else if (menu.WasHit(kSoundButton) && can_sound) {
+    ChangeInterfaceState(kAdjustVolumes, 0, 0, 0);
+  } else if (menu.WasHit(kSongsButton)) {
+    ChangeInterfaceState(kPlaySong, 0, 0, 0);
+  } else {
+    return;
+  }
+  Click();
+}
+
+void TemporaryDisplay() {
+  DistanceMenu menu;
+  if (just_changed_state) {
+    webcam.ChangeMode(1);
+    just_changed_state = false;
+  }
+  Boilerplate(menu, false, kTemporaryDisplay);
+}

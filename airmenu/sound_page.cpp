@@ -1,0 +1,64 @@
+// The sound page (21): save the sound settings, mute, the mixer, the reverb and panning.
+#include "airmenu/page_frame.h"
+#include "airmenu/pages.h"
+#include "drumming/drummer.h"
+#include "drumming/drumming_globals.h"
+#include "drumming/interface_state.h"
+#include "frame/frame_globals.h"
+#include "frame/interface_states.h"
+#include "frame/texts.h"
+#include "sound/sound.h"
+
+namespace {
+
+// Save: on success the button greys again; on failure it stays live with an error line.
+void Save(bool& have_changes_to_save) {
+  if (SaveSoundSettings()) {
+    ShowLine(3, GetUtf8(126));
+    have_changes_to_save = false;
+  } else {
+    ShowLine(3, GetUtf8(kSoundSaveFailedText));
+  }
+  Click();
+}
+
+}  // namespace
+
+void AdjustVolumes() {
+  static bool have_changes_to_save = false;
+  DistanceMenu menu;
+  if (just_changed_state) {
+    if (state_param != 0) have_changes_to_save = true;
+    just_changed_state = false;
+  }
+  ShowLine(0, GetUtf8(128));
+  ShowLine(1, GetUtf8(129));
+  AddButton(menu, kSaveChangesButton, 119, DistanceMenu::m_no_drums2_x, DistanceMenu::m_no_drums2_y,
+            !have_changes_to_save);
+  AddButton(menu, kDoneButton, 41, DistanceMenu::m_no_drums_x, DistanceMenu::m_no_drums_y);
+  AddButton(menu, kMuteButton, drums_muted ? 483 : 105, DistanceMenu::m_no_drums3_x, DistanceMenu::m_no_drums3_y);
+  AddButton(menu, kMixingButton, 130, DistanceMenu::m_no_drums6_x, DistanceMenu::m_no_drums6_y);
+  AddButton(menu, kReverbButton, 131, DistanceMenu::m_no_drums5_x, DistanceMenu::m_no_drums5_y);
+  AddButton(menu, kPanningButton, sound.panning_enabled ? 132 : 133, DistanceMenu::m_no_drums4_x,
+            DistanceMenu::m_no_drums4_y);
+  Boilerplate(menu, false, kAdjustVolumes);
+
+  if (menu.WasHit(kMixingButton)) {
+    ChangeInterfaceState(kAdjustAnyVolume, kMixingButton, 0, 0);
+    Click();
+  } else if (menu.WasHit(kReverbButton)) {
+    ChangeInterfaceState(kAdjustAnyVolume, kReverbButton, 0, 0);
+    Click();
+  } else if (menu.WasHit(kDoneButton)) {
+    ChangeInterfaceState(kPlay, 0, 0, 0);
+    Click();
+  } else if (menu.WasHit(kSaveChangesButton)) {
+    if (have_changes_to_save) Save(have_changes_to_save);
+  } else if (menu.WasHit(kPanningButton)) {
+    drummer.TogglePanning();
+    have_changes_to_save = true;
+    Click();
+  } else if (menu.WasHit(kMuteButton)) {
+    drums_muted = !drums_muted;  // no click, and nothing to save: muting is never saved
+  }
+}

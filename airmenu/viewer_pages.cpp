@@ -1,0 +1,226 @@
+// The viewer pages (33 and 34) and the frozen pictures: a picture drawn once, read back into
+// a texture and shown in its place by graphics mode 1, graphics mode 4 and the viewer page.
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "airmenu/calibration.h"
+#include "airmenu/page_frame.h"
+#include "airmenu/pages.h"
+#include "airmenu/viewer_link.h"
+#include "drumming/drumkit.h"
+#include "drumming/drummer.h"
+#include "drumming/drumming_globals.h"
+#include "drumming/interface_state.h"
+#include "frame/frame_globals.h"
+#include "frame/interface_states.h"
+#include "frame/platform/platform.h"
+#include "frame/texts.h"
+#include "frame/window.h"
+#include "render/airwidget_drawing.h"
+#include "render/imgui.h"
+#include "tracking/webcam.h"
+
+unsigned int client_display_texture = 0;
+
+namespace {
+
+constexpr int kQuitIconGreyFrames = 126;
+
+void OrthoOverWindow(int w, int h) {
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glOrtho(0, w, 0, h, -w, w);
+  glMatrixMode(GL_MODELVIEW);
+}
+
+void StartPicture(int w, int h) {
+  glClear(GL_COLOR_BUFFER_BIT);
+  OrthoOverWindow(w, h);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+}
+
+// Reads the window back into a new RGB texture. Rows of w * 3 bytes are packed and unpacked
+// without padding: at the default alignment of 4 an odd width would read past the buffer.
+unsigned int FreezePicture(int w, int h) {
+  glDisable(GL_BLEND);
+  glFlush();
+  if (w <= 0 || h <= 0) return 0;
+  std::vector<unsigned char> pixels(size_t(w) * size_t(h) * 3);
+  GLint pack = 4, unpack = 4;
+  glGetIntegerv(GL_PACK_ALIGNMENT, &pack);
+  glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+  GLuint texture = 0;
+  glGenTextures(1, &texture);
+  glBindTexture(GL_TEXTURE_2D, texture);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, w, h, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+  glPixelStorei(GL_PACK_ALIGNMENT, pack);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, unpack);
+  return texture;
+}
+
+void DeleteTexture(unsigned int& texture) {
+  if (texture) glDeleteTextures(1, &texture);
+  texture = 0;
+}
+
+void ShowPicture(unsigned int texture, int w, int h) {
+  glEnable(GL_TEXTURE_2D);
+  glBindTexture(GL_TEXTURE_2D, texture);
+  glColor4f(1, 1, 1, 1);
+  glBegin(GL_QUADS);
+  glTexCoord2f(0, 0); glVertex2f(0, 0);
+  glTexCoord2f(0, 1); glVertex2f(0, h);
+  glTexCoord2f(1, 1); glVertex2f(w, h);
+  glTexCoord2f(1, 0); glVertex2f(w, 0);
+  glEnd();
+  glDisable(GL_TEXTURE_2D);
+}
+
+// Red notice lines centred over a panel: first at top, the others 0.04 h apart below it.
+void Notice(const int (&texts)[3], int w, int h, float panel_top, float panel_height, float first_y) {
+  const Font* font = DistanceMenu::m_message_font;
+  if (!font) return;
+  const float width = font->GetWidth(GetUtf8(texts[0]));
+  TextDistanceVisibility(w * 0.5f - width * 0.5f, h * panel_top, width, h * panel_height);
+  glColor4f(0.8f, 0.0f, 0.0f, 1.0f);
+  for (int i = 0; i < 3; ++i) font->Print(w * 0.5f, h * (first_y - 0.04f * i), Font::ALIGN_CENTER, GetUtf8(texts[i]));
+}
+
+void DrawFrozenKit(int w, int h) {
+  webcam.Draw(1.0f);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  drumkit.DrawChokeZones(false, drummer.Drum_Full_Screen);
+  drummer.RenderProperties(w, h, DistanceMenu::m_message_font);
+  webcam.DrawVignette();
+  DistanceMenu menu;
+  if (use_old_style_menu_button)
+    AddButton(menu, kMenuButton, 89, DistanceMenu::m_with_drums_x, DistanceMenu::m_with_drums_y, false, true);
+  DistanceMenu::ResetButtonActivation();
+  menu.Render(true, 125.0f);
+  drumkit.StopAnimations();
+  drumkit.Draw(true, drummer.Is_Left_Handed);
+  Calibration::DrawDeadPixels();
+}
+
+void StartMessages() {
+  const bool installed = IsMacClientInstalled();
+  ShowLine(0, GetUtf8(414));
+  ShowLine(1, GetUtf8(415));
+  ShowLine(3, GetUtf8(installed ? 416 : 425));
+  ShowLine(4, GetUtf8(installed ? 417 : 426));
+  const int first = installed ? 8 : 6;
+  for (int i = 0; i < 3; ++i) ShowLine(first + i, GetUtf8(418 + i));
+}
+
+}  // namespace
+
+void EnterMarkersOnly() {
+  const int w = WindowWidth(), h = WindowHeight();
+  glClear(GL_COLOR_BUFFER_BIT);
+  OrthoOverWindow(w, h);
+  DrawFrozenKit(w, h);
+  Notice({379, 98, 380}, w, h, 0.99f, 0.13f, 0.96f);
+  markers_only_texture = FreezePicture(w, h);
+}
+
+void LeaveMarkersOnly() { DeleteTexture(markers_only_texture); }
+
+void EnterNoGraphics() {
+  const int w = WindowWidth(), h = WindowHeight();
+  StartPicture(w, h);
+  Notice({381, 382, 380}, w, h, 0.63f, 0.135f, 0.6f);
+  glDisable(GL_BLEND);
+  glFlush();
+  window_services.swap_buffers();
+}
+
+void EnterClientDisplay() {
+  const int w = WindowWidth(), h = WindowHeight();
+  StartPicture(w, h);
+  webcam.DrawVignette();
+  glPushMatrix();
+  glTranslatef(0.0f, -0.38f * h, 0.0f);
+  const Font* font = DistanceMenu::m_message_font;
+  if (font) {
+    const float width = font->GetWidth(GetUtf8(442));
+    const bool here = frame_calls.client_on_this_device();
+    TextDistanceVisibility(w * 0.5f - width * 0.5f, h * 0.99f, width, h * (here ? 0.05f : 0.25f));
+    glColor4f(0, 0, 0, 1);
+    font->Print(w * 0.5f, h * 0.96f, Font::ALIGN_CENTER, GetUtf8(441));
+    if (!here) {
+      font->Print(w * 0.5f, h * 0.92f, Font::ALIGN_CENTER, GetUtf8(442));
+      font->Print(w * 0.5f, h * 0.88f, Font::ALIGN_CENTER, GetUtf8(417));
+    }
+  }
+  glPopMatrix();
+  client_display_texture = FreezePicture(w, h);
+}
+
+void LeaveClientDisplay() { DeleteTexture(client_display_texture); }
+
+void ClientStartScreen() {
+  DistanceMenu menu;
+  if (just_changed_state) just_changed_state = false;
+  const int w = WindowWidth(), h = WindowHeight();
+  StartMessages();
+  webcam.DrawVignette();
+  menu.Render(true, 125.0f);
+  menu.Render(false, 125.0f);
+  imgui.Begin(false);
+  int id = 1;
+  calibration.DoDrummingMouseButtons(id, w, h, true);
+  if (IsMacClientInstalled()) {
+    if (imgui.DoButtonIconOnly(id++, int(w * 0.5 - 35), int(h * 0.73), 70, 50, UI_ICON_THREE_D)) {
+      LaunchMacClient();
+      ChangeInterfaceState(kPlay, 0, 0, 0);
+    }
+    if (imgui.DoButton(id++, int(w * 0.5 - 52), int(h * 0.16), 104, 50, GetUtf8(9)))
+      ChangeInterfaceState(kPlay, 0, 0, 0);
+  }
+  imgui.End();
+}
+
+void PlayWithClient() {
+  static int redraw_texture = -1;
+  static int frames_since_client_button_pressed = 0;
+  const int w = WindowWidth(), h = WindowHeight();
+  if (just_changed_state) {
+    redraw_texture = -1;
+    frames_since_client_button_pressed = 0;
+    just_changed_state = false;
+  }
+  DistanceMenu menu;
+  Webcam::Blob blobs[4];
+  const int n = webcam.FindBlobs(blobs, 4);
+  if (webcam.BadLightingSuspected(n) < Webcam::kStatusBlobTooLarge) drummer.Drum(blobs, n, nullptr, &menu, false);
+  if (redraw_texture <= 0) {
+    glClear(GL_COLOR_BUFFER_BIT);
+    ShowPicture(client_display_texture, w, h);
+  }
+  imgui.Begin(false);
+  int id = 1;
+  if (!frame_calls.client_on_this_device() &&
+      imgui.DoButton(id++, int(w * 0.5 - 102), int(h * 0.46), 204, 50, GetUtf8(502)))
+    show_drumming_ui_when_client_connected = true;
+  if (frames_since_client_button_pressed < kQuitIconGreyFrames) {
+    imgui.DoButtonGreyed(w - 75, 55, 70, 50, "...");
+  } else if (imgui.DoButtonIconOnly(id++, w - 75, 55, 70, 50, UI_ICON_THREE_D_CROSSED)) {
+    frame_calls.quit_viewer();
+    frames_since_client_button_pressed = 0;
+  }
+  redraw_texture = std::min(redraw_texture + 1, 0);
+  calibration.DoFPS(menu);
+  ++frames_since_client_button_pressed;
+  imgui.End();
+}
