@@ -35,8 +35,9 @@ void Reshape(int width, int height);
 bool DoFullScreenToggle();
 // Runs the function of the interface state (nothing for 7 and 37 and above).
 void RunStateFunction(int state);
-// Resets the display callback's deferred start-up count-down (tests start a fresh program).
-void ResetDisplayForTest();
+// Resets the display callback's deferred start-up count-down (tests start a fresh program);
+// started_up: as if the deferred start-up had run (tests that set up the objects themselves).
+void ResetDisplayForTest(bool started_up = false);
 
 // Input callbacks.
 void Keyboard(unsigned char key, int x, int y);

@@ -240,9 +240,9 @@ void Display() {
   if (DeferredStartupDue(krakouiked, krakouikedf)) krakouiked = Krakouik();
 }
 
-void ResetDisplayForTest() {
+void ResetDisplayForTest(bool started_up) {
   krakouikedf = 2;
-  krakouiked = false;
+  krakouiked = started_up;
 }
 
 void Idle() { window_services.post_redisplay(); }

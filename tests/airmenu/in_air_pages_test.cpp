@@ -1,0 +1,197 @@
+// The in-air pages driven by scripted sticks through the camera and the display callback.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "airmenu/pages.h"
+#include "drumming/drumkit.h"
+#include "drumming/drummer.h"
+#include "drumming/drumming_globals.h"
+#include "drumming/interface_state.h"
+#include "drumming/menu_ids.h"
+#include "frame/frame_globals.h"
+#include "frame/interface_states.h"
+#include "frame/texts.h"
+#include "frame/window.h"
+#include "sound/sound.h"
+#include "tests/support/in_air_kit.h"
+#include "tests/support/test_dirs.h"
+
+using skyt_test::InAirKit;
+using skyt_test::StrokeScript;
+
+namespace {
+
+int CountFiles(const std::string& folder, const std::string& extension) {
+  int n = 0;
+  if (!std::filesystem::exists(folder)) return 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) n += entry.path().extension() == extension;
+  return n;
+}
+
+// Red border pixels within 6 px of the left edge, at their most over a border period.
+int MostRedEdgePixels(InAirKit& kit) {
+  int most = 0;
+  for (int i = 0; i < 125; i += 5) {
+    kit.Run(StrokeScript::Rest(5));
+    int red = 0;
+    for (int x = 0; x < 6; ++x)
+      for (int y = 100; y < 600; y += 50) {
+        const auto p = kit.gl().Pixel(x, y);
+        red += p[0] > 150 && p[1] < 80 && p[2] < 80;
+      }
+    most = std::max(most, red);
+  }
+  return most;
+}
+
+}  // namespace
+
+TEST(InAirPages, HandsBelowTheFootLineOpenThePlayMenuOnlyWithoutTheOldStyleButtonOutsideModeFour) {
+  const struct {
+    int graphics_mode;
+    int old_style_button;
+    int expected;
+  } cases[] = {{0, 0, kPlayMenu}, {2, 0, kPlayMenu}, {4, 0, kPlay}, {0, 1, kPlay}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "mode " << c.graphics_mode << " old-style " << c.old_style_button);
+    InAirKit kit("inair_hands_low");
+    kit.Enter(kPlay);
+    graphics_mode = c.graphics_mode;
+    use_old_style_menu_button = c.old_style_button;
+    kit.Run(StrokeScript::HandsLow(12));
+    EXPECT_EQ(interface_state, c.expected);
+  }
+}
+
+TEST(InAirPages, RecordReturnsToDrummingUnderAPulsingBorderAndTheMenuOffersStop) {
+  InAirKit kit("inair_record");
+  kit.Enter(kPlayMenu);
+  ASSERT_NE(kit.Button(kSoundButton), nullptr);
+  EXPECT_TRUE(kit.Button(kSoundButton)->greyed) << "the offline mixer has no output stream";
+  kit.Hit(kRecordButton);
+  EXPECT_EQ(interface_state, kPlay);
+  EXPECT_TRUE(recording);
+  EXPECT_GT(MostRedEdgePixels(kit), 5);
+
+  kit.Enter(kPlayMenu);
+  const DistanceMenu::Button* stop = kit.Button(kStopButton);
+  ASSERT_NE(stop, nullptr);
+  EXPECT_EQ(stop->label, "Stop|recording");
+  EXPECT_EQ(stop->x, DistanceMenu::m_no_drums4_x);
+  EXPECT_EQ(stop->y, DistanceMenu::m_no_drums4_y);
+  EXPECT_EQ(kit.Button(kRecordButton), nullptr);
+  kit.Hit(kStopButton);
+  EXPECT_FALSE(recording);
+  EXPECT_EQ(CountFiles("recordings", ".sel"), 1);
+}
+
+TEST(InAirPages, PresetNoticeFollowsTheIntroOnPresetKitsOnly) {
+  const struct {
+    int param;
+    bool user_kit;
+    bool notice;
+  } cases[] = {{1, false, true}, {2, true, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.param);
+    InAirKit kit("inair_notices");
+    drumkit.is_user_kit = c.user_kit;
+    kit.Enter(kPlay, c.param);
+    if (c.param == 1) {
+      EXPECT_EQ(kit.Line(0), GetUtf8(100)) << "the intro stays until a drum is hit";
+      const Drumkit::Drum& drum = drumkit.drums[2];
+      kit.Run(StrokeScript::MenuStroke(drum.x, drum.y, drum.size));
+      ASSERT_EQ(drumkit.last_hit_drum, 2);
+    }
+    bool seen = false;
+    for (int i = 0; i < 260 && !seen; ++i) {
+      kit.Frame(StrokeScript::Rest(1)[0]);
+      seen = kit.Line(0) == GetUtf8(518);
+    }
+    EXPECT_EQ(seen, c.notice);
+    if (seen) {
+      EXPECT_EQ(kit.Line(1), GetUtf8(519));
+      EXPECT_EQ(kit.Line(3), GetUtf8(517));
+    }
+  }
+}
+
+TEST(InAirPages, EmptyPlaylistShowsOnlyDone) {
+  InAirKit kit("inair_empty_playlist");
+  drummer.playlist.clear();
+  kit.Enter(kPlaySong);
+  ASSERT_EQ(kit.Menu().buttons.size(), 1u);
+  EXPECT_EQ(kit.Menu().buttons[0].id, kDoneButton);
+  EXPECT_EQ(kit.Line(1), GetUtf8(163));
+}
+
+TEST(InAirPages, PlayWithDelayCountsDownOnTheDrummingPageAndStartsTheSong) {
+  InAirKit kit("inair_delay");
+  ASSERT_EQ(std::system("sox -n -r 44100 -c 2 song.ogg synth 12 sine 300 vol 0.3"), 0);
+  drummer.playlist = {Drummer::Song{"song %s%n", "song.ogg"}};  // a name is text, never a format
+  drummer.current_song = 0;
+  kit.Enter(kPlaySong);
+  EXPECT_EQ(kit.Line(1), "Song: song %s%n");
+  for (int i = 0; i < 200 && !sound.song.IsLoaded(); ++i) kit.Frame({});
+  kit.Hit(kPlayWithDelayButton);
+  ASSERT_EQ(interface_state, kPlay);
+  const int left = frames_until_song_start;
+  EXPECT_GT(left, 400);
+  EXPECT_EQ(kit.Line(8), GetUtf8(96));
+  std::string shown;
+  for (int i = 0; i < left + 2 && !drummer.IsPlayingSong(); ++i) {
+    const std::string line = kit.Line(9);
+    if (!line.empty() && (shown.empty() || shown.back() != line[0])) shown += line;
+    kit.Frame(StrokeScript::Rest(1)[0]);
+  }
+  EXPECT_EQ(shown.back(), '1');
+  EXPECT_TRUE(drummer.IsPlayingSong());
+  kit.Frame({});
+  EXPECT_EQ(kit.Line(9), "") << "the count-down's lines are cleared";
+  drummer.StopSong();
+  drummer.playlist.clear();
+}
+
+TEST(InAirPages, SoundPageSavesOnlyChangesAndSaysWhetherItCould) {
+  InAirKit kit("inair_sound");
+  skyt_test::WriteFile("conf/skytapper.cfg", "[Session]\nNever_Ran = false\n");
+  kit.Enter(kAdjustVolumes, 0);
+  EXPECT_TRUE(kit.Button(kSaveChangesButton)->greyed);
+  kit.Enter(kAdjustVolumes, 1);
+  EXPECT_FALSE(kit.Button(kSaveChangesButton)->greyed);
+
+  // A settings file that can not be rewritten: the button stays live, an error line shows.
+  rename("conf/skytapper.cfg", "conf/saved.cfg");
+  mkdir("conf/skytapper.cfg", 0755);
+  kit.Hit(kSaveChangesButton);
+  EXPECT_EQ(kit.Line(3), GetUtf8(525));
+  kit.Frame({});
+  EXPECT_FALSE(kit.Button(kSaveChangesButton)->greyed);
+  rmdir("conf/skytapper.cfg");
+  rename("conf/saved.cfg", "conf/skytapper.cfg");
+
+  kit.Hit(kSaveChangesButton);
+  EXPECT_EQ(kit.Line(3), "Saved changes.");
+  kit.Frame({});
+  EXPECT_TRUE(kit.Button(kSaveChangesButton)->greyed);
+  const std::string saved = skyt_test::ReadFile("conf/skytapper.cfg");
+  size_t at = 0;
+  for (const char* key : {"[Sound]", "Device_Type", "Frames_Per_Buffer", "Device_Index", "Master_Volume",
+                          "Drums_Volume", "Song_Volume", "Metronome_Volume", "Reverb_Amount", "Panning_Enabled"}) {
+    const size_t found = saved.find(key, at);
+    EXPECT_NE(found, std::string::npos) << key << " missing or out of order in\n" << saved;
+    at = found == std::string::npos ? at : found;
+  }
+
+  const int clicks = kit.Clicks();
+  kit.Hit(kMuteButton);
+  EXPECT_TRUE(drums_muted);
+  EXPECT_EQ(kit.Button(kMuteButton)->label, "Un-mute");
+  EXPECT_EQ(kit.Clicks(), clicks) << "mute plays no click";
+  EXPECT_TRUE(kit.Button(kSaveChangesButton)->greyed) << "muting is never saved";
+  drums_muted = false;
+}

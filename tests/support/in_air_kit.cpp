@@ -1,0 +1,157 @@
+// In-air test kit: scripted scenes through the fake camera into the real display callback.
+#include "tests/support/in_air_kit.h"
+
+#include <GL/gl.h>
+
+#include "airmenu/calibration.h"
+#include "airmenu/page_frame.h"
+#include "drumming/drumkit.h"
+#include "drumming/drummer.h"
+#include "drumming/drumming_globals.h"
+#include "drumming/interface_state.h"
+#include "frame/app/app.h"
+#include "frame/frame_globals.h"
+#include "frame/ini_file.h"
+#include "frame/window.h"
+#include "sound/embedded_sounds.h"
+#include "sound/sound.h"
+#include "tests/support/fake_host_clock.h"
+#include "tests/support/fake_libusb.h"
+#include "tests/support/ps3eye_packets.h"
+#include "tests/support/stroke_harness.h"
+#include "tracking/webcam.h"
+
+namespace skyt_test {
+
+namespace {
+
+constexpr int kSettlingFrames = 198;
+DistanceMenu last_menu;
+Ps3EyePacketiser packetiser;
+
+Scene RestScene() { return {{40, 40, StrokeScript::kHandRadius}, {290, 40, StrokeScript::kHandRadius}}; }
+
+// The left stick resting, the right one at (x, y).
+Scene RightAt(float x, float y, float radius = StrokeScript::kHandRadius) {
+  return {{40, 40, StrokeScript::kHandRadius}, {x, y, radius}};
+}
+
+}  // namespace
+
+std::vector<Scene> StrokeScript::Rest(int frames) { return std::vector<Scene>(frames, RestScene()); }
+
+std::vector<Scene> StrokeScript::MenuStroke(float x, float y, float radius) {
+  std::vector<Scene> frames;
+  for (float t : StrokeTrack(y - 40.0f, 8.0f, 5, 3)) frames.push_back(RightAt(x, t, radius));
+  for (int i = 0; i < 10; ++i) frames.push_back(RestScene());
+  return frames;
+}
+
+std::vector<Scene> StrokeScript::Activation(float x, float y, int frames) {
+  return std::vector<Scene>(frames, RightAt(x, y));
+}
+
+std::vector<Scene> StrokeScript::Slider(float x0, float x1, float y, int frames) {
+  std::vector<Scene> out;
+  for (int i = 0; i < frames; ++i) out.push_back(RightAt(x0 + (x1 - x0) * std::min(1.0f, i / (frames * 0.5f)), y));
+  return out;
+}
+
+std::vector<Scene> StrokeScript::HandsLow(int frames) {
+  // With both feet in view the two highest of four markers are the hands wherever they are.
+  std::vector<Scene> out;
+  for (float y = 40; y < 205; y += 1)
+    out.push_back({{40, y, kHandRadius}, {290, y, kHandRadius}, {130, 232, 3.5f}, {250, 232, 3.5f}});
+  out.insert(out.end(), frames, out.back());
+  return out;
+}
+
+std::vector<Scene> StrokeScript::FootTap(float x) {
+  std::vector<Scene> frames;
+  for (float y : StrokeTrack(200.0f, 5.0f, 5, 5)) {
+    Scene scene = RestScene();
+    scene.push_back({x, y, 3.5f});
+    frames.push_back(scene);
+  }
+  return frames;
+}
+
+InAirKit::InAirKit(const std::string& name, int width, int height) : install_(name), gl_(width, height) {
+  ResetWindowServices();
+  headless_window.width = width;
+  headless_window.height = height;
+  ResetDisplayForTest(true);
+  frame_calls.menu_seen = [](const DistanceMenu& menu) { last_menu = menu; };
+  last_menu = DistanceMenu();
+  graphics_mode = 0;
+  render_what = 0;
+  frames_until_song_start = -1;
+  recording = drums_muted = false;
+  use_old_style_menu_button = 0;
+  bad_state_count = 0;
+  fake_usb::Reset();
+  fake_usb::PlugCamera();
+  webcam.Init(IniFile());
+  DistanceMenu::Init(height, height);
+  LoadGridKit(drumkit, 3);
+  if (!sound.distance_menu_button_sound.data.load())
+    sound.LoadEmbeddedSample(sound.distance_menu_button_sound, distance_menu_button_wav_data, 2);
+  ResetDrummer(drummer, drumkit);
+  drumkit.SetDistanceMenuLocations(false);
+  SetHostTimeNanos(now_);
+}
+
+InAirKit::~InAirKit() {
+  webcam.CleanUp();
+  DistanceMenu::ClearMessages();
+  DistanceMenu::CleanUp();
+  frame_calls.menu_seen = [](const DistanceMenu&) {};
+  SetHostTimeNanos(0);
+  ResetWindowServices();
+}
+
+void InAirKit::Frame(const Scene& scene) {
+  MarkerScene picture;
+  for (const SceneMarker& m : scene) picture.AddMarker(m.x, m.y, m.radius, m.peak);
+  fake_usb::Feed(packetiser.Frame(picture.Render()));
+  fake_usb::WaitFeedConsumed();
+  now_ += frame_nanos_;
+  SetHostTimeNanos(now_);
+  Display();
+  if (sound.audio.GetPlayingTime(sound.distance_menu_button_sound) >= 0.0f) {
+    ++clicks_;
+    SilenceAll();
+  }
+}
+
+void InAirKit::Run(const std::vector<Scene>& frames) {
+  for (const Scene& scene : frames) Frame(scene);
+}
+
+void InAirKit::Settle() { Run(StrokeScript::Rest(kSettlingFrames)); }
+
+void InAirKit::Enter(int state, int param) {
+  ChangeInterfaceState(state, param, 0, 0);
+  Frame(RestScene());
+  Settle();
+}
+
+const DistanceMenu& InAirKit::Menu() const { return last_menu; }
+
+const DistanceMenu::Button* InAirKit::Button(int id) const {
+  for (const DistanceMenu::Button& b : last_menu.buttons)
+    if (b.id == id) return &b;
+  return nullptr;
+}
+
+void InAirKit::Hit(int id) {
+  const DistanceMenu::Button* b = Button(id);
+  if (b) Run(StrokeScript::MenuStroke(b->x, b->y));
+}
+
+std::string InAirKit::Line(int line) {
+  auto it = DistanceMenu::m_lines_to_messages.find(line);
+  return it == DistanceMenu::m_lines_to_messages.end() ? "" : it->second;
+}
+
+}  // namespace skyt_test
