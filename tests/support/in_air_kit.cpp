@@ -42,7 +42,8 @@ std::vector<Scene> StrokeScript::Rest(int frames) { return std::vector<Scene>(fr
 
 std::vector<Scene> StrokeScript::MenuStroke(float x, float y, float radius) {
   std::vector<Scene> frames;
-  for (float t : StrokeTrack(y - 40.0f, 8.0f, 5, 3)) frames.push_back(RightAt(x, t, radius));
+  for (float t = y; t > y - 48.0f; t -= 8.0f) frames.push_back(RightAt(x, t, radius));
+  for (float t : StrokeTrack(y - 48.0f, 8.0f, 6, 6, 2)) frames.push_back(RightAt(x, t, radius));
   for (int i = 0; i < 10; ++i) frames.push_back(RestScene());
   return frames;
 }
@@ -97,6 +98,9 @@ InAirKit::InAirKit(const std::string& name, int width, int height) : install_(na
   if (!sound.distance_menu_button_sound.data.load())
     sound.LoadEmbeddedSample(sound.distance_menu_button_sound, distance_menu_button_wav_data, 2);
   ResetDrummer(drummer, drumkit);
+  // The session's defaults, as a first run reads them (the kit's hit disks among them).
+  WriteFile("conf/skytapper.cfg", "[Session]\nNever_Ran = false\n");
+  drummer.LoadLastSession();
   drumkit.SetDistanceMenuLocations(false);
   SetHostTimeNanos(now_);
 }
