@@ -82,6 +82,7 @@ InAirKit::InAirKit(const std::string& name, int width, int height) : install_(na
   headless_window.width = width;
   headless_window.height = height;
   ResetDisplayForTest(true);
+  InstallFrameRateWatch();
   frame_calls.menu_seen = [](const DistanceMenu& menu) { last_menu = menu; };
   last_menu = DistanceMenu();
   graphics_mode = 0;

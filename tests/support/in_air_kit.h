@@ -5,6 +5,7 @@
 // GL context, the offline mixer, a 3-drum grid kit and the deferred start-up marked done.
 // Link: skyt_app skyt_fake_libusb skyt_fake_host_clock.
 #pragma once
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -50,8 +51,9 @@ class InAirKit {
   void Settle();
   // Enters an in-air page (as ChangeInterfaceState does) and lets the camera settle.
   void Enter(int state, int param = 0);
-  // Frames per second the held clock shows (125 by default).
-  void SetFrameRate(double fps) { frame_nanos_ = uint64_t(1e9 / fps); }
+  // Frames per second the held clock shows (125 by default); a frame's time is rounded up,
+  // so the measured rate is a hair below fps.
+  void SetFrameRate(double fps) { frame_nanos_ = uint64_t(std::ceil(1e9 / fps)); }
 
   // The last menu a page handed to the frame body.
   const DistanceMenu& Menu() const;

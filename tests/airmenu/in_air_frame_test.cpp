@@ -1,0 +1,170 @@
+// The in-air frame body's services: the frame-rate watchdog, lighting, frozen pictures and
+// the wizard's start, and random scenes through the pages.
+#include <gtest/gtest.h>
+#include <GL/gl.h>
+
+#include <cmath>
+#include <random>
+#include <string>
+
+#include "airmenu/calibration.h"
+#include "airmenu/pages.h"
+#include "drumming/distance_menu.h"
+#include "drumming/drumkit.h"
+#include "drumming/drummer.h"
+#include "drumming/drumming_globals.h"
+#include "drumming/interface_state.h"
+#include "frame/frame_globals.h"
+#include "frame/interface_states.h"
+#include "frame/texts.h"
+#include "frame/window.h"
+#include "frame/ini_file.h"
+#include "render/imgui.h"
+#include "tests/support/in_air_kit.h"
+#include "tests/support/stroke_harness.h"
+#include "tracking/webcam.h"
+
+using skyt_test::InAirKit;
+using skyt_test::Scene;
+using skyt_test::StrokeScript;
+
+TEST(InAirFrame, WatchdogJudgesTheRateOnlyWhereTrackingMatters) {
+  const struct {
+    double fps;
+    int state;
+    int change;  // of bad_state_count over the second measurement, from 3
+  } cases[] = {{121.6, kPlay, -1}, {121.5, kPlay, +1}, {110.0, kPlay, +1}, {110.0, kPlayMenu, 0}, {125.0, kPlaySong, 0}};
+  InAirKit kit("inair_watchdog");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.fps << " fps in state " << c.state);
+    kit.Enter(c.state);
+    kit.SetFrameRate(c.fps);
+    Calibration::m_fps_frame = 1;
+    kit.Run(StrokeScript::Rest(20));  // the first measurement spans 19 frames
+    bad_state_count = 3;
+    kit.Run(StrokeScript::Rest(20));
+    EXPECT_EQ(bad_state_count, 3 + c.change);
+  }
+}
+
+TEST(InAirFrame, SlowDrummingWarnsAfterSixSlowMeasurements) {
+  InAirKit kit("inair_slow");
+  kit.Enter(kPlay);
+  kit.SetFrameRate(115.0);
+  Calibration::m_fps_frame = 1;
+  bad_state_count = 0;
+  kit.Run(StrokeScript::Rest(5 * 20));
+  EXPECT_EQ(kit.Line(12), "");
+  kit.Run(StrokeScript::Rest(20));
+  EXPECT_EQ(kit.Line(12), GetUtf8(2));
+  EXPECT_EQ(kit.Line(13), GetUtf8(3));
+}
+
+TEST(InAirFrame, NoGraphicsTitleWaitsOutTheFirst125Calls) {
+  InAirKit kit("inair_title");
+  kit.Enter(kPlay);
+  graphics_mode = 4;
+  ChangeInterfaceState(kPlay, 0, 0, 0);
+  headless_window.title.clear();
+  kit.Run(StrokeScript::Rest(125));
+  EXPECT_EQ(headless_window.title, "");
+  kit.Frame({});
+  EXPECT_EQ(headless_window.title.rfind("Skytapper - Graphics disabled", 0), 0u) << headless_window.title;
+}
+
+TEST(InAirFrame, BadLightingWarnsAndStopsDrumming) {
+  const struct {
+    const char* what;
+    Scene extra;
+    int first_text;
+  } cases[] = {
+      {"a lamp", {{250, 150, 14}}, 92},
+      {"many lights", {{10, 200, 3}, {30, 200, 3}, {50, 200, 3}, {70, 200, 3}, {90, 200, 3}, {110, 200, 3},
+                       {130, 200, 3}, {150, 200, 3}, {170, 200, 3}}, 94},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    InAirKit kit("inair_lighting");
+    kit.Enter(kPlay);
+    const Drumkit::Drum& drum = drumkit.drums[2];
+    for (Scene scene : StrokeScript::MenuStroke(drum.x, drum.y, 5.6f)) {
+      scene.insert(scene.end(), c.extra.begin(), c.extra.end());
+      kit.Frame(scene);
+    }
+    EXPECT_EQ(kit.Line(15), GetUtf8(c.first_text));
+    EXPECT_EQ(kit.Line(16), GetUtf8(c.first_text + 1));
+    EXPECT_EQ(drumkit.last_hit_drum, -1) << "a drum was hit under bad lighting";
+  }
+}
+
+// Rows of w * 3 bytes that are not a multiple of 4: the read-back must not pad them.
+TEST(InAirFrame, FrozenPicturesOfAnOddWindowAndOneViewerTextureAtATime) {
+  InAirKit kit("inair_frozen", 961, 721);
+  kit.Enter(kPlay);
+  graphics_mode = 1;
+  ChangeInterfaceState(kPlay, 0, 0, 0);
+  kit.Run(StrokeScript::Rest(3));
+  const unsigned int markers = markers_only_texture;
+  ASSERT_NE(markers, 0u);
+  LeaveClientDisplay();
+  EnterClientDisplay();
+  const unsigned int first = client_display_texture;
+  LeaveClientDisplay();
+  EnterClientDisplay();
+  EXPECT_FALSE(glIsTexture(first) && first != client_display_texture);
+  EXPECT_TRUE(glIsTexture(client_display_texture));
+  EXPECT_TRUE(glIsTexture(markers)) << "the markers-only picture was touched";
+  GLint unpack = 0;
+  glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack);
+  EXPECT_EQ(unpack, 4) << "the alignment was not restored";
+  LeaveClientDisplay();
+  LeaveMarkersOnly();
+  graphics_mode = 0;
+}
+
+TEST(InAirFrame, WizardStartsWhereTheRunCalls) {
+  const struct {
+    bool never_ran, play, drummed;
+    Calibration::Stage stage;
+    int param2;
+  } cases[] = {{true, false, false, Calibration::kWhereToDrum, 0},
+               {false, false, false, Calibration::kSeat, 0},
+               {false, true, true, Calibration::kPlaceDrums, 1},
+               {true, true, false, Calibration::kWhereToDrum, 0}};
+  for (const auto& c : cases) {
+    Calibration wizard;
+    drummer.Never_Ran = c.never_ran;
+    have_drummed_this_session = c.drummed;
+    state_param2 = state_param3 = 0;
+    wizard.Init(drummer, webcam, imgui, IniFile());
+    wizard.Start(c.play);
+    EXPECT_EQ(wizard.GetStage(), c.stage);
+    EXPECT_EQ(state_param2, c.param2);
+    EXPECT_EQ(state_param3, c.param2);
+    EXPECT_EQ(wizard.IsFirstRun(), c.never_ran);
+  }
+  have_drummed_this_session = false;
+}
+
+// Random scenes through the pages where the sticks are live: nothing crashes and every voice
+// started is a finite one. (Run under the sanitizers in CI.)
+TEST(InAirFrame, RandomScenesThroughThePages) {
+  InAirKit kit("inair_random");
+  std::mt19937 rng(21);
+  std::uniform_real_distribution<float> x(-20, 340), y(-20, 260), r(0.5f, 16);
+  for (int state : {kPlay, kPlayMenu, kAdjustVolumes, kPlaySong, kMetronome}) {
+    SCOPED_TRACE(state);
+    kit.Enter(state);
+    for (int i = 0; i < 400; ++i) {
+      if (interface_state != state) ChangeInterfaceState(state, 0, 0, 0);
+      Scene scene;
+      for (int n = int(rng() % 7); n > 0; --n) scene.push_back({x(rng), y(rng), r(rng)});
+      kit.Frame(scene);
+      for (const skyt_test::Voice& v : skyt_test::PlayingVoices()) {
+        EXPECT_TRUE(std::isfinite(v.volume) && std::isfinite(v.pan));
+      }
+    }
+  }
+  recording = false;
+  drums_muted = false;
+}
