@@ -111,7 +111,7 @@ void ViewerIcon(int& id, int w, int& frames_since_pressed) {
       frames_since_pressed = 0;
     }
   } else if (imgui.DoButtonIconOnly(id++, w - 75, 55, 70, 50, UI_ICON_THREE_D_CROSSED)) {
-    frame_calls.quit_viewer();
+    SendMessage_QuitClient();
     frames_since_pressed = 0;
   }
 }

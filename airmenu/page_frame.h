@@ -9,7 +9,6 @@
 // at start-up, do-nothing defaults until then.
 struct FrameCalls {
   bool (*client_on_this_device)() = [] { return false; };  // the connected viewer runs here
-  void (*quit_viewer)() = [] {};                           // asks the connected viewer to quit
   // Sees every menu handed to Boilerplate, after the page filled it (tests read it).
   void (*menu_seen)(const DistanceMenu&) = [](const DistanceMenu&) {};
 };

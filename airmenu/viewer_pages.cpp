@@ -216,7 +216,7 @@ void PlayWithClient() {
   if (frames_since_client_button_pressed < kQuitIconGreyFrames) {
     imgui.DoButtonGreyed(w - 75, 55, 70, 50, "...");
   } else if (imgui.DoButtonIconOnly(id++, w - 75, 55, 70, 50, UI_ICON_THREE_D_CROSSED)) {
-    frame_calls.quit_viewer();
+    SendMessage_QuitClient();
     frames_since_client_button_pressed = 0;
   }
   redraw_texture = std::min(redraw_texture + 1, 0);

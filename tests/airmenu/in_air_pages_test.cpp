@@ -73,6 +73,13 @@ TEST(InAirPages, RecordReturnsToDrummingUnderAPulsingBorderAndTheMenuOffersStop)
   kit.Enter(kPlayMenu);
   ASSERT_NE(kit.Button(kSoundButton), nullptr);
   EXPECT_TRUE(kit.Button(kSoundButton)->greyed) << "the offline mixer has no output stream";
+  // No recordings folder can be made: the page stays, says so, and nothing pulses.
+  skyt_test::WriteFile("recordings", "");
+  kit.Hit(kRecordButton);
+  EXPECT_EQ(interface_state, kPlayMenu);
+  EXPECT_FALSE(recording);
+  EXPECT_EQ(kit.Line(3), GetUtf8(524));
+  remove("recordings");
   kit.Hit(kRecordButton);
   EXPECT_EQ(interface_state, kPlay);
   EXPECT_TRUE(recording);
