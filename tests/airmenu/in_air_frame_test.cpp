@@ -114,8 +114,10 @@ TEST(InAirFrame, FrozenPicturesOfAnOddWindowAndOneViewerTextureAtATime) {
   EXPECT_FALSE(glIsTexture(first) && first != client_display_texture);
   EXPECT_TRUE(glIsTexture(client_display_texture));
   EXPECT_TRUE(glIsTexture(markers)) << "the markers-only picture was touched";
-  GLint unpack = 0;
+  GLint pack = 0, unpack = 0;
+  glGetIntegerv(GL_PACK_ALIGNMENT, &pack);
   glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack);
+  EXPECT_EQ(pack, 4) << "the alignment was not restored";
   EXPECT_EQ(unpack, 4) << "the alignment was not restored";
   LeaveClientDisplay();
   LeaveMarkersOnly();
