@@ -201,3 +201,15 @@ TEST(InAirPages, SoundPageSavesOnlyChangesAndSaysWhetherItCould) {
   EXPECT_TRUE(kit.Button(kSaveChangesButton)->greyed) << "muting is never saved";
   drums_muted = false;
 }
+
+TEST(InAirPages, MetronomeShowsTheSoundManagersTempoAndSavesOnlyAChangeMadeWhilePlaying) {
+  InAirKit kit("inair_metronome");
+  sound.SetMetronomeTempo(90.0f);
+  kit.Enter(kMetronome);
+  ASSERT_EQ(kit.Menu().sliders.size(), 1u);
+  EXPECT_NEAR(kit.Menu().sliders[0].value, 90.0f, 0.01f);
+  const std::string before = skyt_test::ReadFile("conf/skytapper.cfg");
+  kit.Hit(kDoneButton);
+  EXPECT_EQ(interface_state, kPlay);
+  EXPECT_EQ(skyt_test::ReadFile("conf/skytapper.cfg"), before) << "Done saved without a change";
+}
