@@ -21,7 +21,6 @@
 #include "render/airwidget_drawing.h"
 #include "render/imgui.h"
 #include "sound/sound.h"
-#include "tracking/ps3eye_glue.h"
 #include "tracking/webcam.h"
 
 namespace {
@@ -45,10 +44,6 @@ void LightingMessages(int status) {
   DistanceMenu::AddMessage(GetUtf8(first + 1), 16, 1, 0.0f, false, false);
 }
 
-// While a camera runs, only a frame it has not shown before is tracked: the frame wait times
-// out after 20 ms, and the same picture twice reads as a stick that stopped dead.
-bool FreshFrame() { return !PSEyeIsWorking() || webcam.IsNewFrame(); }
-
 Head RunHead(DistanceMenu& menu, bool drumming, bool vignette) {
   Head head;
   head.w = WindowWidth();
@@ -59,7 +54,7 @@ Head RunHead(DistanceMenu& menu, bool drumming, bool vignette) {
   LightingMessages(head.status);
   DistanceMenu::UpdateButtonActivation();
   head.tracking = head.status < Webcam::kStatusBlobTooLarge;
-  const bool track = head.tracking && FreshFrame();
+  const bool track = head.tracking && NewCameraFrame();
   if (drumming) {
     if (track) drummer.Drum(blobs, n, nullptr, &menu, false);
     return head;
@@ -248,7 +243,7 @@ void BoilerplateMocapMarkersOnly(DistanceMenu& menu, bool, int) {
   }
   DisplaySongCountDown(menu, head.w, head.h, true);
   menu.RenderMocapMarkersOnly();
-  if (head.tracking && FreshFrame()) drummer.RenderMocapMarkers(head.w, head.h, !show_marker_color);
+  if (head.tracking && NewCameraFrame()) drummer.RenderMocapMarkers(head.w, head.h, !show_marker_color);
   DrawRecordingBorder(frame, head.w, head.h);
   calibration.DoFPS(menu);
 }

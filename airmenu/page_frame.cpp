@@ -7,9 +7,13 @@
 #include "frame/texts.h"
 #include "frame/window.h"
 #include "sound/sound.h"
+#include "tracking/ps3eye_glue.h"
+#include "tracking/webcam.h"
 
 FrameCalls frame_calls;
 bool show_marker_color = false;
+
+bool NewCameraFrame() { return !PSEyeIsWorking() || webcam.IsNewFrame(); }
 
 int WindowWidth() { return window_services.width ? window_services.width() : 0; }
 int WindowHeight() { return window_services.height ? window_services.height() : 0; }

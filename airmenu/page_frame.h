@@ -21,6 +21,10 @@ constexpr int kSoundSaveFailedText = 525;  // "Error: the sound settings could n
 // Nobody switches the marker colours on; the pages pass its negation to the marker drawing.
 extern bool show_marker_color;
 
+// True unless a running camera gave no new frame: the frame wait times out after 20 ms, and
+// tracking the same picture twice reads as a stick that stopped dead.
+bool NewCameraFrame();
+
 // The window in pixels.
 int WindowWidth();
 int WindowHeight();

@@ -203,7 +203,8 @@ void PlayWithClient() {
   DistanceMenu menu;
   Webcam::Blob blobs[4];
   const int n = webcam.FindBlobs(blobs, 4);
-  if (webcam.BadLightingSuspected(n) < Webcam::kStatusBlobTooLarge) drummer.Drum(blobs, n, nullptr, &menu, false);
+  if (webcam.BadLightingSuspected(n) < Webcam::kStatusBlobTooLarge && NewCameraFrame())
+    drummer.Drum(blobs, n, nullptr, &menu, false);
   if (redraw_texture <= 0) {
     glClear(GL_COLOR_BUFFER_BIT);
     ShowPicture(client_display_texture, w, h);
