@@ -128,6 +128,9 @@ class Drummer {
   bool Replaced_Lamp = false;
   bool Have_MIDI_Maps_Dir = false;
   bool Patched_3D = false;
+  // Set once LoadLastSession has read the settings file: until then SaveLastSession writes
+  // nothing, so that an exit during start-up cannot replace the stored session by defaults.
+  bool session_loaded = false;
   int pedal_frame = 0;
   float left_rest_y = -1.0f, right_rest_y = -1.0f;
   int left_firm_frame = 0, right_firm_frame = 0;

@@ -99,6 +99,7 @@ bool Drummer::LoadLastSession() {
     SetPieceDetermination(kit, true, 0, false);
     return false;
   }
+  session_loaded = true;
   ReadBool(ini, "Never_Ran", Never_Ran);
   ReadBool(ini, "Wants_Startup_Help", Wants_Startup_Help);
   ReadBool(ini, "Lamp_Checked", Lamp_Checked);
@@ -167,6 +168,7 @@ bool Drummer::LoadLastSession() {
 }
 
 void Drummer::SaveLastSession() {
+  if (!session_loaded) return;
   auto tf = [](bool b) { return b ? "true" : "false"; };
   auto yn = [](bool b) { return b ? "yes" : "no"; };
   int sensitivity = MocapMarker::m_down_frames_needed == 1 ? 0 : MocapMarker::m_down_frames_needed == 3 ? 1 : 2;
