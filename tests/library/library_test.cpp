@@ -93,11 +93,11 @@ TEST(Migrations, SaveLanguageReplacesTheExistingLine) {
   SetLanguage("en");
 }
 
-TEST(Migrations, SaveLanguageWithoutAnAnchorWritesNothing) {
+TEST(Migrations, SaveLanguageWithoutAnAnchorGoesAfterTheSectionHeader) {
   Installation install("library_save_language_noanchor");
   WriteFile("conf/skytapper.cfg", "[Session]\nNever_Ran = true\n");
   SaveLanguage();
-  EXPECT_EQ(ReadFile("conf/skytapper.cfg"), "[Session]\nNever_Ran = true\n");
+  EXPECT_EQ(ReadFile("conf/skytapper.cfg"), "[Session]\nLanguage = en\nNever_Ran = true\n");
 }
 
 TEST(Migrations, MidiPortCorrectionOnlyWithoutTheMenuButtonKey) {
