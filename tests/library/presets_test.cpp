@@ -1,0 +1,169 @@
+// The compiled-in preset kits and MIDI maps: what the files hold, how the kit library lists
+// them, and that every kit loads and lays out its in-air menu over the manifest's elements.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "assets/presets/preset_texts.h"
+#include "drumming/drumkit.h"
+#include "drumming/drummer.h"
+#include "frame/element_types.h"
+#include "frame/ini_file.h"
+#include "frame/platform/spawn.h"
+#include "library/drumkit_chooser.h"
+#include "library/migrations.h"
+#include "tests/support/stroke_harness.h"
+#include "tests/support/test_dirs.h"
+
+namespace {
+
+using skyt_test::Installation;
+using skyt_test::ReadFile;
+
+std::string Text(const PresetText& p) { return std::string(p.data, p.size); }
+
+// Every element of the manifest, as an element without samples of its type and category.
+void MakeManifestElements() {
+  std::istringstream manifest(ReadFile(skyt_test::SourceDir() + "/tools/elements/manifest.txt"));
+  for (std::string line; std::getline(manifest, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    std::vector<std::string> f;
+    std::istringstream row(line);
+    for (std::string field; std::getline(row, field, '|');) f.push_back(field.substr(field.find_first_not_of(' ')));
+    const std::string name = f[0].substr(0, f[0].find_last_not_of(' ') + 1);
+    int type = 0;
+    while (f[1].rfind(drum_element::kTypeWords[type], 0) != 0 || f[1][strlen(drum_element::kTypeWords[type])] != ' ')
+      ++type;
+    const int category = f[2].rfind("hand_and_foot", 0) == 0 ? Sound::CATEGORY_HAND_AND_FOOT
+                         : f[2].rfind("foot", 0) == 0        ? Sound::CATEGORY_FOOT
+                                                             : Sound::CATEGORY_HAND;
+    ASSERT_TRUE(Sound::ConvertElement(("data/elements/" + name + ".ele").c_str(), Sound::ElementType(type),
+                                      Sound::ElementCategory(category)));
+  }
+}
+
+// The calibration part of a kit text, which the paired kits share.
+std::string Calibration(const std::string& kit) { return kit.substr(kit.find("[Drumkit calibration]")); }
+
+// Entries of a map's [Element type map]: "TYPE number" -> the entry's lines after its number.
+std::map<std::string, std::string> MapEntries(const std::string& path) {
+  std::map<std::string, std::string> entries;
+  IniFile ini;
+  ini.Init(path);
+  const char* v = nullptr;
+  for (int i = 0; ini.GetString("Element type map", "Map" + std::to_string(i) + ".element_type", v); ++i) {
+    std::string key = v;
+    const std::string p = "Map" + std::to_string(i) + ".";
+    ini.GetString("Element type map", p + "number", v);
+    key += " " + std::string(v);
+    std::string notes;
+    for (const char* k : {"channel", "note0", "note1", "foot_note0", "openness_cc", "positional_cc1", "positional_cc2"})
+      notes += ini.GetString("Element type map", p + k, v) ? std::string(k) + "=" + v + " " : "";
+    entries[key] = notes;
+  }
+  return entries;
+}
+
+}  // namespace
+
+TEST(Presets, KitsListLoadAndLayOutTheirMenus) {
+  Installation install("presets_kits");
+  skyt_test::ResetSound();
+  MakeManifestElements();
+  WritePresetDrumkits();
+  skyt_test::WriteFile("conf/drumkits/Mine.ini", "[Drumkit]\nName = Mine\nIs_Preset = no\n");
+  int boxes = 0;
+  SetCommandRunner([&](const std::vector<std::string>&, const std::string*) {
+    ++boxes;
+    return CommandResult{0, ""};
+  });
+  DrumkitChooser c;
+  c.Init();
+  for (bool left : {false, true}) {
+    SCOPED_TRACE(left ? "LH" : "RH");
+    c.BuildDrumkitList(left);
+    const std::string h = left ? " (LH)" : " (RH)";
+    std::vector<std::string> names;
+    for (const auto& k : c.drumkits) names.push_back(k.Name);
+    EXPECT_EQ(names, (std::vector<std::string>{"My First Skytapper Kit" + h, "Small Jazz Kit" + h, "Big Jazz Kit" + h,
+                                               "Small Rock Kit" + h, "Big Rock Kit" + h, "Percussion Kit" + h,
+                                               "MIDI Kit" + h, "Mine"}));
+    drummer.Is_Left_Handed = left;
+    for (size_t k = 0; k + 1 < names.size(); ++k) {
+      testing::internal::CaptureStdout();
+      const int loaded = c.LoadDrumkit(&drumkit, names[k], false);
+      const std::string out = testing::internal::GetCapturedStdout();
+      ASSERT_EQ(loaded, int(k)) << names[k] << out;
+      EXPECT_TRUE(c.drumkits[k].Is_Preset);
+      EXPECT_TRUE(drumkit.is_calibrated) << names[k];
+      for (size_t d = 0; d < drumkit.drums.size(); ++d) EXPECT_GE(drumkit.GetDrumkitElementToSoundElement(int(d)), 0);
+      EXPECT_TRUE(drumkit.SetDistanceMenuLocations(left)) << names[k];
+    }
+  }
+  EXPECT_EQ(boxes, 0);
+  // The camera stand moves a right-handed preset's kick, not its file.
+  drummer.Is_Left_Handed = false;
+  drummer.Use_Camera_Stand = true;
+  c.BuildDrumkitList(false);
+  const std::string first = ReadFile("conf/drumkits/A__My_First_Skytapper_Kit__RH_.ini");
+  testing::internal::CaptureStdout();
+  ASSERT_EQ(c.LoadDrumkit(&drumkit, "My First Skytapper Kit (RH)", false), 0);
+  testing::internal::GetCapturedStdout();
+  EXPECT_FLOAT_EQ(drumkit.drums[1].foot_x, 205.897430f);
+  EXPECT_FLOAT_EQ(drumkit.drums[1].foot_x_in_file, 174.897430f);
+  EXPECT_EQ(ReadFile("conf/drumkits/A__My_First_Skytapper_Kit__RH_.ini"), first);
+  drummer.Use_Camera_Stand = false;
+  SetCommandRunner(nullptr);
+}
+
+TEST(Presets, KitTextsKeepTheirShapeAndRelations) {
+  // Rock kits stand where the jazz kits of their size stand; the MIDI kits where Big Jazz does.
+  for (int hand = 0; hand < 2; ++hand) {
+    EXPECT_EQ(Calibration(Text(preset_drumkits[2 + hand])), Calibration(Text(preset_drumkits[6 + hand])));
+    EXPECT_EQ(Calibration(Text(preset_drumkits[4 + hand])), Calibration(Text(preset_drumkits[8 + hand])));
+  }
+  const std::string my_first = Text(preset_drumkits[1]);
+  for (const char* line : {"Drum0.size = 2.7819057\r\n", "Drum1.foot_x = 174.897430\r\n",
+                           "Drum2.midi_bow_edge_threshold = 1.000000\r\n", "Drum0.midi_rimshot_threshold = 1.000000\r\n"})
+    EXPECT_NE(my_first.find(line), std::string::npos) << line;
+  EXPECT_NE(Text(preset_drumkits[0]).find("Drum1.foot_x = 144.102570\r\n"), std::string::npos) << "mirrored";
+  const std::string midi = Text(preset_drumkits[13]);
+  for (const char* line : {"Drum0.midi_rimshot_threshold = 0.854130\r\n", "Drum6.midi_bow_edge_threshold = 0.696654\r\n",
+                           "Drum2.midi_foot_filter_threshold = 0.090000\r\n", "Drum3.volume = 100\r\n"})
+    EXPECT_NE(midi.find(line), std::string::npos) << line;
+  // The legend is the kit writer's, with CR LF.
+  std::string legend = Drumkit::GetDrumkitCalibrationLegend();
+  for (size_t at = 0; (at = legend.find('\n', at)) != std::string::npos; at += 2) legend.insert(at, "\r");
+  for (const PresetText& p : preset_drumkits) {
+    const std::string kit = Text(p);
+    EXPECT_NE(kit.find("[Drumkit calibration]\r\n\r\n" + legend + "Left_Choke_Zone_Param1 = 200.000000\r\n"),
+              std::string::npos) << p.file;
+    EXPECT_EQ(kit.find("shin"), std::string::npos);
+  }
+}
+
+TEST(Presets, MidiMapsHoldTheirEntries) {
+  Installation install("presets_maps");
+  WritePresetMidiMaps();
+  const size_t counts[] = {0, 0, 63, 52, 1, 0, 1, 1, 62, 52, 50};
+  std::vector<std::map<std::string, std::string>> maps;
+  for (int i = 0; i < 11; ++i) {
+    maps.push_back(MapEntries("conf/midi-maps/" + std::string(preset_midi_maps[i].file)));
+    EXPECT_EQ(maps[i].size(), counts[i]) << preset_midi_maps[i].file;
+  }
+  const std::pair<int, std::pair<const char*, const char*>> cases[] = {
+      {2, {"HIHAT 4", "channel=10 note0=46 note1=26 foot_note0=46 openness_cc=4 positional_cc1=0 positional_cc2=0 "}},
+      {2, {"KICK 2", "channel=10 note0=36 openness_cc=0 positional_cc1=0 positional_cc2=0 "}},
+      {8, {"KICK 1", "channel=10 note0=60 openness_cc=0 positional_cc1=0 positional_cc2=0 "}},
+      {8, {"KICK 3", "channel=10 note0=60 openness_cc=0 positional_cc1=0 positional_cc2=0 "}},
+      {8, {"KICK 2", "channel=10 note0=36 openness_cc=0 positional_cc1=0 positional_cc2=0 "}},
+      {4, {"HIHAT 1", "channel=10 note0=46 note1=42 foot_note0=44 openness_cc=4 positional_cc1=0 positional_cc2=0 "}},
+      {10, {"CUSTOM_HAND_AND_FOOT 4", "channel=10 note0=34 openness_cc=0 positional_cc1=0 positional_cc2=0 "}},
+  };
+  for (const auto& [map, entry] : cases) EXPECT_EQ(maps[map][entry.first], entry.second) << map << " " << entry.first;
+  EXPECT_EQ(maps[9], maps[3]) << "Superior Drummer 2 = EZ Drummer 2";
+  EXPECT_TRUE(Text(preset_midi_maps[4]).ends_with("Map0.positional_cc2 = 0\r\n")) << "Garage Band: no blank line at the end";
+  EXPECT_TRUE(Text(preset_midi_maps[2]).ends_with("positional_cc2 = 0\r\n\r\n"));
+}
