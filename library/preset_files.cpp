@@ -16,6 +16,15 @@ bool Exists(const std::string& path) {
   return lstat(path.c_str(), &st) == 0;
 }
 
+bool HoldsExactly(const char* path, const std::string& bytes) {
+  FILE* f = fopen(path, "rb");
+  if (!f) return false;
+  std::string text(bytes.size() + 1, '\0');
+  const size_t n = fread(text.data(), 1, text.size(), f);
+  fclose(f);
+  return n == bytes.size() && text.compare(0, n, bytes) == 0;
+}
+
 bool Dump(PathType type, const PresetText& preset) {
   return DumpPreset(MakePath(type, preset.file).c_str(), preset.size, preset.data);
 }
@@ -23,7 +32,10 @@ bool Dump(PathType type, const PresetText& preset) {
 }  // namespace
 
 bool DumpPreset(const char* path, int size, const char* data) {
-  if (WriteFileAtomic(path, std::string(data, size_t(size)))) return true;
+  std::string bytes(data, size_t(size));
+  // A file that holds the text already is left alone: the migrations write the kits up to
+  // three times on a first start.
+  if (HoldsExactly(path, bytes) || WriteFileAtomic(path, bytes)) return true;
   printf("Error: could not write file \"%s\"\n", path);
   return false;
 }

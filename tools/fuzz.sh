@@ -9,7 +9,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-20}
 shift || true
-all=(ini utf8 element sel kit kit_library wav blobs editbox midimap_names viewer_link midimap)
+all=(ini utf8 element sel kit kit_library wav blobs editbox midimap_names viewer_link midimap shin_patch)
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=("${all[@]}")
 build=$root/build-fuzz
