@@ -169,6 +169,16 @@ TEST_F(Session, MissingSettingsFileKeepsDefaults) {
   EXPECT_FALSE(std::ifstream("conf/skytapper.cfg").good());
 }
 
+TEST_F(Session, NothingIsSavedBeforeTheSessionWasLoaded) {
+  WriteSettings("Never_Ran = false\nPatched_3D = true\nWants_Startup_Help = no\nLast_Drumkit = Rock (LH)\n");
+  const std::string before = ReadFile("conf/skytapper.cfg");
+  drummer_.SaveLastSession();  // an exit during start-up
+  EXPECT_EQ(ReadFile("conf/skytapper.cfg"), before);
+  ASSERT_TRUE(drummer_.LoadLastSession());
+  drummer_.SaveLastSession();
+  EXPECT_NE(ReadFile("conf/skytapper.cfg").find("Patched_3D = true\n"), std::string::npos);
+}
+
 TEST_F(Session, ChoosingAKitThatCannotLoadSavesNothing) {
   WriteSettings("Last_Drumkit = Gone\n");
   std::string before = ReadFile("conf/skytapper.cfg");
@@ -310,6 +320,7 @@ TEST_F(Session, InterfaceStateTransitions) {
 
 TEST_F(Session, BackToTheMainMenuAndFullScreenToggle) {
   std::ofstream("conf/skytapper.cfg") << "[Session]\n";
+  drummer.session_loaded = true;  // as after the start-up
   interface_state = 18;
   is_metronome_playing = true;
   frames_until_song_start = 200;

@@ -15,8 +15,10 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <thread>
 
+#include "assets/presets/preset_texts.h"
 #include "frame/platform/spawn.h"
 #include "tests/support/free_ports.h"
 #include "tests/support/test_dirs.h"
@@ -30,17 +32,19 @@ int viewer_port = 0;  // the first of the four viewer-link ports the program und
 using skyt_test::ReadFile;
 using skyt_test::WriteFile;
 
-void SetSession(bool never_ran, bool wants_help) {
+// Sets the value of a key's line in the installation's settings file.
+void SetSetting(const std::string& key, const std::string& value) {
   std::string cfg = ReadFile(install_dir + "/conf/skytapper.cfg");
-  auto set = [&](const std::string& key, bool value) {
-    size_t at = cfg.find(key + " = ");
-    ASSERT_NE(at, std::string::npos) << key;
-    size_t end = cfg.find('\n', at);
-    cfg.replace(at, end - at, key + " = " + (value ? "true" : "false"));
-  };
-  set("Never_Ran", never_ran);
-  set("Wants_Startup_Help", wants_help);
+  size_t at = cfg.find("\n" + key + " = ");
+  ASSERT_NE(at, std::string::npos) << key;
+  size_t end = cfg.find('\n', at + 1);
+  cfg.replace(at + 1, end - at - 1, key + " = " + value);
   WriteFile(install_dir + "/conf/skytapper.cfg", cfg);
+}
+
+void SetSession(bool never_ran, bool wants_help) {
+  SetSetting("Never_Ran", never_ran ? "true" : "false");
+  SetSetting("Wants_Startup_Help", wants_help ? "true" : "false");
 }
 
 // The program, started in the installation folder with its output in a file.
@@ -132,6 +136,27 @@ bool PortFree(int port) {
   bool ok = bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 && listen(s, 1) == 0;
   close(s);
   return ok;
+}
+
+int Count(const std::string& text, const std::string& what) {
+  int n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+// Starts the program, waits until it has loaded `drums` elements (or gives up), closes it and
+// returns what it printed.
+std::string StartLoadAndClose(int drums) {
+  Program program;
+  std::string window = WaitForWindow();
+  EXPECT_FALSE(window.empty()) << program.Output();
+  if (window.empty()) return program.Output();
+  for (int i = 0; i < 300 && Count(program.Output(), "success.\n") + Count(program.Output(), "failure.\n") < drums; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  EXPECT_TRUE(AskToClose(window));
+  EXPECT_EQ(program.WaitForExit(20), 0) << program.Output();
+  return program.Output();
 }
 
 class WholeProgram : public ::testing::Test {
@@ -283,4 +308,39 @@ TEST_F(WholeProgram, ABusyViewerPortEndsItBeforeAnyWindowWithAFailure) {
   EXPECT_EQ(status, 1);
   EXPECT_NE(program.Output().find("Could not initialize server."), std::string::npos) << program.Output();
   EXPECT_EQ(Xdo({"search", "--name", "Skytapper"}), "");
+}
+
+TEST_F(WholeProgram, FirstStartWritesThePresetsAndEveryPresetLoads) {
+  // A fresh installation's settings and content folders.
+  std::filesystem::remove_all(install_dir + "/conf");
+  ASSERT_EQ(SpawnAndWait({"bash", skyt_test::SourceDir() + "/tools/install.sh", install_dir, skyt_test::BuildDir()},
+                         nullptr).exit_code, 0);
+  std::string out = StartLoadAndClose(3);
+  for (const PresetText& p : preset_drumkits)
+    EXPECT_EQ(ReadFile(install_dir + "/conf/drumkits/" + p.file), std::string(p.data, p.size)) << p.file;
+  for (const PresetText& p : preset_midi_maps)
+    EXPECT_EQ(ReadFile(install_dir + "/conf/midi-maps/" + p.file), std::string(p.data, p.size)) << p.file;
+  // No audio device here: that one box, no other.
+  const std::string dialogs = ReadFile(fake_bin + "/zenity.log");
+  EXPECT_EQ(Count(dialogs, "--text="), 1) << dialogs;
+  EXPECT_NE(dialogs.find("Could not initialize the audio device, Skytapper will not"), std::string::npos) << dialogs;
+  EXPECT_EQ(Count(out, "success.\n"), 3) << out;
+  EXPECT_NE(ReadFile(install_dir + "/conf/skytapper.cfg").find("Last_Drumkit = My First Skytapper Kit (RH)\n"),
+            std::string::npos);
+
+  const std::pair<const char*, int> kits[] = {
+      {"My First Skytapper Kit", 3}, {"Small Jazz Kit", 8}, {"Big Jazz Kit", 11}, {"Small Rock Kit", 8},
+      {"Big Rock Kit", 11},          {"Percussion Kit", 10}, {"MIDI Kit", 11}};
+  for (const auto& [kit, drums] : kits) {
+    for (const char* hand : {"LH", "RH"}) {
+      const std::string name = std::string(kit) + " (" + hand + ")";
+      SCOPED_TRACE(name);
+      SetSetting("Last_Drumkit", name);
+      SetSetting("Is_Left_Handed", hand[0] == 'L' ? "true" : "false");
+      SetSetting("Midi_Mode", std::string(kit) == "MIDI Kit" ? "1" : "0");
+      out = StartLoadAndClose(drums);
+      EXPECT_EQ(Count(out, "success.\n"), drums) << out;
+      EXPECT_NE(ReadFile(install_dir + "/conf/skytapper.cfg").find("Last_Drumkit = " + name + "\n"), std::string::npos);
+    }
+  }
 }
