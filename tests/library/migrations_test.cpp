@@ -1,14 +1,14 @@
 // The start-up migrations on a fresh and on an updated installation, the shin-marker
-// migration and the marker sizes. Message boxes are answered by a scripted zenity.
+// migration and the marker sizes. Message boxes are answered by a scripted command runner.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <utime.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "assets/presets/preset_texts.h"
 #include "frame/paths.h"
+#include "frame/platform/spawn.h"
 #include "library/migrations.h"
 #include "tests/support/test_dirs.h"
 
@@ -18,32 +18,30 @@ using skyt_test::Installation;
 using skyt_test::ReadFile;
 using skyt_test::WriteFile;
 
-// Message boxes: every box is logged; the answer is the exit code in zenity.answer (0 = Ok/Yes).
+// Message boxes: every box is logged; the answer is answer_ (0 = Ok/Yes, 1 = No).
 class Migrations : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    bin_ = skyt_test::FreshDir("migrations_bin");
-    WriteFile(bin_ + "/zenity",
-              "#!/bin/sh\nd=$(dirname \"$0\")\nprintf '%s\\n' \"$*\" >> \"$d/zenity.log\"\n"
-              "exit $(cat \"$d/zenity.answer\" 2>/dev/null || echo 0)\n");
-    chmod((bin_ + "/zenity").c_str(), 0755);
-    setenv("PATH", (bin_ + ":" + getenv("PATH")).c_str(), 1);
-  }
   void SetUp() override {
-    remove((bin_ + "/zenity.log").c_str());
-    remove((bin_ + "/zenity.answer").c_str());
+    boxes_.clear();
+    answer_ = 0;
+    SetCommandRunner([this](const std::vector<std::string>& args, const std::string*) {
+      for (const std::string& a : args) boxes_ += a + " ";
+      boxes_ += "\n";
+      return CommandResult{answer_, ""};
+    });
   }
-  static std::string Boxes() { return ReadFile(bin_ + "/zenity.log"); }
-  static void Answer(int code) { WriteFile(bin_ + "/zenity.answer", std::to_string(code)); }
+  void TearDown() override { SetCommandRunner(nullptr); }
+  std::string Boxes() const { return boxes_; }
+  void Answer(int code) { answer_ = code; }
   static void StartUp() {
     PatchLampForBatch2(true);
     PatchMidiMaps(true);
     Patch3D(true);
     PatchMay2021();
   }
-  static std::string bin_;
+  std::string boxes_;
+  int answer_ = 0;
 };
-std::string Migrations::bin_;
 
 std::string Settings() { return ReadFile("conf/skytapper.cfg"); }
 std::string Shipped() { return ReadFile(skyt_test::SourceDir() + "/assets/conf/skytapper.cfg"); }
@@ -121,7 +119,7 @@ TEST_F(Migrations, UpdatedInstallationShowsThe3DNoticeOnce) {
   EXPECT_EQ(Count(cfg, "Patched_3D"), 1);
   EXPECT_NE(cfg.find("Threshold = 90"), std::string::npos) << "a newer lamp keeps its threshold";
 
-  SetUp();
+  boxes_.clear();
   WriteFile(MakePath(kPathDrumkits, preset_drumkits[0].file), "mine now");
   StartUp();
   EXPECT_EQ(Boxes(), "");
@@ -246,7 +244,7 @@ TEST_F(Migrations, ShinSettingsMigrateOnceAndAskOnlyForAShinLeg) {
   EXPECT_EQ(Boxes(), "");
 
   for (int answer : {0, 1}) {
-    SetUp();
+    boxes_.clear();
     Answer(answer);
     WriteFile("conf/skytapper.cfg",
               "[Session]\nLeft_Leg_Uses_Foot_marker = false\nRight_Leg_Uses_Foot_marker = true\n[Drummer]\n"
