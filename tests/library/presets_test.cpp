@@ -3,16 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <fstream>
 #include <sstream>
 
 #include "assets/presets/preset_texts.h"
 #include "drumming/drumkit.h"
 #include "drumming/drummer.h"
 #include "frame/element_types.h"
-#include "frame/ini_file.h"
 #include "frame/platform/spawn.h"
 #include "library/drumkit_chooser.h"
+#include "library/midi_maps.h"
 #include "library/migrations.h"
 #include "tests/support/stroke_harness.h"
 #include "tests/support/test_dirs.h"
@@ -47,23 +46,16 @@ void MakeManifestElements() {
 // The calibration part of a kit text, which the paired kits share.
 std::string Calibration(const std::string& kit) { return kit.substr(kit.find("[Drumkit calibration]")); }
 
-// Entries of a map's [Element type map]: "TYPE number" -> the entry's lines after its number.
-std::map<std::string, std::string> MapEntries(const std::string& path) {
-  std::map<std::string, std::string> entries;
-  IniFile ini;
-  ini.Init(path);
-  const char* v = nullptr;
-  for (int i = 0; ini.GetString("Element type map", "Map" + std::to_string(i) + ".element_type", v); ++i) {
-    std::string key = v;
-    const std::string p = "Map" + std::to_string(i) + ".";
-    ini.GetString("Element type map", p + "number", v);
-    key += " " + std::string(v);
-    std::string notes;
-    for (const char* k : {"channel", "note0", "note1", "foot_note0", "openness_cc", "positional_cc1", "positional_cc2"})
-      notes += ini.GetString("Element type map", p + k, v) ? std::string(k) + "=" + v + " " : "";
-    entries[key] = notes;
-  }
-  return entries;
+// "channel note0/note1 foot foot_note0 cc openness_cc" of a map entry; "" when the map has none.
+std::string Entry(const MidiMapTables& map, Sound::ElementType type, int number) {
+  auto it = map.element_type.find({type, number});
+  if (it == map.element_type.end()) return "";
+  const MidiNotes& n = it->second;
+  std::string s = std::to_string(n.channel) + " " + std::to_string(n.notes[0]);
+  if (n.note_count > 1) s += "/" + std::to_string(n.notes[1]);
+  if (n.foot_note_count > 0) s += " foot " + std::to_string(n.foot_notes[0]);
+  return s + " cc " + std::to_string(n.openness_cc) + " " + std::to_string(n.positional_cc1) +
+         std::to_string(n.positional_cc2);
 }
 
 }  // namespace
@@ -115,6 +107,22 @@ TEST(Presets, KitsListLoadAndLayOutTheirMenus) {
   EXPECT_FLOAT_EQ(drumkit.drums[1].foot_x_in_file, 174.897430f);
   EXPECT_EQ(ReadFile("conf/drumkits/A__My_First_Skytapper_Kit__RH_.ini"), first);
   drummer.Use_Camera_Stand = false;
+  // Under the Addictive Drums 2 map: the snare from the map, the kick (number 1, which the map
+  // leaves out) from the built-in notes.
+  WritePresetMidiMaps();
+  ASSERT_TRUE(LoadMIDIMap("conf/midi-maps/C_AD2.ini"));
+  const auto built_in = midi_map;
+  midi_map[{Sound::KICK, 1}].notes[0] = 35;
+  testing::internal::CaptureStdout();
+  ASSERT_EQ(c.LoadDrumkit(&drumkit, "Big Jazz Kit (RH)", false), 2);
+  testing::internal::GetCapturedStdout();
+  const MidiNotes* snare = drumkit.GetMIDINotes(0);
+  EXPECT_EQ(snare->channel, 10);
+  EXPECT_EQ(snare->notes[0], 38);
+  EXPECT_EQ(snare->notes[1], 37);
+  EXPECT_EQ(drumkit.GetMIDINotes(2)->notes[0], 35);
+  midi_map = built_in;
+  ClearMIDIMap();
   SetCommandRunner(nullptr);
 }
 
@@ -148,22 +156,28 @@ TEST(Presets, MidiMapsHoldTheirEntries) {
   Installation install("presets_maps");
   WritePresetMidiMaps();
   const size_t counts[] = {0, 0, 63, 52, 1, 0, 1, 1, 62, 52, 50};
-  std::vector<std::map<std::string, std::string>> maps;
+  MidiMapTables maps[11];
   for (int i = 0; i < 11; ++i) {
-    maps.push_back(MapEntries("conf/midi-maps/" + std::string(preset_midi_maps[i].file)));
-    EXPECT_EQ(maps[i].size(), counts[i]) << preset_midi_maps[i].file;
+    ASSERT_TRUE(ReadMIDIMapFile("conf/midi-maps/" + std::string(preset_midi_maps[i].file), maps[i]));
+    EXPECT_EQ(maps[i].element_type.size(), counts[i]) << preset_midi_maps[i].file;
+    EXPECT_TRUE(maps[i].per_element.empty());
   }
-  const std::pair<int, std::pair<const char*, const char*>> cases[] = {
-      {2, {"HIHAT 4", "channel=10 note0=46 note1=26 foot_note0=46 openness_cc=4 positional_cc1=0 positional_cc2=0 "}},
-      {2, {"KICK 2", "channel=10 note0=36 openness_cc=0 positional_cc1=0 positional_cc2=0 "}},
-      {8, {"KICK 1", "channel=10 note0=60 openness_cc=0 positional_cc1=0 positional_cc2=0 "}},
-      {8, {"KICK 3", "channel=10 note0=60 openness_cc=0 positional_cc1=0 positional_cc2=0 "}},
-      {8, {"KICK 2", "channel=10 note0=36 openness_cc=0 positional_cc1=0 positional_cc2=0 "}},
-      {4, {"HIHAT 1", "channel=10 note0=46 note1=42 foot_note0=44 openness_cc=4 positional_cc1=0 positional_cc2=0 "}},
-      {10, {"CUSTOM_HAND_AND_FOOT 4", "channel=10 note0=34 openness_cc=0 positional_cc1=0 positional_cc2=0 "}},
+  const struct {
+    int map;
+    Sound::ElementType type;
+    int number;
+    const char* entry;
+  } cases[] = {
+      {2, Sound::HIHAT, 4, "10 46/26 foot 46 cc 4 00"}, {2, Sound::KICK, 2, "10 36 cc 0 00"},
+      {2, Sound::KICK, 1, ""},                          {8, Sound::KICK, 1, "10 60 cc 0 00"},
+      {8, Sound::KICK, 3, "10 60 cc 0 00"},             {8, Sound::KICK, 2, "10 36 cc 0 00"},
+      {4, Sound::HIHAT, 1, "10 46/42 foot 44 cc 4 00"}, {7, Sound::HIHAT, 1, "10 46/42 foot 65 cc 4 00"},
+      {10, Sound::CUSTOM_HAND_AND_FOOT, 4, "10 34 cc 0 00"}, {10, Sound::CRASH, 4, "10 52 cc 0 00"},
   };
-  for (const auto& [map, entry] : cases) EXPECT_EQ(maps[map][entry.first], entry.second) << map << " " << entry.first;
-  EXPECT_EQ(maps[9], maps[3]) << "Superior Drummer 2 = EZ Drummer 2";
+  for (const auto& c : cases) EXPECT_EQ(Entry(maps[c.map], c.type, c.number), c.entry) << c.map << " " << c.type;
+  EXPECT_EQ(maps[9].element_type.size(), maps[3].element_type.size());
+  for (const auto& [key, notes] : maps[3].element_type)
+    EXPECT_EQ(Entry(maps[9], key.first, key.second), Entry(maps[3], key.first, key.second)) << "SD2 = EZD2";
   EXPECT_TRUE(Text(preset_midi_maps[4]).ends_with("Map0.positional_cc2 = 0\r\n")) << "Garage Band: no blank line at the end";
   EXPECT_TRUE(Text(preset_midi_maps[2]).ends_with("positional_cc2 = 0\r\n\r\n"));
 }
