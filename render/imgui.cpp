@@ -178,6 +178,10 @@ void Imgui::Begin(bool side_panel) {
   glLoadIdentity();
   last_hot_id = hot_id;
   hot_id = 0;
+  if (tracing) {
+    trace.clear();
+    trace_state = interface_state;
+  }
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   if (side_panel) {
@@ -492,8 +496,9 @@ void Imgui::PrintLabel(const Fitted& f, bool whole, int x, int y, int w, int h, 
 
 void Imgui::PrintTextArgs(const Font* f, float x, float y, float alpha, const char* format,
                           va_list args) {
-  if (!f || !format) return;
+  if (!format) return;
   vsnprintf(g_text_buffer, sizeof g_text_buffer, format, args);
+  if (!f) return;
   glColor4f(0, 0, 0, alpha);
   f->Print(x, y, Align(0), g_text_buffer);
 }
@@ -503,6 +508,7 @@ void Imgui::DoText(int x, int y, const char* format, ...) {
   va_start(args, format);
   PrintTextArgs(font, static_cast<float>(x), static_cast<float>(y) - font_size, 1, format, args);
   va_end(args);
+  Trace(TraceKind::TEXT, 0, x, y, 0, 0, g_text_buffer, false);
 }
 
 void Imgui::DoTextGreyed(int x, int y, const char* format, ...) {
@@ -510,6 +516,7 @@ void Imgui::DoTextGreyed(int x, int y, const char* format, ...) {
   va_start(args, format);
   PrintTextArgs(font, static_cast<float>(x), static_cast<float>(y) - font_size, 0.5f, format, args);
   va_end(args);
+  Trace(TraceKind::TEXT, 0, x, y, 0, 0, g_text_buffer, true);
 }
 
 void Imgui::DoBoldText(int x, int y, const char* format, ...) {
@@ -518,6 +525,7 @@ void Imgui::DoBoldText(int x, int y, const char* format, ...) {
   PrintTextArgs(bold_font, static_cast<float>(x), static_cast<float>(y) - bold_font_size, 1, format,
                 args);
   va_end(args);
+  Trace(TraceKind::TEXT, 0, x, y, 0, 0, g_text_buffer, false);
 }
 
 // ---- Buttons ----------------------------------------------------------------------------
@@ -538,6 +546,7 @@ bool Imgui::DoButton(int id, int x, int y, int w, int h, const char* label) {
   ButtonBackground(static_cast<float>(x), static_cast<float>(y), static_cast<float>(drawn_w),
                    static_cast<float>(h), WidgetHot(id), pressed, true, true);
   PrintLabel(f, whole || f.fits, x, y, w, h, 1, pressed ? 1 : 0, true);
+  Trace(TraceKind::BUTTON, id, x, y, w, h, label, false);
   return ButtonClicked(id, x, y, drawn_w, h, long_enough);
 }
 
@@ -548,9 +557,11 @@ void Imgui::DoButtonGreyed(int x, int y, int w, int h, const char* label) {
   MeasureLabel(label, f);
   CutLabel(w, f);
   PrintLabel(f, f.fits, x, y, w, h, 0.3f, 0, true);
+  Trace(TraceKind::BUTTON, 0, x, y, w, h, label, true);
 }
 
 bool Imgui::DoButtonIconOnly(int id, int x, int y, int w, int h, UIIconID icon) {
+  Trace(TraceKind::ICON_BUTTON, id, x, y, w, h, nullptr, false, static_cast<int>(icon));
   const bool long_enough = HoveredLongEnough(id);
   ButtonHover(id, Inside(x, y, w, h), long_enough);
   ClaimFocus(id);
@@ -598,6 +609,7 @@ bool Imgui::DoButtonIconOnly(int id, int x, int y, int w, int h, UIIconID icon) 
 // ---- Slider -----------------------------------------------------------------------------
 
 bool Imgui::DoSlider(int id, int x, int y, int w, int h, int& value, int max, int step) {
+  Trace(TraceKind::SLIDER, id, x, y, w, h, nullptr, false, value);
   HotActive(id, Inside(x, y, w, h));
   ClaimFocus(id);
   if (active_id == id) focus_id = id;
@@ -681,6 +693,7 @@ bool Imgui::ListBox(int id, int id_page_up, int id_page_down, int x, int y, int 
   const int H = static_cast<int>(line_h * static_cast<float>(n) + 6);
   const float fH = static_cast<float>(H);
   const int sx = x + w - 20;
+  Trace(TraceKind::LIST_BOX, id, x, y, w, H, nullptr, false, state.selected);
   const float fx = static_cast<float>(x), fy = static_cast<float>(y), fw = static_cast<float>(w);
   ScrollBar(static_cast<float>(sx), fy, 20, fH, true, true);
   ClaimFocus(id);
@@ -845,6 +858,7 @@ int Imgui::ListBoxHeightToNumVisibleLines(int height) const {
 // ---- Check boxes ------------------------------------------------------------------------
 
 bool Imgui::DoCheckBox(int id, int x, int y, const char* label, bool checked, bool radio) {
+  Trace(TraceKind::CHECK_BOX, id, x, y, 24, 24, label, false, checked ? 1 : 0);
   HotActive(id, Inside(x, y, 24, 24));
   ClaimFocus(id);
   const float fx = static_cast<float>(x), fy = static_cast<float>(y);
@@ -864,12 +878,20 @@ bool Imgui::DoCheckBox(int id, int x, int y, const char* label, bool checked, bo
 }
 
 void Imgui::DoCheckBoxGreyed(int x, int y, const char* label, bool checked) {
+  Trace(TraceKind::CHECK_BOX, 0, x, y, 24, 24, label, true, checked ? 1 : 0);
   const float fx = static_cast<float>(x), fy = static_cast<float>(y);
   CheckBoxGreyed(fx, fy, 24, 24, checked, true);
   if (font && label) {
     glColor4f(0, 0, 0, 0.5f);
     font->Print(fx + 33, fy - (font_size + 24) / 2, Align(0), label);
   }
+}
+
+// ---- The UI trace ----------------------------------------------------------------------
+
+void Imgui::Trace(TraceKind kind, int id, int x, int y, int w, int h, const char* label, bool greyed,
+                  int value) {
+  if (tracing) trace.push_back({kind, id, x, y, w, h, label ? label : "", greyed, value});
 }
 
 // ---- Layout-placed widgets --------------------------------------------------------------

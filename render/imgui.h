@@ -145,6 +145,23 @@ class Imgui {
   // Draws the widgets a layout file lists (one keyword per widget).
   void DoPrototypeGui(const char* path);
 
+  // ---- The UI trace ----
+  // While `tracing` is set, every widget drawn is recorded with what it shows, so that tests
+  // and the whole-program runs find widgets by label and check what a screen shows without
+  // reading pixels. Begin clears the record and notes the interface state of the frame.
+  enum class TraceKind { TEXT, BUTTON, ICON_BUTTON, SLIDER, LIST_BOX, CHECK_BOX, EDIT_BOX };
+  struct TraceItem {
+    TraceKind kind;
+    int id;             // 0 for greyed widgets and texts
+    int x, y, w, h;     // as drawn: top-left corner, y upwards
+    std::string label;  // the label, the formatted text or the edited text
+    bool greyed;
+    int value;          // slider value, check box ticked, list box selection; else 0
+  };
+  bool tracing = false;
+  int trace_state = -1;
+  std::vector<TraceItem> trace;
+
   // ---- State (written by the input callbacks and read by the screens) ----
   int mouse_x = -1, mouse_y = -1;  // window pixels, y upwards
   bool mouse_down = false;         // left button
@@ -207,6 +224,8 @@ class Imgui {
   bool ListBox(int id, int id_page_up, int id_page_down, int x, int y, int w, int n, int count,
                const char* (*item)(const void*, int), const void* ctx, ListBoxState& state);
   void AdvanceLayout(int height, GapSize size);
+  void Trace(TraceKind kind, int id, int x, int y, int w, int h, const char* label, bool greyed,
+             int value = 0);
   int WindowWidth() const;
   int WindowHeight() const;
 };

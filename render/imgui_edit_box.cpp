@@ -54,6 +54,7 @@ float PrintRun(const Font* f, float x, float y, const unsigned short* s, int n) 
 
 bool Imgui::DoEditBox(int id, int x, int y, int w, int h, char* text, size_t buffer_size,
                       int max_chars, bool file_name) {
+  Trace(TraceKind::EDIT_BOX, id, x, y, w, h, text, false);
   const int64_t now = frame_time;
   // The text may hold no more units than the working copy, and its UTF-8 form no more bytes
   // than the caller's buffer.
