@@ -1,0 +1,217 @@
+// The audio device screen (state 15) and the latency screen (state 5): which output device,
+// buffer size and stream type the sound manager opens, with a first-run variant that guides a
+// new user through Apply, Test and Finish.
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <string>
+
+#include "drumming/drummer.h"
+#include "drumming/interface_state.h"
+#include "frame/frame_globals.h"
+#include "frame/interface_states.h"
+#include "frame/platform/platform.h"
+#include "frame/texts.h"
+#include "render/airwidget_drawing.h"
+#include "render/font.h"
+#include "render/imgui.h"
+#include "screens/paged_list.h"
+#include "screens/screen_common.h"
+#include "screens/screen_services.h"
+#include "screens/screens.h"
+#include "sound/midi.h"
+#include "sound/sound.h"
+#include "tracking/mocap_marker.h"
+
+namespace {
+
+enum : int { kLetChoose = ScreenId(kAudioDeviceScreen, 1), kNone, kDevicePrevious, kDeviceNext, kDeviceOk, kDevice = ScreenId(kAudioDeviceScreen, 100) };
+enum : int {
+  kBeginner = ScreenId(kLatencyScreen, 1), kProficient, kExpert, kChange, kBuffer, kLowLatency,
+  kPlainStream, kClose, kApply, kTest
+};
+
+constexpr int kAutomatic = -1, kNoDevice = -2;
+constexpr int kLowLatencyType = 5, kPlainType = 6, kNoStream = 0;
+constexpr int kDevicesPerPage = 6;
+
+}  // namespace
+
+void DoAudioDeviceScreen() {
+  static std::map<int, std::string> audio_device_names;
+  static int port_page = 0, num_port_pages = 0, audio_device_number = kAutomatic;
+  if (just_changed_state) {
+    screen_services.audio_device_names(audio_device_names);
+    audio_device_number = screen_services.audio_choice_manual() ? screen_services.audio_device_index() : kAutomatic;
+    port_page = PageOf(audio_device_names, audio_device_number, kDevicesPerPage);
+    num_port_pages = NumPages(static_cast<int>(audio_device_names.size()), kDevicesPerPage);
+    just_changed_state = false;
+  }
+  const int H = ScreenHeight();
+  imgui.DoText(48, H - 41, "%s", GetUtf8(298));
+  imgui.DoText(48, H - 71, "%s", GetUtf8(299));
+  imgui.DoText(48, H - 101, "%s", GetUtf8(300));
+  if (imgui.DoCheckBox(kLetChoose, 88, H - 141, GetUtf8(301), audio_device_number == kAutomatic, true)) audio_device_number = kAutomatic;
+  imgui.DoText(48, H - 181, "%s", GetUtf8(302));
+  if (imgui.DoCheckBox(kNone, 88, H - 221, GetUtf8(305), audio_device_number == kNoDevice, true)) audio_device_number = kNoDevice;
+  const int shown = DoPagedChoices(kDevice, H - 251, audio_device_names, port_page, kDevicesPerPage, audio_device_number, false);
+  DoPageButtons(kDevicePrevious, kDeviceNext, H - 263 - 30 * shown, port_page, num_port_pages);
+  if (imgui.DoButton(kDeviceOk, 48, H - 571, 104, 50, GetUtf8(224))) ChangeInterfaceState(kLatencyScreen, kAudioDeviceScreen, audio_device_number, 0);
+}
+
+namespace {
+
+// What the latency screen edits; kept across the visit to the device screen.
+struct LatencyState {
+  int frames_per_buffer = 1;
+  int manual_device_choice = kAutomatic;
+  int device_type = kLowLatencyType;
+  bool failed_reinit = false;
+  bool have_changes = false;
+  bool can_close = true;
+  bool device_changed = false;
+  int glitch_hack = 0;
+};
+LatencyState ls;
+
+bool MidiOnlyOutsideFirstRun() { return midi_mode == 1 && !drummer.Never_Ran; }
+
+void EnterLatencyScreen() {
+  ls.device_changed = false;
+  if (state_param == kAudioDeviceScreen) {
+    const int d = state_param2;
+    if (d != ls.manual_device_choice) {
+      if (ls.manual_device_choice == kNoDevice && ls.frames_per_buffer == 1) ls.frames_per_buffer = 128;
+      ls.manual_device_choice = d;
+      ls.device_changed = true;
+      ls.have_changes = true;
+      ls.device_type = d == kNoDevice ? kNoStream : kLowLatencyType;
+    }
+    return;
+  }
+  ls.manual_device_choice = screen_services.audio_choice_manual() ? screen_services.audio_device_index() : kAutomatic;
+  ls.frames_per_buffer = std::clamp(screen_services.audio_frames_per_buffer(), 1, 1000);
+  ls.failed_reinit = false;
+  if (drummer.Never_Ran) {
+    ls.device_type = kLowLatencyType;
+    ls.have_changes = true;
+    ls.can_close = false;
+  } else {
+    ls.device_type = screen_services.audio_device_type();
+    ls.can_close = true;
+  }
+}
+
+void Apply() {
+  if (MidiOnlyOutsideFirstRun()) {
+    ls.have_changes = false;
+  } else if (screen_services.reinit_audio(ls.device_type, ls.frames_per_buffer, ls.manual_device_choice)) {
+    SaveSoundSettings();
+    ls.have_changes = false;
+  } else {
+    ls.failed_reinit = true;
+    const int type_now = screen_services.audio_device_type();
+    MessageBox(GetUtf8(type_now != kNoStream ? 348 : 349), false, true);
+    ls.device_type = type_now;
+  }
+  ls.device_changed = false;
+  ls.can_close = true;
+  drummer.SaveLastSession();
+}
+
+void DoSensitivity(int H) {
+  struct Choice { int id, x, text, frames; };
+  static constexpr Choice kChoices[] = {{kBeginner, 88, 311, 5}, {kProficient, 308, 312, 3}, {kExpert, 528, 313, 1}};
+  imgui.DoText(48, H - 41, "%s", GetUtf8(310));
+  for (const auto& c : kChoices) {
+    if (imgui.DoCheckBox(c.id, c.x, H - 79, GetUtf8(c.text), MocapMarker::m_down_frames_needed == c.frames, true)) {
+      MocapMarker::m_down_frames_needed = c.frames;
+      ls.have_changes = true;
+    }
+  }
+}
+
+void DoDeviceLine(int H) {
+  std::string name;
+  screen_services.audio_device_name(name, ls.device_changed ? ls.manual_device_choice : -3);
+  imgui.DoText(48, H - 141, GetUtf8(330), name.c_str());
+  const std::string head = std::string(GetUtf8(331)) + name;
+  const float W = imgui.font ? imgui.font->GetWidth(head.c_str()) : 0.0f;
+  if (imgui.DoButton(kChange, static_cast<int>(W + 68), H - 135, 122, 35, GetUtf8(332))) ChangeInterfaceState(kAudioDeviceScreen, 0, 0, 0);
+  imgui.DoText(static_cast<int>(W + 202), H - 141, "%s", GetUtf8(396));
+}
+
+void DoStreamChoice(int H) {
+  const bool ja = IsLanguage("ja");
+  imgui.DoText(88, H - 199, "%s", GetUtf8(315));
+  int value = std::min(ls.frames_per_buffer, 256);
+  if (imgui.DoSlider(kBuffer, ja ? 258 : 248, H - 185, ja ? 140 : 240, 50, value, 256, 1)) {
+    ls.frames_per_buffer = std::max(value, 14);
+    ls.have_changes = true;
+  }
+  imgui.DoText(ja ? 438 : 518, H - 199, GetUtf8(333), static_cast<double>(static_cast<float>(ls.frames_per_buffer) / 44.1f), ls.frames_per_buffer);
+  imgui.DoText(ja ? 108 : 248, H - 245, "%s", GetUtf8(334));
+  imgui.DoText(ja ? 108 : 248, H - 271, "%s", GetUtf8(335));
+  imgui.DoText(88, H - 309, "%s", GetUtf8(318));
+  if (imgui.DoCheckBox(kLowLatency, 88, H - 349, GetUtf8(336), ls.device_type == kLowLatencyType, true)) {
+    ls.have_changes |= ls.device_type != kLowLatencyType;
+    ls.device_type = kLowLatencyType;
+  }
+  imgui.DoText(120, H - 379, "%s", GetUtf8(337));
+  if (imgui.DoCheckBox(kPlainStream, 88, H - 421, GetUtf8(338), ls.device_type == kPlainType, true)) {
+    ls.have_changes |= ls.device_type != kPlainType;
+    ls.device_type = kPlainType;
+  }
+  imgui.DoText(120, H - 451, "%s", GetUtf8(339));
+}
+
+void DoLatencyButtons(int H) {
+  const bool first_run = drummer.Never_Ran;
+  const bool de = IsLanguage("de");
+  const char* close = GetUtf8(first_run ? 345 : 326);
+  if (!ls.can_close) {
+    imgui.DoButtonGreyed(48, H - 571, 104, 50, close);
+  } else if (imgui.DoButton(kClose, 48, H - 571, 104, 50, close)) {
+    ChangeInterfaceState(kMainScreen, 0, 0, 0);
+  }
+  const int apply_x = de ? 176 : 191, apply_w = de ? 134 : 104;
+  if (!ls.have_changes) {
+    imgui.DoButtonGreyed(apply_x, H - 571, apply_w, 50, GetUtf8(327));
+  } else {
+    if (first_run) RectangleHalo(de ? 174 : 189, static_cast<float>(H - 569), de ? 138 : 108, 54);
+    if (imgui.DoButton(kApply, apply_x, H - 571, apply_w, 50, GetUtf8(327))) Apply();
+  }
+  if (!MidiOnlyOutsideFirstRun()) {
+    if (ls.glitch_hack != 0 || ls.manual_device_choice == kNoDevice) {
+      imgui.DoButtonGreyed(334, H - 571, 104, 50, GetUtf8(328));
+    } else if (imgui.DoButton(kTest, 334, H - 571, 104, 50, GetUtf8(328))) {
+      if (ls.have_changes) Apply();
+      ls.glitch_hack = 150;
+      screen_services.play_latency_test();
+    }
+  }
+  if (ls.glitch_hack > 0) --ls.glitch_hack;
+}
+
+}  // namespace
+
+void DoLatencyScreen() {
+  if (just_changed_state) {
+    EnterLatencyScreen();
+    just_changed_state = false;
+  }
+  const int H = ScreenHeight();
+  if (drummer.Never_Ran) {
+    imgui.DoText(48, H - 41, "%s", GetUtf8(307));
+    imgui.DoText(48, H - 67, "%s", GetUtf8(308));
+    imgui.DoText(48, H - 93, "%s", GetUtf8(309));
+  } else {
+    DoSensitivity(H);
+  }
+  if (!MidiOnlyOutsideFirstRun()) {
+    DoDeviceLine(H);
+    if (ls.manual_device_choice != kNoDevice) DoStreamChoice(H);
+    if (ls.failed_reinit) imgui.DoText(48, H - 631, "%s", GetUtf8(344));
+  }
+  DoLatencyButtons(H);
+}

@@ -1,0 +1,154 @@
+// The main screen (state 0), its greyed twin shown during start-up, and the first screen of
+// the program (state 16).
+#include <cstdlib>
+#include <string>
+
+#include "drumming/drumkit.h"
+#include "drumming/drummer.h"
+#include "drumming/interface_state.h"
+#include "drumming/progress.h"
+#include "frame/frame_globals.h"
+#include "frame/ini_file.h"
+#include "frame/interface_states.h"
+#include "frame/paths.h"
+#include "frame/texts.h"
+#include "render/airwidget_drawing.h"
+#include "render/imgui.h"
+#include "render/widget_drawing.h"
+#include "screens/help_screens.h"
+#include "screens/main_screen.h"
+#include "screens/screen_common.h"
+#include "screens/screen_services.h"
+#include "screens/screens.h"
+
+namespace {
+
+enum : int {
+  kDrum = ScreenId(kMainScreen, 1), kSetup, kDrumKits, kPlaylist, kRecordings, kLatency, kMidi,
+  kPreferences, kHelp, kQuit, kProgress
+};
+
+// The wizard stage that checks the lighting.
+constexpr int kLightingCheckStage = 4;
+
+struct MainButton {
+  int id, x, top, w, text;  // top: pixels below the window's top edge (0: the bottom row)
+  InterfaceState target;
+};
+
+// Drum and Setup come first and are handled apart; Help and Quit sit on the bottom row.
+constexpr MainButton kButtons[] = {
+    {kDrumKits, 48, 351, 210, 205, kChooseDrumkitScreen},
+    {kPlaylist, 320, 351, 210, 206, kPlaylistScreen},
+    {kRecordings, 48, 431, 210, 207, kRecordingScreen},
+    {kLatency, 320, 431, 210, 208, kLatencyScreen},
+    {kMidi, 48, 511, 210, 125, kMidiScreen},
+    {kPreferences, 320, 511, 210, 399, kPreferencesScreen},
+};
+
+// Help and Quit: at the bottom in windows lower than 710 pixels, else hanging from the top.
+int BottomRowY(int H) { return H < 710 ? 64 : H - 651; }
+
+void DoStatusText(int H, bool camera, const std::string& kit) {
+  if (!camera) {
+    imgui.DoText(48, H - 201, "%s", GetUtf8(197));
+    imgui.DoText(48, H - 229, "%s", GetUtf8(198));
+    return;
+  }
+  if (kit.empty()) {
+    imgui.DoText(48, H - 216, "%s", GetUtf8(199));
+    return;
+  }
+  const int n = static_cast<int>(drumkit.drums.size());
+  int pedals = 0;
+  for (const auto& d : drumkit.drums) pedals += d.category == Sound::CATEGORY_FOOT || d.category == Sound::CATEGORY_HAND_AND_FOOT;
+  // The Japanese text has no words for element and pedal: three conversions only.
+  if (IsLanguage("ja")) {
+    imgui.DoText(48, H - 216, GetUtf8(200), kit.c_str(), n, pedals);
+  } else {
+    imgui.DoText(48, H - 216, GetUtf8(200), kit.c_str(), n, GetUtf8(n == 1 ? 391 : 201), pedals,
+                 GetUtf8(pedals == 1 ? 390 : 202));
+  }
+}
+
+void Drum() {
+  const bool lights = screen_services.lights_checked();
+  if (drumkit.is_calibrated && lights) {
+    ChangeInterfaceState(kPlay, 2, 0, 0);
+  } else if (drumkit.is_calibrated) {
+    screen_services.change_wizard_stage(kLightingCheckStage);
+    ChangeInterfaceState(kWizard, drummer.Use_Camera_Stand ? 1 : 0, 0, 0);
+  } else {
+    ChangeInterfaceState(kWizard, 0, 0, 0);
+    screen_services.start_wizard(true);
+  }
+}
+
+void DrawGreyedButtons(int H) {
+  imgui.DoButtonGreyed(48, H - 271, 210, 54, GetUtf8(203));
+  imgui.DoButtonGreyed(320, H - 271, 210, 54, GetUtf8(204));
+  for (const auto& b : kButtons) imgui.DoButtonGreyed(b.x, H - b.top, b.w, 54, GetUtf8(b.text));
+  imgui.DoButtonGreyed(204, BottomRowY(H), 120, 54, GetUtf8(210));
+  imgui.DoButtonGreyed(48, BottomRowY(H), 120, 54, GetUtf8(211));
+}
+
+}  // namespace
+
+void DoMainScreen() {
+  just_changed_state = false;
+  const int H = ScreenHeight();
+  const bool camera = screen_services.camera_working();
+  const std::string& kit = drumkit_chooser.current_drumkit_name;
+  const bool lights = screen_services.lights_checked();
+  DoStatusText(H, camera, kit);
+
+  const bool ready = camera && !kit.empty();
+  const bool drum_enabled = ready && (!drummer.Never_Ran || lights);
+  if (drum_enabled) {
+    if (imgui.DoButton(kDrum, 48, H - 271, 210, 54, GetUtf8(203))) Drum();
+  } else {
+    imgui.DoButtonGreyed(48, H - 271, 210, 54, GetUtf8(203));
+  }
+  if (ready && drummer.Never_Ran && !lights) RectangleHalo(318, H - 269, 214, 58);
+  if (!ready) {
+    imgui.DoButtonGreyed(320, H - 271, 210, 54, GetUtf8(204));
+  } else if (imgui.DoButton(kSetup, 320, H - 271, 210, 54, GetUtf8(204))) {
+    ChangeInterfaceState(kWizard, 0, 0, 0);
+    screen_services.start_wizard(false);
+  }
+  for (const auto& b : kButtons) {
+    if (imgui.DoButton(b.id, b.x, H - b.top, b.w, 54, GetUtf8(b.text))) ChangeInterfaceState(b.target, 0, 0, 0);
+  }
+  if (imgui.DoButton(kHelp, 204, BottomRowY(H), 120, 54, GetUtf8(210))) ChangeInterfaceState(kHelpScreen, 0, 0, 0);
+  if (imgui.DoButton(kQuit, 48, BottomRowY(H), 120, 54, GetUtf8(211))) exit(0);
+  DrawSamplesProgress(kProgress, false);
+}
+
+void DoMainScreenGreyed() {
+  just_changed_state = false;
+  const int H = ScreenHeight();
+  DrawBackground(true);
+  imgui.DoText(48, H - 201, "%s", GetUtf8(503));
+  DrawGreyedButtons(H);
+  DrawSamplesProgress(kProgress, false);
+}
+
+bool FirstStartWantsHelp(const std::string& settings_path) {
+  // Missing keys (or file) read as the session loader reads them: a first run that wants help.
+  bool never_ran = true, wants_help = true;
+  IniFile ini;
+  if (ini.Init(settings_path)) {
+    ini.GetBool("Session", "Never_Ran", never_ran);
+    ini.GetBool("Session", "Wants_Startup_Help", wants_help);
+  }
+  return never_ran || wants_help;
+}
+
+void DoMacStart() {
+  static const bool show_help = FirstStartWantsHelp(MakePath(kPathConf, "skytapper.cfg"));
+  if (show_help) {
+    DoHelpScreen1Greyed();
+  } else {
+    DoMainScreenGreyed();
+  }
+}

@@ -1,0 +1,194 @@
+// The MIDI settings screen (state 10): output mode, port, note scheduler, which events send
+// notes, the hi-hat options, and the switch of the sound engine into and out of MIDI-only mode
+// when OK leaves.
+#include <map>
+#include <string>
+
+#include "drumming/drumkit.h"
+#include "drumming/drummer.h"
+#include "drumming/interface_state.h"
+#include "frame/frame_globals.h"
+#include "frame/ini_file.h"
+#include "frame/interface_states.h"
+#include "frame/paths.h"
+#include "frame/platform/platform.h"
+#include "frame/texts.h"
+#include "library/drumkit_chooser.h"
+#include "render/imgui.h"
+#include "screens/paged_list.h"
+#include "screens/screen_common.h"
+#include "screens/screen_services.h"
+#include "screens/screens.h"
+#include "sound/midi.h"
+
+namespace {
+
+enum : int {
+  kNoMidi = ScreenId(kMidiScreen, 1), kMidiOnly, kMidiAndSounds, kPortPrevious, kPortNext,
+  kPedalClose, kMetronome, kMenuSound, kSchedulerYes, kSchedulerNo, kOpennessBeforeNote,
+  kOpenOrClosed, kOk, kMidiMaps, kPort = ScreenId(kMidiScreen, 100)
+};
+constexpr int kPortsPerPage = 3;
+constexpr int kNoMidiMode = 0, kMidiOnlyMode = 1, kMidiAndSoundsMode = 2;
+
+struct MidiScreenState {
+  std::map<int, std::string> midi_port_names;
+  bool have_changes = false;
+  int old_midi_mode = 0;
+  int port_page = 0, num_port_pages = 0;
+  // Set when the user went to the MIDI-map screens: the engine is still in old_midi_mode, so
+  // the next entry keeps it (and the pending changes) for the switch that OK makes.
+  bool visiting_maps = false;
+};
+MidiScreenState ms;
+
+void Enter() {
+  screen_services.midi_port_names(ms.midi_port_names);
+  if (!ms.visiting_maps) {
+    ms.have_changes = false;
+    ms.old_midi_mode = midi_mode;
+  }
+  ms.visiting_maps = false;
+  ms.port_page = PageOf(ms.midi_port_names, midi_output_number, kPortsPerPage);
+  ms.num_port_pages = NumPages(static_cast<int>(ms.midi_port_names.size()), kPortsPerPage);
+}
+
+void SetMode(int mode) {
+  ms.have_changes |= midi_mode != mode;
+  midi_mode = mode;
+  if (mode != kNoMidiMode && !ms.midi_port_names.empty() && !ms.midi_port_names.count(midi_output_number)) {
+    midi_output_number = ms.midi_port_names.begin()->first;
+  }
+}
+
+void DoModes(int H) {
+  imgui.DoText(48, H - 41, "%s", GetUtf8(350));
+  if (imgui.DoCheckBox(kNoMidi, 88, H - 79, GetUtf8(351), midi_mode == kNoMidiMode, true)) SetMode(kNoMidiMode);
+  if (ms.midi_port_names.empty()) {
+    imgui.DoCheckBoxGreyed(308, H - 79, GetUtf8(352), midi_mode == kMidiOnlyMode);
+    imgui.DoCheckBoxGreyed(528, H - 79, GetUtf8(353), midi_mode == kMidiAndSoundsMode);
+    imgui.DoText(88, H - 109, "%s", GetUtf8(354));
+    return;
+  }
+  if (imgui.DoCheckBox(kMidiOnly, 308, H - 79, GetUtf8(352), midi_mode == kMidiOnlyMode, true)) SetMode(kMidiOnlyMode);
+  if (imgui.DoCheckBox(kMidiAndSounds, 528, H - 79, GetUtf8(353), midi_mode == kMidiAndSoundsMode, true)) SetMode(kMidiAndSoundsMode);
+}
+
+// A text, greyed in mode 0.
+void Text(bool greyed, int x, int y, int id) {
+  if (greyed) {
+    imgui.DoTextGreyed(x, y, "%s", GetUtf8(id));
+  } else {
+    imgui.DoText(x, y, "%s", GetUtf8(id));
+  }
+}
+
+// A check box over a flag or a choice, greyed in mode 0; true when clicked.
+bool Box(bool greyed, int id, int x, int y, int text, bool ticked, bool radio) {
+  if (greyed) {
+    imgui.DoCheckBoxGreyed(x, y, GetUtf8(text), ticked);
+    return false;
+  }
+  return imgui.DoCheckBox(id, x, y, GetUtf8(text), ticked, radio);
+}
+
+void Toggle(bool greyed, int id, int x, int y, int text, bool& flag) {
+  if (Box(greyed, id, x, y, text, flag, false)) {
+    flag = !flag;
+    ms.have_changes = true;
+  }
+}
+
+// The port list with its paging; returns how many ports it shows.
+int DoPorts(int H, bool greyed) {
+  Text(greyed, 48, H - 120, 355);
+  const int before = midi_output_number;
+  const int n = DoPagedChoices(kPort, H - 160, ms.midi_port_names, ms.port_page, kPortsPerPage, midi_output_number, greyed);
+  ms.have_changes |= midi_output_number != before;
+  if (ms.num_port_pages >= 2 && greyed) {
+    imgui.DoButtonGreyed(88, H - 164 - 30 * n, 124, 35, GetUtf8(306));
+    imgui.DoButtonGreyed(233, H - 164 - 30 * n, 104, 35, GetUtf8(7));
+  } else {
+    DoPageButtons(kPortPrevious, kPortNext, H - 164 - 30 * n, ms.port_page, ms.num_port_pages);
+  }
+  return n;
+}
+
+void DoOptions(int H, int n, bool greyed) {
+  const int d = 30 * n;
+  Text(greyed, 48, H - 218 - d, 359);
+  Toggle(greyed, kPedalClose, 88, H - 256 - d, 360, midi_send_pedal_close);
+  Toggle(greyed, kMetronome, IsLanguage("ja") ? 408 : 348, H - 256 - d, 361, midi_send_metronome);
+  Toggle(greyed, kMenuSound, 88, H - 286 - d, 362, midi_send_menu_sound);
+  Text(greyed, 48, H - 329 - d, 363);
+  if (Box(greyed, kSchedulerYes, 398, H - 329 - d, 364, midi_latency != 0, true)) {
+    ms.have_changes |= midi_latency == 0;
+    midi_latency = 1;
+  }
+  if (Box(greyed, kSchedulerNo, 478, H - 329 - d, 365, midi_latency == 0, true)) {
+    ms.have_changes |= midi_latency != 0;
+    midi_latency = 0;
+  }
+  Text(greyed, 48, H - 372 - d, 464);
+  Toggle(greyed, kOpennessBeforeNote, 88, H - 410 - d, 455, midi_send_cc_only_before_note);
+  Toggle(greyed, kOpenOrClosed, 88, H - 440 - d, 456, midi_use_mdrummer_hack);
+}
+
+void ShowReopenFailure() {
+  MessageBox(GetUtf8(screen_services.audio_device_type() != 0 ? 348 : 349), false, true);
+}
+
+// Out of MIDI-only: the stored audio settings come back and the kit is loaded with samples.
+void LeaveMidiOnly() {
+  int type = 1, frames = 256, index = -1;
+  IniFile ini;
+  if (ini.Init(MakePath(kPathConf, "skytapper.cfg"))) {
+    ini.GetInt("Sound", "Device_Type", type);
+    ini.GetInt("Sound", "Frames_Per_Buffer", frames);
+    ini.GetInt("Sound", "Device_Index", index);
+  }
+  if (!screen_services.reinit_audio(type, frames, index)) ShowReopenFailure();
+  drumkit.EraseForMIDI();
+  drummer.ChooseDrumkit(drumkit_chooser.current_drumkit_name, true);
+}
+
+// Into MIDI-only: samples freed; a low-latency stream is re-opened as the plain one, which
+// leaves the device to the music program that receives the notes.
+void EnterMidiOnly() {
+  drumkit.FreeSamplesForMIDI();
+  const int d = screen_services.audio_choice_manual() ? screen_services.audio_device_index() : -1;
+  const int type = screen_services.audio_device_type();
+  if (type == 5) {
+    screen_services.reinit_audio(6, 256, d);
+    MessageBox(GetUtf8(504), false, true);
+  } else if (type == 3) {
+    screen_services.reinit_audio(1, 256, d);
+  }
+}
+
+void Ok() {
+  if (ms.have_changes) drummer.SaveLastSession();
+  if (ms.old_midi_mode == kMidiOnlyMode && midi_mode != kMidiOnlyMode) LeaveMidiOnly();
+  if (ms.old_midi_mode != kMidiOnlyMode && midi_mode == kMidiOnlyMode) EnterMidiOnly();
+  ms.visiting_maps = false;
+  ChangeInterfaceState(kMainScreen, 0, 0, 0);
+}
+
+}  // namespace
+
+void DoMIDIScreen() {
+  if (just_changed_state) {
+    Enter();
+    just_changed_state = false;
+  }
+  const int H = ScreenHeight();
+  DoModes(H);
+  const bool greyed = midi_mode == kNoMidiMode;
+  const int n = DoPorts(H, greyed);
+  DoOptions(H, n, greyed);
+  if (imgui.DoButton(kOk, 48, H - 571, 104, 50, GetUtf8(224))) Ok();
+  if (imgui.DoButton(kMidiMaps, 191, H - 571, IsLanguage("fr") ? 210 : 200, 50, GetUtf8(437))) {
+    ms.visiting_maps = true;
+    ChangeInterfaceState(kChooseMidiMapScreen, 0, 0, 0);
+  }
+}
