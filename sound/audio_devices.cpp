@@ -41,13 +41,12 @@ int Sound::GetAudioDeviceIndex() { return audio.GetDeviceIndexInUse(); }
 
 bool Sound::IsAudioDeviceChoiceManual() { return audio.IsDeviceChosenManually(); }
 
-namespace {
-std::string Cut(const char* name, size_t keep) {
+std::string CutDeviceName(const char* name, size_t keep) {
   std::string s = name ? name : "";
-  if (s.size() > keep) s = s.substr(0, keep) + "...";
-  return s;
+  if (s.size() <= keep) return s;
+  while (keep > 0 && (static_cast<unsigned char>(s[keep]) & 0xC0) == 0x80) --keep;
+  return s.substr(0, keep) + "...";
 }
-}  // namespace
 
 void Sound::GetAudioDeviceNames(std::map<int, std::string>& names) {
   names.clear();
@@ -62,7 +61,7 @@ void Sound::GetAudioDeviceNames(std::map<int, std::string>& names) {
     out.sampleFormat = paFloat32;
     out.suggestedLatency = info->defaultLowOutputLatency;
     if (Pa_IsFormatSupported(nullptr, &out, Audio::kSampleRate) != paFormatIsSupported) continue;
-    names[i] = Cut(info->name, 48);
+    names[i] = CutDeviceName(info->name, 48);
   }
 }
 
@@ -77,5 +76,5 @@ void Sound::GetAudioDeviceName(std::string& name, int index) {
     return;
   }
   const PaDeviceInfo* info = (index >= 0 && index < Pa_GetDeviceCount()) ? Pa_GetDeviceInfo(index) : nullptr;
-  name = info ? Cut(info->name, 30) : "N/A";
+  name = info ? CutDeviceName(info->name, 30) : "N/A";
 }

@@ -286,6 +286,10 @@ class Sound {
   Audio::Sound distance_menu_button_sound;   // 2 voices
 };
 
+// A device name cut to at most `keep` bytes, never inside a UTF-8 sequence, with "..." when
+// it was cut (the device screen shows 48 bytes, the latency screen 30).
+std::string CutDeviceName(const char* name, size_t keep);
+
 // Rewrites the [Sound] section of conf/skytapper.cfg from the running state.
 bool SaveSoundSettings();
 

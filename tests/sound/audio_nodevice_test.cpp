@@ -36,4 +36,17 @@ TEST(NoDevice, SilentProgram) {
   s.CleanUp();
 }
 
+// Long device names are cut between characters, never inside one.
+TEST(DeviceNames, CutAtACharacterBoundary) {
+  const std::string e = "\xC3\xA9";  // é: two bytes
+  struct { std::string name; size_t keep; std::string shown; } cases[] = {
+      {"short", 30, "short"},
+      {std::string(30, 'a'), 30, std::string(30, 'a')},
+      {std::string(29, 'a') + e, 30, std::string(29, 'a') + "..."},
+      {std::string(28, 'a') + e + "b", 30, std::string(28, 'a') + e + "..."},
+      {std::string(47, 'a') + "\xE2\x82\xAC", 48, std::string(47, 'a') + "..."},
+  };
+  for (const auto& c : cases) EXPECT_EQ(CutDeviceName(c.name.c_str(), c.keep), c.shown) << c.name;
+}
+
 }  // namespace
