@@ -110,6 +110,7 @@ TEST_F(MainScreen, FirstScreenShowsHelpUnlessBothFlagsAreFalse) {
   const Case cases[] = {
       {nullptr, true},
       {"[Session]\n", true},
+      {"[Sound]\nNever_Ran = false\nWants_Startup_Help = false\n", true},
       {"[Session]\nNever_Ran = false\n", true},
       {"[Session]\nNever_Ran = false\nWants_Startup_Help = false\n", false},
       {"[Session]\nNever_Ran = true\nWants_Startup_Help = false\n", true},

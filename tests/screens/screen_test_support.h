@@ -105,6 +105,7 @@ class ScreenTest : public ::testing::Test {
  protected:
   void SetUp() override {
     install = std::make_unique<Installation>(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    WriteFile("conf/skytapper.cfg", "[Session]\n\n[Sound]\n");
     gl = std::make_unique<GlContext>();
     auto* font = new Font;
     ASSERT_TRUE(font->Init(kFontPath, 16, nullptr, 0));
