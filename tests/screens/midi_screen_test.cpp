@@ -1,0 +1,94 @@
+// The MIDI screen: modes greyed without ports, port pages, the switch into MIDI-only mode, and
+// the switch still made after a visit to the MIDI-map screens.
+#include "tests/screens/screen_test_support.h"
+
+namespace {
+
+using skyt_test::Fakes;
+
+class MidiScreen : public skyt_test::ScreenTest {
+ protected:
+  void Ports(int n) {
+    for (int i = 0; i < n; ++i) Fakes::ports[10 + i] = "port " + std::to_string(i);
+  }
+};
+
+TEST_F(MidiScreen, NoPortsGreyTheMidiModes) {
+  Enter(kMidiScreen);
+  EXPECT_EQ(Shown(351), "active");
+  EXPECT_EQ(Shown(352), "greyed");
+  EXPECT_EQ(Shown(353), "greyed");
+  EXPECT_EQ(FindText(354)->y, 720 - 109);
+  EXPECT_EQ(Shown(360), "greyed");  // No MIDI: the options cannot change
+  EXPECT_EQ(FindText(359)->greyed, true);
+}
+
+TEST_F(MidiScreen, SevenPortsMakeThreePagesOpeningOnThePortInUse) {
+  Ports(7);
+  midi_output_number = 13;
+  midi_mode = 2;
+  Enter(kMidiScreen);
+  auto ports = std::vector<Imgui::TraceItem>();
+  for (const auto& b : All(Imgui::TraceKind::CHECK_BOX)) if (b.label.rfind("port ", 0) == 0) ports.push_back(b);
+  ASSERT_EQ(ports.size(), 3u);
+  EXPECT_EQ(ports[0].label, "port 3");
+  EXPECT_EQ(ports[0].value, 1);
+  EXPECT_EQ(Shown(306), "active");
+  EXPECT_EQ(Shown(7), "active");
+  EXPECT_EQ(FindText(359)->y, 720 - 218 - 90);
+  ASSERT_TRUE(Click(7));
+  Frame();
+  EXPECT_EQ(Shown(7), "greyed");
+  EXPECT_NE(Find("port 6"), nullptr);
+
+  // A port number that is no port opens page 0 and becomes the first port with a MIDI mode.
+  midi_output_number = 99;
+  midi_mode = 0;
+  Enter(kMidiScreen);
+  EXPECT_NE(Find("port 0"), nullptr);
+  ASSERT_TRUE(Click(352));
+  EXPECT_EQ(midi_output_number, 10);
+}
+
+TEST_F(MidiScreen, IntoMidiOnlyReopensThePlainStreamAndSaysSo) {
+  Ports(1);
+  Fakes::device_type = 5;
+  Enter(kMidiScreen);
+  ASSERT_TRUE(Click(352));
+  ASSERT_TRUE(Click(224));
+  EXPECT_EQ(interface_state, kMainScreen);
+  EXPECT_TRUE(Fakes::Called("reinit 6 256 -1"));
+  ASSERT_EQ(Fakes::messages.size(), 1u);
+  EXPECT_EQ(Fakes::messages[0], GetUtf8(504));
+  EXPECT_NE(skyt_test::ReadFile("conf/skytapper.cfg").find("Midi_Mode = 1"), std::string::npos);
+
+  // OK without a change: nothing saved, no switch.
+  Fakes::calls.clear();
+  skyt_test::WriteFile("conf/skytapper.cfg", "[Session]\n");
+  Enter(kMidiScreen);
+  ASSERT_TRUE(Click(224));
+  EXPECT_TRUE(Fakes::calls.empty());
+  EXPECT_EQ(skyt_test::ReadFile("conf/skytapper.cfg"), "[Session]\n");
+}
+
+TEST_F(MidiScreen, TheSwitchSurvivesAVisitToTheMidiMaps) {
+  Ports(1);
+  struct Case { int from, to; const char* reinit; };
+  // Out of MIDI-only the stored [Sound] comes back (type 1, 256 frames, automatic without it).
+  const Case cases[] = {{0, 1, "reinit 6 256 -1"}, {1, 2, "reinit 1 256 -1"}};
+  for (const auto& c : cases) {
+    Fakes::calls.clear();
+    Fakes::device_type = 5;
+    midi_mode = c.from;
+    Enter(kMidiScreen);
+    ASSERT_TRUE(Click(c.to == 1 ? 352 : 353));
+    ASSERT_TRUE(Click(437));
+    EXPECT_EQ(interface_state, kChooseMidiMapScreen);
+    EXPECT_TRUE(Fakes::calls.empty());
+    Enter(kMidiScreen);
+    ASSERT_TRUE(Click(224));
+    EXPECT_TRUE(Fakes::Called(c.reinit)) << c.reinit;
+  }
+}
+
+}  // namespace
