@@ -147,13 +147,9 @@ bool Krakouik() {
   drumkit_chooser.Init();
   drummer.Init(drumkit, drumkit_chooser, midi_map_chooser, webcam, settings);
   DrawSamplesProgress(0, true);
-  // The drumming controller has saved the session again by now (the rewrite replaces the
-  // file): the start screen follows what it wrote, not the file opened above.
-  if (settings.IsOpen()) settings.Init(MakePath(kPathConf, "skytapper.cfg"));
-  bool never_ran = false, wants_help = false;
-  if (!settings.GetBool("Session", "Never_Ran", never_ran)) never_ran = false;
-  if (!settings.GetBool("Session", "Wants_Startup_Help", wants_help)) wants_help = false;
-  ChangeInterfaceState(frame_decisions::StartupScreen(never_ran, wants_help));
+  // The drumming controller read the session (a missing Never_Ran or Wants_Startup_Help is
+  // true, as for the first screen) and has saved it again by now.
+  ChangeInterfaceState(frame_decisions::StartupScreen(drummer.Never_Ran, drummer.Wants_Startup_Help));
   settings.CleanUp();
   return true;
 }
