@@ -35,6 +35,10 @@ void Reshape(int width, int height);
 bool DoFullScreenToggle();
 // Runs the function of the interface state (nothing for 7 and 37 and above).
 void RunStateFunction(int state);
+// With SKYTAPPER_UI_TRACE naming a file, the widget GUI records its frames and each screen
+// frame is written there (replacing the last): a line "state N", then one line per widget,
+// "kind id x y w h greyed value label" (y upwards). For the whole-program tests.
+void WriteUiTrace();
 // Resets the display callback's deferred start-up count-down (tests start a fresh program);
 // started_up: as if the deferred start-up had run (tests that set up the objects themselves).
 void ResetDisplayForTest(bool started_up = false);

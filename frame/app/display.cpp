@@ -73,7 +73,10 @@ void StateFrame(int entry_state) {
   if (entry_state < kFirstInAirState) imgui.Begin(false);
   RunStateFunction(interface_state);
   // Begin and End follow the entry state: a screen that moved on still gets its End.
-  if (entry_state < kFirstInAirState) imgui.End();
+  if (entry_state < kFirstInAirState) {
+    imgui.End();
+    WriteUiTrace();
+  }
 }
 
 }  // namespace

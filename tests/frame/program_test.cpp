@@ -348,3 +348,106 @@ TEST_F(WholeProgram, FirstStartWritesThePresetsAndEveryPresetLoads) {
     }
   }
 }
+
+namespace {
+
+// One frame of the program's UI trace.
+struct TraceFrame {
+  int state = -1;
+  struct Item { int kind, id, x, y, w, h, greyed; std::string label; };
+  std::vector<Item> items;
+  const Item* Find(const std::string& label) const {
+    for (const auto& i : items) if (i.label == label) return &i;
+    return nullptr;
+  }
+};
+
+TraceFrame ReadTrace(const std::string& path) {
+  TraceFrame t;
+  std::string text = ReadFile(path);
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find('\n', at);
+    if (end == std::string::npos) break;
+    std::string line = text.substr(at, end - at);
+    at = end + 1;
+    TraceFrame::Item i{};
+    int value = 0, used = 0;
+    if (sscanf(line.c_str(), "state %d", &t.state) == 1) continue;
+    if (sscanf(line.c_str(), "%d %d %d %d %d %d %d %d %n", &i.kind, &i.id, &i.x, &i.y, &i.w, &i.h, &i.greyed,
+               &value, &used) >= 8) {
+      i.label = line.substr(static_cast<size_t>(used));
+      t.items.push_back(i);
+    }
+  }
+  return t;
+}
+
+// Waits until the trace shows `state` with a widget labelled `label` drawn as asked.
+bool WaitForWidget(const std::string& trace, int state, const std::string& label, bool greyed, TraceFrame& frame) {
+  for (int i = 0; i < 300; ++i) {
+    frame = ReadTrace(trace);
+    const auto* w = frame.Find(label);
+    if (frame.state == state && w && (w->greyed != 0) == greyed) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  return false;
+}
+
+void ClickOn(const std::string& window, const TraceFrame::Item& w) {
+  const int x = w.x + w.w / 2, y = 720 - w.y + w.h / 2;
+  Xdo({"mousemove", "--window", window, std::to_string(x), std::to_string(y)});
+  std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  Xdo({"mousedown", "1"});
+  std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  Xdo({"mouseup", "1"});
+}
+
+}  // namespace
+
+// A new user without camera or sound card: help, the audio set-up, then the main screen.
+TEST_F(WholeProgram, FirstStartLeadsThroughHelpAndAudioToTheMainScreen) {
+  const std::string shared = install_dir;
+  install_dir = skyt_test::FreshDir("program_first_start");
+  ASSERT_EQ(SpawnAndWait({"bash", skyt_test::SourceDir() + "/tools/install.sh", install_dir, skyt_test::BuildDir()},
+                         nullptr).exit_code, 0);
+  const std::string trace = install_dir + "/ui_trace.txt";
+  setenv("SKYTAPPER_UI_TRACE", trace.c_str(), 1);
+  {
+    Program program;
+    unsetenv("SKYTAPPER_UI_TRACE");
+    std::string window = WaitForWindow();
+    ASSERT_FALSE(window.empty()) << program.Output();
+    TraceFrame f;
+    ASSERT_TRUE(WaitForWidget(trace, 9, "Next", false, f)) << program.Output();
+    EXPECT_EQ(f.Find("Close"), nullptr);
+    ClickOn(window, *f.Find("Next"));
+    ASSERT_TRUE(WaitForWidget(trace, 9, "Configure audio", false, f)) << program.Output();
+    ClickOn(window, *f.Find("Configure audio"));
+    ASSERT_TRUE(WaitForWidget(trace, 5, "Finish", true, f)) << program.Output();
+    ClickOn(window, *f.Find("Apply"));
+    ASSERT_TRUE(WaitForWidget(trace, 5, "Finish", false, f)) << program.Output();
+    ClickOn(window, *f.Find("Finish"));
+    ASSERT_TRUE(WaitForWidget(trace, 0, "Drum", true, f)) << program.Output();
+    EXPECT_TRUE(f.Find("Setup") && f.Find("Setup")->greyed);
+    EXPECT_NE(f.Find("Camera not found. Please exit Skytapper, plug the camera and"), nullptr);
+    EXPECT_NE(f.Find("launch Skytapper again if you wish to drum."), nullptr);
+    int status = -1;
+    for (int i = 0; i < 20 && status == -1; ++i) {
+      Xdo({"windowfocus", "--sync", window});
+      Xdo({"key", "Escape"});
+      status = program.WaitForExit(1);
+    }
+    EXPECT_EQ(status, 0) << program.Output();
+  }
+  // No sound card: the warning at start and again for Apply.
+  const std::string dialogs = ReadFile(fake_bin + "/zenity.log");
+  size_t warnings = 0;
+  for (size_t at = dialogs.find("will not be able to output audio"); at != std::string::npos;
+       at = dialogs.find("will not be able to output audio", at + 1)) ++warnings;
+  EXPECT_GE(warnings, 2u) << dialogs;
+  const std::string cfg = ReadFile(install_dir + "/conf/skytapper.cfg");
+  EXPECT_NE(cfg.find("Language = "), std::string::npos);
+  EXPECT_NE(cfg.find("Never_Ran = "), std::string::npos);
+  install_dir = shared;
+}
