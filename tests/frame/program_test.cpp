@@ -15,12 +15,15 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <sstream>
 #include <thread>
 
 #include "assets/presets/preset_texts.h"
 #include "frame/platform/spawn.h"
 #include "tests/support/free_ports.h"
+#include "tests/sound/jack_server.h"
 #include "tests/support/test_dirs.h"
 
 namespace {
@@ -405,26 +408,62 @@ void ClickOn(const std::string& window, const TraceFrame::Item& w) {
 
 }  // namespace
 
-// A new user without camera or sound card: help, the audio set-up, then the main screen.
-TEST_F(WholeProgram, FirstStartLeadsThroughHelpAndAudioToTheMainScreen) {
-  const std::string shared = install_dir;
-  install_dir = skyt_test::FreshDir("program_first_start");
-  ASSERT_EQ(SpawnAndWait({"bash", skyt_test::SourceDir() + "/tools/install.sh", install_dir, skyt_test::BuildDir()},
-                         nullptr).exit_code, 0);
-  const std::string trace = install_dir + "/ui_trace.txt";
-  setenv("SKYTAPPER_UI_TRACE", trace.c_str(), 1);
-  {
-    Program program;
+// A fresh installation of its own, as a new user has it; the shared one is put back after.
+class FirstStart : public WholeProgram {
+ protected:
+  void SetUp() override {
+    WholeProgram::SetUp();
+    shared_ = install_dir;
+    install_dir = skyt_test::FreshDir("program_first_start");
+    ASSERT_EQ(SpawnAndWait({"bash", skyt_test::SourceDir() + "/tools/install.sh", install_dir, skyt_test::BuildDir()},
+                           nullptr).exit_code, 0);
+    trace = install_dir + "/ui_trace.txt";
+    setenv("SKYTAPPER_UI_TRACE", trace.c_str(), 1);
+  }
+  void TearDown() override {
     unsetenv("SKYTAPPER_UI_TRACE");
-    std::string window = WaitForWindow();
+    install_dir = shared_;
+  }
+  // From the window to the first-run latency screen: help page 1, Next, Configure audio.
+  void ToTheLatencyScreen(Program& program) {
+    window = WaitForWindow();
     ASSERT_FALSE(window.empty()) << program.Output();
-    TraceFrame f;
     ASSERT_TRUE(WaitForWidget(trace, 9, "Next", false, f)) << program.Output();
     EXPECT_EQ(f.Find("Close"), nullptr);
     ClickOn(window, *f.Find("Next"));
     ASSERT_TRUE(WaitForWidget(trace, 9, "Configure audio", false, f)) << program.Output();
     ClickOn(window, *f.Find("Configure audio"));
     ASSERT_TRUE(WaitForWidget(trace, 5, "Finish", true, f)) << program.Output();
+  }
+  int EscUntilExit(Program& program) {
+    int status = -1;
+    for (int i = 0; i < 20 && status == -1; ++i) {
+      Xdo({"windowfocus", "--sync", window});
+      Xdo({"key", "Escape"});
+      status = program.WaitForExit(1);
+    }
+    return status;
+  }
+  size_t NoAudioWarnings() const {
+    const std::string dialogs = ReadFile(fake_bin + "/zenity.log");
+    size_t n = 0;
+    for (size_t at = dialogs.find("will not be able to output audio"); at != std::string::npos;
+         at = dialogs.find("will not be able to output audio", at + 1)) ++n;
+    return n;
+  }
+
+  std::string trace, window;
+  TraceFrame f;
+
+ private:
+  std::string shared_;
+};
+
+// A new user without camera or sound card: help, the audio set-up, then the main screen.
+TEST_F(FirstStart, LeadsThroughHelpAndAudioToTheMainScreen) {
+  {
+    Program program;
+    ToTheLatencyScreen(program);
     ClickOn(window, *f.Find("Apply"));
     ASSERT_TRUE(WaitForWidget(trace, 5, "Finish", false, f)) << program.Output();
     ClickOn(window, *f.Find("Finish"));
@@ -432,22 +471,54 @@ TEST_F(WholeProgram, FirstStartLeadsThroughHelpAndAudioToTheMainScreen) {
     EXPECT_TRUE(f.Find("Setup") && f.Find("Setup")->greyed);
     EXPECT_NE(f.Find("Camera not found. Please exit Skytapper, plug the camera and"), nullptr);
     EXPECT_NE(f.Find("launch Skytapper again if you wish to drum."), nullptr);
-    int status = -1;
-    for (int i = 0; i < 20 && status == -1; ++i) {
-      Xdo({"windowfocus", "--sync", window});
-      Xdo({"key", "Escape"});
-      status = program.WaitForExit(1);
-    }
-    EXPECT_EQ(status, 0) << program.Output();
+    EXPECT_EQ(EscUntilExit(program), 0) << program.Output();
   }
-  // No sound card: the warning at start and again for Apply.
-  const std::string dialogs = ReadFile(fake_bin + "/zenity.log");
-  size_t warnings = 0;
-  for (size_t at = dialogs.find("will not be able to output audio"); at != std::string::npos;
-       at = dialogs.find("will not be able to output audio", at + 1)) ++warnings;
-  EXPECT_GE(warnings, 2u) << dialogs;
+  // No sound card: the warning at start and again for Apply; no [Sound] written by it.
+  EXPECT_GE(NoAudioWarnings(), 2u) << ReadFile(fake_bin + "/zenity.log");
   const std::string cfg = ReadFile(install_dir + "/conf/skytapper.cfg");
   EXPECT_NE(cfg.find("Language = "), std::string::npos);
   EXPECT_NE(cfg.find("Never_Ran = "), std::string::npos);
-  install_dir = shared;
+}
+
+// With a JACK server: Apply opens it and saves [Sound], and Test sounds.
+TEST_F(FirstStart, AppliesAndTestsOnAJackServer) {
+  jack_test::JackServer jack;
+  jack.SetUp();
+  if (!jack_test::JackServer::ready) {
+    jack.TearDown();
+    GTEST_SKIP() << "jackd could not be started";
+  }
+  {
+    Program program;
+    ToTheLatencyScreen(program);
+    ClickOn(window, *f.Find("Apply"));
+    ASSERT_TRUE(WaitForWidget(trace, 5, "Finish", false, f)) << program.Output();
+    EXPECT_NE(ReadFile(install_dir + "/conf/skytapper.cfg").find("Device_Type = 5"), std::string::npos)
+        << ReadFile(install_dir + "/conf/skytapper.cfg");
+    std::vector<std::string> ports;
+    std::istringstream lines(jack_test::Capture("jack_lsp"));
+    for (std::string line; std::getline(lines, line);)
+      if (line.rfind("system:", 0) != 0 && !line.empty()) ports.push_back(line);
+    ASSERT_EQ(ports.size(), 2u) << jack_test::Capture("jack_lsp");
+    const std::string wav = install_dir + "/latency_test.wav";
+    const pid_t rec = jack_test::Spawn({"jack_rec", "-f", wav, "-d", "2", "-b", "16", ports[0], ports[1]});
+    ASSERT_GT(rec, 0);
+    ClickOn(window, *f.Find("Test"));
+    waitpid(rec, nullptr, 0);
+    const std::string bytes = ReadFile(wav);
+    ASSERT_GT(bytes.size(), 44u);
+    size_t loud = 0;
+    for (size_t i = 44; i + 1 < bytes.size(); i += 2) {
+      int16_t v;
+      memcpy(&v, &bytes[i], 2);
+      loud += v > 1000 || v < -1000;
+    }
+    EXPECT_GT(loud, 100u);
+    ClickOn(window, *f.Find("Finish"));
+    ASSERT_TRUE(WaitForWidget(trace, 0, "Drum", true, f)) << program.Output();
+    EXPECT_EQ(EscUntilExit(program), 0) << program.Output();
+  }
+  EXPECT_EQ(NoAudioWarnings(), 0u) << ReadFile(fake_bin + "/zenity.log");
+  jack.TearDown();
+  unsetenv("JACK_DEFAULT_SERVER");
 }
