@@ -149,6 +149,7 @@ void LeaveMidiOnly() {
   }
   if (!screen_services.reinit_audio(type, frames, index)) ShowReopenFailure();
   drumkit.EraseForMIDI();
+  DrawBusyVeil();
   drummer.ChooseDrumkit(drumkit_chooser.current_drumkit_name, true);
 }
 

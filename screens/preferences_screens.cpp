@@ -73,7 +73,10 @@ void DoPreferencesScreen() {
   if (imgui.DoCheckBox(kCameraStand, 48, H - 76, GetUtf8(499), drummer.Use_Camera_Stand, false)) {
     drummer.Use_Camera_Stand = !drummer.Use_Camera_Stand;
     // A preset's drum positions depend on the stand: reload it.
-    if (CurrentKitIsPreset()) drummer.ChooseDrumkit(drumkit_chooser.current_drumkit_name, true);
+    if (CurrentKitIsPreset()) {
+      DrawBusyVeil();
+      drummer.ChooseDrumkit(drumkit_chooser.current_drumkit_name, true);
+    }
     drummer.SaveLastSession();
   }
   const std::string language = std::string(GetUtf8(400)) + "...";
