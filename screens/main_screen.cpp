@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "airmenu/calibration.h"
 #include "drumming/drumkit.h"
 #include "drumming/drummer.h"
 #include "drumming/interface_state.h"
@@ -27,9 +28,6 @@ enum : int {
   kDrum = ScreenId(kMainScreen, 1), kSetup, kDrumKits, kPlaylist, kRecordings, kLatency, kMidi,
   kPreferences, kHelp, kQuit, kProgress
 };
-
-// The wizard stage that checks the lighting.
-constexpr int kLightingCheckStage = 4;
 
 struct MainButton {
   int id, x, top, w, text;  // top: pixels below the window's top edge (0: the bottom row)
@@ -76,7 +74,7 @@ void Drum() {
   if (drumkit.is_calibrated && lights) {
     ChangeInterfaceState(kPlay, 2, 0, 0);
   } else if (drumkit.is_calibrated) {
-    screen_services.change_wizard_stage(kLightingCheckStage);
+    screen_services.change_wizard_stage(Calibration::kLighting);
     ChangeInterfaceState(kWizard, drummer.Use_Camera_Stand ? 1 : 0, 0, 0);
   } else {
     ChangeInterfaceState(kWizard, 0, 0, 0);

@@ -1,40 +1,23 @@
-// The default screen services: the program-wide camera, sound manager and MIDI output, and a
-// current picture kept here for the help, about and languages screens.
+// The default screen services: the program-wide camera, set-up wizard, sound manager and MIDI
+// output.
 #include "screens/screen_services.h"
 
 #include <GL/gl.h>
 
-#include "render/image.h"
-#include "render/imgui.h"
-#include "render/widget_drawing.h"
-#include "render/widget_drawing_state.h"
+#include "airmenu/calibration.h"
 #include "sound/midi.h"
 #include "sound/sound.h"
 #include "tracking/ps3eye_glue.h"
 
 namespace {
 
-Image current_picture;
-
-bool LoadPicture(const std::string& path) {
-  current_picture.CleanUp();
-  return current_picture.Init(path.c_str());
-}
-
+// The wizard draws its picture at its natural size centred in the window; the languages
+// screen moves it by (dx, dy).
 void DrawPicture(int mode, int dx, int dy) {
-  if (!current_picture.texture) return;
-  const float W = static_cast<float>(Imgui::platform.window_width());
-  const float H = static_cast<float>(Imgui::platform.window_height());
-  skyt::TextureGuard guard;
-  glEnable(GL_TEXTURE_2D);
-  glColor4f(1, 1, 1, 1);
-  if (mode == 2) {
-    TexturedQuad(current_picture, 0, 0, W, H);
-  } else {
-    const float x0 = static_cast<float>(dx), top = H + static_cast<float>(dy);
-    TexturedQuad(current_picture, x0, top - static_cast<float>(current_picture.height),
-                 x0 + static_cast<float>(current_picture.width), top);
-  }
+  glPushMatrix();
+  glTranslatef(static_cast<float>(dx), static_cast<float>(dy), 0);
+  calibration.DrawCurrentImage(static_cast<Calibration::ImageDimensions>(mode));
+  glPopMatrix();
 }
 
 void PlayLatencyTest() {
@@ -44,12 +27,12 @@ void PlayLatencyTest() {
 ScreenServices DefaultScreenServices() {
   return ScreenServices{
       .camera_working = [] { return PSEyeIsWorking(); },
-      .start_wizard = [](bool) {},
-      .change_wizard_stage = [](int) {},
-      .lights_checked = [] { return false; },
-      .load_picture = LoadPicture,
+      .start_wizard = [](bool play) { calibration.Start(play); },
+      .change_wizard_stage = [](int stage) { calibration.ChangeStage(static_cast<Calibration::Stage>(stage)); },
+      .lights_checked = [] { return Calibration::were_lights_checked; },
+      .load_picture = [](const std::string& path) { return calibration.LoadCurrentImage(path.c_str()); },
       .draw_picture = DrawPicture,
-      .delete_picture = [] { current_picture.CleanUp(); },
+      .delete_picture = [] { calibration.DeleteCurrentImage(); },
       .audio_device_names = [](std::map<int, std::string>& n) { sound.GetAudioDeviceNames(n); },
       .audio_device_name = [](std::string& name, int i) { sound.GetAudioDeviceName(name, i); },
       .audio_device_index = [] { return sound.GetAudioDeviceIndex(); },

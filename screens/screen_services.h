@@ -1,7 +1,8 @@
 // What the screens use of the camera, the set-up wizard and the sound and MIDI devices, as one
-// table of calls. The defaults reach the program-wide objects; tests replace single entries
-// (13 audio devices, no camera, a failing device) and put the defaults back with
-// ResetScreenServices. Main thread only.
+// table of calls. The defaults reach the program-wide objects (the wizard's current picture
+// serves the help, about and languages screens); tests replace single entries (13 audio
+// devices, no camera, a failing device) and put the defaults back with ResetScreenServices.
+// Main thread only.
 #pragma once
 #include <map>
 #include <string>
@@ -17,8 +18,8 @@ struct ScreenServices {
   bool (*lights_checked)();
 
   // The one current picture of the help, about and languages screens. Load replaces it
-  // (false, and no picture, when the file cannot be read); draw mode 0 is the natural size
-  // at the window's top-left corner, 2 stretched over the window.
+  // (false, and no picture, when the file cannot be read); draw mode 0 is the natural size,
+  // 2 stretched over the window; dx, dy move it (pixels, y upwards).
   bool (*load_picture)(const std::string& path);
   void (*draw_picture)(int mode, int dx, int dy);
   void (*delete_picture)();
