@@ -397,12 +397,29 @@ bool WaitForWidget(const std::string& trace, int state, const std::string& label
   return false;
 }
 
-void ClickOn(const std::string& window, const TraceFrame::Item& w) {
+// Waits until the program has written `frames` more frames of its trace (at most 10 s).
+void WaitFrames(const std::string& trace, int frames) {
+  auto written = [&] {
+    struct stat st {};
+    stat(trace.c_str(), &st);
+    return st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec;
+  };
+  long long last = written();
+  for (int i = 0; i < 1000 && frames > 0; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const long long now = written();
+    if (now != last) --frames, last = now;
+  }
+}
+
+// Moves onto the widget and presses and releases the button, each held for a few frames of
+// the program however slowly it runs.
+void ClickOn(const std::string& window, const std::string& trace, const TraceFrame::Item& w) {
   const int x = w.x + w.w / 2, y = 720 - w.y + w.h / 2;
   Xdo({"mousemove", "--window", window, std::to_string(x), std::to_string(y)});
-  std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  WaitFrames(trace, 3);
   Xdo({"mousedown", "1"});
-  std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  WaitFrames(trace, 3);
   Xdo({"mouseup", "1"});
 }
 
@@ -430,9 +447,9 @@ class FirstStart : public WholeProgram {
     ASSERT_FALSE(window.empty()) << program.Output();
     ASSERT_TRUE(WaitForWidget(trace, 9, "Next", false, f)) << program.Output();
     EXPECT_EQ(f.Find("Close"), nullptr);
-    ClickOn(window, *f.Find("Next"));
+    ClickOn(window, trace, *f.Find("Next"));
     ASSERT_TRUE(WaitForWidget(trace, 9, "Configure audio", false, f)) << program.Output();
-    ClickOn(window, *f.Find("Configure audio"));
+    ClickOn(window, trace, *f.Find("Configure audio"));
     ASSERT_TRUE(WaitForWidget(trace, 5, "Finish", true, f)) << program.Output();
   }
   int EscUntilExit(Program& program) {
@@ -464,9 +481,9 @@ TEST_F(FirstStart, LeadsThroughHelpAndAudioToTheMainScreen) {
   {
     Program program;
     ToTheLatencyScreen(program);
-    ClickOn(window, *f.Find("Apply"));
+    ClickOn(window, trace, *f.Find("Apply"));
     ASSERT_TRUE(WaitForWidget(trace, 5, "Finish", false, f)) << program.Output();
-    ClickOn(window, *f.Find("Finish"));
+    ClickOn(window, trace, *f.Find("Finish"));
     ASSERT_TRUE(WaitForWidget(trace, 0, "Drum", true, f)) << program.Output();
     EXPECT_TRUE(f.Find("Setup") && f.Find("Setup")->greyed);
     EXPECT_NE(f.Find("Camera not found. Please exit Skytapper, plug the camera and"), nullptr);
@@ -491,7 +508,7 @@ TEST_F(FirstStart, AppliesAndTestsOnAJackServer) {
   {
     Program program;
     ToTheLatencyScreen(program);
-    ClickOn(window, *f.Find("Apply"));
+    ClickOn(window, trace, *f.Find("Apply"));
     ASSERT_TRUE(WaitForWidget(trace, 5, "Finish", false, f)) << program.Output();
     EXPECT_NE(ReadFile(install_dir + "/conf/skytapper.cfg").find("Device_Type = 5"), std::string::npos)
         << ReadFile(install_dir + "/conf/skytapper.cfg");
@@ -503,7 +520,7 @@ TEST_F(FirstStart, AppliesAndTestsOnAJackServer) {
     const std::string wav = install_dir + "/latency_test.wav";
     const pid_t rec = jack_test::Spawn({"jack_rec", "-f", wav, "-d", "2", "-b", "16", ports[0], ports[1]});
     ASSERT_GT(rec, 0);
-    ClickOn(window, *f.Find("Test"));
+    ClickOn(window, trace, *f.Find("Test"));
     waitpid(rec, nullptr, 0);
     const std::string bytes = ReadFile(wav);
     ASSERT_GT(bytes.size(), 44u);
@@ -514,7 +531,7 @@ TEST_F(FirstStart, AppliesAndTestsOnAJackServer) {
       loud += v > 1000 || v < -1000;
     }
     EXPECT_GT(loud, 100u);
-    ClickOn(window, *f.Find("Finish"));
+    ClickOn(window, trace, *f.Find("Finish"));
     ASSERT_TRUE(WaitForWidget(trace, 0, "Drum", true, f)) << program.Output();
     EXPECT_EQ(EscUntilExit(program), 0) << program.Output();
   }
