@@ -489,10 +489,13 @@ TEST_F(FirstStart, LeadsThroughHelpAndAudioToTheMainScreen) {
     EXPECT_NE(f.Find("Camera not found. Please exit Skytapper, plug the camera and"), nullptr);
     EXPECT_NE(f.Find("launch Skytapper again if you wish to drum."), nullptr);
     EXPECT_EQ(EscUntilExit(program), 0) << program.Output();
+    // The first preset kit was loaded, one line per drum.
+    EXPECT_EQ(Count(program.Output(), " success.\n"), 3) << program.Output();
   }
   // No sound card: the warning at start and again for Apply; no [Sound] written by it.
   EXPECT_GE(NoAudioWarnings(), 2u) << ReadFile(fake_bin + "/zenity.log");
   const std::string cfg = ReadFile(install_dir + "/conf/skytapper.cfg");
+  EXPECT_NE(cfg.find("Last_Drumkit = My First Skytapper Kit (RH)\n"), std::string::npos) << cfg;
   EXPECT_NE(cfg.find("Language = "), std::string::npos);
   EXPECT_NE(cfg.find("Never_Ran = "), std::string::npos);
 }

@@ -116,6 +116,7 @@ class ScreenTest : public ::testing::Test {
     imgui.tracing = true;
     Fakes::Install();
     SetLanguage("en");
+    drummer.session_loaded = true;  // the screens run after the start-up read the session
     drummer.Never_Ran = false;
     drummer.Wants_Startup_Help = false;
     drummer.Use_Camera_Stand = false;
