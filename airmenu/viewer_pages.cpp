@@ -3,9 +3,9 @@
 #include <GL/gl.h>
 
 #include <algorithm>
-#include <vector>
 
 #include "airmenu/calibration.h"
+#include "airmenu/frozen_picture.h"
 #include "airmenu/page_frame.h"
 #include "airmenu/pages.h"
 #include "airmenu/viewer_link.h"
@@ -42,30 +42,10 @@ void StartPicture(int w, int h) {
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 }
 
-// Reads the window back into a new RGB texture. Rows of w * 3 bytes are packed and unpacked
-// without padding: at the default alignment of 4 an odd width would read past the buffer.
-unsigned int FreezePicture(int w, int h) {
+// Blending off, then the picture as it stands.
+unsigned int Freeze(int w, int h) {
   glDisable(GL_BLEND);
-  glFlush();
-  if (w <= 0 || h <= 0) return 0;
-  std::vector<unsigned char> pixels(size_t(w) * size_t(h) * 3);
-  GLint pack = 4, unpack = 4;
-  glGetIntegerv(GL_PACK_ALIGNMENT, &pack);
-  glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-  GLuint texture = 0;
-  glGenTextures(1, &texture);
-  glBindTexture(GL_TEXTURE_2D, texture);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, w, h, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-  glPixelStorei(GL_PACK_ALIGNMENT, pack);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, unpack);
-  return texture;
+  return FreezePicture(w, h);
 }
 
 void DeleteTexture(unsigned int& texture) {
@@ -131,7 +111,7 @@ void EnterMarkersOnly() {
   OrthoOverWindow(w, h);
   DrawFrozenKit(w, h);
   Notice({379, 98, 380}, w, h, 0.99f, 0.13f, 0.96f);
-  markers_only_texture = FreezePicture(w, h);
+  markers_only_texture = Freeze(w, h);
 }
 
 void LeaveMarkersOnly() { DeleteTexture(markers_only_texture); }
@@ -164,7 +144,7 @@ void EnterClientDisplay() {
     }
   }
   glPopMatrix();
-  client_display_texture = FreezePicture(w, h);
+  client_display_texture = Freeze(w, h);
 }
 
 void LeaveClientDisplay() { DeleteTexture(client_display_texture); }

@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "airmenu/calibration.h"
+#include "airmenu/frozen_picture.h"
 #include "airmenu/pages.h"
 #include "drumming/distance_menu.h"
 #include "drumming/drumkit.h"
@@ -122,6 +125,32 @@ TEST(InAirFrame, FrozenPicturesOfAnOddWindowAndOneViewerTextureAtATime) {
   LeaveClientDisplay();
   LeaveMarkersOnly();
   graphics_mode = 0;
+}
+
+// An odd width: the read-back writes exactly w * h * 3 bytes and the texture holds the same
+// rows (padded rows would spill into the guard and shear the uploaded picture).
+TEST(InAirFrame, FrozenPictureRowsAreReadAndUploadedUnpadded) {
+  const int w = 961, h = 721;
+  const size_t size = size_t(w) * h * 3;
+  skyt_test::GlContext gl(w, h);
+  gl.Clear(0, 0, 1);
+  glEnable(GL_SCISSOR_TEST);
+  glScissor(100, 0, 7, h);  // a red bar down every row
+  gl.Clear(1, 0, 0);
+  glDisable(GL_SCISSOR_TEST);
+  std::vector<unsigned char> read(size + 1024, 0xA5);
+  ReadPicture(w, h, read.data());
+  EXPECT_EQ(std::count(read.begin() + size, read.end(), 0xA5), 1024) << "the read-back overran its rows";
+  EXPECT_EQ(read[(size_t(h - 1) * w + 103) * 3], 255) << "the top row is not where an unpadded row puts it";
+
+  GLuint texture = FreezePicture(w, h);
+  std::vector<unsigned char> uploaded(size + 1024, 0xA5);
+  glBindTexture(GL_TEXTURE_2D, texture);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, uploaded.data());
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  EXPECT_TRUE(std::equal(read.begin(), read.begin() + size, uploaded.begin())) << "the texture's rows are sheared";
+  glDeleteTextures(1, &texture);
 }
 
 TEST(InAirFrame, WizardStartsWhereTheRunCalls) {
