@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -125,6 +126,70 @@ TEST(InAirFrame, FrozenPicturesOfAnOddWindowAndOneViewerTextureAtATime) {
   LeaveClientDisplay();
   LeaveMarkersOnly();
   graphics_mode = 0;
+}
+
+// The in-air message fonts, which the kit leaves out.
+void LoadMessageFonts(int height) {
+  std::filesystem::create_directories("data/fonts");
+  std::filesystem::create_symlink("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", "data/fonts/Ubuntu-R.ttf");
+  DistanceMenu::CleanUp();
+  DistanceMenu::Init(height, height);
+}
+
+// Red count-down pixels printed straight onto the picture, around the middle of the window.
+int RedCountDownPixels(InAirKit& kit) {
+  int red = 0;
+  const int w = kit.gl().width(), h = kit.gl().height();
+  for (int x = w / 2 - 80; x < w / 2 + 80; ++x)
+    for (int y = int(h * 0.45); y < int(h * 0.7); ++y) {
+      const auto p = kit.gl().Pixel(x, y);
+      red += p[0] > 150 && p[1] < 80 && p[2] < 80;
+    }
+  return red;
+}
+
+// Which renderer draws the drumming page tells where the count-down goes: message lines 8 and
+// 9 in the menu renderers, straight onto the picture in the markers-only one.
+TEST(InAirFrame, CountDownGoesWhereTheRendererOfTheStateShowsIt) {
+  enum Lines { kCleared, kUntouched, kCounting };
+  const struct {
+    const char* what;
+    int mode, state;
+    bool muted;
+    int frames;
+    Lines lines;
+    bool printed;
+  } cases[] = {
+      {"normal renderer at 0", 0, kPlay, false, 0, kCleared, false},
+      {"markers-only at 0", 1, kPlay, false, 0, kUntouched, true},
+      {"markers-only counting", 1, kPlay, false, 300, kUntouched, true},
+      {"mode 1, drums muted", 1, kPlay, true, 300, kCounting, false},
+      {"mode 1, play menu", 1, kPlayMenu, false, 300, kCounting, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    InAirKit kit("inair_count_down");
+    LoadMessageFonts(kit.gl().height());
+    kit.Enter(c.state);
+    graphics_mode = c.mode;
+    drums_muted = c.muted;
+    ChangeInterfaceState(c.state, 0, 0, 0);
+    kit.Run(StrokeScript::Rest(3));
+    const int before = RedCountDownPixels(kit);
+    DistanceMenu::AddMessage("eight", 8, 1, 0.0f, false, false);
+    DistanceMenu::AddMessage("nine", 9, 1, 0.0f, false, false);
+    frames_until_song_start = c.frames;
+    kit.Frame(StrokeScript::Rest(1)[0]);
+    const std::string line8 = c.lines == kCleared ? "" : c.lines == kUntouched ? "eight" : GetUtf8(96);
+    const std::string line9 = c.lines == kCleared ? "" : c.lines == kUntouched ? "nine" : "3";
+    EXPECT_EQ(kit.Line(8), line8);
+    EXPECT_EQ(kit.Line(9), line9);
+    EXPECT_EQ(RedCountDownPixels(kit) > before + 20, c.printed) << before << " red pixels before";
+    if (c.mode == 1 && interface_state == kPlay && !c.muted) LeaveMarkersOnly();
+    frames_until_song_start = -1;
+    graphics_mode = 0;
+    drums_muted = false;
+  }
 }
 
 // An odd width: the read-back writes exactly w * h * 3 bytes and the texture holds the same
