@@ -6,12 +6,14 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "airmenu/calibration.h"
 #include "airmenu/frozen_picture.h"
+#include "airmenu/page_frame.h"
 #include "airmenu/pages.h"
 #include "drumming/distance_menu.h"
 #include "drumming/drumkit.h"
@@ -136,13 +138,13 @@ void LoadMessageFonts(int height) {
   DistanceMenu::Init(height, height);
 }
 
-// Red count-down pixels printed straight onto the picture, around the middle of the window.
+// Red pixels around where the count-down's number is printed straight onto the picture.
 int RedCountDownPixels(InAirKit& kit) {
   int red = 0;
-  const int w = kit.gl().width(), h = kit.gl().height();
-  for (int x = w / 2 - 80; x < w / 2 + 80; ++x)
-    for (int y = int(h * 0.45); y < int(h * 0.7); ++y) {
-      const auto p = kit.gl().Pixel(x, y);
+  const int x = WindowWidth() / 2, y = int(WindowHeight() * 0.54f);
+  for (int dx = -40; dx < 40; ++dx)
+    for (int dy = -30; dy < 40; ++dy) {
+      const auto p = kit.gl().Pixel(x + dx, y + dy);
       red += p[0] > 150 && p[1] < 80 && p[2] < 80;
     }
   return red;
@@ -190,6 +192,53 @@ TEST(InAirFrame, CountDownGoesWhereTheRendererOfTheStateShowsIt) {
     graphics_mode = 0;
     drums_muted = false;
   }
+}
+
+void Mouse(int x, int y, bool down) {
+  imgui.mouse_x = x;
+  imgui.mouse_y = y;
+  imgui.mouse_down = down;
+}
+
+// Calls of one frame with the mouse over (x, y) until a live widget there takes it (at most 400).
+int GreyedCalls(int x, int y, const std::function<void()>& frame) {
+  Mouse(x, y, false);
+  int calls = 0;
+  for (frame(); imgui.hot_id == 0 && calls < 400; frame()) ++calls;
+  return calls;
+}
+
+// A press and a release over (x, y), one frame each.
+void Click(InAirKit& kit, int x, int y) {
+  Mouse(x, y, true);
+  kit.Frame(StrokeScript::Rest(1)[0]);
+  Mouse(x, y, false);
+  kit.Frame(StrokeScript::Rest(1)[0]);
+  Mouse(-1, -1, false);
+}
+
+// The viewer icon of the drumming page rests greyed ("...") for 250 frames after a press, the
+// quit-viewer icon of the viewer page for 126 frames after entry; the home icon leaves.
+TEST(InAirFrame, ViewerIconsRestAfterAPressAndTheHomeIconGoesHome) {
+  InAirKit kit("inair_icons");
+  kit.Enter(kPlay);
+  const int icon_x = WindowWidth() - 40, icon_y = 30;
+  const auto frame = [&] { kit.Frame(StrokeScript::Rest(1)[0]); };
+  EXPECT_EQ(GreyedCalls(icon_x, icon_y, frame), 0);
+  Click(kit, icon_x, icon_y);
+  ASSERT_EQ(interface_state, kClientStartScreen);
+  ChangeInterfaceState(kPlay, 0, 0, 0);
+  EXPECT_EQ(GreyedCalls(icon_x, icon_y, frame), 250);
+
+  interface_state = kPlayWithClient;
+  just_changed_state = true;
+  EXPECT_EQ(GreyedCalls(icon_x, icon_y, [] { PlayWithClient(); }), 126);
+  ChangeInterfaceState(kPlay, 0, 0, 0);
+  Mouse(-1, -1, false);
+  frame();
+
+  Click(kit, 38, icon_y);
+  EXPECT_EQ(interface_state, kMainScreen);
 }
 
 // An odd width: the read-back writes exactly w * h * 3 bytes and the texture holds the same
