@@ -163,6 +163,59 @@ TEST(InAirPages, PlayWithDelayCountsDownOnTheDrummingPageAndStartsTheSong) {
   drummer.playlist.clear();
 }
 
+// Dragging the start slider right: the song stops only where the start has moved more than
+// 2 s from the last stop (the test restarts it after each stop), the last 5 s can not be
+// chosen; then Play with Delay on a song that can no longer be loaded starts nothing.
+TEST(InAirPages, SongStartSliderAndAFailedReload) {
+  InAirKit kit("inair_scrub");
+  ASSERT_EQ(std::system("sox -n -r 44100 -c 2 song.ogg synth 12 sine 300 vol 0.3"), 0);
+  drummer.playlist = {Drummer::Song{"song", "song.ogg"}};
+  drummer.current_song = 0;
+  drummer.start_time = 0.0f;
+  sound.SetSongVolume(100);  // a silent song never gets a voice
+  kit.Enter(kPlaySong);
+  for (int i = 0; i < 200 && !sound.song.IsLoaded(); ++i) kit.Frame({});
+  kit.Hit(kPlayButton);
+  const auto playing = [] {
+    float out[2 * 16];
+    sound.audio.RenderOffline(out, 16);  // a stopped voice ends in the mixer
+    return sound.audio.GetPlayingTime(sound.song) >= 0.0f;
+  };
+  for (int i = 0; i < 20 && !playing(); ++i) kit.Frame(StrokeScript::Rest(1)[0]);
+  ASSERT_TRUE(playing());
+  ASSERT_EQ(kit.Menu().sliders.size(), 1u);
+  const DistanceMenu::Slider slider = kit.Menu().sliders[0];
+
+  std::vector<float> stops;
+  float latest = 0.0f;
+  for (const auto& scene :
+       StrokeScript::Slider(slider.x + 5.0f, slider.x + 35.0f, slider.y + slider.height * 0.5f, 160)) {
+    kit.Frame(scene);
+    latest = drummer.start_time;
+    if (playing()) continue;
+    stops.push_back(latest);
+    sound.PlaySong(latest, true);
+  }
+  ASSERT_GE(stops.size(), 2u);
+  EXPECT_GT(stops[0], 2.0f);
+  for (size_t i = 1; i < stops.size(); ++i) EXPECT_GT(stops[i] - stops[i - 1], 2.0f) << "stop " << i;
+  EXPECT_LT(latest, 12.0f - 5.0f);
+  EXPECT_GT(latest, 12.0f - 6.0f);
+
+  kit.Run(StrokeScript::Rest(10));
+  drummer.StopSong();
+  kit.Frame({});
+  remove("song.ogg");
+  sound.UnloadSong();
+  kit.Hit(kPlayWithDelayButton);
+  EXPECT_EQ(interface_state, kPlaySong);
+  EXPECT_EQ(frames_until_song_start, -1);
+  EXPECT_FALSE(playing());
+  EXPECT_EQ(kit.Line(3), GetUtf8(173));
+  EXPECT_TRUE(kit.Button(kPlayWithDelayButton)->greyed);
+  drummer.playlist.clear();
+}
+
 TEST(InAirPages, SoundPageSavesOnlyChangesAndSaysWhetherItCould) {
   InAirKit kit("inair_sound");
   kit.Enter(kAdjustVolumes, 0);
