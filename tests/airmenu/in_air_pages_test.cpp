@@ -266,3 +266,30 @@ TEST(InAirPages, MetronomeShowsTheSoundManagersTempoAndSavesOnlyAChangeMadeWhile
   EXPECT_EQ(interface_state, kPlay);
   EXPECT_EQ(skyt_test::ReadFile("conf/skytapper.cfg"), before) << "Done saved without a change";
 }
+
+// The tempo slider held still at 119.6 and released sets 120 beats per minute; Done saves it
+// only when the metronome played while it was set.
+TEST(InAirPages, MetronomeTempoReleasedRoundsAndIsSavedOnlyWhenSetWhilePlaying) {
+  for (const bool playing : {false, true}) {
+    SCOPED_TRACE(playing ? "playing" : "stopped");
+    InAirKit kit("inair_tempo");
+    sound.SetMetronomeTempo(119.6f);
+    kit.Enter(kMetronome);
+    if (playing) kit.Hit(kStartButton);
+    ASSERT_EQ(is_metronome_playing, playing);
+    const std::string before = skyt_test::ReadFile("conf/skytapper.cfg");
+    const DistanceMenu::Slider slider = kit.Menu().sliders.at(0);
+    kit.Run(StrokeScript::Activation(slider.x + slider.width * 0.5f, slider.y + slider.height * 0.5f, 10));
+    EXPECT_FALSE(is_metronome_playing) << "the metronome sounds while the tempo is set";
+    kit.Run(StrokeScript::Rest(3));
+    EXPECT_FLOAT_EQ(sound.beat_period.load(), 0.5f);
+    EXPECT_EQ(is_metronome_playing, playing);
+    kit.Hit(kDoneButton);
+    ASSERT_EQ(interface_state, kPlay);
+    const std::string after = skyt_test::ReadFile("conf/skytapper.cfg");
+    EXPECT_EQ(after != before, playing);
+    if (playing) EXPECT_NE(after.find("Metronome_Tempo = 120"), std::string::npos) << after;
+    sound.StopMetronome();
+    is_metronome_playing = false;
+  }
+}
