@@ -288,7 +288,7 @@ TEST(InAirPages, MetronomeTempoReleasedRoundsAndIsSavedOnlyWhenSetWhilePlaying) 
     ASSERT_EQ(interface_state, kPlay);
     const std::string after = skyt_test::ReadFile("conf/skytapper.cfg");
     EXPECT_EQ(after != before, playing);
-    if (playing) EXPECT_NE(after.find("Metronome_Tempo = 120"), std::string::npos) << after;
+    EXPECT_EQ(after.find("Metronome_Tempo = 120") != std::string::npos, playing) << after;
     sound.StopMetronome();
     is_metronome_playing = false;
   }
