@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "drumming/drumkit.h"
 #include "drumming/drummer.h"
 #include "frame/texts.h"
 #include "frame/window.h"
@@ -21,6 +22,16 @@ int WindowHeight() { return window_services.height ? window_services.height() : 
 void AddButton(DistanceMenu& menu, int id, int text, float x, float y, bool greyed, bool needs_activation) {
   menu.buttons.push_back({id, GetUtf8(text), x, y, 22.0f, needs_activation, greyed});
 }
+
+void AddSlotButton(DistanceMenu& menu, int id, int text, int slot, bool greyed) {
+  const float xs[] = {DistanceMenu::m_no_drums_x,  DistanceMenu::m_no_drums2_x, DistanceMenu::m_no_drums3_x,
+                      DistanceMenu::m_no_drums4_x, DistanceMenu::m_no_drums5_x, DistanceMenu::m_no_drums6_x};
+  const float ys[] = {DistanceMenu::m_no_drums_y,  DistanceMenu::m_no_drums2_y, DistanceMenu::m_no_drums3_y,
+                      DistanceMenu::m_no_drums4_y, DistanceMenu::m_no_drums5_y, DistanceMenu::m_no_drums6_y};
+  AddButton(menu, id, text, xs[slot - 1], ys[slot - 1], greyed);
+}
+
+bool IsKitDrum(int drum) { return drum >= 0 && drum < int(drumkit.drums.size()); }
 
 void Click() { sound.PlayDistanceMenuButtonSound(); }
 

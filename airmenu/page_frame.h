@@ -32,6 +32,11 @@ int WindowHeight();
 // A button of the given text at a slot, size 22, not needing activation unless said.
 void AddButton(DistanceMenu& menu, int id, int text, float x, float y, bool greyed = false,
                bool needs_activation = false);
+// A button at no-drums slot 1..6.
+void AddSlotButton(DistanceMenu& menu, int id, int text, int slot, bool greyed = false);
+// True while drum is an index of the loaded kit: pages that keep an index check it every
+// frame, since the viewer may reload or edit the kit under them.
+bool IsKitDrum(int drum);
 // The menu click that follows a fired button's action.
 void Click();
 // The first firing only arms need_confirmation, shows the text on line 2 and sounds the error

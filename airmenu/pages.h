@@ -2,6 +2,8 @@
 // pictures of the fast graphics modes and the viewer display.
 #pragma once
 
+#include "tracking/mocap_marker.h"
+
 class DistanceMenu;
 
 // One frame of each in-air page, with the projection, blending and camera picture that the
@@ -24,6 +26,11 @@ void DrumKits();                   // 32
 void ClientStartScreen();          // 33
 void PlayWithClient();             // 34
 void TemporaryDisplay();           // 36
+
+// The current values of a volume page's level code (132 reverb, 135-138 the mixer, 139 + i
+// drum i, its pedal side for a hand-and-foot drum with type foot); what does not apply is
+// left untouched.
+void GetSliderInfo(int which, float& volume, float& max_speed, float& max_max_speed, MocapMarkerType type);
 
 // The shared frame body of the pages and its renderers, one per graphics mode.
 void Boilerplate(DistanceMenu& menu, bool drumming, int state);

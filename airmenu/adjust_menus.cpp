@@ -1,0 +1,145 @@
+// The adjust-drums hub (20), the hi-hat and cymbals menu (27) and the move-drums menu (31):
+// they only open the adjusting pages and collect whether those changed the kit.
+#include <string>
+
+#include "airmenu/calibration.h"
+#include "airmenu/page_frame.h"
+#include "airmenu/pages.h"
+#include "drumming/drumkit.h"
+#include "drumming/drummer.h"
+#include "drumming/interface_state.h"
+#include "frame/frame_globals.h"
+#include "frame/interface_states.h"
+#include "frame/texts.h"
+#include "sound/midi.h"
+
+namespace {
+
+constexpr int kDrumZeroCode = 139;  // the volume and MIDI pages' code of drum 0
+
+// Save: a failed save keeps the changes flag and the button live, and says why on line 2.
+void SaveChanges(bool& have_changes_to_save) {
+  std::string message;
+  if (drummer.SaveCalibration(&message)) {
+    ShowLine(2, GetUtf8(126));
+    have_changes_to_save = false;
+  } else {
+    ShowLine(2, message.c_str());
+  }
+  Click();
+}
+
+// Volume & sensitivity and MIDI open on drum 0, highlighted, its foot side for a foot drum.
+void OpenOnDrumZero(int state, int next_stage) {
+  const bool foot = drumkit.drums[0].category == Sound::CATEGORY_FOOT;
+  drumkit.shown_drum = 0;
+  drumkit.shown_marker_type = foot ? MOCAP_MARKER_FOOT : MOCAP_MARKER_HAND;
+  ChangeInterfaceState(state, kDrumZeroCode, foot ? 1 : 0, next_stage);
+  Click();
+}
+
+void PlaceAllDrums(int next_stage) {
+  calibration.ChangeStage(Calibration::kPlaceDrums);
+  ChangeInterfaceState(kWizard, next_stage, 1, 0);
+  Click();
+}
+
+}  // namespace
+
+void AdjustDrums() {
+  static int next_stage = kPlay;
+  static bool have_changes_to_save = false;
+  static bool need_confirmation = false;
+  DistanceMenu menu;
+  if (just_changed_state) {
+    next_stage = state_param != 0 ? state_param : kPlay;
+    if (state_param2 != 0) have_changes_to_save = true;
+    need_confirmation = false;
+    just_changed_state = false;
+  }
+  const bool no_drums = drumkit.drums.empty();
+  ShowLine(0, GetUtf8(118));
+  AddSlotButton(menu, kSaveChangesButton, 119, 2, !have_changes_to_save);
+  AddSlotButton(menu, kDoneButton, 41, 1);
+  AddSlotButton(menu, kVolumeAndSensitivityButton, 120, 4, no_drums);
+  AddSlotButton(menu, kHihatAndCymbalsButton, 121, 5);
+  if (midi_mode == 0) {
+    AddSlotButton(menu, kPlaceOneDrumButton, 122, 3);
+    AddSlotButton(menu, kPlaceAllDrumsButton, 123, 6);
+  } else {
+    AddSlotButton(menu, kPlaceOneDrumButton, 124, 6);
+    AddSlotButton(menu, kMidiButton, 125, 3, no_drums);
+  }
+  Boilerplate(menu, false, kAdjustDrums);
+
+  if (menu.WasHit(kDoneButton)) {
+    ChangeInterfaceState(kPlay, 0, 0, 0);
+    Click();
+  } else if (menu.WasHit(kSaveChangesButton)) {
+    if (have_changes_to_save) SaveChanges(have_changes_to_save);
+  } else if (menu.WasHit(kVolumeAndSensitivityButton)) {
+    if (!no_drums) OpenOnDrumZero(kAdjustAnyVolume, next_stage);
+  } else if (menu.WasHit(kPlaceOneDrumButton)) {
+    if (midi_mode == 0) ChangeInterfaceState(kMoveDrum, 0, next_stage, kAdjustDrums);
+    else ChangeInterfaceState(kMoveDrumsSubMenu, next_stage, 0, 0);
+    Click();
+  } else if (menu.WasHit(kHihatAndCymbalsButton)) {
+    ChangeInterfaceState(kHihatAndCymbals, next_stage, 0, 0);
+    Click();
+  } else if (menu.WasHit(kPlaceAllDrumsButton)) {
+    if (ConfirmTwice(need_confirmation, 127)) PlaceAllDrums(next_stage);
+  } else if (menu.WasHit(kMidiButton)) {
+    if (!no_drums) OpenOnDrumZero(kAdjustMidiSettings, next_stage);
+  }
+}
+
+void HihatAndCymbals() {
+  static int next_stage = kAdjustDrums;
+  static bool have_changes_to_save = false;
+  DistanceMenu menu;
+  if (just_changed_state) {
+    next_stage = state_param != 0 ? state_param : kAdjustDrums;
+    if (state_param2 != 0) have_changes_to_save = true;
+    just_changed_state = false;
+  }
+  ShowLine(0, GetUtf8(114));
+  AddSlotButton(menu, kBackButton, 9, 1);
+  AddSlotButton(menu, kHihatRangeAndSplashButton, 115, 4);
+  AddSlotButton(menu, kHihatClutchButton, 116, 5);
+  AddSlotButton(menu, kCymbalChokingButton, 117, 6);
+  Boilerplate(menu, false, kAdjustDrums);
+
+  const struct {
+    int button, state, param;
+  } actions[] = {{kBackButton, kAdjustDrums, kPlay},
+                 {kHihatRangeAndSplashButton, kAdjustHihatRangeAndSplash, next_stage},
+                 {kHihatClutchButton, kAdjustHihatClutch, next_stage},
+                 {kCymbalChokingButton, kAdjustCymbalChoking, next_stage}};
+  for (const auto& a : actions) {
+    if (!menu.WasHit(a.button)) continue;
+    ChangeInterfaceState(a.state, a.param, have_changes_to_save, 0);
+    Click();
+    return;
+  }
+}
+
+void MoveDrumsSubMenu() {
+  static int next_stage = kPlay;
+  static bool need_confirmation = false;
+  DistanceMenu menu;
+  if (just_changed_state) {
+    next_stage = state_param != 0 ? state_param : kPlay;
+    need_confirmation = false;
+    just_changed_state = false;
+  }
+  AddSlotButton(menu, kPlaceOneDrumButton, 122, 5);
+  AddSlotButton(menu, kPlaceAllDrumsButton, 123, 4);
+  Boilerplate(menu, false, kMoveDrumsSubMenu);
+
+  if (menu.WasHit(kPlaceOneDrumButton)) {
+    ChangeInterfaceState(kMoveDrum, 0, next_stage, kAdjustDrums);
+    Click();
+  } else if (menu.WasHit(kPlaceAllDrumsButton)) {
+    if (ConfirmTwice(need_confirmation, 127)) PlaceAllDrums(next_stage);
+  }
+}
