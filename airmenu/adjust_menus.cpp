@@ -17,14 +17,16 @@ namespace {
 
 constexpr int kDrumZeroCode = 139;  // the volume and MIDI pages' code of drum 0
 
-// Save: a failed save keeps the changes flag and the button live, and says why on line 2.
+// Save: a failed save keeps the changes flag and the button live, shows an error line and,
+// on the next line, the library's reason.
 void SaveChanges(bool& have_changes_to_save) {
   std::string message;
   if (drummer.SaveCalibration(&message)) {
     ShowLine(2, GetUtf8(126));
     have_changes_to_save = false;
   } else {
-    ShowLine(2, message.c_str());
+    ShowLine(2, GetUtf8(kKitSaveFailedText));
+    ShowLine(3, message.c_str());
   }
   Click();
 }

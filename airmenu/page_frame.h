@@ -17,6 +17,7 @@ extern FrameCalls frame_calls;
 // Error lines of the pages' own failures.
 constexpr int kRecordingFailedText = 524;  // "Error: the recording could not be started."
 constexpr int kSoundSaveFailedText = 525;  // "Error: the sound settings could not be saved."
+constexpr int kKitSaveFailedText = 526;    // "Error: the drum kit could not be saved."
 
 // Nobody switches the marker colours on; the pages pass its negation to the marker drawing.
 extern bool show_marker_color;

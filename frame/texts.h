@@ -7,7 +7,7 @@
 #include <vector>
 
 constexpr int kNumLanguages = 11;   // en ja de fr es id tr it ru zh ko, in index order
-constexpr int kNumTextIds = 526;    // text ids 0..525
+constexpr int kNumTextIds = 527;    // text ids 0..526
 
 // Index of the current language (0 English .. 10 Korean); set only by SetLanguage.
 extern int32_t language;

@@ -1,0 +1,178 @@
+// The adjust-drums hub, its menus and the move-drum page, driven by scripted sticks.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+
+#include "airmenu/calibration.h"
+#include "drumming/drumkit.h"
+#include "drumming/drummer.h"
+#include "drumming/drumming_globals.h"
+#include "drumming/interface_state.h"
+#include "drumming/menu_ids.h"
+#include "frame/frame_globals.h"
+#include "frame/ini_file.h"
+#include "frame/interface_states.h"
+#include "frame/texts.h"
+#include "sound/midi.h"
+#include "tests/support/adjust_kit.h"
+#include "tests/support/in_air_kit.h"
+#include "tests/support/stroke_harness.h"
+
+using skyt_test::InAirKit;
+using skyt_test::StrokeScript;
+
+namespace {
+
+constexpr const char* kKitFile = "conf/drumkits/test.ini";
+
+struct Params {
+  int state, p1, p2, p3;
+  bool operator==(const Params&) const = default;
+};
+Params Now() { return {interface_state, state_param, state_param2, state_param3}; }
+std::ostream& operator<<(std::ostream& os, const Params& p) {
+  return os << p.state << " (" << p.p1 << ", " << p.p2 << ", " << p.p3 << ")";
+}
+
+float SavedFloat(const char* key) {
+  IniFile ini;
+  float value = -1.0f;
+  ini.Init(kKitFile);
+  ini.GetFloat("Drumkit calibration", key, value);
+  return value;
+}
+
+}  // namespace
+
+TEST(AdjustPages, HubOpensItsPagesByModeAndKit) {
+  const struct {
+    int midi;
+    bool kick_first;
+    int button;
+    Params expected;
+  } cases[] = {
+      {0, false, kDoneButton, {kPlay, 0, 0, 0}},
+      {0, true, kVolumeAndSensitivityButton, {kAdjustAnyVolume, 139, 1, kAdjustDrums}},
+      {0, false, kVolumeAndSensitivityButton, {kAdjustAnyVolume, 139, 0, kAdjustDrums}},
+      {0, false, kPlaceOneDrumButton, {kMoveDrum, 0, kAdjustDrums, kAdjustDrums}},
+      {0, false, kHihatAndCymbalsButton, {kHihatAndCymbals, kAdjustDrums, 0, 0}},
+      {1, false, kPlaceOneDrumButton, {kMoveDrumsSubMenu, kAdjustDrums, 0, 0}},
+      {1, true, kMidiButton, {kAdjustMidiSettings, 139, 1, kAdjustDrums}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "midi " << c.midi << " button " << c.button);
+    InAirKit kit("adjust_hub");
+    midi_mode = c.midi;
+    skyt_test::LoadAdjustKit(c.kick_first);
+    skyt_test::EnterPage(kit, kAdjustDrums, kAdjustDrums, 0, 0);
+    if (c.midi) {
+      EXPECT_EQ(kit.Button(kPlaceAllDrumsButton), nullptr);
+      EXPECT_EQ(kit.Button(kPlaceOneDrumButton)->x, DistanceMenu::m_no_drums6_x);
+      EXPECT_EQ(kit.Button(kMidiButton)->x, DistanceMenu::m_no_drums3_x);
+    }
+    kit.Hit(c.button);
+    EXPECT_EQ(Now(), c.expected);
+    if (c.kick_first) EXPECT_EQ(drumkit.shown_marker_type, MOCAP_MARKER_FOOT);
+    midi_mode = 0;
+  }
+}
+
+TEST(AdjustPages, PlaceAllDrumsNeedsTwoHitsAndADrumlessKitGreysTheDrumPages) {
+  InAirKit kit("adjust_place_all");
+  skyt_test::LoadAdjustKit();
+  skyt_test::EnterPage(kit, kAdjustDrums, kAdjustDrums, 0, 0);
+  kit.Hit(kPlaceAllDrumsButton);
+  EXPECT_EQ(interface_state, kAdjustDrums);
+  EXPECT_EQ(kit.Line(2), GetUtf8(127));
+  kit.Hit(kPlaceAllDrumsButton);
+  EXPECT_EQ(Now(), (Params{kWizard, kAdjustDrums, 1, 0}));
+  EXPECT_EQ(calibration.GetStage(), Calibration::kPlaceDrums);
+  calibration.ChangeStage(Calibration::kIdle);
+
+  for (int midi : {0, 1}) {
+    midi_mode = midi;
+    drumkit.drums.clear();
+    skyt_test::EnterPage(kit, kAdjustDrums, kAdjustDrums, 0, 0);
+    EXPECT_TRUE(kit.Button(kVolumeAndSensitivityButton)->greyed);
+    if (midi) EXPECT_TRUE(kit.Button(kMidiButton)->greyed);
+    kit.Hit(kVolumeAndSensitivityButton);
+    EXPECT_EQ(interface_state, kAdjustDrums);
+  }
+  midi_mode = 0;
+}
+
+// Move the snare 20 pixels up, Done, Save: the file holds the move; a failed save keeps the
+// button live with an error line.
+TEST(AdjustPages, AMovedDrumIsSavedByTheHubAndAFailedSaveKeepsTheChanges) {
+  InAirKit kit("adjust_move_save");
+  skyt_test::LoadAdjustKit();
+  skyt_test::EnterPage(kit, kAdjustDrums, kAdjustDrums, 0, 0);
+  EXPECT_TRUE(kit.Button(kSaveChangesButton)->greyed);
+  kit.Hit(kPlaceOneDrumButton);
+  kit.Settle();
+  skyt_test::StrikeDrum(kit, 240, 150);
+  ASSERT_EQ(drumkit.shown_drum, 0) << "the snare is picked";
+  skyt_test::StrikeDrum(kit, 240, 130);
+  EXPECT_NEAR(drumkit.drums[0].y, 130.0f, 4.0f);
+  EXPECT_EQ(drumkit.shown_drum, -1);
+  skyt_test::HitActivated(kit, kDoneButton);
+  ASSERT_EQ(Now(), (Params{kAdjustDrums, kAdjustDrums, 1, 0}));
+  kit.Settle();
+  EXPECT_FALSE(kit.Button(kSaveChangesButton)->greyed);
+
+  rename(kKitFile, "conf/drumkits/kept.ini");
+  mkdir(kKitFile, 0755);
+  kit.Hit(kSaveChangesButton);
+  EXPECT_EQ(kit.Line(2), GetUtf8(526));
+  kit.Frame({});
+  EXPECT_FALSE(kit.Button(kSaveChangesButton)->greyed);
+  rmdir(kKitFile);
+  rename("conf/drumkits/kept.ini", kKitFile);
+
+  kit.Hit(kSaveChangesButton);
+  EXPECT_EQ(kit.Line(2), GetUtf8(126));
+  kit.Frame({});
+  EXPECT_TRUE(kit.Button(kSaveChangesButton)->greyed);
+  EXPECT_FLOAT_EQ(SavedFloat("Drum0.y"), drumkit.drums[0].y);
+}
+
+TEST(AdjustPages, MoveDrumRefusesBadPlacesAndTheWholeKitFollowsOneDrum) {
+  InAirKit kit("adjust_move");
+  skyt_test::LoadAdjustKit();
+  skyt_test::EnterPage(kit, kMoveDrum, 0, kAdjustDrums, kAdjustDrums);
+  skyt_test::StrikeDrum(kit, 240, 150);
+  ASSERT_EQ(drumkit.shown_drum, 0);
+  skyt_test::StrikeDrum(kit, 240, 180.5f);  // just below the red line at row 180
+  EXPECT_EQ(kit.Line(3), GetUtf8(52)) << drumkit.drums[0].y << " " << drumkit.shown_drum;
+  EXPECT_FLOAT_EQ(drumkit.drums[0].y, 150.0f);
+  skyt_test::StrikeDrum(kit, 240, 180.0f);
+  EXPECT_NEAR(drumkit.drums[0].y, 180.0f, 0.2f);
+  ASSERT_EQ(drumkit.shown_drum, -1);
+
+  // The hi-hat's stick position drags its pedal's x along.
+  kit.Settle();
+  skyt_test::StrikeDrum(kit, 60, 120);
+  ASSERT_EQ(drumkit.shown_drum, 1);
+  skyt_test::StrikeDrum(kit, 75, 110);
+  EXPECT_NEAR(drumkit.drums[1].x, 75.0f, 3.0f);
+  EXPECT_EQ(drumkit.drums[1].foot_x, drumkit.drums[1].x);
+
+  // Whole kit: every drum moves by the reference drum's move.
+  drums_muted = true;
+  std::vector<Drumkit::Drum> before = drumkit.drums;
+  skyt_test::EnterPage(kit, kMoveDrum, 1, kAdjustDrums, kAdjustDrums);
+  skyt_test::StrikeDrum(kit, 200, 60);
+  ASSERT_EQ(drumkit.shown_drum, 3);
+  skyt_test::StrikeDrum(kit, 210, 50);
+  drums_muted = false;
+  EXPECT_EQ(Now(), (Params{kAdjustDrums, kAdjustDrums, 1, 0})) << "the hub's Save comes alive";
+  const float dx = drumkit.drums[3].x - before[3].x, dy = drumkit.drums[3].y - before[3].y;
+  EXPECT_NEAR(dx, 10.0f, 3.0f);
+  for (size_t i = 0; i < before.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_FLOAT_EQ(drumkit.drums[i].x - before[i].x, dx);
+    EXPECT_FLOAT_EQ(drumkit.drums[i].foot_y - before[i].foot_y, dy);
+    EXPECT_FLOAT_EQ(drumkit.drums[i].pedal_lowest_foot_y - before[i].pedal_lowest_foot_y, dy);
+  }
+}
