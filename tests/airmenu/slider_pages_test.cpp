@@ -1,0 +1,189 @@
+// The slider pages of the kit adjusting: hi-hat range and clutch, cymbal choking, volume and
+// sensitivity, and the MIDI thresholds, driven by scripted sticks and feet.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "airmenu/pages.h"
+#include "drumming/drumkit.h"
+#include "drumming/drumming_globals.h"
+#include "drumming/interface_state.h"
+#include "drumming/menu_ids.h"
+#include "frame/frame_globals.h"
+#include "frame/interface_states.h"
+#include "frame/texts.h"
+#include "sound/midi.h"
+#include "sound/sound.h"
+#include "tests/support/adjust_kit.h"
+#include "tests/support/in_air_kit.h"
+
+using skyt_test::InAirKit;
+using skyt_test::StrokeScript;
+
+namespace {
+
+std::vector<int> SliderIds(const InAirKit& kit) {
+  std::vector<int> ids;
+  for (const DistanceMenu::Slider& s : kit.Menu().sliders) ids.push_back(s.id);
+  return ids;
+}
+
+}  // namespace
+
+TEST(SliderPages, HihatPagesFollowTheNumberOfHihats) {
+  const struct {
+    int hihats;
+    int state;
+    std::vector<int> sliders;
+    int first_line;
+  } cases[] = {
+      {0, kAdjustHihatRangeAndSplash, {}, 187},
+      {0, kAdjustHihatClutch, {}, 187},
+      {1, kAdjustHihatRangeAndSplash, {kHihatRangeSlider, kSplashSensitivitySlider}, 189},
+      {1, kAdjustHihatClutch, {kClutchOpennessSlider}, 182},
+      {2, kAdjustHihatRangeAndSplash, {kHihatRangeSlider, kSplashSensitivitySlider}, 193},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.hihats << " hi-hats, state " << c.state);
+    InAirKit kit("hihat_pages");
+    skyt_test::LoadAdjustKit();
+    if (c.hihats == 0) drumkit.drums[1].category = Sound::CATEGORY_HAND;
+    if (c.hihats == 2) {
+      drumkit.drums[4].category = Sound::CATEGORY_HAND_AND_FOOT;
+      drumkit.drums[4].foot_x = 150, drumkit.drums[4].foot_y = 225, drumkit.drums[4].foot_size = 5;
+    }
+    skyt_test::EnterPage(kit, c.state, kAdjustDrums, 0, 0);
+    EXPECT_EQ(SliderIds(kit), c.sliders);
+    EXPECT_EQ(kit.Line(0), GetUtf8(c.first_line));
+    if (c.hihats == 0) EXPECT_EQ(kit.Line(1), GetUtf8(188));
+    EXPECT_EQ(drumkit.shown_drum, c.hihats == 2 ? 4 : -1);
+    if (c.hihats == 2) {
+      EXPECT_EQ(kit.Line(5), "Adjusting the Splash pedal.");
+      skyt_test::StrikeDrum(kit, 60, 120);
+      skyt_test::StrikeDrum(kit, 60, 120);
+      EXPECT_EQ(drumkit.shown_drum, 4) << "sticks do not choose a pedal";
+      for (int tap = 0; tap < 2; ++tap) kit.Run(StrokeScript::FootTap(90));
+      EXPECT_EQ(drumkit.shown_drum, 1);
+      EXPECT_EQ(kit.Line(5), "Adjusting the Hat pedal.");
+    }
+    if (c.hihats == 1 && c.state == kAdjustHihatRangeAndSplash) {
+      for (const auto& [to_max, range] : {std::pair{false, -2.4f}, std::pair{true, -12.0f}}) {
+        skyt_test::DragSlider(kit, kHihatRangeSlider, to_max);
+        EXPECT_FLOAT_EQ(drumkit.drums[1].pedal_foot_range, range);
+      }
+      kit.Run(StrokeScript::Rest(130));
+      skyt_test::HitActivated(kit, kDoneButton);
+      EXPECT_EQ(interface_state, kAdjustDrums);
+      EXPECT_EQ(state_param2, 1);
+    }
+  }
+}
+
+TEST(SliderPages, ChokeZoneSliderReportsTheChangeToTheHub) {
+  InAirKit kit("choke_page");
+  skyt_test::LoadAdjustKit();
+  skyt_test::EnterPage(kit, kAdjustCymbalChoking, kAdjustDrums, 0, 0);
+  skyt_test::DragSlider(kit, kLeftZoneSlider, false);
+  EXPECT_FLOAT_EQ(drumkit.left_choke_distance, 50.0f);
+  kit.Run(StrokeScript::Rest(130));
+  skyt_test::HitActivated(kit, kDoneButton);
+  EXPECT_EQ(interface_state, kAdjustDrums);
+  EXPECT_EQ(state_param, kAdjustDrums);
+  EXPECT_EQ(state_param2, 1);
+}
+
+TEST(SliderPages, VolumePageCyclesTheMixerAndTheSongVolumeStaysAboveZero) {
+  InAirKit kit("volume_mixer");
+  skyt_test::LoadAdjustKit();
+  skyt_test::EnterPage(kit, kAdjustAnyVolume, 136, 0, 0);
+  EXPECT_EQ(kit.Line(1), GetUtf8(137));
+  ASSERT_NE(kit.Button(kMasterVolumeButton), nullptr);
+  EXPECT_EQ(kit.Button(kMasterVolumeButton)->label, "Master|volume");
+  skyt_test::HitActivated(kit, kMasterVolumeButton);
+  EXPECT_EQ(kit.Line(1), GetUtf8(135));
+  ASSERT_NE(kit.Button(kDrumsVolumeButton), nullptr);
+
+  skyt_test::EnterPage(kit, kAdjustAnyVolume, 138, 0, 0);
+  skyt_test::DragSlider(kit, kVolumeSlider, false);
+  EXPECT_EQ(sound.song_volume.load(), 1);
+  kit.Run(StrokeScript::Rest(130));
+  skyt_test::HitActivated(kit, kDoneButton);
+  EXPECT_EQ(interface_state, kAdjustVolumes);
+  EXPECT_EQ(state_param, 1);
+}
+
+TEST(SliderPages, DrumSensitivityRewritesTheMapOfTheEditedSide) {
+  const struct {
+    int code, side, midi;
+    bool to_max;
+    float hand_max, foot_max;  // -1: that map is not checked
+    bool volume_slider, curve_button;
+  } cases[] = {
+      {139, 0, 0, false, 1800.0f, -1.0f, true, true},  // the snare's hand map
+      {139, 0, 0, true, 0.0f, -1.0f, true, true},
+      {140, 1, 0, false, -1.0f, 180.0f, true, true},   // the hi-hat's pedal
+      {139, 0, 1, false, 1800.0f, -1.0f, false, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.code << " side " << c.side << " midi " << c.midi << " max " << c.to_max);
+    InAirKit kit("volume_drum");
+    skyt_test::LoadAdjustKit();
+    midi_mode = c.midi;
+    skyt_test::EnterPage(kit, kAdjustAnyVolume, c.code, c.side, kAdjustDrums);
+    EXPECT_EQ(skyt_test::FindSlider(kit, kVolumeSlider) != nullptr, c.volume_slider);
+    EXPECT_EQ(kit.Button(kResponseCurveButton) != nullptr, c.curve_button);
+    skyt_test::DragSlider(kit, kSensitivitySlider, c.to_max);
+    const Drumkit::Drum& d = drumkit.drums[c.code - 139];
+    if (c.hand_max >= 0) EXPECT_FLOAT_EQ(d.hand_map.GetMaxSpeed(), c.hand_max);
+    if (c.foot_max >= 0) EXPECT_FLOAT_EQ(d.foot_map.GetMaxSpeed(), c.foot_max);
+    midi_mode = 0;
+  }
+}
+
+TEST(SliderPages, AFootDrumEnteredByHandStartsFromAnEmptyMap) {
+  InAirKit kit("volume_kick_by_hand");
+  skyt_test::LoadAdjustKit(true);
+  skyt_test::EnterPage(kit, kAdjustAnyVolume, 139, 0, kAdjustDrums);
+  const DistanceMenu::Slider* sensitivity = skyt_test::FindSlider(kit, kSensitivitySlider);
+  ASSERT_NE(sensitivity, nullptr);
+  EXPECT_FLOAT_EQ(sensitivity->value, 100.0f) << "a maximum speed of 0 out of 2000";
+}
+
+TEST(SliderPages, ADrumCodeWithoutADrumShowsTheMixerFormWithOnlyDone) {
+  for (int state : {kAdjustAnyVolume, kAdjustMidiSettings}) {
+    SCOPED_TRACE(state);
+    InAirKit kit("volume_drumless");
+    skyt_test::LoadAdjustKit();
+    drumkit.drums.clear();
+    skyt_test::EnterPage(kit, state, 139, 0, kAdjustDrums);
+    ASSERT_EQ(kit.Menu().buttons.size(), 1u);
+    kit.Run(StrokeScript::Rest(130));
+    skyt_test::HitActivated(kit, kDoneButton);
+    EXPECT_EQ(interface_state, kAdjustDrums);
+  }
+}
+
+TEST(SliderPages, MidiPageShowsTheThresholdsOfTheDrumsKind) {
+  const struct {
+    int drum;
+    std::vector<int> sliders;
+  } cases[] = {{0, {kMuteUnderSlider, kRimshotSlider}},
+               {1, {kMuteUnderSlider, kEdgeHitSlider}},
+               {2, {kMuteUnderSlider}}};
+  InAirKit kit("midi_page");
+  skyt_test::LoadAdjustKit();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.drum);
+    skyt_test::EnterPage(kit, kAdjustMidiSettings, 139 + c.drum, c.drum == 2, kAdjustDrums);
+    EXPECT_EQ(SliderIds(kit), c.sliders);
+  }
+  skyt_test::EnterPage(kit, kAdjustMidiSettings, 139, 0, kAdjustDrums);
+  skyt_test::DragSlider(kit, kMuteUnderSlider, true);
+  EXPECT_FLOAT_EQ(drumkit.drums[0].midi_hand_filter_threshold, 0.1f);
+  // The change is reported by every later visit.
+  skyt_test::EnterPage(kit, kAdjustMidiSettings, 139, 0, kAdjustDrums);
+  skyt_test::HitActivated(kit, kDoneButton);
+  EXPECT_EQ(interface_state, kAdjustDrums);
+  EXPECT_EQ(state_param2, 1);
+}
