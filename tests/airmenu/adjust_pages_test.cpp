@@ -5,22 +5,28 @@
 #include <cstdio>
 
 #include "airmenu/calibration.h"
+#include "airmenu/viewer_link.h"
 #include "drumming/drumkit.h"
 #include "drumming/drummer.h"
 #include "drumming/drumming_globals.h"
 #include "drumming/interface_state.h"
+#include "drumming/library_calls.h"
 #include "drumming/menu_ids.h"
 #include "frame/frame_globals.h"
 #include "frame/ini_file.h"
 #include "frame/interface_states.h"
 #include "frame/texts.h"
+#include "library/drumkit_chooser.h"
 #include "sound/midi.h"
 #include "tests/support/adjust_kit.h"
+#include "tests/support/free_ports.h"
 #include "tests/support/in_air_kit.h"
 #include "tests/support/stroke_harness.h"
+#include "tests/support/viewer_probe.h"
 
 using skyt_test::InAirKit;
 using skyt_test::StrokeScript;
+using skyt_test::operator+;
 
 namespace {
 
@@ -174,5 +180,55 @@ TEST(AdjustPages, MoveDrumRefusesBadPlacesAndTheWholeKitFollowsOneDrum) {
     EXPECT_FLOAT_EQ(drumkit.drums[i].x - before[i].x, dx);
     EXPECT_FLOAT_EQ(drumkit.drums[i].foot_y - before[i].foot_y, dy);
     EXPECT_FLOAT_EQ(drumkit.drums[i].pedal_lowest_foot_y - before[i].pedal_lowest_foot_y, dy);
+  }
+}
+
+// The viewer reloads a one-drum kit (code 24) under each page that keeps a drum index: the
+// page falls back to what the smaller kit allows.
+TEST(AdjustPages, PagesFallBackWhenTheViewerReloadsASmallerKit) {
+  const struct {
+    int state, p1, p2;
+    size_t buttons_after;  // in the last menu
+  } cases[] = {{kAdjustAnyVolume, 143, 0, 1},
+               {kMoveDrum, 0, kAdjustDrums, 1},
+               {kAdjustHihatRangeAndSplash, kAdjustDrums, 0, 1},
+               {kAdjustMidiSettings, 143, 0, 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.state);
+    InAirKit kit("adjust_viewer_reload");
+    skyt_test::LoadAdjustKit();
+    InstallViewerCalls();
+    const int first = skyt_test::FreePorts(4);
+    viewer_ports = {first, first + 1, first + 2, first + 3};
+    ASSERT_TRUE(InitSockets(nullptr, true));
+    InitDiscoveryServer();
+    show_drumming_ui_when_client_connected = true;  // the pages stay in front of the viewer
+    {
+      skyt_test::ViewerProbe probe({first, first + 1, first + 2, first + 3}, [&] { kit.Frame({}); });
+      ASSERT_TRUE(probe.Connect());
+      skyt_test::EnterPage(kit, c.state, c.p1, c.p2, kAdjustDrums);
+      if (c.state == kMoveDrum) {
+        skyt_test::StrikeDrum(kit, 130, 80);  // the splash, drum 4
+        ASSERT_EQ(drumkit.shown_drum, 4);
+        probe.Send(27, skyt_test::I32(4) + skyt_test::F32(140.0f) + skyt_test::F32(90.0f) + skyt_test::F32(5.0f));
+        probe.Run(3);
+        EXPECT_FLOAT_EQ(drumkit.drums[4].x, 140.0f);
+      }
+      library_calls.load_drumkit = [](DrumkitChooser&, Drumkit* k, const std::string&, bool, bool) {
+        const int slot = skyt_test::AddElement(Sound::SNARE, Sound::CATEGORY_HAND);
+        skyt_test::LoadKit(*k, {{"Snare", Sound::SNARE, Sound::CATEGORY_HAND, slot}},
+                           "Drum0.x = 240\nDrum0.y = 150\nDrum0.size = 5\n", "small.ini");
+        return 0;
+      };
+      probe.Send(24);
+      probe.Run(3);
+      ASSERT_EQ(drumkit.drums.size(), 1u);
+      kit.Run(StrokeScript::Rest(5));
+      EXPECT_EQ(interface_state, c.state);
+      EXPECT_EQ(kit.Menu().buttons.size(), c.buttons_after);
+    }
+    show_drumming_ui_when_client_connected = false;
+    CleanUpDiscoveryServer();
+    CleanUpSockets();
   }
 }
