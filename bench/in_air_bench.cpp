@@ -1,6 +1,8 @@
 // One in-air frame of the drumming page beside its tracking (graphics modes 0 and 4, GL calls
-// issued under OSMesa, not finished), the tracking alone, and making the frozen picture of
-// graphics mode 1 at 1920x1080.
+// issued under OSMesa, not finished), the tracking alone, one frame of each kit adjusting
+// page that drums (volume, moving a drum, hi-hat range, MIDI; graphics modes 0 and 4: the
+// moving state draws in every mode), and making the frozen picture
+// of graphics mode 1 at 1920x1080.
 #include <benchmark/benchmark.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,6 +13,7 @@
 #include "drumming/distance_menu.h"
 #include "drumming/drumkit.h"
 #include "drumming/drummer.h"
+#include "drumming/interface_state.h"
 #include "frame/frame_globals.h"
 #include "frame/ini_file.h"
 #include "frame/interface_states.h"
@@ -61,6 +64,44 @@ void BM_PlayFrame(benchmark::State& state) {
   graphics_mode = 0;
 }
 BENCHMARK(BM_PlayFrame)->Arg(0)->Arg(4)->Unit(benchmark::kMicrosecond);
+
+// The move-drum page picks drum 2 of the grid kit by a firm stroke, so that the timed frames
+// run its moving state.
+void PickForMoving() {
+  const Drumkit::Drum& d = drumkit.drums[2];
+  for (float y : skyt_test::StrokeTrack(d.y - 48.0f, 8.0f, 6, 6, 2)) {
+    skyt_test::MarkerScene scene;
+    scene.AddMarker(40, 40, 5);
+    scene.AddMarker(d.x, y, 5.6f);
+    scene.Render(webcam.GetQVGAFrame());
+    MoveDrum();
+    if (drumkit.shown_drum == 2) break;
+  }
+  skyt_test::MarkerScene rest;
+  rest.AddMarker(40, 40, 5);
+  rest.AddMarker(290, 40, 5);
+  rest.Render(webcam.GetQVGAFrame());
+}
+
+void BM_AdjustingPageFrame(benchmark::State& state) {
+  InAirBench bench(960, 720);
+  const int page = int(state.range(0));
+  graphics_mode = int(state.range(1));
+  ChangeInterfaceState(page, page == kMoveDrum ? 0 : page == kAdjustHihatRangeAndSplash ? kAdjustDrums : 141, 0,
+                       kAdjustDrums);
+  void (*frame)() = page == kAdjustAnyVolume ? AdjustAnyVolume
+                    : page == kMoveDrum      ? MoveDrum
+                    : page == kAdjustMidiSettings ? AdjustMIDISettings
+                                                  : AdjustHihatRangeAndSplash;
+  frame();
+  if (page == kMoveDrum) PickForMoving();
+  if (page == kMoveDrum && drumkit.shown_drum != 2) state.SkipWithError("the drum was not picked");
+  for (auto _ : state) frame();
+  graphics_mode = 0;
+}
+BENCHMARK(BM_AdjustingPageFrame)
+    ->ArgsProduct({{kAdjustAnyVolume, kMoveDrum, kAdjustHihatRangeAndSplash, kAdjustMidiSettings}, {0, 4}})
+    ->Unit(benchmark::kMicrosecond);
 
 void BM_TrackingOnly(benchmark::State& state) {
   InAirBench bench(960, 720);
