@@ -9,7 +9,8 @@
 // at start-up, do-nothing defaults until then.
 struct FrameCalls {
   bool (*client_on_this_device)() = [] { return false; };  // the connected viewer runs here
-  // Sees every menu handed to Boilerplate, after the page filled it (tests read it).
+  // Sees every menu handed to Boilerplate, after the page filled it, and the move-drum page's
+  // own while a drum is being placed (tests read it).
   void (*menu_seen)(const DistanceMenu&) = [](const DistanceMenu&) {};
 };
 extern FrameCalls frame_calls;

@@ -13,10 +13,10 @@ constexpr int kNumTextIds = 527;    // text ids 0..526
 extern int32_t language;
 
 // The compiled-in text table (generated from assets/text/*.txt): one row per language, ids
-// 0..511 in the first table and 512..525 in the second. Every slot holds a text; the
+// 0..511 in the first table and 512..526 in the second. Every slot holds a text; the
 // pointers stay valid for the whole run.
 extern const char* const utf8_strings[kNumLanguages][512];
-extern const char* const utf8_strings2[kNumLanguages][14];
+extern const char* const utf8_strings2[kNumLanguages][kNumTextIds - 512];
 
 // Display names of the element types in the current language and the types themselves
 // (drum_element::ElementType values, an int), in parallel: KICK..CUSTOM_HAND_AND_FOOT, then CHOKE
