@@ -183,6 +183,57 @@ TEST(AdjustPages, MoveDrumRefusesBadPlacesAndTheWholeKitFollowsOneDrum) {
   }
 }
 
+// A stroke of the left stick through (x, y), the right one resting.
+std::vector<skyt_test::Scene> LeftStroke(float x, float y) {
+  std::vector<skyt_test::Scene> frames;
+  for (const skyt_test::Scene& right : StrokeScript::MenuStroke(x, y, 5.6f)) {
+    skyt_test::Scene scene = right;
+    if (scene.size() == 2 && scene[1].x == x) scene = {{x, scene[1].y, 5.6f}, {290, 40, 5}};
+    frames.push_back(scene);
+  }
+  return frames;
+}
+
+// A foot tapping down at x, `step` pixels a frame, the sticks resting.
+std::vector<skyt_test::Scene> SoftFootTap(float x, float step) {
+  std::vector<skyt_test::Scene> frames;
+  for (float y : skyt_test::StrokeTrack(225.0f - 5 * step, step, 5, 5))
+    frames.push_back({{40, 40, 5}, {290, 40, 5}, {x, y, 3.5f}});
+  return frames;
+}
+
+TEST(AdjustPages, PedalsMoveByFootAndTheWrongLimbIsAskedForTheRightOne) {
+  InAirKit kit("adjust_move_feet");
+  skyt_test::LoadAdjustKit();
+  skyt_test::EnterPage(kit, kMoveDrum, 0, kAdjustDrums, kAdjustDrums);
+  skyt_test::StrikeDrum(kit, 240, 150);
+  ASSERT_EQ(drumkit.shown_drum, 0);
+  kit.Run(LeftStroke(240, 130));
+  EXPECT_EQ(kit.Line(3), GetUtf8(162));
+  EXPECT_FLOAT_EQ(drumkit.drums[0].y, 150.0f);
+  skyt_test::StrikeDrum(kit, 240, 140);
+  EXPECT_EQ(drumkit.shown_drum, -1);
+
+  // A foot tapping left of row 160 is the left foot, right of it the right one.
+  kit.Settle();
+  kit.Run(SoftFootTap(90, 2.0f));  // a faster tap on the open hi-hat is a splash, not a pick
+  ASSERT_EQ(drumkit.shown_drum, 1);
+  EXPECT_EQ(drumkit.shown_marker_type, MOCAP_MARKER_FOOT);
+  kit.Run(StrokeScript::FootTap(110));
+  EXPECT_NEAR(drumkit.drums[1].foot_x, 110.0f, 1.0f);
+  EXPECT_EQ(drumkit.drums[1].x, drumkit.drums[1].foot_x) << "the first hi-hat's stick follows its pedal";
+
+  drumkit.drums[1].foot_x = 171.0f;  // beside the kick, for the right foot
+  kit.Settle();
+  kit.Run(StrokeScript::FootTap(200));
+  ASSERT_EQ(drumkit.shown_drum, 2);
+  kit.Run(StrokeScript::FootTap(172.5f));
+  EXPECT_EQ(drumkit.drums[2].foot_x, 200.0f) << "within 2 pixels of another pedal";
+  EXPECT_EQ(kit.Line(3), "") << "refused without a message";
+  kit.Run(StrokeScript::FootTap(185));
+  EXPECT_NEAR(drumkit.drums[2].foot_x, 185.0f, 1.0f);
+}
+
 // The viewer reloads a one-drum kit (code 24) under each page that keeps a drum index: the
 // page falls back to what the smaller kit allows.
 TEST(AdjustPages, PagesFallBackWhenTheViewerReloadsASmallerKit) {
