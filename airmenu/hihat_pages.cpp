@@ -1,7 +1,6 @@
 // The hi-hat range and splash page (24), the hi-hat clutch page (25) and the cymbal choking
 // page (26): sliders over the kit in memory while the player keeps drumming.
 #include <algorithm>
-#include <cstdio>
 
 #include "airmenu/page_frame.h"
 #include "airmenu/pages.h"
@@ -53,12 +52,6 @@ void Recount(HihatPage& page) {
   if (page.n_hh == 0) Highlight(-1, MOCAP_MARKER_HAND);
 }
 
-void NameLine(int line, int text, const char* name) {
-  char buffer[512];
-  snprintf(buffer, sizeof(buffer), GetUtf8(text), name);
-  ShowLine(line, buffer);
-}
-
 // Messages by page and hi-hat count: {line, text} pairs, text 185 naming the pedal.
 void HihatMessages(const HihatPage& page, bool range_page) {
   struct Line {
@@ -75,7 +68,7 @@ void HihatMessages(const HihatPage& page, bool range_page) {
   if (page.n_hh == 0) return show(none);
   if (page.n_hh == 1) return range_page ? show(range_one) : show(clutch_one);
   range_page ? show(range_many) : show(clutch_many);
-  NameLine(5, 185, drumkit.drums[page.which_pedal].name);
+  ShowNameLine(5, 185, drumkit.drums[page.which_pedal].name);
 }
 
 void AddSlider(DistanceMenu& menu, int id, int text, int style, bool left, float value, int min, int max) {

@@ -1,6 +1,5 @@
 // The kit browsing page (32): Previous and Next through the kit library, Apply loads the
 // selected kit, Adjust Drums opens the hub on the loaded kit (on a copy of a preset).
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -33,12 +32,6 @@ bool Listed(int index, const std::vector<std::string>& names) { return index >= 
 
 const char* NameOf(int index, const std::vector<std::string>& names) {
   return Listed(index, names) ? names[index].c_str() : "";
-}
-
-void NameLine(int line, int text, const char* name) {
-  char buffer[512];
-  snprintf(buffer, sizeof(buffer), GetUtf8(text), name);
-  ShowLine(line, buffer);
 }
 
 void Apply(KitPage& page, const std::vector<std::string>& names) {
@@ -107,8 +100,8 @@ void DrumKits() {
   AddSlotButton(menu, kApplyButton, 327, 2, !usable || page.selected_kit_index == page.current_kit_index);
   AddSlotButton(menu, kNextButton, 7, 5, !usable);
   AddSlotButton(menu, kAdjustDrumsButton, 107, 3, !usable);
-  NameLine(0, 406, NameOf(page.current_kit_index, names));
-  NameLine(2, 407, NameOf(page.selected_kit_index, names));
+  ShowNameLine(0, 406, NameOf(page.current_kit_index, names));
+  ShowNameLine(2, 407, NameOf(page.selected_kit_index, names));
   Boilerplate(menu, false, kPlaySong);
 
   if (menu.WasHit(kDoneButton)) {

@@ -1,7 +1,5 @@
 // The in-air MIDI settings page (30): one drum's mute threshold and, for a snare or a hi-hat,
 // its rimshot or edge threshold, with the drums playable through the MIDI output.
-#include <cstdio>
-
 #include "airmenu/page_frame.h"
 #include "airmenu/pages.h"
 #include "drumming/drumkit.h"
@@ -44,11 +42,9 @@ float* SecondThreshold(Drumkit::Drum& d, int& id, int& text) {
 }
 
 void Messages(const Drumkit::Drum& d, int hand_or_foot) {
-  char line[512];
   const bool pedal = d.category == Sound::CATEGORY_HAND_AND_FOOT && hand_or_foot == MOCAP_MARKER_FOOT;
   ShowLine(0, GetUtf8(150));
-  snprintf(line, sizeof(line), GetUtf8(pedal ? 141 : 139), d.name);
-  ShowLine(1, line);
+  ShowNameLine(1, pedal ? 141 : 139, d.name);
   if (FootSide(d, hand_or_foot)) ShowLine(2, GetUtf8(142));
   ShowLine(4, GetUtf8(151));
 }

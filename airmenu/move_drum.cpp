@@ -2,7 +2,6 @@
 // where it shall stand. The whole-kit mode moves every drum by the reference drum's move.
 #include <GL/gl.h>
 
-#include <cstdio>
 #include <string>
 
 #include "airmenu/page_frame.h"
@@ -59,13 +58,6 @@ void BackToPicking(MovePage& page) {
   DistanceMenu::ResetButtonActivation();
 }
 
-// A text whose "%s" takes the drum's name.
-void NameLine(int line, int text, const char* name) {
-  char buffer[512];
-  snprintf(buffer, sizeof(buffer), GetUtf8(text), name);
-  ShowLine(line, buffer);
-}
-
 void Pick(MovePage& page) {
   if (page.all_drums) {
     ShowLine(0, GetUtf8(155));
@@ -105,12 +97,12 @@ void MovingMessages(const MovePage& page) {
   const int first = foot ? 49 : 47;
   if (name_second) {
     ShowLine(0, GetUtf8(first));
-    NameLine(1, first + 1, name);
+    ShowNameLine(1, first + 1, name);
   } else {
-    NameLine(0, first, name);
+    ShowNameLine(0, first, name);
     ShowLine(1, GetUtf8(first + 1));
   }
-  if (page.all_drums) NameLine(2, 158, name);
+  if (page.all_drums) ShowNameLine(2, 158, name);
 }
 
 void DrawMovingPicture(int w, int h) {

@@ -2,6 +2,7 @@
 #include "airmenu/page_frame.h"
 
 #include <cmath>
+#include <cstdio>
 
 #include "drumming/drumkit.h"
 #include "drumming/drummer.h"
@@ -44,6 +45,12 @@ bool ConfirmTwice(bool& need_confirmation, int text) {
 }
 
 void ShowLine(int line, const char* text) { DistanceMenu::AddMessage(text, line, 1, 0.0f, false, false); }
+
+void ShowNameLine(int line, int text, const char* name) {
+  char buffer[512];
+  snprintf(buffer, sizeof(buffer), GetUtf8(text), name);
+  ShowLine(line, buffer);
+}
 
 bool HeldSlider(const DistanceMenu& menu, int& id, float& value) {
   if (!menu.slider_active) return false;

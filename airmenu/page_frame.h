@@ -47,6 +47,8 @@ void Click();
 bool ConfirmTwice(bool& need_confirmation, int text);
 // A message line in the menus' default look (style 1, default duration).
 void ShowLine(int line, const char* text);
+// The same with a text whose one "%s" takes a name (the name is never read as a format).
+void ShowNameLine(int line, int text, const char* name);
 // The slider the hands hold this frame: the other hand's when it holds one, else the dominant
 // hand's; false when no slider is held.
 bool HeldSlider(const DistanceMenu& menu, int& id, float& value);

@@ -1,7 +1,5 @@
 // The volume and sensitivity page (22): the reverb amount, the mixer's four levels, or one
 // drum's sensitivity, volume and response curve, with the drums playable to hear each change.
-#include <cstdio>
-
 #include "airmenu/page_frame.h"
 #include "airmenu/pages.h"
 #include "drumming/drumkit.h"
@@ -77,21 +75,15 @@ void Enter(VolumePage& page) {
   just_changed_state = false;
 }
 
-void NameLine(int line, int text, const char* name) {
-  char buffer[512];
-  snprintf(buffer, sizeof(buffer), GetUtf8(text), name);
-  ShowLine(line, buffer);
-}
-
 void Messages(const VolumePage& page, int drum) {
   if (drum >= 0) {
     const Drumkit::Drum& d = drumkit.drums[drum];
     ShowLine(0, GetUtf8(140));
     if (EditsPedal(drum, page.hand_or_foot)) {
-      NameLine(1, 141, d.name);
+      ShowNameLine(1, 141, d.name);
       ShowLine(2, GetUtf8(142));
     } else {
-      NameLine(1, 139, d.name);
+      ShowNameLine(1, 139, d.name);
     }
     ShowLine(4, GetUtf8(143));
   } else if (page.which_volume == kReverbCode) {
