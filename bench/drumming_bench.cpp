@@ -7,10 +7,10 @@
 #include <chrono>
 #include <cmath>
 
-#include "bench/allocation_count.h"
 #include "drumming/distance_menu.h"
 #include "drumming/drumkit.h"
 #include "drumming/drummer.h"
+#include "tests/support/allocation_count.h"
 #include "tests/support/stroke_harness.h"
 #include "tests/support/test_dirs.h"
 
@@ -112,9 +112,9 @@ void BM_DrummerFrame(benchmark::State& state) {
   auto step = [&] {
     const int n = SceneBlobs(scene, frame++, blobs);
     DistanceMenu::UpdateButtonActivation();
-    const long before = skyt_bench::AllocationCount();
+    const long before = skyt_test::AllocationCount();
     d.Drum(blobs, n, nullptr, &menu, false);
-    return skyt_bench::AllocationCount() - before;
+    return skyt_test::AllocationCount() - before;
   };
   for (int i = 0; i < 1000; ++i) step();
   sound.audio.StopAllSounds(false);

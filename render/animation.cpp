@@ -33,6 +33,7 @@ const bool animations_ready = (Animation::Init(), true);
 Animation::Animation(Type t) : type(t), length(0) {
   (void)animations_ready;
   for (const Parameters& p : m_animations[type]) length = std::max(length, p.duration);
+  instances.reserve(kInstancesReserved);
 }
 
 bool Animation::IsPermanent() {
@@ -93,11 +94,6 @@ void Animation::Apply(float value) {
   OpenGLTransformations(value);
   if (IsPermanent()) return;
   float step = graphics_mode == 0 ? 1.0f : 3.0f;
-  for (auto it = instances.begin(); it != instances.end();) {
-    it->elapsed += step;
-    if (it->elapsed > length)
-      it = instances.erase(it);
-    else
-      ++it;
-  }
+  for (Instance& h : instances) h.elapsed += step;
+  std::erase_if(instances, [this](const Instance& h) { return h.elapsed > length; });
 }

@@ -2,7 +2,6 @@
 // to a hit, plus continuous curves that follow a value (a hi-hat's openness).
 #pragma once
 #include <cstdint>
-#include <list>
 #include <map>
 #include <vector>
 
@@ -46,12 +45,14 @@ class Animation {
   // The type has curves and its first one is continuous.
   bool IsPermanent();
 
-  // Starts a hit (elapsed 0).
+  // Starts a hit (elapsed 0). Allocates only when more hits are live than ever before on this
+  // animation (kInstancesReserved are ready from the start): the hit path stays allocation-free.
   void AddInstance(float strength, float axis_x, float axis_y);
   // Removes every live hit.
   void ClearInstances() { instances.clear(); }
 
   Type type;
   float length;  // largest duration among the type's curves
-  std::list<Instance> instances;
+  static constexpr int kInstancesReserved = 16;
+  std::vector<Instance> instances;  // oldest first
 };

@@ -1,4 +1,4 @@
-#include "bench/allocation_count.h"
+#include "tests/support/allocation_count.h"
 
 #include <atomic>
 #include <cstdlib>
@@ -10,11 +10,11 @@ std::atomic<long> allocations{0};
 
 }  // namespace
 
-namespace skyt_bench {
+namespace skyt_test {
 
 long AllocationCount() { return allocations.load(std::memory_order_relaxed); }
 
-}  // namespace skyt_bench
+}  // namespace skyt_test
 
 void* operator new(std::size_t size) {
   allocations.fetch_add(1, std::memory_order_relaxed);
