@@ -3,7 +3,6 @@
 #pragma once
 #include <cstdint>
 #include <cstdio>
-#include <set>
 
 #include "render/image.h"
 #include "render/webcam_window.h"
@@ -126,7 +125,12 @@ class Webcam : public WebcamWindowMapping {
   int32_t m_status = 0;
   int32_t m_frame_counter = 0;
   uint8_t m_pop_tracking = 0;
-  std::multiset<int32_t> m_pop_frames;
+  // The frames of the last kPopsForStatus marker pops, a ring (the oldest at m_pop_next once
+  // full): five pops within 251 frames make the popping status, so no older pop ever matters.
+  static constexpr int kPopsForStatus = 5;
+  int32_t m_pop_frames[kPopsForStatus] = {};
+  int32_t m_pop_count = 0;  // up to kPopsForStatus
+  int32_t m_pop_next = 0;
   bool m_frame_is_new = false;
 };
 

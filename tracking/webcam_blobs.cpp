@@ -362,14 +362,13 @@ int Webcam::BadLightingSuspected(int) {
     m_pop_tracking = 0;
     result = kStatusSettling;
   } else {
-    if (m_pop_tracking) {
-      while (!m_pop_frames.empty() && m_frame_counter - *m_pop_frames.begin() >= 251)
-        m_pop_frames.erase(m_pop_frames.begin());
-    } else {
-      m_pop_frames.clear();
+    if (!m_pop_tracking) {
+      m_pop_count = 0;
       m_pop_tracking = 1;
     }
-    if (m_status == kStatusOk && m_pop_frames.size() >= 5) m_status = kStatusPopping;
+    const bool popping = m_pop_count == kPopsForStatus &&
+                         m_frame_counter - m_pop_frames[m_pop_next] < 251;
+    if (m_status == kStatusOk && popping) m_status = kStatusPopping;
     result = m_status;
   }
   ++m_frame_counter;
@@ -377,5 +376,8 @@ int Webcam::BadLightingSuspected(int) {
 }
 
 void Webcam::RecordMocapMarkerPop() {
-  if (m_pop_tracking) m_pop_frames.insert(m_frame_counter);
+  if (!m_pop_tracking) return;
+  m_pop_frames[m_pop_next] = m_frame_counter;
+  m_pop_next = (m_pop_next + 1) % kPopsForStatus;
+  m_pop_count = std::min(m_pop_count + 1, kPopsForStatus);
 }
