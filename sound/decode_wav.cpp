@@ -134,10 +134,7 @@ bool Audio::LoadWavFromMemory(Sound& sound, const unsigned char* data, int size,
       } else {
         int32_t x = s[0] | (s[1] << 8) | (s[2] << 16);
         if (x & 0x800000) x -= 0x1000000;
-        double y = std::trunc(x * (1.0 / 8388608.0) * 32768.0);
-        if (y < -32768.0) y = -32768.0;
-        if (y > 32767.0) y = 32767.0;
-        out = static_cast<int16_t>(y);
+        out = static_cast<int16_t>(x / 256);  // the top 16 bits, rounded towards zero
       }
       pcm[v++] = out;
     }

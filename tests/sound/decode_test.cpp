@@ -2,6 +2,7 @@
 // M4A and AIFF made at test time by sox and ffmpeg.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -161,6 +162,41 @@ TEST(Resampler, RatesAndEdges) {
   EXPECT_EQ(frames, 0);
   Audio::ConvertTo44100HzStereo(mono.data(), 3, 3, 22050, out.data(), frames);
   EXPECT_EQ(frames, 0);
+}
+
+// The nine-frame sinc mean summed the plain way, frame by frame, and rounded as the converter
+// has always rounded (towards zero after adding a half), as the reference.
+int SincMean(const std::vector<int16_t>& in, int frames, int channels, double t, int c) {
+  const int lo = std::max(static_cast<int>(t - 3.5), 0), hi = std::min(static_cast<int>(t + 4.5), frames - 1);
+  double sum = 0, w_sum = 0;
+  for (int j = lo; j <= hi; ++j) {
+    const double x = (j - t) * 3.1415927, w = x == 0 ? 1.0 : std::sin(x) / x;
+    sum += in[j * channels + c] * w;
+    w_sum += w;
+  }
+  return static_cast<int>(std::clamp(sum / w_sum, -32768.0, 32767.0) + 0.5);
+}
+
+TEST(Resampler, EveryRateWithinOneStepOfThePlainSum) {
+  const struct {
+    int rate, channels;
+  } cases[] = {{48000, 2}, {96000, 1}, {32000, 2}, {22050, 2}, {8000, 1}, {44101, 2}, {7, 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.rate);
+    const int frames = std::max(c.rate / 10, 40);
+    std::vector<int16_t> in(size_t(frames * c.channels));
+    uint32_t x = 7;
+    for (int16_t& v : in) v = static_cast<int16_t>((x = x * 1664525u + 1013904223u) >> 17) - 16384;
+    std::vector<int16_t> out(2 * size_t(std::ceil(frames * 44100.0 / c.rate)));
+    int n = 0;
+    Audio::ConvertTo44100HzStereo(in.data(), frames, c.channels, c.rate, out.data(), n);
+    ASSERT_EQ(size_t(2 * n), out.size());
+    for (int i = 0; i < n; ++i) {
+      const double t = i * (static_cast<double>(c.rate) / 44100);
+      ASSERT_NEAR(out[2 * i], SincMean(in, frames, c.channels, t, 0), 1.0) << i;
+      ASSERT_NEAR(out[2 * i + 1], SincMean(in, frames, c.channels, t, c.channels - 1), 1.0) << i;
+    }
+  }
 }
 
 class Songs : public Decode {
