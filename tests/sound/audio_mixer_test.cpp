@@ -152,6 +152,22 @@ TEST_F(Mixer, NanNeverReachesTheOutput) {
   for (float v : out) ASSERT_TRUE(std::isfinite(v));
 }
 
+TEST_F(Mixer, SteadyVoicesSoundEveryFrameOfTheirSoundAndNoMore) {
+  const struct {
+    int frames, delay;  // the sound's length; frames before it starts
+  } cases[] = {{1, 0}, {37, 0}, {64, 0}, {100, 441}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.frames);
+    Fill(a, Constant(c.frames, 16384), 1);
+    audio.StartSound(a, 1.0f, -1.0f, false, -c.delay / 44100.0f, false);
+    const std::vector<float> out = Render(audio, 1024);
+    for (int k = 0; k < 1024; ++k)
+      ASSERT_FLOAT_EQ(out[2 * k], k >= c.delay && k < c.delay + c.frames ? 0.5f : 0.0f) << k;
+    EXPECT_EQ(audio.GetNumPlayingSounds(), 0);
+    audio.FreeSound(a);
+  }
+}
+
 TEST_F(Mixer, GrowingSoundIsFollowedUntilCaughtUp) {
   // A sound still loading: room for 1000 frames, 100 there so far.
   Fill(a, Constant(1000, 16384), 1);
