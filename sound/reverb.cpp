@@ -55,29 +55,57 @@ void Reverb::filter_array_delete(filter_array_t* a) {
   for (auto& f : a->allpass) filter_delete(&f);
 }
 
+namespace {
+
+// One delay line's state, held in locals while a block is processed: the lines are written
+// through float pointers, which the compiler must otherwise assume may point at the state.
+struct Line {
+  float* position;
+  float* first;
+  float* last;
+  float store;
+};
+
+Line Take(const Reverb::filter_t& f) { return {f.position, f.buffer, f.buffer + f.size - 1, f.store}; }
+
+// Back one sample, from the start of the buffer to its end.
+inline void Step(Line& l) { l.position = l.position == l.first ? l.last : l.position - 1; }
+
+}  // namespace
+
 void Reverb::filter_array_process(filter_array_t* a, int frames, const float* in, float* out) {
   const float feedback = feedback_;
   const float damping = damping_;
+  Line comb[8], allpass[4];
+  for (int i = 0; i < 8; ++i) comb[i] = Take(a->comb[i]);
+  for (int j = 0; j < 4; ++j) allpass[j] = Take(a->allpass[j]);
   for (int k = 0; k < frames; ++k) {
     const float x = in[k];
     float y = 0.0f;
+#pragma GCC unroll 8
     for (int i = 7; i >= 0; --i) {
-      filter_t& c = a->comb[i];
+      Line& c = comb[i];
       const float d = *c.position;
       c.store = d + (c.store - d) * damping;
       *c.position = x + c.store * feedback;
-      c.position = (c.position == c.buffer) ? c.buffer + c.size - 1 : c.position - 1;
+      Step(c);
       y += d;
     }
+#pragma GCC unroll 4
     for (int j = 3; j >= 0; --j) {
-      filter_t& p = a->allpass[j];
+      Line& p = allpass[j];
       const float d = *p.position;
       *p.position = y + d * 0.5f;
-      p.position = (p.position == p.buffer) ? p.buffer + p.size - 1 : p.position - 1;
+      Step(p);
       y = d - y;
     }
     out[k] = y;
   }
+  for (int i = 0; i < 8; ++i) {
+    a->comb[i].position = comb[i].position;
+    a->comb[i].store = comb[i].store;
+  }
+  for (int j = 0; j < 4; ++j) a->allpass[j].position = allpass[j].position;
 }
 
 void Reverb::reverb_create(reverb_t* r, float room_scale, int block, float** out) {
