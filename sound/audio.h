@@ -252,6 +252,11 @@ class Audio {
   void* queue_event_ = nullptr;  // HANDLE
   int chunk_buffer_size_ = 0;
   uint8_t* chunk_buffer_ = nullptr;
+  // The rests being read, whose chunks idle loaders help decompress (under queue_mutex_).
+  struct ChunkJob;
+  std::vector<ChunkJob*> chunk_jobs_;
+  static void ReadRest(Audio* a, Sound* sound, uint32_t offset, uint8_t* buffer);
+  static bool HelpWithChunks(Audio* a, uint8_t* buffer);
 
   // Song loaders (one FFmpeg, one Ogg).
   SongLoader* mp3_loader_ = nullptr;

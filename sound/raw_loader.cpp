@@ -2,8 +2,12 @@
 // the background, chunk by chunk, straight into the sample's buffer.
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
+#include <string>
+#include <vector>
 
 #include "fastlz.h"
 #include "frame/events.h"
@@ -92,6 +96,139 @@ void Audio::LoadRaw(Sound& sound, const char* path, std::ifstream& file, int max
   }
 }
 
+namespace {
+
+// One chunk of a sample's rest: where its block is in the file and where it goes.
+struct ChunkPlace {
+  long offset;
+  uint32_t compressed, raw, first_frame;
+};
+
+// The chunks of a rest from file offset `offset` on, their headers checked as they are read:
+// the list ends at the terminator, at the end of the file or before the first damaged header.
+std::vector<ChunkPlace> MapChunks(FILE* f, uint32_t offset, uint32_t frames, uint32_t capacity) {
+  std::vector<ChunkPlace> chunks;
+  if (fseek(f, offset, SEEK_SET) != 0) return chunks;
+  for (;;) {
+    uint32_t compressed = 0, raw = 0;
+    if (!ReadU32(f, compressed) || !ReadU32(f, raw)) break;
+    if (static_cast<int32_t>(raw) < 1) break;
+    // A damaged chunk (too large, or more frames than announced) ends the sample.
+    if (raw > kMaxChunkRaw || frames + raw / 4 > capacity) break;
+    const bool packed = raw > 15 && compressed != kStored;
+    if (packed && compressed > static_cast<uint32_t>(kChunkBufferSize)) break;
+    chunks.push_back({ftell(f), compressed, raw, frames});
+    frames += raw / 4;
+    if (fseek(f, packed ? compressed : raw, SEEK_CUR) != 0) break;
+  }
+  return chunks;
+}
+
+// Reads one chunk into the sample's buffer; false when it is damaged or cut short.
+bool LoadChunk(FILE* f, const ChunkPlace& c, int16_t* data, uint8_t* buffer) {
+  if (fseek(f, c.offset, SEEK_SET) != 0) return false;
+  int16_t* dest = data + 2 * static_cast<size_t>(c.first_frame);
+  if (c.raw <= 15 || c.compressed == kStored) return fread(dest, 1, c.raw, f) == c.raw;
+  if (fread(buffer, 1, c.compressed, f) != c.compressed) return false;
+  std::memset(buffer + c.compressed, 0, kSlack);
+  return fastlz_decompress(buffer, static_cast<int>(c.compressed), dest, static_cast<int>(c.raw)) ==
+         static_cast<int>(c.raw);
+}
+
+}  // namespace
+
+// A rest split into chunks: whoever holds the job takes the next chunk not yet taken, so
+// several loaders decompress one long sample at once. The sample's frame count moves on only
+// over the chunks done in order from the first, as when one loader reads them all, and stops
+// for good before a damaged one.
+struct Audio::ChunkJob {
+  ChunkJob(Sound* s, std::vector<ChunkPlace> places)
+      : sound(s), path(s->path), data(s->data.load(std::memory_order_acquire)),
+        chunks(std::move(places)), done(chunks.size(), 0) {}
+
+  // Takes chunks until none is left or the sample is being freed.
+  void Work(FILE* f, uint8_t* buffer) {
+    for (;;) {
+      if (sound->cancel.load(std::memory_order_acquire)) return;
+      const size_t i = next.fetch_add(1, std::memory_order_relaxed);
+      if (i >= chunks.size()) return;
+      Finish(i, LoadChunk(f, chunks[i], data, buffer));
+    }
+  }
+  bool Unclaimed() const { return next.load(std::memory_order_relaxed) < chunks.size(); }
+
+  Sound* sound;
+  std::string path;
+  int16_t* data;
+  std::vector<ChunkPlace> chunks;
+  std::atomic<size_t> next{0};
+  int helpers = 0;  // loaders other than the owner at work on it (under queue_mutex_)
+
+ private:
+  void Finish(size_t i, bool ok) {
+    std::lock_guard<std::mutex> lock(publish);
+    done[i] = ok ? 1 : 2;
+    if (!ok) next.store(chunks.size(), std::memory_order_relaxed);  // nothing after it counts
+    const size_t before = published;
+    while (published < chunks.size() && done[published] == 1) ++published;
+    if (published == before) return;
+    const ChunkPlace& last = chunks[published - 1];
+    sound->frames.store(last.first_frame + last.raw / 4, std::memory_order_release);
+  }
+
+  std::mutex publish;
+  std::vector<uint8_t> done;  // per chunk: 0 not yet, 1 read, 2 damaged (under publish)
+  size_t published = 0;
+};
+
+// An idle loader joins a rest still being read; false when there is none to help with.
+bool Audio::HelpWithChunks(Audio* a, uint8_t* buffer) {
+  ChunkJob* job = nullptr;
+  pthread_mutex_lock(&a->queue_mutex_);
+  for (ChunkJob* j : a->chunk_jobs_)
+    if (j->Unclaimed()) {
+      job = j;
+      ++job->helpers;
+      break;
+    }
+  pthread_mutex_unlock(&a->queue_mutex_);
+  if (!job) return false;
+  if (FILE* f = fopen(job->path.c_str(), "rbe")) {
+    job->Work(f, buffer);
+    fclose(f);
+  }
+  pthread_mutex_lock(&a->queue_mutex_);
+  --job->helpers;
+  pthread_mutex_unlock(&a->queue_mutex_);
+  return true;
+}
+
+// Reads a sample's rest with whichever loaders are idle; returns once no one reads it.
+void Audio::ReadRest(Audio* a, Sound* sound, uint32_t offset, uint8_t* buffer) {
+  FILE* f = fopen(sound->path.c_str(), "rbe");
+  if (!f) return;
+  ChunkJob job(sound, MapChunks(f, offset, sound->frames.load(std::memory_order_relaxed),
+                                       sound->capacity.load(std::memory_order_acquire)));
+  const bool shared = job.chunks.size() > 1;
+  if (shared) {
+    pthread_mutex_lock(&a->queue_mutex_);
+    a->chunk_jobs_.push_back(&job);
+    SetEvent(a->queue_event_);
+    pthread_mutex_unlock(&a->queue_mutex_);
+  }
+  job.Work(f, buffer);
+  fclose(f);
+  if (!shared) return;
+  for (;;) {
+    pthread_mutex_lock(&a->queue_mutex_);
+    std::erase(a->chunk_jobs_, &job);
+    const int helpers = job.helpers;
+    pthread_mutex_unlock(&a->queue_mutex_);
+    if (!helpers) return;
+    usleep(50);  // a helper finishes the one chunk it holds
+  }
+}
+
 void* Audio::RawThreadMain(void* arg) {
   RawThread* self = static_cast<RawThread*>(arg);
   Audio* a = self->audio;
@@ -101,6 +238,7 @@ void* Audio::RawThreadMain(void* arg) {
     const bool empty = a->normal_queue_.empty() && a->priority_queue_.empty();
     pthread_mutex_unlock(&a->queue_mutex_);
     if (empty && !a->raw_stop_.load(std::memory_order_acquire)) {
+      if (HelpWithChunks(a, chunk)) continue;
       // The time-out only guards against a lost wake-up; the event normally wakes us.
       WaitForSingleObject(a->queue_event_, 200);
       // Once stopping has begun the event stays set, so every loader sees it at once.
@@ -122,37 +260,8 @@ void* Audio::RawThreadMain(void* arg) {
     if (!sound) continue;
 
     const uint32_t offset = sound->chunk_offset.load(std::memory_order_relaxed);
-    if (offset != kStored) {
-      FILE* f = fopen(sound->path.c_str(), "rbe");
-      if (f) {
-        int16_t* data = sound->data.load(std::memory_order_acquire);
-        const uint32_t capacity = sound->capacity.load(std::memory_order_acquire);
-        uint32_t frames = sound->frames.load(std::memory_order_relaxed);
-        if (fseek(f, offset, SEEK_SET) == 0) {
-          while (!sound->cancel.load(std::memory_order_acquire)) {
-            uint32_t compressed = 0, raw = 0;
-            if (!ReadU32(f, compressed) || !ReadU32(f, raw)) break;
-            if (static_cast<int32_t>(raw) < 1) break;
-            // A damaged chunk (too large, or more frames than announced) ends the sample.
-            if (raw > kMaxChunkRaw || frames + raw / 4 > capacity) break;
-            int16_t* dest = data + 2 * static_cast<size_t>(frames);
-            if (raw > 15 && compressed != kStored) {
-              if (compressed > static_cast<uint32_t>(kChunkBufferSize)) break;
-              if (fread(chunk, 1, compressed, f) != compressed) break;
-              std::memset(chunk + compressed, 0, kSlack);
-              const int got = fastlz_decompress(chunk, static_cast<int>(compressed), dest,
-                                                static_cast<int>(raw));
-              if (got != static_cast<int>(raw)) break;
-            } else {
-              if (fread(dest, 1, raw, f) != raw) break;
-            }
-            frames += raw / 4;
-            sound->frames.store(frames, std::memory_order_release);
-          }
-        }
-        fclose(f);
-      }
-    }
+    if (offset != kStored)
+      ReadRest(a, sound, offset, chunk);
     sound->chunk_offset.store(kStored, std::memory_order_relaxed);
     sound->loaded.store(1, std::memory_order_release);
   }

@@ -172,6 +172,32 @@ TEST_F(Loader, FreeingWhileThreadsReadIsSafe) {
   }
 }
 
+uint32_t U32(const std::vector<uint8_t>& bytes, size_t at) {
+  return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | static_cast<uint32_t>(bytes[at + 3]) << 24;
+}
+
+TEST_F(Loader, LongSamplesReadByAllLoadersStopBeforeADamagedChunk) {
+  // Two samples of 49 chunks each, the second with chunk 10 damaged; the loaders share them.
+  const std::vector<element_test::Pcm> pcm = {element_test::Tone(400000, 9000, 5),
+                                              element_test::Tone(400000, 9000, 6)};
+  const std::string path = dir + "/long.ele";
+  const std::vector<size_t> heads = WriteSamples(path, pcm);
+  std::vector<uint8_t> bytes = element_test::ReadBytes(path);
+  const size_t head = heads[1] + 4;  // compressed size, raw size, the block
+  size_t chunk = U32(bytes, head + 8 + U32(bytes, head));
+  for (int k = 0; k < 10; ++k) chunk += 8 + U32(bytes, chunk);
+  bytes[chunk + 8] = 0xE0;  // chunk 10's block, now of no known kind
+  element_test::WriteBytes(path, bytes);
+  LoadAll(path, 2);
+  audio.StartRawThreads(4);
+  ASSERT_TRUE(WaitLoaded(Ptrs(2)));
+  const uint32_t kept[2] = {400000, 6144 + 10 * 8192};
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_EQ(sounds[i].Frames(), kept[i]) << i;
+    EXPECT_EQ(0, memcmp(sounds[i].Data(), pcm[i].data(), 4 * size_t(kept[i]))) << i;
+  }
+}
+
 TEST_F(Loader, DamagedChunksAndMissingFilesKeepWhatWasRead) {
   std::vector<element_test::Pcm> pcm = {element_test::Tone(20000, 4000, 7)};
   const std::string path = dir + "/d.ele";
