@@ -1,6 +1,6 @@
 // Loading the elements of the largest preset kit (Big Jazz Kit, 11 drums) from the installed
 // element files: the heads that a kit load waits for, and the whole samples with the four
-// loader threads. Also the cost of one hit.
+// loader threads beside `cat` reading the same files. Also the cost of one hit.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -73,6 +73,17 @@ void BM_LoadBigJazzKitComplete(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_LoadBigJazzKitComplete)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The floor for the line above, in the same run: `cat` reading the same files to /dev/null.
+void BM_CatBigJazzKitElements(benchmark::State& state) {
+  if (ElementsDir().empty()) return state.SkipWithError("could not install the elements");
+  std::string command = "cat";
+  for (const char* name : kBigJazzKit) command += " '" + ElementsDir() + name + ".ele'";
+  command += " > /dev/null";
+  for (auto _ : state)
+    if (std::system(command.c_str()) != 0) return state.SkipWithError("cat failed");
+}
+BENCHMARK(BM_CatBigJazzKitElements)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_PlayElementHit(benchmark::State& state) {
   if (ElementsDir().empty()) return state.SkipWithError("could not install the elements");
