@@ -125,6 +125,8 @@ void BM_DrummerFrame(benchmark::State& state) {
       state.PauseTiming();
       sound.audio.StopAllSounds(false);
       sound.audio.RenderOffline(out, 64);
+      // The drawing that ages the icons' hits in the program runs here: none piles up.
+      for (Drumkit::Drum& drum : kit.drums) drum.StopAnimations();
       state.ResumeTiming();
     }
   }
