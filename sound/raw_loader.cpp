@@ -1,5 +1,6 @@
 // Sample loader threads: element samples arrive head first; the rest of each sample is read in
 // the background, chunk by chunk, straight into the sample's buffer.
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -31,11 +32,13 @@ bool ReadU32(std::ifstream& file, uint32_t& value) {
   return true;
 }
 
-bool ReadU32(FILE* f, uint32_t& value) {
-  unsigned char b[4];
-  if (fread(b, 1, 4, f) != 4) return false;
-  value = b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<uint32_t>(b[3]) << 24);
-  return true;
+// Reads exactly `size` bytes at `offset`; loaders share no file position.
+bool ReadAt(int fd, void* out, size_t size, long offset) {
+  return pread(fd, out, size, offset) == static_cast<ssize_t>(size);
+}
+
+uint32_t U32(const unsigned char* b) {
+  return b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<uint32_t>(b[3]) << 24);
 }
 }  // namespace
 
@@ -106,30 +109,29 @@ struct ChunkPlace {
 
 // The chunks of a rest from file offset `offset` on, their headers checked as they are read:
 // the list ends at the terminator, at the end of the file or before the first damaged header.
-std::vector<ChunkPlace> MapChunks(FILE* f, uint32_t offset, uint32_t frames, uint32_t capacity) {
+std::vector<ChunkPlace> MapChunks(int fd, uint32_t offset, uint32_t frames, uint32_t capacity) {
   std::vector<ChunkPlace> chunks;
-  if (fseek(f, offset, SEEK_SET) != 0) return chunks;
-  for (;;) {
-    uint32_t compressed = 0, raw = 0;
-    if (!ReadU32(f, compressed) || !ReadU32(f, raw)) break;
+  for (long at = offset;;) {
+    unsigned char header[8];
+    if (!ReadAt(fd, header, 8, at)) break;
+    const uint32_t compressed = U32(header), raw = U32(header + 4);
     if (static_cast<int32_t>(raw) < 1) break;
     // A damaged chunk (too large, or more frames than announced) ends the sample.
     if (raw > kMaxChunkRaw || frames + raw / 4 > capacity) break;
     const bool packed = raw > 15 && compressed != kStored;
     if (packed && compressed > static_cast<uint32_t>(kChunkBufferSize)) break;
-    chunks.push_back({ftell(f), compressed, raw, frames});
+    chunks.push_back({at + 8, compressed, raw, frames});
     frames += raw / 4;
-    if (fseek(f, packed ? compressed : raw, SEEK_CUR) != 0) break;
+    at += 8 + static_cast<long>(packed ? compressed : raw);
   }
   return chunks;
 }
 
 // Reads one chunk into the sample's buffer; false when it is damaged or cut short.
-bool LoadChunk(FILE* f, const ChunkPlace& c, int16_t* data, uint8_t* buffer) {
-  if (fseek(f, c.offset, SEEK_SET) != 0) return false;
+bool LoadChunk(int fd, const ChunkPlace& c, int16_t* data, uint8_t* buffer) {
   int16_t* dest = data + 2 * static_cast<size_t>(c.first_frame);
-  if (c.raw <= 15 || c.compressed == kStored) return fread(dest, 1, c.raw, f) == c.raw;
-  if (fread(buffer, 1, c.compressed, f) != c.compressed) return false;
+  if (c.raw <= 15 || c.compressed == kStored) return ReadAt(fd, dest, c.raw, c.offset);
+  if (!ReadAt(fd, buffer, c.compressed, c.offset)) return false;
   std::memset(buffer + c.compressed, 0, kSlack);
   return fastlz_decompress(buffer, static_cast<int>(c.compressed), dest, static_cast<int>(c.raw)) ==
          static_cast<int>(c.raw);
@@ -147,12 +149,12 @@ struct Audio::ChunkJob {
         chunks(std::move(places)), done(chunks.size(), 0) {}
 
   // Takes chunks until none is left or the sample is being freed.
-  void Work(FILE* f, uint8_t* buffer) {
+  void Work(int fd, uint8_t* buffer) {
     for (;;) {
       if (sound->cancel.load(std::memory_order_acquire)) return;
       const size_t i = next.fetch_add(1, std::memory_order_relaxed);
       if (i >= chunks.size()) return;
-      Finish(i, LoadChunk(f, chunks[i], data, buffer));
+      Finish(i, LoadChunk(fd, chunks[i], data, buffer));
     }
   }
   bool Unclaimed() const { return next.load(std::memory_order_relaxed) < chunks.size(); }
@@ -193,9 +195,10 @@ bool Audio::HelpWithChunks(Audio* a, uint8_t* buffer) {
     }
   pthread_mutex_unlock(&a->queue_mutex_);
   if (!job) return false;
-  if (FILE* f = fopen(job->path.c_str(), "rbe")) {
-    job->Work(f, buffer);
-    fclose(f);
+  const int fd = open(job->path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd >= 0) {
+    job->Work(fd, buffer);
+    close(fd);
   }
   pthread_mutex_lock(&a->queue_mutex_);
   --job->helpers;
@@ -205,9 +208,9 @@ bool Audio::HelpWithChunks(Audio* a, uint8_t* buffer) {
 
 // Reads a sample's rest with whichever loaders are idle; returns once no one reads it.
 void Audio::ReadRest(Audio* a, Sound* sound, uint32_t offset, uint8_t* buffer) {
-  FILE* f = fopen(sound->path.c_str(), "rbe");
-  if (!f) return;
-  ChunkJob job(sound, MapChunks(f, offset, sound->frames.load(std::memory_order_relaxed),
+  const int fd = open(sound->path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return;
+  ChunkJob job(sound, MapChunks(fd, offset, sound->frames.load(std::memory_order_relaxed),
                                        sound->capacity.load(std::memory_order_acquire)));
   const bool shared = job.chunks.size() > 1;
   if (shared) {
@@ -216,8 +219,8 @@ void Audio::ReadRest(Audio* a, Sound* sound, uint32_t offset, uint8_t* buffer) {
     SetEvent(a->queue_event_);
     pthread_mutex_unlock(&a->queue_mutex_);
   }
-  job.Work(f, buffer);
-  fclose(f);
+  job.Work(fd, buffer);
+  close(fd);
   if (!shared) return;
   for (;;) {
     pthread_mutex_lock(&a->queue_mutex_);
