@@ -2,6 +2,7 @@
 // rendering.
 #include "sound/audio.h"
 
+#include <emmintrin.h>
 #include <sched.h>
 #include <unistd.h>
 
@@ -40,8 +41,9 @@ bool SameSound(const Audio::Sound* a, const Audio::Sound* b) {
 void Spin() { usleep(100); }
 
 // A voice at a steady volume over frames k..n-1 from sample p on (p >= 0 unless k == n; what
-// lies past the end of the data adds nothing): the same products as the mixer's ramp, with no
-// branch per frame, so the compiler can vectorise it. Returns the sample after frame n-1.
+// lies past the end of the data adds nothing): the same products as the mixer's ramp, each
+// sample times its side's gain, then times the volume, with no branch per frame and four
+// frames to a step (SSE2, which every x86-64 has). Returns the sample after frame n-1.
 int64_t MixSteady(const int16_t* data, int64_t total, int64_t p, int k, int n, float gl, float gr,
                   float volume, float* __restrict left, float* __restrict right) {
   const int64_t end = p + 2 * static_cast<int64_t>(n - k);
@@ -50,7 +52,20 @@ int64_t MixSteady(const int16_t* data, int64_t total, int64_t p, int k, int n, f
   const int16_t* x = data + p;
   float* l = left + k;
   float* r = right + k;
-  for (int j = 0; j < frames; ++j) {
+  const __m128 gains = _mm_setr_ps(gl, gr, gl, gr), v = _mm_set1_ps(volume);
+  int j = 0;
+  for (; j + 4 <= frames; j += 4) {
+    const __m128i pcm = _mm_loadu_si128(reinterpret_cast<const __m128i*>(x + 2 * j));
+    const __m128i lo = _mm_srai_epi32(_mm_unpacklo_epi16(pcm, pcm), 16);  // frames j, j+1
+    const __m128i hi = _mm_srai_epi32(_mm_unpackhi_epi16(pcm, pcm), 16);  // frames j+2, j+3
+    const __m128 a = _mm_mul_ps(_mm_mul_ps(_mm_cvtepi32_ps(lo), gains), v);
+    const __m128 b = _mm_mul_ps(_mm_mul_ps(_mm_cvtepi32_ps(hi), gains), v);
+    const __m128 lefts = _mm_shuffle_ps(a, b, _MM_SHUFFLE(2, 0, 2, 0));
+    const __m128 rights = _mm_shuffle_ps(a, b, _MM_SHUFFLE(3, 1, 3, 1));
+    _mm_storeu_ps(l + j, _mm_add_ps(_mm_loadu_ps(l + j), lefts));
+    _mm_storeu_ps(r + j, _mm_add_ps(_mm_loadu_ps(r + j), rights));
+  }
+  for (; j < frames; ++j) {
     l[j] += x[2 * j] * gl * volume;
     r[j] += x[2 * j + 1] * gr * volume;
   }

@@ -66,7 +66,9 @@ struct Line {
   float store;
 };
 
-Line Take(const Reverb::filter_t& f) { return {f.position, f.buffer, f.buffer + f.size - 1, f.store}; }
+Line Take(const Reverb::filter_t& f) {
+  return {f.position, f.buffer, f.buffer + f.size - 1, f.store};
+}
 
 // Back one sample, from the start of the buffer to its end.
 inline void Step(Line& l) { l.position = l.position == l.first ? l.last : l.position - 1; }
