@@ -88,6 +88,7 @@ class Webcam : public WebcamWindowMapping {
   const uint8_t* GetQVGAFrame() const { return m_qvga_frame; }
   const uint8_t* GetVGAFrame() const { return m_vga_frame; }
   const uint8_t* GetDeadPixelMask() const { return m_dead_pixels; }
+  uint8_t* GetDeadPixelMask() { return m_dead_pixels; }  // the lighting check writes it
   // Per row: first column inside the lens vignette, first column after it.
   const int (*GetQVGASpans() const)[2] { return m_qvga_spans; }
   const int (*GetVGASpans() const)[2] { return m_vga_spans; }
