@@ -77,9 +77,11 @@ void Calibration::LeaveWizard() {
 
 int Calibration::Display() {
   if (stage == kIdle) return 0;
-  // Stages 1-7 are the wizard's pages, built with the wizard; until then a stage draws
-  // nothing. Any other stage value also draws nothing.
   just_changed_state = false;
+  switch (stage) {
+    case kPlaceDrums: CalibDrums(); break;
+    default: break;  // stages without a page yet, and values past 7, draw nothing
+  }
   return 1;
 }
 

@@ -75,6 +75,12 @@ class Calibration {
 
  private:
   void LeaveWizard();
+  // Stage 6: placing the drums (calib_drums.cpp).
+  int CalibDrums();
+  void EnterDrums();
+  void DrumsReadyScreen();
+  void PlaceDrumsFrame();
+  void FinishPlacing();
 
   Stage stage = kIdle;
   bool stage_is_new = false;
