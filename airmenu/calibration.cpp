@@ -79,6 +79,8 @@ int Calibration::Display() {
   if (stage == kIdle) return 0;
   just_changed_state = false;
   switch (stage) {
+    case kLighting:
+    case kLightingFromSeat: CalibCheckLighting(); break;
     case kPlaceDrums: CalibDrums(); break;
     default: break;  // stages without a page yet, and values past 7, draw nothing
   }

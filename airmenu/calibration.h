@@ -59,6 +59,14 @@ class Calibration {
   void DoDrummingMouseButtons(int& id, int, int, bool);
   // The red dead-pixel overlay over the camera picture.
   static void DrawDeadPixels();
+  // The dead-pixel mask of the lighting check: cleared with its overlay; this frame's bright
+  // pixels added (returns the masked pixels inside the vignette); widened by 2 pixels.
+  void ResetDeadPixels();
+  int ComputeDeadPixelsMax();
+  void DilateDeadPixels();
+  // Yellow rings around bright areas, renewed from blobs every 50 page frames.
+  void DrawCrowns(const Webcam::Blob* blobs, int n);
+  int GetCrownCount() const { return crown_count; }
 
   Stage GetStage() const { return stage; }
   bool IsStageNew() const { return stage_is_new; }
@@ -81,6 +89,17 @@ class Calibration {
   void DrumsReadyScreen();
   void PlaceDrumsFrame();
   void FinishPlacing();
+  // Stages 4 and 5: the lighting check (calib_lighting.cpp).
+  int CalibCheckLighting();
+  void EnterLighting();
+  void LightingPassed();
+  bool LightingDecisions(int& id, int w, int h, int count, bool& fired);
+  void CompensationStart(int& id, int w, int h, bool& fired);
+  bool Compensating(int& id, int w, int h, bool& fired);
+  bool AnalyseLighting(int count);
+  bool LightingGood(int& id, int w, int h);
+  bool LightingButtons(int& id, int w, int h, bool& fired);
+  void UploadDeadPixels();
 
   Stage stage = kIdle;
   bool stage_is_new = false;

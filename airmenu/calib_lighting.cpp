@@ -1,0 +1,347 @@
+// Stages 4 and 5 of the set-up wizard: the lighting check. With the markers out of view,
+// pixels bright enough to pass for a marker go into the camera's dead-pixel mask, show in red
+// and are ringed; the page passes, asks for less light, or lets the user keep the mask.
+#include <GL/gl.h>
+
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "airmenu/calibration.h"
+#include "airmenu/dead_pixels.h"
+#include "airmenu/page_frame.h"
+#include "drumming/distance_menu.h"
+#include "drumming/drumkit.h"
+#include "drumming/drummer.h"
+#include "drumming/interface_state.h"
+#include "frame/frame_globals.h"
+#include "frame/interface_states.h"
+#include "frame/texts.h"
+#include "render/airwidget_drawing.h"
+#include "render/imgui.h"
+#include "tracking/webcam.h"
+
+namespace {
+
+constexpr int kFirstAnalysedFrame = 126;  // the camera settles for 125 frames first
+constexpr int kAccumulateFrom = 500;      // compensation: the mask accumulates from here
+constexpr int kCompensationEnd = 950;
+constexpr int kTooBrightOn = 16321, kTooBrightOff = 13056;  // masked pixels, with hysteresis
+constexpr int kMaxAreas = 1000;
+constexpr int kClutterCrowns = 4;
+constexpr int kMessageChangeFrames = 250;
+constexpr int kGoodFrames = 60;
+constexpr int kRussian = 8;
+
+struct LightCheck {
+  bool skip_security = false;
+  int ok_frames = 0;
+  int frames_since_message_change = 0;
+  bool too_many_dead = false;
+  bool too_much_clutter = false;
+  bool compensate_start = false;
+  bool compensate = false;
+  bool text_on = true;
+};
+LightCheck check;
+
+void Line(int line, int text) { ShowLine(line, GetUtf8(text)); }
+
+void BrightObjectLines() {
+  Line(7, 493);
+  Line(8, 494);
+  Line(10, 495);
+  ShowLine(11, "");
+  ShowLine(12, "");
+  ShowLine(14, "");
+}
+
+void TooBrightLines() {
+  Line(7, 496);
+  Line(8, 497);
+  Line(10, 498);
+  Line(11, 500);
+  Line(12, 508);
+}
+
+void ClutterLines() {
+  Line(10, 509);
+  Line(11, 510);
+  Line(12, 480);
+  Line(14, 481);
+}
+
+// Too bright when set and still at kTooBrightOff or more, or newly at kTooBrightOn or more.
+bool TooBright(bool was, int count) { return was ? count >= kTooBrightOff : count >= kTooBrightOn; }
+
+void UpdateClutter(int crowns) {
+  if (check.frames_since_message_change <= kMessageChangeFrames) return;
+  if (crowns >= kClutterCrowns && !check.too_much_clutter) {
+    check.too_much_clutter = true;
+    check.frames_since_message_change = 0;
+  } else if (crowns < kClutterCrowns && check.too_much_clutter) {
+    check.too_much_clutter = false;
+    check.frames_since_message_change = 0;
+  }
+}
+
+void Ring(float cx, float cy, float rx, float ry, int segments, GLenum mode) {
+  glBegin(mode);
+  if (mode == GL_TRIANGLE_FAN) glVertex2f(cx, cy);
+  for (int i = 0; i <= segments; ++i) {
+    const float a = 2.0f * 3.14159265f * i / segments;
+    glVertex2f(cx + rx * std::cos(a), cy + ry * std::sin(a));
+  }
+  glEnd();
+}
+
+// One crown: a yellow band between the disc's edge and 8 window pixels beyond it.
+void DrawCrown(const Webcam::Blob& b, float alpha) {
+  const float cx = Webcam::WebcamXToWindowX(b.x), cy = Webcam::WebcamYToWindowY(239 - b.y);
+  const float rx = Webcam::WebcamWidthToWindowWidth(2 * b.radius);
+  const float ry = Webcam::WebcamHeightToWindowHeight(2 * b.radius);
+  glEnable(GL_STENCIL_TEST);
+  glClear(GL_STENCIL_BUFFER_BIT);
+  glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+  glStencilFunc(GL_ALWAYS, 1, 1);
+  glStencilOp(GL_REPLACE, GL_REPLACE, GL_REPLACE);
+  Ring(cx, cy, rx, ry, 32, GL_TRIANGLE_FAN);
+  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  glStencilFunc(GL_NOTEQUAL, 1, 1);
+  glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
+  glColor4f(1, 1, 0, alpha);
+  Ring(cx, cy, rx + 8, ry + 8, 32, GL_TRIANGLE_FAN);
+  glDisable(GL_STENCIL_TEST);
+  glEnable(GL_LINE_SMOOTH);
+  Ring(cx, cy, rx, ry, 64, GL_LINE_STRIP);
+  Ring(cx, cy, rx + 8, ry + 8, 64, GL_LINE_STRIP);
+  glDisable(GL_LINE_SMOOTH);
+}
+
+}  // namespace
+
+void Calibration::ResetDeadPixels() {
+  static const std::vector<unsigned char> clear(Webcam::kWidth * Webcam::kHeight, 0);
+  if (m_have_dead_pixels_image) m_dead_pixels_image.UpdateData(clear.data());
+  webcam.ResetDeadPixels();
+}
+
+void Calibration::UploadDeadPixels() {
+  static std::vector<unsigned char> overlay(Webcam::kWidth * Webcam::kHeight);
+  if (!webcam.GetDeadPixelMask()) return;
+  dead_pixels::BuildOverlay(webcam.GetDeadPixelMask(), overlay.data());
+  if (m_have_dead_pixels_image) m_dead_pixels_image.UpdateData(overlay.data());
+}
+
+int Calibration::ComputeDeadPixelsMax() {
+  if (!webcam.GetQVGAFrame() || !webcam.GetDeadPixelMask()) return 0;
+  const int count = dead_pixels::MarkBright(webcam.GetQVGAFrame(), webcam.GetThreshold(), webcam.GetQVGASpans(),
+                                            webcam.GetDeadPixelMask());
+  UploadDeadPixels();
+  return count;
+}
+
+void Calibration::DilateDeadPixels() {
+  if (!webcam.GetDeadPixelMask()) return;
+  dead_pixels::Dilate(webcam.GetDeadPixelMask());
+  UploadDeadPixels();
+}
+
+void Calibration::DrawCrowns(const Webcam::Blob* blobs, int n) {
+  if (page_frame % 50 == 0) rings.assign(blobs, blobs + n);
+  const float pi = 3.14159265f;
+  const float alpha = 0.5f + 0.5f * std::sin(pi * std::sin(pi * page_frame / 50.0f) + 1.5f * pi);
+  glEnable(GL_BLEND);
+  for (const Webcam::Blob& b : rings) DrawCrown(b, alpha);
+  glDisable(GL_BLEND);
+}
+
+void Calibration::EnterLighting() {
+  webcam.ChangeMode(1);
+  webcam.ResetDeadPixels();
+  page_frame = 0;
+  check = LightCheck();
+  stage_is_new = false;
+}
+
+void Calibration::LightingPassed() {
+  if (drummer.Use_Camera_Stand && state_param == 0) {
+    ChangeStage(kStand);
+  } else if (!drumkit.is_calibrated) {
+    state_param2 = state_param3 = 1;
+    ChangeStage(kPlaceDrums);
+  } else {
+    webcam.ChangeMode(1);
+    LeaveWizard();
+    ChangeInterfaceState(kPlay, 1, 0, 0);
+  }
+}
+
+// Bright areas of this frame: too bright, ringed, or none. True when the page stays undecided.
+bool Calibration::AnalyseLighting(int count) {
+  check.too_many_dead = TooBright(check.too_many_dead, count);
+  if (!check.too_many_dead) {
+    Webcam::Blob found[kMaxAreas];
+    const int n = dead_pixels::FindBlobs(webcam.GetDeadPixelMask(), found, kMaxAreas);
+    if (n < 0) {
+      check.too_many_dead = true;
+    } else if (n == 0) {
+      check.too_much_clutter = false;
+    } else {
+      dead_pixels::EnlargeSmallBlobs(found, n, webcam.GetDeadPixelMask());
+      static Webcam::Blob merged[kMaxAreas];
+      const int m = dead_pixels::MergeBlobs(found, n, merged);
+      crown_count = std::min(m, 8);
+      std::copy(merged, merged + crown_count, crowns);
+      DrawCrowns(crowns, crown_count);
+      UpdateClutter(crown_count);
+      BrightObjectLines();
+      check.ok_frames = 0;
+    }
+  }
+  if (check.too_many_dead) {
+    TooBrightLines();
+    check.ok_frames = 0;
+  } else if (check.too_much_clutter) {
+    ClutterLines();
+    check.ok_frames = 0;
+  }
+  return check.ok_frames <= kGoodFrames;
+}
+
+// The good lighting; false when the page has left.
+bool Calibration::LightingGood(int& id, int w, int h) {
+  if (stage == kLighting) {
+    were_lights_checked = true;
+    LightingPassed();
+    return false;
+  }
+  DistanceMenu::ClearMessages();
+  Line(4, 482);
+  if (imgui.DoButton(id++, int(0.25 * w - 120), int(0.16 * h), 104, 50, GetUtf8(224))) {
+    state_param = 2;
+    ChangeStage(kSeat);
+    return false;
+  }
+  return true;
+}
+
+// Skip, compensate and back of the undecided page; false when the page has left.
+bool Calibration::LightingButtons(int& id, int w, int h, bool& fired) {
+  const int r = language == kRussian ? 40 : 0;
+  const int x = int(0.25 * w), y = int(0.16 * h);
+  if (check.skip_security) {
+    DistanceMenu::ClearMessages();
+    Line(16, 443);
+    if (imgui.DoButton(id++, x + 156 + r, y, 180, 50, GetUtf8(444))) check.skip_security = false, fired = true;
+  } else {
+    Line(14, 445);
+    Line(15, 448);
+    Line(16, 449);
+    if (imgui.DoButton(id++, x + 120 + r, y, 420, 50, GetUtf8(450))) check.compensate_start = true, fired = true;
+    if (imgui.DoButton(id++, x - 120, y, 104, 50, GetUtf8(9))) {
+      state_param = 1;
+      ChangeStage(kSeat);
+      return false;
+    }
+  }
+  if (!check.skip_security) {
+    if (imgui.DoButton(id++, x, y, 104 + r, 50, GetUtf8(452))) check.skip_security = true, fired = true;
+  } else if (imgui.DoButton(id++, x, y, 140 + r, 50, GetUtf8(451))) {
+    were_lights_checked = true;
+    ResetDeadPixels();
+    LightingPassed();
+    return false;
+  }
+  return true;
+}
+
+// The compensation's count-down; false when the page has left.
+bool Calibration::Compensating(int& id, int w, int h, bool& fired) {
+  if (page_frame > kCompensationEnd) {
+    were_lights_checked = true;
+    LightingPassed();
+    DilateDeadPixels();
+    return false;
+  }
+  char line[256];
+  if (page_frame < kAccumulateFrom) {
+    snprintf(line, sizeof(line), GetUtf8(488), (kAccumulateFrom - page_frame) / 125 + 1);
+    DistanceMenu::AddMessage(line, 15, 3, 0.0f, true, false);
+    DistanceMenu::AddMessage(GetUtf8(489), 16, 3, 0.0f, true, false);
+    return true;
+  }
+  const int seconds = (kCompensationEnd - page_frame) / 125 + 1;
+  snprintf(line, sizeof(line), GetUtf8(490), seconds);
+  DistanceMenu::AddMessage(line, 15, 3, 0.0f, true, false);
+  DistanceMenu::AddMessage(GetUtf8(491), 16, 3, 0.0f, true, false);
+  snprintf(line, sizeof(line), GetUtf8(492), seconds);
+  if (imgui.DoButton(id++, int(0.5 * w - 150), int(0.16 * h), 300, 50, line)) {
+    page_frame -= 1250;
+    fired = true;
+  }
+  return true;
+}
+
+// Hide the markers, then Next starts the compensation with an empty mask.
+void Calibration::CompensationStart(int& id, int w, int h, bool& fired) {
+  ShowLine(2, "");
+  Line(3, 38);
+  Line(4, 39);
+  Line(6, 40);
+  Line(7, 487);
+  if (!imgui.DoButton(id++, int(0.5 * w - 52), int(0.53 * h), 104, 50, GetUtf8(7))) return;
+  check.compensate_start = false;
+  check.compensate = true;
+  ResetDeadPixels();
+  page_frame = 0;
+  fired = true;
+}
+
+// The page's messages and buttons; false when the page has left.
+bool Calibration::LightingDecisions(int& id, int w, int h, int count, bool& fired) {
+  if (!check.compensate) {
+    Line(1, 36);
+    if (!check.compensate_start) Line(2, 37);
+  }
+  if (check.compensate_start) {
+    CompensationStart(id, w, h, fired);
+    return true;
+  }
+  if (check.compensate) return Compensating(id, w, h, fired);
+  if (page_frame < kFirstAnalysedFrame) return true;
+  if (!AnalyseLighting(count)) return LightingGood(id, w, h);
+  return LightingButtons(id, w, h, fired);
+}
+
+int Calibration::CalibCheckLighting() {
+  if (stage_is_new) EnterLighting();
+  const int w = WindowWidth(), h = WindowHeight();
+  crown_count = 0;
+  webcam.Draw(1.0f);
+  int count = 0;
+  if (page_frame >= kFirstAnalysedFrame) {
+    if (!(check.compensate && page_frame >= kAccumulateFrom)) ResetDeadPixels();
+    count = ComputeDeadPixelsMax();
+    DrawDeadPixels();
+  }
+  webcam.DrawVignette();
+  imgui.Begin(false);
+  int id = 1;
+  bool fired = false;
+  DistanceMenu menu;
+  if (LightingDecisions(id, w, h, count, fired)) {
+    if (imgui.DoButtonIconOnly(id++, w - 53, 55, 50, 50, check.text_on ? UI_ICON_T_CROSSED : UI_ICON_T)) {
+      check.text_on = !check.text_on;
+      fired = true;
+    }
+    if (fired || !check.text_on) DistanceMenu::ClearMessages();
+  }
+  menu.Render(false, 125.0f);
+  DoDrummingMouseButtons(id, w, h, true);
+  imgui.End();
+  ++page_frame;
+  ++check.frames_since_message_change;
+  ++check.ok_frames;
+  return 0;
+}

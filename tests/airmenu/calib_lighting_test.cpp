@@ -1,0 +1,95 @@
+// The lighting check driven through the camera: where a clean picture leads, a bright spot
+// masked and ringed, a room too bright, and the compensation.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "airmenu/calibration.h"
+#include "drumming/drumkit.h"
+#include "drumming/drummer.h"
+#include "drumming/interface_state.h"
+#include "frame/frame_globals.h"
+#include "frame/interface_states.h"
+#include "frame/texts.h"
+#include "tests/support/in_air_kit.h"
+
+using skyt_test::InAirKit;
+using skyt_test::Scene;
+
+namespace {
+
+int Masked() {
+  int n = 0;
+  for (int i = 0; i < Webcam::kWidth * Webcam::kHeight; ++i) n += webcam.GetDeadPixelMask()[i];
+  return n;
+}
+
+class LightingTest : public ::testing::Test {
+ protected:
+  // The way into the in-air states takes a few frames before the pages draw.
+  void SetUp() override { kit_.Enter(kPlay); }
+  void Enter(Calibration::Stage stage, int param, bool placed, bool stand) {
+    drumkit.is_calibrated = placed;
+    drummer.Use_Camera_Stand = stand;
+    calibration.ChangeStage(stage);
+    ChangeInterfaceState(kWizard, param, 0, 0);
+  }
+  // Frames of the scene while the wizard stays on the lighting check; how many ran.
+  int RunWhileChecking(const Scene& scene, int most) {
+    for (int i = 0; i < most; ++i) {
+      if (Left()) return i;
+      kit_.Frame(scene);
+    }
+    return most;
+  }
+  bool Left() const {
+    const int s = calibration.GetStage();
+    return interface_state != kWizard || (s != Calibration::kLighting && s != Calibration::kLightingFromSeat);
+  }
+
+  InAirKit kit_{"calib_lighting"};
+  const Scene dark_{};
+};
+
+TEST_F(LightingTest, ACleanPictureLeadsOnAtFrame126) {
+  const struct {
+    bool placed, stand;
+    int param;
+    int state, stage, param2;
+  } cases[] = {
+      {true, false, 0, kPlay, Calibration::kIdle, 0},
+      {false, false, 0, kWizard, Calibration::kPlaceDrums, 1},
+      {true, true, 0, kWizard, Calibration::kStand, 0},
+      {true, true, 1, kPlay, Calibration::kIdle, 0},  // the stand page only for the wizard's own check
+  };
+  for (const auto& c : cases) {
+    Enter(Calibration::kLighting, c.param, c.placed, c.stand);
+    EXPECT_EQ(RunWhileChecking(dark_, 400), 127);
+    EXPECT_EQ(interface_state, c.state);
+    EXPECT_EQ(calibration.GetStage(), c.stage);
+    EXPECT_EQ(state_param2, c.param2);
+    EXPECT_TRUE(Calibration::were_lights_checked);
+  }
+}
+
+TEST_F(LightingTest, ABrightSpotIsMaskedAndRingedUntilItGoes) {
+  Enter(Calibration::kLighting, 0, true, false);
+  const Scene spot{{100, 100, 0.5f}};
+  EXPECT_EQ(RunWhileChecking(spot, 200), 200);
+  EXPECT_EQ(Masked(), 9);
+  EXPECT_EQ(calibration.GetCrownCount(), 1);
+  EXPECT_EQ(kit_.Line(7), GetUtf8(493));
+  EXPECT_EQ(RunWhileChecking(dark_, 200), 61);  // passes on the 61st clean frame
+  EXPECT_EQ(interface_state, kPlay);
+}
+
+TEST_F(LightingTest, ARoomTooBrightAsksForLessLight) {
+  Enter(Calibration::kLightingFromSeat, 0, true, false);
+  const Scene lamp{{160, 120, 90}};
+  EXPECT_EQ(RunWhileChecking(lamp, 200), 200);
+  EXPECT_GE(Masked(), 16321);
+  EXPECT_EQ(kit_.Line(7), GetUtf8(496));
+}
+
+}  // namespace
