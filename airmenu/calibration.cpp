@@ -1,5 +1,5 @@
-// The set-up wizard object and its stage machine. The stage pages come with the wizard's own
-// pages; until then a stage draws nothing.
+// The set-up wizard object and its stage machine; each stage's page is in its own file
+// (calib_camera, calib_seat, calib_lighting, calib_drums, calib_stand).
 #include "airmenu/calibration.h"
 
 #include <GL/gl.h>
@@ -79,10 +79,14 @@ int Calibration::Display() {
   if (stage == kIdle) return 0;
   just_changed_state = false;
   switch (stage) {
+    case kWhereToDrum: CalibWhereToDrum(); break;
+    case kCamera: CalibCamera(); break;
+    case kSeat: CalibCameraSeatPlacement(); break;
+    case kStand: CalibStand(); break;
     case kLighting:
     case kLightingFromSeat: CalibCheckLighting(); break;
     case kPlaceDrums: CalibDrums(); break;
-    default: break;  // stages without a page yet, and values past 7, draw nothing
+    default: break;  // values past 7 draw nothing
   }
   return 1;
 }

@@ -3,6 +3,8 @@
 // that every in-air frame uses. One global object, main thread only.
 #pragma once
 
+#include <cstdint>
+#include <string>
 #include <vector>
 
 #include "render/image.h"
@@ -100,6 +102,27 @@ class Calibration {
   bool LightingGood(int& id, int w, int h);
   bool LightingButtons(int& id, int w, int h, bool& fired);
   void UploadDeadPixels();
+  // Stages 1 and 2: where to drum, the camera and the hand form (calib_camera.cpp).
+  int CalibWhereToDrum();
+  int CalibCamera();
+  void CameraButtons(int& id, int w, int h);
+  void HandFormFrame(int& id, int w, int h);
+  void TakeHandForm();
+  // The stage's help picture from the images folder, unless one is loaded; a picture that
+  // failed is tried again once a second, not every frame.
+  void LoadStagePicture(const std::string& name);
+  void ReplaceStagePicture(const std::string& name);
+  // Camera back to tracking, stage 0, to the main screen.
+  void LeaveToMainScreen();
+  // Stage 3: seat and camera placement (calib_seat.cpp).
+  int CalibCameraSeatPlacement();
+  void EnterSeat();
+  bool SeatPicture(int w, int h);
+  void SeatButtons(int& id, int w, int h, bool offer_check);
+  // Stage 7: the camera stand and the feet (calib_stand.cpp).
+  int CalibStand();
+  void StandPicture(int w, int h, DistanceMenu& menu);
+  void FinishStand();
 
   Stage stage = kIdle;
   bool stage_is_new = false;
@@ -112,11 +135,20 @@ class Calibration {
   Webcam* m_webcam = nullptr;
   Imgui* m_imgui = nullptr;
   bool first_run = true;
+  uint64_t picture_failed_at = 0;  // host time of the last failed picture load, 0 none
+  static constexpr uint64_t kPictureRetryNanos = 1'000'000'000;
   int crown_count = 0;
   Webcam::Blob crowns[8];
 };
 
 extern Calibration calibration;
+
+// Marks of the camera-stand page, in camera coordinates (a drawn y of v is camera row 239 - v):
+// a circle of 32 segments, outlined W / 240 wide or filled; a foot icon centred at a window
+// point; the stand picture centred at a window point.
+void DrawCircle3fv(int W, float x, float y, float r, bool outline, float* rgb);
+void DrawFootIcon(bool right, bool too_near, float x, float y, float alpha);
+void DrawStandStrip(float x, float y, float scale, const Image& image);
 
 // Lets every interface state change restart the frame-rate watchdog; called once at start-up.
 void InstallFrameRateWatch();

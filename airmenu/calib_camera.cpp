@@ -1,0 +1,197 @@
+// Stages 1 and 2 of the set-up wizard: where in the room to drum, and how to place and set the
+// camera, with the dominant-hand and camera-stand questions on a first run or after the
+// camera-stand update.
+#include <GL/gl.h>
+
+#include <string>
+
+#include "airmenu/calibration.h"
+#include "airmenu/page_frame.h"
+#include "drumming/distance_menu.h"
+#include "drumming/drummer.h"
+#include "drumming/interface_state.h"
+#include "drumming/progress.h"
+#include "frame/frame_globals.h"
+#include "frame/host_clock.h"
+#include "frame/paths.h"
+#include "frame/interface_states.h"
+#include "frame/texts.h"
+#include "library/drumkit_chooser.h"
+#include "render/font.h"
+#include "render/imgui.h"
+#include "tracking/webcam.h"
+
+namespace {
+
+constexpr int kGerman = 2;
+constexpr int kFormFadeFrames = 45;
+constexpr int kBigPicturesHeight = 901;           // full-screen height from which the 850 pictures show
+constexpr int kBigPicturesHeightAfterForm = 801;  // the same right after the form
+
+// The form of the camera page and its answers.
+struct HandForm {
+  bool shown = false;
+  int fade_frames = 0;
+  bool right_hand = false, left_hand = false;
+  bool stand = false, no_stand = false;
+};
+HandForm form;
+
+bool BigPictures(int least_height) { return full_screen && DistanceMenu::m_full_screen_height >= least_height; }
+
+std::string WhereToDrumPicture() {
+  return BigPictures(kBigPicturesHeight) ? "calib-where-to-drum-850.png" : "calib-where-to-drum-600.png";
+}
+
+std::string CameraPicture(int least_height) {
+  if (drummer.Use_Camera_Stand) return "lens-setting-stand.png";
+  const std::string side = drummer.Is_Left_Handed ? "left" : "right";
+  return "calib-camera-" + side + (BigPictures(least_height) ? "-850.png" : "-600.png");
+}
+
+// A check box of a pair: checking it clears the other.
+void Choice(int& id, int x, int y, int text, bool& mine, bool& other) {
+  if (imgui.DoCheckBox(id++, x, y, GetUtf8(text), mine, true)) {
+    mine = true;
+    other = false;
+  }
+}
+
+void FadeIn(int w, int h) {
+  glEnable(GL_BLEND);
+  glColor4f(0.95f, 0.95f, 0.95f, (1.0f - float(form.fade_frames) / kFormFadeFrames) * 0.95f);
+  glBegin(GL_QUADS);
+  glVertex2f(0, 0);
+  glVertex2f(0, float(h));
+  glVertex2f(float(w), float(h));
+  glVertex2f(float(w), 0);
+  glEnd();
+  glDisable(GL_BLEND);
+}
+
+void CentredText(int y, int w, const char* text) {
+  const Font* font = imgui.font;
+  const int width = font ? int(font->GetWidth(text)) : 0;
+  imgui.DoText(int(0.5 * w) - width / 2, y, "%s", text);
+}
+
+}  // namespace
+
+void Calibration::LoadStagePicture(const std::string& name) {
+  if (image_loaded) return;
+  const uint64_t now = HostTimeNanos();
+  if (picture_failed_at != 0 && now - picture_failed_at < kPictureRetryNanos) return;
+  picture_failed_at = 0;
+  if (!LoadCurrentImage(MakePath(kPathImages, GetImageFileName(name)).c_str())) picture_failed_at = now ? now : 1;
+}
+
+void Calibration::ReplaceStagePicture(const std::string& name) {
+  DeleteCurrentImage();
+  picture_failed_at = 0;
+  LoadStagePicture(name);
+}
+
+void Calibration::LeaveToMainScreen() {
+  webcam.ChangeMode(1);
+  LeaveWizard();
+  ChangeInterfaceState(kMainScreen, 0, 0, 0);
+}
+
+int Calibration::CalibWhereToDrum() {
+  const int w = WindowWidth(), h = WindowHeight();
+  LoadStagePicture(WhereToDrumPicture());
+  DrawCurrentImage(kNaturalSize);
+  imgui.Begin(false);
+  const int x = int(drummer.Use_Camera_Stand ? 0.5 * w : 0.25 * w), y = int(0.16 * h);
+  int id = 1;
+  const bool next = imgui.DoButton(id++, x, y, 104, 50, GetUtf8(7));
+  const bool cancel = imgui.DoButton(id++, x - 120, y, language == kGerman ? 114 : 104, 50, GetUtf8(8));
+  if (next) {
+    DeleteCurrentImage();
+    ChangeStage(first_run ? kCamera : kSeat);
+  } else if (cancel) {
+    DeleteCurrentImage();
+    LeaveToMainScreen();
+  }
+  DoDrummingMouseButtons(id, w, h, true);
+  imgui.End();
+  return 0;
+}
+
+void Calibration::CameraButtons(int& id, int w, int h) {
+  int x = int(0.25 * w);
+  if (drummer.Use_Camera_Stand) {
+    CentredText(int(0.16 * h + 65), w, GetUtf8(14));
+    CentredText(int(0.16 * h + 35), w, GetUtf8(15));
+    x = int(0.5 * w);
+  }
+  const bool next = imgui.DoButton(id++, x, int(0.16 * h), 104, 50, GetUtf8(7));
+  const bool back = imgui.DoButton(id++, x - 120, int(0.16 * h), 104, 50, GetUtf8(9));
+  if (next) {
+    DeleteCurrentImage();
+    ChangeStage(drummer.Use_Camera_Stand ? kLighting : kSeat);
+  } else if (back) {
+    DeleteCurrentImage();
+    if (first_run) ChangeStage(kWhereToDrum);
+    else LeaveToMainScreen();
+  }
+}
+
+// The answers taken: the stand, a new hand with its first kit, the session.
+void Calibration::TakeHandForm() {
+  drummer.Use_Camera_Stand = form.stand;
+  const bool left = drummer.Never_Ran ? form.left_hand : drummer.Is_Left_Handed;
+  if (left != drummer.Is_Left_Handed) {
+    drummer.Is_Left_Handed = left;
+    if (drummer.kit_library) drummer.kit_library->BuildDrumkitList(left);
+    if (!form.stand) ReplaceStagePicture(CameraPicture(kBigPicturesHeightAfterForm));
+    if (drummer.ChooseDrumkit(left ? "My First Skytapper Kit (LH)" : "My First Skytapper Kit (RH)", true))
+      DrawSamplesProgress(0, true);
+  }
+  if (form.stand) ReplaceStagePicture("lens-setting-stand.png");
+  drummer.Never_Ran = false;
+  drummer.SaveLastSession();
+  drummer.Ran_After_Stand_Update = true;
+  form.shown = false;
+}
+
+void Calibration::HandFormFrame(int& id, int w, int h) {
+  imgui.DoButtonGreyed(int(0.25 * w), int(0.16 * h), 104, 50, GetUtf8(7));
+  imgui.DoButtonGreyed(int(0.25 * w - 120), int(0.16 * h), 104, 50, GetUtf8(9));
+  FadeIn(w, h);
+  if (form.fade_frames > 0) {
+    --form.fade_frames;
+    return;
+  }
+  const int x = int(0.4 * w), y = int(0.6 * h);
+  const bool ask_hand = drummer.Never_Ran;
+  if (ask_hand) {
+    imgui.DoText(x, y, "%s", GetUtf8(16));
+    Choice(id, x, y - 35, 17, form.right_hand, form.left_hand);
+    Choice(id, x, y - 70, 18, form.left_hand, form.right_hand);
+  }
+  imgui.DoText(x, y - 120, "%s", GetUtf8(19));
+  Choice(id, x, y - 155, 364, form.stand, form.no_stand);
+  Choice(id, x, y - 190, 365, form.no_stand, form.stand);
+  const bool answered = (!ask_hand || form.right_hand || form.left_hand) && (form.stand || form.no_stand);
+  if (!answered) imgui.DoButtonGreyed(x, y - 240, 180, 40, GetUtf8(7));
+  else if (imgui.DoButton(id++, x, y - 240, 180, 40, GetUtf8(7))) TakeHandForm();
+  imgui.DoText(int(0.25 * w - 120), y - 298, "%s", GetUtf8(511));
+}
+
+int Calibration::CalibCamera() {
+  const int w = WindowWidth(), h = WindowHeight();
+  LoadStagePicture(CameraPicture(kBigPicturesHeight));
+  if (stage_is_new) {
+    stage_is_new = false;
+    if (drummer.Never_Ran || !drummer.Ran_After_Stand_Update) form = HandForm{true, kFormFadeFrames};
+  }
+  DrawCurrentImage(kNaturalSize);
+  imgui.Begin(false);
+  int id = 1;
+  if (form.shown) HandFormFrame(id, w, h);
+  else CameraButtons(id, w, h);
+  DoDrummingMouseButtons(id, w, h, true);
+  imgui.End();
+  return 0;
+}
