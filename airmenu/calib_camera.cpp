@@ -184,6 +184,8 @@ int Calibration::CalibCamera() {
   LoadStagePicture(CameraPicture(kBigPicturesHeight));
   if (stage_is_new) {
     stage_is_new = false;
+    // Each entry asks afresh, and only while the session lacks an answer.
+    form = HandForm();
     if (drummer.Never_Ran || !drummer.Ran_After_Stand_Update) form = HandForm{true, kFormFadeFrames};
   }
   DrawCurrentImage(kNaturalSize);

@@ -1,0 +1,194 @@
+// The wizard's mouse pages driven through the display callback: the camera page's hand and
+// stand form, the seat page's warning and buttons, and the camera-stand page's "Done" twice.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "airmenu/calibration.h"
+#include "airmenu/page_frame.h"
+#include "drumming/drumkit.h"
+#include "drumming/drummer.h"
+#include "drumming/interface_state.h"
+#include "drumming/library_calls.h"
+#include "drumming/menu_ids.h"
+#include "frame/frame_globals.h"
+#include "frame/interface_states.h"
+#include "frame/paths.h"
+#include "frame/texts.h"
+#include "library/drumkit_chooser.h"
+#include "render/imgui.h"
+#include "tests/support/fake_libusb.h"
+#include "tests/support/in_air_kit.h"
+
+using skyt_test::InAirKit;
+using skyt_test::Scene;
+using skyt_test::StrokeScript;
+
+namespace {
+
+std::vector<std::string>& Chosen() {
+  static std::vector<std::string> names;
+  return names;
+}
+
+std::string Settings() {
+  std::ifstream in(MakePath(kPathConf, "skytapper.cfg"));
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+class WizardPagesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    saved_calls_ = library_calls;
+    Chosen().clear();
+    library_calls.load_drumkit = [](DrumkitChooser&, Drumkit*, const std::string& name, bool, bool) {
+      Chosen().push_back(name);
+      return -1;
+    };
+    drummer.kit_library = &drumkit_chooser;
+    drummer.Is_Left_Handed = false;
+    drummer.Use_Camera_Stand = false;
+    kit_.Enter(kPlay);  // the way into the in-air states takes a few frames
+  }
+  void TearDown() override {
+    library_calls = saved_calls_;
+    imgui.mouse_down = false;
+    imgui.mouse_x = imgui.mouse_y = -1;
+  }
+  // The wizard at a stage; first_run as the session's Never_Ran says.
+  void Enter(Calibration::Stage stage, int param, bool never_ran) {
+    drummer.Never_Ran = never_ran;
+    ChangeInterfaceState(kWizard, param, 0, 0);
+    calibration.Start(false);
+    calibration.ChangeStage(stage);
+    state_param = param;
+    kit_.Frame(dark_);
+  }
+  // A mouse click (window pixels, y upwards) over two frames.
+  void Click(int x, int y) {
+    imgui.mouse_x = x;
+    imgui.mouse_y = y;
+    imgui.mouse_down = true;
+    kit_.Frame(dark_);
+    imgui.mouse_down = false;
+    kit_.Frame(dark_);
+    imgui.mouse_x = imgui.mouse_y = -1;
+  }
+  void Frames(int n) {
+    for (int i = 0; i < n; ++i) kit_.Frame(dark_);
+  }
+
+  InAirKit kit_{"calib_pages"};
+  LibraryCalls saved_calls_;
+  const Scene dark_{};
+};
+
+// Where the pages put their buttons (left edge and top, y upwards), clicked in the middle.
+int FormX() { return int(0.4 * WindowWidth()) + 12; }
+int FormY() { return int(0.6 * WindowHeight()) - 12; }
+enum FormBox { kRightHand = 35, kLeftHand = 70, kYes = 155, kNo = 190 };
+int FormNextX() { return int(0.4 * WindowWidth()) + 90; }
+int FormNextY() { return int(0.6 * WindowHeight()) - 240 - 20; }
+int NextX(double at = 0.25) { return int(at * WindowWidth()) + 52; }
+int NextY() { return int(0.16 * WindowHeight()) - 25; }
+
+TEST_F(WizardPagesTest, CameraPageAsksWhatTheSessionLacks) {
+  const struct {
+    bool never_ran, ran_after_update;
+    std::vector<FormBox> clicks;
+    bool left_handed, stand;
+    std::vector<std::string> chosen;
+    Calibration::Stage after_next;
+  } cases[] = {
+      {true, false, {kLeftHand, kNo}, true, false, {"My First Skytapper Kit (LH)"}, Calibration::kSeat},
+      {true, false, {kRightHand, kYes}, false, true, {}, Calibration::kLighting},
+      {false, false, {kLeftHand, kNo}, false, false, {}, Calibration::kSeat},  // the stand question only
+      {false, true, {}, false, false, {}, Calibration::kSeat},                 // no form
+  };
+  for (const auto& c : cases) {
+    drummer.Is_Left_Handed = false;
+    drummer.Use_Camera_Stand = false;
+    drummer.Ran_After_Stand_Update = c.ran_after_update;
+    Chosen().clear();
+    Enter(Calibration::kCamera, 0, c.never_ran);
+    Frames(50);  // the form fades in
+    for (FormBox box : c.clicks) {
+      Click(FormNextX(), FormNextY());  // greyed until answered
+      EXPECT_EQ(drummer.Ran_After_Stand_Update, c.ran_after_update);
+      Click(FormX(), FormY() - box);
+    }
+    if (!c.clicks.empty()) Click(FormNextX(), FormNextY());
+    EXPECT_EQ(drummer.Is_Left_Handed, c.left_handed);
+    EXPECT_EQ(drummer.Use_Camera_Stand, c.stand);
+    EXPECT_EQ(Chosen(), c.chosen);
+    EXPECT_FALSE(drummer.Never_Ran);
+    EXPECT_TRUE(drummer.Ran_After_Stand_Update);
+    if (c.never_ran) {
+      EXPECT_NE(Settings().find("Never_Ran = false"), std::string::npos);
+    }
+    Click(NextX(drummer.Use_Camera_Stand ? 0.5 : 0.25), NextY());
+    EXPECT_EQ(calibration.GetStage(), c.after_next);
+  }
+}
+
+TEST_F(WizardPagesTest, SeatPageWarnsOfABrightPlaceAndOffersDoneLate) {
+  const struct {
+    int gain, param, frames;
+    bool warning;
+  } cases[] = {{20, 0, 62, true}, {21, 0, 62, false}, {20, 2, 62, false}, {20, 1, 62, true}, {20, 0, 61, false}};
+  for (const auto& c : cases) {
+    fake_usb::SetSensorRegister(0x00, uint8_t(c.gain));
+    Enter(Calibration::kSeat, c.param, false);
+    Frames(c.frames - 1);
+    EXPECT_EQ(kit_.Line(9) == GetUtf8(26), c.warning) << c.gain << " " << c.param << " " << c.frames;
+    DistanceMenu::ClearMessages();
+  }
+  fake_usb::SetSensorRegister(0x00, 40);
+  Enter(Calibration::kSeat, 0, false);
+  Frames(57);
+  Click(NextX(), NextY());  // frames 59 and 60: no "Done" yet
+  EXPECT_EQ(calibration.GetStage(), Calibration::kSeat);
+  Click(NextX(), NextY());
+  EXPECT_EQ(calibration.GetStage(), Calibration::kLighting);
+  EXPECT_EQ(state_param, 0);
+  fake_usb::SetSensorRegister(0x00, 10);
+  Enter(Calibration::kSeat, 0, false);
+  Frames(62);
+  Click(int(0.25 * WindowWidth()) - 120 + 110, int(0.48 * WindowHeight()) - 25);  // "Check lighting"
+  EXPECT_EQ(calibration.GetStage(), Calibration::kLightingFromSeat);
+  EXPECT_EQ(state_param, 0);
+}
+
+TEST_F(WizardPagesTest, StandPageFinishesOnTwoDonesWithin240Frames) {
+  const struct {
+    int rest;  // frames between the two strokes
+    bool placed;
+    bool finished;
+  } cases[] = {{0, false, true}, {0, true, true}, {240, true, false}};
+  for (const auto& c : cases) {
+    drumkit.is_calibrated = c.placed;
+    Enter(Calibration::kStand, 0, false);
+    kit_.Run(StrokeScript::Rest(3));
+    kit_.Hit(kDoneButton);
+    kit_.Run(StrokeScript::Rest(c.rest));
+    kit_.Hit(kDoneButton);
+    const bool left_stand = calibration.GetStage() != Calibration::kStand || interface_state != kWizard;
+    EXPECT_EQ(left_stand, c.finished) << c.rest;
+    if (!c.finished) continue;
+    if (c.placed) {
+      EXPECT_EQ(interface_state, kPlay);
+      EXPECT_EQ(state_param, 1);
+    } else {
+      EXPECT_EQ(calibration.GetStage(), Calibration::kPlaceDrums);
+      EXPECT_EQ(state_param2, 1);
+      EXPECT_EQ(state_param3, 0);
+    }
+  }
+}
+
+}  // namespace
