@@ -26,7 +26,6 @@ namespace {
 constexpr int kFirstAnalysedFrame = 126;  // the camera settles for 125 frames first
 constexpr int kAccumulateFrom = 500;      // compensation: the mask accumulates from here
 constexpr int kCompensationEnd = 950;
-constexpr int kTooBrightOn = 16321, kTooBrightOff = 13056;  // masked pixels, with hysteresis
 constexpr int kMaxAreas = 1000;
 constexpr int kClutterCrowns = 4;
 constexpr int kMessageChangeFrames = 250;
@@ -70,9 +69,6 @@ void ClutterLines() {
   Line(12, 480);
   Line(14, 481);
 }
-
-// Too bright when set and still at kTooBrightOff or more, or newly at kTooBrightOn or more.
-bool TooBright(bool was, int count) { return was ? count >= kTooBrightOff : count >= kTooBrightOn; }
 
 void UpdateClutter(int crowns) {
   if (check.frames_since_message_change <= kMessageChangeFrames) return;
@@ -179,7 +175,7 @@ void Calibration::LightingPassed() {
 
 // Bright areas of this frame: too bright, ringed, or none. True when the page stays undecided.
 bool Calibration::AnalyseLighting(int count) {
-  check.too_many_dead = TooBright(check.too_many_dead, count);
+  check.too_many_dead = dead_pixels::TooBright(check.too_many_dead, count);
   if (!check.too_many_dead) {
     Webcam::Blob found[kMaxAreas];
     const int n = dead_pixels::FindBlobs(webcam.GetDeadPixelMask(), found, kMaxAreas);
@@ -277,7 +273,10 @@ bool Calibration::Compensating(int& id, int w, int h, bool& fired) {
   DistanceMenu::AddMessage(GetUtf8(491), 16, 3, 0.0f, true, false);
   snprintf(line, sizeof(line), GetUtf8(492), seconds);
   if (imgui.DoButton(id++, int(0.5 * w - 150), int(0.16 * h), 300, 50, line)) {
+    // The counter goes back below the first analysed frame: the accumulation starts over, so
+    // its mask goes now rather than when the analysis resumes.
     page_frame -= 1250;
+    ResetDeadPixels();
     fired = true;
   }
   return true;

@@ -13,6 +13,13 @@ namespace dead_pixels {
 constexpr int kWidth = Webcam::kWidth;
 constexpr int kHeight = Webcam::kHeight;
 constexpr int kMaxRuns = 4096;  // row runs FindBlobs can label; more is "too bright"
+constexpr int kTooBrightOn = 16321, kTooBrightOff = 13056;  // masked pixels, with hysteresis
+
+// Whether the picture is too bright with this many masked pixels: a too-bright picture stays
+// so down to kTooBrightOff, a clean one becomes so from kTooBrightOn.
+inline bool TooBright(bool was_too_bright, int masked) {
+  return masked >= (was_too_bright ? kTooBrightOff : kTooBrightOn);
+}
 
 // Marks in mask (1 = ignored) every pixel inside its row's vignette span [start, end) whose
 // luma (even byte of the YUYV frame) is above int(0.95 threshold). Returns the marked pixels

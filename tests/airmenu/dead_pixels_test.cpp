@@ -126,4 +126,12 @@ TEST(DeadPixels, OverlayKernelAndDilation) {
   EXPECT_EQ(d.Marked(), 9 + 25);
 }
 
+TEST(DeadPixels, TooBrightHasHysteresis) {
+  const struct { bool was; int masked; bool is; } cases[] = {
+      {false, 13056, false}, {false, 16320, false}, {false, 16321, true},
+      {true, 16320, true},   {true, 13056, true},   {true, 13055, false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(dead_pixels::TooBright(c.was, c.masked), c.is) << c.was << " " << c.masked;
+}
+
 }  // namespace
