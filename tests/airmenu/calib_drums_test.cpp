@@ -115,10 +115,10 @@ class PlacingTest : public ::testing::Test {
     CleanUpSockets();
     library_calls = saved_calls_;
   }
-  void Enter(bool placed, int param, int param2) {
+  void Enter(bool placed, int param, int param2, int param3 = 0) {
     drumkit.is_calibrated = placed;
     calibration.ChangeStage(Calibration::kPlaceDrums);
-    ChangeInterfaceState(kWizard, param, param2, 0);
+    ChangeInterfaceState(kWizard, param, param2, param3);
     kit_.Settle();
   }
   // How many messages of each code the viewer got: [code].
@@ -182,6 +182,16 @@ TEST_F(PlacingTest, PlaceAllDrumsFromTheHubKeepsPositionsAndDoesNotSave) {
   EXPECT_EQ(interface_state, kAdjustDrums);
   EXPECT_EQ(state_param2, 1);
   EXPECT_EQ(Saves(), 0);
+}
+
+TEST_F(PlacingTest, TheReadyScreenComesFirstWhenAsked) {
+  Enter(false, 0, 1, 1);
+  EXPECT_EQ(kit_.Line(8), GetUtf8(13));
+  ASSERT_NE(kit_.Button(kStartButton), nullptr);
+  Press(kStartButton);
+  EXPECT_EQ(kit_.Button(kStartButton), nullptr);
+  EXPECT_NE(kit_.Button(kNextButton), nullptr);  // old positions kept: the tom can be skipped
+  EXPECT_EQ(drumkit.shown_drum, 2);
 }
 
 TEST_F(PlacingTest, KitsThatChangeOrLackEveryElement) {
