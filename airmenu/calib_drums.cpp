@@ -4,6 +4,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <utility>
@@ -15,10 +16,10 @@
 #include "drumming/drummer.h"
 #include "drumming/drumming_globals.h"
 #include "drumming/interface_state.h"
+#include "drumming/menu_ids.h"
 #include "frame/frame_globals.h"
 #include "frame/interface_states.h"
 #include "frame/texts.h"
-#include "drumming/menu_ids.h"
 #include "render/imgui.h"
 #include "sound/sound.h"
 #include "tracking/webcam.h"
@@ -324,7 +325,8 @@ int Calibration::CalibDrums() {
     return 0;
   }
   // A kit reloaded by the viewer while placing changes the drums under the order.
-  if (!placing.computed || placing.drum_count != drumkit.drums.size()) ComputeOrder(clear_positions && !placing.computed);
+  if (!placing.computed || placing.drum_count != drumkit.drums.size())
+    ComputeOrder(clear_positions && !placing.computed);
   if (placing.parts.order.empty()) {
     // Nothing to place: every drum lacks its element.
     FinishPlacing();
