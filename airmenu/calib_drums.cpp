@@ -5,7 +5,6 @@
 #include <GL/gl.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <map>
 #include <utility>
 
@@ -142,11 +141,9 @@ void ReadyMessages(bool first_run) {
 }
 
 void PlaceMessages(const Drumkit::Drum& d, bool foot) {
-  const int first = foot ? 47 + 2 : 47;
+  const int first = foot ? 49 : 47;
   const bool name_on_second = language == kTurkish || (!foot && language == kChinese);
-  char line[512];
-  snprintf(line, sizeof(line), GetUtf8(first + (name_on_second ? 1 : 0)), d.name);
-  ShowLine(name_on_second ? 1 : 0, line);
+  ShowNameLine(name_on_second ? 1 : 0, first + (name_on_second ? 1 : 0), d.name);
   ShowLine(name_on_second ? 0 : 1, GetUtf8(first + (name_on_second ? 0 : 1)));
 }
 
