@@ -161,7 +161,7 @@ void Calibration::StandPicture(int w, int h, DistanceMenu& menu) {
     if (picture) webcam.DrawVignette();
   }
   StandMessages();
-  menu.buttons.push_back({kDoneButton, GetUtf8(41), 145.0f, DistanceMenu::m_with_drums_y - 4.0f, 22.0f, false, false});
+  AddButton(menu, kDoneButton, 41, 145.0f, DistanceMenu::m_with_drums_y - 4.0f);
   frame_calls.menu_seen(menu);
   if (graphics_mode == 0 || render_what == 0) menu.Render(true, 125.0f);
   if (full_screen) DrawStandStrip(0.53f * w, 0.5f * h, 1.0f, current_image);
