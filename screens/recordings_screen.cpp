@@ -168,10 +168,7 @@ void DoDeleteAndName(int H) {
 
 void DoOk(int H) {
   if (!imgui.DoButton(kOk, 48, H - 571, 104, 50, GetUtf8(224))) return;
-  if (Valid(rs.list.selected)) {
-    std::string error;
-    if (!logger.RenameRecordingFile(rs.list.selected, error)) MessageBox(error, false, true);
-  }
+  CommitName(rs.list.selected);
   logger.StopPlaying();
   logger.UnloadRecording();
   rs.list.selected = -1;

@@ -97,6 +97,7 @@ inline void RunScreen() {
     case kAudioDeviceScreen: DoAudioDeviceScreen(); break;
     case kFirstStart: DoMacStart(); break;
     case kLanguagesScreen: DoLanguagesScreen(); break;
+    case kRecordingScreen: DoRecordingScreen(); break;
     default: break;
   }
 }
