@@ -7,7 +7,6 @@
 void DoChooseDrumkitScreen() { just_changed_state = false; }
 void DoNewDrumkitScreen() { just_changed_state = false; }
 void DoNewElementScreen() { just_changed_state = false; }
-void DoPlaylistScreen() { just_changed_state = false; }
 void DoMIDIMapsScreen() { just_changed_state = false; }
 void DoChooseMidiMapScreen() { just_changed_state = false; }
 void DoNewMidiMapScreen() { just_changed_state = false; }

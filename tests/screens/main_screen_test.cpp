@@ -134,7 +134,8 @@ TEST_F(MainScreen, WidgetIdsAreUniqueAcrossScreens) {
   midi_mode = 2;
   std::multiset<int> ids;
   for (int state : {kMainScreen, kLatencyScreen, kAboutScreen, kHelpScreen, kMidiScreen,
-                    kPreferencesScreen, kAudioDeviceScreen, kLanguagesScreen, kRecordingScreen}) {
+                    kPreferencesScreen, kAudioDeviceScreen, kLanguagesScreen, kRecordingScreen,
+                    kPlaylistScreen}) {
     Enter(state, 1);
     std::set<int> screen;
     for (const auto& t : imgui.trace) {

@@ -98,6 +98,7 @@ inline void RunScreen() {
     case kFirstStart: DoMacStart(); break;
     case kLanguagesScreen: DoLanguagesScreen(); break;
     case kRecordingScreen: DoRecordingScreen(); break;
+    case kPlaylistScreen: DoPlaylistScreen(); break;
     default: break;
   }
 }
