@@ -4,8 +4,6 @@
 
 #include "frame/frame_globals.h"
 
-void DoChooseDrumkitScreen() { just_changed_state = false; }
-void DoNewDrumkitScreen() { just_changed_state = false; }
 void DoNewElementScreen() { just_changed_state = false; }
 void DoMIDIMapsScreen() { just_changed_state = false; }
 void DoChooseMidiMapScreen() { just_changed_state = false; }
