@@ -4,7 +4,6 @@
 
 #include "frame/frame_globals.h"
 
-void DoNewElementScreen() { just_changed_state = false; }
 void DoMIDIMapsScreen() { just_changed_state = false; }
 void DoChooseMidiMapScreen() { just_changed_state = false; }
 void DoNewMidiMapScreen() { just_changed_state = false; }

@@ -135,7 +135,7 @@ TEST_F(MainScreen, WidgetIdsAreUniqueAcrossScreens) {
   std::multiset<int> ids;
   for (int state : {kMainScreen, kLatencyScreen, kAboutScreen, kHelpScreen, kMidiScreen,
                     kPreferencesScreen, kAudioDeviceScreen, kLanguagesScreen, kRecordingScreen,
-                    kPlaylistScreen}) {
+                    kPlaylistScreen, kChooseDrumkitScreen, kNewDrumkitScreen, kNewElementScreen}) {
     Enter(state, 1);
     std::set<int> screen;
     for (const auto& t : imgui.trace) {

@@ -99,6 +99,9 @@ inline void RunScreen() {
     case kLanguagesScreen: DoLanguagesScreen(); break;
     case kRecordingScreen: DoRecordingScreen(); break;
     case kPlaylistScreen: DoPlaylistScreen(); break;
+    case kChooseDrumkitScreen: DoChooseDrumkitScreen(); break;
+    case kNewDrumkitScreen: DoNewDrumkitScreen(); break;
+    case kNewElementScreen: DoNewElementScreen(); break;
     default: break;
   }
 }
