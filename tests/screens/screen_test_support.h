@@ -102,6 +102,9 @@ inline void RunScreen() {
     case kChooseDrumkitScreen: DoChooseDrumkitScreen(); break;
     case kNewDrumkitScreen: DoNewDrumkitScreen(); break;
     case kNewElementScreen: DoNewElementScreen(); break;
+    case kMidiMapsScreen: DoMIDIMapsScreen(); break;
+    case kChooseMidiMapScreen: DoChooseMidiMapScreen(); break;
+    case kNewMidiMapScreen: DoNewMidiMapScreen(); break;
     default: break;
   }
 }
