@@ -316,9 +316,8 @@ MidiNotes LookUpMidiNotes(const MidiMapSelection& s, const MidiMapTables& workin
   }
   const auto d = midi_map.find({s.type, s.number});
   if (d != midi_map.end()) return d->second;
-  MidiNotes fallback;
-  fallback.foot_notes[0] = 0;
-  return midi_map.emplace(MidiMapKey{s.type, 1}, fallback).first->second;
+  // The first placement's default; made (channel 10, notes 0) when the type has none.
+  return midi_map.emplace(MidiMapKey{s.type, 1}, MidiNotes{}).first->second;
 }
 
 void DoMIDIMapsScreen() {

@@ -14,7 +14,7 @@ struct MidiNoteTexts {
 struct MidiMapSelection {
   bool is_element = false;
   std::string element;      // the element's name
-  Sound::ElementType type;  // the element's own type, or the type edited
+  Sound::ElementType type = Sound::KICK;  // the element's own type, or the type edited
   int number = 1;
 };
 
