@@ -135,7 +135,8 @@ TEST_F(MainScreen, WidgetIdsAreUniqueAcrossScreens) {
   std::multiset<int> ids;
   for (int state : {kMainScreen, kLatencyScreen, kAboutScreen, kHelpScreen, kMidiScreen,
                     kPreferencesScreen, kAudioDeviceScreen, kLanguagesScreen, kRecordingScreen,
-                    kPlaylistScreen, kChooseDrumkitScreen, kNewDrumkitScreen, kNewElementScreen}) {
+                    kPlaylistScreen, kChooseDrumkitScreen, kNewDrumkitScreen, kNewElementScreen,
+                    kMidiMapsScreen, kChooseMidiMapScreen, kNewMidiMapScreen}) {
     Enter(state, 1);
     std::set<int> screen;
     for (const auto& t : imgui.trace) {
