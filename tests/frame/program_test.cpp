@@ -542,3 +542,32 @@ TEST_F(FirstStart, AppliesAndTestsOnAJackServer) {
   jack.TearDown();
   unsetenv("JACK_DEFAULT_SERVER");
 }
+
+// A new user clones the first preset kit and chooses the copy: its file is a user kit and
+// the program loads it, one line per drum.
+TEST_F(FirstStart, ClonesThePresetKitAndLoadsTheCopy) {
+  const std::string copy = "Copy of My First Skytapper Kit (RH)";
+  {
+    Program program;
+    ToTheLatencyScreen(program);
+    ClickOn(window, trace, *f.Find("Apply"));
+    ASSERT_TRUE(WaitForWidget(trace, 5, "Finish", false, f)) << program.Output();
+    ClickOn(window, trace, *f.Find("Finish"));
+    ASSERT_TRUE(WaitForWidget(trace, 0, "Drum kits", false, f)) << program.Output();
+    ClickOn(window, trace, *f.Find("Drum kits"));
+    ASSERT_TRUE(WaitForWidget(trace, 1, "Clone", false, f)) << program.Output();
+    ClickOn(window, trace, *f.Find("Clone"));
+    ASSERT_TRUE(WaitForWidget(trace, 2, copy, false, f)) << program.Output();
+    ClickOn(window, trace, *f.Find("Ok"));
+    ASSERT_TRUE(WaitForWidget(trace, 1, "Clone", false, f)) << program.Output();
+    ClickOn(window, trace, *f.Find("Ok"));
+    ASSERT_TRUE(WaitForWidget(trace, 0, "Drum", true, f)) << program.Output();
+    EXPECT_NE(f.Find("Camera not found. Please exit Skytapper, plug the camera and"), nullptr);
+    EXPECT_EQ(EscUntilExit(program), 0) << program.Output();
+    // The first preset kit at the start, then the copy.
+    EXPECT_EQ(Count(program.Output(), " success.\n"), 6) << program.Output();
+  }
+  EXPECT_NE(ReadFile(install_dir + "/conf/drumkits/" + copy + ".ini").find("Is_Preset = no"), std::string::npos);
+  const std::string cfg = ReadFile(install_dir + "/conf/skytapper.cfg");
+  EXPECT_NE(cfg.find("Last_Drumkit = " + copy + "\n"), std::string::npos) << cfg;
+}
