@@ -102,7 +102,8 @@ TEST_F(KitScreens, NewElementFromAFolderOfSamplesAndNamesThatWouldLeaveTheLibrar
   ASSERT_TRUE(Click(263));
   EXPECT_EQ(ReadFile("data/elements/Snare test.ele").substr(0, 4), "ELE0");
   for (const auto& f : std::filesystem::recursive_directory_iterator(".")) {
-    if (f.path().extension() == ".ele") EXPECT_EQ(f.path().parent_path(), "./data/elements") << f.path();
+    if (f.path().extension() != ".ele") continue;
+    EXPECT_EQ(f.path().parent_path(), "./data/elements") << f.path();
   }
 
   ASSERT_TRUE(Click(9));  // back to the editor, the new element selected

@@ -138,4 +138,17 @@ TEST_F(MidiMapScreens, SaveReachesTheFileAndTheKitAndAFailedWriteKeepsTheEdits) 
   EXPECT_EQ(drumkit.midi_notes.at(0).notes[0], 39);
 }
 
+// An element whose file cannot be read has no type to edit: no editing area.
+TEST_F(MidiMapScreens, AnUnreadableElementShowsNoEditingArea) {
+  drumkit_chooser.element_names = {"Missing"};
+  edited_midi_map = {};
+  Enter(kMidiMapsScreen, 1);
+  ClickAt(600, input->window_height - 125 - 10);
+  Frame();
+  EXPECT_EQ(All(Imgui::TraceKind::LIST_BOX).at(0).value, 0);  // the element is selected
+  EXPECT_EQ(FindText(471), nullptr);
+  EXPECT_EQ(Shown(438), "active");
+  drumkit_chooser.element_names.clear();
+}
+
 }  // namespace
