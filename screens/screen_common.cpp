@@ -57,6 +57,10 @@ int ScreenHeight() { return Imgui::platform.window_height(); }
 
 bool IsLanguage(const char* code) { return GetLanguageString() == code; }
 
+void PlayRefusedKeySound() {
+  if (imgui.refused_char) sound.audio.StartSound(sound.editbox_error_sound, 0.9f, 0.0f, true, 0.0f, false);
+}
+
 void DrawBusyVeil() {
   for (int i = 0; i < 2; ++i) {
     WhiteQuad();

@@ -1,6 +1,6 @@
 // What every mouse-and-keyboard screen shares: the window height its layout hangs from, the
-// language tweaks, the busy veil, the edit box over a std::string, the screens' working
-// objects and their widget ids.
+// language tweaks, the refused-key sound, the busy veil, the edit box over a std::string,
+// the screens' working objects and their widget ids.
 #pragma once
 #include <string>
 
@@ -11,6 +11,8 @@
 int ScreenHeight();
 // Whether the current language is `code` ("de", "ja", "ru", ...).
 bool IsLanguage(const char* code);
+// Plays the edit-box error sound when the last edit box drawn refused a key.
+void PlayRefusedKeySound();
 // Covers both buffers with a white veil before an operation that blocks the frame.
 void DrawBusyVeil();
 // An edit box over a string of any length: the box edits at most max_units UTF-16 units, so

@@ -15,7 +15,7 @@
 #include "frame/utf8.h"
 #include "frame/window.h"
 #include "render/imgui.h"
-#include "sound/sound.h"
+#include "screens/recordings_screen.h"
 
 namespace {
 
@@ -72,10 +72,7 @@ void Keyboard(unsigned char key, int x, int y) {
           show_drumming_ui_when_client_connected = !show_drumming_ui_when_client_connected;
         break;
       case 27:  // Esc
-        if (exporting_wav) {
-          sound.StopSavingSplitWavs();
-          exporting_wav = false;
-        }
+        EndWavExport();
         switch (frame_decisions::EscapeAction(interface_state, graphics_mode)) {
           case frame_decisions::EscAction::kQuit: exit(0);
           case frame_decisions::EscAction::kBackToMainMenu: drummer.GoBackToMainMenu(); break;

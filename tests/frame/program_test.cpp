@@ -24,6 +24,7 @@
 #include "frame/platform/spawn.h"
 #include "tests/support/free_ports.h"
 #include "tests/sound/jack_server.h"
+#include "tests/sound/record_test_util.h"
 #include "tests/support/test_dirs.h"
 
 namespace {
@@ -175,12 +176,18 @@ class WholeProgram : public ::testing::Test {
     ASSERT_EQ(r.exit_code, 0);
     // Dialogs are answered at once with OK, and what they showed is kept.
     fake_bin = skyt_test::FreshDir("program_fake_bin");
-    WriteFile(fake_bin + "/zenity", "#!/bin/sh\nprintf '%s\\n' \"$*\" >> \"$(dirname \"$0\")/zenity.log\"\nexit 0\n");
+    // A file dialog answers with the file `answer` beside it, when there is one.
+    WriteFile(fake_bin + "/zenity",
+              "#!/bin/sh\nprintf '%s\\n' \"$*\" >> \"$(dirname \"$0\")/zenity.log\"\n"
+              "case \"$*\" in *--file-selection*) cat \"$(dirname \"$0\")/answer\" 2>/dev/null;; esac\nexit 0\n");
     chmod((fake_bin + "/zenity").c_str(), 0755);
     WriteFile(fake_bin + "/lsan.supp",
               ReadFile(skyt_test::SourceDir() + "/tools/lsan.supp") + "leak:libportmidi\n");
   }
-  void SetUp() override { remove((fake_bin + "/zenity.log").c_str()); }
+  void SetUp() override {
+    remove((fake_bin + "/zenity.log").c_str());
+    remove((fake_bin + "/answer").c_str());
+  }
 };
 
 }  // namespace
@@ -541,4 +548,98 @@ TEST_F(FirstStart, AppliesAndTestsOnAJackServer) {
   EXPECT_EQ(NoAudioWarnings(), 0u) << ReadFile(fake_bin + "/zenity.log");
   jack.TearDown();
   unsetenv("JACK_DEFAULT_SERVER");
+}
+
+// A new user clones the first preset kit and chooses the copy: its file is a user kit and
+// the program loads it, one line per drum.
+TEST_F(FirstStart, ClonesThePresetKitAndLoadsTheCopy) {
+  const std::string copy = "Copy of My First Skytapper Kit (RH)";
+  {
+    Program program;
+    ToTheLatencyScreen(program);
+    ClickOn(window, trace, *f.Find("Apply"));
+    ASSERT_TRUE(WaitForWidget(trace, 5, "Finish", false, f)) << program.Output();
+    ClickOn(window, trace, *f.Find("Finish"));
+    ASSERT_TRUE(WaitForWidget(trace, 0, "Drum kits", false, f)) << program.Output();
+    ClickOn(window, trace, *f.Find("Drum kits"));
+    ASSERT_TRUE(WaitForWidget(trace, 1, "Clone", false, f)) << program.Output();
+    ClickOn(window, trace, *f.Find("Clone"));
+    ASSERT_TRUE(WaitForWidget(trace, 2, copy, false, f)) << program.Output();
+    ClickOn(window, trace, *f.Find("Ok"));
+    ASSERT_TRUE(WaitForWidget(trace, 1, "Clone", false, f)) << program.Output();
+    ClickOn(window, trace, *f.Find("Ok"));
+    ASSERT_TRUE(WaitForWidget(trace, 0, "Drum", true, f)) << program.Output();
+    EXPECT_NE(f.Find("Camera not found. Please exit Skytapper, plug the camera and"), nullptr);
+    EXPECT_EQ(EscUntilExit(program), 0) << program.Output();
+    // The first preset kit at the start, then the copy.
+    EXPECT_EQ(Count(program.Output(), " success.\n"), 6) << program.Output();
+  }
+  EXPECT_NE(ReadFile(install_dir + "/conf/drumkits/" + copy + ".ini").find("Is_Preset = no"), std::string::npos);
+  const std::string cfg = ReadFile(install_dir + "/conf/skytapper.cfg");
+  EXPECT_NE(cfg.find("Last_Drumkit = " + copy + "\n"), std::string::npos) << cfg;
+}
+
+// Records a snare played twice, in the test, into the installation's recordings.
+void RecordInInstallation() {
+  skyt_test::ScopedChdir cd(install_dir);
+  sound.audio.BeginOffline(64);
+  sound.audio.StartRawThreads(2);
+  const int snare = sound.LoadElement("data/elements/10in piccolo snare.ele", 0.0f, 0, 100, 0, 100);
+  ASSERT_GE(snare, 0);
+  record_test::WaitForSamples(sound);
+  record_test::OfflineSession live{sound, 1000000000000ull, 0, {}};
+  live.HoldClock();
+  ASSERT_TRUE(sound.StartRecording("recordings/take.sel", "Test kit"));
+  live.RenderTo(4000);
+  sound.PlayElement(snare, 0.9f, 0, 0.0f, 0.0f);
+  live.RenderTo(30000);
+  sound.PlayElement(snare, 0.5f, 1, 0.0f, 0.0f);
+  live.RenderTo(60000);
+  sound.StopRecording();
+  skyt_test::SetHostTimeNanos(0);
+  sound.UnloadElement(snare);
+  sound.audio.EndOffline();
+  sound.audio.StopRawThreads();
+}
+
+// A recording made in a test, exported from the recordings screen to a WAV file that sox reads
+// with the sizes its header gives.
+TEST_F(FirstStart, ExportsARecordingToAWavFile) {
+  RecordInInstallation();
+  const std::string wav = install_dir + "/take.wav";
+  WriteFile(fake_bin + "/answer", wav + "\n");
+  {
+    Program program;
+    ToTheLatencyScreen(program);
+    ClickOn(window, trace, *f.Find("Apply"));
+    ASSERT_TRUE(WaitForWidget(trace, 5, "Finish", false, f)) << program.Output();
+    ClickOn(window, trace, *f.Find("Finish"));
+    ASSERT_TRUE(WaitForWidget(trace, 0, "Recordings", false, f)) << program.Output();
+    ClickOn(window, trace, *f.Find("Recordings"));
+    ASSERT_TRUE(WaitForWidget(trace, 4, "Export wav...", true, f)) << program.Output();
+    ClickOn(window, trace, {0, 0, 48, 720 - 81, 492, 30, 0, ""});  // the first recording
+    ASSERT_TRUE(WaitForWidget(trace, 4, "Export wav...", false, f)) << program.Output();
+    ClickOn(window, trace, *f.Find("Export wav..."));
+    // Done when the header holds the sizes (written as the file is closed).
+    auto closed = [&] {
+      const std::string b = ReadFile(wav);
+      uint32_t riff = 0;
+      if (b.size() > 44) memcpy(&riff, &b[4], 4);
+      return b.size() > 44 && riff == b.size() - 8;
+    };
+    for (int i = 0; i < 300 && !closed(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_TRUE(WaitForWidget(trace, 4, "Export wav...", false, f)) << program.Output();
+    ClickOn(window, trace, *f.Find("Ok"));
+    ASSERT_TRUE(WaitForWidget(trace, 0, "Drum", true, f)) << program.Output();
+    EXPECT_EQ(EscUntilExit(program), 0) << program.Output();
+  }
+  const std::string bytes = ReadFile(wav);
+  ASSERT_GT(bytes.size(), 44u);
+  uint32_t riff = 0, data = 0;
+  memcpy(&riff, &bytes[4], 4);
+  memcpy(&data, &bytes[40], 4);
+  EXPECT_EQ(riff, bytes.size() - 8);
+  EXPECT_EQ(data, bytes.size() - 44);
+  EXPECT_EQ(SpawnAndWait({"sox", "--i", "-r", wav}, nullptr).output, "44100\n");
+  EXPECT_EQ(SpawnAndWait({"sox", "--i", "-s", wav}, nullptr).output, std::to_string(data / 4) + "\n");
 }

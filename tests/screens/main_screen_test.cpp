@@ -134,7 +134,9 @@ TEST_F(MainScreen, WidgetIdsAreUniqueAcrossScreens) {
   midi_mode = 2;
   std::multiset<int> ids;
   for (int state : {kMainScreen, kLatencyScreen, kAboutScreen, kHelpScreen, kMidiScreen,
-                    kPreferencesScreen, kAudioDeviceScreen, kLanguagesScreen}) {
+                    kPreferencesScreen, kAudioDeviceScreen, kLanguagesScreen, kRecordingScreen,
+                    kPlaylistScreen, kChooseDrumkitScreen, kNewDrumkitScreen, kNewElementScreen,
+                    kMidiMapsScreen, kChooseMidiMapScreen, kNewMidiMapScreen}) {
     Enter(state, 1);
     std::set<int> screen;
     for (const auto& t : imgui.trace) {

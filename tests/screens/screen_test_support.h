@@ -97,6 +97,14 @@ inline void RunScreen() {
     case kAudioDeviceScreen: DoAudioDeviceScreen(); break;
     case kFirstStart: DoMacStart(); break;
     case kLanguagesScreen: DoLanguagesScreen(); break;
+    case kRecordingScreen: DoRecordingScreen(); break;
+    case kPlaylistScreen: DoPlaylistScreen(); break;
+    case kChooseDrumkitScreen: DoChooseDrumkitScreen(); break;
+    case kNewDrumkitScreen: DoNewDrumkitScreen(); break;
+    case kNewElementScreen: DoNewElementScreen(); break;
+    case kMidiMapsScreen: DoMIDIMapsScreen(); break;
+    case kChooseMidiMapScreen: DoChooseMidiMapScreen(); break;
+    case kNewMidiMapScreen: DoNewMidiMapScreen(); break;
     default: break;
   }
 }

@@ -1,0 +1,111 @@
+// The new-element screen (state 3): an element's name, its folder of samples and its type,
+// and Create converting the samples into the element library; with a page explaining how the
+// samples are organised.
+#include <string>
+
+#include "drumming/interface_state.h"
+#include "frame/frame_globals.h"
+#include "frame/interface_states.h"
+#include "frame/platform/platform.h"
+#include "frame/texts.h"
+#include "library/drumkit_chooser.h"
+#include "render/imgui.h"
+#include "screens/screen_common.h"
+#include "screens/screens.h"
+#include "sound/sound.h"
+
+namespace {
+
+enum : int {
+  kName = ScreenId(kNewElementScreen, 1), kFolder, kBrowse, kExplain, kDismiss, kBack, kCreate,
+  kType = ScreenId(kNewElementScreen, 100)
+};
+constexpr int kMaxSamplePath = 1023;
+
+struct ElementScreenState {
+  bool created_an_element = false;
+  int highlighted_kit = -1;
+  bool show_explanation = false;
+};
+ElementScreenState es;
+
+// The check box of a type: text, and its column (types 0-8, 9-17, 18-20) and row.
+int TypeText(int t) {
+  if (t <= Sound::FLOOR_TOM_2) return 243 + t;
+  if (t <= Sound::CRASH) return 252 + t - Sound::HIHAT;
+  if (t == Sound::SPLASH) return 71;
+  if (t <= Sound::TAMBOURINE) return 255 + t - Sound::RIDE;
+  return 260 + t - Sound::CUSTOM_HAND;
+}
+
+void DoTypes(int H) {
+  for (int t = 0; t < drum_element::NUM_ELEMENT_TYPES; ++t) {
+    const int column = t / 9, row = t % 9;
+    const bool ticked = working_element.type == t;
+    if (imgui.DoCheckBox(kType + t, 48 + 280 * column, H - 227 - 32 * row, GetUtf8(TypeText(t)), ticked, true)) {
+      working_element.type = Sound::ElementType(t);
+      working_element.category = Sound::GetElementCategory(working_element.type);
+    }
+  }
+}
+
+void Browse() {
+  std::string folder;
+  if (OpenDirectoryDialog(folder) != 0) return;
+  if (folder.size() > kMaxSamplePath) {
+    MessageBox("Error: the folder's path is longer than " + std::to_string(kMaxSamplePath) + " bytes: " + folder, false, true);
+    return;
+  }
+  working_element.sample_path = folder;
+}
+
+void Create() {
+  DrawBusyVeil();
+  std::string message;
+  if (drumkit_chooser.SaveElement(working_element, message)) es.created_an_element = true;
+  if (!message.empty()) MessageBox(message, false, true);
+}
+
+void DoForm(int H) {
+  imgui.DoText(48, H - 41, "%s", GetUtf8(239));
+  // File-name mode: the name becomes data/elements/<name>.ele.
+  DoEditBoxString(kName, 288, H - 27, 426, 50, working_element.name, 63, true);
+  imgui.DoText(48, H - 111, "%s", GetUtf8(240));
+  DoEditBoxString(kFolder, 288, H - 97, 426, 50, working_element.sample_path, kMaxSamplePath, true);
+  PlayRefusedKeySound();
+  if (imgui.DoButton(kBrowse, 734, H - 96, 150, 53, GetUtf8(241))) Browse();
+  if (imgui.DoButton(kExplain, 287, H - 166, 429, 44, GetUtf8(242))) es.show_explanation = true;
+  DoTypes(H);
+  if (imgui.DoButton(kBack, 191, H - 571, 104, 50, GetUtf8(9))) {
+    const int created = es.created_an_element ? static_cast<int>(drumkit_chooser.element_names.size()) : 0;
+    ChangeInterfaceState(kNewDrumkitScreen, es.highlighted_kit + 1, created);
+    return;
+  }
+  if (imgui.DoButton(kCreate, 48, H - 571, 104, 50, GetUtf8(263))) Create();
+}
+
+void DoExplanation(int H) {
+  // Paragraphs of texts 264-267, 269-272, 273-277 and 278-285: 26 pixels a line.
+  struct Paragraph { int first, last, top; };
+  const Paragraph paragraphs[] = {{264, 267, 41}, {269, 272, 231}, {273, 277, 345}, {278, 285, 485}};
+  for (const auto& p : paragraphs) {
+    for (int id = p.first; id <= p.last; ++id) imgui.DoText(48, H - p.top - 26 * (id - p.first), "%s", GetUtf8(id));
+  }
+  if (imgui.DoButton(kDismiss, 287, H - 166, 429, 44, GetUtf8(268))) es.show_explanation = false;
+}
+
+}  // namespace
+
+void DoNewElementScreen() {
+  const int H = ScreenHeight();
+  if (just_changed_state) {
+    if (state_param > 0) es.highlighted_kit = state_param - 1;
+    es.created_an_element = es.show_explanation = false;
+    just_changed_state = false;
+  }
+  if (es.show_explanation) {
+    DoExplanation(H);
+  } else {
+    DoForm(H);
+  }
+}

@@ -1,0 +1,291 @@
+// The kit list (state 1: choose, create, clone, edit and delete kits, and the player's hand)
+// and the kit editor (state 2: the kit's name and its elements picked from the element
+// library, with a preview of each element's sound).
+#include <string>
+#include <vector>
+
+#include "drumming/drummer.h"
+#include "drumming/interface_state.h"
+#include "drumming/progress.h"
+#include "frame/frame_globals.h"
+#include "frame/interface_states.h"
+#include "frame/paths.h"
+#include "frame/platform/platform.h"
+#include "frame/texts.h"
+#include "library/drumkit_chooser.h"
+#include "render/imgui.h"
+#include "screens/screen_common.h"
+#include "screens/screens.h"
+#include "sound/sound.h"
+
+namespace {
+
+enum : int {
+  kKits = ScreenId(kChooseDrumkitScreen, 1), kKitsUp, kKitsDown, kNewKit, kClone, kEdit, kDelete,
+  kRightHanded, kLeftHanded, kKitOk, kKitCancel
+};
+enum : int {
+  kName = ScreenId(kNewDrumkitScreen, 1), kLibrary, kLibraryUp, kLibraryDown, kChosen, kChosenUp,
+  kChosenDown, kAdd, kRemove, kNewElement, kDeleteElement, kEditorOk, kEditorCancel
+};
+
+struct KitListState {
+  Imgui::ListBoxState list;
+  int num_visible_lines = 8;
+};
+KitListState kl;
+
+int Selected() { return kl.list.selected; }
+
+void EnterKitList(int count) {
+  kl.num_visible_lines = imgui.ListBoxHeightToNumVisibleLines(395);
+  int line = -1;
+  if (state_param >= 1) {
+    line = state_param - 1;
+  } else if (drumkit_chooser.GetCurrentKitIndex() >= 0) {
+    line = drumkit_chooser.GetCurrentKitIndex();
+  } else if (count > 0) {
+    line = 0;
+  }
+  if (line >= count) line = count - 1;
+  kl.list.selected = -1;
+  imgui.SetSelectedLine(line, kl.num_visible_lines, count, kl.list);
+  cloned_drumkit_idx = edit_drumkit_idx = -1;
+  edited_drumkit_ptr = nullptr;
+}
+
+void NewKit() {
+  working_drumkit = DrumkitChooser::LogicalDrumkit{};
+  working_drumkit.Name = GetUtf8(1);
+  ChangeInterfaceState(kNewDrumkitScreen, Selected() + 1);
+}
+
+void CloneKit(int line) {
+  cloned_drumkit_idx = line;
+  working_drumkit = *drumkit_chooser.GetDrumkit(line);
+  working_drumkit.Name = GetUtf8(215) + working_drumkit.Name;
+  working_drumkit.path.clear();
+  working_drumkit.Is_Preset = false;
+  ChangeInterfaceState(kNewDrumkitScreen, line + 1);
+}
+
+void EditKit(int line) {
+  if (drumkit_chooser.IsDrumkitPreset(line)) {
+    MessageBox(GetUtf8(217), false, true);
+    return;
+  }
+  edit_drumkit_idx = line;
+  working_drumkit = edited_drumkit = *drumkit_chooser.GetDrumkit(line);
+  edited_drumkit_ptr = &edited_drumkit;
+  ChangeInterfaceState(kNewDrumkitScreen, line + 1);
+}
+
+void DeleteKit(int line) {
+  if (drumkit_chooser.IsDrumkitPreset(line)) {
+    MessageBox(GetUtf8(219), false, true);
+    return;
+  }
+  if (MessageBox(GetUtf8(220), true, true) != 0) return;
+  std::string error;
+  const int next = drumkit_chooser.DeleteDrumkit(line, error);
+  if (next == -2) {
+    MessageBox(error, false, true);
+  } else {
+    kl.list.selected = next;
+  }
+}
+
+void DoKitButtons(int H) {
+  const bool listed = drumkit_chooser.GetDrumkit(Selected()) != nullptr;
+  if (imgui.DoButton(kNewKit, 48, H - 491, 104, 50, GetUtf8(213))) NewKit();
+  if (imgui.DoButton(kClone, 191, H - 491, 104, 50, GetUtf8(214)) && listed) CloneKit(Selected());
+  if (imgui.DoButton(kEdit, 334, H - 491, 104, 50, GetUtf8(216)) && listed) EditKit(Selected());
+  if (imgui.DoButton(kDelete, 477, H - 491, 104, 50, GetUtf8(218)) && listed) DeleteKit(Selected());
+}
+
+void DoHand(int H) {
+  imgui.DoText(618, H - 87, "%s", GetUtf8(221));
+  const bool left = drummer.Is_Left_Handed;
+  const bool right_clicked = imgui.DoCheckBox(kRightHanded, 738, H - 87, GetUtf8(222), !left, true);
+  const bool left_clicked = imgui.DoCheckBox(kLeftHanded, 738, H - 121, GetUtf8(223), left, true);
+  if ((right_clicked && left) || (left_clicked && !left)) {
+    kl.list.selected = -1;
+    drummer.Is_Left_Handed = !left;
+    drumkit_chooser.BuildDrumkitList(drummer.Is_Left_Handed);
+    drummer.SaveLastSession();
+  }
+}
+
+void DoKitOkCancel(int H) {
+  if (imgui.DoButton(kKitOk, 48, H - 571, 104, 50, GetUtf8(224))) {
+    DrawBusyVeil();
+    const DrumkitChooser::LogicalDrumkit* kit = drumkit_chooser.GetDrumkit(Selected());
+    if (kit && drummer.ChooseDrumkit(kit->Name, true)) DrawSamplesProgress(0, true);
+    kl.list.selected = -1;
+    ChangeInterfaceState(kMainScreen);
+    return;
+  }
+  const bool german = IsLanguage("de");
+  if (imgui.DoButton(kKitCancel, german ? 181 : 191, H - 571, german ? 124 : 104, 50, GetUtf8(8))) {
+    kl.list.selected = -1;
+    ChangeInterfaceState(kMainScreen);
+  }
+}
+
+// ---- The kit editor ----
+
+struct EditorState {
+  Imgui::ListBoxState library, chosen;
+  int num_visible_lines = 8;
+  int highlighted_kit = -1;
+  Audio::Sound snd;
+  std::string last_file_loaded;
+  int previous_library_line = -1, previous_chosen_line = -1;
+};
+EditorState ed;
+
+void FreePreview() {
+  sound.audio.StopSound(ed.snd, true);
+  sound.audio.SafeFreeSound(ed.snd);
+  ed.last_file_loaded.clear();
+}
+
+void Preview(const std::string& element) {
+  if (element != ed.last_file_loaded) {
+    FreePreview();
+    sound.LoadRepresentativeSoundFromElement(ed.snd, MakePath(kPathElements, element + ".ele").c_str());
+    ed.last_file_loaded = element;
+  }
+  sound.audio.StartSound(ed.snd, 1.0f, 0.0f, true, 0.0f, false);
+}
+
+void EnterEditor(int library_count) {
+  ed.num_visible_lines = imgui.ListBoxHeightToNumVisibleLines(345);
+  if (state_param > 0) ed.highlighted_kit = state_param - 1;
+  int line = state_param2 >= 1 ? state_param2 - 1 : library_count > 0 ? 0 : -1;
+  if (line >= library_count) line = library_count - 1;
+  ed.library.selected = -1;
+  imgui.SetSelectedLine(line, ed.num_visible_lines, library_count, ed.library);
+  ed.previous_library_line = ed.library.selected;
+  ed.previous_chosen_line = ed.chosen.selected;
+  ed.last_file_loaded.clear();
+}
+
+// A list whose change of selection previews the element of the new line.
+void DoPreviewedList(int id, int x, int y, const std::vector<std::string>& names,
+                     Imgui::ListBoxState& list, int& previous) {
+  imgui.DoListBox(id, id + 1, id + 2, x, y, 344, ed.num_visible_lines, names, list);
+  const int line = list.selected;
+  if (line == previous || line < 0 || line >= static_cast<int>(names.size())) return;
+  Preview(names[line]);
+  previous = line;
+}
+
+void RemoveChosen() {
+  auto& elements = working_drumkit.elements;
+  const int line = ed.chosen.selected;
+  if (line < 0 || line >= static_cast<int>(elements.size())) return;
+  elements.erase(elements.begin() + line);
+  const int last = static_cast<int>(elements.size()) - 1;
+  ed.chosen.selected = ed.previous_chosen_line = line > last ? last : line;
+}
+
+void DeleteElement(int line) {
+  std::string names;
+  const int users = drumkit_chooser.CountDrumkitsUsingElement(line, names);
+  if (users == 1) {
+    MessageBox(GetUtf8(228) + names + GetUtf8(229), false, true);
+  } else if (users >= 2) {
+    MessageBox(GetUtf8(230) + names + GetUtf8(231), false, true);
+  } else if (MessageBox(GetUtf8(232), true, true) == 0) {
+    std::string error;
+    const int next = drumkit_chooser.DeleteElement(line, error);
+    if (next == -2) {
+      MessageBox(error, false, true);
+    } else {
+      ed.library.selected = ed.previous_library_line = next;
+    }
+  }
+}
+
+void LeaveEditor(int line) {
+  ed.library.selected = ed.chosen.selected = -1;
+  FreePreview();
+  ChangeInterfaceState(kChooseDrumkitScreen, line + 1);
+}
+
+void SaveKit() {
+  const DrumkitChooser::LogicalDrumkit* old =
+      cloned_drumkit_idx >= 0 ? drumkit_chooser.GetDrumkit(cloned_drumkit_idx) : edited_drumkit_ptr;
+  std::string error;
+  if (!drumkit_chooser.SaveDrumkit(working_drumkit, error, old)) {
+    MessageBox(error, false, true);
+    return;
+  }
+  int line = static_cast<int>(drumkit_chooser.drumkits.size()) - 1;
+  if (edit_drumkit_idx >= 0 && drumkit_chooser.GetDrumkit(edit_drumkit_idx)) {
+    *drumkit_chooser.GetDrumkit(edit_drumkit_idx) = working_drumkit;
+    line = edit_drumkit_idx;
+  }
+  LeaveEditor(line);
+}
+
+void DoEditorButtons(int H, const std::vector<std::string>& library) {
+  const int lib = ed.library.selected;
+  const bool lib_valid = lib >= 0 && lib < static_cast<int>(library.size());
+  if (imgui.DoButton(kAdd, 421, H - 261, 50, 34, GetUtf8(394)) && lib_valid) working_drumkit.elements.push_back(library[lib]);
+  if (imgui.DoButton(kRemove, 421, H - 311, 50, 34, GetUtf8(395))) RemoveChosen();
+  if (imgui.DoButton(kNewElement, 48, H - 491, 104, 50, GetUtf8(213))) {
+    working_element = DrumkitChooser::Element{};
+    working_element.name = GetUtf8(0);
+    working_element.type = Sound::CUSTOM_HAND;
+    working_element.category = Sound::CATEGORY_HAND;
+    FreePreview();
+    ChangeInterfaceState(kNewElementScreen, ed.highlighted_kit + 1);
+    return;
+  }
+  if (imgui.DoButton(kDeleteElement, 191, H - 491, 104, 50, GetUtf8(218)) && lib_valid) DeleteElement(lib);
+  if (imgui.DoButton(kEditorOk, 48, H - 571, 104, 50, GetUtf8(224))) {
+    SaveKit();
+    return;
+  }
+  const bool german = IsLanguage("de");
+  if (imgui.DoButton(kEditorCancel, german ? 181 : 191, H - 571, german ? 124 : 104, 50, GetUtf8(8))) {
+    LeaveEditor(ed.highlighted_kit);
+  }
+}
+
+}  // namespace
+
+void DoChooseDrumkitScreen() {
+  const int H = ScreenHeight();
+  std::vector<std::string> names;
+  drumkit_chooser.GetDrumkitNames(names);
+  if (just_changed_state) {
+    EnterKitList(static_cast<int>(names.size()));
+    just_changed_state = false;
+  }
+  imgui.DoText(48, H - 41, "%s", GetUtf8(212));
+  imgui.DoListBox(kKits, kKitsUp, kKitsDown, 48, H - 87, 530, kl.num_visible_lines, names, kl.list);
+  DoKitButtons(H);
+  DoHand(H);
+  DoKitOkCancel(H);
+}
+
+void DoNewDrumkitScreen() {
+  const int H = ScreenHeight();
+  std::vector<std::string> library;
+  drumkit_chooser.GetElementNames(library);
+  if (just_changed_state) {
+    EnterEditor(static_cast<int>(library.size()));
+    just_changed_state = false;
+  }
+  imgui.DoText(48, H - 41, "%s", GetUtf8(225));
+  DoEditBoxString(kName, IsLanguage("ru") ? 316 : 236, H - 27, 390, 50, working_drumkit.Name, 63, false);
+  PlayRefusedKeySound();
+  imgui.DoText(48, H - 107, "%s", GetUtf8(226));
+  DoPreviewedList(kLibrary, 48, H - 145, library, ed.library, ed.previous_library_line);
+  imgui.DoText(498, H - 107, "%s", GetUtf8(227));
+  DoPreviewedList(kChosen, 498, H - 145, working_drumkit.elements, ed.chosen, ed.previous_chosen_line);
+  DoEditorButtons(H, library);
+}

@@ -1,0 +1,117 @@
+// The kit list, kit editor and new-element screens over the preset kits: a clone saved with
+// the preset's calibration, presets refused for Edit and Delete, and an element made from a
+// folder of samples, with names that would leave data/elements/ refused.
+#include <filesystem>
+
+#include <algorithm>
+
+#include "library/migrations.h"
+#include "screens/screen_common.h"
+#include "tests/screens/screen_test_support.h"
+
+namespace {
+
+using skyt_test::Fakes;
+using skyt_test::ReadFile;
+
+constexpr const char* kPreset = "My First Skytapper Kit (RH)";
+
+class KitScreens : public skyt_test::ScreenTest {
+ protected:
+  void SetUp() override {
+    ScreenTest::SetUp();
+    drummer.Is_Left_Handed = false;
+    std::filesystem::create_directories("conf/drumkits");
+    std::filesystem::create_directories("data/elements");
+    ASSERT_TRUE(WritePresetDrumkits());
+    drumkit_chooser.element_names.clear();
+    drumkit_chooser.BuildDrumkitList(false);
+  }
+  void TearDown() override {
+    drumkit_chooser.drumkits.clear();
+    drumkit_chooser.element_names.clear();
+    ScreenTest::TearDown();
+  }
+  // The kit list with the line of that kit selected.
+  void EnterListAt(const std::string& name) {
+    std::vector<std::string> names;
+    drumkit_chooser.GetDrumkitNames(names);
+    const int line = static_cast<int>(std::find(names.begin(), names.end(), name) - names.begin());
+    ASSERT_LT(line, static_cast<int>(names.size())) << name;
+    Enter(kChooseDrumkitScreen, line + 1);
+  }
+  int SelectedKitLine() const { return All(Imgui::TraceKind::LIST_BOX).at(0).value; }
+};
+
+TEST_F(KitScreens, CloneOfAPresetIsSavedAsAUserKitWithItsCalibration) {
+  EnterListAt(kPreset);
+  const std::string preset_file = ReadFile(drumkit_chooser.drumkits[SelectedKitLine()].path);
+  ASSERT_TRUE(Click(214));
+  ASSERT_EQ(interface_state, kNewDrumkitScreen);
+  ASSERT_TRUE(Click(224));
+  ASSERT_EQ(interface_state, kChooseDrumkitScreen);
+  Frame();
+  const std::string copy = std::string("Copy of ") + kPreset;
+  const auto& kit = drumkit_chooser.drumkits.at(SelectedKitLine());
+  EXPECT_EQ(kit.Name, copy);
+  EXPECT_EQ(kit.path, "./conf/drumkits/" + copy + ".ini");
+  const std::string file = ReadFile(kit.path);
+  EXPECT_NE(file.find("Is_Preset = no"), std::string::npos) << file;
+  for (const char* value : {"Drum0.x = 149.119614", "Drum1.foot_x = 174.897430", "Drum2.volume2 = 29"}) {
+    EXPECT_NE(preset_file.find(value), std::string::npos) << value;
+    EXPECT_NE(file.find(value), std::string::npos) << value;
+  }
+}
+
+TEST_F(KitScreens, PresetsCannotBeEditedOrDeleted) {
+  const std::pair<int, int> cases[] = {{216, 217}, {218, 219}};
+  for (const auto& [button, message] : cases) {
+    Fakes::messages.clear();
+    EnterListAt(kPreset);
+    ASSERT_TRUE(Click(button));
+    EXPECT_EQ(interface_state, kChooseDrumkitScreen);
+    EXPECT_EQ(Fakes::messages, std::vector<std::string>{GetUtf8(message)});
+  }
+  EXPECT_EQ(drumkit_chooser.drumkits.size(), 7u);  // the right-handed presets, none deleted
+}
+
+TEST_F(KitScreens, NewElementFromAFolderOfSamplesAndNamesThatWouldLeaveTheLibrary) {
+  const std::string samples = "samples/snare";
+  std::filesystem::create_directories(samples);
+  for (const char* f : {"Snare-Soft.wav", "Snare-Med.wav", "Snare-Hard.wav"})
+    std::filesystem::copy_file(std::string("/usr/share/hydrogen/data/drumkits/GMRockKit/") + f, samples + "/" + f);
+  EnterListAt(kPreset);
+  ASSERT_TRUE(Click(213));  // a new kit
+  ASSERT_TRUE(Click(213));  // a new element
+  ASSERT_EQ(interface_state, kNewElementScreen);
+
+  working_element.name.clear();
+  Frame();
+  const auto box = All(Imgui::TraceKind::EDIT_BOX).at(0);
+  ClickAt(box.x + 10, box.y - 10);
+  input->Text("../evil");
+  Frame();
+  EXPECT_EQ(working_element.name, "..evil");
+  working_element.name.clear();
+  ASSERT_TRUE(Click(263));
+  EXPECT_EQ(Fakes::messages.size(), 1u);
+
+  working_element.name = "Snare test";
+  working_element.sample_path = samples;
+  ASSERT_TRUE(Click(244));  // Snare
+  ASSERT_TRUE(Click(263));
+  EXPECT_EQ(ReadFile("data/elements/Snare test.ele").substr(0, 4), "ELE0");
+  for (const auto& f : std::filesystem::recursive_directory_iterator(".")) {
+    if (f.path().extension() != ".ele") continue;
+    EXPECT_EQ(f.path().parent_path(), "./data/elements") << f.path();
+  }
+
+  ASSERT_TRUE(Click(9));  // back to the editor, the new element selected
+  ASSERT_EQ(interface_state, kNewDrumkitScreen);
+  Frame();
+  const auto lists = All(Imgui::TraceKind::LIST_BOX);
+  ASSERT_FALSE(lists.empty());
+  EXPECT_EQ(drumkit_chooser.element_names.at(lists[0].value), "Snare test");
+}
+
+}  // namespace

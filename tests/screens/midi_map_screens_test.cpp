@@ -1,0 +1,154 @@
+// The MIDI-map list, new-map and editor screens over the preset maps: clones and new maps
+// named and refused, the editor's note, channel and controller texts, entries equal to the
+// defaults left out of the file, Save reaching the kit's notes, and a failed write keeping the
+// editor and its edits.
+#include <filesystem>
+
+#include "drumming/drumkit.h"
+#include "library/midi_map_chooser.h"
+#include "library/migrations.h"
+#include "screens/midi_map_editor.h"
+#include "screens/screen_common.h"
+#include "tests/screens/screen_test_support.h"
+
+namespace {
+
+using skyt_test::Fakes;
+using skyt_test::ReadFile;
+
+class MidiMapScreens : public skyt_test::ScreenTest {
+ protected:
+  void SetUp() override {
+    ScreenTest::SetUp();
+    InitMIDI();
+    std::filesystem::create_directories("conf/midi-maps");
+    ASSERT_TRUE(WritePresetMidiMaps());
+    midi_map_chooser.BuildMidiMapList();
+    drummer.SetMidiMapIndex(-1);
+    drumkit.drums.assign(1, {});
+    drumkit.drums[0].type = Sound::SNARE;
+    drummer.kit = &drumkit;
+    drumkit.RecreateMIDIMap();
+  }
+  void TearDown() override {
+    drummer.kit = nullptr;
+    ClearMIDIMap();
+    midi_map_chooser.midi_maps.clear();
+    ScreenTest::TearDown();
+  }
+  int Line(const std::string& name) const {
+    std::vector<std::string> names;
+    midi_map_chooser.GetMidiMapNames(names);
+    return static_cast<int>(std::find(names.begin(), names.end(), name) - names.begin());
+  }
+  int SelectedLine() const { return All(Imgui::TraceKind::LIST_BOX).at(0).value; }
+  // The new-map screen from New, with that name, then Ok.
+  void NewMap(const std::string& name) {
+    Enter(kChooseMidiMapScreen);
+    ASSERT_TRUE(Click(213));
+    working_midi_map.Name = name;
+    ASSERT_TRUE(Click(224));
+  }
+  // Replaces the text of the edit box drawn n-th.
+  void Type(size_t n, const std::string& text) {
+    const auto box = All(Imgui::TraceKind::EDIT_BOX).at(n);
+    ClickAt(box.x + box.w - 3, box.y - box.h / 2);
+    for (int i = 0; i < 4; ++i) {
+      input->Key(127);  // one backspace a frame
+      Frame();
+    }
+    input->Text(text);
+    Frame();
+  }
+};
+
+TEST_F(MidiMapScreens, CloneAndNewNameUserMapsAndRefuseATakenName) {
+  Enter(kChooseMidiMapScreen, Line("BFD3") + 1);
+  ASSERT_TRUE(Click(214));
+  ASSERT_EQ(interface_state, kNewMidiMapScreen);
+  ASSERT_TRUE(Click(224));
+  ASSERT_EQ(interface_state, kChooseMidiMapScreen);
+  Frame();
+  const MidiMapChooser::MidiMap* copy = midi_map_chooser.GetMidiMap(SelectedLine());
+  ASSERT_NE(copy, nullptr);
+  EXPECT_EQ(copy->Name, "Copy of BFD3");
+  EXPECT_FALSE(copy->Is_Preset);
+  EXPECT_NE(ReadFile(copy->path).find("Is_Preset = no"), std::string::npos);
+
+  NewMap("Mine");
+  EXPECT_EQ(interface_state, kChooseMidiMapScreen);
+  NewMap("Mine");
+  EXPECT_EQ(interface_state, kNewMidiMapScreen);
+  EXPECT_EQ(Fakes::messages.size(), 1u);
+}
+
+TEST_F(MidiMapScreens, NotesChannelsAndControllersOutsideTheirRangesAreNotTaken) {
+  struct Case { const char* note; const char* channel; const char* cc; int want_note, want_channel, want_cc; };
+  const Case cases[] = {
+      {"D1", "3", "7", 38, 3, 7},  {"38", "16", "127", 38, 16, 127}, {"999", "3", "7", 50, 5, 9},
+      {"#999", "3", "7", 50, 5, 9}, {"200", "3", "7", 50, 5, 9},      {"#12", "17", "128", 12, 5, 9},
+      {"60", "0", "0", 60, 5, 9},  {"38x", "3", "7", 50, 5, 9},
+  };
+  const MidiMapSelection type{false, "", Sound::HIHAT, 1};
+  for (const auto& c : cases) {
+    MidiNotes notes;
+    notes.notes[0] = 50, notes.channel = 5, notes.openness_cc = 9;
+    MidiMapTables working;
+    TryToSaveNoteChanges({c.note, "", "", c.channel, c.cc}, notes, type, working);
+    EXPECT_EQ(notes.notes[0], c.want_note) << c.note;
+    EXPECT_EQ(notes.channel, c.want_channel) << c.channel;
+    EXPECT_EQ(notes.openness_cc, c.want_cc) << c.cc;
+  }
+  // The built-in snare (38, accent 40, channel 10) leaves no entry; anything else is stored.
+  const MidiMapSelection snare{false, "", Sound::SNARE, 1};
+  MidiMapTables working;
+  MidiNotes notes = LookUpMidiNotes(snare, working);
+  TryToSaveNoteChanges({"39", "40", "", "10", "0"}, notes, snare, working);
+  EXPECT_EQ(working.element_type.size(), 1u);
+  TryToSaveNoteChanges({"D1", "E1", "", "10", "0"}, notes, snare, working);
+  EXPECT_TRUE(working.element_type.empty());
+}
+
+TEST_F(MidiMapScreens, SaveReachesTheFileAndTheKitAndAFailedWriteKeepsTheEdits) {
+  NewMap("Mine");
+  const int line = Line("Mine");
+  Enter(kChooseMidiMapScreen, line + 1);
+  ASSERT_TRUE(Click(216));
+  ASSERT_EQ(interface_state, kMidiMapsScreen);
+  ClickAt(100, input->window_height - 125 - 10 - 30 * 1);  // the type list's "Snare"
+  ASSERT_NE(FindText(472), nullptr);
+  Type(1, "39");
+  EXPECT_NE(Find("(39)"), nullptr);
+
+  // conf/midi-maps/ replaced by a plain file: the error, the editor and the edit stay.
+  const std::string path = midi_map_chooser.GetMidiMap(line)->path;
+  std::filesystem::rename("conf/midi-maps", "maps");
+  skyt_test::WriteFile("conf/midi-maps", "not a folder");
+  ASSERT_TRUE(Click(438));
+  EXPECT_EQ(interface_state, kMidiMapsScreen);
+  ASSERT_FALSE(Fakes::messages.empty());
+  EXPECT_EQ(Fakes::messages.back().rfind(GetUtf8(435), 0), 0u) << Fakes::messages.back();
+  EXPECT_NE(Find("(39)"), nullptr);
+
+  std::filesystem::remove("conf/midi-maps");
+  std::filesystem::rename("maps", "conf/midi-maps");
+  ASSERT_TRUE(Click(438));
+  EXPECT_EQ(interface_state, kChooseMidiMapScreen);
+  EXPECT_NE(ReadFile(path).find("= 39"), std::string::npos) << ReadFile(path);
+  EXPECT_EQ(drumkit.midi_notes.at(0).notes[0], 39);
+}
+
+// An element whose file cannot be read has no type to edit: no editing area.
+TEST_F(MidiMapScreens, AnUnreadableElementShowsNoEditingArea) {
+  drumkit_chooser.element_names = {"Missing"};
+  edited_midi_map = {};
+  Enter(kMidiMapsScreen, 1);
+  ClickAt(600, input->window_height - 125 - 10);
+  Frame();
+  EXPECT_EQ(All(Imgui::TraceKind::LIST_BOX).at(0).value, 0);  // the element is selected
+  EXPECT_EQ(FindText(471), nullptr);
+  EXPECT_EQ(Shown(438), "active");
+  drumkit_chooser.element_names.clear();
+}
+
+}  // namespace

@@ -1,0 +1,90 @@
+// The playlist screen: songs added through a scripted file dialog, the preview enabled once
+// more than two seconds are decoded, moves at the ends, paths with line breaks refused, and
+// Ok writing (or, for an empty list, deleting) the playlist file.
+#include <filesystem>
+
+#include "tests/screens/screen_test_support.h"
+#include "tests/sound/audio_test_util.h"
+
+namespace {
+
+using skyt_test::Fakes;
+
+class PlaylistScreen : public skyt_test::ScreenTest {
+ protected:
+  void SetUp() override {
+    ScreenTest::SetUp();
+    std::filesystem::create_directories("conf");
+    drummer.playlist.clear();
+    SetCommandRunner([this](const std::vector<std::string>& argv, const std::string*) {
+      for (const auto& a : argv) {
+        if (a == "--file-selection") return CommandResult{0, chosen + "\n"};
+        if (a.rfind("--text=", 0) == 0) Fakes::messages.push_back(a.substr(7));
+      }
+      return CommandResult{0, ""};
+    });
+  }
+  void TearDown() override {
+    sound.StopSong(true);
+    sound.UnloadSong();
+    drummer.playlist.clear();
+    ScreenTest::TearDown();
+  }
+  void Add(const std::string& path) {
+    chosen = path;
+    ASSERT_TRUE(Click(371));
+  }
+  void Select(int line) { ClickAt(100, input->window_height - 81 - 10 - 30 * line); }
+  std::vector<std::string> Paths() const {
+    std::vector<std::string> out;
+    for (const auto& s : drummer.playlist) out.push_back(s.path);
+    return out;
+  }
+  std::string chosen;
+};
+
+TEST_F(PlaylistScreen, AddPreviewMoveAndOkWritePathsInOrder) {
+  const std::string dir = std::filesystem::current_path().string();
+  ASSERT_TRUE(audio_test::Shell("sox -n -r 44100 -c 2 long.ogg synth 3 sine 300 vol 0.3"));
+  ASSERT_TRUE(audio_test::Shell("sox -n -r 44100 -c 2 short.ogg synth 1 sine 300 vol 0.3"));
+  Enter(kPlaylistScreen);
+  Add(dir + "/long.ogg");
+  Add(dir + "/short.ogg");
+  Add(dir + "/odd\nname.ogg");
+  EXPECT_EQ(Fakes::messages, std::vector<std::string>{GetUtf8(527)});
+  ASSERT_EQ(Paths(), (std::vector<std::string>{dir + "/long.ogg", dir + "/short.ogg"}));
+  EXPECT_EQ(drummer.playlist[0].name, "long.ogg");
+
+  Select(0);
+  sound.audio.WaitForLoadOggAsync(true);
+  Frame();
+  EXPECT_EQ(Shown(166), "active");
+  Select(1);
+  sound.audio.WaitForLoadOggAsync(true);
+  Frame();
+  EXPECT_EQ(Shown(166), "greyed");
+
+  // Down at the end and up at the top do nothing; up from the end swaps.
+  for (int move : {370, 369, 369}) ASSERT_TRUE(Click(move));
+  EXPECT_EQ(drummer.playlist[0].name, "short.ogg");
+  EXPECT_EQ(drummer.playlist[1].name, "long.ogg");
+
+  ASSERT_TRUE(Click(224));
+  EXPECT_EQ(interface_state, kMainScreen);
+  EXPECT_EQ(skyt_test::ReadFile("conf/playlist.txt"), dir + "/short.ogg\n" + dir + "/long.ogg\n");
+}
+
+TEST_F(PlaylistScreen, RemovingEverySongAndOkDeletesThePlaylistFile) {
+  skyt_test::WriteFile("conf/playlist.txt", "a.ogg\nb.ogg\n");
+  drummer.playlist = {{"a.ogg", "a.ogg"}, {"b.ogg", "b.ogg"}};
+  Enter(kPlaylistScreen);
+  Select(1);
+  ASSERT_TRUE(Click(375));
+  EXPECT_EQ(Find("b.ogg"), nullptr);
+  ASSERT_TRUE(Click(375));  // the selection moved onto the last song left
+  EXPECT_TRUE(drummer.playlist.empty());
+  ASSERT_TRUE(Click(224));
+  EXPECT_FALSE(std::filesystem::exists("conf/playlist.txt"));
+}
+
+}  // namespace

@@ -1,0 +1,189 @@
+// The recordings screen over a performance made by the recorder: whole and split WAV export
+// through a scripted save dialog, Cancel and Esc putting panning and reverb back, renames that
+// would replace another recording, and the duration texts of the details panel.
+#include <filesystem>
+
+#include "screens/recordings_screen.h"
+#include "sound/logger.h"
+#include "tests/screens/screen_test_support.h"
+#include "tests/sound/record_test_util.h"
+
+namespace {
+
+using skyt_test::Fakes;
+
+class RecordingsScreen : public skyt_test::ScreenTest {
+ protected:
+  void SetUp() override {
+    ScreenTest::SetUp();
+    std::filesystem::create_directories("recordings");
+    sound.SetMasterVolume(40);
+    sound.SetDrumsVolume(100);
+    sound.SetSongVolume(50);
+    sound.panning_enabled = true;
+    sound.audio.SetReverbAmount(0.4f);
+    SetCommandRunner([this](const std::vector<std::string>& argv, const std::string*) {
+      for (const auto& a : argv) {
+        if (a == "--file-selection") return CommandResult{0, wav_path + "\n"};
+        if (a.rfind("--text=", 0) == 0) Fakes::messages.push_back(a.substr(7));
+      }
+      return CommandResult{0, ""};
+    });
+  }
+  void TearDown() override {
+    EndWavExport();
+    logger.UnloadRecording();
+    logger.recordings.clear();
+    for (size_t i = 0; i < sound.elements.size(); ++i)
+      if (!sound.elements[i].free) sound.UnloadElement(static_cast<int>(i));
+    sound.UnloadSong();
+    sound.audio.EndOffline();
+    sound.audio.StopRawThreads();
+    skyt_test::SetHostTimeNanos(0);
+    ScreenTest::TearDown();
+  }
+
+  // Two snares, a hi-hat by stick and by pedal and a song, over `seconds` of recording.
+  void Record(const char* file, int seconds) {
+    using record_test::MakeElement;
+    const std::string snare = MakeElement("snare", Sound::SNARE, Sound::CATEGORY_HAND, 40);
+    const std::string snare2 = MakeElement("snare2", Sound::SNARE, Sound::CATEGORY_HAND, 60);
+    const std::string hihat = MakeElement("hihat", Sound::HIHAT, Sound::CATEGORY_HAND_AND_FOOT, 20);
+    sound.audio.BeginOffline(64);
+    sound.audio.StartRawThreads(4);
+    const int s1 = sound.LoadElement(snare.c_str(), 0.0f, 0, 100, 0, 100);
+    const int s2 = sound.LoadElement(snare2.c_str(), 0.0f, 0, 100, 0, 100);
+    const int h = sound.LoadElement(hihat.c_str(), 0.0f, 0, 100, 0, 100);
+    ASSERT_TRUE(s1 >= 0 && s2 >= 0 && h >= 0);
+    record_test::WaitForSamples(sound);
+    ASSERT_TRUE(record_test::LoadTestSong(sound, "1"));
+    record_test::OfflineSession live{sound, 1000000000000ull, 0, {}};
+    live.HoldClock();
+    ASSERT_TRUE(sound.StartRecording((std::string("recordings/") + file).c_str(), "Kit"));
+    sound.PlaySong(0.0f, false);
+    live.RenderTo(2000);
+    sound.PlayElement(s1, 0.9f, 0, 0.0f, 0.0f);
+    live.RenderTo(4000);
+    sound.PlayElement(s2, 0.9f, 1, 0.0f, 0.0f);
+    live.RenderTo(6000);
+    sound.PlayElement(h, 0.7f, 2, 0.0f, 0.0f);
+    live.RenderTo(44100 * seconds);
+    sound.PlayElement(h, 0.7f, 0, 0.5f, 0.0f);
+    live.RenderTo(44100 * seconds + 2000);
+    sound.StopRecording();
+    skyt_test::SetHostTimeNanos(0);
+    for (int slot : {s1, s2, h}) sound.UnloadElement(slot);
+    sound.UnloadSong();
+    sound.audio.EndOffline();
+    logger.BuildRecordingList();
+  }
+
+  void SelectFirstLine() { ClickAt(100, input->window_height - 81 - 10); }
+  void Export(const std::string& path) {
+    wav_path = path;
+    ASSERT_TRUE(Click(287));
+  }
+  void FinishExport() {
+    for (int i = 0; i < 1000 && exporting_wav; ++i) Frame();
+    EXPECT_FALSE(exporting_wav);
+    Frame();
+  }
+
+  std::string wav_path;
+};
+
+uint32_t U32(const std::vector<uint8_t>& b, size_t at) {
+  return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
+}
+
+TEST_F(RecordingsScreen, ExportsOneWavOrOnePerElement) {
+  Record("take.sel", 1);
+  Enter(kRecordingScreen);
+  SelectFirstLine();
+  Export("out.wav");
+  FinishExport();
+  const std::vector<uint8_t> b = element_test::ReadBytes("out.wav");
+  ASSERT_GT(b.size(), 44u);
+  EXPECT_EQ(U32(b, 4), b.size() - 8);
+  EXPECT_EQ(U32(b, 40), b.size() - 44);
+
+  ASSERT_TRUE(Click(291));  // one wav per element
+  Export("split.wav");
+  FinishExport();
+  for (const char* f : {"split_snare.wav", "split_snare_2.wav", "split_hihat_pedal.wav", "split_hihat.wav", "split_song.wav"})
+    EXPECT_TRUE(std::filesystem::exists(f)) << f;
+  ASSERT_TRUE(Click(291));
+}
+
+// However the export ends early, panning and reverb come back as they were before it.
+TEST_F(RecordingsScreen, CancelAndEscPutPanningAndReverbBack) {
+  Record("long.sel", 20);
+  Enter(kRecordingScreen);
+  SelectFirstLine();
+  ASSERT_TRUE(Click(289));  // pan to center
+  ASSERT_TRUE(Click(290));  // disable reverb
+  for (const char* how : {"Cancel", "Esc"}) {
+    Export(std::string(how) + ".wav");
+    ASSERT_TRUE(exporting_wav) << how;
+    Frame();
+    EXPECT_FALSE(sound.panning_enabled) << how;
+    EXPECT_EQ(sound.audio.GetReverbAmount(), 0.0f) << how;
+    if (std::string(how) == "Cancel") {
+      ASSERT_TRUE(Click(8));
+    } else {
+      EndWavExport();  // what the Esc key does
+    }
+    EXPECT_FALSE(exporting_wav) << how;
+    EXPECT_TRUE(sound.panning_enabled) << how;
+    EXPECT_FLOAT_EQ(sound.audio.GetReverbAmount(), 0.4f) << how;
+    Frame();
+  }
+  // A file that cannot be opened puts them back too.
+  Export("missing/folder/x.wav");
+  EXPECT_FALSE(exporting_wav);
+  EXPECT_EQ(Fakes::messages.back(), GetUtf8(428));
+  EXPECT_TRUE(sound.panning_enabled);
+  EXPECT_FLOAT_EQ(sound.audio.GetReverbAmount(), 0.4f);
+  Click(289);
+  Click(290);
+}
+
+TEST_F(RecordingsScreen, RenameNeverReplacesAnotherRecordingAndNeverEmpties) {
+  logger.recordings.assign(2, {});
+  for (int i = 0; i < 2; ++i) {
+    Logger::Recording& r = logger.recordings[i];
+    r.name = r.short_name = i ? "b" : "a";
+    r.folder = "recordings/";
+    r.path = r.folder + r.name + ".sel";
+    skyt_test::WriteFile(r.path, r.path);
+  }
+  Enter(kRecordingScreen);
+  SelectFirstLine();
+  for (const char* name : {"b", ""}) {
+    logger.GetRecording(0).name = name;
+    ASSERT_TRUE(Click(224));
+    EXPECT_EQ(skyt_test::ReadFile("recordings/a.sel"), "recordings/a.sel") << name;
+    EXPECT_EQ(skyt_test::ReadFile("recordings/b.sel"), "recordings/b.sel") << name;
+    Enter(kRecordingScreen);
+    SelectFirstLine();
+    EXPECT_EQ(logger.GetRecording(0).name, "a") << name;
+  }
+  EXPECT_EQ(Fakes::messages.size(), 2u);
+}
+
+TEST_F(RecordingsScreen, DetailsGiveMinutesOnlyFromSixtySeconds) {
+  const std::pair<float, std::string> cases[] = {
+      {59.6f, "Duration: 59 seconds"}, {60.0f, "Duration: 1 minutes 0 seconds"},
+      {3599.9f, "Duration: 59 minutes 59 seconds"}};
+  for (const auto& [seconds, text] : cases) {
+    logger.recordings.assign(1, {});
+    logger.recordings[0].short_name = "take";
+    logger.recordings[0].duration = seconds;
+    Enter(kRecordingScreen);
+    input->MoveTo(100, input->window_height - 81 - 10);
+    Frame();
+    EXPECT_NE(Find(text), nullptr) << text;
+  }
+}
+
+}  // namespace
