@@ -7,6 +7,8 @@
 # build-fuzz/fuzz/fuzz_<target> <file>); the grown corpora stay in build-fuzz/fuzz-run/.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+# Paths under the checkout are hashed relative to it, so another clone reuses the compiler cache.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$root} CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-true}
 seconds=${1:-20}
 shift || true
 all=(ini utf8 element sel kit kit_library wav blobs editbox midimap_names viewer_link midimap shin_patch)

@@ -5,6 +5,8 @@
 #   bash tools/test.sh --sanitize thread    ThreadSanitizer build in build-tsan/, threaded tests only
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+# Paths under the checkout are hashed relative to it, so another clone reuses the compiler cache.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$root} CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-true}
 bash "$root/tools/setup.sh"
 sanitize=""
 if [ "${1:-}" = "--sanitize" ]; then sanitize=$2; fi
