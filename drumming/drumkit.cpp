@@ -576,7 +576,9 @@ bool Drumkit::SaveCalibrationInfo(const std::string& path) const {
     int slot = GetDrumkitElementToSoundElement(int(i));
     const Drum& d = drums[i];
     if (slot < 0) {
-      put(fputs((d.lines_as_read + "\n").c_str(), f));
+      // Whole, NUL bytes included: a line cut at one would run into the next.
+      const std::string kept = d.lines_as_read + "\n";
+      put(fwrite(kept.data(), 1, kept.size(), f) == kept.size() ? 0 : -1);
       continue;
     }
     bool hand = d.category == Sound::CATEGORY_HAND || d.category == Sound::CATEGORY_HAND_AND_FOOT;
