@@ -459,6 +459,13 @@ class FirstStart : public WholeProgram {
     ClickOn(window, trace, *f.Find("Configure audio"));
     ASSERT_TRUE(WaitForWidget(trace, 5, "Finish", true, f)) << program.Output();
   }
+  // Apply on the latency screen, then Finish, until the main screen shows `widget` (greyed or not).
+  void ApplyAndFinish(Program& program, const std::string& widget, bool greyed) {
+    ClickOn(window, trace, *f.Find("Apply"));
+    ASSERT_TRUE(WaitForWidget(trace, 5, "Finish", false, f)) << program.Output();
+    ClickOn(window, trace, *f.Find("Finish"));
+    ASSERT_TRUE(WaitForWidget(trace, 0, widget, greyed, f)) << program.Output();
+  }
   int EscUntilExit(Program& program) {
     int status = -1;
     for (int i = 0; i < 20 && status == -1; ++i) {
@@ -488,10 +495,7 @@ TEST_F(FirstStart, LeadsThroughHelpAndAudioToTheMainScreen) {
   {
     Program program;
     ToTheLatencyScreen(program);
-    ClickOn(window, trace, *f.Find("Apply"));
-    ASSERT_TRUE(WaitForWidget(trace, 5, "Finish", false, f)) << program.Output();
-    ClickOn(window, trace, *f.Find("Finish"));
-    ASSERT_TRUE(WaitForWidget(trace, 0, "Drum", true, f)) << program.Output();
+    ApplyAndFinish(program, "Drum", true);
     EXPECT_TRUE(f.Find("Setup") && f.Find("Setup")->greyed);
     EXPECT_NE(f.Find("Camera not found. Please exit Skytapper, plug the camera and"), nullptr);
     EXPECT_NE(f.Find("launch Skytapper again if you wish to drum."), nullptr);
@@ -557,10 +561,7 @@ TEST_F(FirstStart, ClonesThePresetKitAndLoadsTheCopy) {
   {
     Program program;
     ToTheLatencyScreen(program);
-    ClickOn(window, trace, *f.Find("Apply"));
-    ASSERT_TRUE(WaitForWidget(trace, 5, "Finish", false, f)) << program.Output();
-    ClickOn(window, trace, *f.Find("Finish"));
-    ASSERT_TRUE(WaitForWidget(trace, 0, "Drum kits", false, f)) << program.Output();
+    ApplyAndFinish(program, "Drum kits", false);
     ClickOn(window, trace, *f.Find("Drum kits"));
     ASSERT_TRUE(WaitForWidget(trace, 1, "Clone", false, f)) << program.Output();
     ClickOn(window, trace, *f.Find("Clone"));
@@ -611,10 +612,7 @@ TEST_F(FirstStart, ExportsARecordingToAWavFile) {
   {
     Program program;
     ToTheLatencyScreen(program);
-    ClickOn(window, trace, *f.Find("Apply"));
-    ASSERT_TRUE(WaitForWidget(trace, 5, "Finish", false, f)) << program.Output();
-    ClickOn(window, trace, *f.Find("Finish"));
-    ASSERT_TRUE(WaitForWidget(trace, 0, "Recordings", false, f)) << program.Output();
+    ApplyAndFinish(program, "Recordings", false);
     ClickOn(window, trace, *f.Find("Recordings"));
     ASSERT_TRUE(WaitForWidget(trace, 4, "Export wav...", true, f)) << program.Output();
     ClickOn(window, trace, {0, 0, 48, 720 - 81, 492, 30, 0, ""});  // the first recording
