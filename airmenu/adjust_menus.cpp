@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr int kDrumZeroCode = 139;  // the volume and MIDI pages' code of drum 0
 
 // Save: a failed save keeps the changes flag and the button live, shows an error line and,
 // on the next line, the library's reason.
@@ -36,7 +35,7 @@ void OpenOnDrumZero(int state, int next_stage) {
   const bool foot = drumkit.drums[0].category == Sound::CATEGORY_FOOT;
   drumkit.shown_drum = 0;
   drumkit.shown_marker_type = foot ? MOCAP_MARKER_FOOT : MOCAP_MARKER_HAND;
-  ChangeInterfaceState(state, kDrumZeroCode, foot ? 1 : 0, next_stage);
+  ChangeInterfaceState(state, kFirstDrumLevel, foot ? 1 : 0, next_stage);
   Click();
 }
 

@@ -10,10 +10,9 @@
 
 namespace {
 
-constexpr int kDrumCode = 139;  // which_volume = kDrumCode + the drum index
 
 struct MidiPage {
-  int which_volume = kDrumCode;
+  int which_volume = kFirstDrumLevel;
   int hand_or_foot = MOCAP_MARKER_HAND;
   int next_stage = kPlay;
   bool have_changes_to_save = false;  // sticky for the run: a later visit still reports it
@@ -65,9 +64,9 @@ void FollowFirmHits(MidiPage& page) {
   int d = -1;
   MocapMarkerType t = MOCAP_MARKER_HAND;
   if (!drumkit.GetFirmlyHitTwiceDrum(d, t) || !IsKitDrum(d)) return;
-  if (kDrumCode + d == page.which_volume && int(t) == page.hand_or_foot) return;
+  if (kFirstDrumLevel + d == page.which_volume && int(t) == page.hand_or_foot) return;
   page.hand_or_foot = t;
-  page.which_volume = kDrumCode + d;
+  page.which_volume = kFirstDrumLevel + d;
   drumkit.shown_drum = d;
   drumkit.shown_marker_type = t;
 }
@@ -85,7 +84,7 @@ void AdjustMIDISettings() {
   }
   // Checked every frame: the viewer may reload or edit the kit under the page. Without the
   // drum only Done is left.
-  const int drum = page.which_volume - kDrumCode;
+  const int drum = page.which_volume - kFirstDrumLevel;
   Drumkit::Drum* d = IsKitDrum(drum) ? &drumkit.drums[drum] : nullptr;
   AddButton(menu, kDoneButton, 41, DistanceMenu::m_with_drums2_x, DistanceMenu::m_with_drums2_y, false, true);
   int second_id = 0, second_text = 0;

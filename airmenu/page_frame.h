@@ -15,6 +15,17 @@ struct FrameCalls {
 };
 extern FrameCalls frame_calls;
 
+// The level code `which_volume` of the volume and MIDI pages: an entry parameter, not a
+// button id; drum i is kFirstDrumLevel + i.
+enum WhichVolume : int {
+  kReverbLevel = 132,
+  kDrumsLevel = 135,
+  kMasterLevel = 136,
+  kMetronomeLevel = 137,
+  kSongLevel = 138,
+  kFirstDrumLevel = 139,
+};
+
 // Error lines of the pages' own failures.
 constexpr int kRecordingFailedText = 524;  // "Error: the recording could not be started."
 constexpr int kSoundSaveFailedText = 525;  // "Error: the sound settings could not be saved."

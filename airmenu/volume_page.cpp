@@ -14,18 +14,11 @@
 
 namespace {
 
-// The which_volume codes: a mixer level, the reverb, or kDrumCode + a drum index.
-constexpr int kReverbCode = 132;
-constexpr int kDrumsCode = 135;
-constexpr int kMasterCode = 136;
-constexpr int kMetronomeCode = 137;
-constexpr int kSongCode = 138;
-constexpr int kDrumCode = 139;
 constexpr float kHandMaxMaxSpeed = 2000.0f;
 constexpr float kFootMaxMaxSpeed = 200.0f;
 
 struct VolumePage {
-  int which_volume = kSongCode;
+  int which_volume = kSongLevel;
   int hand_or_foot = MOCAP_MARKER_HAND;
   int next_stage = kPlay;
   bool have_changes_to_save = false;
@@ -41,10 +34,10 @@ struct MixerLevel {
   void (Sound::*set)(int);
 };
 const MixerLevel kMixerLevels[] = {
-    {kMasterCode, 137, kDrumsCode, 146, &Sound::master_volume, &Sound::SetMasterVolume},
-    {kDrumsCode, 135, kSongCode, 147, &Sound::drums_volume, &Sound::SetDrumsVolume},
-    {kSongCode, 134, kMetronomeCode, 148, &Sound::song_volume, &Sound::SetSongVolume},
-    {kMetronomeCode, 136, kMasterCode, 149, &Sound::metronome_volume, &Sound::SetMetronomeVolume},
+    {kMasterLevel, 137, kDrumsLevel, 146, &Sound::master_volume, &Sound::SetMasterVolume},
+    {kDrumsLevel, 135, kSongLevel, 147, &Sound::drums_volume, &Sound::SetDrumsVolume},
+    {kSongLevel, 134, kMetronomeLevel, 148, &Sound::song_volume, &Sound::SetSongVolume},
+    {kMetronomeLevel, 136, kMasterLevel, 149, &Sound::metronome_volume, &Sound::SetMetronomeVolume},
 };
 
 const MixerLevel* FindLevel(int code) {
@@ -54,8 +47,8 @@ const MixerLevel* FindLevel(int code) {
 }
 
 int EditedDrum(int which_volume) {
-  const int drum = which_volume - kDrumCode;
-  return which_volume >= kDrumCode && IsKitDrum(drum) ? drum : -1;
+  const int drum = which_volume - kFirstDrumLevel;
+  return which_volume >= kFirstDrumLevel && IsKitDrum(drum) ? drum : -1;
 }
 
 // The hand-and-foot drums keep the pedal's own volume, curve and map.
@@ -86,7 +79,7 @@ void Messages(const VolumePage& page, int drum) {
       ShowNameLine(1, 139, d.name);
     }
     ShowLine(4, GetUtf8(143));
-  } else if (page.which_volume == kReverbCode) {
+  } else if (page.which_volume == kReverbLevel) {
     ShowLine(0, GetUtf8(138));
   } else if (const MixerLevel* level = FindLevel(page.which_volume)) {
     ShowLine(0, GetUtf8(404));
@@ -104,8 +97,8 @@ void AddWithDrumsButton(DistanceMenu& menu, int id, const char* label) {
 }
 
 void MixerForm(DistanceMenu& menu, const VolumePage& page) {
-  const bool reverb = page.which_volume == kReverbCode;
-  const int min = page.which_volume == kSongCode ? 1 : 0;
+  const bool reverb = page.which_volume == kReverbLevel;
+  const int min = page.which_volume == kSongLevel ? 1 : 0;
   menu.sliders.push_back(MakeSlider(kVolumeSlider, reverb ? 131 : 145, DistanceMenu::m_with_drums_slider_x, page.volume, min));
   if (const MixerLevel* level = FindLevel(page.which_volume))
     AddWithDrumsButton(menu, level->button_id, GetUtf8(level->button_text));
@@ -142,7 +135,7 @@ void SetVolume(VolumePage& page, int drum, float v) {
     if (element < 0) return;
     sound.SetElementVolume(element, int(page.volume), EditsPedal(drum, page.hand_or_foot));
     page.have_changes_to_save = true;
-  } else if (page.which_volume == kReverbCode) {
+  } else if (page.which_volume == kReverbLevel) {
     sound.audio.SetReverbAmount(v * 0.01f);
     page.have_changes_to_save = true;
   } else if (const MixerLevel* level = FindLevel(page.which_volume)) {
@@ -156,7 +149,7 @@ bool TestButtons(VolumePage& page, const DistanceMenu& menu, int drum) {
   if (menu.WasHit(kDoneButton)) {
     drumkit.shown_drum = -1;
     drumkit.shown_marker_type = MOCAP_MARKER_HAND;
-    if (page.which_volume < kDrumCode) ChangeInterfaceState(kAdjustVolumes, page.have_changes_to_save, 0, 0);
+    if (page.which_volume < kFirstDrumLevel) ChangeInterfaceState(kAdjustVolumes, page.have_changes_to_save, 0, 0);
     else ChangeInterfaceState(page.next_stage, page.next_stage, page.have_changes_to_save, 0);
     Click();
     return true;
@@ -182,10 +175,10 @@ bool TestButtons(VolumePage& page, const DistanceMenu& menu, int drum) {
 void FollowFirmHits(VolumePage& page) {
   int d = -1;
   MocapMarkerType t = MOCAP_MARKER_HAND;
-  if (page.which_volume < kDrumCode || !drumkit.GetFirmlyHitTwiceDrum(d, t) || !IsKitDrum(d)) return;
-  if (kDrumCode + d == page.which_volume && int(t) == page.hand_or_foot) return;
+  if (page.which_volume < kFirstDrumLevel || !drumkit.GetFirmlyHitTwiceDrum(d, t) || !IsKitDrum(d)) return;
+  if (kFirstDrumLevel + d == page.which_volume && int(t) == page.hand_or_foot) return;
   page.hand_or_foot = t;
-  page.which_volume = kDrumCode + d;
+  page.which_volume = kFirstDrumLevel + d;
   GetSliderInfo(page.which_volume, page.volume, page.max_speed, page.max_max_speed, t);
   drumkit.shown_drum = d;
   drumkit.shown_marker_type = t;
@@ -194,7 +187,7 @@ void FollowFirmHits(VolumePage& page) {
 }  // namespace
 
 void GetSliderInfo(int which, float& volume, float& max_speed, float& max_max_speed, MocapMarkerType type) {
-  if (which == kReverbCode) {
+  if (which == kReverbLevel) {
     volume = sound.audio.GetReverbAmount() * 100.0f;
     return;
   }
@@ -232,7 +225,7 @@ void AdjustAnyVolume() {
   Boilerplate(menu, true, kAdjustAnyVolume);
   if (const MixerLevel* level = FindLevel(page.which_volume))
     DrawVolumeMixer(WindowWidth() - 325.0f, WindowHeight() - 20.0f, 250.0f, 150.0f, sound.drums_volume,
-                    sound.master_volume, sound.metronome_volume, sound.song_volume, level->code - kDrumsCode,
+                    sound.master_volume, sound.metronome_volume, sound.song_volume, level->code - kDrumsLevel,
                     DistanceMenu::m_message_windowed_font);
   int id = 0;
   float value = 0.0f;
