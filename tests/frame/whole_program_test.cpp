@@ -19,7 +19,8 @@ using namespace skyt_test;
 
 // The snare of "My First Skytapper Kit (RH)": where it stands and its depth (marker radius).
 constexpr const char* kSnare = "149.1 146.6 3.1";
-constexpr int kStrokes = 4;
+constexpr int kStrokes = 6, kDownFrames = 6;
+constexpr double kStrokeMs = (29 + kDownFrames) * 8.0;
 constexpr int kRate = 44100;
 
 // Sound starts in the recording (the first frame of each), from the energy of 5 ms windows
@@ -141,11 +142,16 @@ TEST_F(WholeProgramReplay, FirstStartToDrummingSoundsEachStrokeOnce) {
   const std::vector<std::string> ports = ProgramPorts();
   ASSERT_EQ(ports.size(), 2u) << jack_test::Capture("jack_lsp");
   const std::string wav = setup_.install_dir + "/drumming.wav";
-  const pid_t rec = jack_test::Spawn({"jack_rec", "-f", wav, "-d", "7", "-b", "16", ports[0], ports[1]});
+  const pid_t rec = jack_test::Spawn({"jack_rec", "-f", wav, "-d", "6", "-b", "16", ports[0], ports[1]});
   ASSERT_GT(rec, 0);
-  std::string script = "rest 250\n";
-  for (int i = 0; i < kStrokes; ++i) script += std::string("stroke ") + kSnare + "\nrest 60\n";
-  WriteFile(scene_, script);
+  // The right stick comes to rest on the snare, then strikes it.
+  const std::string snare = kSnare;
+  WriteFile(scene_, "rest 125\nhold 125 40 40 5 " + snare + "\nstrokes " + snare + " " + std::to_string(kStrokes) +
+                        " " + std::to_string(kDownFrames) + "\n");
   waitpid(rec, nullptr, 0);
-  EXPECT_EQ(Onsets(wav).size(), size_t(kStrokes)) << program.Output();
+  const std::vector<int> onsets = Onsets(wav);
+  ASSERT_EQ(onsets.size(), size_t(kStrokes)) << program.Output();
+  // A stroke's sound follows its hit frame by the tracking and the audio buffer: onsets keep
+X
+  for (int i = 1; i < kStrokes; ++i) EXPECT_NEAR((onsets[i] - onsets[i - 1]) * 1000.0 / kRate, kStrokeMs, 24.0) << i;
 }

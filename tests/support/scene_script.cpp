@@ -13,11 +13,19 @@ bool ParseLine(const std::string& line, std::vector<Scene>& frames) {
   std::istringstream in(line);
   std::string verb;
   if (!(in >> verb) || verb[0] == '#') return true;
-  if (verb == "stroke") {
+  if (verb == "press") {
     float x, y, r;
     if (!(in >> x >> y >> r)) return false;
     std::vector<Scene> stroke = StrokeScript::MenuStroke(x, y, r);
     frames.insert(frames.end(), stroke.begin(), stroke.end());
+    return true;
+  }
+  if (verb == "strokes") {
+    float x, y, r;
+    int count, down;
+    if (!(in >> x >> y >> r >> count >> down) || count < 1 || count > 1000 || down < 1 || down > 125) return false;
+    for (const PathPoint& p : StrokePath(x, y, y - 40.0f, y, down, count, r))
+      frames.push_back({{40, 40, StrokeScript::kHandRadius}, {p.x, p.y, p.radius}});
     return true;
   }
   int count = 0;
