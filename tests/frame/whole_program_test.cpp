@@ -151,7 +151,7 @@ TEST_F(WholeProgramReplay, FirstStartToDrummingSoundsEachStrokeOnce) {
   waitpid(rec, nullptr, 0);
   const std::vector<int> onsets = Onsets(wav);
   ASSERT_EQ(onsets.size(), size_t(kStrokes)) << program.Output();
-  // A stroke's sound follows its hit frame by the tracking and the audio buffer: onsets keep
-X
-  for (int i = 1; i < kStrokes; ++i) EXPECT_NEAR((onsets[i] - onsets[i - 1]) * 1000.0 / kRate, kStrokeMs, 24.0) << i;
+  // The camera runs on the wall clock and drops a frame the busy program was late for, so a
+  // hit may come a few frames early or late: the onsets keep the strokes' spacing within five.
+  for (int i = 1; i < kStrokes; ++i) EXPECT_NEAR((onsets[i] - onsets[i - 1]) * 1000.0 / kRate, kStrokeMs, 40.0) << i;
 }
