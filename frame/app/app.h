@@ -37,8 +37,10 @@ bool DoFullScreenToggle();
 void RunStateFunction(int state);
 // With SKYTAPPER_UI_TRACE naming a file, the widget GUI records its frames and each screen
 // frame is written there (replacing the last): a line "state N", then one line per widget,
-// "kind id x y w h greyed value label" (y upwards). For the whole-program tests.
+// "kind id x y w h greyed value label" (y upwards). An in-air frame (no widget GUI) writes
+// its state line alone. For the whole-program tests.
 void WriteUiTrace();
+void WriteInAirTrace(int state);
 // Resets the display callback's deferred start-up count-down (tests start a fresh program);
 // started_up: as if the deferred start-up had run (tests that set up the objects themselves).
 void ResetDisplayForTest(bool started_up = false);

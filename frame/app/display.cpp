@@ -76,6 +76,8 @@ void StateFrame(int entry_state) {
   if (entry_state < kFirstInAirState) {
     imgui.End();
     WriteUiTrace();
+  } else {
+    WriteInAirTrace(interface_state);
   }
 }
 

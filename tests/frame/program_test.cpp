@@ -23,6 +23,7 @@
 #include "assets/presets/preset_texts.h"
 #include "frame/platform/spawn.h"
 #include "tests/support/free_ports.h"
+#include "tests/support/program_driver.h"
 #include "tests/sound/jack_server.h"
 #include "tests/sound/record_test_util.h"
 #include "tests/support/test_dirs.h"
@@ -33,7 +34,12 @@ std::string install_dir;
 std::string fake_bin;
 int viewer_port = 0;  // the first of the four viewer-link ports the program under test uses
 
+using skyt_test::ClickOn;
 using skyt_test::ReadFile;
+using skyt_test::TraceFrame;
+using skyt_test::WaitForWidget;
+using skyt_test::WaitForWindow;
+using skyt_test::Xdo;
 using skyt_test::WriteFile;
 
 // Sets the value of a key's line in the installation's settings file.
@@ -51,66 +57,11 @@ void SetSession(bool never_ran, bool wants_help) {
   SetSetting("Wants_Startup_Help", wants_help ? "true" : "false");
 }
 
-// The program, started in the installation folder with its output in a file.
-class Program {
+// The program under test in the shared installation.
+class Program : public skyt_test::Program {
  public:
-  Program() {
-    output_ = install_dir + "/program_output.txt";
-    pid_ = fork();
-    if (pid_ == 0) {
-      if (chdir(install_dir.c_str()) != 0) _exit(120);
-      int fd = open(output_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      dup2(fd, 1);
-      dup2(fd, 2);
-      std::string path = fake_bin + ":" + getenv("PATH");
-      setenv("PATH", path.c_str(), 1);
-      // Under the leak checker: what the system's libraries keep, PortMidi's device names too.
-      std::string leaks = "suppressions=" + fake_bin + "/lsan.supp:print_suppressions=0";
-      setenv("LSAN_OPTIONS", leaks.c_str(), 1);
-      setenv("SKYTAPPER_VIEWER_PORT_BASE", std::to_string(viewer_port).c_str(), 1);
-      std::string exe = skyt_test::BuildDir() + "/skytapper";
-      execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
-      _exit(121);
-    }
-  }
-  ~Program() {
-    if (pid_ > 0 && !exited_) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
-  // The exit status, or -1 when the program still runs after the time-out.
-  int WaitForExit(int seconds) {
-    for (int i = 0; i < seconds * 20; ++i) {
-      int status = 0;
-      if (waitpid(pid_, &status, WNOHANG) == pid_) {
-        exited_ = true;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return -1;
-  }
-  std::string Output() const { return ReadFile(output_); }
-
- private:
-  pid_t pid_ = -1;
-  bool exited_ = false;
-  std::string output_;
+  Program() : skyt_test::Program({skyt_test::BuildDir() + "/skytapper", install_dir, fake_bin, viewer_port}) {}
 };
-
-std::string WaitForWindow() {
-  CommandResult r =
-      SpawnAndWait({"timeout", "30", "xdotool", "search", "--sync", "--name", "^Skytapper v1\\.1\\.2$"}, nullptr);
-  std::string id = r.output.substr(0, r.output.find('\n'));
-  return id;
-}
-
-std::string Xdo(const std::vector<std::string>& args) {
-  std::vector<std::string> argv = {"xdotool"};
-  argv.insert(argv.end(), args.begin(), args.end());
-  return SpawnAndWait(argv, nullptr).output;
-}
 
 // What a window manager sends when the user clicks the close button.
 bool AskToClose(const std::string& window) {
@@ -170,19 +121,10 @@ class WholeProgram : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     viewer_port = skyt_test::FreePorts(4);
-    install_dir = skyt_test::FreshDir("program_install");
-    CommandResult r = SpawnAndWait(
-        {"bash", skyt_test::SourceDir() + "/tools/install.sh", install_dir, skyt_test::BuildDir()}, nullptr);
-    ASSERT_EQ(r.exit_code, 0);
+    install_dir = skyt_test::FreshInstallation("program_install");
+    ASSERT_FALSE(install_dir.empty());
     // Dialogs are answered at once with OK, and what they showed is kept.
-    fake_bin = skyt_test::FreshDir("program_fake_bin");
-    // A file dialog answers with the file `answer` beside it, when there is one.
-    WriteFile(fake_bin + "/zenity",
-              "#!/bin/sh\nprintf '%s\\n' \"$*\" >> \"$(dirname \"$0\")/zenity.log\"\n"
-              "case \"$*\" in *--file-selection*) cat \"$(dirname \"$0\")/answer\" 2>/dev/null;; esac\nexit 0\n");
-    chmod((fake_bin + "/zenity").c_str(), 0755);
-    WriteFile(fake_bin + "/lsan.supp",
-              ReadFile(skyt_test::SourceDir() + "/tools/lsan.supp") + "leak:libportmidi\n");
+    fake_bin = skyt_test::ScriptedDialogs("program_fake_bin");
   }
   void SetUp() override {
     remove((fake_bin + "/zenity.log").c_str());
@@ -359,88 +301,14 @@ TEST_F(WholeProgram, FirstStartWritesThePresetsAndEveryPresetLoads) {
   }
 }
 
-namespace {
-
-// One frame of the program's UI trace.
-struct TraceFrame {
-  int state = -1;
-  struct Item { int kind, id, x, y, w, h, greyed; std::string label; };
-  std::vector<Item> items;
-  const Item* Find(const std::string& label) const {
-    for (const auto& i : items) if (i.label == label) return &i;
-    return nullptr;
-  }
-};
-
-TraceFrame ReadTrace(const std::string& path) {
-  TraceFrame t;
-  std::string text = ReadFile(path);
-  size_t at = 0;
-  while (at < text.size()) {
-    size_t end = text.find('\n', at);
-    if (end == std::string::npos) break;
-    std::string line = text.substr(at, end - at);
-    at = end + 1;
-    TraceFrame::Item i{};
-    int value = 0, used = 0;
-    if (sscanf(line.c_str(), "state %d", &t.state) == 1) continue;
-    if (sscanf(line.c_str(), "%d %d %d %d %d %d %d %d %n", &i.kind, &i.id, &i.x, &i.y, &i.w, &i.h, &i.greyed,
-               &value, &used) >= 8) {
-      i.label = line.substr(static_cast<size_t>(used));
-      t.items.push_back(i);
-    }
-  }
-  return t;
-}
-
-// Waits until the trace shows `state` with a widget labelled `label` drawn as asked.
-bool WaitForWidget(const std::string& trace, int state, const std::string& label, bool greyed, TraceFrame& frame) {
-  for (int i = 0; i < 300; ++i) {
-    frame = ReadTrace(trace);
-    const auto* w = frame.Find(label);
-    if (frame.state == state && w && (w->greyed != 0) == greyed) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
-  return false;
-}
-
-// Waits until the program has written `frames` more frames of its trace (at most 10 s).
-void WaitFrames(const std::string& trace, int frames) {
-  auto written = [&] {
-    struct stat st {};
-    stat(trace.c_str(), &st);
-    return st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec;
-  };
-  long long last = written();
-  for (int i = 0; i < 1000 && frames > 0; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    const long long now = written();
-    if (now != last) --frames, last = now;
-  }
-}
-
-// Moves onto the widget and presses and releases the button, each held for a few frames of
-// the program however slowly it runs.
-void ClickOn(const std::string& window, const std::string& trace, const TraceFrame::Item& w) {
-  const int x = w.x + w.w / 2, y = 720 - w.y + w.h / 2;
-  Xdo({"mousemove", "--window", window, std::to_string(x), std::to_string(y)});
-  WaitFrames(trace, 3);
-  Xdo({"mousedown", "1"});
-  WaitFrames(trace, 3);
-  Xdo({"mouseup", "1"});
-}
-
-}  // namespace
-
 // A fresh installation of its own, as a new user has it; the shared one is put back after.
 class FirstStart : public WholeProgram {
  protected:
   void SetUp() override {
     WholeProgram::SetUp();
     shared_ = install_dir;
-    install_dir = skyt_test::FreshDir("program_first_start");
-    ASSERT_EQ(SpawnAndWait({"bash", skyt_test::SourceDir() + "/tools/install.sh", install_dir, skyt_test::BuildDir()},
-                           nullptr).exit_code, 0);
+    install_dir = skyt_test::FreshInstallation("program_first_start");
+    ASSERT_FALSE(install_dir.empty());
     trace = install_dir + "/ui_trace.txt";
     setenv("SKYTAPPER_UI_TRACE", trace.c_str(), 1);
   }

@@ -1,0 +1,62 @@
+// Scene scripts: text to one scene a frame.
+#include "tests/support/scene_script.h"
+
+#include <cstdio>
+#include <sstream>
+
+namespace skyt_test {
+
+namespace {
+
+// Appends the frames of one line; false when it does not read.
+bool ParseLine(const std::string& line, std::vector<Scene>& frames) {
+  std::istringstream in(line);
+  std::string verb;
+  if (!(in >> verb) || verb[0] == '#') return true;
+  if (verb == "press") {
+    float x, y, r;
+    if (!(in >> x >> y >> r)) return false;
+    std::vector<Scene> stroke = StrokeScript::MenuStroke(x, y, r);
+    frames.insert(frames.end(), stroke.begin(), stroke.end());
+    return true;
+  }
+  if (verb == "strokes") {
+    float x, y, r;
+    int count, down;
+    if (!(in >> x >> y >> r >> count >> down) || count < 1 || count > 1000 || down < 1 || down > 125) return false;
+    for (const PathPoint& p : StrokePath(x, y, y - 40.0f, y, down, count, r))
+      frames.push_back({{40, 40, StrokeScript::kHandRadius}, {p.x, p.y, p.radius}});
+    return true;
+  }
+  int count = 0;
+  if (!(in >> count) || count < 0 || count > 125 * 600) return false;
+  if (verb == "dark") {
+    frames.insert(frames.end(), count, Scene());
+  } else if (verb == "rest") {
+    std::vector<Scene> rest = StrokeScript::Rest(count);
+    frames.insert(frames.end(), rest.begin(), rest.end());
+  } else if (verb == "hold") {
+    Scene scene;
+    for (SceneMarker m{}; in >> m.x >> m.y >> m.radius;) scene.push_back(m);
+    if (scene.empty() || !in.eof()) return false;
+    frames.insert(frames.end(), count, scene);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::vector<Scene> ParseSceneScript(const std::string& text) {
+  std::vector<Scene> frames;
+  std::istringstream lines(text);
+  int number = 0;
+  for (std::string line; std::getline(lines, line);) {
+    ++number;
+    if (!ParseLine(line, frames)) fprintf(stderr, "Warning: scene script line %d skipped: %s\n", number, line.c_str());
+  }
+  return frames;
+}
+
+}  // namespace skyt_test

@@ -1,0 +1,24 @@
+// Scene scripts: what the replay camera shows, as a small text, one time span a line, frames
+// at the camera's 125 a second (right-handed player; camera pixels, 320x240):
+//   dark FRAMES                     nothing in view (a clean scene)
+//   rest FRAMES                     both sticks held still above the foot line
+//   hold FRAMES X Y R [X Y R ...]   these markers held still
+//   press X Y R                     the right stick rises and strikes down through (X, Y), R
+//                                   being the marker's radius, then rests (an in-air button)
+//   strokes X Y R COUNT DOWN        the right stick, resting on (X, Y) with radius R (a drum's
+//                                   place and depth), strikes COUNT times from 40 pixels above,
+//                                   falling in DOWN frames (fewer: faster, louder); 29 + DOWN
+//                                   frames a stroke, the hit on each stroke's last falling frame
+// '#' starts a comment. A line that does not read is skipped with a warning on stderr.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "tests/support/stroke_script.h"
+
+namespace skyt_test {
+
+// The scenes of a script, one per frame.
+std::vector<Scene> ParseSceneScript(const std::string& text);
+
+}  // namespace skyt_test
