@@ -79,7 +79,9 @@ TEST(AdjustPages, HubOpensItsPagesByModeAndKit) {
     }
     kit.Hit(c.button);
     EXPECT_EQ(Now(), c.expected);
-    if (c.kick_first) EXPECT_EQ(drumkit.shown_marker_type, MOCAP_MARKER_FOOT);
+    if (c.kick_first) {
+      EXPECT_EQ(drumkit.shown_marker_type, MOCAP_MARKER_FOOT);
+    }
     midi_mode = 0;
   }
 }
@@ -101,7 +103,9 @@ TEST(AdjustPages, PlaceAllDrumsNeedsTwoHitsAndADrumlessKitGreysTheDrumPages) {
     drumkit.drums.clear();
     skyt_test::EnterPage(kit, kAdjustDrums, kAdjustDrums, 0, 0);
     EXPECT_TRUE(kit.Button(kVolumeAndSensitivityButton)->greyed);
-    if (midi) EXPECT_TRUE(kit.Button(kMidiButton)->greyed);
+    if (midi) {
+      EXPECT_TRUE(kit.Button(kMidiButton)->greyed);
+    }
     kit.Hit(kVolumeAndSensitivityButton);
     EXPECT_EQ(interface_state, kAdjustDrums);
   }

@@ -56,7 +56,9 @@ TEST(SliderPages, HihatPagesFollowTheNumberOfHihats) {
     skyt_test::EnterPage(kit, c.state, kAdjustDrums, 0, 0);
     EXPECT_EQ(SliderIds(kit), c.sliders);
     EXPECT_EQ(kit.Line(0), GetUtf8(c.first_line));
-    if (c.hihats == 0) EXPECT_EQ(kit.Line(1), GetUtf8(188));
+    if (c.hihats == 0) {
+      EXPECT_EQ(kit.Line(1), GetUtf8(188));
+    }
     EXPECT_EQ(drumkit.shown_drum, c.hihats == 2 ? 4 : -1);
     if (c.hihats == 2) {
       EXPECT_EQ(kit.Line(5), "Adjusting the Splash pedal.");
@@ -135,8 +137,12 @@ TEST(SliderPages, DrumSensitivityRewritesTheMapOfTheEditedSide) {
     EXPECT_EQ(kit.Button(kResponseCurveButton) != nullptr, c.curve_button);
     skyt_test::DragSlider(kit, kSensitivitySlider, c.to_max);
     const Drumkit::Drum& d = drumkit.drums[c.code - 139];
-    if (c.hand_max >= 0) EXPECT_FLOAT_EQ(d.hand_map.GetMaxSpeed(), c.hand_max);
-    if (c.foot_max >= 0) EXPECT_FLOAT_EQ(d.foot_map.GetMaxSpeed(), c.foot_max);
+    if (c.hand_max >= 0) {
+      EXPECT_FLOAT_EQ(d.hand_map.GetMaxSpeed(), c.hand_max);
+    }
+    if (c.foot_max >= 0) {
+      EXPECT_FLOAT_EQ(d.foot_map.GetMaxSpeed(), c.foot_max);
+    }
     midi_mode = 0;
   }
 }

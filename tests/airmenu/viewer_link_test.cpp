@@ -114,7 +114,11 @@ TEST(ViewerLink, NamesFitTheirFieldAsWholeCharacters) {
       ASSERT_GT(len, 0) << c.name << " at " << at;
       at += size_t(len);
     }
-    if (!c.kept.empty()) EXPECT_EQ(std::string(text, n), c.kept);
-    if (c.name.size() > 63) EXPECT_NE(std::string(text, n).find("..."), std::string::npos) << c.name;
+    if (!c.kept.empty()) {
+      EXPECT_EQ(std::string(text, n), c.kept);
+    }
+    if (c.name.size() > 63) {
+      EXPECT_NE(std::string(text, n).find("..."), std::string::npos) << c.name;
+    }
   }
 }

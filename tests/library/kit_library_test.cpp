@@ -87,7 +87,9 @@ TEST(KitNames, FreeFileNamesAndRefusedNames) {
   for (const Case& c : cases) {
     std::string name = c.name, message;
     EXPECT_EQ(ValidateLibraryName(name, c.element, " drumkit ", message), c.ok) << c.name;
-    if (c.ok) EXPECT_EQ(name, c.kept);
+    if (c.ok) {
+      EXPECT_EQ(name, c.kept);
+    }
     EXPECT_EQ(message.empty(), c.ok) << c.name;
   }
 }
@@ -178,7 +180,9 @@ TEST_F(KitLoad, SwitchingKitsFreesEveryOldSlotOnceAfterTheNewLoad) {
     // The old kit's slots were still taken while the new kit loaded.
     for (const auto& [drum, slot] : drumkit.drum_to_element) EXPECT_EQ(old_slots.count(slot), 0u) << i;
     if (i == 1) table = sound.elements.size();
-    if (i > 1) EXPECT_EQ(sound.elements.size(), table) << i;
+    if (i > 1) {
+      EXPECT_EQ(sound.elements.size(), table) << i;
+    }
     size_t used = 0;
     for (const auto& e : sound.elements) used += !e.free;
     EXPECT_EQ(used, to_b ? 12u : 11u) << i;  // B's hi-hat brings its splash partner

@@ -23,7 +23,9 @@ TEST_F(AudioScreens, LatencyTextAndSliderLimits) {
     SetLanguage(c.language);
     Fakes::frames = c.frames;
     Enter(kLatencyScreen);
-    if (c.text) EXPECT_NE(Find(c.text), nullptr) << c.text;
+    if (c.text) {
+      EXPECT_NE(Find(c.text), nullptr) << c.text;
+    }
     const auto slider = All(Imgui::TraceKind::SLIDER).at(0);
     EXPECT_EQ(slider.x, c.slider_x) << c.language;
     EXPECT_EQ(slider.w, c.slider_w) << c.language;

@@ -34,7 +34,9 @@ TEST_F(MainScreen, DrumAndSetupFollowCameraKitFirstRunAndLights) {
     Enter(kMainScreen);
     EXPECT_EQ(Shown(203), c.drum) << c.camera << c.kit << c.first_run << c.lights;
     EXPECT_EQ(Shown(204), c.setup) << c.camera << c.kit << c.first_run << c.lights;
-    if (c.text > 0) EXPECT_NE(FindText(c.text), nullptr) << c.text;
+    if (c.text > 0) {
+      EXPECT_NE(FindText(c.text), nullptr) << c.text;
+    }
     EXPECT_EQ(Shown(205), "active");
   }
   Fakes::camera = false;
@@ -85,7 +87,9 @@ TEST_F(MainScreen, DrumLeadsToDrummingTheLightingCheckOrTheWizard) {
     ASSERT_TRUE(Click(203));
     EXPECT_EQ(interface_state, c.state);
     EXPECT_EQ(state_param, c.param);
-    if (*c.call) EXPECT_TRUE(Fakes::Called(c.call)) << c.call;
+    if (*c.call) {
+      EXPECT_TRUE(Fakes::Called(c.call)) << c.call;
+    }
   }
   Enter(kMainScreen);
   ASSERT_TRUE(Click(204));
@@ -140,7 +144,9 @@ TEST_F(MainScreen, WidgetIdsAreUniqueAcrossScreens) {
     Enter(state, 1);
     std::set<int> screen;
     for (const auto& t : imgui.trace) {
-      if (t.id) EXPECT_TRUE(screen.insert(t.id).second) << state << " draws " << std::hex << t.id << " twice";
+      if (t.id) {
+        EXPECT_TRUE(screen.insert(t.id).second) << state << " draws " << std::hex << t.id << " twice";
+      }
     }
     ids.insert(screen.begin(), screen.end());
   }
