@@ -146,12 +146,7 @@ TEST_F(WholeProgram, OpensItsWindowAndEscOnTheMainScreenEndsIt) {
                 getenv("DISPLAY"), "-frames:v", "1", install_dir + "/../program_main_screen.png"},
                nullptr);
   // Esc until the program, once on its main screen, ends (a busy machine starts slowly).
-  int status = -1;
-  for (int i = 0; i < 20 && status == -1; ++i) {
-    Xdo({"windowfocus", "--sync", window});
-    Xdo({"key", "Escape"});
-    status = program.WaitForExit(1);
-  }
+  const int status = EscUntilExit(program, window);
   EXPECT_EQ(status, 0) << program.Output();
   // The screen is 1024 lines high: no resolution warning; no audio device here: one notice.
   std::string dialogs = ReadFile(fake_bin + "/zenity.log");
@@ -209,12 +204,7 @@ TEST_F(WholeProgram, StartsWithTheChosenUserMidiMapAndKeepsItsIndex) {
   std::string window = WaitForWindow();
   ASSERT_FALSE(window.empty()) << program.Output();
   std::this_thread::sleep_for(std::chrono::seconds(2));
-  int status = -1;
-  for (int i = 0; i < 20 && status == -1; ++i) {
-    Xdo({"windowfocus", "--sync", window});
-    Xdo({"key", "Escape"});
-    status = program.WaitForExit(1);
-  }
+  const int status = EscUntilExit(program, window);
   EXPECT_EQ(status, 0) << program.Output();
   const std::string output = program.Output();
   EXPECT_NE(output.find("unknown element type \"snare\" in Map0 of MIDI map"), std::string::npos) << output;
@@ -334,15 +324,6 @@ class FirstStart : public WholeProgram {
     ClickOn(window, trace, *f.Find("Finish"));
     ASSERT_TRUE(WaitForWidget(trace, 0, widget, greyed, f)) << program.Output();
   }
-  int EscUntilExit(Program& program) {
-    int status = -1;
-    for (int i = 0; i < 20 && status == -1; ++i) {
-      Xdo({"windowfocus", "--sync", window});
-      Xdo({"key", "Escape"});
-      status = program.WaitForExit(1);
-    }
-    return status;
-  }
   size_t NoAudioWarnings() const {
     const std::string dialogs = ReadFile(fake_bin + "/zenity.log");
     size_t n = 0;
@@ -367,7 +348,7 @@ TEST_F(FirstStart, LeadsThroughHelpAndAudioToTheMainScreen) {
     EXPECT_TRUE(f.Find("Setup") && f.Find("Setup")->greyed);
     EXPECT_NE(f.Find("Camera not found. Please exit Skytapper, plug the camera and"), nullptr);
     EXPECT_NE(f.Find("launch Skytapper again if you wish to drum."), nullptr);
-    EXPECT_EQ(EscUntilExit(program), 0) << program.Output();
+    EXPECT_EQ(EscUntilExit(program, window), 0) << program.Output();
     // The first preset kit was loaded, one line per drum.
     EXPECT_EQ(Count(program.Output(), " success.\n"), 3) << program.Output();
   }
@@ -415,7 +396,7 @@ TEST_F(FirstStart, AppliesAndTestsOnAJackServer) {
     EXPECT_GT(loud, 100u);
     ClickOn(window, trace, *f.Find("Finish"));
     ASSERT_TRUE(WaitForWidget(trace, 0, "Drum", true, f)) << program.Output();
-    EXPECT_EQ(EscUntilExit(program), 0) << program.Output();
+    EXPECT_EQ(EscUntilExit(program, window), 0) << program.Output();
   }
   EXPECT_EQ(NoAudioWarnings(), 0u) << ReadFile(fake_bin + "/zenity.log");
   jack.TearDown();
@@ -439,7 +420,7 @@ TEST_F(FirstStart, ClonesThePresetKitAndLoadsTheCopy) {
     ClickOn(window, trace, *f.Find("Ok"));
     ASSERT_TRUE(WaitForWidget(trace, 0, "Drum", true, f)) << program.Output();
     EXPECT_NE(f.Find("Camera not found. Please exit Skytapper, plug the camera and"), nullptr);
-    EXPECT_EQ(EscUntilExit(program), 0) << program.Output();
+    EXPECT_EQ(EscUntilExit(program, window), 0) << program.Output();
     // The first preset kit at the start, then the copy.
     EXPECT_EQ(Count(program.Output(), " success.\n"), 6) << program.Output();
   }
@@ -497,7 +478,7 @@ TEST_F(FirstStart, ExportsARecordingToAWavFile) {
     ASSERT_TRUE(WaitForWidget(trace, 4, "Export wav...", false, f)) << program.Output();
     ClickOn(window, trace, *f.Find("Ok"));
     ASSERT_TRUE(WaitForWidget(trace, 0, "Drum", true, f)) << program.Output();
-    EXPECT_EQ(EscUntilExit(program), 0) << program.Output();
+    EXPECT_EQ(EscUntilExit(program, window), 0) << program.Output();
   }
   const std::string bytes = ReadFile(wav);
   ASSERT_GT(bytes.size(), 44u);

@@ -77,16 +77,6 @@ class WholeProgramReplay : public ::testing::Test {
     WriteFile(path, cfg);
   }
   void Click(const std::string& label) { ClickOn(window_, trace_, *frame_.Find(label)); }
-  // Esc until the program, back on its main screen, ends.
-  int EscUntilExit(Program& program) {
-    int status = -1;
-    for (int i = 0; i < 20 && status == -1; ++i) {
-      Xdo({"windowfocus", "--sync", window_});
-      Xdo({"key", "Escape"});
-      status = program.WaitForExit(1);
-    }
-    return status;
-  }
   // The program's two output ports on the JACK server.
   static std::vector<std::string> ProgramPorts() {
     std::vector<std::string> ports;
@@ -122,7 +112,7 @@ TEST_F(WholeProgramReplay, FirstStartToDrummingSoundsEachStrokeOnce) {
     Click("Finish");
     ASSERT_TRUE(WaitForWidget(trace_, kMainScreen, "Setup", false, frame_)) << program.Output();
     EXPECT_EQ(frame_.Find("Camera not found. Please exit Skytapper, plug the camera and"), nullptr);
-    EXPECT_EQ(EscUntilExit(program), 0) << program.Output();
+    EXPECT_EQ(EscUntilExit(program, window_), 0) << program.Output();
   }
   // A returning player, as the wizard leaves one (help unticked), with the preset kit's places.
   SetSessionLine("Never_Ran", "false");

@@ -153,4 +153,14 @@ void ClickOn(const std::string& window, const std::string& trace, const TraceFra
   Xdo({"mouseup", "1"});
 }
 
+int EscUntilExit(Program& program, const std::string& window) {
+  int status = -1;
+  for (int i = 0; i < 20 && status == -1; ++i) {
+    Xdo({"windowfocus", "--sync", window});
+    Xdo({"key", "Escape"});
+    status = program.WaitForExit(1);
+  }
+  return status;
+}
+
 }  // namespace skyt_test

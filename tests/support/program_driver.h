@@ -42,6 +42,10 @@ class Program {
   std::string output_;
 };
 
+// Presses Esc in the window until the program ends (a busy machine starts slowly): its exit
+// status, or -1 after 20 tries.
+int EscUntilExit(Program& program, const std::string& window);
+
 // The program's window id (waits up to 30 s); empty when none came.
 std::string WaitForWindow();
 std::string Xdo(const std::vector<std::string>& args);
