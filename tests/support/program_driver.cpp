@@ -34,6 +34,21 @@ std::string ScriptedDialogs(const std::string& name) {
   return dir;
 }
 
+bool SetSetting(const std::string& install_dir, const std::string& key, const std::string& value) {
+  const std::string path = install_dir + "/conf/skytapper.cfg";
+  std::string cfg = ReadFile(path);
+  const size_t at = cfg.find("\n" + key + " = ");
+  if (at == std::string::npos) return false;
+  cfg.replace(at + 1, cfg.find('\n', at + 1) - at - 1, key + " = " + value);
+  WriteFile(path, cfg);
+  return true;
+}
+
+void ReplaceFile(const std::string& path, const std::string& text) {
+  WriteFile(path + ".new", text);
+  rename((path + ".new").c_str(), path.c_str());
+}
+
 Program::Program(const ProgramSetup& setup) {
   output_ = setup.install_dir + "/program_output.txt";
   pid_ = fork();

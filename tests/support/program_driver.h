@@ -18,6 +18,14 @@ std::string FreshInstallation(const std::string& name);
 // it, when there is one. Also the leak checker's suppressions for the program (lsan.supp).
 std::string ScriptedDialogs(const std::string& name);
 
+// Sets the value of a key's line in the installation's settings file (conf/skytapper.cfg);
+// false when the file has no line for the key.
+bool SetSetting(const std::string& install_dir, const std::string& key, const std::string& value);
+
+// Replaces the file at once (a new file renamed over it), so that the running program never
+// reads it half written: a scene script, for one.
+void ReplaceFile(const std::string& path, const std::string& text);
+
 struct ProgramSetup {
   std::string exe;          // the executable
   std::string install_dir;  // its working directory; its output goes to program_output.txt there

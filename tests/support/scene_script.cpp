@@ -1,12 +1,19 @@
 // Scene scripts: text to one scene a frame.
 #include "tests/support/scene_script.h"
 
+#include <cmath>
 #include <cstdio>
 #include <sstream>
 
 namespace skyt_test {
 
 namespace {
+
+// The counting stick: rows of 32 frames, one pixel sideways a frame, turning at the ends of a
+// row; always rising, a fifth of a pixel a frame and a pixel more at each turn, so that it
+// never strikes and the frames of one column lie at least a pixel apart.
+constexpr int kCountRow = 32, kCountRows = 12;
+constexpr float kCountX = 30, kCountY = 115, kCountRise = 0.2f;
 
 // Appends the frames of one line; false when it does not read.
 bool ParseLine(const std::string& line, std::vector<Scene>& frames) {
@@ -28,6 +35,14 @@ bool ParseLine(const std::string& line, std::vector<Scene>& frames) {
       frames.push_back({{40, 40, StrokeScript::kHandRadius}, {p.x, p.y, p.radius}});
     return true;
   }
+  if (verb == "counted") {
+    std::string strokes;
+    std::getline(in, strokes);
+    const size_t first = frames.size();
+    if (!ParseLine("strokes" + strokes, frames)) return false;
+    for (size_t i = first; i < frames.size(); ++i) frames[i][0] = CountingStick(int(i));
+    return true;
+  }
   int count = 0;
   if (!(in >> count) || count < 0 || count > 125 * 600) return false;
   if (verb == "dark") {
@@ -47,6 +62,22 @@ bool ParseLine(const std::string& line, std::vector<Scene>& frames) {
 }
 
 }  // namespace
+
+SceneMarker CountingStick(int frame) {
+  const int i = frame % (kCountRows * kCountRow), row = i / kCountRow, column = i % kCountRow;
+  const int x = row % 2 ? kCountRow - 1 - column : column;
+  return {kCountX + float(x), kCountY - kCountRise * float(i) - float(row), StrokeScript::kHandRadius};
+}
+
+int CountedFrame(float x, float y) {
+  const int column = int(std::lround(x - kCountX));
+  if (column < 0 || column >= kCountRow) return -1;
+  for (int row = 0; row < kCountRows; ++row) {
+    const int frame = row * kCountRow + (row % 2 ? kCountRow - 1 - column : column);
+    if (std::fabs(CountingStick(frame).y - y) < 0.5f) return frame;
+  }
+  return -1;
+}
 
 std::vector<Scene> ParseSceneScript(const std::string& text) {
   std::vector<Scene> frames;

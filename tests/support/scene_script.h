@@ -9,6 +9,8 @@
 //                                   place and depth), strikes COUNT times from 40 pixels above,
 //                                   falling in DOWN frames (fewer: faster, louder); 29 + DOWN
 //                                   frames a stroke, the hit on each stroke's last falling frame
+//   counted X Y R COUNT DOWN        as strokes, the left stick counting the frames: in the
+//                                   script's frame n it stands at CountingStick(n)
 // '#' starts a comment. A line that does not read is skipped with a warning on stderr.
 #pragma once
 #include <string>
@@ -20,5 +22,12 @@ namespace skyt_test {
 
 // The scenes of a script, one per frame.
 std::vector<Scene> ParseSceneScript(const std::string& text);
+
+// The counting left stick of a script's frame n: it walks sideways to and fro and always
+// rises, over 384 frames at most (then it starts again, a stroke), so that where the stick was
+// seen tells the frame. CountedFrame gives the frame back from the stick's place, -1 for a
+// place the stick never takes.
+SceneMarker CountingStick(int frame);
+int CountedFrame(float x, float y);
 
 }  // namespace skyt_test
