@@ -62,9 +62,10 @@ Seen Play(ViewerProbe& viewer, const std::string& scene_file, const std::string&
   viewer.markers.clear();
   ReplaceFile(scene_file, scene);
   bool started = false;
-  for (int i = 0; i < 3000; ++i) {
+  for (size_t i = 0, next = 0; i < 3000; ++i) {
     viewer.Run(1);
-    for (const MarkersPacket& m : viewer.markers) {
+    for (; next < viewer.markers.size(); ++next) {
+      const MarkersPacket& m = viewer.markers[next];
       started = started || CountedFrame(m.values[0], m.values[1]) >= 0;
       if (started && m.values[0] == kNotInView && m.values[3] == kNotInView) return Collect(viewer);
     }
