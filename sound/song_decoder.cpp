@@ -360,8 +360,10 @@ int64_t DecodeOgg(const unsigned char* bytes, int size, Audio::Sound& sound,
   const stb_vorbis_info info = stb_vorbis_get_info(v);
   total = stb_vorbis_stream_length_in_samples(v);
   // As for WAV files, a rate below 1000 Hz is taken for damage (the upsampling would take
-  // minutes and hundreds of megabytes for a few kilobytes).
-  if (total < 1 || total > kMaxSongFrames || info.channels < 1 || info.sample_rate < 1000) {
+  // minutes and hundreds of megabytes for a few kilobytes), and so is one above 1 MHz (past
+  // 2^31 it would even turn negative in the resampler's arithmetic).
+  if (total < 1 || total > kMaxSongFrames || info.channels < 1 || info.sample_rate < 1000 ||
+      info.sample_rate > 1000000) {
     printf("Audio error: the Ogg Vorbis stream is empty or damaged\n");
     stb_vorbis_close(v);
     total = 0;

@@ -117,11 +117,12 @@ std::vector<unsigned char> MonoWav(uint32_t rate, int frames) {
 }
 
 // A few kilobytes at a rate of a few hertz made the resampler work for minutes on half a
-// gigabyte: rates below 1000 Hz are refused, in WAV and in Ogg Vorbis.
-TEST_F(SoundFuzzRegressions, RatesBelow1000HzAreRefused) {
+// gigabyte, and an Ogg Vorbis rate past 2^31 gave an empty sound reported as loaded: rates
+// below 1000 Hz and above 1 MHz are refused, in WAV and in Ogg Vorbis.
+TEST_F(SoundFuzzRegressions, RatesOutside1000HzTo1MHzAreRefused) {
   Audio audio;
   Audio::Sound sound;
-  for (uint32_t rate : {1u, 17u, 999u}) {
+  for (uint32_t rate : {1u, 17u, 999u, 1000001u, 0xE900AC44u}) {
     const std::vector<unsigned char> w = MonoWav(rate, 3000);
     EXPECT_FALSE(audio.LoadWavFromMemory(sound, w.data(), static_cast<int>(w.size()), 1)) << rate;
     EXPECT_EQ(sound.Data(), nullptr);
@@ -139,12 +140,13 @@ TEST_F(SoundFuzzRegressions, RatesBelow1000HzAreRefused) {
   ASSERT_NE(at, bytes.end());
   const size_t rate_at = static_cast<size_t>(at - bytes.begin()) + 7 + 4 + 1;
   ASSERT_EQ(bytes[rate_at] | bytes[rate_at + 1] << 8, 44100);
-  bytes[rate_at] = 5;
-  bytes[rate_at + 1] = 0;
-  testing::internal::CaptureStdout();
-  EXPECT_FALSE(audio.LoadOggFromMemory(sound, bytes.data(), static_cast<int>(bytes.size()), 1));
-  testing::internal::GetCapturedStdout();
-  EXPECT_EQ(sound.Data(), nullptr);
+  for (uint32_t rate : {5u, 1000001u, 0xE900AC44u}) {
+    for (int i = 0; i < 4; ++i) bytes[rate_at + i] = static_cast<unsigned char>(rate >> 8 * i);
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(audio.LoadOggFromMemory(sound, bytes.data(), static_cast<int>(bytes.size()), 1)) << rate;
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(sound.Data(), nullptr);
+  }
 }
 
 }  // namespace
