@@ -137,8 +137,8 @@ bool WaitForWidget(const std::string& trace, int state, const std::string& label
   return false;
 }
 
-bool WaitForState(const std::string& trace, int state) {
-  for (int i = 0; i < 300; ++i) {
+bool WaitForState(const std::string& trace, int state, int seconds) {
+  for (int i = 0; i < seconds * 10; ++i) {
     if (ReadTrace(trace).state == state) return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }

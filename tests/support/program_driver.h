@@ -72,8 +72,8 @@ struct TraceFrame {
 TraceFrame ReadTrace(const std::string& path);
 // Waits (up to 30 s) until the trace shows `state` with a widget labelled `label` drawn as asked.
 bool WaitForWidget(const std::string& trace, int state, const std::string& label, bool greyed, TraceFrame& frame);
-// Waits (up to 30 s) until the trace shows `state`.
-bool WaitForState(const std::string& trace, int state);
+// Waits (up to `seconds`) until the trace shows `state`.
+bool WaitForState(const std::string& trace, int state, int seconds = 30);
 // Waits until the program has written `frames` more frames of its trace (at most 10 s).
 void WaitFrames(const std::string& trace, int frames);
 // Moves onto the widget and presses and releases the button, each held for a few frames of

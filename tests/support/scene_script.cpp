@@ -43,6 +43,14 @@ bool ParseLine(const std::string& line, std::vector<Scene>& frames) {
     for (size_t i = first; i < frames.size(); ++i) frames[i][0] = CountingStick(int(i));
     return true;
   }
+  if (verb == "strike") {
+    float x, y, r, height;
+    int down;
+    if (!(in >> x >> y >> r >> height >> down) || height < 1 || height > 240 || down < 1 || down > 125) return false;
+    for (const PathPoint& p : StrokePath(x, y, y - height, y, down, 1, r))
+      frames.push_back({{40, 40, StrokeScript::kHandRadius}, {p.x, p.y, p.radius}});
+    return true;
+  }
   int count = 0;
   if (!(in >> count) || count < 0 || count > 125 * 600) return false;
   if (verb == "dark") {

@@ -11,6 +11,8 @@
 //                                   frames a stroke, the hit on each stroke's last falling frame
 //   counted X Y R COUNT DOWN        as strokes, the left stick counting the frames: in the
 //                                   script's frame n it stands at CountingStick(n)
+//   strike X Y R HEIGHT DOWN        as strokes, once, from HEIGHT pixels above: a slow, long
+//                                   fall still seen by a program that takes only some frames
 // '#' starts a comment. A line that does not read is skipped with a warning on stderr.
 #pragma once
 #include <string>
