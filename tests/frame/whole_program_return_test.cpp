@@ -1,0 +1,201 @@
+// A returning player on the replay camera and a JACK server with the dummy driver: a first run
+// records a performance while drumming, a second one finds it on the recordings screen and
+// exports it to a WAV that sounds as the drumming did.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <sstream>
+#include <thread>
+
+#include "frame/interface_states.h"
+#include "tests/sound/jack_recorder.h"
+#include "tests/sound/jack_server.h"
+#include "tests/support/free_ports.h"
+#include "tests/support/onsets.h"
+#include "tests/support/program_driver.h"
+#include "tests/support/test_dirs.h"
+
+namespace {
+
+using namespace skyt_test;
+
+// The snare of "My First Skytapper Kit (RH)": where it stands and its depth (marker radius).
+constexpr const char* kSnare = "149.1 146.6 3.1";
+// The play menu's Record button for a right-handed player (camera pixels).
+constexpr const char* kRecordButton = "120 90 5";
+// Both sticks below the foot line beside both feet, put there at once: lowered gradually,
+// they would stop there as a stroke, and a stroke in the play menu presses its nearest button.
+constexpr const char* kHandsLow = "40 204 5 290 204 5 130 232 3.5 250 232 3.5";
+// Strokes falling in 40 frames: still five falling frames (what makes a hit) for a program that
+// takes only one camera frame in eight.
+constexpr int kStrokes = 5, kDownFrames = 40;
+constexpr int kListBox = 4;  // the trace's widget kind
+// A live stroke sounds from the next cycle of the JACK server (64 frames); a hit stored with the
+// time of another camera frame than the one that sounded (8 ms) would be off by more.
+constexpr double kToleranceMs = 8.0 + 64 * 1e3 / kWavRate;
+
+class ReturningPlayer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    jack_.SetUp();
+    if (!jack_test::JackServer::ready) GTEST_SKIP() << "jackd could not be started";
+    setup_.exe = BuildDir() + "/tests/frame/skytapper_replay";
+    setup_.install_dir = FreshInstallation("return_install");
+    ASSERT_FALSE(setup_.install_dir.empty());
+    setup_.fake_bin = ScriptedDialogs("return_fake_bin");
+    setup_.viewer_port = FreePorts(4);
+    trace_ = setup_.install_dir + "/ui_trace.txt";
+    scene_ = setup_.install_dir + "/scene.txt";
+    setenv("SKYTAPPER_UI_TRACE", trace_.c_str(), 1);
+    setenv("SKYTAPPER_SCENE", scene_.c_str(), 1);
+    // A returning player, as the wizard leaves one (help unticked), with the preset kit's
+    // places, who opens the play menu by lowering both hands.
+    for (const char* key : {"Never_Ran", "Wants_Startup_Help", "Use_Old_Style_Menu_Button"})
+      ASSERT_TRUE(SetSetting(setup_.install_dir, key, "false")) << key;
+    // Software GL on the virtual X server draws slower than the camera: a third of the
+    // picture a frame in a window, the lightest way that still has the play menu.
+    ASSERT_TRUE(SetSetting(setup_.install_dir, "Graphics_Mode", "2"));
+    ASSERT_TRUE(SetSetting(setup_.install_dir, "Drum_Full_Screen", "no"));
+  }
+  void TearDown() override {
+    unsetenv("SKYTAPPER_UI_TRACE");
+    unsetenv("SKYTAPPER_SCENE");
+    jack_.TearDown();
+    unsetenv("JACK_DEFAULT_SERVER");
+  }
+  void Click(const std::string& label) { ClickOn(window_, trace_, *frame_.Find(label)); }
+  // Starts the program and waits for its main screen.
+  bool StartAtMainScreen(std::unique_ptr<Program>& program) {
+    program = std::make_unique<Program>(setup_);
+    window_ = WaitForWindow();
+    return !window_.empty() && WaitForWidget(trace_, kMainScreen, "Drum", false, frame_);
+  }
+  // Shows the scene script and waits for the interface state it leads to.
+  bool Scene(const std::string& script, int state) {
+    WriteFile(scene_, script);
+    return WaitForState(trace_, state);
+  }
+  // Strokes an in-air button until the page leads to `state`: a busy program drops camera
+  // frames, and a stroke it saw only in part misses.
+  bool Press(const std::string& button, int state) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      WriteFile(scene_, "rest 60\nstrike " + button + " 80 80\n");
+      if (WaitForState(trace_, state, 5)) return true;
+    }
+    return false;
+  }
+  void Key(const char* key) {
+    Xdo({"windowfocus", "--sync", window_});
+    Xdo({"key", key});
+  }
+  // The program's two output ports on the JACK server.
+  static std::vector<std::string> ProgramPorts() {
+    std::vector<std::string> ports;
+    std::istringstream lines(jack_test::Capture("jack_lsp"));
+    for (std::string line; std::getline(lines, line);)
+      if (line.rfind("system:", 0) != 0 && !line.empty()) ports.push_back(line);
+    return ports;
+  }
+  std::vector<std::string> Recordings() const {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(setup_.install_dir + "/recordings"))
+      if (e.path().extension() == ".sel") names.push_back(e.path().stem().string());
+    return names;
+  }
+
+  jack_test::JackServer jack_;
+  ProgramSetup setup_;
+  std::string trace_, scene_, window_;
+  TraceFrame frame_;
+};
+
+// A finished WAV export: the header's data size is that of the file (written on closing).
+bool WaitForWav(const std::string& path) {
+  for (int i = 0; i < 600; ++i) {
+    const std::string bytes = ReadFile(path);
+    uint32_t data = 0;
+    if (bytes.size() > 44) memcpy(&data, &bytes[40], 4);
+    if (data > 0 && data == bytes.size() - 44) return true;
+    usleep(50000);
+  }
+  return false;
+}
+
+}  // namespace
+
+// First run: Drum, the play menu by lowering both hands, Record, strokes on the snare heard on
+// the JACK output, Esc twice. Second run: straight to the main screen and on to drumming; the
+// recordings screen lists the performance and exports it to a WAV whose sound starts keep the
+// live strokes' count and spacing.
+TEST_F(ReturningPlayer, ExportedRecordingSoundsAsTheDrummingDid) {
+  const std::string live = setup_.install_dir + "/live.wav", exported = setup_.install_dir + "/exported.wav";
+  std::unique_ptr<Program> program;
+  ASSERT_TRUE(StartAtMainScreen(program)) << program->Output();
+  Click("Drum");
+  ASSERT_TRUE(WaitForState(trace_, kPlay)) << program->Output();
+  // Once the camera has settled (longer when the program is slow).
+  ASSERT_TRUE(Scene(std::string("rest 250\nhold 2000 ") + kHandsLow + "\n", kPlayMenu)) << program->Output();
+  ASSERT_TRUE(Press(kRecordButton, kPlay)) << program->Output();
+  ASSERT_EQ(Recordings().size(), 1u) << program->Output();
+  // Graphics off for the strokes (Ctrl+g to the last mode).
+  for (int mode = 2; mode < 4; ++mode) Key("ctrl+g");
+  const std::vector<std::string> ports = ProgramPorts();
+  ASSERT_EQ(ports.size(), 2u) << jack_test::Capture("jack_lsp");
+  // The press is over before the listening starts: a stick seen stopping on its way down can
+  // strike twice, and the second stroke may sound on a drum.
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  jack_test::JackRecorder recorder(ports, 8.0);
+  const std::string snare = kSnare;
+  WriteFile(scene_, "rest 125\nhold 125 40 40 5 " + snare + "\nstrokes " + snare + " " + std::to_string(kStrokes) +
+                        " " + std::to_string(kDownFrames) + "\n");
+  std::this_thread::sleep_for(std::chrono::milliseconds(6500));
+  recorder.Stop();
+  recorder.SaveWav(live);
+  EXPECT_EQ(EscUntilExit(*program, window_), 0) << program->Output();
+
+  remove(scene_.c_str());
+  remove(trace_.c_str());
+  ASSERT_TRUE(StartAtMainScreen(program)) << program->Output();
+  Click("Drum");
+  ASSERT_TRUE(WaitForState(trace_, kPlay)) << program->Output();
+  Key("Escape");
+  ASSERT_TRUE(WaitForWidget(trace_, kMainScreen, "Recordings", false, frame_)) << program->Output();
+  Click("Recordings");
+  ASSERT_TRUE(WaitForWidget(trace_, kRecordingScreen, "Export wav...", true, frame_)) << program->Output();
+  const TraceFrame::Item* list = nullptr;
+  for (const auto& item : frame_.items)
+    if (item.kind == kListBox) list = &item;
+  ASSERT_NE(list, nullptr);
+  ClickOn(window_, trace_, {list->kind, list->id, list->x, list->y - 3, 40, 10, 0, ""});  // its first line
+  ASSERT_TRUE(WaitForWidget(trace_, kRecordingScreen, "Export wav...", false, frame_)) << program->Output();
+  EXPECT_NE(frame_.Find(Recordings()[0]), nullptr) << "the name box shows the recording's name";
+  WriteFile(setup_.fake_bin + "/answer", exported + "\n");
+  Click("Export wav...");
+  ASSERT_TRUE(WaitForWav(exported)) << program->Output();
+  ASSERT_TRUE(WaitForWidget(trace_, kRecordingScreen, "Ok", false, frame_)) << program->Output();
+  Click("Ok");
+  ASSERT_TRUE(WaitForState(trace_, kMainScreen));
+  EXPECT_EQ(EscUntilExit(*program, window_), 0) << program->Output();
+
+  const std::vector<int> heard = Onsets(live);
+  std::vector<int> saved = Onsets(exported);
+  auto text = [](const std::vector<int>& onsets) {
+    std::ostringstream out;
+    for (int f : onsets) out << f << ' ';
+    return out.str();
+  };
+  const std::string both = "live " + text(heard) + "| exported " + text(saved);
+  ASSERT_EQ(heard.size(), size_t(kStrokes)) << both;
+  // The recording began before the listening: the press may have struck a drum on its way.
+  ASSERT_GE(saved.size(), heard.size()) << both;
+  saved.erase(saved.begin(), saved.end() - kStrokes);
+  for (size_t i = 1; i < heard.size(); ++i) {
+    const double live_ms = recorder.Millis(heard[i]) - recorder.Millis(heard[0]);
+    EXPECT_NEAR((saved[i] - saved[0]) * 1e3 / kWavRate, live_ms, kToleranceMs) << i << ": " << both;
+  }
+}
