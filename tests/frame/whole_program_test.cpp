@@ -4,12 +4,12 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
-#include <cstring>
 #include <sstream>
 
 #include "frame/interface_states.h"
 #include "tests/sound/jack_server.h"
 #include "tests/support/free_ports.h"
+#include "tests/support/onsets.h"
 #include "tests/support/program_driver.h"
 #include "tests/support/test_dirs.h"
 
@@ -22,29 +22,6 @@ constexpr const char* kSnare = "149.1 146.6 3.1";
 constexpr int kStrokes = 6, kDownFrames = 6;
 constexpr double kStrokeMs = (29 + kDownFrames) * 8.0;
 constexpr int kRate = 44100;
-
-// Sound starts in the recording (the first frame of each), from the energy of 5 ms windows
-// of both channels: a window ten times louder than the one before and above the noise floor,
-// at least 150 ms after the last start.
-std::vector<int> Onsets(const std::string& wav) {
-  const std::string bytes = ReadFile(wav);
-  constexpr int kWindow = kRate / 200;
-  std::vector<int> starts;
-  double before = 0;
-  for (size_t at = 44, frame = 0; at + 4 * kWindow <= bytes.size(); at += 4 * kWindow, frame += kWindow) {
-    double energy = 0;
-    for (int i = 0; i < 2 * kWindow; ++i) {
-      int16_t v;
-      memcpy(&v, &bytes[at + 2 * i], 2);
-      energy += double(v) * v;
-    }
-    energy /= 2 * kWindow;
-    const bool quiet_since = starts.empty() || int(frame) - starts.back() > kRate * 15 / 100;
-    if (energy > 1e4 && energy > 10 * before && quiet_since) starts.push_back(int(frame));
-    before = energy;
-  }
-  return starts;
-}
 
 class WholeProgramReplay : public ::testing::Test {
  protected:
