@@ -21,7 +21,7 @@ class JackRecorder {
  public:
   // Records from the two ports for at most `seconds`; nothing when the server refuses.
   JackRecorder(const std::vector<std::string>& sources, double seconds)
-      : samples_(2 * size_t(seconds * 44100)), cycle_nanos_(samples_.size() / 2 + 1) {
+      : samples_(2 * size_t(seconds * 44100)), cycle_nanos_(samples_.size() / 32 + 1) {
     client_ = jack_client_open("skyt_test_recorder", JackNoStartServer, nullptr);
     if (!client_ || sources.size() != 2) return;
     for (int i = 0; i < 2; ++i)
@@ -61,6 +61,13 @@ class JackRecorder {
     const int cycle = frame / period_;
     return cycle_nanos_[size_t(cycle)] * 1e-6 + (frame % period_) * 1e3 / 44100;
   }
+  // How late a sound starting at this frame may be, in milliseconds: a voice started between two
+  // cycles sounds from the second, so by up to the time between them (one period, or longer when
+  // the server fell behind).
+  double LagMillis(int frame) const {
+    const size_t cycle = size_t(frame / period_);
+    return cycle == 0 ? period_ * 1e3 / 44100 : (cycle_nanos_[cycle] - cycle_nanos_[cycle - 1]) * 1e-6;
+  }
 
  private:
   static int Process(jack_nframes_t n, void* arg) {
@@ -84,7 +91,7 @@ class JackRecorder {
   jack_client_t* client_ = nullptr;
   jack_port_t* ports_[2] = {};
   std::vector<float> samples_;
-  std::vector<double> cycle_nanos_;  // by cycle (the server's period stays)
+  std::vector<double> cycle_nanos_;  // by cycle (the server's period stays, 16 frames or more)
   int period_ = 1;
   std::atomic<uint32_t> frames_{0};
 };
