@@ -77,14 +77,14 @@ class ReturningPlayer : public ::testing::Test {
   }
   // Shows the scene script and waits for the interface state it leads to.
   bool Scene(const std::string& script, int state) {
-    WriteFile(scene_, script);
+    ReplaceFile(scene_, script);
     return WaitForState(trace_, state);
   }
   // Strokes an in-air button until the page leads to `state`: a busy program drops camera
   // frames, and a stroke it saw only in part misses.
   bool Press(const std::string& button, int state) {
     for (int attempt = 0; attempt < 3; ++attempt) {
-      WriteFile(scene_, "rest 60\nstrike " + button + " 80 80\n");
+      ReplaceFile(scene_, "rest 60\nstrike " + button + " 80 80\n");
       if (WaitForState(trace_, state, 5)) return true;
     }
     return false;
@@ -151,7 +151,7 @@ TEST_F(ReturningPlayer, ExportedRecordingSoundsAsTheDrummingDid) {
   std::this_thread::sleep_for(std::chrono::seconds(1));
   jack_test::JackRecorder recorder(ports, 8.0);
   const std::string snare = kSnare;
-  WriteFile(scene_, "rest 125\nhold 125 40 40 5 " + snare + "\nstrokes " + snare + " " + std::to_string(kStrokes) +
+  ReplaceFile(scene_, "rest 125\nhold 125 40 40 5 " + snare + "\nstrokes " + snare + " " + std::to_string(kStrokes) +
                         " " + std::to_string(kDownFrames) + "\n");
   std::this_thread::sleep_for(std::chrono::milliseconds(6500));
   recorder.Stop();
