@@ -51,6 +51,13 @@ bool ParseLine(const std::string& line, std::vector<Scene>& frames) {
       frames.push_back({{40, 40, StrokeScript::kHandRadius}, {p.x, p.y, p.radius}});
     return true;
   }
+  if (verb == "tap") {
+    float x;
+    if (!(in >> x)) return false;
+    std::vector<Scene> tap = StrokeScript::FootTap(x);
+    frames.insert(frames.end(), tap.begin(), tap.end());
+    return true;
+  }
   int count = 0;
   if (!(in >> count) || count < 0 || count > 125 * 600) return false;
   if (verb == "dark") {

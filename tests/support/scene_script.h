@@ -13,6 +13,8 @@
 //                                   script's frame n it stands at CountingStick(n)
 //   strike X Y R HEIGHT DOWN        as strokes, once, from HEIGHT pixels above: a slow, long
 //                                   fall still seen by a program that takes only some frames
+//   tap X                           a foot taps down to the foot line at X (a pedal), the
+//                                   sticks resting; 13 frames
 // '#' starts a comment. A line that does not read is skipped with a warning on stderr.
 #pragma once
 #include <string>
