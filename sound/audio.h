@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "sound/sample_memory.h"
+
 class Reverb;
 
 class Audio {
@@ -257,6 +259,7 @@ class Audio {
   std::vector<ChunkJob*> chunk_jobs_;
   static void ReadRest(Audio* a, Sound* sound, uint32_t offset, uint8_t* buffer);
   static bool HelpWithChunks(Audio* a, uint8_t* buffer);
+  SampleMemory sample_memory_;  // the data of element samples (state 2)
 
   // Song loaders (one FFmpeg, one Ogg).
   SongLoader* mp3_loader_ = nullptr;

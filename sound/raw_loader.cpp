@@ -64,7 +64,7 @@ void Audio::LoadRaw(Sound& sound, const char* path, std::ifstream& file, int max
   if (total > kMaxSampleFrames) return fail("frame count");
   if (!ReadU32(file, compressed) || !ReadU32(file, raw)) return fail("head size");
   if (raw > 4ull * total || raw % 4 != 0) return fail("head size");
-  int16_t* data = new (std::nothrow) int16_t[2 * static_cast<size_t>(total) + 2];
+  int16_t* data = sample_memory_.Take(2 * static_cast<size_t>(total) + 2);
   if (!data) return fail("out of memory");
   sound.data.store(data, std::memory_order_release);
   sound.capacity.store(total, std::memory_order_release);
@@ -369,7 +369,11 @@ void Audio::FreeSound(Sound& sound) {
     if (state == 3 || state == 4) sound.state.store(0, std::memory_order_relaxed);
     return;
   }
-  delete[] sound.data.exchange(nullptr, std::memory_order_acq_rel);
+  int16_t* data = sound.data.exchange(nullptr, std::memory_order_acq_rel);
+  if (state == 2)
+    sample_memory_.Give(data);
+  else
+    delete[] data;
   sound.frames.store(0, std::memory_order_release);
   sound.capacity.store(0, std::memory_order_relaxed);
   sound.max_voices = 0;
