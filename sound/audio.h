@@ -202,6 +202,10 @@ class Audio {
   void StartRawThreads(int count);
   void StopRawThreads();
   int GetRawQueueSize() const;
+  // Reads queued samples and helps with rests being read, on the calling thread beside the
+  // loader threads, until none is left to start; samples other loaders still read may be
+  // incomplete when it returns.
+  void FinishRawLoading();
 
   static bool IsWasapiSupported(DeviceType, int) { return false; }
   static bool IsAsioSupported(int) { return false; }
@@ -259,6 +263,8 @@ class Audio {
   std::vector<ChunkJob*> chunk_jobs_;
   static void ReadRest(Audio* a, Sound* sound, uint32_t offset, uint8_t* buffer);
   static bool HelpWithChunks(Audio* a, uint8_t* buffer);
+  static Sound* PopQueued(Audio* a);  // the next queued sample (priority first), or nullptr
+  static void ReadQueued(Audio* a, Sound* sound, uint8_t* buffer);  // its rest; marks it loaded
   SampleMemory sample_memory_;  // the data of element samples (state 2)
 
   // Song loaders (one FFmpeg, one Ogg).

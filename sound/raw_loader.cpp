@@ -232,6 +232,27 @@ void Audio::ReadRest(Audio* a, Sound* sound, uint32_t offset, uint8_t* buffer) {
   }
 }
 
+Audio::Sound* Audio::PopQueued(Audio* a) {
+  Sound* sound = nullptr;
+  pthread_mutex_lock(&a->queue_mutex_);
+  if (!a->priority_queue_.empty()) {
+    sound = a->priority_queue_.front();
+    a->priority_queue_.pop_front();
+  } else if (!a->normal_queue_.empty()) {
+    sound = a->normal_queue_.front();
+    a->normal_queue_.pop_front();
+  }
+  pthread_mutex_unlock(&a->queue_mutex_);
+  return sound;
+}
+
+void Audio::ReadQueued(Audio* a, Sound* sound, uint8_t* buffer) {
+  const uint32_t offset = sound->chunk_offset.load(std::memory_order_relaxed);
+  if (offset != kStored) ReadRest(a, sound, offset, buffer);
+  sound->chunk_offset.store(kStored, std::memory_order_relaxed);
+  sound->loaded.store(1, std::memory_order_release);
+}
+
 void* Audio::RawThreadMain(void* arg) {
   RawThread* self = static_cast<RawThread*>(arg);
   Audio* a = self->audio;
@@ -250,27 +271,23 @@ void* Audio::RawThreadMain(void* arg) {
       pthread_mutex_unlock(&a->queue_mutex_);
     }
     if (a->raw_stop_.load(std::memory_order_acquire)) break;
-    Sound* sound = nullptr;
-    pthread_mutex_lock(&a->queue_mutex_);
-    if (!a->priority_queue_.empty()) {
-      sound = a->priority_queue_.front();
-      a->priority_queue_.pop_front();
-    } else if (!a->normal_queue_.empty()) {
-      sound = a->normal_queue_.front();
-      a->normal_queue_.pop_front();
-    }
-    pthread_mutex_unlock(&a->queue_mutex_);
-    if (!sound) continue;
-
-    const uint32_t offset = sound->chunk_offset.load(std::memory_order_relaxed);
-    if (offset != kStored)
-      ReadRest(a, sound, offset, chunk);
-    sound->chunk_offset.store(kStored, std::memory_order_relaxed);
-    sound->loaded.store(1, std::memory_order_release);
+    if (Sound* sound = PopQueued(a)) ReadQueued(a, sound, chunk);
   }
   delete[] chunk;
   SetEvent(self->done);
   return nullptr;
+}
+
+void Audio::FinishRawLoading() {
+  EnsureQueueState();
+  uint8_t* chunk = new uint8_t[kChunkBufferSize + kSlack];
+  for (;;) {
+    if (Sound* sound = PopQueued(this))
+      ReadQueued(this, sound, chunk);
+    else if (!HelpWithChunks(this, chunk))
+      break;
+  }
+  delete[] chunk;
 }
 
 void Audio::StartRawThreads(int count) {

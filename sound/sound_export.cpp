@@ -51,6 +51,7 @@ void WaitForLoading(Sound& s) {
   s.audio.StartRawThreads(4);
   s.audio.WaitForLoadMp3Async(true);
   s.audio.WaitForLoadOggAsync(true);
+  s.audio.FinishRawLoading();
   const uint64_t deadline = HostTimeNanos() + 120000000000ull;
   for (;;) {
     bool all = s.audio.GetRawQueueSize() == 0;

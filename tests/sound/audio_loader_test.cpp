@@ -241,4 +241,26 @@ TEST_F(Loader, DamagedChunksAndMissingFilesKeepWhatWasRead) {
   EXPECT_EQ(sounds[2].Frames(), 6144u);
 }
 
+TEST_F(Loader, CallerReadsBesideTheLoadersAndReloadsAreExact) {
+  const std::vector<element_test::Pcm> pcm = {element_test::Tone(200000, 9000, 8), element_test::Tone(30000, 5000, 9),
+                                              element_test::Tone(8000, 3000, 10)};
+  const std::string path = dir + "/e.ele";
+  WriteSamples(path, pcm);
+  for (int threads : {0, 4, 4}) {  // the last round reloads into the buffers freed before
+    LoadAll(path, pcm.size());
+    if (threads) audio.StartRawThreads(threads);
+    audio.FinishRawLoading();
+    if (!threads) {
+      for (size_t i = 0; i < pcm.size(); ++i) EXPECT_TRUE(sounds[i].IsLoaded()) << i;
+    }
+    ASSERT_TRUE(WaitLoaded(Ptrs(pcm.size())));
+    for (size_t i = 0; i < pcm.size(); ++i) {
+      ASSERT_EQ(sounds[i].Frames(), pcm[i].size() / 2) << threads << " " << i;
+      EXPECT_EQ(0, memcmp(sounds[i].Data(), pcm[i].data(), pcm[i].size() * 2)) << threads << " " << i;
+    }
+    audio.StopRawThreads();
+    for (size_t i = 0; i < pcm.size(); ++i) audio.FreeSound(sounds[i]);
+  }
+}
+
 }  // namespace
