@@ -98,12 +98,14 @@ Audio::Sound& Audio::Sound::operator=(const Sound& other) {
 
 Audio::Audio() {
   pthread_mutex_init(&queue_mutex_, nullptr);
+  pthread_cond_init(&helpers_left_, nullptr);
   queue_mutex_ready_ = true;
 }
 
 Audio::~Audio() {
   CleanUp(true);
   DeleteSongLoaders();
+  pthread_cond_destroy(&helpers_left_);
   pthread_mutex_destroy(&queue_mutex_);
 }
 

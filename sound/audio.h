@@ -261,6 +261,7 @@ class Audio {
   // The rests being read, whose chunks idle loaders help decompress (under queue_mutex_).
   struct ChunkJob;
   std::vector<ChunkJob*> chunk_jobs_;
+  pthread_cond_t helpers_left_;  // signalled when a helper leaves a rest (with queue_mutex_)
   static void ReadRest(Audio* a, Sound* sound, uint32_t offset, uint8_t* buffer);
   static bool HelpWithChunks(Audio* a, uint8_t* buffer);
   static Sound* PopQueued(Audio* a);  // the next queued sample (priority first), or nullptr

@@ -201,7 +201,7 @@ bool Audio::HelpWithChunks(Audio* a, uint8_t* buffer) {
     close(fd);
   }
   pthread_mutex_lock(&a->queue_mutex_);
-  --job->helpers;
+  if (--job->helpers == 0) pthread_cond_broadcast(&a->helpers_left_);
   pthread_mutex_unlock(&a->queue_mutex_);
   return true;
 }
@@ -222,14 +222,11 @@ void Audio::ReadRest(Audio* a, Sound* sound, uint32_t offset, uint8_t* buffer) {
   job.Work(fd, buffer);
   close(fd);
   if (!shared) return;
-  for (;;) {
-    pthread_mutex_lock(&a->queue_mutex_);
-    std::erase(a->chunk_jobs_, &job);
-    const int helpers = job.helpers;
-    pthread_mutex_unlock(&a->queue_mutex_);
-    if (!helpers) return;
-    usleep(50);  // a helper finishes the one chunk it holds
-  }
+  pthread_mutex_lock(&a->queue_mutex_);
+  std::erase(a->chunk_jobs_, &job);
+  // Each helper finishes the one chunk it holds.
+  while (job.helpers) pthread_cond_wait(&a->helpers_left_, &a->queue_mutex_);
+  pthread_mutex_unlock(&a->queue_mutex_);
 }
 
 Audio::Sound* Audio::PopQueued(Audio* a) {
