@@ -46,7 +46,7 @@ void WaitAllLoaded(const Sound& s) {
     if (e.samples)
       for (const auto& set : e.samples->sets)
         for (const auto& sample : set)
-          while (!sample.sound.IsLoaded()) std::this_thread::sleep_for(std::chrono::microseconds(100));
+          while (!sample.sound.IsLoaded()) std::this_thread::sleep_for(std::chrono::microseconds(10));
 }
 
 // `cat` reading the kit's element files to /dev/null.
