@@ -274,8 +274,8 @@ TEST_F(WholeProgramInAir, MenuSetsMetronomeKitAndVolume) {
   ASSERT_TRUE(Press("Drum|kit", kDrumKits, has("Next"))) << program.Output();
   const std::string first_kit = KitOn(frame_, 0);
   ASSERT_FALSE(first_kit.empty());
-  ASSERT_TRUE(Press("Next", kDrumKits, [&](const TraceFrame& f) { return !KitOn(f, 2).empty() && KitOn(f, 2) != first_kit; }))
-      << program.Output();
+  const auto another = [&](const TraceFrame& f) { return !KitOn(f, 2).empty() && KitOn(f, 2) != first_kit; };
+  ASSERT_TRUE(Press("Next", kDrumKits, another)) << program.Output();
   const std::string kit = KitOn(frame_, 2);
   ASSERT_TRUE(Press("Apply", kDrumKits, [&](const TraceFrame& f) { return KitOn(f, 0) == kit; })) << program.Output();
   ASSERT_TRUE(Press("Done", kPlay)) << program.Output();
