@@ -38,9 +38,15 @@ void RunStateFunction(int state);
 // With SKYTAPPER_UI_TRACE naming a file, the widget GUI records its frames and each screen
 // frame is written there (replacing the last): a line "state N", then one line per widget,
 // "kind id x y w h greyed value label" (y upwards). An in-air frame (no widget GUI) writes
-// its state line alone. For the whole-program tests.
+// its state line, then its menu in camera pixels (y downwards): a button "7 id x y r r greyed
+// activation label" (its centre and radius; activation 0 when a stroke fires it, else 1, or 2
+// while a hand's hit window is open), a slider "8 id x y w h 0 value label" (its
+// top-left corner, the value rounded), a message "9 line 0 0 0 0 0 0 text". For the
+// whole-program tests.
 void WriteUiTrace();
 void WriteInAirTrace(int state);
+// With the trace on, keeps the menu each in-air page hands over for the trace.
+void InstallInAirTrace();
 // Resets the display callback's deferred start-up count-down (tests start a fresh program);
 // started_up: as if the deferred start-up had run (tests that set up the objects themselves).
 void ResetDisplayForTest(bool started_up = false);

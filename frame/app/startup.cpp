@@ -60,6 +60,7 @@ void InstallCalls() {
   InstallViewerCalls();
   InstallFrameRateWatch();
   frame_calls.client_on_this_device = ClientRunningOnThisDevice;
+  InstallInAirTrace();
 }
 
 // The font of the current language, then the widget GUI on the desktop's clipboard, input

@@ -44,11 +44,16 @@ inline std::string Capture(const std::string& command) {
 // A JACK server of this test's own (its own name, so other tests' servers do not meet it).
 class JackServer : public ::testing::Environment {
  public:
+  // Synchronous: each cycle waits for every client, so that a busy machine delays the graph
+  // instead of losing whole periods of what a client records.
+  explicit JackServer(bool synchronous = false) : synchronous_(synchronous) {}
   void SetUp() override {
     name_ = "skyt_audio_test_" + std::to_string(getpid());
     setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
     setenv("JACK_NO_START_SERVER", "1", 1);
-    pid_ = Spawn({"jackd", "-n", name_, "--no-realtime", "-d", "dummy", "-r", "44100", "-p", "64"});
+    std::vector<std::string> args = {"jackd", "-n", name_, "--no-realtime", "-d", "dummy", "-r", "44100", "-p", "64"};
+    if (synchronous_) args.insert(args.begin() + 1, "-S");
+    pid_ = Spawn(args);
     for (int i = 0; i < 100 && pid_ > 0; ++i) {
       if (Capture("jack_lsp 2>/dev/null").find("system:playback_1") != std::string::npos) {
         ready = true;
@@ -66,6 +71,7 @@ class JackServer : public ::testing::Environment {
   static bool ready;
 
  private:
+  bool synchronous_;
   std::string name_;
   pid_t pid_ = -1;
 };

@@ -116,10 +116,10 @@ TraceFrame ReadTrace(const std::string& path) {
     std::string line = text.substr(at, end - at);
     at = end + 1;
     TraceFrame::Item i{};
-    int value = 0, used = 0;
+    int used = 0;
     if (sscanf(line.c_str(), "state %d", &t.state) == 1) continue;
     if (sscanf(line.c_str(), "%d %d %d %d %d %d %d %d %n", &i.kind, &i.id, &i.x, &i.y, &i.w, &i.h, &i.greyed,
-               &value, &used) >= 8) {
+               &i.value, &used) >= 8) {
       i.label = line.substr(static_cast<size_t>(used));
       t.items.push_back(i);
     }
@@ -132,6 +132,16 @@ bool WaitForWidget(const std::string& trace, int state, const std::string& label
     frame = ReadTrace(trace);
     const auto* w = frame.Find(label);
     if (frame.state == state && w && (w->greyed != 0) == greyed) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  return false;
+}
+
+bool WaitForTrace(const std::string& trace, const std::function<bool(const TraceFrame&)>& done, TraceFrame& frame,
+                  int seconds) {
+  for (int i = 0; i < seconds * 10; ++i) {
+    frame = ReadTrace(trace);
+    if (done(frame)) return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
   return false;

@@ -5,6 +5,7 @@
 #pragma once
 #include <sys/types.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,7 @@ struct TraceFrame {
   struct Item {
     int kind, id, x, y, w, h, greyed;
     std::string label;
+    int value = 0;
   };
   std::vector<Item> items;
   const Item* Find(const std::string& label) const;
@@ -72,6 +74,9 @@ struct TraceFrame {
 TraceFrame ReadTrace(const std::string& path);
 // Waits (up to 30 s) until the trace shows `state` with a widget labelled `label` drawn as asked.
 bool WaitForWidget(const std::string& trace, int state, const std::string& label, bool greyed, TraceFrame& frame);
+// Waits (up to `seconds`) until `done` holds for a frame of the trace, left in `frame`.
+bool WaitForTrace(const std::string& trace, const std::function<bool(const TraceFrame&)>& done, TraceFrame& frame,
+                  int seconds = 30);
 // Waits (up to `seconds`) until the trace shows `state`.
 bool WaitForState(const std::string& trace, int state, int seconds = 30);
 // Waits until the program has written `frames` more frames of its trace (at most 10 s).

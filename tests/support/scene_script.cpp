@@ -58,6 +58,16 @@ bool ParseLine(const std::string& line, std::vector<Scene>& frames) {
     frames.insert(frames.end(), tap.begin(), tap.end());
     return true;
   }
+  if (verb == "drag") {
+    float x, y, dx;
+    int count, every;
+    if (!(in >> x >> y >> dx >> count >> every) || count < 0 || count > 10000 || every < 1 || every > 125) return false;
+    for (int step = 0; step <= count; ++step) {
+      const Scene scene = {{40, 40, StrokeScript::kHandRadius}, {x + step * dx, y, StrokeScript::kHandRadius}};
+      frames.insert(frames.end(), every, scene);
+    }
+    return true;
+  }
   int count = 0;
   if (!(in >> count) || count < 0 || count > 125 * 600) return false;
   if (verb == "dark") {

@@ -15,6 +15,9 @@
 //                                   fall still seen by a program that takes only some frames
 //   tap X                           a foot taps down to the foot line at X (a pedal), the
 //                                   sticks resting; 13 frames
+//   drag X Y DX COUNT EVERY         the right stick held at (X, Y) for EVERY frames, then COUNT
+//                                   times moved DX pixels along x and held EVERY frames (a
+//                                   slider's value moves by steps that a dropped frame keeps)
 // '#' starts a comment. A line that does not read is skipped with a warning on stderr.
 #pragma once
 #include <string>
