@@ -44,6 +44,7 @@ class Program {
   // The exit status, or -1 when the program still runs after the time-out.
   int WaitForExit(int seconds);
   std::string Output() const;
+  pid_t Pid() const { return pid_; }
 
  private:
   pid_t pid_ = -1;

@@ -1,0 +1,307 @@
+// The whole program played at random for a while on the replay camera and a JACK server of its
+// own: strokes on the kit's drums, rests, the in-air menu gesture and in-air buttons pressed
+// anywhere, screens opened and closed, graphics modes cycled, a viewer connecting and dropping.
+// Afterwards: no crash and no sanitizer report, resident memory flat after the first minute,
+// every settings, kit and MIDI map file as it was or saved whole, and the latency from a
+// frame's last transfer to the voices its hits started.
+//   SKYTAPPER_SOAK_SECONDS  how long to play (25 by default)
+//   SKYTAPPER_SOAK_SEED     the random seed (printed; a fresh one by default)
+// Writes soak_rss.txt (seconds, kB) and soak_latency.txt (microseconds, graphics mode) in its
+// installation folder.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <random>
+#include <set>
+#include <sstream>
+#include <thread>
+
+#include "frame/ini_file.h"
+#include "frame/interface_states.h"
+#include "tests/sound/jack_server.h"
+#include "tests/support/free_ports.h"
+#include "tests/support/program_driver.h"
+#include "tests/support/test_dirs.h"
+#include "tests/support/viewer_probe.h"
+
+namespace {
+
+using namespace skyt_test;
+using Clock = std::chrono::steady_clock;
+
+const char* const kScreens[] = {"Drum kits", "Playlist", "Recordings", "Latency", "MIDI", "Preferences", "Help"};
+const char* const kCloseLabels[] = {"Cancel", "Close", "Ok"};
+// Growth of resident memory allowed after the first minute.
+constexpr long kFlatKb = 8 * 1024;
+constexpr const char* kSanitizerReports[] = {"ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:",
+                                             "WARNING: ThreadSanitizer"};
+
+int EnvInt(const char* name, int fallback) {
+  const char* v = getenv(name);
+  return v && *v ? atoi(v) : fallback;
+}
+
+// Resident memory in kB; 0 once the process has ended.
+long RssKb(pid_t pid) {
+  std::istringstream status(ReadFile("/proc/" + std::to_string(pid) + "/status"));
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind("VmRSS:", 0) == 0) return atol(line.c_str() + 6);
+  return 0;
+}
+
+// Every file under the folder with its bytes.
+std::map<std::string, std::string> Files(const std::string& dir) {
+  std::map<std::string, std::string> files;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(dir))
+    if (e.is_regular_file()) files[e.path().string()] = ReadFile(e.path().string());
+  return files;
+}
+
+// "section/key" of every entry the program's reader finds in the INI text (read from `path`).
+std::set<std::string> Keys(const std::string& text, const std::string& path) {
+  WriteFile(path, text);
+  std::set<std::string> keys;
+  IniFile ini;
+  if (!ini.Init(path)) return keys;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.empty() || line[0] != '[' || line.find(']') == std::string::npos) continue;
+    const std::string section = line.substr(1, line.find(']') - 1);
+    std::vector<std::pair<std::string, std::string>> entries;
+    ini.GetSection(section, entries);
+    for (const auto& [key, value] : entries) keys.insert(section + "/" + key);
+  }
+  return keys;
+}
+
+double Percentile(std::vector<double> v, double p) {
+  if (v.empty()) return 0;
+  std::sort(v.begin(), v.end());
+  return v[std::min(v.size() - 1, size_t(p * v.size()))];
+}
+
+// The hand drums of a kit file: "X Y R" each.
+std::vector<std::string> HandDrums(const std::string& kit) {
+  IniFile ini;
+  std::vector<std::string> drums;
+  if (!ini.Init(kit)) return drums;
+  for (int i = 0; i < 32; ++i) {
+    const std::string d = "Drum" + std::to_string(i) + ".";
+    float x, y, size;
+    if (ini.GetFloat("Drumkit calibration", d + "x", x) && ini.GetFloat("Drumkit calibration", d + "y", y) &&
+        ini.GetFloat("Drumkit calibration", d + "size", size) && size > 0)
+      drums.push_back(std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(size));
+  }
+  return drums;
+}
+
+class WholeProgramSoak : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    jack_.SetUp();
+    if (!jack_test::JackServer::ready) GTEST_SKIP() << "jackd could not be started";
+    setup_.exe = BuildDir() + "/tests/frame/skytapper_replay";
+    setup_.install_dir = FreshInstallation("soak_install");
+    ASSERT_FALSE(setup_.install_dir.empty());
+    setup_.fake_bin = ScriptedDialogs("soak_fake_bin");
+    setup_.viewer_port = FreePorts(4);
+    trace_ = setup_.install_dir + "/ui_trace.txt";
+    scene_ = setup_.install_dir + "/scene.txt";
+    latency_ = setup_.install_dir + "/soak_latency.txt";
+    setenv("SKYTAPPER_UI_TRACE", trace_.c_str(), 1);
+    setenv("SKYTAPPER_SCENE", scene_.c_str(), 1);
+    setenv("SKYTAPPER_LATENCY_LOG", latency_.c_str(), 1);
+    // A returning player whose in-air menu opens with both hands lowered.
+    const std::string cfg = setup_.install_dir + "/conf/skytapper.cfg";
+    IniFile::ReplaceEntries(cfg, {{"Never_Ran", "Never_Ran = false"},
+                                  {"Wants_Startup_Help", "Wants_Startup_Help = false"},
+                                  {"Use_Old_Style_Menu_Button", "Use_Old_Style_Menu_Button = no"}});
+  }
+  void TearDown() override {
+    for (const char* name : {"SKYTAPPER_UI_TRACE", "SKYTAPPER_SCENE", "SKYTAPPER_LATENCY_LOG", "JACK_DEFAULT_SERVER"})
+      unsetenv(name);
+    jack_.TearDown();
+  }
+
+  // Plays the script on the camera and waits until its frames have been shown.
+  void Show(const std::string& script, int frames) {
+    const std::string next = scene_ + ".new";
+    WriteFile(next, script);
+    rename(next.c_str(), scene_.c_str());
+    std::this_thread::sleep_for(std::chrono::milliseconds(8 * frames + 100));
+  }
+  void Click(const TraceFrame& frame, const std::string& label) {
+    if (const auto* w = frame.Find(label)) ClickOn(window_, trace_, *w);
+  }
+  void Key(const char* key) {
+    Xdo({"windowfocus", "--sync", window_});
+    Xdo({"key", key});
+    WaitFrames(trace_, 3);
+  }
+  int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng_); }
+  float Between(float a, float b) { return std::uniform_real_distribution<float>(a, b)(rng_); }
+
+  void PlayInAir();
+  void VisitScreens(const TraceFrame& frame);
+  void ViewerVisit();
+  bool BackToMainScreen();
+
+  jack_test::JackServer jack_;
+  ProgramSetup setup_;
+  std::string trace_, scene_, latency_, window_;
+  std::mt19937 rng_;
+  std::vector<std::string> drums_;
+  int viewer_connects_ = 0;
+  std::map<int, int> states_seen_;
+};
+
+void WholeProgramSoak::PlayInAir() {
+  switch (Pick(10)) {
+    case 0: case 1: case 2: case 3: {  // strokes on a drum, slow to fast
+      const std::string& d = drums_[Pick(int(drums_.size()))];
+      const int count = 1 + Pick(6), down = 3 + Pick(10);
+      Show("hold 40 40 40 5 " + d + "\nstrokes " + d + " " + std::to_string(count) + " " + std::to_string(down) +
+               "\nrest 10\n",
+           50 + count * (29 + down));
+      break;
+    }
+    case 4: {  // both hands lowered below the foot line, both feet in view: the in-air menu
+      std::string script;
+      for (int y = 40; y < 205; y += 3)
+        script += "hold 1 40 " + std::to_string(y) + " 5 290 " + std::to_string(y) + " 5 130 232 3.5 250 232 3.5\n";
+      Show(script + "hold 40 40 205 5 290 205 5 130 232 3.5 250 232 3.5\nrest 30\n", 55 + 70);
+      break;
+    }
+    case 5: case 6:  // an in-air button, wherever one may be
+      Show("press " + std::to_string(Between(60, 260)) + " " + std::to_string(Between(40, 160)) + " 5\nrest 10\n",
+           40);
+      break;
+    case 7: {
+      const int frames = 30 + Pick(120);
+      Show("rest " + std::to_string(frames) + "\n", frames);
+      break;
+    }
+    case 8: Key("ctrl+g"); break;  // the next graphics mode
+    default: Key("space"); break;  // back to the main screen
+  }
+}
+
+void WholeProgramSoak::VisitScreens(const TraceFrame& frame) {
+  if (frame.state == kMainScreen) {
+    Click(frame, Pick(3) == 0 ? "Drum" : kScreens[Pick(std::size(kScreens))]);
+  } else {
+    for (const char* label : kCloseLabels)
+      if (frame.Find(label)) return Click(frame, label);
+  }
+  WaitFrames(trace_, 5);
+}
+
+// A viewer connects, takes what the program sends for a while, and is killed. While it is
+// connected the in-air pages are its to show, and the program's window shows nothing.
+void WholeProgramSoak::ViewerVisit() {
+  const int base = setup_.viewer_port;
+  ViewerProbe probe({base, base + 1, base + 2, base + 3},
+                    [] { std::this_thread::sleep_for(std::chrono::milliseconds(8)); });
+  if (!probe.Connect()) return;
+  ++viewer_connects_;
+  probe.Run(25 + Pick(350));
+  probe.Kill();
+}
+
+bool WholeProgramSoak::BackToMainScreen() {
+  for (int i = 0; i < 10; ++i) {
+    WaitFrames(trace_, 5);
+    const TraceFrame frame = ReadTrace(trace_);
+    if (frame.state == kMainScreen && frame.Find("Drum")) return true;
+    if (frame.state >= kFirstInAirState) Key("space");
+    else VisitScreens(frame);
+  }
+  return false;
+}
+
+}  // namespace
+
+TEST_F(WholeProgramSoak, RandomPlayingLeavesMemoryAndFilesAsTheyWere) {
+  const int seconds = EnvInt("SKYTAPPER_SOAK_SECONDS", 25);
+  const unsigned seed = unsigned(EnvInt("SKYTAPPER_SOAK_SEED", int(std::random_device{}() & 0x7fffffff)));
+  printf("soak: %d s, seed %u (SKYTAPPER_SOAK_SEED=%u repeats it)\n", seconds, seed, seed);
+  rng_.seed(seed);
+
+  Program program(setup_);
+  window_ = WaitForWindow();
+  ASSERT_FALSE(window_.empty()) << program.Output();
+  TraceFrame frame;
+  ASSERT_TRUE(WaitForWidget(trace_, kMainScreen, "Drum", false, frame)) << program.Output();
+  // The first start has written the preset kits and maps.
+  const std::string conf = setup_.install_dir + "/conf";
+  const std::map<std::string, std::string> before = Files(conf);
+  drums_ = HandDrums(conf + "/drumkits/A__My_First_Skytapper_Kit__RH_.ini");
+  ASSERT_FALSE(drums_.empty());
+
+  std::vector<std::pair<int, long>> rss;  // seconds, kB
+  const auto start = Clock::now(), end = start + std::chrono::seconds(seconds);
+  auto elapsed = [&] { return int(std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - start).count()); };
+  while (Clock::now() < end) {
+    if (rss.empty() || elapsed() >= rss.back().first + 5) rss.push_back({elapsed(), RssKb(program.Pid())});
+    ASSERT_GT(rss.back().second, 0) << "the program ended after " << elapsed() << " s\n" << program.Output();
+    frame = ReadTrace(trace_);
+    ++states_seen_[frame.state];
+    if (Pick(8) == 0) ViewerVisit();
+    if (frame.state == kWizard) Show("dark 125\n", 125);  // the lighting check passes on a clean scene
+    else if (frame.state >= kFirstInAirState) PlayInAir();
+    else VisitScreens(frame);
+  }
+  ASSERT_TRUE(BackToMainScreen()) << program.Output();
+  EXPECT_EQ(EscUntilExit(program, window_), 0) << program.Output();
+
+  const std::string output = program.Output();
+  for (const char* report : kSanitizerReports) EXPECT_EQ(output.find(report), std::string::npos) << output;
+
+  std::string curve;
+  for (const auto& [at, kb] : rss) curve += std::to_string(at) + " " + std::to_string(kb) + "\n";
+  WriteFile(setup_.install_dir + "/soak_rss.txt", curve);
+  printf("resident memory (s kB):\n");
+  for (size_t i = 0; i < rss.size(); i += 6) printf("  %4d %ld\n", rss[i].first, rss[i].second);
+  const auto minute = std::find_if(rss.begin(), rss.end(), [](const auto& s) { return s.first >= 60; });
+  if (seconds >= 180 && minute != rss.end()) {
+    const long most = std::max_element(minute, rss.end(), [](auto& a, auto& b) { return a.second < b.second; })->second;
+    EXPECT_LT(most - minute->second, kFlatKb) << "resident memory grew after the first minute";
+  }
+
+  // Kits and the settings may be saved on purpose (an adjusted drum, a volume, the last kit),
+  // whole; nothing saves a MIDI map; no file comes or goes.
+  const std::map<std::string, std::string> after = Files(conf);
+  std::set<std::string> names_before, names_after;
+  for (const auto& [path, bytes] : before) names_before.insert(path);
+  for (const auto& [path, bytes] : after) names_after.insert(path);
+  EXPECT_EQ(names_before, names_after);
+  for (const auto& [path, bytes] : before) {
+    if (!after.count(path) || after.at(path) == bytes) continue;
+    printf("saved: %s\n", path.c_str());
+    EXPECT_EQ(path.find("/midi-maps/"), std::string::npos) << path;
+    const std::string scratch = setup_.install_dir + "/keys.ini";
+    EXPECT_EQ(Keys(after.at(path), scratch), Keys(bytes, scratch)) << path;
+  }
+
+  std::vector<double> all, graphics_off;
+  std::istringstream lines(ReadFile(latency_));
+  for (double micros; lines >> micros;) {
+    int mode = 0;
+    lines >> mode;
+    all.push_back(micros);
+    if (mode == 4) graphics_off.push_back(micros);
+  }
+  printf("latency, frame's last transfer to voice (us): all %zu hits median %.0f p99 %.0f; graphics off %zu hits "
+         "median %.0f p99 %.0f\n",
+         all.size(), Percentile(all, 0.5), Percentile(all, 0.99), graphics_off.size(), Percentile(graphics_off, 0.5),
+         Percentile(graphics_off, 0.99));
+  printf("viewer connections: %d; steps per state:", viewer_connects_);
+  for (const auto& [state, count] : states_seen_) printf(" %d:%d", state, count);
+  printf("\n");
+  EXPECT_FALSE(all.empty()) << "no stroke sounded";
+}
