@@ -153,7 +153,7 @@ class WholeProgramSoak : public ::testing::Test {
   int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng_); }
   float Between(float a, float b) { return std::uniform_real_distribution<float>(a, b)(rng_); }
 
-  void PlayInAir();
+  void PlayInAir(int state);
   void VisitScreens(const TraceFrame& frame);
   void ViewerVisit();
   bool BackToMainScreen();
@@ -167,7 +167,7 @@ class WholeProgramSoak : public ::testing::Test {
   std::map<int, int> states_seen_;
 };
 
-void WholeProgramSoak::PlayInAir() {
+void WholeProgramSoak::PlayInAir(int state) {
   switch (Pick(10)) {
     case 0: case 1: case 2: case 3: {  // strokes on a drum, slow to fast
       const std::string& d = drums_[Pick(int(drums_.size()))];
@@ -177,13 +177,15 @@ void WholeProgramSoak::PlayInAir() {
            50 + count * (29 + down));
       break;
     }
-    case 4: case 5: case 6: {  // an in-air button: where the pages put theirs, or anywhere
+    case 4: case 5: case 6: {  // an in-air button: the menu's, the pages', or anywhere
       float x = Between(40, 280), y = Between(40, 200);
       if (Pick(3) != 0) {
-        const auto& place = kButtonPlaces[Pick(std::size(kButtonPlaces))];
+        const auto& place = state == kPlay ? kButtonPlaces[0] : kButtonPlaces[1 + Pick(std::size(kButtonPlaces) - 1)];
         x = place[0] + Between(-4, 4), y = place[1] + Between(-4, 4);
       }
-      Show("press " + std::to_string(x) + " " + std::to_string(y) + " 5\nrest 10\n", 40);
+      // The stick rests on it first: some buttons (the menu's) answer only once activated.
+      const std::string at = std::to_string(x) + " " + std::to_string(y) + " 5";
+      Show("hold 100 40 40 5 " + at + "\npress " + at + "\nrest 10\n", 140);
       break;
     }
       break;
@@ -260,7 +262,7 @@ TEST_F(WholeProgramSoak, RandomPlayingLeavesMemoryAndFilesAsTheyWere) {
     if (!TraceIsCurrent()) frame.state = kPlay;  // the drumming page, undrawn
     ++states_seen_[frame.state];
     if (frame.state == kWizard) Show("dark 125\n", 125);  // the lighting check passes on a clean scene
-    else if (frame.state >= kFirstInAirState) PlayInAir();
+    else if (frame.state >= kFirstInAirState) PlayInAir(frame.state);
     else VisitScreens(frame);
   }
   ASSERT_TRUE(BackToMainScreen()) << program.Output();
