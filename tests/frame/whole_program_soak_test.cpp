@@ -120,8 +120,8 @@ class WholeProgramSoak : public ::testing::Test {
     setenv("SKYTAPPER_SCENE", scene_.c_str(), 1);
     setenv("SKYTAPPER_LATENCY_LOG", latency_.c_str(), 1);
     // A returning player.
-    IniFile::ReplaceEntries(setup_.install_dir + "/conf/skytapper.cfg",
-                            {{"Never_Ran", "Never_Ran = false"}, {"Wants_Startup_Help", "Wants_Startup_Help = false"}});
+    ASSERT_TRUE(SetSetting(setup_.install_dir, "Never_Ran", "false"));
+    ASSERT_TRUE(SetSetting(setup_.install_dir, "Wants_Startup_Help", "false"));
   }
   void TearDown() override {
     for (const char* name : {"SKYTAPPER_UI_TRACE", "SKYTAPPER_SCENE", "SKYTAPPER_LATENCY_LOG", "JACK_DEFAULT_SERVER"})
@@ -131,9 +131,7 @@ class WholeProgramSoak : public ::testing::Test {
 
   // Plays the script on the camera and waits until its frames have been shown.
   void Show(const std::string& script, int frames) {
-    const std::string next = scene_ + ".new";
-    WriteFile(next, script);
-    rename(next.c_str(), scene_.c_str());
+    ReplaceFile(scene_, script);
     std::this_thread::sleep_for(std::chrono::milliseconds(8 * frames + 100));
   }
   void Click(const TraceFrame& frame, const std::string& label) {
