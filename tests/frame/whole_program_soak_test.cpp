@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -39,8 +40,14 @@ const char* const kCloseLabels[] = {"Cancel", "Close", "Ok"};
 // Where a right-handed player's in-air buttons stand (camera pixels) with the first kit: the
 // menu button beside the drums, then the pages' two rows of three.
 constexpr float kButtonPlaces[][2] = {{120, 175}, {120, 140}, {170, 140}, {220, 140}, {120, 90}, {170, 90}, {220, 90}};
-// Growth of resident memory allowed after the first minute.
+// How far the floor of resident memory may rise after the first minute. The sanitizer's
+// allocator keeps freed blocks in quarantine and per-size caches: its floor creeps up by a few
+// tens of MB over ten minutes where the plain program's stays within a few.
+#ifdef __SANITIZE_ADDRESS__
+constexpr long kFlatKb = 48 * 1024;
+#else
 constexpr long kFlatKb = 8 * 1024;
+#endif
 constexpr const char* kSanitizerReports[] = {"ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:",
                                              "WARNING: ThreadSanitizer"};
 
@@ -276,11 +283,15 @@ TEST_F(WholeProgramSoak, RandomPlayingLeavesMemoryAndFilesAsTheyWere) {
   for (size_t i = 0, shown = 0; i < rss.size(); ++i)
     if (i == 0 || i + 1 == rss.size() || rss[i].first >= rss[shown].first + 30)
       printf("  %4d %ld\n", rss[shown = i].first, rss[i].second);
-  const auto minute = std::find_if(rss.begin(), rss.end(), [](const auto& s) { return s.first >= 60; });
-  if (seconds >= 180 && minute != rss.end()) {
-    const long most = std::max_element(minute, rss.end(), [](auto& a, auto& b) { return a.second < b.second; })->second;
-    EXPECT_LT(most - minute->second, kFlatKb) << "resident memory grew after the first minute";
-  }
+  // Flat: a kit or a page loaded comes and goes, a leak raises the floor. The lowest of the
+  // last quarter against the lowest of the second minute.
+  auto floor = [&](int from, int to) {
+    long low = LONG_MAX;
+    for (const auto& [at, kb] : rss)
+      if (at >= from && at < to) low = std::min(low, kb);
+    return low;
+  };
+  if (seconds >= 240) EXPECT_LT(floor(seconds * 3 / 4, INT_MAX) - floor(60, 120), kFlatKb) << "resident memory grew";
 
   // Kits and the settings may be saved on purpose (an adjusted drum, a volume, the last kit),
   // whole; nothing saves a MIDI map; no file comes or goes.
