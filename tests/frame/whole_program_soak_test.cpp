@@ -291,7 +291,9 @@ TEST_F(WholeProgramSoak, RandomPlayingLeavesMemoryAndFilesAsTheyWere) {
       if (at >= from && at < to) low = std::min(low, kb);
     return low;
   };
-  if (seconds >= 240) EXPECT_LT(floor(seconds * 3 / 4, INT_MAX) - floor(60, 120), kFlatKb) << "resident memory grew";
+  if (seconds >= 240) {
+    EXPECT_LT(floor(seconds * 3 / 4, INT_MAX) - floor(60, 120), kFlatKb) << "resident memory grew";
+  }
 
   // Kits and the settings may be saved on purpose (an adjusted drum, a volume, the last kit),
   // whole; nothing saves a MIDI map; no file comes or goes.
