@@ -4,7 +4,7 @@
 // Afterwards: no crash and no sanitizer report, resident memory flat after the first minute,
 // every settings, kit and MIDI map file as it was or saved whole, and the latency from a
 // frame's last transfer to the voices its hits started.
-//   SKYTAPPER_SOAK_SECONDS  how long to play (25 by default)
+//   SKYTAPPER_SOAK_SECONDS  how long to play (20 by default)
 //   SKYTAPPER_SOAK_SEED     the random seed (printed; a fresh one by default)
 // Writes soak_rss.txt (seconds, kB) and soak_latency.txt (microseconds, graphics mode) in its
 // installation folder.
@@ -240,7 +240,7 @@ bool WholeProgramSoak::BackToMainScreen() {
 }  // namespace
 
 TEST_F(WholeProgramSoak, RandomPlayingLeavesMemoryAndFilesAsTheyWere) {
-  const int seconds = EnvInt("SKYTAPPER_SOAK_SECONDS", 25);
+  const int seconds = EnvInt("SKYTAPPER_SOAK_SECONDS", 20);
   const unsigned seed = unsigned(EnvInt("SKYTAPPER_SOAK_SEED", int(std::random_device{}() & 0x7fffffff)));
   printf("soak: %d s, seed %u (SKYTAPPER_SOAK_SEED=%u repeats it)\n", seconds, seed, seed);
   rng_.seed(seed);
