@@ -327,5 +327,6 @@ TEST_F(WholeProgramSoak, RandomPlayingLeavesMemoryAndFilesAsTheyWere) {
   printf("viewer connections: %d; steps per state:", viewer_connects_);
   for (const auto& [state, count] : states_seen_) printf(" %d:%d", state, count);
   printf("\n");
-  EXPECT_FALSE(latency[-1].empty()) << "no stroke sounded";
+  // A short run may never come to drumming.
+  if (seconds >= 60) EXPECT_FALSE(latency[-1].empty()) << "no stroke sounded";
 }
