@@ -328,5 +328,7 @@ TEST_F(WholeProgramSoak, RandomPlayingLeavesMemoryAndFilesAsTheyWere) {
   for (const auto& [state, count] : states_seen_) printf(" %d:%d", state, count);
   printf("\n");
   // A short run may never come to drumming.
-  if (seconds >= 60) EXPECT_FALSE(latency[-1].empty()) << "no stroke sounded";
+  if (seconds >= 60) {
+    EXPECT_FALSE(latency[-1].empty()) << "no stroke sounded";
+  }
 }
