@@ -180,24 +180,33 @@ class WholeProgramSoak : public ::testing::Test {
     trace_ = setup_.install_dir + "/ui_trace.txt";
     scene_ = setup_.install_dir + "/scene.txt";
     latency_ = setup_.install_dir + "/soak_latency.txt";
+    replay_log_ = setup_.install_dir + "/replay_log.txt";
     setenv("SKYTAPPER_UI_TRACE", trace_.c_str(), 1);
     setenv("SKYTAPPER_SCENE", scene_.c_str(), 1);
     setenv("SKYTAPPER_LATENCY_LOG", latency_.c_str(), 1);
+    setenv("SKYTAPPER_REPLAY_LOG", replay_log_.c_str(), 1);
     // A returning player, whose in-air menu opens with both sticks lowered.
     ASSERT_TRUE(SetSetting(setup_.install_dir, "Never_Ran", "false"));
     ASSERT_TRUE(SetSetting(setup_.install_dir, "Wants_Startup_Help", "false"));
     ASSERT_TRUE(SetSetting(setup_.install_dir, "Use_Old_Style_Menu_Button", "no"));
   }
   void TearDown() override {
-    for (const char* name : {"SKYTAPPER_UI_TRACE", "SKYTAPPER_SCENE", "SKYTAPPER_LATENCY_LOG", "JACK_DEFAULT_SERVER"})
+    for (const char* name :
+         {"SKYTAPPER_UI_TRACE", "SKYTAPPER_SCENE", "SKYTAPPER_LATENCY_LOG", "SKYTAPPER_REPLAY_LOG", "JACK_DEFAULT_SERVER"})
       unsetenv(name);
     jack_.TearDown();
   }
 
-  // Plays the script on the camera and waits until its frames have been shown.
+  // Plays the script on the camera and waits until its frames have been sent (a busy program
+  // holds them back; the camera's send log starts afresh with each script), at most 2 s longer.
   void Show(const std::string& script, int frames) {
     ReplaceFile(scene_, script);
     std::this_thread::sleep_for(std::chrono::milliseconds(8 * frames + 100));
+    for (int i = 0; i < 20; ++i) {
+      const std::string sent = ReadFile(replay_log_);
+      if (std::count(sent.begin(), sent.end(), '\n') >= frames) return;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
   }
   void Click(const TraceFrame& frame, const std::string& label) {
     if (const auto* w = frame.Find(label)) ClickOn(window_, trace_, *w);
@@ -223,7 +232,7 @@ class WholeProgramSoak : public ::testing::Test {
 
   jack_test::JackServer jack_;
   ProgramSetup setup_;
-  std::string trace_, scene_, latency_, window_;
+  std::string trace_, scene_, latency_, replay_log_, window_;
   std::mt19937 rng_;
   std::vector<std::string> drums_;
   int viewer_connects_ = 0;
