@@ -14,9 +14,8 @@
 #include <thread>
 
 #include "frame/interface_states.h"
-#include "tests/sound/jack_server.h"
-#include "tests/support/free_ports.h"
 #include "tests/support/program_driver.h"
+#include "tests/support/replay_test.h"
 #include "tests/support/test_dirs.h"
 
 namespace {
@@ -99,27 +98,12 @@ std::string KitOn(const TraceFrame& f, int line) {
   return text.substr(colon + 2, text.size() - colon - 3);
 }
 
-class WholeProgramInAir : public ::testing::Test {
+class WholeProgramInAir : public ReplayTest {
  protected:
+  WholeProgramInAir() : ReplayTest("inair", true) {}
   void SetUp() override {
-    jack_.SetUp();
-    if (!jack_test::JackServer::ready) GTEST_SKIP() << "jackd could not be started";
-    setup_.exe = BuildDir() + "/tests/frame/skytapper_replay";
-    setup_.install_dir = FreshInstallation("inair_install");
-    ASSERT_FALSE(setup_.install_dir.empty());
-    setup_.fake_bin = ScriptedDialogs("inair_fake_bin");
-    setup_.viewer_port = FreePorts(4);
-    trace_ = setup_.install_dir + "/ui_trace.txt";
-    scene_ = setup_.install_dir + "/scene.txt";
+    ReplayTest::SetUp();
     settings_ = setup_.install_dir + "/conf/skytapper.cfg";
-    setenv("SKYTAPPER_UI_TRACE", trace_.c_str(), 1);
-    setenv("SKYTAPPER_SCENE", scene_.c_str(), 1);
-  }
-  void TearDown() override {
-    unsetenv("SKYTAPPER_UI_TRACE");
-    unsetenv("SKYTAPPER_SCENE");
-    jack_.TearDown();
-    unsetenv("JACK_DEFAULT_SERVER");
   }
   // Plays a scene, then both sticks at rest, and waits (up to `seconds`) until the trace
   // shows `state` with a frame that `done` accepts.
@@ -176,10 +160,7 @@ class WholeProgramInAir : public ::testing::Test {
   // of them lands on it, checking the value in the trace after each run of steps.
   void SetTempo(int bpm);
 
-  jack_test::JackServer jack_{true};
-  ProgramSetup setup_;
-  std::string trace_, scene_, settings_;
-  TraceFrame frame_;
+  std::string settings_;
 };
 
 void WholeProgramInAir::SetTempo(int bpm) {
@@ -219,16 +200,15 @@ void WholeProgramInAir::SetTempo(int bpm) {
 TEST_F(WholeProgramInAir, MenuSetsMetronomeKitAndVolume) {
   // A returning player who opens the menu with both sticks, graphics as markers only (software
   // GL on the virtual X server draws the camera picture slower than the camera).
-  ASSERT_TRUE(SetSetting(setup_.install_dir, "Never_Ran", "false"));
-  ASSERT_TRUE(SetSetting(setup_.install_dir, "Wants_Startup_Help", "false"));
-  ASSERT_TRUE(SetSetting(setup_.install_dir, "Use_Old_Style_Menu_Button", "no"));
-  ASSERT_TRUE(SetSetting(setup_.install_dir, "Graphics_Mode", "1"));
+  SetSettings({"Never_Ran", "Wants_Startup_Help"}, "false");
+  SetSettings({"Use_Old_Style_Menu_Button"}, "no");
+  SetSettings({"Graphics_Mode"}, "1");
   const std::map<std::string, std::string> before = Settings(settings_);
   Program program(setup_);
-  const std::string window = WaitForWindow();
-  ASSERT_FALSE(window.empty()) << program.Output();
+  window_ = WaitForWindow();
+  ASSERT_FALSE(window_.empty()) << program.Output();
   ASSERT_TRUE(WaitForWidget(trace_, kMainScreen, "Drum", false, frame_)) << program.Output();
-  ClickOn(window, trace_, *frame_.Find("Drum"));
+  Click("Drum");
   ASSERT_TRUE(WaitForState(trace_, kPlay)) << program.Output();
   const auto has = [](const std::string& label) {
     return [label](const TraceFrame& f) { return f.Find(label) != nullptr; };
@@ -244,10 +224,9 @@ TEST_F(WholeProgramInAir, MenuSetsMetronomeKitAndVolume) {
   ASSERT_TRUE(Press("Start", kMetronome, has("Stop"))) << program.Output();
   const std::string wav = setup_.install_dir + "/metronome.wav";
   std::vector<std::string> rec = {"jack_rec", "-f", wav, "-d", "3", "-b", "16"};
-  std::istringstream ports(jack_test::Capture("jack_lsp"));
-  for (std::string port; std::getline(ports, port);)
-    if (!port.empty() && port.rfind("system:", 0) != 0) rec.push_back(port);
-  ASSERT_EQ(rec.size(), 9u) << "the program's two output ports";
+  const std::vector<std::string> ports = ProgramPorts();
+  ASSERT_EQ(ports.size(), 2u) << jack_test::Capture("jack_lsp");
+  rec.insert(rec.end(), ports.begin(), ports.end());
   const pid_t recorder = jack_test::Spawn(rec);
   ASSERT_GT(recorder, 0);
   waitpid(recorder, nullptr, 0);
@@ -301,7 +280,7 @@ TEST_F(WholeProgramInAir, MenuSetsMetronomeKitAndVolume) {
   ASSERT_TRUE(Press("Save|changes", kAdjustVolumes, [](const TraceFrame& f) { return Line(f, 3) == "Saved changes."; }))
       << program.Output();
   ASSERT_TRUE(Press("Done", kPlay)) << program.Output();
-  EXPECT_EQ(EscUntilExit(program, window), 0) << program.Output();
+  EXPECT_EQ(EscUntilExit(program, window_), 0) << program.Output();
 
   std::map<std::string, std::string> expected = before;
   expected["Session/Metronome_Tempo"] = "100";

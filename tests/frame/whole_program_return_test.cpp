@@ -9,15 +9,13 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
-#include <sstream>
 #include <thread>
 
 #include "frame/interface_states.h"
 #include "tests/sound/jack_recorder.h"
-#include "tests/sound/jack_server.h"
-#include "tests/support/free_ports.h"
 #include "tests/support/onsets.h"
 #include "tests/support/program_driver.h"
+#include "tests/support/replay_test.h"
 #include "tests/support/test_dirs.h"
 
 namespace {
@@ -39,36 +37,20 @@ constexpr int kListBox = 4;  // the trace's widget kind
 // two files, and when in its cycle the recorder notes the time, may differ by this much.
 constexpr double kOnsetMs = 1.0;
 
-class ReturningPlayer : public ::testing::Test {
+class ReturningPlayer : public ReplayTest {
  protected:
+  ReturningPlayer() : ReplayTest("return") {}
   void SetUp() override {
-    jack_.SetUp();
-    if (!jack_test::JackServer::ready) GTEST_SKIP() << "jackd could not be started";
-    setup_.exe = BuildDir() + "/tests/frame/skytapper_replay";
-    setup_.install_dir = FreshInstallation("return_install");
-    ASSERT_FALSE(setup_.install_dir.empty());
-    setup_.fake_bin = ScriptedDialogs("return_fake_bin");
-    setup_.viewer_port = FreePorts(4);
-    trace_ = setup_.install_dir + "/ui_trace.txt";
-    scene_ = setup_.install_dir + "/scene.txt";
-    setenv("SKYTAPPER_UI_TRACE", trace_.c_str(), 1);
-    setenv("SKYTAPPER_SCENE", scene_.c_str(), 1);
+    ReplayTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
     // A returning player, as the wizard leaves one (help unticked), with the preset kit's
     // places, who opens the play menu by lowering both hands.
-    for (const char* key : {"Never_Ran", "Wants_Startup_Help", "Use_Old_Style_Menu_Button"})
-      ASSERT_TRUE(SetSetting(setup_.install_dir, key, "false")) << key;
+    SetSettings({"Never_Ran", "Wants_Startup_Help", "Use_Old_Style_Menu_Button"}, "false");
     // Software GL on the virtual X server draws slower than the camera: a third of the
     // picture a frame in a window, the lightest way that still has the play menu.
     ASSERT_TRUE(SetSetting(setup_.install_dir, "Graphics_Mode", "2"));
     ASSERT_TRUE(SetSetting(setup_.install_dir, "Drum_Full_Screen", "no"));
   }
-  void TearDown() override {
-    unsetenv("SKYTAPPER_UI_TRACE");
-    unsetenv("SKYTAPPER_SCENE");
-    jack_.TearDown();
-    unsetenv("JACK_DEFAULT_SERVER");
-  }
-  void Click(const std::string& label) { ClickOn(window_, trace_, *frame_.Find(label)); }
   // Starts the program and waits for its main screen.
   bool StartAtMainScreen(std::unique_ptr<Program>& program) {
     program = std::make_unique<Program>(setup_);
@@ -89,29 +71,12 @@ class ReturningPlayer : public ::testing::Test {
     }
     return false;
   }
-  void Key(const char* key) {
-    Xdo({"windowfocus", "--sync", window_});
-    Xdo({"key", key});
-  }
-  // The program's two output ports on the JACK server.
-  static std::vector<std::string> ProgramPorts() {
-    std::vector<std::string> ports;
-    std::istringstream lines(jack_test::Capture("jack_lsp"));
-    for (std::string line; std::getline(lines, line);)
-      if (line.rfind("system:", 0) != 0 && !line.empty()) ports.push_back(line);
-    return ports;
-  }
   std::vector<std::string> Recordings() const {
     std::vector<std::string> names;
     for (const auto& e : std::filesystem::directory_iterator(setup_.install_dir + "/recordings"))
       if (e.path().extension() == ".sel") names.push_back(e.path().stem().string());
     return names;
   }
-
-  jack_test::JackServer jack_;
-  ProgramSetup setup_;
-  std::string trace_, scene_, window_;
-  TraceFrame frame_;
 };
 
 // A finished WAV export: the header's data size is that of the file (written on closing).

@@ -25,9 +25,8 @@
 #include "frame/ini_file.h"
 #include "frame/interface_states.h"
 #include "sound/sample_memory.h"
-#include "tests/sound/jack_server.h"
-#include "tests/support/free_ports.h"
 #include "tests/support/program_driver.h"
+#include "tests/support/replay_test.h"
 #include "tests/support/test_dirs.h"
 #include "tests/support/viewer_probe.h"
 
@@ -170,34 +169,18 @@ size_t ReportLatency(const std::string& log) {
   return latency[-1].size();
 }
 
-class WholeProgramSoak : public ::testing::Test {
+class WholeProgramSoak : public ReplayTest {
  protected:
+  WholeProgramSoak() : ReplayTest("soak") {}
   void SetUp() override {
-    jack_.SetUp();
-    if (!jack_test::JackServer::ready) GTEST_SKIP() << "jackd could not be started";
-    setup_.exe = BuildDir() + "/tests/frame/skytapper_replay";
-    setup_.install_dir = FreshInstallation("soak_install");
-    ASSERT_FALSE(setup_.install_dir.empty());
-    setup_.fake_bin = ScriptedDialogs("soak_fake_bin");
-    setup_.viewer_port = FreePorts(4);
-    trace_ = setup_.install_dir + "/ui_trace.txt";
-    scene_ = setup_.install_dir + "/scene.txt";
+    ReplayTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
     latency_ = setup_.install_dir + "/soak_latency.txt";
     replay_log_ = setup_.install_dir + "/replay_log.txt";
-    setenv("SKYTAPPER_UI_TRACE", trace_.c_str(), 1);
-    setenv("SKYTAPPER_SCENE", scene_.c_str(), 1);
-    setenv("SKYTAPPER_LATENCY_LOG", latency_.c_str(), 1);
-    setenv("SKYTAPPER_REPLAY_LOG", replay_log_.c_str(), 1);
+    SetEnv("SKYTAPPER_LATENCY_LOG", latency_);
+    SetEnv("SKYTAPPER_REPLAY_LOG", replay_log_);
     // A returning player, whose in-air menu opens with both sticks lowered.
-    ASSERT_TRUE(SetSetting(setup_.install_dir, "Never_Ran", "false"));
-    ASSERT_TRUE(SetSetting(setup_.install_dir, "Wants_Startup_Help", "false"));
-    ASSERT_TRUE(SetSetting(setup_.install_dir, "Use_Old_Style_Menu_Button", "no"));
-  }
-  void TearDown() override {
-    for (const char* name :
-         {"SKYTAPPER_UI_TRACE", "SKYTAPPER_SCENE", "SKYTAPPER_LATENCY_LOG", "SKYTAPPER_REPLAY_LOG", "JACK_DEFAULT_SERVER"})
-      unsetenv(name);
-    jack_.TearDown();
+    SetSettings({"Never_Ran", "Wants_Startup_Help", "Use_Old_Style_Menu_Button"}, "false");
   }
 
   // Plays the script on the camera and waits until its frames have been sent (a busy program
@@ -211,12 +194,11 @@ class WholeProgramSoak : public ::testing::Test {
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
   }
-  void Click(const TraceFrame& frame, const std::string& label) {
+  void ClickIfShown(const TraceFrame& frame, const std::string& label) {
     if (const auto* w = frame.Find(label)) ClickOn(window_, trace_, *w);
   }
-  void Key(const char* key) {
-    Xdo({"windowfocus", "--sync", window_});
-    Xdo({"key", key});
+  void KeyAndWait(const char* key) {
+    Key(key);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
   }
   // Drumming with graphics off or markers only, and any in-air page while a viewer shows it,
@@ -233,9 +215,7 @@ class WholeProgramSoak : public ::testing::Test {
   void ViewerVisit();
   bool BackToMainScreen();
 
-  jack_test::JackServer jack_;
-  ProgramSetup setup_;
-  std::string trace_, scene_, latency_, replay_log_, window_;
+  std::string latency_, replay_log_;
   std::mt19937 rng_;
   std::vector<std::string> drums_;
   int viewer_connects_ = 0;
@@ -280,17 +260,17 @@ void WholeProgramSoak::PlayInAir(int state) {
       Show("rest " + std::to_string(frames) + "\n", frames);
       break;
     }
-    case 8: Key("ctrl+g"); break;  // the next graphics mode
-    default: Key("space"); break;  // back to the main screen
+    case 8: KeyAndWait("ctrl+g"); break;  // the next graphics mode
+    default: KeyAndWait("space"); break;  // back to the main screen
   }
 }
 
 void WholeProgramSoak::VisitScreens(const TraceFrame& frame) {
   if (frame.state == kMainScreen) {
-    Click(frame, Pick(3) == 0 ? "Drum" : kScreens[Pick(std::size(kScreens))]);
+    ClickIfShown(frame, Pick(3) == 0 ? "Drum" : kScreens[Pick(std::size(kScreens))]);
   } else {
     for (const char* label : kCloseLabels)
-      if (frame.Find(label)) return Click(frame, label);
+      if (frame.Find(label)) return ClickIfShown(frame, label);
   }
   WaitFrames(trace_, 5);
 }
@@ -311,7 +291,7 @@ bool WholeProgramSoak::BackToMainScreen() {
   for (int i = 0; i < 10; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     const TraceFrame frame = ReadTrace(trace_);
-    if (!TraceIsCurrent() || frame.state >= kFirstInAirState) Key("space");
+    if (!TraceIsCurrent() || frame.state >= kFirstInAirState) KeyAndWait("space");
     else if (frame.state == kMainScreen && frame.Find("Drum")) return true;
     else VisitScreens(frame);
   }

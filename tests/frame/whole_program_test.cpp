@@ -14,10 +14,9 @@
 
 #include "frame/interface_states.h"
 #include "tests/sound/jack_recorder.h"
-#include "tests/sound/jack_server.h"
-#include "tests/support/free_ports.h"
 #include "tests/support/onsets.h"
 #include "tests/support/program_driver.h"
+#include "tests/support/replay_test.h"
 #include "tests/support/test_dirs.h"
 
 namespace {
@@ -143,31 +142,15 @@ void ExpectLouderWhenFaster(const std::string& wav, const std::vector<int>& onse
     EXPECT_GT(Median(faster->second), Median(slower->second)) << faster->first << " against " << slower->first;
 }
 
-class WholeProgramReplay : public ::testing::Test {
+class WholeProgramReplay : public ReplayTest {
  protected:
+  WholeProgramReplay() : ReplayTest("replay") {}
   void SetUp() override {
-    jack_.SetUp();
-    if (!jack_test::JackServer::ready) GTEST_SKIP() << "jackd could not be started";
-    setup_.exe = BuildDir() + "/tests/frame/skytapper_replay";
-    setup_.install_dir = FreshInstallation("replay_install");
-    ASSERT_FALSE(setup_.install_dir.empty());
-    setup_.fake_bin = ScriptedDialogs("replay_fake_bin");
-    setup_.viewer_port = FreePorts(4);
-    trace_ = setup_.install_dir + "/ui_trace.txt";
-    scene_ = setup_.install_dir + "/scene.txt";
+    ReplayTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
     sent_ = setup_.install_dir + "/sent.txt";
-    setenv("SKYTAPPER_UI_TRACE", trace_.c_str(), 1);
-    setenv("SKYTAPPER_SCENE", scene_.c_str(), 1);
-    setenv("SKYTAPPER_REPLAY_LOG", sent_.c_str(), 1);
+    SetEnv("SKYTAPPER_REPLAY_LOG", sent_);
   }
-  void TearDown() override {
-    unsetenv("SKYTAPPER_UI_TRACE");
-    unsetenv("SKYTAPPER_SCENE");
-    unsetenv("SKYTAPPER_REPLAY_LOG");
-    jack_.TearDown();
-    unsetenv("JACK_DEFAULT_SERVER");
-  }
-  void Click(const std::string& label) { ClickOn(window_, trace_, *frame_.Find(label)); }
   // Help, the audio set-up applied on the JACK server, the main screen with the camera found.
   void FirstStartToMainScreen(const Program& program) {
     ASSERT_TRUE(WaitForWidget(trace_, kHelpScreen, "Next", false, frame_)) << program.Output();
@@ -226,10 +209,7 @@ class WholeProgramReplay : public ::testing::Test {
   }
   // Ctrl+g, as often as asked: each a simpler graphics mode.
   void GraphicsDown(int times) {
-    for (int i = 0; i < times; ++i) {
-      Xdo({"windowfocus", "--sync", window_});
-      Xdo({"key", "ctrl+g"});
-    }
+    for (int i = 0; i < times; ++i) Key("ctrl+g");
   }
   // Clicks the middle of a w x h widget whose top left corner is (x, y), y up from the
   // window's bottom (the pages that trace no widgets).
@@ -258,19 +238,8 @@ class WholeProgramReplay : public ::testing::Test {
     }
     return false;
   }
-  // The program's two output ports on the JACK server.
-  static std::vector<std::string> ProgramPorts() {
-    std::vector<std::string> ports;
-    std::istringstream lines(jack_test::Capture("jack_lsp"));
-    for (std::string line; std::getline(lines, line);)
-      if (line.rfind("system:", 0) != 0 && !line.empty()) ports.push_back(line);
-    return ports;
-  }
 
-  jack_test::JackServer jack_;
-  ProgramSetup setup_;
-  std::string trace_, scene_, sent_, window_;
-  TraceFrame frame_;
+  std::string sent_;
 };
 
 }  // namespace

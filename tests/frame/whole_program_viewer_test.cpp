@@ -8,9 +8,8 @@
 #include <thread>
 
 #include "frame/interface_states.h"
-#include "tests/sound/jack_server.h"
-#include "tests/support/free_ports.h"
 #include "tests/support/program_driver.h"
+#include "tests/support/replay_test.h"
 #include "tests/support/scene_script.h"
 #include "tests/support/test_dirs.h"
 #include "tests/support/viewer_probe.h"
@@ -93,37 +92,17 @@ std::pair<float, float> SnareSent(const std::vector<ServerMessage>& messages) {
   return {0, 0};
 }
 
-class WholeProgramViewer : public ::testing::Test {
+class WholeProgramViewer : public ReplayTest {
  protected:
+  WholeProgramViewer() : ReplayTest("viewer") {}
   void SetUp() override {
-    jack_.SetUp();
-    if (!jack_test::JackServer::ready) GTEST_SKIP() << "jackd could not be started";
-    setup_.exe = BuildDir() + "/tests/frame/skytapper_replay";
-    setup_.install_dir = FreshInstallation("viewer_install");
-    ASSERT_FALSE(setup_.install_dir.empty());
-    setup_.fake_bin = ScriptedDialogs("viewer_fake_bin");
-    setup_.viewer_port = FreePorts(4);
-    trace_ = setup_.install_dir + "/ui_trace.txt";
-    scene_ = setup_.install_dir + "/scene.txt";
-    setenv("SKYTAPPER_UI_TRACE", trace_.c_str(), 1);
-    setenv("SKYTAPPER_SCENE", scene_.c_str(), 1);
+    ReplayTest::SetUp();
     // A returning player: no help, no wizard.
-    ASSERT_TRUE(SetSetting(setup_.install_dir, "Never_Ran", "false"));
-    ASSERT_TRUE(SetSetting(setup_.install_dir, "Wants_Startup_Help", "false"));
-  }
-  void TearDown() override {
-    unsetenv("SKYTAPPER_UI_TRACE");
-    unsetenv("SKYTAPPER_SCENE");
-    jack_.TearDown();
-    unsetenv("JACK_DEFAULT_SERVER");
+    if (!IsSkipped() && !HasFatalFailure()) SetSettings({"Never_Ran", "Wants_Startup_Help"}, "false");
   }
   ProbePorts Ports() const {
     const int p = setup_.viewer_port;
     return {p, p + 1, p + 2, p + 3};
-  }
-  void Keys(const std::string& keys) {
-    Xdo({"windowfocus", "--sync", window_});
-    Xdo({"key", keys});
   }
   // One hit packet a stroke, all by the right stick.
   static void ExpectHits(const Seen& seen, const std::vector<int>& drums) {
@@ -141,10 +120,6 @@ class WholeProgramViewer : public ::testing::Test {
     EXPECT_EQ(seen.counter_gaps, 0);
     printf("markers: %zu packets for %d frames sent\n", seen.frames.size(), sent);
   }
-
-  jack_test::JackServer jack_;
-  ProgramSetup setup_;
-  std::string trace_, scene_, window_;
 };
 
 }  // namespace
@@ -170,10 +145,10 @@ TEST_F(WholeProgramViewer, FollowsTheDrummingMovesTheSnareAndIsKilled) {
 
   // A viewer on another computer takes the drumming page over; Ctrl+U brings it back. Then
   // graphics off (software GL is slower than the camera), and the camera settles.
-  Keys("ctrl+u");
+  Key("ctrl+u");
   unlink(trace_.c_str());
   ASSERT_TRUE(WaitForState(trace_, kPlay)) << program.Output();
-  for (int mode = 0; mode < 4; ++mode) Keys("ctrl+g");
+  for (int mode = 0; mode < 4; ++mode) Key("ctrl+g");
   for (int i = 0; i < 1000 && viewer.markers.empty(); ++i) viewer.Run(1);
   ASSERT_FALSE(viewer.markers.empty()) << program.Output();
 
