@@ -22,8 +22,6 @@ namespace {
 
 using namespace skyt_test;
 
-// The kinds of an in-air frame's trace lines.
-constexpr int kAirButton = 7, kAirSlider = 8, kAirLine = 9;
 constexpr int kRate = 44100, kJackBuffer = 64;
 
 // "Section/Key" to value, of an ini file.
@@ -72,18 +70,6 @@ std::vector<Heard> Sounds(const std::string& wav) {
   return sounds;
 }
 
-// The sticks out of sight for a moment, so that they come into view where the scene puts
-// them rather than leap there: a leap down would be a stroke on the nearest button.
-const std::string kAppear = "dark 20\n";
-
-bool Any(const TraceFrame&) { return true; }
-
-const TraceFrame::Item* Find(const TraceFrame& f, int kind, const std::string& label) {
-  for (const auto& i : f.items)
-    if (i.kind == kind && i.label == label) return &i;
-  return nullptr;
-}
-
 std::string Line(const TraceFrame& f, int line) {
   for (const auto& i : f.items)
     if (i.kind == kAirLine && i.id == line) return i.label;
@@ -104,45 +90,6 @@ class WholeProgramInAir : public ReplayTest {
   void SetUp() override {
     ReplayTest::SetUp();
     settings_ = setup_.install_dir + "/conf/skytapper.cfg";
-  }
-  // Plays a scene, then both sticks at rest, and waits (up to `seconds`) until the trace
-  // shows `state` with a frame that `done` accepts.
-  bool Play(const std::string& scene, int state, const std::function<bool(const TraceFrame&)>& done, int seconds = 30) {
-    ReplaceFile(scene_, scene + "rest 12500\n");
-    return WaitForTrace(trace_, [&](const TraceFrame& f) { return f.state == state && done(f); }, frame_, seconds);
-  }
-  // Holds the right stick on (x, y) until a hand's hit window opens (63 frames pointing at a
-  // button or slider among the drums), or is seen open once the stick is there (a window
-  // stays open for 125 frames after the stick leaves what opened it).
-  bool HoldUntilOpen(int x, int y) {
-    ReplaceFile(scene_, kAppear + "hold 12500 40 40 5 " + std::to_string(x) + " " + std::to_string(y) + " 5\n");
-    WaitFrames(trace_, 30);
-    return WaitForTrace(trace_, [](const TraceFrame& f) {
-      for (const auto& i : f.items)
-        if (i.kind == kAirButton && i.value == 2) return true;
-      return false;
-    }, frame_);
-  }
-  // Strikes the in-air button of this label (first opening its hit window when it needs one);
-  // false when the page shows no such button. A busy program may miss a stroke: it is played
-  // again, up to three times, while the page has not moved on.
-  bool Press(const std::string& label, int state, const std::function<bool(const TraceFrame&)>& done = Any) {
-    const TraceFrame::Item* b = Find(frame_, kAirButton, label);
-    if (!b) return false;
-    const int x = b->x, y = b->y, page = frame_.state;
-    const bool held = b->value != 0;
-    // A stroke counts when the program sees five falling frames: a slow fall, so that it does
-    // however many frames a busy program misses, from 20 pixels above, nearer the button than
-    // its neighbours (50 apart) wherever a program that misses frames judges the stroke. The
-    // stick then stays down a while: one that a stalled program next sees back at rest would
-    // strike where it rests.
-    const std::string at = std::to_string(x) + " " + std::to_string(y) + " 5";
-    const std::string stroke = "strike " + at + " 20 12\nhold 60 40 40 5 " + at + "\n";
-    for (int tries = 0; tries < 3 && frame_.state == page; ++tries) {
-      if (held && !HoldUntilOpen(x, y)) return false;
-      if (Play(held ? stroke : kAppear + stroke, state, done, 10)) return true;
-    }
-    return false;
   }
   // The value of the slider of this label once it has stopped moving (-1 when there is none).
   int SettledValue(const std::string& label) {

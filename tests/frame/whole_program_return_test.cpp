@@ -24,8 +24,6 @@ using namespace skyt_test;
 
 // The snare of "My First Skytapper Kit (RH)": where it stands and its depth (marker radius).
 constexpr const char* kSnare = "149.1 146.6 3.1";
-// The play menu's Record button for a right-handed player (camera pixels).
-constexpr const char* kRecordButton = "120 90 5";
 // Both sticks below the foot line beside both feet, put there at once: lowered gradually,
 // they would stop there as a stroke, and a stroke in the play menu presses its nearest button.
 constexpr const char* kHandsLow = "40 204 5 290 204 5 130 232 3.5 250 232 3.5";
@@ -56,20 +54,6 @@ class ReturningPlayer : public ReplayTest {
     program = std::make_unique<Program>(setup_);
     window_ = WaitForWindow();
     return !window_.empty() && WaitForWidget(trace_, kMainScreen, "Drum", false, frame_);
-  }
-  // Shows the scene script and waits for the interface state it leads to.
-  bool Scene(const std::string& script, int state) {
-    ReplaceFile(scene_, script);
-    return WaitForState(trace_, state);
-  }
-  // Strokes an in-air button until the page leads to `state`: a busy program drops camera
-  // frames, and a stroke it saw only in part misses.
-  bool Press(const std::string& button, int state) {
-    for (int attempt = 0; attempt < 3; ++attempt) {
-      ReplaceFile(scene_, "rest 60\nstrike " + button + " 80 80\n");
-      if (WaitForState(trace_, state, 5)) return true;
-    }
-    return false;
   }
   std::vector<std::string> Recordings() const {
     std::vector<std::string> names;
@@ -104,8 +88,9 @@ TEST_F(ReturningPlayer, ExportedRecordingSoundsAsTheDrummingDid) {
   Click("Drum");
   ASSERT_TRUE(WaitForState(trace_, kPlay)) << program->Output();
   // Once the camera has settled (longer when the program is slow).
-  ASSERT_TRUE(Scene(std::string("rest 250\nhold 2000 ") + kHandsLow + "\n", kPlayMenu)) << program->Output();
-  ASSERT_TRUE(Press(kRecordButton, kPlay)) << program->Output();
+  const auto has_record = [](const TraceFrame& f) { return Find(f, kAirButton, "Record") != nullptr; };
+  ASSERT_TRUE(Play(std::string("rest 250\nhold 2000 ") + kHandsLow + "\n", kPlayMenu, has_record)) << program->Output();
+  ASSERT_TRUE(Press("Record", kPlay)) << program->Output();
   ASSERT_EQ(Recordings().size(), 1u) << program->Output();
   // Graphics off for the strokes (Ctrl+g to the last mode).
   for (int mode = 2; mode < 4; ++mode) Key("ctrl+g");
