@@ -56,7 +56,7 @@ Seen Collect(const ViewerProbe& viewer) {
 }
 
 // Writes the scene and runs the viewer until the camera shows nothing again after it.
-Seen Play(ViewerProbe& viewer, const std::string& scene_file, const std::string& scene) {
+Seen PlayWatched(ViewerProbe& viewer, const std::string& scene_file, const std::string& scene) {
   viewer.hits.clear();
   viewer.markers.clear();
   ReplaceFile(scene_file, scene);
@@ -152,7 +152,7 @@ TEST_F(WholeProgramViewer, FollowsTheDrummingMovesTheSnareAndIsKilled) {
   for (int i = 0; i < 1000 && viewer.markers.empty(); ++i) viewer.Run(1);
   ASSERT_FALSE(viewer.markers.empty()) << program.Output();
 
-  const Seen before = Play(viewer, scene_, Strokes(kSnare) + Strokes(kMovedTo));
+  const Seen before = PlayWatched(viewer, scene_, Strokes(kSnare) + Strokes(kMovedTo));
   ExpectHits(before, {kSnareDrum, kSnareDrum, kSnareDrum, kHihatDrum, kHihatDrum, kHihatDrum});
   ExpectMarkersEveryFrame(before);
 
@@ -168,7 +168,7 @@ TEST_F(WholeProgramViewer, FollowsTheDrummingMovesTheSnareAndIsKilled) {
   for (int i = 0; i < 500 && !saved(); ++i) viewer.Run(1);
   EXPECT_TRUE(saved());
 
-  const Seen after = Play(viewer, scene_, Strokes(kMovedTo));
+  const Seen after = PlayWatched(viewer, scene_, Strokes(kMovedTo));
   ExpectHits(after, {kSnareDrum, kSnareDrum, kSnareDrum});
   ExpectMarkersEveryFrame(after);
 
@@ -180,7 +180,7 @@ TEST_F(WholeProgramViewer, FollowsTheDrummingMovesTheSnareAndIsKilled) {
   ASSERT_TRUE(next.Connect()) << program.Output();
   const std::vector<ServerMessage> kit_again = Until(next, 8);
   EXPECT_NEAR(SnareSent(kit_again).first, 80.0f, 0.01f);
-  const Seen later = Play(next, scene_, Strokes(kMovedTo));
+  const Seen later = PlayWatched(next, scene_, Strokes(kMovedTo));
   ExpectHits(later, {kSnareDrum, kSnareDrum, kSnareDrum});
   ExpectMarkersEveryFrame(later);
   EXPECT_EQ(program.Output(), said);
