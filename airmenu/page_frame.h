@@ -5,7 +5,7 @@
 
 #include "drumming/distance_menu.h"
 
-// What the frame loop (frame/app) knows and the pages ask for; installed by the frame loop
+// What the frame loop (app/) knows and the pages ask for; installed by the frame loop
 // at start-up, do-nothing defaults until then.
 struct FrameCalls {
   bool (*client_on_this_device)() = [] { return false; };  // the connected viewer runs here

@@ -1,7 +1,7 @@
 // The window services the program frame takes from the window system: the window itself, its
 // main loop and callbacks, buffer swaps, full screen, the title, modifier keys, the swap
 // interval and the input method. The program installs the freeglut + GLX implementation
-// (frame/glut/); tests get a headless window whose size and calls they can set and count.
+// (app/glut/); tests get a headless window whose size and calls they can set and count.
 #pragma once
 #include <string>
 #include <vector>

@@ -9,8 +9,8 @@ import os
 import re
 import sys
 
-# Folder -> the folders its code may include. "frame" is frame/ without app/ and glut/, which
-# form the top ("app") and may include everything.
+# Folder -> the folders its code may include. app/ (with app/glut/) is the top and may include
+# everything.
 ALLOWED = {
     "assets": set(),
     "frame": {"assets"},
@@ -28,32 +28,26 @@ SOURCE = (".cpp", ".cc", ".c", ".h", ".hpp")
 
 
 def layer(path):
-    parts = path.split("/")
-    if parts[0] == "frame":
-        return "app" if len(parts) > 2 and parts[1] in ("app", "glut") else "frame"
-    return parts[0] if parts[0] in ALLOWED else None
+    top = path.split("/")[0]
+    return top if top in ALLOWED else None
 
 
 def includes(root):
     """(file, line, including layer, included path, included layer) for every quoted include
     between program folders."""
     for folder in ALLOWED:
-        top = os.path.join(root, "frame" if folder == "app" else folder)
-        for d, _, files in os.walk(top):
+        for d, _, files in os.walk(os.path.join(root, folder)):
             for f in sorted(files):
                 if not f.endswith(SOURCE):
                     continue
                 rel = os.path.relpath(os.path.join(d, f), root)
-                src = layer(rel)
-                if src != folder:
-                    continue
                 with open(os.path.join(d, f), errors="replace") as text:
                     for n, line in enumerate(text, 1):
                         m = INCLUDE.match(line)
                         if m:
                             dst = layer(m.group(1))
-                            if dst and dst != src:
-                                yield rel, n, src, m.group(1), dst
+                            if dst and dst != folder:
+                                yield rel, n, folder, m.group(1), dst
 
 
 def main(argv):

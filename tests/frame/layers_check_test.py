@@ -18,10 +18,10 @@ assert ok.returncode == 0, "the program's tree has wrong-way includes:\n" + ok.s
 
 with tempfile.TemporaryDirectory() as root:
     os.makedirs(os.path.join(root, "sound"))
-    os.makedirs(os.path.join(root, "frame", "app"))
+    os.makedirs(os.path.join(root, "app"))
     with open(os.path.join(root, "sound", "mixer.cpp"), "w") as f:
         f.write('#include "sound/mixer.h"\n#include "frame/paths.h"\n#include "drumming/drumkit.h"\n')
-    with open(os.path.join(root, "frame", "app", "main.cpp"), "w") as f:
+    with open(os.path.join(root, "app", "main.cpp"), "w") as f:
         f.write('#include "screens/screens.h"\n')
     bad = run(root)
     assert bad.returncode == 1, bad

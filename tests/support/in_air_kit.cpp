@@ -9,7 +9,7 @@
 #include "drumming/drummer.h"
 #include "drumming/drumming_globals.h"
 #include "drumming/interface_state.h"
-#include "frame/app/app.h"
+#include "app/app.h"
 #include "frame/frame_globals.h"
 #include "frame/ini_file.h"
 #include "frame/window.h"

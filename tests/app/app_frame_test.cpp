@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "frame/app/app.h"
+#include "app/app.h"
 #include "frame/texts.h"
 #include "drumming/progress.h"
 #include "frame/frame_globals.h"

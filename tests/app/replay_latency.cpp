@@ -1,6 +1,6 @@
 // Latency through the replay program: from the completion of the bulk transfer that ends a
 // camera frame to each voice a hit on that frame starts in the mixer. Linked into
-// skytapper_replay only, through link-time wraps (tests/frame/CMakeLists.txt) of the bulk
+// skytapper_replay only, through link-time wraps (tests/app/CMakeLists.txt) of the bulk
 // submission, the frame hand-off to the main thread, a drum hit and the voice start, so the
 // program itself carries none of it. Each voice started for a hit appends a line to the file
 // SKYTAPPER_LATENCY_LOG names (none without it): the microseconds, then the graphics mode.

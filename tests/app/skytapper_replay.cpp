@@ -18,8 +18,8 @@
 #include <cstdlib>
 #include <thread>
 
-#include "frame/app/app.h"
-#include "frame/glut/glut_window.h"
+#include "app/app.h"
+#include "app/glut/glut_window.h"
 #include "tests/support/fake_libusb.h"
 #include "tracking/ps3eye.h"
 #include "tests/support/marker_scene.h"

@@ -1,4 +1,4 @@
-#include "frame/app/decisions.h"
+#include "app/decisions.h"
 
 #include <cstdio>
 #include <cstring>

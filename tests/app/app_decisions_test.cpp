@@ -2,7 +2,7 @@
 // start-up, first screen, graphics check, keys and the full-screen switch.
 #include <gtest/gtest.h>
 
-#include "frame/app/decisions.h"
+#include "app/decisions.h"
 
 using namespace frame_decisions;
 

@@ -1,4 +1,4 @@
-#include "frame/glut/input_method.h"
+#include "app/glut/input_method.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -10,7 +10,7 @@
 #include <cstring>
 #include <string>
 
-#include "frame/glut/glut_window.h"
+#include "app/glut/glut_window.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include "airmenu/pages.h"
 #include "airmenu/viewer_link.h"
-#include "frame/app/app.h"
-#include "frame/app/decisions.h"
+#include "app/app.h"
+#include "app/decisions.h"
 #include "drumming/distance_menu.h"
 #include "drumming/drummer.h"
 #include "frame/frame_globals.h"

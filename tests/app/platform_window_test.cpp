@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "frame/glut/glut_window.h"
-#include "frame/glut/input_method.h"
+#include "app/glut/glut_window.h"
+#include "app/glut/input_method.h"
 #include "frame/platform/platform.h"
 #include "frame/platform/spawn.h"
 #include "frame/window.h"

@@ -1,4 +1,4 @@
-#include "frame/glut/glut_window.h"
+#include "app/glut/glut_window.h"
 
 #include <GL/freeglut.h>
 #include <dlfcn.h>
@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "frame/glut/input_method.h"
+#include "app/glut/input_method.h"
 #include "frame/window.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // Where the connected 3D viewer runs, and which program has the focus.
-#include "frame/app/app.h"
+#include "app/app.h"
 #include "frame/platform/platform.h"
 
 namespace {

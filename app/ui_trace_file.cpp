@@ -6,7 +6,7 @@
 
 #include "airmenu/page_frame.h"
 #include "drumming/distance_menu.h"
-#include "frame/app/app.h"
+#include "app/app.h"
 #include "render/imgui.h"
 
 namespace {
