@@ -1,6 +1,7 @@
 // The kit list, kit editor and new-element screens over the preset kits: a clone saved with
-// the preset's calibration, presets refused for Edit and Delete, and an element made from a
-// folder of samples, with names that would leave data/elements/ refused.
+// the preset's calibration, presets refused for Edit and Delete, a user kit deleted only on
+// Yes, and an element made from a folder of samples, with names that would leave
+// data/elements/ refused.
 #include <filesystem>
 
 #include <algorithm>
@@ -73,6 +74,24 @@ TEST_F(KitScreens, PresetsCannotBeEditedOrDeleted) {
     EXPECT_EQ(Fakes::messages, std::vector<std::string>{GetUtf8(message)});
   }
   EXPECT_EQ(drumkit_chooser.drumkits.size(), 7u);  // the right-handed presets, none deleted
+}
+
+// Delete asks first: No keeps the user's kit, file and line; Yes deletes both.
+TEST_F(KitScreens, DeleteCancelKeepsTheFile) {
+  const std::string file = "conf/drumkits/Mine.ini";
+  skyt_test::WriteFile(file, "[Drumkit]\nName = Mine\nIs_Preset = no\n\nDrum0.element = snare\n");
+  drumkit_chooser.BuildDrumkitList(false);
+  const struct { int answer; bool kept; } cases[] = {{1, true}, {0, false}};
+  for (const auto& c : cases) {
+    EnterListAt("Mine");
+    Fakes::answers = {c.answer};
+    ASSERT_TRUE(Click(218));
+    EXPECT_EQ(Fakes::messages.back(), GetUtf8(220));
+    EXPECT_EQ(std::filesystem::exists(file), c.kept) << c.answer;
+    std::vector<std::string> names;
+    drumkit_chooser.GetDrumkitNames(names);
+    EXPECT_EQ(std::count(names.begin(), names.end(), "Mine"), c.kept ? 1 : 0) << c.answer;
+  }
 }
 
 TEST_F(KitScreens, NewElementFromAFolderOfSamplesAndNamesThatWouldLeaveTheLibrary) {

@@ -41,10 +41,12 @@ struct Fakes {
   static inline bool manual = false, reinit_ok = true;
   static inline int reinit_type_on_failure = 0;
   static inline std::vector<std::string> messages, launched;
+  // The exit codes of the next dialogs, in turn (1: Cancel or No); 0 (Ok, Yes) once used up.
+  static inline std::vector<int> answers;
 
   static void Install() {
     camera = true, lights = false, manual = false, reinit_ok = true;
-    calls.clear(), devices.clear(), ports.clear(), messages.clear(), launched.clear();
+    calls.clear(), devices.clear(), ports.clear(), messages.clear(), launched.clear(), answers.clear();
     device_index = -1, device_type = 5, frames = 256, reinit_type_on_failure = 0;
     ResetScreenServices();
     auto& s = screen_services;
@@ -72,7 +74,9 @@ struct Fakes {
       for (const auto& a : argv) {
         if (a.rfind("--text=", 0) == 0) messages.push_back(a.substr(7));
       }
-      return CommandResult{0, ""};
+      const int answer = answers.empty() ? 0 : answers.front();
+      if (!answers.empty()) answers.erase(answers.begin());
+      return CommandResult{answer, ""};
     });
     SetCommandLauncher([](const std::vector<std::string>& argv) {
       launched.push_back(argv.empty() ? "" : argv[0] + " " + argv.back());
