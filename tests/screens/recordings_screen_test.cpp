@@ -1,6 +1,7 @@
 // The recordings screen over a performance made by the recorder: whole and split WAV export
 // through a scripted save dialog, Cancel and Esc putting panning and reverb back, renames that
-// would replace another recording, and the duration texts of the details panel.
+// would replace another recording, a typed name kept by its own recording when another is
+// clicked, and the duration texts of the details panel.
 #include <filesystem>
 
 #include "screens/recordings_screen.h"
@@ -78,6 +79,17 @@ class RecordingsScreen : public skyt_test::ScreenTest {
     logger.BuildRecordingList();
   }
 
+  // Recordings a and b, each file holding its own path.
+  void TwoRecordingFiles() {
+    logger.recordings.assign(2, {});
+    for (int i = 0; i < 2; ++i) {
+      Logger::Recording& r = logger.recordings[i];
+      r.name = r.short_name = i ? "b" : "a";
+      r.folder = "recordings/";
+      r.path = r.folder + r.name + ".sel";
+      skyt_test::WriteFile(r.path, r.path);
+    }
+  }
   void SelectFirstLine() { ClickAt(100, input->window_height - 81 - 10); }
   void Export(const std::string& path) {
     wav_path = path;
@@ -149,14 +161,7 @@ TEST_F(RecordingsScreen, CancelAndEscPutPanningAndReverbBack) {
 }
 
 TEST_F(RecordingsScreen, RenameNeverReplacesAnotherRecordingAndNeverEmpties) {
-  logger.recordings.assign(2, {});
-  for (int i = 0; i < 2; ++i) {
-    Logger::Recording& r = logger.recordings[i];
-    r.name = r.short_name = i ? "b" : "a";
-    r.folder = "recordings/";
-    r.path = r.folder + r.name + ".sel";
-    skyt_test::WriteFile(r.path, r.path);
-  }
+  TwoRecordingFiles();
   Enter(kRecordingScreen);
   SelectFirstLine();
   for (const char* name : {"b", ""}) {
@@ -169,6 +174,23 @@ TEST_F(RecordingsScreen, RenameNeverReplacesAnotherRecordingAndNeverEmpties) {
     EXPECT_EQ(logger.GetRecording(0).name, "a") << name;
   }
   EXPECT_EQ(Fakes::messages.size(), 2u);
+}
+
+// A name typed for one recording goes to its file when another line is clicked.
+TEST_F(RecordingsScreen, EditANameThenClickAnotherRecording) {
+  TwoRecordingFiles();
+  Enter(kRecordingScreen);
+  SelectFirstLine();
+  const auto box = All(Imgui::TraceKind::EDIT_BOX).at(0);
+  ClickAt(box.x + box.w - 10, box.y - 10);
+  input->Text("x");
+  Frame();
+  ClickAt(100, input->window_height - 81 - 30);  // the second line
+  Frame();
+  EXPECT_EQ(skyt_test::ReadFile("recordings/ax.sel"), "recordings/a.sel");
+  EXPECT_EQ(skyt_test::ReadFile("recordings/b.sel"), "recordings/b.sel");
+  EXPECT_FALSE(std::filesystem::exists("recordings/a.sel"));
+  EXPECT_TRUE(Fakes::messages.empty());
 }
 
 TEST_F(RecordingsScreen, DetailsGiveMinutesOnlyFromSixtySeconds) {
