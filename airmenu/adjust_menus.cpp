@@ -24,8 +24,7 @@ void SaveChanges(bool& have_changes_to_save) {
     ShowLine(2, GetUtf8(126));
     have_changes_to_save = false;
   } else {
-    ShowLine(2, GetUtf8(kKitSaveFailedText));
-    ShowLine(3, message.c_str());
+    ShowKitSaveFailed(message);
   }
   Click();
 }

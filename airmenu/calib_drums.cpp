@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <map>
+#include <string>
 #include <utility>
 
 #include "airmenu/calibration.h"
@@ -269,8 +270,14 @@ void Calibration::FinishPlacing() {
     ChangeInterfaceState(kAdjustDrums, kAdjustDrums, placing.have_changes_to_save, 0);
   else
     ChangeInterfaceState(kPlay, 0, 0, 0);
+  // A kit placed for the first time is saved at once; when that fails it stays unplaced, so
+  // that the placement is asked for again rather than lost at exit.
   if (!placing.had_calibration_info) {
-    drummer.SaveCalibration();
+    std::string message;
+    if (!drummer.SaveCalibration(&message)) {
+      drumkit.is_calibrated = false;
+      ShowKitSaveFailed(message);
+    }
     placing.have_changes_to_save = false;
   }
   drumkit.shown_drum = -1;

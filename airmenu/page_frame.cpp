@@ -52,6 +52,11 @@ void ShowNameLine(int line, int text, const char* name) {
   ShowLine(line, buffer);
 }
 
+void ShowKitSaveFailed(const std::string& reason) {
+  ShowLine(2, GetUtf8(kKitSaveFailedText));
+  ShowLine(3, reason.c_str());
+}
+
 bool HeldSlider(const DistanceMenu& menu, int& id, float& value) {
   if (!menu.slider_active) return false;
   const bool other = menu.non_dominant_slider_held;

@@ -3,6 +3,8 @@
 // pages what they can not include. Main thread only.
 #pragma once
 
+#include <string>
+
 #include "drumming/distance_menu.h"
 
 // What the frame loop (app/) knows and the pages ask for; installed by the frame loop
@@ -60,6 +62,8 @@ bool ConfirmTwice(bool& need_confirmation, int text);
 void ShowLine(int line, const char* text);
 // The same with a text whose one "%s" takes a name (the name is never read as a format).
 void ShowNameLine(int line, int text, const char* name);
+// A failed kit save: the error on line 2 and, on line 3, the library's reason.
+void ShowKitSaveFailed(const std::string& reason);
 // The slider the hands hold this frame: the other hand's when it holds one, else the dominant
 // hand's; false when no slider is held.
 bool HeldSlider(const DistanceMenu& menu, int& id, float& value);

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "airmenu/viewer_link.h"
 #include "drumming/drummer.h"
@@ -130,6 +132,13 @@ void UseBrowsedKit() {
   if (drummer.ChooseDrumkit(name, false)) DrawSamplesProgress(0, true);
 }
 
+// The viewer has no place to show a failure: it goes to standard output.
+void SaveKitForViewer() {
+  std::string message;
+  if (!drummer.SaveCalibration(&message))
+    printf("Error: the viewer's save of the drum kit failed: %s\n", message.c_str());
+}
+
 // One step through the library's list, wrapping at both ends; an unset index starts from the
 // kit in use.
 void BrowseKit(int step) {
@@ -241,7 +250,7 @@ void HandleMessage(MessageType code, const unsigned char* p) {
     case kMsgBrowseNextKit: BrowseKit(1); break;
     case kMsgViewerMovesDrum: ViewerMovesDrum(p); break;
     case kMsgViewerMovesPedal: ViewerMovesPedal(p); break;
-    case kMsgSaveCalibration: drummer.SaveCalibration(); break;
+    case kMsgSaveCalibration: SaveKitForViewer(); break;
     case kMsgSetStickOffset: SetFinite(drummer.Z_Offset, p); break;
     case kMsgSetUserHeight: SetFinite(drummer.User_Height, p); break;
     default: break;  // the server's own codes and unknown ones

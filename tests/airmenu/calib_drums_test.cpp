@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -87,6 +88,11 @@ int& Saves() {
   static int saves = 0;
   return saves;
 }
+// Whether the kit file can be written.
+bool& SaveWorks() {
+  static bool works = false;
+  return works;
+}
 
 // The in-air kit's grid kit (0 hi-hat by hand and foot, 1 kick, 2 mid tom, 3 floor tom...) in
 // the wizard's placing stage, with a viewer connected and the kit saves counted.
@@ -95,9 +101,16 @@ class PlacingTest : public ::testing::Test {
   void SetUp() override {
     Saves() = 0;
     saved_calls_ = library_calls;
-    library_calls.save_with_calibration = [](DrumkitChooser&, std::string&, std::string&) {
+    SaveWorks() = false;
+    library_calls.save_with_calibration = [](DrumkitChooser&, std::string& path, std::string& message) {
       ++Saves();
-      return false;
+      path = "placed.ini";
+      if (!SaveWorks()) message = "Could not save the drumkit to ./conf/drumkits/Grid.ini.";
+      return SaveWorks();
+    };
+    library_calls.commit_kit_file = [](DrumkitChooser&, const std::string& temp, bool complete, std::string&) {
+      std::remove(temp.c_str());
+      return complete;
     };
     drummer.kit_library = &drumkit_chooser;
     const int first = skyt_test::FreePorts(4);
@@ -142,28 +155,36 @@ class PlacingTest : public ::testing::Test {
   std::unique_ptr<skyt_test::ViewerProbe> probe_;
 };
 
-TEST_F(PlacingTest, ANeverPlacedKitIsPlacedPartByPartAndSavedAtOnce) {
-  Enter(false, 0, 0);  // order: tom, hat | kick, hat pedal; old positions cleared
-  EXPECT_EQ(drumkit.drums[0].size, 0);
-  EXPECT_EQ(kit_.Button(kBackButton), nullptr);
-  EXPECT_EQ(kit_.Button(kNextButton), nullptr);
-  Strike(150, 100);
-  EXPECT_NEAR(drumkit.drums[2].x, 150, 2);
-  EXPECT_NE(kit_.Button(kBackButton), nullptr);
-  Strike(60, 180.5f);  // below the red line at 180
-  EXPECT_EQ(kit_.Line(9), GetUtf8(52));
-  EXPECT_EQ(drumkit.drums[0].size, 0);
-  Strike(60, 120);
-  EXPECT_NEAR(drumkit.drums[0].y, 120, 2);
-  kit_.Run(StrokeScript::FootTap(200));
-  EXPECT_GT(drumkit.drums[1].foot_size, 0);
-  kit_.Run(StrokeScript::FootTap(90));
-  EXPECT_EQ(interface_state, kPlay);
-  EXPECT_TRUE(drumkit.is_calibrated);
-  EXPECT_EQ(Saves(), 1);
-  const auto codes = Codes();
-  EXPECT_EQ(codes.count(3) ? codes.at(3) : 0, 2);  // one move per hand part
-  EXPECT_EQ(codes.count(4) ? codes.at(4) : 0, 2);  // one per pedal
+// Saved at once; a save that fails shows why and leaves the kit unplaced, to be placed again.
+TEST_F(PlacingTest, ANeverPlacedKitIsSavedAtOnceAndStaysUnplacedWhenThatFails) {
+  for (const bool works : {true, false}) {
+    SaveWorks() = works;
+    Saves() = 0;
+    DistanceMenu::ClearMessages();
+    Enter(false, 0, 0);  // order: tom, hat | kick, hat pedal; old positions cleared
+    EXPECT_EQ(drumkit.drums[0].size, 0);
+    EXPECT_EQ(kit_.Button(kBackButton), nullptr);
+    EXPECT_EQ(kit_.Button(kNextButton), nullptr);
+    Strike(150, 100);
+    EXPECT_NEAR(drumkit.drums[2].x, 150, 2);
+    EXPECT_NE(kit_.Button(kBackButton), nullptr);
+    Strike(60, 180.5f);  // below the red line at 180
+    EXPECT_EQ(kit_.Line(9), GetUtf8(52));
+    EXPECT_EQ(drumkit.drums[0].size, 0);
+    Strike(60, 120);
+    EXPECT_NEAR(drumkit.drums[0].y, 120, 2);
+    kit_.Run(StrokeScript::FootTap(200));
+    EXPECT_GT(drumkit.drums[1].foot_size, 0);
+    kit_.Run(StrokeScript::FootTap(90));
+    EXPECT_EQ(interface_state, kPlay);
+    EXPECT_EQ(Saves(), 1);
+    EXPECT_EQ(drumkit.is_calibrated, works);
+    EXPECT_EQ(kit_.Line(2), works ? "" : GetUtf8(526));
+    EXPECT_EQ(kit_.Line(3), works ? "" : "Could not save the drumkit to ./conf/drumkits/Grid.ini.");
+    const auto codes = Codes();
+    EXPECT_EQ(codes.count(3) ? codes.at(3) : 0, 2);  // one move per hand part
+    EXPECT_EQ(codes.count(4) ? codes.at(4) : 0, 2);  // one per pedal
+  }
 }
 
 TEST_F(PlacingTest, PlaceAllDrumsFromTheHubKeepsPositionsAndDoesNotSave) {
