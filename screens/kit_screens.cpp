@@ -214,9 +214,24 @@ void LeaveEditor(int line) {
   ChangeInterfaceState(kChooseDrumkitScreen, line + 1);
 }
 
+// The loaded kit follows its saved edit. Its drums in memory are the old ones, and a later
+// save of their placement would write them under the new element list (or, renamed, as a
+// new kit under the old Name): new elements reload it with the placement carried over, a new
+// Name alone only becomes the current kit's Name.
+void FollowLoadedKit(const DrumkitChooser::LogicalDrumkit& before) {
+  if (working_drumkit.elements != before.elements) {
+    DrawBusyVeil();
+    if (drummer.ChooseDrumkit(working_drumkit.Name, true)) DrawSamplesProgress(0, true);
+  } else if (working_drumkit.Name != before.Name) {
+    drumkit_chooser.current_drumkit_name = working_drumkit.Name;
+    drummer.SaveLastSession();
+  }
+}
+
 void SaveKit() {
   const DrumkitChooser::LogicalDrumkit* old =
       cloned_drumkit_idx >= 0 ? drumkit_chooser.GetDrumkit(cloned_drumkit_idx) : edited_drumkit_ptr;
+  const bool loaded = edit_drumkit_idx >= 0 && edit_drumkit_idx == drumkit_chooser.GetCurrentKitIndex();
   std::string error;
   if (!drumkit_chooser.SaveDrumkit(working_drumkit, error, old)) {
     MessageBox(error, false, true);
@@ -227,6 +242,7 @@ void SaveKit() {
     *drumkit_chooser.GetDrumkit(edit_drumkit_idx) = working_drumkit;
     line = edit_drumkit_idx;
   }
+  if (loaded) FollowLoadedKit(edited_drumkit);
   LeaveEditor(line);
 }
 

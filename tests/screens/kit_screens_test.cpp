@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "library/library_calls.h"
 #include "library/migrations.h"
 #include "screens/screen_common.h"
 #include "tests/screens/screen_test_support.h"
@@ -92,6 +93,69 @@ TEST_F(KitScreens, DeleteCancelKeepsTheFile) {
     drumkit_chooser.GetDrumkitNames(names);
     EXPECT_EQ(std::count(names.begin(), names.end(), "Mine"), c.kept ? 1 : 0) << c.answer;
   }
+}
+
+// The loaded kit [snare, kick, tom] edited (snare removed) or renamed, the list left with
+// Cancel, a drum moved in the air and the placement saved: the file holds the kit as edited,
+// each drum's place under its own element, and no second kit appears.
+TEST_F(KitScreens, TheLoadedKitFollowsItsEditAndRename) {
+  InstallLibraryCalls();
+  drummer.kit = &drumkit;
+  drummer.kit_library = &drumkit_chooser;
+  const auto progress = kit_progress;
+  kit_progress = [](int, const std::string&, bool) {};
+  const std::pair<const char*, Sound::ElementType> elements[] = {
+      {"snare", Sound::SNARE}, {"kick", Sound::KICK}, {"tom", Sound::MID_TOM}};
+  for (const auto& [name, type] : elements) {
+    const auto category = type == Sound::KICK ? Sound::CATEGORY_FOOT : Sound::CATEGORY_HAND;
+    ASSERT_TRUE(Sound::ConvertElement(("data/elements/" + std::string(name) + ".ele").c_str(), type, category));
+  }
+  drumkit_chooser.BuildElementList();
+  const std::string kit_file = "conf/drumkits/K.ini";
+  const struct {
+    bool remove_snare;
+    const char* name;
+    std::vector<const char*> lines;
+  } cases[] = {
+      {true, "K", {"Name = K\n", "Drum0.element = kick\nDrum1.element = tom\n\n", "Drum0.foot_x = 90.000000",
+                   "Drum1.x = 77.000000", "Drum1.y = 60.000000"}},
+      {false, "K2", {"Name = K2\n", "Drum2.element = tom\n", "Drum0.x = 10.000000", "Drum2.x = 77.000000"}},
+  };
+  for (const auto& c : cases) {
+    skyt_test::WriteFile(kit_file,
+                         "[Drumkit]\nName = K\nIs_Preset = no\n\nDrum0.element = snare\nDrum1.element = kick\n"
+                         "Drum2.element = tom\n\n[Drumkit calibration]\nDrum0.x = 10\nDrum0.y = 40\nDrum0.size = 4\n"
+                         "Drum1.foot_x = 90\nDrum1.foot_y = 220\nDrum1.foot_size = 5\n"
+                         "Drum2.x = 30\nDrum2.y = 60\nDrum2.size = 4\n");
+    drumkit_chooser.BuildDrumkitList(false);
+    ASSERT_TRUE(drummer.ChooseDrumkit("K", false));
+    EnterListAt("K");
+    ASSERT_TRUE(Click(216));  // Edit
+    Frame();
+    if (c.remove_snare) {
+      const auto chosen = All(Imgui::TraceKind::LIST_BOX).at(1);
+      ClickAt(chosen.x + 10, chosen.y - 10);
+      ASSERT_TRUE(Click(395));
+    }
+    working_drumkit.Name = c.name;
+    ASSERT_TRUE(Click(224));  // Ok
+    ASSERT_EQ(interface_state, kChooseDrumkitScreen);
+    Frame();
+    ASSERT_TRUE(Click(8));  // Cancel on the kit list: nothing chosen there
+    drumkit.drums.back().x = 77;  // the tom moved in the air
+    std::string message;
+    EXPECT_TRUE(drummer.SaveCalibration(&message)) << message;
+    const std::string file = skyt_test::ReadFile(kit_file);
+    for (const char* line : c.lines) EXPECT_NE(file.find(line), std::string::npos) << c.name << ": " << line;
+    if (c.remove_snare) {
+      EXPECT_EQ(file.find("Drum2."), std::string::npos) << file;
+    }
+    EXPECT_FALSE(std::filesystem::exists("conf/drumkits/K-2.ini")) << c.name;
+    EXPECT_EQ(drumkit_chooser.current_drumkit_name, c.name);
+  }
+  drummer.kit = nullptr;
+  drummer.kit_library = nullptr;
+  kit_progress = progress;
 }
 
 TEST_F(KitScreens, NewElementFromAFolderOfSamplesAndNamesThatWouldLeaveTheLibrary) {
