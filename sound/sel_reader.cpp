@@ -13,15 +13,19 @@ float Clamp(float v, float lo, float hi) {
 }
 
 // Events are written in time order, all before the recording's end; those the audio thread
-// queued reach the file a little late, so small steps back are normal. An event far beyond the
-// stated length, or far after the events that follow it, is damage: playback would hold every
-// later event back behind it, and an export would write for as long.
-constexpr float kEventTimeSlack = 5.0f;  // seconds
+// queued reach the file a little late, so small steps back are normal. An event's time must be
+// justified: by the stated length when there is one, else (a length of 0, NaN or below 0 is
+// none: a stopped recording always has one) by the events before it, each at most the slack
+// after the latest so far. An event beyond that, or far after the events that follow it, or
+// beyond a day, is damage: playback would run, and an export write, for as long.
+constexpr float kEventTimeSlack = 5.0f;       // seconds
+constexpr float kLongestRecording = 86400.0f;  // seconds
 
 bool EventTimesFit(const std::vector<Sound::Event>& events, float duration) {
   float latest = 0.0f;
   for (const Sound::Event& ev : events) {
-    if (duration > 0.0f && ev.time > duration + kEventTimeSlack) return false;
+    const float justified = duration > 0.0f ? duration : latest;
+    if (ev.time > justified + kEventTimeSlack || ev.time > kLongestRecording) return false;
     if (latest - ev.time > kEventTimeSlack) return false;
     if (ev.time > latest) latest = ev.time;
   }
@@ -169,8 +173,7 @@ bool ReadPerformance(const char* path, Performance& out, std::string& error) {
     if (!in.F32(ev.time) || !in.U32(type)) break;
     if (type > 4) break;  // unknown payload: nothing after it can be trusted
     ev.type = static_cast<int>(type);
-    if (!std::isfinite(ev.time) || ev.time < 0.0f) ev.time = 0.0f;
-    if (ev.time > 86400.0f) ev.time = 86400.0f;
+    if (std::isnan(ev.time) || ev.time < 0.0f) ev.time = 0.0f;
     bool ok = true;
     switch (type) {
       case Sound::EVENT_VOLUME: {

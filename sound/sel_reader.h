@@ -64,10 +64,11 @@ struct Performance {
 // Magic, counts, duration, first song offset, date and description. False (with a reason) when
 // the file is not a recording or the header is damaged.
 bool ReadHeader(SelReader& in, Header& header, std::string& error);
-// The whole file. Event values are made safe to play (times finite and not negative, velocity
+// The whole file. Event values are made safe to play (times not NaN and not negative, velocity
 // and openness in 0..1, limbs 0..2, volumes 0..100); reading stops at an unknown event type or
-// at the end of the file. An event time far beyond the stated duration, or far after the
-// events that follow it, is refused as damage.
+// at the end of the file. An event time far beyond the stated duration (without one, far after
+// the events before it), far after the events that follow it, or beyond a day, is refused as
+// damage.
 bool ReadPerformance(const char* path, Performance& out, std::string& error);
 
 }  // namespace sel

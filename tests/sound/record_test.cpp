@@ -250,6 +250,28 @@ TEST_F(Recording, VersionsZeroAndOneAndValuesMadeSafe) {
   EXPECT_FALSE(sound.IsPerformancePlaying());
 }
 
+// A last event far out is refused whatever length the header states (a good one, none, NaN or
+// below 0), so that neither playback nor export runs for hours; the same file with its events
+// where they belong stays readable, in both versions.
+TEST_F(Recording, AFarOutLastEventIsRefusedWhateverTheStatedLength) {
+  auto set_f32 = [](std::vector<uint8_t>& b, size_t at, float v) { std::memcpy(b.data() + at, &v, 4); };
+  for (const char version : {'0', '1'}) {
+    for (const float length : {2.0f, 0.0f, NAN, -1.0f}) {
+      for (const float last : {0.6f, 50000.0f, 1e9f}) {
+        std::vector<uint8_t> b = HandMade(version, snare_path, 50);
+        set_f32(b, 8, length);
+        set_f32(b, b.size() - 12, last);  // the fade, the last event
+        element_test::WriteBytes("recordings/far.sel", b);
+        testing::internal::CaptureStdout();
+        const bool loaded = sound.LoadPerformance("recordings/far.sel");
+        testing::internal::GetCapturedStdout();
+        EXPECT_EQ(loaded, last < 1.0f) << version << " " << length << " " << last;
+        sound.UnloadPerformance();
+      }
+    }
+  }
+}
+
 TEST_F(Recording, DamagedFilesAreRefusedAndChangeNothing) {
   const std::vector<uint8_t> good = HandMade('1', snare_path, 50);
   element_test::WriteBytes("recordings/good.sel", good);
