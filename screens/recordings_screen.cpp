@@ -32,6 +32,7 @@ enum : int {
   kPanToCenter, kDisableReverb, kSplit, kDelete, kName, kOk, kCancel
 };
 constexpr int kSlicesPerFrame = 100;
+constexpr int kWavWriteFailedText = 528;  // "Error: writing the .wav file failed (the disk ..."
 
 struct RecordingsState {
   Imgui::ListBoxState list;
@@ -210,8 +211,8 @@ void Rect(float x0, float y0, float x1, float y1, float r, float g, float b) {
   glRectf(x0, y0, x1, y1);
 }
 
-// One slice of the export and its progress; the export ends on Cancel, completion or a
-// failed split file.
+// One slice of the export and its progress; the export ends on Cancel, completion, a split
+// file that cannot be opened or a file that cannot be written.
 void DoExportProgress(int H) {
   const float W = static_cast<float>(Imgui::platform.window_width());
   const float bw = 0.5f * W, bx = (W - bw) / 2, d = 0.05f * H;
@@ -227,9 +228,11 @@ void DoExportProgress(int H) {
       EndWavExport();
       break;
     }
-    if (ex.split && r == -1) {
+    if (r < 0) {
+      // A split file that cannot be opened, or a file that cannot be written (a full disk).
+      const int text = ex.split && r == -1 ? 427 : kWavWriteFailedText;
       EndWavExport();
-      MessageBox(GetUtf8(427), false, false);
+      MessageBox(GetUtf8(text), false, false);
       return;
     }
   }

@@ -203,7 +203,10 @@ class Sound {
   bool IsPerformancePlaying() const;
 
   // WAV export of the loaded performance, rendered offline, as one file or split per element.
-  // ClosePerformanceWav completes one file; the split export closes each of its files with it.
+  // PartialWritePerformanceWav gives the progress (0-99, 100 when done) or -1 when the file
+  // could not be written (a full disk); ClosePerformanceWav then completes the file with what
+  // reached it. The split export closes each of its files with it, and its update gives -1
+  // when a file cannot be opened and -2 when one cannot be written.
   bool OpenPerformanceWav(const char* path, bool with_song);
   int PartialWritePerformanceWav();
   void ClosePerformanceWav();
@@ -244,6 +247,7 @@ class Sound {
   bool pedal_only = false;
 
   std::ofstream wav_stream;
+  std::string wav_path;
   int wav_total_frames = 0;
   int wav_written_frames = 0;
   int wav_frames_per_buffer = 0;

@@ -1,9 +1,11 @@
 // WAV export of the loaded performance: the mixer is driven offline, buffer by buffer, with the
 // performance's events dispatched exactly as in live playback.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "frame/host_clock.h"
@@ -45,6 +47,27 @@ void WriteWavHeader(std::ostream& out) {
   PutU32(out, 0);
 }
 
+// Completes a WAV file whose data follows its 44-byte header: both sizes count the whole frames
+// that reached the file, at most `rendered` bytes, and a frame cut by a failed write goes.
+bool FinishWavFile(const std::string& path, uint32_t rendered) {
+  FILE* f = fopen(path.c_str(), "r+be");
+  if (!f) return false;
+  struct stat st;
+  bool ok = fstat(fileno(f), &st) == 0 && st.st_size >= 44;
+  if (ok) {
+    const uint64_t on_disk = (static_cast<uint64_t>(st.st_size) - 44) & ~uint64_t{3};
+    const uint32_t data = on_disk < rendered ? static_cast<uint32_t>(on_disk) : rendered;
+    auto put = [f](long at, uint32_t v) {
+      const unsigned char b[4] = {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8),
+                                  static_cast<unsigned char>(v >> 16), static_cast<unsigned char>(v >> 24)};
+      return fseek(f, at, SEEK_SET) == 0 && fwrite(b, 1, 4, f) == 4;
+    };
+    ok = put(4, 36 + data) && put(40, data) && fflush(f) == 0;
+    if (ok && static_cast<uint64_t>(st.st_size) > 44u + data) ok = ftruncate(fileno(f), 44 + data) == 0;
+  }
+  return fclose(f) == 0 && ok;
+}
+
 // Rendering must not outrun loading: every sample of the performance's elements and the song
 // are complete before the first buffer.
 void WaitForLoading(Sound& s) {
@@ -81,6 +104,7 @@ bool Sound::OpenPerformanceWav(const char* path, bool song) {
     wav_stream.clear();
     return false;
   }
+  wav_path = path;
   WriteWavHeader(wav_stream);
   wav_total_frames = events.empty() ? 0 : static_cast<int>(events.back().time * 44100.0f);
   wav_written_frames = 0;
@@ -102,8 +126,9 @@ int Sound::PartialWritePerformanceWav() {
   Audio::PortAudioCallback(nullptr, render_buffer.data(), n, nullptr, 0, &audio);
   for (int i = 0; i < 2 * n; ++i) convert_buffer[i] = static_cast<int16_t>(render_buffer[i] * 32766.0f);
   wav_stream.write(reinterpret_cast<const char*>(convert_buffer.data()), 4 * static_cast<std::streamsize>(n));
+  if (!wav_stream) return -1;
   wav_written_frames += n;
-  if (!IsPerformancePlaying()) return 100;
+  if (!IsPerformancePlaying()) return wav_stream.flush() ? 100 : -1;
   int progress = 0;
   if (wav_total_frames > 0)
     progress = static_cast<int>(static_cast<double>(wav_written_frames) / wav_total_frames * 100.0 + 0.5);
@@ -116,13 +141,10 @@ void Sound::ClosePerformanceWav() {
   render_buffer.clear();
   convert_buffer.clear();
   StopPerformance();
-  const uint32_t data_bytes = static_cast<uint32_t>(wav_written_frames) * 4u;
-  wav_stream.seekp(4);
-  PutU32(wav_stream, 36 + data_bytes);
-  wav_stream.seekp(40);
-  PutU32(wav_stream, data_bytes);
   wav_stream.close();
   wav_stream.clear();
+  if (!FinishWavFile(wav_path, static_cast<uint32_t>(wav_written_frames) * 4u))
+    printf("Warning: could not complete the .wav file \"%s\"\n", wav_path.c_str());
   audio.EndOffline();
 }
 
@@ -174,6 +196,7 @@ int Sound::UpdateSavingSplitWavs() {
   }
   for (int i = 0; i < 100; ++i) {
     split_last_progress = PartialWritePerformanceWav();
+    if (split_last_progress == -1) return -2;
     if (split_last_progress == 100) {
       ClosePerformanceWav();
       ++split_part_index;

@@ -1,7 +1,10 @@
 // The recordings screen over a performance made by the recorder: whole and split WAV export
-// through a scripted save dialog, Cancel and Esc putting panning and reverb back, renames that
-// would replace another recording, a typed name kept by its own recording when another is
-// clicked, and the duration texts of the details panel.
+// through a scripted save dialog, Cancel and Esc putting panning and reverb back, a failed write
+// stopping either export, renames that would replace another recording, a typed name kept by
+// its own recording when another is clicked, and the duration texts of the details panel.
+#include <signal.h>
+#include <sys/resource.h>
+
 #include <filesystem>
 
 #include "screens/recordings_screen.h"
@@ -158,6 +161,55 @@ TEST_F(RecordingsScreen, CancelAndEscPutPanningAndReverbBack) {
   EXPECT_FLOAT_EQ(sound.audio.GetReverbAmount(), 0.4f);
   Click(289);
   Click(290);
+}
+
+// A file-size limit (with its signal ignored) for as long as it lives: writes past it fail as
+// on a full disk.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &old_);
+    old_signal_ = signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{bytes, old_.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &old_);
+    signal(SIGXFSZ, old_signal_);
+  }
+
+ private:
+  rlimit old_{};
+  sighandler_t old_signal_ = SIG_DFL;
+};
+
+// A write that fails stops either export with the message; the file keeps a valid header for
+// what reached it, and no further split file is made.
+TEST_F(RecordingsScreen, AFailedWriteStopsTheExportAndSaysSo) {
+  Record("long.sel", 20);
+  Enter(kRecordingScreen);
+  SelectFirstLine();
+  const struct { bool split; const char* file; } cases[] = {{false, "full.wav"}, {true, "full_hihat_pedal.wav"}};
+  for (const auto& c : cases) {
+    if (c.split) {
+      ASSERT_TRUE(Click(291));
+    }
+    {
+      const FileSizeLimit limit(256 * 1024);
+      Export("full.wav");
+      FinishExport();
+    }
+    ASSERT_FALSE(Fakes::messages.empty()) << c.file;
+    EXPECT_EQ(Fakes::messages.back(), GetUtf8(528)) << c.file;
+    const std::vector<uint8_t> b = element_test::ReadBytes(c.file);
+    ASSERT_GT(b.size(), 44u) << c.file;
+    EXPECT_LE(b.size(), 256u * 1024) << c.file;
+    EXPECT_EQ(U32(b, 4), b.size() - 8) << c.file;
+    EXPECT_EQ(U32(b, 40), b.size() - 44) << c.file;
+    EXPECT_FALSE(std::filesystem::exists("full_hihat.wav")) << c.file;
+    EXPECT_TRUE(sound.panning_enabled) << c.file;
+  }
+  ASSERT_TRUE(Click(291));
 }
 
 TEST_F(RecordingsScreen, RenameNeverReplacesAnotherRecordingAndNeverEmpties) {
