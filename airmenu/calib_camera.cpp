@@ -19,6 +19,7 @@
 #include "library/drumkit_chooser.h"
 #include "render/font.h"
 #include "render/imgui.h"
+#include "render/widget_drawing_state.h"
 #include "tracking/webcam.h"
 
 namespace {
@@ -57,8 +58,9 @@ void Choice(int& id, int x, int y, int text, bool& mine, bool& other) {
   }
 }
 
+// The veil over the page; the form's texts after it are drawn with the blending the frame had.
 void FadeIn(int w, int h) {
-  glEnable(GL_BLEND);
+  skyt::EnableGuard blend(GL_BLEND, true);
   glColor4f(0.95f, 0.95f, 0.95f, (1.0f - float(form.fade_frames) / kFormFadeFrames) * 0.95f);
   glBegin(GL_QUADS);
   glVertex2f(0, 0);
@@ -66,7 +68,6 @@ void FadeIn(int w, int h) {
   glVertex2f(float(w), float(h));
   glVertex2f(float(w), 0);
   glEnd();
-  glDisable(GL_BLEND);
 }
 
 void CentredText(int y, int w, const char* text) {

@@ -2,6 +2,7 @@
 // stand form, the seat page's warning and buttons, and the camera-stand page's "Done" twice.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -19,6 +20,7 @@
 #include "frame/paths.h"
 #include "frame/texts.h"
 #include "library/drumkit_chooser.h"
+#include "render/font.h"
 #include "render/imgui.h"
 #include "tests/support/fake_libusb.h"
 #include "tests/support/in_air_kit.h"
@@ -57,6 +59,8 @@ class WizardPagesTest : public ::testing::Test {
   }
   void TearDown() override {
     library_calls = saved_calls_;
+    imgui.font = nullptr;
+    imgui.font_size = 0;
     imgui.mouse_down = false;
     imgui.mouse_x = imgui.mouse_y = -1;
   }
@@ -134,6 +138,46 @@ TEST_F(WizardPagesTest, CameraPageAsksWhatTheSessionLacks) {
     Click(NextX(drummer.Use_Camera_Stand ? 0.5 : 0.25), NextY());
     EXPECT_EQ(calibration.GetStage(), c.after_next);
   }
+}
+
+// Each text of the faded-in form shows as glyphs: in the band from its baseline up, ink with
+// paper between the strokes and partly covered edge pixels, not a filled box per glyph.
+TEST_F(WizardPagesTest, CameraFormTextsShowGlyphsNotBoxes) {
+  Font font;
+  ASSERT_TRUE(font.Init("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", 16, nullptr, 0));
+  imgui.font = &font;
+  imgui.font_size = 16;
+  drummer.Ran_After_Stand_Update = false;
+  imgui.tracing = true;
+  Enter(Calibration::kCamera, 0, true);
+  Frames(50);
+  imgui.tracing = false;
+  // The page draws in window units over the whole colour buffer.
+  const float sx = float(kit_.gl().width()) / WindowWidth(), sy = float(kit_.gl().height()) / WindowHeight();
+  int texts = 0;
+  for (const Imgui::TraceItem& t : imgui.trace) {
+    if (t.label.empty() || (t.kind != Imgui::TraceKind::TEXT && t.kind != Imgui::TraceKind::CHECK_BOX)) continue;
+    const bool box = t.kind == Imgui::TraceKind::CHECK_BOX;
+    const float baseline = box ? t.y - (16 + 24) / 2.0f : t.y - 16.0f, left = box ? t.x + 33.0f : float(t.x);
+    const int x0 = int(left * sx), x1 = int((left + font.GetWidth(t.label.c_str())) * sx);
+    const int y0 = int(baseline * sy), y1 = int((baseline + 11) * sy);
+    int ink = 0, paper = 0, edge = 0;
+    for (int y = y0; y < y1; ++y)
+      for (int x = x0; x < x1; ++x) {
+        const auto p = kit_.gl().Pixel(x, y);
+        const int darkest = std::max({p[0], p[1], p[2]}), lightest = std::min({p[0], p[1], p[2]});
+        if (darkest < 96) ++ink;
+        else if (lightest > 200) ++paper;
+        else ++edge;
+      }
+    const int all = (x1 - x0) * (y1 - y0);
+    EXPECT_GT(ink, 0) << t.label;
+    EXPECT_LT(ink, all / 2) << t.label;
+    EXPECT_GT(paper, all / 4) << t.label;
+    EXPECT_GT(edge, all / 20) << t.label;
+    ++texts;
+  }
+  EXPECT_EQ(texts, 7);  // two questions, four answers, the note on the preferences
 }
 
 TEST_F(WizardPagesTest, SeatPageWarnsOfABrightPlaceAndOffersDoneLate) {
