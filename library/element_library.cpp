@@ -22,8 +22,9 @@ bool FileExists(const std::string& path) {
 }  // namespace
 
 bool DrumkitChooser::SaveElement(const Element& element, std::string& message) {
-  std::string name = element.name;
-  if (!ValidateLibraryName(name, true, " ", message)) return false;
+  // The new-element screen's untouched placeholder is no name either.
+  std::string name = element.name == GetUtf8(0) ? std::string() : element.name;
+  if (!ValidateLibraryName(name, true, GetUtf8(529), message)) return false;
   const std::string path = MakePath(kPathElements, name + ".ele");
   bool listed = false;
   for (const std::string& e : element_names) listed = listed || e == name;

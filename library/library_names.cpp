@@ -16,13 +16,13 @@ bool ElementNameUsable(const std::string& name) {
 
 }  // namespace
 
-bool ValidateLibraryName(std::string& name, bool element, const std::string& kind, std::string& message) {
+bool ValidateLibraryName(std::string& name, bool element, const std::string& no_name, std::string& message) {
   size_t b = 0, e = name.size();
   while (b < e && IsBlank(name[b])) ++b;
   while (e > b && IsBlank(name[e - 1])) --e;
   name = name.substr(b, e - b);
   if (name.empty()) {
-    message = std::string(GetUtf8(60)) + kind + GetUtf8(61);
+    message = no_name;
     return false;
   }
   bool usable = true;

@@ -4,10 +4,10 @@
 #include <string>
 
 // Cuts blanks and tabs from both ends of name, then refuses (false, message set, in the
-// current language) an empty name ("Cannot save a" + kind + "without a name.") and control
-// characters; element names, which become file names as they are, also may not hold '/' or
+// current language) an empty name (message = no_name, e.g. "Cannot save a drumkit without a
+// name.") and control characters; element names, which become file names as they are, also may not hold '/' or
 // '\', begin with '.', or be longer than a drum's 31-byte element name.
-bool ValidateLibraryName(std::string& name, bool element, const std::string& kind, std::string& message);
+bool ValidateLibraryName(std::string& name, bool element, const std::string& no_name, std::string& message);
 
 // The next file name after a taken one: the run of decimal digits at its end counted up by one
 // (any length: "Kit 99" gives "Kit 100"), or "-2" appended when it ends in no digit. Only the

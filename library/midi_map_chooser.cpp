@@ -35,8 +35,10 @@ std::set<std::string> TakenMapPaths(const std::vector<MidiMapChooser::MidiMap>& 
   return taken;
 }
 
-// The kind word of the name messages: "Cannot save a" + " MIDI map " + "without a name."
+// The kind word of the name messages.
 std::string Kind() { return GetUtf8(433); }
+// "Cannot save a" + " MIDI map " + "without a name."
+std::string NoNameMessage() { return GetUtf8(60) + (" " + Kind() + " ") + GetUtf8(61); }
 
 }  // namespace
 
@@ -100,7 +102,7 @@ bool MidiMapChooser::CheckNameBuildFilename(std::string& filename, const std::st
                                             std::string& error) const {
   std::string trimmed = name;
   // Checked also for a map with a file: a line break in a Name would write lines of its own.
-  if (!ValidateLibraryName(trimmed, false, " " + Kind() + " ", error)) return false;
+  if (!ValidateLibraryName(trimmed, false, NoNameMessage(), error)) return false;
   if (!filename.empty()) return true;
   for (const MidiMap& m : midi_maps)
     if (m.Name == trimmed) {
@@ -113,7 +115,7 @@ bool MidiMapChooser::CheckNameBuildFilename(std::string& filename, const std::st
 
 bool MidiMapChooser::SaveMidiMap(MidiMap& map, std::string& error, const MidiMap* source) {
   MidiMap candidate = map;
-  if (!ValidateLibraryName(candidate.Name, false, " " + Kind() + " ", error) ||
+  if (!ValidateLibraryName(candidate.Name, false, NoNameMessage(), error) ||
       !CheckNameBuildFilename(candidate.path, candidate.Name, error))
     return false;
   if (!candidate.SaveWhenEditing(source)) {

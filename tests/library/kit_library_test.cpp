@@ -293,6 +293,22 @@ TEST(Elements, CreatingCountingAndRefusing) {
   }
 }
 
+// The new-element screen's untouched placeholder is refused as no name is, with the kind word.
+TEST(Elements, ThePlaceholderIsNoName) {
+  Installation install("kitlib_placeholder");
+  DrumkitChooser c;
+  for (const char* name : {"", " \t", "<new element>"}) {
+    DrumkitChooser::Element e;
+    e.name = name;
+    e.type = Sound::COWBELL;
+    std::string message;
+    EXPECT_FALSE(c.SaveElement(e, message)) << name;
+    EXPECT_EQ(message, "Cannot save an element without a name.") << name;
+  }
+  EXPECT_EQ(ReadFile("data/elements/<new element>.ele"), "");
+  EXPECT_TRUE(c.element_names.empty());
+}
+
 namespace {
 
 // The installation's element files, converted once into the build folder (kept while up to date).
