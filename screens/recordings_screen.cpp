@@ -192,10 +192,12 @@ void DoDetails(int line) {
   imgui.DoText(mx + 24, my, GetUtf8(293), path);
   const int m = static_cast<int>(std::floor(r.duration / 60.0f));
   const int s = static_cast<int>(r.duration - 60.0f * m);
+  // "1 minute", "1 second": the singular texts for one.
   if (m < 1) {
-    imgui.DoText(mx + 24, my - 22, GetUtf8(295), s);
+    imgui.DoText(mx + 24, my - 22, GetUtf8(s == 1 ? 533 : 295), s);
   } else {
-    imgui.DoText(mx + 24, my - 22, GetUtf8(294), m, s);
+    const int text = m == 1 ? (s == 1 ? 531 : 530) : (s == 1 ? 532 : 294);
+    imgui.DoText(mx + 24, my - 22, GetUtf8(text), m, s);
   }
   int y = my - 44;
   if (song) {

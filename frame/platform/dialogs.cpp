@@ -84,9 +84,9 @@ bool HasExtension(const std::string& file_name, const std::vector<std::string>& 
 std::vector<std::string> FileDialogArgs(const std::string& message, const std::string& title,
                                         const std::vector<std::string>& extensions, bool save) {
   std::vector<std::string> args = {"zenity", "--file-selection", "--modal"};
-  std::string shown = title;
-  if (!message.empty()) shown = shown.empty() ? message : shown + ": " + message;
-  args.push_back("--title=" + shown);
+  // The title heads the window and the message names the file filter inside it (the chooser
+  // has no message line); each stands in for the other when empty.
+  args.push_back("--title=" + (title.empty() ? message : title));
   if (unsigned long w = window_services.native_window()) args.push_back("--attach=" + std::to_string(w));
   args.push_back("--ok-label=" + platform::Text(384, "Choose"));
   std::string folder = StartFolder();

@@ -126,6 +126,15 @@ TEST(FileDialogs, OpenAndDirectory) {
   EXPECT_EQ(folder, "/samples/snare");
 }
 
+TEST(FileDialogs, TheTitleAndTheMessageEachShowOnce) {
+  Script script({{1, ""}});
+  std::string path, name, ext;
+  OpenFileDialog("Choose a song file (.mp3 or .ogg)", "Choose a song", {"mp3", "ogg"}, path, name, ext);
+  EXPECT_EQ(ArgStarting(script.calls[0], "--title="), "Choose a song");
+  EXPECT_EQ(ArgStarting(script.calls[0], "--file-filter="),
+            "Choose a song file (.mp3 or .ogg) | *.mp3 *.MP3 *.ogg *.OGG");
+}
+
 // ---- Clipboard ----------------------------------------------------------------------------
 
 TEST(Clipboard, AsksForTheTypesBeforeReadingText) {

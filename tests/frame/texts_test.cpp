@@ -261,3 +261,22 @@ TEST(Texts, EveryLanguageIsComplete) {
     EXPECT_EQ(std::string(GetUtf8(331)) + "%s", GetUtf8(330)) << kCodes[lang];
   }
 }
+
+// Texts that name something the program shows or does say it as the program does, in every
+// language: the first-run latency screen's button, the song types, what holds a sound card here.
+TEST(Texts, NameWhatTheProgramShows) {
+  LanguageGuard guard;
+  for (int lang = 0; lang < kNumLanguages; ++lang) {
+    SetLanguage(kCodes[lang]);
+    const std::string latency = GetUtf8(308), songs = GetUtf8(372), no_device = GetUtf8(349);
+    EXPECT_NE(latency.find(GetUtf8(345)), std::string::npos) << kCodes[lang] << ": " << latency;
+    for (const char* type : {".mp3", ".ogg", ".mp4", ".m4a", ".aac"})
+      EXPECT_NE(songs.find(type), std::string::npos) << kCodes[lang] << ": " << songs;
+    EXPECT_EQ(no_device.find("ASIO"), std::string::npos) << kCodes[lang];
+    for (const char* holder : {"JACK", "PipeWire", "PulseAudio"})
+      EXPECT_NE(no_device.find(holder), std::string::npos) << kCodes[lang] << ": " << no_device;
+  }
+  SetLanguage("en");
+  for (int id = 0; id < kNumTextIds; ++id)
+    EXPECT_EQ(std::string(GetUtf8(id)).find("setup"), std::string::npos) << id << ": the verb is \"set up\"";
+}

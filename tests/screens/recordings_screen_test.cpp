@@ -245,9 +245,11 @@ TEST_F(RecordingsScreen, EditANameThenClickAnotherRecording) {
   EXPECT_TRUE(Fakes::messages.empty());
 }
 
-TEST_F(RecordingsScreen, DetailsGiveMinutesOnlyFromSixtySeconds) {
+TEST_F(RecordingsScreen, DetailsGiveMinutesOnlyFromSixtySecondsAndTheSingularForOne) {
   const std::pair<float, std::string> cases[] = {
-      {59.6f, "Duration: 59 seconds"}, {60.0f, "Duration: 1 minutes 0 seconds"},
+      {59.6f, "Duration: 59 seconds"},          {1.5f, "Duration: 1 second"},
+      {60.0f, "Duration: 1 minute 0 seconds"},  {115.0f, "Duration: 1 minute 55 seconds"},
+      {61.0f, "Duration: 1 minute 1 second"},   {121.0f, "Duration: 2 minutes 1 second"},
       {3599.9f, "Duration: 59 minutes 59 seconds"}};
   for (const auto& [seconds, text] : cases) {
     logger.recordings.assign(1, {});

@@ -19,7 +19,7 @@ T = {
     "h1_intro": {
         "en": "Play the drums in the air. A camera follows the lit tips of your sticks and the markers on your feet, and Skytapper plays the drum you strike.",
         "ja": "空中でドラムを演奏しましょう。カメラがスティック先端のライトと足のマーカーを追い、叩いたドラムの音をSkytapperが鳴らします。",
-        "de": "Trommeln Sie in der Luft. Eine Kamera verfolgt die leuchtenden Spitzen Ihrer Sticks und die Marker an Ihren Füßen, und Skytapper spielt die Trommel, die Sie anschlagen.",
+        "de": "Trommle in der Luft. Eine Kamera verfolgt die leuchtenden Spitzen deiner Sticks und die Marker an deinen Füßen, und Skytapper spielt die Trommel, die du anschlägst.",
         "fr": "Jouez de la batterie dans les airs. Une caméra suit les pointes lumineuses de vos baguettes et les marqueurs de vos pieds, et Skytapper joue le fût que vous frappez.",
         "es": "Toca la batería en el aire. Una cámara sigue las puntas iluminadas de tus baquetas y los marcadores de tus pies, y Skytapper toca el tambor que golpeas.",
         "id": "Mainkan drum di udara. Kamera mengikuti ujung stik Anda yang menyala dan penanda di kaki Anda, lalu Skytapper memainkan drum yang Anda pukul.",
@@ -36,7 +36,7 @@ T = {
     "h1_camera": {
         "en": "Put the camera on a table or on its stand, about 1.5 m in front of you, pointing at your seat.",
         "ja": "カメラを机またはスタンドに置き、約1.5 m前方から座席に向けます。",
-        "de": "Stellen Sie die Kamera auf einen Tisch oder ihr Stativ, etwa 1,5 m vor Ihnen, auf Ihren Sitz gerichtet.",
+        "de": "Stell die Kamera auf einen Tisch oder ihr Stativ, etwa 1,5 m vor dir, auf deinen Sitz gerichtet.",
         "fr": "Posez la caméra sur une table ou sur son pied, à environ 1,5 m devant vous, tournée vers votre siège.",
         "es": "Coloca la cámara sobre una mesa o en su soporte, a unos 1,5 m delante de ti, apuntando a tu asiento.",
         "id": "Letakkan kamera di atas meja atau dudukannya, sekitar 1,5 m di depan Anda, mengarah ke tempat duduk Anda.",
@@ -53,7 +53,7 @@ T = {
     "h1_sticks": {
         "en": "Switch on the lights at the tips of your sticks. Wear the foot markers to play the kick drum and the hi-hat pedal.",
         "ja": "スティック先端のライトを点灯します。バスドラムとハイハットペダルには足のマーカーを付けます。",
-        "de": "Schalten Sie die Lichter an den Stickspitzen ein. Tragen Sie die Fußmarker, um Bassdrum und Hi-Hat-Pedal zu spielen.",
+        "de": "Schalte die Lichter an den Stickspitzen ein. Trag die Fußmarker, um Bassdrum und Hi-Hat-Pedal zu spielen.",
         "fr": "Allumez les lumières au bout de vos baguettes. Portez les marqueurs de pied pour jouer la grosse caisse et la pédale de charleston.",
         "es": "Enciende las luces de las puntas de las baquetas. Ponte los marcadores de pie para tocar el bombo y el pedal del charles.",
         "id": "Nyalakan lampu di ujung stik Anda. Pakai penanda kaki untuk memainkan kick drum dan pedal hi-hat.",
@@ -70,7 +70,7 @@ T = {
     "h1_seat": {
         "en": "Sit on a chair without armrests. Keep bright lamps and windows out of the camera's view.",
         "ja": "ひじ掛けのない椅子に座ります。明るい照明や窓がカメラに映らないようにします。",
-        "de": "Setzen Sie sich auf einen Stuhl ohne Armlehnen. Halten Sie helle Lampen und Fenster aus dem Bild der Kamera.",
+        "de": "Setz dich auf einen Stuhl ohne Armlehnen. Halte helle Lampen und Fenster aus dem Bild der Kamera.",
         "fr": "Asseyez-vous sur une chaise sans accoudoirs. Gardez les lampes vives et les fenêtres hors du champ de la caméra.",
         "es": "Siéntate en una silla sin reposabrazos. Mantén las lámparas brillantes y las ventanas fuera de la vista de la cámara.",
         "id": "Duduklah di kursi tanpa sandaran tangan. Jauhkan lampu terang dan jendela dari pandangan kamera.",
@@ -87,7 +87,7 @@ T = {
     "h1_play": {
         "en": "Strike where the drums are shown on the screen: the faster the stroke, the louder the drum.",
         "ja": "画面に表示されたドラムの位置を叩きます。速く叩くほど大きな音になります。",
-        "de": "Schlagen Sie dort, wo die Trommeln auf dem Bildschirm zu sehen sind: Je schneller der Schlag, desto lauter die Trommel.",
+        "de": "Schlag dort, wo die Trommeln auf dem Bildschirm zu sehen sind: Je schneller der Schlag, desto lauter die Trommel.",
         "fr": "Frappez là où les fûts apparaissent à l'écran : plus le coup est rapide, plus le son est fort.",
         "es": "Golpea donde se ven los tambores en la pantalla: cuanto más rápido el golpe, más fuerte suena.",
         "id": "Pukul di tempat drum ditampilkan di layar: makin cepat pukulan, makin keras bunyinya.",
@@ -118,7 +118,7 @@ T = {
     "h2_wizard": {
         "en": "The first time, the wizard guides you: camera and seat, a lighting check, then you place each drum by striking where you want it.",
         "ja": "初回はウィザードが案内します。カメラと座席、照明のチェックの後、置きたい場所を叩いて各ドラムを配置します。",
-        "de": "Beim ersten Mal führt Sie der Assistent: Kamera und Sitz, eine Lichtprüfung, dann platzieren Sie jede Trommel, indem Sie dort schlagen, wo Sie sie haben möchten.",
+        "de": "Beim ersten Mal führt dich der Assistent: Kamera und Sitz, eine Lichtprüfung, dann platzierst du jede Trommel, indem du dort schlägst, wo du sie haben möchtest.",
         "fr": "La première fois, l'assistant vous guide : caméra et siège, contrôle de l'éclairage, puis vous placez chaque fût en frappant à l'endroit voulu.",
         "es": "La primera vez, el asistente te guía: cámara y asiento, una prueba de luz y luego colocas cada tambor golpeando donde lo quieras.",
         "id": "Pertama kali, panduan akan membimbing Anda: kamera dan tempat duduk, pemeriksaan cahaya, lalu Anda menempatkan setiap drum dengan memukul di tempat yang diinginkan.",
@@ -136,7 +136,7 @@ T = {
     "h2_inair": {
         "en": "Round buttons beside the kit open the menus while you drum: adjust drums, volumes, metronome, songs and kits. Strike a button with a stick to press it.",
         "ja": "キットの横にある丸いボタンで、演奏しながらメニューを開けます。ドラムの調整、音量、メトロノーム、曲、キット。スティックで叩くと押せます。",
-        "de": "Runde Tasten neben dem Set öffnen beim Spielen die Menüs: Trommeln, Lautstärken, Metronom, Songs und Sets. Schlagen Sie mit einem Stick auf eine Taste, um sie zu drücken.",
+        "de": "Runde Tasten neben dem Set öffnen beim Spielen die Menüs: Trommeln, Lautstärken, Metronom, Songs und Sets. Schlag mit einem Stick auf eine Taste, um sie zu drücken.",
         "fr": "Des boutons ronds à côté de la batterie ouvrent les menus pendant que vous jouez : fûts, volumes, métronome, morceaux et kits. Frappez un bouton avec une baguette pour l'activer.",
         "es": "Los botones redondos junto a la batería abren los menús mientras tocas: tambores, volúmenes, metrónomo, canciones y kits. Golpea un botón con una baqueta para pulsarlo.",
         "id": "Tombol bundar di samping drum kit membuka menu sambil Anda bermain: atur drum, volume, metronom, lagu, dan kit. Pukul tombol dengan stik untuk menekannya.",
@@ -151,17 +151,17 @@ T = {
         "id": "Layar utama", "tr": "Ana ekran", "it": "Schermata principale", "ru": "Главный экран", "zh": "主界面", "ko": "메인 화면",
     },
     "h2_mouse": {
-        "en": "With the mouse you choose kits, edit them, record and play back your performances and set up songs. Esc brings you back to the main screen.",
-        "ja": "マウスでキットの選択や編集、演奏の録音と再生、曲の設定ができます。Escキーでメイン画面に戻ります。",
-        "de": "Mit der Maus wählen und bearbeiten Sie Sets, nehmen Ihr Spiel auf, spielen es ab und richten Songs ein. Esc bringt Sie zum Hauptbildschirm zurück.",
-        "fr": "À la souris, vous choisissez et modifiez les kits, enregistrez et réécoutez vos prestations et préparez des morceaux. Échap ramène à l'écran principal.",
-        "es": "Con el ratón eliges y editas kits, grabas y reproduces tus interpretaciones y preparas canciones. Esc te devuelve a la pantalla principal.",
-        "id": "Dengan mouse Anda memilih dan mengedit kit, merekam dan memutar ulang permainan, serta menyiapkan lagu. Esc membawa Anda kembali ke layar utama.",
-        "tr": "Fareyle setleri seçer ve düzenler, çalışlarınızı kaydedip dinler, şarkıları ayarlarsınız. Esc sizi ana ekrana döndürür.",
-        "it": "Con il mouse scegli e modifichi i kit, registri e riascolti le tue esecuzioni e prepari i brani. Esc ti riporta alla schermata principale.",
-        "ru": "Мышью вы выбираете и редактируете установки, записываете и прослушиваете своё исполнение, настраиваете песни. Esc возвращает на главный экран.",
-        "zh": "用鼠标可以选择和编辑鼓组、录制并回放你的演奏、设置歌曲。按 Esc 返回主界面。",
-        "ko": "마우스로 키트를 고르고 편집하며, 연주를 녹음하고 재생하고, 노래를 설정합니다. Esc 키를 누르면 메인 화면으로 돌아갑니다.",
+        "en": "With the mouse you choose kits, edit them, record and play back your performances and set up songs. Esc on the main screen quits Skytapper; while you drum, the space bar brings you back to the main screen.",
+        "ja": "マウスでキットの選択や編集、演奏の録音と再生、曲の設定ができます。メイン画面でEscキーを押すとSkytapperが終了します。演奏中はスペースキーでメイン画面に戻ります。",
+        "de": "Mit der Maus wählst und bearbeitest du Sets, nimmst dein Spiel auf, spielst es ab und richtest Songs ein. Esc im Hauptbildschirm beendet Skytapper; beim Spielen bringt dich die Leertaste zum Hauptbildschirm zurück.",
+        "fr": "À la souris, vous choisissez et modifiez les kits, enregistrez et réécoutez vos prestations et préparez des morceaux. Échap sur l'écran principal quitte Skytapper ; pendant que vous jouez, la barre d'espace ramène à l'écran principal.",
+        "es": "Con el ratón eliges y editas kits, grabas y reproduces tus interpretaciones y preparas canciones. Esc en la pantalla principal cierra Skytapper; mientras tocas, la barra espaciadora te devuelve a la pantalla principal.",
+        "id": "Dengan mouse Anda memilih dan mengedit kit, merekam dan memutar ulang permainan, serta menyiapkan lagu. Esc di layar utama menutup Skytapper; saat bermain, tombol spasi membawa Anda kembali ke layar utama.",
+        "tr": "Fareyle setleri seçer ve düzenler, çalışlarınızı kaydedip dinler, şarkıları ayarlarsınız. Ana ekranda Esc Skytapper'ı kapatır; çalarken boşluk tuşu sizi ana ekrana döndürür.",
+        "it": "Con il mouse scegli e modifichi i kit, registri e riascolti le tue esecuzioni e prepari i brani. Esc nella schermata principale chiude Skytapper; mentre suoni, la barra spaziatrice ti riporta alla schermata principale.",
+        "ru": "Мышью вы выбираете и редактируете установки, записываете и прослушиваете своё исполнение, настраиваете песни. Esc на главном экране закрывает Skytapper; во время игры пробел возвращает на главный экран.",
+        "zh": "用鼠标可以选择和编辑鼓组、录制并回放你的演奏、设置歌曲。在主界面按 Esc 退出 Skytapper；打鼓时按空格键返回主界面。",
+        "ko": "마우스로 키트를 고르고 편집하며, 연주를 녹음하고 재생하고, 노래를 설정합니다. 메인 화면에서 Esc 키를 누르면 Skytapper가 종료되고, 연주 중에는 스페이스 바를 누르면 메인 화면으로 돌아갑니다.",
     },
     "sound": {
         "en": "Sound and MIDI", "ja": "サウンドとMIDI", "de": "Klang und MIDI", "fr": "Son et MIDI", "es": "Sonido y MIDI",
@@ -170,7 +170,7 @@ T = {
     "h2_sound": {
         "en": "Next, choose your audio device and buffer size: a smaller buffer answers faster. Skytapper can also send MIDI notes to your drum software.",
         "ja": "次にオーディオデバイスとバッファサイズを選びます。バッファが小さいほど反応が速くなります。MIDIノートをドラムソフトに送ることもできます。",
-        "de": "Wählen Sie als Nächstes Audiogerät und Puffergröße: Ein kleinerer Puffer reagiert schneller. Skytapper kann auch MIDI-Noten an Ihre Drum-Software senden.",
+        "de": "Wähle als Nächstes Audiogerät und Puffergröße: Ein kleinerer Puffer reagiert schneller. Skytapper kann auch MIDI-Noten an deine Drum-Software senden.",
         "fr": "Choisissez ensuite votre périphérique audio et la taille du tampon : un tampon plus petit répond plus vite. Skytapper peut aussi envoyer des notes MIDI à votre logiciel de batterie.",
         "es": "A continuación, elige tu dispositivo de audio y el tamaño del búfer: un búfer menor responde más rápido. Skytapper también puede enviar notas MIDI a tu software de batería.",
         "id": "Selanjutnya, pilih perangkat audio dan ukuran buffer: buffer yang lebih kecil merespons lebih cepat. Skytapper juga dapat mengirim nada MIDI ke perangkat lunak drum Anda.",
@@ -187,7 +187,7 @@ T = {
     "h2_tips": {
         "en": "Short, crisp strokes are detected best. If strokes are missed, run the lighting check again from the set-up wizard.",
         "ja": "短く歯切れのよいストロークが最もよく検出されます。検出漏れがあるときは、ウィザードで照明チェックをやり直してください。",
-        "de": "Kurze, knackige Schläge werden am besten erkannt. Gehen Schläge verloren, wiederholen Sie die Lichtprüfung im Einrichtungsassistenten.",
+        "de": "Kurze, knackige Schläge werden am besten erkannt. Gehen Schläge verloren, wiederhole die Lichtprüfung im Einrichtungsassistenten.",
         "fr": "Les coups courts et nets sont les mieux détectés. Si des coups sont manqués, refaites le contrôle de l'éclairage dans l'assistant.",
         "es": "Los golpes cortos y precisos se detectan mejor. Si se pierden golpes, repite la prueba de luz desde el asistente.",
         "id": "Pukulan pendek dan tegas paling mudah terdeteksi. Jika ada pukulan yang terlewat, jalankan lagi pemeriksaan cahaya dari panduan penyiapan.",
@@ -229,14 +229,14 @@ T = {
         "ru": "Сэмплы барабанов", "zh": "鼓采样", "ko": "드럼 샘플",
     },
     "wd_title": {
-        "en": "Where to drum", "ja": "演奏する場所", "de": "Wo Sie spielen", "fr": "Où jouer", "es": "Dónde tocar",
+        "en": "Where to drum", "ja": "演奏する場所", "de": "Wo du spielst", "fr": "Où jouer", "es": "Dónde tocar",
         "id": "Tempat bermain drum", "tr": "Nerede çalınır", "it": "Dove suonare", "ru": "Где играть",
         "zh": "在哪里打鼓", "ko": "연주할 위치",
     },
     "wd_1": {
         "en": "Sit 1.5 to 2 m in front of the camera, facing it.",
         "ja": "カメラの正面、1.5～2 m離れた位置に座ります。",
-        "de": "Setzen Sie sich 1,5 bis 2 m vor die Kamera, mit Blick zu ihr.",
+        "de": "Setz dich 1,5 bis 2 m vor die Kamera, mit Blick zu ihr.",
         "fr": "Asseyez-vous face à la caméra, à 1,5 à 2 m de distance.",
         "es": "Siéntate de cara a la cámara, a entre 1,5 y 2 m.",
         "id": "Duduklah menghadap kamera, 1,5 sampai 2 m di depannya.",
@@ -249,7 +249,7 @@ T = {
     "wd_2": {
         "en": "Keep about one metre of free space around you so that your sticks can move freely.",
         "ja": "スティックを自由に動かせるよう、周りに約1 mの空間を空けます。",
-        "de": "Lassen Sie rund einen Meter Platz um sich herum, damit sich Ihre Sticks frei bewegen können.",
+        "de": "Lass rund einen Meter Platz um dich herum, damit sich deine Sticks frei bewegen können.",
         "fr": "Gardez environ un mètre d'espace libre autour de vous pour que vos baguettes bougent librement.",
         "es": "Deja alrededor de un metro de espacio libre a tu alrededor para mover las baquetas con libertad.",
         "id": "Sisakan ruang kosong sekitar satu meter di sekeliling Anda agar stik dapat bergerak bebas.",
@@ -262,7 +262,7 @@ T = {
     "wd_3": {
         "en": "The camera must see both sticks and your feet: drum inside the marked area.",
         "ja": "カメラに両方のスティックと足が映るよう、印のついた範囲の中で叩きます。",
-        "de": "Die Kamera muss beide Sticks und Ihre Füße sehen: Spielen Sie innerhalb des markierten Bereichs.",
+        "de": "Die Kamera muss beide Sticks und deine Füße sehen: Spiel innerhalb des markierten Bereichs.",
         "fr": "La caméra doit voir les deux baguettes et vos pieds : jouez dans la zone indiquée.",
         "es": "La cámara debe ver ambas baquetas y tus pies: toca dentro de la zona marcada.",
         "id": "Kamera harus melihat kedua stik dan kaki Anda: bermainlah di dalam area yang ditandai.",
@@ -275,7 +275,7 @@ T = {
     "wd_4": {
         "en": "Avoid bright lamps, windows and shiny objects behind you.",
         "ja": "背後に明るい照明や窓、光る物がないようにします。",
-        "de": "Vermeiden Sie helle Lampen, Fenster und glänzende Gegenstände hinter sich.",
+        "de": "Vermeide helle Lampen, Fenster und glänzende Gegenstände hinter dir.",
         "fr": "Évitez les lampes vives, les fenêtres et les objets brillants derrière vous.",
         "es": "Evita lámparas brillantes, ventanas y objetos relucientes detrás de ti.",
         "id": "Hindari lampu terang, jendela, dan benda mengilap di belakang Anda.",
@@ -297,7 +297,7 @@ T = {
     "cc_right": {
         "en": "Put the camera in front of you and a little to your right, at about the height of your knees.",
         "ja": "カメラを正面のやや右寄り、ひざくらいの高さに置きます。",
-        "de": "Stellen Sie die Kamera vor sich und etwas nach rechts versetzt auf, etwa in Kniehöhe.",
+        "de": "Stell die Kamera vor dir und etwas nach rechts versetzt auf, etwa in Kniehöhe.",
         "fr": "Placez la caméra devant vous, un peu sur votre droite, à peu près à hauteur des genoux.",
         "es": "Coloca la cámara delante de ti y un poco a tu derecha, más o menos a la altura de las rodillas.",
         "id": "Letakkan kamera di depan Anda dan sedikit ke kanan, kira-kira setinggi lutut.",
@@ -310,7 +310,7 @@ T = {
     "cc_left": {
         "en": "Put the camera in front of you and a little to your left, at about the height of your knees.",
         "ja": "カメラを正面のやや左寄り、ひざくらいの高さに置きます。",
-        "de": "Stellen Sie die Kamera vor sich und etwas nach links versetzt auf, etwa in Kniehöhe.",
+        "de": "Stell die Kamera vor dir und etwas nach links versetzt auf, etwa in Kniehöhe.",
         "fr": "Placez la caméra devant vous, un peu sur votre gauche, à peu près à hauteur des genoux.",
         "es": "Coloca la cámara delante de ti y un poco a tu izquierda, más o menos a la altura de las rodillas.",
         "id": "Letakkan kamera di depan Anda dan sedikit ke kiri, kira-kira setinggi lutut.",
@@ -323,7 +323,7 @@ T = {
     "cc_lens": {
         "en": "Turn the lens ring to the wide-angle setting.",
         "ja": "レンズリングを広角側に回します。",
-        "de": "Drehen Sie den Objektivring auf Weitwinkel.",
+        "de": "Dreh den Objektivring auf Weitwinkel.",
         "fr": "Tournez la bague de l'objectif sur la position grand angle.",
         "es": "Gira el anillo del objetivo a la posición de gran angular.",
         "id": "Putar cincin lensa ke posisi sudut lebar.",
@@ -336,7 +336,7 @@ T = {
     "cc_tilt": {
         "en": "Tilt the camera so that it sees you from your feet to above your head.",
         "ja": "足元から頭の上までが映るようにカメラの角度を調整します。",
-        "de": "Neigen Sie die Kamera so, dass sie Sie von den Füßen bis über den Kopf sieht.",
+        "de": "Neig die Kamera so, dass sie dich von den Füßen bis über den Kopf sieht.",
         "fr": "Inclinez la caméra pour qu'elle vous voie des pieds jusqu'au-dessus de la tête.",
         "es": "Inclina la cámara para que te vea desde los pies hasta por encima de la cabeza.",
         "id": "Miringkan kamera agar dapat melihat Anda dari kaki hingga di atas kepala.",
@@ -349,7 +349,7 @@ T = {
     "cc_usb": {
         "en": "Plug the camera straight into a USB port of the computer, not into a hub.",
         "ja": "カメラはハブを使わず、コンピューターのUSBポートに直接つなぎます。",
-        "de": "Schließen Sie die Kamera direkt an einen USB-Anschluss des Computers an, nicht an einen Hub.",
+        "de": "Schließ die Kamera direkt an einen USB-Anschluss des Computers an, nicht an einen Hub.",
         "fr": "Branchez la caméra directement sur un port USB de l'ordinateur, pas sur un concentrateur.",
         "es": "Conecta la cámara directamente a un puerto USB del ordenador, no a un concentrador.",
         "id": "Colokkan kamera langsung ke port USB komputer, bukan ke hub.",
@@ -360,7 +360,7 @@ T = {
         "ko": "카메라를 허브가 아닌 컴퓨터의 USB 포트에 직접 연결하세요.",
     },
     "you": {
-        "en": "You", "ja": "あなた", "de": "Sie", "fr": "Vous", "es": "Tú", "id": "Anda", "tr": "Siz",
+        "en": "You", "ja": "あなた", "de": "Du", "fr": "Vous", "es": "Tú", "id": "Anda", "tr": "Siz",
         "it": "Tu", "ru": "Вы", "zh": "你", "ko": "나",
     },
     "ad_title": {
@@ -372,7 +372,7 @@ T = {
     "ad_callout": {
         "en": "Click here to choose the sound card or output that Skytapper plays through.",
         "ja": "ここをクリックして、Skytapperが音を出すサウンドカードや出力を選びます。",
-        "de": "Klicken Sie hier, um die Soundkarte oder den Ausgang zu wählen, über den Skytapper spielt.",
+        "de": "Klick hier, um die Soundkarte oder den Ausgang zu wählen, über den Skytapper spielt.",
         "fr": "Cliquez ici pour choisir la carte son ou la sortie utilisée par Skytapper.",
         "es": "Haz clic aquí para elegir la tarjeta de sonido o la salida por la que suena Skytapper.",
         "id": "Klik di sini untuk memilih kartu suara atau keluaran yang digunakan Skytapper.",
@@ -385,7 +385,7 @@ T = {
     "ad_apply": {
         "en": "Then click Apply and Test.",
         "ja": "その後「適用」と「テスト」をクリックします。",
-        "de": "Klicken Sie dann auf Anwenden und Testen.",
+        "de": "Klick dann auf Anwenden und Testen.",
         "fr": "Cliquez ensuite sur Appliquer puis sur Tester.",
         "es": "Después haz clic en Aplicar y en Probar.",
         "id": "Lalu klik Terapkan dan Uji.",
