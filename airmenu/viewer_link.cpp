@@ -17,6 +17,8 @@
 
 #include "drumming/drummer.h"
 #include "drumming/viewer_calls.h"
+#include "frame/platform/platform.h"
+#include "frame/texts.h"
 #include "sound/sound.h"
 
 ViewerPorts viewer_ports;
@@ -219,24 +221,31 @@ void PortsFromEnvironment() {
   viewer_ports = {first, first + 1, first + 2, first + 3};
 }
 
+// Another running copy holds the ports: the program cannot work, and says why on the terminal
+// and in a message box (a player who started it from the desktop sees no terminal), then ends
+// with a failure status.
+void EndForABusyPort(const char* what, int port) {
+  printf("%s\n", what);
+  char reason[1024];
+  snprintf(reason, sizeof reason, GetUtf8(534), port);
+  printf("Error: %s\n", reason);
+  fflush(stdout);
+  MessageBox(reason, false, true);
+  viewer_link_exit(1);
+}
+
 }  // namespace
 
 bool InitSockets(const char*, bool) {
   PortsFromEnvironment();
-  // Another running copy holds the ports: the program cannot work, and says so with a
-  // failure status.
   if (!InitServer()) {
-    printf("Could not initialize server.\n");
-    fflush(stdout);
-    viewer_link_exit(1);
+    EndForABusyPort("Could not initialize server.", viewer_ports.server);
     return false;
   }
   if (!InitUdp()) {
     CloseClient();
     CloseSocket(server_socket);
-    printf("Could not initialize UDP.\n");
-    fflush(stdout);
-    viewer_link_exit(1);
+    EndForABusyPort("Could not initialize UDP.", viewer_ports.udp);
     return false;
   }
   return true;

@@ -25,8 +25,9 @@ extern ViewerPorts viewer_ports;
 // put in their own. It is called with status 1.
 extern void (*viewer_link_exit)(int status);
 
-// Opens the TCP server and the UDP socket; when either cannot be opened it prints one line and
-// ends the program through viewer_link_exit(1). Returns true otherwise. Call it before
+// Opens the TCP server and the UDP socket; when either cannot be opened it says so on the
+// terminal and in a message box naming the busy port, and ends the program through
+// viewer_link_exit(1). Returns true otherwise. Call it before
 // InitDiscoveryServer: it takes the ports from the environment.
 bool InitSockets(const char* sockets_file, bool record);
 // Opens the discovery socket; failures are printed and not fatal.

@@ -204,6 +204,8 @@ int SkytapperMain(int argc, char** argv) {
   // A viewer or helper program that goes away mid-write must not end the program.
   signal(SIGPIPE, SIG_IGN);
   InstallCalls();
+  // The language first: a start that ends for busy ports says why in it.
+  const bool language_from_system = DetermineLanguage();
 
   InitSockets(nullptr, true);
   InitDiscoveryServer();
@@ -220,7 +222,6 @@ int SkytapperMain(int argc, char** argv) {
   dummy.display = DummyMacDisplay;
   window_services.set_callbacks(dummy);
 
-  const bool language_from_system = DetermineLanguage();
   PatchShinsForBatch2();
 
   IniFile settings;

@@ -7,9 +7,13 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "airmenu/viewer_link.h"
+#include "frame/platform/spawn.h"
 #include "frame/utf8.h"
 #include "tests/support/free_ports.h"
 #include "tests/support/test_dirs.h"
@@ -83,15 +87,36 @@ TEST(ViewerLink, DiscoveryAnswersExactlyFourBytesOfSKYT) {
   EXPECT_TRUE(Bindable(SOCK_DGRAM, viewer_ports.discovery));
 }
 
-TEST(ViewerLink, ABusyServerPortIsAFailure) {
+// The start ends with a failure status and tells a player without a terminal why, naming the port.
+TEST(ViewerLink, ABusyServerPortEndsTheStartWithAMessageBox) {
   UseFreePorts();
   int s = socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in a = Local(viewer_ports.server);
   a.sin_addr.s_addr = htonl(INADDR_ANY);
   ASSERT_EQ(bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
   ASSERT_EQ(listen(s, 1), 0);
-  EXPECT_EXIT(InitSockets(nullptr, true), testing::ExitedWithCode(1), "");
+  static int status;
+  status = 0;
+  std::vector<std::vector<std::string>> boxes;
+  SetCommandRunner([&](const std::vector<std::string>& argv, const std::string*) {
+    boxes.push_back(argv);
+    return CommandResult{};
+  });
+  viewer_link_exit = [](int code) { status = code; };
+  testing::internal::CaptureStdout();
+  EXPECT_FALSE(InitSockets(nullptr, true));
+  const std::string output = testing::internal::GetCapturedStdout();
+  viewer_link_exit = exit;
+  SetCommandRunner(nullptr);
   close(s);
+  EXPECT_EQ(status, 1);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0][0], "zenity");
+  const std::string port = std::to_string(viewer_ports.server);
+  bool named = false;
+  for (const std::string& arg : boxes[0]) named = named || (arg.rfind("--text=", 0) == 0 && arg.find(port) != std::string::npos);
+  EXPECT_TRUE(named) << port;
+  EXPECT_NE(output.find("Error: Skytapper cannot start"), std::string::npos) << output;
 }
 
 TEST(ViewerLink, NamesFitTheirFieldAsWholeCharacters) {
