@@ -11,6 +11,7 @@
 #include "frame/frame_globals.h"
 #include "frame/interface_states.h"
 #include "frame/paths.h"
+#include "frame/platform/platform.h"
 #include "frame/platform/spawn.h"
 #include "frame/texts.h"
 #include "render/airwidget_drawing.h"
@@ -84,6 +85,15 @@ void DoNavigation(const HelpRows& r, int& page) {
   }
 }
 
+// The manual in the browser without a shell; when the opener cannot be started, the player
+// gets the manual's address instead.
+void OpenManual() {
+  if (LaunchCommand({"xdg-open", kManualAddress})) return;
+  char text[512];
+  snprintf(text, sizeof text, GetUtf8(535), kManualAddress);
+  MessageBox(text, false, true);
+}
+
 }  // namespace
 
 void LoadHelpScreenImage(int page) {
@@ -103,8 +113,7 @@ void DoHelpScreen() {
   const int H = ScreenHeight();
   const HelpRows r = Rows(H);
   DrawPage(H);
-  // The manual opens in the browser without a shell; a failure to start it is not reported.
-  if (imgui.DoButton(kManual, 38, r.top, 346 + r.extra, 54, GetUtf8(376))) LaunchCommand({"xdg-open", kManualAddress});
+  if (imgui.DoButton(kManual, 38, r.top, 346 + r.extra, 54, GetUtf8(376))) OpenManual();
   DoNavigation(r, help_screen_number);
   int about_x, about_w;
   AboutBox(about_x, about_w);

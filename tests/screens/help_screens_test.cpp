@@ -81,4 +81,12 @@ TEST_F(HelpScreens, StartupBoxIsSavedAndTheManualOpensWithXdgOpen) {
   EXPECT_EQ(Fakes::launched[0], std::string("xdg-open ") + kManualAddress);
 }
 
+TEST_F(HelpScreens, WithoutXdgOpenTheManualsAddressIsShown) {
+  SetCommandLauncher([](const std::vector<std::string>&) { return false; });
+  Enter(kHelpScreen, 1);
+  ASSERT_TRUE(Click(376));
+  ASSERT_EQ(Fakes::messages.size(), 1u);
+  EXPECT_NE(Fakes::messages[0].find(kManualAddress), std::string::npos) << Fakes::messages[0];
+}
+
 }  // namespace
