@@ -56,7 +56,7 @@ void FindSplash(const std::string& e, const std::vector<std::string>& library, L
     if (out.splash >= 0) out.extra_slots.insert(out.splash);
     out.splash = LoadElementFile(f, true);
     if (out.splash >= 0) {
-      printf(" successfuly loaded this element as pedal splash: %s\n", f.c_str());
+      printf(" successfully loaded this element as pedal splash: %s\n", f.c_str());
       return;
     }
   }
