@@ -48,11 +48,13 @@ void WriteWavHeader(std::ostream& out) {
 }
 
 // Completes a WAV file whose data follows its 44-byte header: both sizes count the whole frames
-// that reached the file, at most `rendered` bytes, and a frame cut by a failed write goes.
+// that reached the file, at most `rendered` bytes, and a frame cut by a failed write goes. A
+// device or pipe chosen as the file has nothing to complete.
 bool FinishWavFile(const std::string& path, uint32_t rendered) {
+  struct stat st;
+  if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return true;
   FILE* f = fopen(path.c_str(), "r+be");
   if (!f) return false;
-  struct stat st;
   bool ok = fstat(fileno(f), &st) == 0 && st.st_size >= 44;
   if (ok) {
     const uint64_t on_disk = (static_cast<uint64_t>(st.st_size) - 44) & ~uint64_t{3};
