@@ -7,13 +7,13 @@
 #include <vector>
 
 constexpr int kNumLanguages = 11;   // en ja de fr es id tr it ru zh ko, in index order
-constexpr int kNumTextIds = 536;    // text ids 0..535
+constexpr int kNumTextIds = 540;    // text ids 0..539
 
 // Index of the current language (0 English .. 10 Korean); set only by SetLanguage.
 extern int32_t language;
 
 // The compiled-in text table (generated from assets/text/*.txt): one row per language, ids
-// 0..511 in the first table and 512..535 in the second. Every slot holds a text; the
+// 0..511 in the first table and 512..539 in the second. Every slot holds a text; the
 // pointers stay valid for the whole run.
 extern const char* const utf8_strings[kNumLanguages][512];
 extern const char* const utf8_strings2[kNumLanguages][kNumTextIds - 512];
@@ -24,7 +24,7 @@ extern const char* const utf8_strings2[kNumLanguages][kNumTextIds - 512];
 extern std::vector<std::string> element_type_names;
 extern std::vector<int> element_types;
 
-// The text of id in the current language; "???" for an id outside 0..535. Texts may be
+// The text of id in the current language; "???" for an id outside 0..539. Texts may be
 // printf formats (the caller formats them) and in-air button labels carry '|' line breaks.
 const char* GetUtf8(int id);
 

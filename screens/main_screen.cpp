@@ -47,10 +47,18 @@ constexpr MainButton kButtons[] = {
 // Help and Quit: at the bottom in windows lower than 710 pixels, else hanging from the top.
 int BottomRowY(int H) { return H < 710 ? 64 : H - 651; }
 
+// The two lines that say why there is no camera and what to do: not plugged in, plugged in
+// but not open to this user, or held by another program.
+void DoCameraMissingText(int H) {
+  const CameraFault fault = screen_services.camera_fault();
+  const int first = fault == CameraFault::kNoAccess ? 536 : fault == CameraFault::kBusy ? 538 : 197;
+  imgui.DoText(48, H - 201, "%s", GetUtf8(first));
+  imgui.DoText(48, H - 229, "%s", GetUtf8(first + 1));
+}
+
 void DoStatusText(int H, bool camera, const std::string& kit) {
   if (!camera) {
-    imgui.DoText(48, H - 201, "%s", GetUtf8(197));
-    imgui.DoText(48, H - 229, "%s", GetUtf8(198));
+    DoCameraMissingText(H);
     return;
   }
   if (kit.empty()) {

@@ -27,6 +27,7 @@ void PlayLatencyTest() {
 ScreenServices DefaultScreenServices() {
   return ScreenServices{
       .camera_working = [] { return PSEyeIsWorking(); },
+      .camera_fault = PSEyeFault,
       .start_wizard = [](bool play) { calibration.Start(play); },
       .change_wizard_stage = [](int stage) { calibration.ChangeStage(static_cast<Calibration::Stage>(stage)); },
       .lights_checked = [] { return Calibration::were_lights_checked; },

@@ -7,9 +7,12 @@
 #include <map>
 #include <string>
 
+#include "tracking/ps3eye_glue.h"
+
 struct ScreenServices {
-  // The camera delivers frames.
+  // The camera delivers frames; when it does not, why the start-up could not open one.
   bool (*camera_working)();
+  CameraFault (*camera_fault)();
 
   // The set-up wizard: starting it (the state is already 35), moving it to a stage, and
   // whether a lighting check has passed in this run.

@@ -4,7 +4,7 @@
     gen_text_table.py TEXT_DIR OUT_CPP
 
 Each source is UTF-8, one text a line:  <id> "<text>"  with the escapes \\n, \\t, \\" and
-\\\\. Lines that are empty or start with '#' are skipped. Every id from 0 to 535 must be
+\\\\. Lines that are empty or start with '#' are skipped. Every id from 0 to 539 must be
 given exactly once, in every one of the eleven files. Any fault stops the build with the
 file and line that hold it.
 """
@@ -13,8 +13,8 @@ import re
 import sys
 
 LANGUAGES = ["en", "ja", "de", "fr", "es", "id", "tr", "it", "ru", "zh", "ko"]
-NUM_TEXTS = 536
-FIRST_TABLE = 512  # ids 0-511 go to utf8_strings, 512-535 to utf8_strings2
+NUM_TEXTS = 540
+FIRST_TABLE = 512  # ids 0-511 go to utf8_strings, 512-539 to utf8_strings2
 
 LINE = re.compile(r'^(\d+)[ \t]+"(.*)"[ \t]*$')
 ESCAPES = {"n": "\n", "t": "\t", '"': '"', "\\": "\\"}

@@ -330,6 +330,7 @@ bool PS3EYECam::updateDevices() { return USBMgr::instance()->handleEvents(); }
 
 bool PS3EYECam::open_usb() {
   int res = libusb_open(device_, &handle_);
+  open_error_ = res;
   if (res != 0) {
     printf("device open error: %d\n", res);
     handle_ = nullptr;
@@ -338,6 +339,7 @@ bool PS3EYECam::open_usb() {
   // The kernel's own camera driver may hold the interface: let libusb detach it.
   libusb_set_auto_detach_kernel_driver(handle_, 1);
   res = libusb_claim_interface(handle_, 0);
+  open_error_ = res;
   if (res != 0) {
     printf("device claim interface error: %d\n", res);
     libusb_close(handle_);

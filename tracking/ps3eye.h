@@ -133,6 +133,9 @@ class PS3EYECam {
   void stop();
   bool isStreaming() const { return is_streaming_; }
   bool isOpen() const { return handle_ != nullptr; }
+  // The libusb error of the last failed open or claim (LIBUSB_ERROR_ACCESS: this user may not
+  // open the device; LIBUSB_ERROR_BUSY: another program holds it); 0 once opened.
+  int openError() const { return open_error_; }
   // The stream died (device gone or transfer error).
   bool streamFailed() const { return urb_.failed(); }
   int getFrameRate() const { return frame_rate_; }
@@ -174,6 +177,7 @@ class PS3EYECam {
   uint32_t counter_ = 0;
   libusb_device* device_;
   libusb_device_handle* handle_ = nullptr;
+  int open_error_ = 0;
   uint8_t* usb_buf_ = nullptr;  // 64 bytes for control transfers
   URBDesc urb_;
   bool device_gone_ = false;  // a control transfer found no device

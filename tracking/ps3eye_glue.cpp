@@ -15,6 +15,7 @@ using ps3eye::PS3EYECam;
 namespace {
 
 ps3eye_context* ctx = nullptr;
+CameraFault fault = CameraFault::kNone;
 
 void ps3eye_cam_thread(ps3eye_context* context) {
   pthread_setname_np(pthread_self(), "camera");
@@ -28,6 +29,27 @@ inline void yuv_to_rgb(int y, int u, int v, uint8_t* rgb) {
   rgb[0] = clip((c + 409 * (v - 128)) >> 8);
   rgb[1] = clip((c - 100 * (u - 128) - 208 * (v - 128)) >> 8);
   rgb[2] = clip((c + 516 * (u - 128)) >> 8);
+}
+
+// A camera refused by the system tells more than one that went away while it was opened.
+CameraFault FaultOf(const std::vector<PS3EYECam*>& cameras) {
+  for (const PS3EYECam* cam : cameras) {
+    if (cam->openError() == LIBUSB_ERROR_ACCESS) return CameraFault::kNoAccess;
+    if (cam->openError() == LIBUSB_ERROR_BUSY) return CameraFault::kBusy;
+  }
+  return CameraFault::kNotFound;
+}
+
+void ReportFault(CameraFault f) {
+  if (f == CameraFault::kNoAccess) {
+    printf("Warning: the PS3 Eye camera is plugged in but this user may not open it (access denied); "
+           "run \"sudo bash tools/camera_access.sh\" in Skytapper's folder, then start Skytapper again\n");
+  } else if (f == CameraFault::kBusy) {
+    printf("Warning: the PS3 Eye camera is in use by another program; close that program, then start "
+           "Skytapper again\n");
+  } else {
+    printf("No devices connected.\n");
+  }
 }
 
 }  // namespace
@@ -50,8 +72,9 @@ ps3eye_context::~ps3eye_context() {
 int PSEyeInit() {
   if (ctx) return ctx->eye ? 0 : 1;
   ctx = new ps3eye_context(320, 240, 125);
+  fault = ctx->eye ? CameraFault::kNone : FaultOf(ctx->devices);
   if (!ctx->eye) {
-    printf("No devices connected.\n");
+    ReportFault(fault);
     PSEyeDestroy();
     return 1;
   }
@@ -66,6 +89,8 @@ int PSEyeInit() {
   printf("PSEye initialized.\n");
   return 0;
 }
+
+CameraFault PSEyeFault() { return fault; }
 
 bool PSEyeIsWorking() { return ctx && ctx->eye && !ctx->eye->streamFailed(); }
 

@@ -3,9 +3,17 @@
 #pragma once
 #include <cstdint>
 
+// Why the last PSEyeInit found no usable camera: none plugged in, or one plugged in that this
+// user may not open (the udev rule of tools/camera_access.sh is missing), or one that another
+// program holds.
+enum class CameraFault { kNone, kNotFound, kNoAccess, kBusy };
+
 // Finds and initialises the first camera, creates the new-frame event and starts the camera
-// thread. 0 on success, 1 when there is no usable camera ("No devices connected.").
+// thread. 0 on success, 1 when there is no usable camera: "No devices connected." when none is
+// plugged in, else a warning that says why the camera could not be opened and what to do.
 int PSEyeInit();
+// The fault of the last PSEyeInit (kNone before the first and after a success).
+CameraFault PSEyeFault();
 // Starts streaming: mode 1 = QVGA 320x240 YUYV at 125 frames a second, 0 = VGA 640x480 at 50.
 int PSEyeStart(int mode);
 // Stops streaming (when it streams) and resets the new-frame event.

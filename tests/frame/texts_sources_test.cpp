@@ -89,7 +89,7 @@ TEST_F(TextSources, FaultsStopTheBuildNamingFileAndLine) {
   } cases[] = {
       {EnglishWithLine(line7, ""), "de.txt:" + std::to_string(line7) + ": missing id 7"},
       {english_ + "7 \"again\"\n", "id 7 doubled (first given on line " + std::to_string(line7) + ")"},
-      {english_ + "536 \"beyond\"\n", "id 536 is out of range"},
+      {english_ + "540 \"beyond\"\n", "id 540 is out of range"},
       {EnglishWithLine(line7, "7 \"Next\\q\""), "de.txt:" + std::to_string(line7) + ": bad escape '\\q'"},
       {EnglishWithLine(line7, "7 \"N\xC3\x28xt\""), "de.txt:" + std::to_string(line7) + ": invalid UTF-8"},
       {EnglishWithLine(line7, "7 \"\xED\xA0\x80\""), "invalid UTF-8"},  // an encoded surrogate

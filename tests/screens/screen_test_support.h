@@ -35,6 +35,7 @@ namespace skyt_test {
 // What the fakes answer and what they were asked.
 struct Fakes {
   static inline bool camera = true, lights = false;
+  static inline CameraFault camera_fault = CameraFault::kNone;
   static inline std::vector<std::string> calls;  // wizard calls, pictures, re-opens, tests
   static inline std::map<int, std::string> devices, ports;
   static inline int device_index = -1, device_type = 5, frames = 256;
@@ -46,11 +47,13 @@ struct Fakes {
 
   static void Install() {
     camera = true, lights = false, manual = false, reinit_ok = true;
+    camera_fault = CameraFault::kNone;
     calls.clear(), devices.clear(), ports.clear(), messages.clear(), launched.clear(), answers.clear();
     device_index = -1, device_type = 5, frames = 256, reinit_type_on_failure = 0;
     ResetScreenServices();
     auto& s = screen_services;
     s.camera_working = [] { return camera; };
+    s.camera_fault = [] { return camera_fault; };
     s.lights_checked = [] { return lights; };
     s.start_wizard = [](bool place) { calls.push_back(place ? "start(true)" : "start(false)"); };
     s.change_wizard_stage = [](int stage) { calls.push_back("stage " + std::to_string(stage)); };

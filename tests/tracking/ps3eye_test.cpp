@@ -69,25 +69,50 @@ TEST_F(CameraTest, NoCameraMeansInitFails) {
   testing::internal::CaptureStdout();
   EXPECT_EQ(PSEyeInit(), 1);
   EXPECT_NE(testing::internal::GetCapturedStdout().find("No devices connected."), std::string::npos);
+  EXPECT_EQ(PSEyeFault(), CameraFault::kNotFound);
   EXPECT_FALSE(PSEyeIsWorking());
   std::vector<uint8_t> out(kQvga);
   EXPECT_FALSE(PSEyeGetFrame(out.data(), nullptr));
 }
 
-TEST_F(CameraTest, FailedOpenOrClaimIsNoCameraAndSendsNothing) {
-  fake_usb::PlugCamera();
-  fake_usb::SetOpenError(LIBUSB_ERROR_ACCESS);
-  EXPECT_EQ(PSEyeInit(), 1);
-  EXPECT_FALSE(PSEyeIsWorking());
-  PSEyeStart(1);
-  PSEyeSetParameter(3, 10);
-  EXPECT_TRUE(fake_usb::ControlLog().empty());
+// A camera plugged in but refused (this user may not open it, another program holds it) says
+// why, sends nothing, and opens at a later start once it is free.
+TEST_F(CameraTest, RefusedCameraSaysWhyAndOpensAtALaterStart) {
+  struct Case {
+    int open_error, claim_error;
+    CameraFault fault;
+    const char* printed;
+  } cases[] = {
+      {LIBUSB_ERROR_ACCESS, 0, CameraFault::kNoAccess,
+       "Warning: the PS3 Eye camera is plugged in but this user may not open it (access denied); "
+       "run \"sudo bash tools/camera_access.sh\""},
+      {0, LIBUSB_ERROR_BUSY, CameraFault::kBusy, "Warning: the PS3 Eye camera is in use by another program"},
+      {LIBUSB_ERROR_NO_DEVICE, 0, CameraFault::kNotFound, "No devices connected."},  // gone while opening
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.printed);
+    fake_usb::Reset();
+    fake_usb::PlugCamera();
+    fake_usb::SetOpenError(c.open_error);
+    fake_usb::SetClaimError(c.claim_error);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(PSEyeInit(), 1);
+    const std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_NE(printed.find(c.printed), std::string::npos) << printed;
+    EXPECT_EQ(PSEyeFault(), c.fault);
+    EXPECT_FALSE(PSEyeIsWorking());
+    PSEyeStart(1);
+    PSEyeSetParameter(3, 10);
+    EXPECT_TRUE(fake_usb::ControlLog().empty());
 
-  fake_usb::SetOpenError(0);
-  fake_usb::SetClaimError(LIBUSB_ERROR_BUSY);
-  EXPECT_EQ(PSEyeInit(), 1);
-  EXPECT_FALSE(PSEyeIsWorking());
-  EXPECT_TRUE(fake_usb::ControlLog().empty());
+    fake_usb::SetOpenError(0);
+    fake_usb::SetClaimError(0);
+    EXPECT_EQ(PSEyeInit(), 0);
+    EXPECT_EQ(PSEyeFault(), CameraFault::kNone);
+    EXPECT_TRUE(PSEyeIsWorking());
+    EXPECT_TRUE(fake_usb::InterfaceClaimed());
+    PSEyeDestroy();
+  }
 }
 
 TEST_F(CameraTest, InitProgramsBridgeAndSensorFromTheTables) {
