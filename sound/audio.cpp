@@ -14,7 +14,7 @@
 
 #include "frame/events.h"
 #include "frame/host_clock.h"
-#include "sound/alsa_messages.h"
+#include "sound/device_messages.h"
 #include "sound/reverb.h"
 
 namespace {
@@ -153,7 +153,7 @@ bool Audio::Init(DeviceType type, int frames, bool leave_stopped, int buffers_pe
   for (Voice& v : voices_) v.state.store(v.state.load() & ~kStateMask, std::memory_order_release);
 
   EnsureQueueState();
-  const AlsaMessageFold alsa_messages;
+  const DeviceMessageFold device_messages;
   if (!pa_initialised_) {
     // Never let the JACK client library start a server of its own.
     setenv("JACK_NO_START_SERVER", "1", 0);

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <mutex>
 
+#include "sound/device_messages.h"
 
 int midi_mode = 0;
 int midi_output_number = 0;
@@ -150,6 +151,7 @@ int NoteAt(const int32_t* notes, int index) { return index >= 0 && index < 10 ? 
 void InitMIDI() {
   Pt_Start(1, nullptr, nullptr);
   FillDefaultMidiMap();
+  const DeviceMessageFold device_messages;
   Pm_Initialize();
 }
 
