@@ -1,16 +1,17 @@
 // Loading the elements of the largest preset kit (Big Jazz Kit, 11 drums) from the installed
 // element files: the heads that a kit load waits for, and the whole samples with the four
-// loader threads beside `cat` reading the same files. Also the cost of one hit.
+// loader threads beside `cat` reading the same files and the decompression floor. Also the
+// cost of one hit.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "bench/kit_load_floors.h"
 #include "sound/midi.h"
 #include "sound/sound.h"
 
@@ -49,11 +50,10 @@ void WaitAllLoaded(const Sound& s) {
           while (!sample.sound.IsLoaded()) std::this_thread::sleep_for(std::chrono::microseconds(10));
 }
 
-// `cat` reading the kit's element files to /dev/null.
-std::string CatCommand() {
-  std::string command = "cat";
-  for (const char* name : kBigJazzKit) command += " '" + ElementsDir() + name + ".ele'";
-  return command + " > /dev/null";
+std::vector<std::string> KitPaths() {
+  std::vector<std::string> paths;
+  for (const char* name : kBigJazzKit) paths.push_back(ElementsDir() + name + ".ele");
+  return paths;
 }
 
 void BM_LoadBigJazzKitHeads(benchmark::State& state) {
@@ -69,60 +69,55 @@ void BM_LoadBigJazzKitHeads(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadBigJazzKitHeads)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-double Median(std::vector<double> v) {
-  std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
-  return v[v.size() / 2];
-}
-
 double Seconds(const timeval& t) { return static_cast<double>(t.tv_sec) + 1e-6 * t.tv_usec; }
 
-// The whole kit with the four loader threads, the caller waiting (helps:0, as after a kit
-// change) or reading beside them (helps:1, as before an export); each iteration also times
-// `cat` reading the same files, so that cat_ms and ratio (load / cat, medians) come from one
-// machine state. user_ms and sys_ms are the whole process's CPU time per load.
+// The whole kit with the four loader threads, from no element loaded, the caller waiting
+// (helps:0, as after a kit change) or reading beside them (helps:1, as before an export). Each
+// iteration also times, in the same machine state, `cat` reading the same files and FastLZ
+// decompressing every block of them from memory with four threads (the floor). Medians:
+// playable_ms until every element's heads are in (the kit plays), cat_ms, floor_ms;
+// ratio_floor = load / floor, ratio_cat = load / cat. user_ms and sys_ms are the whole
+// process's CPU time per load.
 void BM_LoadBigJazzKitComplete(benchmark::State& state) {
   using Clock = std::chrono::steady_clock;
   if (ElementsDir().empty()) return state.SkipWithError("could not install the elements");
-  const std::string cat = CatCommand();
+  const std::vector<std::string> paths = KitPaths();
+  kit_floors::Decompression floor;
+  if (!floor.Load(paths)) return state.SkipWithError("could not read the element files");
   Sound s;
-  std::vector<double> load, cat_time;
+  std::vector<double> load, playable, cat, unpack;
   double user = 0, sys = 0;
   for (auto _ : state) {
     rusage r0, r1;
     getrusage(RUSAGE_SELF, &r0);
     const auto t0 = Clock::now();
     std::vector<int> slots = LoadKit(s);
+    playable.push_back(kit_floors::SecondsSince(t0));
     s.audio.StartRawThreads(4);
     if (state.range(0)) s.audio.FinishRawLoading();
     WaitAllLoaded(s);
-    load.push_back(std::chrono::duration<double>(Clock::now() - t0).count());
+    load.push_back(kit_floors::SecondsSince(t0));
     getrusage(RUSAGE_SELF, &r1);
     user += Seconds(r1.ru_utime) - Seconds(r0.ru_utime);
     sys += Seconds(r1.ru_stime) - Seconds(r0.ru_stime);
     state.PauseTiming();
     s.audio.StopRawThreads();
     for (int slot : slots) s.UnloadElement(slot);
-    const auto t1 = Clock::now();
-    if (std::system(cat.c_str()) != 0) return state.SkipWithError("cat failed");
-    cat_time.push_back(std::chrono::duration<double>(Clock::now() - t1).count());
+    cat.push_back(kit_floors::CatSeconds(paths));
+    unpack.push_back(floor.Run(4));
+    if (cat.back() < 0 || unpack.back() < 0) return state.SkipWithError("a floor failed");
     state.ResumeTiming();
   }
   const double n = static_cast<double>(load.size());
-  state.counters["cat_ms"] = 1e3 * Median(cat_time);
-  state.counters["ratio"] = Median(load) / Median(cat_time);
+  state.counters["playable_ms"] = 1e3 * kit_floors::Median(playable);
+  state.counters["cat_ms"] = 1e3 * kit_floors::Median(cat);
+  state.counters["floor_ms"] = 1e3 * kit_floors::Median(unpack);
+  state.counters["ratio_floor"] = kit_floors::Median(load) / kit_floors::Median(unpack);
+  state.counters["ratio_cat"] = kit_floors::Median(load) / kit_floors::Median(cat);
   state.counters["user_ms"] = 1e3 * user / n;
   state.counters["sys_ms"] = 1e3 * sys / n;
 }
 BENCHMARK(BM_LoadBigJazzKitComplete)->Arg(0)->Arg(1)->ArgName("helps")->Unit(benchmark::kMillisecond)->UseRealTime();
-
-// The floor for the line above, in the same run: `cat` reading the same files to /dev/null.
-void BM_CatBigJazzKitElements(benchmark::State& state) {
-  if (ElementsDir().empty()) return state.SkipWithError("could not install the elements");
-  const std::string command = CatCommand();
-  for (auto _ : state)
-    if (std::system(command.c_str()) != 0) return state.SkipWithError("cat failed");
-}
-BENCHMARK(BM_CatBigJazzKitElements)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_PlayElementHit(benchmark::State& state) {
   if (ElementsDir().empty()) return state.SkipWithError("could not install the elements");
