@@ -114,6 +114,7 @@ void BM_LoadBigJazzKitComplete(benchmark::State& state) {
   state.counters["floor_ms"] = 1e3 * kit_floors::Median(unpack);
   state.counters["ratio_floor"] = kit_floors::Median(load) / kit_floors::Median(unpack);
   state.counters["ratio_cat"] = kit_floors::Median(load) / kit_floors::Median(cat);
+  state.counters["raw_mb"] = static_cast<double>(floor.RawBytes()) / (1 << 20);
   state.counters["user_ms"] = 1e3 * user / n;
   state.counters["sys_ms"] = 1e3 * sys / n;
 }

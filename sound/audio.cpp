@@ -443,7 +443,8 @@ void Audio::MixVoices(int n, int which, float* left, float* right) {
         k = static_cast<int>(wait);
       }
     }
-    if (delta == 0.0f && volume > kSilent) {
+    const bool steady = delta == 0.0f && volume > kSilent;
+    if (steady) {
       p = MixSteady(data, total, p, k, n, gl, gr, volume, left, right);
     } else {
       for (; k < n; ++k) {
@@ -465,8 +466,9 @@ void Audio::MixVoices(int n, int which, float* left, float* right) {
     // thread wins, and a slot claimed again keeps its new position.
     if (v.state.load(std::memory_order_acquire) != s) continue;
     v.position.compare_exchange_strong(pos, new_pos, std::memory_order_relaxed);
+    // A steady voice's volume is what it was (writing it back would change nothing).
     float expected = start_volume;
-    v.volume.compare_exchange_strong(expected, volume, std::memory_order_relaxed);
+    if (!steady) v.volume.compare_exchange_strong(expected, volume, std::memory_order_relaxed);
     if (silent || p >= total) {
       uint32_t expected_state = s;
       v.state.compare_exchange_strong(expected_state, s & ~kStateMask, std::memory_order_acq_rel);

@@ -1,4 +1,5 @@
-// Song loader state shared by the engine's source files (not part of the engine's interface).
+// Song loader state and the WAV decoder's resampling, shared by the engine's source files (not
+// part of the engine's interface).
 #pragma once
 #include <atomic>
 #include <string>
@@ -22,3 +23,10 @@ struct Audio::SongLoader {
   FfmpegSong* file = nullptr;
   std::vector<std::pair<Audio::Sound*, int16_t*>> retired;
 };
+
+// Resamples the frames of a WAV data chunk (8, 16 or 24-bit little-endian values, `channels` a
+// frame, the first two kept) at `rate` (not 44100) to stereo at 44100 Hz, each value taken to
+// 16 bits first: the same result as converting the values to 16-bit frames and then calling
+// Audio::ConvertTo44100HzStereo, without the 16-bit copy. `out` as there.
+void ResampleWavData(const unsigned char* data, int frames, int bits, int channels, int rate, int16_t* out,
+                     int& out_frames);

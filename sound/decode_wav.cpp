@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "sound/audio.h"
+#include "sound/audio_internal.h"
 
 namespace {
 uint32_t U32(const unsigned char* p) {
@@ -118,40 +119,47 @@ bool Audio::LoadWavFromMemory(Sound& sound, const unsigned char* data, int size,
   if (in_frames < 1) return false;
   if (in_frames > 0x7FFFFFF) return false;
 
-  std::unique_ptr<int16_t[]> pcm(new (std::nothrow) int16_t[values]);
-  if (!pcm) return false;
   const unsigned char* src = data + data_pos;
-  int64_t v = 0;
-  for (int64_t i = 0; i < in_frames; ++i) {
-    const unsigned char* frame = src + i * frame_bytes;
-    for (int c = 0; c < out_channels; ++c) {
-      const unsigned char* s = frame + c * bytes_per_value;
-      int16_t out;
-      if (bits == 8) {
-        out = static_cast<int16_t>(static_cast<uint16_t>((s[0] << 8) ^ 0x8000));
-      } else if (bits == 16) {
-        out = static_cast<int16_t>(U16(s));
-      } else {
-        int32_t x = s[0] | (s[1] << 8) | (s[2] << 16);
-        if (x & 0x800000) x -= 0x1000000;
-        out = static_cast<int16_t>(x / 256);  // the top 16 bits, rounded towards zero
-      }
-      pcm[v++] = out;
-    }
-  }
-
   int16_t* result = nullptr;
   int frames = 0;
-  if (rate != kSampleRate || out_channels == 1) {
+  if (rate != kSampleRate) {
+    // Resampled straight from the file's values.
     const double ratio = static_cast<double>(rate) / kSampleRate;
     const int64_t capacity = static_cast<int64_t>(std::ceil(in_frames / ratio));
     if (capacity < 1 || capacity > 0x7FFFFFF) return false;
     result = new (std::nothrow) int16_t[2 * capacity];
     if (!result) return false;
-    ConvertTo44100HzStereo(pcm.get(), static_cast<int>(in_frames), out_channels, rate, result, frames);
+    ResampleWavData(src, static_cast<int>(in_frames), bits, channels, rate, result, frames);
   } else {
-    result = pcm.release();
-    frames = static_cast<int>(in_frames);
+    std::unique_ptr<int16_t[]> pcm(new (std::nothrow) int16_t[values]);
+    if (!pcm) return false;
+    int64_t v = 0;
+    for (int64_t i = 0; i < in_frames; ++i) {
+      const unsigned char* frame = src + i * frame_bytes;
+      for (int c = 0; c < out_channels; ++c) {
+        const unsigned char* s = frame + c * bytes_per_value;
+        int16_t out;
+        if (bits == 8) {
+          out = static_cast<int16_t>(static_cast<uint16_t>((s[0] << 8) ^ 0x8000));
+        } else if (bits == 16) {
+          out = static_cast<int16_t>(U16(s));
+        } else {
+          int32_t x = s[0] | (s[1] << 8) | (s[2] << 16);
+          if (x & 0x800000) x -= 0x1000000;
+          out = static_cast<int16_t>(x / 256);  // the top 16 bits, rounded towards zero
+        }
+        pcm[v++] = out;
+      }
+    }
+    if (out_channels == 1) {
+      const int64_t capacity = in_frames;
+      result = new (std::nothrow) int16_t[2 * capacity];
+      if (!result) return false;
+      ConvertTo44100HzStereo(pcm.get(), static_cast<int>(in_frames), out_channels, rate, result, frames);
+    } else {
+      result = pcm.release();
+      frames = static_cast<int>(in_frames);
+    }
   }
   sound.data.store(result, std::memory_order_release);
   sound.capacity.store(frames, std::memory_order_relaxed);

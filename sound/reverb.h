@@ -1,25 +1,14 @@
 // The room effect of the mixer's reverb send bus: per input channel and output side, eight
 // damped feedback comb filters in parallel followed by four allpass filters in series, with
 // fixed delay lengths. Processes the send buffers in place and mixes the wet signal in.
+//
+// The four filter banks (left and right input, each into both output sides) run side by side,
+// one bank in each lane of an SSE register: the two banks of one output side have the same
+// delay lengths, so their lines share one buffer of pairs and one position.
 #pragma once
 
 class Reverb {
  public:
-  struct filter_t {
-    int size = 0;
-    float* buffer = nullptr;
-    float* position = nullptr;
-    float store = 0.0f;
-  };
-  struct filter_array_t {
-    filter_t comb[8];
-    filter_t allpass[4];
-  };
-  struct reverb_t {
-    filter_array_t chan[2];
-    float* out[2] = {nullptr, nullptr};
-  };
-
   // block: the most frames one Process call is given.
   Reverb(int block, float room_scale, float reverberance, float damping);
   ~Reverb();
@@ -30,17 +19,26 @@ class Reverb {
   void Process(int frames, float* left, float* right, float amount);
   int block() const { return block_; }
 
-  void reverb_create(reverb_t* r, float room_scale, int block, float** out);
-  void reverb_process(reverb_t* r, int frames, const float* in);
-  void reverb_delete(reverb_t* r);
-  void filter_array_create(filter_array_t* a, float scale, int offset);
-  void filter_array_process(filter_array_t* a, int frames, const float* in, float* out);
-  void filter_array_delete(filter_array_t* a);
-
  private:
+  // A delay line of (left input, right input) pairs, read and written at `position`, which
+  // steps back one pair a frame from the start of the buffer round to its end.
+  struct Line {
+    float* pairs = nullptr;
+    int size = 0;
+    int position = 0;
+  };
+  // The comb and allpass lines of one output side.
+  struct Side {
+    Line comb[8];
+    Line allpass[4];
+  };
+
+  void Filter(int frames, const float* left, const float* right);
+
   float feedback_;
   float damping_;
-  reverb_t left_;
-  reverb_t right_;
+  Side side_[2];
+  alignas(16) float store_[8][4] = {};  // each comb's damping state, per lane
+  float* wet_ = nullptr;                // per frame the four banks' outputs
   int block_;
 };
