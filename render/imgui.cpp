@@ -474,6 +474,10 @@ void Imgui::CutLabel(int w, Fitted& f) {
   f.shown = g_cut;
 }
 
+float Imgui::ShownWidth(const Fitted& f) const {
+  return font && f.shown ? font->GetWidthW(f.shown) : 0;
+}
+
 void Imgui::PrintLabel(const Fitted& f, bool whole, int x, int y, int w, int h, float alpha, int shift,
                        bool shadow) {
   if (!font) return;
@@ -508,7 +512,7 @@ void Imgui::DoText(int x, int y, const char* format, ...) {
   va_start(args, format);
   PrintTextArgs(font, static_cast<float>(x), static_cast<float>(y) - font_size, 1, format, args);
   va_end(args);
-  Trace(TraceKind::TEXT, 0, x, y, 0, 0, g_text_buffer, false);
+  TraceText(font, x, y, false);
 }
 
 void Imgui::DoTextGreyed(int x, int y, const char* format, ...) {
@@ -516,7 +520,7 @@ void Imgui::DoTextGreyed(int x, int y, const char* format, ...) {
   va_start(args, format);
   PrintTextArgs(font, static_cast<float>(x), static_cast<float>(y) - font_size, 0.5f, format, args);
   va_end(args);
-  Trace(TraceKind::TEXT, 0, x, y, 0, 0, g_text_buffer, true);
+  TraceText(font, x, y, true);
 }
 
 void Imgui::DoBoldText(int x, int y, const char* format, ...) {
@@ -525,7 +529,7 @@ void Imgui::DoBoldText(int x, int y, const char* format, ...) {
   PrintTextArgs(bold_font, static_cast<float>(x), static_cast<float>(y) - bold_font_size, 1, format,
                 args);
   va_end(args);
-  Trace(TraceKind::TEXT, 0, x, y, 0, 0, g_text_buffer, false);
+  TraceText(bold_font, x, y, false);
 }
 
 // ---- Buttons ----------------------------------------------------------------------------
@@ -547,6 +551,7 @@ bool Imgui::DoButton(int id, int x, int y, int w, int h, const char* label) {
                    static_cast<float>(h), WidgetHot(id), pressed, true, true);
   PrintLabel(f, whole || f.fits, x, y, w, h, 1, pressed ? 1 : 0, true);
   Trace(TraceKind::BUTTON, id, x, y, w, h, label, false);
+  TraceDrawnText(whole || f.fits ? f.width : ShownWidth(f), !(whole || f.fits));
   return ButtonClicked(id, x, y, drawn_w, h, long_enough);
 }
 
@@ -558,6 +563,7 @@ void Imgui::DoButtonGreyed(int x, int y, int w, int h, const char* label) {
   CutLabel(w, f);
   PrintLabel(f, f.fits, x, y, w, h, 0.3f, 0, true);
   Trace(TraceKind::BUTTON, 0, x, y, w, h, label, true);
+  TraceDrawnText(f.fits ? f.width : ShownWidth(f), !f.fits);
 }
 
 bool Imgui::DoButtonIconOnly(int id, int x, int y, int w, int h, UIIconID icon) {
@@ -859,6 +865,7 @@ int Imgui::ListBoxHeightToNumVisibleLines(int height) const {
 
 bool Imgui::DoCheckBox(int id, int x, int y, const char* label, bool checked, bool radio) {
   Trace(TraceKind::CHECK_BOX, id, x, y, 24, 24, label, false, checked ? 1 : 0);
+  TraceDrawnText(font && label ? font->GetWidth(label) : 0, false);
   HotActive(id, Inside(x, y, 24, 24));
   ClaimFocus(id);
   const float fx = static_cast<float>(x), fy = static_cast<float>(y);
@@ -879,6 +886,7 @@ bool Imgui::DoCheckBox(int id, int x, int y, const char* label, bool checked, bo
 
 void Imgui::DoCheckBoxGreyed(int x, int y, const char* label, bool checked) {
   Trace(TraceKind::CHECK_BOX, 0, x, y, 24, 24, label, true, checked ? 1 : 0);
+  TraceDrawnText(font && label ? font->GetWidth(label) : 0, false);
   const float fx = static_cast<float>(x), fy = static_cast<float>(y);
   CheckBoxGreyed(fx, fy, 24, 24, checked, true);
   if (font && label) {
@@ -892,6 +900,20 @@ void Imgui::DoCheckBoxGreyed(int x, int y, const char* label, bool checked) {
 void Imgui::Trace(TraceKind kind, int id, int x, int y, int w, int h, const char* label, bool greyed,
                   int value) {
   if (tracing) trace.push_back({kind, id, x, y, w, h, label ? label : "", greyed, value});
+}
+
+void Imgui::TraceDrawnText(float text_w, bool cut) {
+  if (!tracing || trace.empty()) return;
+  trace.back().text_w = static_cast<int>(std::ceil(text_w));
+  trace.back().cut = cut;
+}
+
+// A text drawn at (x, y), y its top: traced with its box, as wide as the text and a line high.
+void Imgui::TraceText(const Font* f, int x, int y, bool greyed) {
+  const int w = f ? static_cast<int>(std::ceil(f->GetWidth(g_text_buffer))) : 0;
+  const int h = f ? static_cast<int>(f->GetPixelSize()) : 0;
+  Trace(TraceKind::TEXT, 0, x, y, w, h, g_text_buffer, greyed);
+  TraceDrawnText(static_cast<float>(w), false);
 }
 
 // ---- Layout-placed widgets --------------------------------------------------------------

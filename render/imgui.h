@@ -157,6 +157,8 @@ class Imgui {
     std::string label;  // the label, the formatted text or the edited text
     bool greyed;
     int value;          // slider value, check box ticked, list box selection; else 0
+    int text_w = 0;     // width of the text or label as drawn (a check box's label starts at x + 33)
+    bool cut = false;   // the label was drawn shortened with "..."
   };
   bool tracing = false;
   int trace_state = -1;
@@ -226,6 +228,10 @@ class Imgui {
   void AdvanceLayout(int height, GapSize size);
   void Trace(TraceKind kind, int id, int x, int y, int w, int h, const char* label, bool greyed,
              int value = 0);
+  // Notes on the last traced widget how wide its text was drawn and whether it was cut.
+  void TraceDrawnText(float text_w, bool cut);
+  void TraceText(const Font* f, int x, int y, bool greyed);
+  float ShownWidth(const Fitted& f) const;
   int WindowWidth() const;
   int WindowHeight() const;
 };
