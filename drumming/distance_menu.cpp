@@ -74,22 +74,33 @@ float WH(float h) { return WebcamWindowMapping::WebcamHeightToWindowHeight(h); }
 const Font* CurrentFont() { return full_screen ? DistanceMenu::m_message_font : DistanceMenu::m_message_windowed_font; }
 
 // Prints the lines of a '|'-separated label centred on (cx, cy): white one pixel right and
-// down, then black.
-void PrintLabel(const std::string& label, float cx, float cy, float alpha) {
+// down, then black. Inside a round button of radius r (0: no button) the lines stand a font's
+// height apart and the label shrinks where it would reach the button's rim; on a slider w
+// wide (0: none) it shrinks where a line is wider.
+void PrintLabel(const std::string& label, float cx, float cy, float alpha, float r = 0.0f, float w = 0.0f) {
   const Font* font = CurrentFont();
   if (!font) return;
   std::vector<std::string> lines;
   split_string(label, "|", lines);
   float fh = font->GetPixelSize();
-  float step = DistanceMenu::m_line_height_ratio * fh;
-  int n = int(lines.size());
-  for (int i = 0; i < n; ++i) {
-    float y = cy + (float(n - 1) * 0.5f - float(i)) * step - fh * 0.5f;
-    glColor4f(1, 1, 1, alpha);
-    font->Print(cx + 1, y - 1, Font::ALIGN_CENTER, lines[i].c_str());
-    glColor4f(0, 0, 0, alpha);
-    font->Print(cx, y, Font::ALIGN_CENTER, lines[i].c_str());
+  float step = r > 0 ? fh : DistanceMenu::m_line_height_ratio * fh;
+  float scale = r > 0 ? DistanceMenu::LabelScale(*font, lines, r) : 1.0f;
+  for (const std::string& line : lines) {
+    const float lw = font->GetWidth(line.c_str());
+    if (w > 0 && lw > w) scale = std::min(scale, w / lw);
   }
+  int n = int(lines.size());
+  glPushMatrix();
+  glTranslatef(std::trunc(cx), std::trunc(cy), 0);  // whole pixels: crisp glyphs at scale 1
+  glScalef(scale, scale, 1);
+  for (int i = 0; i < n; ++i) {
+    float y = (float(n - 1) * 0.5f - float(i)) * step - fh * 0.5f;
+    glColor4f(1, 1, 1, alpha);
+    font->Print(1, y - 1, Font::ALIGN_CENTER, lines[i].c_str());
+    glColor4f(0, 0, 0, alpha);
+    font->Print(0, y, Font::ALIGN_CENTER, lines[i].c_str());
+  }
+  glPopMatrix();
 }
 
 std::string SliderLabel(const DistanceMenu::Slider& s) {
@@ -136,6 +147,18 @@ SliderRect WindowRect(const DistanceMenu::Slider& s) {
 }
 
 }  // namespace
+
+float DistanceMenu::LabelScale(const Font& font, const std::vector<std::string>& lines, float r) {
+  const float fh = font.GetPixelSize(), n = float(lines.size()), room = kLabelRoom * r;
+  float scale = 1.0f;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const float dy = std::fabs((n - 1) * 0.5f - float(i)) * fh + 0.35f * fh;
+    const float dx = 0.5f * font.GetWidth(lines[i].c_str());
+    const float reach = std::sqrt(dx * dx + dy * dy);
+    if (reach > room) scale = std::min(scale, room / reach);
+  }
+  return scale;
+}
 
 void split_string(const std::string& s, const std::string& delimiters, std::vector<std::string>& out) {
   size_t i = 0;
@@ -486,13 +509,13 @@ void DistanceMenu::Render(bool activation_pass, float fps) {
       float cx = WX(b.x), cy = WY(239.0f - b.y), r = WW(b.size);
       if (b.greyed) {
         RoundButtonBackgroundDistance(cx, cy, r, false, false, false, false, false, true);
-        PrintLabel(b.label, cx, cy, 0.25f);
+        PrintLabel(b.label, cx, cy, 0.25f, r);
         continue;
       }
       if (!usable(b.needs_activation)) continue;
       RoundButtonBackgroundDistance(cx, cy, r, lit(b.id), false, true, true, false, true);
       if (b.label == GetUtf8(119)) RoundHalo(cx, cy, WW(b.size + 16));
-      PrintLabel(ButtonLabel(b), cx, cy, 1.0f);
+      PrintLabel(ButtonLabel(b), cx, cy, 1.0f, r);
     }
     for (const Slider& s : sliders) {
       if (!usable(s.needs_activation)) continue;
@@ -506,7 +529,7 @@ void DistanceMenu::Render(bool activation_pass, float fps) {
       } else {
         SliderDistance(r.x, r.y, r.w, r.h, Fraction(s), false, false, true, true, false, true);
       }
-      PrintLabel(SliderLabel(s), r.cx, r.cy, 1.0f);
+      PrintLabel(SliderLabel(s), r.cx, r.cy, 1.0f, 0.0f, r.w);
     }
     PrintPersistentMessages(fps);
     glPopAttrib();
@@ -545,17 +568,17 @@ void DistanceMenu::Render(bool activation_pass, float fps) {
     glDisable(GL_STENCIL_TEST);
   }
   for (const Button& b : buttons) {
-    float cx = WX(b.x), cy = WY(239.0f - b.y);
+    float cx = WX(b.x), cy = WY(239.0f - b.y), r = WW(b.size);
     if (b.greyed) {
-      PrintLabel(b.label, cx, cy, 0.25f);
+      PrintLabel(b.label, cx, cy, 0.25f, r);
       continue;
     }
-    if (b.needs_activation && !open) PrintLabel(b.label, cx, cy, 0.5f);
+    if (b.needs_activation && !open) PrintLabel(b.label, cx, cy, 0.5f, r);
   }
   for (const Slider& s : sliders) {
     if (!s.needs_activation || open) continue;
     SliderRect r = WindowRect(s);
-    PrintLabel(SliderLabel(s), r.cx, r.cy, 0.5f);
+    PrintLabel(SliderLabel(s), r.cx, r.cy, 0.5f, 0.0f, r.w);
   }
   glPopAttrib();
 }

@@ -76,6 +76,11 @@ class DistanceMenu {
   static bool PrintPersistentMessages(float fps);
   static void PrintBackground(float x, float y, Font::Alignment a, const char* format, ...)
       __attribute__((format(printf, 4, 5)));
+  // A round button's label stays inside this share of its radius.
+  static constexpr float kLabelRoom = 0.9f;
+  // The scale (at most 1) at which a label's lines, a font's height apart, keep their ink
+  // (0.7 of the font's height about each line's middle) inside kLabelRoom of radius r.
+  static float LabelScale(const Font& font, const std::vector<std::string>& lines, float r);
 
   static int m_previous_active_dominant, m_previous_active_non_dominant;
   static int m_how_many_frames_dominant_active, m_how_many_frames_non_dominant_active;
