@@ -341,3 +341,23 @@ void Font::Printf(float x, float y, Alignment align, const char* format, ...) co
   }
   Print(x, y, align, buffer);
 }
+
+std::string FitWithEllipsis(const Font& font, const std::string& text, float width) {
+  if (font.GetWidth(text.c_str()) <= width) return text;
+  const float room = width - font.GetWidth("...");
+  const char* begin = text.c_str();
+  const char* end = begin + text.size();
+  const char* fits = begin;
+  float used = 0.0f;
+  for (const char* p = begin; p < end;) {
+    unsigned int c = static_cast<unsigned char>(*p);
+    const int n = c < 0x80 ? 1 : CharFromUtf8(&c, p, end);
+    if (n == 0) break;
+    const Font::Glyph* g = font.FindGlyph(AsUnit(c), true);
+    used += g ? g->advance : 0;
+    if (used > room) break;
+    p += n;
+    fits = p;
+  }
+  return std::string(begin, fits) + "...";
+}

@@ -4,6 +4,7 @@
 // Coordinates are window pixels, y up: a line drawn at (x, y) spans y to y + pixel size.
 #pragma once
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class Font {
@@ -57,3 +58,7 @@ class Font {
   std::vector<int> glyph_index;    // code point -> index in glyphs, or -1
   uint32_t texture = 0;            // GL texture name of the atlas, 0 = none
 };
+
+// text as it fits in `width` pixels of `font`: whole, or its longest beginning (whole
+// characters) followed by "...". For names the player chose, shown where a line is short.
+std::string FitWithEllipsis(const Font& font, const std::string& text, float width);

@@ -1,5 +1,6 @@
 // The main screen (state 0), its greyed twin shown during start-up, and the first screen of
 // the program (state 16).
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -69,12 +70,20 @@ void DoStatusText(int H, bool camera, const std::string& kit) {
   int pedals = 0;
   for (const auto& d : drumkit.drums) pedals += d.category == Sound::CATEGORY_FOOT || d.category == Sound::CATEGORY_HAND_AND_FOOT;
   // The Japanese text has no words for element and pedal: three conversions only.
-  if (IsLanguage("ja")) {
-    imgui.DoText(48, H - 216, GetUtf8(200), kit.c_str(), n, pedals);
-  } else {
-    imgui.DoText(48, H - 216, GetUtf8(200), kit.c_str(), n, GetUtf8(n == 1 ? 391 : 201), pedals,
-                 GetUtf8(pedals == 1 ? 390 : 202));
-  }
+  const bool ja = IsLanguage("ja");
+  auto line = [&](const std::string& name) {
+    char text[1024];
+    if (ja) {
+      snprintf(text, sizeof text, GetUtf8(200), name.c_str(), n, pedals);
+    } else {
+      snprintf(text, sizeof text, GetUtf8(200), name.c_str(), n, GetUtf8(n == 1 ? 391 : 201), pedals,
+               GetUtf8(pedals == 1 ? 390 : 202));
+    }
+    return std::string(text);
+  };
+  // A long kit name (a copy's, say) is shortened so that the line ends inside the window.
+  const int room = ScreenWidth() - 48 - 16 - TextWidth(line("").c_str());
+  imgui.DoText(48, H - 216, "%s", line(FitName(kit, room)).c_str());
 }
 
 void Drum() {

@@ -1,6 +1,7 @@
 // The MIDI settings screen (state 10): output mode, port, note scheduler, which events send
 // notes, the hi-hat options, and the switch of the sound engine into and out of MIDI-only mode
 // when OK leaves.
+#include <algorithm>
 #include <map>
 #include <string>
 
@@ -67,7 +68,6 @@ void DoModes(int H) {
   if (ms.midi_port_names.empty()) {
     imgui.DoCheckBoxGreyed(308, H - 79, GetUtf8(352), midi_mode == kMidiOnlyMode);
     imgui.DoCheckBoxGreyed(528, H - 79, GetUtf8(353), midi_mode == kMidiAndSoundsMode);
-    imgui.DoText(88, H - 109, "%s", GetUtf8(354));
     return;
   }
   if (imgui.DoCheckBox(kMidiOnly, 308, H - 79, GetUtf8(352), midi_mode == kMidiOnlyMode, true)) SetMode(kMidiOnlyMode);
@@ -99,9 +99,11 @@ void Toggle(bool greyed, int id, int x, int y, int text, bool& flag) {
   }
 }
 
-// The port list with its paging; returns how many ports it shows.
+// The port list with its paging, or where its first line would stand, the advice to open a
+// port; returns how many ports it shows.
 int DoPorts(int H, bool greyed) {
   Text(greyed, 48, H - 120, 355);
+  if (ms.midi_port_names.empty()) imgui.DoText(88, H - 160, "%s", GetUtf8(354));
   const int before = midi_output_number;
   const int n = DoPagedChoices(kPort, H - 160, ms.midi_port_names, ms.port_page, kPortsPerPage, midi_output_number, greyed);
   ms.have_changes |= midi_output_number != before;
@@ -121,11 +123,14 @@ void DoOptions(int H, int n, bool greyed) {
   Toggle(greyed, kMetronome, IsLanguage("ja") ? 408 : 348, H - 256 - d, 361, midi_send_metronome);
   Toggle(greyed, kMenuSound, 88, H - 286 - d, 362, midi_send_menu_sound);
   Text(greyed, 48, H - 329 - d, 363);
-  if (Box(greyed, kSchedulerYes, 398, H - 329 - d, 364, midi_latency != 0, true)) {
+  // Yes and No after the question, however long it is in the language.
+  const int yes_x = std::max(398, 48 + TextWidth(GetUtf8(363)) + 24);
+  const int no_x = std::max(yes_x + 80, yes_x + 33 + TextWidth(GetUtf8(364)) + 24);
+  if (Box(greyed, kSchedulerYes, yes_x, H - 329 - d, 364, midi_latency != 0, true)) {
     ms.have_changes |= midi_latency == 0;
     midi_latency = 1;
   }
-  if (Box(greyed, kSchedulerNo, 478, H - 329 - d, 365, midi_latency == 0, true)) {
+  if (Box(greyed, kSchedulerNo, no_x, H - 329 - d, 365, midi_latency == 0, true)) {
     ms.have_changes |= midi_latency != 0;
     midi_latency = 0;
   }

@@ -3,10 +3,12 @@
 
 #include <GL/gl.h>
 
+#include <cmath>
 #include <cstring>
 
 #include "frame/texts.h"
 #include "frame/window.h"
+#include "render/font.h"
 #include "render/imgui.h"
 #include "sound/sound.h"
 
@@ -54,6 +56,14 @@ MidiMapChooser::MidiMap* edited_midi_map_ptr = nullptr;
 int edit_midi_map_idx = -1, cloned_midi_map_idx = -1;
 
 int ScreenHeight() { return Imgui::platform.window_height(); }
+
+int ScreenWidth() { return Imgui::platform.window_width(); }
+
+int TextWidth(const char* text) { return imgui.font ? static_cast<int>(std::ceil(imgui.font->GetWidth(text))) : 0; }
+
+std::string FitName(const std::string& name, int width) {
+  return imgui.font ? FitWithEllipsis(*imgui.font, name, static_cast<float>(width)) : name;
+}
 
 bool IsLanguage(const char* code) { return GetLanguageString() == code; }
 

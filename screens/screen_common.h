@@ -9,6 +9,12 @@
 
 // The window height this frame; layouts place widgets at H - c from the top edge.
 int ScreenHeight();
+// The window width this frame: texts end before it.
+int ScreenWidth();
+// The width of a text in the screens' font, in whole pixels.
+int TextWidth(const char* text);
+// A name the player chose, shortened with "..." to `width` pixels of the screens' font.
+std::string FitName(const std::string& name, int width);
 // Whether the current language is `code` ("de", "ja", "ru", ...).
 bool IsLanguage(const char* code);
 // Plays the edit-box error sound when the last edit box drawn refused a key.
