@@ -17,7 +17,7 @@ struct LanguageInfo {
 
 const LanguageInfo kLanguages[kNumLanguages] = {
     {"Ubuntu-R.ttf", 27.0f, 22, 1.0f, "", GetItalianGlyphRanges},                  // en
-    {"SourceHanSans-Normal.ttf", 18.0f, 23, 1.4f, "-jp", GetJapaneseGlyphRanges},  // ja
+    {"SourceHanSans-Normal.ttf", 20.0f, 23, 1.4f, "-jp", GetJapaneseGlyphRanges},  // ja
     {"Ubuntu-R.ttf", 20.0f, 23, 1.4f, "-de", GetItalianGlyphRanges},               // de
     {"Ubuntu-R.ttf", 20.0f, 23, 1.4f, "-fr", GetItalianGlyphRanges},               // fr
     {"Ubuntu-R.ttf", 20.0f, 23, 1.4f, "-es", GetItalianGlyphRanges},               // es

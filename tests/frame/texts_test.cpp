@@ -118,7 +118,7 @@ TEST(Texts, EnglishQuotedBytes) {
 
 TEST(Texts, LanguageCodesAndLayout) {
   LanguageGuard guard;
-  const float heights[] = {27, 18, 20, 20, 20, 18, 18, 20, 19, 19, 19};
+  const float heights[] = {27, 20, 20, 20, 20, 18, 18, 20, 19, 19, 19};
   for (int i = 0; i < kNumLanguages; ++i) {
     SetLanguage(kCodes[i]);
     EXPECT_EQ(language, i);
