@@ -4,10 +4,13 @@
 #include <cmath>
 #include <cstdio>
 
+#include "drumming/distance_menu.h"
 #include "drumming/drumkit.h"
 #include "drumming/drummer.h"
+#include "frame/frame_globals.h"
 #include "frame/texts.h"
 #include "frame/window.h"
+#include "render/font.h"
 #include "sound/sound.h"
 #include "tracking/ps3eye_glue.h"
 #include "tracking/webcam.h"
@@ -48,7 +51,12 @@ void ShowLine(int line, const char* text) { DistanceMenu::AddMessage(text, line,
 
 void ShowNameLine(int line, int text, const char* name) {
   char buffer[512];
-  snprintf(buffer, sizeof(buffer), GetUtf8(text), name);
+  snprintf(buffer, sizeof(buffer), GetUtf8(text), "");
+  // A long name is shortened with "..." so that the line ends inside the window.
+  const Font* font = full_screen ? DistanceMenu::m_message_font : DistanceMenu::m_message_windowed_font;
+  const std::string shown =
+      font ? FitWithEllipsis(*font, name, float(WindowWidth()) - 32.0f - font->GetWidth(buffer)) : name;
+  snprintf(buffer, sizeof(buffer), GetUtf8(text), shown.c_str());
   ShowLine(line, buffer);
 }
 

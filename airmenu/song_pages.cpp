@@ -51,8 +51,7 @@ void SongControls(DistanceMenu& menu, SongPage& page, int width) {
   Drummer::Song song;
   drummer.GetCurrentSongAndStartTime(start, song);
   char line[512];
-  snprintf(line, sizeof(line), GetUtf8(169), song.name.c_str());
-  ShowLine(1, line);
+  ShowNameLine(1, 169, song.name.c_str());
   if (!valid) {
     ShowLine(3, GetUtf8(173));
     ShowLine(4, GetUtf8(174));

@@ -25,6 +25,7 @@
 #include "frame/interface_states.h"
 #include "frame/texts.h"
 #include "frame/window.h"
+#include "library/drumkit_chooser.h"
 #include "render/font.h"
 #include "render/imgui.h"
 #include "render/webcam_window.h"
@@ -159,6 +160,14 @@ class PageFit : public ::testing::Test {
 
 TEST_F(PageFit, EveryLabelInsideItsButtonAndEveryLineInsideTheWindowInEveryLanguage) {
   Reshape(kit_.gl().width(), kit_.gl().height());
+  // The library's kits, the loaded one with the longest name a player is likely to give.
+  const std::string long_name = "Copy of Copy of My First Skytapper Kit (RH) with the china and both splashes";
+  for (const std::string& name : {std::string("My First Skytapper Kit (RH)"), long_name}) {
+    DrumkitChooser::LogicalDrumkit kit;
+    kit.Name = name;
+    drumkit_chooser.drumkits.push_back(kit);
+  }
+  drumkit_chooser.current_drumkit_name = long_name;
   kit_.Enter(kPlay);
   for (const char* code : skyt_test::kLanguageCodes) {
     SetLanguage(code);
@@ -176,6 +185,7 @@ TEST_F(PageFit, EveryLabelInsideItsButtonAndEveryLineInsideTheWindowInEveryLangu
   }
   DistanceMenu::m_message_font = DistanceMenu::m_message_windowed_font = nullptr;
   owned_.reset();
+  drumkit_chooser.drumkits.clear();
 }
 
 }  // namespace

@@ -18,7 +18,9 @@ TEST_F(MidiScreen, NoPortsGreyTheMidiModes) {
   EXPECT_EQ(Shown(351), "active");
   EXPECT_EQ(Shown(352), "greyed");
   EXPECT_EQ(Shown(353), "greyed");
-  EXPECT_EQ(FindText(354)->y, 720 - 109);
+  // The advice stands where the first port line would, below "Send MIDI output to:".
+  EXPECT_EQ(FindText(354)->x, 88);
+  EXPECT_EQ(FindText(354)->y, 720 - 160);
   EXPECT_EQ(Shown(360), "greyed");  // No MIDI: the options cannot change
   EXPECT_EQ(FindText(359)->greyed, true);
 }

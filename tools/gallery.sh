@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Writes a PNG of every mouse screen and every in-air page (the wizard's stages among them) in
+# all eleven languages, as <folder>/<language>/<screen>.png:
+#   bash tools/gallery.sh [FOLDER]        build/gallery/ by default
+# The pictures come from the layout tests (tests/screens/screen_fit_test.cpp and
+# tests/airmenu/page_fit_test.cpp): the screens drawn by their own functions over the window's
+# background, the in-air pages through the program's display callback on the fake camera, all
+# offscreen (OSMesa) with the installed fonts, so no X server is needed. The tests' verdict on
+# the layouts is printed with them.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$root} CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-true}
+bash "$root/tools/setup.sh"
+build=$root/build
+out=$(realpath -m "${1:-$build/gallery}")
+cmake -S "$root" -B "$build" >/dev/null
+cmake --build "$build" -j "$(nproc)" --target screen_fit_test page_fit_test
+rm -rf "$out"
+mkdir -p "$out"
+status=0
+SKYTAPPER_GALLERY=$out ctest --test-dir "$build" -R '^(screen_fit_test|page_fit_test)$' --output-on-failure || status=$?
+echo "gallery: $(find "$out" -name '*.png' | wc -l) pictures in $out"
+exit $status
