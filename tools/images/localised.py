@@ -235,7 +235,7 @@ def about(lang):
     y = 310
     parts.append(card(90, y, 780, 280))
     rows = [(tr("ab_built", lang), "freeglut, PortAudio, PortMidi, libusb, stb, FastLZ, FFmpeg"),
-            (tr("ab_fonts", lang), "DejaVu Sans, Noto Sans CJK"),
+            (tr("ab_fonts", lang), "Open Sans, Noto Sans CJK"),
             (tr("ab_samples", lang), "Hydrogen drum kits: GMRockKit, ForzeeStereo, Millo_MultiLayered2")]
     yy = y + 50
     for label, value in rows:

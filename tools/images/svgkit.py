@@ -2,11 +2,11 @@
 import struct
 from xml.sax.saxutils import escape
 
-DEJAVU = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"
-DEJAVU_BOLD = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"
+OPEN_SANS = "/usr/share/fonts/truetype/open-sans/OpenSans-Regular.ttf"
+OPEN_SANS_BOLD = "/usr/share/fonts/truetype/open-sans/OpenSans-Bold.ttf"
 NOTO_CJK = "/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc"
 NOTO_CJK_BOLD = "/usr/share/fonts/opentype/noto/NotoSansCJK-Bold.ttc"
-FONT_FILES = [DEJAVU, DEJAVU_BOLD, NOTO_CJK, NOTO_CJK_BOLD]
+FONT_FILES = [OPEN_SANS, OPEN_SANS_BOLD, NOTO_CJK, NOTO_CJK_BOLD]
 
 CJK_LANGS = ("ja", "zh", "ko")
 
@@ -96,7 +96,7 @@ def font_for(lang, bold=False):
     """(family for SVG, font file) the program itself would use for the language."""
     if lang in CJK_LANGS:
         return "Noto Sans CJK JP", NOTO_CJK_BOLD if bold else NOTO_CJK
-    return "DejaVu Sans", DEJAVU_BOLD if bold else DEJAVU
+    return "Open Sans", OPEN_SANS_BOLD if bold else OPEN_SANS
 
 
 def text_width(text, size, lang="en", bold=False):
