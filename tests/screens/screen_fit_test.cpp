@@ -23,6 +23,7 @@ struct ScreenCase {
   void (*setup)();  // before entering
   int state, param, param2;
   int click = -1;   // the text of a button clicked after entering
+  int click_x = 0, click_below_top = 0;  // else a place clicked after entering (0: none)
 };
 
 void NoCamera() { Fakes::camera = false; }
@@ -62,6 +63,7 @@ const ScreenCase kScreens[] = {
     {"new element", nullptr, kNewElementScreen, 1, 0},
     {"new element, sample folders", nullptr, kNewElementScreen, 1, 0, 242},
     {"recordings", Recordings, kRecordingScreen, 0, 0},
+    {"recordings, one chosen", Recordings, kRecordingScreen, 0, 0, -1, 100, 91},
     {"latency", nullptr, kLatencyScreen, 0, 0},
     {"latency, first run", FirstRun, kLatencyScreen, 0, 0},
     {"audio device", Devices, kAudioDeviceScreen, 0, 0},
@@ -114,6 +116,8 @@ class ScreenFit : public skyt_test::ScreenTest {
     if (s.setup) s.setup();
     Enter(s.state, s.param, s.param2);
     if (s.click >= 0) EXPECT_TRUE(Click(s.click)) << s.name;
+    if (s.click_below_top > 0) ClickAt(s.click_x, input->window_height - s.click_below_top);
+    input->MoveTo(input->window_width - 1, 0);  // no hover note over the layout
     input->Frame([] {
       DrawBackground(interface_state == kMainScreen || interface_state == kAboutScreen);
       skyt_test::RunScreen();
