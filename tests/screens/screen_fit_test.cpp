@@ -13,6 +13,7 @@
 #include "sound/midi.h"
 #include "tests/support/layout_fit.h"
 #include "tests/screens/screen_test_support.h"
+#include "tracking/ps3eye_glue.h"
 
 namespace {
 
@@ -27,6 +28,14 @@ struct ScreenCase {
 };
 
 void NoCamera() { Fakes::camera = false; }
+void CameraDenied() {
+  NoCamera();
+  screen_services.camera_fault = [] { return CameraFault::kNoAccess; };
+}
+void CameraBusy() {
+  NoCamera();
+  screen_services.camera_fault = [] { return CameraFault::kBusy; };
+}
 void NoKit() { drumkit_chooser.current_drumkit_name.clear(); }
 // The longest kit line a player meets: a copy of a preset, its hands and its pedals.
 void CopiedKit() {
@@ -55,6 +64,8 @@ void Recordings() {
 
 const ScreenCase kScreens[] = {
     {"main, no camera", NoCamera, kMainScreen, 0, 0},
+    {"main, camera denied", CameraDenied, kMainScreen, 0, 0},
+    {"main, camera busy", CameraBusy, kMainScreen, 0, 0},
     {"main, no kit", NoKit, kMainScreen, 0, 0},
     {"main, copied kit", CopiedKit, kMainScreen, 0, 0},
     {"main, first run", [] { CopiedKit(), FirstRun(); }, kMainScreen, 0, 0},
