@@ -142,5 +142,5 @@ void Calibration::DrawDeadPixels() {
 }
 
 void InstallFrameRateWatch() {
-  restart_frame_rate_watch = [] { Calibration::m_fps_frame = 1; };
+  interface_state_calls = {.restart_frame_rate_watch = [] { Calibration::m_fps_frame = 1; }};
 }

@@ -7,8 +7,8 @@
 
 #include "drumming/distance_menu.h"
 
-// What the frame loop (app/) knows and the pages ask for; installed by the frame loop
-// at start-up, do-nothing defaults until then.
+// What the frame loop (app/) knows and the pages ask for; the frame loop installs it at
+// start-up with designated initialisers, the defaults do nothing until then.
 struct FrameCalls {
   bool (*client_on_this_device)() = [] { return false; };  // the connected viewer runs here
   // Sees every menu handed to Boilerplate, after the page filled it, and the move-drum page's

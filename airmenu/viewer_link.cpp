@@ -317,7 +317,13 @@ void CleanUpSockets() {
 }
 
 void InstallViewerCalls() {
-  viewer_calls = {IsClientConnected,        SendMessage_HitDrum, SendMessage_Markers,
-                  SendMessage_BeginDrumkit, SendMessage_AddDrum, SendMessage_EndDrumkit,
-                  SendMessage_SongName};
+  viewer_calls = {
+      .is_connected = IsClientConnected,
+      .hit_drum = SendMessage_HitDrum,
+      .markers = SendMessage_Markers,
+      .begin_drumkit = SendMessage_BeginDrumkit,
+      .add_drum = SendMessage_AddDrum,
+      .end_drumkit = SendMessage_EndDrumkit,
+      .song_name = SendMessage_SongName,
+  };
 }

@@ -3,6 +3,8 @@
 #pragma once
 #include <string>
 
+class DistanceMenu;
+
 // The program's entry (main calls it after installing the window services).
 int SkytapperMain(int argc, char** argv);
 
@@ -46,7 +48,7 @@ void RunStateFunction(int state);
 void WriteUiTrace();
 void WriteInAirTrace(int state);
 // With the trace on, keeps the menu each in-air page hands over for the trace.
-void InstallInAirTrace();
+void KeepInAirMenuForTrace(const DistanceMenu& menu);
 // Resets the display callback's deferred start-up count-down (tests start a fresh program);
 // started_up: as if the deferred start-up had run (tests that set up the objects themselves).
 void ResetDisplayForTest(bool started_up = false);

@@ -59,8 +59,7 @@ void InstallCalls() {
   InstallLibraryCalls();
   InstallViewerCalls();
   InstallFrameRateWatch();
-  frame_calls.client_on_this_device = ClientRunningOnThisDevice;
-  InstallInAirTrace();
+  frame_calls = {.client_on_this_device = ClientRunningOnThisDevice, .menu_seen = KeepInAirMenuForTrace};
 }
 
 // The font of the current language, then the widget GUI on the desktop's clipboard, input

@@ -77,6 +77,6 @@ void WriteInAirTrace(int state) {
   traced_menu = DistanceMenu();
 }
 
-void InstallInAirTrace() {
-  if (TracePath()) frame_calls.menu_seen = [](const DistanceMenu& menu) { traced_menu = menu; };
+void KeepInAirMenuForTrace(const DistanceMenu& menu) {
+  if (TracePath()) traced_menu = menu;
 }

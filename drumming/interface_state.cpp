@@ -18,7 +18,7 @@
 #include "sound/sound.h"
 #include "tracking/webcam.h"
 
-void (*restart_frame_rate_watch)() = [] {};
+InterfaceStateCalls interface_state_calls;
 
 namespace {
 
@@ -67,7 +67,7 @@ void ChangeInterfaceState(int state, int param, int param2, int param3) {
   state_param3 = param3;
   DistanceMenu::ClearMessages();
   DistanceMenu::ResetButtonActivation();
-  restart_frame_rate_watch();
+  interface_state_calls.restart_frame_rate_watch();
 }
 
 void Drummer::GoBackToMainMenu() {
@@ -89,5 +89,5 @@ void Drummer::ToggleDrumsFullscreen() {
   Drum_Full_Screen = !Drum_Full_Screen;
   full_screen = !full_screen;
   full_screen_toggle_frames = 2;
-  restart_frame_rate_watch();
+  interface_state_calls.restart_frame_rate_watch();
 }

@@ -6,6 +6,11 @@
 // MIDI output.
 void ChangeInterfaceState(int state, int param = 0, int param2 = 0, int param3 = 0);
 
-// Called on every state change and full-screen switch: the frame-rate watchdog starts
-// measuring afresh. The set-up wizard, which keeps the watchdog, installs it at start-up.
-extern void (*restart_frame_rate_watch)();
+// What a state change tells the set-up wizard above the drumming; the wizard installs it at
+// start-up (InstallFrameRateWatch) with designated initialisers, doing nothing until then.
+struct InterfaceStateCalls {
+  // Called on every state change and full-screen switch: the frame-rate watchdog starts
+  // measuring afresh.
+  void (*restart_frame_rate_watch)() = [] {};
+};
+extern InterfaceStateCalls interface_state_calls;

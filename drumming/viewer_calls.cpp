@@ -1,11 +1,3 @@
 #include "drumming/viewer_calls.h"
 
-ViewerCalls viewer_calls = {
-    [] { return false; },
-    [](int, float, unsigned char) {},
-    [](float, float, float, float, float, float, float, float, float, float, float) {},
-    [](int, bool) {},
-    [](int, const Drumkit::Drum&) {},
-    [] {},
-    [] {},
-};
+ViewerCalls viewer_calls;

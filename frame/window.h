@@ -26,6 +26,8 @@ struct WindowCallbacks {
   void (*close)() = nullptr;                             // the user closed the window
 };
 
+// The window as the program sees it. Until the program installs the real window (with
+// designated initialisers, app/glut/) these are the headless window's.
 struct WindowServices {
   // Start-up, in the order main uses them.
   void (*init)(int* argc, char** argv);

@@ -24,15 +24,15 @@ int LoadDrumkit(DrumkitChooser& kits, Drumkit* kit, const std::string& name, boo
 
 void InstallLibraryCalls() {
   library_calls = {
-      Prepare,
-      LoadDrumkit,
-      [](DrumkitChooser& kits, std::string& path, std::string& message) {
+      .prepare = Prepare,
+      .load_drumkit = LoadDrumkit,
+      .save_with_calibration = [](DrumkitChooser& kits, std::string& path, std::string& message) {
         return kits.SaveWithCalibration(path, message);
       },
-      [](DrumkitChooser& kits, const std::string& temp_path, bool complete, std::string& message) {
+      .commit_kit_file = [](DrumkitChooser& kits, const std::string& temp_path, bool complete, std::string& message) {
         return kits.CommitKitFile(temp_path, complete, message);
       },
-      [](const DrumkitChooser& kits) -> const std::string& { return kits.current_drumkit_name; },
-      [](DrumkitChooser& kits, const std::string& name) { kits.current_drumkit_name = name; },
+      .current_drumkit_name = [](const DrumkitChooser& kits) -> const std::string& { return kits.current_drumkit_name; },
+      .set_current_drumkit_name = [](DrumkitChooser& kits, const std::string& name) { kits.current_drumkit_name = name; },
   };
 }

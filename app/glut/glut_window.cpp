@@ -149,41 +149,43 @@ bool SetSwapInterval(int interval, std::string* error) {
   return false;
 }
 
+// The windowed size is locked (DisableResize); full screen needs the lock lifted.
+void FullScreen() {
+  Display* d = glXGetCurrentDisplay();
+  if (d && window_id) {
+    XSizeHints* hints = XAllocSizeHints();
+    if (hints) {
+      hints->flags = 0;
+      XSetWMNormalHints(d, window_id, hints);
+      XFree(hints);
+    }
+  }
+  glutFullScreen();
+}
+
 }  // namespace
 
 void InstallGlutWindow() {
-  WindowServices s;
-  s.init = Init;
-  s.screen_width = [] { return glutGet(GLUT_SCREEN_WIDTH); };
-  s.screen_height = [] { return glutGet(GLUT_SCREEN_HEIGHT); };
-  s.create_window = CreateWindow;
-  s.set_callbacks = SetCallbacks;
-  s.main_loop = [] { glutMainLoop(); };
-  s.x = [] { return glutGet(GLUT_WINDOW_X); };
-  s.y = [] { return glutGet(GLUT_WINDOW_Y); };
-  s.width = [] { return glutGet(GLUT_WINDOW_WIDTH); };
-  s.height = [] { return glutGet(GLUT_WINDOW_HEIGHT); };
-  s.swap_buffers = [] { glutSwapBuffers(); };
-  s.post_redisplay = [] { glutPostRedisplay(); };
-  s.full_screen = [] {
-    // The windowed size is locked (DisableResize); full screen needs the lock lifted.
-    Display* d = glXGetCurrentDisplay();
-    if (d && window_id) {
-      XSizeHints* hints = XAllocSizeHints();
-      if (hints) {
-        hints->flags = 0;
-        XSetWMNormalHints(d, window_id, hints);
-        XFree(hints);
-      }
-    }
-    glutFullScreen();
+  window_services = {
+      .init = Init,
+      .screen_width = [] { return glutGet(GLUT_SCREEN_WIDTH); },
+      .screen_height = [] { return glutGet(GLUT_SCREEN_HEIGHT); },
+      .create_window = CreateWindow,
+      .set_callbacks = SetCallbacks,
+      .main_loop = [] { glutMainLoop(); },
+      .x = [] { return glutGet(GLUT_WINDOW_X); },
+      .y = [] { return glutGet(GLUT_WINDOW_Y); },
+      .width = [] { return glutGet(GLUT_WINDOW_WIDTH); },
+      .height = [] { return glutGet(GLUT_WINDOW_HEIGHT); },
+      .swap_buffers = [] { glutSwapBuffers(); },
+      .post_redisplay = [] { glutPostRedisplay(); },
+      .full_screen = FullScreen,
+      .position = [](int x, int y) { glutPositionWindow(x, y); },
+      .reshape = [](int w, int h) { glutReshapeWindow(w, h); },
+      .set_title = [](const char* t) { glutSetWindowTitle(t); },
+      .native_window = [] { return window_id; },
+      .modifiers = [] { return current_modifiers; },
+      .unmark_text = [] { glutUnmarkText(); },
+      .set_swap_interval = SetSwapInterval,
   };
-  s.position = [](int x, int y) { glutPositionWindow(x, y); };
-  s.reshape = [](int w, int h) { glutReshapeWindow(w, h); };
-  s.set_title = [](const char* t) { glutSetWindowTitle(t); };
-  s.native_window = [] { return window_id; };
-  s.modifiers = [] { return current_modifiers; };
-  s.unmark_text = [] { glutUnmarkText(); };
-  s.set_swap_interval = SetSwapInterval;
-  window_services = s;
 }
