@@ -82,7 +82,7 @@ void InitFontAndGui() {
 // A failed audio device: a fallback stream open, or no audio at all.
 void InitSound(const IniFile& settings) {
   if (sound.Init(settings)) return;
-  MessageBox(GetUtf8(sound.audio.GetDeviceType() != 0 ? 348 : 349), false, true);
+  MessageBox(GetUtf8(sound.audio.GetDeviceType() != Audio::kNoOutput ? 348 : 349), false, true);
 }
 
 void RegisterCallbacks() {

@@ -32,7 +32,7 @@ enum : int {
 };
 
 constexpr int kAutomatic = -1, kNoDevice = -2;
-constexpr int kLowLatencyType = 5, kPlainType = 6, kNoStream = 0;
+constexpr int kLowLatencyType = Audio::kLowLatencyStream, kPlainType = Audio::kPlainStream, kNoStream = Audio::kNoOutput;
 constexpr int kDevicesPerPage = 6;
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include "screens/screen_common.h"
 #include "screens/screen_services.h"
 #include "screens/screens.h"
+#include "sound/audio.h"
 #include "sound/midi.h"
 
 namespace {
@@ -140,7 +141,7 @@ void DoOptions(int H, int n, bool greyed) {
 }
 
 void ShowReopenFailure() {
-  MessageBox(GetUtf8(screen_services.audio_device_type() != 0 ? 348 : 349), false, true);
+  MessageBox(GetUtf8(screen_services.audio_device_type() != Audio::kNoOutput ? 348 : 349), false, true);
 }
 
 // Out of MIDI-only: the stored audio settings come back and the kit is loaded with samples.
@@ -164,11 +165,11 @@ void EnterMidiOnly() {
   drumkit.FreeSamplesForMIDI();
   const int d = screen_services.audio_choice_manual() ? screen_services.audio_device_index() : -1;
   const int type = screen_services.audio_device_type();
-  if (type == 5) {
-    screen_services.reinit_audio(6, 256, d);
+  if (type == Audio::kLowLatencyStream) {
+    screen_services.reinit_audio(Audio::kPlainStream, 256, d);
     MessageBox(GetUtf8(504), false, true);
-  } else if (type == 3) {
-    screen_services.reinit_audio(1, 256, d);
+  } else if (type == Audio::kStoredOnlyType) {
+    screen_services.reinit_audio(Audio::kLastFallbackStream, 256, d);
   }
 }
 

@@ -164,7 +164,7 @@ bool Audio::Init(DeviceType type, int frames, bool leave_stopped, int buffers_pe
     }
     pa_initialised_ = true;
   }
-  if (type == 0) {
+  if (type == kNoOutput) {
     device_index_in_use_ = -2;
     device_chosen_manually_ = true;
     return true;
@@ -176,7 +176,7 @@ bool Audio::Init(DeviceType type, int frames, bool leave_stopped, int buffers_pe
   PaDeviceIndex device = paNoDevice;
   if (chosen) {
     device = index;
-  } else if (type == 5) {
+  } else if (type == kLowLatencyStream) {
     const int api = PreferredHostApi();
     const PaHostApiInfo* info = api >= 0 ? Pa_GetHostApiInfo(api) : nullptr;
     device = info ? info->defaultOutputDevice : Pa_GetDefaultOutputDevice();
@@ -213,7 +213,7 @@ bool Audio::Init(DeviceType type, int frames, bool leave_stopped, int buffers_pe
       Pa_CloseStream(stream_);
       stream_ = nullptr;
       FreeMixBuffers();
-      device_type_ = 0;
+      device_type_ = kNoOutput;
       frames_per_buffer_ = 0;
       return false;
     }
@@ -233,7 +233,7 @@ void Audio::CleanUp(bool all) {
   }
   offline_.store(false, std::memory_order_release);
   offline_made_buffers_ = offline_paused_stream_ = false;
-  device_type_ = 0;
+  device_type_ = kNoOutput;
   frames_per_buffer_ = 0;
   FreeMixBuffers();
   for (Voice& v : voices_) v.state.store(v.state.load() & ~kStateMask, std::memory_order_release);
@@ -566,7 +566,7 @@ int Audio::ClaimVoice(Sound& sound, bool, uint32_t& generation) {
 
 void Audio::StartSound(Sound& sound, float volume, float pan, bool stealable, float start_seconds,
                        bool reverb) {
-  if (device_type_ == 0 && !offline_.load(std::memory_order_acquire)) return;
+  if (device_type_ == kNoOutput && !offline_.load(std::memory_order_acquire)) return;
   if (!std::isfinite(volume) || volume <= 0.0f) return;
   if (!std::isfinite(pan)) pan = 0.0f;
   if (pan < -1.0f) pan = -1.0f;

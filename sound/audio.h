@@ -26,10 +26,18 @@ class Reverb;
 
 class Audio {
  public:
-  // 0 no output (silent program); 5 the preferred host API (JACK when a server runs, else
-  // ALSA) with its default device; 1, 2 and 6 a plain stream on the chosen or default device;
-  // 3 only as a stored value.
+  // The kind of output stream, as the settings file stores it (Device_Type).
   typedef int DeviceType;
+  enum : DeviceType {
+    kNoOutput = 0,  // no stream: the program runs silently
+    // A plain stream on the chosen or default device: 6 is what MIDI mode opens, 2 and then
+    // 1 are the fallbacks when the asked type does not open.
+    kLastFallbackStream = 1,
+    kFirstFallbackStream = 2,
+    kStoredOnlyType = 3,     // only as a stored value, which MIDI mode maps to 1 or 2
+    kLowLatencyStream = 5,   // the preferred host API (JACK when a server runs, else ALSA)
+    kPlainStream = 6,
+  };
 
   // Per-buffer hook: start and end of the buffer in seconds on the stream clock; returns true
   // to keep streaming.
@@ -233,7 +241,7 @@ class Audio {
 
   bool pa_initialised_ = false;
   PaStream* stream_ = nullptr;
-  DeviceType device_type_ = 0;
+  DeviceType device_type_ = kNoOutput;
   int frames_per_buffer_ = 1;
   float* dry_left_ = nullptr;
   float* dry_right_ = nullptr;

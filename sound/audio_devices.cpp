@@ -6,8 +6,8 @@
 
 bool Sound::ReinitDevice(Audio::DeviceType type, int frames, int index) {
   audio.CleanUp(false);
-  if (type == 0) {
-    audio.Init(0, 64, false, 1, -1);
+  if (type == Audio::kNoOutput) {
+    audio.Init(Audio::kNoOutput, 64, false, 1, -1);
     return true;
   }
   if (frames < 1) frames = 1;
@@ -18,22 +18,22 @@ bool Sound::ReinitDevice(Audio::DeviceType type, int frames, int index) {
     audio.SetReverbAmount(reverb);
     return true;
   }
-  if (type != 2) {
+  if (type != Audio::kFirstFallbackStream) {
     audio.CleanUp(false);
-    if (audio.Init(2, frames, false, per_meter, index)) {
+    if (audio.Init(Audio::kFirstFallbackStream, frames, false, per_meter, index)) {
       audio.SetReverbAmount(reverb);
       return false;
     }
-    if (type == 1) return false;
+    if (type == Audio::kLastFallbackStream) return false;
   }
   audio.CleanUp(false);
-  if (audio.Init(1, frames, false, per_meter, index)) {
+  if (audio.Init(Audio::kLastFallbackStream, frames, false, per_meter, index)) {
     audio.SetReverbAmount(reverb);
     return false;
   }
-  // Nothing opened: the program runs silently (no stream, device type 0).
+  // Nothing opened: the program runs silently.
   audio.CleanUp(false);
-  audio.Init(0, 64, false, 1, -1);
+  audio.Init(Audio::kNoOutput, 64, false, 1, -1);
   return false;
 }
 

@@ -71,7 +71,7 @@ Sound::~Sound() { CleanUp(); }
 // --- Settings ---
 
 bool Sound::Init(const IniFile& settings) {
-  int device_type = 5, frames = 16, device_index = -1;
+  int device_type = Audio::kLowLatencyStream, frames = 16, device_index = -1;
   int master = 50, drums = 80, song_vol = 20, metronome = 90;
   float reverb = 0.0f;
   bool panning = true;
@@ -92,8 +92,10 @@ bool Sound::Init(const IniFile& settings) {
   panning_enabled = panning;
 
   if (midi_mode == 1) {
-    if (device_type == 5) device_type = 6;
-    else if (device_type == 3) device_type = device_index != 0 ? 2 : 1;
+    if (device_type == Audio::kLowLatencyStream)
+      device_type = Audio::kPlainStream;
+    else if (device_type == Audio::kStoredOnlyType)
+      device_type = device_index != 0 ? Audio::kFirstFallbackStream : Audio::kLastFallbackStream;
   }
   bool opened = ReinitDevice(device_type, frames, device_index);
 
@@ -135,7 +137,7 @@ bool SaveSoundSettings() {
   int index = sound.IsAudioDeviceChoiceManual() ? sound.GetAudioDeviceIndex() : -1;
   if (midi_mode != 0 && interface_state >= kFirstInAirState) {
     // The device in use is the MIDI-mode one: keep what the file says.
-    type = 1, frames = 300, index = -1;
+    type = Audio::kLastFallbackStream, frames = 300, index = -1;
     IniFile file;
     if (file.Init(path)) {
       file.GetInt("Sound", "Device_Type", type);
