@@ -7,13 +7,15 @@
 #include "frame/frame_globals.h"
 #include "frame/interface_states.h"
 #include "frame/texts.h"
+#include "sound/midi.h"
 #include "sound/sound.h"
 
 namespace {
 
-// Save: on success the button greys again; on failure it stays live with an error line.
+// Save: on success the button greys again; on failure it stays live with an error line. In
+// MIDI mode the device in use is the MIDI mode's, so the player's stored choice stays.
 void Save(bool& have_changes_to_save) {
-  if (SaveSoundSettings()) {
+  if (SaveSoundSettings(midi_mode != 0 ? SoundDeviceLines::kKeepStored : SoundDeviceLines::kRunning)) {
     ShowLine(3, GetUtf8(126));
     have_changes_to_save = false;
   } else {

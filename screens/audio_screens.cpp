@@ -106,7 +106,7 @@ void Apply() {
   if (MidiOnlyOutsideFirstRun()) {
     ls.have_changes = false;
   } else if (screen_services.reinit_audio(ls.device_type, ls.frames_per_buffer, ls.manual_device_choice)) {
-    SaveSoundSettings();
+    SaveSoundSettings(SoundDeviceLines::kRunning);
     ls.have_changes = false;
   } else {
     ls.failed_reinit = true;

@@ -9,9 +9,7 @@
 #include <cstring>
 #include <strings.h>
 
-#include "frame/frame_globals.h"
 #include "frame/ini_file.h"
-#include "frame/interface_states.h"
 #include "frame/paths.h"
 #include "sound/element_file.h"
 #include "sound/embedded_sounds.h"
@@ -130,13 +128,12 @@ void Sound::CleanUp() {
   audio.SafeFreeSound(distance_menu_button_sound);
 }
 
-bool SaveSoundSettings() {
+bool SaveSoundSettings(SoundDeviceLines device_lines) {
   std::string path = MakePath(kPathConf, "skytapper.cfg");
   int type = sound.audio.GetDeviceType();
   int frames = sound.audio.GetFramesPerBuffer();
   int index = sound.IsAudioDeviceChoiceManual() ? sound.GetAudioDeviceIndex() : -1;
-  if (midi_mode != 0 && interface_state >= kFirstInAirState) {
-    // The device in use is the MIDI-mode one: keep what the file says.
+  if (device_lines == SoundDeviceLines::kKeepStored) {
     type = Audio::kLastFallbackStream, frames = 300, index = -1;
     IniFile file;
     if (file.Init(path)) {

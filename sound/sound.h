@@ -294,7 +294,11 @@ class Sound {
 // it was cut (the device screen shows 48 bytes, the latency screen 30).
 std::string CutDeviceName(const char* name, size_t keep);
 
+// Where SaveSoundSettings takes the three device lines from: the running device, or the values
+// the file already holds (1, 300 and -1 when absent), for a caller whose running device is
+// the MIDI mode's own rather than the player's choice.
+enum class SoundDeviceLines { kRunning, kKeepStored };
 // Rewrites the [Sound] section of conf/skytapper.cfg from the running state.
-bool SaveSoundSettings();
+bool SaveSoundSettings(SoundDeviceLines device_lines);
 
 extern Sound sound;

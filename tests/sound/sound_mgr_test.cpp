@@ -411,7 +411,7 @@ TEST_F(SoundSettingsTest, SaveRewritesTheWholeSection) {
   sound.SetMetronomeVolume(91);
   sound.audio.SetReverbAmount(0.25f);
   sound.panning_enabled = false;
-  ASSERT_TRUE(SaveSoundSettings());
+  ASSERT_TRUE(SaveSoundSettings(SoundDeviceLines::kRunning));
   std::string cfg = ReadConfig();
   std::string device = "Device_Type = " + std::to_string(sound.audio.GetDeviceType()) +
                        "\nFrames_Per_Buffer = " + std::to_string(sound.audio.GetFramesPerBuffer()) +
@@ -423,17 +423,15 @@ TEST_F(SoundSettingsTest, SaveRewritesTheWholeSection) {
 
   // In MIDI mode on an in-air page the device in use is the MIDI one: the file's values stay.
   WriteConfig("[Sound]\nDevice_Type = 2\nFrames_Per_Buffer = 128\nDevice_Index = 4\n");
-  midi_mode = 1;
-  interface_state = 18;
   sound.audio.SetReverbAmount(0.0f);
   sound.panning_enabled = true;
-  ASSERT_TRUE(SaveSoundSettings());
+  ASSERT_TRUE(SaveSoundSettings(SoundDeviceLines::kKeepStored));
   EXPECT_EQ(ReadConfig(),
             "[Sound]\nDevice_Type = 2\nFrames_Per_Buffer = 128\nDevice_Index = 4\n"
             "Master_Volume = 45\nDrums_Volume = 81\nSong_Volume = 22\nMetronome_Volume = 91\n"
             "Reverb_Amount = 0\nPanning_Enabled = yes\n");
   WriteConfig("[Sound]\n");
-  ASSERT_TRUE(SaveSoundSettings());
+  ASSERT_TRUE(SaveSoundSettings(SoundDeviceLines::kKeepStored));
   const std::string defaults = "[Sound]\nDevice_Type = 1\nFrames_Per_Buffer = 300\nDevice_Index = -1\n";
   EXPECT_EQ(ReadConfig().substr(0, defaults.size()), defaults);
 }
