@@ -1,4 +1,4 @@
-// Frozen pictures: read-back and upload with unpadded rows.
+// Frozen pictures: read-back without row padding, uploaded through render's texture upload.
 #include "airmenu/frozen_picture.h"
 
 #include <GL/gl.h>
@@ -6,25 +6,7 @@
 #include <cstddef>
 #include <vector>
 
-namespace {
-
-unsigned int MakePictureTexture(int w, int h, const unsigned char* rgb) {
-  GLint unpack = 4;
-  glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  GLuint texture = 0;
-  glGenTextures(1, &texture);
-  glBindTexture(GL_TEXTURE_2D, texture);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, w, h, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, unpack);
-  return texture;
-}
-
-}  // namespace
+#include "render/image.h"
 
 void ReadPicture(int w, int h, unsigned char* rgb) {
   GLint pack = 4;
@@ -39,5 +21,5 @@ unsigned int FreezePicture(int w, int h) {
   if (w <= 0 || h <= 0) return 0;
   std::vector<unsigned char> pixels(size_t(w) * size_t(h) * 3);
   ReadPicture(w, h, pixels.data());
-  return MakePictureTexture(w, h, pixels.data());
+  return UploadTexture(Image::RGB, w, h, pixels.data());
 }

@@ -117,14 +117,10 @@ bool Image::Init(const char* file_name) {
   return true;
 }
 
-void Image::Init(Type type, int w, int h, const unsigned char* data) {
-  width = w;
-  height = h;
+uint32_t UploadTexture(Image::Type type, int w, int h, const unsigned char* data) {
   const TypeFormats f = FormatsOf(type);
-  format = f.format;
   GLuint name = 0;
   glGenTextures(1, &name);
-  texture = name;
   glBindTexture(GL_TEXTURE_2D, name);
   {
     TightUnpack unpack;
@@ -134,6 +130,14 @@ void Image::Init(Type type, int w, int h, const unsigned char* data) {
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  return name;
+}
+
+void Image::Init(Type type, int w, int h, const unsigned char* data) {
+  width = w;
+  height = h;
+  format = FormatsOf(type).format;
+  texture = UploadTexture(type, w, h, data);
 }
 
 void Image::UpdateData(const unsigned char* data) {

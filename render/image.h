@@ -43,6 +43,11 @@ class Image {
   uint32_t format = 0;   // GLenum of the data: GL_RGB, GL_RGBA, GL_LUMINANCE, ...
 };
 
+// A new texture from raw pixels of the given layout (rows tightly packed, whatever the
+// width), clamped and linear filtered, left bound; the caller owns it. The caller's unpack
+// alignment stays.
+uint32_t UploadTexture(Image::Type type, int width, int height, const unsigned char* data);
+
 // One compiled-in PNG file; the bytes live in the program's constant data.
 struct EmbeddedPngInfo {
   const unsigned char* data;
