@@ -27,6 +27,9 @@ void ClientStartScreen();          // 33
 void PlayWithClient();             // 34
 void TemporaryDisplay();           // 36
 
+// Runs the page of an in-air state, the wizard's included; nothing for any other state.
+void RunInAirPage(int state);
+
 // The current values of a volume page's level code (132 reverb, 135-138 the mixer, 139 + i
 // drum i, its pedal side for a hand-and-foot drum with type foot); what does not apply is
 // left untouched.

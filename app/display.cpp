@@ -84,45 +84,10 @@ void StateFrame(int entry_state) {
 }  // namespace
 
 void RunStateFunction(int state) {
-  switch (state) {
-    case kMainScreen: DoMainScreen(); break;
-    case kChooseDrumkitScreen: DoChooseDrumkitScreen(); break;
-    case kNewDrumkitScreen: DoNewDrumkitScreen(); break;
-    case kNewElementScreen: DoNewElementScreen(); break;
-    case kRecordingScreen: DoRecordingScreen(); break;
-    case kLatencyScreen: DoLatencyScreen(); break;
-    case kPlaylistScreen: DoPlaylistScreen(); break;
-    case kAboutScreen: DoAboutScreen(); break;
-    case kHelpScreen: DoHelpScreen(); break;
-    case kMidiScreen: DoMIDIScreen(); break;
-    case kMidiMapsScreen: DoMIDIMapsScreen(); break;
-    case kPreferencesScreen: DoPreferencesScreen(); break;
-    case kChooseMidiMapScreen: DoChooseMidiMapScreen(); break;
-    case kNewMidiMapScreen: DoNewMidiMapScreen(); break;
-    case kAudioDeviceScreen: DoAudioDeviceScreen(); break;
-    case kFirstStart: DoMacStart(); break;
-    case kLanguagesScreen: DoLanguagesScreen(); break;
-    case kPlay: Play(); break;
-    case kPlayMenu: PlayMenu(); break;
-    case kAdjustDrums: AdjustDrums(); break;
-    case kAdjustVolumes: AdjustVolumes(); break;
-    case kAdjustAnyVolume: AdjustAnyVolume(); break;
-    case kMoveDrum: MoveDrum(); break;
-    case kAdjustHihatRangeAndSplash: AdjustHihatRangeAndSplash(); break;
-    case kAdjustHihatClutch: AdjustHihatClutch(); break;
-    case kAdjustCymbalChoking: AdjustCymbalChoking(); break;
-    case kHihatAndCymbals: HihatAndCymbals(); break;
-    case kPlaySong: PlaySong(); break;
-    case kMetronome: Metronome(); break;
-    case kAdjustMidiSettings: AdjustMIDISettings(); break;
-    case kMoveDrumsSubMenu: MoveDrumsSubMenu(); break;
-    case kDrumKits: DrumKits(); break;
-    case kClientStartScreen: ClientStartScreen(); break;
-    case kPlayWithClient: PlayWithClient(); break;
-    case kWizard: calibration.Display(); break;
-    case kTemporaryDisplay: TemporaryDisplay(); break;
-    default: break;  // 7 is not used; nothing runs while quitting
-  }
+  if (state < kFirstInAirState)
+    RunScreen(state);
+  else
+    RunInAirPage(state);
 }
 
 void DisplayNormal() {

@@ -20,3 +20,6 @@ void DoNewMidiMapScreen();      // 14
 void DoAudioDeviceScreen();     // 15
 void DoMacStart();              // 16: the first-start screen before the deferred start-up
 void DoLanguagesScreen();       // 17
+
+// Runs the screen function of a mouse-and-keyboard state; nothing for any other state.
+void RunScreen(int state);
