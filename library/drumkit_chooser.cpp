@@ -8,6 +8,7 @@
 #include "drumming/progress.h"
 #include "frame/ini_file.h"
 #include "frame/paths.h"
+#include "library/library_names.h"
 
 DrumkitChooser drumkit_chooser;
 
@@ -59,15 +60,9 @@ std::string Value(const char* value) {
 
 bool DrumkitChooser::LogicalDrumkit::Load(const std::string& file) {
   IniFile ini;
-  if (!ini.Init(file)) return false;
-  const char* value = nullptr;
-  if (!ini.GetString("Drumkit", "Name", value) || !value) {
-    printf("Drumkit has no name, skipping it\n");
-    return false;
-  }
-  Name = Value(value);
-  bool preset = false;
-  if (ini.GetBool("Drumkit", "Is_Preset", preset)) Is_Preset = preset;
+  std::string name;
+  if (!ReadNameAndPreset(ini, file, "Drumkit", "Drumkit", name, Is_Preset)) return false;
+  Name = Value(name.c_str());
   for (int d = 0;; ++d) {
     const char* element = nullptr;
     if (!ini.GetString("Drumkit", "Drum" + std::to_string(d) + ".element", element) || !element) break;

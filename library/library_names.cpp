@@ -1,5 +1,8 @@
 #include "library/library_names.h"
 
+#include <cstdio>
+
+#include "frame/ini_file.h"
 #include "frame/texts.h"
 
 namespace {
@@ -51,4 +54,18 @@ std::string NextFileName(const std::string& name) {
 std::string FreeFileName(std::string candidate, const std::set<std::string>& taken) {
   while (taken.count(candidate)) candidate = NextFileName(candidate);
   return candidate;
+}
+
+bool ReadNameAndPreset(IniFile& ini, const std::string& file, const char* section, const char* kind,
+                       std::string& name, bool& is_preset) {
+  if (!ini.Init(file)) return false;
+  const char* value = nullptr;
+  if (!ini.GetString(section, "Name", value) || !value) {
+    printf("%s has no name, skipping it\n", kind);
+    return false;
+  }
+  name = value;
+  bool preset = false;
+  if (ini.GetBool(section, "Is_Preset", preset)) is_preset = preset;
+  return true;
 }

@@ -1,7 +1,16 @@
-// Names of kits and elements as the user types them, and the free file name for a new kit.
+// Names of kits and elements as the user types them or their files hold them, and the free
+// file name for a new kit.
 #pragma once
 #include <set>
 #include <string>
+
+class IniFile;
+
+// Opens a kit or MIDI-map file into ini and reads its section's Name as written and, when
+// the key is there, Is_Preset; false when the file cannot be read or has no Name (then a line
+// "<kind> has no name, skipping it").
+bool ReadNameAndPreset(IniFile& ini, const std::string& file, const char* section, const char* kind,
+                       std::string& name, bool& is_preset);
 
 // Cuts blanks and tabs from both ends of name, then refuses (false, message set, in the
 // current language) an empty name (message = no_name, e.g. "Cannot save a drumkit without a

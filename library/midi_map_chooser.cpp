@@ -44,15 +44,7 @@ std::string NoNameMessage() { return GetUtf8(60) + (" " + Kind() + " ") + GetUtf
 
 bool MidiMapChooser::MidiMap::Load(const std::string& file) {
   IniFile ini;
-  if (!ini.Init(file)) return false;
-  const char* value = nullptr;
-  if (!ini.GetString("MIDI map", "Name", value) || !value) {
-    printf("MidiMap has no name, skipping it\n");
-    return false;
-  }
-  Name = value;
-  bool preset = false;
-  if (ini.GetBool("MIDI map", "Is_Preset", preset)) Is_Preset = preset;
+  if (!ReadNameAndPreset(ini, file, "MIDI map", "MidiMap", Name, Is_Preset)) return false;
   path = file;
   return true;
 }
