@@ -432,21 +432,12 @@ TEST_F(FirstStart, ClonesThePresetKitAndLoadsTheCopy) {
 // Records a snare played twice, in the test, into the installation's recordings.
 void RecordInInstallation() {
   skyt_test::ScopedChdir cd(install_dir);
-  sound.audio.BeginOffline(64);
-  sound.audio.StartRawThreads(2);
-  const int snare = sound.LoadElement("data/elements/10in piccolo snare.ele", 0.0f, 0, 100, 0, 100);
+  const int snare = record_test::LoadElementsOffline(sound, {"data/elements/10in piccolo snare.ele"}, 2)[0];
   ASSERT_GE(snare, 0);
-  record_test::WaitForSamples(sound);
   record_test::OfflineSession live{sound, 1000000000000ull, 0, {}};
-  live.HoldClock();
-  ASSERT_TRUE(sound.StartRecording("recordings/take.sel", "Test kit"));
-  live.RenderTo(4000);
-  sound.PlayElement(snare, 0.9f, 0, 0.0f, 0.0f);
-  live.RenderTo(30000);
-  sound.PlayElement(snare, 0.5f, 1, 0.0f, 0.0f);
-  live.RenderTo(60000);
-  sound.StopRecording();
-  skyt_test::SetHostTimeNanos(0);
+  ASSERT_NO_FATAL_FAILURE(record_test::RecordTake(
+      live, "recordings/take.sel", "Test kit",
+      {record_test::Hit(4000, snare, 0.9f, 0), record_test::Hit(30000, snare, 0.5f, 1)}, 60000));
   sound.UnloadElement(snare);
   sound.audio.EndOffline();
   sound.audio.StopRawThreads();

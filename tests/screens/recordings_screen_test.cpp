@@ -53,30 +53,18 @@ class RecordingsScreen : public skyt_test::ScreenTest {
     const std::string snare = MakeElement("snare", Sound::SNARE, Sound::CATEGORY_HAND, 40);
     const std::string snare2 = MakeElement("snare2", Sound::SNARE, Sound::CATEGORY_HAND, 60);
     const std::string hihat = MakeElement("hihat", Sound::HIHAT, Sound::CATEGORY_HAND_AND_FOOT, 20);
-    sound.audio.BeginOffline(64);
-    sound.audio.StartRawThreads(4);
-    const int s1 = sound.LoadElement(snare.c_str(), 0.0f, 0, 100, 0, 100);
-    const int s2 = sound.LoadElement(snare2.c_str(), 0.0f, 0, 100, 0, 100);
-    const int h = sound.LoadElement(hihat.c_str(), 0.0f, 0, 100, 0, 100);
-    ASSERT_TRUE(s1 >= 0 && s2 >= 0 && h >= 0);
-    record_test::WaitForSamples(sound);
+    const std::vector<int> slots = record_test::LoadElementsOffline(sound, {snare, snare2, hihat});
+    ASSERT_FALSE(HasFailure());
+    const int s1 = slots[0], s2 = slots[1], h = slots[2];
     ASSERT_TRUE(record_test::LoadTestSong(sound, "1"));
+    using record_test::Hit;
     record_test::OfflineSession live{sound, 1000000000000ull, 0, {}};
-    live.HoldClock();
-    ASSERT_TRUE(sound.StartRecording((std::string("recordings/") + file).c_str(), "Kit"));
-    sound.PlaySong(0.0f, false);
-    live.RenderTo(2000);
-    sound.PlayElement(s1, 0.9f, 0, 0.0f, 0.0f);
-    live.RenderTo(4000);
-    sound.PlayElement(s2, 0.9f, 1, 0.0f, 0.0f);
-    live.RenderTo(6000);
-    sound.PlayElement(h, 0.7f, 2, 0.0f, 0.0f);
-    live.RenderTo(44100 * seconds);
-    sound.PlayElement(h, 0.7f, 0, 0.5f, 0.0f);
-    live.RenderTo(44100 * seconds + 2000);
-    sound.StopRecording();
-    skyt_test::SetHostTimeNanos(0);
-    for (int slot : {s1, s2, h}) sound.UnloadElement(slot);
+    ASSERT_NO_FATAL_FAILURE(record_test::RecordTake(
+        live, std::string("recordings/") + file, "Kit",
+        {{0, [](Sound& s) { s.PlaySong(0.0f, false); }}, Hit(2000, s1, 0.9f, 0), Hit(4000, s2, 0.9f, 1),
+         Hit(6000, h, 0.7f, 2), Hit(44100 * seconds, h, 0.7f, 0, 0.5f)},
+        44100 * seconds + 2000));
+    for (int slot : slots) sound.UnloadElement(slot);
     sound.UnloadSong();
     sound.audio.EndOffline();
     logger.BuildRecordingList();

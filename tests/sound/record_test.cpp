@@ -63,31 +63,21 @@ TEST_F(Recording, PlaybackOfARecordingEqualsTheLiveRender) {
   // The live session: hits between buffers at exact frames; changes that act on whole buffers
   // (master volume, fades, song stop) where playback's buffers also begin (frame + 11025 is a
   // multiple of 64: playback starts 0.25 s before the first event).
+  using record_test::Hit;
   OfflineSession live{sound, 1000000000000ull, 0, {}};
-  live.HoldClock();
-  ASSERT_TRUE(sound.StartRecording("recordings/perf.sel", "My kit"));
-  live.RenderTo(1000);
-  sound.PlayElement(snare, 0.8f, 0, 0.0f, 0.0f);
-  live.RenderTo(5000);
-  sound.PlayElement(kick, 1.0f, 2, 0.0f, 0.0f);
-  live.RenderTo(5003);
-  sound.PlayElement(snare, 0.3f, 1, 0.0f, 0.0f);
-  live.RenderTo(8000);
-  sound.PlaySong(0.0f, false);
-  live.RenderTo(10031);
-  sound.SetMasterVolume(30);
-  live.RenderTo(12000);
-  sound.SetDrumsVolume(60);
-  sound.PlayElement(snare, 1.0f, 1, 0.0f, 0.0f);
-  live.RenderTo(14959);
-  sound.FadeHihats(snare);
-  live.RenderTo(19951);
-  sound.StopSong(false);
-  live.RenderTo(30000);
-  sound.PlayElement(kick, 0.5f, 2, 0.0f, 0.0f);
-  live.RenderTo(60000);
-  sound.StopRecording();
-  skyt_test::SetHostTimeNanos(0);
+  ASSERT_NO_FATAL_FAILURE(record_test::RecordTake(
+      live, "recordings/perf.sel", "My kit",
+      {Hit(1000, snare, 0.8f, 0),
+       Hit(5000, kick, 1.0f, 2),
+       Hit(5003, snare, 0.3f, 1),
+       {8000, [](Sound& s) { s.PlaySong(0.0f, false); }},
+       {10031, [](Sound& s) { s.SetMasterVolume(30); }},
+       {12000, [](Sound& s) { s.SetDrumsVolume(60); }},
+       Hit(12000, snare, 1.0f, 1),
+       {14959, [snare](Sound& s) { s.FadeHihats(snare); }},
+       {19951, [](Sound& s) { s.StopSong(false); }},
+       Hit(30000, kick, 0.5f, 2)},
+      60000));
 
   logger.BuildRecordingList();
   ASSERT_EQ(logger.GetNumRecordings(), 1);

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -96,6 +97,47 @@ struct OfflineSession {
     if (target > frame) Render(static_cast<int>(target - frame));
   }
 };
+
+// Starts the offline device with `threads` sample loaders and loads each element file centred
+// at full volume, waiting until every sample is in; the slots in order. Fails the test when
+// one does not load.
+inline std::vector<int> LoadElementsOffline(Sound& s, const std::vector<std::string>& paths, int threads = 4) {
+  s.audio.BeginOffline(64);
+  s.audio.StartRawThreads(threads);
+  std::vector<int> slots;
+  for (const std::string& path : paths) {
+    slots.push_back(s.LoadElement(path.c_str(), 0.0f, 0, 100, 0, 100));
+    EXPECT_GE(slots.back(), 0) << path;
+  }
+  WaitForSamples(s);
+  return slots;
+}
+
+// One moment of a scripted take: the render reaches `frame`, then `act` runs.
+struct Cue {
+  int64_t frame;
+  std::function<void(Sound&)> act;
+};
+
+// A stroke: PlayElement(slot, volume, limb, openness) at `frame`.
+inline Cue Hit(int64_t frame, int slot, float volume, int limb, float openness = 0.0f) {
+  return {frame, [=](Sound& s) { s.PlayElement(slot, volume, limb, openness, 0.0f); }};
+}
+
+// Records the cues, in frame order, into `path` for kit `kit` with the clock held, renders on
+// to `end`, then stops the recording and lets the clock go.
+inline void RecordTake(OfflineSession& live, const std::string& path, const char* kit, const std::vector<Cue>& cues,
+                       int64_t end) {
+  live.HoldClock();
+  ASSERT_TRUE(live.s.StartRecording(path.c_str(), kit));
+  for (const Cue& cue : cues) {
+    live.RenderTo(cue.frame);
+    cue.act(live.s);
+  }
+  live.RenderTo(end);
+  live.s.StopRecording();
+  skyt_test::SetHostTimeNanos(0);
+}
 
 // Renders the running playback until it stops by itself (or the limit).
 inline std::vector<float> RenderPlayback(Sound& s, int limit_frames) {
