@@ -72,50 +72,50 @@ struct LatencyState {
   bool device_changed = false;
   int glitch_hack = 0;
 };
-LatencyState ls;
+LatencyState latency_choice;
 
 bool MidiOnlyOutsideFirstRun() { return midi_mode == 1 && !drummer.Never_Ran; }
 
 void EnterLatencyScreen() {
-  ls.device_changed = false;
+  latency_choice.device_changed = false;
   if (state_param == kAudioDeviceScreen) {
     const int d = state_param2;
-    if (d != ls.manual_device_choice) {
-      if (ls.manual_device_choice == kNoDevice && ls.frames_per_buffer == 1) ls.frames_per_buffer = 128;
-      ls.manual_device_choice = d;
-      ls.device_changed = true;
-      ls.have_changes = true;
-      ls.device_type = d == kNoDevice ? kNoStream : kLowLatencyType;
+    if (d != latency_choice.manual_device_choice) {
+      if (latency_choice.manual_device_choice == kNoDevice && latency_choice.frames_per_buffer == 1) latency_choice.frames_per_buffer = 128;
+      latency_choice.manual_device_choice = d;
+      latency_choice.device_changed = true;
+      latency_choice.have_changes = true;
+      latency_choice.device_type = d == kNoDevice ? kNoStream : kLowLatencyType;
     }
     return;
   }
-  ls.manual_device_choice = screen_services.audio_choice_manual() ? screen_services.audio_device_index() : kAutomatic;
-  ls.frames_per_buffer = std::clamp(screen_services.audio_frames_per_buffer(), 1, 1000);
-  ls.failed_reinit = false;
+  latency_choice.manual_device_choice = screen_services.audio_choice_manual() ? screen_services.audio_device_index() : kAutomatic;
+  latency_choice.frames_per_buffer = std::clamp(screen_services.audio_frames_per_buffer(), 1, 1000);
+  latency_choice.failed_reinit = false;
   if (drummer.Never_Ran) {
-    ls.device_type = kLowLatencyType;
-    ls.have_changes = true;
-    ls.can_close = false;
+    latency_choice.device_type = kLowLatencyType;
+    latency_choice.have_changes = true;
+    latency_choice.can_close = false;
   } else {
-    ls.device_type = screen_services.audio_device_type();
-    ls.can_close = true;
+    latency_choice.device_type = screen_services.audio_device_type();
+    latency_choice.can_close = true;
   }
 }
 
 void Apply() {
   if (MidiOnlyOutsideFirstRun()) {
-    ls.have_changes = false;
-  } else if (screen_services.reinit_audio(ls.device_type, ls.frames_per_buffer, ls.manual_device_choice)) {
+    latency_choice.have_changes = false;
+  } else if (screen_services.reinit_audio(latency_choice.device_type, latency_choice.frames_per_buffer, latency_choice.manual_device_choice)) {
     SaveSoundSettings(SoundDeviceLines::kRunning);
-    ls.have_changes = false;
+    latency_choice.have_changes = false;
   } else {
-    ls.failed_reinit = true;
+    latency_choice.failed_reinit = true;
     const int type_now = screen_services.audio_device_type();
     MessageBox(GetUtf8(type_now != kNoStream ? 348 : 349), false, true);
-    ls.device_type = type_now;
+    latency_choice.device_type = type_now;
   }
-  ls.device_changed = false;
-  ls.can_close = true;
+  latency_choice.device_changed = false;
+  latency_choice.can_close = true;
   drummer.SaveLastSession();
 }
 
@@ -126,14 +126,14 @@ void DoSensitivity(int H) {
   for (const auto& c : kChoices) {
     if (imgui.DoCheckBox(c.id, c.x, H - 79, GetUtf8(c.text), MocapMarker::m_down_frames_needed == c.frames, true)) {
       MocapMarker::m_down_frames_needed = c.frames;
-      ls.have_changes = true;
+      latency_choice.have_changes = true;
     }
   }
 }
 
 void DoDeviceLine(int H) {
   std::string name;
-  screen_services.audio_device_name(name, ls.device_changed ? ls.manual_device_choice : -3);
+  screen_services.audio_device_name(name, latency_choice.device_changed ? latency_choice.manual_device_choice : -3);
   imgui.DoText(48, H - 141, GetUtf8(330), name.c_str());
   const std::string head = std::string(GetUtf8(331)) + name;
   const float W = imgui.font ? imgui.font->GetWidth(head.c_str()) : 0.0f;
@@ -144,23 +144,23 @@ void DoDeviceLine(int H) {
 void DoStreamChoice(int H) {
   const bool ja = IsLanguage("ja");
   imgui.DoText(88, H - 199, "%s", GetUtf8(315));
-  int value = std::min(ls.frames_per_buffer, 256);
+  int value = std::min(latency_choice.frames_per_buffer, 256);
   if (imgui.DoSlider(kBuffer, ja ? 258 : 248, H - 185, ja ? 140 : 240, 50, value, 256, 1)) {
-    ls.frames_per_buffer = std::max(value, 14);
-    ls.have_changes = true;
+    latency_choice.frames_per_buffer = std::max(value, 14);
+    latency_choice.have_changes = true;
   }
-  imgui.DoText(ja ? 438 : 518, H - 199, GetUtf8(333), static_cast<double>(static_cast<float>(ls.frames_per_buffer) / 44.1f), ls.frames_per_buffer);
+  imgui.DoText(ja ? 438 : 518, H - 199, GetUtf8(333), static_cast<double>(static_cast<float>(latency_choice.frames_per_buffer) / 44.1f), latency_choice.frames_per_buffer);
   imgui.DoText(ja ? 108 : 248, H - 245, "%s", GetUtf8(334));
   imgui.DoText(ja ? 108 : 248, H - 271, "%s", GetUtf8(335));
   imgui.DoText(88, H - 309, "%s", GetUtf8(318));
-  if (imgui.DoCheckBox(kLowLatency, 88, H - 349, GetUtf8(336), ls.device_type == kLowLatencyType, true)) {
-    ls.have_changes |= ls.device_type != kLowLatencyType;
-    ls.device_type = kLowLatencyType;
+  if (imgui.DoCheckBox(kLowLatency, 88, H - 349, GetUtf8(336), latency_choice.device_type == kLowLatencyType, true)) {
+    latency_choice.have_changes |= latency_choice.device_type != kLowLatencyType;
+    latency_choice.device_type = kLowLatencyType;
   }
   imgui.DoText(120, H - 379, "%s", GetUtf8(337));
-  if (imgui.DoCheckBox(kPlainStream, 88, H - 421, GetUtf8(338), ls.device_type == kPlainType, true)) {
-    ls.have_changes |= ls.device_type != kPlainType;
-    ls.device_type = kPlainType;
+  if (imgui.DoCheckBox(kPlainStream, 88, H - 421, GetUtf8(338), latency_choice.device_type == kPlainType, true)) {
+    latency_choice.have_changes |= latency_choice.device_type != kPlainType;
+    latency_choice.device_type = kPlainType;
   }
   imgui.DoText(120, H - 451, "%s", GetUtf8(339));
 }
@@ -169,28 +169,28 @@ void DoLatencyButtons(int H) {
   const bool first_run = drummer.Never_Ran;
   const bool de = IsLanguage("de");
   const char* close = GetUtf8(first_run ? 345 : 326);
-  if (!ls.can_close) {
+  if (!latency_choice.can_close) {
     imgui.DoButtonGreyed(48, H - 571, 104, 50, close);
   } else if (imgui.DoButton(kClose, 48, H - 571, 104, 50, close)) {
     ChangeInterfaceState(kMainScreen, 0, 0, 0);
   }
   const int apply_x = de ? 176 : 191, apply_w = de ? 134 : 104;
-  if (!ls.have_changes) {
+  if (!latency_choice.have_changes) {
     imgui.DoButtonGreyed(apply_x, H - 571, apply_w, 50, GetUtf8(327));
   } else {
     if (first_run) RectangleHalo(de ? 174 : 189, static_cast<float>(H - 569), de ? 138 : 108, 54);
     if (imgui.DoButton(kApply, apply_x, H - 571, apply_w, 50, GetUtf8(327))) Apply();
   }
   if (!MidiOnlyOutsideFirstRun()) {
-    if (ls.glitch_hack != 0 || ls.manual_device_choice == kNoDevice) {
+    if (latency_choice.glitch_hack != 0 || latency_choice.manual_device_choice == kNoDevice) {
       imgui.DoButtonGreyed(334, H - 571, 104, 50, GetUtf8(328));
     } else if (imgui.DoButton(kTest, 334, H - 571, 104, 50, GetUtf8(328))) {
-      if (ls.have_changes) Apply();
-      ls.glitch_hack = 150;
+      if (latency_choice.have_changes) Apply();
+      latency_choice.glitch_hack = 150;
       screen_services.play_latency_test();
     }
   }
-  if (ls.glitch_hack > 0) --ls.glitch_hack;
+  if (latency_choice.glitch_hack > 0) --latency_choice.glitch_hack;
 }
 
 }  // namespace
@@ -210,8 +210,8 @@ void DoLatencyScreen() {
   }
   if (!MidiOnlyOutsideFirstRun()) {
     DoDeviceLine(H);
-    if (ls.manual_device_choice != kNoDevice) DoStreamChoice(H);
-    if (ls.failed_reinit) imgui.DoText(48, H - 631, "%s", GetUtf8(344));
+    if (latency_choice.manual_device_choice != kNoDevice) DoStreamChoice(H);
+    if (latency_choice.failed_reinit) imgui.DoText(48, H - 631, "%s", GetUtf8(344));
   }
   DoLatencyButtons(H);
 }

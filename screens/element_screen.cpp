@@ -27,7 +27,7 @@ struct ElementScreenState {
   int highlighted_kit = -1;
   bool show_explanation = false;
 };
-ElementScreenState es;
+ElementScreenState new_element;
 
 // The check box of a type: text, and its column (types 0-8, 9-17, 18-20) and row.
 int TypeText(int t) {
@@ -62,7 +62,7 @@ void Browse() {
 void Create() {
   DrawBusyVeil();
   std::string message;
-  if (drumkit_chooser.SaveElement(working_element, message)) es.created_an_element = true;
+  if (drumkit_chooser.SaveElement(working_element, message)) new_element.created_an_element = true;
   if (!message.empty()) MessageBox(message, false, true);
 }
 
@@ -74,11 +74,11 @@ void DoForm(int H) {
   DoEditBoxString(kFolder, 288, H - 97, 426, 50, working_element.sample_path, kMaxSamplePath, true);
   PlayRefusedKeySound();
   if (imgui.DoButton(kBrowse, 734, H - 96, 150, 53, GetUtf8(241))) Browse();
-  if (imgui.DoButton(kExplain, 287, H - 166, 429, 44, GetUtf8(242))) es.show_explanation = true;
+  if (imgui.DoButton(kExplain, 287, H - 166, 429, 44, GetUtf8(242))) new_element.show_explanation = true;
   DoTypes(H);
   if (imgui.DoButton(kBack, 191, H - 571, 104, 50, GetUtf8(9))) {
-    const int created = es.created_an_element ? static_cast<int>(drumkit_chooser.element_names.size()) : 0;
-    ChangeInterfaceState(kNewDrumkitScreen, es.highlighted_kit + 1, created);
+    const int created = new_element.created_an_element ? static_cast<int>(drumkit_chooser.element_names.size()) : 0;
+    ChangeInterfaceState(kNewDrumkitScreen, new_element.highlighted_kit + 1, created);
     return;
   }
   if (imgui.DoButton(kCreate, 48, H - 571, 104, 50, GetUtf8(263))) Create();
@@ -91,7 +91,7 @@ void DoExplanation(int H) {
   for (const auto& p : paragraphs) {
     for (int id = p.first; id <= p.last; ++id) imgui.DoText(48, H - p.top - 26 * (id - p.first), "%s", GetUtf8(id));
   }
-  if (imgui.DoButton(kDismiss, 287, H - 166, 429, 44, GetUtf8(268))) es.show_explanation = false;
+  if (imgui.DoButton(kDismiss, 287, H - 166, 429, 44, GetUtf8(268))) new_element.show_explanation = false;
 }
 
 }  // namespace
@@ -99,11 +99,11 @@ void DoExplanation(int H) {
 void DoNewElementScreen() {
   const int H = ScreenHeight();
   if (just_changed_state) {
-    if (state_param > 0) es.highlighted_kit = state_param - 1;
-    es.created_an_element = es.show_explanation = false;
+    if (state_param > 0) new_element.highlighted_kit = state_param - 1;
+    new_element.created_an_element = new_element.show_explanation = false;
     just_changed_state = false;
   }
-  if (es.show_explanation) {
+  if (new_element.show_explanation) {
     DoExplanation(H);
   } else {
     DoForm(H);

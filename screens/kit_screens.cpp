@@ -33,12 +33,12 @@ struct KitListState {
   Imgui::ListBoxState list;
   int num_visible_lines = 8;
 };
-KitListState kl;
+KitListState kit_list;
 
-int Selected() { return kl.list.selected; }
+int Selected() { return kit_list.list.selected; }
 
 void EnterKitList(int count) {
-  kl.num_visible_lines = imgui.ListBoxHeightToNumVisibleLines(395);
+  kit_list.num_visible_lines = imgui.ListBoxHeightToNumVisibleLines(395);
   int line = -1;
   if (state_param >= 1) {
     line = state_param - 1;
@@ -48,8 +48,8 @@ void EnterKitList(int count) {
     line = 0;
   }
   if (line >= count) line = count - 1;
-  kl.list.selected = -1;
-  imgui.SetSelectedLine(line, kl.num_visible_lines, count, kl.list);
+  kit_list.list.selected = -1;
+  imgui.SetSelectedLine(line, kit_list.num_visible_lines, count, kit_list.list);
   cloned_drumkit_idx = edit_drumkit_idx = -1;
   edited_drumkit_ptr = nullptr;
 }
@@ -91,7 +91,7 @@ void DeleteKit(int line) {
   if (next == -2) {
     MessageBox(error, false, true);
   } else {
-    kl.list.selected = next;
+    kit_list.list.selected = next;
   }
 }
 
@@ -109,7 +109,7 @@ void DoHand(int H) {
   const bool right_clicked = imgui.DoCheckBox(kRightHanded, 738, H - 87, GetUtf8(222), !left, true);
   const bool left_clicked = imgui.DoCheckBox(kLeftHanded, 738, H - 121, GetUtf8(223), left, true);
   if ((right_clicked && left) || (left_clicked && !left)) {
-    kl.list.selected = -1;
+    kit_list.list.selected = -1;
     drummer.Is_Left_Handed = !left;
     drumkit_chooser.BuildDrumkitList(drummer.Is_Left_Handed);
     drummer.SaveLastSession();
@@ -121,13 +121,13 @@ void DoKitOkCancel(int H) {
     DrawBusyVeil();
     const DrumkitChooser::LogicalDrumkit* kit = drumkit_chooser.GetDrumkit(Selected());
     if (kit && drummer.ChooseDrumkit(kit->Name, true)) DrawSamplesProgress(0, true);
-    kl.list.selected = -1;
+    kit_list.list.selected = -1;
     ChangeInterfaceState(kMainScreen);
     return;
   }
   const bool german = IsLanguage("de");
   if (imgui.DoButton(kKitCancel, german ? 181 : 191, H - 571, german ? 124 : 104, 50, GetUtf8(8))) {
-    kl.list.selected = -1;
+    kit_list.list.selected = -1;
     ChangeInterfaceState(kMainScreen);
   }
 }
@@ -142,39 +142,39 @@ struct EditorState {
   std::string last_file_loaded;
   int previous_library_line = -1, previous_chosen_line = -1;
 };
-EditorState ed;
+EditorState kit_editor;
 
 void FreePreview() {
-  sound.audio.StopSound(ed.snd, true);
-  sound.audio.SafeFreeSound(ed.snd);
-  ed.last_file_loaded.clear();
+  sound.audio.StopSound(kit_editor.snd, true);
+  sound.audio.SafeFreeSound(kit_editor.snd);
+  kit_editor.last_file_loaded.clear();
 }
 
 void Preview(const std::string& element) {
-  if (element != ed.last_file_loaded) {
+  if (element != kit_editor.last_file_loaded) {
     FreePreview();
-    sound.LoadRepresentativeSoundFromElement(ed.snd, MakePath(kPathElements, element + ".ele").c_str());
-    ed.last_file_loaded = element;
+    sound.LoadRepresentativeSoundFromElement(kit_editor.snd, MakePath(kPathElements, element + ".ele").c_str());
+    kit_editor.last_file_loaded = element;
   }
-  sound.audio.StartSound(ed.snd, 1.0f, 0.0f, true, 0.0f, false);
+  sound.audio.StartSound(kit_editor.snd, 1.0f, 0.0f, true, 0.0f, false);
 }
 
 void EnterEditor(int library_count) {
-  ed.num_visible_lines = imgui.ListBoxHeightToNumVisibleLines(345);
-  if (state_param > 0) ed.highlighted_kit = state_param - 1;
+  kit_editor.num_visible_lines = imgui.ListBoxHeightToNumVisibleLines(345);
+  if (state_param > 0) kit_editor.highlighted_kit = state_param - 1;
   int line = state_param2 >= 1 ? state_param2 - 1 : library_count > 0 ? 0 : -1;
   if (line >= library_count) line = library_count - 1;
-  ed.library.selected = -1;
-  imgui.SetSelectedLine(line, ed.num_visible_lines, library_count, ed.library);
-  ed.previous_library_line = ed.library.selected;
-  ed.previous_chosen_line = ed.chosen.selected;
-  ed.last_file_loaded.clear();
+  kit_editor.library.selected = -1;
+  imgui.SetSelectedLine(line, kit_editor.num_visible_lines, library_count, kit_editor.library);
+  kit_editor.previous_library_line = kit_editor.library.selected;
+  kit_editor.previous_chosen_line = kit_editor.chosen.selected;
+  kit_editor.last_file_loaded.clear();
 }
 
 // A list whose change of selection previews the element of the new line.
 void DoPreviewedList(int id, int x, int y, const std::vector<std::string>& names,
                      Imgui::ListBoxState& list, int& previous) {
-  imgui.DoListBox(id, id + 1, id + 2, x, y, 344, ed.num_visible_lines, names, list);
+  imgui.DoListBox(id, id + 1, id + 2, x, y, 344, kit_editor.num_visible_lines, names, list);
   const int line = list.selected;
   if (line == previous || line < 0 || line >= static_cast<int>(names.size())) return;
   Preview(names[line]);
@@ -183,11 +183,11 @@ void DoPreviewedList(int id, int x, int y, const std::vector<std::string>& names
 
 void RemoveChosen() {
   auto& elements = working_drumkit.elements;
-  const int line = ed.chosen.selected;
+  const int line = kit_editor.chosen.selected;
   if (line < 0 || line >= static_cast<int>(elements.size())) return;
   elements.erase(elements.begin() + line);
   const int last = static_cast<int>(elements.size()) - 1;
-  ed.chosen.selected = ed.previous_chosen_line = line > last ? last : line;
+  kit_editor.chosen.selected = kit_editor.previous_chosen_line = line > last ? last : line;
 }
 
 void DeleteElement(int line) {
@@ -203,13 +203,13 @@ void DeleteElement(int line) {
     if (next == -2) {
       MessageBox(error, false, true);
     } else {
-      ed.library.selected = ed.previous_library_line = next;
+      kit_editor.library.selected = kit_editor.previous_library_line = next;
     }
   }
 }
 
 void LeaveEditor(int line) {
-  ed.library.selected = ed.chosen.selected = -1;
+  kit_editor.library.selected = kit_editor.chosen.selected = -1;
   FreePreview();
   ChangeInterfaceState(kChooseDrumkitScreen, line + 1);
 }
@@ -247,7 +247,7 @@ void SaveKit() {
 }
 
 void DoEditorButtons(int H, const std::vector<std::string>& library) {
-  const int lib = ed.library.selected;
+  const int lib = kit_editor.library.selected;
   const bool lib_valid = lib >= 0 && lib < static_cast<int>(library.size());
   if (imgui.DoButton(kAdd, 421, H - 261, 50, 34, GetUtf8(394)) && lib_valid) working_drumkit.elements.push_back(library[lib]);
   if (imgui.DoButton(kRemove, 421, H - 311, 50, 34, GetUtf8(395))) RemoveChosen();
@@ -257,7 +257,7 @@ void DoEditorButtons(int H, const std::vector<std::string>& library) {
     working_element.type = Sound::CUSTOM_HAND;
     working_element.category = Sound::CATEGORY_HAND;
     FreePreview();
-    ChangeInterfaceState(kNewElementScreen, ed.highlighted_kit + 1);
+    ChangeInterfaceState(kNewElementScreen, kit_editor.highlighted_kit + 1);
     return;
   }
   if (imgui.DoButton(kDeleteElement, 191, H - 491, 104, 50, GetUtf8(218)) && lib_valid) DeleteElement(lib);
@@ -267,7 +267,7 @@ void DoEditorButtons(int H, const std::vector<std::string>& library) {
   }
   const bool german = IsLanguage("de");
   if (imgui.DoButton(kEditorCancel, german ? 181 : 191, H - 571, german ? 124 : 104, 50, GetUtf8(8))) {
-    LeaveEditor(ed.highlighted_kit);
+    LeaveEditor(kit_editor.highlighted_kit);
   }
 }
 
@@ -282,7 +282,7 @@ void DoChooseDrumkitScreen() {
     just_changed_state = false;
   }
   imgui.DoText(48, H - 41, "%s", GetUtf8(212));
-  imgui.DoListBox(kKits, kKitsUp, kKitsDown, 48, H - 87, 530, kl.num_visible_lines, names, kl.list);
+  imgui.DoListBox(kKits, kKitsUp, kKitsDown, 48, H - 87, 530, kit_list.num_visible_lines, names, kit_list.list);
   DoKitButtons(H);
   DoHand(H);
   DoKitOkCancel(H);
@@ -300,8 +300,8 @@ void DoNewDrumkitScreen() {
   DoEditBoxString(kName, IsLanguage("ru") ? 316 : 236, H - 27, 390, 50, working_drumkit.Name, 63, false);
   PlayRefusedKeySound();
   imgui.DoText(48, H - 107, "%s", GetUtf8(226));
-  DoPreviewedList(kLibrary, 48, H - 145, library, ed.library, ed.previous_library_line);
+  DoPreviewedList(kLibrary, 48, H - 145, library, kit_editor.library, kit_editor.previous_library_line);
   imgui.DoText(498, H - 107, "%s", GetUtf8(227));
-  DoPreviewedList(kChosen, 498, H - 145, working_drumkit.elements, ed.chosen, ed.previous_chosen_line);
+  DoPreviewedList(kChosen, 498, H - 145, working_drumkit.elements, kit_editor.chosen, kit_editor.previous_chosen_line);
   DoEditorButtons(H, library);
 }

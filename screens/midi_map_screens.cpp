@@ -60,12 +60,12 @@ struct MapListState {
   Imgui::ListBoxState list;
   int num_visible_lines = 8;
 };
-MapListState ml;
+MapListState map_list;
 
-int Sel() { return ml.list.selected; }
+int Sel() { return map_list.list.selected; }
 
 void EnterList(int count) {
-  ml.num_visible_lines = imgui.ListBoxHeightToNumVisibleLines(395);
+  map_list.num_visible_lines = imgui.ListBoxHeightToNumVisibleLines(395);
   int line = -1;
   if (state_param >= 1) {
     line = state_param - 1;
@@ -75,8 +75,8 @@ void EnterList(int count) {
     line = 0;
   }
   if (line >= count) line = count - 1;
-  ml.list.selected = -1;
-  imgui.SetSelectedLine(line, ml.num_visible_lines, count, ml.list);
+  map_list.list.selected = -1;
+  imgui.SetSelectedLine(line, map_list.num_visible_lines, count, map_list.list);
   cloned_midi_map_idx = -1;
 }
 
@@ -114,7 +114,7 @@ void DeleteMap(int sel) {
   if (next == -2) {
     MessageBox(error, false, true);
   } else {
-    ml.list.selected = next;
+    map_list.list.selected = next;
   }
 }
 
@@ -132,7 +132,7 @@ void ChooseAndLeave() {
     RecreateKitMidiMap();
     drummer.SaveLastSession();
   }
-  ml.list.selected = -1;
+  map_list.list.selected = -1;
   ChangeInterfaceState(kMidiScreen, 0);
 }
 
@@ -148,7 +148,7 @@ void DoListButtons(int H) {
   }
   const bool german = IsLanguage("de");
   if (imgui.DoButton(kCancel, german ? 181 : 191, H - 571, german ? 124 : 104, 50, GetUtf8(8))) {
-    ml.list.selected = -1;
+    map_list.list.selected = -1;
     ChangeInterfaceState(kMidiScreen, 0);
   }
 }
@@ -166,7 +166,7 @@ void DoChooseMidiMapScreen() {
     just_changed_state = false;
   }
   imgui.DoText(48, H - 41, "%s", GetUtf8(477));
-  imgui.DoListBox(kMaps, kMapsUp, kMapsDown, 48, H - 87, 530, ml.num_visible_lines, names, ml.list);
+  imgui.DoListBox(kMaps, kMapsUp, kMapsDown, 48, H - 87, 530, map_list.num_visible_lines, names, map_list.list);
   DoHints(H, names);
   DoListButtons(H);
 }

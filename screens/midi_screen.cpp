@@ -42,31 +42,31 @@ struct MidiScreenState {
   // the next entry keeps it (and the pending changes) for the switch that OK makes.
   bool visiting_maps = false;
 };
-MidiScreenState ms;
+MidiScreenState midi_settings;
 
 void Enter() {
-  screen_services.midi_port_names(ms.midi_port_names);
-  if (!ms.visiting_maps) {
-    ms.have_changes = false;
-    ms.old_midi_mode = midi_mode;
+  screen_services.midi_port_names(midi_settings.midi_port_names);
+  if (!midi_settings.visiting_maps) {
+    midi_settings.have_changes = false;
+    midi_settings.old_midi_mode = midi_mode;
   }
-  ms.visiting_maps = false;
-  ms.port_page = PageOf(ms.midi_port_names, midi_output_number, kPortsPerPage);
-  ms.num_port_pages = NumPages(static_cast<int>(ms.midi_port_names.size()), kPortsPerPage);
+  midi_settings.visiting_maps = false;
+  midi_settings.port_page = PageOf(midi_settings.midi_port_names, midi_output_number, kPortsPerPage);
+  midi_settings.num_port_pages = NumPages(static_cast<int>(midi_settings.midi_port_names.size()), kPortsPerPage);
 }
 
 void SetMode(int mode) {
-  ms.have_changes |= midi_mode != mode;
+  midi_settings.have_changes |= midi_mode != mode;
   midi_mode = mode;
-  if (mode != kNoMidiMode && !ms.midi_port_names.empty() && !ms.midi_port_names.count(midi_output_number)) {
-    midi_output_number = ms.midi_port_names.begin()->first;
+  if (mode != kNoMidiMode && !midi_settings.midi_port_names.empty() && !midi_settings.midi_port_names.count(midi_output_number)) {
+    midi_output_number = midi_settings.midi_port_names.begin()->first;
   }
 }
 
 void DoModes(int H) {
   imgui.DoText(48, H - 41, "%s", GetUtf8(350));
   if (imgui.DoCheckBox(kNoMidi, 88, H - 79, GetUtf8(351), midi_mode == kNoMidiMode, true)) SetMode(kNoMidiMode);
-  if (ms.midi_port_names.empty()) {
+  if (midi_settings.midi_port_names.empty()) {
     imgui.DoCheckBoxGreyed(308, H - 79, GetUtf8(352), midi_mode == kMidiOnlyMode);
     imgui.DoCheckBoxGreyed(528, H - 79, GetUtf8(353), midi_mode == kMidiAndSoundsMode);
     return;
@@ -96,7 +96,7 @@ bool Box(bool greyed, int id, int x, int y, int text, bool ticked, bool radio) {
 void Toggle(bool greyed, int id, int x, int y, int text, bool& flag) {
   if (Box(greyed, id, x, y, text, flag, false)) {
     flag = !flag;
-    ms.have_changes = true;
+    midi_settings.have_changes = true;
   }
 }
 
@@ -104,15 +104,15 @@ void Toggle(bool greyed, int id, int x, int y, int text, bool& flag) {
 // port; returns how many ports it shows.
 int DoPorts(int H, bool greyed) {
   Text(greyed, 48, H - 120, 355);
-  if (ms.midi_port_names.empty()) imgui.DoText(88, H - 160, "%s", GetUtf8(354));
+  if (midi_settings.midi_port_names.empty()) imgui.DoText(88, H - 160, "%s", GetUtf8(354));
   const int before = midi_output_number;
-  const int n = DoPagedChoices(kPort, H - 160, ms.midi_port_names, ms.port_page, kPortsPerPage, midi_output_number, greyed);
-  ms.have_changes |= midi_output_number != before;
-  if (ms.num_port_pages >= 2 && greyed) {
+  const int n = DoPagedChoices(kPort, H - 160, midi_settings.midi_port_names, midi_settings.port_page, kPortsPerPage, midi_output_number, greyed);
+  midi_settings.have_changes |= midi_output_number != before;
+  if (midi_settings.num_port_pages >= 2 && greyed) {
     imgui.DoButtonGreyed(88, H - 164 - 30 * n, 124, 35, GetUtf8(306));
     imgui.DoButtonGreyed(233, H - 164 - 30 * n, 104, 35, GetUtf8(7));
   } else {
-    DoPageButtons(kPortPrevious, kPortNext, H - 164 - 30 * n, ms.port_page, ms.num_port_pages);
+    DoPageButtons(kPortPrevious, kPortNext, H - 164 - 30 * n, midi_settings.port_page, midi_settings.num_port_pages);
   }
   return n;
 }
@@ -128,11 +128,11 @@ void DoOptions(int H, int n, bool greyed) {
   const int yes_x = std::max(398, 48 + TextWidth(GetUtf8(363)) + 24);
   const int no_x = std::max(yes_x + 80, yes_x + 33 + TextWidth(GetUtf8(364)) + 24);
   if (Box(greyed, kSchedulerYes, yes_x, H - 329 - d, 364, midi_latency != 0, true)) {
-    ms.have_changes |= midi_latency == 0;
+    midi_settings.have_changes |= midi_latency == 0;
     midi_latency = 1;
   }
   if (Box(greyed, kSchedulerNo, no_x, H - 329 - d, 365, midi_latency == 0, true)) {
-    ms.have_changes |= midi_latency != 0;
+    midi_settings.have_changes |= midi_latency != 0;
     midi_latency = 0;
   }
   Text(greyed, 48, H - 372 - d, 464);
@@ -174,10 +174,10 @@ void EnterMidiOnly() {
 }
 
 void Ok() {
-  if (ms.have_changes) drummer.SaveLastSession();
-  if (ms.old_midi_mode == kMidiOnlyMode && midi_mode != kMidiOnlyMode) LeaveMidiOnly();
-  if (ms.old_midi_mode != kMidiOnlyMode && midi_mode == kMidiOnlyMode) EnterMidiOnly();
-  ms.visiting_maps = false;
+  if (midi_settings.have_changes) drummer.SaveLastSession();
+  if (midi_settings.old_midi_mode == kMidiOnlyMode && midi_mode != kMidiOnlyMode) LeaveMidiOnly();
+  if (midi_settings.old_midi_mode != kMidiOnlyMode && midi_mode == kMidiOnlyMode) EnterMidiOnly();
+  midi_settings.visiting_maps = false;
   ChangeInterfaceState(kMainScreen, 0, 0, 0);
 }
 
@@ -195,7 +195,7 @@ void DoMIDIScreen() {
   DoOptions(H, n, greyed);
   if (imgui.DoButton(kOk, 48, H - 571, 104, 50, GetUtf8(224))) Ok();
   if (imgui.DoButton(kMidiMaps, 191, H - 571, IsLanguage("fr") ? 210 : 200, 50, GetUtf8(437))) {
-    ms.visiting_maps = true;
+    midi_settings.visiting_maps = true;
     ChangeInterfaceState(kChooseMidiMapScreen, 0, 0, 0);
   }
 }

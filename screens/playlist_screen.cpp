@@ -31,7 +31,7 @@ struct PlaylistState {
   Imgui::ListBoxState list;
   int num_visible_lines = 8;
 };
-PlaylistState ps;
+PlaylistState song_list;
 
 std::vector<Drummer::Song>& Songs() { return drummer.playlist; }
 int Count() { return static_cast<int>(Songs().size()); }
@@ -42,8 +42,8 @@ void DoList(int H) {
   names.reserve(Songs().size());
   for (const auto& s : Songs()) names.push_back(s.name);
   imgui.DoText(48, H - 41, "%s", GetUtf8(206));
-  if (imgui.DoListBox(kList, kListUp, kListDown, 48, H - 81, 492, ps.num_visible_lines, names, ps.list) &&
-      Valid(ps.list.selected) && !sound.LoadSong(Songs()[ps.list.selected].path.c_str())) {
+  if (imgui.DoListBox(kList, kListUp, kListDown, 48, H - 81, 492, song_list.num_visible_lines, names, song_list.list) &&
+      Valid(song_list.list.selected) && !sound.LoadSong(Songs()[song_list.list.selected].path.c_str())) {
     MessageBox(GetUtf8(368), false, true);
   }
 }
@@ -53,17 +53,17 @@ void DoPreview(int H) {
     if (imgui.DoButton(kPreview, 580, H - 81, 160, 50, GetUtf8(165))) sound.StopSong(true);
   } else if (sound.audio.GetDuration(sound.song) <= kShortestPreview) {
     imgui.DoButtonGreyed(580, H - 81, 160, 50, GetUtf8(166));
-  } else if (imgui.DoButton(kPreview, 580, H - 81, 160, 50, GetUtf8(166)) && Valid(ps.list.selected)) {
+  } else if (imgui.DoButton(kPreview, 580, H - 81, 160, 50, GetUtf8(166)) && Valid(song_list.list.selected)) {
     sound.PlaySong(0, true);
   }
 }
 
 // Swaps the selected song with its neighbour `by` lines away; the selection moves with it.
 void Move(int by) {
-  const int from = ps.list.selected, to = from + by;
+  const int from = song_list.list.selected, to = from + by;
   if (!Valid(from) || !Valid(to)) return;
   std::swap(Songs()[from], Songs()[to]);
-  ps.list.selected = to;
+  song_list.list.selected = to;
 }
 
 void Add() {
@@ -81,12 +81,12 @@ void Add() {
 }
 
 void Remove() {
-  if (!Valid(ps.list.selected)) return;
-  Songs().erase(Songs().begin() + ps.list.selected);
+  if (!Valid(song_list.list.selected)) return;
+  Songs().erase(Songs().begin() + song_list.list.selected);
   if (Songs().empty()) {
-    ps.list.selected = -1;
-  } else if (ps.list.selected >= Count()) {
-    ps.list.selected = Count() - 1;
+    song_list.list.selected = -1;
+  } else if (song_list.list.selected >= Count()) {
+    song_list.list.selected = Count() - 1;
   }
 }
 
@@ -96,7 +96,7 @@ void DoButtons(int H) {
   if (imgui.DoButton(kAdd, 48, H - 476, IsLanguage("de") ? 124 : 104, 50, GetUtf8(371))) Add();
   if (imgui.DoButton(kRemove, 182, H - 476, 120, 50, GetUtf8(375))) Remove();
   if (imgui.DoButton(kOk, 48, H - 571, 104, 50, GetUtf8(224))) {
-    ps.list.selected = -1;
+    song_list.list.selected = -1;
     drummer.SavePlaylistAndSetCurrentSong(-1);
     sound.StopSong(true);
     ChangeInterfaceState(kMainScreen);
@@ -116,11 +116,11 @@ void DoHoveredPath(int line) {
 void DoPlaylistScreen() {
   const int H = ScreenHeight();
   if (just_changed_state) {
-    ps.num_visible_lines = imgui.ListBoxHeightToNumVisibleLines(385);
+    song_list.num_visible_lines = imgui.ListBoxHeightToNumVisibleLines(385);
     just_changed_state = false;
   }
   DoList(H);
-  const int hovered = imgui.GetHoveredLine(48, H - 81, 492, ps.num_visible_lines, Count(), ps.list);
+  const int hovered = imgui.GetHoveredLine(48, H - 81, 492, song_list.num_visible_lines, Count(), song_list.list);
   DoPreview(H);
   DoButtons(H);
   if (Valid(hovered)) DoHoveredPath(hovered);

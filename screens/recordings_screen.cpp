@@ -49,14 +49,14 @@ struct ExportState {
   bool reverb_changed = false;
   float old_reverb_amount = 0.0f;
 };
-ExportState ex;
+ExportState wav_export;
 
 bool Valid(int line) { return line >= 0 && line < logger.GetNumRecordings(); }
 
 void RestoreExportSettings() {
-  if (ex.disabled_panning) drummer.TogglePanning();
-  if (ex.reverb_changed) sound.audio.SetReverbAmount(ex.old_reverb_amount);
-  ex = ExportState{};
+  if (wav_export.disabled_panning) drummer.TogglePanning();
+  if (wav_export.reverb_changed) sound.audio.SetReverbAmount(wav_export.old_reverb_amount);
+  wav_export = ExportState{};
 }
 
 // Commits the edited name of a recording; a refused name goes back to the file's own.
@@ -109,19 +109,19 @@ void StartExport(const char* path) {
     MessageBox(error, false, false);
     return;
   }
-  ex = ExportState{};
-  ex.split = rs.split_wavs;
+  wav_export = ExportState{};
+  wav_export.split = rs.split_wavs;
   if (sound.panning_enabled && rs.pan_to_center) {
     drummer.TogglePanning();
-    ex.disabled_panning = true;
+    wav_export.disabled_panning = true;
   }
   if (rs.disable_reverb) {
-    ex.old_reverb_amount = sound.audio.GetReverbAmount();
-    ex.reverb_changed = true;
+    wav_export.old_reverb_amount = sound.audio.GetReverbAmount();
+    wav_export.reverb_changed = true;
     sound.audio.SetReverbAmount(0.0f);
   }
   if (rs.include_song) usleep(300000);
-  if (ex.split) {
+  if (wav_export.split) {
     sound.StartSavingSplitWavs(path, rs.include_song);
   } else if (!sound.OpenPerformanceWav(path, rs.include_song)) {
     RestoreExportSettings();
@@ -225,14 +225,14 @@ void DoExportProgress(int H) {
   }
   int r = 0;
   for (int i = 0; i < kSlicesPerFrame; ++i) {
-    r = ex.split ? sound.UpdateSavingSplitWavs() : sound.PartialWritePerformanceWav();
+    r = wav_export.split ? sound.UpdateSavingSplitWavs() : sound.PartialWritePerformanceWav();
     if (r == 100) {
       EndWavExport();
       break;
     }
     if (r < 0) {
       // A split file that cannot be opened, or a file that cannot be written (a full disk).
-      const int text = ex.split && r == -1 ? 427 : kWavWriteFailedText;
+      const int text = wav_export.split && r == -1 ? 427 : kWavWriteFailedText;
       EndWavExport();
       MessageBox(GetUtf8(text), false, false);
       return;
