@@ -187,13 +187,14 @@ void PlaySong() {
 
   int id = kNoButton;
   float value = 0.0f;
+  bool changed = false;
   if (HeldSlider(menu, id, value) && id == kStartAtSlider) {
     Scrub(page, value, width);
-    return;
+  } else {
+    drummer.start_slider_dragged = false;
+    if (SongButtons(menu, page, changed)) return;
   }
-  drummer.start_slider_dragged = false;
-  bool changed = false;
-  if (SongButtons(menu, page, changed)) return;
+  // Also while scrubbing: the scheduler restarts a playing song from the new start.
   if (!drummer.playlist.empty()) drummer.ScheduleSongLoadingPlaying(changed, page.valid_song_file);
 }
 

@@ -163,13 +163,14 @@ TEST(InAirPages, PlayWithDelayCountsDownOnTheDrummingPageAndStartsTheSong) {
   drummer.playlist.clear();
 }
 
-// Dragging the start slider right: the song stops only where the start has moved more than
-// 2 s from the last stop (the test restarts it after each stop), the last 5 s can not be
-// chosen; then Play with Delay on a song that can no longer be loaded starts nothing.
+// Dragging the start slider right over a song that has played a while: the song stops only
+// where the start has moved more than 2 s from the last stop and plays on from there, the last
+// 5 s can not be chosen, and letting go keeps the song and its start; then Play with Delay on a
+// song that can no longer be loaded starts nothing.
 TEST(InAirPages, SongStartSliderAndAFailedReload) {
   InAirKit kit("inair_scrub");
   ASSERT_EQ(std::system("sox -n -r 44100 -c 2 song.ogg synth 12 sine 300 vol 0.3"), 0);
-  drummer.playlist = {Drummer::Song{"song", "song.ogg"}};
+  drummer.playlist = {Drummer::Song{"song", "song.ogg"}, Drummer::Song{"next", "song.ogg"}};
   drummer.current_song = 0;
   drummer.start_time = 0.0f;
   sound.SetSongVolume(100);  // a silent song never gets a voice
@@ -183,26 +184,34 @@ TEST(InAirPages, SongStartSliderAndAFailedReload) {
   };
   for (int i = 0; i < 20 && !playing(); ++i) kit.Frame(StrokeScript::Rest(1)[0]);
   ASSERT_TRUE(playing());
+  kit.Run(StrokeScript::Rest(190));  // long enough that a song ending now would move to the next
   ASSERT_EQ(kit.Menu().sliders.size(), 1u);
   const DistanceMenu::Slider slider = kit.Menu().sliders[0];
 
   std::vector<float> stops;
+  int silent = 0;
+  bool was_playing = true;
   float latest = 0.0f;
   for (const auto& scene :
        StrokeScript::Slider(slider.x + 5.0f, slider.x + 35.0f, slider.y + slider.height * 0.5f, 160)) {
     kit.Frame(scene);
     latest = drummer.start_time;
-    if (playing()) continue;
-    stops.push_back(latest);
-    sound.PlaySong(latest, true);
+    const bool now = playing();
+    if (was_playing && !now) stops.push_back(latest);
+    silent += !now;
+    was_playing = now;
   }
   ASSERT_GE(stops.size(), 2u);
+  EXPECT_EQ(silent, int(stops.size())) << "each stop lasts one frame";
   EXPECT_GT(stops[0], 2.0f);
   for (size_t i = 1; i < stops.size(); ++i) EXPECT_GT(stops[i] - stops[i - 1], 2.0f) << "stop " << i;
   EXPECT_LT(latest, 12.0f - 5.0f);
   EXPECT_GT(latest, 12.0f - 6.0f);
 
   kit.Run(StrokeScript::Rest(10));
+  EXPECT_TRUE(playing());
+  EXPECT_EQ(drummer.current_song, 0);
+  EXPECT_EQ(drummer.start_time, latest);
   drummer.StopSong();
   kit.Frame({});
   remove("song.ogg");
