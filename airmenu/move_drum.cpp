@@ -52,10 +52,17 @@ void ClearHighlight() {
   drumkit.shown_marker_type = MOCAP_MARKER_HAND;
 }
 
-void BackToPicking(MovePage& page) {
-  page.moving = false;
+// A placement ended: the stroke that picked the drum must not pick it again in a frame
+// without drumming (no new camera picture, bad lighting).
+void EndPlacement() {
+  drummer.picked = false;
   DistanceMenu::ClearMessages();
   DistanceMenu::ResetButtonActivation();
+}
+
+void BackToPicking(MovePage& page) {
+  page.moving = false;
+  EndPlacement();
 }
 
 void Pick(MovePage& page) {
@@ -192,8 +199,7 @@ void Place(MovePage& page, DistanceMenu& menu, const MocapMarker::Position& pos,
     if (!MoveWholeKit(page, pos)) return;
     Accepted(page, limb);
     ChangeInterfaceState(page.next_stage, page.next_next_stage, page.have_changes_to_save, 0);
-    DistanceMenu::ClearMessages();
-    DistanceMenu::ResetButtonActivation();
+    EndPlacement();
   } else if (MoveOneDrum(page, pos, limb)) {
     Accepted(page, limb);
     BackToPicking(page);

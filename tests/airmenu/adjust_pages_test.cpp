@@ -187,6 +187,24 @@ TEST(AdjustPages, MoveDrumRefusesBadPlacesAndTheWholeKitFollowsOneDrum) {
   }
 }
 
+// The first picking frame after a placement brings no new camera picture: the stroke that
+// picked the drum does not pick it again.
+TEST(AdjustPages, AFrameWithoutAPictureAfterAPlacementPicksNothing) {
+  InAirKit kit("adjust_move_stale");
+  skyt_test::LoadAdjustKit();
+  skyt_test::EnterPage(kit, kMoveDrum, 0, kAdjustDrums, kAdjustDrums);
+  skyt_test::StrikeDrum(kit, 240, 150);
+  ASSERT_EQ(drumkit.shown_drum, 0);
+  for (const skyt_test::Scene& scene : StrokeScript::MenuStroke(240, 130, 5.6f)) {  // as StrikeDrum
+    kit.Frame(scene);
+    if (drumkit.shown_drum < 0) break;  // placed
+  }
+  ASSERT_EQ(drumkit.shown_drum, -1);
+  kit.Redraw();
+  EXPECT_EQ(drumkit.shown_drum, -1);
+  EXPECT_EQ(kit.Line(0), GetUtf8(157)) << "still picking";
+}
+
 // A stroke of the left stick through (x, y), the right one resting.
 std::vector<skyt_test::Scene> LeftStroke(float x, float y) {
   std::vector<skyt_test::Scene> frames;

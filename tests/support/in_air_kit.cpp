@@ -87,6 +87,12 @@ void InAirKit::Run(const std::vector<Scene>& frames) {
   for (const Scene& scene : frames) Frame(scene);
 }
 
+void InAirKit::Redraw() {
+  now_ += frame_nanos_;
+  SetHostTimeNanos(now_);
+  Display();
+}
+
 void InAirKit::Settle() { Run(StrokeScript::Rest(kSettlingFrames)); }
 
 void InAirKit::Enter(int state, int param) {

@@ -26,6 +26,8 @@ class InAirKit {
   // One camera frame of the scene and one display call.
   void Frame(const Scene& scene);
   void Run(const std::vector<Scene>& frames);
+  // One display call with no new camera frame (the camera missed a frame).
+  void Redraw();
   // Empty frames while the camera settles after a mode change (198 frames).
   void Settle();
   // Enters an in-air page (as ChangeInterfaceState does) and lets the camera settle.
