@@ -128,6 +128,7 @@ void SelectElement(const std::string& name) {
   if (!me.has_selection) return;
   me.selection = {true, name, sound.GetElementType(slot), 1};
   me.category = sound.GetElementCategory(slot);
+  sound.UnloadElement(slot);  // only the header was wanted: the next element reuses the slot
   Show();
 }
 

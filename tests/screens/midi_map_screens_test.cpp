@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "drumming/drumkit.h"
+#include "frame/paths.h"
 #include "library/midi_map_chooser.h"
 #include "library/migrations.h"
 #include "screens/midi_map_editor.h"
@@ -148,6 +149,25 @@ TEST_F(MidiMapScreens, AnUnreadableElementShowsNoEditingArea) {
   EXPECT_EQ(All(Imgui::TraceKind::LIST_BOX).at(0).value, 0);  // the element is selected
   EXPECT_EQ(FindText(471), nullptr);
   EXPECT_EQ(Shown(438), "active");
+  drumkit_chooser.element_names.clear();
+}
+
+// Clicking through the element list reads each element's header and keeps no sound slot for it.
+TEST_F(MidiMapScreens, ElementClicksKeepNoSoundSlots) {
+  std::filesystem::create_directories("data/elements");
+  for (const char* name : {"Ride", "Tom"})
+    ASSERT_TRUE(Sound::ConvertElement(MakePath(kPathElements, std::string(name) + ".ele").c_str(), Sound::MID_TOM, Sound::CATEGORY_HAND));
+  drumkit_chooser.element_names = {"Ride", "Tom"};
+  edited_midi_map = {};
+  Enter(kMidiMapsScreen, 1);
+  const size_t slots = sound.elements.size();
+  for (int click = 0; click < 5; ++click) {
+    ClickAt(600, input->window_height - 125 - 10 - 30 * (click % 2));
+    Frame();
+    ASSERT_EQ(All(Imgui::TraceKind::LIST_BOX).at(0).value, click % 2);
+    ASSERT_NE(FindText(471), nullptr) << "the element's notes are shown";
+  }
+  EXPECT_LE(sound.elements.size(), slots + 1);
   drumkit_chooser.element_names.clear();
 }
 
