@@ -42,6 +42,8 @@ bool Animation::IsPermanent() {
 }
 
 void Animation::AddInstance(float strength, float axis_x, float axis_y) {
+  // Hits age only when drawn: where the kit is not drawn the oldest make room for the newest.
+  if (instances.size() >= kMostInstances) instances.erase(instances.begin());
   instances.push_back(Instance{0.0f, strength, axis_x, axis_y});
 }
 

@@ -1,6 +1,7 @@
 // Icon animations: damped-sine wobbles, bounces and swings that make a drum's picture react
 // to a hit, plus continuous curves that follow a value (a hi-hat's openness).
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <vector>
@@ -45,8 +46,9 @@ class Animation {
   // The type has curves and its first one is continuous.
   bool IsPermanent();
 
-  // Starts a hit (elapsed 0). Allocates only when more hits are live than ever before on this
-  // animation (kInstancesReserved are ready from the start): the hit path stays allocation-free.
+  // Starts a hit (elapsed 0), dropping the oldest when kMostInstances are live. Allocates only
+  // when more hits are live than ever before on this animation (kInstancesReserved are ready
+  // from the start): the hit path stays allocation-free.
   void AddInstance(float strength, float axis_x, float axis_y);
   // Removes every live hit.
   void ClearInstances() { instances.clear(); }
@@ -54,5 +56,7 @@ class Animation {
   Type type;
   float length;  // largest duration among the type's curves
   static constexpr int kInstancesReserved = 16;
+  // A hit this many hits back has all but died away (a fast roll gives about 20 a second).
+  static constexpr size_t kMostInstances = 64;
   std::vector<Instance> instances;  // oldest first
 };

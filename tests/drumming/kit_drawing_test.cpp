@@ -137,6 +137,15 @@ TEST(IconAnimation, IconsStartAndStopAnimations) {
   EXPECT_EQ(pedal.animations[0].instances.size(), 1u);
 }
 
+// Where the kit is not drawn its hits never age: the icon keeps a bounded list, newest last.
+TEST(IconAnimation, HitsThatAreNeverDrawnStayBounded) {
+  Drumkit::Icon icon;
+  icon.animations.emplace_back(0);
+  for (int hit = 0; hit < 10000; ++hit) icon.Animate(0, hit == 9999 ? 1.0f : 0.5f, 1, 0);
+  EXPECT_LE(icon.animations[0].instances.size(), 100u);
+  EXPECT_EQ(icon.animations[0].instances.back().strength, 1.0f);
+}
+
 TEST(KitDrawing, KitPictureWithIconsPedalsZonesAndHitSpeed) {
   std::string dir = skyt_test::FreshDir("kit_drawing");
   skyt_test::ScopedChdir in(dir);
