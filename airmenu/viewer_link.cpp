@@ -180,6 +180,7 @@ void ReadData() {
     return;
   }
   parser.Feed(buf, size_t(n), HandleMessage);
+  EndOfViewerMessages();
 }
 
 // Head poses from the viewer's packet port; the first datagram from anyone else ends the

@@ -73,6 +73,9 @@ void SendConnectSequence();
 // tempo 50-250, volumes 0-100; a move with a drum index outside the kit or a non-finite
 // value, and a stick offset or height that is not a number, change nothing.
 void HandleMessage(MessageType code, const unsigned char* payload);
+// After the messages of a frame: acts on the run of repeated requests gathered (see
+// viewer_messages.cpp).
+void EndOfViewerMessages();
 // Pans every sounding drum by the viewer's head direction while panning is on; pans stay in
 // [-1, 1].
 void SetOculusPanning(const OculusPacket& packet);

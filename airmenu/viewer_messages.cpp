@@ -1,11 +1,10 @@
 // The viewer link's messages: what the server tells the viewer over TCP, what it does with the
 // viewer's requests, and the head-pose panning. Values from the viewer are untrusted: they are
 // checked or clamped here before they reach the kit, the mixer or a file.
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -22,7 +21,6 @@ int drumkit_index = -1;
 namespace {
 
 constexpr int kMinTempo = 50, kMaxTempo = 250;
-constexpr useconds_t kSongLoadPause = 100000;
 
 int32_t GetI32(const unsigned char* in) { return static_cast<int32_t>(GetU32(in)); }
 
@@ -83,16 +81,22 @@ void SetFinite(float& field, const unsigned char* p) {
   if (std::isfinite(v)) field = v;
 }
 
+// The song loads on its own thread; the frame's song scheduler starts it once its start is in
+// memory, so the frame never waits for it.
 void PlaySong() {
-  if (!sound.song.IsLoaded() && sound.song.Frames() == 0 && !drummer.playlist.empty()) {
-    drummer.LoadSong();
-    usleep(kSongLoadPause);  // the loader thread gets the song's start into memory
-  }
+  if (!sound.song.IsLoaded() && sound.song.Frames() == 0 && !drummer.playlist.empty()) drummer.LoadSong();
   drummer.PlaySong(false);
 }
 
-void MoveInPlaylist(bool moved) {
-  if (!drummer.playlist.empty()) {
+// `steps` songs on (back when negative), as that many single steps would leave the playlist,
+// with one stop, one scheduling and one name for the viewer: at least one step is taken, a
+// whole turn when the steps cancel out.
+void MoveInPlaylist(int steps) {
+  const int size = int(drummer.playlist.size());
+  const int calls = size < 2 ? 1 : (std::abs(steps) + size - 1) % size + 1;
+  bool moved = false;
+  for (int i = 0; i < calls; ++i) moved = steps < 0 ? drummer.PreviousSong() : drummer.NextSong();
+  if (size > 0) {
     bool loaded = false;
     drummer.ScheduleSongLoadingPlaying(moved, loaded);
   }
@@ -130,6 +134,62 @@ void UseBrowsedKit() {
   if (!kit) return;  // an empty list, or no kit in use
   const std::string name = kit->Name;  // loading may rebuild the list
   if (drummer.ChooseDrumkit(name, false)) DrawSamplesProgress(0, true);
+}
+
+// A viewer may send a request as fast as it can. A run of play-song, of previous- and
+// next-song, or of use-kit requests, unbroken by any other message, is acted on once a frame
+// (when another message comes or the frame's messages end), and a run that has chosen its kit
+// does not load it again while that kit is in use.
+enum class RunKind { kNone, kPlay, kSongs, kKit };
+
+struct RequestRun {
+  RunKind kind = RunKind::kNone;
+  bool pending = false;
+  int song_steps = 0;
+  bool kit_chosen = false;
+};
+RequestRun run;
+
+RunKind KindOf(MessageType code) {
+  switch (code) {
+    case kMsgPlaySong: return RunKind::kPlay;
+    case kMsgPreviousSong:
+    case kMsgNextSong: return RunKind::kSongs;
+    case kMsgUseBrowsedKit: return RunKind::kKit;
+    default: return RunKind::kNone;
+  }
+}
+
+bool BrowsedKitInUse() {
+  const DrumkitChooser::LogicalDrumkit* kit = drumkit_chooser.GetDrumkit(drumkit_index);
+  return kit && kit->Name == drumkit_chooser.current_drumkit_name;
+}
+
+void ActOnRun() {
+  if (!run.pending) return;
+  run.pending = false;
+  switch (run.kind) {
+    case RunKind::kPlay: PlaySong(); break;
+    case RunKind::kSongs: MoveInPlaylist(run.song_steps); break;
+    case RunKind::kKit:
+      if (run.kit_chosen && BrowsedKitInUse()) break;
+      UseBrowsedKit();
+      run.kit_chosen = true;
+      break;
+    case RunKind::kNone: break;
+  }
+  run.song_steps = 0;
+}
+
+void JoinRun(MessageType code) {
+  const RunKind kind = KindOf(code);
+  if (kind != run.kind) {
+    ActOnRun();
+    run = RequestRun{kind};
+  }
+  run.pending = kind != RunKind::kNone;
+  if (code == kMsgPreviousSong) --run.song_steps;
+  if (code == kMsgNextSong) ++run.song_steps;
 }
 
 // The viewer has no place to show a failure: it goes to standard output.
@@ -227,15 +287,14 @@ void SendConnectSequence() {
   SendMessage_SongName();
   drumkit_index = drumkit_chooser.GetCurrentKitIndex();
   SendMessage_DrumkitName();
+  run = RequestRun{};
 }
 
 void HandleMessage(MessageType code, const unsigned char* p) {
+  JoinRun(code);
   switch (code) {
     case kMsgMenuClick: sound.PlayDistanceMenuButtonSound(); break;
-    case kMsgPlaySong: PlaySong(); break;
     case kMsgStopSong: drummer.StopSong(); break;
-    case kMsgPreviousSong: MoveInPlaylist(drummer.PreviousSong()); break;
-    case kMsgNextSong: MoveInPlaylist(drummer.NextSong()); break;
     case kMsgMetronomeOn: StartMetronome(p); break;
     case kMsgMetronomeOff: StopMetronome(); break;
     case kMsgStartRecording:
@@ -245,7 +304,6 @@ void HandleMessage(MessageType code, const unsigned char* p) {
       if (recording) logger.StopRecording(recording);
       break;
     case kMsgSetVolume: SetVolume(p); break;
-    case kMsgUseBrowsedKit: UseBrowsedKit(); break;
     case kMsgBrowsePreviousKit: BrowseKit(-1); break;
     case kMsgBrowseNextKit: BrowseKit(1); break;
     case kMsgViewerMovesDrum: ViewerMovesDrum(p); break;
@@ -256,6 +314,8 @@ void HandleMessage(MessageType code, const unsigned char* p) {
     default: break;  // the server's own codes and unknown ones
   }
 }
+
+void EndOfViewerMessages() { ActOnRun(); }
 
 void SetOculusPanning(const OculusPacket& packet) {
   if (!sound.panning_enabled) return;

@@ -1,15 +1,21 @@
-// The viewer link per frame: UpdateSockets with a connected viewer that sends nothing, and with
-// 1 KB of its messages waiting; and the way of the hit and markers packets from a tracking
+// The viewer link per frame: UpdateSockets with a connected viewer that sends nothing, with
+// 1 KB of its messages waiting, and with a viewer flooding play-song, previous-song or use-kit
+// requests (frames a second the link leaves the frame loop); and the way of the hit and markers packets from a tracking
 // frame of the drumming controller to the viewer (time until the frame's markers packet has
 // arrived, which leaves after its hit packet), with its 50th and 99th percentiles.
 #include <benchmark/benchmark.h>
 #include <poll.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <chrono>
 
 #include "airmenu/viewer_link.h"
 #include "drumming/drummer.h"
+#include "frame/paths.h"
+#include "library/drumkit_chooser.h"
+#include "library/library_calls.h"
+#include "sound/sound.h"
 #include "tests/support/blobs.h"
 #include "tests/support/free_ports.h"
 #include "tests/support/stroke_harness.h"
@@ -70,6 +76,55 @@ void BM_UpdateSockets1KBOfMessages(benchmark::State& state) {
   if (!IsClientConnected()) state.SkipWithError("viewer lost");
 }
 BENCHMARK(BM_UpdateSockets1KBOfMessages)->UseManualTime();
+
+// The grid kit as the library's only kit, its elements on disk (no samples), and a playlist of
+// two songs that can not be loaded: every request of the flood has work to do.
+void PrepareFloodTargets() {
+  static bool done = [] {
+    mkdir("data", 0755);
+    mkdir("data/elements", 0755);
+    for (size_t i = 0; i < drumkit.drums.size(); ++i) {
+      const std::string path = MakePath(kPathElements, std::string(drumkit.drums[i].name) + ".ele");
+      Sound::ConvertElement(path.c_str(), drumkit.drums[i].type, drumkit.drums[i].category);
+    }
+    DrumkitChooser::LogicalDrumkit listed;
+    listed.Load(MakePath(kPathDrumkits, "test.ini"));
+    drumkit_chooser.drumkits = {listed};
+    drumkit_chooser.current_drumkit_name = listed.Name;
+    drummer.kit_library = &drumkit_chooser;
+    InstallLibraryCalls();
+    drummer.playlist = {Drummer::Song{"a", "missing_a.ogg"}, Drummer::Song{"b", "missing_b.ogg"}};
+    drummer.current_song = 0;
+    return true;
+  }();
+  (void)done;
+}
+
+// A viewer sending one request as fast as it can: each frame finds 1 KB of it waiting (after a
+// first such frame). The frames a second are those the link alone leaves; a camera frame comes
+// every 8 ms (125 a second).
+void BM_FrameUnderFlood(benchmark::State& state) {
+  skyt_test::ViewerProbe& probe = ConnectedProbe();
+  PrepareFloodTargets();
+  const std::vector<unsigned char> flood(1024, static_cast<unsigned char>(state.range(0)));
+  probe.SendBytes(flood);  // the flood's first frame does the request's work once
+  UpdateSockets();
+  probe.Run(1);
+  probe.TakeMessages();
+  for (auto _ : state) {
+    probe.SendBytes(flood);
+    const auto start = Clock::now();
+    UpdateSockets();
+    state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+    state.PauseTiming();
+    probe.Run(1);
+    probe.TakeMessages();
+    state.ResumeTiming();
+  }
+  if (!IsClientConnected()) state.SkipWithError("viewer lost");
+  state.counters["frames_per_s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_FrameUnderFlood)->Arg(15)->Arg(17)->Arg(24)->UseManualTime()->Iterations(20);
 
 // Strokes onto a hand drum, frame by frame: from the start of Drummer::Drum to the arrival
 // of the frame's markers packet.

@@ -77,9 +77,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t length = std::min<size_t>(data[at + 1], size - at - 2);
     const uint8_t* bytes = data + at + 2;
     OculusPacket pose;
-    if (!datagram)
+    if (!datagram) {
       parser.Feed(bytes, length, Handle);
-    else if (ReadHeadPose(bytes, long(length), last_pose, pose))
+      EndOfViewerMessages();
+    } else if (ReadHeadPose(bytes, long(length), last_pose, pose))
       SetOculusPanning(pose);
     CheckState();
     at += 2 + length;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -164,6 +165,25 @@ TEST_F(ViewerProbeTest, KitBrowsingWrapsAndUsesTheKitInUse) {
 
   drumkit_chooser.drumkits.clear();
   for (int code : {24, 25, 26}) EXPECT_TRUE(Ask(code).empty()) << code;
+}
+
+// A viewer repeating a request as fast as it can: the run is acted on once a frame, with the
+// outcome of all of it (the playlist moves by every step), and the kit in use is not loaded
+// again and again.
+TEST_F(ViewerProbeTest, ARunOfRepeatedRequestsIsActedOnOnceAFrame) {
+  Connect();
+  drummer.playlist = {{"a", "a.ogg"}, {"b", "b.ogg"}, {"c", "c.ogg"}};
+  drummer.current_song = 0;
+  probe_->SendBytes(std::vector<unsigned char>(50, 18));
+  probe_->Run(3);
+  const std::vector<int> codes = Codes(probe_->TakeMessages());
+  EXPECT_LE(codes.size(), 3u) << "a song name a frame at most";
+  EXPECT_EQ(std::count(codes.begin(), codes.end(), 7), int(codes.size()));
+  EXPECT_EQ(drummer.current_song, 50 % 3);
+  probe_->SendBytes(std::vector<unsigned char>(50, 24));
+  probe_->Run(3);
+  EXPECT_EQ(Chosen(), std::vector<std::string>{"Rock"});
+  drummer.playlist.clear();
 }
 
 TEST_F(ViewerProbeTest, MovesFromTheViewer) {
