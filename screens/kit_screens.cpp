@@ -70,10 +70,7 @@ void CloneKit(int line) {
 }
 
 void EditKit(int line) {
-  if (drumkit_chooser.IsDrumkitPreset(line)) {
-    MessageBox(GetUtf8(217), false, true);
-    return;
-  }
+  if (RefusePreset(drumkit_chooser.IsDrumkitPreset(line), 217)) return;
   edit_drumkit_idx = line;
   working_drumkit = edited_drumkit = *drumkit_chooser.GetDrumkit(line);
   edited_drumkit_ptr = &edited_drumkit;
@@ -81,18 +78,9 @@ void EditKit(int line) {
 }
 
 void DeleteKit(int line) {
-  if (drumkit_chooser.IsDrumkitPreset(line)) {
-    MessageBox(GetUtf8(219), false, true);
-    return;
-  }
-  if (MessageBox(GetUtf8(220), true, true) != 0) return;
-  std::string error;
-  const int next = drumkit_chooser.DeleteDrumkit(line, error);
-  if (next == -2) {
-    MessageBox(error, false, true);
-  } else {
-    kit_list.list.selected = next;
-  }
+  DeleteListed(drumkit_chooser.IsDrumkitPreset(line), 219, 220,
+               [line](std::string& error) { return drumkit_chooser.DeleteDrumkit(line, error); },
+               kit_list.list.selected);
 }
 
 void DoKitButtons(int H) {
@@ -125,8 +113,7 @@ void DoKitOkCancel(int H) {
     ChangeInterfaceState(kMainScreen);
     return;
   }
-  const bool german = IsLanguage("de");
-  if (imgui.DoButton(kKitCancel, german ? 181 : 191, H - 571, german ? 124 : 104, 50, GetUtf8(8))) {
+  if (DoCancelButton(kKitCancel, H)) {
     kit_list.list.selected = -1;
     ChangeInterfaceState(kMainScreen);
   }
@@ -265,8 +252,7 @@ void DoEditorButtons(int H, const std::vector<std::string>& library) {
     SaveKit();
     return;
   }
-  const bool german = IsLanguage("de");
-  if (imgui.DoButton(kEditorCancel, german ? 181 : 191, H - 571, german ? 124 : 104, 50, GetUtf8(8))) {
+  if (DoCancelButton(kEditorCancel, H)) {
     LeaveEditor(kit_editor.highlighted_kit);
   }
 }

@@ -93,10 +93,7 @@ void RecreateKitMidiMap() {
 }
 
 void EditMap(int sel) {
-  if (midi_map_chooser.IsMidiMapPreset(sel)) {
-    MessageBox(GetUtf8(430), false, true);
-    return;
-  }
+  if (RefusePreset(midi_map_chooser.IsMidiMapPreset(sel), 430)) return;
   edited_midi_map = *midi_map_chooser.GetMidiMap(sel);
   drummer.SetMidiMapIndex(sel);
   LoadMIDIMap(edited_midi_map.path);
@@ -104,18 +101,9 @@ void EditMap(int sel) {
 }
 
 void DeleteMap(int sel) {
-  if (midi_map_chooser.IsMidiMapPreset(sel)) {
-    MessageBox(GetUtf8(431), false, true);
-    return;
-  }
-  if (MessageBox(GetUtf8(432), true, true) != 0) return;
-  std::string error;
-  const int next = midi_map_chooser.DeleteMidiMap(sel, error);
-  if (next == -2) {
-    MessageBox(error, false, true);
-  } else {
-    map_list.list.selected = next;
-  }
+  DeleteListed(midi_map_chooser.IsMidiMapPreset(sel), 431, 432,
+               [sel](std::string& error) { return midi_map_chooser.DeleteMidiMap(sel, error); },
+               map_list.list.selected);
 }
 
 void NewOrClone(int source) {
@@ -146,8 +134,7 @@ void DoListButtons(int H) {
     ChooseAndLeave();
     return;
   }
-  const bool german = IsLanguage("de");
-  if (imgui.DoButton(kCancel, german ? 181 : 191, H - 571, german ? 124 : 104, 50, GetUtf8(8))) {
+  if (DoCancelButton(kCancel, H)) {
     map_list.list.selected = -1;
     ChangeInterfaceState(kMidiScreen, 0);
   }
@@ -194,8 +181,7 @@ void DoNewMidiMapScreen() {
     ChangeInterfaceState(kChooseMidiMapScreen, line + 1);
     return;
   }
-  const bool german = IsLanguage("de");
-  if (imgui.DoButton(kNameCancel, german ? 181 : 191, H - 571, german ? 124 : 104, 50, GetUtf8(8))) {
+  if (DoCancelButton(kNameCancel, H)) {
     ChangeInterfaceState(kChooseMidiMapScreen, highlighted_map + 1);
   }
 }

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "frame/platform/platform.h"
 #include "frame/texts.h"
 #include "frame/window.h"
 #include "render/font.h"
@@ -87,4 +88,26 @@ bool DoEditBoxString(int id, int x, int y, int w, int h, std::string& text, int 
   const bool changed = imgui.DoEditBox(id, x, y, w, h, buffer, max_units, file_name);
   if (changed) text = buffer;
   return changed;
+}
+
+bool DoCancelButton(int id, int H) {
+  const bool german = IsLanguage("de");
+  return imgui.DoButton(id, german ? 181 : 191, H - 571, german ? 124 : 104, 50, GetUtf8(8));
+}
+
+bool RefusePreset(bool preset, int refusal_text) {
+  if (preset) MessageBox(GetUtf8(refusal_text), false, true);
+  return preset;
+}
+
+void DeleteListed(bool preset, int refusal_text, int confirm_text, const std::function<int(std::string&)>& erase,
+                  int& selected) {
+  if (RefusePreset(preset, refusal_text)) return;
+  if (MessageBox(GetUtf8(confirm_text), true, true) != 0) return;
+  std::string error;
+  const int next = erase(error);
+  if (next == -2)
+    MessageBox(error, false, true);
+  else
+    selected = next;
 }

@@ -2,6 +2,7 @@
 // language tweaks, the refused-key sound, the busy veil, the edit box over a std::string,
 // the screens' working objects and their widget ids.
 #pragma once
+#include <functional>
 #include <string>
 
 #include "library/drumkit_chooser.h"
@@ -25,6 +26,17 @@ void DrawBusyVeil();
 // a longer string is shown cut (at a character boundary) and written back only when edited.
 bool DoEditBoxString(int id, int x, int y, int w, int h, std::string& text, int max_units,
                      bool file_name);
+
+// The Cancel button beside Ok at the foot of a screen (wider in German); true when clicked.
+bool DoCancelButton(int id, int H);
+// A kit or MIDI map that is a preset may not be changed: true, after a message box with
+// `refusal_text`, when preset.
+bool RefusePreset(bool preset, int refusal_text);
+// The delete step of a kit or MIDI-map list: a preset is refused with `refusal_text`; else,
+// once the player says Yes to `confirm_text`, erase removes the line and gives the line to
+// select next, which `selected` takes, or -2 with the message to show.
+void DeleteListed(bool preset, int refusal_text, int confirm_text, const std::function<int(std::string&)>& erase,
+                  int& selected);
 
 // A widget id: distinct across all screens (one block of 65536 ids per interface state).
 constexpr int ScreenId(int state, int n) { return ((0x100 + state) << 16) + n; }
