@@ -38,12 +38,7 @@ class RecordingsScreen : public skyt_test::ScreenTest {
     EndWavExport();
     logger.UnloadRecording();
     logger.recordings.clear();
-    for (size_t i = 0; i < sound.elements.size(); ++i)
-      if (!sound.elements[i].free) sound.UnloadElement(static_cast<int>(i));
-    sound.UnloadSong();
-    sound.audio.EndOffline();
-    sound.audio.StopRawThreads();
-    skyt_test::SetHostTimeNanos(0);
+    record_test::UnloadOffline(sound);
     ScreenTest::TearDown();
   }
 

@@ -70,12 +70,7 @@ class Export : public ::testing::Test {
     sound.StopRecording();
     logger.UnloadRecording();
     sound.UnloadPerformance();
-    for (size_t i = 0; i < sound.elements.size(); ++i)
-      if (!sound.elements[i].free) sound.UnloadElement(static_cast<int>(i));
-    sound.UnloadSong();
-    sound.audio.EndOffline();
-    sound.audio.StopRawThreads();
-    skyt_test::SetHostTimeNanos(0);
+    record_test::UnloadOffline(sound);
     cd.reset();
   }
 

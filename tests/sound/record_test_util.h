@@ -113,6 +113,17 @@ inline std::vector<int> LoadElementsOffline(Sound& s, const std::vector<std::str
   return slots;
 }
 
+// Puts the sound manager back after an offline test: every element and the song unloaded,
+// the offline device ended, the loader threads stopped and the clock let go.
+inline void UnloadOffline(Sound& s) {
+  for (size_t i = 0; i < s.elements.size(); ++i)
+    if (!s.elements[i].free) s.UnloadElement(static_cast<int>(i));
+  s.UnloadSong();
+  s.audio.EndOffline();
+  s.audio.StopRawThreads();
+  skyt_test::SetHostTimeNanos(0);
+}
+
 // One moment of a scripted take: the render reaches `frame`, then `act` runs.
 struct Cue {
   int64_t frame;
