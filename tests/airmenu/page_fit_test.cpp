@@ -42,6 +42,7 @@ struct Page {
   int state, param;
   Calibration::Stage stage;  // kIdle outside the wizard
   int hit;                   // a button hit once on the page (kNoButton: none)
+  bool first_run = false;    // the session's Never_Ran (the camera page then asks hand and stand)
 };
 
 const Page kPages[] = {
@@ -66,6 +67,7 @@ const Page kPages[] = {
     {"viewer start", kClientStartScreen, 0, Calibration::kIdle, kNoButton},
     {"wizard: where to drum", kWizard, 0, Calibration::kWhereToDrum, kNoButton},
     {"wizard: camera", kWizard, 0, Calibration::kCamera, kNoButton},
+    {"wizard: camera, first run", kWizard, 0, Calibration::kCamera, kNoButton, true},
     {"wizard: seat", kWizard, 0, Calibration::kSeat, kNoButton},
     {"wizard: lighting", kWizard, 0, Calibration::kLighting, kNoButton},
     {"wizard: place drums", kWizard, 0, Calibration::kPlaceDrums, kNoButton},
@@ -110,13 +112,14 @@ class PageFit : public ::testing::Test {
   void Show(const Page& p) {
     DistanceMenu::ClearMessages();
     drumkit.is_user_kit = false;
+    drummer.Never_Ran = p.first_run;
     ChangeInterfaceState(p.state, p.param, 0, 0);
     if (p.stage != Calibration::kIdle) {
       calibration.Start(false);
       calibration.ChangeStage(p.stage);
       state_param = p.param;
     }
-    kit_.Run(StrokeScript::Rest(3));
+    kit_.Run(StrokeScript::Rest(p.first_run ? 50 : 3));  // the camera page's form fades in
     if (p.hit != kNoButton) kit_.Hit(p.hit);
     imgui.tracing = true;
     kit_.Run(StrokeScript::Rest(2));
