@@ -21,7 +21,7 @@ namespace {
 void SaveChanges(bool& have_changes_to_save) {
   std::string message;
   if (drummer.SaveCalibration(&message)) {
-    ShowLine(2, GetUtf8(126));
+    ShowLine(2, GetUtf8(kTextSavedChanges));
     have_changes_to_save = false;
   } else {
     ShowKitSaveFailed(message);
@@ -58,17 +58,17 @@ void AdjustDrums() {
     just_changed_state = false;
   }
   const bool no_drums = drumkit.drums.empty();
-  ShowLine(0, GetUtf8(118));
-  AddSlotButton(menu, kSaveChangesButton, 119, 2, !have_changes_to_save);
-  AddSlotButton(menu, kDoneButton, 41, 1);
-  AddSlotButton(menu, kVolumeAndSensitivityButton, 120, 4, no_drums);
-  AddSlotButton(menu, kHihatAndCymbalsButton, 121, 5);
+  ShowLine(0, GetUtf8(kTextHowDoWish));
+  AddSlotButton(menu, kSaveChangesButton, kTextSaveChanges, 2, !have_changes_to_save);
+  AddSlotButton(menu, kDoneButton, kTextDone, 1);
+  AddSlotButton(menu, kVolumeAndSensitivityButton, kTextVolumeSensitiVity, 4, no_drums);
+  AddSlotButton(menu, kHihatAndCymbalsButton, kTextHiHatCymbals, 5);
   if (midi_mode == 0) {
-    AddSlotButton(menu, kPlaceOneDrumButton, 122, 3);
-    AddSlotButton(menu, kPlaceAllDrumsButton, 123, 6);
+    AddSlotButton(menu, kPlaceOneDrumButton, kTextPlaceOneDrum, 3);
+    AddSlotButton(menu, kPlaceAllDrumsButton, kTextPlaceAllDrums, 6);
   } else {
-    AddSlotButton(menu, kPlaceOneDrumButton, 124, 6);
-    AddSlotButton(menu, kMidiButton, 125, 3, no_drums);
+    AddSlotButton(menu, kPlaceOneDrumButton, kTextMoveDrums, 6);
+    AddSlotButton(menu, kMidiButton, kTextMIDI, 3, no_drums);
   }
   Boilerplate(menu, false, kAdjustDrums);
 
@@ -87,7 +87,7 @@ void AdjustDrums() {
     ChangeInterfaceState(kHihatAndCymbals, next_stage, 0, 0);
     Click();
   } else if (menu.WasHit(kPlaceAllDrumsButton)) {
-    if (ConfirmTwice(need_confirmation, 127)) PlaceAllDrums(next_stage);
+    if (ConfirmTwice(need_confirmation, kTextHitPlaceAll)) PlaceAllDrums(next_stage);
   } else if (menu.WasHit(kMidiButton)) {
     if (!no_drums) OpenOnDrumZero(kAdjustMidiSettings, next_stage);
   }
@@ -102,11 +102,11 @@ void HihatAndCymbals() {
     if (state_param2 != 0) have_changes_to_save = true;
     just_changed_state = false;
   }
-  ShowLine(0, GetUtf8(114));
-  AddSlotButton(menu, kBackButton, 9, 1);
-  AddSlotButton(menu, kHihatRangeAndSplashButton, 115, 4);
-  AddSlotButton(menu, kHihatClutchButton, 116, 5);
-  AddSlotButton(menu, kCymbalChokingButton, 117, 6);
+  ShowLine(0, GetUtf8(kTextPickSettingWant));
+  AddSlotButton(menu, kBackButton, kTextBack, 1);
+  AddSlotButton(menu, kHihatRangeAndSplashButton, kTextHiHatRange, 4);
+  AddSlotButton(menu, kHihatClutchButton, kTextHiHatClutch, 5);
+  AddSlotButton(menu, kCymbalChokingButton, kTextCymbalChoking, 6);
   Boilerplate(menu, false, kAdjustDrums);
 
   const struct {
@@ -132,14 +132,14 @@ void MoveDrumsSubMenu() {
     need_confirmation = false;
     just_changed_state = false;
   }
-  AddSlotButton(menu, kPlaceOneDrumButton, 122, 5);
-  AddSlotButton(menu, kPlaceAllDrumsButton, 123, 4);
+  AddSlotButton(menu, kPlaceOneDrumButton, kTextPlaceOneDrum, 5);
+  AddSlotButton(menu, kPlaceAllDrumsButton, kTextPlaceAllDrums, 4);
   Boilerplate(menu, false, kMoveDrumsSubMenu);
 
   if (menu.WasHit(kPlaceOneDrumButton)) {
     ChangeInterfaceState(kMoveDrum, 0, next_stage, kAdjustDrums);
     Click();
   } else if (menu.WasHit(kPlaceAllDrumsButton)) {
-    if (ConfirmTwice(need_confirmation, 127)) PlaceAllDrums(next_stage);
+    if (ConfirmTwice(need_confirmation, kTextHitPlaceAll)) PlaceAllDrums(next_stage);
   }
 }

@@ -116,7 +116,7 @@ void MouseButtons(const Head& head, bool vu_meter, int& frames_since_pressed, in
   imgui.Begin(false);
   int id = 1;
   if (interface_state == kPlay && IsClientConnected() && !frame_calls.client_on_this_device() &&
-      imgui.DoButton(id++, int(head.w * 0.5 - 210), int(head.h * 0.95), 420, 50, GetUtf8(501)))
+      imgui.DoButton(id++, int(head.w * 0.5 - 210), int(head.h * 0.95), 420, 50, GetUtf8(kTextReturnSkytapper3D)))
     show_drumming_ui_when_client_connected = false;
   if (vu_meter) DrawVUMeter(head.w - 55, head.h - 20, 40, 150, sound.audio.GetPeak(), true, true);
   calibration.DoDrummingMouseButtons(id, head.w, head.h, true);
@@ -259,16 +259,16 @@ void DisplaySongCountDown(DistanceMenu&, int width, int height, bool direct) {
   char number[32];
   if (GetLanguageString() == "ja") {
     char line[256];
-    snprintf(line, sizeof(line), GetUtf8(96), seconds);  // the Japanese text holds the number
+    snprintf(line, sizeof(line), GetUtf8(kTextSongStarts), seconds);  // the Japanese text holds the number
     if (direct) DrawCountDownDirect(line, nullptr, width, height);
     else DistanceMenu::AddMessage(line, 8, 4, 0.0f, false, false);
     return;
   }
   snprintf(number, sizeof(number), "%d", seconds);
   if (direct) {
-    DrawCountDownDirect(GetUtf8(96), number, width, height);
+    DrawCountDownDirect(GetUtf8(kTextSongStarts), number, width, height);
     return;
   }
-  DistanceMenu::AddMessage(GetUtf8(96), 8, 4, 0.0f, false, false);
+  DistanceMenu::AddMessage(GetUtf8(kTextSongStarts), 8, 4, 0.0f, false, false);
   DistanceMenu::AddMessage(number, 9, 4, 0.0f, false, false);
 }

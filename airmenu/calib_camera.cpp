@@ -105,8 +105,8 @@ int Calibration::CalibWhereToDrum() {
   imgui.Begin(false);
   const int x = int(drummer.Use_Camera_Stand ? 0.5 * w : 0.25 * w), y = int(0.16 * h);
   int id = 1;
-  const bool next = imgui.DoButton(id++, x, y, 104, 50, GetUtf8(7));
-  const bool cancel = imgui.DoButton(id++, x - 120, y, language == kGerman ? 114 : 104, 50, GetUtf8(8));
+  const bool next = imgui.DoButton(id++, x, y, 104, 50, GetUtf8(kTextNext));
+  const bool cancel = imgui.DoButton(id++, x - 120, y, language == kGerman ? 114 : 104, 50, GetUtf8(kTextCancel));
   if (next) {
     DeleteCurrentImage();
     ChangeStage(first_run ? kCamera : kSeat);
@@ -122,12 +122,12 @@ int Calibration::CalibWhereToDrum() {
 void Calibration::CameraButtons(int& id, int w, int h) {
   int x = int(0.25 * w);
   if (drummer.Use_Camera_Stand) {
-    CentredText(int(0.16 * h + 65), w, GetUtf8(14));
-    CentredText(int(0.16 * h + 35), w, GetUtf8(15));
+    CentredText(int(0.16 * h + 65), w, GetUtf8(kTextEnsureLampFully));
+    CentredText(int(0.16 * h + 35), w, GetUtf8(kTextPutCameraLens));
     x = int(0.5 * w);
   }
-  const bool next = imgui.DoButton(id++, x, int(0.16 * h), 104, 50, GetUtf8(7));
-  const bool back = imgui.DoButton(id++, x - 120, int(0.16 * h), 104, 50, GetUtf8(9));
+  const bool next = imgui.DoButton(id++, x, int(0.16 * h), 104, 50, GetUtf8(kTextNext));
+  const bool back = imgui.DoButton(id++, x - 120, int(0.16 * h), 104, 50, GetUtf8(kTextBack));
   if (next) {
     DeleteCurrentImage();
     ChangeStage(drummer.Use_Camera_Stand ? kLighting : kSeat);
@@ -157,8 +157,8 @@ void Calibration::TakeHandForm() {
 }
 
 void Calibration::HandFormFrame(int& id, int w, int h) {
-  imgui.DoButtonGreyed(int(0.25 * w), int(0.16 * h), 104, 50, GetUtf8(7));
-  imgui.DoButtonGreyed(int(0.25 * w - 120), int(0.16 * h), 104, 50, GetUtf8(9));
+  imgui.DoButtonGreyed(int(0.25 * w), int(0.16 * h), 104, 50, GetUtf8(kTextNext));
+  imgui.DoButtonGreyed(int(0.25 * w - 120), int(0.16 * h), 104, 50, GetUtf8(kTextBack));
   FadeIn(w, h);
   if (form.fade_frames > 0) {
     --form.fade_frames;
@@ -167,17 +167,17 @@ void Calibration::HandFormFrame(int& id, int w, int h) {
   const int x = int(0.4 * w), y = int(0.6 * h);
   const bool ask_hand = drummer.Never_Ran;
   if (ask_hand) {
-    imgui.DoText(x, y, "%s", GetUtf8(16));
+    imgui.DoText(x, y, "%s", GetUtf8(kTextWhichDominantHand));
     Choice(id, x, y - 35, 17, form.right_hand, form.left_hand);
     Choice(id, x, y - 70, 18, form.left_hand, form.right_hand);
   }
-  imgui.DoText(x, y - 120, "%s", GetUtf8(19));
+  imgui.DoText(x, y - 120, "%s", GetUtf8(kTextUsingSkytapperCamera));
   Choice(id, x, y - 155, 364, form.stand, form.no_stand);
   Choice(id, x, y - 190, 365, form.no_stand, form.stand);
   const bool answered = (!ask_hand || form.right_hand || form.left_hand) && (form.stand || form.no_stand);
-  if (!answered) imgui.DoButtonGreyed(x, y - 240, 180, 40, GetUtf8(7));
-  else if (imgui.DoButton(id++, x, y - 240, 180, 40, GetUtf8(7))) TakeHandForm();
-  imgui.DoText(int(0.25 * w - 120), y - 298, "%s", GetUtf8(511));
+  if (!answered) imgui.DoButtonGreyed(x, y - 240, 180, 40, GetUtf8(kTextNext));
+  else if (imgui.DoButton(id++, x, y - 240, 180, 40, GetUtf8(kTextNext))) TakeHandForm();
+  imgui.DoText(int(0.25 * w - 120), y - 298, "%s", GetUtf8(kTextCameraStandUsage));
 }
 
 int Calibration::CalibCamera() {

@@ -69,10 +69,10 @@ PlacingOrder ComputePlacingOrder(Drumkit& kit) {
 
 std::string MissingDrumsLine(const std::vector<std::string>& missing) {
   if (missing.empty()) return "";
-  std::string line = GetUtf8(42) + missing[0];
-  if (missing.size() == 1) return line + GetUtf8(44);
-  for (size_t i = 1; i + 1 < missing.size(); ++i) line += GetUtf8(43) + missing[i];
-  return line + GetUtf8(45) + missing.back() + GetUtf8(46);
+  std::string line = GetUtf8(kTextThe) + missing[0];
+  if (missing.size() == 1) return line + GetUtf8(kTextMissingSkipping);
+  for (size_t i = 1; i + 1 < missing.size(); ++i) line += GetUtf8(kTextCommaSeparator) + missing[i];
+  return line + GetUtf8(kTextAndSeparator) + missing.back() + GetUtf8(kTextMissingSkippingThem);
 }
 
 namespace {
@@ -133,12 +133,12 @@ bool TrackMarkers() {
 
 void ReadyMessages(bool first_run) {
   const float duration = first_run ? 8000.0f : 5000.0f;
-  DistanceMenu::AddMessage(GetUtf8(10), 0, 1, duration, false, false);
+  DistanceMenu::AddMessage(GetUtf8(kTextReadySetUp), 0, 1, duration, false, false);
   if (first_run) {
-    DistanceMenu::AddMessage(GetUtf8(11), 2, 1, 8000.0f, false, false);
-    DistanceMenu::AddMessage(GetUtf8(12), 3, 1, 8000.0f, false, false);
+    DistanceMenu::AddMessage(GetUtf8(kTextDontForgetPlug), 2, 1, 8000.0f, false, false);
+    DistanceMenu::AddMessage(GetUtf8(kTextPutSomeMarkers), 3, 1, 8000.0f, false, false);
   }
-  ShowLine(8, GetUtf8(13));
+  ShowLine(8, GetUtf8(kTextActivateHitButton));
 }
 
 void PlaceMessages(const Drumkit::Drum& d, bool foot) {
@@ -165,7 +165,7 @@ bool Placed(const Drumkit::Drum& d, bool foot) { return (foot ? d.foot_size : d.
 // A stick strike stores the hand part; false (with the line-9 message) below the red line.
 bool PlaceByHand(int drum, const MocapMarker::Position& p) {
   if (p.y > DistanceMenu::m_lowest_drum_y) {
-    ShowLine(9, GetUtf8(52));
+    ShowLine(9, GetUtf8(kTextPlaceDrumAbove));
     return false;
   }
   Drumkit::Drum& d = drumkit.drums[drum];
@@ -235,7 +235,7 @@ void Calibration::DrumsReadyScreen() {
   DistanceMenu menu;
   DistanceMenu::UpdateButtonActivation();
   ReadyMessages(first_run);
-  AddButton(menu, kStartButton, 57, DistanceMenu::m_with_drums_x, DistanceMenu::m_with_drums_y, false, true);
+  AddButton(menu, kStartButton, kTextStart, DistanceMenu::m_with_drums_x, DistanceMenu::m_with_drums_y, false, true);
   frame_calls.menu_seen(menu);
   if (graphics_mode == 0 || (render_what == 0 && graphics_mode != 1 && graphics_mode != 3)) {
     webcam.Draw(1.0f);
@@ -254,7 +254,7 @@ void Calibration::DrumsReadyScreen() {
   DrawMarkers(w, h);
   imgui.Begin(false);
   int id = 1;
-  if (imgui.DoButton(id++, int(0.25 * w - 120), int(0.16 * h), 104, 50, GetUtf8(9))) {
+  if (imgui.DoButton(id++, int(0.25 * w - 120), int(0.16 * h), 104, 50, GetUtf8(kTextBack))) {
     state_param = 0;
     ChangeStage(kSeat);
   }
@@ -293,9 +293,9 @@ void Calibration::PlaceDrumsFrame() {
   PlaceMessages(d, foot);
   DistanceMenu menu;
   if (placing.current > 0)
-    AddButton(menu, kBackButton, 9, DistanceMenu::m_with_drums2_x, DistanceMenu::m_with_drums2_y, false, true);
+    AddButton(menu, kBackButton, kTextBack, DistanceMenu::m_with_drums2_x, DistanceMenu::m_with_drums2_y, false, true);
   if (Placed(d, foot))
-    AddButton(menu, kNextButton, 51, DistanceMenu::m_with_drums_x, DistanceMenu::m_with_drums_y, false, true);
+    AddButton(menu, kNextButton, kTextSkipDrum, DistanceMenu::m_with_drums_x, DistanceMenu::m_with_drums_y, false, true);
   frame_calls.menu_seen(menu);
   if (graphics_mode == 0 || render_what == 0) menu.Render(true, 125.0f);
   if (graphics_mode == 0 || render_what == 1)

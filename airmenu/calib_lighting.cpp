@@ -214,7 +214,7 @@ bool Calibration::LightingGood(int& id, int w, int h) {
   }
   DistanceMenu::ClearMessages();
   Line(4, 482);
-  if (imgui.DoButton(id++, int(0.25 * w - 120), int(0.16 * h), 104, 50, GetUtf8(224))) {
+  if (imgui.DoButton(id++, int(0.25 * w - 120), int(0.16 * h), 104, 50, GetUtf8(kTextOk))) {
     state_param = 2;
     ChangeStage(kSeat);
     return false;
@@ -229,21 +229,21 @@ bool Calibration::LightingButtons(int& id, int w, int h, bool& fired) {
   if (check.skip_security) {
     DistanceMenu::ClearMessages();
     Line(16, 443);
-    if (imgui.DoButton(id++, x + 156 + r, y, 180, 50, GetUtf8(444))) check.skip_security = false, fired = true;
+    if (imgui.DoButton(id++, x + 156 + r, y, 180, 50, GetUtf8(kTextNoGoBack))) check.skip_security = false, fired = true;
   } else {
     Line(14, 445);
     Line(15, 448);
     Line(16, 449);
-    if (imgui.DoButton(id++, x + 120 + r, y, 420, 50, GetUtf8(450))) check.compensate_start = true, fired = true;
-    if (imgui.DoButton(id++, x - 120, y, 104, 50, GetUtf8(9))) {
+    if (imgui.DoButton(id++, x + 120 + r, y, 420, 50, GetUtf8(kTextCompensateBrightObjects))) check.compensate_start = true, fired = true;
+    if (imgui.DoButton(id++, x - 120, y, 104, 50, GetUtf8(kTextBack))) {
       state_param = 1;
       ChangeStage(kSeat);
       return false;
     }
   }
   if (!check.skip_security) {
-    if (imgui.DoButton(id++, x, y, 104 + r, 50, GetUtf8(452))) check.skip_security = true, fired = true;
-  } else if (imgui.DoButton(id++, x, y, 140 + r, 50, GetUtf8(451))) {
+    if (imgui.DoButton(id++, x, y, 104 + r, 50, GetUtf8(kTextSkip))) check.skip_security = true, fired = true;
+  } else if (imgui.DoButton(id++, x, y, 140 + r, 50, GetUtf8(kTextYesSkip))) {
     were_lights_checked = true;
     ResetDeadPixels();
     LightingPassed();
@@ -262,16 +262,16 @@ bool Calibration::Compensating(int& id, int w, int h, bool& fired) {
   }
   char line[256];
   if (page_frame < kAccumulateFrom) {
-    snprintf(line, sizeof(line), GetUtf8(488), (kAccumulateFrom - page_frame) / 125 + 1);
+    snprintf(line, sizeof(line), GetUtf8(kTextSecondsLeftMove), (kAccumulateFrom - page_frame) / 125 + 1);
     DistanceMenu::AddMessage(line, 15, 3, 0.0f, true, false);
-    DistanceMenu::AddMessage(GetUtf8(489), 16, 3, 0.0f, true, false);
+    DistanceMenu::AddMessage(GetUtf8(kTextFootPiecesOut), 16, 3, 0.0f, true, false);
     return true;
   }
   const int seconds = (kCompensationEnd - page_frame) / 125 + 1;
-  snprintf(line, sizeof(line), GetUtf8(490), seconds);
+  snprintf(line, sizeof(line), GetUtf8(kTextFinishingSecondsPress), seconds);
   DistanceMenu::AddMessage(line, 15, 3, 0.0f, true, false);
-  DistanceMenu::AddMessage(GetUtf8(491), 16, 3, 0.0f, true, false);
-  snprintf(line, sizeof(line), GetUtf8(492), seconds);
+  DistanceMenu::AddMessage(GetUtf8(kTextBelowGetMore), 16, 3, 0.0f, true, false);
+  snprintf(line, sizeof(line), GetUtf8(kTextN10MoreSeconds), seconds);
   if (imgui.DoButton(id++, int(0.5 * w - 150), int(0.16 * h), 300, 50, line)) {
     // The counter goes back below the first analysed frame: the accumulation starts over, so
     // its mask goes now rather than when the analysis resumes.
@@ -289,7 +289,7 @@ void Calibration::CompensationStart(int& id, int w, int h, bool& fired) {
   Line(4, 39);
   Line(6, 40);
   Line(7, 487);
-  if (!imgui.DoButton(id++, int(0.5 * w - 52), int(0.53 * h), 104, 50, GetUtf8(7))) return;
+  if (!imgui.DoButton(id++, int(0.5 * w - 52), int(0.53 * h), 104, 50, GetUtf8(kTextNext))) return;
   check.compensate_start = false;
   check.compensate = true;
   ResetDeadPixels();

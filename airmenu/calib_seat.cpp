@@ -57,23 +57,23 @@ bool Calibration::SeatPicture(int w, int h) {
   bool offer_check = false;
   if (crown_count > 0) {
     DrawCrowns(crowns, crown_count);
-    ShowLine(13, GetUtf8(20));
-    ShowLine(14, GetUtf8(21));
-    ShowLine(15, GetUtf8(22));
+    ShowLine(13, GetUtf8(kTextRemoveCoverRed));
+    ShowLine(14, GetUtf8(kTextNoteRedAreas));
+    ShowLine(15, GetUtf8(kTextClickCheckLighting));
     offer_check = true;
   }
   if (!stand) {
-    ShowLine(0, GetUtf8(23));
-    ShowLine(1, GetUtf8(24));
-    if (first_run) ShowLine(2, GetUtf8(25));
+    ShowLine(0, GetUtf8(kTextTurnCameraSideways));
+    ShowLine(1, GetUtf8(kTextSitDrawnDrummer));
+    if (first_run) ShowLine(2, GetUtf8(kTextThenGoSit));
   }
   drummer.RenderProperties(w, h, MessageFont());
   if (!stand) DrawCurrentImage(kOverCamera);
   webcam.DrawVignette();
   if (PSEyeGetParameter(kGainParameter) <= kBrightGain && page_frame >= kBrightWarningFrame &&
       !seat.manual_check_was_good) {
-    DistanceMenu::AddMessage(GetUtf8(26), 9, 1, 1500.0f, false, false);
-    DistanceMenu::AddMessage(GetUtf8(27), 10, 1, 1500.0f, false, false);
+    DistanceMenu::AddMessage(GetUtf8(kTextLocationSeemsQuite), 9, 1, 1500.0f, false, false);
+    DistanceMenu::AddMessage(GetUtf8(kTextButtonBeforeAdjusting), 10, 1, 1500.0f, false, false);
     offer_check = true;
   }
   return offer_check;
@@ -81,19 +81,19 @@ bool Calibration::SeatPicture(int w, int h) {
 
 void Calibration::SeatButtons(int& id, int w, int h, bool offer_check) {
   const int x = int(0.25 * w), y = int(0.16 * h);
-  if (offer_check && imgui.DoButton(id++, x - 120, int(0.48 * h), 220, 50, GetUtf8(28))) {
+  if (offer_check && imgui.DoButton(id++, x - 120, int(0.48 * h), 220, 50, GetUtf8(kTextCheckLighting))) {
     DeleteCurrentImage();
     state_param = 0;
     ChangeStage(kLightingFromSeat);
     return;
   }
-  if (page_frame >= kDoneFromFrame && imgui.DoButton(id++, x, y, 104, 50, GetUtf8(41))) {
+  if (page_frame >= kDoneFromFrame && imgui.DoButton(id++, x, y, 104, 50, GetUtf8(kTextDone))) {
     DeleteCurrentImage();
     state_param = 0;
     ChangeStage(kLighting);
     return;
   }
-  if (!imgui.DoButton(id++, x - 120, y, 104, 50, GetUtf8(9))) return;
+  if (!imgui.DoButton(id++, x - 120, y, 104, 50, GetUtf8(kTextBack))) return;
   DeleteCurrentImage();
   if (!first_run) LeaveToMainScreen();
   else ChangeStage(drummer.Use_Camera_Stand ? kWhereToDrum : kCamera);

@@ -96,7 +96,7 @@ void StandMessages() {
   const int lines[][2] = {{0, 29}, {1, 30}, {2, 31}, {4, 32}, {5, 33}, {18, 34}};
   for (const auto& l : lines) ShowLine(l[0], GetUtf8(l[1]));
   if (stand.next_button_hit && stand.frames_since_next_hit < 2)
-    DistanceMenu::AddMessage(GetUtf8(35), 18, 3, 2000.0f, false, false);
+    DistanceMenu::AddMessage(GetUtf8(kTextHitButtonAgain), 18, 3, 2000.0f, false, false);
 }
 
 // A "Done" hit; true on the second within kSecondHitFrames of the first.
@@ -161,7 +161,7 @@ void Calibration::StandPicture(int w, int h, DistanceMenu& menu) {
     if (picture) webcam.DrawVignette();
   }
   StandMessages();
-  AddButton(menu, kDoneButton, 41, 145.0f, DistanceMenu::m_with_drums_y - 4.0f);
+  AddButton(menu, kDoneButton, kTextDone, 145.0f, DistanceMenu::m_with_drums_y - 4.0f);
   frame_calls.menu_seen(menu);
   if (graphics_mode == 0 || render_what == 0) menu.Render(true, 125.0f);
   if (full_screen) DrawStandStrip(0.53f * w, 0.5f * h, 1.0f, current_image);
@@ -207,8 +207,8 @@ int Calibration::CalibStand() {
   }
   imgui.Begin(false);
   int id = 1;
-  if (imgui.DoButton(id++, 3, 175, 104, 50, GetUtf8(452))) finished = true;
-  if (imgui.DoButton(id++, 3, 235, 104, 50, GetUtf8(9)) && !finished) {
+  if (imgui.DoButton(id++, 3, 175, 104, 50, GetUtf8(kTextSkip))) finished = true;
+  if (imgui.DoButton(id++, 3, 235, 104, 50, GetUtf8(kTextBack)) && !finished) {
     DeleteCurrentImage();
     ChangeStage(kCamera);
   }

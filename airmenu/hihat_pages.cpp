@@ -68,7 +68,7 @@ void HihatMessages(const HihatPage& page, bool range_page) {
   if (page.n_hh == 0) return show(none);
   if (page.n_hh == 1) return range_page ? show(range_one) : show(clutch_one);
   range_page ? show(range_many) : show(clutch_many);
-  ShowNameLine(5, 185, drumkit.drums[page.which_pedal].name);
+  ShowNameLine(5, kTextAdjustingPedal, drumkit.drums[page.which_pedal].name);
 }
 
 void AddSlider(DistanceMenu& menu, int id, int text, int style, bool left, float value, int min, int max) {
@@ -80,7 +80,7 @@ void AddSlider(DistanceMenu& menu, int id, int text, int style, bool left, float
 }
 
 void AddDone(DistanceMenu& menu) {
-  AddButton(menu, kDoneButton, 41, DistanceMenu::m_with_drums2_x, DistanceMenu::m_with_drums2_y, false, true);
+  AddButton(menu, kDoneButton, kTextDone, DistanceMenu::m_with_drums2_x, DistanceMenu::m_with_drums2_y, false, true);
 }
 
 // Done, unless a slider was held this frame.

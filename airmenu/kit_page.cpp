@@ -69,8 +69,8 @@ void AdjustDrumsHit(KitPage& page) {
     ChangeInterfaceState(kAdjustDrums, kAdjustDrums, 0, 0);
     Click();
   } else if (!page.confirmed_preset_cloning) {
-    DistanceMenu::AddMessage(GetUtf8(108), 16, 1, kPresetWarningMs, false, false);
-    DistanceMenu::AddMessage(GetUtf8(512), 17, 1, kPresetWarningMs, false, false);
+    DistanceMenu::AddMessage(GetUtf8(kTextDrumKitPreset), 16, 1, kPresetWarningMs, false, false);
+    DistanceMenu::AddMessage(GetUtf8(kTextHitAdjustDrumsAgain), 17, 1, kPresetWarningMs, false, false);
     sound.audio.StartSound(sound.editbox_error_sound, 0.9f, 0.0f, true, 0.0f, false);
     page.confirmed_preset_cloning = true;
   } else {
@@ -95,13 +95,13 @@ void DrumKits() {
   const int n = int(names.size());
   const bool usable = Listed(page.current_kit_index, names);
   if (!usable || !Listed(page.selected_kit_index, names)) page.selected_kit_index = usable ? page.current_kit_index : -1;
-  AddSlotButton(menu, kDoneButton, 41, 1);
-  AddSlotButton(menu, kPreviousButton, 306, 4, !usable);
-  AddSlotButton(menu, kApplyButton, 327, 2, !usable || page.selected_kit_index == page.current_kit_index);
-  AddSlotButton(menu, kNextButton, 7, 5, !usable);
-  AddSlotButton(menu, kAdjustDrumsButton, 107, 3, !usable);
-  ShowNameLine(0, 406, NameOf(page.current_kit_index, names));
-  ShowNameLine(2, 407, NameOf(page.selected_kit_index, names));
+  AddSlotButton(menu, kDoneButton, kTextDone, 1);
+  AddSlotButton(menu, kPreviousButton, kTextPrevious, 4, !usable);
+  AddSlotButton(menu, kApplyButton, kTextApply, 2, !usable || page.selected_kit_index == page.current_kit_index);
+  AddSlotButton(menu, kNextButton, kTextNext, 5, !usable);
+  AddSlotButton(menu, kAdjustDrumsButton, kTextAdjustDrums, 3, !usable);
+  ShowNameLine(0, kTextCurrentDrumKit, NameOf(page.current_kit_index, names));
+  ShowNameLine(2, kTextSelectedDrumKit, NameOf(page.selected_kit_index, names));
   Boilerplate(menu, false, kPlaySong);
 
   if (menu.WasHit(kDoneButton)) {

@@ -42,10 +42,10 @@ float* SecondThreshold(Drumkit::Drum& d, int& id, int& text) {
 
 void Messages(const Drumkit::Drum& d, int hand_or_foot) {
   const bool pedal = d.category == Sound::CATEGORY_HAND_AND_FOOT && hand_or_foot == MOCAP_MARKER_FOOT;
-  ShowLine(0, GetUtf8(150));
+  ShowLine(0, GetUtf8(kTextAdjustingMIDISettings));
   ShowNameLine(1, pedal ? 141 : 139, d.name);
-  if (FootSide(d, hand_or_foot)) ShowLine(2, GetUtf8(142));
-  ShowLine(4, GetUtf8(151));
+  if (FootSide(d, hand_or_foot)) ShowLine(2, GetUtf8(kTextWhenHitFoot));
+  ShowLine(4, GetUtf8(kTextHitDrumPedalFirmly));
 }
 
 DistanceMenu::Slider MakeSlider(int id, int text, int style, float x, float value, int max) {
@@ -86,7 +86,7 @@ void AdjustMIDISettings() {
   // drum only Done is left.
   const int drum = page.which_volume - kFirstDrumLevel;
   Drumkit::Drum* d = IsKitDrum(drum) ? &drumkit.drums[drum] : nullptr;
-  AddButton(menu, kDoneButton, 41, DistanceMenu::m_with_drums2_x, DistanceMenu::m_with_drums2_y, false, true);
+  AddButton(menu, kDoneButton, kTextDone, DistanceMenu::m_with_drums2_x, DistanceMenu::m_with_drums2_y, false, true);
   int second_id = 0, second_text = 0;
   float* second = d ? SecondThreshold(*d, second_id, second_text) : nullptr;
   if (d) {

@@ -67,10 +67,10 @@ void BackToPicking(MovePage& page) {
 
 void Pick(MovePage& page) {
   if (page.all_drums) {
-    ShowLine(0, GetUtf8(155));
-    ShowLine(1, GetUtf8(156));
+    ShowLine(0, GetUtf8(kTextPickReferenceDrum));
+    ShowLine(1, GetUtf8(kTextFollowDrumWhen));
   } else {
-    ShowLine(0, GetUtf8(157));
+    ShowLine(0, GetUtf8(kTextPickDrumPedal));
   }
   DistanceMenu menu;
   AddButton(menu, page.all_drums ? kBackButton : kDoneButton, page.all_drums ? 9 : 41, DistanceMenu::m_with_drums_x,
@@ -109,7 +109,7 @@ void MovingMessages(const MovePage& page) {
     ShowNameLine(0, first, name);
     ShowLine(1, GetUtf8(first + 1));
   }
-  if (page.all_drums) ShowNameLine(2, 158, name);
+  if (page.all_drums) ShowNameLine(2, kTextRestDrumkitFollow, name);
 }
 
 void DrawMovingPicture(int w, int h) {
@@ -128,7 +128,7 @@ bool MoveOneDrum(const MovePage& page, const MocapMarker::Position& pos, Drummer
   const bool is_hihat = page.which_drum == page.first_hihat_index;
   if (!IsFoot(limb) && HandDrum(d)) {
     if (pos.y > DistanceMenu::m_lowest_drum_y) {
-      ShowLine(3, GetUtf8(52));
+      ShowLine(3, GetUtf8(kTextPlaceDrumAbove));
       return false;
     }
     ClearHighlight();
@@ -160,13 +160,13 @@ bool MoveWholeKit(const MovePage& page, const MocapMarker::Position& pos) {
   const float dx = pos.x - ref.x, dy = pos.y - ref.y;
   for (const Drumkit::Drum& d : drumkit.drums) {
     if (HandDrum(d) && d.y + dy > DistanceMenu::m_lowest_drum_y) {
-      ShowLine(3, GetUtf8(159));
-      ShowLine(4, GetUtf8(160));
+      ShowLine(3, GetUtf8(kTextWouldPlaceSome));
+      ShowLine(4, GetUtf8(kTextHitSlightlyHigher));
       return false;
     }
     if (FootDrum(d) && d.foot_size > 0.0f && d.foot_y + dy > kLowestPedalY) {
-      ShowLine(3, GetUtf8(161));
-      ShowLine(4, GetUtf8(160));
+      ShowLine(3, GetUtf8(kTextWouldPlaceSomePedals));
+      ShowLine(4, GetUtf8(kTextHitSlightlyHigher));
       return false;
     }
   }
@@ -194,7 +194,7 @@ void Place(MovePage& page, DistanceMenu& menu, const MocapMarker::Position& pos,
     BackToPicking(page);
     Click();
   } else if (limb != page.which_limb) {
-    ShowLine(3, GetUtf8(162));
+    ShowLine(3, GetUtf8(kTextUseSameHand));
   } else if (page.all_drums) {
     if (!MoveWholeKit(page, pos)) return;
     Accepted(page, limb);
@@ -215,7 +215,7 @@ void Move(MovePage& page) {
   DistanceMenu menu;
   DrawMovingPicture(w, h);
   MovingMessages(page);
-  AddButton(menu, kBackButton, 9, DistanceMenu::m_with_drums_x, DistanceMenu::m_with_drums_y, false, true);
+  AddButton(menu, kBackButton, kTextBack, DistanceMenu::m_with_drums_x, DistanceMenu::m_with_drums_y, false, true);
   frame_calls.menu_seen(menu);
   menu.Render(true, 125.0f);
   drumkit.DrawPedals(false, drummer.Is_Left_Handed);

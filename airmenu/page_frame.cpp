@@ -61,7 +61,7 @@ void ShowNameLine(int line, int text, const char* name) {
 }
 
 void ShowKitSaveFailed(const std::string& reason) {
-  ShowLine(2, GetUtf8(kKitSaveFailedText));
+  ShowLine(2, GetUtf8(kTextKitSaveFailed));
   ShowLine(3, reason.c_str());
 }
 

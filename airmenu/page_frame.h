@@ -28,11 +28,6 @@ enum WhichVolume : int {
   kFirstDrumLevel = 139,
 };
 
-// Error lines of the pages' own failures.
-constexpr int kRecordingFailedText = 524;  // "Error: the recording could not be started."
-constexpr int kSoundSaveFailedText = 525;  // "Error: the sound settings could not be saved."
-constexpr int kKitSaveFailedText = 526;    // "Error: the drum kit could not be saved."
-
 // Nobody switches the marker colours on; the pages pass its negation to the marker drawing.
 extern bool show_marker_color;
 

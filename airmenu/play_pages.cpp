@@ -78,7 +78,7 @@ void Play() {
   if (just_changed_state) EnterPlay(notices);
   ShowNotices(notices);
   if (use_old_style_menu_button)
-    AddButton(menu, kMenuButton, 89, DistanceMenu::m_with_drums_x, DistanceMenu::m_with_drums_y, false, true);
+    AddButton(menu, kMenuButton, kTextMenu, DistanceMenu::m_with_drums_x, DistanceMenu::m_with_drums_y, false, true);
   Boilerplate(menu, true, kPlay);
   if (drumkit.last_hit_drum >= 0) notices.show_intro_text = false;
   if (menu.WasHit(kMenuButton) && graphics_mode != 4) {
@@ -91,13 +91,13 @@ void Play() {
 void PlayMenu() {
   DistanceMenu menu;
   const bool can_sound = sound.audio.HasStream();
-  AddButton(menu, kBackButton, 9, DistanceMenu::m_no_drums_x, DistanceMenu::m_no_drums_y);
-  AddButton(menu, kSongsButton, 106, DistanceMenu::m_no_drums2_x, DistanceMenu::m_no_drums2_y);
-  AddButton(menu, kDrumKitButton, 522, DistanceMenu::m_no_drums3_x, DistanceMenu::m_no_drums3_y);
-  if (recording) AddButton(menu, kStopButton, 110, DistanceMenu::m_no_drums4_x, DistanceMenu::m_no_drums4_y);
-  else AddButton(menu, kRecordButton, 111, DistanceMenu::m_no_drums4_x, DistanceMenu::m_no_drums4_y);
-  AddButton(menu, kMetronomeButton, 112, DistanceMenu::m_no_drums5_x, DistanceMenu::m_no_drums5_y);
-  AddButton(menu, kSoundButton, 113, DistanceMenu::m_no_drums6_x, DistanceMenu::m_no_drums6_y, !can_sound);
+  AddButton(menu, kBackButton, kTextBack, DistanceMenu::m_no_drums_x, DistanceMenu::m_no_drums_y);
+  AddButton(menu, kSongsButton, kTextSongs, DistanceMenu::m_no_drums2_x, DistanceMenu::m_no_drums2_y);
+  AddButton(menu, kDrumKitButton, kTextDrumKitButton, DistanceMenu::m_no_drums3_x, DistanceMenu::m_no_drums3_y);
+  if (recording) AddButton(menu, kStopButton, kTextStopRecording, DistanceMenu::m_no_drums4_x, DistanceMenu::m_no_drums4_y);
+  else AddButton(menu, kRecordButton, kTextRecord, DistanceMenu::m_no_drums4_x, DistanceMenu::m_no_drums4_y);
+  AddButton(menu, kMetronomeButton, kTextMetroNome, DistanceMenu::m_no_drums5_x, DistanceMenu::m_no_drums5_y);
+  AddButton(menu, kSoundButton, kTextSound, DistanceMenu::m_no_drums6_x, DistanceMenu::m_no_drums6_y, !can_sound);
   Boilerplate(menu, false, kPlayMenu);
 
   if (menu.WasHit(kBackButton)) {
@@ -110,7 +110,7 @@ void PlayMenu() {
     // A recording that could not start leaves the flag clear: no border pulses over nothing.
     logger.StartRecording(recording, KitName());
     if (recording) ChangeInterfaceState(kPlay, 0, 0, 0);
-    else ShowLine(3, GetUtf8(kRecordingFailedText));
+    else ShowLine(3, GetUtf8(kTextRecordingFailed));
   } else if (menu.WasHit(kDrumKitButton)) {
     ChangeInterfaceState(kDrumKits, kDrumKits, 0, 0);
   } else if (menu.WasHit(kSoundButton) && can_sound) {

@@ -42,19 +42,19 @@ void StartSlider(DistanceMenu& menu, const char* label, float value, int width) 
 
 void SongControls(DistanceMenu& menu, SongPage& page, int width) {
   const bool valid = page.valid_song_file;
-  AddButton(menu, kPreviousButton, 164, DistanceMenu::m_no_drums5_x, DistanceMenu::m_no_drums5_y);
-  if (drummer.IsPlayingSong()) AddButton(menu, kStopButton, 165, DistanceMenu::m_no_drums2_x, DistanceMenu::m_no_drums2_y);
-  else AddButton(menu, kPlayButton, 166, DistanceMenu::m_no_drums2_x, DistanceMenu::m_no_drums2_y, !valid);
-  AddButton(menu, kNextButton, 167, DistanceMenu::m_no_drums6_x, DistanceMenu::m_no_drums6_y);
-  AddButton(menu, kPlayWithDelayButton, 168, DistanceMenu::m_no_drums4_x, DistanceMenu::m_no_drums4_y, !valid);
+  AddButton(menu, kPreviousButton, kTextPreviousSong, DistanceMenu::m_no_drums5_x, DistanceMenu::m_no_drums5_y);
+  if (drummer.IsPlayingSong()) AddButton(menu, kStopButton, kTextStop, DistanceMenu::m_no_drums2_x, DistanceMenu::m_no_drums2_y);
+  else AddButton(menu, kPlayButton, kTextPlay, DistanceMenu::m_no_drums2_x, DistanceMenu::m_no_drums2_y, !valid);
+  AddButton(menu, kNextButton, kTextNextSong, DistanceMenu::m_no_drums6_x, DistanceMenu::m_no_drums6_y);
+  AddButton(menu, kPlayWithDelayButton, kTextPlayDelay, DistanceMenu::m_no_drums4_x, DistanceMenu::m_no_drums4_y, !valid);
   float start = 0.0f;
   Drummer::Song song;
   drummer.GetCurrentSongAndStartTime(start, song);
   char line[512];
-  ShowNameLine(1, 169, song.name.c_str());
+  ShowNameLine(1, kTextSongName, song.name.c_str());
   if (!valid) {
-    ShowLine(3, GetUtf8(173));
-    ShowLine(4, GetUtf8(174));
+    ShowLine(3, GetUtf8(kTextFailedLoadSong));
+    ShowLine(4, GetUtf8(kTextHasntMovedValid));
     return;
   }
   const float duration = sound.audio.GetDuration(sound.song);
@@ -62,7 +62,7 @@ void SongControls(DistanceMenu& menu, SongPage& page, int width) {
     FormatTime(line, sizeof(line), 170, duration);
     ShowLine(3, line);
     ShowLine(4, "");
-    StartSlider(menu, GetUtf8(172), 0.0f, width);
+    StartSlider(menu, GetUtf8(kTextStartLoading), 0.0f, width);
     return;
   }
   FormatTime(line, sizeof(line), 171, start);
@@ -180,8 +180,8 @@ void PlaySong() {
     page.first_time = true;
     frames_until_song_start = -1;
   }
-  AddButton(menu, kDoneButton, 41, DistanceMenu::m_no_drums_x, DistanceMenu::m_no_drums_y);
-  if (drummer.playlist.empty()) ShowLine(1, GetUtf8(163));
+  AddButton(menu, kDoneButton, kTextDone, DistanceMenu::m_no_drums_x, DistanceMenu::m_no_drums_y);
+  if (drummer.playlist.empty()) ShowLine(1, GetUtf8(kTextPlaylistEmptyAdd));
   else SongControls(menu, page, width);
   Boilerplate(menu, false, kPlaySong);
 
@@ -202,12 +202,12 @@ void Metronome() {
   static MetronomePage page;
   DistanceMenu menu;
   if (just_changed_state) EnterMetronome(page);
-  AddButton(menu, kDoneButton, 41, DistanceMenu::m_no_drums4_x, DistanceMenu::m_no_drums4_y);
-  if (is_metronome_playing) AddButton(menu, kStopButton, 165, DistanceMenu::m_no_drums5_x, DistanceMenu::m_no_drums5_y);
-  else AddButton(menu, kStartButton, 57, DistanceMenu::m_no_drums5_x, DistanceMenu::m_no_drums5_y);
+  AddButton(menu, kDoneButton, kTextDone, DistanceMenu::m_no_drums4_x, DistanceMenu::m_no_drums4_y);
+  if (is_metronome_playing) AddButton(menu, kStopButton, kTextStop, DistanceMenu::m_no_drums5_x, DistanceMenu::m_no_drums5_y);
+  else AddButton(menu, kStartButton, kTextStart, DistanceMenu::m_no_drums5_x, DistanceMenu::m_no_drums5_y);
   AddButton(menu, kEighthNotesButton, sound.eighth_notes.load() ? 484 : 485, DistanceMenu::m_no_drums6_x,
             DistanceMenu::m_no_drums6_y);
-  menu.sliders.push_back({kTempoSlider, GetUtf8(175), 2, int(DistanceMenu::m_no_drums_slider_bottom_x),
+  menu.sliders.push_back({kTempoSlider, GetUtf8(kTextTempo), 2, int(DistanceMenu::m_no_drums_slider_bottom_x),
                           int(DistanceMenu::m_with_drums_slider_y), int(DistanceMenu::m_no_drums_slider_bottom_width),
                           int(2 * DistanceMenu::m_menu_radius), page.tempo, 250, 50, false});
   Boilerplate(menu, false, kMetronome);

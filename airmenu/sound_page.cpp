@@ -16,10 +16,10 @@ namespace {
 // MIDI mode the device in use is the MIDI mode's, so the player's stored choice stays.
 void Save(bool& have_changes_to_save) {
   if (SaveSoundSettings(midi_mode != 0 ? SoundDeviceLines::kKeepStored : SoundDeviceLines::kRunning)) {
-    ShowLine(3, GetUtf8(126));
+    ShowLine(3, GetUtf8(kTextSavedChanges));
     have_changes_to_save = false;
   } else {
-    ShowLine(3, GetUtf8(kSoundSaveFailedText));
+    ShowLine(3, GetUtf8(kTextSoundSaveFailed));
   }
   Click();
 }
@@ -33,14 +33,14 @@ void AdjustVolumes() {
     if (state_param != 0) have_changes_to_save = true;
     just_changed_state = false;
   }
-  ShowLine(0, GetUtf8(128));
-  ShowLine(1, GetUtf8(129));
-  AddButton(menu, kSaveChangesButton, 119, DistanceMenu::m_no_drums2_x, DistanceMenu::m_no_drums2_y,
+  ShowLine(0, GetUtf8(kTextAdjustVolumeSensitivity));
+  ShowLine(1, GetUtf8(kTextHitAdjustDrums));
+  AddButton(menu, kSaveChangesButton, kTextSaveChanges, DistanceMenu::m_no_drums2_x, DistanceMenu::m_no_drums2_y,
             !have_changes_to_save);
-  AddButton(menu, kDoneButton, 41, DistanceMenu::m_no_drums_x, DistanceMenu::m_no_drums_y);
+  AddButton(menu, kDoneButton, kTextDone, DistanceMenu::m_no_drums_x, DistanceMenu::m_no_drums_y);
   AddButton(menu, kMuteButton, drums_muted ? 483 : 105, DistanceMenu::m_no_drums3_x, DistanceMenu::m_no_drums3_y);
-  AddButton(menu, kMixingButton, 130, DistanceMenu::m_no_drums6_x, DistanceMenu::m_no_drums6_y);
-  AddButton(menu, kReverbButton, 131, DistanceMenu::m_no_drums5_x, DistanceMenu::m_no_drums5_y);
+  AddButton(menu, kMixingButton, kTextVolumeMixingButton, DistanceMenu::m_no_drums6_x, DistanceMenu::m_no_drums6_y);
+  AddButton(menu, kReverbButton, kTextReverb, DistanceMenu::m_no_drums5_x, DistanceMenu::m_no_drums5_y);
   AddButton(menu, kPanningButton, sound.panning_enabled ? 132 : 133, DistanceMenu::m_no_drums4_x,
             DistanceMenu::m_no_drums4_y);
   Boilerplate(menu, false, kAdjustVolumes);

@@ -228,7 +228,7 @@ void PortsFromEnvironment() {
 void EndForABusyPort(const char* what, int port) {
   printf("%s\n", what);
   char reason[1024];
-  snprintf(reason, sizeof reason, GetUtf8(534), port);
+  snprintf(reason, sizeof reason, GetUtf8(kTextSkytapperCannotStart), port);
   printf("Error: %s\n", reason);
   fflush(stdout);
   MessageBox(reason, false, true);

@@ -85,7 +85,7 @@ void DrawFrozenKit(int w, int h) {
   webcam.DrawVignette();
   DistanceMenu menu;
   if (use_old_style_menu_button)
-    AddButton(menu, kMenuButton, 89, DistanceMenu::m_with_drums_x, DistanceMenu::m_with_drums_y, false, true);
+    AddButton(menu, kMenuButton, kTextMenu, DistanceMenu::m_with_drums_x, DistanceMenu::m_with_drums_y, false, true);
   DistanceMenu::ResetButtonActivation();
   menu.Render(true, 125.0f);
   drumkit.StopAnimations();
@@ -95,10 +95,10 @@ void DrawFrozenKit(int w, int h) {
 
 void StartMessages() {
   const bool installed = IsMacClientInstalled();
-  ShowLine(0, GetUtf8(414));
-  ShowLine(1, GetUtf8(415));
-  ShowLine(3, GetUtf8(installed ? 416 : 425));
-  ShowLine(4, GetUtf8(installed ? 417 : 426));
+  ShowLine(0, GetUtf8(kTextSkytapperNowDisplay));
+  ShowLine(1, GetUtf8(kTextN3DVirtualReality));
+  ShowLine(3, GetUtf8(installed ? kTextWishViewDrums : kTextViewerInstalledComputer));
+  ShowLine(4, GetUtf8(installed ? kTextClickButtonBelow : kTextDownloadSkytapperOrg));
   const int first = installed ? 8 : 6;
   for (int i = 0; i < 3; ++i) ShowLine(first + i, GetUtf8(418 + i));
 }
@@ -133,14 +133,14 @@ void EnterClientDisplay() {
   glTranslatef(0.0f, -0.38f * h, 0.0f);
   const Font* font = DistanceMenu::m_message_font;
   if (font) {
-    const float width = font->GetWidth(GetUtf8(442));
+    const float width = font->GetWidth(GetUtf8(kTextSeeDrummingInterface));
     const bool here = frame_calls.client_on_this_device();
     TextDistanceVisibility(w * 0.5f - width * 0.5f, h * 0.99f, width, h * (here ? 0.05f : 0.25f));
     glColor4f(0, 0, 0, 1);
-    font->Print(w * 0.5f, h * 0.96f, Font::ALIGN_CENTER, GetUtf8(441));
+    font->Print(w * 0.5f, h * 0.96f, Font::ALIGN_CENTER, GetUtf8(kTextSkytapper3DViewer));
     if (!here) {
-      font->Print(w * 0.5f, h * 0.92f, Font::ALIGN_CENTER, GetUtf8(442));
-      font->Print(w * 0.5f, h * 0.88f, Font::ALIGN_CENTER, GetUtf8(417));
+      font->Print(w * 0.5f, h * 0.92f, Font::ALIGN_CENTER, GetUtf8(kTextSeeDrummingInterface));
+      font->Print(w * 0.5f, h * 0.88f, Font::ALIGN_CENTER, GetUtf8(kTextClickButtonBelow));
     }
   }
   glPopMatrix();
@@ -165,7 +165,7 @@ void ClientStartScreen() {
       LaunchMacClient();
       ChangeInterfaceState(kPlay, 0, 0, 0);
     }
-    if (imgui.DoButton(id++, int(w * 0.5 - 52), int(h * 0.16), 104, 50, GetUtf8(9)))
+    if (imgui.DoButton(id++, int(w * 0.5 - 52), int(h * 0.16), 104, 50, GetUtf8(kTextBack)))
       ChangeInterfaceState(kPlay, 0, 0, 0);
   }
   imgui.End();
@@ -192,7 +192,7 @@ void PlayWithClient() {
   imgui.Begin(false);
   int id = 1;
   if (!frame_calls.client_on_this_device() &&
-      imgui.DoButton(id++, int(w * 0.5 - 102), int(h * 0.46), 204, 50, GetUtf8(502)))
+      imgui.DoButton(id++, int(w * 0.5 - 102), int(h * 0.46), 204, 50, GetUtf8(kTextShowInterface)))
     show_drumming_ui_when_client_connected = true;
   if (frames_since_client_button_pressed < kQuitIconGreyFrames) {
     imgui.DoButtonGreyed(w - 75, 55, 70, 50, "...");

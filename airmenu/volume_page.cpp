@@ -71,18 +71,18 @@ void Enter(VolumePage& page) {
 void Messages(const VolumePage& page, int drum) {
   if (drum >= 0) {
     const Drumkit::Drum& d = drumkit.drums[drum];
-    ShowLine(0, GetUtf8(140));
+    ShowLine(0, GetUtf8(kTextAdjustingSensitivityVolume));
     if (EditsPedal(drum, page.hand_or_foot)) {
-      ShowNameLine(1, 141, d.name);
-      ShowLine(2, GetUtf8(142));
+      ShowNameLine(1, kTextOfThePedal, d.name);
+      ShowLine(2, GetUtf8(kTextWhenHitFoot));
     } else {
-      ShowNameLine(1, 139, d.name);
+      ShowNameLine(1, kTextOfTheElement, d.name);
     }
-    ShowLine(4, GetUtf8(143));
+    ShowLine(4, GetUtf8(kTextHitDrumPedal));
   } else if (page.which_volume == kReverbLevel) {
-    ShowLine(0, GetUtf8(138));
+    ShowLine(0, GetUtf8(kTextAdjustingAmountReverb));
   } else if (const MixerLevel* level = FindLevel(page.which_volume)) {
-    ShowLine(0, GetUtf8(404));
+    ShowLine(0, GetUtf8(kTextVolumeMixing));
     ShowLine(1, GetUtf8(level->name_text));
   }
 }
@@ -219,7 +219,7 @@ void AdjustAnyVolume() {
   // Checked every frame: the viewer may reload or edit the kit under the page.
   const int drum = EditedDrum(page.which_volume);
   Messages(page, drum);
-  AddButton(menu, kDoneButton, 41, DistanceMenu::m_with_drums2_x, DistanceMenu::m_with_drums2_y, false, true);
+  AddButton(menu, kDoneButton, kTextDone, DistanceMenu::m_with_drums2_x, DistanceMenu::m_with_drums2_y, false, true);
   if (drum >= 0) DrumForm(menu, page, drum);
   else MixerForm(menu, page);
   Boilerplate(menu, true, kAdjustAnyVolume);

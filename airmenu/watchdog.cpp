@@ -49,8 +49,8 @@ bool Judged() {
 
 void GraphicsWarning() {
   DistanceMenu::AddMessage("", 11, 3, 1500.0f, true, false);
-  DistanceMenu::AddMessage(GetUtf8(2), 12, 3, 1500.0f, true, false);
-  DistanceMenu::AddMessage(GetUtf8(3), 13, 3, 1500.0f, true, false);
+  DistanceMenu::AddMessage(GetUtf8(kTextGraphicsInterferingDrumming), 12, 3, 1500.0f, true, false);
+  DistanceMenu::AddMessage(GetUtf8(kTextCycleThroughFaster), 13, 3, 1500.0f, true, false);
   DistanceMenu::AddMessage("", 14, 3, 1500.0f, true, false);
 }
 
@@ -62,7 +62,7 @@ void VsyncWarning(Watch& watch) {
 
 void AudioMessage() {
   DistanceMenu::AddMessage("", 9, 3, 3000.0f, false, false);
-  DistanceMenu::AddMessage(GetUtf8(4), 10, 3, 3000.0f, false, false);
+  DistanceMenu::AddMessage(GetUtf8(kTextSkytapperRunSmoother), 10, 3, 3000.0f, false, false);
   DistanceMenu::AddMessage("", 11, 3, 3000.0f, false, false);
 }
 
@@ -122,7 +122,7 @@ void Measure(Watch& watch) {
 void DrawIndicator(const Watch& watch) {
   if (graphics_mode == 4) {
     char title[512];
-    snprintf(title, sizeof(title), GetUtf8(6), watch.fps);
+    snprintf(title, sizeof(title), GetUtf8(kTextSkytapperGraphicsDisabled), watch.fps);
     if (window_services.set_title) window_services.set_title(title);
     return;
   }
@@ -134,7 +134,7 @@ void DrawIndicator(const Watch& watch) {
     glPushMatrix();
     glTranslatef(5.0f, y - 65.0f, 0.0f);
     glScalef(0.5f, 0.5f, 1.0f);
-    font->Printf(0, 0, Font::ALIGN_LEFT, GetUtf8(5), watch.fps);
+    font->Printf(0, 0, Font::ALIGN_LEFT, GetUtf8(kTextFps), watch.fps);
     glPopMatrix();
   }
   DrawFPSIndicator(5, y - 5, 55, 40, watch.state, true, true);

@@ -26,7 +26,7 @@ void CycleGraphicsMode() {
     case 3: EnterNoGraphics(); break;
     case 4: {
       const std::string title =
-          frame_decisions::WindowTitle(GetUtf8(233), skytapper_version);
+          frame_decisions::WindowTitle(GetUtf8(kTextSkytapper), skytapper_version);
       window_services.set_title(title.c_str());
       break;
     }

@@ -51,7 +51,7 @@ void CheckGraphicsDriver() {
   const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
   const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
   if (frame_decisions::GraphicsDriverTooOld(version, extensions))
-    MessageBox(GetUtf8(401), false, true);
+    MessageBox(GetUtf8(kTextGraphicsCardDoes), false, true);
 }
 
 // The lower layers reach the libraries, the viewer link and the wizard through these.
@@ -82,7 +82,7 @@ void InitFontAndGui() {
 // A failed audio device: a fallback stream open, or no audio at all.
 void InitSound(const IniFile& settings) {
   if (sound.Init(settings)) return;
-  MessageBox(GetUtf8(sound.audio.GetDeviceType() != Audio::kNoOutput ? 348 : 349), false, true);
+  MessageBox(GetUtf8(sound.audio.GetDeviceType() != Audio::kNoOutput ? kTextAudioFallbackDevice : kTextNoAudioOutput), false, true);
 }
 
 void RegisterCallbacks() {
@@ -212,7 +212,7 @@ int SkytapperMain(int argc, char** argv) {
   window_services.init(&argc, argv);
   int x = 0, y = 0, screen_height = 0;
   MacResolutionWarning(960, 720, x, y, screen_height);
-  const std::string title = frame_decisions::WindowTitle(GetUtf8(233), skytapper_version);
+  const std::string title = frame_decisions::WindowTitle(GetUtf8(kTextSkytapper), skytapper_version);
   if (!window_services.create_window(x, y, 960, 720, title.c_str())) {
     printf("Could not open the window.\n");
     exit(1);

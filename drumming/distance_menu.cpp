@@ -119,11 +119,11 @@ std::string ButtonLabel(const DistanceMenu::Button& b) {
   if (b.id != kMenuButton || !(dominant_open || other_open)) return b.label;
   const char* hands;
   if (dominant_open && other_open)
-    hands = GetUtf8(76);
+    hands = GetUtf8(kTextRHLH);
   else if (dominant_open != drummer.Is_Left_Handed)
-    hands = GetUtf8(78);
+    hands = GetUtf8(kTextRightHandMark);
   else
-    hands = GetUtf8(77);
+    hands = GetUtf8(kTextLeftHandMark);
   return b.label + "|" + hands;
 }
 
@@ -514,7 +514,7 @@ void DistanceMenu::Render(bool activation_pass, float fps) {
       }
       if (!usable(b.needs_activation)) continue;
       RoundButtonBackgroundDistance(cx, cy, r, lit(b.id), false, true, true, false, true);
-      if (b.label == GetUtf8(119)) RoundHalo(cx, cy, WW(b.size + 16));
+      if (b.label == GetUtf8(kTextSaveChanges)) RoundHalo(cx, cy, WW(b.size + 16));
       PrintLabel(ButtonLabel(b), cx, cy, 1.0f, r);
     }
     for (const Slider& s : sliders) {

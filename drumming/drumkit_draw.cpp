@@ -64,9 +64,9 @@ void PrintMissing(float x, float y) {
   if (!font) return;
   float cy = y - font->GetPixelSize() * 0.5f;
   glColor4f(0, 0, 0, 1);
-  DistanceMenu::PrintBackground(x, cy, Font::ALIGN_CENTER, "%s", GetUtf8(82));
+  DistanceMenu::PrintBackground(x, cy, Font::ALIGN_CENTER, "%s", GetUtf8(kTextMissing));
   glColor4f(1, 0, 0, 1);
-  font->Print(x, cy, Font::ALIGN_CENTER, GetUtf8(82));
+  font->Print(x, cy, Font::ALIGN_CENTER, GetUtf8(kTextMissing));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -458,9 +458,9 @@ void Drumkit::DrawChokeZones(bool highlight, bool full) {
     glColor4f(0, 0, 0, 0.4f);
     for (const Zone& z : zones) {
       float x = WX(z.cx), y = WY(z.cy);
-      font->Print(x, y + 1.2f * fh, Font::ALIGN_CENTER, GetUtf8(79));
-      font->Print(x, y, Font::ALIGN_CENTER, GetUtf8(80));
-      font->Print(x, y - 1.2f * fh, Font::ALIGN_CENTER, GetUtf8(81));
+      font->Print(x, y + 1.2f * fh, Font::ALIGN_CENTER, GetUtf8(kTextCymbal));
+      font->Print(x, y, Font::ALIGN_CENTER, GetUtf8(kTextChoke));
+      font->Print(x, y - 1.2f * fh, Font::ALIGN_CENTER, GetUtf8(kTextZone));
     }
   }
   glPopAttrib();

@@ -162,14 +162,14 @@ void Drummer::Drum(MocapMarker& marker, Logger::Frame* frame, DistanceMenu* menu
         char line[256];
         DistanceMenu::AddMessage("   ", 15, 1, kDepthMessageTimeout, false, true);
         DistanceMenu::AddMessage("    ", 16, 1, kDepthMessageTimeout, false, true);
-        snprintf(line, sizeof(line), GetUtf8(513), type_name);
+        snprintf(line, sizeof(line), GetUtf8(kTextWantedHitInstead), type_name);
         DistanceMenu::AddMessage(line, 17, 1, kDepthMessageTimeout, false, true);
         bool closer = marker.GetLastPosition()->radius > kit->drums[nearby].size;
-        snprintf(line, sizeof(line), GetUtf8(521), GetUtf8(closer ? 514 : 515));
+        snprintf(line, sizeof(line), GetUtf8(kTextMoveStick), GetUtf8(closer ? kTextCloser : kTextFurther));
         DistanceMenu::AddMessage(line, 18, 1, kDepthMessageTimeout, false, true);
-        snprintf(line, sizeof(line), GetUtf8(516), type_name);
+        snprintf(line, sizeof(line), GetUtf8(kTextAlsoReposition), type_name);
         DistanceMenu::AddMessage(line, 19, 1, kDepthMessageTimeout, false, true);
-        snprintf(line, sizeof(line), "%s ", GetUtf8(517));
+        snprintf(line, sizeof(line), "%s ", GetUtf8(kTextEnterMenuThen));
         DistanceMenu::AddMessage(line, 20, 1, kDepthMessageTimeout, false, true);
         depth_message_shown = true;
       }

@@ -45,10 +45,10 @@ void Drummer::RenderMocapMarkers(int a, int b, bool smooth) {
 }
 
 void Drummer::RenderMocapMarkerLabels(int width, int height, const Font* font) {
-  RenderMocapMarkerLabel(right_hand, width, height, GetUtf8(85), font);
-  RenderMocapMarkerLabel(left_hand, width, height, GetUtf8(86), font);
-  RenderMocapMarkerLabel(right_foot, width, height, GetUtf8(87), font);
-  RenderMocapMarkerLabel(left_foot, width, height, GetUtf8(88), font);
+  RenderMocapMarkerLabel(right_hand, width, height, GetUtf8(kTextRightHandShort), font);
+  RenderMocapMarkerLabel(left_hand, width, height, GetUtf8(kTextLeftHandShort), font);
+  RenderMocapMarkerLabel(right_foot, width, height, GetUtf8(kTextRF), font);
+  RenderMocapMarkerLabel(left_foot, width, height, GetUtf8(kTextLF), font);
 }
 
 void Drummer::RenderProperties(int width, int, const Font* font) {
@@ -66,5 +66,5 @@ void Drummer::RenderProperties(int width, int, const Font* font) {
   glPopAttrib();
   if (graphics_mode == 1 || graphics_mode == 3 || !font) return;
   glColor4f(0, 0, 0, 0.4f);
-  font->Print((Is_Left_Handed ? 0.16f : 0.68f) * float(width), y + 2.0f, Font::ALIGN_LEFT, GetUtf8(83));
+  font->Print((Is_Left_Handed ? 0.16f : 0.68f) * float(width), y + 2.0f, Font::ALIGN_LEFT, GetUtf8(kTextHandMarkers));
 }

@@ -25,7 +25,7 @@ void DrawSamplesProgress(int, bool start) {
   if (last_size == 0) return;
   if (counter % 10 == 0) last_size = sound.audio.GetRawQueueSize();
   const float fraction = total < 1 ? 1.0f : static_cast<float>(total - last_size) / total;
-  DrawText(360, 100, GetUtf8(479));
+  DrawText(360, 100, GetUtf8(kTextSamplesLoaded));
   SliderBackground(360, 68, 182, 54, fraction, false, true, true, true);
   ++counter;
 }

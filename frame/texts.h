@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "text_ids.h"  // generated: kText<Name> = <id>
+
 constexpr int kNumLanguages = 11;   // en ja de fr es id tr it ru zh ko, in index order
 constexpr int kNumTextIds = 540;    // text ids 0..539
 

@@ -12,7 +12,7 @@
 
 namespace {
 
-void UpdateConvertElementProgress(int percent) { kit_progress(percent, GetUtf8(64), percent == 0); }
+void UpdateConvertElementProgress(int percent) { kit_progress(percent, GetUtf8(kTextCreatingDrumKit), percent == 0); }
 
 bool FileExists(const std::string& path) {
   struct stat st;
@@ -23,18 +23,18 @@ bool FileExists(const std::string& path) {
 
 bool DrumkitChooser::SaveElement(const Element& element, std::string& message) {
   // The new-element screen's untouched placeholder is no name either.
-  std::string name = element.name == GetUtf8(0) ? std::string() : element.name;
-  if (!ValidateLibraryName(name, true, GetUtf8(529), message)) return false;
+  std::string name = element.name == GetUtf8(kTextNewElement) ? std::string() : element.name;
+  if (!ValidateLibraryName(name, true, GetUtf8(kTextCannotSaveElement), message)) return false;
   const std::string path = MakePath(kPathElements, name + ".ele");
   bool listed = false;
   for (const std::string& e : element_names) listed = listed || e == name;
   if (listed || FileExists(path)) {
-    message = GetUtf8(65);
+    message = GetUtf8(kTextNameAlreadyUsed);
     return false;
   }
   if (element.sample_path.empty()) {
     if (!Sound::ConvertElement(path.c_str(), element.type, element.category)) {
-      message = GetUtf8(66);
+      message = GetUtf8(kTextThereErrorCreating);
       return false;
     }
     message = "No sample path was provided. This element will only be useful for MIDI playing.";
@@ -43,7 +43,7 @@ bool DrumkitChooser::SaveElement(const Element& element, std::string& message) {
   }
   if (!sound.ConvertElement(path.c_str(), element.sample_path, element.type, element.category,
                             UpdateConvertElementProgress)) {
-    message = GetUtf8(66);
+    message = GetUtf8(kTextThereErrorCreating);
     return false;
   }
   element_names.push_back(name);
@@ -61,7 +61,7 @@ int DrumkitChooser::CountDrumkitsUsingElement(int i, std::string& message) const
         break;
       }
   for (size_t u = 0; u < users.size(); ++u) {
-    if (u > 0) message += u + 1 == users.size() ? GetUtf8(74) : GetUtf8(43);
+    if (u > 0) message += u + 1 == users.size() ? GetUtf8(kTextAndSeparator2) : GetUtf8(kTextCommaSeparator);
     message += users[u];
   }
   return int(users.size());
@@ -71,7 +71,7 @@ int DrumkitChooser::DeleteElement(int i, std::string& message) {
   if (i < 0 || i >= int(element_names.size())) return -2;
   const std::string path = MakePath(kPathElements, element_names[i] + ".ele");
   if (remove(path.c_str()) != 0) {
-    message = std::string(GetUtf8(75)) + path + GetUtf8(393);
+    message = std::string(GetUtf8(kTextErrorDeletingDrumkitElement)) + path + GetUtf8(kTextDot);
     return -2;
   }
   element_names.erase(element_names.begin() + i);

@@ -81,7 +81,7 @@ std::set<int> OldSlots(const Drumkit& kit) {
 }
 
 void ShowProgress(bool show, int percent) {
-  if (show) kit_progress(percent, GetUtf8(70), false);
+  if (show) kit_progress(percent, GetUtf8(kTextLoadingDrumKit), false);
 }
 
 }  // namespace
@@ -102,7 +102,7 @@ int DrumkitChooser::LoadKit(Drumkit* kit, const std::string& name, bool show_pro
     if (midi_only)
       printf("Cannot find drumkit %s\n", current_drumkit_name.c_str());
     else
-      printf(GetUtf8(69), current_drumkit_name.c_str());
+      printf(GetUtf8(kTextCannotFindDrumkit), current_drumkit_name.c_str());
     current_drumkit_name = remembered == current_drumkit_name ? std::string() : remembered;
     return -1;
   }
@@ -112,7 +112,7 @@ int DrumkitChooser::LoadKit(Drumkit* kit, const std::string& name, bool show_pro
   if (logger.IsPlaying() || sound.IsPerformancePlaying()) logger.StopPlaying();
   const std::set<int> old_slots = OldSlots(*kit);
   sound.audio.StopRawThreads();
-  if (show_progress) kit_progress(0, GetUtf8(70), true);
+  if (show_progress) kit_progress(0, GetUtf8(kTextLoadingDrumKit), true);
 
   LoadedDrums drums;
   const int n = int(chosen.elements.size());
@@ -143,6 +143,6 @@ int DrumkitChooser::LoadKit(Drumkit* kit, const std::string& name, bool show_pro
   sound.audio.StartRawThreads(4);
   kit->InitFromChooser(sound, chosen.path, drums.names, drums.types, drums.categories, drums.drum_to_sound,
                        drums.splash, chosen.Is_Preset, !drummer.Is_Left_Handed, drummer.Use_Camera_Stand);
-  if (drums.missing && !midi_only) MessageBox(GetUtf8(486), false, true);
+  if (drums.missing && !midi_only) MessageBox(GetUtf8(kTextElementMissingSkipping), false, true);
   return found;
 }

@@ -102,16 +102,16 @@ bool DrumkitChooser::LogicalDrumkit::SaveWhenEditing(const LogicalDrumkit* old) 
 
 bool DrumkitChooser::CheckNameBuildFilename(std::string& path, const std::string& name, std::string& message,
                                             bool element) {
-  const std::string kind = GetUtf8(59);
+  const std::string kind = GetUtf8(kTextDrumkit);
   std::string trimmed = name;
-  if (!ValidateLibraryName(trimmed, element, GetUtf8(60) + kind + GetUtf8(61), message)) return false;
+  if (!ValidateLibraryName(trimmed, element, GetUtf8(kTextCannotSave) + kind + GetUtf8(kTextWithoutName), message)) return false;
   // A kit with a file is checked only when it is renamed: another kit's Name would make
   // choosing one load the other.
   bool renamed = path.empty();
   for (const LogicalDrumkit& k : drumkits) renamed = renamed || (k.path == path && k.Name != trimmed);
   for (const LogicalDrumkit& k : drumkits)
     if (renamed && k.Name == trimmed && k.path != path) {
-      message = std::string(GetUtf8(62)) + kind + GetUtf8(63);
+      message = std::string(GetUtf8(kTextA)) + kind + GetUtf8(kTextNameAlreadyExists);
       return false;
     }
   if (!path.empty()) return true;
@@ -126,7 +126,7 @@ bool DrumkitChooser::SaveDrumkit(LogicalDrumkit& kit, std::string& message, cons
   const bool is_new = candidate.path.empty();
   if (!CheckNameBuildFilename(candidate.path, candidate.Name, message, false)) return false;
   if (!candidate.SaveWhenEditing(old)) {
-    message = std::string(GetUtf8(67)) + candidate.path + GetUtf8(393);
+    message = std::string(GetUtf8(kTextThereErrorSaving)) + candidate.path + GetUtf8(kTextDot);
     return false;
   }
   kit = candidate;
@@ -153,7 +153,7 @@ bool DrumkitChooser::SaveWithCalibration(std::string& path, std::string& message
   if (fd >= 0) close(fd);
   if (!ok) {
     if (fd >= 0) unlink(temp.c_str());
-    message = std::string(GetUtf8(72)) + kit.path + GetUtf8(393);
+    message = std::string(GetUtf8(kTextCouldSaveDrumkit)) + kit.path + GetUtf8(kTextDot);
     return false;
   }
   pending_kit = kit;
@@ -176,7 +176,7 @@ bool DrumkitChooser::CommitKitFile(const std::string& temp_path, bool complete, 
   ok = ok && WriteFileAtomic(pending_kit.path, bytes);
   unlink(temp_path.c_str());
   if (!ok) {
-    message = std::string(GetUtf8(72)) + pending_kit.path + GetUtf8(393);
+    message = std::string(GetUtf8(kTextCouldSaveDrumkit)) + pending_kit.path + GetUtf8(kTextDot);
     return false;
   }
   if (pending_index >= 0 && pending_index < int(drumkits.size()))
@@ -187,7 +187,7 @@ bool DrumkitChooser::CommitKitFile(const std::string& temp_path, bool complete, 
 }
 
 std::string DrumkitChooser::MakeUniqueDrumkitCopyName(const std::string& name) const {
-  const std::string base = GetUtf8(215) + name;
+  const std::string base = GetUtf8(kTextCopy) + name;
   auto taken = [this](const std::string& n) {
     for (const LogicalDrumkit& k : drumkits)
       if (k.Name == n) return true;
@@ -201,7 +201,7 @@ std::string DrumkitChooser::MakeUniqueDrumkitCopyName(const std::string& name) c
 int DrumkitChooser::DeleteDrumkit(int i, std::string& message) {
   if (i < 0 || i >= int(drumkits.size())) return -2;
   if (remove(drumkits[i].path.c_str()) != 0) {
-    message = std::string(GetUtf8(73)) + drumkits[i].path + GetUtf8(393);
+    message = std::string(GetUtf8(kTextErrorDeletingDrumkit)) + drumkits[i].path + GetUtf8(kTextDot);
     return -2;
   }
   drumkits.erase(drumkits.begin() + i);

@@ -31,7 +31,7 @@ bool ValidateLibraryName(std::string& name, bool element, const std::string& no_
   bool usable = true;
   for (char c : name) usable = usable && !IsControl(static_cast<unsigned char>(c));
   if (element) usable = usable && ElementNameUsable(name);
-  if (!usable) message = GetUtf8(523);
+  if (!usable) message = GetUtf8(kTextNameHoldControl);
   return usable;
 }
 

@@ -36,9 +36,9 @@ std::set<std::string> TakenMapPaths(const std::vector<MidiMapChooser::MidiMap>& 
 }
 
 // The kind word of the name messages.
-std::string Kind() { return GetUtf8(433); }
+std::string Kind() { return GetUtf8(kTextMIDIMap); }
 // "Cannot save a" + " MIDI map " + "without a name."
-std::string NoNameMessage() { return GetUtf8(60) + (" " + Kind() + " ") + GetUtf8(61); }
+std::string NoNameMessage() { return GetUtf8(kTextCannotSave) + (" " + Kind() + " ") + GetUtf8(kTextWithoutName); }
 
 }  // namespace
 
@@ -98,7 +98,7 @@ bool MidiMapChooser::CheckNameBuildFilename(std::string& filename, const std::st
   if (!filename.empty()) return true;
   for (const MidiMap& m : midi_maps)
     if (m.Name == trimmed) {
-      error = std::string(GetUtf8(62)) + Kind() + GetUtf8(63);
+      error = std::string(GetUtf8(kTextA)) + Kind() + GetUtf8(kTextNameAlreadyExists);
       return false;
     }
   filename = FreeFileName(MakePath(kPathMidiMaps, NameToPath(trimmed)), TakenMapPaths(midi_maps)) + ".ini";
@@ -111,7 +111,7 @@ bool MidiMapChooser::SaveMidiMap(MidiMap& map, std::string& error, const MidiMap
       !CheckNameBuildFilename(candidate.path, candidate.Name, error))
     return false;
   if (!candidate.SaveWhenEditing(source)) {
-    error = std::string(GetUtf8(435)) + candidate.path + GetUtf8(393);
+    error = std::string(GetUtf8(kTextThereErrorSavingMIDI)) + candidate.path + GetUtf8(kTextDot);
     return false;
   }
   map = candidate;
@@ -122,7 +122,7 @@ bool MidiMapChooser::SaveMidiMap(MidiMap& map, std::string& error, const MidiMap
 int MidiMapChooser::DeleteMidiMap(int index, std::string& error) {
   const std::string path = IsValidMidiMapIndex(index) ? midi_maps[index].path : std::string();
   if (path.empty() || remove(path.c_str()) != 0) {
-    error = std::string(GetUtf8(436)) + path + GetUtf8(393);
+    error = std::string(GetUtf8(kTextErrorDeletingMIDI)) + path + GetUtf8(kTextDot);
     return -2;
   }
   Relist(ChosenFile());

@@ -30,7 +30,6 @@ const char k3DNotice[] =
     "You have updated Skytapper since you last ran it. There has been a major update with improved 3D tracking of "
     "the drum sticks. However, this means that the pieces of your custom drum kits will feel that they have moved. "
     "You will need to place them again using the 'Place all drums' feature.";
-const int kRangeNotice = 434;
 // 14 presets and at least one kit of the user's.
 const size_t kKitsWithUserKit = 15;
 
@@ -107,7 +106,7 @@ void PatchLampForBatch2(bool newer_lamp) {
   if (newer_lamp || m.replaced_lamp) {
     SetCameraThreshold();
     WritePresetDrumkits();
-    if (!m.never_ran && HasUserKits()) MessageBox(GetUtf8(kRangeNotice), false, true);
+    if (!m.never_ran && HasUserKits()) MessageBox(GetUtf8(kTextRangeNotice), false, true);
   }
   MarkDone("Lamp_Checked");
 }

@@ -463,10 +463,10 @@ void DrawVolumeMixer(float x, float y, float w, float h, int drums, int master, 
   const float x0 = x + 25, s = (w - 50) * 0.33f;
   float c[4];
   for (int i = 0; i < 4; ++i) c[i] = x0 + static_cast<float>(i) * s;
-  Label(font, c[0], y - h - fh - 14, 1, GetUtf8(137));
-  Label(font, c[1], y - h - 2 * fh - 26, 1, GetUtf8(135));
-  Label(font, c[2], y - h - fh - 14, 1, GetUtf8(106));
-  Label(font, c[3], y - h - 2 * fh - 26, 1, GetUtf8(398));
+  Label(font, c[0], y - h - fh - 14, 1, GetUtf8(kTextMaster));
+  Label(font, c[1], y - h - 2 * fh - 26, 1, GetUtf8(kTextDrums));
+  Label(font, c[2], y - h - fh - 14, 1, GetUtf8(kTextSongs));
+  Label(font, c[3], y - h - 2 * fh - 26, 1, GetUtf8(kTextMetro));
   {
     skyt::EnableGuard smooth(GL_LINE_SMOOTH, true);
     glLineWidth(4);
@@ -510,7 +510,7 @@ void DrawHitSpeedCurve(float x, float y, float w, float h, float fraction, float
                        const float* values, const Font* font) {
   // The volume label stands over the vertical axis, its last line at y + 8 and the panel grown
   // upwards for the lines above it.
-  const std::vector<std::string> volume_label = LabelLines(GetUtf8(145));
+  const std::vector<std::string> volume_label = LabelLines(GetUtf8(kTextVolume));
   const float line_step = font ? font->GetPixelSize() * GetLineHeightRatio() : 0;
   const float above = line_step * static_cast<float>(volume_label.size() - 1);
   TextDistanceVisibility(x - 10, y + 15 + above, w + 20, h + 60 + above);
@@ -553,5 +553,5 @@ void DrawHitSpeedCurve(float x, float y, float w, float h, float fraction, float
   glEnd();
   for (size_t i = 0; i < volume_label.size(); ++i)
     Label(font, x - 4, y + 8 + above - line_step * static_cast<float>(i), 0, volume_label[i].c_str());
-  Label(font, x + w / 2, y - h - 35, 1, GetUtf8(446));
+  Label(font, x + w / 2, y - h - 35, 1, GetUtf8(kTextHitSpeed));
 }

@@ -48,15 +48,15 @@ void DoAudioDeviceScreen() {
     just_changed_state = false;
   }
   const int H = ScreenHeight();
-  imgui.DoText(48, H - 41, "%s", GetUtf8(298));
-  imgui.DoText(48, H - 71, "%s", GetUtf8(299));
-  imgui.DoText(48, H - 101, "%s", GetUtf8(300));
-  if (imgui.DoCheckBox(kLetChoose, 88, H - 141, GetUtf8(301), audio_device_number == kAutomatic, true)) audio_device_number = kAutomatic;
-  imgui.DoText(48, H - 181, "%s", GetUtf8(302));
-  if (imgui.DoCheckBox(kNone, 88, H - 221, GetUtf8(305), audio_device_number == kNoDevice, true)) audio_device_number = kNoDevice;
+  imgui.DoText(48, H - 41, "%s", GetUtf8(kTextDoRunSeveral));
+  imgui.DoText(48, H - 71, "%s", GetUtf8(kTextSeveralSoundPlayback));
+  imgui.DoText(48, H - 101, "%s", GetUtf8(kTextDefaultOptionBelow));
+  if (imgui.DoCheckBox(kLetChoose, 88, H - 141, GetUtf8(kTextLetSkytapperChoose), audio_device_number == kAutomatic, true)) audio_device_number = kAutomatic;
+  imgui.DoText(48, H - 181, "%s", GetUtf8(kTextOtherwiseSelectAudio));
+  if (imgui.DoCheckBox(kNone, 88, H - 221, GetUtf8(kTextNoneSkytapperPlay), audio_device_number == kNoDevice, true)) audio_device_number = kNoDevice;
   const int shown = DoPagedChoices(kDevice, H - 251, audio_device_names, port_page, kDevicesPerPage, audio_device_number, false);
   DoPageButtons(kDevicePrevious, kDeviceNext, H - 263 - 30 * shown, port_page, num_port_pages);
-  if (imgui.DoButton(kDeviceOk, 48, H - 571, 104, 50, GetUtf8(224))) ChangeInterfaceState(kLatencyScreen, kAudioDeviceScreen, audio_device_number, 0);
+  if (imgui.DoButton(kDeviceOk, 48, H - 571, 104, 50, GetUtf8(kTextOk))) ChangeInterfaceState(kLatencyScreen, kAudioDeviceScreen, audio_device_number, 0);
 }
 
 namespace {
@@ -111,7 +111,7 @@ void Apply() {
   } else {
     latency_choice.failed_reinit = true;
     const int type_now = screen_services.audio_device_type();
-    MessageBox(GetUtf8(type_now != kNoStream ? 348 : 349), false, true);
+    MessageBox(GetUtf8(type_now != kNoStream ? kTextAudioFallbackDevice : kTextNoAudioOutput), false, true);
     latency_choice.device_type = type_now;
   }
   latency_choice.device_changed = false;
@@ -122,7 +122,7 @@ void Apply() {
 void DoSensitivity(int H) {
   struct Choice { int id, x, text, frames; };
   static constexpr Choice kChoices[] = {{kBeginner, 88, 311, 5}, {kProficient, 308, 312, 3}, {kExpert, 528, 313, 1}};
-  imgui.DoText(48, H - 41, "%s", GetUtf8(310));
+  imgui.DoText(48, H - 41, "%s", GetUtf8(kTextDrumHitDetection));
   for (const auto& c : kChoices) {
     if (imgui.DoCheckBox(c.id, c.x, H - 79, GetUtf8(c.text), MocapMarker::m_down_frames_needed == c.frames, true)) {
       MocapMarker::m_down_frames_needed = c.frames;
@@ -134,41 +134,41 @@ void DoSensitivity(int H) {
 void DoDeviceLine(int H) {
   std::string name;
   screen_services.audio_device_name(name, latency_choice.device_changed ? latency_choice.manual_device_choice : -3);
-  imgui.DoText(48, H - 141, GetUtf8(330), name.c_str());
-  const std::string head = std::string(GetUtf8(331)) + name;
+  imgui.DoText(48, H - 141, GetUtf8(kTextAudioLatencyDevice), name.c_str());
+  const std::string head = std::string(GetUtf8(kTextAudioLatencyDeviceOpen)) + name;
   const float W = imgui.font ? imgui.font->GetWidth(head.c_str()) : 0.0f;
-  if (imgui.DoButton(kChange, static_cast<int>(W + 68), H - 135, 122, 35, GetUtf8(332))) ChangeInterfaceState(kAudioDeviceScreen, 0, 0, 0);
-  imgui.DoText(static_cast<int>(W + 202), H - 141, "%s", GetUtf8(396));
+  if (imgui.DoButton(kChange, static_cast<int>(W + 68), H - 135, 122, 35, GetUtf8(kTextChange))) ChangeInterfaceState(kAudioDeviceScreen, 0, 0, 0);
+  imgui.DoText(static_cast<int>(W + 202), H - 141, "%s", GetUtf8(kTextCloseParen));
 }
 
 void DoStreamChoice(int H) {
   const bool ja = IsLanguage("ja");
-  imgui.DoText(88, H - 199, "%s", GetUtf8(315));
+  imgui.DoText(88, H - 199, "%s", GetUtf8(kTextBufferSize));
   int value = std::min(latency_choice.frames_per_buffer, 256);
   if (imgui.DoSlider(kBuffer, ja ? 258 : 248, H - 185, ja ? 140 : 240, 50, value, 256, 1)) {
     latency_choice.frames_per_buffer = std::max(value, 14);
     latency_choice.have_changes = true;
   }
-  imgui.DoText(ja ? 438 : 518, H - 199, GetUtf8(333), static_cast<double>(static_cast<float>(latency_choice.frames_per_buffer) / 44.1f), latency_choice.frames_per_buffer);
-  imgui.DoText(ja ? 108 : 248, H - 245, "%s", GetUtf8(334));
-  imgui.DoText(ja ? 108 : 248, H - 271, "%s", GetUtf8(335));
-  imgui.DoText(88, H - 309, "%s", GetUtf8(318));
-  if (imgui.DoCheckBox(kLowLatency, 88, H - 349, GetUtf8(336), latency_choice.device_type == kLowLatencyType, true)) {
+  imgui.DoText(ja ? 438 : 518, H - 199, GetUtf8(kTextMsBufferLatency), static_cast<double>(static_cast<float>(latency_choice.frames_per_buffer) / 44.1f), latency_choice.frames_per_buffer);
+  imgui.DoText(ja ? 108 : 248, H - 245, "%s", GetUtf8(kTextLowerValuesGive));
+  imgui.DoText(ja ? 108 : 248, H - 271, "%s", GetUtf8(kTextClickApplyBelow));
+  imgui.DoText(88, H - 309, "%s", GetUtf8(kTextPickAudioAPI));
+  if (imgui.DoCheckBox(kLowLatency, 88, H - 349, GetUtf8(kTextLowerAudioLatency), latency_choice.device_type == kLowLatencyType, true)) {
     latency_choice.have_changes |= latency_choice.device_type != kLowLatencyType;
     latency_choice.device_type = kLowLatencyType;
   }
-  imgui.DoText(120, H - 379, "%s", GetUtf8(337));
-  if (imgui.DoCheckBox(kPlainStream, 88, H - 421, GetUtf8(338), latency_choice.device_type == kPlainType, true)) {
+  imgui.DoText(120, H - 379, "%s", GetUtf8(kTextProgramsAffectedRecommended));
+  if (imgui.DoCheckBox(kPlainStream, 88, H - 421, GetUtf8(kTextHigherAudioLatency), latency_choice.device_type == kPlainType, true)) {
     latency_choice.have_changes |= latency_choice.device_type != kPlainType;
     latency_choice.device_type = kPlainType;
   }
-  imgui.DoText(120, H - 451, "%s", GetUtf8(339));
+  imgui.DoText(120, H - 451, "%s", GetUtf8(kTextAffected));
 }
 
 void DoLatencyButtons(int H) {
   const bool first_run = drummer.Never_Ran;
   const bool de = IsLanguage("de");
-  const char* close = GetUtf8(first_run ? 345 : 326);
+  const char* close = GetUtf8(first_run ? kTextFinish : kTextClose);
   if (!latency_choice.can_close) {
     imgui.DoButtonGreyed(48, H - 571, 104, 50, close);
   } else if (imgui.DoButton(kClose, 48, H - 571, 104, 50, close)) {
@@ -176,15 +176,15 @@ void DoLatencyButtons(int H) {
   }
   const int apply_x = de ? 176 : 191, apply_w = de ? 134 : 104;
   if (!latency_choice.have_changes) {
-    imgui.DoButtonGreyed(apply_x, H - 571, apply_w, 50, GetUtf8(327));
+    imgui.DoButtonGreyed(apply_x, H - 571, apply_w, 50, GetUtf8(kTextApply));
   } else {
     if (first_run) RectangleHalo(de ? 174 : 189, static_cast<float>(H - 569), de ? 138 : 108, 54);
-    if (imgui.DoButton(kApply, apply_x, H - 571, apply_w, 50, GetUtf8(327))) Apply();
+    if (imgui.DoButton(kApply, apply_x, H - 571, apply_w, 50, GetUtf8(kTextApply))) Apply();
   }
   if (!MidiOnlyOutsideFirstRun()) {
     if (latency_choice.glitch_hack != 0 || latency_choice.manual_device_choice == kNoDevice) {
-      imgui.DoButtonGreyed(334, H - 571, 104, 50, GetUtf8(328));
-    } else if (imgui.DoButton(kTest, 334, H - 571, 104, 50, GetUtf8(328))) {
+      imgui.DoButtonGreyed(334, H - 571, 104, 50, GetUtf8(kTextTest));
+    } else if (imgui.DoButton(kTest, 334, H - 571, 104, 50, GetUtf8(kTextTest))) {
       if (latency_choice.have_changes) Apply();
       latency_choice.glitch_hack = 150;
       screen_services.play_latency_test();
@@ -202,16 +202,16 @@ void DoLatencyScreen() {
   }
   const int H = ScreenHeight();
   if (drummer.Never_Ran) {
-    imgui.DoText(48, H - 41, "%s", GetUtf8(307));
-    imgui.DoText(48, H - 67, "%s", GetUtf8(308));
-    imgui.DoText(48, H - 93, "%s", GetUtf8(309));
+    imgui.DoText(48, H - 41, "%s", GetUtf8(kTextSelectAudioSettings));
+    imgui.DoText(48, H - 67, "%s", GetUtf8(kTextMakeSureComputer));
+    imgui.DoText(48, H - 93, "%s", GetUtf8(kTextLatencyButtonMain));
   } else {
     DoSensitivity(H);
   }
   if (!MidiOnlyOutsideFirstRun()) {
     DoDeviceLine(H);
     if (latency_choice.manual_device_choice != kNoDevice) DoStreamChoice(H);
-    if (latency_choice.failed_reinit) imgui.DoText(48, H - 631, "%s", GetUtf8(344));
+    if (latency_choice.failed_reinit) imgui.DoText(48, H - 631, "%s", GetUtf8(kTextSorryCouldApply));
   }
   DoLatencyButtons(H);
 }

@@ -67,21 +67,21 @@ void Create() {
 }
 
 void DoForm(int H) {
-  imgui.DoText(48, H - 41, "%s", GetUtf8(239));
+  imgui.DoText(48, H - 41, "%s", GetUtf8(kTextNewElementName));
   // File-name mode: the name becomes data/elements/<name>.ele.
   DoEditBoxString(kName, 288, H - 27, 426, 50, working_element.name, 63, true);
-  imgui.DoText(48, H - 111, "%s", GetUtf8(240));
+  imgui.DoText(48, H - 111, "%s", GetUtf8(kTextSamplesDirectory));
   DoEditBoxString(kFolder, 288, H - 97, 426, 50, working_element.sample_path, kMaxSamplePath, true);
   PlayRefusedKeySound();
-  if (imgui.DoButton(kBrowse, 734, H - 96, 150, 53, GetUtf8(241))) Browse();
-  if (imgui.DoButton(kExplain, 287, H - 166, 429, 44, GetUtf8(242))) new_element.show_explanation = true;
+  if (imgui.DoButton(kBrowse, 734, H - 96, 150, 53, GetUtf8(kTextBrowse))) Browse();
+  if (imgui.DoButton(kExplain, 287, H - 166, 429, 44, GetUtf8(kTextHowShouldI))) new_element.show_explanation = true;
   DoTypes(H);
-  if (imgui.DoButton(kBack, 191, H - 571, 104, 50, GetUtf8(9))) {
+  if (imgui.DoButton(kBack, 191, H - 571, 104, 50, GetUtf8(kTextBack))) {
     const int created = new_element.created_an_element ? static_cast<int>(drumkit_chooser.element_names.size()) : 0;
     ChangeInterfaceState(kNewDrumkitScreen, new_element.highlighted_kit + 1, created);
     return;
   }
-  if (imgui.DoButton(kCreate, 48, H - 571, 104, 50, GetUtf8(263))) Create();
+  if (imgui.DoButton(kCreate, 48, H - 571, 104, 50, GetUtf8(kTextCreate))) Create();
 }
 
 void DoExplanation(int H) {
@@ -91,7 +91,7 @@ void DoExplanation(int H) {
   for (const auto& p : paragraphs) {
     for (int id = p.first; id <= p.last; ++id) imgui.DoText(48, H - p.top - 26 * (id - p.first), "%s", GetUtf8(id));
   }
-  if (imgui.DoButton(kDismiss, 287, H - 166, 429, 44, GetUtf8(268))) new_element.show_explanation = false;
+  if (imgui.DoButton(kDismiss, 287, H - 166, 429, 44, GetUtf8(kTextDismiss))) new_element.show_explanation = false;
 }
 
 }  // namespace

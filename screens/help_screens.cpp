@@ -69,19 +69,19 @@ void Leave(InterfaceState state, int param) {
 void DoNavigation(const HelpRows& r, int& page) {
   const bool first_run = drummer.Never_Ran;
   if (page != 1) {
-    if (imgui.DoButton(kPrevious, 38, r.nav, 124, 54, GetUtf8(306))) ShowPage(page, page - 1);
+    if (imgui.DoButton(kPrevious, 38, r.nav, 124, 54, GetUtf8(kTextPrevious))) ShowPage(page, page - 1);
   } else if (!first_run) {
-    imgui.DoButtonGreyed(38, r.nav, 124, 54, GetUtf8(306));
+    imgui.DoButtonGreyed(38, r.nav, 124, 54, GetUtf8(kTextPrevious));
   }
-  if (!first_run && imgui.DoButton(kClose, 198, r.nav, 104, 54, GetUtf8(326))) Leave(kMainScreen, 0);
+  if (!first_run && imgui.DoButton(kClose, 198, r.nav, 104, 54, GetUtf8(kTextClose))) Leave(kMainScreen, 0);
   if (page != 2) {
     if (first_run) RectangleHalo(812, static_cast<float>(r.nav + 2), 108, 58);
-    if (imgui.DoButton(kNext, 814, r.nav, 104, 54, GetUtf8(7))) ShowPage(page, page + 1);
+    if (imgui.DoButton(kNext, 814, r.nav, 104, 54, GetUtf8(kTextNext))) ShowPage(page, page + 1);
   } else if (!first_run) {
-    if (imgui.DoButton(kFinish, 814, r.nav, 104, 54, GetUtf8(345))) Leave(kMainScreen, 0);
+    if (imgui.DoButton(kFinish, 814, r.nav, 104, 54, GetUtf8(kTextFinish))) Leave(kMainScreen, 0);
   } else {
     RectangleHalo(712, static_cast<float>(r.nav + 2), 208, 58);
-    if (imgui.DoButton(kConfigureAudio, 710, r.nav, 208, 54, GetUtf8(377))) Leave(kLatencyScreen, 0);
+    if (imgui.DoButton(kConfigureAudio, 710, r.nav, 208, 54, GetUtf8(kTextConfigureAudio))) Leave(kLatencyScreen, 0);
   }
 }
 
@@ -90,7 +90,7 @@ void DoNavigation(const HelpRows& r, int& page) {
 void OpenManual() {
   if (LaunchCommand({"xdg-open", kManualAddress})) return;
   char text[512];
-  snprintf(text, sizeof text, GetUtf8(535), kManualAddress);
+  snprintf(text, sizeof text, GetUtf8(kTextManualCouldOpened), kManualAddress);
   MessageBox(text, false, true);
 }
 
@@ -113,11 +113,11 @@ void DoHelpScreen() {
   const int H = ScreenHeight();
   const HelpRows r = Rows(H);
   DrawPage(H);
-  if (imgui.DoButton(kManual, 38, r.top, 346 + r.extra, 54, GetUtf8(376))) OpenManual();
+  if (imgui.DoButton(kManual, 38, r.top, 346 + r.extra, 54, GetUtf8(kTextOpenManualBrowser))) OpenManual();
   DoNavigation(r, help_screen_number);
   int about_x, about_w;
   AboutBox(about_x, about_w);
-  if (imgui.DoButton(kAbout, about_x, r.top, about_w, 54, GetUtf8(378))) ChangeInterfaceState(kAboutScreen, help_screen_number, 0, 0);
+  if (imgui.DoButton(kAbout, about_x, r.top, about_w, 54, GetUtf8(kTextAbout))) ChangeInterfaceState(kAboutScreen, help_screen_number, 0, 0);
   if (imgui.DoCheckBox(kStartupHelp, 405 + r.extra, r.box, "", drummer.Wants_Startup_Help, false)) {
     drummer.Wants_Startup_Help = !drummer.Wants_Startup_Help;
     drummer.SaveLastSession();
@@ -134,12 +134,12 @@ void DoHelpScreen1Greyed() {
   const int H = ScreenHeight();
   const HelpRows r = Rows(H);
   DrawPage(H);
-  imgui.DoButtonGreyed(38, r.top, 346 + r.extra, 54, GetUtf8(376));
-  if (!drummer.Never_Ran) imgui.DoButtonGreyed(198, r.nav, 104, 54, GetUtf8(326));
-  imgui.DoButtonGreyed(814, r.nav, 104, 54, GetUtf8(7));
+  imgui.DoButtonGreyed(38, r.top, 346 + r.extra, 54, GetUtf8(kTextOpenManualBrowser));
+  if (!drummer.Never_Ran) imgui.DoButtonGreyed(198, r.nav, 104, 54, GetUtf8(kTextClose));
+  imgui.DoButtonGreyed(814, r.nav, 104, 54, GetUtf8(kTextNext));
   int about_x, about_w;
   AboutBox(about_x, about_w);
-  imgui.DoButtonGreyed(about_x, r.top, about_w, 54, GetUtf8(378));
+  imgui.DoButtonGreyed(about_x, r.top, about_w, 54, GetUtf8(kTextAbout));
   imgui.DoCheckBoxGreyed(405 + r.extra, r.box, "", false);
 }
 
@@ -152,5 +152,5 @@ void DoAboutScreen() {
   }
   const int H = ScreenHeight();
   screen_services.draw_picture(0, 0, 0);
-  if (imgui.DoButton(kAboutClose, 814, H - 651, 104, 54, GetUtf8(326))) Leave(kHelpScreen, page);
+  if (imgui.DoButton(kAboutClose, 814, H - 651, 104, 54, GetUtf8(kTextClose))) Leave(kHelpScreen, page);
 }

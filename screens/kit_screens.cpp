@@ -56,14 +56,14 @@ void EnterKitList(int count) {
 
 void NewKit() {
   working_drumkit = DrumkitChooser::LogicalDrumkit{};
-  working_drumkit.Name = GetUtf8(1);
+  working_drumkit.Name = GetUtf8(kTextNewDrumkit);
   ChangeInterfaceState(kNewDrumkitScreen, Selected() + 1);
 }
 
 void CloneKit(int line) {
   cloned_drumkit_idx = line;
   working_drumkit = *drumkit_chooser.GetDrumkit(line);
-  working_drumkit.Name = GetUtf8(215) + working_drumkit.Name;
+  working_drumkit.Name = GetUtf8(kTextCopy) + working_drumkit.Name;
   working_drumkit.path.clear();
   working_drumkit.Is_Preset = false;
   ChangeInterfaceState(kNewDrumkitScreen, line + 1);
@@ -85,17 +85,17 @@ void DeleteKit(int line) {
 
 void DoKitButtons(int H) {
   const bool listed = drumkit_chooser.GetDrumkit(Selected()) != nullptr;
-  if (imgui.DoButton(kNewKit, 48, H - 491, 104, 50, GetUtf8(213))) NewKit();
-  if (imgui.DoButton(kClone, 191, H - 491, 104, 50, GetUtf8(214)) && listed) CloneKit(Selected());
-  if (imgui.DoButton(kEdit, 334, H - 491, 104, 50, GetUtf8(216)) && listed) EditKit(Selected());
-  if (imgui.DoButton(kDelete, 477, H - 491, 104, 50, GetUtf8(218)) && listed) DeleteKit(Selected());
+  if (imgui.DoButton(kNewKit, 48, H - 491, 104, 50, GetUtf8(kTextNew))) NewKit();
+  if (imgui.DoButton(kClone, 191, H - 491, 104, 50, GetUtf8(kTextClone)) && listed) CloneKit(Selected());
+  if (imgui.DoButton(kEdit, 334, H - 491, 104, 50, GetUtf8(kTextEdit)) && listed) EditKit(Selected());
+  if (imgui.DoButton(kDelete, 477, H - 491, 104, 50, GetUtf8(kTextDelete)) && listed) DeleteKit(Selected());
 }
 
 void DoHand(int H) {
-  imgui.DoText(618, H - 87, "%s", GetUtf8(221));
+  imgui.DoText(618, H - 87, "%s", GetUtf8(kTextYouAre));
   const bool left = drummer.Is_Left_Handed;
-  const bool right_clicked = imgui.DoCheckBox(kRightHanded, 738, H - 87, GetUtf8(222), !left, true);
-  const bool left_clicked = imgui.DoCheckBox(kLeftHanded, 738, H - 121, GetUtf8(223), left, true);
+  const bool right_clicked = imgui.DoCheckBox(kRightHanded, 738, H - 87, GetUtf8(kTextRightHanded), !left, true);
+  const bool left_clicked = imgui.DoCheckBox(kLeftHanded, 738, H - 121, GetUtf8(kTextLeftHanded), left, true);
   if ((right_clicked && left) || (left_clicked && !left)) {
     kit_list.list.selected = -1;
     drummer.Is_Left_Handed = !left;
@@ -105,7 +105,7 @@ void DoHand(int H) {
 }
 
 void DoKitOkCancel(int H) {
-  if (imgui.DoButton(kKitOk, 48, H - 571, 104, 50, GetUtf8(224))) {
+  if (imgui.DoButton(kKitOk, 48, H - 571, 104, 50, GetUtf8(kTextOk))) {
     DrawBusyVeil();
     const DrumkitChooser::LogicalDrumkit* kit = drumkit_chooser.GetDrumkit(Selected());
     if (kit && drummer.ChooseDrumkit(kit->Name, true)) DrawSamplesProgress(0, true);
@@ -181,10 +181,10 @@ void DeleteElement(int line) {
   std::string names;
   const int users = drumkit_chooser.CountDrumkitsUsingElement(line, names);
   if (users == 1) {
-    MessageBox(GetUtf8(228) + names + GetUtf8(229), false, true);
+    MessageBox(GetUtf8(kTextDrumkitElementUsed) + names + GetUtf8(kTextDrumkitMakeSure), false, true);
   } else if (users >= 2) {
-    MessageBox(GetUtf8(230) + names + GetUtf8(231), false, true);
-  } else if (MessageBox(GetUtf8(232), true, true) == 0) {
+    MessageBox(GetUtf8(kTextDrumkitElementUsedFollowing) + names + GetUtf8(kTextMakeSureIsnt), false, true);
+  } else if (MessageBox(GetUtf8(kTextSureWantDeleteDrumkit), true, true) == 0) {
     std::string error;
     const int next = drumkit_chooser.DeleteElement(line, error);
     if (next == -2) {
@@ -236,19 +236,19 @@ void SaveKit() {
 void DoEditorButtons(int H, const std::vector<std::string>& library) {
   const int lib = kit_editor.library.selected;
   const bool lib_valid = lib >= 0 && lib < static_cast<int>(library.size());
-  if (imgui.DoButton(kAdd, 421, H - 261, 50, 34, GetUtf8(394)) && lib_valid) working_drumkit.elements.push_back(library[lib]);
-  if (imgui.DoButton(kRemove, 421, H - 311, 50, 34, GetUtf8(395))) RemoveChosen();
-  if (imgui.DoButton(kNewElement, 48, H - 491, 104, 50, GetUtf8(213))) {
+  if (imgui.DoButton(kAdd, 421, H - 261, 50, 34, GetUtf8(kTextGreaterThan)) && lib_valid) working_drumkit.elements.push_back(library[lib]);
+  if (imgui.DoButton(kRemove, 421, H - 311, 50, 34, GetUtf8(kTextLessThan))) RemoveChosen();
+  if (imgui.DoButton(kNewElement, 48, H - 491, 104, 50, GetUtf8(kTextNew))) {
     working_element = DrumkitChooser::Element{};
-    working_element.name = GetUtf8(0);
+    working_element.name = GetUtf8(kTextNewElement);
     working_element.type = Sound::CUSTOM_HAND;
     working_element.category = Sound::CATEGORY_HAND;
     FreePreview();
     ChangeInterfaceState(kNewElementScreen, kit_editor.highlighted_kit + 1);
     return;
   }
-  if (imgui.DoButton(kDeleteElement, 191, H - 491, 104, 50, GetUtf8(218)) && lib_valid) DeleteElement(lib);
-  if (imgui.DoButton(kEditorOk, 48, H - 571, 104, 50, GetUtf8(224))) {
+  if (imgui.DoButton(kDeleteElement, 191, H - 491, 104, 50, GetUtf8(kTextDelete)) && lib_valid) DeleteElement(lib);
+  if (imgui.DoButton(kEditorOk, 48, H - 571, 104, 50, GetUtf8(kTextOk))) {
     SaveKit();
     return;
   }
@@ -267,7 +267,7 @@ void DoChooseDrumkitScreen() {
     EnterKitList(static_cast<int>(names.size()));
     just_changed_state = false;
   }
-  imgui.DoText(48, H - 41, "%s", GetUtf8(212));
+  imgui.DoText(48, H - 41, "%s", GetUtf8(kTextDrumkitList));
   imgui.DoListBox(kKits, kKitsUp, kKitsDown, 48, H - 87, 530, kit_list.num_visible_lines, names, kit_list.list);
   DoKitButtons(H);
   DoHand(H);
@@ -282,12 +282,12 @@ void DoNewDrumkitScreen() {
     EnterEditor(static_cast<int>(library.size()));
     just_changed_state = false;
   }
-  imgui.DoText(48, H - 41, "%s", GetUtf8(225));
+  imgui.DoText(48, H - 41, "%s", GetUtf8(kTextDrumkitName));
   DoEditBoxString(kName, IsLanguage("ru") ? 316 : 236, H - 27, 390, 50, working_drumkit.Name, 63, false);
   PlayRefusedKeySound();
-  imgui.DoText(48, H - 107, "%s", GetUtf8(226));
+  imgui.DoText(48, H - 107, "%s", GetUtf8(kTextAvailableElementsList));
   DoPreviewedList(kLibrary, 48, H - 145, library, kit_editor.library, kit_editor.previous_library_line);
-  imgui.DoText(498, H - 107, "%s", GetUtf8(227));
+  imgui.DoText(498, H - 107, "%s", GetUtf8(kTextChosenElementsList));
   DoPreviewedList(kChosen, 498, H - 145, working_drumkit.elements, kit_editor.chosen, kit_editor.previous_chosen_line);
   DoEditorButtons(H, library);
 }

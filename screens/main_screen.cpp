@@ -63,7 +63,7 @@ void DoStatusText(int H, bool camera, const std::string& kit) {
     return;
   }
   if (kit.empty()) {
-    imgui.DoText(48, H - 216, "%s", GetUtf8(199));
+    imgui.DoText(48, H - 216, "%s", GetUtf8(kTextNoDrumKit));
     return;
   }
   const int n = static_cast<int>(drumkit.drums.size());
@@ -74,10 +74,10 @@ void DoStatusText(int H, bool camera, const std::string& kit) {
   auto line = [&](const std::string& name) {
     char text[1024];
     if (ja) {
-      snprintf(text, sizeof text, GetUtf8(200), name.c_str(), n, pedals);
+      snprintf(text, sizeof text, GetUtf8(kTextCurrentDrumKitCounts), name.c_str(), n, pedals);
     } else {
-      snprintf(text, sizeof text, GetUtf8(200), name.c_str(), n, GetUtf8(n == 1 ? 391 : 201), pedals,
-               GetUtf8(pedals == 1 ? 390 : 202));
+      snprintf(text, sizeof text, GetUtf8(kTextCurrentDrumKitCounts), name.c_str(), n, GetUtf8(n == 1 ? kTextElementWord : kTextElements), pedals,
+               GetUtf8(pedals == 1 ? kTextPedalWord : kTextPedals));
     }
     return std::string(text);
   };
@@ -100,11 +100,11 @@ void Drum() {
 }
 
 void DrawGreyedButtons(int H) {
-  imgui.DoButtonGreyed(48, H - 271, 210, 54, GetUtf8(203));
-  imgui.DoButtonGreyed(320, H - 271, 210, 54, GetUtf8(204));
+  imgui.DoButtonGreyed(48, H - 271, 210, 54, GetUtf8(kTextDrum));
+  imgui.DoButtonGreyed(320, H - 271, 210, 54, GetUtf8(kTextSetup));
   for (const auto& b : kButtons) imgui.DoButtonGreyed(b.x, H - b.top, b.w, 54, GetUtf8(b.text));
-  imgui.DoButtonGreyed(204, BottomRowY(H), 120, 54, GetUtf8(210));
-  imgui.DoButtonGreyed(48, BottomRowY(H), 120, 54, GetUtf8(211));
+  imgui.DoButtonGreyed(204, BottomRowY(H), 120, 54, GetUtf8(kTextHelp));
+  imgui.DoButtonGreyed(48, BottomRowY(H), 120, 54, GetUtf8(kTextQuit));
 }
 
 }  // namespace
@@ -120,22 +120,22 @@ void DoMainScreen() {
   const bool ready = camera && !kit.empty();
   const bool drum_enabled = ready && (!drummer.Never_Ran || lights);
   if (drum_enabled) {
-    if (imgui.DoButton(kDrum, 48, H - 271, 210, 54, GetUtf8(203))) Drum();
+    if (imgui.DoButton(kDrum, 48, H - 271, 210, 54, GetUtf8(kTextDrum))) Drum();
   } else {
-    imgui.DoButtonGreyed(48, H - 271, 210, 54, GetUtf8(203));
+    imgui.DoButtonGreyed(48, H - 271, 210, 54, GetUtf8(kTextDrum));
   }
   if (ready && drummer.Never_Ran && !lights) RectangleHalo(318, H - 269, 214, 58);
   if (!ready) {
-    imgui.DoButtonGreyed(320, H - 271, 210, 54, GetUtf8(204));
-  } else if (imgui.DoButton(kSetup, 320, H - 271, 210, 54, GetUtf8(204))) {
+    imgui.DoButtonGreyed(320, H - 271, 210, 54, GetUtf8(kTextSetup));
+  } else if (imgui.DoButton(kSetup, 320, H - 271, 210, 54, GetUtf8(kTextSetup))) {
     ChangeInterfaceState(kWizard, 0, 0, 0);
     screen_services.start_wizard(false);
   }
   for (const auto& b : kButtons) {
     if (imgui.DoButton(b.id, b.x, H - b.top, b.w, 54, GetUtf8(b.text))) ChangeInterfaceState(b.target, 0, 0, 0);
   }
-  if (imgui.DoButton(kHelp, 204, BottomRowY(H), 120, 54, GetUtf8(210))) ChangeInterfaceState(kHelpScreen, 0, 0, 0);
-  if (imgui.DoButton(kQuit, 48, BottomRowY(H), 120, 54, GetUtf8(211))) exit(0);
+  if (imgui.DoButton(kHelp, 204, BottomRowY(H), 120, 54, GetUtf8(kTextHelp))) ChangeInterfaceState(kHelpScreen, 0, 0, 0);
+  if (imgui.DoButton(kQuit, 48, BottomRowY(H), 120, 54, GetUtf8(kTextQuit))) exit(0);
   DrawSamplesProgress(kProgress, false);
 }
 
@@ -143,7 +143,7 @@ void DoMainScreenGreyed() {
   just_changed_state = false;
   const int H = ScreenHeight();
   DrawBackground(true);
-  imgui.DoText(48, H - 201, "%s", GetUtf8(503));
+  imgui.DoText(48, H - 201, "%s", GetUtf8(kTextLoading));
   DrawGreyedButtons(H);
   DrawSamplesProgress(kProgress, false);
 }

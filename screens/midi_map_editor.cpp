@@ -144,12 +144,12 @@ void SelectType(int line) {
 }
 
 void DoLists(int H, const std::vector<std::string>& library) {
-  imgui.DoText(498, H - 87, "%s", GetUtf8(466));
+  imgui.DoText(498, H - 87, "%s", GetUtf8(kTextIndividualElement));
   const int element_before = me.elements.selected;
   imgui.DoListBox(kElements, kElementsUp, kElementsDown, 498, H - 125, 344, me.num_visible_lines, library, me.elements);
   const int e = me.elements.selected;
   if (e != element_before && e >= 0 && e < static_cast<int>(library.size())) SelectElement(library[e]);
-  imgui.DoText(48, H - 87, "%s", GetUtf8(467));
+  imgui.DoText(48, H - 87, "%s", GetUtf8(kTextElementType));
   const int type_before = me.types.selected;
   imgui.DoListBox(kTypes, kTypesUp, kTypesDown, 48, H - 125, 344, me.num_visible_lines, element_type_names, me.types);
   const int t = me.types.selected;
@@ -163,11 +163,11 @@ bool HiHatHack() { return midi_use_mdrummer_hack && me.selection.type == Sound::
 void DoTitle(int H) {
   const char* placement = kPlacementWords[me.selection.number - 1].c_str();
   if (me.selection.is_element) {
-    imgui.DoText(48, H - 401, GetUtf8(470), me.selection.element.c_str(), placement);
+    imgui.DoText(48, H - 401, GetUtf8(kTextMIDINoteElementWhen), me.selection.element.c_str(), placement);
   } else if (me.selection.type == drum_element::CHOKE) {
-    imgui.DoText(48, H - 401, "%s", GetUtf8(469));
+    imgui.DoText(48, H - 401, "%s", GetUtf8(kTextMIDINoteSend));
   } else {
-    imgui.DoText(48, H - 401, GetUtf8(468), element_type_names[me.types.selected].c_str(), placement);
+    imgui.DoText(48, H - 401, GetUtf8(kTextMIDINoteElement), element_type_names[me.types.selected].c_str(), placement);
   }
 }
 
@@ -178,7 +178,7 @@ void NoteBox(int id, int x, int y, int w, std::string& text, int units) {
 
 void DoNotesRow(int H, int d) {
   const int y1 = H - 439, w_channel = Width(471);
-  imgui.DoText(48, y1, "%s", GetUtf8(471));
+  imgui.DoText(48, y1, "%s", GetUtf8(kTextChannel));
   NoteBox(kChannel, w_channel + 58, y1 + d, 60, me.texts.channel, 2);
   const int note_text = HiHatHack() ? 506 : 472;
   const int w_note = Width(note_text);
@@ -197,7 +197,7 @@ void DoNotesRow(int H, int d) {
 void DoPlacement(int H, int d) {
   const int P = IsLanguage("de") ? 790 : 830;
   const int label_w = Width(474);
-  imgui.DoText(P - 10 - label_w, H - 439 - 38, "%s", GetUtf8(474));
+  imgui.DoText(P - 10 - label_w, H - 439 - 38, "%s", GetUtf8(kTextKitPlacement));
   const int before = me.placements.selected;
   imgui.DoListBox(kPlacements, kPlacementsUp, kPlacementsDown, P, H - 473 + d, 100, 3, kPlacementWords, me.placements);
   if (me.placements.selected == before || me.placements.selected < 0) return;
@@ -214,20 +214,20 @@ void SetOpennessCc(int cc) {
 
 void DoOpennessRow(int y1, int d, int o, int it) {
   const int y2 = y1 - 38;
-  imgui.DoText(48, y2, "%s", GetUtf8(475));
+  imgui.DoText(48, y2, "%s", GetUtf8(kTextCC));
   const int cc = me.current.openness_cc;
   const bool editing = imgui.edited_id == kCc;
   const bool other = editing || (cc != kModWheelCc && cc != kFootPedalCc);
-  if (imgui.DoCheckBox(kModWheel, 92 + o, y2 + d, GetUtf8(457), !editing && cc == kModWheelCc, true)) SetOpennessCc(kModWheelCc);
-  if (imgui.DoCheckBox(kFootPedal, 272 + it + 2 * o, y2 + d, GetUtf8(357), !editing && cc == kFootPedalCc, true)) SetOpennessCc(kFootPedalCc);
-  if (imgui.DoCheckBox(kOtherCc, 442 + 3 * o, y2 + d, GetUtf8(458), other, true) && !other) SetOpennessCc(0);
+  if (imgui.DoCheckBox(kModWheel, 92 + o, y2 + d, GetUtf8(kTextModWheel), !editing && cc == kModWheelCc, true)) SetOpennessCc(kModWheelCc);
+  if (imgui.DoCheckBox(kFootPedal, 272 + it + 2 * o, y2 + d, GetUtf8(kTextFootPedal), !editing && cc == kFootPedalCc, true)) SetOpennessCc(kFootPedalCc);
+  if (imgui.DoCheckBox(kOtherCc, 442 + 3 * o, y2 + d, GetUtf8(kTextOther), other, true) && !other) SetOpennessCc(0);
   if (other) NoteBox(kCc, 562 + 4 * o, y2 + d, 60, me.texts.openness_cc, 2);
 }
 
 void DoPedalRows(int H, int d) {
   const int y1 = H - 439, o = IsLanguage("en") ? 0 : -9, it = IsLanguage("it") ? 26 : 0;
   if (!midi_use_mdrummer_hack) DoOpennessRow(y1, d, o, it);
-  imgui.DoText(48, y1 - 76, "%s", GetUtf8(476));
+  imgui.DoText(48, y1 - 76, "%s", GetUtf8(kTextPedalNote));
   NoteBox(kFootNote, 185 + o + it, y1 - 76 + d, 75, me.texts.foot_note, 4);
   imgui.DoText(265 + o + it, y1 - 76, "(%d)", me.current.foot_notes[0]);
 }
@@ -248,7 +248,7 @@ void Save() {
   element_type_midi_map = me.working.element_type;
   if (drummer.kit) drummer.kit->RecreateMIDIMap();
   if (!SaveMIDIMap(edited_midi_map.path, edited_midi_map.Name, false)) {
-    MessageBox(GetUtf8(435) + edited_midi_map.path + GetUtf8(393), false, true);
+    MessageBox(GetUtf8(kTextThereErrorSavingMIDI) + edited_midi_map.path + GetUtf8(kTextDot), false, true);
     return;
   }
   ChangeInterfaceState(kChooseMidiMapScreen, me.highlighted_map + 1);
@@ -256,21 +256,21 @@ void Save() {
 
 void DoButtons(int H) {
   const bool english = IsLanguage("en"), german = IsLanguage("de");
-  if (imgui.DoButton(kSave, 48, H - 571, 104, 50, GetUtf8(438))) {
+  if (imgui.DoButton(kSave, 48, H - 571, 104, 50, GetUtf8(kTextSave))) {
     Save();
     return;
   }
-  if (imgui.DoButton(kCancel, 201, H - 571, german ? 112 : 104, 50, GetUtf8(8))) {
+  if (imgui.DoButton(kCancel, 201, H - 571, german ? 112 : 104, 50, GetUtf8(kTextCancel))) {
     ChangeInterfaceState(kChooseMidiMapScreen, me.highlighted_map + 1);
     return;
   }
-  if (imgui.DoButton(kDefault, german ? 362 : 354, H - 571, english ? 114 : 124, 50, GetUtf8(439)) && me.has_selection) {
+  if (imgui.DoButton(kDefault, german ? 362 : 354, H - 571, english ? 114 : 124, 50, GetUtf8(kTextDefault)) && me.has_selection) {
     EraseEntry(me.selection, me.working);
     Show();
   }
   const int all_x = (english ? 517 : 527) + (german ? 8 : 0);
-  if (imgui.DoButton(kDefaultAll, all_x, H - 571, english ? 144 : 174, 50, GetUtf8(440)) &&
-      MessageBox(GetUtf8(429), true, true) == 0) {
+  if (imgui.DoButton(kDefaultAll, all_x, H - 571, english ? 144 : 174, 50, GetUtf8(kTextDefaultAll)) &&
+      MessageBox(GetUtf8(kTextResetWholeMIDI), true, true) == 0) {
     me.working = {};
     if (me.has_selection) Show();
   }
@@ -329,7 +329,7 @@ void DoMIDIMapsScreen() {
     Enter();
     just_changed_state = false;
   }
-  imgui.DoText(48, H - 41, "%s", GetUtf8(465));
+  imgui.DoText(48, H - 41, "%s", GetUtf8(kTextAdjustMIDINotes));
   DoLists(H, library);
   if (me.has_selection) DoEditingArea(H);
   DoButtons(H);

@@ -109,7 +109,7 @@ void DeleteMap(int sel) {
 void NewOrClone(int source) {
   cloned_midi_map_idx = source;
   working_midi_map = MidiMapChooser::MidiMap{};
-  if (source >= 0) working_midi_map.Name = GetUtf8(215) + midi_map_chooser.GetMidiMap(source)->Name;
+  if (source >= 0) working_midi_map.Name = GetUtf8(kTextCopy) + midi_map_chooser.GetMidiMap(source)->Name;
   ChangeInterfaceState(kNewMidiMapScreen, Sel() + 1);
 }
 
@@ -126,11 +126,11 @@ void ChooseAndLeave() {
 
 void DoListButtons(int H) {
   const bool listed = midi_map_chooser.IsValidMidiMapIndex(Sel());
-  if (imgui.DoButton(kNew, 48, H - 491, 104, 50, GetUtf8(213))) NewOrClone(-1);
-  if (imgui.DoButton(kClone, 191, H - 491, 104, 50, GetUtf8(214)) && listed) NewOrClone(Sel());
-  if (imgui.DoButton(kEdit, 334, H - 491, 104, 50, GetUtf8(216)) && listed) EditMap(Sel());
-  if (imgui.DoButton(kDelete, 477, H - 491, IsLanguage("id") ? 109 : 104, 50, GetUtf8(218)) && listed) DeleteMap(Sel());
-  if (imgui.DoButton(kOk, 48, H - 571, 104, 50, GetUtf8(224))) {
+  if (imgui.DoButton(kNew, 48, H - 491, 104, 50, GetUtf8(kTextNew))) NewOrClone(-1);
+  if (imgui.DoButton(kClone, 191, H - 491, 104, 50, GetUtf8(kTextClone)) && listed) NewOrClone(Sel());
+  if (imgui.DoButton(kEdit, 334, H - 491, 104, 50, GetUtf8(kTextEdit)) && listed) EditMap(Sel());
+  if (imgui.DoButton(kDelete, 477, H - 491, IsLanguage("id") ? 109 : 104, 50, GetUtf8(kTextDelete)) && listed) DeleteMap(Sel());
+  if (imgui.DoButton(kOk, 48, H - 571, 104, 50, GetUtf8(kTextOk))) {
     ChooseAndLeave();
     return;
   }
@@ -152,7 +152,7 @@ void DoChooseMidiMapScreen() {
     EnterList(static_cast<int>(names.size()));
     just_changed_state = false;
   }
-  imgui.DoText(48, H - 41, "%s", GetUtf8(477));
+  imgui.DoText(48, H - 41, "%s", GetUtf8(kTextMIDIMapsList));
   imgui.DoListBox(kMaps, kMapsUp, kMapsDown, 48, H - 87, 530, map_list.num_visible_lines, names, map_list.list);
   DoHints(H, names);
   DoListButtons(H);
@@ -164,10 +164,10 @@ void DoNewMidiMapScreen() {
     if (state_param > 0) highlighted_map = state_param - 1;
     just_changed_state = false;
   }
-  imgui.DoText(48, H - 505, "%s", GetUtf8(478));
+  imgui.DoText(48, H - 505, "%s", GetUtf8(kTextMIDIMapName));
   DoEditBoxString(kName, 236, H - 491, 390, 50, working_midi_map.Name, 63, false);
   PlayRefusedKeySound();
-  if (imgui.DoButton(kNameOk, 48, H - 571, 104, 50, GetUtf8(224))) {
+  if (imgui.DoButton(kNameOk, 48, H - 571, 104, 50, GetUtf8(kTextOk))) {
     std::string error;
     const MidiMapChooser::MidiMap* source =
         cloned_midi_map_idx >= 0 ? midi_map_chooser.GetMidiMap(cloned_midi_map_idx) : nullptr;

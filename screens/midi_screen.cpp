@@ -64,15 +64,15 @@ void SetMode(int mode) {
 }
 
 void DoModes(int H) {
-  imgui.DoText(48, H - 41, "%s", GetUtf8(350));
-  if (imgui.DoCheckBox(kNoMidi, 88, H - 79, GetUtf8(351), midi_mode == kNoMidiMode, true)) SetMode(kNoMidiMode);
+  imgui.DoText(48, H - 41, "%s", GetUtf8(kTextMIDIOutputMode));
+  if (imgui.DoCheckBox(kNoMidi, 88, H - 79, GetUtf8(kTextNoMIDI), midi_mode == kNoMidiMode, true)) SetMode(kNoMidiMode);
   if (midi_settings.midi_port_names.empty()) {
-    imgui.DoCheckBoxGreyed(308, H - 79, GetUtf8(352), midi_mode == kMidiOnlyMode);
-    imgui.DoCheckBoxGreyed(528, H - 79, GetUtf8(353), midi_mode == kMidiAndSoundsMode);
+    imgui.DoCheckBoxGreyed(308, H - 79, GetUtf8(kTextMIDIOnly), midi_mode == kMidiOnlyMode);
+    imgui.DoCheckBoxGreyed(528, H - 79, GetUtf8(kTextMIDISounds), midi_mode == kMidiAndSoundsMode);
     return;
   }
-  if (imgui.DoCheckBox(kMidiOnly, 308, H - 79, GetUtf8(352), midi_mode == kMidiOnlyMode, true)) SetMode(kMidiOnlyMode);
-  if (imgui.DoCheckBox(kMidiAndSounds, 528, H - 79, GetUtf8(353), midi_mode == kMidiAndSoundsMode, true)) SetMode(kMidiAndSoundsMode);
+  if (imgui.DoCheckBox(kMidiOnly, 308, H - 79, GetUtf8(kTextMIDIOnly), midi_mode == kMidiOnlyMode, true)) SetMode(kMidiOnlyMode);
+  if (imgui.DoCheckBox(kMidiAndSounds, 528, H - 79, GetUtf8(kTextMIDISounds), midi_mode == kMidiAndSoundsMode, true)) SetMode(kMidiAndSoundsMode);
 }
 
 // A text, greyed in mode 0.
@@ -104,13 +104,13 @@ void Toggle(bool greyed, int id, int x, int y, int text, bool& flag) {
 // port; returns how many ports it shows.
 int DoPorts(int H, bool greyed) {
   Text(greyed, 48, H - 120, 355);
-  if (midi_settings.midi_port_names.empty()) imgui.DoText(88, H - 160, "%s", GetUtf8(354));
+  if (midi_settings.midi_port_names.empty()) imgui.DoText(88, H - 160, "%s", GetUtf8(kTextNoMIDIOutput));
   const int before = midi_output_number;
   const int n = DoPagedChoices(kPort, H - 160, midi_settings.midi_port_names, midi_settings.port_page, kPortsPerPage, midi_output_number, greyed);
   midi_settings.have_changes |= midi_output_number != before;
   if (midi_settings.num_port_pages >= 2 && greyed) {
-    imgui.DoButtonGreyed(88, H - 164 - 30 * n, 124, 35, GetUtf8(306));
-    imgui.DoButtonGreyed(233, H - 164 - 30 * n, 104, 35, GetUtf8(7));
+    imgui.DoButtonGreyed(88, H - 164 - 30 * n, 124, 35, GetUtf8(kTextPrevious));
+    imgui.DoButtonGreyed(233, H - 164 - 30 * n, 104, 35, GetUtf8(kTextNext));
   } else {
     DoPageButtons(kPortPrevious, kPortNext, H - 164 - 30 * n, midi_settings.port_page, midi_settings.num_port_pages);
   }
@@ -125,8 +125,8 @@ void DoOptions(int H, int n, bool greyed) {
   Toggle(greyed, kMenuSound, 88, H - 286 - d, 362, midi_send_menu_sound);
   Text(greyed, 48, H - 329 - d, 363);
   // Yes and No after the question, however long it is in the language.
-  const int yes_x = std::max(398, 48 + TextWidth(GetUtf8(363)) + 24);
-  const int no_x = std::max(yes_x + 80, yes_x + 33 + TextWidth(GetUtf8(364)) + 24);
+  const int yes_x = std::max(398, 48 + TextWidth(GetUtf8(kTextUseMIDINote)) + 24);
+  const int no_x = std::max(yes_x + 80, yes_x + 33 + TextWidth(GetUtf8(kTextYes)) + 24);
   if (Box(greyed, kSchedulerYes, yes_x, H - 329 - d, 364, midi_latency != 0, true)) {
     midi_settings.have_changes |= midi_latency == 0;
     midi_latency = 1;
@@ -141,7 +141,7 @@ void DoOptions(int H, int n, bool greyed) {
 }
 
 void ShowReopenFailure() {
-  MessageBox(GetUtf8(screen_services.audio_device_type() != Audio::kNoOutput ? 348 : 349), false, true);
+  MessageBox(GetUtf8(screen_services.audio_device_type() != Audio::kNoOutput ? kTextAudioFallbackDevice : kTextNoAudioOutput), false, true);
 }
 
 // Out of MIDI-only: the stored audio settings come back and the kit is loaded with samples.
@@ -167,7 +167,7 @@ void EnterMidiOnly() {
   const int type = screen_services.audio_device_type();
   if (type == Audio::kLowLatencyStream) {
     screen_services.reinit_audio(Audio::kPlainStream, 256, d);
-    MessageBox(GetUtf8(504), false, true);
+    MessageBox(GetUtf8(kTextAlreadyRunningDAW), false, true);
   } else if (type == Audio::kStoredOnlyType) {
     screen_services.reinit_audio(Audio::kLastFallbackStream, 256, d);
   }
@@ -193,8 +193,8 @@ void DoMIDIScreen() {
   const bool greyed = midi_mode == kNoMidiMode;
   const int n = DoPorts(H, greyed);
   DoOptions(H, n, greyed);
-  if (imgui.DoButton(kOk, 48, H - 571, 104, 50, GetUtf8(224))) Ok();
-  if (imgui.DoButton(kMidiMaps, 191, H - 571, IsLanguage("fr") ? 210 : 200, 50, GetUtf8(437))) {
+  if (imgui.DoButton(kOk, 48, H - 571, 104, 50, GetUtf8(kTextOk))) Ok();
+  if (imgui.DoButton(kMidiMaps, 191, H - 571, IsLanguage("fr") ? 210 : 200, 50, GetUtf8(kTextMIDIMaps))) {
     midi_settings.visiting_maps = true;
     ChangeInterfaceState(kChooseMidiMapScreen, 0, 0, 0);
   }

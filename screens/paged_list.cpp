@@ -16,13 +16,13 @@ int PageOf(const std::map<int, std::string>& names, int key, int per_page) {
 void DoPageButtons(int id_previous, int id_next, int y, int& page, int pages) {
   if (pages < 2) return;
   if (page == 0) {
-    imgui.DoButtonGreyed(88, y, 124, 35, GetUtf8(306));
-  } else if (imgui.DoButton(id_previous, 88, y, 124, 35, GetUtf8(306))) {
+    imgui.DoButtonGreyed(88, y, 124, 35, GetUtf8(kTextPrevious));
+  } else if (imgui.DoButton(id_previous, 88, y, 124, 35, GetUtf8(kTextPrevious))) {
     --page;
   }
   if (page >= pages - 1) {
-    imgui.DoButtonGreyed(233, y, 104, 35, GetUtf8(7));
-  } else if (imgui.DoButton(id_next, 233, y, 104, 35, GetUtf8(7))) {
+    imgui.DoButtonGreyed(233, y, 104, 35, GetUtf8(kTextNext));
+  } else if (imgui.DoButton(id_next, 233, y, 104, 35, GetUtf8(kTextNext))) {
     ++page;
   }
 }

@@ -41,19 +41,19 @@ void DoList(int H) {
   std::vector<std::string> names;
   names.reserve(Songs().size());
   for (const auto& s : Songs()) names.push_back(s.name);
-  imgui.DoText(48, H - 41, "%s", GetUtf8(206));
+  imgui.DoText(48, H - 41, "%s", GetUtf8(kTextPlaylist));
   if (imgui.DoListBox(kList, kListUp, kListDown, 48, H - 81, 492, song_list.num_visible_lines, names, song_list.list) &&
       Valid(song_list.list.selected) && !sound.LoadSong(Songs()[song_list.list.selected].path.c_str())) {
-    MessageBox(GetUtf8(368), false, true);
+    MessageBox(GetUtf8(kTextFailedLoadSongMake), false, true);
   }
 }
 
 void DoPreview(int H) {
   if (sound.audio.GetPlayingTime(sound.song) >= 0) {
-    if (imgui.DoButton(kPreview, 580, H - 81, 160, 50, GetUtf8(165))) sound.StopSong(true);
+    if (imgui.DoButton(kPreview, 580, H - 81, 160, 50, GetUtf8(kTextStop))) sound.StopSong(true);
   } else if (sound.audio.GetDuration(sound.song) <= kShortestPreview) {
-    imgui.DoButtonGreyed(580, H - 81, 160, 50, GetUtf8(166));
-  } else if (imgui.DoButton(kPreview, 580, H - 81, 160, 50, GetUtf8(166)) && Valid(song_list.list.selected)) {
+    imgui.DoButtonGreyed(580, H - 81, 160, 50, GetUtf8(kTextPlay));
+  } else if (imgui.DoButton(kPreview, 580, H - 81, 160, 50, GetUtf8(kTextPlay)) && Valid(song_list.list.selected)) {
     sound.PlaySong(0, true);
   }
 }
@@ -68,13 +68,13 @@ void Move(int by) {
 
 void Add() {
   std::string path, file_name, extension;
-  if (OpenFileDialog(GetUtf8(372), GetUtf8(373), {"mp3", "mp4", "m4a", "aac", "ogg"}, path, file_name,
+  if (OpenFileDialog(GetUtf8(kTextChooseSongFile), GetUtf8(kTextChooseSong), {"mp3", "mp4", "m4a", "aac", "ogg"}, path, file_name,
                      extension) != 0) {
     return;
   }
   // The playlist file holds one path a line.
   if (path.find_first_of("\r\n") != std::string::npos) {
-    MessageBox(GetUtf8(527), false, true);
+    MessageBox(GetUtf8(kTextErrorSongWhose), false, true);
     return;
   }
   Songs().push_back({file_name, path, 0.0f, 0, false});
@@ -91,11 +91,11 @@ void Remove() {
 }
 
 void DoButtons(int H) {
-  if (imgui.DoButton(kMoveUp, 580, H - 147, 160, 50, GetUtf8(369))) Move(-1);
-  if (imgui.DoButton(kMoveDown, 580, H - 213, 160, 50, GetUtf8(370))) Move(1);
-  if (imgui.DoButton(kAdd, 48, H - 476, IsLanguage("de") ? 124 : 104, 50, GetUtf8(371))) Add();
-  if (imgui.DoButton(kRemove, 182, H - 476, 120, 50, GetUtf8(375))) Remove();
-  if (imgui.DoButton(kOk, 48, H - 571, 104, 50, GetUtf8(224))) {
+  if (imgui.DoButton(kMoveUp, 580, H - 147, 160, 50, GetUtf8(kTextMoveUp))) Move(-1);
+  if (imgui.DoButton(kMoveDown, 580, H - 213, 160, 50, GetUtf8(kTextMoveDown))) Move(1);
+  if (imgui.DoButton(kAdd, 48, H - 476, IsLanguage("de") ? 124 : 104, 50, GetUtf8(kTextAdd))) Add();
+  if (imgui.DoButton(kRemove, 182, H - 476, 120, 50, GetUtf8(kTextRemove))) Remove();
+  if (imgui.DoButton(kOk, 48, H - 571, 104, 50, GetUtf8(kTextOk))) {
     song_list.list.selected = -1;
     drummer.SavePlaylistAndSetCurrentSong(-1);
     sound.StopSong(true);

@@ -66,11 +66,11 @@ bool SwitchLanguage(const std::string& code) {
 void DoPreferencesScreen() {
   just_changed_state = false;
   const int H = ScreenHeight();
-  if (imgui.DoCheckBox(kOldStyleMenu, 48, H - 41, GetUtf8(447), use_old_style_menu_button != 0, false)) {
+  if (imgui.DoCheckBox(kOldStyleMenu, 48, H - 41, GetUtf8(kTextOldStyleMenu), use_old_style_menu_button != 0, false)) {
     use_old_style_menu_button = !use_old_style_menu_button;
     drummer.SaveLastSession();
   }
-  if (imgui.DoCheckBox(kCameraStand, 48, H - 76, GetUtf8(499), drummer.Use_Camera_Stand, false)) {
+  if (imgui.DoCheckBox(kCameraStand, 48, H - 76, GetUtf8(kTextUsingSkytapperCameraStand), drummer.Use_Camera_Stand, false)) {
     drummer.Use_Camera_Stand = !drummer.Use_Camera_Stand;
     // A preset's drum positions depend on the stand: reload it.
     if (CurrentKitIsPreset()) {
@@ -79,9 +79,9 @@ void DoPreferencesScreen() {
     }
     drummer.SaveLastSession();
   }
-  const std::string language = std::string(GetUtf8(400)) + "...";
+  const std::string language = std::string(GetUtf8(kTextLanguage)) + "...";
   if (imgui.DoButton(kLanguage, 48, H - 121, 240, 50, language.c_str())) ChangeInterfaceState(kLanguagesScreen, 0, 0, 0);
-  if (imgui.DoButton(kPreferencesOk, 48, H - 571, 104, 50, GetUtf8(224))) ChangeInterfaceState(kMainScreen, 0, 0, 0);
+  if (imgui.DoButton(kPreferencesOk, 48, H - 571, 104, 50, GetUtf8(kTextOk))) ChangeInterfaceState(kMainScreen, 0, 0, 0);
 }
 
 void DoLanguagesScreen() {
@@ -90,7 +90,7 @@ void DoLanguagesScreen() {
     just_changed_state = false;
   }
   const int H = ScreenHeight();
-  imgui.DoText(48, H - 33, "%s", GetUtf8(400));
+  imgui.DoText(48, H - 33, "%s", GetUtf8(kTextLanguage));
   screen_services.draw_picture(0, -248, 8);
   const std::string current = GetLanguageString();
   const bool have_cjk = HaveJapaneseFont();
@@ -98,14 +98,14 @@ void DoLanguagesScreen() {
     const LanguageRow& row = kRows[i];
     if (row.needs_cjk_font && !have_cjk) {
       imgui.DoCheckBoxGreyed(48, H - row.top, "", true);
-      imgui.DoText(200, H - row.top, "%s", GetUtf8(463));
+      imgui.DoText(200, H - row.top, "%s", GetUtf8(kTextRequiresDownloadingRecent));
       continue;
     }
     if (imgui.DoCheckBox(kLanguageBox + i, 48, H - row.top, "", current == row.code, true) && current != row.code) {
       SwitchLanguage(row.code);
     }
   }
-  if (imgui.DoButton(kLanguagesOk, 48, H - 571, 104, 50, GetUtf8(224))) {
+  if (imgui.DoButton(kLanguagesOk, 48, H - 571, 104, 50, GetUtf8(kTextOk))) {
     screen_services.delete_picture();
     ChangeInterfaceState(kMainScreen, 0, 0, 0);
   }

@@ -75,7 +75,7 @@ void DoList(int H) {
   std::vector<std::string> names;
   names.reserve(logger.recordings.size());
   for (const auto& r : logger.recordings) names.push_back(r.short_name);
-  imgui.DoText(48, H - 41, "%s", GetUtf8(286));
+  imgui.DoText(48, H - 41, "%s", GetUtf8(kTextRecordingsList));
   const int before = rs.list.selected;
   if (imgui.DoListBox(kList, kListUp, kListDown, 48, H - 81, 492, rs.num_visible_lines, names, rs.list) &&
       Valid(rs.list.selected) && Valid(before)) {
@@ -85,14 +85,14 @@ void DoList(int H) {
 
 void DoPlayButton(int H, int w) {
   if (logger.IsPlaying()) {
-    if (imgui.DoButton(kPlay, 580, H - 81, w, 50, GetUtf8(165))) logger.StopPlaying();
+    if (imgui.DoButton(kPlay, 580, H - 81, w, 50, GetUtf8(kTextStop))) logger.StopPlaying();
     return;
   }
   if (!Valid(rs.list.selected)) {
-    imgui.DoButtonGreyed(580, H - 81, w, 50, GetUtf8(166));
+    imgui.DoButtonGreyed(580, H - 81, w, 50, GetUtf8(kTextPlay));
     return;
   }
-  if (!imgui.DoButton(kPlay, 580, H - 81, w, 50, GetUtf8(166))) return;
+  if (!imgui.DoButton(kPlay, 580, H - 81, w, 50, GetUtf8(kTextPlay))) return;
   std::string error;
   if (!logger.LoadRecording(rs.list.selected, error)) {
     MessageBox(error, false, false);
@@ -125,7 +125,7 @@ void StartExport(const char* path) {
     sound.StartSavingSplitWavs(path, rs.include_song);
   } else if (!sound.OpenPerformanceWav(path, rs.include_song)) {
     RestoreExportSettings();
-    MessageBox(GetUtf8(428), false, false);
+    MessageBox(GetUtf8(kTextCouldOpenWavFile), false, false);
     return;
   }
   exporting_wav = true;
@@ -133,10 +133,10 @@ void StartExport(const char* path) {
 
 void DoExportButton(int H, int w) {
   if (!Valid(rs.list.selected)) {
-    imgui.DoButtonGreyed(580, H - 147, w, 50, GetUtf8(287));
+    imgui.DoButtonGreyed(580, H - 147, w, 50, GetUtf8(kTextExportWav));
     return;
   }
-  if (!imgui.DoButton(kExport, 580, H - 147, w, 50, GetUtf8(287))) return;
+  if (!imgui.DoButton(kExport, 580, H - 147, w, 50, GetUtf8(kTextExportWav))) return;
   char buffer[1024] = {};
   if (SaveWavDialog(buffer)) StartExport(buffer);
 }
@@ -152,7 +152,7 @@ void DoOptions(int H) {
 }
 
 void DoDeleteAndName(int H) {
-  if (imgui.DoButton(kDelete, 48, H - 401, 120, 50, GetUtf8(218)) && Valid(rs.list.selected)) {
+  if (imgui.DoButton(kDelete, 48, H - 401, 120, 50, GetUtf8(kTextDelete)) && Valid(rs.list.selected)) {
     std::string error;
     const int next = logger.DeleteRecording(rs.list.selected, error);
     if (next == -2) {
@@ -162,13 +162,13 @@ void DoDeleteAndName(int H) {
     }
   }
   if (!Valid(rs.list.selected)) return;
-  imgui.DoText(48, H - 501, "%s", GetUtf8(292));
+  imgui.DoText(48, H - 501, "%s", GetUtf8(kTextName));
   DoEditBoxString(kName, 148, H - 487, 390, 50, logger.GetRecording(rs.list.selected).name, 63, false);
   PlayRefusedKeySound();
 }
 
 void DoOk(int H) {
-  if (!imgui.DoButton(kOk, 48, H - 571, 104, 50, GetUtf8(224))) return;
+  if (!imgui.DoButton(kOk, 48, H - 571, 104, 50, GetUtf8(kTextOk))) return;
   CommitName(rs.list.selected);
   logger.StopPlaying();
   logger.UnloadRecording();
@@ -189,23 +189,23 @@ void DoDetails(int line) {
   RecordingOverlayBackground(mx + 10, my + 10, 5000, song ? 132 : 108, true);
   char path[1024];
   PathCompactPathEx(path, r.path.c_str(), 60, 0, sizeof path);
-  imgui.DoText(mx + 24, my, GetUtf8(293), path);
+  imgui.DoText(mx + 24, my, GetUtf8(kTextPath), path);
   const int m = static_cast<int>(std::floor(r.duration / 60.0f));
   const int s = static_cast<int>(r.duration - 60.0f * m);
   // "1 minute", "1 second": the singular texts for one.
   if (m < 1) {
-    imgui.DoText(mx + 24, my - 22, GetUtf8(s == 1 ? 533 : 295), s);
+    imgui.DoText(mx + 24, my - 22, GetUtf8(s == 1 ? kTextDurationSecond : kTextDurationSeconds), s);
   } else {
     const int text = m == 1 ? (s == 1 ? 531 : 530) : (s == 1 ? 532 : 294);
     imgui.DoText(mx + 24, my - 22, GetUtf8(text), m, s);
   }
   int y = my - 44;
   if (song) {
-    imgui.DoText(mx + 24, y, GetUtf8(169), r.song.c_str());
+    imgui.DoText(mx + 24, y, GetUtf8(kTextSongName), r.song.c_str());
     y -= 22;
   }
-  imgui.DoText(mx + 24, y, GetUtf8(296), r.description.c_str());
-  imgui.DoText(mx + 24, y - 22, GetUtf8(297), r.date.c_str());
+  imgui.DoText(mx + 24, y, GetUtf8(kTextDrumKitName), r.description.c_str());
+  imgui.DoText(mx + 24, y - 22, GetUtf8(kTextDate), r.date.c_str());
 }
 
 void Rect(float x0, float y0, float x1, float y1, float r, float g, float b) {
@@ -219,7 +219,7 @@ void DoExportProgress(int H) {
   const float W = static_cast<float>(Imgui::platform.window_width());
   const float bw = 0.5f * W, bx = (W - bw) / 2, d = 0.05f * H;
   const float t = (H + d) / 2, b = t - d;
-  if (imgui.DoButton(kCancel, static_cast<int>(bx), static_cast<int>(b - 10), 160, 50, GetUtf8(8))) {
+  if (imgui.DoButton(kCancel, static_cast<int>(bx), static_cast<int>(b - 10), 160, 50, GetUtf8(kTextCancel))) {
     EndWavExport();
     return;
   }
@@ -248,7 +248,7 @@ void DoExportProgress(int H) {
 
 bool SaveWavDialog(char* buffer) {
   std::string path, file_name, extension;
-  if (SaveFileDialog(GetUtf8(235), GetUtf8(236), {"wav"}, path, file_name, extension) != 0) return false;
+  if (SaveFileDialog(GetUtf8(kTextChooseNameLocation), GetUtf8(kTextChooseWavFile), {"wav"}, path, file_name, extension) != 0) return false;
   if (path.empty() || path.size() > 1023) return false;
   std::memcpy(buffer, path.data(), path.size());
   return true;

@@ -17,7 +17,7 @@ namespace {
 
 DrumkitChooser::Element NewWorkingElement() {
   DrumkitChooser::Element e;
-  e.name = GetUtf8(0);  // "<new element>"
+  e.name = GetUtf8(kTextNewElement);  // "<new element>"
   e.type = Sound::CUSTOM_HAND;
   e.category = Sound::CATEGORY_HAND;
   return e;
@@ -25,7 +25,7 @@ DrumkitChooser::Element NewWorkingElement() {
 
 DrumkitChooser::LogicalDrumkit NewWorkingDrumkit() {
   DrumkitChooser::LogicalDrumkit kit;
-  kit.Name = GetUtf8(1);  // "<new drumkit>"
+  kit.Name = GetUtf8(kTextNewDrumkit);  // "<new drumkit>"
   return kit;
 }
 
@@ -92,7 +92,7 @@ bool DoEditBoxString(int id, int x, int y, int w, int h, std::string& text, int 
 
 bool DoCancelButton(int id, int H) {
   const bool german = IsLanguage("de");
-  return imgui.DoButton(id, german ? 181 : 191, H - 571, german ? 124 : 104, 50, GetUtf8(8));
+  return imgui.DoButton(id, german ? 181 : 191, H - 571, german ? 124 : 104, 50, GetUtf8(kTextCancel));
 }
 
 bool RefusePreset(bool preset, int refusal_text) {
