@@ -175,8 +175,10 @@ void Calibration::HandFormFrame(int& id, int w, int h) {
   Choice(id, x, y - 155, 364, form.stand, form.no_stand);
   Choice(id, x, y - 190, 365, form.no_stand, form.stand);
   const bool answered = (!ask_hand || form.right_hand || form.left_hand) && (form.stand || form.no_stand);
-  if (!answered) imgui.DoButtonGreyed(x, y - 240, 180, 40, GetUtf8(kTextNext));
-  else if (imgui.DoButton(id++, x, y - 240, 180, 40, GetUtf8(kTextNext))) TakeHandForm();
+  if (!answered)
+    imgui.DoButtonGreyed(x, y - 240, 180, 40, GetUtf8(kTextNext));
+  else if (imgui.DoButton(id++, x, y - 240, 180, 40, GetUtf8(kTextNext)))
+    TakeHandForm();
   imgui.DoText(int(0.25 * w - 120), y - 298, "%s", GetUtf8(kTextCameraStandUsage));
 }
 

@@ -295,7 +295,8 @@ void Calibration::PlaceDrumsFrame() {
   if (placing.current > 0)
     AddButton(menu, kBackButton, kTextBack, DistanceMenu::m_with_drums2_x, DistanceMenu::m_with_drums2_y, false, true);
   if (Placed(d, foot))
-    AddButton(menu, kNextButton, kTextSkipDrum, DistanceMenu::m_with_drums_x, DistanceMenu::m_with_drums_y, false, true);
+    AddButton(menu, kNextButton, kTextSkipDrum, DistanceMenu::m_with_drums_x, DistanceMenu::m_with_drums_y, false,
+              true);
   frame_calls.menu_seen(menu);
   if (graphics_mode == 0 || render_what == 0) menu.Render(true, 125.0f);
   if (graphics_mode == 0 || render_what == 1)

@@ -229,12 +229,14 @@ bool Calibration::LightingButtons(int& id, int w, int h, bool& fired) {
   if (check.skip_security) {
     DistanceMenu::ClearMessages();
     Line(16, 443);
-    if (imgui.DoButton(id++, x + 156 + r, y, 180, 50, GetUtf8(kTextNoGoBack))) check.skip_security = false, fired = true;
+    if (imgui.DoButton(id++, x + 156 + r, y, 180, 50, GetUtf8(kTextNoGoBack)))
+      check.skip_security = false, fired = true;
   } else {
     Line(14, 445);
     Line(15, 448);
     Line(16, 449);
-    if (imgui.DoButton(id++, x + 120 + r, y, 420, 50, GetUtf8(kTextCompensateBrightObjects))) check.compensate_start = true, fired = true;
+    if (imgui.DoButton(id++, x + 120 + r, y, 420, 50, GetUtf8(kTextCompensateBrightObjects)))
+      check.compensate_start = true, fired = true;
     if (imgui.DoButton(id++, x - 120, y, 104, 50, GetUtf8(kTextBack))) {
       state_param = 1;
       ChangeStage(kSeat);

@@ -94,8 +94,10 @@ void PlayMenu() {
   AddButton(menu, kBackButton, kTextBack, DistanceMenu::m_no_drums_x, DistanceMenu::m_no_drums_y);
   AddButton(menu, kSongsButton, kTextSongs, DistanceMenu::m_no_drums2_x, DistanceMenu::m_no_drums2_y);
   AddButton(menu, kDrumKitButton, kTextDrumKitButton, DistanceMenu::m_no_drums3_x, DistanceMenu::m_no_drums3_y);
-  if (recording) AddButton(menu, kStopButton, kTextStopRecording, DistanceMenu::m_no_drums4_x, DistanceMenu::m_no_drums4_y);
-  else AddButton(menu, kRecordButton, kTextRecord, DistanceMenu::m_no_drums4_x, DistanceMenu::m_no_drums4_y);
+  if (recording)
+    AddButton(menu, kStopButton, kTextStopRecording, DistanceMenu::m_no_drums4_x, DistanceMenu::m_no_drums4_y);
+  else
+    AddButton(menu, kRecordButton, kTextRecord, DistanceMenu::m_no_drums4_x, DistanceMenu::m_no_drums4_y);
   AddButton(menu, kMetronomeButton, kTextMetroNome, DistanceMenu::m_no_drums5_x, DistanceMenu::m_no_drums5_y);
   AddButton(menu, kSoundButton, kTextSound, DistanceMenu::m_no_drums6_x, DistanceMenu::m_no_drums6_y, !can_sound);
   Boilerplate(menu, false, kPlayMenu);
@@ -110,7 +112,8 @@ void PlayMenu() {
     // A recording that could not start leaves the flag clear: no border pulses over nothing.
     logger.StartRecording(recording, KitName());
     if (recording) ChangeInterfaceState(kPlay, 0, 0, 0);
-    else ShowLine(3, GetUtf8(kTextRecordingFailed));
+    else
+      ShowLine(3, GetUtf8(kTextRecordingFailed));
   } else if (menu.WasHit(kDrumKitButton)) {
     ChangeInterfaceState(kDrumKits, kDrumKits, 0, 0);
   } else if (menu.WasHit(kSoundButton) && can_sound) {

@@ -43,10 +43,13 @@ void StartSlider(DistanceMenu& menu, const char* label, float value, int width) 
 void SongControls(DistanceMenu& menu, SongPage& page, int width) {
   const bool valid = page.valid_song_file;
   AddButton(menu, kPreviousButton, kTextPreviousSong, DistanceMenu::m_no_drums5_x, DistanceMenu::m_no_drums5_y);
-  if (drummer.IsPlayingSong()) AddButton(menu, kStopButton, kTextStop, DistanceMenu::m_no_drums2_x, DistanceMenu::m_no_drums2_y);
-  else AddButton(menu, kPlayButton, kTextPlay, DistanceMenu::m_no_drums2_x, DistanceMenu::m_no_drums2_y, !valid);
+  if (drummer.IsPlayingSong())
+    AddButton(menu, kStopButton, kTextStop, DistanceMenu::m_no_drums2_x, DistanceMenu::m_no_drums2_y);
+  else
+    AddButton(menu, kPlayButton, kTextPlay, DistanceMenu::m_no_drums2_x, DistanceMenu::m_no_drums2_y, !valid);
   AddButton(menu, kNextButton, kTextNextSong, DistanceMenu::m_no_drums6_x, DistanceMenu::m_no_drums6_y);
-  AddButton(menu, kPlayWithDelayButton, kTextPlayDelay, DistanceMenu::m_no_drums4_x, DistanceMenu::m_no_drums4_y, !valid);
+  AddButton(menu, kPlayWithDelayButton, kTextPlayDelay, DistanceMenu::m_no_drums4_x, DistanceMenu::m_no_drums4_y,
+            !valid);
   float start = 0.0f;
   Drummer::Song song;
   drummer.GetCurrentSongAndStartTime(start, song);
@@ -181,7 +184,8 @@ void PlaySong() {
     frames_until_song_start = -1;
   }
   AddButton(menu, kDoneButton, kTextDone, DistanceMenu::m_no_drums_x, DistanceMenu::m_no_drums_y);
-  if (drummer.playlist.empty()) ShowLine(1, GetUtf8(kTextPlaylistEmptyAdd));
+  if (drummer.playlist.empty())
+    ShowLine(1, GetUtf8(kTextPlaylistEmptyAdd));
   else SongControls(menu, page, width);
   Boilerplate(menu, false, kPlaySong);
 
@@ -203,8 +207,10 @@ void Metronome() {
   DistanceMenu menu;
   if (just_changed_state) EnterMetronome(page);
   AddButton(menu, kDoneButton, kTextDone, DistanceMenu::m_no_drums4_x, DistanceMenu::m_no_drums4_y);
-  if (is_metronome_playing) AddButton(menu, kStopButton, kTextStop, DistanceMenu::m_no_drums5_x, DistanceMenu::m_no_drums5_y);
-  else AddButton(menu, kStartButton, kTextStart, DistanceMenu::m_no_drums5_x, DistanceMenu::m_no_drums5_y);
+  if (is_metronome_playing)
+    AddButton(menu, kStopButton, kTextStop, DistanceMenu::m_no_drums5_x, DistanceMenu::m_no_drums5_y);
+  else
+    AddButton(menu, kStartButton, kTextStart, DistanceMenu::m_no_drums5_x, DistanceMenu::m_no_drums5_y);
   AddButton(menu, kEighthNotesButton, sound.eighth_notes.load() ? 484 : 485, DistanceMenu::m_no_drums6_x,
             DistanceMenu::m_no_drums6_y);
   menu.sliders.push_back({kTempoSlider, GetUtf8(kTextTempo), 2, int(DistanceMenu::m_no_drums_slider_bottom_x),

@@ -25,8 +25,7 @@ void CycleGraphicsMode() {
     case 1: LeaveMarkersOnly(); break;
     case 3: EnterNoGraphics(); break;
     case 4: {
-      const std::string title =
-          frame_decisions::WindowTitle(GetUtf8(kTextSkytapper), skytapper_version);
+      const std::string title = frame_decisions::WindowTitle(GetUtf8(kTextSkytapper), skytapper_version);
       window_services.set_title(title.c_str());
       break;
     }

@@ -82,7 +82,8 @@ void InitFontAndGui() {
 // A failed audio device: a fallback stream open, or no audio at all.
 void InitSound(const IniFile& settings) {
   if (sound.Init(settings)) return;
-  MessageBox(GetUtf8(sound.audio.GetDeviceType() != Audio::kNoOutput ? kTextAudioFallbackDevice : kTextNoAudioOutput), false, true);
+  MessageBox(GetUtf8(sound.audio.GetDeviceType() != Audio::kNoOutput ? kTextAudioFallbackDevice : kTextNoAudioOutput),
+             false, true);
 }
 
 void RegisterCallbacks() {

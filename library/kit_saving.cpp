@@ -104,7 +104,8 @@ bool DrumkitChooser::CheckNameBuildFilename(std::string& path, const std::string
                                             bool element) {
   const std::string kind = GetUtf8(kTextDrumkit);
   std::string trimmed = name;
-  if (!ValidateLibraryName(trimmed, element, GetUtf8(kTextCannotSave) + kind + GetUtf8(kTextWithoutName), message)) return false;
+  if (!ValidateLibraryName(trimmed, element, GetUtf8(kTextCannotSave) + kind + GetUtf8(kTextWithoutName), message))
+    return false;
   // A kit with a file is checked only when it is renamed: another kit's Name would make
   // choosing one load the other.
   bool renamed = path.empty();

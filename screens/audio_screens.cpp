@@ -51,12 +51,16 @@ void DoAudioDeviceScreen() {
   imgui.DoText(48, H - 41, "%s", GetUtf8(kTextDoRunSeveral));
   imgui.DoText(48, H - 71, "%s", GetUtf8(kTextSeveralSoundPlayback));
   imgui.DoText(48, H - 101, "%s", GetUtf8(kTextDefaultOptionBelow));
-  if (imgui.DoCheckBox(kLetChoose, 88, H - 141, GetUtf8(kTextLetSkytapperChoose), audio_device_number == kAutomatic, true)) audio_device_number = kAutomatic;
+  if (imgui.DoCheckBox(kLetChoose, 88, H - 141, GetUtf8(kTextLetSkytapperChoose), audio_device_number == kAutomatic,
+                       true))
+    audio_device_number = kAutomatic;
   imgui.DoText(48, H - 181, "%s", GetUtf8(kTextOtherwiseSelectAudio));
-  if (imgui.DoCheckBox(kNone, 88, H - 221, GetUtf8(kTextNoneSkytapperPlay), audio_device_number == kNoDevice, true)) audio_device_number = kNoDevice;
+  if (imgui.DoCheckBox(kNone, 88, H - 221, GetUtf8(kTextNoneSkytapperPlay), audio_device_number == kNoDevice, true))
+    audio_device_number = kNoDevice;
   const int shown = DoPagedChoices(kDevice, H - 251, audio_device_names, port_page, kDevicesPerPage, audio_device_number, false);
   DoPageButtons(kDevicePrevious, kDeviceNext, H - 263 - 30 * shown, port_page, num_port_pages);
-  if (imgui.DoButton(kDeviceOk, 48, H - 571, 104, 50, GetUtf8(kTextOk))) ChangeInterfaceState(kLatencyScreen, kAudioDeviceScreen, audio_device_number, 0);
+  if (imgui.DoButton(kDeviceOk, 48, H - 571, 104, 50, GetUtf8(kTextOk)))
+    ChangeInterfaceState(kLatencyScreen, kAudioDeviceScreen, audio_device_number, 0);
 }
 
 namespace {
@@ -137,7 +141,8 @@ void DoDeviceLine(int H) {
   imgui.DoText(48, H - 141, GetUtf8(kTextAudioLatencyDevice), name.c_str());
   const std::string head = std::string(GetUtf8(kTextAudioLatencyDeviceOpen)) + name;
   const float W = imgui.font ? imgui.font->GetWidth(head.c_str()) : 0.0f;
-  if (imgui.DoButton(kChange, static_cast<int>(W + 68), H - 135, 122, 35, GetUtf8(kTextChange))) ChangeInterfaceState(kAudioDeviceScreen, 0, 0, 0);
+  if (imgui.DoButton(kChange, static_cast<int>(W + 68), H - 135, 122, 35, GetUtf8(kTextChange)))
+    ChangeInterfaceState(kAudioDeviceScreen, 0, 0, 0);
   imgui.DoText(static_cast<int>(W + 202), H - 141, "%s", GetUtf8(kTextCloseParen));
 }
 
@@ -149,16 +154,20 @@ void DoStreamChoice(int H) {
     latency_choice.frames_per_buffer = std::max(value, 14);
     latency_choice.have_changes = true;
   }
-  imgui.DoText(ja ? 438 : 518, H - 199, GetUtf8(kTextMsBufferLatency), static_cast<double>(static_cast<float>(latency_choice.frames_per_buffer) / 44.1f), latency_choice.frames_per_buffer);
+  imgui.DoText(ja ? 438 : 518, H - 199, GetUtf8(kTextMsBufferLatency),
+               static_cast<double>(static_cast<float>(latency_choice.frames_per_buffer) / 44.1f),
+               latency_choice.frames_per_buffer);
   imgui.DoText(ja ? 108 : 248, H - 245, "%s", GetUtf8(kTextLowerValuesGive));
   imgui.DoText(ja ? 108 : 248, H - 271, "%s", GetUtf8(kTextClickApplyBelow));
   imgui.DoText(88, H - 309, "%s", GetUtf8(kTextPickAudioAPI));
-  if (imgui.DoCheckBox(kLowLatency, 88, H - 349, GetUtf8(kTextLowerAudioLatency), latency_choice.device_type == kLowLatencyType, true)) {
+  if (imgui.DoCheckBox(kLowLatency, 88, H - 349, GetUtf8(kTextLowerAudioLatency),
+                       latency_choice.device_type == kLowLatencyType, true)) {
     latency_choice.have_changes |= latency_choice.device_type != kLowLatencyType;
     latency_choice.device_type = kLowLatencyType;
   }
   imgui.DoText(120, H - 379, "%s", GetUtf8(kTextProgramsAffectedRecommended));
-  if (imgui.DoCheckBox(kPlainStream, 88, H - 421, GetUtf8(kTextHigherAudioLatency), latency_choice.device_type == kPlainType, true)) {
+  if (imgui.DoCheckBox(kPlainStream, 88, H - 421, GetUtf8(kTextHigherAudioLatency),
+                       latency_choice.device_type == kPlainType, true)) {
     latency_choice.have_changes |= latency_choice.device_type != kPlainType;
     latency_choice.device_type = kPlainType;
   }

@@ -117,7 +117,8 @@ void DoHelpScreen() {
   DoNavigation(r, help_screen_number);
   int about_x, about_w;
   AboutBox(about_x, about_w);
-  if (imgui.DoButton(kAbout, about_x, r.top, about_w, 54, GetUtf8(kTextAbout))) ChangeInterfaceState(kAboutScreen, help_screen_number, 0, 0);
+  if (imgui.DoButton(kAbout, about_x, r.top, about_w, 54, GetUtf8(kTextAbout)))
+    ChangeInterfaceState(kAboutScreen, help_screen_number, 0, 0);
   if (imgui.DoCheckBox(kStartupHelp, 405 + r.extra, r.box, "", drummer.Wants_Startup_Help, false)) {
     drummer.Wants_Startup_Help = !drummer.Wants_Startup_Help;
     drummer.SaveLastSession();

@@ -236,7 +236,8 @@ void SaveKit() {
 void DoEditorButtons(int H, const std::vector<std::string>& library) {
   const int lib = kit_editor.library.selected;
   const bool lib_valid = lib >= 0 && lib < static_cast<int>(library.size());
-  if (imgui.DoButton(kAdd, 421, H - 261, 50, 34, GetUtf8(kTextGreaterThan)) && lib_valid) working_drumkit.elements.push_back(library[lib]);
+  if (imgui.DoButton(kAdd, 421, H - 261, 50, 34, GetUtf8(kTextGreaterThan)) && lib_valid)
+    working_drumkit.elements.push_back(library[lib]);
   if (imgui.DoButton(kRemove, 421, H - 311, 50, 34, GetUtf8(kTextLessThan))) RemoveChosen();
   if (imgui.DoButton(kNewElement, 48, H - 491, 104, 50, GetUtf8(kTextNew))) {
     working_element = DrumkitChooser::Element{};

@@ -76,7 +76,8 @@ void DoStatusText(int H, bool camera, const std::string& kit) {
     if (ja) {
       snprintf(text, sizeof text, GetUtf8(kTextCurrentDrumKitCounts), name.c_str(), n, pedals);
     } else {
-      snprintf(text, sizeof text, GetUtf8(kTextCurrentDrumKitCounts), name.c_str(), n, GetUtf8(n == 1 ? kTextElementWord : kTextElements), pedals,
+      snprintf(text, sizeof text, GetUtf8(kTextCurrentDrumKitCounts), name.c_str(), n,
+               GetUtf8(n == 1 ? kTextElementWord : kTextElements), pedals,
                GetUtf8(pedals == 1 ? kTextPedalWord : kTextPedals));
     }
     return std::string(text);
@@ -134,7 +135,8 @@ void DoMainScreen() {
   for (const auto& b : kButtons) {
     if (imgui.DoButton(b.id, b.x, H - b.top, b.w, 54, GetUtf8(b.text))) ChangeInterfaceState(b.target, 0, 0, 0);
   }
-  if (imgui.DoButton(kHelp, 204, BottomRowY(H), 120, 54, GetUtf8(kTextHelp))) ChangeInterfaceState(kHelpScreen, 0, 0, 0);
+  if (imgui.DoButton(kHelp, 204, BottomRowY(H), 120, 54, GetUtf8(kTextHelp)))
+    ChangeInterfaceState(kHelpScreen, 0, 0, 0);
   if (imgui.DoButton(kQuit, 48, BottomRowY(H), 120, 54, GetUtf8(kTextQuit))) exit(0);
   DrawSamplesProgress(kProgress, false);
 }

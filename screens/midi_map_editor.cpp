@@ -218,8 +218,11 @@ void DoOpennessRow(int y1, int d, int o, int it) {
   const int cc = me.current.openness_cc;
   const bool editing = imgui.edited_id == kCc;
   const bool other = editing || (cc != kModWheelCc && cc != kFootPedalCc);
-  if (imgui.DoCheckBox(kModWheel, 92 + o, y2 + d, GetUtf8(kTextModWheel), !editing && cc == kModWheelCc, true)) SetOpennessCc(kModWheelCc);
-  if (imgui.DoCheckBox(kFootPedal, 272 + it + 2 * o, y2 + d, GetUtf8(kTextFootPedal), !editing && cc == kFootPedalCc, true)) SetOpennessCc(kFootPedalCc);
+  if (imgui.DoCheckBox(kModWheel, 92 + o, y2 + d, GetUtf8(kTextModWheel), !editing && cc == kModWheelCc, true))
+    SetOpennessCc(kModWheelCc);
+  if (imgui.DoCheckBox(kFootPedal, 272 + it + 2 * o, y2 + d, GetUtf8(kTextFootPedal), !editing && cc == kFootPedalCc,
+                       true))
+    SetOpennessCc(kFootPedalCc);
   if (imgui.DoCheckBox(kOtherCc, 442 + 3 * o, y2 + d, GetUtf8(kTextOther), other, true) && !other) SetOpennessCc(0);
   if (other) NoteBox(kCc, 562 + 4 * o, y2 + d, 60, me.texts.openness_cc, 2);
 }
@@ -264,7 +267,8 @@ void DoButtons(int H) {
     ChangeInterfaceState(kChooseMidiMapScreen, me.highlighted_map + 1);
     return;
   }
-  if (imgui.DoButton(kDefault, german ? 362 : 354, H - 571, english ? 114 : 124, 50, GetUtf8(kTextDefault)) && me.has_selection) {
+  if (imgui.DoButton(kDefault, german ? 362 : 354, H - 571, english ? 114 : 124, 50, GetUtf8(kTextDefault)) &&
+      me.has_selection) {
     EraseEntry(me.selection, me.working);
     Show();
   }

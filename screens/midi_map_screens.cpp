@@ -129,7 +129,8 @@ void DoListButtons(int H) {
   if (imgui.DoButton(kNew, 48, H - 491, 104, 50, GetUtf8(kTextNew))) NewOrClone(-1);
   if (imgui.DoButton(kClone, 191, H - 491, 104, 50, GetUtf8(kTextClone)) && listed) NewOrClone(Sel());
   if (imgui.DoButton(kEdit, 334, H - 491, 104, 50, GetUtf8(kTextEdit)) && listed) EditMap(Sel());
-  if (imgui.DoButton(kDelete, 477, H - 491, IsLanguage("id") ? 109 : 104, 50, GetUtf8(kTextDelete)) && listed) DeleteMap(Sel());
+  if (imgui.DoButton(kDelete, 477, H - 491, IsLanguage("id") ? 109 : 104, 50, GetUtf8(kTextDelete)) && listed)
+    DeleteMap(Sel());
   if (imgui.DoButton(kOk, 48, H - 571, 104, 50, GetUtf8(kTextOk))) {
     ChooseAndLeave();
     return;

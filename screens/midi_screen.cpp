@@ -71,8 +71,10 @@ void DoModes(int H) {
     imgui.DoCheckBoxGreyed(528, H - 79, GetUtf8(kTextMIDISounds), midi_mode == kMidiAndSoundsMode);
     return;
   }
-  if (imgui.DoCheckBox(kMidiOnly, 308, H - 79, GetUtf8(kTextMIDIOnly), midi_mode == kMidiOnlyMode, true)) SetMode(kMidiOnlyMode);
-  if (imgui.DoCheckBox(kMidiAndSounds, 528, H - 79, GetUtf8(kTextMIDISounds), midi_mode == kMidiAndSoundsMode, true)) SetMode(kMidiAndSoundsMode);
+  if (imgui.DoCheckBox(kMidiOnly, 308, H - 79, GetUtf8(kTextMIDIOnly), midi_mode == kMidiOnlyMode, true))
+    SetMode(kMidiOnlyMode);
+  if (imgui.DoCheckBox(kMidiAndSounds, 528, H - 79, GetUtf8(kTextMIDISounds), midi_mode == kMidiAndSoundsMode, true))
+    SetMode(kMidiAndSoundsMode);
 }
 
 // A text, greyed in mode 0.
@@ -141,7 +143,9 @@ void DoOptions(int H, int n, bool greyed) {
 }
 
 void ShowReopenFailure() {
-  MessageBox(GetUtf8(screen_services.audio_device_type() != Audio::kNoOutput ? kTextAudioFallbackDevice : kTextNoAudioOutput), false, true);
+  MessageBox(
+      GetUtf8(screen_services.audio_device_type() != Audio::kNoOutput ? kTextAudioFallbackDevice : kTextNoAudioOutput),
+      false, true);
 }
 
 // Out of MIDI-only: the stored audio settings come back and the kit is loaded with samples.

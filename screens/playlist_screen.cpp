@@ -68,8 +68,8 @@ void Move(int by) {
 
 void Add() {
   std::string path, file_name, extension;
-  if (OpenFileDialog(GetUtf8(kTextChooseSongFile), GetUtf8(kTextChooseSong), {"mp3", "mp4", "m4a", "aac", "ogg"}, path, file_name,
-                     extension) != 0) {
+  if (OpenFileDialog(GetUtf8(kTextChooseSongFile), GetUtf8(kTextChooseSong), {"mp3", "mp4", "m4a", "aac", "ogg"}, path,
+                     file_name, extension) != 0) {
     return;
   }
   // The playlist file holds one path a line.

@@ -70,7 +70,8 @@ void DoPreferencesScreen() {
     use_old_style_menu_button = !use_old_style_menu_button;
     drummer.SaveLastSession();
   }
-  if (imgui.DoCheckBox(kCameraStand, 48, H - 76, GetUtf8(kTextUsingSkytapperCameraStand), drummer.Use_Camera_Stand, false)) {
+  if (imgui.DoCheckBox(kCameraStand, 48, H - 76, GetUtf8(kTextUsingSkytapperCameraStand), drummer.Use_Camera_Stand,
+                       false)) {
     drummer.Use_Camera_Stand = !drummer.Use_Camera_Stand;
     // A preset's drum positions depend on the stand: reload it.
     if (CurrentKitIsPreset()) {
@@ -81,7 +82,8 @@ void DoPreferencesScreen() {
   }
   const std::string language = std::string(GetUtf8(kTextLanguage)) + "...";
   if (imgui.DoButton(kLanguage, 48, H - 121, 240, 50, language.c_str())) ChangeInterfaceState(kLanguagesScreen, 0, 0, 0);
-  if (imgui.DoButton(kPreferencesOk, 48, H - 571, 104, 50, GetUtf8(kTextOk))) ChangeInterfaceState(kMainScreen, 0, 0, 0);
+  if (imgui.DoButton(kPreferencesOk, 48, H - 571, 104, 50, GetUtf8(kTextOk)))
+    ChangeInterfaceState(kMainScreen, 0, 0, 0);
 }
 
 void DoLanguagesScreen() {

@@ -248,7 +248,9 @@ void DoExportProgress(int H) {
 
 bool SaveWavDialog(char* buffer) {
   std::string path, file_name, extension;
-  if (SaveFileDialog(GetUtf8(kTextChooseNameLocation), GetUtf8(kTextChooseWavFile), {"wav"}, path, file_name, extension) != 0) return false;
+  if (SaveFileDialog(GetUtf8(kTextChooseNameLocation), GetUtf8(kTextChooseWavFile), {"wav"}, path, file_name,
+                     extension) != 0)
+    return false;
   if (path.empty() || path.size() > 1023) return false;
   std::memcpy(buffer, path.data(), path.size());
   return true;
