@@ -112,3 +112,42 @@ TEST_F(TextSources, FaultsStopTheBuildNamingFileAndLine) {
   EXPECT_NE(r.status, 0);
   EXPECT_NE(r.output.find("ko.txt: the texts of this language are missing"), std::string::npos) << r.output;
 }
+
+// The names file: a doubled, missing or malformed name stops the build; good names become kText<Name>.
+TEST_F(TextSources, NamesAreCheckedAndBecomeConstants) {
+  WriteAll();
+  std::ifstream in(skyt_test::SourceDir() + "/assets/text/names.txt");
+  std::stringstream s;
+  s << in.rdbuf();
+  const std::string names = s.str();
+  const auto generate = [&](const std::string& content) {
+    Write("names.txt", content);
+    const std::string command = "python3 '" + skyt_test::SourceDir() + "/tools/gen_text_table.py' '" + dir_ + "' '" +
+                                dir_ + "/out/table.cpp' '" + dir_ + "/names.txt' '" + dir_ + "/out/text_ids.h' 2>&1";
+    Result r{-1, ""};
+    FILE* p = popen(command.c_str(), "r");
+    if (!p) return r;
+    char buf[512];
+    while (fgets(buf, sizeof buf, p)) r.output += buf;
+    r.status = pclose(p);
+    return r;
+  };
+  struct Case {
+    std::string content, message;
+  } cases[] = {
+      {names + "0 Next\n", "id 0 named twice"},
+      {"7 Next\n8 Next\n", "name Next doubled (first given to id 7)"},
+      {"7 Next\n", "id 0 has no name"},
+      {"7 next step\n", "names.txt:1: expected <id> <Name>"},
+  };
+  for (const Case& c : cases) {
+    const Result r = generate(c.content);
+    EXPECT_NE(r.status, 0) << c.message;
+    EXPECT_NE(r.output.find(c.message), std::string::npos) << "expected \"" << c.message << "\" in: " << r.output;
+  }
+  ASSERT_EQ(generate(names).status, 0);
+  std::ifstream header(dir_ + "/out/text_ids.h");
+  std::stringstream h;
+  h << header.rdbuf();
+  EXPECT_NE(h.str().find("kTextNext = 7,"), std::string::npos) << h.str();
+}
