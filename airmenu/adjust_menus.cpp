@@ -51,11 +51,10 @@ void AdjustDrums() {
   static bool have_changes_to_save = false;
   static bool need_confirmation = false;
   DistanceMenu menu;
-  if (just_changed_state) {
+  if (EnteringPage()) {
     next_stage = state_param != 0 ? state_param : kPlay;
     if (state_param2 != 0) have_changes_to_save = true;
     need_confirmation = false;
-    just_changed_state = false;
   }
   const bool no_drums = drumkit.drums.empty();
   ShowLine(0, GetUtf8(kTextHowDoWish));
@@ -97,10 +96,9 @@ void HihatAndCymbals() {
   static int next_stage = kAdjustDrums;
   static bool have_changes_to_save = false;
   DistanceMenu menu;
-  if (just_changed_state) {
+  if (EnteringPage()) {
     next_stage = state_param != 0 ? state_param : kAdjustDrums;
     if (state_param2 != 0) have_changes_to_save = true;
-    just_changed_state = false;
   }
   ShowLine(0, GetUtf8(kTextPickSettingWant));
   AddSlotButton(menu, kBackButton, kTextBack, 1);
@@ -127,10 +125,9 @@ void MoveDrumsSubMenu() {
   static int next_stage = kPlay;
   static bool need_confirmation = false;
   DistanceMenu menu;
-  if (just_changed_state) {
+  if (EnteringPage()) {
     next_stage = state_param != 0 ? state_param : kPlay;
     need_confirmation = false;
-    just_changed_state = false;
   }
   AddSlotButton(menu, kPlaceOneDrumButton, kTextPlaceOneDrum, 5);
   AddSlotButton(menu, kPlaceAllDrumsButton, kTextPlaceAllDrums, 4);

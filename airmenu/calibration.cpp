@@ -77,7 +77,7 @@ void Calibration::LeaveWizard() {
 
 int Calibration::Display() {
   if (stage == kIdle) return 0;
-  just_changed_state = false;
+  EnteringPage();  // nothing to set up on entry
   switch (stage) {
     case kWhereToDrum: CalibWhereToDrum(); break;
     case kCamera: CalibCamera(); break;

@@ -30,7 +30,6 @@ void Highlight(int drum, MocapMarkerType type) {
 void EnterCommon(int& next_stage, bool& have_changes_to_save) {
   next_stage = state_param != 0 ? state_param : kAdjustDrums;
   have_changes_to_save = state_param2 != 0;
-  just_changed_state = false;
 }
 
 // Counts the hi-hat-like drums; the last one is chosen and highlighted by its pedal.
@@ -104,7 +103,7 @@ void ChooseHihat(HihatPage& page) {
 // One frame of a hi-hat page: the range and splash sliders, or the clutch slider.
 void HihatFrame(HihatPage& page, int state, bool range_page) {
   DistanceMenu menu;
-  if (just_changed_state) {
+  if (EnteringPage()) {
     EnterCommon(page.next_stage, page.have_changes_to_save);
     CountHihats(page);
   }
@@ -156,7 +155,7 @@ void AdjustCymbalChoking() {
   static int next_stage = kAdjustDrums;
   static bool have_changes_to_save = false;
   DistanceMenu menu;
-  if (just_changed_state) EnterCommon(next_stage, have_changes_to_save);
+  if (EnteringPage()) EnterCommon(next_stage, have_changes_to_save);
   Highlight(-1, MOCAP_MARKER_HAND);
   const int lines[][2] = {{0, 176}, {1, 177}, {3, 178}, {4, 179}};
   for (const auto& l : lines) ShowLine(l[0], GetUtf8(l[1]));

@@ -85,10 +85,9 @@ void DrumKits() {
   DistanceMenu menu;
   std::vector<std::string> names;
   drumkit_chooser.GetDrumkitNames(names);
-  if (just_changed_state) {
+  if (EnteringPage()) {
     page.current_kit_index = page.selected_kit_index = drumkit_chooser.GetCurrentKitIndex();
     page.confirmed_preset_cloning = page.drumkit_changed = false;
-    just_changed_state = false;
   }
   // An empty list, or a loaded kit that is not listed (or no longer: the viewer may change the
   // list), leaves only Done live and both names empty.

@@ -76,11 +76,10 @@ void FollowFirmHits(MidiPage& page) {
 void AdjustMIDISettings() {
   static MidiPage page;
   DistanceMenu menu;
-  if (just_changed_state) {
+  if (EnteringPage()) {
     page.which_volume = state_param;
     page.hand_or_foot = state_param2;
     page.next_stage = state_param3 != 0 ? state_param3 : kPlay;
-    just_changed_state = false;
   }
   // Checked every frame: the viewer may reload or edit the kit under the page. Without the
   // drum only Done is left.

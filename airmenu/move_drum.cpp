@@ -44,7 +44,6 @@ void Enter(MovePage& page) {
   page.first_hihat_index = -1;
   for (size_t i = 0; i < drumkit.drums.size() && page.first_hihat_index < 0; ++i)
     if (drumkit.drums[i].type == Sound::HIHAT) page.first_hihat_index = int(i);
-  just_changed_state = false;
 }
 
 void ClearHighlight() {
@@ -234,7 +233,7 @@ void Move(MovePage& page) {
 
 void MoveDrum() {
   static MovePage page;
-  if (just_changed_state) Enter(page);
+  if (EnteringPage()) Enter(page);
   // The viewer may have reloaded or edited the kit since the drum was picked.
   if (page.moving && !IsKitDrum(page.which_drum)) {
     ClearHighlight();

@@ -38,7 +38,6 @@ void EnterPlay(PlayNotices& notices) {
     drumkit.last_hit_drum = -1;
   }
   have_drummed_this_session = true;
-  just_changed_state = false;
 }
 
 void Message(int text, int line, int style, float ms) {
@@ -75,7 +74,7 @@ const char* KitName() { return drummer.kit_library ? drummer.kit_library->curren
 void Play() {
   static PlayNotices notices;
   DistanceMenu menu;
-  if (just_changed_state) EnterPlay(notices);
+  if (EnteringPage()) EnterPlay(notices);
   ShowNotices(notices);
   if (use_old_style_menu_button)
     AddButton(menu, kMenuButton, kTextMenu, DistanceMenu::m_with_drums_x, DistanceMenu::m_with_drums_y, false, true);
@@ -128,9 +127,8 @@ void PlayMenu() {
 
 void TemporaryDisplay() {
   DistanceMenu menu;
-  if (just_changed_state) {
+  if (EnteringPage()) {
     webcam.ChangeMode(1);
-    just_changed_state = false;
   }
   Boilerplate(menu, false, kTemporaryDisplay);
 }

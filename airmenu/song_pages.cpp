@@ -137,7 +137,6 @@ void EnterMetronome(MetronomePage& page) {
   const float period = sound.beat_period.load();
   if (period > 0.0f) page.tempo = 60.0f / period;
   page.have_changes = false;
-  just_changed_state = false;
 }
 
 void StartMetronome() {
@@ -205,7 +204,7 @@ void PlaySong() {
 void Metronome() {
   static MetronomePage page;
   DistanceMenu menu;
-  if (just_changed_state) EnterMetronome(page);
+  if (EnteringPage()) EnterMetronome(page);
   AddButton(menu, kDoneButton, kTextDone, DistanceMenu::m_no_drums4_x, DistanceMenu::m_no_drums4_y);
   if (is_metronome_playing)
     AddButton(menu, kStopButton, kTextStop, DistanceMenu::m_no_drums5_x, DistanceMenu::m_no_drums5_y);

@@ -29,9 +29,8 @@ void Save(bool& have_changes_to_save) {
 void AdjustVolumes() {
   static bool have_changes_to_save = false;
   DistanceMenu menu;
-  if (just_changed_state) {
+  if (EnteringPage()) {
     if (state_param != 0) have_changes_to_save = true;
-    just_changed_state = false;
   }
   ShowLine(0, GetUtf8(kTextAdjustVolumeSensitivity));
   ShowLine(1, GetUtf8(kTextHitAdjustDrums));

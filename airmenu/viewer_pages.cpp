@@ -151,7 +151,7 @@ void LeaveClientDisplay() { DeleteTexture(client_display_texture); }
 
 void ClientStartScreen() {
   DistanceMenu menu;
-  if (just_changed_state) just_changed_state = false;
+  EnteringPage();  // nothing to set up on entry
   const int w = WindowWidth(), h = WindowHeight();
   StartMessages();
   webcam.DrawVignette();
@@ -175,10 +175,9 @@ void PlayWithClient() {
   static int redraw_texture = -1;
   static int frames_since_client_button_pressed = 0;
   const int w = WindowWidth(), h = WindowHeight();
-  if (just_changed_state) {
+  if (EnteringPage()) {
     redraw_texture = -1;
     frames_since_client_button_pressed = 0;
-    just_changed_state = false;
   }
   DistanceMenu menu;
   Webcam::Blob blobs[4];

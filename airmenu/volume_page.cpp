@@ -65,7 +65,6 @@ void Enter(VolumePage& page) {
   page.max_speed = 0.0f;
   page.max_max_speed = kHandMaxMaxSpeed;
   GetSliderInfo(page.which_volume, page.volume, page.max_speed, page.max_max_speed, MocapMarkerType(page.hand_or_foot));
-  just_changed_state = false;
 }
 
 void Messages(const VolumePage& page, int drum) {
@@ -215,7 +214,7 @@ void GetSliderInfo(int which, float& volume, float& max_speed, float& max_max_sp
 void AdjustAnyVolume() {
   static VolumePage page;
   DistanceMenu menu;
-  if (just_changed_state) Enter(page);
+  if (EnteringPage()) Enter(page);
   // Checked every frame: the viewer may reload or edit the kit under the page.
   const int drum = EditedDrum(page.which_volume);
   Messages(page, drum);

@@ -35,6 +35,12 @@ void VsyncOff() {
 
 }  // namespace
 
+bool EnteringPage() {
+  if (!just_changed_state) return false;
+  just_changed_state = false;
+  return true;
+}
+
 void ChangeInterfaceState(int state, int param, int param2, int param3) {
   int old = interface_state;
   if (!InAir(state) && InAir(old)) {

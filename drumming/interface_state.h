@@ -6,6 +6,11 @@
 // MIDI output.
 void ChangeInterfaceState(int state, int param = 0, int param2 = 0, int param3 = 0);
 
+// The one way a page or screen is entered: true on the first frame after a state change, and
+// it clears the mark, so a page calls it once at the top of its frame and sets itself up when
+// it returns true.
+bool EnteringPage();
+
 // What a state change tells the set-up wizard above the drumming; the wizard installs it at
 // start-up (InstallFrameRateWatch) with designated initialisers, doing nothing until then.
 struct InterfaceStateCalls {

@@ -40,12 +40,11 @@ constexpr int kDevicesPerPage = 6;
 void DoAudioDeviceScreen() {
   static std::map<int, std::string> audio_device_names;
   static int port_page = 0, num_port_pages = 0, audio_device_number = kAutomatic;
-  if (just_changed_state) {
+  if (EnteringPage()) {
     screen_services.audio_device_names(audio_device_names);
     audio_device_number = screen_services.audio_choice_manual() ? screen_services.audio_device_index() : kAutomatic;
     port_page = PageOf(audio_device_names, audio_device_number, kDevicesPerPage);
     num_port_pages = NumPages(static_cast<int>(audio_device_names.size()), kDevicesPerPage);
-    just_changed_state = false;
   }
   const int H = ScreenHeight();
   imgui.DoText(48, H - 41, "%s", GetUtf8(kTextDoRunSeveral));
@@ -205,9 +204,8 @@ void DoLatencyButtons(int H) {
 }  // namespace
 
 void DoLatencyScreen() {
-  if (just_changed_state) {
+  if (EnteringPage()) {
     EnterLatencyScreen();
-    just_changed_state = false;
   }
   const int H = ScreenHeight();
   if (drummer.Never_Ran) {

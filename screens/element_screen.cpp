@@ -98,10 +98,9 @@ void DoExplanation(int H) {
 
 void DoNewElementScreen() {
   const int H = ScreenHeight();
-  if (just_changed_state) {
+  if (EnteringPage()) {
     if (state_param > 0) new_element.highlighted_kit = state_param - 1;
     new_element.created_an_element = new_element.show_explanation = false;
-    just_changed_state = false;
   }
   if (new_element.show_explanation) {
     DoExplanation(H);

@@ -104,11 +104,10 @@ void LoadHelpScreenImage(int page) {
 
 void DoHelpScreen() {
   static int help_screen_number = 1;
-  if (just_changed_state) {
+  if (EnteringPage()) {
     screen_services.delete_picture();
     help_screen_number = state_param >= 1 ? state_param : 1;
     LoadHelpScreenImage(help_screen_number);
-    just_changed_state = false;
   }
   const int H = ScreenHeight();
   const HelpRows r = Rows(H);
@@ -146,10 +145,9 @@ void DoHelpScreen1Greyed() {
 
 void DoAboutScreen() {
   const int page = state_param;
-  if (just_changed_state) {
+  if (EnteringPage()) {
     screen_services.delete_picture();
     LoadPicture("about-light.png");
-    just_changed_state = false;
   }
   const int H = ScreenHeight();
   screen_services.draw_picture(0, 0, 0);

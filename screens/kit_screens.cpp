@@ -264,9 +264,8 @@ void DoChooseDrumkitScreen() {
   const int H = ScreenHeight();
   std::vector<std::string> names;
   drumkit_chooser.GetDrumkitNames(names);
-  if (just_changed_state) {
+  if (EnteringPage()) {
     EnterKitList(static_cast<int>(names.size()));
-    just_changed_state = false;
   }
   imgui.DoText(48, H - 41, "%s", GetUtf8(kTextDrumkitList));
   imgui.DoListBox(kKits, kKitsUp, kKitsDown, 48, H - 87, 530, kit_list.num_visible_lines, names, kit_list.list);
@@ -279,9 +278,8 @@ void DoNewDrumkitScreen() {
   const int H = ScreenHeight();
   std::vector<std::string> library;
   drumkit_chooser.GetElementNames(library);
-  if (just_changed_state) {
+  if (EnteringPage()) {
     EnterEditor(static_cast<int>(library.size()));
-    just_changed_state = false;
   }
   imgui.DoText(48, H - 41, "%s", GetUtf8(kTextDrumkitName));
   DoEditBoxString(kName, IsLanguage("ru") ? 316 : 236, H - 27, 390, 50, working_drumkit.Name, 63, false);

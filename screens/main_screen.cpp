@@ -111,7 +111,7 @@ void DrawGreyedButtons(int H) {
 }  // namespace
 
 void DoMainScreen() {
-  just_changed_state = false;
+  EnteringPage();  // nothing to set up on entry
   const int H = ScreenHeight();
   const bool camera = screen_services.camera_working();
   const std::string& kit = drumkit_chooser.current_drumkit_name;
@@ -142,7 +142,7 @@ void DoMainScreen() {
 }
 
 void DoMainScreenGreyed() {
-  just_changed_state = false;
+  EnteringPage();  // nothing to set up on entry
   const int H = ScreenHeight();
   DrawBackground(true);
   imgui.DoText(48, H - 201, "%s", GetUtf8(kTextLoading));

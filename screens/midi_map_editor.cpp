@@ -329,9 +329,8 @@ void DoMIDIMapsScreen() {
   const int H = ScreenHeight();
   std::vector<std::string> library;
   drumkit_chooser.GetElementNames(library);
-  if (just_changed_state) {
+  if (EnteringPage()) {
     Enter();
-    just_changed_state = false;
   }
   imgui.DoText(48, H - 41, "%s", GetUtf8(kTextAdjustMIDINotes));
   DoLists(H, library);

@@ -149,9 +149,8 @@ void DoChooseMidiMapScreen() {
   const int H = ScreenHeight();
   std::vector<std::string> names;
   midi_map_chooser.GetMidiMapNames(names);
-  if (just_changed_state) {
+  if (EnteringPage()) {
     EnterList(static_cast<int>(names.size()));
-    just_changed_state = false;
   }
   imgui.DoText(48, H - 41, "%s", GetUtf8(kTextMIDIMapsList));
   imgui.DoListBox(kMaps, kMapsUp, kMapsDown, 48, H - 87, 530, map_list.num_visible_lines, names, map_list.list);
@@ -161,9 +160,8 @@ void DoChooseMidiMapScreen() {
 
 void DoNewMidiMapScreen() {
   const int H = ScreenHeight();
-  if (just_changed_state) {
+  if (EnteringPage()) {
     if (state_param > 0) highlighted_map = state_param - 1;
-    just_changed_state = false;
   }
   imgui.DoText(48, H - 505, "%s", GetUtf8(kTextMIDIMapName));
   DoEditBoxString(kName, 236, H - 491, 390, 50, working_midi_map.Name, 63, false);

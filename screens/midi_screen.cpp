@@ -188,9 +188,8 @@ void Ok() {
 }  // namespace
 
 void DoMIDIScreen() {
-  if (just_changed_state) {
+  if (EnteringPage()) {
     Enter();
-    just_changed_state = false;
   }
   const int H = ScreenHeight();
   DoModes(H);

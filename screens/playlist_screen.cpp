@@ -115,9 +115,8 @@ void DoHoveredPath(int line) {
 
 void DoPlaylistScreen() {
   const int H = ScreenHeight();
-  if (just_changed_state) {
+  if (EnteringPage()) {
     song_list.num_visible_lines = imgui.ListBoxHeightToNumVisibleLines(385);
-    just_changed_state = false;
   }
   DoList(H);
   const int hovered = imgui.GetHoveredLine(48, H - 81, 492, song_list.num_visible_lines, Count(), song_list.list);

@@ -64,7 +64,7 @@ bool SwitchLanguage(const std::string& code) {
 }
 
 void DoPreferencesScreen() {
-  just_changed_state = false;
+  EnteringPage();  // nothing to set up on entry
   const int H = ScreenHeight();
   if (imgui.DoCheckBox(kOldStyleMenu, 48, H - 41, GetUtf8(kTextOldStyleMenu), use_old_style_menu_button != 0, false)) {
     use_old_style_menu_button = !use_old_style_menu_button;
@@ -87,9 +87,8 @@ void DoPreferencesScreen() {
 }
 
 void DoLanguagesScreen() {
-  if (just_changed_state) {
+  if (EnteringPage()) {
     screen_services.load_picture(MakePath(kPathImages, GetImageFileName("languages-list.png")));
-    just_changed_state = false;
   }
   const int H = ScreenHeight();
   imgui.DoText(48, H - 33, "%s", GetUtf8(kTextLanguage));

@@ -265,9 +265,8 @@ void EndWavExport() {
 
 void DoRecordingScreen() {
   const int H = ScreenHeight();
-  if (just_changed_state) {
+  if (EnteringPage()) {
     rs.num_visible_lines = imgui.ListBoxHeightToNumVisibleLines(310);
-    just_changed_state = false;
   }
   if (exporting_wav) {
     DoExportProgress(H);
