@@ -30,11 +30,12 @@ void SaveChanges(bool& have_changes_to_save) {
 }
 
 // Volume & sensitivity and MIDI open on drum 0, highlighted, its foot side for a foot drum.
-void OpenOnDrumZero(int state, int next_stage) {
+void OpenOnDrumZero(void (*open_page)(WhichVolume, MocapMarkerType, InterfaceState), int next_stage) {
   const bool foot = drumkit.drums[0].category == Sound::CATEGORY_FOOT;
+  const MocapMarkerType side = foot ? MOCAP_MARKER_FOOT : MOCAP_MARKER_HAND;
   drumkit.shown_drum = 0;
-  drumkit.shown_marker_type = foot ? MOCAP_MARKER_FOOT : MOCAP_MARKER_HAND;
-  ChangeInterfaceState(state, kFirstDrumLevel, foot ? 1 : 0, next_stage);
+  drumkit.shown_marker_type = side;
+  open_page(kFirstDrumLevel, side, InterfaceState(next_stage));
   Click();
 }
 
@@ -77,7 +78,7 @@ void AdjustDrums() {
   } else if (menu.WasHit(kSaveChangesButton)) {
     if (have_changes_to_save) SaveChanges(have_changes_to_save);
   } else if (menu.WasHit(kVolumeAndSensitivityButton)) {
-    if (!no_drums) OpenOnDrumZero(kAdjustAnyVolume, next_stage);
+    if (!no_drums) OpenOnDrumZero(OpenVolumePage, next_stage);
   } else if (menu.WasHit(kPlaceOneDrumButton)) {
     if (midi_mode == 0) ChangeInterfaceState(kMoveDrum, 0, next_stage, kAdjustDrums);
     else ChangeInterfaceState(kMoveDrumsSubMenu, next_stage, 0, 0);
@@ -88,7 +89,7 @@ void AdjustDrums() {
   } else if (menu.WasHit(kPlaceAllDrumsButton)) {
     if (ConfirmTwice(need_confirmation, kTextHitPlaceAll)) PlaceAllDrums(next_stage);
   } else if (menu.WasHit(kMidiButton)) {
-    if (!no_drums) OpenOnDrumZero(kAdjustMidiSettings, next_stage);
+    if (!no_drums) OpenOnDrumZero(OpenMidiPage, next_stage);
   }
 }
 

@@ -73,6 +73,10 @@ void FollowFirmHits(MidiPage& page) {
 
 }  // namespace
 
+void OpenMidiPage(WhichVolume which, MocapMarkerType side, InterfaceState back_to) {
+  ChangeInterfaceState(kAdjustMidiSettings, which, side, back_to);
+}
+
 void AdjustMIDISettings() {
   static MidiPage page;
   DistanceMenu menu;

@@ -6,6 +6,8 @@
 #include <string>
 
 #include "drumming/distance_menu.h"
+#include "frame/interface_states.h"
+#include "tracking/mocap_marker.h"
 
 // What the frame loop (app/) knows and the pages ask for; the frame loop installs it at
 // start-up with designated initialisers, the defaults do nothing until then.
@@ -27,6 +29,16 @@ enum WhichVolume : int {
   kSongLevel = 138,
   kFirstDrumLevel = 139,
 };
+
+// The typed ways into the pages that take parameters. Each is ChangeInterfaceState with that
+// page's own use of the state parameters, which only that page decodes.
+// The volume page on a level; side is the edited side of a hand-and-foot drum; back_to is where
+// Done leaves a drum's level for (a mixer or reverb level always goes back to the sound page).
+void OpenVolumePage(WhichVolume which, MocapMarkerType side, InterfaceState back_to);
+// The MIDI page on a drum's level, its side and where Done leaves for, as the volume page.
+void OpenMidiPage(WhichVolume which, MocapMarkerType side, InterfaceState back_to);
+// The sound page; with unsaved changes (the volume page's) its Save button is live on entry.
+void OpenSoundPage(bool with_unsaved_changes);
 
 // Nobody switches the marker colours on; the pages pass its negation to the marker drawing.
 extern bool show_marker_color;

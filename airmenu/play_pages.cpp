@@ -116,7 +116,7 @@ void PlayMenu() {
   } else if (menu.WasHit(kDrumKitButton)) {
     ChangeInterfaceState(kDrumKits, kDrumKits, 0, 0);
   } else if (menu.WasHit(kSoundButton) && can_sound) {
-    ChangeInterfaceState(kAdjustVolumes, 0, 0, 0);
+    OpenSoundPage(false);
   } else if (menu.WasHit(kSongsButton)) {
     ChangeInterfaceState(kPlaySong, 0, 0, 0);
   } else {

@@ -26,6 +26,10 @@ void Save(bool& have_changes_to_save) {
 
 }  // namespace
 
+void OpenSoundPage(bool with_unsaved_changes) {
+  ChangeInterfaceState(kAdjustVolumes, with_unsaved_changes ? 1 : 0);
+}
+
 void AdjustVolumes() {
   static bool have_changes_to_save = false;
   DistanceMenu menu;
@@ -45,10 +49,10 @@ void AdjustVolumes() {
   Boilerplate(menu, false, kAdjustVolumes);
 
   if (menu.WasHit(kMixingButton)) {
-    ChangeInterfaceState(kAdjustAnyVolume, kMixingButton, 0, 0);
+    OpenVolumePage(kMasterLevel, MOCAP_MARKER_HAND, kPlay);
     Click();
   } else if (menu.WasHit(kReverbButton)) {
-    ChangeInterfaceState(kAdjustAnyVolume, kReverbButton, 0, 0);
+    OpenVolumePage(kReverbLevel, MOCAP_MARKER_HAND, kPlay);
     Click();
   } else if (menu.WasHit(kDoneButton)) {
     ChangeInterfaceState(kPlay, 0, 0, 0);

@@ -148,7 +148,7 @@ bool TestButtons(VolumePage& page, const DistanceMenu& menu, int drum) {
   if (menu.WasHit(kDoneButton)) {
     drumkit.shown_drum = -1;
     drumkit.shown_marker_type = MOCAP_MARKER_HAND;
-    if (page.which_volume < kFirstDrumLevel) ChangeInterfaceState(kAdjustVolumes, page.have_changes_to_save, 0, 0);
+    if (page.which_volume < kFirstDrumLevel) OpenSoundPage(page.have_changes_to_save);
     else ChangeInterfaceState(page.next_stage, page.next_stage, page.have_changes_to_save, 0);
     Click();
     return true;
@@ -209,6 +209,10 @@ void GetSliderInfo(int which, float& volume, float& max_speed, float& max_max_sp
     max_speed = d.foot_map.GetMaxSpeed();
     max_max_speed = kFootMaxMaxSpeed;
   }
+}
+
+void OpenVolumePage(WhichVolume which, MocapMarkerType side, InterfaceState back_to) {
+  ChangeInterfaceState(kAdjustAnyVolume, which, side, back_to);
 }
 
 void AdjustAnyVolume() {
