@@ -49,20 +49,30 @@ bool ConfirmTwice(bool& need_confirmation, int text) {
 
 void ShowLine(int line, const char* text) { DistanceMenu::AddMessage(text, line, 1, 0.0f, false, false); }
 
+namespace {
+
+// What is left of the window's width for a player's name or a file's path after the fixed
+// words of its line, so that a long one can be shortened with "..." to end inside the window.
+std::string FitInLine(const std::string& words, const std::string& variable) {
+  const Font* font = full_screen ? DistanceMenu::m_message_font : DistanceMenu::m_message_windowed_font;
+  if (!font) return variable;
+  return FitWithEllipsis(*font, variable, float(WindowWidth()) - 32.0f - font->GetWidth(words.c_str()));
+}
+
+}  // namespace
+
 void ShowNameLine(int line, int text, const char* name) {
   char buffer[512];
   snprintf(buffer, sizeof(buffer), GetUtf8(text), "");
-  // A long name is shortened with "..." so that the line ends inside the window.
-  const Font* font = full_screen ? DistanceMenu::m_message_font : DistanceMenu::m_message_windowed_font;
-  const std::string shown =
-      font ? FitWithEllipsis(*font, name, float(WindowWidth()) - 32.0f - font->GetWidth(buffer)) : name;
+  const std::string shown = FitInLine(buffer, name);
   snprintf(buffer, sizeof(buffer), GetUtf8(text), shown.c_str());
   ShowLine(line, buffer);
 }
 
 void ShowKitSaveFailed(const std::string& reason) {
   ShowLine(2, GetUtf8(kTextKitSaveFailed));
-  ShowLine(3, reason.c_str());
+  // The reason names the kit file's whole path, which can be wider than the window.
+  ShowLine(3, FitInLine("", reason).c_str());
 }
 
 bool HeldSlider(const DistanceMenu& menu, int& id, float& value) {

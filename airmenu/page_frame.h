@@ -67,9 +67,11 @@ void Click();
 bool ConfirmTwice(bool& need_confirmation, int text);
 // A message line in the menus' default look (style 1, default duration).
 void ShowLine(int line, const char* text);
-// The same with a text whose one "%s" takes a name (the name is never read as a format).
+// The same with a text whose one "%s" takes a name (the name is never read as a format); a long
+// name is shortened with "..." so that the line ends inside the window.
 void ShowNameLine(int line, int text, const char* name);
-// A failed kit save: the error on line 2 and, on line 3, the library's reason.
+// A failed kit save: the error on line 2 and, on line 3, the library's reason, shortened with
+// "..." where its path would take it past the window's edges.
 void ShowKitSaveFailed(const std::string& reason);
 // The slider the hands hold this frame: the other hand's when it holds one, else the dominant
 // hand's; false when no slider is held.

@@ -191,4 +191,20 @@ TEST_F(PageFit, EveryLabelInsideItsButtonAndEveryLineInsideTheWindowInEveryLangu
   drumkit_chooser.drumkits.clear();
 }
 
+TEST_F(PageFit, AFailedKitSaveNamingALongPathStaysInsideTheWindow) {
+  Reshape(kit_.gl().width(), kit_.gl().height());
+  kit_.Enter(kPlay);
+  const std::string path = "/home/a-player-with-a-long-name/Music/Skytapper/conf/drumkits/"
+                           "Copy of My First Skytapper Kit (RH) with both splashes.ini";
+  for (const char* code : {"en", "de", "ru"}) {
+    SetLanguage(code);
+    InstallFonts();
+    Show(kPages[3]);  // adjust drums, where Save changes stands
+    ShowKitSaveFailed(std::string(GetUtf8(kTextCouldSaveDrumkit)) + path + GetUtf8(kTextDot));
+    EXPECT_EQ(Problems(), std::vector<std::string>{}) << code;
+  }
+  DistanceMenu::m_message_font = DistanceMenu::m_message_windowed_font = nullptr;
+  owned_.reset();
+}
+
 }  // namespace
