@@ -37,9 +37,10 @@ class TextSources : public ::testing::Test {
     std::ofstream(dir_ + "/" + name, std::ios::binary) << content;
   }
 
-  Result Generate() {
+  // The generator over the written sources; extra names the names file and header arguments.
+  Result Generate(const std::string& extra = "") {
     const std::string command = "python3 '" + skyt_test::SourceDir() + "/tools/gen_text_table.py' '" + dir_ +
-                                "' '" + dir_ + "/out/table.cpp' 2>&1";
+                                "' '" + dir_ + "/out/table.cpp'" + extra + " 2>&1";
     Result r{-1, ""};
     FILE* p = popen(command.c_str(), "r");
     if (!p) return r;
@@ -122,15 +123,7 @@ TEST_F(TextSources, NamesAreCheckedAndBecomeConstants) {
   const std::string names = s.str();
   const auto generate = [&](const std::string& content) {
     Write("names.txt", content);
-    const std::string command = "python3 '" + skyt_test::SourceDir() + "/tools/gen_text_table.py' '" + dir_ + "' '" +
-                                dir_ + "/out/table.cpp' '" + dir_ + "/names.txt' '" + dir_ + "/out/text_ids.h' 2>&1";
-    Result r{-1, ""};
-    FILE* p = popen(command.c_str(), "r");
-    if (!p) return r;
-    char buf[512];
-    while (fgets(buf, sizeof buf, p)) r.output += buf;
-    r.status = pclose(p);
-    return r;
+    return Generate(" '" + dir_ + "/names.txt' '" + dir_ + "/out/text_ids.h'");
   };
   struct Case {
     std::string content, message;
