@@ -341,29 +341,29 @@ void BM_DecodeWavVsFfmpeg(benchmark::State& state) {
 }
 BENCHMARK(BM_DecodeWavVsFfmpeg)->Iterations(10)->UseManualTime()->Unit(benchmark::kMillisecond);
 
-void BM_DecodeOgg(benchmark::State& state) {
-  const std::string path = Fixture("ten.ogg", "sox -n -r 44100 -c 2 -t ogg", "synth 10 sine 440");
-  if (path.empty()) return state.SkipWithError("sox failed");
+// Loads and frees the file with the loader each iteration.
+void TimeDecodes(benchmark::State& state, const std::string& path,
+                 bool (Audio::*load)(Audio::Sound&, const char*, int), const char* label) {
   Audio audio;
   for (auto _ : state) {
     Audio::Sound s;
-    audio.LoadOgg(s, path.c_str(), 1);
+    (audio.*load)(s, path.c_str(), 1);
     audio.FreeSound(s);
   }
-  state.SetLabel("10 s of 44.1 kHz stereo");
+  state.SetLabel(label);
+}
+
+void BM_DecodeOgg(benchmark::State& state) {
+  const std::string path = Fixture("ten.ogg", "sox -n -r 44100 -c 2 -t ogg", "synth 10 sine 440");
+  if (path.empty()) return state.SkipWithError("sox failed");
+  TimeDecodes(state, path, &Audio::LoadOgg, "10 s of 44.1 kHz stereo");
 }
 BENCHMARK(BM_DecodeOgg)->Unit(benchmark::kMillisecond);
 
 void BM_DecodeMp3(benchmark::State& state) {
   const std::string path = Fixture("ten.mp3", "ffmpeg -y -f lavfi -i sine=duration=10 -ac 2 -b:a 192k");
   if (path.empty()) return state.SkipWithError("ffmpeg failed");
-  Audio audio;
-  for (auto _ : state) {
-    Audio::Sound s;
-    audio.LoadMp3(s, path.c_str(), 1);
-    audio.FreeSound(s);
-  }
-  state.SetLabel("10 s of 44.1 kHz stereo MP3");
+  TimeDecodes(state, path, &Audio::LoadMp3, "10 s of 44.1 kHz stereo MP3");
 }
 BENCHMARK(BM_DecodeMp3)->Unit(benchmark::kMillisecond);
 

@@ -3,27 +3,21 @@
 // data/elements/ with 500 element files.
 #include <benchmark/benchmark.h>
 
-#include <GL/gl.h>
 #include <sys/stat.h>
 
 #include <string>
 
+#include "bench/screen_frames.h"
 #include "frame/frame_globals.h"
 #include "frame/interface_states.h"
 #include "drumming/drummer.h"
 #include "library/drumkit_chooser.h"
 #include "library/midi_map_chooser.h"
-#include "render/font.h"
-#include "render/imgui.h"
 #include "screens/screens.h"
 #include "sound/logger.h"
-#include "tests/support/gl_fixture.h"
-#include "tests/support/scripted_input.h"
 #include "tests/support/test_dirs.h"
 
 namespace {
-
-constexpr const char* kFontPath = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 
 void FillLists() {
   drumkit_chooser.drumkits.assign(200, {});
@@ -43,13 +37,8 @@ void FillLists() {
 
 void BM_ListScreenFrame(benchmark::State& state) {
   const int screen = static_cast<int>(state.range(0));
-  skyt_test::GlContext gl;
-  skyt_test::ScriptedInput input(imgui);
-  imgui.Init(Imgui::InitParams::ProgramLayout(new Font, 16));
-  if (!imgui.font->Init(kFontPath, 16, nullptr, 0)) {
-    state.SkipWithError("no font");
-    return;
-  }
+  screen_bench::ScreenFrames frames;
+  if (!frames.FontLoaded()) return state.SkipWithError("no font");
   FillLists();
   void (*frame)() = screen == kChooseDrumkitScreen ? DoChooseDrumkitScreen
                     : screen == kNewDrumkitScreen  ? DoNewDrumkitScreen
@@ -57,17 +46,8 @@ void BM_ListScreenFrame(benchmark::State& state) {
                     : screen == kPlaylistScreen    ? DoPlaylistScreen
                     : screen == kChooseMidiMapScreen ? DoChooseMidiMapScreen
                                                      : DoMIDIMapsScreen;
-  interface_state = screen;
   state_param = 10;  // a line selected where the screen takes one
-  just_changed_state = true;
-  input.MoveTo(300, 600);  // over the list: the recordings' details panel shows
-  for (auto _ : state) {
-    gl.Clear(0.7f, 0.7f, 0.69f, 1);
-    input.Frame(frame);
-    glFinish();
-  }
-  delete imgui.font;
-  imgui.font = imgui.bold_font = nullptr;
+  frames.Time(state, screen, frame, 300, 600);  // over the list: the recordings' details panel shows
 }
 BENCHMARK(BM_ListScreenFrame)
     ->Arg(kChooseDrumkitScreen)->Arg(kNewDrumkitScreen)->Arg(kRecordingScreen)->Arg(kPlaylistScreen)

@@ -2,12 +2,12 @@
 // 1 ms each), and switching the GUI to Chinese, which builds the CJK font (goal under 0.5 s).
 #include <benchmark/benchmark.h>
 
-#include <GL/gl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <string>
 
+#include "bench/screen_frames.h"
 #include "drumming/drumkit.h"
 #include "frame/frame_globals.h"
 #include "frame/interface_states.h"
@@ -20,12 +20,11 @@
 #include "screens/screens.h"
 #include "sound/midi.h"
 #include "tests/support/gl_fixture.h"
-#include "tests/support/scripted_input.h"
 #include "tests/support/test_dirs.h"
 
 namespace {
 
-constexpr const char* kFontPath = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+using screen_bench::kFontPath;
 
 // Fakes for what the screens ask of the devices: a camera, 13 audio devices, 7 MIDI ports.
 void FakeDevices() {
@@ -44,28 +43,14 @@ void FakeDevices() {
 
 void BM_ScreenFrame(benchmark::State& state) {
   const int screen = static_cast<int>(state.range(0));
-  skyt_test::GlContext gl;
-  skyt_test::ScriptedInput input(imgui);
-  imgui.Init(Imgui::InitParams::ProgramLayout(new Font, 16));
-  if (!imgui.font->Init(kFontPath, 16, nullptr, 0)) {
-    state.SkipWithError("no font");
-    return;
-  }
+  screen_bench::ScreenFrames frames;
+  if (!frames.FontLoaded()) return state.SkipWithError("no font");
   FakeDevices();
   drumkit_chooser.current_drumkit_name = "Rock kit";
   drumkit.drums.assign(9, {});
   midi_mode = 2;
   void (*frame)() = screen == kMainScreen ? DoMainScreen : screen == kLatencyScreen ? DoLatencyScreen : DoMIDIScreen;
-  interface_state = screen;
-  just_changed_state = true;
-  input.MoveTo(300, 500);
-  for (auto _ : state) {
-    gl.Clear(0.7f, 0.7f, 0.69f, 1);
-    input.Frame(frame);
-    glFinish();
-  }
-  delete imgui.font;
-  imgui.font = imgui.bold_font = nullptr;
+  frames.Time(state, screen, frame, 300, 500);
 }
 BENCHMARK(BM_ScreenFrame)->Arg(kMainScreen)->Arg(kLatencyScreen)->Arg(kMidiScreen)->Unit(benchmark::kMicrosecond);
 
