@@ -49,6 +49,12 @@ float SavedFloat(const char* key) {
   return value;
 }
 
+// A stroke on the snare, which picks it on the move-drum page.
+void PickSnare(InAirKit& kit) {
+  skyt_test::StrikeDrum(kit, 240, 150);
+  ASSERT_EQ(drumkit.shown_drum, 0);
+}
+
 }  // namespace
 
 TEST(AdjustPages, HubOpensItsPagesByModeAndKit) {
@@ -151,8 +157,7 @@ TEST(AdjustPages, MoveDrumRefusesBadPlacesAndTheWholeKitFollowsOneDrum) {
   InAirKit kit("adjust_move");
   skyt_test::LoadAdjustKit();
   skyt_test::EnterPage(kit, kMoveDrum, 0, kAdjustDrums, kAdjustDrums);
-  skyt_test::StrikeDrum(kit, 240, 150);
-  ASSERT_EQ(drumkit.shown_drum, 0);
+  ASSERT_NO_FATAL_FAILURE(PickSnare(kit));
   skyt_test::StrikeDrum(kit, 240, 180.5f);  // just below the red line at row 180
   EXPECT_EQ(kit.Line(3), GetUtf8(52)) << drumkit.drums[0].y << " " << drumkit.shown_drum;
   EXPECT_FLOAT_EQ(drumkit.drums[0].y, 150.0f);
@@ -193,8 +198,7 @@ TEST(AdjustPages, AFrameWithoutAPictureAfterAPlacementPicksNothing) {
   InAirKit kit("adjust_move_stale");
   skyt_test::LoadAdjustKit();
   skyt_test::EnterPage(kit, kMoveDrum, 0, kAdjustDrums, kAdjustDrums);
-  skyt_test::StrikeDrum(kit, 240, 150);
-  ASSERT_EQ(drumkit.shown_drum, 0);
+  ASSERT_NO_FATAL_FAILURE(PickSnare(kit));
   for (const skyt_test::Scene& scene : StrokeScript::MenuStroke(240, 130, 5.6f)) {  // as StrikeDrum
     kit.Frame(scene);
     if (drumkit.shown_drum < 0) break;  // placed
@@ -228,8 +232,7 @@ TEST(AdjustPages, PedalsMoveByFootAndTheWrongLimbIsAskedForTheRightOne) {
   InAirKit kit("adjust_move_feet");
   skyt_test::LoadAdjustKit();
   skyt_test::EnterPage(kit, kMoveDrum, 0, kAdjustDrums, kAdjustDrums);
-  skyt_test::StrikeDrum(kit, 240, 150);
-  ASSERT_EQ(drumkit.shown_drum, 0);
+  ASSERT_NO_FATAL_FAILURE(PickSnare(kit));
   kit.Run(LeftStroke(240, 130));
   EXPECT_EQ(kit.Line(3), GetUtf8(162));
   EXPECT_FLOAT_EQ(drumkit.drums[0].y, 150.0f);

@@ -13,7 +13,6 @@
 #include "frame/frame_globals.h"
 #include "frame/interface_states.h"
 #include "frame/texts.h"
-#include "render/imgui.h"
 #include "tests/support/in_air_kit.h"
 
 using skyt_test::InAirKit;
@@ -50,23 +49,13 @@ class LightingTest : public ::testing::Test {
     return interface_state != kWizard || (s != Calibration::kLighting && s != Calibration::kLightingFromSeat);
   }
 
-  // A mouse click (window pixels, y upwards, the middle of a button at left x and top y).
-  void Click(int x, int y, const Scene& scene) {
-    imgui.mouse_x = x;
-    imgui.mouse_y = y;
-    imgui.mouse_down = true;
-    kit_.Frame(scene);
-    imgui.mouse_down = false;
-    kit_.Frame(scene);
-    imgui.mouse_x = imgui.mouse_y = -1;
-  }
   // Past the first analysis with the spot, "Compensate", then "Next" with the spot still there.
   void StartCompensation(const Scene& spot) {
     Enter(Calibration::kLighting, 0, true, false);
     RunWhileChecking(spot, 130);
     const int w = WindowWidth(), h = WindowHeight();
-    Click(int(0.25 * w) + 120 + 200, int(0.16 * h) - 25, spot);
-    Click(int(0.5 * w) - 52 + 50, int(0.53 * h) - 25, spot);
+    kit_.Click(int(0.25 * w) + 120 + 200, int(0.16 * h) - 25, spot);
+    kit_.Click(int(0.5 * w) - 52 + 50, int(0.53 * h) - 25, spot);
   }
 
   InAirKit kit_{"calib_lighting"};
@@ -124,7 +113,7 @@ TEST_F(LightingTest, CompensationKeepsTheMaskDilatedAndMoreTimeClearsIt) {
   RunWhileChecking(dark_, 5);
   EXPECT_EQ(Masked(), 1);  // accumulated past frame 500
   const int w = WindowWidth(), h = WindowHeight();
-  Click(int(0.5 * w) - 150 + 150, int(0.16 * h) - 25, dark_);  // "10 more seconds"
+  kit_.Click(int(0.5 * w) - 150 + 150, int(0.16 * h) - 25, dark_);  // "10 more seconds"
   kit_.Frame(dark_);
   EXPECT_EQ(Masked(), 0);
   EXPECT_EQ(kit_.Line(16), GetUtf8(489));  // the count-down again

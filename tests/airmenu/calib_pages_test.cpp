@@ -24,17 +24,14 @@
 #include "render/imgui.h"
 #include "tests/support/fake_libusb.h"
 #include "tests/support/in_air_kit.h"
+#include "tests/support/kit_choices.h"
 
+using skyt_test::Chosen;
 using skyt_test::InAirKit;
 using skyt_test::Scene;
 using skyt_test::StrokeScript;
 
 namespace {
-
-std::vector<std::string>& Chosen() {
-  static std::vector<std::string> names;
-  return names;
-}
 
 std::string Settings() {
   std::ifstream in(MakePath(kPathConf, "skytapper.cfg"));
@@ -47,11 +44,7 @@ class WizardPagesTest : public ::testing::Test {
  protected:
   void SetUp() override {
     saved_calls_ = library_calls;
-    Chosen().clear();
-    library_calls.load_drumkit = [](DrumkitChooser&, Drumkit*, const std::string& name, bool, bool) {
-      Chosen().push_back(name);
-      return -1;
-    };
+    skyt_test::RecordKitChoices();
     drummer.kit_library = &drumkit_chooser;
     drummer.Is_Left_Handed = false;
     drummer.Use_Camera_Stand = false;
@@ -72,16 +65,6 @@ class WizardPagesTest : public ::testing::Test {
     calibration.ChangeStage(stage);
     state_param = param;
     kit_.Frame(dark_);
-  }
-  // A mouse click (window pixels, y upwards) over two frames.
-  void Click(int x, int y) {
-    imgui.mouse_x = x;
-    imgui.mouse_y = y;
-    imgui.mouse_down = true;
-    kit_.Frame(dark_);
-    imgui.mouse_down = false;
-    kit_.Frame(dark_);
-    imgui.mouse_x = imgui.mouse_y = -1;
   }
   void Frames(int n) {
     for (int i = 0; i < n; ++i) kit_.Frame(dark_);
@@ -122,11 +105,11 @@ TEST_F(WizardPagesTest, CameraPageAsksWhatTheSessionLacks) {
     Enter(Calibration::kCamera, 0, c.never_ran);
     Frames(50);  // the form fades in
     for (FormBox box : c.clicks) {
-      Click(FormNextX(), FormNextY());  // greyed until answered
+      kit_.Click(FormNextX(), FormNextY());  // greyed until answered
       EXPECT_EQ(drummer.Ran_After_Stand_Update, c.ran_after_update);
-      Click(FormX(), FormY() - box);
+      kit_.Click(FormX(), FormY() - box);
     }
-    if (!c.clicks.empty()) Click(FormNextX(), FormNextY());
+    if (!c.clicks.empty()) kit_.Click(FormNextX(), FormNextY());
     EXPECT_EQ(drummer.Is_Left_Handed, c.left_handed);
     EXPECT_EQ(drummer.Use_Camera_Stand, c.stand);
     EXPECT_EQ(Chosen(), c.chosen);
@@ -135,7 +118,7 @@ TEST_F(WizardPagesTest, CameraPageAsksWhatTheSessionLacks) {
     if (c.never_ran) {
       EXPECT_NE(Settings().find("Never_Ran = false"), std::string::npos);
     }
-    Click(NextX(drummer.Use_Camera_Stand ? 0.5 : 0.25), NextY());
+    kit_.Click(NextX(drummer.Use_Camera_Stand ? 0.5 : 0.25), NextY());
     EXPECT_EQ(calibration.GetStage(), c.after_next);
   }
 }
@@ -195,15 +178,15 @@ TEST_F(WizardPagesTest, SeatPageWarnsOfABrightPlaceAndOffersDoneLate) {
   fake_usb::SetSensorRegister(0x00, 40);
   Enter(Calibration::kSeat, 0, false);
   Frames(57);
-  Click(NextX(), NextY());  // frames 59 and 60: no "Done" yet
+  kit_.Click(NextX(), NextY());  // frames 59 and 60: no "Done" yet
   EXPECT_EQ(calibration.GetStage(), Calibration::kSeat);
-  Click(NextX(), NextY());
+  kit_.Click(NextX(), NextY());
   EXPECT_EQ(calibration.GetStage(), Calibration::kLighting);
   EXPECT_EQ(state_param, 0);
   fake_usb::SetSensorRegister(0x00, 10);
   Enter(Calibration::kSeat, 0, false);
   Frames(62);
-  Click(int(0.25 * WindowWidth()) - 120 + 110, int(0.48 * WindowHeight()) - 25);  // "Check lighting"
+  kit_.Click(int(0.25 * WindowWidth()) - 120 + 110, int(0.48 * WindowHeight()) - 25);  // "Check lighting"
   EXPECT_EQ(calibration.GetStage(), Calibration::kLightingFromSeat);
   EXPECT_EQ(state_param, 0);
 }

@@ -12,14 +12,15 @@
 #include "drumming/drumkit.h"
 #include "drumming/drummer.h"
 #include "drumming/drumming_globals.h"
-#include "drumming/library_calls.h"
 #include "library/drumkit_chooser.h"
 #include "sound/midi.h"
 #include "tests/support/free_ports.h"
+#include "tests/support/kit_choices.h"
 #include "tests/support/stroke_harness.h"
 #include "tests/support/test_dirs.h"
 #include "tests/support/viewer_probe.h"
 
+using skyt_test::Chosen;
 using skyt_test::F32;
 using skyt_test::I32;
 using skyt_test::operator+;
@@ -27,11 +28,6 @@ using skyt_test::ReadF32;
 using skyt_test::ServerMessage;
 
 namespace {
-
-std::vector<std::string>& Chosen() {
-  static std::vector<std::string> names;
-  return names;
-}
 
 std::vector<int> Codes(const std::vector<ServerMessage>& messages) {
   std::vector<int> codes;
@@ -85,11 +81,7 @@ class ViewerProbeTest : public ::testing::Test {
     }
     drumkit_chooser.current_drumkit_name = "Rock";
     drummer.kit_library = &drumkit_chooser;
-    Chosen().clear();
-    library_calls.load_drumkit = [](DrumkitChooser&, Drumkit*, const std::string& name, bool, bool) {
-      Chosen().push_back(name);
-      return -1;
-    };
+    skyt_test::RecordKitChoices();
     const int first = skyt_test::FreePorts(4);
     viewer_ports = {first, first + 1, first + 2, first + 3};
     ASSERT_TRUE(InitSockets(nullptr, true));

@@ -13,6 +13,7 @@
 #include "frame/frame_globals.h"
 #include "frame/ini_file.h"
 #include "frame/window.h"
+#include "render/imgui.h"
 #include "sound/embedded_sounds.h"
 #include "sound/sound.h"
 #include "tests/support/fake_host_clock.h"
@@ -112,6 +113,16 @@ const DistanceMenu::Button* InAirKit::Button(int id) const {
 void InAirKit::Hit(int id) {
   const DistanceMenu::Button* b = Button(id);
   if (b) Run(StrokeScript::MenuStroke(b->x, b->y));
+}
+
+void InAirKit::Click(int x, int y, const Scene& scene) {
+  imgui.mouse_x = x;
+  imgui.mouse_y = y;
+  imgui.mouse_down = true;
+  Frame(scene);
+  imgui.mouse_down = false;
+  Frame(scene);
+  imgui.mouse_x = imgui.mouse_y = -1;
 }
 
 std::string InAirKit::Line(int line) {

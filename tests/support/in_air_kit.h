@@ -42,6 +42,9 @@ class InAirKit {
   const DistanceMenu::Button* Button(int id) const;
   // Strokes the button of the last menu with this id.
   void Hit(int id);
+  // A mouse click at (x, y), window pixels with y upwards: pressed for one frame of the scene,
+  // released for another, then the mouse leaves the window.
+  void Click(int x, int y, const Scene& scene = {});
   // The message on a line ("" when none).
   static std::string Line(int line);
   // Menu clicks heard so far.
