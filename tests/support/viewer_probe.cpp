@@ -11,6 +11,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "airmenu/viewer_protocol.h"
+
 namespace skyt_test {
 namespace {
 
@@ -43,17 +45,6 @@ void Close(int& s) {
   s = -1;
 }
 
-uint32_t U32(const unsigned char* p) {
-  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
-float Float(const unsigned char* p) {
-  const uint32_t bits = U32(p);
-  float v;
-  memcpy(&v, &bits, 4);
-  return v;
-}
-
 }  // namespace
 
 int ProbeMessageSize(int code) { return code >= 0 && code < 32 ? kSizes[code] : 0; }
@@ -76,11 +67,11 @@ std::vector<unsigned char> operator+(std::vector<unsigned char> a, const std::ve
 }
 
 int32_t ReadI32(const std::vector<unsigned char>& bytes, size_t at) {
-  return at + 4 <= bytes.size() ? static_cast<int32_t>(U32(bytes.data() + at)) : 0;
+  return at + 4 <= bytes.size() ? static_cast<int32_t>(GetU32(bytes.data() + at)) : 0;
 }
 
 float ReadF32(const std::vector<unsigned char>& bytes, size_t at) {
-  return at + 4 <= bytes.size() ? Float(bytes.data() + at) : 0.0f;
+  return at + 4 <= bytes.size() ? GetF32(bytes.data() + at) : 0.0f;
 }
 
 std::string ReadName(const std::vector<unsigned char>& payload) {
@@ -176,10 +167,10 @@ void ViewerProbe::Collect() {
   }
   for (ssize_t n; udp_ != -1 && (n = recv(udp_, buf, sizeof buf, MSG_DONTWAIT)) >= 0;) {
     if (n == 20 && memcmp(buf, "SKY\0", 4) == 0) {
-      hits.push_back({U32(buf + 4), static_cast<int32_t>(U32(buf + 8)), Float(buf + 12), buf[16]});
+      hits.push_back({GetU32(buf + 4), static_cast<int32_t>(GetU32(buf + 8)), GetF32(buf + 12), buf[16]});
     } else if (n == 52 && memcmp(buf, "SKY\1", 4) == 0) {
-      MarkersPacket m{U32(buf + 4), {}};
-      for (int i = 0; i < 11; ++i) m.values[i] = Float(buf + 8 + 4 * i);
+      MarkersPacket m{GetU32(buf + 4), {}};
+      for (int i = 0; i < 11; ++i) m.values[i] = GetF32(buf + 8 + 4 * i);
       markers.push_back(m);
     } else {
       ++bad_packets;

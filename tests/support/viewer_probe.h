@@ -1,9 +1,11 @@
-// A stand-in 3D viewer, written from the link's description alone (its own size table and
-// little-endian decoding, none of the program's headers): discovery, one TCP connection, every
-// server message decoded and size-checked, every viewer code sent, head poses from its packet
-// port, and the hit and markers packets received. It never blocks for long: between its own
-// steps it calls `pump`, which runs the server one frame (in-process: the link's per-frame
-// update; against a running program: a short sleep).
+// A stand-in 3D viewer, written from the link's description: its own size table and its own
+// little-endian encoding of what it sends. It reads fields with the program's readers, which
+// its encoding holds to: readers that disagreed would misread every value the probe sends.
+// Discovery, one TCP connection, every server message decoded and size-checked, every viewer
+// code sent, head poses from its packet port, and the hit and markers packets received. It
+// never blocks for long: between its own steps it calls `pump`, which runs the server one
+// frame (in-process: the link's per-frame update; against a running program: a short sleep).
+// Link: skyt_airmenu.
 #pragma once
 #include <cstdint>
 #include <functional>
