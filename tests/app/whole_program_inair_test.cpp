@@ -87,10 +87,7 @@ std::string KitOn(const TraceFrame& f, int line) {
 class WholeProgramInAir : public ReplayTest {
  protected:
   WholeProgramInAir() : ReplayTest("inair", true) {}
-  void SetUp() override {
-    ReplayTest::SetUp();
-    settings_ = setup_.install_dir + "/conf/skytapper.cfg";
-  }
+  void PrepareInstallation() override { settings_ = setup_.install_dir + "/conf/skytapper.cfg"; }
   // The value of the slider of this label once it has stopped moving (-1 when there is none).
   int SettledValue(const std::string& label) {
     int value = -1;

@@ -38,9 +38,7 @@ constexpr double kOnsetMs = 1.0;
 class ReturningPlayer : public ReplayTest {
  protected:
   ReturningPlayer() : ReplayTest("return") {}
-  void SetUp() override {
-    ReplayTest::SetUp();
-    if (IsSkipped() || HasFatalFailure()) return;
+  void PrepareInstallation() override {
     // A returning player, as the wizard leaves one (help unticked), with the preset kit's
     // places, who opens the play menu by lowering both hands.
     SetSettings({"Never_Ran", "Wants_Startup_Help", "Use_Old_Style_Menu_Button"}, "false");

@@ -172,9 +172,7 @@ size_t ReportLatency(const std::string& log) {
 class WholeProgramSoak : public ReplayTest {
  protected:
   WholeProgramSoak() : ReplayTest("soak") {}
-  void SetUp() override {
-    ReplayTest::SetUp();
-    if (IsSkipped() || HasFatalFailure()) return;
+  void PrepareInstallation() override {
     latency_ = setup_.install_dir + "/soak_latency.txt";
     replay_log_ = setup_.install_dir + "/replay_log.txt";
     SetEnv("SKYTAPPER_LATENCY_LOG", latency_);

@@ -145,9 +145,7 @@ void ExpectLouderWhenFaster(const std::string& wav, const std::vector<int>& onse
 class WholeProgramReplay : public ReplayTest {
  protected:
   WholeProgramReplay() : ReplayTest("replay") {}
-  void SetUp() override {
-    ReplayTest::SetUp();
-    if (IsSkipped() || HasFatalFailure()) return;
+  void PrepareInstallation() override {
     sent_ = setup_.install_dir + "/sent.txt";
     SetEnv("SKYTAPPER_REPLAY_LOG", sent_);
   }

@@ -95,11 +95,8 @@ std::pair<float, float> SnareSent(const std::vector<ServerMessage>& messages) {
 class WholeProgramViewer : public ReplayTest {
  protected:
   WholeProgramViewer() : ReplayTest("viewer") {}
-  void SetUp() override {
-    ReplayTest::SetUp();
-    // A returning player: no help, no wizard.
-    if (!IsSkipped() && !HasFatalFailure()) SetSettings({"Never_Ran", "Wants_Startup_Help"}, "false");
-  }
+  // A returning player: no help, no wizard.
+  void PrepareInstallation() override { SetSettings({"Never_Ran", "Wants_Startup_Help"}, "false"); }
   ProbePorts Ports() const {
     const int p = setup_.viewer_port;
     return {p, p + 1, p + 2, p + 3};

@@ -27,6 +27,7 @@ void ReplayTest::SetUp() {
   scene_ = setup_.install_dir + "/scene.txt";
   SetEnv("SKYTAPPER_UI_TRACE", trace_);
   SetEnv("SKYTAPPER_SCENE", scene_);
+  if (!HasFatalFailure()) PrepareInstallation();
 }
 
 void ReplayTest::TearDown() {

@@ -30,8 +30,11 @@ class ReplayTest : public ::testing::Test {
   // `name` names the installation's folder; a synchronous JACK server delays its graph on a
   // busy machine instead of losing whole periods of what a client records.
   explicit ReplayTest(std::string name, bool synchronous_jack = false);
-  void SetUp() override;
+  void SetUp() final;
   void TearDown() override;
+  // What a test suite adds to the installation and the program's environment; runs at the end
+  // of SetUp once the server and the installation are ready (not after a skip or a failure).
+  virtual void PrepareInstallation() {}
 
   // Sets a variable of the program's environment, unset again at tear-down.
   void SetEnv(const char* name, const std::string& value);
