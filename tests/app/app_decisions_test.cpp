@@ -2,47 +2,78 @@
 // start-up, first screen, graphics check, keys and the full-screen switch.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "app/decisions.h"
 
 using namespace frame_decisions;
+
+namespace {
+
+// A state before reconciling it with the viewer, what the frame knows, and the state after.
+struct ViewerCase {
+  int state;
+  bool connected, on_this_device, show_drumming_ui, focused;
+  int expected;
+};
+
+void ExpectViewerStates(const std::vector<ViewerCase>& cases) {
+  for (const ViewerCase& c : cases)
+    EXPECT_EQ(ReconcileViewerState(c.state, c.connected, c.on_this_device, c.show_drumming_ui, c.focused), c.expected)
+        << c.state;
+}
+
+}  // namespace
 
 TEST(ViewerState, ViewerOnAnotherDeviceTakesEveryInAirPageButKeepsMouseScreens) {
   // Ctrl-U clear: any in-air page, the wizard included, goes to the viewer page.
   for (int s : {18, 19, 28, 33, 35, 36}) EXPECT_EQ(ReconcileViewerState(s, true, false, false, true), 34) << s;
   for (int s : {0, 1, 9, 16, 17}) EXPECT_EQ(ReconcileViewerState(s, true, false, false, true), s) << s;
   // Ctrl-U set: the drumming page comes back, other pages stay.
-  EXPECT_EQ(ReconcileViewerState(34, true, false, true, true), 18);
-  EXPECT_EQ(ReconcileViewerState(20, true, false, true, true), 20);
+  ExpectViewerStates({{34, true, false, true, true, 18}, {20, true, false, true, true, 20}});
 }
 
 TEST(ViewerState, ViewerOnThisComputerFollowsTheFocus) {
-  EXPECT_EQ(ReconcileViewerState(18, true, true, false, false), 34);
-  EXPECT_EQ(ReconcileViewerState(34, true, true, false, true), 18);
-  EXPECT_EQ(ReconcileViewerState(34, true, true, false, false), 34);
-  EXPECT_EQ(ReconcileViewerState(18, true, true, false, true), 18);
-  EXPECT_EQ(ReconcileViewerState(5, true, true, false, false), 5);
+  ExpectViewerStates({
+      {18, true, true, false, false, 34},
+      {34, true, true, false, true, 18},
+      {34, true, true, false, false, 34},
+      {18, true, true, false, true, 18},
+      {5, true, true, false, false, 5},
+  });
 }
 
 TEST(ViewerState, NoViewerLeavesTheViewerPage) {
-  EXPECT_EQ(ReconcileViewerState(34, false, false, false, true), 18);
-  EXPECT_EQ(ReconcileViewerState(20, false, false, false, true), 20);
-  EXPECT_EQ(ReconcileViewerState(0, false, false, false, true), 0);
+  ExpectViewerStates({
+      {34, false, false, false, true, 18},
+      {20, false, false, false, true, 20},
+      {0, false, false, false, true, 0},
+  });
 }
 
 TEST(FrameFunction, ByGraphicsModeStateAndMutedDrums) {
-  EXPECT_EQ(ChooseFrameFunction(34, 4, false), FrameFunction::kWithClient);
-  EXPECT_EQ(ChooseFrameFunction(0, 0, false), FrameFunction::kNormal);
-  EXPECT_EQ(ChooseFrameFunction(18, 1, false), FrameFunction::kMarkersOnly);
-  EXPECT_EQ(ChooseFrameFunction(18, 4, false), FrameFunction::kNo);
-  // Modes 1 and 4 outside the drumming page, or with the drums muted, draw slowly instead.
-  EXPECT_EQ(ChooseFrameFunction(19, 1, false), FrameFunction::kSlowLow);
-  EXPECT_EQ(ChooseFrameFunction(0, 4, false), FrameFunction::kSlowLow);
-  EXPECT_EQ(ChooseFrameFunction(18, 1, true), FrameFunction::kSlowLow);
-  EXPECT_EQ(ChooseFrameFunction(18, 4, true), FrameFunction::kSlowLow);
-  EXPECT_EQ(ChooseFrameFunction(18, 2, false), FrameFunction::kSlowLow);
-  EXPECT_EQ(ChooseFrameFunction(18, 3, false), FrameFunction::kSlowLow);
-  EXPECT_EQ(ChooseFrameFunction(18, 5, false), FrameFunction::kNone);
-  EXPECT_EQ(ChooseFrameFunction(0, 9, false), FrameFunction::kNone);
+  struct Inputs {
+    int state, graphics_mode;
+    bool drums_muted;
+  };
+  // Each frame function with the inputs that choose it.
+  const struct {
+    FrameFunction expected;
+    std::vector<Inputs> inputs;
+  } cases[] = {
+      {FrameFunction::kWithClient, {{34, 4, false}}},
+      {FrameFunction::kNormal, {{0, 0, false}}},
+      {FrameFunction::kMarkersOnly, {{18, 1, false}}},
+      {FrameFunction::kNo, {{18, 4, false}}},
+      // Modes 1 and 4 outside the drumming page, or with the drums muted, draw slowly instead.
+      {FrameFunction::kSlowLow,
+       {{19, 1, false}, {0, 4, false}, {18, 1, true}, {18, 4, true}, {18, 2, false}, {18, 3, false}}},
+      {FrameFunction::kNone, {{18, 5, false}, {0, 9, false}}},
+  };
+  for (const auto& c : cases)
+    for (const Inputs& in : c.inputs)
+      EXPECT_EQ(ChooseFrameFunction(in.state, in.graphics_mode, in.drums_muted), c.expected)
+          << in.state << " " << in.graphics_mode << " " << in.drums_muted;
 }
 
 TEST(SongCountdown, ACountOfThreeStartsOnTheThirdFollowingCallAndEndsAtMinusOne) {

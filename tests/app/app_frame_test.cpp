@@ -41,6 +41,14 @@ class Installation {
   skyt_test::ScopedChdir chdir_;
 };
 
+// The system's language as LANG alone says it.
+void SystemLanguage(const char* lang) {
+  setenv("LANG", lang, 1);
+  unsetenv("LANGUAGE");
+  unsetenv("LC_ALL");
+  unsetenv("LC_MESSAGES");
+}
+
 const char* const kSettings =
     "[Session]\n"
     "Never_Ran = false\n"
@@ -291,20 +299,14 @@ TEST_F(Frame, CtrlUNeedsAViewerOnAnotherDevice) {
 TEST_F(Frame, LanguageFromTheSettingsFileIsNotWrittenBack) {
   Installation install("frame_language_file",
                        "[Session]\nNever_Ran = true\nWants_Startup_Help = true\nLanguage = de\n");
-  setenv("LANG", "fr_FR.UTF-8", 1);
-  unsetenv("LANGUAGE");
-  unsetenv("LC_ALL");
-  unsetenv("LC_MESSAGES");
+  SystemLanguage("fr_FR.UTF-8");
   EXPECT_FALSE(DetermineLanguage());
   EXPECT_EQ(GetLanguageString(), "de");
 }
 
 TEST_F(Frame, LanguageFromTheSystemIsSavedAfterWantsStartupHelp) {
   Installation install("frame_language_system", "[Session]\nNever_Ran = true\nWants_Startup_Help = true\n\n[Sound]\n");
-  setenv("LANG", "fr_FR.UTF-8", 1);
-  unsetenv("LANGUAGE");
-  unsetenv("LC_ALL");
-  unsetenv("LC_MESSAGES");
+  SystemLanguage("fr_FR.UTF-8");
   EXPECT_TRUE(DetermineLanguage());
   EXPECT_EQ(GetLanguageString(), "fr");
   SaveLanguage();

@@ -117,6 +117,14 @@ std::string StartLoadAndClose() {
   return program.Output();
 }
 
+// The program's window once the start-up has had `settle` to reach its first screen; "" when
+// no window opened.
+std::string SettledWindow(std::chrono::seconds settle) {
+  std::string window = WaitForWindow();
+  if (!window.empty()) std::this_thread::sleep_for(settle);
+  return window;
+}
+
 class WholeProgram : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -165,9 +173,8 @@ TEST_F(WholeProgram, OpensItsWindowAndEscOnTheMainScreenEndsIt) {
 TEST_F(WholeProgram, EscOnTheHelpScreenDoesNotEndIt) {
   SetSession(true, true);
   Program program;
-  std::string window = WaitForWindow();
+  const std::string window = SettledWindow(std::chrono::seconds(2));
   ASSERT_FALSE(window.empty()) << program.Output();
-  std::this_thread::sleep_for(std::chrono::seconds(2));
   Xdo({"windowfocus", "--sync", window});
   Xdo({"key", "Escape"});
   EXPECT_EQ(program.WaitForExit(2), -1);
@@ -182,9 +189,8 @@ TEST_F(WholeProgram, EscOnTheHelpScreenDoesNotEndIt) {
 TEST_F(WholeProgram, ClosingTheWindowEndsItCleanly) {
   SetSession(false, false);
   Program program;
-  std::string window = WaitForWindow();
+  const std::string window = SettledWindow(std::chrono::seconds(1));
   ASSERT_FALSE(window.empty()) << program.Output();
-  std::this_thread::sleep_for(std::chrono::seconds(1));
   ASSERT_TRUE(AskToClose(window));
   EXPECT_EQ(program.WaitForExit(20), 0) << program.Output();
   EXPECT_TRUE(PortFree(viewer_port));
@@ -201,9 +207,8 @@ TEST_F(WholeProgram, StartsWithTheChosenUserMidiMapAndKeepsItsIndex) {
   // The map's one bad entry shows that the reader went through it.
   WriteFile(map, "[MIDI map]\nName = Mine\nIs_Preset = no\n\n[Element type map]\nMap0.element_type = snare\n");
   Program program;
-  std::string window = WaitForWindow();
+  const std::string window = SettledWindow(std::chrono::seconds(2));
   ASSERT_FALSE(window.empty()) << program.Output();
-  std::this_thread::sleep_for(std::chrono::seconds(2));
   const int status = EscUntilExit(program, window);
   EXPECT_EQ(status, 0) << program.Output();
   const std::string output = program.Output();
@@ -226,9 +231,8 @@ TEST_F(WholeProgram, StartsWithTheLastUserKitOfAFreshInstallation) {
   ASSERT_NE(at, std::string::npos);
   WriteFile(cfg_path, cfg.substr(0, at) + "Last_Drumkit = My Kit" + cfg.substr(cfg.find('\n', at)));
   Program program;
-  std::string window = WaitForWindow();
+  const std::string window = SettledWindow(std::chrono::seconds(2));
   ASSERT_FALSE(window.empty()) << program.Output();
-  std::this_thread::sleep_for(std::chrono::seconds(2));
   ASSERT_TRUE(AskToClose(window));
   ASSERT_EQ(program.WaitForExit(20), 0) << program.Output();
   const std::string output = program.Output();

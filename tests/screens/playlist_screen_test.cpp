@@ -16,13 +16,7 @@ class PlaylistScreen : public skyt_test::ScreenTest {
     ScreenTest::SetUp();
     std::filesystem::create_directories("conf");
     drummer.playlist.clear();
-    SetCommandRunner([this](const std::vector<std::string>& argv, const std::string*) {
-      for (const auto& a : argv) {
-        if (a == "--file-selection") return CommandResult{0, chosen + "\n"};
-        if (a.rfind("--text=", 0) == 0) Fakes::messages.push_back(a.substr(7));
-      }
-      return CommandResult{0, ""};
-    });
+    AnswerFileSelections(chosen);
   }
   void TearDown() override {
     sound.StopSong(true);

@@ -26,13 +26,7 @@ class RecordingsScreen : public skyt_test::ScreenTest {
     sound.SetSongVolume(50);
     sound.panning_enabled = true;
     sound.audio.SetReverbAmount(0.4f);
-    SetCommandRunner([this](const std::vector<std::string>& argv, const std::string*) {
-      for (const auto& a : argv) {
-        if (a == "--file-selection") return CommandResult{0, wav_path + "\n"};
-        if (a.rfind("--text=", 0) == 0) Fakes::messages.push_back(a.substr(7));
-      }
-      return CommandResult{0, ""};
-    });
+    AnswerFileSelections(wav_path);
   }
   void TearDown() override {
     EndWavExport();

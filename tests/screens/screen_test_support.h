@@ -131,6 +131,18 @@ class ScreenTest : public ::testing::Test {
     glFinish();
   }
 
+  // Dialogs as the screens that pick files see them: a file selection answers `path` as it is
+  // when asked, any other dialog Ok; their texts are kept in Fakes::messages.
+  void AnswerFileSelections(const std::string& path) {
+    SetCommandRunner([&path](const std::vector<std::string>& argv, const std::string*) {
+      for (const auto& a : argv) {
+        if (a == "--file-selection") return CommandResult{0, path + "\n"};
+        if (a.rfind("--text=", 0) == 0) Fakes::messages.push_back(a.substr(7));
+      }
+      return CommandResult{0, ""};
+    });
+  }
+
   // Enters a state as ChangeInterfaceState does, without the in-air switches.
   void Enter(int state, int param = 0, int param2 = 0) {
     interface_state = state;

@@ -15,6 +15,15 @@ namespace {
 constexpr int kCountRow = 32, kCountRows = 12;
 constexpr float kCountX = 30, kCountY = 115, kCountRise = 0.2f;
 
+void Append(std::vector<Scene>& frames, const std::vector<Scene>& more) {
+  frames.insert(frames.end(), more.begin(), more.end());
+}
+
+// The right stick along the path, the left one resting.
+void AppendRightStick(std::vector<Scene>& frames, const std::vector<PathPoint>& path) {
+  for (const PathPoint& p : path) frames.push_back({{40, 40, StrokeScript::kHandRadius}, {p.x, p.y, p.radius}});
+}
+
 // Appends the frames of one line; false when it does not read.
 bool ParseLine(const std::string& line, std::vector<Scene>& frames) {
   std::istringstream in(line);
@@ -23,16 +32,14 @@ bool ParseLine(const std::string& line, std::vector<Scene>& frames) {
   if (verb == "press") {
     float x, y, r;
     if (!(in >> x >> y >> r)) return false;
-    std::vector<Scene> stroke = StrokeScript::MenuStroke(x, y, r);
-    frames.insert(frames.end(), stroke.begin(), stroke.end());
+    Append(frames, StrokeScript::MenuStroke(x, y, r));
     return true;
   }
   if (verb == "strokes") {
     float x, y, r;
     int count, down;
     if (!(in >> x >> y >> r >> count >> down) || count < 1 || count > 1000 || down < 1 || down > 125) return false;
-    for (const PathPoint& p : StrokePath(x, y, y - 40.0f, y, down, count, r))
-      frames.push_back({{40, 40, StrokeScript::kHandRadius}, {p.x, p.y, p.radius}});
+    AppendRightStick(frames, StrokePath(x, y, y - 40.0f, y, down, count, r));
     return true;
   }
   if (verb == "counted") {
@@ -47,15 +54,13 @@ bool ParseLine(const std::string& line, std::vector<Scene>& frames) {
     float x, y, r, height;
     int down;
     if (!(in >> x >> y >> r >> height >> down) || height < 1 || height > 240 || down < 1 || down > 125) return false;
-    for (const PathPoint& p : StrokePath(x, y, y - height, y, down, 1, r))
-      frames.push_back({{40, 40, StrokeScript::kHandRadius}, {p.x, p.y, p.radius}});
+    AppendRightStick(frames, StrokePath(x, y, y - height, y, down, 1, r));
     return true;
   }
   if (verb == "tap") {
     float x;
     if (!(in >> x)) return false;
-    std::vector<Scene> tap = StrokeScript::FootTap(x);
-    frames.insert(frames.end(), tap.begin(), tap.end());
+    Append(frames, StrokeScript::FootTap(x));
     return true;
   }
   if (verb == "drag") {
@@ -73,8 +78,7 @@ bool ParseLine(const std::string& line, std::vector<Scene>& frames) {
   if (verb == "dark") {
     frames.insert(frames.end(), count, Scene());
   } else if (verb == "rest") {
-    std::vector<Scene> rest = StrokeScript::Rest(count);
-    frames.insert(frames.end(), rest.begin(), rest.end());
+    Append(frames, StrokeScript::Rest(count));
   } else if (verb == "hold") {
     Scene scene;
     for (SceneMarker m{}; in >> m.x >> m.y >> m.radius;) scene.push_back(m);
