@@ -5,7 +5,7 @@ find_program(SKYT_RSVG_CONVERT rsvg-convert REQUIRED)
 
 set(skyt_images_tool_dir ${PROJECT_SOURCE_DIR}/tools/images)
 set(skyt_images_dir ${PROJECT_BINARY_DIR}/generated/images)
-file(GLOB skyt_images_scripts CONFIGURE_DEPENDS ${skyt_images_tool_dir}/*.py)
+file(GLOB skyt_images_scripts CONFIGURE_DEPENDS ${skyt_images_tool_dir}/*.py ${skyt_images_tool_dir}/*.json)
 file(GLOB skyt_images_texts CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/text/*.txt)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${skyt_images_scripts})
 

@@ -1,16 +1,29 @@
 """The ten pictures that exist in every language: help pages, about page, set-up wizard pictures,
 audio device picture. Each is drawn from one layout with the language's texts and font."""
+import json
 import math
 import os
 import re
 
-from picture_texts import T, TABLE_WORDS
 from svgkit import document, fit_size, linear, radial, text, text_width, wrap
 
 LANGS = ["en", "ja", "de", "fr", "es", "id", "tr", "it", "ru", "zh", "ko"]
 SUFFIX = {"en": "", "ja": "-jp", "de": "-de", "fr": "-fr", "es": "-es", "id": "-id", "tr": "-tr",
           "it": "-it", "ru": "-ru", "zh": "-zh", "ko": "-ko"}
 VERSION = "0.0.0"  # set from the build (set_version)
+
+
+def _load_picture_texts():
+    """The texts inside the pictures (picture_texts.json beside this file): "texts", the
+    sentences only the pictures use, by key and language; "table_words", words the program's
+    text table also holds, by text id, used where the table has no translation of its own."""
+    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "picture_texts.json"),
+              encoding="utf-8") as f:
+        data = json.load(f)
+    return data["texts"], {int(k): v for k, v in data["table_words"].items()}
+
+
+T, TABLE_WORDS = _load_picture_texts()
 
 
 def set_version(version):
@@ -155,18 +168,24 @@ def startup_label(lang):
     return text(x, 687, word(lang, 383), 17, lang, SOFT)
 
 
+def card_grid(kinds, page, top, ch, lang):
+    """Help cards two to a row below `top`: each kind's picture, its title (the text of the same
+    key) and its body (the page's text of that key)."""
+    cw = 420
+    cards = []
+    for i, kind in enumerate(kinds):
+        x = 48 + (i % 2) * (cw + 24)
+        y = top + (i // 2) * (ch + 12)
+        cards.append(help_card(x, y, cw, ch, kind, tr(kind, lang), tr(page + kind, lang), lang))
+    return cards
+
+
 def help1(lang):
     w, h = 960, 720
     bg, defs = backdrop(w, h)
     parts = [bg, heading(48, 64, tr("h1_title", lang), 34, 864, lang),
              fitted_paragraph(48, 80, tr("h1_intro", lang), 19, 864, 62, lang, SOFT)]
-    cw, ch = 420, 140
-    cells = [("camera", "camera", "h1_camera"), ("sticks", "sticks", "h1_sticks"),
-             ("seat", "seat", "h1_seat"), ("play", "play", "h1_play")]
-    for i, (kind, t, b) in enumerate(cells):
-        x = 48 + (i % 2) * (cw + 24)
-        y = 160 + (i // 2) * (ch + 12)
-        parts.append(help_card(x, y, cw, ch, kind, tr(t, lang), tr(b, lang), lang))
+    parts += card_grid(["camera", "sticks", "seat", "play"], "h1_", 160, 140, lang)
     parts.append(page_dots(1, lang))
     # A strip of the kit between the navigation row and the bottom buttons.
     parts.append(kit_strip(48, 530, 864, 105))
@@ -178,13 +197,7 @@ def help2(lang):
     w, h = 960, 720
     bg, defs = backdrop(w, h)
     parts = [bg, heading(48, 64, tr("h2_title", lang), 34, 864, lang)]
-    cw, ch = 420, 170
-    cells = [("wizard", "wizard", "h2_wizard"), ("inair", "inair", "h2_inair"),
-             ("mouse", "mouse", "h2_mouse"), ("sound", "sound", "h2_sound")]
-    for i, (kind, t, b) in enumerate(cells):
-        x = 48 + (i % 2) * (cw + 24)
-        y = 92 + (i // 2) * (ch + 12)
-        parts.append(help_card(x, y, cw, ch, kind, tr(t, lang), tr(b, lang), lang))
+    parts += card_grid(["wizard", "inair", "mouse", "sound"], "h2_", 92, 170, lang)
     parts.append(page_dots(2, lang))
     parts.append(help_card(48, 528, 864, 108, "tips", tr("tips", lang), tr("h2_tips", lang), lang))
     parts.append(startup_label(lang))
