@@ -24,6 +24,16 @@ struct Audio::SongLoader {
   std::vector<std::pair<Audio::Sound*, int16_t*>> retired;
 };
 
+// Empties `sound` before a loader fills it: no data, no frames, not loaded, in `state`.
+inline void ResetSound(Audio::Sound& sound, uint32_t state, int max_voices) {
+  sound.data.store(nullptr, std::memory_order_relaxed);
+  sound.frames.store(0, std::memory_order_relaxed);
+  sound.capacity.store(0, std::memory_order_relaxed);
+  sound.max_voices = max_voices;
+  sound.loaded.store(0, std::memory_order_relaxed);
+  sound.state.store(state, std::memory_order_relaxed);
+}
+
 // Resamples the frames of a WAV data chunk (8, 16 or 24-bit little-endian values, `channels` a
 // frame, the first two kept) at `rate` (not 44100) to stereo at 44100 Hz, each value taken to
 // 16 bits first: the same result as converting the values to 16-bit frames and then calling

@@ -54,12 +54,7 @@ bool Audio::LoadWav(Sound& sound, const char* path, int max_voices) {
 }
 
 bool Audio::LoadWavFromMemory(Sound& sound, const unsigned char* data, int size, int max_voices) {
-  sound.data.store(nullptr, std::memory_order_relaxed);
-  sound.frames.store(0, std::memory_order_relaxed);
-  sound.capacity.store(0, std::memory_order_relaxed);
-  sound.max_voices = max_voices;
-  sound.loaded.store(0, std::memory_order_relaxed);
-  sound.state.store(1, std::memory_order_relaxed);
+  ResetSound(sound, 1, max_voices);
   if (!data || size < 44) return false;
   if (std::memcmp(data, "RIFF", 4) != 0 || std::memcmp(data + 8, "WAVE", 4) != 0) return false;
 

@@ -44,12 +44,7 @@ uint32_t U32(const unsigned char* b) {
 
 void Audio::LoadRaw(Sound& sound, const char* path, std::ifstream& file, int max_voices) {
   EnsureQueueState();
-  sound.data.store(nullptr, std::memory_order_relaxed);
-  sound.frames.store(0, std::memory_order_relaxed);
-  sound.capacity.store(0, std::memory_order_relaxed);
-  sound.max_voices = max_voices;
-  sound.loaded.store(0, std::memory_order_relaxed);
-  sound.state.store(2, std::memory_order_relaxed);
+  ResetSound(sound, 2, max_voices);
   sound.cancel.store(0, std::memory_order_relaxed);
   sound.chunk_offset.store(kStored, std::memory_order_relaxed);
 

@@ -25,14 +25,10 @@ namespace {
 // Longer streams are taken for a damaged header.
 constexpr int64_t kMaxSongFrames = 44100ll * 3600 * 3;
 
-void ResetSound(Audio::Sound& sound, uint32_t state, int max_voices) {
-  sound.data.store(nullptr, std::memory_order_relaxed);
-  sound.frames.store(0, std::memory_order_relaxed);
-  sound.capacity.store(0, std::memory_order_relaxed);
-  sound.max_voices = max_voices;
-  sound.loaded.store(0, std::memory_order_relaxed);
+// Empties `sound` for a song loader, which reads it until cancelled.
+void ResetSong(Audio::Sound& sound, uint32_t state, int max_voices) {
+  ResetSound(sound, state, max_voices);
   sound.cancel.store(0, std::memory_order_relaxed);
-  sound.state.store(state, std::memory_order_relaxed);
 }
 }  // namespace
 
@@ -250,7 +246,7 @@ void Audio::WaitForLoadOggAsync(bool finish) {
 }
 
 bool Audio::LoadMp3Async(Sound& sound, const char* path, int max_voices) {
-  ResetSound(sound, 3, max_voices);
+  ResetSong(sound, 3, max_voices);
   FfmpegSong* file = path ? OpenSong(path) : nullptr;
   if (!file) {
     printf("Audio error: can't open the song \"%s\"\n", path ? path : "");
@@ -272,7 +268,7 @@ bool Audio::LoadMp3Async(Sound& sound, const char* path, int max_voices) {
 }
 
 bool Audio::LoadMp3(Sound& sound, const char* path, int max_voices) {
-  ResetSound(sound, 3, max_voices);
+  ResetSong(sound, 3, max_voices);
   std::unique_ptr<FfmpegSong> file(path ? OpenSong(path) : nullptr);
   if (!file) {
     printf("Audio error: can't open the song \"%s\"\n", path ? path : "");
@@ -371,15 +367,22 @@ int64_t DecodeOgg(const unsigned char* bytes, int size, Audio::Sound& sound,
   }
   const int channels = info.channels >= 2 ? 2 : 1;  // more channels are mixed to two
   const int rate = static_cast<int>(info.sample_rate);
-  int64_t decoded = 0;
-  if (rate == Audio::kSampleRate && info.channels == 2) {
-    int16_t* data = new (std::nothrow) int16_t[2 * total];
+  // The song's buffer of `frames` frames, handed to the mixer; nullptr (the stream closed)
+  // for more frames than the longest song or without the memory.
+  auto song_buffer = [&](int64_t frames) -> int16_t* {
+    int16_t* data = frames > kMaxSongFrames ? nullptr : new (std::nothrow) int16_t[2 * frames];
     if (!data) {
       stb_vorbis_close(v);
-      return 0;
+      return nullptr;
     }
     sound.data.store(data, std::memory_order_release);
-    sound.capacity.store(static_cast<uint32_t>(total), std::memory_order_release);
+    sound.capacity.store(static_cast<uint32_t>(frames), std::memory_order_release);
+    return data;
+  };
+  int64_t decoded = 0;
+  if (rate == Audio::kSampleRate && info.channels == 2) {
+    int16_t* data = song_buffer(total);
+    if (!data) return 0;
     while (!cancel.load(std::memory_order_acquire) && decoded < total) {
       int64_t want = total - decoded;
       if (want > 2048) want = 2048;
@@ -395,17 +398,8 @@ int64_t DecodeOgg(const unsigned char* bytes, int size, Audio::Sound& sound,
     const int64_t blocks = (total + block - 1) / block;
     const int64_t per_block = static_cast<int64_t>(std::ceil(block / ratio)) + 1;
     const int64_t capacity = per_block * blocks;
-    if (capacity > kMaxSongFrames) {
-      stb_vorbis_close(v);
-      return 0;
-    }
-    int16_t* data = new (std::nothrow) int16_t[2 * capacity];
-    if (!data) {
-      stb_vorbis_close(v);
-      return 0;
-    }
-    sound.data.store(data, std::memory_order_release);
-    sound.capacity.store(static_cast<uint32_t>(capacity), std::memory_order_release);
+    int16_t* data = song_buffer(capacity);
+    if (!data) return 0;
     std::vector<int16_t> work(4096);
     int64_t out = 0;
     while (!cancel.load(std::memory_order_acquire)) {
@@ -437,7 +431,7 @@ void* Audio::OggThreadMain(void* arg) {
 }
 
 bool Audio::LoadOggAsync(Sound& sound, const char* path, int max_voices) {
-  ResetSound(sound, 4, max_voices);
+  ResetSong(sound, 4, max_voices);
   int size = 0;
   unsigned char* bytes = LoadDataFromFile(path, size);
   if (!bytes) {
@@ -449,7 +443,7 @@ bool Audio::LoadOggAsync(Sound& sound, const char* path, int max_voices) {
 
 bool Audio::LoadOggFromMemoryAsync(Sound& sound, unsigned char* data, int size, bool free_data,
                                    int max_voices) {
-  ResetSound(sound, 4, max_voices);
+  ResetSong(sound, 4, max_voices);
   if (!ogg_loader_) ogg_loader_ = new SongLoader;
   JoinSongLoader(*ogg_loader_, true);
   ogg_loader_->cancel.store(false, std::memory_order_release);
@@ -470,7 +464,7 @@ bool Audio::LoadOgg(Sound& sound, const char* path, int max_voices) {
   int size = 0;
   unsigned char* bytes = LoadDataFromFile(path, size);
   if (!bytes) {
-    ResetSound(sound, 4, max_voices);
+    ResetSong(sound, 4, max_voices);
     return false;
   }
   const bool ok = LoadOggFromMemory(sound, bytes, size, max_voices);
@@ -479,7 +473,7 @@ bool Audio::LoadOgg(Sound& sound, const char* path, int max_voices) {
 }
 
 bool Audio::LoadOggFromMemory(Sound& sound, const unsigned char* data, int size, int max_voices) {
-  ResetSound(sound, 4, max_voices);
+  ResetSong(sound, 4, max_voices);
   std::atomic<bool> never{false};
   int64_t total = 0;
   const int64_t decoded = DecodeOgg(data, size, sound, never, total);

@@ -61,6 +61,26 @@ void WriteStr(std::ostream& out, const std::string& s) {
   out.write(s.data(), static_cast<std::streamsize>(s.size()));
 }
 
+// The elements that hold samples: their count, then slot, sample file, curves, volumes and pan
+// of each.
+void WriteElementTable(std::ostream& out, const std::vector<Sound::Element>& elements) {
+  uint32_t used = 0;
+  for (const Sound::Element& e : elements)
+    if (!e.free && e.samples) ++used;
+  WriteU32(out, used);
+  for (size_t i = 0; i < elements.size(); ++i) {
+    const Sound::Element& e = elements[i];
+    if (e.free || !e.samples) continue;
+    WriteU32(out, static_cast<uint32_t>(i));
+    WriteStr(out, e.samples->path);
+    WriteU32(out, static_cast<uint32_t>(e.hand_curve));
+    WriteU32(out, static_cast<uint32_t>(e.hand_volume));
+    WriteU32(out, static_cast<uint32_t>(e.foot_curve));
+    WriteU32(out, static_cast<uint32_t>(e.foot_volume));
+    WriteF32(out, e.pan);
+  }
+}
+
 // Time and type of a new event; false without an open recording. The first event sets the
 // recording's start time 0.25 s before itself.
 bool BeginEvent(const Sound& s, uint32_t type, EventBytes& e) {
@@ -240,21 +260,7 @@ bool Sound::StartRecording(const char* path, const char* description) {
     WriteStr(recording_stream, std::string(date, n));
     WriteStr(recording_stream, description ? description : "");
     WriteF32(recording_stream, metronome_on ? 60.0f / beat_period : 0.0f);
-    uint32_t used = 0;
-    for (const Element& e : elements)
-      if (!e.free && e.samples) ++used;
-    WriteU32(recording_stream, used);
-    for (size_t i = 0; i < elements.size(); ++i) {
-      const Element& e = elements[i];
-      if (e.free || !e.samples) continue;
-      WriteU32(recording_stream, static_cast<uint32_t>(i));
-      WriteStr(recording_stream, e.samples->path);
-      WriteU32(recording_stream, static_cast<uint32_t>(e.hand_curve));
-      WriteU32(recording_stream, static_cast<uint32_t>(e.hand_volume));
-      WriteU32(recording_stream, static_cast<uint32_t>(e.foot_curve));
-      WriteU32(recording_stream, static_cast<uint32_t>(e.foot_volume));
-      WriteF32(recording_stream, e.pan);
-    }
+    WriteElementTable(recording_stream, elements);
     recording_start_time.store(0, std::memory_order_release);
     rt->ring_tail.store(rt->ring_head.load(std::memory_order_acquire), std::memory_order_release);
     rt->ring_dropped.store(0, std::memory_order_relaxed);
@@ -320,21 +326,7 @@ bool Sound::SavePerformance(const char* path) {
   WriteStr(out, performance_date);
   WriteStr(out, performance_description);
   WriteF32(out, 0.0f);
-  uint32_t used = 0;
-  for (const Element& e : elements)
-    if (!e.free && e.samples) ++used;
-  WriteU32(out, used);
-  for (size_t i = 0; i < elements.size(); ++i) {
-    const Element& e = elements[i];
-    if (e.free || !e.samples) continue;
-    WriteU32(out, static_cast<uint32_t>(i));
-    WriteStr(out, e.samples->path);
-    WriteU32(out, static_cast<uint32_t>(e.hand_curve));
-    WriteU32(out, static_cast<uint32_t>(e.hand_volume));
-    WriteU32(out, static_cast<uint32_t>(e.foot_curve));
-    WriteU32(out, static_cast<uint32_t>(e.foot_volume));
-    WriteF32(out, e.pan);
-  }
+  WriteElementTable(out, elements);
   uint32_t first_song = sel::kNoSong;
   for (const Event& ev : events) {
     WriteF32(out, ev.time);
