@@ -507,29 +507,33 @@ void Imgui::PrintTextArgs(const Font* f, float x, float y, float alpha, const ch
   f->Print(x, y, Align(0), g_text_buffer);
 }
 
+// A text with its top at (x, y), `size` the font's line height: printed, greyed at half
+// strength, and traced.
+void Imgui::DrawTextArgs(const Font* f, float size, int x, int y, bool greyed, const char* format,
+                         va_list args) {
+  PrintTextArgs(f, static_cast<float>(x), static_cast<float>(y) - size, greyed ? 0.5f : 1, format, args);
+  TraceText(f, x, y, greyed);
+}
+
 void Imgui::DoText(int x, int y, const char* format, ...) {
   va_list args;
   va_start(args, format);
-  PrintTextArgs(font, static_cast<float>(x), static_cast<float>(y) - font_size, 1, format, args);
+  DrawTextArgs(font, font_size, x, y, false, format, args);
   va_end(args);
-  TraceText(font, x, y, false);
 }
 
 void Imgui::DoTextGreyed(int x, int y, const char* format, ...) {
   va_list args;
   va_start(args, format);
-  PrintTextArgs(font, static_cast<float>(x), static_cast<float>(y) - font_size, 0.5f, format, args);
+  DrawTextArgs(font, font_size, x, y, true, format, args);
   va_end(args);
-  TraceText(font, x, y, true);
 }
 
 void Imgui::DoBoldText(int x, int y, const char* format, ...) {
   va_list args;
   va_start(args, format);
-  PrintTextArgs(bold_font, static_cast<float>(x), static_cast<float>(y) - bold_font_size, 1, format,
-                args);
+  DrawTextArgs(bold_font, bold_font_size, x, y, false, format, args);
   va_end(args);
-  TraceText(bold_font, x, y, false);
 }
 
 // ---- Buttons ----------------------------------------------------------------------------

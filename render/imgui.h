@@ -223,6 +223,7 @@ class Imgui {
   void PrintLabel(const Fitted& f, bool whole, int x, int y, int w, int h, float alpha, int shift,
                   bool shadow);
   void PrintTextArgs(const Font* f, float x, float y, float alpha, const char* format, va_list args);
+  void DrawTextArgs(const Font* f, float size, int x, int y, bool greyed, const char* format, va_list args);
   bool ListBox(int id, int id_page_up, int id_page_down, int x, int y, int w, int n, int count,
                const char* (*item)(const void*, int), const void* ctx, ListBoxState& state);
   void AdvanceLayout(int height, GapSize size);

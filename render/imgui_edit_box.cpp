@@ -300,48 +300,36 @@ bool Imgui::DoEditBox(int id, int x, int y, int w, int h, char* text, size_t buf
         show_caret();
       };
       auto clear_selection = [&] { selection_start = selection_end = 0; };
-      if (special_keys[KEY_LEFT] && KeyDue(KEY_LEFT)) {
-        if (caret > 0) {
-          const int old = caret--;
-          if (shift) {
-            if (selection_start == selection_end) {
-              selection_start = caret;
-              selection_end = old;
-            } else if (caret < selection_start) {
-              selection_start = caret;
-            } else {
-              selection_end = caret;
-            }
-          } else if (selection_start != selection_end) {
-            caret = old;
-            clear_selection();
+      // Left (step -1) and right (+1) move the caret one place. With Shift the selection grows
+      // from the caret, or its edge at the caret follows it; without, a selection is dropped and
+      // the caret stays.
+      auto step_caret = [&](int key, int step) {
+        if (!special_keys[key] || !KeyDue(key)) return;
+        const int old = caret;
+        if (step < 0 ? old <= 0 : old >= len) {
+          if (!shift) clear_selection();
+          return;
+        }
+        caret = old + step;
+        if (shift) {
+          int& leading = step < 0 ? selection_start : selection_end;  // the edge on the side moved to
+          int& trailing = step < 0 ? selection_end : selection_start;
+          if (selection_start == selection_end) {
+            selection_start = std::min(old, caret);
+            selection_end = std::max(old, caret);
+          } else if ((caret - leading) * step > 0) {
+            leading = caret;
+          } else {
+            trailing = caret;
           }
-          acted(KEY_LEFT);
-        } else if (!shift) {
+        } else if (selection_start != selection_end) {
+          caret = old;
           clear_selection();
         }
-      }
-      if (special_keys[KEY_RIGHT] && KeyDue(KEY_RIGHT)) {
-        if (caret < len) {
-          const int old = caret++;
-          if (shift) {
-            if (selection_start == selection_end) {
-              selection_start = old;
-              selection_end = caret;
-            } else if (caret > selection_end) {
-              selection_end = caret;
-            } else {
-              selection_start = caret;
-            }
-          } else if (selection_start != selection_end) {
-            caret = old;
-            clear_selection();
-          }
-          acted(KEY_RIGHT);
-        } else if (!shift) {
-          clear_selection();
-        }
-      }
+        acted(key);
+      };
+      step_caret(KEY_LEFT, -1);
+      step_caret(KEY_RIGHT, 1);
       if (special_keys[KEY_HOME] && KeyDue(KEY_HOME)) {
         if (caret > 0) {
           if (shift) {

@@ -43,14 +43,12 @@ unsigned char* Audio::LoadDataFromFile(const char* path, int& size) {
 
 bool Audio::LoadWav(Sound& sound, const char* path, int max_voices) {
   int size = 0;
-  unsigned char* bytes = LoadDataFromFile(path, size);
+  const std::unique_ptr<unsigned char[]> bytes(LoadDataFromFile(path, size));
   if (!bytes) {
     sound.state.store(1, std::memory_order_relaxed);
     return false;
   }
-  const bool ok = LoadWavFromMemory(sound, bytes, size, max_voices);
-  delete[] bytes;
-  return ok;
+  return LoadWavFromMemory(sound, bytes.get(), size, max_voices);
 }
 
 bool Audio::LoadWavFromMemory(Sound& sound, const unsigned char* data, int size, int max_voices) {

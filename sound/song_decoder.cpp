@@ -462,14 +462,12 @@ bool Audio::LoadOggFromMemoryAsync(Sound& sound, unsigned char* data, int size, 
 
 bool Audio::LoadOgg(Sound& sound, const char* path, int max_voices) {
   int size = 0;
-  unsigned char* bytes = LoadDataFromFile(path, size);
+  const std::unique_ptr<unsigned char[]> bytes(LoadDataFromFile(path, size));
   if (!bytes) {
     ResetSong(sound, 4, max_voices);
     return false;
   }
-  const bool ok = LoadOggFromMemory(sound, bytes, size, max_voices);
-  delete[] bytes;
-  return ok;
+  return LoadOggFromMemory(sound, bytes.get(), size, max_voices);
 }
 
 bool Audio::LoadOggFromMemory(Sound& sound, const unsigned char* data, int size, int max_voices) {
