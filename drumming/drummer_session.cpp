@@ -52,6 +52,13 @@ void ReadInt(const IniFile& ini, const char* key, int& value, int lo, int hi) {
 
 void ReadBool(const IniFile& ini, const char* key, bool& value) { ini.GetBool(kSession, key, value); }
 
+// A yes/no setting that is `fallback` where the file does not give it.
+bool ReadFlag(const IniFile& ini, const char* key, bool fallback) {
+  bool value = fallback;
+  ReadBool(ini, key, value);
+  return value;
+}
+
 // The kit's search settings; the accuracy setting (0-3) chooses the hit disks' size.
 void SetPieceDetermination(Drumkit* kit, bool two_d, int accuracy, bool vr) {
   if (!kit) return;
@@ -131,30 +138,19 @@ bool Drummer::LoadLastSession() {
   MocapMarker::m_down_frames_needed = sensitivity == 0 ? 1 : sensitivity == 1 ? 3 : 5;
   ReadInt(ini, "Midi_Mode", midi_mode, 0, 2, 0);
   ReadInt(ini, "Midi_Output_Number", midi_output_number, -1, 1 << 20);
-  midi_send_pedal_close = true;
-  ReadBool(ini, "Midi_Send_Pedal_Close", midi_send_pedal_close);
-  midi_send_metronome = false;
-  ReadBool(ini, "Midi_Send_Metronome", midi_send_metronome);
-  midi_send_menu_sound = false;
-  ReadBool(ini, "Midi_Send_Menu_Sound", midi_send_menu_sound);
-  bool scheduler = true;
-  ReadBool(ini, "Midi_Use_Scheduler", scheduler);
-  midi_latency = scheduler ? 1 : 0;
-  midi_use_mdrummer_hack = false;
-  ReadBool(ini, "Midi_Use_MDrummer_Hack", midi_use_mdrummer_hack);
-  midi_send_cc_only_before_note = true;
-  ReadBool(ini, "Midi_Only_Send_CC_Before_Note", midi_send_cc_only_before_note);
-  bool old_style = true;
-  ReadBool(ini, "Use_Old_Style_Menu_Button", old_style);
-  use_old_style_menu_button = old_style ? 1 : 0;
+  midi_send_pedal_close = ReadFlag(ini, "Midi_Send_Pedal_Close", true);
+  midi_send_metronome = ReadFlag(ini, "Midi_Send_Metronome", false);
+  midi_send_menu_sound = ReadFlag(ini, "Midi_Send_Menu_Sound", false);
+  midi_latency = ReadFlag(ini, "Midi_Use_Scheduler", true) ? 1 : 0;
+  midi_use_mdrummer_hack = ReadFlag(ini, "Midi_Use_MDrummer_Hack", false);
+  midi_send_cc_only_before_note = ReadFlag(ini, "Midi_Only_Send_CC_Before_Note", true);
+  use_old_style_menu_button = ReadFlag(ini, "Use_Old_Style_Menu_Button", true) ? 1 : 0;
   graphics_mode = 0;
   ReadInt(ini, "Graphics_Mode", graphics_mode, 0, 4);
-  bool two_d = true;
-  ReadBool(ini, "Piece_Determination_Two_D", two_d);
+  const bool two_d = ReadFlag(ini, "Piece_Determination_Two_D", true);
   int accuracy = 0;
   ReadInt(ini, "Piece_Determination_Accuracy_Setting", accuracy, 0, 3);
-  bool vr = false;
-  ReadBool(ini, "Piece_Determination_VR", vr);
+  const bool vr = ReadFlag(ini, "Piece_Determination_VR", false);
   ReadInt(ini, "Midi_Map_Index", Midi_Map_Index, -1, 1 << 20);
   Z_Offset = 0.0f;
   ReadFloat(ini, kSession, "Z_Offset", Z_Offset, -100.0f, 100.0f);
@@ -181,49 +177,29 @@ void Drummer::SaveLastSession() {
     << "Have_MIDI_Maps_Dir = " << tf(Have_MIDI_Maps_Dir) << "\n"
     << "Patched_3D = " << tf(Patched_3D) << "\n"
     << "Wants_Startup_Help = " << tf(Wants_Startup_Help) << "\n"
-    << "Language = " << GetLanguageString() << "\n"
-    << "\n"
+    << "Language = " << GetLanguageString() << "\n\n"
     << "Last_Song = " << current_song << "\n"
     << "Start_Time = " << Number(start_time) << "\n"
     << "Last_Drumkit = " << (kit_library ? library_calls.current_drumkit_name(*kit_library) : std::string()) << "\n"
-    << "Drum_Full_Screen = " << yn(Drum_Full_Screen) << "\n"
-    << "\n"
-    << "Is_Left_Handed = " << tf(Is_Left_Handed) << "\n"
-    << "\n"
-    << "Metronome_Tempo = " << Number(tempo) << "\n"
-    << "\n"
-    << "Hit_Detection_Sensitivity = " << sensitivity << "\n"
-    << "\n"
-    << "Midi_Mode = " << midi_mode << "\n"
-    << "\n"
-    << "Midi_Output_Number = " << midi_output_number << "\n"
-    << "\n"
-    << "Midi_Send_Pedal_Close = " << yn(midi_send_pedal_close) << "\n"
-    << "\n"
-    << "Midi_Send_Metronome = " << yn(midi_send_metronome) << "\n"
-    << "\n"
-    << "Midi_Send_Menu_Sound = " << yn(midi_send_menu_sound) << "\n"
-    << "\n"
-    << "Midi_Use_Scheduler = " << yn(midi_latency != 0) << "\n"
-    << "\n"
-    << "Midi_Use_MDrummer_Hack = " << yn(midi_use_mdrummer_hack) << "\n"
-    << "\n"
-    << "Midi_Only_Send_CC_Before_Note = " << yn(midi_send_cc_only_before_note) << "\n"
-    << "\n"
-    << "Use_Old_Style_Menu_Button = " << yn(use_old_style_menu_button != 0) << "\n"
-    << "\n"
-    << "Graphics_Mode = " << graphics_mode << "\n"
-    << "\n"
-    << "Piece_Determination_Two_D = " << yn(!(kit && kit->use_3d)) << "\n"
-    << "\n"
-    << "Piece_Determination_Accuracy_Setting = " << (kit ? kit->accuracy_setting : 0) << "\n"
-    << "\n"
-    << "Piece_Determination_VR = " << yn(kit && kit->vr_mode) << "\n"
-    << "\n"
-    << "Midi_Map_Index = " << Midi_Map_Index << "\n"
-    << "\n"
-    << "Z_Offset = " << Number(Z_Offset) << "\n"
-    << "\n"
+    << "Drum_Full_Screen = " << yn(Drum_Full_Screen) << "\n\n"
+    << "Is_Left_Handed = " << tf(Is_Left_Handed) << "\n\n"
+    << "Metronome_Tempo = " << Number(tempo) << "\n\n"
+    << "Hit_Detection_Sensitivity = " << sensitivity << "\n\n"
+    << "Midi_Mode = " << midi_mode << "\n\n"
+    << "Midi_Output_Number = " << midi_output_number << "\n\n"
+    << "Midi_Send_Pedal_Close = " << yn(midi_send_pedal_close) << "\n\n"
+    << "Midi_Send_Metronome = " << yn(midi_send_metronome) << "\n\n"
+    << "Midi_Send_Menu_Sound = " << yn(midi_send_menu_sound) << "\n\n"
+    << "Midi_Use_Scheduler = " << yn(midi_latency != 0) << "\n\n"
+    << "Midi_Use_MDrummer_Hack = " << yn(midi_use_mdrummer_hack) << "\n\n"
+    << "Midi_Only_Send_CC_Before_Note = " << yn(midi_send_cc_only_before_note) << "\n\n"
+    << "Use_Old_Style_Menu_Button = " << yn(use_old_style_menu_button != 0) << "\n\n"
+    << "Graphics_Mode = " << graphics_mode << "\n\n"
+    << "Piece_Determination_Two_D = " << yn(!(kit && kit->use_3d)) << "\n\n"
+    << "Piece_Determination_Accuracy_Setting = " << (kit ? kit->accuracy_setting : 0) << "\n\n"
+    << "Piece_Determination_VR = " << yn(kit && kit->vr_mode) << "\n\n"
+    << "Midi_Map_Index = " << Midi_Map_Index << "\n\n"
+    << "Z_Offset = " << Number(Z_Offset) << "\n\n"
     << "User_Height = " << Number(User_Height) << "\n"
     << "Use_Camera_Stand = " << yn(Use_Camera_Stand) << "\n"
     << "Ran_After_Stand_Update = " << yn(Ran_After_Stand_Update) << "\n";
