@@ -43,6 +43,26 @@ void GiveBlob(const Webcam::Blob& blob, MocapMarker& to, MocapMarker& other) {
   other.Update();
 }
 
+// A blob for a group of at most two (feet or hands). A third one makes the group keep two and
+// hand its odd one out, the highest of three feet (odd_highest) or the lowest of three hands,
+// to the other group as that group's only blob.
+void JoinGroup(const Webcam::Blob& b, bool odd_highest, Webcam::Blob* group, int& n, Webcam::Blob* other,
+          int& other_n) {
+  if (n < 2) {
+    group[n++] = b;
+    return;
+  }
+  Webcam::Blob three[3] = {group[0], group[1], b};
+  int odd = 0;
+  for (int k = 1; k < 3; ++k)
+    if (odd_highest ? three[k].y < three[odd].y : three[k].y > three[odd].y) odd = k;
+  int w = 0;
+  for (int k = 0; k < 3; ++k)
+    if (k != odd) group[w++] = three[k];
+  other[0] = three[odd];
+  other_n = 1;
+}
+
 }  // namespace
 
 void Labeler::Init(Webcam& webcam, const IniFile&) { m_webcam = &webcam; }
@@ -108,36 +128,10 @@ bool Labeler::Label(Webcam::Blob* blobs, int n, bool leftHanded, float, MocapMar
     int nh = 0, nf = 0;
     for (int i = 0; i < m; ++i) {
       const Webcam::Blob& b = list[i];
-      if (b.y >= m_foot_line) {
-        if (nf < 2) {
-          feet[nf++] = b;
-        } else {
-          // Keep the two lowest as feet; the highest of three becomes a hand.
-          Webcam::Blob three[3] = {feet[0], feet[1], b};
-          int hi = 0;
-          for (int k = 1; k < 3; ++k)
-            if (three[k].y < three[hi].y) hi = k;
-          int w = 0;
-          for (int k = 0; k < 3; ++k)
-            if (k != hi) feet[w++] = three[k];
-          hands[0] = three[hi];
-          nh = 1;
-        }
-      } else {
-        if (nh < 2) {
-          hands[nh++] = b;
-        } else {
-          Webcam::Blob three[3] = {hands[0], hands[1], b};
-          int lo = 0;
-          for (int k = 1; k < 3; ++k)
-            if (three[k].y > three[lo].y) lo = k;
-          int w = 0;
-          for (int k = 0; k < 3; ++k)
-            if (k != lo) hands[w++] = three[k];
-          feet[0] = three[lo];
-          nf = 1;
-        }
-      }
+      if (b.y >= m_foot_line)
+        JoinGroup(b, true, feet, nf, hands, nh);
+      else
+        JoinGroup(b, false, hands, nh, feet, nf);
     }
     if (nh == 0) {
       m_merge_active = 0;

@@ -54,6 +54,12 @@ void EllipseSpans(int (*spans)[2], int w, int h, float r) {
   }
 }
 
+// What texture uploads do to each colour: value * scale + bias.
+void SetPixelTransfer(float scale, float bias) {
+  for (GLenum c : {GL_RED_SCALE, GL_GREEN_SCALE, GL_BLUE_SCALE}) glPixelTransferf(c, scale);
+  for (GLenum c : {GL_RED_BIAS, GL_GREEN_BIAS, GL_BLUE_BIAS}) glPixelTransferf(c, bias);
+}
+
 }  // namespace
 
 void Webcam::BuildSpans() {
@@ -99,19 +105,9 @@ bool Webcam::Update(bool upload) {
     if (graphics_mode != 0 && render_what != 0) return true;
     if (!is_new || !m_qvga_image.texture) return true;  // the texture already shows it
     // Tracking exposure is dark: show twice the luminance plus 100/255.
-    glPixelTransferf(GL_RED_SCALE, 2.0f);
-    glPixelTransferf(GL_GREEN_SCALE, 2.0f);
-    glPixelTransferf(GL_BLUE_SCALE, 2.0f);
-    glPixelTransferf(GL_RED_BIAS, 0.39215687f);
-    glPixelTransferf(GL_GREEN_BIAS, 0.39215687f);
-    glPixelTransferf(GL_BLUE_BIAS, 0.39215687f);
+    SetPixelTransfer(2.0f, 0.39215687f);
     m_qvga_image.UpdateData(m_qvga_frame);
-    glPixelTransferf(GL_RED_SCALE, 1.0f);
-    glPixelTransferf(GL_GREEN_SCALE, 1.0f);
-    glPixelTransferf(GL_BLUE_SCALE, 1.0f);
-    glPixelTransferf(GL_RED_BIAS, 0.0f);
-    glPixelTransferf(GL_GREEN_BIAS, 0.0f);
-    glPixelTransferf(GL_BLUE_BIAS, 0.0f);
+    SetPixelTransfer(1.0f, 0.0f);
     return true;
   }
   if (m_mode == 0) {

@@ -110,22 +110,11 @@ bool Webcam::RecoverMergedBlobs(const Blob& merged, float r1, float r2, Blob* ou
   }
   // The weighted centre leans towards the larger disc.
   const bool right_heavy = merged.x > float(merged.xmin) + float(merged.xmax - merged.xmin) * 0.5f;
-  if (falling) {
-    if (right_heavy) {
-      Place(merged, r2, true, true, out[0]);
-      Place(merged, r1, false, false, out[1]);
-    } else {
-      Place(merged, r2, false, false, out[0]);
-      Place(merged, r1, true, true, out[1]);
-    }
-  } else {
-    if (right_heavy) {
-      Place(merged, r2, true, false, out[0]);
-      Place(merged, r1, false, true, out[1]);
-    } else {
-      Place(merged, r2, false, true, out[0]);
-      Place(merged, r1, true, false, out[1]);
-    }
-  }
+  // The larger disc (r1) takes the heavy side, the smaller one the other; on a falling line
+  // the left one is at the top, on a rising one the right one.
+  const bool first_left = right_heavy;
+  const bool first_top = falling == right_heavy;
+  Place(merged, r2, first_left, first_top, out[0]);
+  Place(merged, r1, !first_left, !first_top, out[1]);
   return true;
 }
