@@ -96,29 +96,24 @@ bool Webcam::Init(const IniFile& settings) {
 
 bool Webcam::Update(bool upload) {
   m_frame_is_new = false;
-  if (m_mode == 1) {
-    if (!m_qvga_frame) return true;
-    bool is_new = false;
-    const bool ok = PSEyeGetFrame(m_qvga_frame, nullptr, &is_new);
-    m_frame_is_new = ok && is_new;
-    if (!ok || !upload) return ok;
-    if (graphics_mode != 0 && render_what != 0) return true;
-    if (!is_new || !m_qvga_image.texture) return true;  // the texture already shows it
-    // Tracking exposure is dark: show twice the luminance plus 100/255.
-    SetPixelTransfer(2.0f, 0.39215687f);
-    m_qvga_image.UpdateData(m_qvga_frame);
-    SetPixelTransfer(1.0f, 0.0f);
-    return true;
-  }
-  if (m_mode == 0) {
-    if (!m_vga_frame) return true;
-    bool is_new = false;
-    const bool ok = PSEyeGetFrame(m_vga_frame, m_vga_spans, &is_new);
-    m_frame_is_new = ok && is_new;
-    if (!ok || !upload) return ok;
+  if (m_mode != 0 && m_mode != 1) return true;
+  const bool tracking = m_mode == 1;  // QVGA YUYV; mode 0 is VGA RGB inside its spans
+  uint8_t* frame = tracking ? m_qvga_frame : m_vga_frame;
+  if (!frame) return true;
+  bool is_new = false;
+  const bool ok = PSEyeGetFrame(frame, tracking ? nullptr : m_vga_spans, &is_new);
+  m_frame_is_new = ok && is_new;
+  if (!ok || !upload) return ok;
+  if (!tracking) {
     if (is_new && m_vga_image.texture) m_vga_image.UpdateData(m_vga_frame);
     return true;
   }
+  if (graphics_mode != 0 && render_what != 0) return true;
+  if (!is_new || !m_qvga_image.texture) return true;  // the texture already shows it
+  // Tracking exposure is dark: show twice the luminance plus 100/255.
+  SetPixelTransfer(2.0f, 0.39215687f);
+  m_qvga_image.UpdateData(m_qvga_frame);
+  SetPixelTransfer(1.0f, 0.0f);
   return true;
 }
 
