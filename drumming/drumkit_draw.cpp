@@ -53,6 +53,22 @@ std::vector<int> DrawingOrder(const Drumkit& kit, std::map<Sound::ElementType, i
   return order;
 }
 
+// Calls draw(index, drum, x, y) for each drum that shows its pedal (pedals) or else its drum,
+// in drawing order, with the window place of that part.
+template <typename Draw>
+void ForEachShown(Drumkit& kit, std::map<Sound::ElementType, int>& weights, bool pedals, Draw draw) {
+  for (int i : DrawingOrder(kit, weights)) {
+    Drumkit::Drum& d = kit.drums[i];
+    if (pedals) {
+      if (d.category == Sound::CATEGORY_HAND || !(d.foot_size > 0)) continue;
+      draw(i, d, WX(d.foot_x), WY(kPedalRow));
+    } else {
+      if (d.category == Sound::CATEGORY_FOOT || !(d.size > 0)) continue;
+      draw(i, d, WX(d.x), WY(239.0f - d.y));
+    }
+  }
+}
+
 const Font* MessageFont(bool full) {
   return full ? DistanceMenu::m_message_font : DistanceMenu::m_message_windowed_font;
 }
@@ -272,13 +288,10 @@ struct KeepGlState {
 void Drumkit::Draw(bool no_kick_halo, bool) {
   KeepGlState keep;
   float s = KitScale();
-  for (int i : DrawingOrder(*this, order_weights)) {
-    Drum& d = drums[i];
-    if (d.category == Sound::CATEGORY_FOOT || !(d.size > 0)) continue;
-    float px = WX(d.x), py = WY(239.0f - d.y);
+  ForEachShown(*this, order_weights, false, [&](int i, Drum& d, float px, float py) {
     for (Icon& icon : d.icons) icon.Draw(px, py, s, true, false, d.openness);
     if (GetDrumkitElementToSoundElement(i) < 0) PrintMissing(px, py);
-  }
+  });
   if (shown_drum >= 0 && shown_drum < int(drums.size()))
     DrawSelectedDrum(shown_drum, s, shown_marker_type, no_kick_halo);
 }
@@ -295,10 +308,7 @@ static void DrawOpennessBar(float px, float py, float pw, float ph, float scale,
 void Drumkit::DrawPedals(bool dim, bool) {
   KeepGlState keep;
   float s = KitScale();
-  for (int i : DrawingOrder(*this, order_weights)) {
-    Drum& d = drums[i];
-    if (d.category == Sound::CATEGORY_HAND || !(d.foot_size > 0)) continue;
-    float px = WX(d.foot_x), py = WY(kPedalRow);
+  ForEachShown(*this, order_weights, true, [&](int i, Drum& d, float px, float py) {
     float pw, ph;
     d.pedal_icon.GetScreenDimensions(s, pw, ph);
     DrawOpennessBar(px, py, pw, ph, s, d.openness);
@@ -308,7 +318,7 @@ void Drumkit::DrawPedals(bool dim, bool) {
       glColor4f(1, 1, 1, dim ? 0.1f : 1.0f);
       for (Icon& icon : d.icons) icon.Draw(px, WindowHeight() * kFootIconRowFraction, s, false, false, d.openness);
     }
-  }
+  });
 }
 
 void Drumkit::DrawPedalState(float x, float y, float scale, const Drum& drum, bool) {
