@@ -5,9 +5,11 @@ find_program(SKYT_RSVG_CONVERT rsvg-convert REQUIRED)
 
 set(skyt_images_tool_dir ${PROJECT_SOURCE_DIR}/tools/images)
 set(skyt_images_dir ${PROJECT_BINARY_DIR}/generated/images)
-file(GLOB skyt_images_scripts CONFIGURE_DEPENDS ${skyt_images_tool_dir}/*.py ${skyt_images_tool_dir}/*.json)
+# The generator, its texts and its illustrations.
+file(GLOB skyt_images_sources CONFIGURE_DEPENDS ${skyt_images_tool_dir}/*.py ${skyt_images_tool_dir}/*.json
+     ${skyt_images_tool_dir}/*.svg)
 file(GLOB skyt_images_texts CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/text/*.txt)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${skyt_images_scripts})
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${skyt_images_sources})
 
 # Host tool: PNG to 8-bit RGBA of a checked size.
 add_executable(skyt_png_rgba ${skyt_images_tool_dir}/png_rgba.cpp)
@@ -56,7 +58,7 @@ add_custom_command(
   COMMAND ${Python3_EXECUTABLE} ${skyt_images_tool_dir}/build_images.py
           --out ${skyt_images_dir} --rgba $<TARGET_FILE:skyt_png_rgba>
           --text-dir ${CMAKE_CURRENT_LIST_DIR}/text --version ${PROJECT_VERSION}
-  DEPENDS ${skyt_images_scripts} ${skyt_images_texts} skyt_png_rgba
+  DEPENDS ${skyt_images_sources} ${skyt_images_texts} skyt_png_rgba
   COMMENT "Rendering the compiled-in pictures"
   VERBATIM)
 set_source_files_properties(${skyt_images_dir}/embedded_pictures.S PROPERTIES OBJECT_DEPENDS "${skyt_images_pngs}")

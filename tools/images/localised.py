@@ -11,14 +11,14 @@ LANGS = ["en", "ja", "de", "fr", "es", "id", "tr", "it", "ru", "zh", "ko"]
 SUFFIX = {"en": "", "ja": "-jp", "de": "-de", "fr": "-fr", "es": "-es", "id": "-id", "tr": "-tr",
           "it": "-it", "ru": "-ru", "zh": "-zh", "ko": "-ko"}
 VERSION = "0.0.0"  # set from the build (set_version)
+HERE = os.path.dirname(os.path.abspath(__file__))  # the texts and illustrations lie beside this file
 
 
 def _load_picture_texts():
     """The texts inside the pictures (picture_texts.json beside this file): "texts", the
     sentences only the pictures use, by key and language; "table_words", words the program's
     text table also holds, by text id, used where the table has no translation of its own."""
-    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "picture_texts.json"),
-              encoding="utf-8") as f:
+    with open(os.path.join(HERE, "picture_texts.json"), encoding="utf-8") as f:
         data = json.load(f)
     return data["texts"], {int(k): v for k, v in data["table_words"].items()}
 
@@ -100,49 +100,19 @@ def card(x, y, w, h):
 
 # ---- Small illustrations (drawn in a 100 x 100 box) ----------------------------------------
 
+def _load_help_icons():
+    """The illustrations of help_icons.svg beside this file: each group's lines, by its id."""
+    with open(os.path.join(HERE, "help_icons.svg"), encoding="utf-8") as f:
+        source = f.read()
+    return {kind: "".join(body.split("\n"))
+            for kind, body in re.findall(r'^<g id="([a-z]+)">\n(.*?)\n</g>$', source, re.S | re.M)}
+
+
+HELP_ICONS = _load_help_icons()
+
+
 def icon(kind, x, y, s=1.0):
-    g = []
-    if kind == "camera":
-        g += ['<rect x="14" y="30" width="72" height="44" rx="18" fill="#2b2b2e"/>',
-              '<circle cx="50" cy="52" r="17" fill="#111" stroke="#9aa4b0" stroke-width="4"/>',
-              '<circle cx="50" cy="52" r="8" fill="#4d77b0"/><circle cx="76" cy="40" r="3.5" fill="#6fb0ff"/>',
-              '<rect x="44" y="74" width="12" height="16" fill="#6b6a67"/><rect x="30" y="88" width="40" height="6" rx="3" fill="#3d3c3a"/>']
-    elif kind == "sticks":
-        for x0, y0, x1, y1 in ((22, 88, 74, 16), (78, 88, 26, 16)):
-            g.append('<line x1="%d" y1="%d" x2="%d" y2="%d" stroke="#c99a5a" stroke-width="7" stroke-linecap="round"/>' % (x0, y0, x1, y1))
-            g.append('<circle cx="%d" cy="%d" r="13" fill="#ff5a3c" fill-opacity="0.3"/><circle cx="%d" cy="%d" r="7" fill="#ff4a3c"/>' % (x1, y1, x1, y1))
-    elif kind == "seat":
-        g += ['<ellipse cx="50" cy="40" rx="32" ry="11" fill="#5b4a3a"/>',
-              '<path d="M 26 44 L 18 92 M 74 44 L 82 92 M 42 50 L 38 90 M 58 50 L 62 90" stroke="#3d3c3a" stroke-width="5" stroke-linecap="round"/>',
-              '<path d="M 24 72 L 76 72" stroke="#3d3c3a" stroke-width="4"/>']
-    elif kind == "play":
-        g += ['<ellipse cx="50" cy="62" rx="38" ry="14" fill="#b3222b"/>',
-              '<rect x="12" y="46" width="76" height="16" fill="#b3222b"/>',
-              '<ellipse cx="50" cy="46" rx="38" ry="14" fill="#f1ede4" stroke="#9aa3ad" stroke-width="4"/>',
-              '<path d="M 30 12 Q 40 26 46 38" fill="none" stroke="#ff4a3c" stroke-width="5" stroke-linecap="round"/>',
-              '<path d="M 62 8 Q 66 22 64 32" fill="none" stroke="%s" stroke-width="4" stroke-linecap="round" stroke-opacity="0.6"/>' % ACCENT]
-    elif kind == "wizard":
-        for i, yy in enumerate((22, 48, 74)):
-            g.append('<rect x="16" y="%d" width="18" height="18" rx="4" fill="none" stroke="#3d3c3a" stroke-width="3.5"/>' % (yy - 9))
-            g.append('<path d="M 19 %d L 24 %d L 33 %d" fill="none" stroke="#10bd1d" stroke-width="4.5" stroke-linecap="round"/>' % (yy, yy + 5, yy - 6))
-            g.append('<rect x="42" y="%d" width="%d" height="7" rx="3" fill="#8e8b85"/>' % (yy - 3, 44 - i * 8))
-    elif kind == "inair":
-        g += ['<circle cx="50" cy="52" r="34" fill="#e0dfdd" stroke="#b5b4b2" stroke-width="5"/>',
-              '<circle cx="50" cy="52" r="34" fill="none" stroke="#ffff99" stroke-width="7" stroke-dasharray="120 300" transform="rotate(-90 50 52)"/>',
-              '<line x1="92" y1="96" x2="62" y2="62" stroke="#c99a5a" stroke-width="7" stroke-linecap="round"/><circle cx="62" cy="62" r="7" fill="#ff4a3c"/>']
-    elif kind == "mouse":
-        g += ['<rect x="30" y="16" width="40" height="66" rx="20" fill="#f4f3f1" stroke="#3d3c3a" stroke-width="4"/>',
-              '<line x1="50" y1="16" x2="50" y2="42" stroke="#3d3c3a" stroke-width="3"/><line x1="30" y1="42" x2="70" y2="42" stroke="#3d3c3a" stroke-width="3"/>',
-              '<rect x="47" y="24" width="6" height="11" rx="3" fill="%s"/>' % ACCENT]
-    elif kind == "sound":
-        g += ['<path d="M 14 40 L 30 40 L 50 22 L 50 78 L 30 60 L 14 60 Z" fill="#3d3c3a"/>',
-              '<path d="M 60 36 Q 68 50 60 64 M 70 26 Q 84 50 70 74" fill="none" stroke="%s" stroke-width="5" stroke-linecap="round"/>' % ACCENT,
-              '<circle cx="84" cy="86" r="12" fill="#f4f3f1" stroke="#3d3c3a" stroke-width="3"/>',
-              '<circle cx="79" cy="84" r="2" fill="#3d3c3a"/><circle cx="84" cy="81" r="2" fill="#3d3c3a"/><circle cx="89" cy="84" r="2" fill="#3d3c3a"/>']
-    elif kind == "tips":
-        g += ['<path d="M 50 12 C 28 12 18 30 24 46 C 28 56 36 60 38 72 L 62 72 C 64 60 72 56 76 46 C 82 30 72 12 50 12 Z" fill="#ffe680" stroke="#a88a1a" stroke-width="3.5"/>',
-              '<rect x="38" y="74" width="24" height="8" rx="2" fill="#8e8b85"/><rect x="41" y="84" width="18" height="7" rx="3" fill="#8e8b85"/>']
-    return '<g transform="translate(%.1f %.1f) scale(%.3f)">%s</g>' % (x, y, s, "".join(g))
+    return '<g transform="translate(%.1f %.1f) scale(%.3f)">%s</g>' % (x, y, s, HELP_ICONS[kind])
 
 
 # ---- Help pages (960 x 720; the program puts its buttons in rows 461-515 and 649-703) ------
