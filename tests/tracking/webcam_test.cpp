@@ -262,6 +262,31 @@ TEST_F(MergedBlobs, CentreRightOfTheBoxMiddlePutsTheLargerDiscRight) {
   EXPECT_GT(out[1].y, out[0].y);
 }
 
+TEST_F(MergedBlobs, TheLargerDiscTakesTheCornerOfTheLargerLight) {
+  struct Case {
+    const char* large_at;
+    int small[4], large[4];  // x0, y0, x1, y1
+    bool larger_right, larger_low;
+  };
+  const Case cases[] = {
+      {"bottom left", {110, 100, 112, 102}, {100, 101, 111, 112}, false, true},
+      {"top right", {100, 110, 102, 112}, {101, 100, 112, 111}, true, false},
+      {"top left", {110, 110, 112, 112}, {100, 100, 111, 111}, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.large_at);
+    w.Fill(10);
+    w.Rect(c.small[0], c.small[1], c.small[2], c.small[3], 200);
+    w.Rect(c.large[0], c.large[1], c.large[2], c.large[3], 250);
+    Webcam::Blob m = Merged();
+    m.radius = 8.0f;
+    Webcam::Blob out[2];
+    ASSERT_TRUE(w.cam.RecoverMergedBlobs(m, 5.0f, 2.0f, out));
+    EXPECT_EQ(out[1].x > out[0].x, c.larger_right);
+    EXPECT_EQ(out[1].y > out[0].y, c.larger_low);
+  }
+}
+
 TEST(CameraGeometry, DepthGrowsAsTheMarkerShrinks) {
   float x = 160, y = 120, s = 4;
   CorrectCameraCoords(x, y, s);
