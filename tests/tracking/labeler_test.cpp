@@ -62,6 +62,16 @@ TEST_F(LabelerTest, ThreeBlobsAboveTheFootLine) {
   EXPECT_FALSE(lf.WasPresent());
 }
 
+TEST_F(LabelerTest, ThreeBlobsBelowTheFootLine) {
+  Label({B(200, 230), B(100, 200), B(150, 215)});
+  ASSERT_TRUE(rf.WasPresent() && lf.WasPresent());  // the two lowest are the feet
+  EXPECT_FLOAT_EQ(rf.GetLastPosition()->y, 230);
+  EXPECT_FLOAT_EQ(lf.GetLastPosition()->y, 215);
+  // The highest becomes the only hand.
+  ASSERT_NE(rh.WasPresent(), lh.WasPresent());
+  EXPECT_FLOAT_EQ((rh.WasPresent() ? rh : lh).GetLastPosition()->x, 100);
+}
+
 TEST_F(LabelerTest, HandsAppearingArePops) {
   Label({B(100, 60), B(200, 60)});
   EXPECT_FLOAT_EQ(rh.GetLastPosition()->x, 200);
