@@ -159,6 +159,31 @@ void DrawKitSlowLow(DistanceMenu& menu, const Head& head, int state) {
   }
 }
 
+// The head of the normal and the slow renderers: the markers, the kit drawn by draw_kit while
+// drumming, the song's count-down and the frame rate.
+Head RunKitHead(DistanceMenu& menu, bool drumming, int state, void (*draw_kit)(DistanceMenu&, const Head&, int)) {
+  const Head head = RunHead(menu, drumming, true);
+  if (drumming) draw_kit(menu, head, state);
+  DisplaySongCountDown(menu, head.w, head.h, false);
+  calibration.DoFPS(menu);
+  return head;
+}
+
+// What the normal and the slow renderers draw over the picture and the kit; each renderer keeps
+// its own recording-border phase and viewer-icon counter.
+struct Overlay {
+  float frame = 0.0f;
+  int frames_since_client_button_pressed = kViewerIconGreyFrames;
+};
+
+void DrawOverlay(DistanceMenu& menu, const Head& head, Overlay& overlay, bool vu_meter, int counter_step) {
+  menu.Render(false, 125.0f);
+  if (interface_state == kAdjustAnyVolume) drumkit.DrawHitSpeed();
+  DrawMarkers(head, true);
+  DrawRecordingBorder(overlay.frame, head.w, head.h);
+  MouseButtons(head, vu_meter, overlay.frames_since_client_button_pressed, counter_step);
+}
+
 void DrawCountDownDirect(const char* first, const char* second, int width, int height) {
   const Font* font = MessageFont();
   if (!font) return;
@@ -190,32 +215,16 @@ void Boilerplate(DistanceMenu& menu, bool drumming, int state) {
 }
 
 void BoilerplateNormal(DistanceMenu& menu, bool drumming, int state) {
-  static float frame = 0.0f;
-  static int frames_since_client_button_pressed = kViewerIconGreyFrames;
-  const Head head = RunHead(menu, drumming, true);
-  if (drumming) DrawKitNormal(menu, head, state);
-  DisplaySongCountDown(menu, head.w, head.h, false);
-  calibration.DoFPS(menu);
-  menu.Render(false, 125.0f);
-  if (interface_state == kAdjustAnyVolume) drumkit.DrawHitSpeed();
-  DrawMarkers(head, true);
-  DrawRecordingBorder(frame, head.w, head.h);
-  MouseButtons(head, drumming, frames_since_client_button_pressed, 1);
+  static Overlay overlay;
+  const Head head = RunKitHead(menu, drumming, state, DrawKitNormal);
+  DrawOverlay(menu, head, overlay, drumming, 1);
 }
 
 void BoilerplateSlowLow(DistanceMenu& menu, bool drumming, int state) {
-  static float frame = 0.0f;
-  static int frames_since_client_button_pressed = kViewerIconGreyFrames;
-  const Head head = RunHead(menu, drumming, true);
-  if (drumming) DrawKitSlowLow(menu, head, state);
-  DisplaySongCountDown(menu, head.w, head.h, false);
-  calibration.DoFPS(menu);
+  static Overlay overlay;
+  const Head head = RunKitHead(menu, drumming, state, DrawKitSlowLow);
   if (render_what != 2) return;
-  menu.Render(false, 125.0f);
-  if (interface_state == kAdjustAnyVolume) drumkit.DrawHitSpeed();
-  DrawMarkers(head, true);
-  DrawRecordingBorder(frame, head.w, head.h);
-  MouseButtons(head, drumming && (graphics_mode | 2) != 3, frames_since_client_button_pressed, 2);
+  DrawOverlay(menu, head, overlay, drumming && (graphics_mode | 2) != 3, 2);
 }
 
 void BoilerplateNo(DistanceMenu& menu, bool drumming, int) {

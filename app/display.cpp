@@ -54,6 +54,23 @@ void CameraStep(bool upload) {
   ChangeInterfaceState(kMainScreen);
 }
 
+// Readies a frame drawn over the window: on the in-air pages the newest camera picture is taken
+// first (and uploaded to its texture when upload), then blending is on for the drawing.
+void BeginBlendedFrame(bool upload) {
+  IdentityProjection();
+  if (interface_state >= kFirstInAirState) CameraStep(upload);
+  OrthoOverWindow();
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+}
+
+// Shows the frame drawn, then makes any full-screen switch asked for meanwhile.
+void ShowFrame() {
+  glFlush();
+  window_services.swap_buffers();
+  DoFullScreenToggle();
+}
+
 void PumpViewerLink() {
   const bool was_connected = IsClientConnected();
   UpdateDiscoveryServer();
@@ -94,39 +111,27 @@ void DisplayNormal() {
   const int entry_state = interface_state;
   glClear(GL_COLOR_BUFFER_BIT);
   if (DrawingAllowed()) {
-    IdentityProjection();
-    if (interface_state >= kFirstInAirState) CameraStep(true);
-    OrthoOverWindow();
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    BeginBlendedFrame(true);
     Background(true);
     StateFrame(entry_state);
     glDisable(GL_BLEND);
   }
   PumpViewerLink();
-  glFlush();
-  window_services.swap_buffers();
-  DoFullScreenToggle();
+  ShowFrame();
 }
 
 void DisplaySlowLow() {
   const int entry_state = interface_state;
   if (render_what == 0) glClear(GL_COLOR_BUFFER_BIT);
   if (DrawingAllowed()) {
-    IdentityProjection();
-    if (interface_state >= kFirstInAirState) CameraStep(graphics_mode == 2 || interface_state == kWizard);
-    OrthoOverWindow();
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    BeginBlendedFrame(graphics_mode == 2 || interface_state == kWizard);
     Background(render_what == 0 && graphics_mode != 1 && graphics_mode != 3);
     StateFrame(entry_state);
     glDisable(GL_BLEND);
   }
   PumpViewerLink();
   if (render_what == 2) {
-    glFlush();
-    window_services.swap_buffers();
-    DoFullScreenToggle();
+    ShowFrame();
   }
   render_what = frame_decisions::NextRenderWhat(render_what);
 }
@@ -138,18 +143,12 @@ void DisplayMarkersOnly() {
   }
   glClear(GL_COLOR_BUFFER_BIT);
   if (DrawingAllowed()) {
-    IdentityProjection();
-    if (interface_state >= kFirstInAirState) CameraStep(false);
-    OrthoOverWindow();
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    BeginBlendedFrame(false);
     Play();
     glDisable(GL_BLEND);
   }
   PumpViewerLink();
-  glFlush();
-  window_services.swap_buffers();
-  DoFullScreenToggle();
+  ShowFrame();
 }
 
 void DisplayNo() {
@@ -175,9 +174,7 @@ void DisplayWithClient() {
     PlayWithClient();
   }
   PumpViewerLink();
-  glFlush();
-  window_services.swap_buffers();
-  DoFullScreenToggle();
+  ShowFrame();
 }
 
 void Display() {

@@ -29,27 +29,12 @@ enum : int {
   kChosenDown, kAdd, kRemove, kNewElement, kDeleteElement, kEditorOk, kEditorCancel
 };
 
-struct KitListState {
-  Imgui::ListBoxState list;
-  int num_visible_lines = 8;
-};
-KitListState kit_list;
+ChooserList kit_list;
 
 int Selected() { return kit_list.list.selected; }
 
 void EnterKitList(int count) {
-  kit_list.num_visible_lines = imgui.ListBoxHeightToNumVisibleLines(395);
-  int line = -1;
-  if (state_param >= 1) {
-    line = state_param - 1;
-  } else if (drumkit_chooser.GetCurrentKitIndex() >= 0) {
-    line = drumkit_chooser.GetCurrentKitIndex();
-  } else if (count > 0) {
-    line = 0;
-  }
-  if (line >= count) line = count - 1;
-  kit_list.list.selected = -1;
-  imgui.SetSelectedLine(line, kit_list.num_visible_lines, count, kit_list.list);
+  SelectChooserLine(kit_list, count, state_param - 1, drumkit_chooser.GetCurrentKitIndex());
   cloned_drumkit_idx = edit_drumkit_idx = -1;
   edited_drumkit_ptr = nullptr;
 }
@@ -70,26 +55,31 @@ void CloneKit(int line) {
 }
 
 void EditKit(int line) {
-  if (RefusePreset(drumkit_chooser.IsDrumkitPreset(line), 217)) return;
   edit_drumkit_idx = line;
   working_drumkit = edited_drumkit = *drumkit_chooser.GetDrumkit(line);
   edited_drumkit_ptr = &edited_drumkit;
   ChangeInterfaceState(kNewDrumkitScreen, line + 1);
 }
 
-void DeleteKit(int line) {
-  DeleteListed(drumkit_chooser.IsDrumkitPreset(line), 219, 220,
-               [line](std::string& error) { return drumkit_chooser.DeleteDrumkit(line, error); },
-               kit_list.list.selected);
+void UseKit(int line) {
+  DrawBusyVeil();
+  const DrumkitChooser::LogicalDrumkit* kit = drumkit_chooser.GetDrumkit(line);
+  if (kit && drummer.ChooseDrumkit(kit->Name, true)) DrawSamplesProgress(0, true);
 }
 
-void DoKitButtons(int H) {
-  const bool listed = drumkit_chooser.GetDrumkit(Selected()) != nullptr;
-  if (imgui.DoButton(kNewKit, 48, H - 491, 104, 50, GetUtf8(kTextNew))) NewKit();
-  if (imgui.DoButton(kClone, 191, H - 491, 104, 50, GetUtf8(kTextClone)) && listed) CloneKit(Selected());
-  if (imgui.DoButton(kEdit, 334, H - 491, 104, 50, GetUtf8(kTextEdit)) && listed) EditKit(Selected());
-  if (imgui.DoButton(kDelete, 477, H - 491, 104, 50, GetUtf8(kTextDelete)) && listed) DeleteKit(Selected());
-}
+const ChooserSteps kKitSteps = {
+    .enter = EnterKitList,
+    .add = NewKit,
+    .clone = CloneKit,
+    .edit = EditKit,
+    .preset = [](int line) { return drumkit_chooser.IsDrumkitPreset(line); },
+    .erase = [](int line, std::string& error) { return drumkit_chooser.DeleteDrumkit(line, error); },
+    .choose = UseKit,
+    .back_to = kMainScreen,
+    .edit_refusal = 217,
+    .delete_refusal = 219,
+    .delete_confirm = 220,
+};
 
 void DoHand(int H) {
   imgui.DoText(618, H - 87, "%s", GetUtf8(kTextYouAre));
@@ -101,21 +91,6 @@ void DoHand(int H) {
     drummer.Is_Left_Handed = !left;
     drumkit_chooser.BuildDrumkitList(drummer.Is_Left_Handed);
     drummer.SaveLastSession();
-  }
-}
-
-void DoKitOkCancel(int H) {
-  if (imgui.DoButton(kKitOk, 48, H - 571, 104, 50, GetUtf8(kTextOk))) {
-    DrawBusyVeil();
-    const DrumkitChooser::LogicalDrumkit* kit = drumkit_chooser.GetDrumkit(Selected());
-    if (kit && drummer.ChooseDrumkit(kit->Name, true)) DrawSamplesProgress(0, true);
-    kit_list.list.selected = -1;
-    ChangeInterfaceState(kMainScreen);
-    return;
-  }
-  if (DoCancelButton(kKitCancel, H)) {
-    kit_list.list.selected = -1;
-    ChangeInterfaceState(kMainScreen);
   }
 }
 
@@ -264,14 +239,11 @@ void DoChooseDrumkitScreen() {
   const int H = ScreenHeight();
   std::vector<std::string> names;
   drumkit_chooser.GetDrumkitNames(names);
-  if (EnteringPage()) {
-    EnterKitList(static_cast<int>(names.size()));
-  }
-  imgui.DoText(48, H - 41, "%s", GetUtf8(kTextDrumkitList));
-  imgui.DoListBox(kKits, kKitsUp, kKitsDown, 48, H - 87, 530, kit_list.num_visible_lines, names, kit_list.list);
-  DoKitButtons(H);
+  DoChooserList(kit_list, kKits, kTextDrumkitList, H, names, kKitSteps);
+  const bool listed = drumkit_chooser.GetDrumkit(Selected()) != nullptr;
+  DoChooserButtons(kNewKit, H, kit_list, listed, kKitSteps, 104);
   DoHand(H);
-  DoKitOkCancel(H);
+  DoChooserOkCancel(kKitOk, H, kit_list, kKitSteps);
 }
 
 void DoNewDrumkitScreen() {

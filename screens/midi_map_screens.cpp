@@ -56,27 +56,13 @@ const std::vector<Hint>& Hints() {
   return hints;
 }
 
-struct MapListState {
-  Imgui::ListBoxState list;
-  int num_visible_lines = 8;
-};
-MapListState map_list;
+ChooserList map_list;
 
 int Sel() { return map_list.list.selected; }
 
 void EnterList(int count) {
-  map_list.num_visible_lines = imgui.ListBoxHeightToNumVisibleLines(395);
-  int line = -1;
-  if (state_param >= 1) {
-    line = state_param - 1;
-  } else if (midi_map_chooser.IsValidMidiMapIndex(drummer.GetMidiMapIndex())) {
-    line = drummer.GetMidiMapIndex();
-  } else if (count > 0) {
-    line = 0;
-  }
-  if (line >= count) line = count - 1;
-  map_list.list.selected = -1;
-  imgui.SetSelectedLine(line, map_list.num_visible_lines, count, map_list.list);
+  const int in_use = drummer.GetMidiMapIndex();
+  SelectChooserLine(map_list, count, state_param - 1, midi_map_chooser.IsValidMidiMapIndex(in_use) ? in_use : -1);
   cloned_midi_map_idx = -1;
 }
 
@@ -93,17 +79,10 @@ void RecreateKitMidiMap() {
 }
 
 void EditMap(int sel) {
-  if (RefusePreset(midi_map_chooser.IsMidiMapPreset(sel), 430)) return;
   edited_midi_map = *midi_map_chooser.GetMidiMap(sel);
   drummer.SetMidiMapIndex(sel);
   LoadMIDIMap(edited_midi_map.path);
   ChangeInterfaceState(kMidiMapsScreen, sel + 1);
-}
-
-void DeleteMap(int sel) {
-  DeleteListed(midi_map_chooser.IsMidiMapPreset(sel), 431, 432,
-               [sel](std::string& error) { return midi_map_chooser.DeleteMidiMap(sel, error); },
-               map_list.list.selected);
 }
 
 void NewOrClone(int source) {
@@ -113,33 +92,27 @@ void NewOrClone(int source) {
   ChangeInterfaceState(kNewMidiMapScreen, Sel() + 1);
 }
 
-void ChooseAndLeave() {
-  if (midi_map_chooser.IsValidMidiMapIndex(Sel())) {
-    drummer.SetMidiMapIndex(Sel());
-    LoadMIDIMap(midi_map_chooser.GetMidiMap(Sel())->path);
-    RecreateKitMidiMap();
-    drummer.SaveLastSession();
-  }
-  map_list.list.selected = -1;
-  ChangeInterfaceState(kMidiScreen, 0);
+void UseMap(int sel) {
+  if (!midi_map_chooser.IsValidMidiMapIndex(sel)) return;
+  drummer.SetMidiMapIndex(sel);
+  LoadMIDIMap(midi_map_chooser.GetMidiMap(sel)->path);
+  RecreateKitMidiMap();
+  drummer.SaveLastSession();
 }
 
-void DoListButtons(int H) {
-  const bool listed = midi_map_chooser.IsValidMidiMapIndex(Sel());
-  if (imgui.DoButton(kNew, 48, H - 491, 104, 50, GetUtf8(kTextNew))) NewOrClone(-1);
-  if (imgui.DoButton(kClone, 191, H - 491, 104, 50, GetUtf8(kTextClone)) && listed) NewOrClone(Sel());
-  if (imgui.DoButton(kEdit, 334, H - 491, 104, 50, GetUtf8(kTextEdit)) && listed) EditMap(Sel());
-  if (imgui.DoButton(kDelete, 477, H - 491, IsLanguage("id") ? 109 : 104, 50, GetUtf8(kTextDelete)) && listed)
-    DeleteMap(Sel());
-  if (imgui.DoButton(kOk, 48, H - 571, 104, 50, GetUtf8(kTextOk))) {
-    ChooseAndLeave();
-    return;
-  }
-  if (DoCancelButton(kCancel, H)) {
-    map_list.list.selected = -1;
-    ChangeInterfaceState(kMidiScreen, 0);
-  }
-}
+const ChooserSteps kMapSteps = {
+    .enter = EnterList,
+    .add = [] { NewOrClone(-1); },
+    .clone = NewOrClone,
+    .edit = EditMap,
+    .preset = [](int sel) { return midi_map_chooser.IsMidiMapPreset(sel); },
+    .erase = [](int sel, std::string& error) { return midi_map_chooser.DeleteMidiMap(sel, error); },
+    .choose = UseMap,
+    .back_to = kMidiScreen,
+    .edit_refusal = 430,
+    .delete_refusal = 431,
+    .delete_confirm = 432,
+};
 
 int highlighted_map = -1;  // the list line the new-map screen returns to on Cancel
 
@@ -149,13 +122,11 @@ void DoChooseMidiMapScreen() {
   const int H = ScreenHeight();
   std::vector<std::string> names;
   midi_map_chooser.GetMidiMapNames(names);
-  if (EnteringPage()) {
-    EnterList(static_cast<int>(names.size()));
-  }
-  imgui.DoText(48, H - 41, "%s", GetUtf8(kTextMIDIMapsList));
-  imgui.DoListBox(kMaps, kMapsUp, kMapsDown, 48, H - 87, 530, map_list.num_visible_lines, names, map_list.list);
+  DoChooserList(map_list, kMaps, kTextMIDIMapsList, H, names, kMapSteps);
   DoHints(H, names);
-  DoListButtons(H);
+  const int delete_width = IsLanguage("id") ? 109 : 104;  // "Delete" is longer in Indonesian
+  DoChooserButtons(kNew, H, map_list, midi_map_chooser.IsValidMidiMapIndex(Sel()), kMapSteps, delete_width);
+  DoChooserOkCancel(kOk, H, map_list, kMapSteps);
 }
 
 void DoNewMidiMapScreen() {

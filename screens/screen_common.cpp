@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "drumming/interface_state.h"
 #include "frame/platform/platform.h"
 #include "frame/texts.h"
 #include "frame/window.h"
@@ -43,6 +44,26 @@ void WhiteQuad() {
   glEnable(GL_BLEND);
   glColor4f(1, 1, 1, 0.8f);
   glRectf(0, 0, W, H);
+}
+
+bool RefusePreset(bool preset, int refusal_text) {
+  if (preset) MessageBox(GetUtf8(refusal_text), false, true);
+  return preset;
+}
+
+void EditListed(int line, const ChooserSteps& steps) {
+  if (!RefusePreset(steps.preset(line), steps.edit_refusal)) steps.edit(line);
+}
+
+void DeleteListed(int line, const ChooserSteps& steps, int& selected) {
+  if (RefusePreset(steps.preset(line), steps.delete_refusal)) return;
+  if (MessageBox(GetUtf8(steps.delete_confirm), true, true) != 0) return;
+  std::string error;
+  const int next = steps.erase(line, error);
+  if (next == -2)
+    MessageBox(error, false, true);
+  else
+    selected = next;
 }
 
 }  // namespace
@@ -95,19 +116,36 @@ bool DoCancelButton(int id, int H) {
   return imgui.DoButton(id, german ? 181 : 191, H - 571, german ? 124 : 104, 50, GetUtf8(kTextCancel));
 }
 
-bool RefusePreset(bool preset, int refusal_text) {
-  if (preset) MessageBox(GetUtf8(refusal_text), false, true);
-  return preset;
+void SelectChooserLine(ChooserList& chooser, int count, int asked, int current) {
+  chooser.num_visible_lines = imgui.ListBoxHeightToNumVisibleLines(395);
+  int line = asked >= 0 ? asked : current >= 0 ? current : count > 0 ? 0 : -1;
+  if (line >= count) line = count - 1;
+  chooser.list.selected = -1;
+  imgui.SetSelectedLine(line, chooser.num_visible_lines, count, chooser.list);
 }
 
-void DeleteListed(bool preset, int refusal_text, int confirm_text, const std::function<int(std::string&)>& erase,
-                  int& selected) {
-  if (RefusePreset(preset, refusal_text)) return;
-  if (MessageBox(GetUtf8(confirm_text), true, true) != 0) return;
-  std::string error;
-  const int next = erase(error);
-  if (next == -2)
-    MessageBox(error, false, true);
-  else
-    selected = next;
+void DoChooserList(ChooserList& chooser, int first_id, int title, int H, const std::vector<std::string>& names,
+                   const ChooserSteps& steps) {
+  if (EnteringPage()) steps.enter(static_cast<int>(names.size()));
+  imgui.DoText(48, H - 41, "%s", GetUtf8(title));
+  imgui.DoListBox(first_id, first_id + 1, first_id + 2, 48, H - 87, 530, chooser.num_visible_lines, names, chooser.list);
+}
+
+void DoChooserButtons(int first_id, int H, ChooserList& chooser, bool listed, const ChooserSteps& steps,
+                      int delete_width) {
+  const int line = chooser.list.selected;
+  if (imgui.DoButton(first_id, 48, H - 491, 104, 50, GetUtf8(kTextNew))) steps.add();
+  if (imgui.DoButton(first_id + 1, 191, H - 491, 104, 50, GetUtf8(kTextClone)) && listed) steps.clone(line);
+  if (imgui.DoButton(first_id + 2, 334, H - 491, 104, 50, GetUtf8(kTextEdit)) && listed) EditListed(line, steps);
+  if (imgui.DoButton(first_id + 3, 477, H - 491, delete_width, 50, GetUtf8(kTextDelete)) && listed)
+    DeleteListed(line, steps, chooser.list.selected);
+}
+
+void DoChooserOkCancel(int ok_id, int H, ChooserList& chooser, const ChooserSteps& steps) {
+  const bool ok = imgui.DoButton(ok_id, 48, H - 571, 104, 50, GetUtf8(kTextOk));
+  if (ok) steps.choose(chooser.list.selected);
+  if (ok || DoCancelButton(ok_id + 1, H)) {
+    chooser.list.selected = -1;
+    ChangeInterfaceState(steps.back_to);
+  }
 }

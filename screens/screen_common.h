@@ -2,11 +2,12 @@
 // language tweaks, the refused-key sound, the busy veil, the edit box over a std::string,
 // the screens' working objects and their widget ids.
 #pragma once
-#include <functional>
 #include <string>
+#include <vector>
 
 #include "library/drumkit_chooser.h"
 #include "library/midi_map_chooser.h"
+#include "render/imgui.h"
 
 // The window height this frame; layouts place widgets at H - c from the top edge.
 int ScreenHeight();
@@ -29,14 +30,43 @@ bool DoEditBoxString(int id, int x, int y, int w, int h, std::string& text, int 
 
 // The Cancel button beside Ok at the foot of a screen (wider in German); true when clicked.
 bool DoCancelButton(int id, int H);
-// A kit or MIDI map that is a preset may not be changed: true, after a message box with
-// `refusal_text`, when preset.
-bool RefusePreset(bool preset, int refusal_text);
-// The delete step of a kit or MIDI-map list: a preset is refused with `refusal_text`; else,
-// once the player says Yes to `confirm_text`, erase removes the line and gives the line to
-// select next, which `selected` takes, or -2 with the message to show.
-void DeleteListed(bool preset, int refusal_text, int confirm_text, const std::function<int(std::string&)>& erase,
-                  int& selected);
+// A chooser list (the kit list, the MIDI-map list) and how many of its lines show.
+struct ChooserList {
+  Imgui::ListBoxState list;
+  int num_visible_lines = 8;
+};
+// What a chooser list's buttons do, filled with designated initialisers. Clone, Edit, Delete
+// and Ok act on the selected line. A preset line may be neither edited nor deleted: a message
+// box tells the player why (edit_refusal, delete_refusal). Delete asks first (delete_confirm).
+struct ChooserSteps {
+  // On entering the screen, with the number of lines: places the selection (SelectChooserLine).
+  void (*enter)(int count) = nullptr;
+  void (*add)() = nullptr;
+  void (*clone)(int line) = nullptr;
+  void (*edit)(int line) = nullptr;
+  bool (*preset)(int line) = nullptr;
+  // Removes the line: the line to select next, or -2 with the message to show in error.
+  int (*erase)(int line, std::string& error) = nullptr;
+  // Ok: puts the line (-1 for none) into use.
+  void (*choose)(int line) = nullptr;
+  int back_to = 0;  // the state Ok and Cancel return to
+  int edit_refusal = 0, delete_refusal = 0, delete_confirm = 0;
+};
+// On entering a chooser screen of `count` lines: selects the line it was opened on (asked, -1
+// for none), else the one in use (current, -1 for none), else the first.
+void SelectChooserLine(ChooserList& chooser, int count, int asked, int current);
+// A chooser screen's title and list box (widget ids first_id and its two arrows after it),
+// entered through steps.enter on the screen's first frame.
+void DoChooserList(ChooserList& chooser, int first_id, int title, int H, const std::vector<std::string>& names,
+                   const ChooserSteps& steps);
+// The New, Clone, Edit and Delete buttons under a chooser list (widget ids first_id to
+// first_id + 3). A clicked button runs its step at once, Clone, Edit and Delete only when a
+// line is selected (listed).
+void DoChooserButtons(int first_id, int H, ChooserList& chooser, bool listed, const ChooserSteps& steps,
+                      int delete_width);
+// Ok and Cancel at the foot of a chooser screen (widget ids ok_id and ok_id + 1): both clear the
+// selection and return to steps.back_to, Ok after choosing the selected line.
+void DoChooserOkCancel(int ok_id, int H, ChooserList& chooser, const ChooserSteps& steps);
 
 // A widget id: distinct across all screens (one block of 65536 ids per interface state).
 constexpr int ScreenId(int state, int n) { return ((0x100 + state) << 16) + n; }
