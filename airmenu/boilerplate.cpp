@@ -35,13 +35,18 @@ struct Head {
 };
 
 void LightingMessages(int status) {
-  int first = -1;
-  if (status == Webcam::kStatusBlobTooLarge) first = 92;
-  if (status == Webcam::kStatusFarTooManyBlobs || status == Webcam::kStatusOverflow) first = 94;
-  if (status == Webcam::kStatusTooManyBlobs || status == Webcam::kStatusPopping) first = 90;
-  if (first < 0) return;
-  DistanceMenu::AddMessage(GetUtf8(first), 15, 1, 0.0f, false, false);
-  DistanceMenu::AddMessage(GetUtf8(first + 1), 16, 1, 0.0f, false, false);
+  struct TwoLines {
+    int first, second;
+  };
+  TwoLines text = {-1, -1};
+  if (status == Webcam::kStatusBlobTooLarge) text = {kTextSomeMarkersToo, kTextClickHomeButton};
+  if (status == Webcam::kStatusFarTooManyBlobs || status == Webcam::kStatusOverflow)
+    text = {kTextDrummingLocationToo, kTextButtonThenSetup};
+  if (status == Webcam::kStatusTooManyBlobs || status == Webcam::kStatusPopping)
+    text = {kTextWarningMarkersBit, kTextHomeButtonThen};
+  if (text.first < 0) return;
+  DistanceMenu::AddMessage(GetUtf8(text.first), 15, 1, 0.0f, false, false);
+  DistanceMenu::AddMessage(GetUtf8(text.second), 16, 1, 0.0f, false, false);
 }
 
 Head RunHead(DistanceMenu& menu, bool drumming, bool vignette) {

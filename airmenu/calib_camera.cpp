@@ -168,12 +168,12 @@ void Calibration::HandFormFrame(int& id, int w, int h) {
   const bool ask_hand = drummer.Never_Ran;
   if (ask_hand) {
     imgui.DoText(x, y, "%s", GetUtf8(kTextWhichDominantHand));
-    Choice(id, x, y - 35, 17, form.right_hand, form.left_hand);
-    Choice(id, x, y - 70, 18, form.left_hand, form.right_hand);
+    Choice(id, x, y - 35, kTextRightHand, form.right_hand, form.left_hand);
+    Choice(id, x, y - 70, kTextLeftHand, form.left_hand, form.right_hand);
   }
   imgui.DoText(x, y - 120, "%s", GetUtf8(kTextUsingSkytapperCamera));
-  Choice(id, x, y - 155, 364, form.stand, form.no_stand);
-  Choice(id, x, y - 190, 365, form.no_stand, form.stand);
+  Choice(id, x, y - 155, kTextYes, form.stand, form.no_stand);
+  Choice(id, x, y - 190, kTextNo, form.no_stand, form.stand);
   const bool answered = (!ask_hand || form.right_hand || form.left_hand) && (form.stand || form.no_stand);
   if (!answered)
     imgui.DoButtonGreyed(x, y - 240, 180, 40, GetUtf8(kTextNext));

@@ -142,10 +142,11 @@ void ReadyMessages(bool first_run) {
 }
 
 void PlaceMessages(const Drumkit::Drum& d, bool foot) {
-  const int first = foot ? 49 : 47;
+  const int top = foot ? kTextPlacePedalTapping : kTextPlaceMakingFirm;
+  const int bottom = foot ? kTextFootFirmlyWhere : kTextDrummingGestureWhere;
   const bool name_on_second = language == kTurkish || (!foot && language == kChinese);
-  ShowNameLine(name_on_second ? 1 : 0, first + (name_on_second ? 1 : 0), d.name);
-  ShowLine(name_on_second ? 0 : 1, GetUtf8(first + (name_on_second ? 0 : 1)));
+  ShowNameLine(name_on_second ? 1 : 0, name_on_second ? bottom : top, d.name);
+  ShowLine(name_on_second ? 0 : 1, GetUtf8(name_on_second ? top : bottom));
 }
 
 void DrawPlacingBackground(int w, int h) {

@@ -47,27 +47,27 @@ LightCheck check;
 void Line(int line, int text) { ShowLine(line, GetUtf8(text)); }
 
 void BrightObjectLines() {
-  Line(7, 493);
-  Line(8, 494);
-  Line(10, 495);
+  Line(7, kTextThereBrightObjects);
+  Line(8, kTextMoveThemCover);
+  Line(10, kTextClickBackGetBetter);
   ShowLine(11, "");
   ShowLine(12, "");
   ShowLine(14, "");
 }
 
 void TooBrightLines() {
-  Line(7, 496);
-  Line(8, 497);
-  Line(10, 498);
-  Line(11, 500);
-  Line(12, 508);
+  Line(7, kTextPartRoomToo);
+  Line(8, kTextDimLightsDraw);
+  Line(10, kTextCannotDoEither);
+  Line(11, kTextDarkerPartRoom);
+  Line(12, kTextWeSorryAbout);
 }
 
 void ClutterLines() {
-  Line(10, 509);
-  Line(11, 510);
-  Line(12, 480);
-  Line(14, 481);
+  Line(10, kTextThereManyBright);
+  Line(11, kTextInsteadMovingThem);
+  Line(12, kTextConsiderMovingSeat);
+  Line(14, kTextClickBackGet);
 }
 
 void UpdateClutter(int crowns) {
@@ -213,7 +213,7 @@ bool Calibration::LightingGood(int& id, int w, int h) {
     return false;
   }
   DistanceMenu::ClearMessages();
-  Line(4, 482);
+  Line(4, kTextLightingConditionsGood);
   if (imgui.DoButton(id++, int(0.25 * w - 120), int(0.16 * h), 104, 50, GetUtf8(kTextOk))) {
     state_param = 2;
     ChangeStage(kSeat);
@@ -228,13 +228,13 @@ bool Calibration::LightingButtons(int& id, int w, int h, bool& fired) {
   const int x = int(0.25 * w), y = int(0.16 * h);
   if (check.skip_security) {
     DistanceMenu::ClearMessages();
-    Line(16, 443);
+    Line(16, kTextSureRedObjects);
     if (imgui.DoButton(id++, x + 156 + r, y, 180, 50, GetUtf8(kTextNoGoBack)))
       check.skip_security = false, fired = true;
   } else {
-    Line(14, 445);
-    Line(15, 448);
-    Line(16, 449);
+    Line(14, kTextSkytapperCompensateBright);
+    Line(15, kTextButtonBelowUnable);
+    Line(16, kTextResultResumeSetup);
     if (imgui.DoButton(id++, x + 120 + r, y, 420, 50, GetUtf8(kTextCompensateBrightObjects)))
       check.compensate_start = true, fired = true;
     if (imgui.DoButton(id++, x - 120, y, 104, 50, GetUtf8(kTextBack))) {
@@ -287,10 +287,10 @@ bool Calibration::Compensating(int& id, int w, int h, bool& fired) {
 // Hide the markers, then Next starts the compensation with an empty mask.
 void Calibration::CompensationStart(int& id, int w, int h, bool& fired) {
   ShowLine(2, "");
-  Line(3, 38);
-  Line(4, 39);
-  Line(6, 40);
-  Line(7, 487);
+  Line(3, kTextMakeSureFoot);
+  Line(4, kTextOutViewCamera);
+  Line(6, kTextRedPixelsIndicate);
+  Line(7, kTextNotAbleToDrum);
   if (!imgui.DoButton(id++, int(0.5 * w - 52), int(0.53 * h), 104, 50, GetUtf8(kTextNext))) return;
   check.compensate_start = false;
   check.compensate = true;
@@ -302,8 +302,8 @@ void Calibration::CompensationStart(int& id, int w, int h, bool& fired) {
 // The page's messages and buttons; false when the page has left.
 bool Calibration::LightingDecisions(int& id, int w, int h, int count, bool& fired) {
   if (!check.compensate) {
-    Line(1, 36);
-    if (!check.compensate_start) Line(2, 37);
+    Line(1, kTextCheckingLightConditions);
+    if (!check.compensate_start) Line(2, kTextKnowLightingFine);
   }
   if (check.compensate_start) {
     CompensationStart(id, w, h, fired);

@@ -93,7 +93,8 @@ void LinesAndTarget(int w, const MocapMarker::Position& right, const MocapMarker
 }
 
 void StandMessages() {
-  const int lines[][2] = {{0, 29}, {1, 30}, {2, 31}, {4, 32}, {5, 33}, {18, 34}};
+  const int lines[][2] = {{0, kTextN1StandFront}, {1, kTextStepBackwardsUntil}, {2, kTextLinesDotCentered},
+                          {4, kTextN2PlaceSeat},  {5, kTextRemainSameLocation}, {18, kTextHitDoneButton}};
   for (const auto& l : lines) ShowLine(l[0], GetUtf8(l[1]));
   if (stand.next_button_hit && stand.frames_since_next_hit < 2)
     DistanceMenu::AddMessage(GetUtf8(kTextHitButtonAgain), 18, 3, 2000.0f, false, false);

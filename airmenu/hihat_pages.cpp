@@ -51,16 +51,18 @@ void Recount(HihatPage& page) {
   if (page.n_hh == 0) Highlight(-1, MOCAP_MARKER_HAND);
 }
 
-// Messages by page and hi-hat count: {line, text} pairs, text 185 naming the pedal.
+// Messages by page and hi-hat count: {line, text} pairs, and a last line naming the pedal.
 void HihatMessages(const HihatPage& page, bool range_page) {
   struct Line {
     int line, text;
   };
-  static const Line none[] = {{0, 187}, {1, 188}};
-  static const Line range_one[] = {{0, 189}, {1, 190}, {2, 191}, {4, 192}};
-  static const Line range_many[] = {{0, 193}, {1, 194}, {3, 192}};
-  static const Line clutch_one[] = {{0, 182}, {1, 183}};
-  static const Line clutch_many[] = {{0, 184}, {1, 182}, {3, 183}};
+  static const Line none[] = {{0, kTextSorryKitDoesnt}, {1, kTextJustHitDone}};
+  static const Line range_one[] = {
+      {0, kTextAdjustHiHatRange}, {1, kTextAdjustHiHatSplash}, {2, kTextRightSliderVery}, {4, kTextNoteHiHat}};
+  static const Line range_many[] = {{0, kTextAdjustHiHatHit}, {1, kTextThenActivateUse}, {3, kTextNoteHiHat}};
+  static const Line clutch_one[] = {{0, kTextActivateUseSliderAdjust}, {1, kTextShouldWhenFoot}};
+  static const Line clutch_many[] = {
+      {0, kTextAdjustHiHat}, {1, kTextActivateUseSliderAdjust}, {3, kTextShouldWhenFoot}};
   auto show = [](const auto& lines) {
     for (const Line& l : lines) ShowLine(l.line, GetUtf8(l.text));
   };
@@ -115,11 +117,11 @@ void HihatFrame(HihatPage& page, int state, bool range_page) {
     const Drumkit::Drum& d = drumkit.drums[page.which_pedal];
     if (range_page) {
       const float range = -d.pedal_foot_range;
-      AddSlider(menu, kHihatRangeSlider, 195, 1, true, std::clamp(range / Drummer::m_max_pedal_range * 100.0f, 0.0f, 100.0f),
-                20, 100);
-      AddSlider(menu, kSplashSensitivitySlider, 196, 1, false, d.hihat_splash_sensitivity, 0, 100);
+      AddSlider(menu, kHihatRangeSlider, kTextRange, 1, true,
+                std::clamp(range / Drummer::m_max_pedal_range * 100.0f, 0.0f, 100.0f), 20, 100);
+      AddSlider(menu, kSplashSensitivitySlider, kTextSplashSensitivity, 1, false, d.hihat_splash_sensitivity, 0, 100);
     } else {
-      AddSlider(menu, kClutchOpennessSlider, 186, 1, false, d.hihat_clutch_openness, 0, 100);
+      AddSlider(menu, kClutchOpennessSlider, kTextClutchOpenness, 1, false, d.hihat_clutch_openness, 0, 100);
     }
   }
   AddDone(menu);
@@ -157,10 +159,11 @@ void AdjustCymbalChoking() {
   DistanceMenu menu;
   if (EnteringPage()) EnterCommon(next_stage, have_changes_to_save);
   Highlight(-1, MOCAP_MARKER_HAND);
-  const int lines[][2] = {{0, 176}, {1, 177}, {3, 178}, {4, 179}};
+  const int lines[][2] = {
+      {0, kTextActivateUseSlider}, {1, kTextCymbalChokingZones}, {3, kTextBringingOneDrum}, {4, kTextTheseZonesChoke}};
   for (const auto& l : lines) ShowLine(l[0], GetUtf8(l[1]));
-  AddSlider(menu, kLeftZoneSlider, 180, 2, true, drumkit.left_choke_distance, 50, 200);
-  AddSlider(menu, kRightZoneSlider, 181, 2, false, drumkit.right_choke_distance, 50, 200);
+  AddSlider(menu, kLeftZoneSlider, kTextLeftZone, 2, true, drumkit.left_choke_distance, 50, 200);
+  AddSlider(menu, kRightZoneSlider, kTextRightZone, 2, false, drumkit.right_choke_distance, 50, 200);
   AddDone(menu);
   Boilerplate(menu, true, kAdjustCymbalChoking);
   int id = 0;

@@ -43,7 +43,7 @@ float* SecondThreshold(Drumkit::Drum& d, int& id, int& text) {
 void Messages(const Drumkit::Drum& d, int hand_or_foot) {
   const bool pedal = d.category == Sound::CATEGORY_HAND_AND_FOOT && hand_or_foot == MOCAP_MARKER_FOOT;
   ShowLine(0, GetUtf8(kTextAdjustingMIDISettings));
-  ShowNameLine(1, pedal ? 141 : 139, d.name);
+  ShowNameLine(1, pedal ? kTextOfThePedal : kTextOfTheElement, d.name);
   if (FootSide(d, hand_or_foot)) ShowLine(2, GetUtf8(kTextWhenHitFoot));
   ShowLine(4, GetUtf8(kTextHitDrumPedalFirmly));
 }
@@ -94,7 +94,7 @@ void AdjustMIDISettings() {
   float* second = d ? SecondThreshold(*d, second_id, second_text) : nullptr;
   if (d) {
     Messages(*d, page.hand_or_foot);
-    menu.sliders.push_back(MakeSlider(kMuteUnderSlider, 152, 2, DistanceMenu::m_with_drums_slider_x,
+    menu.sliders.push_back(MakeSlider(kMuteUnderSlider, kTextMuteHitsUnder, 2, DistanceMenu::m_with_drums_slider_x,
                                       MuteThreshold(*d, page.hand_or_foot) * 100.0f, 10));
     if (second)
       menu.sliders.push_back(MakeSlider(second_id, second_text, 1, DistanceMenu::m_with_drums_slider2_x, *second * 100.0f, 100));

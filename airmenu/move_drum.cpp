@@ -72,8 +72,8 @@ void Pick(MovePage& page) {
     ShowLine(0, GetUtf8(kTextPickDrumPedal));
   }
   DistanceMenu menu;
-  AddButton(menu, page.all_drums ? kBackButton : kDoneButton, page.all_drums ? 9 : 41, DistanceMenu::m_with_drums_x,
-            DistanceMenu::m_with_drums_y, false, true);
+  AddButton(menu, page.all_drums ? kBackButton : kDoneButton, page.all_drums ? kTextBack : kTextDone,
+            DistanceMenu::m_with_drums_x, DistanceMenu::m_with_drums_y, false, true);
   Boilerplate(menu, true, kMoveDrum);
   int drum = -1;
   Drummer::Limb limb = 0;
@@ -100,13 +100,14 @@ void MovingMessages(const MovePage& page) {
   const char* name = drumkit.drums[page.which_drum].name;
   const bool foot = IsFoot(page.which_limb);
   const bool name_second = language == "tr" || (!foot && language == "zh");
-  const int first = foot ? 49 : 47;
+  const int top = foot ? kTextPlacePedalTapping : kTextPlaceMakingFirm;
+  const int bottom = foot ? kTextFootFirmlyWhere : kTextDrummingGestureWhere;
   if (name_second) {
-    ShowLine(0, GetUtf8(first));
-    ShowNameLine(1, first + 1, name);
+    ShowLine(0, GetUtf8(top));
+    ShowNameLine(1, bottom, name);
   } else {
-    ShowNameLine(0, first, name);
-    ShowLine(1, GetUtf8(first + 1));
+    ShowNameLine(0, top, name);
+    ShowLine(1, GetUtf8(bottom));
   }
   if (page.all_drums) ShowNameLine(2, kTextRestDrumkitFollow, name);
 }

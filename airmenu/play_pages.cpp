@@ -46,24 +46,29 @@ void Message(int text, int line, int style, float ms) {
 
 void GraphicsModeNotice(int first_text) {
   Message(first_text, 0, 3, 6000.0f);
-  Message(98, 1, 3, 0.0f);
+  Message(kTextPressCtrlG, 1, 3, 0.0f);
   for (int line : {2, 4, 5}) DistanceMenu::AddMessage("", line, 1, 0.0f, false, false);
 }
 
 void IntroNotice() {
   const bool first_run = calibration.IsFirstRun();
-  Message(100, 0, 1, first_run ? 6000.0f : 4000.0f);
+  Message(kTextDrumKitSet, 0, 1, first_run ? 6000.0f : 4000.0f);
   if (!first_run) return;
-  const int lines[] = {1, 2, 4, 5};
-  for (int i = 0; i < 4; ++i) Message(101 + i, lines[i], 1, 6000.0f);
+  const struct {
+    int line, text;
+  } lines[] = {{1, kTextDontForgetPlugTurn},
+               {2, kTextPutSomeMarkersWish},
+               {4, kTextNotePedalBehave},
+               {5, kTextCorrespondingFootTapped}};
+  for (const auto& l : lines) Message(l.text, l.line, 1, 6000.0f);
 }
 
 void ShowNotices(const PlayNotices& notices) {
-  if (graphics_mode == 3) return GraphicsModeNotice(99);
-  if (graphics_mode == 2) return GraphicsModeNotice(97);
+  if (graphics_mode == 3) return GraphicsModeNotice(kTextFastGraphicsMode3);
+  if (graphics_mode == 2) return GraphicsModeNotice(kTextFastGraphicsMode2);
   if (notices.show_intro_text) return IntroNotice();
   if (notices.frames_to_preset_notice != 0 || drumkit.is_user_kit) return;
-  const int texts[] = {518, 519, 520, 517};
+  const int texts[] = {kTextThisIsPresetKit, kTextHavingTroubleHitting, kTextRepositionThem, kTextEnterMenuThen};
   for (int line = 0; line < 4; ++line) Message(texts[line], line, 1, 9000.0f);
 }
 

@@ -62,13 +62,13 @@ void SongControls(DistanceMenu& menu, SongPage& page, int width) {
   }
   const float duration = sound.audio.GetDuration(sound.song);
   if (!sound.song.IsLoaded()) {
-    FormatTime(line, sizeof(line), 170, duration);
+    FormatTime(line, sizeof(line), kTextLoadedSong, duration);
     ShowLine(3, line);
     ShowLine(4, "");
     StartSlider(menu, GetUtf8(kTextStartLoading), 0.0f, width);
     return;
   }
-  FormatTime(line, sizeof(line), 171, start);
+  FormatTime(line, sizeof(line), kTextStartAt, start);
   page.song_start_time = duration > 0.0f ? width * start / duration : 0.0f;
   StartSlider(menu, line, page.song_start_time, width);
 }
@@ -210,8 +210,8 @@ void Metronome() {
     AddButton(menu, kStopButton, kTextStop, DistanceMenu::m_no_drums5_x, DistanceMenu::m_no_drums5_y);
   else
     AddButton(menu, kStartButton, kTextStart, DistanceMenu::m_no_drums5_x, DistanceMenu::m_no_drums5_y);
-  AddButton(menu, kEighthNotesButton, sound.eighth_notes.load() ? 484 : 485, DistanceMenu::m_no_drums6_x,
-            DistanceMenu::m_no_drums6_y);
+  AddButton(menu, kEighthNotesButton, sound.eighth_notes.load() ? kTextQuarterNotesOnly : kTextPlay8thNotes,
+            DistanceMenu::m_no_drums6_x, DistanceMenu::m_no_drums6_y);
   menu.sliders.push_back({kTempoSlider, GetUtf8(kTextTempo), 2, int(DistanceMenu::m_no_drums_slider_bottom_x),
                           int(DistanceMenu::m_with_drums_slider_y), int(DistanceMenu::m_no_drums_slider_bottom_width),
                           int(2 * DistanceMenu::m_menu_radius), page.tempo, 250, 50, false});

@@ -41,11 +41,12 @@ void AdjustVolumes() {
   AddButton(menu, kSaveChangesButton, kTextSaveChanges, DistanceMenu::m_no_drums2_x, DistanceMenu::m_no_drums2_y,
             !have_changes_to_save);
   AddButton(menu, kDoneButton, kTextDone, DistanceMenu::m_no_drums_x, DistanceMenu::m_no_drums_y);
-  AddButton(menu, kMuteButton, drums_muted ? 483 : 105, DistanceMenu::m_no_drums3_x, DistanceMenu::m_no_drums3_y);
+  AddButton(menu, kMuteButton, drums_muted ? kTextUnMute : kTextMute, DistanceMenu::m_no_drums3_x,
+            DistanceMenu::m_no_drums3_y);
   AddButton(menu, kMixingButton, kTextVolumeMixingButton, DistanceMenu::m_no_drums6_x, DistanceMenu::m_no_drums6_y);
   AddButton(menu, kReverbButton, kTextReverb, DistanceMenu::m_no_drums5_x, DistanceMenu::m_no_drums5_y);
-  AddButton(menu, kPanningButton, sound.panning_enabled ? 132 : 133, DistanceMenu::m_no_drums4_x,
-            DistanceMenu::m_no_drums4_y);
+  AddButton(menu, kPanningButton, sound.panning_enabled ? kTextCenterPanning : kTextAutoPanning,
+            DistanceMenu::m_no_drums4_x, DistanceMenu::m_no_drums4_y);
   Boilerplate(menu, false, kAdjustVolumes);
 
   if (menu.WasHit(kMixingButton)) {

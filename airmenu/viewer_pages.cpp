@@ -100,7 +100,8 @@ void StartMessages() {
   ShowLine(3, GetUtf8(installed ? kTextWishViewDrums : kTextViewerInstalledComputer));
   ShowLine(4, GetUtf8(installed ? kTextClickButtonBelow : kTextDownloadSkytapperOrg));
   const int first = installed ? 8 : 6;
-  for (int i = 0; i < 3; ++i) ShowLine(first + i, GetUtf8(418 + i));
+  const int other_device[] = {kTextWishViewDrumsDifferent, kTextDeviceLikeMobile, kTextSkytapperApplicationDevice};
+  for (int i = 0; i < 3; ++i) ShowLine(first + i, GetUtf8(other_device[i]));
 }
 
 }  // namespace
@@ -110,7 +111,7 @@ void EnterMarkersOnly() {
   glClear(GL_COLOR_BUFFER_BIT);
   OrthoOverWindow(w, h);
   DrawFrozenKit(w, h);
-  Notice({379, 98, 380}, w, h, 0.99f, 0.13f, 0.96f);
+  Notice({kTextFastGraphicsMode1, kTextPressCtrlG, kTextPressEscReturn}, w, h, 0.99f, 0.13f, 0.96f);
   markers_only_texture = Freeze(w, h);
 }
 
@@ -119,7 +120,7 @@ void LeaveMarkersOnly() { DeleteTexture(markers_only_texture); }
 void EnterNoGraphics() {
   const int w = WindowWidth(), h = WindowHeight();
   StartPicture(w, h);
-  Notice({381, 382, 380}, w, h, 0.63f, 0.135f, 0.6f);
+  Notice({kTextNoGraphicsMode, kTextPressCtrlGGo, kTextPressEscReturn}, w, h, 0.63f, 0.135f, 0.6f);
   glDisable(GL_BLEND);
   glFlush();
   window_services.swap_buffers();

@@ -34,10 +34,11 @@ struct MixerLevel {
   void (Sound::*set)(int);
 };
 const MixerLevel kMixerLevels[] = {
-    {kMasterLevel, 137, kDrumsLevel, 146, &Sound::master_volume, &Sound::SetMasterVolume},
-    {kDrumsLevel, 135, kSongLevel, 147, &Sound::drums_volume, &Sound::SetDrumsVolume},
-    {kSongLevel, 134, kMetronomeLevel, 148, &Sound::song_volume, &Sound::SetSongVolume},
-    {kMetronomeLevel, 136, kMasterLevel, 149, &Sound::metronome_volume, &Sound::SetMetronomeVolume},
+    {kMasterLevel, kTextMaster, kDrumsLevel, kTextMasterVolume, &Sound::master_volume, &Sound::SetMasterVolume},
+    {kDrumsLevel, kTextDrums, kSongLevel, kTextDrumsVolume, &Sound::drums_volume, &Sound::SetDrumsVolume},
+    {kSongLevel, kTextSong, kMetronomeLevel, kTextSongVolume, &Sound::song_volume, &Sound::SetSongVolume},
+    {kMetronomeLevel, kTextMetronome, kMasterLevel, kTextMetroNomeVolume, &Sound::metronome_volume,
+     &Sound::SetMetronomeVolume},
 };
 
 const MixerLevel* FindLevel(int code) {
@@ -98,7 +99,8 @@ void AddWithDrumsButton(DistanceMenu& menu, int id, const char* label) {
 void MixerForm(DistanceMenu& menu, const VolumePage& page) {
   const bool reverb = page.which_volume == kReverbLevel;
   const int min = page.which_volume == kSongLevel ? 1 : 0;
-  menu.sliders.push_back(MakeSlider(kVolumeSlider, reverb ? 131 : 145, DistanceMenu::m_with_drums_slider_x, page.volume, min));
+  const int label = reverb ? kTextReverb : kTextVolume;
+  menu.sliders.push_back(MakeSlider(kVolumeSlider, label, DistanceMenu::m_with_drums_slider_x, page.volume, min));
   if (const MixerLevel* level = FindLevel(page.which_volume))
     AddWithDrumsButton(menu, level->button_id, GetUtf8(level->button_text));
 }
@@ -110,9 +112,11 @@ void DrumForm(DistanceMenu& menu, const VolumePage& page, int drum) {
   float p = page.max_speed / page.max_max_speed;
   if (p < 0.0f) p = 0.0f;
   const float shown = p < 1.0f ? p * 100.0f : 100.0f;
-  menu.sliders.push_back(MakeSlider(kSensitivitySlider, 144, DistanceMenu::m_with_drums_slider_x, 100.0f - shown, 10));
+  menu.sliders.push_back(
+      MakeSlider(kSensitivitySlider, kTextSensitivity, DistanceMenu::m_with_drums_slider_x, 100.0f - shown, 10));
   if (midi_mode != 1)
-    menu.sliders.push_back(MakeSlider(kVolumeSlider, 145, DistanceMenu::m_with_drums_slider2_x, page.volume, 0));
+    menu.sliders.push_back(
+        MakeSlider(kVolumeSlider, kTextVolume, DistanceMenu::m_with_drums_slider2_x, page.volume, 0));
 }
 
 void SetSensitivity(VolumePage& page, int drum, float v) {

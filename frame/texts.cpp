@@ -19,20 +19,30 @@ struct ElementTypeText {
   int text_id;
 };
 
-// SPLASH takes text 71, the in-air pages' word for the splash cymbal.
+// SPLASH takes the in-air pages' word for the splash cymbal.
 const ElementTypeText kElementTypeTexts[] = {
-    {KICK, 243},          {SNARE, 244},
-    {RIMSHOT, 245},       {CROSS_STICK, 246},
-    {VERY_HIGH_TOM, 247}, {HIGH_TOM, 248},
-    {MID_TOM, 249},       {FLOOR_TOM, 250},
-    {FLOOR_TOM_2, 251},   {HIHAT, 252},
-    {HIHAT_SPLASH, 253},  {CRASH, 254},
-    {SPLASH, 71},         {RIDE, 255},
-    {RIDE_BELL, 256},     {CHINA, 257},
-    {COWBELL, 258},       {TAMBOURINE, 259},
-    {CUSTOM_HAND, 260},   {CUSTOM_FOOT, 261},
-    {CUSTOM_HAND_AND_FOOT, 262},
-    {CHOKE, 505},
+    {KICK, kTextKick},
+    {SNARE, kTextSnare},
+    {RIMSHOT, kTextRimshot},
+    {CROSS_STICK, kTextCrossStick},
+    {VERY_HIGH_TOM, kTextVHighTom},
+    {HIGH_TOM, kTextHighTom},
+    {MID_TOM, kTextMidTom},
+    {FLOOR_TOM, kTextFloorTom},
+    {FLOOR_TOM_2, kTextFloorTom2},
+    {HIHAT, kTextHiHat},
+    {HIHAT_SPLASH, kTextHiHatSplash},
+    {CRASH, kTextCrash},
+    {SPLASH, kTextSplash},
+    {RIDE, kTextRide},
+    {RIDE_BELL, kTextRideBell},
+    {CHINA, kTextChina},
+    {COWBELL, kTextCowbell},
+    {TAMBOURINE, kTextTambourine},
+    {CUSTOM_HAND, kTextCustomSticks},
+    {CUSTOM_FOOT, kTextCustomPedal},
+    {CUSTOM_HAND_AND_FOOT, kTextCustomPedalSticks},
+    {CHOKE, kTextCymbalChokeEvent},
 };
 
 }  // namespace
@@ -59,6 +69,13 @@ void SetLanguage(const std::string& code) {
 std::string GetLanguageString() {
   if (language < 0 || language >= kNumLanguages) return "en";
   return kCodes[language];
+}
+
+int ElementTypeTextId(int type) {
+  for (const ElementTypeText& e : kElementTypeTexts) {
+    if (e.type == type) return e.text_id;
+  }
+  return -1;
 }
 
 void PopulateElementTypesAndNames() {

@@ -63,5 +63,7 @@ const unsigned short* GetJapaneseGlyphRanges();  // expanded on the first call
 // language's suffix ("help1.png" is "help1-de.png" in German); other names are unchanged.
 std::string GetImageFileName(const std::string& name);
 
+// The text id of an element type's display name (CHOKE's too); -1 for a number that is no type.
+int ElementTypeTextId(int type);
 // Rebuilds element_type_names and element_types in the current language.
 void PopulateElementTypesAndNames();

@@ -124,7 +124,8 @@ void Apply() {
 
 void DoSensitivity(int H) {
   struct Choice { int id, x, text, frames; };
-  static constexpr Choice kChoices[] = {{kBeginner, 88, 311, 5}, {kProficient, 308, 312, 3}, {kExpert, 528, 313, 1}};
+  static constexpr Choice kChoices[] = {
+      {kBeginner, 88, kTextBeginner, 5}, {kProficient, 308, kTextProficient, 3}, {kExpert, 528, kTextExpert, 1}};
   imgui.DoText(48, H - 41, "%s", GetUtf8(kTextDrumHitDetection));
   for (const auto& c : kChoices) {
     if (imgui.DoCheckBox(c.id, c.x, H - 79, GetUtf8(c.text), MocapMarker::m_down_frames_needed == c.frames, true)) {

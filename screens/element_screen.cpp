@@ -29,20 +29,13 @@ struct ElementScreenState {
 };
 ElementScreenState new_element;
 
-// The check box of a type: text, and its column (types 0-8, 9-17, 18-20) and row.
-int TypeText(int t) {
-  if (t <= Sound::FLOOR_TOM_2) return 243 + t;
-  if (t <= Sound::CRASH) return 252 + t - Sound::HIHAT;
-  if (t == Sound::SPLASH) return 71;
-  if (t <= Sound::TAMBOURINE) return 255 + t - Sound::RIDE;
-  return 260 + t - Sound::CUSTOM_HAND;
-}
-
+// The check boxes of the types: in columns of types 0-8, 9-17 and 18-20.
 void DoTypes(int H) {
   for (int t = 0; t < drum_element::NUM_ELEMENT_TYPES; ++t) {
     const int column = t / 9, row = t % 9;
     const bool ticked = working_element.type == t;
-    if (imgui.DoCheckBox(kType + t, 48 + 280 * column, H - 227 - 32 * row, GetUtf8(TypeText(t)), ticked, true)) {
+    const char* name = GetUtf8(ElementTypeTextId(t));
+    if (imgui.DoCheckBox(kType + t, 48 + 280 * column, H - 227 - 32 * row, name, ticked, true)) {
       working_element.type = Sound::ElementType(t);
       working_element.category = Sound::GetElementCategory(working_element.type);
     }
@@ -85,9 +78,12 @@ void DoForm(int H) {
 }
 
 void DoExplanation(int H) {
-  // Paragraphs of texts 264-267, 269-272, 273-277 and 278-285: 26 pixels a line.
+  // Four paragraphs, each the run of texts from first to last: 26 pixels a line.
   struct Paragraph { int first, last, top; };
-  const Paragraph paragraphs[] = {{264, 267, 41}, {269, 272, 231}, {273, 277, 345}, {278, 285, 485}};
+  const Paragraph paragraphs[] = {{kTextCreateNewDrum, kTextSetsSamplesDepending, 41},
+                                  {kTextDrumKitElement, kTextSubDirectoryNamed, 231},
+                                  {kTextElementHitPedal, kTextBCEtc, 345},
+                                  {kTextElementHitSticks, kTextBCEtcIncreasing, 485}};
   for (const auto& p : paragraphs) {
     for (int id = p.first; id <= p.last; ++id) imgui.DoText(48, H - p.top - 26 * (id - p.first), "%s", GetUtf8(id));
   }

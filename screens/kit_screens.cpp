@@ -76,9 +76,9 @@ const ChooserSteps kKitSteps = {
     .erase = [](int line, std::string& error) { return drumkit_chooser.DeleteDrumkit(line, error); },
     .choose = UseKit,
     .back_to = kMainScreen,
-    .edit_refusal = 217,
-    .delete_refusal = 219,
-    .delete_confirm = 220,
+    .edit_refusal = kTextPresetDrumKits,
+    .delete_refusal = kTextOnlyDrumKits,
+    .delete_confirm = kTextSureWantDelete,
 };
 
 void DoHand(int H) {

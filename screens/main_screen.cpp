@@ -37,12 +37,12 @@ struct MainButton {
 
 // Drum and Setup come first and are handled apart; Help and Quit sit on the bottom row.
 constexpr MainButton kButtons[] = {
-    {kDrumKits, 48, 351, 210, 205, kChooseDrumkitScreen},
-    {kPlaylist, 320, 351, 210, 206, kPlaylistScreen},
-    {kRecordings, 48, 431, 210, 207, kRecordingScreen},
-    {kLatency, 320, 431, 210, 208, kLatencyScreen},
-    {kMidi, 48, 511, 210, 125, kMidiScreen},
-    {kPreferences, 320, 511, 210, 399, kPreferencesScreen},
+    {kDrumKits, 48, 351, 210, kTextDrumKits, kChooseDrumkitScreen},
+    {kPlaylist, 320, 351, 210, kTextPlaylist, kPlaylistScreen},
+    {kRecordings, 48, 431, 210, kTextRecordings, kRecordingScreen},
+    {kLatency, 320, 431, 210, kTextLatency, kLatencyScreen},
+    {kMidi, 48, 511, 210, kTextMIDI, kMidiScreen},
+    {kPreferences, 320, 511, 210, kTextPreferences, kPreferencesScreen},
 };
 
 // Help and Quit: at the bottom in windows lower than 710 pixels, else hanging from the top.
@@ -52,9 +52,11 @@ int BottomRowY(int H) { return H < 710 ? 64 : H - 651; }
 // but not open to this user, or held by another program.
 void DoCameraMissingText(int H) {
   const CameraFault fault = screen_services.camera_fault();
-  const int first = fault == CameraFault::kNoAccess ? 536 : fault == CameraFault::kBusy ? 538 : 197;
+  const bool denied = fault == CameraFault::kNoAccess, busy = fault == CameraFault::kBusy;
+  const int first = denied ? kTextCameraFoundBut : busy ? kTextCameraUseAnother : kTextCameraNotFound;
+  const int second = denied ? kTextRunCameraAccessScript : busy ? kTextCloseProgramLaunch : kTextLaunchSkytapperAgain;
   imgui.DoText(48, H - 201, "%s", GetUtf8(first));
-  imgui.DoText(48, H - 229, "%s", GetUtf8(first + 1));
+  imgui.DoText(48, H - 229, "%s", GetUtf8(second));
 }
 
 void DoStatusText(int H, bool camera, const std::string& kit) {

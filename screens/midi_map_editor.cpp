@@ -177,17 +177,17 @@ void NoteBox(int id, int x, int y, int w, std::string& text, int units) {
 }
 
 void DoNotesRow(int H, int d) {
-  const int y1 = H - 439, w_channel = Width(471);
+  const int y1 = H - 439, w_channel = Width(kTextChannel);
   imgui.DoText(48, y1, "%s", GetUtf8(kTextChannel));
   NoteBox(kChannel, w_channel + 58, y1 + d, 60, me.texts.channel, 2);
-  const int note_text = HiHatHack() ? 506 : 472;
+  const int note_text = HiHatHack() ? kTextOpen : kTextNote;
   const int w_note = Width(note_text);
   imgui.DoText(w_channel + 128, y1, "%s", GetUtf8(note_text));
   NoteBox(kNote1, w_channel + 138 + w_note, y1 + d, 75, me.texts.note1, 4);
   const int x2 = w_channel + w_note + 230;
   imgui.DoText(x2 - 12, y1, "(%d)", me.current.notes[0]);
   if (me.current.note_count != 2) return;
-  const int accent_text = HiHatHack() ? 507 : 473;
+  const int accent_text = HiHatHack() ? kTextClosed : kTextAccent;
   const int w_accent = Width(accent_text);
   imgui.DoText(x2 + 52, y1, "%s", GetUtf8(accent_text));
   NoteBox(kNote2, x2 + 62 + w_accent, y1 + d, 75, me.texts.note2, 4);
@@ -196,7 +196,7 @@ void DoNotesRow(int H, int d) {
 
 void DoPlacement(int H, int d) {
   const int P = IsLanguage("de") ? 790 : 830;
-  const int label_w = Width(474);
+  const int label_w = Width(kTextKitPlacement);
   imgui.DoText(P - 10 - label_w, H - 439 - 38, "%s", GetUtf8(kTextKitPlacement));
   const int before = me.placements.selected;
   imgui.DoListBox(kPlacements, kPlacementsUp, kPlacementsDown, P, H - 473 + d, 100, 3, kPlacementWords, me.placements);

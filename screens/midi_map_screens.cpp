@@ -109,9 +109,9 @@ const ChooserSteps kMapSteps = {
     .erase = [](int sel, std::string& error) { return midi_map_chooser.DeleteMidiMap(sel, error); },
     .choose = UseMap,
     .back_to = kMidiScreen,
-    .edit_refusal = 430,
-    .delete_refusal = 431,
-    .delete_confirm = 432,
+    .edit_refusal = kTextPresetMIDIMaps,
+    .delete_refusal = kTextOnlyMIDIMaps,
+    .delete_confirm = kTextSureWantDeleteMIDI,
 };
 
 int highlighted_map = -1;  // the list line the new-map screen returns to on Cancel

@@ -105,7 +105,7 @@ void Toggle(bool greyed, int id, int x, int y, int text, bool& flag) {
 // The port list with its paging, or where its first line would stand, the advice to open a
 // port; returns how many ports it shows.
 int DoPorts(int H, bool greyed) {
-  Text(greyed, 48, H - 120, 355);
+  Text(greyed, 48, H - 120, kTextSendMIDIOutput);
   if (midi_settings.midi_port_names.empty()) imgui.DoText(88, H - 160, "%s", GetUtf8(kTextNoMIDIOutput));
   const int before = midi_output_number;
   const int n = DoPagedChoices(kPort, H - 160, midi_settings.midi_port_names, midi_settings.port_page, kPortsPerPage, midi_output_number, greyed);
@@ -121,25 +121,25 @@ int DoPorts(int H, bool greyed) {
 
 void DoOptions(int H, int n, bool greyed) {
   const int d = 30 * n;
-  Text(greyed, 48, H - 218 - d, 359);
-  Toggle(greyed, kPedalClose, 88, H - 256 - d, 360, midi_send_pedal_close);
-  Toggle(greyed, kMetronome, IsLanguage("ja") ? 408 : 348, H - 256 - d, 361, midi_send_metronome);
-  Toggle(greyed, kMenuSound, 88, H - 286 - d, 362, midi_send_menu_sound);
-  Text(greyed, 48, H - 329 - d, 363);
+  Text(greyed, 48, H - 218 - d, kTextSendMIDINote);
+  Toggle(greyed, kPedalClose, 88, H - 256 - d, kTextHihatPedalClose, midi_send_pedal_close);
+  Toggle(greyed, kMetronome, IsLanguage("ja") ? 408 : 348, H - 256 - d, kTextMetronomeTick, midi_send_metronome);
+  Toggle(greyed, kMenuSound, 88, H - 286 - d, kTextMenuSound, midi_send_menu_sound);
+  Text(greyed, 48, H - 329 - d, kTextUseMIDINote);
   // Yes and No after the question, however long it is in the language.
   const int yes_x = std::max(398, 48 + TextWidth(GetUtf8(kTextUseMIDINote)) + 24);
   const int no_x = std::max(yes_x + 80, yes_x + 33 + TextWidth(GetUtf8(kTextYes)) + 24);
-  if (Box(greyed, kSchedulerYes, yes_x, H - 329 - d, 364, midi_latency != 0, true)) {
+  if (Box(greyed, kSchedulerYes, yes_x, H - 329 - d, kTextYes, midi_latency != 0, true)) {
     midi_settings.have_changes |= midi_latency == 0;
     midi_latency = 1;
   }
-  if (Box(greyed, kSchedulerNo, no_x, H - 329 - d, 365, midi_latency == 0, true)) {
+  if (Box(greyed, kSchedulerNo, no_x, H - 329 - d, kTextNo, midi_latency == 0, true)) {
     midi_settings.have_changes |= midi_latency != 0;
     midi_latency = 0;
   }
-  Text(greyed, 48, H - 372 - d, 464);
-  Toggle(greyed, kOpennessBeforeNote, 88, H - 410 - d, 455, midi_send_cc_only_before_note);
-  Toggle(greyed, kOpenOrClosed, 88, H - 440 - d, 456, midi_use_mdrummer_hack);
+  Text(greyed, 48, H - 372 - d, kTextHihats);
+  Toggle(greyed, kOpennessBeforeNote, 88, H - 410 - d, kTextOnlySendOpenness, midi_send_cc_only_before_note);
+  Toggle(greyed, kOpenOrClosed, 88, H - 440 - d, kTextOpenClosedOnly, midi_use_mdrummer_hack);
 }
 
 void ShowReopenFailure() {

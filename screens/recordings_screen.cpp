@@ -32,7 +32,6 @@ enum : int {
   kPanToCenter, kDisableReverb, kSplit, kDelete, kName, kOk, kCancel
 };
 constexpr int kSlicesPerFrame = 100;
-constexpr int kWavWriteFailedText = 528;  // "Error: writing the .wav file failed (the disk ..."
 
 struct RecordingsState {
   Imgui::ListBoxState list;
@@ -143,9 +142,10 @@ void DoExportButton(int H, int w) {
 
 void DoOptions(int H) {
   struct Option { int id, y, text; bool& flag; };
-  const Option options[] = {
-      {kIncludeSong, H - 213, 288, rs.include_song}, {kPanToCenter, H - 251, 289, rs.pan_to_center},
-      {kDisableReverb, H - 289, 290, rs.disable_reverb}, {kSplit, H - 327, 291, rs.split_wavs}};
+  const Option options[] = {{kIncludeSong, H - 213, kTextInclSong, rs.include_song},
+                            {kPanToCenter, H - 251, kTextPanCenter, rs.pan_to_center},
+                            {kDisableReverb, H - 289, kTextDisableReverb, rs.disable_reverb},
+                            {kSplit, H - 327, kTextOneWavPer, rs.split_wavs}};
   for (const auto& o : options) {
     if (imgui.DoCheckBox(o.id, 584, o.y, GetUtf8(o.text), o.flag, false)) o.flag = !o.flag;
   }
@@ -196,7 +196,8 @@ void DoDetails(int line) {
   if (m < 1) {
     imgui.DoText(mx + 24, my - 22, GetUtf8(s == 1 ? kTextDurationSecond : kTextDurationSeconds), s);
   } else {
-    const int text = m == 1 ? (s == 1 ? 531 : 530) : (s == 1 ? 532 : 294);
+    const int text = m == 1 ? (s == 1 ? kTextDurationMinuteSecond : kTextDurationMinuteSeconds)
+                            : (s == 1 ? kTextDurationMinutesSecond : kTextDurationMinutesSeconds);
     imgui.DoText(mx + 24, my - 22, GetUtf8(text), m, s);
   }
   int y = my - 44;
@@ -232,7 +233,7 @@ void DoExportProgress(int H) {
     }
     if (r < 0) {
       // A split file that cannot be opened, or a file that cannot be written (a full disk).
-      const int text = wav_export.split && r == -1 ? 427 : kWavWriteFailedText;
+      const int text = wav_export.split && r == -1 ? kTextCouldOpenWav : kTextErrorWritingWav;
       EndWavExport();
       MessageBox(GetUtf8(text), false, false);
       return;

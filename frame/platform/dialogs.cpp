@@ -4,6 +4,7 @@
 #include "frame/platform/platform.h"
 #include "frame/platform/platform_texts.h"
 #include "frame/platform/spawn.h"
+#include "frame/texts.h"
 #include "frame/window.h"
 
 namespace platform {
@@ -32,11 +33,11 @@ std::vector<std::string> MessageBoxArgs(const std::string& text, bool yes_no, bo
   args.push_back("--modal");
   if (window) args.push_back("--attach=" + std::to_string(window));
   if (yes_no) {
-    args.push_back("--ok-label=" + Text(364, "Yes"));
-    args.push_back("--cancel-label=" + Text(365, "No"));
+    args.push_back("--ok-label=" + Text(kTextYes, "Yes"));
+    args.push_back("--cancel-label=" + Text(kTextNo, "No"));
     if (critical) args.push_back("--icon-name=dialog-warning");
   } else {
-    args.push_back("--ok-label=" + Text(224, "Ok"));
+    args.push_back("--ok-label=" + Text(kTextOk, "Ok"));
   }
   std::string body = EscapeMarkup(text);
   // A long text gets the small message font so that the box still fits on the screen.
@@ -88,7 +89,7 @@ std::vector<std::string> FileDialogArgs(const std::string& message, const std::s
   // has no message line); each stands in for the other when empty.
   args.push_back("--title=" + (title.empty() ? message : title));
   if (unsigned long w = window_services.native_window()) args.push_back("--attach=" + std::to_string(w));
-  args.push_back("--ok-label=" + platform::Text(384, "Choose"));
+  args.push_back("--ok-label=" + platform::Text(kTextChoose, "Choose"));
   std::string folder = StartFolder();
   if (!folder.empty()) args.push_back("--filename=" + folder);
   if (save) {
@@ -138,10 +139,10 @@ int SaveFileDialog(const std::string& message, const std::string& title,
 
 int OpenDirectoryDialog(std::string& path) {
   std::vector<std::string> args = {"zenity", "--file-selection", "--directory", "--modal"};
-  args.push_back("--title=" + platform::Text(386, "Choose Directory") + ": " +
-                 platform::Text(385, "Choose a directory containing sound samples:"));
+  args.push_back("--title=" + platform::Text(kTextChooseDirectory, "Choose Directory") + ": " +
+                 platform::Text(kTextChooseDirectoryContaining, "Choose a directory containing sound samples:"));
   if (unsigned long w = window_services.native_window()) args.push_back("--attach=" + std::to_string(w));
-  args.push_back("--ok-label=" + platform::Text(384, "Choose"));
+  args.push_back("--ok-label=" + platform::Text(kTextChoose, "Choose"));
   std::string folder = StartFolder();
   if (!folder.empty()) args.push_back("--filename=" + folder);
   CommandResult r = RunCommand(args);

@@ -5,7 +5,6 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/scrnsaver.h>
 #include <X11/keysym.h>
-
 #include <fcntl.h>
 
 #include <cstdio>
@@ -14,6 +13,7 @@
 
 #include "frame/platform/platform.h"
 #include "frame/platform/platform_texts.h"
+#include "frame/texts.h"
 #include "frame/window.h"
 
 namespace {
@@ -147,8 +147,9 @@ void MacResolutionWarning(int width, int height, int& x, int& y, int& screen_hei
   if (screen_width > 0 && x < 0) x = 0;
   if (screen_height > 0 && y < 0) y = 0;
   if (screen_height < 740)
-    MessageBox(platform::Text(388, "Skytapper requires at least 740 lines of vertical resolution for "
-                                   "all features to be accessible."),
+    MessageBox(platform::Text(kTextSkytapperRequiresLeast,
+                              "Skytapper requires at least 740 lines of vertical resolution for "
+                              "all features to be accessible."),
                false, true);
 }
 
