@@ -12,6 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "frame/frame_globals.h"
+#include "tests/support/wav_image.h"
+
 namespace fuzz {
 
 using Bytes = std::vector<uint8_t>;
@@ -52,9 +55,7 @@ inline std::string ReadFile(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-inline void PutU32(Bytes& out, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
+using skyt_test::PutU32;
 inline void PutF32(Bytes& out, float f) {
   uint32_t v;
   memcpy(&v, &f, 4);
@@ -67,20 +68,7 @@ inline void PutStr(Bytes& out, const std::string& s) {
 
 // A canonical 44-byte-header PCM WAV image.
 inline Bytes Wav(int channels, int rate, int bits, const std::vector<int>& values) {
-  Bytes w = {'R', 'I', 'F', 'F'};
-  const uint32_t bytes = static_cast<uint32_t>(values.size() * (bits / 8));
-  PutU32(w, 36 + bytes);
-  for (char c : std::string("WAVEfmt ")) w.push_back(static_cast<uint8_t>(c));
-  PutU32(w, 16);
-  w.insert(w.end(), {1, 0, static_cast<uint8_t>(channels), 0});
-  PutU32(w, static_cast<uint32_t>(rate));
-  PutU32(w, static_cast<uint32_t>(rate * channels * bits / 8));
-  w.insert(w.end(), {static_cast<uint8_t>(channels * bits / 8), 0, static_cast<uint8_t>(bits), 0});
-  for (char c : std::string("data")) w.push_back(static_cast<uint8_t>(c));
-  PutU32(w, bytes);
-  for (int v : values)
-    for (int b = 0; b < bits / 8; ++b) w.push_back(static_cast<uint8_t>(v >> (8 * b)));
-  return w;
+  return skyt_test::WavImage(channels, static_cast<uint32_t>(rate), bits, skyt_test::PcmBytes(values, bits));
 }
 
 // A stereo 16-bit tone of `frames` frames with a little deterministic noise.
@@ -113,6 +101,18 @@ void MaybeWriteSeeds(Make make) {
 inline void QuietStdout() {
   if (getenv("SKYT_FUZZ_VERBOSE")) return;
   if (!freopen("/dev/null", "w", stdout)) abort();
+}
+
+// Program output silenced and the process working in its scratch folder.
+inline void StartInScratchDir() {
+  QuietStdout();
+  if (chdir(ScratchDir().c_str()) != 0) abort();
+}
+
+// The same, the scratch folder being the program's installation folder too.
+inline void InstallInScratchDir() {
+  StartInScratchDir();
+  installation_directory = ScratchDir();
 }
 
 }  // namespace fuzz

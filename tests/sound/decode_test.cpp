@@ -11,31 +11,12 @@
 #include "tests/sound/audio_test_util.h"
 #include "tests/sound/element_test_util.h"
 #include "tests/support/test_dirs.h"
+#include "tests/support/wav_image.h"
 
 using audio_test::Shell;
+using skyt_test::WavImage;
 
 namespace {
-
-std::vector<uint8_t> WavBytes(int channels, int rate, int bits, const std::vector<uint8_t>& data,
-                              const std::vector<uint8_t>& before_fmt = {},
-                              const std::vector<uint8_t>& before_data = {}) {
-  using element_test::PutU32;
-  std::vector<uint8_t> w = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
-  w.insert(w.end(), before_fmt.begin(), before_fmt.end());
-  for (char ch : std::string("fmt ")) w.push_back(static_cast<uint8_t>(ch));
-  PutU32(w, 16);
-  w.insert(w.end(), {1, 0, static_cast<uint8_t>(channels), 0});
-  PutU32(w, static_cast<uint32_t>(rate));
-  PutU32(w, static_cast<uint32_t>(rate * channels * bits / 8));
-  w.insert(w.end(), {static_cast<uint8_t>(channels * bits / 8), 0, static_cast<uint8_t>(bits), 0});
-  w.insert(w.end(), before_data.begin(), before_data.end());
-  for (char ch : std::string("data")) w.push_back(static_cast<uint8_t>(ch));
-  PutU32(w, static_cast<uint32_t>(data.size()));
-  w.insert(w.end(), data.begin(), data.end());
-  const uint32_t riff = static_cast<uint32_t>(w.size() - 8);
-  for (int i = 0; i < 4; ++i) w[4 + i] = static_cast<uint8_t>(riff >> (8 * i));
-  return w;
-}
 
 class Decode : public ::testing::Test {
  protected:
@@ -70,7 +51,7 @@ class Decode : public ::testing::Test {
 };
 
 TEST_F(Decode, EightAndTwentyFourBitValues) {
-  ASSERT_TRUE(LoadBytes(WavBytes(2, 44100, 8, {0x80, 0xFF, 0x00, 0x80})));
+  ASSERT_TRUE(LoadBytes(WavImage(2, 44100, 8, {0x80, 0xFF, 0x00, 0x80})));
   EXPECT_EQ(s.Frames(), 2u);
   EXPECT_EQ(L(0), 0);
   EXPECT_EQ(R(0), 32512);
@@ -86,7 +67,7 @@ TEST_F(Decode, EightAndTwentyFourBitValues) {
       d.push_back(static_cast<uint8_t>(v >> 8));
       d.push_back(static_cast<uint8_t>(v >> 16));
     }
-  ASSERT_TRUE(LoadBytes(WavBytes(6, 44100, 24, d)));
+  ASSERT_TRUE(LoadBytes(WavImage(6, 44100, 24, d)));
   ASSERT_EQ(s.Frames(), 3u);
   EXPECT_EQ(L(0), 0x1000);
   EXPECT_EQ(R(0), 0x2000);
@@ -98,23 +79,23 @@ TEST_F(Decode, ChunkRulesAndRefusals) {
   const std::vector<uint8_t> pcm(16, 0);
   const std::vector<uint8_t> list = {'L', 'I', 'S', 'T', 4, 0, 0, 0, 'I', 'N', 'F', 'O'};
   const std::vector<uint8_t> junk = {'J', 'U', 'N', 'K', 2, 0, 0, 0, 0, 0};
-  EXPECT_FALSE(LoadBytes(WavBytes(2, 44100, 16, pcm, list)));      // LIST before fmt
-  EXPECT_TRUE(LoadBytes(WavBytes(2, 44100, 16, pcm, junk)));       // JUNK before fmt
+  EXPECT_FALSE(LoadBytes(WavImage(2, 44100, 16, pcm, list)));      // LIST before fmt
+  EXPECT_TRUE(LoadBytes(WavImage(2, 44100, 16, pcm, junk)));       // JUNK before fmt
   audio.FreeSound(s);
-  EXPECT_TRUE(LoadBytes(WavBytes(2, 44100, 16, pcm, {}, list)));   // LIST after fmt is skipped
+  EXPECT_TRUE(LoadBytes(WavImage(2, 44100, 16, pcm, {}, list)));   // LIST after fmt is skipped
   EXPECT_EQ(s.Frames(), 4u);
   audio.FreeSound(s);
-  EXPECT_FALSE(LoadBytes(WavBytes(2, 44100, 12, pcm)));            // 12-bit
-  EXPECT_FALSE(LoadBytes(WavBytes(3, 44100, 16, pcm)));            // three 16-bit channels
-  std::vector<uint8_t> bad = WavBytes(2, 44100, 16, pcm);
+  EXPECT_FALSE(LoadBytes(WavImage(2, 44100, 12, pcm)));            // 12-bit
+  EXPECT_FALSE(LoadBytes(WavImage(3, 44100, 16, pcm)));            // three 16-bit channels
+  std::vector<uint8_t> bad = WavImage(2, 44100, 16, pcm);
   bad[20] = 3;                                                     // float format
   EXPECT_FALSE(LoadBytes(bad));
   EXPECT_FALSE(LoadBytes(std::vector<uint8_t>(bad.begin(), bad.begin() + 40)));  // too short
-  bad = WavBytes(2, 44100, 16, pcm);
+  bad = WavImage(2, 44100, 16, pcm);
   bad[8] = 'X';
   EXPECT_FALSE(LoadBytes(bad));
   // A data chunk that claims more than the file holds keeps what is there.
-  bad = WavBytes(2, 44100, 16, pcm);
+  bad = WavImage(2, 44100, 16, pcm);
   bad[40] = 0xF0;
   EXPECT_TRUE(LoadBytes(bad));
   EXPECT_EQ(s.Frames(), 4u);

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/wav_image.h"
+
 namespace element_test {
 
 // Stereo 16-bit 44100 Hz PCM, interleaved.
@@ -25,9 +27,7 @@ inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& byte
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-inline void PutU32(std::vector<uint8_t>& out, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
+using skyt_test::PutU32;
 inline void PutF32(std::vector<uint8_t>& out, float f) {
   uint32_t v;
   memcpy(&v, &f, 4);
@@ -46,22 +46,7 @@ inline float GetF32(const std::vector<uint8_t>& b, size_t at) {
 
 // A canonical stereo 16-bit 44100 Hz WAV file.
 inline void WriteWav(const std::string& path, const Pcm& pcm) {
-  std::vector<uint8_t> w = {'R', 'I', 'F', 'F'};
-  uint32_t bytes = static_cast<uint32_t>(pcm.size() * 2);
-  PutU32(w, 36 + bytes);
-  for (char c : std::string("WAVEfmt ")) w.push_back(static_cast<uint8_t>(c));
-  PutU32(w, 16);
-  w.insert(w.end(), {1, 0, 2, 0});
-  PutU32(w, 44100);
-  PutU32(w, 44100 * 4);
-  w.insert(w.end(), {4, 0, 16, 0});
-  for (char c : std::string("data")) w.push_back(static_cast<uint8_t>(c));
-  PutU32(w, bytes);
-  for (int16_t s : pcm) {
-    w.push_back(static_cast<uint8_t>(s));
-    w.push_back(static_cast<uint8_t>(static_cast<uint16_t>(s) >> 8));
-  }
-  WriteBytes(path, w);
+  WriteBytes(path, skyt_test::WavImage(2, 44100, 16, skyt_test::PcmBytes(pcm, 16)));
 }
 
 // `frames` frames of a square wave of the given peak (so its measured level is peak / 32768),

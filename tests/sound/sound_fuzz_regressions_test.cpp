@@ -12,6 +12,7 @@
 #include "sound/sound.h"
 #include "tests/sound/element_test_util.h"
 #include "tests/support/test_dirs.h"
+#include "tests/support/wav_image.h"
 
 namespace {
 
@@ -98,22 +99,9 @@ TEST_F(SoundFuzzRegressions, DamagedOggCommentHeaderIsRefused) {
 
 // A WAV image of 16-bit mono PCM at the rate.
 std::vector<unsigned char> MonoWav(uint32_t rate, int frames) {
-  std::vector<uint8_t> w = {'R', 'I', 'F', 'F'};
-  PutU32(w, 36 + 2 * frames);
-  for (char c : std::string("WAVEfmt ")) w.push_back(static_cast<uint8_t>(c));
-  PutU32(w, 16);
-  w.insert(w.end(), {1, 0, 1, 0});
-  PutU32(w, rate);
-  PutU32(w, rate * 2);
-  w.insert(w.end(), {2, 0, 16, 0});
-  for (char c : std::string("data")) w.push_back(static_cast<uint8_t>(c));
-  PutU32(w, 2 * frames);
-  for (int i = 0; i < frames; ++i) {
-    const int16_t v = static_cast<int16_t>((i * 37) % 20000 - 10000);
-    w.push_back(static_cast<uint8_t>(v));
-    w.push_back(static_cast<uint8_t>(static_cast<uint16_t>(v) >> 8));
-  }
-  return w;
+  std::vector<int> values;
+  for (int i = 0; i < frames; ++i) values.push_back((i * 37) % 20000 - 10000);
+  return skyt_test::WavImage(1, rate, 16, skyt_test::PcmBytes(values, 16));
 }
 
 // A few kilobytes at a rate of a few hertz made the resampler work for minutes on half a
