@@ -44,15 +44,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   font = new Font;
   if (!font->Init("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", 16, nullptr, 0)) abort();
   gui = new Imgui;
-  Imgui::InitParams p;
-  p.font = font;
-  p.font_height = 16;
-  p.scroll_bar_width = 10;
-  p.margin = 10;
-  p.widget_width = 140;
-  p.widget_height = 32;
-  p.gap = 9;
-  gui->Init(p);
+  gui->Init(Imgui::InitParams::ProgramLayout(font, 16));
   return 0;
 }
 

@@ -8,7 +8,6 @@
 #include <sstream>
 
 #include "drumming/drumkit.h"
-#include "frame/frame_globals.h"
 #include "fuzz/fuzz_common.h"
 #include "tests/support/stroke_harness.h"
 
@@ -71,9 +70,7 @@ void CheckValues(const Drumkit& kit, const std::vector<skyt_test::KitDrum>& drum
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  fuzz::QuietStdout();
-  if (chdir(fuzz::ScratchDir().c_str()) != 0) abort();
-  installation_directory = fuzz::ScratchDir();
+  fuzz::InstallInScratchDir();
   skyt_test::ResetSound();
   drums = {{"sn", Sound::SNARE, Sound::CATEGORY_HAND, skyt_test::AddElement(Sound::SNARE, Sound::CATEGORY_HAND)},
            {"bd", Sound::KICK, Sound::CATEGORY_FOOT, skyt_test::AddElement(Sound::KICK, Sound::CATEGORY_FOOT)},

@@ -5,7 +5,6 @@
 // - odd: the rest is a kit Name (an element name when bit 1 is set) for a new kit, checked by
 //   CheckNameBuildFilename beside one listed kit "Rock". A Name it takes gets a free file in
 //   conf/drumkits/ whose name holds no folder and no control character; a refusal says why.
-#include "frame/frame_globals.h"
 #include "frame/paths.h"
 #include "frame/texts.h"
 #include "fuzz/fuzz_common.h"
@@ -69,9 +68,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     seed("name", "\x01  Rock:/Pop? 99 ");
     seed("element", "\x03../elements/snare");
   });
-  fuzz::QuietStdout();
-  if (chdir(fuzz::ScratchDir().c_str()) != 0) abort();
-  installation_directory = fuzz::ScratchDir();
+  fuzz::InstallInScratchDir();
   folder = MakePath(kPathDrumkits, "");
   fuzz::WriteFile(folder + "Rock.ini", "[Drumkit]\nName = Rock\nIs_Preset = no\n\nDrum0.element = sn\n");
   return 0;

@@ -25,8 +25,7 @@ void CheckCounts(const MidiNotes& n) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  fuzz::QuietStdout();
-  if (chdir(fuzz::ScratchDir().c_str()) != 0) abort();
+  fuzz::StartInScratchDir();
   return 0;
 }
 

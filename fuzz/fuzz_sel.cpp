@@ -104,8 +104,7 @@ void MakeSeeds(std::vector<std::pair<std::string, fuzz::Bytes>>& seeds) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   fuzz::MaybeWriteSeeds(MakeSeeds);
-  fuzz::QuietStdout();
-  if (chdir(fuzz::ScratchDir().c_str()) != 0) abort();
+  fuzz::StartInScratchDir();
   MakeElements();
   sound.SetMasterVolume(40);
   sound.SetDrumsVolume(100);

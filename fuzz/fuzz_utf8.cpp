@@ -71,19 +71,26 @@ void CheckStrFromUtf8(const std::string& text, int buf_size, bool bounded) {
   FUZZ_CHECK(ValidUtf8(back.get(), static_cast<size_t>(m), chars) && chars == static_cast<size_t>(n));
 }
 
+// What a writer returned after writing text into `out` of `out_size` bytes: nothing without
+// room, else n bytes of valid UTF-8 and the terminator. Returns the characters written.
+size_t CheckWrittenUtf8(const char* out, int out_size, int n) {
+  if (out_size <= 0) {
+    FUZZ_CHECK(n == 0);
+    return 0;
+  }
+  FUZZ_CHECK(n >= 0 && n < out_size && out[n] == 0);
+  size_t chars;
+  FUZZ_CHECK(ValidUtf8(out, static_cast<size_t>(n), chars));
+  return chars;
+}
+
 void CheckStrToUtf8(const std::vector<unsigned short>& units, int buf_size, bool bounded) {
   std::vector<unsigned short> z = units;
   z.push_back(0);
   std::unique_ptr<char[]> buf(new char[buf_size > 0 ? buf_size : 1]);
   const unsigned short* end = bounded ? z.data() + units.size() : nullptr;
   int n = StrToUtf8(buf_size > 0 ? buf.get() : nullptr, buf_size, z.data(), end);
-  if (buf_size <= 0) {
-    FUZZ_CHECK(n == 0);
-    return;
-  }
-  FUZZ_CHECK(n >= 0 && n < buf_size && buf[n] == 0);
-  size_t chars;
-  FUZZ_CHECK(ValidUtf8(buf.get(), static_cast<size_t>(n), chars));
+  CheckWrittenUtf8(buf.get(), buf_size, n);
 }
 
 void CheckNameToPath(const std::string& name) {
@@ -108,14 +115,8 @@ void CheckNameToPath(const std::string& name) {
 void CheckCompactPath(const std::string& path, unsigned long max, int out_size) {
   std::unique_ptr<char[]> out(new char[out_size > 0 ? out_size : 1]);
   int n = PathCompactPathEx(out_size > 0 ? out.get() : nullptr, path.c_str(), max, 0, out_size);
-  if (out_size <= 0) {
-    FUZZ_CHECK(n == 0);
-    return;
-  }
-  FUZZ_CHECK(n >= 0 && n < out_size && out[n] == 0);
-  size_t chars;
-  FUZZ_CHECK(ValidUtf8(out.get(), static_cast<size_t>(n), chars));
-  if (max >= 1) FUZZ_CHECK(chars <= max - 1);
+  const size_t chars = CheckWrittenUtf8(out.get(), out_size, n);
+  if (out_size > 0 && max >= 1) FUZZ_CHECK(chars <= max - 1);
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 
 #include "airmenu/viewer_link.h"
 #include "drumming/drummer.h"
-#include "frame/frame_globals.h"
 #include "fuzz/fuzz_common.h"
 #include "sound/sound.h"
 #include "tests/support/stroke_harness.h"
@@ -36,9 +35,7 @@ void CheckState() {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  fuzz::QuietStdout();
-  if (chdir(fuzz::ScratchDir().c_str()) != 0) abort();
-  installation_directory = fuzz::ScratchDir();
+  fuzz::InstallInScratchDir();
   skyt_test::ResetSound();
   drumkit.Init();
   const std::vector<skyt_test::KitDrum> drums = {
