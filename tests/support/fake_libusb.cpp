@@ -59,6 +59,12 @@ State& S() {
   return *s;
 }
 
+// The error code one of the calls is to return from now on.
+void SetError(int State::*error, int e) {
+  std::lock_guard<std::mutex> lock(S().mutex);
+  S().*error = e;
+}
+
 void SensorReset(State& s) {
   memset(s.sensor, 0, sizeof s.sensor);
   s.sensor[0x0a] = 0x77;  // product id of the OV772x
@@ -142,22 +148,10 @@ void Unplug() {
   s.changed.notify_all();
 }
 
-void SetOpenError(int e) {
-  std::lock_guard<std::mutex> lock(S().mutex);
-  S().open_error = e;
-}
-void SetClaimError(int e) {
-  std::lock_guard<std::mutex> lock(S().mutex);
-  S().claim_error = e;
-}
-void SetInitError(int e) {
-  std::lock_guard<std::mutex> lock(S().mutex);
-  S().init_error = e;
-}
-void FailNextSubmit(int e) {
-  std::lock_guard<std::mutex> lock(S().mutex);
-  S().submit_error = e;
-}
+void SetOpenError(int e) { SetError(&State::open_error, e); }
+void SetClaimError(int e) { SetError(&State::claim_error, e); }
+void SetInitError(int e) { SetError(&State::init_error, e); }
+void FailNextSubmit(int e) { SetError(&State::submit_error, e); }
 void QueueSccbStatus(const std::vector<uint8_t>& statuses) {
   std::lock_guard<std::mutex> lock(S().mutex);
   for (uint8_t v : statuses) S().sccb_status.push_back(v);
