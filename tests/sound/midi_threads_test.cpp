@@ -10,11 +10,7 @@
 #include "tests/support/fake_portmidi.h"
 
 TEST(MidiThreads, WritesFromTwoThreadsNeverOverlap) {
-  fake_portmidi::Reset();
-  fake_portmidi::SetPorts({{"ALSA", "Drum Sampler", false, true}}, 0);
-  midi_output_number = 0;
-  InitMIDI();
-  OpenMIDIOutput(0);
+  fake_portmidi::OpenOnlyOutput("Drum Sampler");
   constexpr int kEach = 2000;
   MidiNotes snare;
   snare.notes[0] = 38;

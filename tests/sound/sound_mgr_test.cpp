@@ -279,11 +279,7 @@ TEST_F(SoundMgrTest, UnloadingFreesSlotsForReuse) {
 }
 
 TEST_F(SoundMgrTest, MenuButtonSoundAlsoGoesToMidi) {
-  fake_portmidi::Reset();
-  fake_portmidi::SetPorts({{"ALSA", "Drum Sampler", false, true}}, 0);
-  midi_output_number = 0;
-  InitMIDI();
-  OpenMIDIOutput(0);
+  fake_portmidi::OpenOnlyOutput("Drum Sampler");
   midi_send_menu_sound = true;
   s_.PlayDistanceMenuButtonSound();
   midi_send_menu_sound = false;
