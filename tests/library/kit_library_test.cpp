@@ -19,6 +19,7 @@
 #include "library/library_names.h"
 #include "tests/support/stroke_harness.h"
 #include "tests/support/test_dirs.h"
+#include "tests/support/test_elements.h"
 
 namespace {
 
@@ -323,18 +324,6 @@ const std::string& InstalledElements() {
   return dir;
 }
 
-void WaitUntilSamplesLoaded() {
-  for (int tries = 0; tries < 10000; ++tries) {
-    bool loaded = true;
-    for (const auto& e : sound.elements)
-      if (!e.free && e.samples)
-        for (const auto& set : e.samples->sets)
-          for (const auto& sample : set) loaded = loaded && sample.sound.IsLoaded();
-    if (loaded) return;
-    usleep(1000);
-  }
-}
-
 }  // namespace
 
 TEST_F(KitLoad, InstalledElementsLoadAsTheFileSaysAndASnareStrokeSoundsOnce) {
@@ -360,7 +349,7 @@ TEST_F(KitLoad, InstalledElementsLoadAsTheFileSaysAndASnareStrokeSoundsOnce) {
     EXPECT_EQ(drumkit.drums[d].type, drums[d].second);
   }
   EXPECT_NE(output_.find("as pedal splash: 13in hi-hat foot splash\n"), std::string::npos) << output_;
-  WaitUntilSamplesLoaded();
+  skyt_test::WaitForSamples(sound);
   // The harness's stroke, counted in the mixer (its own voice list knows only its test tones).
   Drummer d;
   skyt_test::ResetDrummer(d, drumkit);

@@ -53,16 +53,12 @@ int Peak(const std::string& path) {
   return peak;
 }
 
-class Export : public ::testing::Test {
+class Export : public record_test::RecordingFolderTest {
  protected:
   void SetUp() override {
-    dir = skyt_test::FreshDir("export");
-    cd = std::make_unique<skyt_test::ScopedChdir>(dir);
-    std::filesystem::create_directories("recordings");
+    EnterFolder("export");
     std::filesystem::create_directories("out");
-    sound.SetMasterVolume(40);
-    sound.SetDrumsVolume(100);
-    sound.SetSongVolume(50);
+    SetVolumes(100);
     sound.audio.SetReverbAmount(0.0f);
   }
   void TearDown() override {
@@ -107,8 +103,6 @@ class Export : public ::testing::Test {
     return calls;
   }
 
-  std::string dir;
-  std::unique_ptr<skyt_test::ScopedChdir> cd;
 };
 
 TEST_F(Export, WholePerformanceWithoutADevice) {

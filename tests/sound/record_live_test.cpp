@@ -22,18 +22,33 @@ void PutString(std::vector<uint8_t>& b, const std::string& s) {
   for (char c : s) b.push_back(static_cast<uint8_t>(c));
 }
 
-class LivePlayback : public ::testing::Test {
+// The head of a version-1 recording without a song: `events` events over `seconds`, made on
+// `date` with `kit`, and one element (recorded in `slot`, from `path`) at full volume, centred.
+std::vector<uint8_t> OneElementHead(uint32_t events, float seconds, const char* date, const char* kit,
+                                    uint32_t slot, const std::string& path) {
+  std::vector<uint8_t> b = {'S', 'E', 'L', '1'};
+  PutU32(b, events);
+  PutF32(b, seconds);
+  PutU32(b, 0xFFFFFFFFu);
+  PutString(b, date);
+  PutString(b, kit);
+  PutF32(b, 0.0f);
+  PutU32(b, 1);
+  PutU32(b, slot);
+  PutString(b, path);
+  for (uint32_t v : {0, 100, 0, 100}) PutU32(b, v);  // hand curve and volume, foot curve and volume
+  PutF32(b, 0.0f);
+  return b;
+}
+
+class LivePlayback : public record_test::RecordingFolderTest {
  protected:
   void SetUp() override {
     if (!jack_test::JackServer::ready) GTEST_SKIP() << "jackd could not be started";
-    dir = skyt_test::FreshDir("record_live");
-    cd = std::make_unique<skyt_test::ScopedChdir>(dir);
-    std::filesystem::create_directories("recordings");
+    EnterFolder("record_live");
     ASSERT_TRUE(sound.ReinitDevice(5, 64, -1));
     sound.audio.StartRawThreads(4);
-    sound.SetMasterVolume(40);
-    sound.SetDrumsVolume(80);
-    sound.SetSongVolume(50);
+    SetVolumes(80);
   }
   void TearDown() override {
     sound.StopRecording();
@@ -42,29 +57,13 @@ class LivePlayback : public ::testing::Test {
     sound.audio.CleanUp(true);
     cd.reset();
   }
-  std::string dir;
-  std::unique_ptr<skyt_test::ScopedChdir> cd;
 };
 
 TEST_F(LivePlayback, SongChangesAndRecordingFromTheAudioThread) {
   const std::string snare = record_test::MakeElement("snare", Sound::SNARE, Sound::CATEGORY_HAND, 40);
   ASSERT_TRUE(audio_test::Shell("sox -n -r 44100 -c 2 a.ogg synth 0.3 sine 300 vol 0.3"));
   ASSERT_TRUE(audio_test::Shell("ffmpeg -y -f lavfi -i sine=duration=0.4 -ac 2 b.mp3"));
-  std::vector<uint8_t> b = {'S', 'E', 'L', '1'};
-  PutU32(b, 9);
-  PutF32(b, 1.5f);
-  PutU32(b, 0xFFFFFFFFu);
-  PutString(b, "today");
-  PutString(b, "kit");
-  PutF32(b, 0.0f);
-  PutU32(b, 1);
-  PutU32(b, 3);
-  PutString(b, snare);
-  PutU32(b, 0);
-  PutU32(b, 100);
-  PutU32(b, 0);
-  PutU32(b, 100);
-  PutF32(b, 0.0f);
+  std::vector<uint8_t> b = OneElementHead(9, 1.5f, "today", "kit", 3, snare);
   auto hit = [&](float t) {
     PutF32(b, t);
     PutU32(b, 3);
@@ -126,18 +125,7 @@ TEST_F(LivePlayback, SongChangesAndRecordingFromTheAudioThread) {
 
 TEST_F(LivePlayback, StoppingFromTheMainThreadWhileItPlays) {
   const std::string snare = record_test::MakeElement("snare", Sound::SNARE, Sound::CATEGORY_HAND, 40);
-  std::vector<uint8_t> b = {'S', 'E', 'L', '1'};
-  PutU32(b, 200);
-  PutF32(b, 2.0f);
-  PutU32(b, 0xFFFFFFFFu);
-  PutString(b, "d");
-  PutString(b, "k");
-  PutF32(b, 0.0f);
-  PutU32(b, 1);
-  PutU32(b, 0);
-  PutString(b, snare);
-  for (int i = 0; i < 4; ++i) PutU32(b, i == 1 || i == 3 ? 100 : 0);
-  PutF32(b, 0.0f);
+  std::vector<uint8_t> b = OneElementHead(200, 2.0f, "d", "k", 0, snare);
   for (int i = 0; i < 200; ++i) {
     PutF32(b, 0.01f * i);
     PutU32(b, 3);

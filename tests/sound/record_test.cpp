@@ -19,17 +19,13 @@ using record_test::OfflineSession;
 
 namespace {
 
-class Recording : public ::testing::Test {
+class Recording : public record_test::RecordingFolderTest {
  protected:
   void SetUp() override {
-    dir = skyt_test::FreshDir("record");
-    cd = std::make_unique<skyt_test::ScopedChdir>(dir);
-    std::filesystem::create_directories("recordings");
+    EnterFolder("record");
     snare_path = record_test::MakeElement("snare", Sound::SNARE, Sound::CATEGORY_HAND, 40);
     kick_path = record_test::MakeElement("kick", Sound::KICK, Sound::CATEGORY_FOOT, 90);
-    sound.SetMasterVolume(40);
-    sound.SetDrumsVolume(100);
-    sound.SetSongVolume(50);
+    SetVolumes(100);
     sound.SetMetronomeVolume(100);
     sound.audio.SetReverbAmount(0.0f);
     sound.audio.BeginOffline(64);
@@ -43,8 +39,7 @@ class Recording : public ::testing::Test {
     record_test::UnloadOffline(sound);
     cd.reset();
   }
-  std::string dir, snare_path, kick_path;
-  std::unique_ptr<skyt_test::ScopedChdir> cd;
+  std::string snare_path, kick_path;
 };
 
 TEST_F(Recording, PlaybackOfARecordingEqualsTheLiveRender) {

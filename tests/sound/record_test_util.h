@@ -7,6 +7,7 @@
 #include <cmath>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "tests/sound/element_test_util.h"
 #include "tests/support/fake_host_clock.h"
 #include "tests/support/test_dirs.h"
+#include "tests/support/test_elements.h"
 
 namespace record_test {
 
@@ -52,18 +54,27 @@ inline std::string MakeElement(const std::string& name, Sound::ElementType type,
   return path;
 }
 
+// Base of the recording tests' fixtures: a fresh working folder with an empty recordings/.
+class RecordingFolderTest : public ::testing::Test {
+ protected:
+  void EnterFolder(const std::string& name) {
+    dir = skyt_test::FreshDir(name);
+    cd = std::make_unique<skyt_test::ScopedChdir>(dir);
+    std::filesystem::create_directories("recordings");
+  }
+  // Master volume 40, song volume 50 and the given drums volume.
+  static void SetVolumes(int drums) {
+    sound.SetMasterVolume(40);
+    sound.SetDrumsVolume(drums);
+    sound.SetSongVolume(50);
+  }
+  std::string dir;
+  std::unique_ptr<skyt_test::ScopedChdir> cd;
+};
+
 // Waits until every sample of every used element slot is complete.
 inline void WaitForSamples(Sound& s) {
-  for (int i = 0; i < 5000; ++i) {
-    bool all = s.audio.GetRawQueueSize() == 0;
-    for (const auto& e : s.elements)
-      if (!e.free && e.samples)
-        for (const auto& set : e.samples->sets)
-          for (const auto& sample : set) all = all && sample.sound.IsLoaded();
-    if (all) return;
-    usleep(1000);
-  }
-  ADD_FAILURE() << "samples did not load";
+  if (!skyt_test::WaitForSamples(s)) ADD_FAILURE() << "samples did not load";
 }
 
 // Makes a quiet sine song of the given length in the working folder and loads it whole.

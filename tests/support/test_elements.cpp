@@ -1,5 +1,7 @@
 #include "tests/support/test_elements.h"
 
+#include <unistd.h>
+
 namespace skyt_test {
 
 void FillToneSample(Sound::Sample& sample, int frames, int16_t value, float level, int max_voices) {
@@ -33,6 +35,19 @@ int PushElement(Sound& s, Sound::ElementSamples* samples, Sound::ElementType typ
   const int slot = static_cast<int>(s.elements.size()) - 1;
   if (type == Sound::HIHAT_SPLASH) s.splash_elements.push_back(slot);
   return slot;
+}
+
+bool WaitForSamples(Sound& s) {
+  for (int i = 0; i < 10000; ++i) {
+    bool all = s.audio.GetRawQueueSize() == 0;
+    for (const Sound::Element& e : s.elements)
+      if (!e.free && e.samples)
+        for (const auto& set : e.samples->sets)
+          for (const Sound::Sample& sample : set) all = all && sample.sound.IsLoaded();
+    if (all) return true;
+    usleep(1000);
+  }
+  return false;
 }
 
 }  // namespace skyt_test

@@ -18,4 +18,8 @@ int PushElement(Sound& s, Sound::ElementSamples* samples, Sound::ElementType typ
                 Sound::ElementCategory category, Sound::VolumeResponseCurve curve, int hand_volume,
                 int foot_volume, float pan = 0.0f);
 
+// Waits until the loader threads have completed every sample of every used element slot of
+// `s`; false when they have not after ten seconds.
+bool WaitForSamples(Sound& s);
+
 }  // namespace skyt_test
