@@ -75,6 +75,12 @@ int CountCodePoints(const unsigned short* ranges) {
   return n;
 }
 
+// Switches to English and checks the texts of the given ids, byte for byte.
+void ExpectEnglish(const std::vector<std::pair<int, const char*>>& texts) {
+  SetLanguage("en");
+  for (const auto& [id, text] : texts) EXPECT_STREQ(GetUtf8(id), text) << id;
+}
+
 // Where a language is asked to place conversions differently from English (the caller knows).
 // Japanese: 96 holds the seconds itself; 200 gets only the kit name and the two counts.
 // Turkish and Chinese put the drum name into 48, Turkish the pedal name into 50.
@@ -89,11 +95,10 @@ const std::map<std::pair<std::string, int>, std::vector<std::string>> kOwnConver
 
 TEST(Texts, LookupEdges) {
   LanguageGuard guard;
-  SetLanguage("en");
-  EXPECT_STREQ(GetUtf8(511), "Camera stand usage can also be toggled in the 'preferences' screen.");
-  EXPECT_STREQ(GetUtf8(512), "hit 'Adjust drums'  again to make a copy.");
-  EXPECT_STREQ(GetUtf8(522), "Drum|kit");
-  EXPECT_STREQ(GetUtf8(0), "<new element>");
+  ExpectEnglish({{511, "Camera stand usage can also be toggled in the 'preferences' screen."},
+                 {512, "hit 'Adjust drums'  again to make a copy."},
+                 {522, "Drum|kit"},
+                 {0, "<new element>"}});
   for (int id : {kNumTextIds, 1000, -1, -512}) EXPECT_STREQ(GetUtf8(id), "???") << id;
   for (int lang = 0; lang < kNumLanguages; ++lang) {
     SetLanguage(kCodes[lang]);
@@ -106,14 +111,13 @@ TEST(Texts, LookupEdges) {
 
 TEST(Texts, EnglishQuotedBytes) {
   LanguageGuard guard;
-  SetLanguage("en");
-  EXPECT_STREQ(GetUtf8(42), "The ");
-  EXPECT_STREQ(GetUtf8(69), "Cannot find drumkit %s\n");
-  EXPECT_STREQ(GetUtf8(107), "Adjust|Drums");
-  EXPECT_STREQ(GetUtf8(274), "place  the samples at the root of the directory.");
-  EXPECT_STREQ(GetUtf8(330), "Audio latency.  (Device: %s");
-  EXPECT_STREQ(GetUtf8(513), "If you wanted to hit the %s instead, ");
-  EXPECT_STREQ(GetUtf8(233), "Skytapper");
+  ExpectEnglish({{42, "The "},
+                 {69, "Cannot find drumkit %s\n"},
+                 {107, "Adjust|Drums"},
+                 {274, "place  the samples at the root of the directory."},
+                 {330, "Audio latency.  (Device: %s"},
+                 {513, "If you wanted to hit the %s instead, "},
+                 {233, "Skytapper"}});
 }
 
 TEST(Texts, LanguageCodesAndLayout) {

@@ -273,19 +273,12 @@ TEST(MidiDefaults, BuiltInMapHasItsThirtyRows) {
 }
 
 TEST(MidiNoteNames, NamesToNumbers) {
-  EXPECT_EQ(HumanReadableNoteToPortMIDI("C3"), 60);
-  EXPECT_EQ(HumanReadableNoteToPortMIDI("c3"), 60);
-  EXPECT_EQ(HumanReadableNoteToPortMIDI("Db3"), 61);
-  EXPECT_EQ(HumanReadableNoteToPortMIDI("C#3"), 61);
-  EXPECT_EQ(HumanReadableNoteToPortMIDI("db3"), 61);
-  EXPECT_EQ(HumanReadableNoteToPortMIDI("Eb-1"), 15);
-  EXPECT_EQ(HumanReadableNoteToPortMIDI("C-2"), 0);
-  EXPECT_EQ(HumanReadableNoteToPortMIDI("G8"), 127);
-  EXPECT_EQ(HumanReadableNoteToPortMIDI("B8"), 131);
-  EXPECT_EQ(HumanReadableNoteToPortMIDI("60"), 60);
-  EXPECT_EQ(HumanReadableNoteToPortMIDI("#60"), 60);
-  EXPECT_EQ(HumanReadableNoteToPortMIDI("#0"), 0);
-  EXPECT_EQ(HumanReadableNoteToPortMIDI("127abc"), 127);
+  const struct {
+    const char* name;
+    int note;
+  } cases[] = {{"C3", 60}, {"c3", 60}, {"Db3", 61}, {"C#3", 61}, {"db3", 61}, {"Eb-1", 15}, {"C-2", 0},
+               {"G8", 127}, {"B8", 131}, {"60", 60}, {"#60", 60}, {"#0", 0}, {"127abc", 127}};
+  for (const auto& c : cases) EXPECT_EQ(HumanReadableNoteToPortMIDI(c.name), c.note) << c.name;
 }
 
 TEST(MidiNoteNames, BadNamesGiveMinusOne) {
@@ -295,12 +288,11 @@ TEST(MidiNoteNames, BadNamesGiveMinusOne) {
 }
 
 TEST(MidiNoteNames, NumbersToNamesAndBackOverTheWholeRange) {
-  EXPECT_EQ(PortMIDINoteToHumanReadable(60), "C3");
-  EXPECT_EQ(PortMIDINoteToHumanReadable(61), "C#3");
-  EXPECT_EQ(PortMIDINoteToHumanReadable(0), "C-2");
-  EXPECT_EQ(PortMIDINoteToHumanReadable(127), "G8");
-  EXPECT_EQ(PortMIDINoteToHumanReadable(128), "NA");
-  EXPECT_EQ(PortMIDINoteToHumanReadable(-1), "NA");
+  const struct {
+    int note;
+    const char* name;
+  } cases[] = {{60, "C3"}, {61, "C#3"}, {0, "C-2"}, {127, "G8"}, {128, "NA"}, {-1, "NA"}};
+  for (const auto& c : cases) EXPECT_EQ(PortMIDINoteToHumanReadable(c.note), c.name) << c.note;
   for (int n = 0; n <= 127; ++n) {
     EXPECT_EQ(HumanReadableNoteToPortMIDI(PortMIDINoteToHumanReadable(n)), n);
     EXPECT_EQ(HumanReadableNoteToPortMIDI("#" + std::to_string(n)), n);
