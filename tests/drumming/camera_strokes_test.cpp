@@ -4,8 +4,8 @@
 
 #include "drumming/drumkit.h"
 #include "drumming/drummer.h"
+#include "tests/drumming/drumming_test_util.h"
 #include "tests/support/stroke_harness.h"
-#include "tests/support/test_dirs.h"
 #include "tests/tracking/webcam_test_util.h"
 
 namespace {
@@ -35,12 +35,9 @@ std::vector<Hit> Stroke(Drummer& drummer, Drumkit& kit, const Drumkit::Drum& dru
   return hits;
 }
 
-TEST(CameraStrokes, RenderedTracksPlayAsTheirBlobsDo) {
-  skyt_test::ScopedChdir in(skyt_test::FreshDir("camera_strokes"));
-  skyt_test::OfflineWebcam camera;
-  Drumkit kit;
-  ASSERT_TRUE(skyt_test::LoadGridKit(kit, 8));
-  Drummer drummer;
+using CameraStrokes = drumming_test::GridKitTest;
+
+TEST_F(CameraStrokes, RenderedTracksPlayAsTheirBlobsDo) {
   const struct {
     int drum;
     float step;  // pixels a frame

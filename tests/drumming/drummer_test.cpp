@@ -11,6 +11,7 @@
 #include "frame/texts.h"
 #include "drumming/drumming_globals.h"
 #include "sound/midi.h"
+#include "tests/drumming/drumming_test_util.h"
 #include "tests/support/fake_portmidi.h"
 #include "tests/support/stroke_harness.h"
 #include "tests/support/test_dirs.h"
@@ -24,17 +25,10 @@ namespace {
 
 // Drums: 0 snare at (240, 150), 1 hi-hat (hand at (60, 120), pedal at x 90), 2 kick pedal at
 // x 200, 3 crash at (200, 60).
-class Drumming : public ::testing::Test {
+class Drumming : public drumming_test::SnareHatKickTest {
  protected:
   void SetUp() override {
-    chdir_ = std::make_unique<skyt_test::ScopedChdir>(skyt_test::FreshDir("drumming"));
-    skyt_test::ResetSound();
-    midi_mode = 0;
-    drums_muted = false;
-    kit_.Init();
-    snare_ = skyt_test::AddElement(Sound::SNARE, 0, 4);
-    hihat_ = skyt_test::AddElement(Sound::HIHAT, 2, 2);
-    kick_ = skyt_test::AddElement(Sound::KICK, 1, 2);
+    StartBench("drumming");
     crash_ = skyt_test::AddElement(Sound::CRASH, 0, 2);
     splash_ = skyt_test::AddElement(Sound::HIHAT_SPLASH, 1, 1);
     ASSERT_TRUE(skyt_test::LoadKit(
@@ -51,11 +45,6 @@ class Drumming : public ::testing::Test {
     kit_.shown_drum = 0;
     kit_.shown_marker_type = MOCAP_MARKER_HAND;
   }
-  void TearDown() override {
-    CloseMIDIOutput();
-    midi_mode = 0;
-  }
-
   // A right-stick stroke onto the snare with the left stick resting far away.
   std::vector<std::vector<Webcam::Blob>> SnareStroke(float step, float x = 240, float bottom = 158) {
     std::vector<std::vector<Webcam::Blob>> frames;
@@ -68,10 +57,8 @@ class Drumming : public ::testing::Test {
     return h.TotalVoices() - before;
   }
 
-  std::unique_ptr<skyt_test::ScopedChdir> chdir_;
-  Drumkit kit_;
   Drummer drummer_;
-  int snare_, hihat_, kick_, crash_, splash_;
+  int crash_, splash_;
 };
 
 }  // namespace

@@ -7,27 +7,21 @@
 #include "drumming/drumming_globals.h"
 #include "sound/midi.h"
 #include "sound/midi.h"
+#include "tests/drumming/drumming_test_util.h"
 #include "tests/support/fake_portmidi.h"
 #include "tests/support/stroke_harness.h"
 #include "tests/support/test_dirs.h"
 
 namespace {
 
-class Playing : public ::testing::Test {
+class Playing : public drumming_test::SnareHatKickTest {
  protected:
   void SetUp() override {
-    chdir_ = std::make_unique<skyt_test::ScopedChdir>(skyt_test::FreshDir("drum_playing"));
-    skyt_test::ResetSound();
-    kit_.Init();
-    midi_mode = 0;
-    drums_muted = false;
+    StartBench("drum_playing");
     midi_ignore_response_curves = 1;
     midi_send_cc_only_before_note = true;
     per_element_midi_map.clear();
     element_type_midi_map.clear();
-    snare_ = skyt_test::AddElement(Sound::SNARE, 0, 4);
-    hihat_ = skyt_test::AddElement(Sound::HIHAT, 2, 2);
-    kick_ = skyt_test::AddElement(Sound::KICK, 1, 2);
     splash_ = skyt_test::AddElement(Sound::HIHAT_SPLASH, 1, 1);
     ASSERT_TRUE(skyt_test::LoadKit(
         kit_,
@@ -45,19 +39,13 @@ class Playing : public ::testing::Test {
     ASSERT_NE(midi_stream, nullptr);
     fake_portmidi::ClearMessages();
   }
-  void TearDown() override {
-    CloseMIDIOutput();
-    midi_mode = 0;
-  }
   std::vector<fake_portmidi::Message> NoteOns() {
     std::vector<fake_portmidi::Message> out;
     for (const auto& m : fake_portmidi::Messages())
       if ((m.status() & 0xF0) == 0x90) out.push_back(m);
     return out;
   }
-  std::unique_ptr<skyt_test::ScopedChdir> chdir_;
-  Drumkit kit_;
-  int snare_, hihat_, kick_, splash_;
+  int splash_;
 };
 
 }  // namespace

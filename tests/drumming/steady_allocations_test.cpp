@@ -9,8 +9,8 @@
 #include "drumming/drummer.h"
 #include "tests/support/allocation_count.h"
 #include "tests/support/marker_scene.h"
+#include "tests/drumming/drumming_test_util.h"
 #include "tests/support/stroke_harness.h"
-#include "tests/support/test_dirs.h"
 #include "tests/tracking/webcam_test_util.h"
 
 namespace {
@@ -37,12 +37,9 @@ void AgeAnimations(Drumkit& kit) {
       for (Animation& a : icon.animations) a.Apply(0);
 }
 
-TEST(SteadyAllocations, DrummingFramesAllocateNothingAfterWarmUp) {
-  skyt_test::ScopedChdir in(skyt_test::FreshDir("steady_allocations"));
-  skyt_test::OfflineWebcam camera;
-  Drumkit kit;
-  ASSERT_TRUE(skyt_test::LoadGridKit(kit, 8));
-  Drummer drummer;
+using SteadyAllocations = drumming_test::GridKitTest;
+
+TEST_F(SteadyAllocations, DrummingFramesAllocateNothingAfterWarmUp) {
   skyt_test::ResetDrummer(drummer, kit);
   const std::vector<std::vector<uint8_t>> frames = StrokeFrames(kit);
   float out[2 * 64];
