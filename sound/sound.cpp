@@ -298,19 +298,27 @@ int LoadElementSlot(Sound& s, const char* path, bool read_samples, float pan,
       }
     }
   }
-  ++data->reference_count;
+  return s.PlaceElement(data, static_cast<Sound::ElementType>(type), static_cast<Sound::ElementCategory>(category),
+                        pan, hand_curve, hand_volume, foot_curve, foot_volume);
+}
 
+}  // namespace
+
+int Sound::PlaceElement(ElementSamples* samples, ElementType type, ElementCategory category, float pan,
+                        VolumeResponseCurve hand_curve, int hand_volume, VolumeResponseCurve foot_curve,
+                        int foot_volume) {
+  ++samples->reference_count;
   int slot = -1;
-  for (size_t i = 0; i < s.elements.size() && slot < 0; ++i)
-    if (s.elements[i].free) slot = static_cast<int>(i);
+  for (size_t i = 0; i < elements.size() && slot < 0; ++i)
+    if (elements[i].free) slot = static_cast<int>(i);
   if (slot < 0) {
-    s.elements.emplace_back();
-    slot = static_cast<int>(s.elements.size()) - 1;
+    elements.emplace_back();
+    slot = static_cast<int>(elements.size()) - 1;
   }
-  Sound::Element& e = s.elements[slot];
-  e.samples = data;
-  e.type = static_cast<Sound::ElementType>(type);
-  e.category = static_cast<int>(category);
+  Element& e = elements[slot];
+  e.samples = samples;
+  e.type = type;
+  e.category = category;
   e.hand_curve = hand_curve;
   e.hand_volume = hand_volume;
   e.foot_curve = foot_curve;
@@ -318,11 +326,9 @@ int LoadElementSlot(Sound& s, const char* path, bool read_samples, float pan,
   e.pan = pan;
   e.alternation = 0;
   e.free = 0;
-  if (e.type == Sound::HIHAT_SPLASH) s.splash_elements.push_back(slot);
+  if (type == HIHAT_SPLASH) splash_elements.push_back(slot);
   return slot;
 }
-
-}  // namespace
 
 int Sound::LoadElement(const char* path, float pan, VolumeResponseCurve hand_curve,
                        int hand_volume, VolumeResponseCurve foot_curve, int foot_volume) {

@@ -91,6 +91,11 @@ class Sound {
   int LoadElementWithoutDataForMIDI(const char* path, float pan, VolumeResponseCurve hand_curve,
                                     int hand_volume, VolumeResponseCurve foot_curve,
                                     int foot_volume);
+  // Takes a reference to `samples` and puts them in the first free slot (or a new one) with
+  // these settings; a HIHAT_SPLASH joins the splash elements. Returns the slot.
+  int PlaceElement(ElementSamples* samples, ElementType type, ElementCategory category, float pan,
+                   VolumeResponseCurve hand_curve, int hand_volume, VolumeResponseCurve foot_curve,
+                   int foot_volume);
   void UnloadElement(int slot);
   void FreeElementDataForMIDI(int slot);
   void EraseElementsForMIDI();

@@ -46,7 +46,7 @@ class SoundMgrTest : public ::testing::Test {
         skyt_test::FillToneSample(data->sets[i][j], kFrames,
                                   static_cast<int16_t>(1000 * (i + 1) + 100 * j), levels[i][j], 8);
     }
-    return skyt_test::PushElement(s_, data, type, category, curve, volume, foot_volume, pan);
+    return s_.PlaceElement(data, type, category, pan, curve, volume, curve, foot_volume);
   }
 
   // (set, layer) of the one sample of the slot that plays, or (-1, -1).

@@ -58,7 +58,7 @@ int AddElement(Sound::ElementType type, Sound::ElementCategory category, int lay
     for (int l = 0; l < layers; ++l)
       FillToneSample(set[l], kToneFrames, kToneLevel, float(l + 1) / float(layers), 4);
   }
-  int slot = PushElement(sound, samples, type, category, curve, volume, volume);
+  int slot = sound.PlaceElement(samples, type, category, 0.0f, curve, volume, curve, volume);
   for (int s = 0; s < sets; ++s)
     for (int l = 0; l < layers; ++l) Registry().push_back({slot, s, l, &samples->sets[s][l].sound});
   return slot;

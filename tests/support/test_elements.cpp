@@ -17,26 +17,6 @@ void FillToneSample(Sound::Sample& sample, int frames, int16_t value, float leve
   s.loaded.store(1);
 }
 
-int PushElement(Sound& s, Sound::ElementSamples* samples, Sound::ElementType type,
-                Sound::ElementCategory category, Sound::VolumeResponseCurve curve, int hand_volume,
-                int foot_volume, float pan) {
-  samples->reference_count = 1;
-  Sound::Element e;
-  e.samples = samples;
-  e.type = type;
-  e.category = category;
-  e.hand_curve = curve;
-  e.hand_volume = hand_volume;
-  e.foot_curve = curve;
-  e.foot_volume = foot_volume;
-  e.pan = pan;
-  e.free = 0;
-  s.elements.push_back(e);
-  const int slot = static_cast<int>(s.elements.size()) - 1;
-  if (type == Sound::HIHAT_SPLASH) s.splash_elements.push_back(slot);
-  return slot;
-}
-
 bool WaitForSamples(Sound& s) {
   for (int i = 0; i < 10000; ++i) {
     bool all = s.audio.GetRawQueueSize() == 0;
