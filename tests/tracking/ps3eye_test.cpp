@@ -62,6 +62,12 @@ class CameraTest : public ::testing::Test {
     EXPECT_TRUE(PSEyeGetFrame(out.data(), nullptr, &is_new));
     return is_new;
   }
+  // Takes the next frame, which must be new and equal `expected`.
+  void ExpectFrame(const std::vector<uint8_t>& expected) {
+    std::vector<uint8_t> out(kQvga);
+    ASSERT_TRUE(Take(out));
+    EXPECT_EQ(out, expected);
+  }
   Ps3EyePacketiser packets_;
 };
 
@@ -313,12 +319,10 @@ TEST_F(CameraTest, AFrameWithoutItsEndFlagCompletesAtTheNextFrame) {
   PSEyeGetFrame(out.data(), nullptr, &is_new);
   EXPECT_FALSE(is_new);  // not complete yet
   fake_usb::Feed(packets_.Frame(b));
-  ASSERT_TRUE(Take(out));
-  EXPECT_EQ(out, a);
+  ExpectFrame(a);
   // b was finished while a was still unread, so it was dropped; c arrives.
   fake_usb::Feed(packets_.Frame(c));
-  ASSERT_TRUE(Take(out));
-  EXPECT_EQ(out, c);
+  ExpectFrame(c);
 }
 
 TEST_F(CameraTest, FramesFinishedWhileTheLastIsUnreadAreDropped) {
@@ -327,12 +331,9 @@ TEST_F(CameraTest, FramesFinishedWhileTheLastIsUnreadAreDropped) {
              c = PatternFrame(320, 240, 3);
   fake_usb::Feed(packets_.Frame(a));
   fake_usb::Feed(packets_.Frame(b));
-  std::vector<uint8_t> out(kQvga);
-  ASSERT_TRUE(Take(out));
-  EXPECT_EQ(out, a);
+  ExpectFrame(a);
   fake_usb::Feed(packets_.Frame(c));
-  ASSERT_TRUE(Take(out));
-  EXPECT_EQ(out, c);
+  ExpectFrame(c);
 }
 
 TEST_F(CameraTest, ColourViewIsConvertedInsideTheSpansOnly) {
