@@ -242,17 +242,19 @@ TEST_F(ImguiTest, ListBoxKeysPagingAndRepeat) {
   const int n = 4;
   bool changed = false;
   auto widgets = [&] { changed = gui.DoListBox(kA, kA + 1, kA + 2, 100, 600, 300, n, items, state); };
+  // The selection after one more frame `ms` later.
+  auto selected_after = [&](int ms) {
+    input->now += ms;
+    Frame(widgets);
+    return state.selected;
+  };
   Frame(widgets);
   ASSERT_EQ(gui.focus_id, kA);
   input->Hold(GLUT_DOWN);
-  Frame(widgets);
-  EXPECT_EQ(state.selected, 0);
+  EXPECT_EQ(selected_after(0), 0);
   EXPECT_TRUE(changed);
-  Frame(widgets);  // held: waits 200 ms before acting again
-  EXPECT_EQ(state.selected, 0);
-  input->now += 200;
-  Frame(widgets);
-  EXPECT_EQ(state.selected, 1);
+  EXPECT_EQ(selected_after(0), 0);  // held: waits 200 ms before acting again
+  EXPECT_EQ(selected_after(200), 1);
   input->Let(GLUT_DOWN);
 
   // Page Down moves by n and scrolls the selection to the last visible line.
@@ -270,25 +272,16 @@ TEST_F(ImguiTest, ListBoxKeysPagingAndRepeat) {
   // Down on the last item keeps it.
   state.selected = 8;
   input->Hold(GLUT_DOWN);
-  input->now += 300;
-  Frame(widgets);
-  EXPECT_EQ(state.selected, 9);
-  input->now += 300;
-  Frame(widgets);
-  EXPECT_EQ(state.selected, 9);
+  EXPECT_EQ(selected_after(300), 9);
+  EXPECT_EQ(selected_after(300), 9);
   EXPECT_FALSE(changed);
   input->Let(GLUT_DOWN);
 
   // Up from the top item stays at 0; Page Up goes back by n.
   input->Hold(GLUT_PAGE_UP);
-  Frame(widgets);
-  EXPECT_EQ(state.selected, 5);
-  input->now += 300;
-  Frame(widgets);
-  EXPECT_EQ(state.selected, 1);
-  input->now += 300;
-  Frame(widgets);
-  EXPECT_EQ(state.selected, 0);
+  EXPECT_EQ(selected_after(0), 5);
+  EXPECT_EQ(selected_after(300), 1);
+  EXPECT_EQ(selected_after(300), 0);
   EXPECT_EQ(state.offset, 0);
   input->Let(GLUT_PAGE_UP);
 }
