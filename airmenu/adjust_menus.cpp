@@ -15,7 +15,6 @@
 
 namespace {
 
-
 // Save: a failed save keeps the changes flag and the button live, shows an error line and,
 // on the next line, the library's reason.
 void SaveChanges(bool& have_changes_to_save) {
@@ -29,6 +28,22 @@ void SaveChanges(bool& have_changes_to_save) {
   Click();
 }
 
+// What each of the three menus keeps between frames.
+struct AdjustMenu {
+  int next_stage;  // where the adjusting pages it opens lead back to
+  bool have_changes_to_save = false;
+  bool need_confirmation = false;
+};
+
+// Entering a menu: a changes flag handed in is kept (never cleared on entry) and a pending
+// confirmation is dropped.
+void EnterMenu(AdjustMenu& adjust_menu, InterfaceState default_back_to) {
+  const AdjustPageEntry entry = EnteredAdjustPage(default_back_to);
+  adjust_menu.next_stage = entry.back_to;
+  adjust_menu.have_changes_to_save |= entry.with_unsaved_changes;
+  adjust_menu.need_confirmation = false;
+}
+
 // Volume & sensitivity and MIDI open on drum 0, highlighted, its foot side for a foot drum.
 void OpenOnDrumZero(void (*open_page)(WhichVolume, MocapMarkerType, InterfaceState), int next_stage) {
   const bool foot = drumkit.drums[0].category == Sound::CATEGORY_FOOT;
@@ -40,26 +55,38 @@ void OpenOnDrumZero(void (*open_page)(WhichVolume, MocapMarkerType, InterfaceSta
 }
 
 void PlaceAllDrums(int next_stage) {
-  calibration.ChangeStage(Calibration::kPlaceDrums);
-  ChangeInterfaceState(kWizard, next_stage, 1, 0);
+  OpenDrumPlacing(InterfaceState(next_stage));
+  Click();
+}
+
+// One drum at a time; leaving it comes back to the hub.
+void PlaceOneDrum(int next_stage) {
+  OpenMoveDrumPage(false, InterfaceState(next_stage), kAdjustDrums);
   Click();
 }
 
 }  // namespace
 
+// The family's parameters: state_param = back_to, state_param2 = unsaved changes.
+void OpenAdjustPage(InterfaceState page, InterfaceState back_to, bool with_unsaved_changes) {
+  ChangeInterfaceState(page, back_to, with_unsaved_changes ? 1 : 0, 0);
+}
+
+void ReturnToAdjustPage(InterfaceState back_to, bool with_unsaved_changes) {
+  OpenAdjustPage(back_to, back_to, with_unsaved_changes);
+}
+
+AdjustPageEntry EnteredAdjustPage(InterfaceState default_back_to) {
+  return {state_param != 0 ? state_param : int(default_back_to), state_param2 != 0};
+}
+
 void AdjustDrums() {
-  static int next_stage = kPlay;
-  static bool have_changes_to_save = false;
-  static bool need_confirmation = false;
+  static AdjustMenu hub{kPlay};
   DistanceMenu menu;
-  if (EnteringPage()) {
-    next_stage = state_param != 0 ? state_param : kPlay;
-    if (state_param2 != 0) have_changes_to_save = true;
-    need_confirmation = false;
-  }
+  if (EnteringPage()) EnterMenu(hub, kPlay);
   const bool no_drums = drumkit.drums.empty();
   ShowLine(0, GetUtf8(kTextHowDoWish));
-  AddSlotButton(menu, kSaveChangesButton, kTextSaveChanges, 2, !have_changes_to_save);
+  AddSlotButton(menu, kSaveChangesButton, kTextSaveChanges, 2, !hub.have_changes_to_save);
   AddSlotButton(menu, kDoneButton, kTextDone, 1);
   AddSlotButton(menu, kVolumeAndSensitivityButton, kTextVolumeSensitiVity, 4, no_drums);
   AddSlotButton(menu, kHihatAndCymbalsButton, kTextHiHatCymbals, 5);
@@ -73,34 +100,33 @@ void AdjustDrums() {
   Boilerplate(menu, false, kAdjustDrums);
 
   if (menu.WasHit(kDoneButton)) {
-    ChangeInterfaceState(kPlay, 0, 0, 0);
+    OpenPlayPage();
     Click();
   } else if (menu.WasHit(kSaveChangesButton)) {
-    if (have_changes_to_save) SaveChanges(have_changes_to_save);
+    if (hub.have_changes_to_save) SaveChanges(hub.have_changes_to_save);
   } else if (menu.WasHit(kVolumeAndSensitivityButton)) {
-    if (!no_drums) OpenOnDrumZero(OpenVolumePage, next_stage);
+    if (!no_drums) OpenOnDrumZero(OpenVolumePage, hub.next_stage);
   } else if (menu.WasHit(kPlaceOneDrumButton)) {
-    if (midi_mode == 0) ChangeInterfaceState(kMoveDrum, 0, next_stage, kAdjustDrums);
-    else ChangeInterfaceState(kMoveDrumsSubMenu, next_stage, 0, 0);
-    Click();
+    if (midi_mode == 0) {
+      PlaceOneDrum(hub.next_stage);
+    } else {
+      OpenAdjustPage(kMoveDrumsSubMenu, InterfaceState(hub.next_stage), false);
+      Click();
+    }
   } else if (menu.WasHit(kHihatAndCymbalsButton)) {
-    ChangeInterfaceState(kHihatAndCymbals, next_stage, 0, 0);
+    OpenAdjustPage(kHihatAndCymbals, InterfaceState(hub.next_stage), false);
     Click();
   } else if (menu.WasHit(kPlaceAllDrumsButton)) {
-    if (ConfirmTwice(need_confirmation, kTextHitPlaceAll)) PlaceAllDrums(next_stage);
+    if (ConfirmTwice(hub.need_confirmation, kTextHitPlaceAll)) PlaceAllDrums(hub.next_stage);
   } else if (menu.WasHit(kMidiButton)) {
-    if (!no_drums) OpenOnDrumZero(OpenMidiPage, next_stage);
+    if (!no_drums) OpenOnDrumZero(OpenMidiPage, hub.next_stage);
   }
 }
 
 void HihatAndCymbals() {
-  static int next_stage = kAdjustDrums;
-  static bool have_changes_to_save = false;
+  static AdjustMenu cymbals{kAdjustDrums};
   DistanceMenu menu;
-  if (EnteringPage()) {
-    next_stage = state_param != 0 ? state_param : kAdjustDrums;
-    if (state_param2 != 0) have_changes_to_save = true;
-  }
+  if (EnteringPage()) EnterMenu(cymbals, kAdjustDrums);
   ShowLine(0, GetUtf8(kTextPickSettingWant));
   AddSlotButton(menu, kBackButton, kTextBack, 1);
   AddSlotButton(menu, kHihatRangeAndSplashButton, kTextHiHatRange, 4);
@@ -108,36 +134,33 @@ void HihatAndCymbals() {
   AddSlotButton(menu, kCymbalChokingButton, kTextCymbalChoking, 6);
   Boilerplate(menu, false, kAdjustDrums);
 
+  const InterfaceState next_stage = InterfaceState(cymbals.next_stage);
   const struct {
-    int button, state, param;
+    int button;
+    InterfaceState page, back_to;
   } actions[] = {{kBackButton, kAdjustDrums, kPlay},
                  {kHihatRangeAndSplashButton, kAdjustHihatRangeAndSplash, next_stage},
                  {kHihatClutchButton, kAdjustHihatClutch, next_stage},
                  {kCymbalChokingButton, kAdjustCymbalChoking, next_stage}};
   for (const auto& a : actions) {
     if (!menu.WasHit(a.button)) continue;
-    ChangeInterfaceState(a.state, a.param, have_changes_to_save, 0);
+    OpenAdjustPage(a.page, a.back_to, cymbals.have_changes_to_save);
     Click();
     return;
   }
 }
 
 void MoveDrumsSubMenu() {
-  static int next_stage = kPlay;
-  static bool need_confirmation = false;
+  static AdjustMenu move_menu{kPlay};
   DistanceMenu menu;
-  if (EnteringPage()) {
-    next_stage = state_param != 0 ? state_param : kPlay;
-    need_confirmation = false;
-  }
+  if (EnteringPage()) EnterMenu(move_menu, kPlay);
   AddSlotButton(menu, kPlaceOneDrumButton, kTextPlaceOneDrum, 5);
   AddSlotButton(menu, kPlaceAllDrumsButton, kTextPlaceAllDrums, 4);
   Boilerplate(menu, false, kMoveDrumsSubMenu);
 
   if (menu.WasHit(kPlaceOneDrumButton)) {
-    ChangeInterfaceState(kMoveDrum, 0, next_stage, kAdjustDrums);
-    Click();
+    PlaceOneDrum(move_menu.next_stage);
   } else if (menu.WasHit(kPlaceAllDrumsButton)) {
-    if (ConfirmTwice(need_confirmation, kTextHitPlaceAll)) PlaceAllDrums(next_stage);
+    if (ConfirmTwice(move_menu.need_confirmation, kTextHitPlaceAll)) PlaceAllDrums(move_menu.next_stage);
   }
 }

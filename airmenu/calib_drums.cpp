@@ -221,6 +221,19 @@ bool TakeHit(const DistanceMenu& menu, const MocapMarker::Position& p, int limb)
 
 }  // namespace
 
+// state_param = where placing leads (0: the drumming page), state_param2 = 1 to keep the old
+// positions, state_param3 = 1 to show the ready screen first.
+void Calibration::OpenPlacing(bool keep_positions, bool ready_screen_first) {
+  state_param2 = keep_positions ? 1 : 0;
+  state_param3 = ready_screen_first ? 1 : 0;
+  ChangeStage(kPlaceDrums);
+}
+
+void OpenDrumPlacing(InterfaceState back_to) {
+  calibration.ChangeStage(Calibration::kPlaceDrums);
+  ChangeInterfaceState(kWizard, back_to, 1, 0);
+}
+
 void Calibration::EnterDrums() {
   placing.next_state = state_param ? state_param : kPlay;
   clear_positions = state_param2 == 0;
@@ -256,8 +269,7 @@ void Calibration::DrumsReadyScreen() {
   imgui.Begin(false);
   int id = 1;
   if (imgui.DoButton(id++, int(0.25 * w - 120), int(0.16 * h), 104, 50, GetUtf8(kTextBack))) {
-    state_param = 0;
-    ChangeStage(kSeat);
+    OpenSeat(SeatEntry::kFresh);
   }
   DoDrummingMouseButtons(id, w, h, true);
   imgui.End();
@@ -267,10 +279,8 @@ void Calibration::FinishPlacing() {
   drumkit.is_calibrated = true;
   webcam.ChangeMode(1);
   LeaveWizard();
-  if (placing.next_state == kAdjustDrums)
-    ChangeInterfaceState(kAdjustDrums, kAdjustDrums, placing.have_changes_to_save, 0);
-  else
-    ChangeInterfaceState(kPlay, 0, 0, 0);
+  if (placing.next_state == kAdjustDrums) ReturnToAdjustPage(kAdjustDrums, placing.have_changes_to_save);
+  else OpenPlayPage();
   // A kit placed for the first time is saved at once; when that fails it stays unplaced, so
   // that the placement is asked for again rather than lost at exit.
   if (!placing.had_calibration_info) {

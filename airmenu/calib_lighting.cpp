@@ -160,16 +160,24 @@ void Calibration::EnterLighting() {
   stage_is_new = false;
 }
 
+// state_param: 1 when the camera-stand page is skipped after the check.
+void OpenWizard(bool skip_stand_page) { ChangeInterfaceState(kWizard, skip_stand_page ? 1 : 0, 0, 0); }
+
+void Calibration::OpenLighting(Stage lighting_stage) {
+  state_param = 0;
+  ChangeStage(lighting_stage);
+}
+
 void Calibration::LightingPassed() {
-  if (drummer.Use_Camera_Stand && state_param == 0) {
+  const bool skip_stand_page = state_param != 0;
+  if (drummer.Use_Camera_Stand && !skip_stand_page) {
     ChangeStage(kStand);
   } else if (!drumkit.is_calibrated) {
-    state_param2 = state_param3 = 1;
-    ChangeStage(kPlaceDrums);
+    OpenPlacing(true, true);
   } else {
     webcam.ChangeMode(1);
     LeaveWizard();
-    ChangeInterfaceState(kPlay, 1, 0, 0);
+    OpenPlayPage(PlayEntry::kAfterWizard);
   }
 }
 
@@ -215,8 +223,7 @@ bool Calibration::LightingGood(int& id, int w, int h) {
   DistanceMenu::ClearMessages();
   Line(4, kTextLightingConditionsGood);
   if (imgui.DoButton(id++, int(0.25 * w - 120), int(0.16 * h), 104, 50, GetUtf8(kTextOk))) {
-    state_param = 2;
-    ChangeStage(kSeat);
+    OpenSeat(SeatEntry::kLightingFoundGood);
     return false;
   }
   return true;
@@ -238,8 +245,7 @@ bool Calibration::LightingButtons(int& id, int w, int h, bool& fired) {
     if (imgui.DoButton(id++, x + 120 + r, y, 420, 50, GetUtf8(kTextCompensateBrightObjects)))
       check.compensate_start = true, fired = true;
     if (imgui.DoButton(id++, x - 120, y, 104, 50, GetUtf8(kTextBack))) {
-      state_param = 1;
-      ChangeStage(kSeat);
+      OpenSeat(SeatEntry::kBackFromLighting);
       return false;
     }
   }

@@ -22,7 +22,6 @@ constexpr int kDoneFromFrame = 60;     // "Done" shows from the page's 61st fram
 constexpr int kBrightWarningFrame = 61;
 constexpr int kBrightGain = 20;        // the camera's gain at or below this: a bright place
 constexpr int kGainParameter = 3;
-constexpr int kLightingFoundGood = 2;  // state_param of a return from a good lighting check
 
 struct SeatPage {
   bool manual_check_was_good = false;
@@ -36,14 +35,21 @@ const Font* MessageFont() {
 
 }  // namespace
 
+// state_param: the SeatEntry.
+void Calibration::OpenSeat(SeatEntry entry) {
+  state_param = int(entry);
+  ChangeStage(kSeat);
+}
+
 void Calibration::EnterSeat() {
+  const SeatEntry entry = SeatEntry(state_param);
   webcam.ChangeMode(0);
   page_frame = 0;
-  if (state_param == 0 && m_have_dead_pixels_image) {
+  if (entry == SeatEntry::kFresh && m_have_dead_pixels_image) {
     static const std::vector<unsigned char> clear(Webcam::kWidth * Webcam::kHeight, 0);
     m_dead_pixels_image.UpdateData(clear.data());
   }
-  seat.manual_check_was_good = state_param == kLightingFoundGood;
+  seat.manual_check_was_good = entry == SeatEntry::kLightingFoundGood;
   seat.text_on = true;
   stage_is_new = false;
 }
@@ -83,14 +89,12 @@ void Calibration::SeatButtons(int& id, int w, int h, bool offer_check) {
   const int x = int(0.25 * w), y = int(0.16 * h);
   if (offer_check && imgui.DoButton(id++, x - 120, int(0.48 * h), 220, 50, GetUtf8(kTextCheckLighting))) {
     DeleteCurrentImage();
-    state_param = 0;
-    ChangeStage(kLightingFromSeat);
+    OpenLighting(kLightingFromSeat);
     return;
   }
   if (page_frame >= kDoneFromFrame && imgui.DoButton(id++, x, y, 104, 50, GetUtf8(kTextDone))) {
     DeleteCurrentImage();
-    state_param = 0;
-    ChangeStage(kLighting);
+    OpenLighting(kLighting);
     return;
   }
   if (!imgui.DoButton(id++, x - 120, y, 104, 50, GetUtf8(kTextBack))) return;

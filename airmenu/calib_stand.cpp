@@ -144,14 +144,12 @@ void Calibration::FinishStand() {
   drumkit.shown_drum = -1;
   drumkit.shown_marker_type = MOCAP_MARKER_HAND;
   if (!drumkit.is_calibrated) {
-    state_param2 = 1;
-    state_param3 = 0;
-    ChangeStage(kPlaceDrums);
+    OpenPlacing(true, false);
     return;
   }
   webcam.ChangeMode(1);
   LeaveWizard();
-  ChangeInterfaceState(kPlay, 1, 0, 0);
+  OpenPlayPage(PlayEntry::kAfterWizard);
 }
 
 void Calibration::StandPicture(int w, int h, DistanceMenu& menu) {

@@ -41,9 +41,7 @@ void Calibration::CleanUp() {
 void Calibration::Start(bool play) {
   if (m_drummer) first_run = m_drummer->Never_Ran;
   if (play && have_drummed_this_session) {
-    state_param2 = 1;
-    state_param3 = 1;
-    stage = kPlaceDrums;
+    OpenPlacing(true, true);
   } else {
     stage = first_run ? kWhereToDrum : kSeat;
   }

@@ -85,6 +85,14 @@ class Calibration {
 
  private:
   void LeaveWizard();
+  // How the seat page is come back to: afresh (the red overlay cleared), back from the lighting
+  // check, or after the lighting check found it good (no bright-location warning).
+  enum class SeatEntry : int { kFresh = 0, kBackFromLighting = 1, kLightingFoundGood = 2 };
+  // The wizard's own ways between its stages with parameters; each is defined beside the stage
+  // that reads them, which the wizard carries in state_param .. state_param3.
+  void OpenSeat(SeatEntry entry);
+  void OpenLighting(Stage lighting_stage);
+  void OpenPlacing(bool keep_positions, bool ready_screen_first);
   // Stage 6: placing the drums (calib_drums.cpp).
   int CalibDrums();
   void EnterDrums();
@@ -149,6 +157,11 @@ extern Calibration calibration;
 void DrawCircle3fv(int W, float x, float y, float r, bool outline, float* rgb);
 void DrawFootIcon(bool right, bool too_near, float x, float y, float alpha);
 void DrawStandStrip(float x, float y, float scale, const Image& image);
+
+// The wizard's state (35) entered from the main screen, its stage set apart (Start or
+// ChangeStage); skip_stand_page: a lighting check that passes goes on without the camera-stand
+// page.
+void OpenWizard(bool skip_stand_page = false);
 
 // Lets every interface state change restart the frame-rate watchdog; called once at start-up.
 void InstallFrameRateWatch();

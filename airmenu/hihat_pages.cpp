@@ -28,8 +28,9 @@ void Highlight(int drum, MocapMarkerType type) {
 }
 
 void EnterCommon(int& next_stage, bool& have_changes_to_save) {
-  next_stage = state_param != 0 ? state_param : kAdjustDrums;
-  have_changes_to_save = state_param2 != 0;
+  const AdjustPageEntry entry = EnteredAdjustPage(kAdjustDrums);
+  next_stage = entry.back_to;
+  have_changes_to_save = entry.with_unsaved_changes;
 }
 
 // Counts the hi-hat-like drums; the last one is chosen and highlighted by its pedal.
@@ -88,7 +89,7 @@ void AddDone(DistanceMenu& menu) {
 void TestDone(const DistanceMenu& menu, int next_stage, bool have_changes_to_save) {
   if (!menu.WasHit(kDoneButton)) return;
   Highlight(-1, MOCAP_MARKER_HAND);
-  ChangeInterfaceState(next_stage, next_stage, have_changes_to_save, 0);
+  ReturnToAdjustPage(InterfaceState(next_stage), have_changes_to_save);
   Click();
 }
 

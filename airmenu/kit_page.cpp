@@ -19,7 +19,6 @@
 namespace {
 
 constexpr float kPresetWarningMs = 6000.0f;
-constexpr int kKitsChangedParam = 2;  // Done's entry parameter after an Apply
 
 struct KitPage {
   int current_kit_index = -1;
@@ -60,13 +59,13 @@ void ClonePreset(KitPage& page) {
   page.current_kit_index = int(drumkit_chooser.drumkits.size()) - 1;
   drummer.ChooseDrumkit(copy.Name, false);
   DrawSamplesProgress(0, true);
-  ChangeInterfaceState(kAdjustDrums, kAdjustDrums, 0, 0);
+  OpenAdjustPage(kAdjustDrums, kAdjustDrums, false);
   Click();
 }
 
 void AdjustDrumsHit(KitPage& page) {
   if (drumkit.is_user_kit) {
-    ChangeInterfaceState(kAdjustDrums, kAdjustDrums, 0, 0);
+    OpenAdjustPage(kAdjustDrums, kAdjustDrums, false);
     Click();
   } else if (!page.confirmed_preset_cloning) {
     DistanceMenu::AddMessage(GetUtf8(kTextDrumKitPreset), 16, 1, kPresetWarningMs, false, false);
@@ -104,7 +103,7 @@ void DrumKits() {
   Boilerplate(menu, false, kPlaySong);
 
   if (menu.WasHit(kDoneButton)) {
-    ChangeInterfaceState(kPlay, page.drumkit_changed ? kKitsChangedParam : 0, 0, 0);
+    OpenPlayPage(page.drumkit_changed ? PlayEntry::kFromPlayButton : PlayEntry::kPlain);
     drummer.SaveLastSession();
     Click();
   } else if (!usable) {

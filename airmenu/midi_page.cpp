@@ -56,7 +56,7 @@ DistanceMenu::Slider MakeSlider(int id, int text, int style, float x, float valu
 void Leave(const MidiPage& page) {
   drumkit.shown_drum = -1;
   drumkit.shown_marker_type = MOCAP_MARKER_HAND;
-  ChangeInterfaceState(page.next_stage, page.next_stage, page.have_changes_to_save, 0);
+  ReturnToAdjustPage(InterfaceState(page.next_stage), page.have_changes_to_save);
   Click();
 }
 

@@ -35,6 +35,13 @@ bool IsFoot(Drummer::Limb limb) { return limb >= Drummer::LEFT_FOOT; }
 bool HandDrum(const Drumkit::Drum& d) { return d.category != Sound::CATEGORY_FOOT; }
 bool FootDrum(const Drumkit::Drum& d) { return d.category != Sound::CATEGORY_HAND; }
 
+// Leaving: the adjust-drums family page the move-drum page was opened for.
+void Leave(const MovePage& page) {
+  OpenAdjustPage(InterfaceState(page.next_stage), InterfaceState(page.next_next_stage), page.have_changes_to_save);
+}
+
+// state_param = 1 for the whole kit, state_param2 = back_to, state_param3 = its_back_to (0: the
+// drumming page).
 void Enter(MovePage& page) {
   page.all_drums = state_param == 1;
   page.moving = false;
@@ -78,7 +85,7 @@ void Pick(MovePage& page) {
   int drum = -1;
   Drummer::Limb limb = 0;
   if (menu.WasHit(kDoneButton) || menu.WasHit(kBackButton)) {
-    ChangeInterfaceState(page.next_stage, page.next_next_stage, page.have_changes_to_save, 0);
+    Leave(page);
     ClearHighlight();
     DistanceMenu::ClearMessages();
     DistanceMenu::ResetButtonActivation();
@@ -198,7 +205,7 @@ void Place(MovePage& page, DistanceMenu& menu, const MocapMarker::Position& pos,
   } else if (page.all_drums) {
     if (!MoveWholeKit(page, pos)) return;
     Accepted(page, limb);
-    ChangeInterfaceState(page.next_stage, page.next_next_stage, page.have_changes_to_save, 0);
+    Leave(page);
     EndPlacement();
   } else if (MoveOneDrum(page, pos, limb)) {
     Accepted(page, limb);
@@ -231,6 +238,10 @@ void Move(MovePage& page) {
 }
 
 }  // namespace
+
+void OpenMoveDrumPage(bool whole_kit, InterfaceState back_to, InterfaceState its_back_to) {
+  ChangeInterfaceState(kMoveDrum, whole_kit ? 1 : 0, back_to, its_back_to);
+}
 
 void MoveDrum() {
   static MovePage page;

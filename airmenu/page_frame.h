@@ -32,6 +32,10 @@ enum WhichVolume : int {
 
 // The typed ways into the pages that take parameters. Each is ChangeInterfaceState with that
 // page's own use of the state parameters, which only that page decodes.
+// The drumming page: plainly, after the set-up wizard (the intro notice and the preset-kit
+// notice), or from a Play button or an applied kit (the preset-kit notice).
+enum class PlayEntry : int { kPlain = 0, kAfterWizard = 1, kFromPlayButton = 2 };
+void OpenPlayPage(PlayEntry entry = PlayEntry::kPlain);
 // The volume page on a level; side is the edited side of a hand-and-foot drum; back_to is where
 // Done leaves a drum's level for (a mixer or reverb level always goes back to the sound page).
 void OpenVolumePage(WhichVolume which, MocapMarkerType side, InterfaceState back_to);
@@ -39,6 +43,28 @@ void OpenVolumePage(WhichVolume which, MocapMarkerType side, InterfaceState back
 void OpenMidiPage(WhichVolume which, MocapMarkerType side, InterfaceState back_to);
 // The sound page; with unsaved changes (the volume page's) its Save button is live on entry.
 void OpenSoundPage(bool with_unsaved_changes);
+// A page of the adjust-drums family: the hub, the hi-hat and cymbals menu, the move-drums menu,
+// the two hi-hat pages and the choke page. back_to is where the adjusting pages it opens lead
+// back to (for the hi-hat and choke pages, where their own Done leads); with unsaved changes of
+// the kit its Save is live. Done of an adjusting page may lead to the drumming page, which takes
+// neither as its own.
+void OpenAdjustPage(InterfaceState page, InterfaceState back_to, bool with_unsaved_changes);
+// Done of an adjusting page (volume, MIDI, hi-hat, choke): back to back_to, handed itself as
+// its own way back, with the changes made so far.
+void ReturnToAdjustPage(InterfaceState back_to, bool with_unsaved_changes);
+// What a page of the adjust-drums family was opened with, read by those pages on entry;
+// default_back_to stands in when none was given.
+struct AdjustPageEntry {
+  int back_to;
+  bool with_unsaved_changes;
+};
+AdjustPageEntry EnteredAdjustPage(InterfaceState default_back_to);
+// The move-drum page, for one drum or the whole kit; leaving it opens back_to of the adjust-drums
+// family with its_back_to as that page's own way back.
+void OpenMoveDrumPage(bool whole_kit, InterfaceState back_to, InterfaceState its_back_to);
+// "Place all drums": the wizard's drum placing with the old positions kept, which leads back to
+// back_to (the hub, or else the drumming page).
+void OpenDrumPlacing(InterfaceState back_to);
 
 // Nobody switches the marker colours on; the pages pass its negation to the marker drawing.
 extern bool show_marker_color;

@@ -20,9 +20,6 @@ namespace {
 
 constexpr int kPresetNoticeDelay = 250;  // frames from entry to the preset-kit notice
 
-// Entry parameters of the drumming page.
-enum PlayEntry : int { kAfterWizard = 1, kFromPlayButton = 2 };
-
 struct PlayNotices {
   int frames_to_preset_notice = -1;  // -1: no notice due
   bool show_intro_text = false;
@@ -31,8 +28,9 @@ struct PlayNotices {
 void EnterPlay(PlayNotices& notices) {
   webcam.ChangeMode(1);
   notices.frames_to_preset_notice = -1;
-  if (state_param == kFromPlayButton) notices.frames_to_preset_notice = kPresetNoticeDelay;
-  if (state_param == kAfterWizard) {
+  const PlayEntry entry = PlayEntry(state_param);
+  if (entry == PlayEntry::kFromPlayButton) notices.frames_to_preset_notice = kPresetNoticeDelay;
+  if (entry == PlayEntry::kAfterWizard) {
     notices.show_intro_text = true;
     notices.frames_to_preset_notice = kPresetNoticeDelay;
     drumkit.last_hit_drum = -1;
@@ -76,6 +74,8 @@ const char* KitName() { return drummer.kit_library ? drummer.kit_library->curren
 
 }  // namespace
 
+void OpenPlayPage(PlayEntry entry) { ChangeInterfaceState(kPlay, int(entry), 0, 0); }
+
 void Play() {
   static PlayNotices notices;
   DistanceMenu menu;
@@ -107,7 +107,7 @@ void PlayMenu() {
   Boilerplate(menu, false, kPlayMenu);
 
   if (menu.WasHit(kBackButton)) {
-    ChangeInterfaceState(kPlay, 0, 0, 0);
+    OpenPlayPage();
   } else if (menu.WasHit(kStopButton)) {
     logger.StopRecording(recording);
   } else if (menu.WasHit(kMetronomeButton)) {
@@ -115,7 +115,7 @@ void PlayMenu() {
   } else if (menu.WasHit(kRecordButton)) {
     // A recording that could not start leaves the flag clear: no border pulses over nothing.
     logger.StartRecording(recording, KitName());
-    if (recording) ChangeInterfaceState(kPlay, 0, 0, 0);
+    if (recording) OpenPlayPage();
     else
       ShowLine(3, GetUtf8(kTextRecordingFailed));
   } else if (menu.WasHit(kDrumKitButton)) {

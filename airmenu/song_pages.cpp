@@ -97,7 +97,7 @@ bool StartDelayed(SongPage& page) {
   if (!page.valid_song_file) return false;
   frames_until_song_start = kDelayedStartFrames;
   drummer.SaveLastSession();
-  ChangeInterfaceState(kPlay, 0, 0, 0);
+  OpenPlayPage();
   return true;
 }
 
@@ -105,7 +105,7 @@ bool StartDelayed(SongPage& page) {
 bool SongButtons(const DistanceMenu& menu, SongPage& page, bool& changed) {
   bool delayed = false;
   if (menu.WasHit(kDoneButton)) {
-    ChangeInterfaceState(kPlay, 0, 0, 0);
+    OpenPlayPage();
     drummer.SaveLastSession();
   } else if (menu.WasHit(kPlayButton)) {
     drummer.PlaySong(false);
@@ -162,7 +162,7 @@ void MetronomeButtons(const DistanceMenu& menu, MetronomePage& page) {
     StartMetronome();
   } else if (menu.WasHit(kDoneButton)) {
     if (page.have_changes) drummer.SaveLastSession();
-    ChangeInterfaceState(kPlay, 0, 0, 0);
+    OpenPlayPage();
   } else if (menu.WasHit(kEighthNotesButton)) {
     sound.ToggleMetronomePlayEighthNotes();
   } else {

@@ -56,7 +56,7 @@ void AdjustVolumes() {
     OpenVolumePage(kReverbLevel, MOCAP_MARKER_HAND, kPlay);
     Click();
   } else if (menu.WasHit(kDoneButton)) {
-    ChangeInterfaceState(kPlay, 0, 0, 0);
+    OpenPlayPage();
     Click();
   } else if (menu.WasHit(kSaveChangesButton)) {
     if (have_changes_to_save) Save(have_changes_to_save);

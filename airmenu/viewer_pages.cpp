@@ -164,10 +164,10 @@ void ClientStartScreen() {
   if (IsMacClientInstalled()) {
     if (imgui.DoButtonIconOnly(id++, int(w * 0.5 - 35), int(h * 0.73), 70, 50, UI_ICON_THREE_D)) {
       LaunchMacClient();
-      ChangeInterfaceState(kPlay, 0, 0, 0);
+      OpenPlayPage();
     }
     if (imgui.DoButton(id++, int(w * 0.5 - 52), int(h * 0.16), 104, 50, GetUtf8(kTextBack)))
-      ChangeInterfaceState(kPlay, 0, 0, 0);
+      OpenPlayPage();
   }
   imgui.End();
 }

@@ -153,7 +153,7 @@ bool TestButtons(VolumePage& page, const DistanceMenu& menu, int drum) {
     drumkit.shown_drum = -1;
     drumkit.shown_marker_type = MOCAP_MARKER_HAND;
     if (page.which_volume < kFirstDrumLevel) OpenSoundPage(page.have_changes_to_save);
-    else ChangeInterfaceState(page.next_stage, page.next_stage, page.have_changes_to_save, 0);
+    else ReturnToAdjustPage(InterfaceState(page.next_stage), page.have_changes_to_save);
     Click();
     return true;
   }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "airmenu/calibration.h"
+#include "airmenu/page_frame.h"
 #include "drumming/drumkit.h"
 #include "drumming/drummer.h"
 #include "drumming/interface_state.h"
@@ -92,12 +93,12 @@ void DoStatusText(int H, bool camera, const std::string& kit) {
 void Drum() {
   const bool lights = screen_services.lights_checked();
   if (drumkit.is_calibrated && lights) {
-    ChangeInterfaceState(kPlay, 2, 0, 0);
+    OpenPlayPage(PlayEntry::kFromPlayButton);
   } else if (drumkit.is_calibrated) {
     screen_services.change_wizard_stage(Calibration::kLighting);
-    ChangeInterfaceState(kWizard, drummer.Use_Camera_Stand ? 1 : 0, 0, 0);
+    OpenWizard(drummer.Use_Camera_Stand);
   } else {
-    ChangeInterfaceState(kWizard, 0, 0, 0);
+    OpenWizard();
     screen_services.start_wizard(true);
   }
 }
@@ -131,7 +132,7 @@ void DoMainScreen() {
   if (!ready) {
     imgui.DoButtonGreyed(320, H - 271, 210, 54, GetUtf8(kTextSetup));
   } else if (imgui.DoButton(kSetup, 320, H - 271, 210, 54, GetUtf8(kTextSetup))) {
-    ChangeInterfaceState(kWizard, 0, 0, 0);
+    OpenWizard();
     screen_services.start_wizard(false);
   }
   for (const auto& b : kButtons) {
