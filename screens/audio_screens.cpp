@@ -35,6 +35,10 @@ constexpr int kAutomatic = -1, kNoDevice = -2;
 constexpr int kLowLatencyType = Audio::kLowLatencyStream, kPlainType = Audio::kPlainStream, kNoStream = Audio::kNoOutput;
 constexpr int kDevicesPerPage = 6;
 
+// Ok on the device screen: back to the latency screen with the chosen device, which the latency
+// screen's entry reads (state_param = kAudioDeviceScreen, state_param2 = the device).
+void ReturnToLatencyScreen(int device) { ChangeInterfaceState(kLatencyScreen, kAudioDeviceScreen, device, 0); }
+
 }  // namespace
 
 void DoAudioDeviceScreen() {
@@ -59,7 +63,7 @@ void DoAudioDeviceScreen() {
   const int shown = DoPagedChoices(kDevice, H - 251, audio_device_names, port_page, kDevicesPerPage, audio_device_number, false);
   DoPageButtons(kDevicePrevious, kDeviceNext, H - 263 - 30 * shown, port_page, num_port_pages);
   if (imgui.DoButton(kDeviceOk, 48, H - 571, 104, 50, GetUtf8(kTextOk)))
-    ChangeInterfaceState(kLatencyScreen, kAudioDeviceScreen, audio_device_number, 0);
+    ReturnToLatencyScreen(audio_device_number);
 }
 
 namespace {

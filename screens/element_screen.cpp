@@ -70,8 +70,9 @@ void DoForm(int H) {
   if (imgui.DoButton(kExplain, 287, H - 166, 429, 44, GetUtf8(kTextHowShouldI))) new_element.show_explanation = true;
   DoTypes(H);
   if (imgui.DoButton(kBack, 191, H - 571, 104, 50, GetUtf8(kTextBack))) {
-    const int created = new_element.created_an_element ? static_cast<int>(drumkit_chooser.element_names.size()) : 0;
-    ChangeInterfaceState(kNewDrumkitScreen, new_element.highlighted_kit + 1, created);
+    // A created element is the library's last line.
+    const int created = new_element.created_an_element ? static_cast<int>(drumkit_chooser.element_names.size()) - 1 : -1;
+    OpenKitEditor(new_element.highlighted_kit, created);
     return;
   }
   if (imgui.DoButton(kCreate, 48, H - 571, 104, 50, GetUtf8(kTextCreate))) Create();
@@ -91,6 +92,9 @@ void DoExplanation(int H) {
 }
 
 }  // namespace
+
+// state_param = kit_line + 1, 0 for none.
+void OpenElementScreen(int kit_line) { ChangeInterfaceState(kNewElementScreen, kit_line + 1); }
 
 void DoNewElementScreen() {
   const int H = ScreenHeight();

@@ -61,9 +61,9 @@ void ShowPage(int& page, int new_page) {
   LoadHelpScreenImage(page);
 }
 
-void Leave(InterfaceState state, int param) {
+void Leave(InterfaceState state) {
   screen_services.delete_picture();
-  ChangeInterfaceState(state, param, 0, 0);
+  ChangeInterfaceState(state);
 }
 
 void DoNavigation(const HelpRows& r, int& page) {
@@ -73,15 +73,15 @@ void DoNavigation(const HelpRows& r, int& page) {
   } else if (!first_run) {
     imgui.DoButtonGreyed(38, r.nav, 124, 54, GetUtf8(kTextPrevious));
   }
-  if (!first_run && imgui.DoButton(kClose, 198, r.nav, 104, 54, GetUtf8(kTextClose))) Leave(kMainScreen, 0);
+  if (!first_run && imgui.DoButton(kClose, 198, r.nav, 104, 54, GetUtf8(kTextClose))) Leave(kMainScreen);
   if (page != 2) {
     if (first_run) RectangleHalo(812, static_cast<float>(r.nav + 2), 108, 58);
     if (imgui.DoButton(kNext, 814, r.nav, 104, 54, GetUtf8(kTextNext))) ShowPage(page, page + 1);
   } else if (!first_run) {
-    if (imgui.DoButton(kFinish, 814, r.nav, 104, 54, GetUtf8(kTextFinish))) Leave(kMainScreen, 0);
+    if (imgui.DoButton(kFinish, 814, r.nav, 104, 54, GetUtf8(kTextFinish))) Leave(kMainScreen);
   } else {
     RectangleHalo(712, static_cast<float>(r.nav + 2), 208, 58);
-    if (imgui.DoButton(kConfigureAudio, 710, r.nav, 208, 54, GetUtf8(kTextConfigureAudio))) Leave(kLatencyScreen, 0);
+    if (imgui.DoButton(kConfigureAudio, 710, r.nav, 208, 54, GetUtf8(kTextConfigureAudio))) Leave(kLatencyScreen);
   }
 }
 
@@ -95,6 +95,10 @@ void OpenManual() {
 }
 
 }  // namespace
+
+// state_param = the page (0: the first); the about screen's state_param is the help page.
+void OpenHelpScreen(int page) { ChangeInterfaceState(kHelpScreen, page); }
+void OpenAboutScreen(int help_page) { ChangeInterfaceState(kAboutScreen, help_page); }
 
 void LoadHelpScreenImage(int page) {
   char name[32];
@@ -117,7 +121,7 @@ void DoHelpScreen() {
   int about_x, about_w;
   AboutBox(about_x, about_w);
   if (imgui.DoButton(kAbout, about_x, r.top, about_w, 54, GetUtf8(kTextAbout)))
-    ChangeInterfaceState(kAboutScreen, help_screen_number, 0, 0);
+    OpenAboutScreen(help_screen_number);
   if (imgui.DoCheckBox(kStartupHelp, 405 + r.extra, r.box, "", drummer.Wants_Startup_Help, false)) {
     drummer.Wants_Startup_Help = !drummer.Wants_Startup_Help;
     drummer.SaveLastSession();
@@ -151,5 +155,8 @@ void DoAboutScreen() {
   }
   const int H = ScreenHeight();
   screen_services.draw_picture(0, 0, 0);
-  if (imgui.DoButton(kAboutClose, 814, H - 651, 104, 54, GetUtf8(kTextClose))) Leave(kHelpScreen, page);
+  if (imgui.DoButton(kAboutClose, 814, H - 651, 104, 54, GetUtf8(kTextClose))) {
+    screen_services.delete_picture();
+    OpenHelpScreen(page);
+  }
 }

@@ -42,7 +42,7 @@ void EnterKitList(int count) {
 void NewKit() {
   working_drumkit = DrumkitChooser::LogicalDrumkit{};
   working_drumkit.Name = GetUtf8(kTextNewDrumkit);
-  ChangeInterfaceState(kNewDrumkitScreen, Selected() + 1);
+  OpenKitEditor(Selected());
 }
 
 void CloneKit(int line) {
@@ -51,14 +51,14 @@ void CloneKit(int line) {
   working_drumkit.Name = GetUtf8(kTextCopy) + working_drumkit.Name;
   working_drumkit.path.clear();
   working_drumkit.Is_Preset = false;
-  ChangeInterfaceState(kNewDrumkitScreen, line + 1);
+  OpenKitEditor(line);
 }
 
 void EditKit(int line) {
   edit_drumkit_idx = line;
   working_drumkit = edited_drumkit = *drumkit_chooser.GetDrumkit(line);
   edited_drumkit_ptr = &edited_drumkit;
-  ChangeInterfaceState(kNewDrumkitScreen, line + 1);
+  OpenKitEditor(line);
 }
 
 void UseKit(int line) {
@@ -173,7 +173,7 @@ void DeleteElement(int line) {
 void LeaveEditor(int line) {
   kit_editor.library.selected = kit_editor.chosen.selected = -1;
   FreePreview();
-  ChangeInterfaceState(kChooseDrumkitScreen, line + 1);
+  OpenKitList(line);
 }
 
 // The loaded kit follows its saved edit. Its drums in memory are the old ones, and a later
@@ -220,7 +220,7 @@ void DoEditorButtons(int H, const std::vector<std::string>& library) {
     working_element.type = Sound::CUSTOM_HAND;
     working_element.category = Sound::CATEGORY_HAND;
     FreePreview();
-    ChangeInterfaceState(kNewElementScreen, kit_editor.highlighted_kit + 1);
+    OpenElementScreen(kit_editor.highlighted_kit);
     return;
   }
   if (imgui.DoButton(kDeleteElement, 191, H - 491, 104, 50, GetUtf8(kTextDelete)) && lib_valid) DeleteElement(lib);
@@ -234,6 +234,14 @@ void DoEditorButtons(int H, const std::vector<std::string>& library) {
 }
 
 }  // namespace
+
+// state_param = the line + 1, 0 for none.
+void OpenKitList(int line) { ChangeInterfaceState(kChooseDrumkitScreen, line + 1); }
+
+// state_param = kit_line + 1 and state_param2 = library_line + 1, 0 for none.
+void OpenKitEditor(int kit_line, int library_line) {
+  ChangeInterfaceState(kNewDrumkitScreen, kit_line + 1, library_line + 1);
+}
 
 void DoChooseDrumkitScreen() {
   const int H = ScreenHeight();

@@ -139,7 +139,7 @@ void DoMainScreen() {
     if (imgui.DoButton(b.id, b.x, H - b.top, b.w, 54, GetUtf8(b.text))) ChangeInterfaceState(b.target, 0, 0, 0);
   }
   if (imgui.DoButton(kHelp, 204, BottomRowY(H), 120, 54, GetUtf8(kTextHelp)))
-    ChangeInterfaceState(kHelpScreen, 0, 0, 0);
+    OpenHelpScreen();
   if (imgui.DoButton(kQuit, 48, BottomRowY(H), 120, 54, GetUtf8(kTextQuit))) exit(0);
   DrawSamplesProgress(kProgress, false);
 }

@@ -254,7 +254,7 @@ void Save() {
     MessageBox(GetUtf8(kTextThereErrorSavingMIDI) + edited_midi_map.path + GetUtf8(kTextDot), false, true);
     return;
   }
-  ChangeInterfaceState(kChooseMidiMapScreen, me.highlighted_map + 1);
+  OpenMidiMapList(me.highlighted_map);
 }
 
 void DoButtons(int H) {
@@ -264,7 +264,7 @@ void DoButtons(int H) {
     return;
   }
   if (imgui.DoButton(kCancel, 201, H - 571, german ? 112 : 104, 50, GetUtf8(kTextCancel))) {
-    ChangeInterfaceState(kChooseMidiMapScreen, me.highlighted_map + 1);
+    OpenMidiMapList(me.highlighted_map);
     return;
   }
   if (imgui.DoButton(kDefault, german ? 362 : 354, H - 571, english ? 114 : 124, 50, GetUtf8(kTextDefault)) &&
@@ -324,6 +324,9 @@ MidiNotes LookUpMidiNotes(const MidiMapSelection& s, const MidiMapTables& workin
   // The first placement's default; made (channel 10, notes 0) when the type has none.
   return midi_map.emplace(MidiMapKey{s.type, 1}, MidiNotes{}).first->second;
 }
+
+// state_param = map_line + 1, 0 for none.
+void OpenMidiMapEditor(int map_line) { ChangeInterfaceState(kMidiMapsScreen, map_line + 1); }
 
 void DoMIDIMapsScreen() {
   const int H = ScreenHeight();

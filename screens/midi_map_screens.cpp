@@ -82,14 +82,14 @@ void EditMap(int sel) {
   edited_midi_map = *midi_map_chooser.GetMidiMap(sel);
   drummer.SetMidiMapIndex(sel);
   LoadMIDIMap(edited_midi_map.path);
-  ChangeInterfaceState(kMidiMapsScreen, sel + 1);
+  OpenMidiMapEditor(sel);
 }
 
 void NewOrClone(int source) {
   cloned_midi_map_idx = source;
   working_midi_map = MidiMapChooser::MidiMap{};
   if (source >= 0) working_midi_map.Name = GetUtf8(kTextCopy) + midi_map_chooser.GetMidiMap(source)->Name;
-  ChangeInterfaceState(kNewMidiMapScreen, Sel() + 1);
+  OpenNewMidiMapScreen(Sel());
 }
 
 void UseMap(int sel) {
@@ -117,6 +117,12 @@ const ChooserSteps kMapSteps = {
 int highlighted_map = -1;  // the list line the new-map screen returns to on Cancel
 
 }  // namespace
+
+// state_param = the line + 1, 0 for none.
+void OpenMidiMapList(int line) { ChangeInterfaceState(kChooseMidiMapScreen, line + 1); }
+
+// state_param = map_line + 1, 0 for none.
+void OpenNewMidiMapScreen(int map_line) { ChangeInterfaceState(kNewMidiMapScreen, map_line + 1); }
 
 void DoChooseMidiMapScreen() {
   const int H = ScreenHeight();
@@ -148,10 +154,10 @@ void DoNewMidiMapScreen() {
     // The list is sorted again after a save: select the new map by its file.
     int line = 0;
     while (midi_map_chooser.IsValidMidiMapIndex(line) && midi_map_chooser.GetMidiMap(line)->path != working_midi_map.path) ++line;
-    ChangeInterfaceState(kChooseMidiMapScreen, line + 1);
+    OpenMidiMapList(line);
     return;
   }
   if (DoCancelButton(kNameCancel, H)) {
-    ChangeInterfaceState(kChooseMidiMapScreen, highlighted_map + 1);
+    OpenMidiMapList(highlighted_map);
   }
 }

@@ -199,6 +199,6 @@ void DoMIDIScreen() {
   if (imgui.DoButton(kOk, 48, H - 571, 104, 50, GetUtf8(kTextOk))) Ok();
   if (imgui.DoButton(kMidiMaps, 191, H - 571, IsLanguage("fr") ? 210 : 200, 50, GetUtf8(kTextMIDIMaps))) {
     midi_settings.visiting_maps = true;
-    ChangeInterfaceState(kChooseMidiMapScreen, 0, 0, 0);
+    OpenMidiMapList(-1);
   }
 }

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "airmenu/page_frame.h"
 #include "airmenu/pages.h"
 #include "drumming/drumkit.h"
 #include "drumming/drummer.h"
@@ -107,7 +108,7 @@ TEST(InAirPages, PresetNoticeFollowsTheIntroOnPresetKitsOnly) {
     SCOPED_TRACE(c.param);
     InAirKit kit("inair_notices");
     drumkit.is_user_kit = c.user_kit;
-    kit.Enter(kPlay, c.param);
+    kit.Open([&] { OpenPlayPage(PlayEntry(c.param)); });
     if (c.param == 1) {
       EXPECT_EQ(kit.Line(0), GetUtf8(100)) << "the intro stays until a drum is hit";
       const Drumkit::Drum& drum = drumkit.drums[2];
@@ -229,7 +230,7 @@ TEST(InAirPages, SoundPageSavesOnlyChangesAndSaysWhetherItCould) {
   InAirKit kit("inair_sound");
   kit.Enter(kAdjustVolumes, 0);
   EXPECT_TRUE(kit.Button(kSaveChangesButton)->greyed);
-  kit.Enter(kAdjustVolumes, 1);
+  kit.Open([] { OpenSoundPage(true); });
   EXPECT_FALSE(kit.Button(kSaveChangesButton)->greyed);
 
   // A settings file that can not be rewritten: the button stays live, an error line shows.

@@ -97,7 +97,11 @@ void InAirKit::Redraw() {
 void InAirKit::Settle() { Run(StrokeScript::Rest(kSettlingFrames)); }
 
 void InAirKit::Enter(int state, int param) {
-  ChangeInterfaceState(state, param, 0, 0);
+  Open([&] { ChangeInterfaceState(state, param, 0, 0); });
+}
+
+void InAirKit::Open(const std::function<void()>& opener) {
+  opener();
   Frame(StrokeScript::Rest(1)[0]);
   Settle();
 }

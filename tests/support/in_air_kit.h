@@ -6,6 +6,7 @@
 // Link: skyt_app skyt_fake_libusb skyt_fake_host_clock.
 #pragma once
 #include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,8 @@ class InAirKit {
   void Settle();
   // Enters an in-air page (as ChangeInterfaceState does) and lets the camera settle.
   void Enter(int state, int param = 0);
+  // The same through a page's opener.
+  void Open(const std::function<void()>& opener);
   // Frames per second the held clock shows (125 by default); a frame's time is rounded up,
   // so the measured rate is a hair below fps.
   void SetFrameRate(double fps) { frame_nanos_ = uint64_t(std::ceil(1e9 / fps)); }
