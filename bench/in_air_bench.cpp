@@ -9,6 +9,7 @@
 
 #include <GL/gl.h>
 
+#include "airmenu/page_frame.h"
 #include "airmenu/pages.h"
 #include "drumming/distance_menu.h"
 #include "drumming/drumkit.h"
@@ -83,16 +84,30 @@ void PickForMoving() {
   rest.Render(webcam.GetQVGAFrame());
 }
 
+// The adjusting pages timed, each entered through its opener; the volume and MIDI pages on
+// drum 2's hand side.
+struct AdjustingPage {
+  int state;
+  void (*open)();
+  void (*frame)();
+};
+constexpr WhichVolume kDrumTwoLevel = WhichVolume(kFirstDrumLevel + 2);
+const AdjustingPage kAdjustingPages[] = {
+    {kAdjustAnyVolume, [] { OpenVolumePage(kDrumTwoLevel, MOCAP_MARKER_HAND, kAdjustDrums); }, AdjustAnyVolume},
+    {kMoveDrum, [] { OpenMoveDrumPage(false, kPlay, kAdjustDrums); }, MoveDrum},
+    {kAdjustHihatRangeAndSplash, [] { OpenAdjustPage(kAdjustHihatRangeAndSplash, kAdjustDrums, false); },
+     AdjustHihatRangeAndSplash},
+    {kAdjustMidiSettings, [] { OpenMidiPage(kDrumTwoLevel, MOCAP_MARKER_HAND, kAdjustDrums); }, AdjustMIDISettings},
+};
+
 void BM_AdjustingPageFrame(benchmark::State& state) {
   InAirBench bench(960, 720);
   const int page = int(state.range(0));
   graphics_mode = int(state.range(1));
-  ChangeInterfaceState(page, page == kMoveDrum ? 0 : page == kAdjustHihatRangeAndSplash ? kAdjustDrums : 141, 0,
-                       kAdjustDrums);
-  void (*frame)() = page == kAdjustAnyVolume ? AdjustAnyVolume
-                    : page == kMoveDrum      ? MoveDrum
-                    : page == kAdjustMidiSettings ? AdjustMIDISettings
-                                                  : AdjustHihatRangeAndSplash;
+  const AdjustingPage* adjusting = &kAdjustingPages[0];
+  while (adjusting->state != page) ++adjusting;
+  adjusting->open();
+  void (*frame)() = adjusting->frame;
   frame();
   if (page == kMoveDrum) PickForMoving();
   if (page == kMoveDrum && drumkit.shown_drum != 2) state.SkipWithError("the drum was not picked");

@@ -6,6 +6,9 @@ extern const std::string skytapper_version;       // the project version of CMak
 extern std::string installation_directory;         // "." : the base of every path
 
 extern int interface_state;                        // current screen: an InterfaceState (interface_states.h)
+// The parameters of the last ChangeInterfaceState; their meaning belongs to the state entered.
+// Written only by that page's or screen's typed opener (airmenu/page_frame.h, screens/screens.h,
+// the wizard's in airmenu/calibration.h) and read only by its entering step, in the opener's file.
 extern int state_param, state_param2, state_param3;
 extern bool just_changed_state;
 
