@@ -22,6 +22,7 @@
 #include "tests/support/gl_fixture.h"
 #include "tests/support/marker_scene.h"
 #include "tests/support/stroke_harness.h"
+#include "tests/support/stroke_script.h"
 #include "tests/support/test_dirs.h"
 #include "tracking/webcam.h"
 
@@ -66,14 +67,19 @@ void BM_PlayFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_PlayFrame)->Arg(0)->Arg(4)->Unit(benchmark::kMicrosecond);
 
+constexpr int kRestBeforePick = 200;
+
 // The move-drum page picks drum 2 of the grid kit by a firm stroke, so that the timed frames
-// run its moving state.
+// run its moving state. As a player's would, the sticks first rest long enough for the page to
+// take strokes (a stroke on the page's first frames is not taken).
 void PickForMoving() {
   const Drumkit::Drum& d = drumkit.drums[2];
-  for (float y : skyt_test::StrokeTrack(d.y - 48.0f, 8.0f, 6, 6, 2)) {
+  std::vector<skyt_test::Scene> frames = skyt_test::StrokeScript::Rest(kRestBeforePick);
+  for (const skyt_test::Scene& s : skyt_test::StrokeScript::MenuStroke(d.x, d.y, 5.6f)) frames.push_back(s);
+  drumkit.shown_drum = -1;
+  for (const skyt_test::Scene& s : frames) {
     skyt_test::MarkerScene scene;
-    scene.AddMarker(40, 40, 5);
-    scene.AddMarker(d.x, y, 5.6f);
+    for (const skyt_test::SceneMarker& m : s) scene.AddMarker(m.x, m.y, m.radius, m.peak);
     scene.Render(webcam.GetQVGAFrame());
     MoveDrum();
     if (drumkit.shown_drum == 2) break;
