@@ -15,6 +15,7 @@
 #include "drumming/library_calls.h"
 #include "frame/frame_globals.h"
 #include "frame/ini_file.h"
+#include "frame/texts.h"
 #include "frame/window.h"
 #include "library/drumkit_chooser.h"
 #include "library/library_calls.h"
@@ -30,6 +31,28 @@
 namespace {
 
 using skyt_test::ReadFile;
+
+// Every [Session] key in the order and form of the file, each with a value other than its default.
+std::string FullSession() {
+  return "Never_Ran = false\nLamp_Checked = true\nReplaced_Lamp = true\nHave_MIDI_Maps_Dir = true\nPatched_3D = true\n"
+         "Wants_Startup_Help = false\nLanguage = " + GetLanguageString() + "\n\n"
+         "Last_Song = 2\nStart_Time = 12.5\nLast_Drumkit = Rock (LH)\nDrum_Full_Screen = no\n\n"
+         "Is_Left_Handed = true\n\nMetronome_Tempo = 96\n\nHit_Detection_Sensitivity = 1\n\nMidi_Mode = 2\n\n"
+         "Midi_Output_Number = 3\n\nMidi_Send_Pedal_Close = no\n\nMidi_Send_Metronome = yes\n\n"
+         "Midi_Send_Menu_Sound = yes\n\nMidi_Use_Scheduler = no\n\nMidi_Use_MDrummer_Hack = yes\n\n"
+         "Midi_Only_Send_CC_Before_Note = no\n\nUse_Old_Style_Menu_Button = no\n\nGraphics_Mode = 3\n\n"
+         "Piece_Determination_Two_D = no\n\nPiece_Determination_Accuracy_Setting = 2\n\n"
+         "Piece_Determination_VR = yes\n\nMidi_Map_Index = 4\n\nZ_Offset = 0.25\n\nUser_Height = 1.9\n"
+         "Use_Camera_Stand = yes\nRan_After_Stand_Update = yes\n";
+}
+
+// The full session with the key's line replaced by `line`, or dropped where `line` is null.
+std::string SessionWith(const std::string& key, const char* line) {
+  std::string text = FullSession();
+  const size_t at = text.find(key + " = ");
+  const size_t end = text.find('\n', at) + 1;
+  return text.replace(at, end - at, line ? std::string(line) + "\n" : "");
+}
 
 class Session : public ::testing::Test {
  protected:
@@ -53,6 +76,9 @@ class Session : public ::testing::Test {
     midi_mode = 0;
     graphics_mode = 0;
     midi_latency = 1;
+    midi_send_pedal_close = midi_send_cc_only_before_note = true;
+    midi_send_metronome = midi_send_menu_sound = midi_use_mdrummer_hack = false;
+    use_old_style_menu_button = 1;
   }
   void WriteSettings(const std::string& session) {
     std::ofstream("conf/skytapper.cfg") << "[Sound]\nMaster_Volume = 50\n\n[Session]\n" << session
@@ -112,6 +138,80 @@ TEST_F(Session, RoundTripThroughTheSettingsFile) {
   EXPECT_EQ(drumkit_chooser.current_drumkit_name, "Rock (LH)");
   EXPECT_TRUE(again.Is_Left_Handed);
   EXPECT_EQ(again.User_Height, 1.9f);
+}
+
+TEST_F(Session, EveryKeyIsWrittenBackAsItWasRead) {
+  WriteSettings(FullSession());
+  const std::string before = ReadFile("conf/skytapper.cfg");
+  ASSERT_TRUE(drummer_.LoadLastSession());
+  drummer_.SaveLastSession();
+  EXPECT_EQ(ReadFile("conf/skytapper.cfg"), before);
+}
+
+TEST_F(Session, EachKeyKeepsItsRangeAndDefault) {
+  struct Case {
+    const char* key;
+    const char* given;    // the line in the file; null: the key is missing
+    const char* written;  // the lines written back
+    bool warned;
+  };
+  const Case kCases[] = {
+      {"Last_Song", nullptr, "Last_Song = -1\nStart_Time = 0\n", false},
+      {"Start_Time", "Start_Time = 10000000", "Start_Time = 1e+07\n", false},
+      {"Start_Time", "Start_Time = 10000001", "Start_Time = 0\n", true},
+      {"Start_Time", "Start_Time = -0.5", "Start_Time = 0\n", true},
+      {"Last_Drumkit", nullptr, "Last_Drumkit = \n", false},
+      {"Drum_Full_Screen", nullptr, "Drum_Full_Screen = yes\n", false},
+      {"Metronome_Tempo", "Metronome_Tempo = 1", "Metronome_Tempo = 1\n", false},
+      {"Metronome_Tempo", "Metronome_Tempo = 1000", "Metronome_Tempo = 1000\n", false},
+      {"Metronome_Tempo", "Metronome_Tempo = 0.5", "Metronome_Tempo = 120\n", true},
+      {"Metronome_Tempo", nullptr, "Metronome_Tempo = 120\n", false},
+      {"Hit_Detection_Sensitivity", "Hit_Detection_Sensitivity = 0", "Hit_Detection_Sensitivity = 0\n", false},
+      {"Hit_Detection_Sensitivity", "Hit_Detection_Sensitivity = -1", "Hit_Detection_Sensitivity = 2\n", false},
+      {"Hit_Detection_Sensitivity", nullptr, "Hit_Detection_Sensitivity = 2\n", false},
+      {"Midi_Mode", "Midi_Mode = 0", "Midi_Mode = 0\n", false},
+      {"Midi_Mode", "Midi_Mode = 3", "Midi_Mode = 0\n", true},
+      {"Midi_Mode", "Midi_Mode = -1", "Midi_Mode = 0\n", true},
+      {"Midi_Mode", nullptr, "Midi_Mode = 1\n", false},
+      {"Midi_Output_Number", "Midi_Output_Number = -1", "Midi_Output_Number = -1\n", false},
+      {"Midi_Output_Number", "Midi_Output_Number = 1048576", "Midi_Output_Number = 1048576\n", false},
+      {"Midi_Output_Number", "Midi_Output_Number = 1048577", "Midi_Output_Number = 7\n", true},
+      {"Midi_Output_Number", "Midi_Output_Number = -2", "Midi_Output_Number = 7\n", true},
+      {"Midi_Send_Pedal_Close", nullptr, "Midi_Send_Pedal_Close = yes\n", false},
+      {"Midi_Send_Metronome", nullptr, "Midi_Send_Metronome = no\n", false},
+      {"Midi_Use_Scheduler", nullptr, "Midi_Use_Scheduler = yes\n", false},
+      {"Midi_Use_Scheduler", "Midi_Use_Scheduler = 0", "Midi_Use_Scheduler = no\n", false},
+      {"Use_Old_Style_Menu_Button", nullptr, "Use_Old_Style_Menu_Button = yes\n", false},
+      {"Graphics_Mode", "Graphics_Mode = 4", "Graphics_Mode = 4\n", false},
+      {"Graphics_Mode", "Graphics_Mode = 5", "Graphics_Mode = 0\n", true},
+      {"Graphics_Mode", nullptr, "Graphics_Mode = 0\n", false},
+      {"Piece_Determination_Two_D", nullptr, "Piece_Determination_Two_D = yes\n", false},
+      {"Piece_Determination_Accuracy_Setting", "Piece_Determination_Accuracy_Setting = 3",
+       "Piece_Determination_Accuracy_Setting = 3\n", false},
+      {"Piece_Determination_Accuracy_Setting", "Piece_Determination_Accuracy_Setting = -1",
+       "Piece_Determination_Accuracy_Setting = 0\n", true},
+      {"Midi_Map_Index", "Midi_Map_Index = -1", "Midi_Map_Index = -1\n", false},
+      {"Midi_Map_Index", "Midi_Map_Index = 1048577", "Midi_Map_Index = 6\n", true},
+      {"Z_Offset", "Z_Offset = -100", "Z_Offset = -100\n", false},
+      {"Z_Offset", "Z_Offset = 100.5", "Z_Offset = 0\n", true},
+      {"User_Height", "User_Height = 0.3", "User_Height = 0.3\n", false},
+      {"User_Height", "User_Height = 3", "User_Height = 3\n", false},
+      {"User_Height", "User_Height = 0.29", "User_Height = 1.75\n", true},
+      {"User_Height", nullptr, "User_Height = 1.75\n", false},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.given ? c.given : c.key);
+    WriteSettings(SessionWith(c.key, c.given));
+    midi_mode = 1;
+    midi_output_number = 7;
+    drummer_.Midi_Map_Index = 6;
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(drummer_.LoadLastSession());
+    const std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(printed.find(std::string(c.key) + " = ") != std::string::npos, c.warned) << printed;
+    drummer_.SaveLastSession();
+    EXPECT_NE(ReadFile("conf/skytapper.cfg").find(std::string("\n") + c.written), std::string::npos);
+  }
 }
 
 TEST_F(Session, DamagedValuesKeepTheirDefaults) {
