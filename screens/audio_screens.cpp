@@ -8,6 +8,7 @@
 
 #include "drumming/drummer.h"
 #include "drumming/interface_state.h"
+#include "drumming/settings_keys.h"
 #include "frame/frame_globals.h"
 #include "frame/interface_states.h"
 #include "frame/platform/platform.h"
@@ -127,13 +128,14 @@ void Apply() {
 }
 
 void DoSensitivity(int H) {
-  struct Choice { int id, x, text, frames; };
+  struct Choice { int id, x, text, sensitivity; };
   static constexpr Choice kChoices[] = {
-      {kBeginner, 88, kTextBeginner, 5}, {kProficient, 308, kTextProficient, 3}, {kExpert, 528, kTextExpert, 1}};
+      {kBeginner, 88, kTextBeginner, 2}, {kProficient, 308, kTextProficient, 1}, {kExpert, 528, kTextExpert, 0}};
   imgui.DoText(48, H - 41, "%s", GetUtf8(kTextDrumHitDetection));
   for (const auto& c : kChoices) {
-    if (imgui.DoCheckBox(c.id, c.x, H - 79, GetUtf8(c.text), MocapMarker::m_down_frames_needed == c.frames, true)) {
-      MocapMarker::m_down_frames_needed = c.frames;
+    const int frames = DownFramesForSensitivity(c.sensitivity);
+    if (imgui.DoCheckBox(c.id, c.x, H - 79, GetUtf8(c.text), MocapMarker::m_down_frames_needed == frames, true)) {
+      MocapMarker::m_down_frames_needed = frames;
       latency_choice.have_changes = true;
     }
   }
