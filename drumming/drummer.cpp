@@ -99,18 +99,8 @@ void Drummer::Drum(MocapMarker& marker, Logger::Frame* frame, DistanceMenu* menu
   else if (depth_message_delay_counter > 0)
     --depth_message_delay_counter;
 
-  Limb limb;
-  bool hand = true;
-  if (&marker == &left_hand) {
-    limb = LEFT_HAND;
-  } else if (&marker == &right_hand) {
-    limb = RIGHT_HAND;
-  } else {
-    hand = false;
-    limb = &marker == &right_foot ? RIGHT_FOOT : LEFT_FOOT;
-  }
-  bool dominant = hand && IsDominant(marker);
-  Sound::ElementCategory category = hand ? Sound::CATEGORY_HAND : Sound::CATEGORY_FOOT;
+  const Limb limb = &marker == &left_hand ? LEFT_HAND : RIGHT_HAND;
+  const bool dominant = IsDominant(marker);
 
   int found = kNoButton;
   int nearby = -1;
@@ -118,17 +108,17 @@ void Drummer::Drum(MocapMarker& marker, Logger::Frame* frame, DistanceMenu* menu
   bool usable = UsablePosition(marker);
   if (usable) {
     const MocapMarker::Position& p = *marker.GetLastPosition();
-    if (hand && menu)
+    if (menu)
       found = kit->FindDrumOrMenu(p.x, p.y, p.radius, dominant, menu, nearby);
     else
-      found = kit->FindDrum(category, p.x, p.y, p.radius);
+      found = kit->FindDrum(Sound::CATEGORY_HAND, p.x, p.y, p.radius);
     kit->TestChokeZones(choke_left, choke_right, p.x, kCameraBottomRow - p.y);
-  } else if (marker.WasPresent() && hand && menu) {
+  } else if (marker.WasPresent() && menu) {
     menu->SetActiveButton(-1, dominant);  // a marker without a usable position points at nothing
   }
 
   float speed = 0, hit_y = 0;
-  bool stroke = marker.DetectHit(hand ? Speed_Threshold_Play : Speed_Threshold_Foot_Play, speed, hit_y, !hand, 1.0f, false);
+  bool stroke = marker.DetectHit(Speed_Threshold_Play, speed, hit_y, false, 1.0f, false);
   if (stroke && !(std::isfinite(speed) && usable)) stroke = false;  // no hit from a position that is not a number
 
   if (stroke && (choke_left || choke_right)) {
@@ -138,10 +128,8 @@ void Drummer::Drum(MocapMarker& marker, Logger::Frame* frame, DistanceMenu* menu
       if (midi_mode == 1 || midi_mode == 2) SendMIDIChoke();
     }
   }
-  if (stroke && menu && hand && (dominant ? menu->dominant_slider_held : menu->non_dominant_slider_held) &&
+  if (stroke && menu && (dominant ? menu->dominant_slider_held : menu->non_dominant_slider_held) &&
       menu->slider_active)
-    stroke = false;
-  if (stroke && ((limb == LEFT_FOOT && left_foot_hold != 0) || (limb == RIGHT_FOOT && right_foot_hold != 0)))
     stroke = false;
 
   float volume = 0;
@@ -151,8 +139,8 @@ void Drummer::Drum(MocapMarker& marker, Logger::Frame* frame, DistanceMenu* menu
     } else if (found >= kFirstMenuId && found <= kLastMenuId && menu) {
       if (speed > Speed_Threshold_Place) menu->HitButton(found, dominant);
     } else if (found < int(kit->drums.size())) {
-      bool firm = hand ? speed > Speed_Threshold_Place : speed > Speed_Threshold_Foot_Place;
-      kit->RememberHit(found, hand ? MOCAP_MARKER_HAND : MOCAP_MARKER_FOOT, speed, firm);
+      const bool firm = speed > Speed_Threshold_Place;
+      kit->RememberHit(found, MOCAP_MARKER_HAND, speed, firm);
       TriggerHit(marker, speed, limb, found, volume, silent);
 
       if (nearby >= 0 && !kit->is_user_kit && firm && marker.WasPresent() && nearby < int(kit->drums.size()) &&
@@ -173,8 +161,6 @@ void Drummer::Drum(MocapMarker& marker, Logger::Frame* frame, DistanceMenu* menu
         DistanceMenu::AddMessage(line, 20, 1, kDepthMessageTimeout, false, true);
         depth_message_shown = true;
       }
-      if (limb == LEFT_FOOT) left_foot_hold = 4;
-      if (limb == RIGHT_FOOT) right_foot_hold = 4;
     }
   }
   RecordLimb(frame, limb, marker, stroke, speed, found, volume, hit_y);

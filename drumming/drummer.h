@@ -53,6 +53,7 @@ class Drummer {
 
   // Per-frame drumming.
   void Drum(Webcam::Blob* blobs, int count, Logger::Frame* frame, DistanceMenu* menu, bool silent);
+  // The step of one stick.
   void Drum(MocapMarker& marker, Logger::Frame* frame, DistanceMenu* menu, bool silent);
   void DrumFoot(MocapMarker& marker, Logger::Frame* frame, bool silent);
   void TriggerHit(MocapMarker& marker, float speed, Limb limb, int drum, float& volume, bool silent);

@@ -66,6 +66,9 @@ void ChangeInterfaceState(int state, int param, int param2, int param3) {
     if (state == kRecordingScreen) OpenMIDIOutput(0);
     if (old == kRecordingScreen) CloseMIDIOutput();
   }
+  // The foot holds count the drumming frames of one page; a page starts without them, or a kick
+  // just before leaving would swallow the first kick of the next page.
+  drummer.left_foot_hold = drummer.right_foot_hold = 0;
   interface_state = state;
   just_changed_state = true;
   state_param = param;

@@ -10,6 +10,8 @@
 #include "drumming/drummer.h"
 #include "frame/texts.h"
 #include "drumming/drumming_globals.h"
+#include "drumming/interface_state.h"
+#include "frame/interface_states.h"
 #include "sound/midi.h"
 #include "tests/drumming/drumming_test_util.h"
 #include "tests/support/fake_portmidi.h"
@@ -233,6 +235,33 @@ TEST_F(Drumming, KickStrokes) {
   frames.clear();
   for (float y : StrokeTrack(212, 2, 6, 8)) frames.push_back({Blob(240, 100), Blob(20, 40), Blob(300, y, 5)});
   EXPECT_EQ(Play(h, frames), 0);
+}
+
+TEST_F(Drumming, AKickJustBeforeLeavingAPageLeavesTheNextPagesFirstKickAlone) {
+  // The pages change through the program-wide drummer.
+  Drumkit* previous = drummer.kit;
+  skyt_test::ResetDrummer(drummer, kit_);
+  StrokeHarness h(drummer);
+  auto kick_foot = [](float y) { return std::vector<Webcam::Blob>{Blob(240, 100), Blob(20, 40), Blob(205, y, 5)}; };
+  for (float y : StrokeTrack(212, 2, 6, 8))
+    if (!h.Frame(kick_foot(y)).empty()) break;  // the page is left in the kick's frame
+  ASSERT_EQ(h.TotalVoices(), 1);
+  // The move-drum page's placing detector follows the foot up and down again, too slowly to place.
+  ChangeInterfaceState(kMoveDrum, 0, 0, 0);
+  for (float y : {221.0f, 218.0f, 215.0f, 212.0f, 214.0f, 216.0f, 218.0f, 220.0f, 222.0f}) {
+    DistanceMenu menu;
+    std::vector<Webcam::Blob> blobs = kick_foot(y);
+    drummer.Label(blobs.data(), int(blobs.size()));
+    MocapMarker::Position pos, stroke_pos;
+    float speed = 0;
+    Drummer::Limb limb = -1;
+    ASSERT_FALSE(drummer.DetectHitToPlaceDrumOrMenu(menu, pos, stroke_pos, speed, limb));
+  }
+  // Back to drumming, the foot brakes in the first frame: that kick sounds.
+  ChangeInterfaceState(kPlay, 0, 0, 0);
+  EXPECT_EQ(h.Frame(kick_foot(222)).size(), 1u);
+  ChangeInterfaceState(kMainScreen, 0, 0, 0);
+  drummer.kit = previous;
 }
 
 TEST_F(Drumming, HiHatOpennessFollowsTheFoot) {
