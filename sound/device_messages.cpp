@@ -39,13 +39,19 @@ void CountJackMessage(const char* text) { Count(std::string("JACK: ") + (text ? 
 
 }  // namespace
 
-DeviceMessageFold::DeviceMessageFold() {
+// The libraries keep their current handlers in these variables (ALSA's default when none was
+// set, JACK's default printers likewise), so what was there can be put back as it was.
+DeviceMessageFold::DeviceMessageFold()
+    : alsa_handler_(snd_lib_error), jack_error_(jack_error_callback), jack_info_(jack_info_callback) {
   snd_lib_error_set_handler(CountAlsaMessage);
   jack_set_error_function(CountJackMessage);
   jack_set_info_function(CountJackMessage);
 }
 
 DeviceMessageFold::~DeviceMessageFold() {
+  snd_lib_error_set_handler(alsa_handler_);
+  jack_set_error_function(jack_error_);
+  jack_set_info_function(jack_info_);
   std::string first;
   const int n = TakeDeviceMessages(first);
   if (n == 0) return;

@@ -5,15 +5,21 @@
 #pragma once
 #include <string>
 
-// Counts the libraries' messages, keeping the first, from construction (which routes them here
-// for the rest of the run) to destruction, which prints one "Warning: ..." line when any came,
-// unless it would repeat the line printed last.
+// Counts the libraries' messages, keeping the first, from construction (which routes them here)
+// to destruction, which gives each library back the handlers it had before (the libraries' own,
+// unless someone installed others) and prints one "Warning: ..." line when any message came,
+// unless it would repeat the line printed last. Main thread only.
 class DeviceMessageFold {
  public:
   DeviceMessageFold();
   ~DeviceMessageFold();
   DeviceMessageFold(const DeviceMessageFold&) = delete;
   DeviceMessageFold& operator=(const DeviceMessageFold&) = delete;
+
+ private:
+  void (*alsa_handler_)(const char* file, int line, const char* function, int err, const char* format, ...);
+  void (*jack_error_)(const char* text);
+  void (*jack_info_)(const char* text);
 };
 
 // The number of messages since the last call and the first of them; starts counting anew.

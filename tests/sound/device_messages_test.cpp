@@ -2,8 +2,11 @@
 // line of ours, and a listing that meets the same problems again adds no second line.
 #include <alsa/asoundlib.h>
 #include <gtest/gtest.h>
+#include <jack/jack.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 
 #include "sound/device_messages.h"
@@ -24,4 +27,37 @@ TEST(DeviceMessages, FoldedIntoOneWarningLine) {
   EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
   EXPECT_EQ(out.rfind("Warning: the sound libraries reported ", 0), 0u) << out;
   EXPECT_NE(out.find("no_such_device_of_the_test"), std::string::npos) << out;
+}
+
+// After a listing, each library's own handler prints its errors again.
+TEST(DeviceMessages, LibrariesPrintAgainAfterTheListing) {
+  setenv("JACK_DEFAULT_SERVER", ("skyt_no_server_" + std::to_string(getpid())).c_str(), 1);
+  struct Case {
+    const char* library;
+    void (*provoke)();
+    const char* printed;
+  };
+  const Case cases[] = {
+      {"ALSA",
+       [] {
+         snd_pcm_t* pcm = nullptr;
+         snd_pcm_open(&pcm, "no_such_device_of_the_test", SND_PCM_STREAM_PLAYBACK, 0);
+       },
+       "ALSA lib"},
+      {"JACK",
+       [] {
+         jack_status_t status;
+         EXPECT_EQ(jack_client_open("skyt_test", JackNoStartServer, &status), nullptr);
+       },
+       "Cannot connect to server"},
+  };
+  for (const Case& c : cases) {
+    testing::internal::CaptureStdout();
+    { const DeviceMessageFold listing; }
+    testing::internal::GetCapturedStdout();
+    testing::internal::CaptureStderr();
+    c.provoke();
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find(c.printed), std::string::npos) << c.library << ": " << err;
+  }
 }
