@@ -58,7 +58,7 @@ void Choice(int& id, int x, int y, int text, bool& mine, bool& other) {
   }
 }
 
-// The veil over the page; the form's texts after it are drawn with the blending the frame had.
+// The form's ground, fading in; the form's texts after it are drawn with the blending the frame had.
 void FadeIn(int w, int h) {
   skyt::EnableGuard blend(GL_BLEND, true);
   glColor4f(0.95f, 0.95f, 0.95f, (1.0f - float(form.fade_frames) / kFormFadeFrames) * 0.95f);
@@ -156,9 +156,8 @@ void Calibration::TakeHandForm() {
   form.shown = false;
 }
 
+// The form alone on its veil: the page's picture and buttons would only show through it.
 void Calibration::HandFormFrame(int& id, int w, int h) {
-  imgui.DoButtonGreyed(int(0.25 * w), int(0.16 * h), 104, 50, GetUtf8(kTextNext));
-  imgui.DoButtonGreyed(int(0.25 * w - 120), int(0.16 * h), 104, 50, GetUtf8(kTextBack));
   FadeIn(w, h);
   if (form.fade_frames > 0) {
     --form.fade_frames;
@@ -191,7 +190,7 @@ int Calibration::CalibCamera() {
     form = HandForm();
     if (drummer.Never_Ran || !drummer.Ran_After_Stand_Update) form = HandForm{true, kFormFadeFrames};
   }
-  DrawCurrentImage(kNaturalSize);
+  if (!form.shown) DrawCurrentImage(kNaturalSize);
   imgui.Begin(false);
   int id = 1;
   if (form.shown) HandFormFrame(id, w, h);

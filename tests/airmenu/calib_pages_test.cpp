@@ -1,5 +1,6 @@
 // The wizard's mouse pages driven through the display callback: the camera page's hand and
-// stand form, the seat page's warning and buttons, and the camera-stand page's "Done" twice.
+// stand form, the seat page's warning and buttons, the camera-stand page's "Done" twice, and
+// the first two pages' pictures against their buttons at the window sizes the program takes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -19,6 +20,7 @@
 #include "frame/interface_states.h"
 #include "frame/paths.h"
 #include "frame/texts.h"
+#include "frame/window.h"
 #include "library/drumkit_chooser.h"
 #include "render/font.h"
 #include "render/imgui.h"
@@ -84,6 +86,12 @@ int FormNextY() { return int(0.6 * WindowHeight()) - 240 - 20; }
 int NextX(double at = 0.25) { return int(at * WindowWidth()) + 52; }
 int NextY() { return int(0.16 * WindowHeight()) - 25; }
 
+// The widgets of the last traced frame with this label.
+int Traced(int text) {
+  return int(std::count_if(imgui.trace.begin(), imgui.trace.end(),
+                           [&](const Imgui::TraceItem& t) { return t.label == GetUtf8(text); }));
+}
+
 TEST_F(WizardPagesTest, CameraPageAsksWhatTheSessionLacks) {
   const struct {
     bool never_ran, ran_after_update;
@@ -103,7 +111,10 @@ TEST_F(WizardPagesTest, CameraPageAsksWhatTheSessionLacks) {
     drummer.Ran_After_Stand_Update = c.ran_after_update;
     Chosen().clear();
     Enter(Calibration::kCamera, 0, c.never_ran);
+    imgui.tracing = true;
     Frames(50);  // the form fades in
+    imgui.tracing = false;
+    EXPECT_EQ(Traced(kTextBack), c.clicks.empty() ? 1 : 0);  // the form hides the page's buttons
     for (FormBox box : c.clicks) {
       kit_.Click(FormNextX(), FormNextY());  // greyed until answered
       EXPECT_EQ(drummer.Ran_After_Stand_Update, c.ran_after_update);
@@ -216,6 +227,53 @@ TEST_F(WizardPagesTest, StandPageFinishesOnTwoDonesWithin240Frames) {
       EXPECT_EQ(state_param3, 0);
     }
   }
+}
+
+// Whether the ring 3 pixels outside a widget's top and left sides runs from the window's dark
+// ground onto something drawn: a picture's edge through or against the widget.
+bool StraddlesAnEdge(const skyt_test::GlContext& gl, const Imgui::TraceItem& t) {
+  int ground = 0, drawn = 0;
+  const auto look = [&](int x, int y) {
+    const auto p = gl.Pixel(x, y);
+    (std::max({p[0], p[1], p[2]}) < 24 ? ground : drawn) += 1;
+  };
+  for (int x = t.x - 6; x <= t.x + t.w + 6; ++x) look(x, t.y + 6);
+  for (int y = t.y - t.h - 6; y <= t.y + 6; ++y) look(t.x - 6, y);
+  return ground > 0 && drawn > 0;
+}
+
+TEST(WizardPictures, BackAndNextStandClearOfThePanelAtEveryWindowSize) {
+  const struct {
+    int width, height;
+    bool full_screen;  // else the program's window
+  } sizes[] = {{960, 720, false}, {1280, 720, true},  {1366, 768, true},  {1280, 960, true},
+               {1280, 1024, true}, {1680, 1050, true}, {1920, 1080, true}};
+  const bool drums_full_screen = drummer.Drum_Full_Screen;
+  drummer.Ran_After_Stand_Update = true;
+  for (const auto& size : sizes) {
+    InAirKit kit{"wizard_pictures", size.width, size.height};
+    headless_window.screen_width = size.width;
+    headless_window.screen_height = size.height;
+    drummer.Drum_Full_Screen = size.full_screen;
+    ChangeInterfaceState(kMainScreen, 0, 0, 0);
+    for (Calibration::Stage stage : {Calibration::kWhereToDrum, Calibration::kCamera}) {
+      drummer.Never_Ran = stage == Calibration::kWhereToDrum;
+      ChangeInterfaceState(kWizard, 0, 0, 0);
+      calibration.Start(false);
+      calibration.ChangeStage(stage);
+      imgui.tracing = true;
+      kit.Run(StrokeScript::Rest(4));  // two of them while the window goes full screen
+      imgui.tracing = false;
+      ASSERT_EQ(WindowHeight(), size.height);
+      for (const Imgui::TraceItem& t : imgui.trace) {
+        if (t.kind != Imgui::TraceKind::BUTTON) continue;
+        EXPECT_FALSE(StraddlesAnEdge(kit.gl(), t)) << size.width << "x" << size.height << " " << t.label;
+      }
+    }
+    calibration.Finish();
+    ChangeInterfaceState(kMainScreen, 0, 0, 0);
+  }
+  drummer.Drum_Full_Screen = drums_full_screen;
 }
 
 }  // namespace

@@ -88,9 +88,11 @@ def heading(x, y, s, size, max_w, lang, fill=INK):
     return text(x, y, s, size, lang, fill, bold=True)
 
 
+PAPER = radial("paper", [("0", "#fbfaf8", "1"), ("0.7", "#f0efec", "1"), ("1", "#e2e0dc", "1")], cx="50%", cy="35%", r="80%")
+
+
 def backdrop(w, h):
-    return ('<rect width="%d" height="%d" fill="url(#paper)"/>' % (w, h),
-            radial("paper", [("0", "#fbfaf8", "1"), ("0.7", "#f0efec", "1"), ("1", "#e2e0dc", "1")], cx="50%", cy="35%", r="80%"))
+    return '<rect width="%d" height="%d" fill="url(#paper)"/>' % (w, h), PAPER
 
 
 def card(x, y, w, h):
@@ -231,6 +233,18 @@ def about(lang):
 
 # ---- Set-up wizard pages (designed at 800 x 600, drawn at 800 x 600 or 1133 x 850) ----------
 
+# The program draws a wizard picture at its natural size with 3/4 of the window's spare height
+# below it, and its Back and Next buttons 50 high with their tops at 0.16 of the window's height.
+# The panel stops this far down the 600-high design, the rest is transparent, so that the buttons
+# stay at least 8 pixels below the panel's edge at every window height: from 720 (the 800 x 600
+# picture, 25 + 8 pixels short of clear) and from 901 (the 1133 x 850 one, 106 + 8 short).
+WIZARD_PANEL_H = 518
+
+
+def wizard_panel():
+    return '<rect width="800" height="%d" rx="12" fill="url(#paper)"/>' % WIZARD_PANEL_H, PAPER
+
+
 def scaled_document(w, h, body, defs, vw=800, vh=600):
     return ('<svg xmlns="http://www.w3.org/2000/svg" width="%d" height="%d" viewBox="0 0 %d %d">\n<defs>%s</defs>\n%s\n</svg>\n'
             % (w, h, vw, vh, defs, body))
@@ -283,7 +297,7 @@ def top_view_drummer(cx, cy, lang, left=False):
 
 
 def where_to_drum(lang, w, h):
-    bg, defs = backdrop(800, 600)
+    bg, defs = wizard_panel()
     defs += kit_defs()
     parts = [bg, heading(36, 52, tr("wd_title", lang), 30, 350, lang)]
     parts.append(bullets(36, 80, [tr("wd_1", lang), tr("wd_2", lang), tr("wd_3", lang), tr("wd_4", lang)], 340, 400, lang))
@@ -301,7 +315,7 @@ def where_to_drum(lang, w, h):
 
 
 def camera_placement(lang, w, h, left):
-    bg, defs = backdrop(800, 600)
+    bg, defs = wizard_panel()
     defs += kit_defs()
     parts = [bg, heading(36, 52, tr("cc_title", lang), 30, 350, lang)]
     parts.append(bullets(36, 80, [tr("cc_left" if left else "cc_right", lang), tr("cc_lens", lang), tr("cc_tilt", lang), tr("cc_usb", lang)],
