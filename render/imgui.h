@@ -233,6 +233,27 @@ class Imgui {
   void TraceDrawnText(float text_w, bool cut);
   void TraceText(const Font* f, int x, int y, bool greyed);
   float ShownWidth(const Fitted& f) const;
+  // The edit box's steps (render/imgui_edit_box.cpp), over what one call shares.
+  struct EditBox;
+  void EditBoxLoad(EditBox& box, const char* text, size_t buffer_size, int max_chars);
+  int EditBoxPositionUnderMouse(const EditBox& box) const;
+  void EditBoxMeasure(EditBox& box);
+  void EditBoxMouse(EditBox& box, int under_mouse);
+  bool EditBoxStartFromKeys(const EditBox& box);
+  Fitted EditBoxShownText(EditBox& box);
+  void EditBoxDrawBand(const EditBox& box);
+  void EditBoxDrawText(const EditBox& box, const Fitted& cut);
+  void EditBoxDrawCaret(const EditBox& box);
+  void EditBoxControlKey(EditBox& box);
+  void EditBoxEditKeys(EditBox& box);
+  void EditBoxReplaceSelection(EditBox& box);
+  void EditBoxType(EditBox& box);
+  void EditBoxPaste(EditBox& box);
+  void EditBoxStepCaret(EditBox& box, int key, int step);
+  void EditBoxJump(EditBox& box, int key);
+  void ShowCaret(int64_t now);
+  void KeyRepeats(int key, int64_t now);
+  void KeyActed(int key, int64_t now);
   int WindowWidth() const;
   int WindowHeight() const;
 };
