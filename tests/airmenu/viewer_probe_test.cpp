@@ -172,6 +172,9 @@ TEST_F(ViewerProbeTest, ARunOfRepeatedRequestsIsActedOnOnceAFrame) {
   EXPECT_LE(codes.size(), 3u) << "a song name a frame at most";
   EXPECT_EQ(std::count(codes.begin(), codes.end(), 7), int(codes.size()));
   EXPECT_EQ(drummer.current_song, 50 % 3);
+  probe_->SendBytes({18});  // the next frame's run starts from no steps
+  probe_->Run(3);
+  EXPECT_EQ(drummer.current_song, 51 % 3);
   probe_->SendBytes(std::vector<unsigned char>(50, 24));
   probe_->Run(3);
   EXPECT_EQ(Chosen(), std::vector<std::string>{"Rock"});

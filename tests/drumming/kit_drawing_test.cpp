@@ -2,6 +2,7 @@
 // folder as drumming_kit.png and drumming_kit_placement.png.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -137,13 +138,15 @@ TEST(IconAnimation, IconsStartAndStopAnimations) {
   EXPECT_EQ(pedal.animations[0].instances.size(), 1u);
 }
 
-// Where the kit is not drawn its hits never age: the icon keeps a bounded list, newest last.
+// Where the kit is not drawn its hits never age: the icon keeps the newest 64, oldest first.
 TEST(IconAnimation, HitsThatAreNeverDrawnStayBounded) {
   Drumkit::Icon icon;
   icon.animations.emplace_back(0);
-  for (int hit = 0; hit < 10000; ++hit) icon.Animate(0, hit == 9999 ? 1.0f : 0.5f, 1, 0);
-  EXPECT_LE(icon.animations[0].instances.size(), 100u);
-  EXPECT_EQ(icon.animations[0].instances.back().strength, 1.0f);
+  for (int hit = 1; hit <= 10000; ++hit) icon.Animate(0, float(hit) / 10000, 1, 0);
+  const auto& hits = icon.animations[0].instances;
+  ASSERT_EQ(hits.size(), 64u);
+  EXPECT_FLOAT_EQ(hits.front().strength, 0.9937f);
+  EXPECT_FLOAT_EQ(hits.back().strength, 1.0f);
 }
 
 TEST(KitDrawing, KitPictureWithIconsPedalsZonesAndHitSpeed) {
@@ -277,6 +280,29 @@ TEST(MenuDrawing, ButtonsSlidersAndMessages) {
   EXPECT_GT(changed(120, 140), 300);
   EXPECT_GT(changed(170, 75), 300);  // the slider
   EXPECT_GT(gl.CountDiffering(300, 640, 660, 700, {140, 140, 135, 255}, 10), 100);  // the first message line
+
+  // A round button's label shrinks only until the farthest corner of its ink (each line's width
+  // by 0.7 of the font's height, the lines a font's height apart) meets 0.9 of the radius.
+  const Font& font = *DistanceMenu::m_message_windowed_font;
+  const float fh = font.GetPixelSize();
+  const struct { std::vector<std::string> lines; float r; bool shrinks; } labels[] = {
+      {{"Done"}, 100, false}, {{"Done"}, 10, true}, {{"Save", "changes"}, 20, true},
+      {{"Volume", "&", "sensitivity"}, 30, true}};
+  for (const auto& l : labels) {
+    const size_t n = l.lines.size();
+    float corner = 0;
+    for (size_t i = 0; i < n; ++i) {
+      const float middle = std::fabs(float(i) - float(n - 1) / 2) * fh;
+      corner = std::max(corner, std::hypot(font.GetWidth(l.lines[i].c_str()) / 2, middle + 0.35f * fh));
+    }
+    const float scale = DistanceMenu::LabelScale(font, l.lines, l.r);
+    EXPECT_EQ(scale < 1.0f, l.shrinks) << l.lines[0] << " " << l.r;
+    if (l.shrinks) {
+      EXPECT_FLOAT_EQ(scale * corner, 0.9f * l.r) << l.lines[0] << " " << l.r;
+    } else {
+      EXPECT_LE(corner, 0.9f * l.r) << l.lines[0];
+    }
+  }
   DistanceMenu::CleanUp();
   EXPECT_EQ(DistanceMenu::m_message_font, nullptr);
 }

@@ -189,6 +189,11 @@ TEST(Texts, ElementTypeNamesFollowTheLanguage) {
   EXPECT_EQ(element_type_names[12], "splash");
   EXPECT_EQ(element_type_names[21], "Cymbal choke event");
   for (int i = 0; i < 21; ++i) EXPECT_EQ(element_types[size_t(i)], i);
+  for (const char* code : kCodes) {
+    SetLanguage(code);
+    const std::set<std::string> distinct(element_type_names.begin(), element_type_names.end());
+    EXPECT_EQ(distinct.size(), element_type_names.size()) << code << ": two types share a name";
+  }
   SetLanguage("ja");
   ASSERT_EQ(element_type_names.size(), 22u);
   EXPECT_EQ(element_type_names[12], GetUtf8(71));

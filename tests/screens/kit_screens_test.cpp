@@ -77,21 +77,41 @@ TEST_F(KitScreens, PresetsCannotBeEditedOrDeleted) {
   EXPECT_EQ(drumkit_chooser.drumkits.size(), 7u);  // the right-handed presets, none deleted
 }
 
-// Delete asks first: No keeps the user's kit, file and line; Yes deletes both.
-TEST_F(KitScreens, DeleteCancelKeepsTheFile) {
+// Delete asks first: No keeps the user's kit, file and line; Yes deletes both. A file that
+// cannot be removed stays listed and selected, with the error shown; deleting the last kit
+// leaves no line selected and shows nothing more.
+TEST_F(KitScreens, DeleteAsksFirstAndShowsAFailure) {
   const std::string file = "conf/drumkits/Mine.ini";
-  skyt_test::WriteFile(file, "[Drumkit]\nName = Mine\nIs_Preset = no\n\nDrum0.element = snare\n");
-  drumkit_chooser.BuildDrumkitList(false);
-  const struct { int answer; bool kept; } cases[] = {{1, true}, {0, false}};
+  const struct { int answer; bool stuck, presets, kept; int message; } cases[] = {
+      {1, false, true, true, 220},
+      {0, true, true, true, kTextErrorDeletingDrumkit},
+      {0, false, true, false, 220},
+      {0, false, false, false, 220},
+  };
   for (const auto& c : cases) {
+    if (!c.presets) std::filesystem::remove_all("conf/drumkits");
+    std::filesystem::create_directories("conf/drumkits");
+    skyt_test::WriteFile(file, "[Drumkit]\nName = Mine\nIs_Preset = no\n\nDrum0.element = snare\n");
+    drumkit_chooser.BuildDrumkitList(false);
+    if (c.stuck) {  // a folder with something in it cannot be removed as a file
+      std::filesystem::remove(file);
+      std::filesystem::create_directories(file + "/x");
+    }
     EnterListAt("Mine");
     Fakes::answers = {c.answer};
     ASSERT_TRUE(Click(218));
-    EXPECT_EQ(Fakes::messages.back(), GetUtf8(220));
+    EXPECT_EQ(Fakes::messages.back().rfind(GetUtf8(c.message), 0), 0u) << c.answer << ": " << Fakes::messages.back();
     EXPECT_EQ(std::filesystem::exists(file), c.kept) << c.answer;
     std::vector<std::string> names;
     drumkit_chooser.GetDrumkitNames(names);
     EXPECT_EQ(std::count(names.begin(), names.end(), "Mine"), c.kept ? 1 : 0) << c.answer;
+    Frame();
+    const int line = SelectedKitLine();
+    EXPECT_EQ(line < 0, names.empty()) << line;
+    if (c.kept && line >= 0) {
+      EXPECT_EQ(names.at(line), "Mine");
+    }
+    std::filesystem::remove_all(file);
   }
 }
 

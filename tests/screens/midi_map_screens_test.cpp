@@ -83,6 +83,23 @@ TEST_F(MidiMapScreens, CloneAndNewNameUserMapsAndRefuseATakenName) {
   EXPECT_EQ(Fakes::messages.size(), 1u);
 }
 
+// The list opens on the line it was opened on (line 0 too; a line past the end is the last),
+// else on the map in use, else on the first.
+TEST_F(MidiMapScreens, TheListOpensOnTheAskedLineElseTheMapInUse) {
+  std::vector<std::string> names;
+  midi_map_chooser.GetMidiMapNames(names);
+  const int last = static_cast<int>(names.size()) - 1;
+  ASSERT_GE(last, 2);
+  const struct { int asked, in_use, want; } cases[] = {
+      {0, 2, 0}, {1, -1, 1}, {last + 5, 2, last}, {-1, 2, 2}, {-1, -1, 0},
+  };
+  for (const auto& c : cases) {
+    drummer.SetMidiMapIndex(c.in_use);
+    Enter(kChooseMidiMapScreen, c.asked + 1);
+    EXPECT_EQ(SelectedLine(), c.want) << c.asked << " " << c.in_use;
+  }
+}
+
 TEST_F(MidiMapScreens, NotesChannelsAndControllersOutsideTheirRangesAreNotTaken) {
   struct Case { const char* note; const char* channel; const char* cc; int want_note, want_channel, want_cc; };
   const Case cases[] = {

@@ -112,7 +112,8 @@ TEST_F(Export, WholePerformanceWithoutADevice) {
   ASSERT_EQ(logger.GetNumRecordings(), 1);
   ASSERT_TRUE(logger.LoadRecording(0, error)) << error;
   // At once, while the samples may still be loading: the export waits for them.
-  ASSERT_GT(WriteWhole("out/first.wav", true), 1);
+  const int whole_calls = WriteWhole("out/first.wav", true);
+  ASSERT_GT(whole_calls, 1);
   const long frames = CheckWav("out/first.wav");
   EXPECT_GE(frames, 44100 + 11025);  // the song lasts a second from 0.25 s
   EXPECT_GT(Peak("out/first.wav"), 1000);
@@ -130,6 +131,12 @@ TEST_F(Export, WholePerformanceWithoutADevice) {
   WriteWhole("out/drums.wav", false);
   EXPECT_LT(CheckWav("out/drums.wav"), frames);
   EXPECT_FALSE(sound.OpenPerformanceWav("no_such_folder/x.wav", false));
+  // A full disk ends the export at the first write that fails, not at the performance's end.
+  ASSERT_TRUE(sound.OpenPerformanceWav("/dev/full", true));
+  int calls = 1;
+  while (sound.PartialWritePerformanceWav() != -1 && calls < whole_calls) ++calls;
+  sound.ClosePerformanceWav();
+  EXPECT_LT(calls, whole_calls / 4);
 }
 
 TEST_F(Export, SplitPerElementAndPedal) {

@@ -230,14 +230,14 @@ TEST_F(Recording, VersionsZeroAndOneAndValuesMadeSafe) {
   EXPECT_FALSE(sound.IsPerformancePlaying());
 }
 
-// A last event far out is refused whatever length the header states (a good one, none, NaN or
-// below 0), so that neither playback nor export runs for hours; the same file with its events
-// where they belong stays readable, in both versions.
+// A last event far out is refused whatever length the header states (a good one, one of days,
+// none, NaN or below 0), so that neither playback nor export runs for hours; the same file with
+// its events where they belong stays readable, in both versions.
 TEST_F(Recording, AFarOutLastEventIsRefusedWhateverTheStatedLength) {
   auto set_f32 = [](std::vector<uint8_t>& b, size_t at, float v) { std::memcpy(b.data() + at, &v, 4); };
   for (const char version : {'0', '1'}) {
-    for (const float length : {2.0f, 0.0f, NAN, -1.0f}) {
-      for (const float last : {0.6f, 50000.0f, 1e9f}) {
+    for (const float length : {2.0f, 1e6f, 0.0f, NAN, -1.0f}) {
+      for (const float last : {0.6f, 100000.0f, 1e9f}) {
         std::vector<uint8_t> b = HandMade(version, snare_path, 50);
         set_f32(b, 8, length);
         set_f32(b, b.size() - 12, last);  // the fade, the last event
@@ -296,6 +296,12 @@ TEST_F(Recording, DamagedFilesAreRefusedAndChangeNothing) {
   refused(b, "event time");
   b[8] = b[9] = b[10] = b[11] = 0;  // duration 0.0
   refused(b, "event time, no duration");
+  // Within a stated length of 100 s, an event a minute after the ones that follow it.
+  b = good;
+  const float minute = 60.0f, length = 100.0f;
+  std::memcpy(b.data() + first_event, &minute, 4);
+  std::memcpy(b.data() + 8, &length, 4);
+  refused(b, "event time after the next ones");
   EXPECT_FALSE(sound.LoadPerformance("recordings/missing.sel"));
 
   // A first song offset past the end gives no song; an event count past the end reads what
