@@ -87,6 +87,13 @@ TEST_F(Decode, ChunkRulesAndRefusals) {
   audio.FreeSound(s);
   EXPECT_FALSE(LoadBytes(WavImage(2, 44100, 12, pcm)));            // 12-bit
   EXPECT_FALSE(LoadBytes(WavImage(3, 44100, 16, pcm)));            // three 16-bit channels
+  // Rates outside 1 kHz to 1 MHz are taken for damage.
+  const std::vector<uint8_t> long_pcm(4000, 0);
+  const std::pair<uint32_t, bool> rates[] = {{999, false}, {1000, true}, {1000000, true}, {1000001, false}};
+  for (const auto& [rate, taken] : rates) {
+    EXPECT_EQ(LoadBytes(WavImage(2, rate, 16, long_pcm)), taken) << rate;
+    audio.FreeSound(s);
+  }
   std::vector<uint8_t> bad = WavImage(2, 44100, 16, pcm);
   bad[20] = 3;                                                     // float format
   EXPECT_FALSE(LoadBytes(bad));

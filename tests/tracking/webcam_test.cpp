@@ -288,6 +288,19 @@ TEST_F(MergedBlobs, TheLargerDiscTakesTheCornerOfTheLargerLight) {
 }
 
 TEST(CameraGeometry, DepthGrowsAsTheMarkerShrinks) {
+  // Camera pixels and radius to metres: the middle, near and far, and towards the corners.
+  const struct { float x, y, r, want_x, want_y, want_z; } points[] = {
+      {160, 120, 4, -0.00738f, -0.02801f, -0.758972f},   {160, 120, 2.5f, -0.011955f, -0.025115f, -1.052993f},
+      {20, 30, 6, -0.38488f, 0.24173f, -0.360109f},      {300, 220, 3, 0.65037f, -0.42008f, -0.832085f},
+      {60, 200, 8, -0.13718f, -0.23093f, -0.20708f},
+  };
+  for (const auto& p : points) {
+    float px = p.x, py = p.y, pr = p.r;
+    CorrectCameraCoords(px, py, pr);
+    EXPECT_NEAR(px, p.want_x, 1e-4) << p.x << " " << p.y << " " << p.r;
+    EXPECT_NEAR(py, p.want_y, 1e-4) << p.x << " " << p.y << " " << p.r;
+    EXPECT_NEAR(pr, p.want_z, 1e-4) << p.x << " " << p.y << " " << p.r;
+  }
   float x = 160, y = 120, s = 4;
   CorrectCameraCoords(x, y, s);
   float x2 = 160, y2 = 120, s2 = 3;
