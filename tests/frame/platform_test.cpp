@@ -10,6 +10,7 @@
 
 #include "frame/platform/platform.h"
 #include "frame/platform/spawn.h"
+#include "frame/texts.h"
 #include "frame/window.h"
 #include "tests/support/test_dirs.h"
 
@@ -124,6 +125,19 @@ TEST(FileDialogs, OpenAndDirectory) {
   EXPECT_TRUE(Has(script.calls[1], "--directory"));
   EXPECT_EQ(OpenDirectoryDialog(folder), -1);
   EXPECT_EQ(folder, "/samples/snare");
+}
+
+// The directory dialog's own words follow the language.
+TEST(FileDialogs, DirectoryDialogWordsFollowTheLanguage) {
+  Script script({{1, ""}, {1, ""}});
+  for (const char* code : {"de", "en"}) {
+    SetLanguage(code);
+    std::string folder;
+    OpenDirectoryDialog(folder);
+    const auto& args = script.calls.back();
+    EXPECT_EQ(ArgStarting(args, "--ok-label="), GetUtf8(kTextChoose)) << code;
+    EXPECT_EQ(ArgStarting(args, "--title=").rfind(GetUtf8(kTextChooseDirectory), 0), 0u) << code;
+  }
 }
 
 TEST(FileDialogs, TheTitleAndTheMessageEachShowOnce) {

@@ -187,6 +187,14 @@ TEST_F(KitScreens, NewElementFromAFolderOfSamplesAndNamesThatWouldLeaveTheLibrar
   ASSERT_TRUE(Click(213));  // a new kit
   ASSERT_TRUE(Click(213));  // a new element
   ASSERT_EQ(interface_state, kNewElementScreen);
+  // The explanation takes the form's place until dismissed.
+  Frame();
+  for (const auto& [button, shown] : {std::pair{kTextHowShouldI, kTextCreateNewDrum}, {kTextDismiss, kTextHowShouldI}}) {
+    ASSERT_TRUE(Click(button));
+    Frame();
+    EXPECT_EQ(Shown(shown), "active") << shown;
+    EXPECT_EQ(Shown(button), "missing") << button;
+  }
 
   working_element.name.clear();
   Frame();

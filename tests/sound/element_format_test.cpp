@@ -201,8 +201,12 @@ TEST_F(ElementFormatTest, LayersAreOrderedByMeasuredLevelNotByName) {
 
 TEST_F(ElementFormatTest, LevelIsTheMeanOfTheTenLargestInTheFirstHalf) {
   // 8 frames = 16 values; only the first 8 count. Their magnitudes 1..8 (of 32768).
-  Pcm pcm = {1, -2, 3, -4, 5, -6, 7, -8, 30000, 30000, 30000, 30000, 30000, 30000, 30000, 30000};
-  EXPECT_FLOAT_EQ(Sound::MeasureLevel(pcm.data(), 8), 36.0f / 32768.0f / 10.0f);
+  const Pcm few = {1, -2, 3, -4, 5, -6, 7, -8, 30000, 30000, 30000, 30000, 30000, 30000, 30000, 30000};
+  // Twelve values: the ten largest are 3..12.
+  const Pcm many = {1, -2, 3, -4, 5, -6, 7, -8, 9, -10, 11, -12};
+  const struct { const Pcm& pcm; uint32_t frames; float sum; } cases[] = {{few, 8, 36}, {many, 12, 75}};
+  for (const auto& c : cases)
+    EXPECT_FLOAT_EQ(Sound::MeasureLevel(c.pcm.data(), c.frames), c.sum / 32768.0f / 10.0f) << c.frames;
   EXPECT_FLOAT_EQ(Sound::MeasureLevel(nullptr, 8), 0.0f);
 }
 

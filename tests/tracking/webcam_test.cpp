@@ -1,5 +1,4 @@
-// The camera front end: settings, modes, frame intake and the picture, the window mapping,
-// and splitting merged blobs.
+// The camera front end: settings, modes, frame intake, the picture and splitting merged blobs.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -82,16 +81,6 @@ TEST(WebcamSettings, SavedSectionReadsBack) {
   EXPECT_EQ(v, 2);
   EXPECT_TRUE(ini.GetInt("Webcam", "Threshold", v));
   EXPECT_EQ(v, 120);
-}
-
-TEST(WebcamWindow, CentredPictureMapping) {
-  Webcam::CenterWebcam(1280, 720);
-  EXPECT_FLOAT_EQ(Webcam::webcam_offset_x, 136.0f);
-  EXPECT_FLOAT_EQ(Webcam::webcam_scale_x, 1008.0f / 319.0f);
-  EXPECT_FLOAT_EQ(Webcam::webcam_scale_y, 720.0f / 239.0f);
-  EXPECT_FLOAT_EQ(Webcam::WebcamXToWindowX(319), 136.0f + 1008.0f);
-  EXPECT_FLOAT_EQ(Webcam::WebcamYToWindowY(239), 720.0f);
-  EXPECT_FLOAT_EQ(Webcam::WebcamWidthToWindowWidth(10), 10 * 1008.0f / 319.0f);
 }
 
 // With the fake camera plugged in: modes, frames, the uploaded picture.
