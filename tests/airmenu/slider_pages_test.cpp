@@ -133,6 +133,7 @@ TEST(SliderPages, DrumSensitivityRewritesTheMapOfTheEditedSide) {
     skyt_test::LoadAdjustKit();
     midi_mode = c.midi;
     skyt_test::EnterPage(kit, kAdjustAnyVolume, c.code, c.side, kAdjustDrums);
+    EXPECT_EQ(kit.Line(0), GetUtf8(kTextAdjustingSensitivityVolume));
     EXPECT_EQ(skyt_test::FindSlider(kit, kVolumeSlider) != nullptr, c.volume_slider);
     EXPECT_EQ(kit.Button(kResponseCurveButton) != nullptr, c.curve_button);
     skyt_test::DragSlider(kit, kSensitivitySlider, c.to_max);

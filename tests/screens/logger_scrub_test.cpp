@@ -16,9 +16,13 @@ TEST_F(ScrubBar, DragMovesThePosition) {
   log.scrub_position = 7625;
   testing::internal::CaptureStdout();
   auto widgets = [&] { log.DoScrubBar(gui, 100, 400, 300, 20); };
+  // The time beside the bar: minutes and seconds of 125 frames.
+  gui.tracing = true;
+  auto time = [&] { return gui.trace.empty() ? std::string() : gui.trace.back().label; };
   input->MoveTo(50, 390);
   Frame(widgets);
   EXPECT_EQ(log.scrub_position, 7625);
+  EXPECT_EQ(time(), "Time: 1:1");
   EXPECT_FALSE(log.scrub_moved);
   input->MoveTo(150, 390);
   input->Press();
@@ -30,6 +34,7 @@ TEST_F(ScrubBar, DragMovesThePosition) {
   testing::internal::GetCapturedStdout();
   EXPECT_TRUE(log.scrub_moved);
   EXPECT_EQ(log.scrub_position, 125 * 120);
+  EXPECT_EQ(time(), "Time: 2:0");
 
   Logger single;
   single.frame_count = 1;
