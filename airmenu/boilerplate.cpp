@@ -8,6 +8,8 @@
 #include <string>
 
 #include "airmenu/calibration.h"
+#include "airmenu/drumming_mouse_buttons.h"
+#include "airmenu/frame_rate_watch.h"
 #include "airmenu/page_frame.h"
 #include "airmenu/pages.h"
 #include "airmenu/viewer_link.h"
@@ -124,7 +126,7 @@ void MouseButtons(const Head& head, bool vu_meter, int& frames_since_pressed, in
       imgui.DoButton(id++, int(head.w * 0.5 - 210), int(head.h * 0.95), 420, 50, GetUtf8(kTextReturnSkytapper3D)))
     show_drumming_ui_when_client_connected = false;
   if (vu_meter) DrawVUMeter(head.w - 55, head.h - 20, 40, 150, sound.audio.GetPeak(), true, true);
-  calibration.DoDrummingMouseButtons(id, head.w, head.h, true);
+  DoDrummingMouseButtons(id);
   ViewerIcon(id, head.w, frames_since_pressed);
   frames_since_pressed += counter_step;
   imgui.End();
@@ -170,7 +172,7 @@ Head RunKitHead(DistanceMenu& menu, bool drumming, int state, void (*draw_kit)(D
   const Head head = RunHead(menu, drumming, true);
   if (drumming) draw_kit(menu, head, state);
   DisplaySongCountDown(menu, head.w, head.h, false);
-  calibration.DoFPS(menu);
+  DoFPS();
   return head;
 }
 
@@ -234,7 +236,7 @@ void BoilerplateSlowLow(DistanceMenu& menu, bool drumming, int state) {
 
 void BoilerplateNo(DistanceMenu& menu, bool drumming, int) {
   RunHead(menu, drumming, true);
-  calibration.DoFPS(menu);
+  DoFPS();
 }
 
 void BoilerplateMocapMarkersOnly(DistanceMenu& menu, bool, int) {
@@ -259,7 +261,7 @@ void BoilerplateMocapMarkersOnly(DistanceMenu& menu, bool, int) {
   menu.RenderMocapMarkersOnly();
   if (head.tracking && NewCameraFrame()) drummer.RenderMocapMarkers(head.w, head.h, !show_marker_color);
   DrawRecordingBorder(frame, head.w, head.h);
-  calibration.DoFPS(menu);
+  DoFPS();
 }
 
 void DisplaySongCountDown(DistanceMenu&, int width, int height, bool direct) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "airmenu/calibration.h"
+#include "airmenu/drumming_mouse_buttons.h"
 #include "airmenu/page_frame.h"
 #include "drumming/distance_menu.h"
 #include "drumming/drummer.h"
@@ -114,7 +115,7 @@ int Calibration::CalibWhereToDrum() {
     DeleteCurrentImage();
     LeaveToMainScreen();
   }
-  DoDrummingMouseButtons(id, w, h, true);
+  DoDrummingMouseButtons(id);
   imgui.End();
   return 0;
 }
@@ -195,7 +196,7 @@ int Calibration::CalibCamera() {
   int id = 1;
   if (form.shown) HandFormFrame(id, w, h);
   else CameraButtons(id, w, h);
-  DoDrummingMouseButtons(id, w, h, true);
+  DoDrummingMouseButtons(id);
   imgui.End();
   return 0;
 }

@@ -10,6 +10,8 @@
 #include <utility>
 
 #include "airmenu/calibration.h"
+#include "airmenu/drumming_mouse_buttons.h"
+#include "airmenu/frame_rate_watch.h"
 #include "airmenu/page_frame.h"
 #include "airmenu/viewer_link.h"
 #include "drumming/distance_menu.h"
@@ -261,7 +263,7 @@ void Calibration::DrumsReadyScreen() {
     placing.ready_screen = false;
     DistanceMenu::ClearMessages();
   }
-  DoFPS(menu);
+  DoFPS();
   if (graphics_mode != 0 && render_what != 2) return;
   menu.Render(true, 125.0f);
   menu.Render(false, 125.0f);
@@ -271,7 +273,7 @@ void Calibration::DrumsReadyScreen() {
   if (imgui.DoButton(id++, int(0.25 * w - 120), int(0.16 * h), 104, 50, GetUtf8(kTextBack))) {
     OpenSeat(SeatEntry::kFresh);
   }
-  DoDrummingMouseButtons(id, w, h, true);
+  DoDrummingMouseButtons(id);
   imgui.End();
 }
 
@@ -324,13 +326,13 @@ void Calibration::PlaceDrumsFrame() {
       Highlight();
     }
   }
-  DoFPS(menu);
+  DoFPS();
   if (graphics_mode != 0 && render_what != 2) return;
   menu.Render(false, 125.0f);
   DrawMarkers(w, h);
   imgui.Begin(false);
   int id = 1;
-  DoDrummingMouseButtons(id, w, h, true);
+  DoDrummingMouseButtons(id);
   imgui.End();
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "airmenu/calibration.h"
+#include "airmenu/drumming_mouse_buttons.h"
 #include "airmenu/dead_pixels.h"
 #include "airmenu/page_frame.h"
 #include "drumming/distance_menu.h"
@@ -345,7 +346,7 @@ int Calibration::CalibCheckLighting() {
     if (fired || !check.text_on) DistanceMenu::ClearMessages();
   }
   menu.Render(false, 125.0f);
-  DoDrummingMouseButtons(id, w, h, true);
+  DoDrummingMouseButtons(id);
   imgui.End();
   ++page_frame;
   ++check.frames_since_message_change;

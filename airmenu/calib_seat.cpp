@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "airmenu/calibration.h"
+#include "airmenu/drumming_mouse_buttons.h"
 #include "airmenu/page_frame.h"
 #include "drumming/distance_menu.h"
 #include "drumming/drummer.h"
@@ -115,7 +116,7 @@ int Calibration::CalibCameraSeatPlacement() {
   DistanceMenu menu;
   menu.Render(false, 60.0f);
   SeatButtons(id, w, h, offer_check);
-  DoDrummingMouseButtons(id, w, h, true);
+  DoDrummingMouseButtons(id);
   imgui.End();
   ++page_frame;
   return 0;

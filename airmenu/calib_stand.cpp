@@ -6,6 +6,8 @@
 #include <cmath>
 
 #include "airmenu/calibration.h"
+#include "airmenu/drumming_mouse_buttons.h"
+#include "airmenu/frame_rate_watch.h"
 #include "airmenu/page_frame.h"
 #include "drumming/distance_menu.h"
 #include "drumming/drumkit.h"
@@ -195,7 +197,7 @@ int Calibration::CalibStand() {
   bool finished = false;
   if (fresh && drummer.DetectHitToPlaceDrumOrMenu(menu, p, stroke, speed, limb) && menu.WasHit(kDoneButton))
     finished = DoneHit();
-  DoFPS(menu);
+  DoFPS();
   const bool mouse = graphics_mode == 0 || render_what == 2;
   if (mouse) {
     menu.Render(false, 125.0f);
@@ -211,7 +213,7 @@ int Calibration::CalibStand() {
     DeleteCurrentImage();
     ChangeStage(kCamera);
   }
-  if (mouse) DoDrummingMouseButtons(id, w, h, true);
+  if (mouse) DoDrummingMouseButtons(id);
   imgui.End();
   if (finished) FinishStand();
   ++stand.frames_since_next_hit;

@@ -138,7 +138,3 @@ void Calibration::DrawDeadPixels() {
   glColor3f(1, 0, 0);
   OverCamera(m_dead_pixels_image.texture);
 }
-
-void InstallFrameRateWatch() {
-  interface_state_calls = {.restart_frame_rate_watch = [] { Calibration::m_fps_frame = 1; }};
-}

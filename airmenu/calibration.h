@@ -1,6 +1,5 @@
 // The set-up wizard (interface state 35): its stage machine, its help picture and the
-// dead-pixel overlay; also the frame-rate watchdog and the drumming screens' mouse buttons
-// that every in-air frame uses. One global object, main thread only.
+// dead-pixel overlay. One global object, main thread only.
 #pragma once
 
 #include <cstdint>
@@ -53,12 +52,6 @@ class Calibration {
   void DeleteCurrentImage();
   void DrawCurrentImage(ImageDimensions dimensions);
 
-  // Measures the frame rate every 20 calls, warns through the menu's message lines while
-  // drumming is slowed down and draws the indicator.
-  void DoFPS(DistanceMenu& menu);
-  // Home and full-screen icons inside an Imgui frame, ids from id on (id is advanced), then
-  // the samples progress. The three trailing arguments are not used.
-  void DoDrummingMouseButtons(int& id, int, int, bool);
   // The red dead-pixel overlay over the camera picture.
   static void DrawDeadPixels();
   // The dead-pixel mask of the lighting check: cleared with its overlay; this frame's bright
@@ -77,14 +70,16 @@ class Calibration {
 
   static Image m_dead_pixels_image;  // 320 x 240, one alpha byte a pixel
   static bool m_have_dead_pixels_image;
-  // Calls of DoFPS since the last restart, plus 1; any interface state change or full-screen
-  // switch sets it back to 1.
+  // Calls of the frame-rate watchdog (DoFPS, frame_rate_watch.h) since the last restart, plus
+  // 1; any interface state change or full-screen switch sets it back to 1.
   static int m_fps_frame;
   // A lighting check passed or was skipped; the main screen reads it.
   static bool were_lights_checked;
 
- private:
+  // Stage 0, marked new, messages cleared, picture freed.
   void LeaveWizard();
+
+ private:
   // How the seat page is come back to: afresh (the red overlay cleared), back from the lighting
   // check, or after the lighting check found it good (no bright-location warning).
   enum class SeatEntry : int { kFresh = 0, kBackFromLighting = 1, kLightingFoundGood = 2 };
@@ -163,5 +158,3 @@ void DrawStandStrip(float x, float y, float scale, const Image& image);
 // page.
 void OpenWizard(bool skip_stand_page = false);
 
-// Lets every interface state change restart the frame-rate watchdog; called once at start-up.
-void InstallFrameRateWatch();

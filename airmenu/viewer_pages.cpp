@@ -5,6 +5,8 @@
 #include <algorithm>
 
 #include "airmenu/calibration.h"
+#include "airmenu/drumming_mouse_buttons.h"
+#include "airmenu/frame_rate_watch.h"
 #include "airmenu/frozen_picture.h"
 #include "airmenu/page_frame.h"
 #include "airmenu/pages.h"
@@ -160,7 +162,7 @@ void ClientStartScreen() {
   menu.Render(false, 125.0f);
   imgui.Begin(false);
   int id = 1;
-  calibration.DoDrummingMouseButtons(id, w, h, true);
+  DoDrummingMouseButtons(id);
   if (IsMacClientInstalled()) {
     if (imgui.DoButtonIconOnly(id++, int(w * 0.5 - 35), int(h * 0.73), 70, 50, UI_ICON_THREE_D)) {
       LaunchMacClient();
@@ -201,7 +203,7 @@ void PlayWithClient() {
     frames_since_client_button_pressed = 0;
   }
   redraw_texture = std::min(redraw_texture + 1, 0);
-  calibration.DoFPS(menu);
+  DoFPS();
   ++frames_since_client_button_pressed;
   imgui.End();
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "airmenu/calibration.h"
+#include "airmenu/frame_rate_watch.h"
 #include "airmenu/page_frame.h"
 #include "airmenu/viewer_link.h"
 #include "drumming/distance_menu.h"

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "airmenu/calibration.h"
+#include "airmenu/frame_rate_watch.h"
 #include "drumming/distance_menu.h"
 #include "drumming/drumkit.h"
 #include "drumming/drummer.h"

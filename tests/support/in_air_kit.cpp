@@ -4,6 +4,7 @@
 #include <GL/gl.h>
 
 #include "airmenu/calibration.h"
+#include "airmenu/frame_rate_watch.h"
 #include "airmenu/page_frame.h"
 #include "drumming/drumkit.h"
 #include "drumming/drummer.h"

@@ -1,4 +1,6 @@
-// The frame-rate watchdog and the mouse buttons of the drumming screens.
+// The frame-rate watchdog: a measurement every 20 calls, judged where tracking matters.
+#include "airmenu/frame_rate_watch.h"
+
 #include <GL/gl.h>
 
 #include <cmath>
@@ -7,15 +9,13 @@
 #include "airmenu/calibration.h"
 #include "airmenu/page_frame.h"
 #include "drumming/distance_menu.h"
-#include "drumming/drummer.h"
-#include "drumming/progress.h"
+#include "drumming/interface_state.h"
 #include "frame/frame_globals.h"
 #include "frame/host_clock.h"
 #include "frame/interface_states.h"
 #include "frame/texts.h"
 #include "frame/window.h"
 #include "render/airwidget_drawing.h"
-#include "render/imgui.h"
 #include "sound/sound.h"
 
 namespace {
@@ -142,25 +142,17 @@ void DrawIndicator(const Watch& watch) {
 
 }  // namespace
 
-void Calibration::DoFPS(DistanceMenu&) {
+void DoFPS() {
   static Watch watch;
   static bool first_time = true;
-  if (first_time || m_fps_frame == 1) watch.base = HostTimeNanos();
+  int& calls = Calibration::m_fps_frame;
+  if (first_time || calls == 1) watch.base = HostTimeNanos();
   first_time = false;
-  if (m_fps_frame % kMeasureEvery == 0) Measure(watch);
-  if (m_fps_frame > kHiddenCalls) DrawIndicator(watch);
-  ++m_fps_frame;
+  if (calls % kMeasureEvery == 0) Measure(watch);
+  if (calls > kHiddenCalls) DrawIndicator(watch);
+  ++calls;
 }
 
-void Calibration::DoDrummingMouseButtons(int& id, int, int, bool) {
-  if (imgui.DoButtonIconOnly(id++, 3, 55, 70, 50, UI_ICON_HOME)) {
-    if (stage != kIdle) LeaveWizard();
-    drummer.GoBackToMainMenu();
-  }
-  if (imgui.DoButtonIconOnly(id++, 3, 115, 70, 50, full_screen ? UI_ICON_WINDOWED : UI_ICON_FULLSCREEN)) {
-    DeleteCurrentImage();
-    drummer.ToggleDrumsFullscreen();
-  }
-  DrawSamplesProgress(id, false);
-  ++id;
+void InstallFrameRateWatch() {
+  interface_state_calls = {.restart_frame_rate_watch = [] { Calibration::m_fps_frame = 1; }};
 }
