@@ -13,8 +13,6 @@
 #include "drumming/interface_state.h"
 #include "drumming/progress.h"
 #include "frame/frame_globals.h"
-#include "frame/host_clock.h"
-#include "frame/paths.h"
 #include "frame/interface_states.h"
 #include "frame/texts.h"
 #include "library/drumkit_chooser.h"
@@ -77,50 +75,7 @@ void CentredText(int y, int w, const char* text) {
   imgui.DoText(int(0.5 * w) - width / 2, y, "%s", text);
 }
 
-}  // namespace
-
-void Calibration::LoadStagePicture(const std::string& name) {
-  if (image_loaded) return;
-  const uint64_t now = HostTimeNanos();
-  if (picture_failed_at != 0 && now - picture_failed_at < kPictureRetryNanos) return;
-  picture_failed_at = 0;
-  if (!LoadCurrentImage(MakePath(kPathImages, GetImageFileName(name)).c_str())) picture_failed_at = now ? now : 1;
-}
-
-void Calibration::ReplaceStagePicture(const std::string& name) {
-  DeleteCurrentImage();
-  picture_failed_at = 0;
-  LoadStagePicture(name);
-}
-
-void Calibration::LeaveToMainScreen() {
-  webcam.ChangeMode(1);
-  LeaveWizard();
-  ChangeInterfaceState(kMainScreen, 0, 0, 0);
-}
-
-int Calibration::CalibWhereToDrum() {
-  const int w = WindowWidth(), h = WindowHeight();
-  LoadStagePicture(WhereToDrumPicture());
-  DrawCurrentImage(kNaturalSize);
-  imgui.Begin(false);
-  const int x = int(drummer.Use_Camera_Stand ? 0.5 * w : 0.25 * w), y = int(0.16 * h);
-  int id = 1;
-  const bool next = imgui.DoButton(id++, x, y, 104, 50, GetUtf8(kTextNext));
-  const bool cancel = imgui.DoButton(id++, x - 120, y, language == kGerman ? 114 : 104, 50, GetUtf8(kTextCancel));
-  if (next) {
-    DeleteCurrentImage();
-    ChangeStage(first_run ? kCamera : kSeat);
-  } else if (cancel) {
-    DeleteCurrentImage();
-    LeaveToMainScreen();
-  }
-  DoDrummingMouseButtons(id);
-  imgui.End();
-  return 0;
-}
-
-void Calibration::CameraButtons(int& id, int w, int h) {
+void CameraButtons(int& id, int w, int h) {
   int x = int(0.25 * w);
   if (drummer.Use_Camera_Stand) {
     CentredText(int(0.16 * h + 65), w, GetUtf8(kTextEnsureLampFully));
@@ -130,27 +85,27 @@ void Calibration::CameraButtons(int& id, int w, int h) {
   const bool next = imgui.DoButton(id++, x, int(0.16 * h), 104, 50, GetUtf8(kTextNext));
   const bool back = imgui.DoButton(id++, x - 120, int(0.16 * h), 104, 50, GetUtf8(kTextBack));
   if (next) {
-    DeleteCurrentImage();
-    ChangeStage(drummer.Use_Camera_Stand ? kLighting : kSeat);
+    calibration.DeleteCurrentImage();
+    calibration.ChangeStage(drummer.Use_Camera_Stand ? Calibration::kLighting : Calibration::kSeat);
   } else if (back) {
-    DeleteCurrentImage();
-    if (first_run) ChangeStage(kWhereToDrum);
-    else LeaveToMainScreen();
+    calibration.DeleteCurrentImage();
+    if (calibration.IsFirstRun()) calibration.ChangeStage(Calibration::kWhereToDrum);
+    else calibration.LeaveToMainScreen();
   }
 }
 
 // The answers taken: the stand, a new hand with its first kit, the session.
-void Calibration::TakeHandForm() {
+void TakeHandForm() {
   drummer.Use_Camera_Stand = form.stand;
   const bool left = drummer.Never_Ran ? form.left_hand : drummer.Is_Left_Handed;
   if (left != drummer.Is_Left_Handed) {
     drummer.Is_Left_Handed = left;
     if (drummer.kit_library) drummer.kit_library->BuildDrumkitList(left);
-    if (!form.stand) ReplaceStagePicture(CameraPicture(kBigPicturesHeightAfterForm));
+    if (!form.stand) calibration.ReplaceStagePicture(CameraPicture(kBigPicturesHeightAfterForm));
     if (drummer.ChooseDrumkit(left ? "My First Skytapper Kit (LH)" : "My First Skytapper Kit (RH)", true))
       DrawSamplesProgress(0, true);
   }
-  if (form.stand) ReplaceStagePicture("lens-setting-stand.png");
+  if (form.stand) calibration.ReplaceStagePicture("lens-setting-stand.png");
   drummer.Never_Ran = false;
   drummer.SaveLastSession();
   drummer.Ran_After_Stand_Update = true;
@@ -158,7 +113,7 @@ void Calibration::TakeHandForm() {
 }
 
 // The form alone on its veil: the page's picture and buttons would only show through it.
-void Calibration::HandFormFrame(int& id, int w, int h) {
+void HandFormFrame(int& id, int w, int h) {
   FadeIn(w, h);
   if (form.fade_frames > 0) {
     --form.fade_frames;
@@ -182,11 +137,33 @@ void Calibration::HandFormFrame(int& id, int w, int h) {
   imgui.DoText(int(0.25 * w - 120), y - 298, "%s", GetUtf8(kTextCameraStandUsage));
 }
 
+}  // namespace
+
+int Calibration::CalibWhereToDrum() {
+  const int w = WindowWidth(), h = WindowHeight();
+  LoadStagePicture(WhereToDrumPicture());
+  DrawCurrentImage(kNaturalSize);
+  imgui.Begin(false);
+  const int x = int(drummer.Use_Camera_Stand ? 0.5 * w : 0.25 * w), y = int(0.16 * h);
+  int id = 1;
+  const bool next = imgui.DoButton(id++, x, y, 104, 50, GetUtf8(kTextNext));
+  const bool cancel = imgui.DoButton(id++, x - 120, y, language == kGerman ? 114 : 104, 50, GetUtf8(kTextCancel));
+  if (next) {
+    DeleteCurrentImage();
+    ChangeStage(first_run ? kCamera : kSeat);
+  } else if (cancel) {
+    DeleteCurrentImage();
+    LeaveToMainScreen();
+  }
+  DoDrummingMouseButtons(id);
+  imgui.End();
+  return 0;
+}
+
 int Calibration::CalibCamera() {
   const int w = WindowWidth(), h = WindowHeight();
   LoadStagePicture(CameraPicture(kBigPicturesHeight));
-  if (stage_is_new) {
-    stage_is_new = false;
+  if (EnteringStage()) {
     // Each entry asks afresh, and only while the session lacks an answer.
     form = HandForm();
     if (drummer.Never_Ran || !drummer.Ran_After_Stand_Update) form = HandForm{true, kFormFadeFrames};

@@ -9,6 +9,7 @@
 #include <string>
 #include <utility>
 
+#include "airmenu/calib_seat.h"
 #include "airmenu/calibration.h"
 #include "airmenu/drumming_mouse_buttons.h"
 #include "airmenu/frame_rate_watch.h"
@@ -89,6 +90,7 @@ struct Placing {
   bool had_calibration_info = false;
   bool have_changes_to_save = false;
   bool ready_screen = false;
+  bool clear_positions = true;  // the old positions go when the order is first computed
 };
 Placing placing;
 
@@ -221,42 +223,28 @@ bool TakeHit(const DistanceMenu& menu, const MocapMarker::Position& p, int limb)
   return placed;
 }
 
-}  // namespace
-
 // state_param = where placing leads (0: the drumming page), state_param2 = 1 to keep the old
 // positions, state_param3 = 1 to show the ready screen first.
-void Calibration::OpenPlacing(bool keep_positions, bool ready_screen_first) {
-  state_param2 = keep_positions ? 1 : 0;
-  state_param3 = ready_screen_first ? 1 : 0;
-  ChangeStage(kPlaceDrums);
-}
-
-void OpenDrumPlacing(InterfaceState back_to) {
-  calibration.ChangeStage(Calibration::kPlaceDrums);
-  ChangeInterfaceState(kWizard, back_to, 1, 0);
-}
-
-void Calibration::EnterDrums() {
+void Enter() {
   placing.next_state = state_param ? state_param : kPlay;
-  clear_positions = state_param2 == 0;
+  placing.clear_positions = state_param2 == 0;
   placing.ready_screen = state_param3 != 0;
   placing.computed = false;
   placing.have_changes_to_save = false;
   placing.had_calibration_info = drumkit.is_calibrated;
-  stage_is_new = false;
 }
 
-void Calibration::DrumsReadyScreen() {
+void ReadyScreen() {
   const int w = WindowWidth(), h = WindowHeight();
   DistanceMenu menu;
   DistanceMenu::UpdateButtonActivation();
-  ReadyMessages(first_run);
+  ReadyMessages(calibration.IsFirstRun());
   AddButton(menu, kStartButton, kTextStart, DistanceMenu::m_with_drums_x, DistanceMenu::m_with_drums_y, false, true);
   frame_calls.menu_seen(menu);
   if (graphics_mode == 0 || (render_what == 0 && graphics_mode != 1 && graphics_mode != 3)) {
     webcam.Draw(1.0f);
     webcam.DrawVignette();
-    DrawDeadPixels();
+    Calibration::DrawDeadPixels();
   }
   if (TrackMarkers() && drummer.TestDistanceMenu(menu, true) && menu.WasHit(kStartButton)) {
     Click();
@@ -277,10 +265,10 @@ void Calibration::DrumsReadyScreen() {
   imgui.End();
 }
 
-void Calibration::FinishPlacing() {
+void FinishPlacing() {
   drumkit.is_calibrated = true;
   webcam.ChangeMode(1);
-  LeaveWizard();
+  calibration.LeaveWizard();
   if (placing.next_state == kAdjustDrums) ReturnToAdjustPage(kAdjustDrums, placing.have_changes_to_save);
   else OpenPlayPage();
   // A kit placed for the first time is saved at once; when that fails it stays unplaced, so
@@ -297,7 +285,7 @@ void Calibration::FinishPlacing() {
   drumkit.shown_marker_type = MOCAP_MARKER_HAND;
 }
 
-void Calibration::PlaceDrumsFrame() {
+void PlaceDrumsFrame() {
   const int w = WindowWidth(), h = WindowHeight();
   if (graphics_mode == 0 || render_what == 0) DrawPlacingBackground(w, h);
   const bool fresh = TrackMarkers();
@@ -336,15 +324,32 @@ void Calibration::PlaceDrumsFrame() {
   imgui.End();
 }
 
+}  // namespace
+
+void SetPlacingParameters(bool keep_positions, bool ready_screen_first) {
+  state_param2 = keep_positions ? 1 : 0;
+  state_param3 = ready_screen_first ? 1 : 0;
+}
+
+void OpenPlacing(bool keep_positions, bool ready_screen_first) {
+  SetPlacingParameters(keep_positions, ready_screen_first);
+  calibration.ChangeStage(Calibration::kPlaceDrums);
+}
+
+void OpenDrumPlacing(InterfaceState back_to) {
+  calibration.ChangeStage(Calibration::kPlaceDrums);
+  ChangeInterfaceState(kWizard, back_to, 1, 0);
+}
+
 int Calibration::CalibDrums() {
-  if (stage_is_new) EnterDrums();
+  if (EnteringStage()) Enter();
   if (placing.ready_screen) {
-    DrumsReadyScreen();
+    ReadyScreen();
     return 0;
   }
   // A kit reloaded by the viewer while placing changes the drums under the order.
   if (!placing.computed || placing.drum_count != drumkit.drums.size())
-    ComputeOrder(clear_positions && !placing.computed);
+    ComputeOrder(placing.clear_positions && !placing.computed);
   if (placing.parts.order.empty()) {
     // Nothing to place: every drum lacks its element.
     FinishPlacing();

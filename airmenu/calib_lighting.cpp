@@ -1,12 +1,16 @@
 // Stages 4 and 5 of the set-up wizard: the lighting check. With the markers out of view,
 // pixels bright enough to pass for a marker go into the camera's dead-pixel mask, show in red
 // and are ringed; the page passes, asks for less light, or lets the user keep the mask.
+#include "airmenu/calib_lighting.h"
+
 #include <GL/gl.h>
 
 #include <cmath>
 #include <cstdio>
 #include <vector>
 
+#include "airmenu/calib_drums.h"
+#include "airmenu/calib_seat.h"
 #include "airmenu/calibration.h"
 #include "airmenu/drumming_mouse_buttons.h"
 #include "airmenu/dead_pixels.h"
@@ -32,8 +36,13 @@ constexpr int kClutterCrowns = 4;
 constexpr int kMessageChangeFrames = 250;
 constexpr int kGoodFrames = 60;
 constexpr int kRussian = 8;
+constexpr int kMostCrowns = 8;
+constexpr int kCrownRenewFrames = 50;
 
+// The check of one entry, reset at each.
 struct LightCheck {
+  bool skip_stand_page = false;  // a pass goes on without the camera-stand page
+  int frame = 0;                 // frames since entry, or since compensation started
   bool skip_security = false;
   int ok_frames = 0;
   int frames_since_message_change = 0;
@@ -44,6 +53,14 @@ struct LightCheck {
   bool text_on = true;
 };
 LightCheck check;
+
+// What the check found, kept across entries for the seat page.
+struct FoundAreas {
+  int count = 0;
+  Webcam::Blob areas[kMostCrowns];
+  std::vector<Webcam::Blob> rings;  // the crowns on screen
+};
+FoundAreas found;
 
 void Line(int line, int text) { ShowLine(line, GetUtf8(text)); }
 
@@ -144,62 +161,45 @@ void Calibration::DilateDeadPixels() {
   UploadDeadPixels();
 }
 
-void Calibration::DrawCrowns(const Webcam::Blob* blobs, int n) {
-  if (page_frame % 50 == 0) rings.assign(blobs, blobs + n);
-  const float pi = 3.14159265f;
-  const float alpha = 0.5f + 0.5f * std::sin(pi * std::sin(pi * page_frame / 50.0f) + 1.5f * pi);
-  glEnable(GL_BLEND);
-  for (const Webcam::Blob& b : rings) DrawCrown(b, alpha);
-  glDisable(GL_BLEND);
-}
+namespace {
 
-void Calibration::EnterLighting() {
+void Enter() {
   webcam.ChangeMode(1);
   webcam.ResetDeadPixels();
-  page_frame = 0;
   check = LightCheck();
-  stage_is_new = false;
+  check.skip_stand_page = state_param != 0;
 }
 
-// state_param: 1 when the camera-stand page is skipped after the check.
-void OpenWizard(bool skip_stand_page) { ChangeInterfaceState(kWizard, skip_stand_page ? 1 : 0, 0, 0); }
-
-void Calibration::OpenLighting(Stage lighting_stage) {
-  state_param = 0;
-  ChangeStage(lighting_stage);
-}
-
-void Calibration::LightingPassed() {
-  const bool skip_stand_page = state_param != 0;
-  if (drummer.Use_Camera_Stand && !skip_stand_page) {
-    ChangeStage(kStand);
+void Passed() {
+  if (drummer.Use_Camera_Stand && !check.skip_stand_page) {
+    calibration.ChangeStage(Calibration::kStand);
   } else if (!drumkit.is_calibrated) {
     OpenPlacing(true, true);
   } else {
     webcam.ChangeMode(1);
-    LeaveWizard();
+    calibration.LeaveWizard();
     OpenPlayPage(PlayEntry::kAfterWizard);
   }
 }
 
 // Bright areas of this frame: too bright, ringed, or none. True when the page stays undecided.
-bool Calibration::AnalyseLighting(int count) {
+bool Analyse(int count) {
   check.too_many_dead = dead_pixels::TooBright(check.too_many_dead, count);
   if (!check.too_many_dead) {
-    Webcam::Blob found[kMaxAreas];
-    const int n = dead_pixels::FindBlobs(webcam.GetDeadPixelMask(), found, kMaxAreas);
+    Webcam::Blob areas[kMaxAreas];
+    const int n = dead_pixels::FindBlobs(webcam.GetDeadPixelMask(), areas, kMaxAreas);
     if (n < 0) {
       check.too_many_dead = true;
     } else if (n == 0) {
       check.too_much_clutter = false;
     } else {
-      dead_pixels::EnlargeSmallBlobs(found, n, webcam.GetDeadPixelMask());
+      dead_pixels::EnlargeSmallBlobs(areas, n, webcam.GetDeadPixelMask());
       static Webcam::Blob merged[kMaxAreas];
-      const int m = dead_pixels::MergeBlobs(found, n, merged);
-      crown_count = std::min(m, 8);
-      std::copy(merged, merged + crown_count, crowns);
-      DrawCrowns(crowns, crown_count);
-      UpdateClutter(crown_count);
+      const int m = dead_pixels::MergeBlobs(areas, n, merged);
+      found.count = std::min(m, kMostCrowns);
+      std::copy(merged, merged + found.count, found.areas);
+      DrawFoundCrowns(check.frame);
+      UpdateClutter(found.count);
       BrightObjectLines();
       check.ok_frames = 0;
     }
@@ -215,10 +215,10 @@ bool Calibration::AnalyseLighting(int count) {
 }
 
 // The good lighting; false when the page has left.
-bool Calibration::LightingGood(int& id, int w, int h) {
-  if (stage == kLighting) {
-    were_lights_checked = true;
-    LightingPassed();
+bool Good(int& id, int w, int h) {
+  if (calibration.GetStage() == Calibration::kLighting) {
+    Calibration::were_lights_checked = true;
+    Passed();
     return false;
   }
   DistanceMenu::ClearMessages();
@@ -231,7 +231,7 @@ bool Calibration::LightingGood(int& id, int w, int h) {
 }
 
 // Skip, compensate and back of the undecided page; false when the page has left.
-bool Calibration::LightingButtons(int& id, int w, int h, bool& fired) {
+bool Buttons(int& id, int w, int h, bool& fired) {
   const int r = language == kRussian ? 40 : 0;
   const int x = int(0.25 * w), y = int(0.16 * h);
   if (check.skip_security) {
@@ -253,30 +253,30 @@ bool Calibration::LightingButtons(int& id, int w, int h, bool& fired) {
   if (!check.skip_security) {
     if (imgui.DoButton(id++, x, y, 104 + r, 50, GetUtf8(kTextSkip))) check.skip_security = true, fired = true;
   } else if (imgui.DoButton(id++, x, y, 140 + r, 50, GetUtf8(kTextYesSkip))) {
-    were_lights_checked = true;
-    ResetDeadPixels();
-    LightingPassed();
+    Calibration::were_lights_checked = true;
+    calibration.ResetDeadPixels();
+    Passed();
     return false;
   }
   return true;
 }
 
 // The compensation's count-down; false when the page has left.
-bool Calibration::Compensating(int& id, int w, int h, bool& fired) {
-  if (page_frame > kCompensationEnd) {
-    were_lights_checked = true;
-    LightingPassed();
-    DilateDeadPixels();
+bool Compensating(int& id, int w, int h, bool& fired) {
+  if (check.frame > kCompensationEnd) {
+    Calibration::were_lights_checked = true;
+    Passed();
+    calibration.DilateDeadPixels();
     return false;
   }
   char line[256];
-  if (page_frame < kAccumulateFrom) {
-    snprintf(line, sizeof(line), GetUtf8(kTextSecondsLeftMove), (kAccumulateFrom - page_frame) / 125 + 1);
+  if (check.frame < kAccumulateFrom) {
+    snprintf(line, sizeof(line), GetUtf8(kTextSecondsLeftMove), (kAccumulateFrom - check.frame) / 125 + 1);
     DistanceMenu::AddMessage(line, 15, 3, 0.0f, true, false);
     DistanceMenu::AddMessage(GetUtf8(kTextFootPiecesOut), 16, 3, 0.0f, true, false);
     return true;
   }
-  const int seconds = (kCompensationEnd - page_frame) / 125 + 1;
+  const int seconds = (kCompensationEnd - check.frame) / 125 + 1;
   snprintf(line, sizeof(line), GetUtf8(kTextFinishingSecondsPress), seconds);
   DistanceMenu::AddMessage(line, 15, 3, 0.0f, true, false);
   DistanceMenu::AddMessage(GetUtf8(kTextBelowGetMore), 16, 3, 0.0f, true, false);
@@ -284,15 +284,15 @@ bool Calibration::Compensating(int& id, int w, int h, bool& fired) {
   if (imgui.DoButton(id++, int(0.5 * w - 150), int(0.16 * h), 300, 50, line)) {
     // The counter goes back below the first analysed frame: the accumulation starts over, so
     // its mask goes now rather than when the analysis resumes.
-    page_frame -= 1250;
-    ResetDeadPixels();
+    check.frame -= 1250;
+    calibration.ResetDeadPixels();
     fired = true;
   }
   return true;
 }
 
 // Hide the markers, then Next starts the compensation with an empty mask.
-void Calibration::CompensationStart(int& id, int w, int h, bool& fired) {
+void CompensationStart(int& id, int w, int h, bool& fired) {
   ShowLine(2, "");
   Line(3, kTextMakeSureFoot);
   Line(4, kTextOutViewCamera);
@@ -301,13 +301,13 @@ void Calibration::CompensationStart(int& id, int w, int h, bool& fired) {
   if (!imgui.DoButton(id++, int(0.5 * w - 52), int(0.53 * h), 104, 50, GetUtf8(kTextNext))) return;
   check.compensate_start = false;
   check.compensate = true;
-  ResetDeadPixels();
-  page_frame = 0;
+  calibration.ResetDeadPixels();
+  check.frame = 0;
   fired = true;
 }
 
 // The page's messages and buttons; false when the page has left.
-bool Calibration::LightingDecisions(int& id, int w, int h, int count, bool& fired) {
+bool Decisions(int& id, int w, int h, int count, bool& fired) {
   if (!check.compensate) {
     Line(1, kTextCheckingLightConditions);
     if (!check.compensate_start) Line(2, kTextKnowLightingFine);
@@ -317,19 +317,41 @@ bool Calibration::LightingDecisions(int& id, int w, int h, int count, bool& fire
     return true;
   }
   if (check.compensate) return Compensating(id, w, h, fired);
-  if (page_frame < kFirstAnalysedFrame) return true;
-  if (!AnalyseLighting(count)) return LightingGood(id, w, h);
-  return LightingButtons(id, w, h, fired);
+  if (check.frame < kFirstAnalysedFrame) return true;
+  if (!Analyse(count)) return Good(id, w, h);
+  return Buttons(id, w, h, fired);
+}
+
+}  // namespace
+
+int CrownCount() { return found.count; }
+void ForgetCrowns() { found.count = 0; }
+
+void DrawFoundCrowns(int page_frame) {
+  if (page_frame % kCrownRenewFrames == 0) found.rings.assign(found.areas, found.areas + found.count);
+  const float pi = 3.14159265f;
+  const float alpha = 0.5f + 0.5f * std::sin(pi * std::sin(pi * page_frame / 50.0f) + 1.5f * pi);
+  glEnable(GL_BLEND);
+  for (const Webcam::Blob& b : found.rings) DrawCrown(b, alpha);
+  glDisable(GL_BLEND);
+}
+
+// state_param: 1 when the camera-stand page is skipped after the check.
+void OpenWizard(bool skip_stand_page) { ChangeInterfaceState(kWizard, skip_stand_page ? 1 : 0, 0, 0); }
+
+void OpenLighting(Calibration::Stage lighting_stage) {
+  state_param = 0;
+  calibration.ChangeStage(lighting_stage);
 }
 
 int Calibration::CalibCheckLighting() {
-  if (stage_is_new) EnterLighting();
+  if (EnteringStage()) Enter();
   const int w = WindowWidth(), h = WindowHeight();
-  crown_count = 0;
+  found.count = 0;
   webcam.Draw(1.0f);
   int count = 0;
-  if (page_frame >= kFirstAnalysedFrame) {
-    if (!(check.compensate && page_frame >= kAccumulateFrom)) ResetDeadPixels();
+  if (check.frame >= kFirstAnalysedFrame) {
+    if (!(check.compensate && check.frame >= kAccumulateFrom)) ResetDeadPixels();
     count = ComputeDeadPixelsMax();
     DrawDeadPixels();
   }
@@ -338,7 +360,7 @@ int Calibration::CalibCheckLighting() {
   int id = 1;
   bool fired = false;
   DistanceMenu menu;
-  if (LightingDecisions(id, w, h, count, fired)) {
+  if (Decisions(id, w, h, count, fired)) {
     if (imgui.DoButtonIconOnly(id++, w - 53, 55, 50, 50, check.text_on ? UI_ICON_T_CROSSED : UI_ICON_T)) {
       check.text_on = !check.text_on;
       fired = true;
@@ -348,7 +370,7 @@ int Calibration::CalibCheckLighting() {
   menu.Render(false, 125.0f);
   DoDrummingMouseButtons(id);
   imgui.End();
-  ++page_frame;
+  ++check.frame;
   ++check.frames_since_message_change;
   ++check.ok_frames;
   return 0;

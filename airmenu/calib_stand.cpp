@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "airmenu/calib_drums.h"
 #include "airmenu/calibration.h"
 #include "airmenu/drumming_mouse_buttons.h"
 #include "airmenu/frame_rate_watch.h"
@@ -111,6 +112,40 @@ bool DoneHit() {
   return second;
 }
 
+void FinishStand() {
+  calibration.DeleteCurrentImage();
+  drumkit.shown_drum = -1;
+  drumkit.shown_marker_type = MOCAP_MARKER_HAND;
+  if (!drumkit.is_calibrated) {
+    OpenPlacing(true, false);
+    return;
+  }
+  webcam.ChangeMode(1);
+  calibration.LeaveWizard();
+  OpenPlayPage(PlayEntry::kAfterWizard);
+}
+
+void StandPicture(int w, int h, DistanceMenu& menu, const Image& strip) {
+  const bool picture = graphics_mode != 1 && graphics_mode != 3;
+  if (graphics_mode == 0 || render_what == 0) {
+    if (picture) webcam.Draw(1.0f);
+    Calibration::DrawDeadPixels();
+    if (picture) webcam.DrawVignette();
+  }
+  StandMessages();
+  AddButton(menu, kDoneButton, kTextDone, 145.0f, DistanceMenu::m_with_drums_y - 4.0f);
+  frame_calls.menu_seen(menu);
+  if (graphics_mode == 0 || render_what == 0) menu.Render(true, 125.0f);
+  if (full_screen) DrawStandStrip(0.53f * w, 0.5f * h, 1.0f, strip);
+  else DrawStandStrip(0.555f * w, 0.45f * h, 0.8f, strip);
+  MocapMarker::Position right, left;
+  drummer.GetFeetPositions(right, left);
+  const float bob = std::fabs(std::sin(2.0f * 3.14159265f * stand.frames_since_next_hit / 125.0f)) * 5.0f;
+  FootIcon(false, left, stand.left_icon_alpha, bob);
+  FootIcon(true, right, stand.right_icon_alpha, bob);
+  LinesAndTarget(w, right, left);
+}
+
 }  // namespace
 
 void DrawCircle3fv(int w, float x, float y, float r, bool outline, float* rgb) {
@@ -141,46 +176,11 @@ void DrawStandStrip(float x, float y, float scale, const Image& image) {
   TexturedQuadAt(image, x, y, scale);
 }
 
-void Calibration::FinishStand() {
-  DeleteCurrentImage();
-  drumkit.shown_drum = -1;
-  drumkit.shown_marker_type = MOCAP_MARKER_HAND;
-  if (!drumkit.is_calibrated) {
-    OpenPlacing(true, false);
-    return;
-  }
-  webcam.ChangeMode(1);
-  LeaveWizard();
-  OpenPlayPage(PlayEntry::kAfterWizard);
-}
-
-void Calibration::StandPicture(int w, int h, DistanceMenu& menu) {
-  const bool picture = graphics_mode != 1 && graphics_mode != 3;
-  if (graphics_mode == 0 || render_what == 0) {
-    if (picture) webcam.Draw(1.0f);
-    DrawDeadPixels();
-    if (picture) webcam.DrawVignette();
-  }
-  StandMessages();
-  AddButton(menu, kDoneButton, kTextDone, 145.0f, DistanceMenu::m_with_drums_y - 4.0f);
-  frame_calls.menu_seen(menu);
-  if (graphics_mode == 0 || render_what == 0) menu.Render(true, 125.0f);
-  if (full_screen) DrawStandStrip(0.53f * w, 0.5f * h, 1.0f, current_image);
-  else DrawStandStrip(0.555f * w, 0.45f * h, 0.8f, current_image);
-  MocapMarker::Position right, left;
-  drummer.GetFeetPositions(right, left);
-  const float bob = std::fabs(std::sin(2.0f * 3.14159265f * stand.frames_since_next_hit / 125.0f)) * 5.0f;
-  FootIcon(false, left, stand.left_icon_alpha, bob);
-  FootIcon(true, right, stand.right_icon_alpha, bob);
-  LinesAndTarget(w, right, left);
-}
-
 int Calibration::CalibStand() {
-  if (stage_is_new) {
+  if (EnteringStage()) {
     ReplaceStagePicture("stand-strip.png");
     stand.frames_since_next_hit = 0;
     stand.next_button_hit = false;
-    stage_is_new = false;
   }
   LoadStagePicture("stand-strip.png");
   const int w = WindowWidth(), h = WindowHeight();
@@ -190,7 +190,7 @@ int Calibration::CalibStand() {
   const bool fresh = NewCameraFrame();
   if (fresh) drummer.Label(blobs, n);
   DistanceMenu menu;
-  StandPicture(w, h, menu);
+  StandPicture(w, h, menu, current_image);
   MocapMarker::Position p, stroke;
   float speed = 0;
   Drummer::Limb limb = 0;

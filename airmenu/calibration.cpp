@@ -8,12 +8,18 @@
 #include <cmath>
 #include <vector>
 
+#include "airmenu/calib_drums.h"
+#include "airmenu/calib_lighting.h"
 #include "airmenu/page_frame.h"
 #include "drumming/distance_menu.h"
 #include "drumming/drummer.h"
 #include "drumming/drumming_globals.h"
 #include "drumming/interface_state.h"
 #include "frame/frame_globals.h"
+#include "frame/host_clock.h"
+#include "frame/interface_states.h"
+#include "frame/paths.h"
+#include "frame/texts.h"
 
 Calibration calibration;
 Image Calibration::m_dead_pixels_image;
@@ -41,14 +47,15 @@ void Calibration::CleanUp() {
 void Calibration::Start(bool play) {
   if (m_drummer) first_run = m_drummer->Never_Ran;
   if (play && have_drummed_this_session) {
-    OpenPlacing(true, true);
+    SetPlacingParameters(true, true);  // the old positions, after the ready screen
+    stage = kPlaceDrums;
   } else {
     stage = first_run ? kWhereToDrum : kSeat;
   }
   stage_is_new = true;
   DistanceMenu::ClearMessages();
   DeleteCurrentImage();
-  crown_count = 0;
+  ForgetCrowns();
 }
 
 void Calibration::ChangeStage(Stage next) {
@@ -66,12 +73,26 @@ void Calibration::Finish() {
   DistanceMenu::ClearMessages();
 }
 
+bool Calibration::EnteringStage() {
+  const bool entering = stage_is_new;
+  stage_is_new = false;
+  return entering;
+}
+
 void Calibration::LeaveWizard() {
   stage = kIdle;
   stage_is_new = true;
   DistanceMenu::ClearMessages();
   DeleteCurrentImage();
 }
+
+void Calibration::LeaveToMainScreen() {
+  webcam.ChangeMode(1);
+  LeaveWizard();
+  ChangeInterfaceState(kMainScreen, 0, 0, 0);
+}
+
+int Calibration::GetCrownCount() const { return CrownCount(); }
 
 int Calibration::Display() {
   if (stage == kIdle) return 0;
@@ -98,6 +119,20 @@ bool Calibration::LoadCurrentImage(const char* path) {
 void Calibration::DeleteCurrentImage() {
   current_image.CleanUp();
   image_loaded = false;
+}
+
+void Calibration::LoadStagePicture(const std::string& name) {
+  if (image_loaded) return;
+  const uint64_t now = HostTimeNanos();
+  if (picture_failed_at != 0 && now - picture_failed_at < kPictureRetryNanos) return;
+  picture_failed_at = 0;
+  if (!LoadCurrentImage(MakePath(kPathImages, GetImageFileName(name)).c_str())) picture_failed_at = now ? now : 1;
+}
+
+void Calibration::ReplaceStagePicture(const std::string& name) {
+  DeleteCurrentImage();
+  picture_failed_at = 0;
+  LoadStagePicture(name);
 }
 
 namespace {

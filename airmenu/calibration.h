@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "render/image.h"
 #include "tracking/webcam.h"
@@ -59,14 +58,22 @@ class Calibration {
   void ResetDeadPixels();
   int ComputeDeadPixelsMax();
   void DilateDeadPixels();
-  // Yellow rings around bright areas, renewed from blobs every 50 page frames.
-  void DrawCrowns(const Webcam::Blob* blobs, int n);
-  int GetCrownCount() const { return crown_count; }
+  // Bright areas the last lighting check ringed (calib_lighting.h keeps them).
+  int GetCrownCount() const;
 
   Stage GetStage() const { return stage; }
-  bool IsStageNew() const { return stage_is_new; }
   bool IsFirstRun() const { return first_run; }
-  bool HaveCurrentImage() const { return image_loaded; }
+
+  // What the stage pages share. True once, on a stage's first frame.
+  bool EnteringStage();
+  // Stage 0, marked new, messages cleared, picture freed; then, for LeaveToMainScreen, the
+  // camera back to tracking and the main screen.
+  void LeaveWizard();
+  void LeaveToMainScreen();
+  // The stage's help picture from the images folder, unless one is loaded; a picture that
+  // failed is tried again once a second, not every frame. Replace loads it afresh.
+  void LoadStagePicture(const std::string& name);
+  void ReplaceStagePicture(const std::string& name);
 
   static Image m_dead_pixels_image;  // 320 x 240, one alpha byte a pixel
   static bool m_have_dead_pixels_image;
@@ -76,72 +83,27 @@ class Calibration {
   // A lighting check passed or was skipped; the main screen reads it.
   static bool were_lights_checked;
 
-  // Stage 0, marked new, messages cleared, picture freed.
-  void LeaveWizard();
-
  private:
-  // How the seat page is come back to: afresh (the red overlay cleared), back from the lighting
-  // check, or after the lighting check found it good (no bright-location warning).
-  enum class SeatEntry : int { kFresh = 0, kBackFromLighting = 1, kLightingFoundGood = 2 };
-  // The wizard's own ways between its stages with parameters; each is defined beside the stage
-  // that reads them, which the wizard carries in state_param .. state_param3.
-  void OpenSeat(SeatEntry entry);
-  void OpenLighting(Stage lighting_stage);
-  void OpenPlacing(bool keep_positions, bool ready_screen_first);
-  // Stage 6: placing the drums (calib_drums.cpp).
-  int CalibDrums();
-  void EnterDrums();
-  void DrumsReadyScreen();
-  void PlaceDrumsFrame();
-  void FinishPlacing();
-  // Stages 4 and 5: the lighting check (calib_lighting.cpp).
-  int CalibCheckLighting();
-  void EnterLighting();
-  void LightingPassed();
-  bool LightingDecisions(int& id, int w, int h, int count, bool& fired);
-  void CompensationStart(int& id, int w, int h, bool& fired);
-  bool Compensating(int& id, int w, int h, bool& fired);
-  bool AnalyseLighting(int count);
-  bool LightingGood(int& id, int w, int h);
-  bool LightingButtons(int& id, int w, int h, bool& fired);
-  void UploadDeadPixels();
-  // Stages 1 and 2: where to drum, the camera and the hand form (calib_camera.cpp).
+  // The stage pages, each in its own file with its own state: 1 and 2 calib_camera.cpp, 3
+  // calib_seat.cpp, 4 and 5 calib_lighting.cpp, 6 calib_drums.cpp, 7 calib_stand.cpp.
   int CalibWhereToDrum();
   int CalibCamera();
-  void CameraButtons(int& id, int w, int h);
-  void HandFormFrame(int& id, int w, int h);
-  void TakeHandForm();
-  // The stage's help picture from the images folder, unless one is loaded; a picture that
-  // failed is tried again once a second, not every frame.
-  void LoadStagePicture(const std::string& name);
-  void ReplaceStagePicture(const std::string& name);
-  // Camera back to tracking, stage 0, to the main screen.
-  void LeaveToMainScreen();
-  // Stage 3: seat and camera placement (calib_seat.cpp).
   int CalibCameraSeatPlacement();
-  void EnterSeat();
-  bool SeatPicture(int w, int h);
-  void SeatButtons(int& id, int w, int h, bool offer_check);
-  // Stage 7: the camera stand and the feet (calib_stand.cpp).
+  int CalibCheckLighting();
+  int CalibDrums();
   int CalibStand();
-  void StandPicture(int w, int h, DistanceMenu& menu);
-  void FinishStand();
+  void UploadDeadPixels();
 
   Stage stage = kIdle;
   bool stage_is_new = false;
   Image current_image;
   bool image_loaded = false;
-  std::vector<Webcam::Blob> rings;  // rings drawn around bright areas
-  int page_frame = 0;
-  bool clear_positions = true;
   Drummer* m_drummer = nullptr;
   Webcam* m_webcam = nullptr;
   Imgui* m_imgui = nullptr;
   bool first_run = true;
   uint64_t picture_failed_at = 0;  // host time of the last failed picture load, 0 none
   static constexpr uint64_t kPictureRetryNanos = 1'000'000'000;
-  int crown_count = 0;
-  Webcam::Blob crowns[8];
 };
 
 extern Calibration calibration;

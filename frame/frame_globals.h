@@ -8,7 +8,8 @@ extern std::string installation_directory;         // "." : the base of every pa
 extern int interface_state;                        // current screen: an InterfaceState (interface_states.h)
 // The parameters of the last ChangeInterfaceState; their meaning belongs to the state entered.
 // Written only by that page's or screen's typed opener (airmenu/page_frame.h, screens/screens.h,
-// the wizard's in airmenu/calibration.h) and read only by its entering step, in the opener's file.
+// the wizard's beside each of its stages, airmenu/calib_*.h) and read only by its entering step,
+// in the opener's file.
 extern int state_param, state_param2, state_param3;
 extern bool just_changed_state;
 

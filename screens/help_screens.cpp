@@ -148,8 +148,9 @@ void DoHelpScreen1Greyed() {
 }
 
 void DoAboutScreen() {
-  const int page = state_param;
+  static int help_page = 0;  // the help page Close goes back to
   if (EnteringPage()) {
+    help_page = state_param;
     screen_services.delete_picture();
     LoadPicture("about-light.png");
   }
@@ -157,6 +158,6 @@ void DoAboutScreen() {
   screen_services.draw_picture(0, 0, 0);
   if (imgui.DoButton(kAboutClose, 814, H - 651, 104, 54, GetUtf8(kTextClose))) {
     screen_services.delete_picture();
-    OpenHelpScreen(page);
+    OpenHelpScreen(help_page);
   }
 }
