@@ -262,6 +262,26 @@ TEST_F(EditBoxTest, FocusLeavingEndsEditingAndCancelsComposition) {
   EXPECT_EQ(gui.edited_id, -1);
   EXPECT_TRUE(gui.marked_text.empty());
   EXPECT_GE(input->unmark_calls, 1);
+  // A press in the box gives it the focus, and a release over it takes the focus back from a Tab
+  // typed while the button was held; a press elsewhere released over the box does not.
+  const struct { int press_y, release_y; bool tab; int focus; } drags[] = {
+      {kY - 110, kY - 10, false, kOther}, {kY - 10, kY - 110, false, kBox}, {kY - 10, kY - 10, true, kBox}};
+  for (const auto& d : drags) {
+    gui.focus_id = kOther;
+    input->MoveTo(kX + 10, d.press_y);
+    input->Press();
+    Frame(two);
+    if (d.tab) {
+      input->Key(9);
+      Frame(two);
+      ASSERT_EQ(gui.focus_id, kOther);
+    }
+    input->MoveTo(kX + 10, d.release_y);
+    Frame(two);
+    input->Release();
+    Frame(two);
+    EXPECT_EQ(gui.focus_id, d.focus) << d.press_y << " " << d.release_y;
+  }
 }
 
 TEST_F(EditBoxTest, CompositionWidensTheBox) {
