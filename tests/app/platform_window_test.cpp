@@ -148,6 +148,15 @@ TEST_F(GlutWindow, SwapIntervalIsOnlyAskedWhereOffered) {
     else
       EXPECT_EQ(error, "the GL driver offers no swap-interval control");
   }
+  // Without a current context there is nothing to ask.
+  Display* d = glXGetCurrentDisplay();
+  const GLXDrawable drawable = glXGetCurrentDrawable();
+  const GLXContext context = glXGetCurrentContext();
+  ASSERT_TRUE(glXMakeCurrent(d, None, nullptr));
+  std::string error;
+  EXPECT_FALSE(window_services.set_swap_interval(1, &error));
+  EXPECT_EQ(error, "no current GL context");
+  ASSERT_TRUE(glXMakeCurrent(d, drawable, context));
 }
 
 TEST_F(GlutWindow, ResizeLockAndSuperKey) {
