@@ -86,9 +86,11 @@ struct SessionKey {
   const char* name;
   Form form;
   Home home;
-  double lo = -kAny, hi = kAny;      // the range an integer or a number must lie in
+  double lo = -kAny, hi = kAny;        // the range an integer or a number must lie in
   std::optional<double> if_missing{};  // none: a missing key leaves the value as it is
-  std::optional<double> if_bad{};      // none: a value out of range leaves the value as it is
+  // An integer out of range gives this (none: the value stays as it is); a number out of range
+  // gives its default.
+  std::optional<double> if_bad{};
   bool blank_line_after = false;
 };
 
@@ -106,13 +108,13 @@ const SessionKey kSessionKeys[] = {
     // Without it the controller starts the playlist from its top (LoadLastSession).
     {.name = "Last_Song", .form = kInteger, .home = At<&Drummer::current_song>()},
     {.name = "Start_Time", .form = kNumber, .home = At<&Drummer::start_time>(), .lo = 0, .hi = 1e7,
-     .if_missing = 0, .if_bad = 0},
+     .if_missing = 0},
     {.name = "Last_Drumkit", .form = kText, .home = kLastDrumkit},
     {.name = "Drum_Full_Screen", .form = kYesNo, .home = At<&Drummer::Drum_Full_Screen>(), .if_missing = 1,
      .blank_line_after = true},
     {.name = "Is_Left_Handed", .form = kTrueFalse, .home = At<&Drummer::Is_Left_Handed>(), .blank_line_after = true},
     {.name = "Metronome_Tempo", .form = kNumber, .home = kMetronomeTempo, .lo = 1, .hi = 1000, .if_missing = 120,
-     .if_bad = 120, .blank_line_after = true},
+     .blank_line_after = true},
     {.name = "Hit_Detection_Sensitivity", .form = kInteger, .home = kHitSensitivity, .if_missing = 2,
      .blank_line_after = true},
     // Sound::Init reads it first; only a value out of range is put right here.
@@ -143,9 +145,9 @@ const SessionKey kSessionKeys[] = {
     {.name = "Midi_Map_Index", .form = kInteger, .home = At<&Drummer::Midi_Map_Index>(), .lo = -1,
      .hi = kIndexLimit, .blank_line_after = true},
     {.name = "Z_Offset", .form = kNumber, .home = At<&Drummer::Z_Offset>(), .lo = -100, .hi = 100, .if_missing = 0,
-     .if_bad = 0, .blank_line_after = true},
+     .blank_line_after = true},
     {.name = "User_Height", .form = kNumber, .home = At<&Drummer::User_Height>(), .lo = 0.3, .hi = 3,
-     .if_missing = 1.75, .if_bad = 1.75},
+     .if_missing = 1.75},
     {.name = "Use_Camera_Stand", .form = kYesNo, .home = At<&Drummer::Use_Camera_Stand>()},
     {.name = "Ran_After_Stand_Update", .form = kYesNo, .home = At<&Drummer::Ran_After_Stand_Update>()},
 };

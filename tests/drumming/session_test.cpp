@@ -180,6 +180,9 @@ TEST_F(Session, EachKeyKeepsItsRangeAndDefault) {
       {"Midi_Output_Number", "Midi_Output_Number = -2", "Midi_Output_Number = 7\n", true},
       {"Midi_Send_Pedal_Close", nullptr, "Midi_Send_Pedal_Close = yes\n", false},
       {"Midi_Send_Metronome", nullptr, "Midi_Send_Metronome = no\n", false},
+      {"Midi_Send_Menu_Sound", nullptr, "Midi_Send_Menu_Sound = no\n", false},
+      {"Midi_Use_MDrummer_Hack", nullptr, "Midi_Use_MDrummer_Hack = no\n", false},
+      {"Midi_Only_Send_CC_Before_Note", nullptr, "Midi_Only_Send_CC_Before_Note = yes\n", false},
       {"Midi_Use_Scheduler", nullptr, "Midi_Use_Scheduler = yes\n", false},
       {"Midi_Use_Scheduler", "Midi_Use_Scheduler = 0", "Midi_Use_Scheduler = no\n", false},
       {"Use_Old_Style_Menu_Button", nullptr, "Use_Old_Style_Menu_Button = yes\n", false},
@@ -187,6 +190,7 @@ TEST_F(Session, EachKeyKeepsItsRangeAndDefault) {
       {"Graphics_Mode", "Graphics_Mode = 5", "Graphics_Mode = 0\n", true},
       {"Graphics_Mode", nullptr, "Graphics_Mode = 0\n", false},
       {"Piece_Determination_Two_D", nullptr, "Piece_Determination_Two_D = yes\n", false},
+      {"Piece_Determination_VR", nullptr, "Piece_Determination_VR = no\n", false},
       {"Piece_Determination_Accuracy_Setting", "Piece_Determination_Accuracy_Setting = 3",
        "Piece_Determination_Accuracy_Setting = 3\n", false},
       {"Piece_Determination_Accuracy_Setting", "Piece_Determination_Accuracy_Setting = -1",
@@ -195,6 +199,7 @@ TEST_F(Session, EachKeyKeepsItsRangeAndDefault) {
       {"Midi_Map_Index", "Midi_Map_Index = 1048577", "Midi_Map_Index = 6\n", true},
       {"Z_Offset", "Z_Offset = -100", "Z_Offset = -100\n", false},
       {"Z_Offset", "Z_Offset = 100.5", "Z_Offset = 0\n", true},
+      {"Z_Offset", nullptr, "Z_Offset = 0\n", false},
       {"User_Height", "User_Height = 0.3", "User_Height = 0.3\n", false},
       {"User_Height", "User_Height = 3", "User_Height = 3\n", false},
       {"User_Height", "User_Height = 0.29", "User_Height = 1.75\n", true},
@@ -268,6 +273,16 @@ TEST_F(Session, MissingSettingsFileKeepsDefaults) {
   // Saving without a settings file writes nothing.
   drummer_.SaveLastSession();
   EXPECT_FALSE(std::ifstream("conf/skytapper.cfg").good());
+}
+
+TEST_F(Session, WithoutASettingsFileTheKitSearchesIn2DAtTheFirstAccuracy) {
+  kit_.use_3d = kit_.vr_mode = true;
+  kit_.accuracy_setting = 3;
+  EXPECT_FALSE(drummer_.LoadLastSession());
+  EXPECT_FALSE(kit_.use_3d);
+  EXPECT_FALSE(kit_.vr_mode);
+  EXPECT_EQ(kit_.accuracy_setting, 0);
+  EXPECT_EQ(kit_.disk_radius_factor, 10.0f);
 }
 
 TEST_F(Session, NothingIsSavedBeforeTheSessionWasLoaded) {

@@ -110,6 +110,18 @@ TEST_F(AudioScreens, FirstRunFailedApplyShowsTheMessageOfTheStreamStateAndSavesN
   }
 }
 
+TEST_F(AudioScreens, HitDetectionChoiceSetsTheFramesOfDescent) {
+  struct Case { int label; int frames; };
+  for (const Case& c : {Case{kTextExpert, 1}, Case{kTextProficient, 3}, Case{kTextBeginner, 5}}) {
+    Enter(kLatencyScreen);
+    ASSERT_TRUE(Click(c.label));
+    EXPECT_EQ(MocapMarker::m_down_frames_needed, c.frames) << GetUtf8(c.label);
+    Frame();
+    for (int label : {kTextExpert, kTextProficient, kTextBeginner})
+      EXPECT_EQ(FindText(label)->value, label == c.label) << GetUtf8(label);
+  }
+}
+
 TEST_F(AudioScreens, GoodApplyWritesTheDeviceKeys) {
   Fakes::reinit_ok = true;
   Enter(kLatencyScreen);
