@@ -152,71 +152,50 @@ TEST_F(Session, EveryKeyIsWrittenBackAsItWasRead) {
 TEST_F(Session, EachKeyKeepsItsRangeAndDefault) {
   struct Case {
     const char* key;
-    const char* given;    // the line in the file; null: the key is missing
-    const char* written;  // the lines written back
+    const char* given;    // the value in the file; null: the key is missing
+    const char* written;  // the value written back (and the lines after it)
     bool warned;
   };
   const Case kCases[] = {
-      {"Last_Song", nullptr, "Last_Song = -1\nStart_Time = 0\n", false},
-      {"Start_Time", "Start_Time = 10000000", "Start_Time = 1e+07\n", false},
-      {"Start_Time", "Start_Time = 10000001", "Start_Time = 0\n", true},
-      {"Start_Time", "Start_Time = -0.5", "Start_Time = 0\n", true},
-      {"Last_Drumkit", nullptr, "Last_Drumkit = \n", false},
-      {"Drum_Full_Screen", nullptr, "Drum_Full_Screen = yes\n", false},
-      {"Metronome_Tempo", "Metronome_Tempo = 1", "Metronome_Tempo = 1\n", false},
-      {"Metronome_Tempo", "Metronome_Tempo = 1000", "Metronome_Tempo = 1000\n", false},
-      {"Metronome_Tempo", "Metronome_Tempo = 0.5", "Metronome_Tempo = 120\n", true},
-      {"Metronome_Tempo", nullptr, "Metronome_Tempo = 120\n", false},
-      {"Hit_Detection_Sensitivity", "Hit_Detection_Sensitivity = 0", "Hit_Detection_Sensitivity = 0\n", false},
-      {"Hit_Detection_Sensitivity", "Hit_Detection_Sensitivity = -1", "Hit_Detection_Sensitivity = 2\n", false},
-      {"Hit_Detection_Sensitivity", nullptr, "Hit_Detection_Sensitivity = 2\n", false},
-      {"Midi_Mode", "Midi_Mode = 0", "Midi_Mode = 0\n", false},
-      {"Midi_Mode", "Midi_Mode = 3", "Midi_Mode = 0\n", true},
-      {"Midi_Mode", "Midi_Mode = -1", "Midi_Mode = 0\n", true},
-      {"Midi_Mode", nullptr, "Midi_Mode = 1\n", false},
-      {"Midi_Output_Number", "Midi_Output_Number = -1", "Midi_Output_Number = -1\n", false},
-      {"Midi_Output_Number", "Midi_Output_Number = 1048576", "Midi_Output_Number = 1048576\n", false},
-      {"Midi_Output_Number", "Midi_Output_Number = 1048577", "Midi_Output_Number = 7\n", true},
-      {"Midi_Output_Number", "Midi_Output_Number = -2", "Midi_Output_Number = 7\n", true},
-      {"Midi_Send_Pedal_Close", nullptr, "Midi_Send_Pedal_Close = yes\n", false},
-      {"Midi_Send_Metronome", nullptr, "Midi_Send_Metronome = no\n", false},
-      {"Midi_Send_Menu_Sound", nullptr, "Midi_Send_Menu_Sound = no\n", false},
-      {"Midi_Use_MDrummer_Hack", nullptr, "Midi_Use_MDrummer_Hack = no\n", false},
-      {"Midi_Only_Send_CC_Before_Note", nullptr, "Midi_Only_Send_CC_Before_Note = yes\n", false},
-      {"Midi_Use_Scheduler", nullptr, "Midi_Use_Scheduler = yes\n", false},
-      {"Midi_Use_Scheduler", "Midi_Use_Scheduler = 0", "Midi_Use_Scheduler = no\n", false},
-      {"Use_Old_Style_Menu_Button", nullptr, "Use_Old_Style_Menu_Button = yes\n", false},
-      {"Graphics_Mode", "Graphics_Mode = 4", "Graphics_Mode = 4\n", false},
-      {"Graphics_Mode", "Graphics_Mode = 5", "Graphics_Mode = 0\n", true},
-      {"Graphics_Mode", nullptr, "Graphics_Mode = 0\n", false},
-      {"Piece_Determination_Two_D", nullptr, "Piece_Determination_Two_D = yes\n", false},
-      {"Piece_Determination_VR", nullptr, "Piece_Determination_VR = no\n", false},
-      {"Piece_Determination_Accuracy_Setting", "Piece_Determination_Accuracy_Setting = 3",
-       "Piece_Determination_Accuracy_Setting = 3\n", false},
-      {"Piece_Determination_Accuracy_Setting", "Piece_Determination_Accuracy_Setting = -1",
-       "Piece_Determination_Accuracy_Setting = 0\n", true},
-      {"Midi_Map_Index", "Midi_Map_Index = -1", "Midi_Map_Index = -1\n", false},
-      {"Midi_Map_Index", "Midi_Map_Index = 1048577", "Midi_Map_Index = 6\n", true},
-      {"Z_Offset", "Z_Offset = -100", "Z_Offset = -100\n", false},
-      {"Z_Offset", "Z_Offset = 100.5", "Z_Offset = 0\n", true},
-      {"Z_Offset", nullptr, "Z_Offset = 0\n", false},
-      {"User_Height", "User_Height = 0.3", "User_Height = 0.3\n", false},
-      {"User_Height", "User_Height = 3", "User_Height = 3\n", false},
-      {"User_Height", "User_Height = 0.29", "User_Height = 1.75\n", true},
-      {"User_Height", nullptr, "User_Height = 1.75\n", false},
+      {"Last_Song", nullptr, "-1\nStart_Time = 0", false},
+      {"Start_Time", "10000000", "1e+07", false}, {"Start_Time", "10000001", "0", true},
+      {"Start_Time", "-0.5", "0", true}, {"Start_Time", nullptr, "0", false},
+      {"Last_Drumkit", nullptr, "", false}, {"Drum_Full_Screen", nullptr, "yes", false},
+      {"Metronome_Tempo", "1", "1", false}, {"Metronome_Tempo", "1000", "1000", false},
+      {"Metronome_Tempo", "0.5", "120", true}, {"Metronome_Tempo", nullptr, "120", false},
+      {"Hit_Detection_Sensitivity", "0", "0", false}, {"Hit_Detection_Sensitivity", "-1", "2", false},
+      {"Hit_Detection_Sensitivity", nullptr, "2", false},
+      {"Midi_Mode", "0", "0", false}, {"Midi_Mode", "3", "0", true}, {"Midi_Mode", "-1", "0", true},
+      {"Midi_Mode", nullptr, "1", false},
+      {"Midi_Output_Number", "-1", "-1", false}, {"Midi_Output_Number", "1048576", "1048576", false},
+      {"Midi_Output_Number", "1048577", "7", true}, {"Midi_Output_Number", "-2", "7", true},
+      {"Midi_Send_Pedal_Close", nullptr, "yes", false}, {"Midi_Send_Metronome", nullptr, "no", false},
+      {"Midi_Send_Menu_Sound", nullptr, "no", false},
+      {"Midi_Use_Scheduler", nullptr, "yes", false}, {"Midi_Use_Scheduler", "0", "no", false},
+      {"Midi_Use_MDrummer_Hack", nullptr, "no", false}, {"Midi_Only_Send_CC_Before_Note", nullptr, "yes", false},
+      {"Use_Old_Style_Menu_Button", nullptr, "yes", false},
+      {"Graphics_Mode", "4", "4", false}, {"Graphics_Mode", "5", "0", true}, {"Graphics_Mode", nullptr, "0", false},
+      {"Piece_Determination_Two_D", nullptr, "yes", false}, {"Piece_Determination_VR", nullptr, "no", false},
+      {"Piece_Determination_Accuracy_Setting", "3", "3", false},
+      {"Piece_Determination_Accuracy_Setting", "-1", "0", true},
+      {"Midi_Map_Index", "-1", "-1", false}, {"Midi_Map_Index", "1048577", "6", true},
+      {"Z_Offset", "-100", "-100", false}, {"Z_Offset", "100.5", "0", true}, {"Z_Offset", nullptr, "0", false},
+      {"User_Height", "0.3", "0.3", false}, {"User_Height", "3", "3", false},
+      {"User_Height", "0.29", "1.75", true}, {"User_Height", nullptr, "1.75", false},
   };
   for (const Case& c : kCases) {
-    SCOPED_TRACE(c.given ? c.given : c.key);
-    WriteSettings(SessionWith(c.key, c.given));
+    const std::string key = std::string(c.key) + " = ";
+    SCOPED_TRACE(key + (c.given ? c.given : "(missing)"));
+    WriteSettings(SessionWith(c.key, c.given ? (key + c.given).c_str() : nullptr));
     midi_mode = 1;
     midi_output_number = 7;
     drummer_.Midi_Map_Index = 6;
     testing::internal::CaptureStdout();
     ASSERT_TRUE(drummer_.LoadLastSession());
     const std::string printed = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(printed.find(std::string(c.key) + " = ") != std::string::npos, c.warned) << printed;
+    EXPECT_EQ(printed.find(key) != std::string::npos, c.warned) << printed;
     drummer_.SaveLastSession();
-    EXPECT_NE(ReadFile("conf/skytapper.cfg").find(std::string("\n") + c.written), std::string::npos);
+    EXPECT_NE(ReadFile("conf/skytapper.cfg").find("\n" + key + c.written + "\n"), std::string::npos);
   }
 }
 
