@@ -1,6 +1,8 @@
 // Every mouse screen in every language, with the installed fonts at each language's height:
-// no label drawn shortened with "...", no text past the window's edges or over another
-// widget. One table of screens run once per language.
+// no label drawn shortened with "...", no text past the window's edges or within a few pixels
+// of another widget, and the help pictures' own label short of the About button. One table of
+// screens run once per language.
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -133,7 +135,21 @@ class ScreenFit : public skyt_test::ScreenTest {
       DrawBackground(interface_state == kMainScreen || interface_state == kAboutScreen);
       skyt_test::RunScreen();
     });
-    return skyt_test::LayoutProblems(imgui.trace, input->window_width, input->window_height);
+    std::vector<std::string> problems = skyt_test::LayoutProblems(imgui.trace, input->window_width, input->window_height);
+    for (const Imgui::TraceItem& t : imgui.trace)
+      if (t.label == GetUtf8(kTextAbout) && InkBefore(t)) problems.push_back("picture text touching \"" + t.label + "\"");
+    return problems;
+  }
+  // The help pages' start-up label is part of their picture and ends left of the About button:
+  // whether the picture's text comes within a few pixels of a button (the button's own edge and
+  // focus ring aside).
+  bool InkBefore(const Imgui::TraceItem& button) const {
+    for (int x = button.x - 7; x < button.x - 3; ++x)
+      for (int y = button.y - button.h; y < button.y; ++y) {
+        const auto p = gl->Pixel(x, y);
+        if (std::max({p[0], p[1], p[2]}) < 180) return true;
+      }
+    return false;
   }
   // With SKYTAPPER_GALLERY naming a folder, the screen as <language>/<screen>.png there.
   void Save(const std::string& language, const ScreenCase& s) {

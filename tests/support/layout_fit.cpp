@@ -13,9 +13,14 @@ struct Box {
   int left, bottom, right, top;
 };
 
-bool Overlap(const Box& a, const Box& b) {
-  // One pixel of touching is allowed: boxes are drawn edge to edge.
-  return a.left < b.right - 1 && b.left < a.right - 1 && a.bottom < b.top - 1 && b.bottom < a.top - 1;
+// A text reads as its own only with this many pixels between it and the widget beside, above or
+// below it. Lines of one paragraph are set a font's height apart: their boxes touch.
+constexpr int kTextGap = 4, kLinesTouch = -1;
+
+// Whether two boxes come closer than gap_x side by side or gap_y one above the other (a negative
+// gap lets them overlap by that much).
+bool Closer(const Box& a, const Box& b, int gap_x, int gap_y) {
+  return a.left < b.right + gap_x && b.left < a.right + gap_x && a.bottom < b.top + gap_y && b.bottom < a.top + gap_y;
 }
 
 // The box of the text a widget draws, if it draws one outside its own rectangle or none.
@@ -79,8 +84,11 @@ std::vector<std::string> LayoutProblems(const std::vector<Imgui::TraceItem>& tra
       const Imgui::TraceItem& o = trace[j];
       Box other = WidgetBox(o);
       // Two texts are reported once.
-      if (Box b; TextBox(o, b) && j < i) continue;
-      if (Overlap(box, other)) problems.push_back("over another widget: " + Quote(t) + " and " + Quote(o));
+      Box b;
+      const bool text = TextBox(o, b);
+      if (text && j < i) continue;
+      if (Closer(box, other, kTextGap, text ? kLinesTouch : kTextGap))
+        problems.push_back("touching another widget: " + Quote(t) + " and " + Quote(o));
     }
   }
   return problems;

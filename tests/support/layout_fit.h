@@ -1,5 +1,5 @@
 // What every screen and in-air page must satisfy in every language: labels whole, texts inside
-// the window and clear of other widgets. Fonts are the installed ones (Open Sans for the Latin
+// the window and a few pixels clear of other widgets. Fonts are the installed ones (Open Sans for the Latin
 // and Cyrillic languages, Noto Sans CJK for Japanese, Chinese and Korean) at the language's
 // height, read from where Debian puts them.
 #pragma once
@@ -22,7 +22,7 @@ Font* MakeLanguageFont(float height);
 bool InstallLanguageFonts(Imgui& gui);
 
 // One line per problem in a frame's trace: a label cut with "...", a text or label leaving
-// the window (width x height), a text over another widget or text.
+// the window (width x height), a text over or touching another widget or text.
 std::vector<std::string> LayoutProblems(const std::vector<Imgui::TraceItem>& trace, int width, int height);
 
 }  // namespace skyt_test

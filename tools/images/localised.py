@@ -136,8 +136,12 @@ def page_dots(page, lang):
 
 
 def startup_label(lang):
+    """The start-up check box's label, beside the program's box and at least 8 pixels short of
+    its About button (wider buttons in Russian push the box right, Japanese moves About left)."""
     x = 540 if lang == "ru" else 440
-    return text(x, 687, word(lang, 383), 17, lang, SOFT)
+    about = 794 if lang == "ja" else 814
+    s = word(lang, 383)
+    return text(x, 687, s, fit_size(s, 17, about - 8 - x, lang), lang, SOFT)
 
 
 def card_grid(kinds, page, top, ch, lang):
