@@ -136,8 +136,9 @@ class ScreenFit : public skyt_test::ScreenTest {
       skyt_test::RunScreen();
     });
     std::vector<std::string> problems = skyt_test::LayoutProblems(imgui.trace, input->window_width, input->window_height);
-    for (const Imgui::TraceItem& t : imgui.trace)
+    for (const Imgui::TraceItem& t : imgui.trace) {
       if (t.label == GetUtf8(kTextAbout) && InkBefore(t)) problems.push_back("picture text touching \"" + t.label + "\"");
+    }
     return problems;
   }
   // The help pages' start-up label is part of their picture and ends left of the About button:
