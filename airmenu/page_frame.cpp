@@ -51,28 +51,24 @@ void ShowLine(int line, const char* text) { DistanceMenu::AddMessage(text, line,
 
 namespace {
 
-// What is left of the window's width for a player's name or a file's path after the fixed
-// words of its line, so that a long one can be shortened with "..." to end inside the window.
-std::string FitInLine(const std::string& words, const std::string& variable) {
+// A line naming a player's name or a file's path (the sentence's "%s"), the name shortened with
+// "..." so that the line ends inside the window.
+std::string FitInLine(const char* sentence, const std::string& name) {
   const Font* font = full_screen ? DistanceMenu::m_message_font : DistanceMenu::m_message_windowed_font;
-  if (!font) return variable;
-  return FitWithEllipsis(*font, variable, float(WindowWidth()) - 32.0f - font->GetWidth(words.c_str()));
+  if (font) return FitNameInSentence(*font, sentence, name, float(WindowWidth()) - 32.0f);
+  char buffer[512];
+  snprintf(buffer, sizeof(buffer), sentence, name.c_str());
+  return buffer;
 }
 
 }  // namespace
 
-void ShowNameLine(int line, int text, const char* name) {
-  char buffer[512];
-  snprintf(buffer, sizeof(buffer), GetUtf8(text), "");
-  const std::string shown = FitInLine(buffer, name);
-  snprintf(buffer, sizeof(buffer), GetUtf8(text), shown.c_str());
-  ShowLine(line, buffer);
-}
+void ShowNameLine(int line, int text, const char* name) { ShowLine(line, FitInLine(GetUtf8(text), name).c_str()); }
 
 void ShowKitSaveFailed(const std::string& reason) {
   ShowLine(2, GetUtf8(kTextKitSaveFailed));
   // The reason names the kit file's whole path, which can be wider than the window.
-  ShowLine(3, FitInLine("", reason).c_str());
+  ShowLine(3, FitInLine("%s", reason).c_str());
 }
 
 bool HeldSlider(const DistanceMenu& menu, int& id, float& value) {

@@ -361,3 +361,26 @@ std::string FitWithEllipsis(const Font& font, const std::string& text, float wid
   }
   return std::string(begin, fits) + "...";
 }
+
+namespace {
+
+// Drops a full stop, Latin or ideographic, that starts `after`.
+void DropStop(std::string& after) {
+  for (const char* stop : {".", "\xE3\x80\x82"}) {
+    if (after.rfind(stop, 0) != 0) continue;
+    after.erase(0, std::strlen(stop));
+    return;
+  }
+}
+
+}  // namespace
+
+std::string FitNameInSentence(const Font& font, const std::string& sentence, const std::string& name, float width) {
+  const size_t at = sentence.find("%s");
+  if (at == std::string::npos) return sentence;
+  const std::string before = sentence.substr(0, at);
+  std::string after = sentence.substr(at + 2);
+  const std::string shown = FitWithEllipsis(font, name, width - font.GetWidth((before + after).c_str()));
+  if (shown != name) DropStop(after);
+  return before + shown + after;
+}

@@ -62,3 +62,7 @@ class Font {
 // text as it fits in `width` pixels of `font`: whole, or its longest beginning (whole
 // characters) followed by "...". For names the player chose, shown where a line is short.
 std::string FitWithEllipsis(const Font& font, const std::string& text, float width);
+// A sentence whose "%s" is filled with `name`, the whole as it fits in `width` pixels of `font`:
+// the name shortened with FitWithEllipsis, and then a full stop right after it goes, as the dots
+// end the sentence. A sentence without "%s" comes back as it is.
+std::string FitNameInSentence(const Font& font, const std::string& sentence, const std::string& name, float width);

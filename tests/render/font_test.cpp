@@ -327,3 +327,30 @@ TEST_F(FontTest, EveryLanguageShowsInItsOwnFont) {
   SetLanguage("en");
   EXPECT_TRUE(gl.SavePng(skyt_test::BuildDir() + "/font_languages.png"));
 }
+
+// A name in a sentence: whole when it fits; cut, it ends the sentence with "..." in place of a
+// full stop right after it, and the line stays inside its width.
+TEST_F(FontTest, ANameCutInASentenceEndsItWithThreeDots) {
+  Font font;
+  ASSERT_TRUE(font.Init(kSans, 16.0f, nullptr, 0));
+  const std::string name = "Copy of Copy of My First Skytapper Kit (RH) with the china and both splashes";
+  const struct {
+    const char* sentence;
+    float width;
+    const char* ends;
+  } cases[] = {
+      {"Current drum kit: %s.", 2000, "splashes."},
+      {"Current drum kit: %s.", 400, "..."},
+      {"\xE5\xBD\x93\xE5\x89\x8D\xE9\xBC\x93\xE7\xBB\x84\xEF\xBC\x9A%s\xE3\x80\x82", 400, "..."},
+      {"of the %s pedal", 400, "... pedal"},
+      {"Place the drum where you want it.", 400, "want it."},
+  };
+  for (const auto& c : cases) {
+    const std::string line = FitNameInSentence(font, c.sentence, name, c.width);
+    const std::string ends = c.ends;
+    ASSERT_GE(line.size(), ends.size()) << c.sentence;
+    EXPECT_EQ(line.substr(line.size() - ends.size()), ends) << line;
+    EXPECT_EQ(line.find("...."), std::string::npos) << line;
+    EXPECT_LE(font.GetWidth(line.c_str()), c.width) << line;
+  }
+}
