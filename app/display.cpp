@@ -19,6 +19,7 @@
 #include "render/widget_drawing.h"
 #include "render/webcam_window.h"
 #include "screens/screens.h"
+#include "sound/sound.h"
 #include "tracking/ps3eye_glue.h"
 #include "tracking/webcam.h"
 
@@ -205,6 +206,9 @@ void Display() {
 
   // 4. The deferred start-up, at the end of the third call.
   if (DeferredStartupDue(krakouiked, krakouikedf)) krakouiked = Krakouik();
+
+  // 5. A sound device that stopped by itself is reported on the terminal, once.
+  sound.audio.ReportStoppedStream();
 }
 
 void ResetDisplayForTest(bool started_up) {

@@ -206,6 +206,7 @@ bool Audio::Init(DeviceType type, int frames, bool leave_stopped, int buffers_pe
   frames_per_buffer_ = frames;
   device_type_ = type;
   stream_ = stream;
+  stream_completed_.store(false, std::memory_order_relaxed);
   if (!leave_stopped) {
     err = Pa_StartStream(stream_);
     if (err != paNoError) {
@@ -223,11 +224,16 @@ bool Audio::Init(DeviceType type, int frames, bool leave_stopped, int buffers_pe
 
 void Audio::CleanUp(bool all) {
   if (stream_) {
-    Pa_AbortStream(stream_);
-    Pa_CloseStream(stream_);
+    if (OnEndedJackServer()) {
+      portaudio_held_ = true;
+    } else {
+      Pa_AbortStream(stream_);
+      Pa_CloseStream(stream_);
+    }
     stream_ = nullptr;
   }
-  if (pa_initialised_) {
+  stream_stop_reported_ = false;
+  if (pa_initialised_ && !portaudio_held_) {
     Pa_Terminate();
     pa_initialised_ = false;
   }
@@ -254,7 +260,7 @@ bool Audio::IsStreamRunning() const {
 }
 
 void Audio::Pause() {
-  if (stream_ && Pa_IsStreamStopped(stream_) == 0) {
+  if (stream_ && Pa_IsStreamStopped(stream_) == 0 && !OnEndedJackServer()) {
     Pa_AbortStream(stream_);
     displayed_peak_.store(0.0f, std::memory_order_relaxed);
     running_peak_ = 0.0f;
@@ -263,8 +269,9 @@ void Audio::Pause() {
 }
 
 void Audio::Resume() {
-  if (!stream_) return;
+  if (!stream_ || OnEndedJackServer()) return;
   if (Pa_IsStreamStopped(stream_) == 0) Pa_StopStream(stream_);
+  stream_completed_.store(false, std::memory_order_relaxed);
   Pa_StartStream(stream_);
 }
 
@@ -770,5 +777,7 @@ int Audio::DeviceCallback(const void* input, void* output, unsigned long frames,
                           const PaStreamCallbackTimeInfo* time_info, PaStreamCallbackFlags flags,
                           void* user) {
   t_on_audio_thread = true;
-  return PortAudioCallback(input, output, frames, time_info, flags, user);
+  const int result = PortAudioCallback(input, output, frames, time_info, flags, user);
+  if (result != paContinue && user) static_cast<Audio*>(user)->stream_completed_.store(true, std::memory_order_relaxed);
+  return result;
 }

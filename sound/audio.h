@@ -141,6 +141,10 @@ class Audio {
   bool HasStream() const { return stream_ != nullptr; }
   // Whether the stream runs (the callback may be called at any moment).
   bool IsStreamRunning() const;
+  // Main thread, once a frame: when the stream has stopped without being asked (the device
+  // vanished, its JACK server ended), prints one "Warning: ..." line naming the device and
+  // what to do; nothing more for the same stream. Returns whether it printed.
+  bool ReportStoppedStream();
 
   // --- Voices ---
   // start_seconds > 0 starts that far into the sound; < 0 delays the start by that long.
@@ -238,9 +242,19 @@ class Audio {
   void JoinSongLoader(SongLoader& loader, bool finish);
   void DeleteSongLoaders();
   void WaitForVoicesToStop(const Sound* sound);
+  // Whether the stream stopped by itself: not stopped by us, not ended by the hook, yet idle.
+  bool StoppedByItself() const;
+  // Whether it stopped because its JACK server ended: PortAudio can then neither stop nor
+  // close it (it waits for a process cycle that never comes).
+  bool OnEndedJackServer() const;
 
   bool pa_initialised_ = false;
   PaStream* stream_ = nullptr;
+  std::atomic<bool> stream_completed_{false};  // the callback ended the stream (the hook asked)
+  bool stream_stop_reported_ = false;
+  // A stream left open on an ended JACK server: PortAudio is kept to the end of the run, as
+  // terminating it would close that stream.
+  bool portaudio_held_ = false;
   DeviceType device_type_ = kNoOutput;
   int frames_per_buffer_ = 1;
   float* dry_left_ = nullptr;

@@ -62,10 +62,13 @@ class JackServer : public ::testing::Environment {
       usleep(50000);
     }
   }
-  void TearDown() override {
+  void TearDown() override { Stop(); }
+  // Ends the server now, as a player's server may end during play.
+  void Stop() {
     if (pid_ > 0) {
       kill(pid_, SIGTERM);
       waitpid(pid_, nullptr, 0);
+      pid_ = -1;
     }
   }
   static bool ready;

@@ -1,0 +1,56 @@
+// A stream that stops by itself is reported once, in our voice, and the engine can still be
+// cleaned up and reopened afterwards; a stream the hook ends is not reported.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <string>
+
+#include "sound/audio.h"
+#include "tests/sound/jack_server.h"
+
+namespace {
+
+using jack_test::JackServer;
+
+auto* const server = static_cast<JackServer*>(::testing::AddGlobalTestEnvironment(new JackServer));
+
+bool EndStream(float, float, void*) { return false; }
+
+// The "Warning:" lines that a few frames' reports print.
+int ReportedWarnings(Audio& audio) {
+  testing::internal::CaptureStdout();
+  for (int frame = 0; frame < 5; ++frame) audio.ReportStoppedStream();
+  const std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_TRUE(out.empty() || out.find("\"system\"") != std::string::npos) << out;
+  int warnings = 0;
+  for (size_t at = out.find("Warning: "); at != std::string::npos; at = out.find("Warning: ", at + 1)) ++warnings;
+  return warnings;
+}
+
+TEST(StoppedStream, ReportedOnceWhenTheServerEnds) {
+  if (!JackServer::ready) GTEST_SKIP() << "jackd could not be started";
+  struct Case {
+    const char* what;
+    void (*stop)(Audio&);
+    int warnings;
+  };
+  // The server's end comes last: nothing plays after it.
+  const Case cases[] = {
+      {"the hook ends the stream", [](Audio& a) { a.SetHook(EndStream, nullptr, 0); }, 0},
+      {"the JACK server ends", [](Audio&) { server->Stop(); }, 1},
+  };
+  for (const Case& c : cases) {
+    Audio audio;
+    ASSERT_TRUE(audio.Init(5, 64, false, 23, -1)) << c.what;
+    c.stop(audio);
+    for (int i = 0; i < 250 && audio.IsStreamRunning(); ++i) usleep(20000);
+    EXPECT_EQ(ReportedWarnings(audio), c.warnings) << c.what;
+    // Neither cleaning up nor opening anew waits for the ended server.
+    audio.CleanUp(false);
+    audio.Init(5, 64, false, 23, -1);
+    audio.CleanUp(true);
+  }
+}
+
+}  // namespace
