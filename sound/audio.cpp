@@ -778,6 +778,6 @@ int Audio::DeviceCallback(const void* input, void* output, unsigned long frames,
                           void* user) {
   t_on_audio_thread = true;
   const int result = PortAudioCallback(input, output, frames, time_info, flags, user);
-  if (result != paContinue && user) static_cast<Audio*>(user)->stream_completed_.store(true, std::memory_order_relaxed);
+  if (result != paContinue && user) static_cast<Audio*>(user)->stream_completed_.store(true, std::memory_order_release);
   return result;
 }

@@ -13,9 +13,11 @@ bool IsJackDevice(const PaDeviceInfo* info) {
 
 }  // namespace
 
+// The callback's word is read after the stream is seen idle, so that an end the hook asked for
+// is never taken for a loss.
 bool Audio::StoppedByItself() const {
-  return stream_ && !stream_completed_.load(std::memory_order_relaxed) && Pa_IsStreamStopped(stream_) == 0 &&
-         Pa_IsStreamActive(stream_) == 0;
+  return stream_ && Pa_IsStreamStopped(stream_) == 0 && Pa_IsStreamActive(stream_) == 0 &&
+         !stream_completed_.load(std::memory_order_acquire);
 }
 
 bool Audio::OnEndedJackServer() const {
