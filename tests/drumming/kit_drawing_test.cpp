@@ -48,6 +48,17 @@ TEST(IconAnimation, CurvesMoveAndAgeHits) {
   bounce.OpenGLTransformations(0);
   EXPECT_NEAR(TranslationY(), 80 * std::exp(-0.5f), 1e-3);
   glPopMatrix();
+  // A swelling hit scales about the icon's own size.
+  Animation swell(2);
+  swell.AddInstance(1.0f, 0, 0);
+  swell.instances.front().elapsed = 5;
+  glPushMatrix();
+  glLoadIdentity();
+  swell.OpenGLTransformations(0);
+  float scale[16];
+  glGetFloatv(GL_MODELVIEW_MATRIX, scale);
+  EXPECT_NEAR(scale[0], 1 + 0.2f * std::exp(-0.5f), 1e-4);
+  glPopMatrix();
   // Removed once older than its length.
   int drawings = 0;
   while (!bounce.instances.empty() && drawings < 100) {

@@ -307,11 +307,14 @@ TEST_F(Session, PlaylistNamesAndIndex) {
   EXPECT_EQ(drummer_.current_song, 0);
   EXPECT_EQ(drummer_.start_time, 0.0f);
 
-  EXPECT_TRUE(drummer_.NextSong());
-  EXPECT_EQ(drummer_.current_song, 1);
-  EXPECT_TRUE(drummer_.PreviousSong());
-  EXPECT_TRUE(drummer_.PreviousSong());
-  EXPECT_EQ(drummer_.current_song, 2);
+  // Each step, wrapping at both ends, unloads the song it leaves.
+  const struct { bool next; int current; } steps[] = {{false, 2}, {true, 0}, {true, 1}, {false, 0}, {false, 2}};
+  for (const auto& step : steps) {
+    sound.song_path = "the song in use";
+    EXPECT_TRUE(step.next ? drummer_.NextSong() : drummer_.PreviousSong());
+    EXPECT_EQ(drummer_.current_song, step.current);
+    EXPECT_EQ(sound.song_path, "");
+  }
   float start;
   Drummer::Song song;
   ASSERT_TRUE(drummer_.GetCurrentSongAndStartTime(start, song));

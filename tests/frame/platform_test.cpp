@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "frame/platform/platform.h"
 #include "frame/platform/spawn.h"
@@ -335,6 +337,38 @@ TEST(Spawn, FeedsLargeInputWhileReadingOutput) {
   // A helper that ignores its input must not stall or kill the program.
   r = SpawnAndWait({"true"}, &big);
   EXPECT_EQ(r.exit_code, 0);
+}
+
+// This process's children that have ended and not been waited for.
+int Zombies() {
+  int n = 0;
+  for (const auto& e : std::filesystem::directory_iterator("/proc")) {
+    std::ifstream f(e.path() / "stat");
+    std::string stat;
+    if (!std::getline(f, stat) || stat.rfind(')') == std::string::npos) continue;
+    std::istringstream rest(stat.substr(stat.rfind(')') + 2));  // state, then the parent
+    char state = 0;
+    int parent = 0;
+    rest >> state >> parent;
+    if (state == 'Z' && parent == getpid()) ++n;
+  }
+  return n;
+}
+
+bool AwaitZombies(int n) {
+  for (int i = 0; i < 1000 && Zombies() < n; ++i) usleep(5000);
+  return Zombies() >= n;
+}
+
+// Each start reaps every detached helper that has ended, also one listed behind a running one.
+TEST(Spawn, EndedDetachedHelpersAreReapedAtTheNextStart) {
+  ASSERT_TRUE(SpawnDetached({"sleep", "0.1"}));
+  ASSERT_TRUE(SpawnDetached({"sleep", "1"}));
+  ASSERT_TRUE(AwaitZombies(1));
+  ASSERT_TRUE(SpawnDetached({"true"}));  // the first has ended, the second still runs
+  ASSERT_TRUE(AwaitZombies(2));
+  ASSERT_TRUE(SpawnDetached({"sleep", "1"}));
+  EXPECT_EQ(Zombies(), 0);
 }
 
 TEST(Spawn, MissingProgramAndExitCodes) {

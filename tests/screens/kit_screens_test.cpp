@@ -195,6 +195,11 @@ TEST_F(KitScreens, NewElementFromAFolderOfSamplesAndNamesThatWouldLeaveTheLibrar
     EXPECT_EQ(Shown(shown), "active") << shown;
     EXPECT_EQ(Shown(button), "missing") << button;
   }
+  // Each type's box, in its own place, ticks that type.
+  for (int t = 0; t < drum_element::NUM_ELEMENT_TYPES; ++t) {
+    ASSERT_TRUE(Click(ElementTypeTextId(t))) << t;
+    EXPECT_EQ(working_element.type, t);
+  }
 
   working_element.name.clear();
   Frame();

@@ -53,6 +53,12 @@ TEST(MocapMarker, HistoryAndPrediction) {
   EXPECT_FLOAT_EQ(m.m_predicted.radius, 3.5f + 0.5f + 0.25f);
   EXPECT_FLOAT_EQ(m.AccelerationIfBlob(B(20, 25), 0), std::hypot(0.0f, 0.0f));
   EXPECT_FLOAT_EQ(m.DistanceToBlob(B(21, 25.5f), 0, true), 0.0f);
+  // The radius counts k times: from the prediction (21, 25.5, 4.25) or the last place (16, 23, 3.5).
+  const struct { float x, y, r, k; bool predicted; float want; } distances[] = {
+      {21, 25.5f, 5.25f, 4, true, 2}, {19, 27, 3.5f, 9, false, 5}, {16, 23, 1.5f, 1, false, 2}};
+  for (const auto& d : distances)
+    EXPECT_FLOAT_EQ(m.DistanceToBlob(B(d.x, d.y, d.r), d.k, d.predicted), d.want) << d.x << " " << d.r;
+  EXPECT_FLOAT_EQ(m.AccelerationIfBlob(B(20, 25, 5), 4), 2.0f);  // the radius speeds up by 1
   for (int i = 0; i < 60; ++i) m.Update(B(float(i), 0), true);
   EXPECT_EQ(m.m_history.size(), 50);
   EXPECT_FLOAT_EQ(m.GetLastPosition()->x, 59);
