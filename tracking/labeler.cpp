@@ -19,6 +19,11 @@ namespace {
 
 constexpr float kPi = 3.14159f;
 
+// The labeller's tuned numbers.
+constexpr float kHandJump = 128.0f;   // pixels: farther than a tracked hand moves in a frame
+constexpr float kRadiusMargin = 0.4f;  // radius costs closer than this do not tell the hands apart
+constexpr float kMeetingRadii = 3.0f;  // predicted paths this many radii (summed) apart are meeting
+
 bool Present(const MocapMarker& m) { return m.WasPresent() == 1; }
 
 void Pop(Webcam* webcam) {
@@ -84,7 +89,7 @@ void Labeler::MergeHandler::Predict(const MocapMarker& rh, const MocapMarker& lh
     l = {l0.x + lh.m_velocity.x * tt + lh.m_acceleration.x * h,
          l0.y + lh.m_velocity.y * tt + lh.m_acceleration.y * h, l0.radius};
     const float dx = r.x - l.x, dy = r.y - l.y;
-    if (3.0f * (r.radius + l.radius) >= std::sqrt(dx * dx + dy * dy)) {
+    if (kMeetingRadii * (r.radius + l.radius) >= std::sqrt(dx * dx + dy * dy)) {
       if (!first_close_step) first_close_step = t;
       ++close_steps;
     }
@@ -93,98 +98,83 @@ void Labeler::MergeHandler::Predict(const MocapMarker& rh, const MocapMarker& lh
 
 bool Labeler::Label(Webcam::Blob* blobs, int n, bool leftHanded, float, MocapMarker& RH,
                     MocapMarker& LH, MocapMarker& RF, MocapMarker& LF) {
-  // Blobs whose radius is a number.
+  // 1. The blobs whose radius is a number, at most four.
   Webcam::Blob list[4];
   int m = 0;
   for (int i = 0; i < n && m < 4; ++i)
     if (blobs[i].radius * blobs[i].radius * kPi >= 0) list[m++] = blobs[i];
-
+  // 2. Unless merged already, whether the hands' paths are about to meet.
   if (!m_merge_active) m_merge_handler.Predict(RH, LH);
-
+  // 3. Four blobs are both hands and both feet; fewer are split at the foot line.
   if (m == 4) {
-    // Top to bottom, keeping the finder's order on ties; by hand, as std::stable_sort takes a
-    // buffer from the heap on every frame.
-    for (int i = 1; i < 4; ++i)
-      for (int j = i; j > 0 && list[j].y < list[j - 1].y; --j) std::swap(list[j], list[j - 1]);
-    LabelHands(2, list, RH, LH, leftHanded);
-    Webcam::Blob& a = list[2];
-    Webcam::Blob& b = list[3];
-    bool a_right;
-    if (a.x != b.x)
-      a_right = a.x > b.x;
-    else
-      a_right = a.y <= b.y;  // equal x: the higher one
-    RF.Update(a_right ? a : b, true);
-    LF.Update(a_right ? b : a, true);
+    LabelFourBlobs(list, RH, LH, RF, LF, leftHanded);
   } else if (m < 1) {
-    m_merge_active = 0;
-    m_centred = 0;
-    RH.Update();
-    LH.Update();
+    LoseHands(RH, LH);
     RF.Update();
     LF.Update();
   } else {
-    Webcam::Blob hands[3], feet[3];
-    int nh = 0, nf = 0;
-    for (int i = 0; i < m; ++i) {
-      const Webcam::Blob& b = list[i];
-      if (b.y >= m_foot_line)
-        JoinGroup(b, true, feet, nf, hands, nh);
-      else
-        JoinGroup(b, false, hands, nh, feet, nf);
-    }
-    if (nh == 0) {
-      m_merge_active = 0;
-      m_centred = 0;
-      RH.Update();
-      LH.Update();
-    } else {
-      LabelHands(nh, hands, RH, LH, leftHanded);
-    }
-    if (nf == 0) {
-      RF.Update();
-      LF.Update();
-    } else {
-      LabelFeet(nf, feet, RF, LF);
-    }
+    LabelByFootLine(list, m, RH, LH, RF, LF, leftHanded);
   }
+  // 4. Hands that struck one drum from the wrong sides change places.
   SameDrumCheck(RH, LH, leftHanded);
   return true;
 }
 
+void Labeler::LabelFourBlobs(Webcam::Blob* list, MocapMarker& RH, MocapMarker& LH, MocapMarker& RF,
+                             MocapMarker& LF, bool leftHanded) {
+  // Top to bottom, keeping the finder's order on ties; by hand, as std::stable_sort takes a
+  // buffer from the heap on every frame.
+  for (int i = 1; i < 4; ++i)
+    for (int j = i; j > 0 && list[j].y < list[j - 1].y; --j) std::swap(list[j], list[j - 1]);
+  LabelHands(2, list, RH, LH, leftHanded);
+  Webcam::Blob& a = list[2];
+  Webcam::Blob& b = list[3];
+  bool a_right;
+  if (a.x != b.x)
+    a_right = a.x > b.x;
+  else
+    a_right = a.y <= b.y;  // equal x: the higher one
+  RF.Update(a_right ? a : b, true);
+  LF.Update(a_right ? b : a, true);
+}
+
+void Labeler::LabelByFootLine(const Webcam::Blob* list, int m, MocapMarker& RH, MocapMarker& LH,
+                              MocapMarker& RF, MocapMarker& LF, bool leftHanded) {
+  Webcam::Blob hands[3], feet[3];
+  int nh = 0, nf = 0;
+  for (int i = 0; i < m; ++i) {
+    const Webcam::Blob& b = list[i];
+    if (b.y >= m_foot_line)
+      JoinGroup(b, true, feet, nf, hands, nh);
+    else
+      JoinGroup(b, false, hands, nh, feet, nf);
+  }
+  if (nh == 0)
+    LoseHands(RH, LH);
+  else
+    LabelHands(nh, hands, RH, LH, leftHanded);
+  if (nf == 0) {
+    RF.Update();
+    LF.Update();
+  } else {
+    LabelFeet(nf, feet, RF, LF);
+  }
+}
+
+void Labeler::LoseHands(MocapMarker& RH, MocapMarker& LH) {
+  m_merge_active = 0;
+  m_centred = 0;
+  RH.Update();
+  LH.Update();
+}
+
+// Hand blobs (n of them; only 1 or 2 label anything): two are shared out between the hands,
+// one is a hand appearing, a hand that lost the other, or the two sticks merged in one blob.
+// True when a merged blob was split this frame.
 bool Labeler::LabelHands(int n, Webcam::Blob* hands, MocapMarker& RH, MocapMarker& LH,
                          bool leftHanded) {
-  const bool rp = Present(RH), lp = Present(LH);
-  const float k = m_radius_weight;
   if (n == 2) {
-    int r;  // index of the right hand's blob
-    if (!rp && !lp) {
-      r = hands[0].x > hands[1].x ? 0 : 1;
-      if (!m_merge_active) {
-        Pop(m_webcam);
-        Pop(m_webcam);
-      }
-    } else if (rp && !lp) {
-      r = RH.DistanceToBlob(hands[0], k, true) < RH.DistanceToBlob(hands[1], k, true) ? 0 : 1;
-      if (!m_merge_active) Pop(m_webcam);
-    } else if (!rp && lp) {
-      const int l =
-          LH.DistanceToBlob(hands[0], k, true) < LH.DistanceToBlob(hands[1], k, true) ? 0 : 1;
-      r = 1 - l;
-      if (!m_merge_active) Pop(m_webcam);
-    } else if (m_merge_active) {
-      r = LabelAfterMerge(hands, m_right_z_before_merge, m_left_z_before_merge,
-                          m_right_x_before_merge, m_left_x_before_merge, m_centred != 0)
-              ? 0
-              : 1;
-    } else {
-      const float sR = RH.StableRadius(0, 4), sL = LH.StableRadius(0, 4);
-      const float straight = std::fabs(hands[0].radius - sR) + std::fabs(hands[1].radius - sL);
-      const float crossed = std::fabs(hands[0].radius - sL) + std::fabs(hands[1].radius - sR);
-      r = crossed <= straight ? 1 : 0;
-      if (!(std::fabs(crossed - straight) > 0.4f))  // close, or not comparable
-        r = RightTakesSecond(RH, LH, hands, k) ? 1 : 0;
-    }
+    const int r = RightHandsBlob(hands, RH, LH);
     RH.Update(hands[r], true);
     LH.Update(hands[1 - r], true);
     m_merge_active = 0;
@@ -192,8 +182,44 @@ bool Labeler::LabelHands(int n, Webcam::Blob* hands, MocapMarker& RH, MocapMarke
     return false;
   }
   if (n != 1) return false;
+  return LabelOneHandBlob(hands[0], RH, LH, leftHanded);
+}
 
-  Webcam::Blob& blob = hands[0];
+int Labeler::RightHandsBlob(Webcam::Blob* hands, const MocapMarker& RH, const MocapMarker& LH) {
+  const bool rp = Present(RH), lp = Present(LH);
+  const float k = m_radius_weight;
+  // Hands appearing (each a pop, unless they come out of a merge): a new pair by their sides, a
+  // new hand beside a tracked one takes the blob the tracked one is not heading for.
+  if (!rp && !lp) {
+    if (!m_merge_active) {
+      Pop(m_webcam);
+      Pop(m_webcam);
+    }
+    return hands[0].x > hands[1].x ? 0 : 1;
+  }
+  if (rp != lp) {
+    if (!m_merge_active) Pop(m_webcam);
+    const MocapMarker& tracked = rp ? RH : LH;
+    const int nearer =
+        tracked.DistanceToBlob(hands[0], k, true) < tracked.DistanceToBlob(hands[1], k, true) ? 0 : 1;
+    return rp ? nearer : 1 - nearer;
+  }
+  // Two tracked hands coming out of a merge: by their depth and sides before it.
+  if (m_merge_active)
+    return LabelAfterMerge(hands, m_right_z_before_merge, m_left_z_before_merge, m_right_x_before_merge,
+                           m_left_x_before_merge, m_centred != 0)
+               ? 0
+               : 1;
+  // Two tracked hands: by the blobs' radii (depth) where those tell, else by acceleration.
+  bool clear;
+  const bool straight_wins = SizeLabeling(hands, RH.StableRadius(0, 4), LH.StableRadius(0, 4), clear);
+  if (clear) return straight_wins ? 0 : 1;
+  return RightTakesSecond(RH, LH, hands, k) ? 1 : 0;
+}
+
+bool Labeler::LabelOneHandBlob(const Webcam::Blob& blob, MocapMarker& RH, MocapMarker& LH, bool leftHanded) {
+  const bool rp = Present(RH), lp = Present(LH);
+  // No hand tracked: the dominant hand appears.
   if (!rp && !lp) {
     if (leftHanded)
       GiveBlob(blob, LH, RH);
@@ -202,17 +228,20 @@ bool Labeler::LabelHands(int n, Webcam::Blob* hands, MocapMarker& RH, MocapMarke
     Pop(m_webcam);
     return false;
   }
+  // One hand tracked: it keeps the blob unless the blob is too far for it to have moved there.
   if (rp != lp) {
     MocapMarker& present = rp ? RH : LH;
     MocapMarker& other = rp ? LH : RH;
-    if (Distance2(*present.GetLastPosition(), blob) < 128.0f * 128.0f)
+    if (Distance2(*present.GetLastPosition(), blob) < kHandJump * kHandJump)
       GiveBlob(blob, present, other);
     else
       GiveBlob(blob, other, present);
     return false;
   }
-  // Both present.
+  // Both tracked, and their paths were not meeting: the one hand still seen is the one whose
+  // path the blob continues best; the other is lost.
   if (!m_merge_active && m_merge_handler.first_close_step == 0) {
+    const float k = m_radius_weight;
     const float aR = RH.AccelerationIfBlob(blob, k), aL = LH.AccelerationIfBlob(blob, k);
     if (aR < aL)
       GiveBlob(blob, RH, LH);
@@ -221,17 +250,27 @@ bool Labeler::LabelHands(int n, Webcam::Blob* hands, MocapMarker& RH, MocapMarke
     Pop(m_webcam);
     return false;
   }
-  if (!m_merge_active) {
-    m_merge_active = 1;
-    m_centred = 0;
-    MocapMarker::Position r = *RH.GetLastPosition(), l = *LH.GetLastPosition();
-    CorrectCameraCoords(r.x, r.y, r.radius);
-    CorrectCameraCoords(l.x, l.y, l.radius);
-    m_right_x_before_merge = r.x;
-    m_right_z_before_merge = r.radius;
-    m_left_x_before_merge = l.x;
-    m_left_z_before_merge = l.radius;
-  }
+  // Both tracked and their paths meeting (or merged already): both are split out of the blob.
+  if (!m_merge_active) BeginMerge(*RH.GetLastPosition(), *LH.GetLastPosition());
+  SplitMergedBlob(blob, RH, LH);
+  return true;
+}
+
+void Labeler::BeginMerge(MocapMarker::Position r, MocapMarker::Position l) {
+  m_merge_active = 1;
+  m_centred = 0;
+  CorrectCameraCoords(r.x, r.y, r.radius);
+  CorrectCameraCoords(l.x, l.y, l.radius);
+  m_right_x_before_merge = r.x;
+  m_right_z_before_merge = r.radius;
+  m_left_x_before_merge = l.x;
+  m_left_z_before_merge = l.radius;
+}
+
+void Labeler::SplitMergedBlob(const Webcam::Blob& blob, MocapMarker& RH, MocapMarker& LH) {
+  const float k = m_radius_weight;
+  // The camera's picture shows two sticks: each hand takes the one that continues its path, with
+  // its own last radius (the split blobs' radii are not to be trusted).
   Webcam::Blob split[2];
   if (m_webcam && m_webcam->UnmergeBlobs(blob, split)) {
     const int r = RightTakesSecond(RH, LH, split, k) ? 1 : 0;
@@ -239,8 +278,9 @@ bool Labeler::LabelHands(int n, Webcam::Blob* hands, MocapMarker& RH, MocapMarke
     split[1 - r].radius = LH.GetLastPosition()->radius;
     RH.Update(split[r], true);
     LH.Update(split[1 - r], true);
-    return true;
+    return;
   }
+  // Otherwise two discs of the hands' sizes are placed in the blob, unreliable positions both.
   const float sR = RH.StableRadius(0, 4), sL = LH.StableRadius(0, 4);
   bool placed = false;
   if (m_webcam) {
@@ -250,7 +290,6 @@ bool Labeler::LabelHands(int n, Webcam::Blob* hands, MocapMarker& RH, MocapMarke
   }
   LabelHandsDuringMerge(split, RH, LH, false);
   if (!placed) m_centred = 1;
-  return true;
 }
 
 void Labeler::LabelHandsDuringMerge(Webcam::Blob* two, MocapMarker& RH, MocapMarker& LH,
@@ -351,7 +390,7 @@ void Labeler::DominantHandReachCheck(bool leftHanded, float reach, MocapMarker& 
 bool Labeler::SizeLabeling(const Webcam::Blob* two, float sA, float sB, bool& clear) const {
   const float crossed = std::fabs(two[0].radius - sB) + std::fabs(two[1].radius - sA);
   const float straight = std::fabs(two[0].radius - sA) + std::fabs(two[1].radius - sB);
-  clear = std::fabs(crossed - straight) > 0.4f;
+  clear = std::fabs(crossed - straight) > kRadiusMargin;
   return crossed > straight;
 }
 

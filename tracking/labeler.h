@@ -37,6 +37,8 @@ class Labeler {
                        bool centred);
   void SameDrumCheck(MocapMarker& rightHand, MocapMarker& leftHand, bool leftHanded);
   void DominantHandReachCheck(bool leftHanded, float reach, MocapMarker& a, MocapMarker& b);
+  // By radius (depth): true when two[0] goes with the marker of stable radius sA, two[1] with
+  // sB's; clear when the two pairings' costs differ enough to tell.
   bool SizeLabeling(const Webcam::Blob* two, float sA, float sB, bool& clear) const;
   static void UpdateMocapMarker(MocapMarker& marker, const Webcam::Blob& blob, bool reliable) {
     marker.Update(blob, reliable);
@@ -58,6 +60,19 @@ class Labeler {
   static bool m_update_hull;
 
  private:
+  // The steps of Label and LabelHands.
+  void LabelFourBlobs(Webcam::Blob* list, MocapMarker& rightHand, MocapMarker& leftHand,
+                      MocapMarker& rightFoot, MocapMarker& leftFoot, bool leftHanded);
+  void LabelByFootLine(const Webcam::Blob* list, int n, MocapMarker& rightHand, MocapMarker& leftHand,
+                       MocapMarker& rightFoot, MocapMarker& leftFoot, bool leftHanded);
+  void LoseHands(MocapMarker& rightHand, MocapMarker& leftHand);
+  // Which of two hand blobs (0 or 1) is the right hand's; records the pops of hands appearing.
+  int RightHandsBlob(Webcam::Blob* two, const MocapMarker& rightHand, const MocapMarker& leftHand);
+  bool LabelOneHandBlob(const Webcam::Blob& blob, MocapMarker& rightHand, MocapMarker& leftHand,
+                        bool leftHanded);
+  void BeginMerge(MocapMarker::Position right, MocapMarker::Position left);
+  void SplitMergedBlob(const Webcam::Blob& blob, MocapMarker& rightHand, MocapMarker& leftHand);
+
   uint8_t m_merge_active = 0;
   uint8_t m_centred = 0;
   MergeHandler m_merge_handler;

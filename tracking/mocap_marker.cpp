@@ -19,8 +19,24 @@ bool MocapMarker::m_logging = false;
 FILE* MocapMarker::m_file = nullptr;
 
 namespace {
-constexpr float kFrameTime = 0.008f;
-}
+constexpr float kFrameTime = 0.008f;  // seconds: the camera's 125 frames a second
+
+// The stroke detector's tuned numbers.
+constexpr int kDescentWindow = 6;            // samples that measure a descent: the newest and five before
+constexpr float kSlowDescent = 4.0f;         // pixels a frame; see ExpectedRow
+constexpr float kGuessedThreshold = 177.0f;  // pixels a second: the threshold for an unreliable position
+constexpr float kFootSlope = 1.0f;           // a foot stroke moves sideways at most as far as down
+constexpr float kTurnPixels = 0.1f;          // a smaller move against the direction is noise, not a turn
+}  // namespace
+
+// The last frames of a descent, up to kDescentWindow samples (newest first): their number and
+// the mean movement per frame from the oldest of them to the one before the newest (0 with
+// fewer than three).
+struct MocapMarker::Descent {
+  int samples = 0;
+  float vx = 0;
+  float vy = 0;
+};
 
 void MocapMarker::Update(const Webcam::Blob& blob, bool reliable) {
   m_reliable = reliable ? 1 : 0;
@@ -88,81 +104,108 @@ float MocapMarker::StableRadius(int start, int count) const {
   return swr / sw;
 }
 
+// A stroke is a marker moving down for a few frames and then braking: the frame on which it
+// stops short of where its descent would have carried it is the hit, and the stroke's speed is
+// the fastest movement of the descent. The detector follows the marker's direction frame by
+// frame, counting the frames of each descent and rise; a long enough descent is tested on its
+// braking frame, and the test ends the descent whether the stroke fired or not.
 bool MocapMarker::DetectHit(float threshold, float& speed, float& hitY, bool foot, float scale,
                             bool placing) {
-  const int n = m_history.size();
-  if (n < 2) {
+  // 1. Lost, or just found: no movement to follow yet.
+  if (m_history.size() < 2) {
     m_ascending = 0;
     m_down_count = 0;
     m_up_count = 0;
     hitY = -1.0f;
     return false;
   }
+  // 2. A descent long enough: hitY is the row the marker would reach if it went on; a newest
+  // sample at or above it brakes, and the stroke is tested (the marker then rises).
+  if (!m_ascending && StrokeDue(placing)) {
+    const Descent descent = MeasureDescent();
+    hitY = ExpectedRow(descent);
+    if (m_history[0].y <= hitY && Strike(descent, threshold, speed, foot, scale)) return true;
+  }
+  // 3. Otherwise one more frame of the marker's direction, or a turn.
+  FollowDirection();
+  return false;
+}
+
+bool MocapMarker::StrokeDue(bool placing) const {
+  const int need = placing ? m_down_frames_needed_place : m_down_frames_needed;
+  return m_down_count >= need && m_previous_up_count >= m_up_frames_needed;
+}
+
+MocapMarker::Descent MocapMarker::MeasureDescent() const {
+  Descent d;
+  d.samples = std::min({m_history.size(), kDescentWindow, m_down_count});
+  const int k = d.samples;
+  if (k >= 3) {
+    d.vy = (m_history[1].y - m_history[k - 1].y) / float(k - 2);
+    d.vx = (m_history[1].x - m_history[k - 1].x) / float(k - 2);
+  }
+  return d;
+}
+
+float MocapMarker::ExpectedRow(const Descent& descent) const {
+  const float vy = descent.vy;
+  // The step the descent is expected to go on by; below kSlowDescent it shrinks with the
+  // speed, so that a slow drift counts as braking only when it nearly stops.
+  float c = m_max_y_deceleration_coefficient;
+  if (std::fabs(vy) <= kSlowDescent) c = c * std::fabs(vy) / m_max_y_speed_for_deceleration_coefficient;
+  return m_history[1].y + vy * c;
+}
+
+bool MocapMarker::Strike(const Descent& descent, float threshold, float& speed, bool foot, float scale) {
+  // The speed: the fastest movement from the window's oldest sample to any newer one.
+  const int k = descent.samples;
+  float s = 0;
+  for (int i = 0; i <= k - 2; ++i) {
+    const float v = foot ? ComputeSpeedFoot(m_history[i], m_history[k - 1], k - 1 - i)
+                         : ComputeSpeed(m_history[i], m_history[k - 1], k - 1 - i);
+    s = std::max(s, v);
+  }
+  speed = s * scale;
+  // A position guessed while the hands were merged counts only for a clearly hard stroke.
+  if (!m_reliable) threshold = kGuessedThreshold;
+  // The descent ends here, fired or not; the braking frame is the first of the rise.
+  m_down_count = 0;
+  m_previous_up_count = 0;
+  m_ascending = 1;
+  m_up_count = 0;
+  // A foot stroke must be mostly vertical (and never fires without movement).
+  const bool vertical =
+      !foot || (descent.vy != 0.0f && std::fabs(descent.vx) / std::fabs(descent.vy) <= kFootSlope);
+  if (vertical && speed > threshold) {
+    m_up_count = 1;
+    return true;
+  }
+  return false;
+}
+
+void MocapMarker::FollowDirection() {
   const Position& p0 = m_history[0];
   const Position& p1 = m_history[1];
-  bool turn = false;
-  if (!m_ascending) {
-    const int need = placing ? m_down_frames_needed_place : m_down_frames_needed;
-    bool tested = false;
-    if (m_down_count >= need && m_previous_up_count >= m_up_frames_needed) {
-      const int k = std::min({n, 6, m_down_count});
-      float vx = 0, vy = 0;
-      if (k >= 3) {
-        vy = (p1.y - m_history[k - 1].y) / float(k - 2);
-        vx = (p1.x - m_history[k - 1].x) / float(k - 2);
-      }
-      float c = m_max_y_deceleration_coefficient;
-      if (std::fabs(vy) <= 4.0f) c = c * std::fabs(vy) / m_max_y_speed_for_deceleration_coefficient;
-      const float e = p1.y + vy * c;
-      hitY = e;
-      if (p0.y <= e) {
-        float s = 0;
-        for (int i = 0; i <= k - 2; ++i) {
-          const float v = foot ? ComputeSpeedFoot(m_history[i], m_history[k - 1], k - 1 - i)
-                               : ComputeSpeed(m_history[i], m_history[k - 1], k - 1 - i);
-          s = std::max(s, v);
-        }
-        speed = s * scale;
-        if (!m_reliable) threshold = 177.0f;
-        m_down_count = 0;
-        m_previous_up_count = 0;
-        m_ascending = 1;
-        m_up_count = 0;
-        // A foot stroke must be mostly vertical (and never fires without movement).
-        const bool vertical = !foot || (vy != 0.0f && std::fabs(vx) / std::fabs(vy) <= 1.0f);
-        if (vertical && speed > threshold) {
-          m_up_count = 1;
-          return true;
-        }
-        tested = true;
-      }
-    }
-    if (!tested) {
-      if (p0.y > p1.y - 0.1f) {
-        ++m_down_count;
-        return false;
-      }
-      turn = true;
-    }
+  if (!m_ascending && p0.y > p1.y - kTurnPixels) {
+    ++m_down_count;
+    return;
   }
-  if (!turn) {
-    // Ascending.
-    if (p0.y < p1.y + 0.1f) {
-      ++m_up_count;
-      return false;
-    }
+  if (m_ascending && p0.y < p1.y + kTurnPixels) {
+    ++m_up_count;
+    return;
   }
+  // The turn: a rise counts from this frame; a descent starts at the top sample and keeps the
+  // length of the rise before it.
   m_ascending = p0.y < p1.y ? 1 : 0;
   if (m_ascending) {
     m_down_count = 0;
     m_up_count = 1;
-  } else {
-    m_stroke_top = p1;
-    m_down_count = 1;
-    m_previous_up_count = m_up_count;
-    m_up_count = 0;
+    return;
   }
-  return false;
+  m_stroke_top = p1;
+  m_down_count = 1;
+  m_previous_up_count = m_up_count;
+  m_up_count = 0;
 }
 
 void MocapMarker::SetLastDrumHit(int drum) {

@@ -94,4 +94,13 @@ class MocapMarker {
   static float m_max_y_speed_for_deceleration_coefficient;  // 4.0
   static bool m_logging;
   static FILE* m_file;
+
+ private:
+  // The stroke detector's steps (DetectHit).
+  struct Descent;
+  bool StrokeDue(bool placing) const;
+  Descent MeasureDescent() const;
+  float ExpectedRow(const Descent& descent) const;
+  bool Strike(const Descent& descent, float threshold, float& speed, bool foot, float scale);
+  void FollowDirection();
 };
