@@ -17,6 +17,10 @@ struct DiskRow {
   float diameter;  // inches
 };
 
+constexpr float kFarAway = 1e31f;            // farther than any drum or button
+constexpr float kTableDiameters = -1.0f;     // as a disk's minimum diameter: the table's diameters alone
+constexpr float kNearbyPixels2 = 196.0f;     // 14 pixels, squared: a drum this close is worth a hint
+
 const float kTilt8 = -0.139626235f;
 const float kTilt10 = -0.174532801f;
 const float kTilt20 = -0.349065602f;
@@ -70,6 +74,103 @@ float CentreDistance(const float* m, const DrumDisk& disk) {
   return std::sqrt(Dot(d, d));
 }
 
+// Only drums with an element are found, and feet search the pedals alone (category 1 or 2).
+bool HasElement(const Drumkit& kit, size_t drum) { return kit.GetDrumkitElementToSoundElement(int(drum)) >= 0; }
+bool HandDrum(const Drumkit::Drum& d) {
+  return d.category == Sound::CATEGORY_HAND || d.category == Sound::CATEGORY_HAND_AND_FOOT;
+}
+bool Pedal(const Drumkit::Drum& d) {
+  return d.category == Sound::CATEGORY_FOOT || d.category == Sound::CATEGORY_HAND_AND_FOOT;
+}
+
+// The drum whose disk the stroke M is on. Where it is on several, a later disk replaces the
+// choice when the stroke's distances to the two surfaces differ more than its distances to the
+// two centres do and the surface is nearer, or else when the centre is nearer (ties keep the
+// earlier drum).
+int FindOnDisks(const Drumkit& kit, const float* m) {
+  int chosen = -1;
+  DrumDisk chosen_disk{};
+  float chosen_score = 0;
+  for (size_t i = 0; i < kit.drums.size(); ++i) {
+    const Drumkit::Drum& d = kit.drums[i];
+    if (!HasElement(kit, i) || d.category == Sound::CATEGORY_FOOT) continue;
+    DrumDisk disk;
+    SetDrumDisk(d.x, d.y, d.size, d.type, disk, kTableDiameters);
+    float score;
+    if (!OnDisk(m, disk, kit.disk_radius_factor, kit.disk_plane_distance, score)) continue;
+    if (chosen >= 0) {
+      float centre_new = CentreDistance(m, disk), centre_old = CentreDistance(m, chosen_disk);
+      bool take;
+      if (std::fabs(score - chosen_score) > std::fabs(centre_new - centre_old))
+        take = score < chosen_score;
+      else
+        take = centre_new < centre_old;
+      if (!take) continue;
+    }
+    chosen = int(i);
+    chosen_disk = disk;
+    chosen_score = score;
+  }
+  return chosen;
+}
+
+// The hand drums nearest to a hand in the picture: with its depth (the candidate, i3) and
+// without it (the depth hint, i2); strictly nearer wins, so the earlier of equals stays.
+struct PictureNearest {
+  int i3 = -1;
+  float d3 = kFarAway;
+  int i2 = -1;
+  float d2 = kFarAway;  // squared pixels
+};
+
+PictureNearest NearestInPicture(const Drumkit& kit, float x, float y, float size) {
+  PictureNearest n;
+  for (size_t i = 0; i < kit.drums.size(); ++i) {
+    const Drumkit::Drum& d = kit.drums[i];
+    if (!HasElement(kit, i) || !HandDrum(d)) continue;
+    float dx = x - d.x, dy = y - d.y, dz = (size - d.size) * kit.depth_scale;
+    float d2 = dx * dx + dy * dy;
+    float d3 = d2 + dz * dz;
+    if (d3 < n.d3) {
+      n.d3 = d3;
+      n.i3 = int(i);
+    }
+    if (d2 < n.d2) {
+      n.d2 = d2;
+      n.i2 = int(i);
+    }
+  }
+  return n;
+}
+
+// Whether the stroke M is on the drum's disk, at least the kit's minimum diameter wide.
+bool OnOwnDisk(const Drumkit& kit, const float* m, int drum) {
+  const Drumkit::Drum& d = kit.drums[drum];
+  DrumDisk disk;
+  SetDrumDisk(d.x, d.y, d.size, d.type, disk, kit.disk_min_diameter);
+  float score;
+  return OnDisk(m, disk, kit.disk_radius_factor, kit.disk_plane_distance, score);
+}
+
+// The button nearest to the hand within the button radius becomes the hand's active button
+// (none: -1); true, with its id, when it is activated.
+bool ActivatedButton(DistanceMenu& menu, float x, float y, bool dominant, int& id) {
+  int best = -1;
+  float best_distance = kFarAway;
+  for (size_t b = 0; b < menu.buttons.size(); ++b) {
+    float dx = x - menu.buttons[b].x, dy = y - menu.buttons[b].y;
+    float dist = dx * dx + dy * dy;
+    if (dist < menu.radius * menu.radius && dist < best_distance) {
+      best_distance = dist;
+      best = int(b);
+    }
+  }
+  menu.SetActiveButton(best, dominant);
+  if (best < 0 || !menu.IsButtonActivated(best, dominant)) return false;
+  id = menu.buttons[best].id;
+  return true;
+}
+
 }  // namespace
 
 void Drumkit::CorrectCoords(float& x, float& y, float& size) { CorrectCameraCoords(x, y, size); }
@@ -100,18 +201,18 @@ int Drumkit::FindDrum(Sound::ElementCategory category, float x, float y, float s
   if (category != Sound::CATEGORY_HAND && category != Sound::CATEGORY_FOOT) return -1;
   bool foot_search = category == Sound::CATEGORY_FOOT;
   int best = -1;
-  float best_distance = 1e31f;
+  float best_distance = kFarAway;
   float best_dx = 0;
   for (size_t i = 0; i < drums.size(); ++i) {
-    if (GetDrumkitElementToSoundElement(int(i)) < 0) continue;
+    if (!HasElement(*this, i)) continue;
     const Drum& d = drums[i];
     float distance, dx;
     if (foot_search) {
-      if (d.category != Sound::CATEGORY_FOOT && d.category != Sound::CATEGORY_HAND_AND_FOOT) continue;
+      if (!Pedal(d)) continue;
       dx = x - d.foot_x;
       distance = dx * dx;
     } else {
-      if (d.category != Sound::CATEGORY_HAND && d.category != Sound::CATEGORY_HAND_AND_FOOT) continue;
+      if (!HandDrum(d)) continue;
       dx = x - d.x;
       float dy = y - d.y, dz = (size - d.size) * depth_scale;
       distance = dx * dx + dy * dy + dz * dz;
@@ -127,92 +228,28 @@ int Drumkit::FindDrum(Sound::ElementCategory category, float x, float y, float s
   return viewer_calls.is_connected() ? best : -1;
 }
 
+// A hand's stroke is on a drum when its 3D point lies on the drum's hit disk: the drums are
+// searched on their disks (3D), or the nearest in the picture is checked against its disk (2D).
+// An in-air button under the hand wins once activated. `nearby` is the depth hint: a drum close
+// to the hand in the picture that the stroke did not choose (2D only).
 int Drumkit::FindDrumOrMenu(float x, float y, float size, bool dominant, DistanceMenu* menu, int& nearby) {
+  // 1. The hand in 3D metres, as the disks are.
   float m[3] = {x, y, size};
   CorrectCoords(m[0], m[1], m[2]);
-  int chosen = -1;
-  int i2 = -1;
-  float best_d2 = 1e31f;
-  bool ran_2d = false;
-
+  // 2. The drum.
+  int chosen;
+  PictureNearest nearest;
   if (use_3d) {
-    DrumDisk chosen_disk{};
-    float chosen_score = 0;
-    for (size_t i = 0; i < drums.size(); ++i) {
-      if (GetDrumkitElementToSoundElement(int(i)) < 0) continue;
-      const Drum& d = drums[i];
-      if (d.category == Sound::CATEGORY_FOOT) continue;
-      DrumDisk disk;
-      SetDrumDisk(d.x, d.y, d.size, d.type, disk, -1.0f);
-      float score;
-      if (!OnDisk(m, disk, disk_radius_factor, disk_plane_distance, score)) continue;
-      if (chosen < 0) {
-        chosen = int(i);
-        chosen_disk = disk;
-        chosen_score = score;
-        continue;
-      }
-      float centre_new = CentreDistance(m, disk), centre_old = CentreDistance(m, chosen_disk);
-      bool take;
-      if (std::fabs(score - chosen_score) > std::fabs(centre_new - centre_old))
-        take = score < chosen_score;
-      else
-        take = centre_new < centre_old;
-      if (take) {
-        chosen = int(i);
-        chosen_disk = disk;
-        chosen_score = score;
-      }
-    }
+    chosen = FindOnDisks(*this, m);
   } else {
-    ran_2d = true;
-    int i3 = -1;
-    float best_d3 = 1e31f;
-    for (size_t i = 0; i < drums.size(); ++i) {
-      if (GetDrumkitElementToSoundElement(int(i)) < 0) continue;
-      const Drum& d = drums[i];
-      if (d.category != Sound::CATEGORY_HAND && d.category != Sound::CATEGORY_HAND_AND_FOOT) continue;
-      float dx = x - d.x, dy = y - d.y, dz = (size - d.size) * depth_scale;
-      float d2 = dx * dx + dy * dy;
-      float d3 = d2 + dz * dz;
-      if (d3 < best_d3) {
-        best_d3 = d3;
-        i3 = int(i);
-      }
-      if (d2 < best_d2) {
-        best_d2 = d2;
-        i2 = int(i);
-      }
-    }
-    if (i3 >= 0) {
-      const Drum& d = drums[i3];
-      DrumDisk disk;
-      SetDrumDisk(d.x, d.y, d.size, d.type, disk, disk_min_diameter);
-      float score;
-      if (OnDisk(m, disk, disk_radius_factor, disk_plane_distance, score)) chosen = i3;
-    }
+    nearest = NearestInPicture(*this, x, y, size);
+    chosen = nearest.i3 >= 0 && OnOwnDisk(*this, m, nearest.i3) ? nearest.i3 : -1;
   }
-
-  if (menu) {
-    if (!menu->buttons.empty()) {
-      int best = -1;
-      float best_distance = 1e31f;
-      for (size_t b = 0; b < menu->buttons.size(); ++b) {
-        float dx = x - menu->buttons[b].x, dy = y - menu->buttons[b].y;
-        float dist = dx * dx + dy * dy;
-        if (dist < menu->radius * menu->radius && dist < best_distance) {
-          best_distance = dist;
-          best = int(b);
-        }
-      }
-      menu->SetActiveButton(best, dominant);
-      if (best >= 0 && menu->IsButtonActivated(best, dominant)) return menu->buttons[best].id;
-    } else {
-      menu->SetActiveButton(-1, dominant);
-    }
-  }
-
-  nearby = (ran_2d && i2 >= 0 && best_d2 < 196.0f && i2 != chosen) ? i2 : -1;
+  // 3. An activated button under the hand is the answer (nearby then stays as it was).
+  int button;
+  if (menu && ActivatedButton(*menu, x, y, dominant, button)) return button;
+  // 4. The depth hint.
+  nearby = (nearest.i2 >= 0 && nearest.d2 < kNearbyPixels2 && nearest.i2 != chosen) ? nearest.i2 : -1;
   return chosen;
 }
 
