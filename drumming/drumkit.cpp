@@ -452,6 +452,14 @@ std::string Drumkit::GetDrumkitCalibrationLegend() {
          "\n";
 }
 
+void Drumkit::UpdateCalibrated() {
+  is_calibrated = true;
+  for (size_t i = 0; i < drums.size(); ++i) {
+    auto it = drum_to_element.find(int(i));
+    if (it != drum_to_element.end() && it->second != -1 && !drums[i].IsCalibrated()) is_calibrated = false;
+  }
+}
+
 bool Drumkit::InitFromChooser(Sound& snd, const std::string& path, const std::vector<std::string>& names,
                               const std::vector<Sound::ElementType>& types,
                               const std::vector<Sound::ElementCategory>& categories,
@@ -542,11 +550,7 @@ bool Drumkit::InitFromChooser(Sound& snd, const std::string& path, const std::ve
   InitVolumeMaps(ini);
   InitIcons(ini);
 
-  is_calibrated = true;
-  for (size_t i = 0; i < drums.size(); ++i) {
-    auto it = drum_to_element.find(int(i));
-    if (it != drum_to_element.end() && it->second != -1 && !drums[i].IsCalibrated()) is_calibrated = false;
-  }
+  UpdateCalibrated();
   ini.CleanUp();
   RecreateMIDIMap();
 

@@ -157,6 +157,8 @@ class Drumkit {
   // Appends the [Drumkit calibration] section; false when the file could not be written.
   bool SaveCalibrationInfo(const std::string& path) const;
   static std::string GetDrumkitCalibrationLegend();
+  // is_calibrated: every drum with a sound has its place and its volume maps.
+  void UpdateCalibrated();
   void InitVolumeMaps(const IniFile& ini);
   void InitIcons(const IniFile& ini);
 

@@ -43,6 +43,10 @@ class Drummer {
   bool LoadLastSession();
   void SaveLastSession();
   bool ChooseDrumkit(const std::string& name, bool flag);
+  // Reloads the current kit, saved with an edited element list, keeping what its drums in memory
+  // hold (saved or not) for the drums whose element stays; new drums come as the file has them.
+  bool FollowEditedKit(const std::string& name, const std::vector<std::string>& old_elements,
+                       const std::vector<std::string>& new_elements);
   // Saves the loaded kit with its positions: the library writes the [Drumkit] part to a
   // temporary file, the calibration is appended and the kit file replaced at once. False, with
   // the user's message, when the kit file was left as it was.
@@ -63,6 +67,9 @@ class Drummer {
                                   MocapMarker::Position& stroke_position, float& speed, Limb& limb);
   bool HavePick(int& drum, Limb& limb) const;
   void PickDrum(int drum, Limb limb, float speed);
+
+  // What every load of a kit ends with; false when it did not load.
+  bool TakeLoadedKit(bool loaded);
 
   // Pedals.
   void UpdatePedals();

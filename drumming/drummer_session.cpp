@@ -3,6 +3,7 @@
 #include "drumming/drumkit.h"
 #include "drumming/drummer.h"
 #include "drumming/drumming_globals.h"
+#include "drumming/kit_carry.h"
 #include "drumming/library_calls.h"
 #include "drumming/settings_keys.h"
 #include "drumming/viewer_calls.h"
@@ -72,11 +73,23 @@ void Drummer::SaveLastSession() {
 
 bool Drummer::ChooseDrumkit(const std::string& name, bool flag) {
   if (!kit || !kit_library) return false;
-  int result = library_calls.load_drumkit(*kit_library, kit, name, flag, midi_mode == 1);
+  return TakeLoadedKit(library_calls.load_drumkit(*kit_library, kit, name, flag, midi_mode == 1) >= 0);
+}
+
+bool Drummer::FollowEditedKit(const std::string& name, const std::vector<std::string>& old_elements,
+                              const std::vector<std::string>& new_elements) {
+  if (!kit || !kit_library) return false;
+  const KeptDrums kept(*kit);  // before the load releases the old drums' sounds
+  const bool loaded = library_calls.load_drumkit(*kit_library, kit, name, true, midi_mode == 1) >= 0;
+  if (loaded) kept.PutInto(*kit, CarriedDrums(old_elements, new_elements));
+  return TakeLoadedKit(loaded);
+}
+
+bool Drummer::TakeLoadedKit(bool loaded) {
   viewer_calls.begin_drumkit(int(kit->drums.size()), kit->is_user_kit);
   for (size_t i = 0; i < kit->drums.size(); ++i) viewer_calls.add_drum(int(i), kit->drums[i]);
   viewer_calls.end_drumkit();
-  if (result < 0) return false;
+  if (!loaded) return false;
   kit->SetDistanceMenuLocations(Is_Left_Handed);
   kit->SetPan(!Is_Left_Handed, -1);
   // The recording in progress ends with the kit; the list then shows it.

@@ -6,11 +6,11 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <map>
 #include <set>
 
 #include "drumming/drumkit.h"
 #include "drumming/drummer.h"
+#include "drumming/kit_carry.h"
 #include "frame/atomic_file.h"
 #include "frame/ini_file.h"
 #include "frame/paths.h"
@@ -79,16 +79,7 @@ bool CarriedCalibration(const DrumkitChooser::LogicalDrumkit& old, const std::ve
     float v = 0;
     if (ini.GetFloat(kCalibration, key, v)) out += Line("%s = %f\n", key, v) + "\n";
   }
-  std::map<int, int> old_to_new;  // ordered by old index
-  std::vector<bool> taken(old.elements.size(), false);
-  for (size_t j = 0; j < elements.size(); ++j)
-    for (size_t k = 0; k < old.elements.size(); ++k)
-      if (!taken[k] && old.elements[k] == elements[j]) {
-        taken[k] = true;
-        old_to_new[int(k)] = int(j);
-        break;
-      }
-  for (const auto& [k, j] : old_to_new) CarryDrum(ini, k, j, out);
+  for (const auto& [k, j] : CarriedDrums(old.elements, elements)) CarryDrum(ini, k, j, out);  // by old index
   return true;
 }
 

@@ -178,12 +178,13 @@ void LeaveEditor(int line) {
 
 // The loaded kit follows its saved edit. Its drums in memory are the old ones, and a later
 // save of their placement would write them under the new element list (or, renamed, as a
-// new kit under the old Name): new elements reload it with the placement carried over, a new
-// Name alone only becomes the current kit's Name.
+// new kit under the old Name): new elements reload it, each staying drum keeping what it has in
+// memory, saved or not; a new Name alone only becomes the current kit's Name.
 void FollowLoadedKit(const DrumkitChooser::LogicalDrumkit& before) {
   if (working_drumkit.elements != before.elements) {
     DrawBusyVeil();
-    if (drummer.ChooseDrumkit(working_drumkit.Name, true)) DrawSamplesProgress(0, true);
+    if (drummer.FollowEditedKit(working_drumkit.Name, before.elements, working_drumkit.elements))
+      DrawSamplesProgress(0, true);
   } else if (working_drumkit.Name != before.Name) {
     drumkit_chooser.current_drumkit_name = working_drumkit.Name;
     drummer.SaveLastSession();

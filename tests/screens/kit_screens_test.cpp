@@ -116,8 +116,9 @@ TEST_F(KitScreens, DeleteAsksFirstAndShowsAFailure) {
 }
 
 // The loaded kit [snare, kick, tom] edited (snare removed) or renamed, the list left with
-// Cancel, a drum moved in the air and the placement saved: the file holds the kit as edited,
-// each drum's place under its own element, and no second kit appears.
+// Cancel, the tom moved and turned down in the air (before the edit, unsaved, or after it) and
+// the placement saved: the file holds the kit as edited, each drum's place and volume under its
+// own element, and no second kit appears.
 TEST_F(KitScreens, TheLoadedKitFollowsItsEditAndRename) {
   InstallLibraryCalls();
   drummer.kit = &drumkit;
@@ -135,11 +136,21 @@ TEST_F(KitScreens, TheLoadedKitFollowsItsEditAndRename) {
   const struct {
     bool remove_snare;
     const char* name;
+    bool tom_changed_before_edit;
     std::vector<const char*> lines;
   } cases[] = {
-      {true, "K", {"Name = K\n", "Drum0.element = kick\nDrum1.element = tom\n\n", "Drum0.foot_x = 90.000000",
-                   "Drum1.x = 77.000000", "Drum1.y = 60.000000"}},
-      {false, "K2", {"Name = K2\n", "Drum2.element = tom\n", "Drum0.x = 10.000000", "Drum2.x = 77.000000"}},
+      {true, "K", false, {"Name = K\n", "Drum0.element = kick\nDrum1.element = tom\n\n", "Drum0.foot_x = 90.000000",
+                          "Drum1.x = 77.000000", "Drum1.y = 60.000000", "Drum1.volume = 33\n"}},
+      {false, "K2", false, {"Name = K2\n", "Drum2.element = tom\n", "Drum0.x = 10.000000", "Drum2.x = 77.000000",
+                            "Drum2.volume = 33\n"}},
+      {true, "K", true, {"Drum0.element = kick\nDrum1.element = tom\n\n", "Drum0.foot_x = 90.000000",
+                         "Drum1.x = 77.000000", "Drum1.y = 60.000000", "Drum1.volume = 33\n"}},
+      {false, "K2", true, {"Drum2.element = tom\n", "Drum0.x = 10.000000", "Drum2.x = 77.000000",
+                           "Drum2.volume = 33\n"}},
+  };
+  auto change_tom_in_air = [] {
+    drumkit.drums.back().x = 77;
+    drumkit.SetVolume(static_cast<int>(drumkit.drums.size()) - 1, 33, false);
   };
   for (const auto& c : cases) {
     skyt_test::WriteFile(kit_file,
@@ -149,6 +160,7 @@ TEST_F(KitScreens, TheLoadedKitFollowsItsEditAndRename) {
                          "Drum2.x = 30\nDrum2.y = 60\nDrum2.size = 4\n");
     drumkit_chooser.BuildDrumkitList(false);
     ASSERT_TRUE(drummer.ChooseDrumkit("K", false));
+    if (c.tom_changed_before_edit) change_tom_in_air();
     EnterListAt("K");
     ASSERT_TRUE(Click(216));  // Edit
     Frame();
@@ -162,7 +174,7 @@ TEST_F(KitScreens, TheLoadedKitFollowsItsEditAndRename) {
     ASSERT_EQ(interface_state, kChooseDrumkitScreen);
     Frame();
     ASSERT_TRUE(Click(8));  // Cancel on the kit list: nothing chosen there
-    drumkit.drums.back().x = 77;  // the tom moved in the air
+    if (!c.tom_changed_before_edit) change_tom_in_air();
     std::string message;
     EXPECT_TRUE(drummer.SaveCalibration(&message)) << message;
     const std::string file = skyt_test::ReadFile(kit_file);
