@@ -42,6 +42,15 @@ void GlContext::Clear(float r, float g, float b, float a) {
   glClear(GL_COLOR_BUFFER_BIT | GL_STENCIL_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
+void GlContext::Resize(int width, int height) {
+  glFinish();
+  width_ = width;
+  height_ = height;
+  buffer_.assign(static_cast<size_t>(width) * height * 4, 0);
+  if (!OSMesaMakeCurrent(static_cast<OSMesaContext>(context_), buffer_.data(), GL_UNSIGNED_BYTE, width, height))
+    throw std::runtime_error("OSMesaMakeCurrent failed");
+}
+
 void GlContext::Finish() const { glFinish(); }
 
 std::array<int, 4> GlContext::Pixel(int x, int y) const {

@@ -19,6 +19,9 @@ class GlContext {
 
   int width() const { return width_; }
   int height() const { return height_; }
+  // Draws into a new buffer of this size from now on, as a window the system resized (the
+  // pixels are undefined until the next drawing; the GL state is kept).
+  void Resize(int width, int height);
 
   // Clears to the given colour (0..1).
   void Clear(float r = 0, float g = 0, float b = 0, float a = 1);

@@ -15,6 +15,7 @@
 #include "frame/ini_file.h"
 #include "frame/window.h"
 #include "render/imgui.h"
+#include "render/ui_style.h"
 #include "sound/embedded_sounds.h"
 #include "sound/sound.h"
 #include "tests/support/fake_host_clock.h"
@@ -30,6 +31,15 @@ namespace {
 constexpr int kSettlingFrames = 198;
 DistanceMenu last_menu;
 Ps3EyePacketiser packetiser;
+
+// One display call, then what the window system does when the program changed the window's
+// size (a full-screen switch): a buffer of the new size and the reshape callback.
+void DisplayInto(GlContext& gl) {
+  Display();
+  if (headless_window.width == gl.width() && headless_window.height == gl.height()) return;
+  gl.Resize(headless_window.width, headless_window.height);
+  Reshape(headless_window.width, headless_window.height);
+}
 
 }  // namespace
 
@@ -50,6 +60,10 @@ InAirKit::InAirKit(const std::string& name, int width, int height) : install_(na
   fake_usb::Reset();
   fake_usb::PlugCamera();
   webcam.Init(IniFile());
+  // What the program's start-up makes for the in-air pages: the wizard's overlay over the
+  // camera picture and the icons.
+  calibration.Init(drummer, webcam, imgui, IniFile());
+  InitUIStyle();
   DistanceMenu::Init(height, height);
   LoadGridKit(drumkit, 3);
   if (!sound.distance_menu_button_sound.data.load())
@@ -60,10 +74,12 @@ InAirKit::InAirKit(const std::string& name, int width, int height) : install_(na
   drummer.LoadLastSession();
   drumkit.SetDistanceMenuLocations(false);
   SetHostTimeNanos(now_);
+  Reshape(width, height);
 }
 
 InAirKit::~InAirKit() {
   webcam.CleanUp();
+  calibration.CleanUp();
   DistanceMenu::ClearMessages();
   DistanceMenu::CleanUp();
   frame_calls.menu_seen = [](const DistanceMenu&) {};
@@ -78,7 +94,7 @@ void InAirKit::Frame(const Scene& scene) {
   fake_usb::WaitFeedConsumed();
   now_ += frame_nanos_;
   SetHostTimeNanos(now_);
-  Display();
+  DisplayInto(gl_);
   if (sound.audio.GetPlayingTime(sound.distance_menu_button_sound) >= 0.0f) {
     ++clicks_;
     SilenceAll();
@@ -92,7 +108,7 @@ void InAirKit::Run(const std::vector<Scene>& frames) {
 void InAirKit::Redraw() {
   now_ += frame_nanos_;
   SetHostTimeNanos(now_);
-  Display();
+  DisplayInto(gl_);
 }
 
 void InAirKit::Settle() { Run(StrokeScript::Rest(kSettlingFrames)); }
