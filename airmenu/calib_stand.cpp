@@ -3,6 +3,7 @@
 // draws.
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "airmenu/calib_drums.h"
@@ -103,6 +104,14 @@ void StandMessages() {
     DistanceMenu::AddMessage(GetUtf8(kTextHitButtonAgain), 18, 3, 2000.0f, false, false);
 }
 
+// The "Done" button's height in camera pixels: its place in the kit's menu, raised where its
+// rim would reach the bottom line, which tells to hit it.
+float DoneY() {
+  const float r = Webcam::WebcamWidthToWindowWidth(22.0f);
+  const float lowest = 239.0f - (DistanceMenu::MessagePlate(18, "").top + r) / Webcam::WebcamHeightToWindowHeight(1.0f);
+  return std::min(DistanceMenu::m_with_drums_y - 4.0f, lowest);
+}
+
 // A "Done" hit; true on the second within kSecondHitFrames of the first.
 bool DoneHit() {
   Click();
@@ -133,7 +142,7 @@ void StandPicture(int w, int h, DistanceMenu& menu, const Image& strip) {
     if (picture) webcam.DrawVignette();
   }
   StandMessages();
-  AddButton(menu, kDoneButton, kTextDone, 145.0f, DistanceMenu::m_with_drums_y - 4.0f);
+  AddButton(menu, kDoneButton, kTextDone, 145.0f, DoneY());
   frame_calls.menu_seen(menu);
   if (graphics_mode == 0 || render_what == 0) menu.Render(true, 125.0f);
   if (full_screen) DrawStandStrip(0.53f * w, 0.5f * h, 1.0f, strip);

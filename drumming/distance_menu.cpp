@@ -434,6 +434,15 @@ constexpr MessageStyle kMessageStyles[] = {
 
 }  // namespace
 
+DistanceMenu::Plate DistanceMenu::MessagePlate(int line, const std::string& text) {
+  const Font* font = CurrentFont();
+  if (!font) return {0, 0, 0, 0};
+  const float f = font->GetPixelSize(), width = font->GetWidth(text.c_str());
+  const float left = 0.5f * float(window_services.width()) - width / 2;
+  const float top = 0.97f * float(window_services.height()) - m_line_height_ratio * f * float(line) + 10.0f;
+  return {left, top - 0.75f * f, left + width, top};
+}
+
 bool DistanceMenu::PrintPersistentMessages(float fps) {
   if (!(fps > 0)) fps = 125.0f;
   float w = float(window_services.width()), h = float(window_services.height());
@@ -449,8 +458,8 @@ bool DistanceMenu::PrintPersistentMessages(float fps) {
       continue;
     }
     if (font && !it->first.empty()) {
-      float width = font->GetWidth(it->first.c_str());
-      TextDistanceVisibility(cx - width / 2, base - m_line_height_ratio * f * float(it->second.line), width, 0.75f * f);
+      const Plate p = MessagePlate(it->second.line, it->first);
+      TextDistanceVisibility(p.left, p.top - 10.0f, p.right - p.left, p.top - p.bottom);
     }
     ++it;
   }

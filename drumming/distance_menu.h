@@ -74,6 +74,12 @@ class DistanceMenu {
   static void AddMessage(const char* text, int line, int style, float milliseconds, bool refresh, bool persistent);
   static void ClearMessages();
   static bool PrintPersistentMessages(float fps);
+  // The plate behind a message line's text in window pixels (y upwards), as drawn in the
+  // current window with its current font; all zero without a font.
+  struct Plate {
+    float left, bottom, right, top;
+  };
+  static Plate MessagePlate(int line, const std::string& text);
   static void PrintBackground(float x, float y, Font::Alignment a, const char* format, ...)
       __attribute__((format(printf, 4, 5)));
   // A round button's label stays inside this share of its radius.

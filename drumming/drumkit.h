@@ -38,6 +38,9 @@ float ApplyVolumeCurve(float velocity, Sound::VolumeResponseCurve curve);
 // gave up after 3001 steps.
 bool FindBestLocation(const std::vector<MocapMarker::Position>& obstacles, bool move_right, float x, float y,
                       float& out_x, float& out_y);
+// Moves a menu button at (x, y) straight away from the first button's place until their rims
+// stand a pixel apart (the drums keep buttons only 38 pixels away, less than two radii).
+void KeepButtonsApart(const MocapMarker::Position& first, float& x, float& y);
 
 // Prints the "Missing" label centred at a window point.
 void PrintMissing(float x, float y);

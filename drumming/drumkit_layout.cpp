@@ -34,6 +34,14 @@ bool FindBestLocation(const std::vector<MocapMarker::Position>& obstacles, bool 
   return false;
 }
 
+void KeepButtonsApart(const MocapMarker::Position& first, float& x, float& y) {
+  const float apart = 2 * DistanceMenu::m_menu_radius + 1;
+  const float dx = x - first.x, dy = y - first.y, d = std::sqrt(dx * dx + dy * dy);
+  if (d >= apart) return;
+  x = first.x + dx * apart / d;
+  y = first.y + dy * apart / d;
+}
+
 bool Drumkit::SetDistanceMenuLocations(bool left_handed) {
   typedef DistanceMenu M;
   float base = M::m_lowest_drum_y - 5.0f;
@@ -84,6 +92,7 @@ bool Drumkit::SetDistanceMenuLocations(bool left_handed) {
   first.y = M::m_with_drums_y;
   obstacles.push_back(first);
   FindBestLocation(obstacles, left_handed, right ? 80 : 240, base, M::m_with_drums2_x, M::m_with_drums2_y);
+  KeepButtonsApart(first, M::m_with_drums2_x, M::m_with_drums2_y);
   if (right) {
     M::m_with_drums_slider_x = M::m_with_drums_x + 22 + 3;
     M::m_with_drums_slider2_x = M::m_with_drums_slider_x + 49.5f + 6;

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Writes a PNG of every mouse screen and every in-air page (the wizard's stages among them) in
-# all eleven languages, as <folder>/<language>/<screen>.png:
+# all eleven languages, as <folder>/<language>/<screen>.png, the in-air pages as
+# <folder>/<language>/<size>/<page>.png (full screen at 1280x1024 in every language, one
+# language each in the 960x720 window and full screen at 1920x1080):
 #   bash tools/gallery.sh [FOLDER]        build/gallery/ by default
 # The pictures come from the layout tests (tests/screens/screen_fit_test.cpp and
 # tests/airmenu/page_fit_test.cpp): the screens drawn by their own functions over the window's
-# background, the in-air pages through the program's display callback on the fake camera, all
-# offscreen (OSMesa) with the installed fonts, so no X server is needed. The tests' verdict on
+# background, the in-air pages through the program's display callback on the fake camera in a
+# window that follows the program's full-screen switch, all offscreen (OSMesa) with the
+# installed fonts, so no X server is needed. The tests' verdict on
 # the layouts is printed with them.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

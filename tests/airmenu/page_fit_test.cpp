@@ -1,8 +1,12 @@
-// Every in-air page and wizard stage in every language, with the installed fonts: button
-// labels inside their round buttons, slider labels inside their sliders, message lines inside
-// the window, and the wizard's mouse forms whole and clear of each other. One table of pages
-// run once per language. Labels may shrink to fit, down to a 40th of the window's height. With SKYTAPPER_GALLERY naming a folder, each page is also written
-// there as <language>/<page>.png.
+// Every in-air page and wizard stage, drawn by the program's display callback on the fake
+// camera in a window set up as the program sets it up, with the installed fonts: button labels
+// inside their round buttons, slider labels inside their sliders, message lines inside the
+// window and clear of the buttons and sliders, no button over another, and the wizard's mouse
+// forms whole and clear of each other. Labels may shrink to fit, down to a 40th of the window's
+// height. One table of pages, run in every language in full screen on a 1280x1024 screen (the
+// narrowest for its height), and in one language each in the 960x720 window and in full
+// screen on a 1920x1080 screen. With SKYTAPPER_GALLERY naming a folder, each page is also written
+// there as <language>/<size>/<page>.png.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -74,7 +79,50 @@ const Page kPages[] = {
     {"wizard: stand", kWizard, 1, Calibration::kStand, kNoButton},
 };
 
+// A screen the in-air pages are shown on: the window the program opens (960x720), or the whole
+// screen when the pages are played full screen (the session's default).
+struct Screen {
+  const char* name;
+  int width, height;
+  bool full_screen;
+  std::vector<const char*> languages;
+};
+
+// The other sizes in one language each (every language takes seconds at these sizes): the
+// longest lines, and a CJK font.
+const Screen kScreens[] = {
+    {"1280x1024", 1280, 1024, true, {std::begin(skyt_test::kLanguageCodes), std::end(skyt_test::kLanguageCodes)}},
+    {"960x720", 960, 720, false, {"ru"}},
+    {"1920x1080", 1920, 1080, true, {"ja"}},
+};
+
+// Window pixels (y upwards) of camera pixels (y downwards).
+float WindowX(float x) { return WebcamWindowMapping::WebcamXToWindowX(x); }
+float WindowY(float y) { return WebcamWindowMapping::WebcamYToWindowY(239.0f - y); }
 float WindowRadius(float r) { return WebcamWindowMapping::WebcamWidthToWindowWidth(r); }
+
+// A box in window pixels, y upwards.
+struct Box {
+  float left, bottom, right, top;
+};
+
+Box SliderBox(const DistanceMenu::Slider& s) {
+  return {WindowX(float(s.x)), WindowY(float(s.y + s.height)), WindowX(float(s.x + s.width)), WindowY(float(s.y))};
+}
+
+// Whether a round button reaches into the box by more than a pixel.
+bool ButtonOver(const DistanceMenu::Button& b, const Box& box) {
+  const float x = WindowX(b.x), y = WindowY(b.y);
+  const float dx = x - std::clamp(x, box.left, box.right), dy = y - std::clamp(y, box.bottom, box.top);
+  const float r = WindowRadius(b.size) - 1.0f;
+  return dx * dx + dy * dy < r * r;
+}
+
+bool ButtonsOverlap(const DistanceMenu::Button& a, const DistanceMenu::Button& b) {
+  const float dx = WindowX(a.x) - WindowX(b.x), dy = WindowY(a.y) - WindowY(b.y);
+  const float r = WindowRadius(a.size) + WindowRadius(b.size) - 1.0f;
+  return dx * dx + dy * dy < r * r;
+}
 
 // A '|'-separated label, its lines a font's height apart, may shrink to keep each line's ink
 // (0.7 of the font's height about the line's middle) at both ends inside 0.9 of the button's
@@ -93,20 +141,48 @@ bool LabelInside(const DistanceMenu::Button& b, const Font& font) {
   return true;
 }
 
+std::string Quote(const std::string& s) { return "\"" + s + "\""; }
+
 class PageFit : public ::testing::Test {
  protected:
-  void TearDown() override { imgui.tracing = false; }
+  void TearDown() override {
+    imgui.tracing = false;
+    DistanceMenu::m_message_font = DistanceMenu::m_message_windowed_font = nullptr;
+    fonts_[0].reset();
+    fonts_[1].reset();
+    drumkit_chooser.drumkits.clear();
+  }
 
-  // The message fonts and the widget GUI's font of the current language.
-  static void InstallFonts() {
+  // The program's window on this screen, its in-air pages entered from the drumming page.
+  void OpenWindow(const Screen& screen) {
+    kit_.reset();  // its folder is the new one's
+    kit_ = std::make_unique<InAirKit>("page_fit");
+    // A fresh window on the main screen.
+    interface_state = kMainScreen;
+    full_screen = false;
+    full_screen_toggle_frames = 0;
+    headless_window.screen_width = screen.width;
+    headless_window.screen_height = screen.height;
+    drummer.Drum_Full_Screen = screen.full_screen;
+    screen_height_ = screen.height;
+    kit_->Enter(kPlay);
+  }
+
+  // The message fonts the program makes at start-up (for the screen's height and for its
+  // 720-pixel window) and the widget GUI's font and metrics, in the current language.
+  void InstallFonts() {
+    const float lines = float(GetNumTextLines()) * GetLineHeightRatio();
     DistanceMenu::CleanUp();
     DistanceMenu::m_line_height_ratio = GetLineHeightRatio();
-    const float h = float(WindowHeight()) / (float(GetNumTextLines()) * GetLineHeightRatio());
-    DistanceMenu::m_message_font = DistanceMenu::m_message_windowed_font = skyt_test::MakeLanguageFont(h);
+    fonts_[0].reset(skyt_test::MakeLanguageFont(float(screen_height_) / lines));
+    fonts_[1].reset(skyt_test::MakeLanguageFont(720.0f / lines));
+    ASSERT_NE(fonts_[0], nullptr);
+    ASSERT_NE(fonts_[1], nullptr);
+    DistanceMenu::m_message_font = fonts_[0].get();
+    DistanceMenu::m_message_windowed_font = fonts_[1].get();
     DistanceMenu::m_delete_fonts = false;
-    owned_.reset(DistanceMenu::m_message_font);
-    ASSERT_NE(owned_, nullptr);
     ASSERT_TRUE(skyt_test::InstallLanguageFonts(imgui));
+    imgui.Init(Imgui::InitParams::ProgramLayout(imgui.font, GetFontHeight()));
   }
 
   void Show(const Page& p) {
@@ -119,81 +195,99 @@ class PageFit : public ::testing::Test {
       calibration.ChangeStage(p.stage);
       state_param = p.param;
     }
-    kit_.Run(StrokeScript::Rest(p.first_run ? 50 : 3));  // the camera page's form fades in
-    if (p.hit != kNoButton) kit_.Hit(p.hit);
+    kit_->Run(StrokeScript::Rest(p.first_run ? 50 : 3));  // the camera page's form fades in
+    if (p.hit != kNoButton) kit_->Hit(p.hit);
+    frame_calls.menu_seen(DistanceMenu());  // a page that hands none shows no buttons
     imgui.tracing = true;
-    kit_.Run(StrokeScript::Rest(2));
+    kit_->Run(StrokeScript::Rest(2));
   }
 
   std::vector<std::string> Problems() {
     std::vector<std::string> problems;
-    const Font& font = *DistanceMenu::m_message_font;
-    for (const DistanceMenu::Button& b : kit_.Menu().buttons)
-      if (!LabelInside(b, font)) problems.push_back("label outside its button: \"" + b.label + "\"");
-    for (const DistanceMenu::Slider& s : kit_.Menu().sliders) {
+    const Font& font = *(full_screen ? DistanceMenu::m_message_font : DistanceMenu::m_message_windowed_font);
+    const DistanceMenu& menu = kit_->Menu();
+    for (const DistanceMenu::Button& b : menu.buttons)
+      if (!LabelInside(b, font)) problems.push_back("label outside its button: " + Quote(b.label));
+    for (const DistanceMenu::Slider& s : menu.sliders) {
       const float w = WebcamWindowMapping::WebcamWidthToWindowWidth(float(s.width));
       std::vector<std::string> lines;
       const std::string value = s.style == 1 ? " 100%" : s.style == 2 ? " " + std::to_string(s.max) : "";
       split_string(s.label + value, "|", lines);
       const float least = std::min(1.0f, float(WindowHeight()) / 40.0f / font.GetPixelSize());
       for (const std::string& line : lines)
-        if (font.GetWidth(line.c_str()) * least > w) problems.push_back("label outside its slider: \"" + s.label + "\"");
+        if (font.GetWidth(line.c_str()) * least > w) problems.push_back("label outside its slider: " + Quote(s.label));
     }
+    for (size_t i = 0; i < menu.buttons.size(); ++i)
+      for (size_t j = i + 1; j < menu.buttons.size(); ++j)
+        if (ButtonsOverlap(menu.buttons[i], menu.buttons[j]))
+          problems.push_back("button over another: " + Quote(menu.buttons[i].label) + " and " + Quote(menu.buttons[j].label));
+    for (const DistanceMenu::Button& b : menu.buttons)
+      for (const DistanceMenu::Slider& s : menu.sliders)
+        if (ButtonOver(b, SliderBox(s))) problems.push_back("button over a slider: " + Quote(b.label) + " and " + Quote(s.label));
     const float width = float(WindowWidth());
-    for (const auto& [line, text] : DistanceMenu::m_lines_to_messages)
-      if (font.GetWidth(text.c_str()) > width - 8) problems.push_back("message past the window: \"" + text + "\"");
+    for (const auto& [line, text] : DistanceMenu::m_lines_to_messages) {
+      if (font.GetWidth(text.c_str()) > width - 8) problems.push_back("message past the window: " + Quote(text));
+      const DistanceMenu::Plate p = DistanceMenu::MessagePlate(line, text);
+      const Box plate = {p.left, p.bottom, p.right, p.top};
+      for (const DistanceMenu::Button& b : menu.buttons)
+        if (ButtonOver(b, plate)) problems.push_back("message over a button: " + Quote(text) + " and " + Quote(b.label));
+      for (const DistanceMenu::Slider& s : menu.sliders) {
+        const Box box = SliderBox(s);
+        if (box.left < plate.right && plate.left < box.right && box.bottom < plate.top && plate.bottom < box.top)
+          problems.push_back("message over a slider: " + Quote(text) + " and " + Quote(s.label));
+      }
+    }
     if (interface_state == kWizard)
       for (auto& p : skyt_test::LayoutProblems(imgui.trace, WindowWidth(), WindowHeight())) problems.push_back(p);
     return problems;
   }
 
-  void Save(const std::string& language, const Page& p) {
+  void Save(const std::string& language, const Screen& screen, const Page& p) {
     const char* folder = std::getenv("SKYTAPPER_GALLERY");
     if (!folder || !*folder) return;
-    const std::string dir = std::string(folder) + "/" + language;
+    const std::string dir = std::string(folder) + "/" + language + "/" + screen.name;
     std::filesystem::create_directories(dir);
     std::string name = std::string("air ") + p.name;
     for (char& c : name) c = (c == ' ' || c == ':') ? '-' : c;
-    kit_.gl().SavePng(dir + "/" + name + ".png");
+    kit_->gl().SavePng(dir + "/" + name + ".png");
   }
 
-  InAirKit kit_{"page_fit"};
-  static inline std::unique_ptr<Font> owned_;
+  std::unique_ptr<InAirKit> kit_;
+  int screen_height_ = 720;
+  std::unique_ptr<Font> fonts_[2];
 };
 
-TEST_F(PageFit, EveryLabelInsideItsButtonAndEveryLineInsideTheWindowInEveryLanguage) {
-  Reshape(kit_.gl().width(), kit_.gl().height());
-  // The library's kits, the loaded one with the longest name a player is likely to give.
-  const std::string long_name = "Copy of Copy of My First Skytapper Kit (RH) with the china and both splashes";
-  for (const std::string& name : {std::string("My First Skytapper Kit (RH)"), long_name}) {
-    DrumkitChooser::LogicalDrumkit kit;
-    kit.Name = name;
-    drumkit_chooser.drumkits.push_back(kit);
-  }
-  drumkit_chooser.current_drumkit_name = long_name;
-  kit_.Enter(kPlay);
-  for (const char* code : skyt_test::kLanguageCodes) {
-    SetLanguage(code);
-    InstallFonts();
-    int count = 0;
-    for (const Page& p : kPages) {
-      Show(p);
-      Save(code, p);
-      for (const std::string& problem : Problems()) {
-        ADD_FAILURE() << code << ", " << p.name << ": " << problem;
-        ++count;
-      }
+TEST_F(PageFit, EveryLabelInsideItsButtonAndEveryLineInsideTheWindowAndClearOfTheButtons) {
+  for (const Screen& screen : kScreens) {
+    OpenWindow(screen);
+    // The library's kits, the loaded one with the longest name a player is likely to give.
+    const std::string long_name = "Copy of Copy of My First Skytapper Kit (RH) with the china and both splashes";
+    drumkit_chooser.drumkits.clear();
+    for (const std::string& name : {std::string("My First Skytapper Kit (RH)"), long_name}) {
+      DrumkitChooser::LogicalDrumkit kit;
+      kit.Name = name;
+      drumkit_chooser.drumkits.push_back(kit);
     }
-    std::printf("in-air layout problems in %s: %d\n", code, count);
+    drumkit_chooser.current_drumkit_name = long_name;
+    for (const char* code : screen.languages) {
+      SetLanguage(code);
+      InstallFonts();
+      int count = 0;
+      for (const Page& p : kPages) {
+        Show(p);
+        Save(code, screen, p);
+        for (const std::string& problem : Problems()) {
+          ADD_FAILURE() << screen.name << ", " << code << ", " << p.name << ": " << problem;
+          ++count;
+        }
+      }
+      std::printf("in-air layout problems in %s at %s: %d\n", code, screen.name, count);
+    }
   }
-  DistanceMenu::m_message_font = DistanceMenu::m_message_windowed_font = nullptr;
-  owned_.reset();
-  drumkit_chooser.drumkits.clear();
 }
 
 TEST_F(PageFit, AFailedKitSaveNamingALongPathStaysInsideTheWindow) {
-  Reshape(kit_.gl().width(), kit_.gl().height());
-  kit_.Enter(kPlay);
+  OpenWindow(kScreens[0]);
   const std::string path = "/home/a-player-with-a-long-name/Music/Skytapper/conf/drumkits/"
                            "Copy of My First Skytapper Kit (RH) with both splashes.ini";
   for (const char* code : {"en", "de", "ru"}) {
@@ -203,8 +297,6 @@ TEST_F(PageFit, AFailedKitSaveNamingALongPathStaysInsideTheWindow) {
     ShowKitSaveFailed(std::string(GetUtf8(kTextCouldSaveDrumkit)) + path + GetUtf8(kTextDot));
     EXPECT_EQ(Problems(), std::vector<std::string>{}) << code;
   }
-  DistanceMenu::m_message_font = DistanceMenu::m_message_windowed_font = nullptr;
-  owned_.reset();
 }
 
 }  // namespace
