@@ -47,6 +47,10 @@ InAirKit::InAirKit(const std::string& name, int width, int height) : install_(na
   ResetWindowServices();
   headless_window.width = width;
   headless_window.height = height;
+  // A screen of the window's size, so that full screen keeps the buffer's size unless a test
+  // sets a screen of its own.
+  headless_window.screen_width = width;
+  headless_window.screen_height = height;
   ResetDisplayForTest(true);
   InstallFrameRateWatch();
   frame_calls.menu_seen = [](const DistanceMenu& menu) { last_menu = menu; };

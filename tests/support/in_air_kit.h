@@ -3,9 +3,10 @@
 // libusb to the camera thread, and taken by one call of the program's display callback, with
 // the host clock held at 8 ms a frame. The offscreen buffer follows the window's size as the
 // window system would, with the program's reshape callback after each change (a full-screen
-// switch makes it the screen's size). Runs in a fresh installation folder with an offscreen GL
-// context, the offline mixer, a 3-drum grid kit, the overlay and icons the program's start-up
-// makes, and the deferred start-up marked done.
+// switch makes it the screen's size, the window's own unless a test sets another). Runs in a
+// fresh installation folder with an offscreen GL context, the offline mixer, a 3-drum grid
+// kit, the overlay and icons the program's start-up makes, and the deferred start-up marked
+// done.
 // Link: skyt_app skyt_fake_libusb skyt_fake_host_clock.
 #pragma once
 #include <cmath>
