@@ -226,6 +226,7 @@ void Audio::CleanUp(bool all) {
   if (stream_) {
     if (OnEndedJackServer()) {
       portaudio_held_ = true;
+      (void)callbacks_returned_.load(std::memory_order_acquire);
     } else {
       Pa_AbortStream(stream_);
       Pa_CloseStream(stream_);
@@ -779,5 +780,6 @@ int Audio::DeviceCallback(const void* input, void* output, unsigned long frames,
   t_on_audio_thread = true;
   const int result = PortAudioCallback(input, output, frames, time_info, flags, user);
   if (result != paContinue && user) static_cast<Audio*>(user)->stream_completed_.store(true, std::memory_order_release);
+  if (user) static_cast<Audio*>(user)->callbacks_returned_.fetch_add(1, std::memory_order_release);
   return result;
 }

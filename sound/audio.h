@@ -251,6 +251,9 @@ class Audio {
   bool pa_initialised_ = false;
   PaStream* stream_ = nullptr;
   std::atomic<bool> stream_completed_{false};  // the callback ended the stream (the hook asked)
+  // Counts the callbacks that have returned. A stream left open on an ended server is never
+  // stopped, so reading this is what orders its last callback before the mixer is taken down.
+  std::atomic<unsigned> callbacks_returned_{0};
   bool stream_stop_reported_ = false;
   // A stream left open on an ended JACK server: PortAudio is kept to the end of the run, as
   // terminating it would close that stream.
