@@ -143,8 +143,8 @@ class Audio {
   bool IsStreamRunning() const;
   // Main thread, once a frame: when the stream has stopped without being asked (the device
   // vanished, its JACK server ended), prints one "Warning: ..." line naming the device and
-  // what to do; nothing more for the same stream. Returns whether it printed.
-  bool ReportStoppedStream();
+  // what to do; nothing more for the same stream.
+  void ReportStoppedStream();
 
   // --- Voices ---
   // start_seconds > 0 starts that far into the sound; < 0 delays the start by that long.

@@ -24,8 +24,8 @@ bool Audio::OnEndedJackServer() const {
   return StoppedByItself() && IsJackDevice(Pa_GetDeviceInfo(device_index_in_use_));
 }
 
-bool Audio::ReportStoppedStream() {
-  if (stream_stop_reported_ || !StoppedByItself()) return false;
+void Audio::ReportStoppedStream() {
+  if (stream_stop_reported_ || !StoppedByItself()) return;
   stream_stop_reported_ = true;
   const PaDeviceInfo* info = Pa_GetDeviceInfo(device_index_in_use_);
   const char* name = info ? info->name : "?";
@@ -39,5 +39,4 @@ bool Audio::ReportStoppedStream() {
            "again, then choose it on the latency screen and Apply\n", name);
   }
   fflush(stdout);
-  return true;
 }
