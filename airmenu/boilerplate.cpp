@@ -152,13 +152,14 @@ void DrawKitNormal(DistanceMenu& menu, const Head& head, int state) {
 
 void DrawKitSlowLow(DistanceMenu& menu, const Head& head, int state) {
   const bool left = drummer.Is_Left_Handed;
-  if (render_what == 0 && state != kAdjustCymbalChoking) drumkit.DrawChokeZones(false, drummer.Drum_Full_Screen);
-  if (render_what == 0) {
+  if (render_what == kPhaseBackground && state != kAdjustCymbalChoking)
+    drumkit.DrawChokeZones(false, drummer.Drum_Full_Screen);
+  if (render_what == kPhaseBackground) {
     drummer.RenderProperties(head.w, head.h, MessageFont());
-    if ((graphics_mode | 2) != 3) webcam.DrawVignette();
+    if (!DrawsSimplified(graphics_mode)) webcam.DrawVignette();
   }
-  if (render_what == 1) menu.Render(true, 125.0f);
-  if (render_what == 0) {
+  if (render_what == kPhaseMiddle) menu.Render(true, 125.0f);
+  if (render_what == kPhaseBackground) {
     drumkit.DrawPedals(true, left);
     if (state == kAdjustCymbalChoking) drumkit.DrawChokeZones(true, drummer.Drum_Full_Screen);
     drumkit.Draw(true, left);
@@ -206,17 +207,17 @@ unsigned int markers_only_texture = 0;
 void Boilerplate(DistanceMenu& menu, bool drumming, int state) {
   frame_calls.menu_seen(menu);
   switch (graphics_mode) {
-    case 0: BoilerplateNormal(menu, drumming, state); break;
-    case 1:
+    case kGraphicsNormal: BoilerplateNormal(menu, drumming, state); break;
+    case kGraphicsMarkersOnly:
       if (interface_state == kPlay && !drums_muted) BoilerplateMocapMarkersOnly(menu, false, state);
       else BoilerplateSlowLow(menu, drumming, state);
       break;
-    case 2:
-    case 3: BoilerplateSlowLow(menu, drumming, state); break;
-    case 4: BoilerplateNo(menu, drumming, state); break;
+    case kGraphicsSlow:
+    case kGraphicsSlowSimplified: BoilerplateSlowLow(menu, drumming, state); break;
+    case kGraphicsNone: BoilerplateNo(menu, drumming, state); break;
     default: break;
   }
-  if (interface_state == kPlay && graphics_mode != 4 && !use_old_style_menu_button &&
+  if (interface_state == kPlay && graphics_mode != kGraphicsNone && !use_old_style_menu_button &&
       drummer.BothHandsBelowFootLine())
     ChangeInterfaceState(kPlayMenu, 0, 0, 0);
 }
@@ -230,8 +231,8 @@ void BoilerplateNormal(DistanceMenu& menu, bool drumming, int state) {
 void BoilerplateSlowLow(DistanceMenu& menu, bool drumming, int state) {
   static Overlay overlay;
   const Head head = RunKitHead(menu, drumming, state, DrawKitSlowLow);
-  if (render_what != 2) return;
-  DrawOverlay(menu, head, overlay, drumming && (graphics_mode | 2) != 3, 2);
+  if (render_what != kPhaseSwap) return;
+  DrawOverlay(menu, head, overlay, drumming && !DrawsSimplified(graphics_mode), 2);
 }
 
 void BoilerplateNo(DistanceMenu& menu, bool drumming, int) {

@@ -154,7 +154,7 @@ void PlaceMessages(const Drumkit::Drum& d, bool foot) {
 }
 
 void DrawPlacingBackground(int w, int h) {
-  const bool picture = graphics_mode != 1 && graphics_mode != 3;
+  const bool picture = !DrawsSimplified(graphics_mode);
   if (picture) webcam.Draw(1.0f);
   glColor3f(1, 0, 0);
   const float y = (1.0f - DistanceMenu::m_lowest_drum_y / 239.0f) * h;
@@ -241,7 +241,7 @@ void ReadyScreen() {
   ReadyMessages(calibration.IsFirstRun());
   AddButton(menu, kStartButton, kTextStart, DistanceMenu::m_with_drums_x, DistanceMenu::m_with_drums_y, false, true);
   frame_calls.menu_seen(menu);
-  if (graphics_mode == 0 || (render_what == 0 && graphics_mode != 1 && graphics_mode != 3)) {
+  if (DrawsPhase(kPhaseBackground) && !DrawsSimplified(graphics_mode)) {
     webcam.Draw(1.0f);
     webcam.DrawVignette();
     Calibration::DrawDeadPixels();
@@ -252,7 +252,7 @@ void ReadyScreen() {
     DistanceMenu::ClearMessages();
   }
   DoFPS();
-  if (graphics_mode != 0 && render_what != 2) return;
+  if (!DrawsPhase(kPhaseSwap)) return;
   menu.Render(true, 125.0f);
   menu.Render(false, 125.0f);
   DrawMarkers(w, h);
@@ -287,7 +287,7 @@ void FinishPlacing() {
 
 void PlaceDrumsFrame() {
   const int w = WindowWidth(), h = WindowHeight();
-  if (graphics_mode == 0 || render_what == 0) DrawPlacingBackground(w, h);
+  if (DrawsPhase(kPhaseBackground)) DrawPlacingBackground(w, h);
   const bool fresh = TrackMarkers();
   const bool foot = ByFoot();
   const Drumkit::Drum& d = drumkit.drums[CurrentDrum()];
@@ -299,8 +299,8 @@ void PlaceDrumsFrame() {
     AddButton(menu, kNextButton, kTextSkipDrum, DistanceMenu::m_with_drums_x, DistanceMenu::m_with_drums_y, false,
               true);
   frame_calls.menu_seen(menu);
-  if (graphics_mode == 0 || render_what == 0) menu.Render(true, 125.0f);
-  if (graphics_mode == 0 || render_what == 1)
+  if (DrawsPhase(kPhaseBackground)) menu.Render(true, 125.0f);
+  if (DrawsPhase(kPhaseMiddle))
     drumkit.DrawForPlacement(placing.current, placing.parts.first_foot, placing.parts.order, drummer.Is_Left_Handed);
   MocapMarker::Position p, stroke;
   float speed = 0;
@@ -315,7 +315,7 @@ void PlaceDrumsFrame() {
     }
   }
   DoFPS();
-  if (graphics_mode != 0 && render_what != 2) return;
+  if (!DrawsPhase(kPhaseSwap)) return;
   menu.Render(false, 125.0f);
   DrawMarkers(w, h);
   imgui.Begin(false);

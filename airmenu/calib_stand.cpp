@@ -135,8 +135,8 @@ void FinishStand() {
 }
 
 void StandPicture(int w, int h, DistanceMenu& menu, const Image& strip) {
-  const bool picture = graphics_mode != 1 && graphics_mode != 3;
-  if (graphics_mode == 0 || render_what == 0) {
+  const bool picture = !DrawsSimplified(graphics_mode);
+  if (DrawsPhase(kPhaseBackground)) {
     if (picture) webcam.Draw(1.0f);
     Calibration::DrawDeadPixels();
     if (picture) webcam.DrawVignette();
@@ -144,7 +144,7 @@ void StandPicture(int w, int h, DistanceMenu& menu, const Image& strip) {
   StandMessages();
   AddButton(menu, kDoneButton, kTextDone, 145.0f, DoneY());
   frame_calls.menu_seen(menu);
-  if (graphics_mode == 0 || render_what == 0) menu.Render(true, 125.0f);
+  if (DrawsPhase(kPhaseBackground)) menu.Render(true, 125.0f);
   if (full_screen) DrawStandStrip(0.53f * w, 0.5f * h, 1.0f, strip);
   else DrawStandStrip(0.555f * w, 0.45f * h, 0.8f, strip);
   MocapMarker::Position right, left;
@@ -207,7 +207,7 @@ int Calibration::CalibStand() {
   if (fresh && drummer.DetectHitToPlaceDrumOrMenu(menu, p, stroke, speed, limb) && menu.WasHit(kDoneButton))
     finished = DoneHit();
   DoFPS();
-  const bool mouse = graphics_mode == 0 || render_what == 2;
+  const bool mouse = DrawsPhase(kPhaseSwap);
   if (mouse) {
     menu.Render(false, 125.0f);
     glEnable(GL_BLEND);

@@ -120,16 +120,16 @@ void Measure(Watch& watch) {
 }
 
 void DrawIndicator(const Watch& watch) {
-  if (graphics_mode == 4) {
+  if (graphics_mode == kGraphicsNone) {
     char title[512];
     snprintf(title, sizeof(title), GetUtf8(kTextSkytapperGraphicsDisabled), watch.fps);
     if (window_services.set_title) window_services.set_title(title);
     return;
   }
-  if ((graphics_mode == 2 || graphics_mode == 3) && render_what != 2) return;
+  if ((graphics_mode == kGraphicsSlow || graphics_mode == kGraphicsSlowSimplified) && render_what != kPhaseSwap) return;
   const int y = WindowHeight() - 1;
   const Font* font = DistanceMenu::m_message_windowed_font;
-  if (graphics_mode != 1 && font) {
+  if (graphics_mode != kGraphicsMarkersOnly && font) {
     glColor4f(0, 0, 0, 1);
     glPushMatrix();
     glTranslatef(5.0f, y - 65.0f, 0.0f);

@@ -62,8 +62,8 @@ void IntroNotice() {
 }
 
 void ShowNotices(const PlayNotices& notices) {
-  if (graphics_mode == 3) return GraphicsModeNotice(kTextFastGraphicsMode3);
-  if (graphics_mode == 2) return GraphicsModeNotice(kTextFastGraphicsMode2);
+  if (graphics_mode == kGraphicsSlowSimplified) return GraphicsModeNotice(kTextFastGraphicsMode3);
+  if (graphics_mode == kGraphicsSlow) return GraphicsModeNotice(kTextFastGraphicsMode2);
   if (notices.show_intro_text) return IntroNotice();
   if (notices.frames_to_preset_notice != 0 || drumkit.is_user_kit) return;
   const int texts[] = {kTextThisIsPresetKit, kTextHavingTroubleHitting, kTextRepositionThem, kTextEnterMenuThen};
@@ -85,7 +85,7 @@ void Play() {
     AddButton(menu, kMenuButton, kTextMenu, DistanceMenu::m_with_drums_x, DistanceMenu::m_with_drums_y, false, true);
   Boilerplate(menu, true, kPlay);
   if (drumkit.last_hit_drum >= 0) notices.show_intro_text = false;
-  if (menu.WasHit(kMenuButton) && graphics_mode != 4) {
+  if (menu.WasHit(kMenuButton) && graphics_mode != kGraphicsNone) {
     ChangeInterfaceState(kPlayMenu, 0, 0, 0);
     Click();
   }

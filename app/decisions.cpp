@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "frame/frame_globals.h"
 #include "frame/interface_states.h"
 
 namespace frame_decisions {
@@ -23,12 +24,13 @@ int ReconcileViewerState(int state, bool client_connected, bool client_on_this_d
 FrameFunction ChooseFrameFunction(int state, int graphics_mode, bool drums_muted) {
   if (state == kPlayWithClient) return FrameFunction::kWithClient;
   switch (graphics_mode) {
-    case 0: return FrameFunction::kNormal;
-    case 1: return (state == kPlay && !drums_muted) ? FrameFunction::kMarkersOnly : FrameFunction::kSlowLow;
-    case 2:
-    case 3: return FrameFunction::kSlowLow;
-    case 4: return (state == kPlay && !drums_muted) ? FrameFunction::kNo : FrameFunction::kSlowLow;
-    default: return graphics_mode < 0 ? FrameFunction::kNormal : FrameFunction::kNone;
+    case kGraphicsNormal: return FrameFunction::kNormal;
+    case kGraphicsMarkersOnly:
+      return (state == kPlay && !drums_muted) ? FrameFunction::kMarkersOnly : FrameFunction::kSlowLow;
+    case kGraphicsSlow:
+    case kGraphicsSlowSimplified: return FrameFunction::kSlowLow;
+    case kGraphicsNone: return (state == kPlay && !drums_muted) ? FrameFunction::kNo : FrameFunction::kSlowLow;
+    default: return graphics_mode < kGraphicsNormal ? FrameFunction::kNormal : FrameFunction::kNone;
   }
 }
 
@@ -63,13 +65,14 @@ bool GraphicsDriverTooOld(const char* version, const char* extensions) {
 
 EscAction EscapeAction(int state, int graphics_mode) {
   if (state == kMainScreen) return EscAction::kQuit;
-  if (state >= kFirstInAirState && (graphics_mode == 1 || graphics_mode == 4)) return EscAction::kBackToMainMenu;
+  const bool fast = graphics_mode == kGraphicsMarkersOnly || graphics_mode == kGraphicsNone;
+  if (state >= kFirstInAirState && fast) return EscAction::kBackToMainMenu;
   return EscAction::kNothing;
 }
 
-int NextGraphicsMode(int mode) { return mode == 4 ? 0 : mode + 1; }
+int NextGraphicsMode(int mode) { return mode == kGraphicsNone ? kGraphicsNormal : mode + 1; }
 
-int NextRenderWhat(int render_what) { return render_what >= 2 ? 0 : render_what + 1; }
+int NextRenderWhat(int render_what) { return render_what >= kPhaseSwap ? kPhaseBackground : render_what + 1; }
 
 ToggleAction FullScreenToggleAction(int toggle_frames, bool full_screen) {
   if (toggle_frames < 1) return ToggleAction::kNothing;

@@ -123,15 +123,15 @@ void DisplayNormal() {
 
 void DisplaySlowLow() {
   const int entry_state = interface_state;
-  if (render_what == 0) glClear(GL_COLOR_BUFFER_BIT);
+  if (render_what == kPhaseBackground) glClear(GL_COLOR_BUFFER_BIT);
   if (DrawingAllowed()) {
-    BeginBlendedFrame(graphics_mode == 2 || interface_state == kWizard);
-    Background(render_what == 0 && graphics_mode != 1 && graphics_mode != 3);
+    BeginBlendedFrame(graphics_mode == kGraphicsSlow || interface_state == kWizard);
+    Background(render_what == kPhaseBackground && !DrawsSimplified(graphics_mode));
     StateFrame(entry_state);
     glDisable(GL_BLEND);
   }
   PumpViewerLink();
-  if (render_what == 2) {
+  if (render_what == kPhaseSwap) {
     ShowFrame();
   }
   render_what = frame_decisions::NextRenderWhat(render_what);

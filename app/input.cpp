@@ -21,10 +21,10 @@ namespace {
 
 void CycleGraphicsMode() {
   switch (graphics_mode) {
-    case 0: EnterMarkersOnly(); break;
-    case 1: LeaveMarkersOnly(); break;
-    case 3: EnterNoGraphics(); break;
-    case 4: {
+    case kGraphicsNormal: EnterMarkersOnly(); break;
+    case kGraphicsMarkersOnly: LeaveMarkersOnly(); break;
+    case kGraphicsSlowSimplified: EnterNoGraphics(); break;
+    case kGraphicsNone: {
       const std::string title = frame_decisions::WindowTitle(GetUtf8(kTextSkytapper), skytapper_version);
       window_services.set_title(title.c_str());
       break;
@@ -80,7 +80,7 @@ void Keyboard(unsigned char key, int x, int y) {
         break;
       case 32:  // Space
         if (interface_state >= kFirstInAirState) {
-          if (graphics_mode == 4) graphics_mode = 3;
+          if (graphics_mode == kGraphicsNone) graphics_mode = kGraphicsSlowSimplified;
           drummer.GoBackToMainMenu();
         }
         break;

@@ -64,7 +64,7 @@ void Drummer::RenderProperties(int width, int, const Font* font) {
   glVertex2f(float(width), y);
   glEnd();
   glPopAttrib();
-  if (graphics_mode == 1 || graphics_mode == 3 || !font) return;
+  if (DrawsSimplified(graphics_mode) || !font) return;
   glColor4f(0, 0, 0, 0.4f);
   font->Print((Is_Left_Handed ? 0.16f : 0.68f) * float(width), y + 2.0f, Font::ALIGN_LEFT, GetUtf8(kTextHandMarkers));
 }

@@ -9,8 +9,8 @@ int interface_state = kFirstStart;
 int state_param = 0, state_param2 = 0, state_param3 = 0;
 bool just_changed_state = false;
 
-int graphics_mode = 0;
-int render_what = 1;
+int graphics_mode = kGraphicsNormal;
+int render_what = kPhaseMiddle;
 int frames_until_song_start = -1;
 bool full_screen = false;
 int full_screen_toggle_frames = 0;

@@ -34,7 +34,7 @@ const float tick_colour[4] = {0.65f, 0.645f, 0.64f, 0.75f};
 const float axis_colour[4] = {0.21f, 0.205f, 0.2f, 1.0f};
 
 // Modes 1 and 3 draw plain rectangles and discs only.
-bool Simplified() { return (graphics_mode & ~2) == 1; }
+bool Simplified() { return DrawsSimplified(graphics_mode); }
 
 void GlRect(float x, float y, float w, float h, const float* colour) {
   glColor4fv(colour);

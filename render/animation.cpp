@@ -95,7 +95,7 @@ void Animation::OpenGLTransformations(float value) {
 void Animation::Apply(float value) {
   OpenGLTransformations(value);
   if (IsPermanent()) return;
-  float step = graphics_mode == 0 ? 1.0f : 3.0f;
+  float step = graphics_mode == kGraphicsNormal ? 1.0f : 3.0f;
   for (Instance& h : instances) h.elapsed += step;
   std::erase_if(instances, [this](const Instance& h) { return h.elapsed > length; });
 }

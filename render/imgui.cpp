@@ -578,7 +578,7 @@ bool Imgui::DoButtonIconOnly(int id, int x, int y, int w, int h, UIIconID icon) 
   const bool pressed = active_id == id;
   const float fx = static_cast<float>(x), fy = static_cast<float>(y);
   const float fw = static_cast<float>(w), fh = static_cast<float>(h);
-  if ((graphics_mode & ~2) == 1) {
+  if (DrawsSimplified(graphics_mode)) {
     const float grey = (hot_id == id && active_id == 0) ? 0.796f : 0.75f;
     glColor4f(grey, grey, grey, 1);
     glRectf(fx + 1, fy - fh + 1, fx + fw - 1, fy - 1);

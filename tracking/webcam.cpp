@@ -108,7 +108,7 @@ bool Webcam::Update(bool upload) {
     if (is_new && m_vga_image.texture) m_vga_image.UpdateData(m_vga_frame);
     return true;
   }
-  if (graphics_mode != 0 && render_what != 0) return true;
+  if (graphics_mode != kGraphicsNormal && render_what != kPhaseBackground) return true;
   if (!is_new || !m_qvga_image.texture) return true;  // the texture already shows it
   // Tracking exposure is dark: show twice the luminance plus 100/255.
   SetPixelTransfer(2.0f, 0.39215687f);
