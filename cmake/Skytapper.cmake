@@ -10,15 +10,24 @@ elseif(NOT SKYT_SANITIZE STREQUAL "")
   message(FATAL_ERROR "SKYT_SANITIZE must be empty, address or thread")
 endif()
 
-# skyt_library(NAME [SOURCES extra...] [USES libs...])
+# Every test program carries the libraries' line tables and the installation pictures; kept
+# compressed, the debug sections take a third of the room, so the four CI builds fit on a small disk.
+add_link_options(-Wl,--compress-debug-sections=zlib)
+
+# skyt_library(NAME [SHARED] [SOURCES extra...] [USES libs...])
 # One static library skyt_NAME per source folder, from every .cpp and .c file in that folder
 # (sub-folders are libraries of their own) plus the extra sources. USES names what it calls:
-# the program's libraries below it and the system libraries, nothing else.
+# the program's libraries below it and the system libraries, nothing else. SHARED makes it a
+# shared library, for data that every program and test would otherwise carry a copy of.
 function(skyt_library name)
-  cmake_parse_arguments(L "" "" "SOURCES;USES" ${ARGN})
+  cmake_parse_arguments(L "SHARED" "" "SOURCES;USES" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
   list(FILTER srcs EXCLUDE REGEX "/main\\.cpp$")
-  add_library(skyt_${name} STATIC ${srcs} ${L_SOURCES})
+  if(L_SHARED)
+    add_library(skyt_${name} SHARED ${srcs} ${L_SOURCES})
+  else()
+    add_library(skyt_${name} STATIC ${srcs} ${L_SOURCES})
+  endif()
   target_link_libraries(skyt_${name} PUBLIC skyt_base ${L_USES})
 endfunction()
 
