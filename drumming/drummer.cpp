@@ -19,6 +19,8 @@ namespace {
 constexpr int kDepthMessageDelay = 2625;          // stick steps, two a frame: 10.5 s after the kit's first firm hit
 constexpr float kCameraBottomRow = 239.0f;        // last row of the QVGA picture; choke zones count rows up from it
 constexpr float kDepthMessageTimeout = 18000.0f;  // how long the depth message stays, in milliseconds
+constexpr int kDepthMessageLine = 15;             // the first of its six message lines
+constexpr int kDepthMessageStyle = 1;             // black text
 
 int depth_message_delay_counter = kDepthMessageDelay;
 bool depth_message_shown = false;
@@ -50,6 +52,42 @@ void RecordLimb(Logger::Frame* frame, int limb, const MocapMarker& m, bool strok
   e.marker[1] = float(m.m_up_count);
   e.marker[2] = float(m.m_ascending);
   e.marker[3] = float(m.m_last_drum_hit);
+}
+
+// The depth hint: shown once a run, when a firm stroke on a preset kit played a drum while
+// another lay right behind it in the picture, some time after the kit was first played firmly.
+void CountDownDepthHint(const Drumkit& kit) {
+  if (kit.firm_drum < 0)
+    depth_message_delay_counter = kDepthMessageDelay;
+  else if (depth_message_delay_counter > 0)
+    --depth_message_delay_counter;
+}
+
+bool DepthHintDue(const Drumkit& kit, const MocapMarker& marker, int nearby) {
+  return nearby >= 0 && !kit.is_user_kit && marker.WasPresent() && nearby < int(kit.drums.size()) &&
+         kit.drums[nearby].type >= 0 && kit.drums[nearby].type < int(element_type_names.size()) &&
+         depth_message_delay_counter == 0 && !depth_message_shown && webcam.GetStatus() == 0;
+}
+
+// Two blank lines, then the drum meant, which way to move the stick, and how to move the drum.
+void ShowDepthHint(const Drumkit& kit, const MocapMarker& marker, int nearby) {
+  auto show = [](const char* text, int line) {
+    DistanceMenu::AddMessage(text, line, kDepthMessageStyle, kDepthMessageTimeout, false, true);
+  };
+  const char* type_name = element_type_names[kit.drums[nearby].type].c_str();
+  char line[256];
+  show("   ", kDepthMessageLine);
+  show("    ", kDepthMessageLine + 1);
+  snprintf(line, sizeof(line), GetUtf8(kTextWantedHitInstead), type_name);
+  show(line, kDepthMessageLine + 2);
+  bool closer = marker.GetLastPosition()->radius > kit.drums[nearby].size;
+  snprintf(line, sizeof(line), GetUtf8(kTextMoveStick), GetUtf8(closer ? kTextCloser : kTextFurther));
+  show(line, kDepthMessageLine + 3);
+  snprintf(line, sizeof(line), GetUtf8(kTextAlsoReposition), type_name);
+  show(line, kDepthMessageLine + 4);
+  snprintf(line, sizeof(line), "%s ", GetUtf8(kTextEnterMenuThen));
+  show(line, kDepthMessageLine + 5);
+  depth_message_shown = true;
 }
 
 }  // namespace
@@ -92,78 +130,92 @@ void Drummer::Drum(Webcam::Blob* blobs, int count, Logger::Frame* frame, Distanc
                       values[8], values[9], values[10]);
 }
 
+// What a stick points at in this frame, found before its stroke is known: the drum or in-air
+// button (kNoButton when the marker's position is no use), the drum right behind it in the
+// picture (-1 none) and whether the stick is in a cymbal choke zone.
+struct Drummer::StickAim {
+  bool usable = false;
+  int found = kNoButton;
+  int nearby = -1;
+  bool choke = false;
+};
+
+// The step of one stick in one frame. A stroke is the stick moving down for a few frames and
+// braking (MocapMarker::DetectHit); it plays what the stick pointed at on its braking frame.
 void Drummer::Drum(MocapMarker& marker, Logger::Frame* frame, DistanceMenu* menu, bool silent) {
   if (!kit) return;
-  if (kit->firm_drum < 0)
-    depth_message_delay_counter = kDepthMessageDelay;
-  else if (depth_message_delay_counter > 0)
-    --depth_message_delay_counter;
-
+  CountDownDepthHint(*kit);
   const Limb limb = &marker == &left_hand ? LEFT_HAND : RIGHT_HAND;
   const bool dominant = IsDominant(marker);
 
-  int found = kNoButton;
-  int nearby = -1;
-  bool choke_left = false, choke_right = false;
-  bool usable = UsablePosition(marker);
-  if (usable) {
+  // 1. Aim: the menu's highlight follows the stick whether it strikes or not.
+  const StickAim aim = AimStick(marker, dominant, menu);
+
+  // 2. Detect: no stroke from a position or a speed that is not a number.
+  float speed = 0, hit_y = 0;
+  bool stroke = marker.DetectHit(Speed_Threshold_Play, speed, hit_y, false, 1.0f, false);
+  if (stroke && !(std::isfinite(speed) && aim.usable)) stroke = false;
+
+  // 3. Gates: a stroke that chokes the cymbals or moves a slider plays nothing.
+  stroke = stroke && PassesGates(aim, dominant, menu);
+
+  // 4. Strike: the button pressed, or the drum played with the volume its speed gives.
+  float volume = 0;
+  if (stroke) StrikeStick(marker, limb, aim, speed, menu, silent, volume);
+
+  // 5. Record: the frame's log of this limb, stroke or not.
+  RecordLimb(frame, limb, marker, stroke, speed, aim.found, volume, hit_y);
+}
+
+Drummer::StickAim Drummer::AimStick(const MocapMarker& marker, bool dominant, DistanceMenu* menu) {
+  StickAim aim;
+  aim.usable = UsablePosition(marker);
+  if (aim.usable) {
     const MocapMarker::Position& p = *marker.GetLastPosition();
     if (menu)
-      found = kit->FindDrumOrMenu(p.x, p.y, p.radius, dominant, menu, nearby);
+      aim.found = kit->FindDrumOrMenu(p.x, p.y, p.radius, dominant, menu, aim.nearby);
     else
-      found = kit->FindDrum(Sound::CATEGORY_HAND, p.x, p.y, p.radius);
+      aim.found = kit->FindDrum(Sound::CATEGORY_HAND, p.x, p.y, p.radius);
+    bool choke_left = false, choke_right = false;
     kit->TestChokeZones(choke_left, choke_right, p.x, kCameraBottomRow - p.y);
+    aim.choke = choke_left || choke_right;
   } else if (marker.WasPresent() && menu) {
     menu->SetActiveButton(-1, dominant);  // a marker without a usable position points at nothing
   }
+  return aim;
+}
 
-  float speed = 0, hit_y = 0;
-  bool stroke = marker.DetectHit(Speed_Threshold_Play, speed, hit_y, false, 1.0f, false);
-  if (stroke && !(std::isfinite(speed) && usable)) stroke = false;  // no hit from a position that is not a number
-
-  if (stroke && (choke_left || choke_right)) {
-    stroke = false;
+// A stroke in a choke zone chokes the cymbals instead; one by a hand holding a slider is part of
+// the drag.
+bool Drummer::PassesGates(const StickAim& aim, bool dominant, DistanceMenu* menu) {
+  if (aim.choke) {
     if (!drums_muted) {
       sound.ChokeCymbals();
       if (midi_mode == 1 || midi_mode == 2) SendMIDIChoke();
     }
+    return false;
   }
-  if (stroke && menu && (dominant ? menu->dominant_slider_held : menu->non_dominant_slider_held) &&
-      menu->slider_active)
-    stroke = false;
+  return !(menu && (dominant ? menu->dominant_slider_held : menu->non_dominant_slider_held) && menu->slider_active);
+}
 
-  float volume = 0;
-  if (stroke) {
-    if (found < 0) {
-      viewer_calls.hit_drum(found, speed, (unsigned char)limb);
-    } else if (found >= kFirstMenuId && found <= kLastMenuId && menu) {
-      if (speed > Speed_Threshold_Place) menu->HitButton(found, dominant);
-    } else if (found < int(kit->drums.size())) {
-      const bool firm = speed > Speed_Threshold_Place;
-      kit->RememberHit(found, MOCAP_MARKER_HAND, speed, firm);
-      TriggerHit(marker, speed, limb, found, volume, silent);
-
-      if (nearby >= 0 && !kit->is_user_kit && firm && marker.WasPresent() && nearby < int(kit->drums.size()) &&
-          kit->drums[nearby].type >= 0 && kit->drums[nearby].type < int(element_type_names.size()) &&
-          depth_message_delay_counter == 0 && !depth_message_shown && webcam.GetStatus() == 0) {
-        const char* type_name = element_type_names[kit->drums[nearby].type].c_str();
-        char line[256];
-        DistanceMenu::AddMessage("   ", 15, 1, kDepthMessageTimeout, false, true);
-        DistanceMenu::AddMessage("    ", 16, 1, kDepthMessageTimeout, false, true);
-        snprintf(line, sizeof(line), GetUtf8(kTextWantedHitInstead), type_name);
-        DistanceMenu::AddMessage(line, 17, 1, kDepthMessageTimeout, false, true);
-        bool closer = marker.GetLastPosition()->radius > kit->drums[nearby].size;
-        snprintf(line, sizeof(line), GetUtf8(kTextMoveStick), GetUtf8(closer ? kTextCloser : kTextFurther));
-        DistanceMenu::AddMessage(line, 18, 1, kDepthMessageTimeout, false, true);
-        snprintf(line, sizeof(line), GetUtf8(kTextAlsoReposition), type_name);
-        DistanceMenu::AddMessage(line, 19, 1, kDepthMessageTimeout, false, true);
-        snprintf(line, sizeof(line), "%s ", GetUtf8(kTextEnterMenuThen));
-        DistanceMenu::AddMessage(line, 20, 1, kDepthMessageTimeout, false, true);
-        depth_message_shown = true;
-      }
-    }
+// A stroke at nothing only tells the viewer; a stroke at a button presses it when firm; a stroke
+// at a drum plays it, and a firm one may show the depth hint.
+void Drummer::StrikeStick(MocapMarker& marker, Limb limb, const StickAim& aim, float speed, DistanceMenu* menu,
+                          bool silent, float& volume) {
+  const int found = aim.found;
+  if (found < 0) {
+    viewer_calls.hit_drum(found, speed, (unsigned char)limb);
+    return;
   }
-  RecordLimb(frame, limb, marker, stroke, speed, found, volume, hit_y);
+  if (found >= kFirstMenuId && found <= kLastMenuId && menu) {
+    if (speed > Speed_Threshold_Place) menu->HitButton(found, IsDominant(marker));
+    return;
+  }
+  if (found >= int(kit->drums.size())) return;
+  const bool firm = speed > Speed_Threshold_Place;
+  kit->RememberHit(found, MOCAP_MARKER_HAND, speed, firm);
+  TriggerHit(marker, speed, limb, found, volume, silent);
+  if (firm && DepthHintDue(*kit, marker, aim.nearby)) ShowDepthHint(*kit, marker, aim.nearby);
 }
 
 void Drummer::DrumFoot(MocapMarker& marker, Logger::Frame* frame, bool silent) {

@@ -149,6 +149,14 @@ class Drummer {
   float User_Height = 1.75f;
   bool Ran_After_Stand_Update = false;
   bool Use_Camera_Stand = false;
+
+ private:
+  // The phases of one stick's step (drummer.cpp).
+  struct StickAim;
+  StickAim AimStick(const MocapMarker& marker, bool dominant, DistanceMenu* menu);
+  bool PassesGates(const StickAim& aim, bool dominant, DistanceMenu* menu);
+  void StrikeStick(MocapMarker& marker, Limb limb, const StickAim& aim, float speed, DistanceMenu* menu, bool silent,
+                   float& volume);
 };
 
 extern Drummer drummer;
