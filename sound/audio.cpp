@@ -584,7 +584,7 @@ void Audio::StartSound(Sound& sound, float volume, float pan, bool stealable, fl
   if (start_seconds > limit) start_seconds = limit;
   if (start_seconds < -limit) start_seconds = -limit;
 
-  if (sound.state.load(std::memory_order_relaxed) == 2 && !sound.IsLoaded()) MoveToPriorityQueue(sound);
+  if (sound.state.load(std::memory_order_relaxed) == kSoundChunked && !sound.IsLoaded()) MoveToPriorityQueue(sound);
 
   uint32_t claim = 0;
   const int slot = ClaimVoice(sound, stealable, claim);

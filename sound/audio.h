@@ -43,6 +43,15 @@ class Audio {
   // to keep streaming.
   typedef bool (*Hook)(float t0, float t1, void* user);
 
+  // The values of Sound::state: how the sound's data arrives.
+  enum SoundState : uint32_t {
+    kSoundEmpty = 0,
+    kSoundWhole = 1,    // in one piece (a WAV file, an element's representative sample)
+    kSoundChunked = 2,  // an element sample whose remaining chunks the loader threads read
+    kSoundMp3Song = 3,  // a song decoded by FFmpeg on the MP3 loader's thread
+    kSoundOggSong = 4,  // an Ogg Vorbis song decoded on the Ogg loader's thread
+  };
+
   // One decoded sound: 16-bit interleaved stereo at 44100 Hz. The buffer is allocated before
   // loading starts; frames are written before `frames` is raised (release), and the mixer
   // reads `frames` before `data` (acquire). Copying a Sound copies the pointer (the copy shares
@@ -52,10 +61,9 @@ class Audio {
     std::atomic<uint32_t> frames{0};      // frames loaded so far
     int32_t max_voices = 0;               // voices of this sound before the oldest is reused
     std::atomic<uint8_t> loaded{0};       // 1 when loading has finished (also cancelled/failed)
-    std::atomic<uint32_t> state{0};       // 0 empty, 1 in one piece, 2 element sample with
-                                          // chunks pending, 3 FFmpeg song, 4 Ogg song
-    std::string path;                     // state 2: the element file of the remaining chunks
-    std::atomic<uint32_t> chunk_offset{0xFFFFFFFFu};  // state 2: first remaining chunk
+    std::atomic<uint32_t> state{kSoundEmpty};  // a SoundState
+    std::string path;                     // kSoundChunked: the element file of the remaining chunks
+    std::atomic<uint32_t> chunk_offset{0xFFFFFFFFu};  // kSoundChunked: first remaining chunk
     std::atomic<uint32_t> cancel{0};      // 1: a loader stops reading this sound
     std::atomic<uint32_t> capacity{0};    // frames the data buffer holds
 
@@ -194,11 +202,11 @@ class Audio {
   static void ConvertTo44100HzStereo(const int16_t* in, int frames, int channels, int rate,
                                      int16_t* out, int& out_frames);
   // Songs in MP3, MP4, M4A, AAC or AIFF, decoded by FFmpeg on a thread into a growing buffer
-  // (playable while it loads). The sound is in state 3.
+  // (playable while it loads). The sound is a kSoundMp3Song.
   bool LoadMp3Async(Sound& sound, const char* path, int max_voices);
   void WaitForLoadMp3Async(bool finish);
   bool LoadMp3(Sound& sound, const char* path, int max_voices);
-  // Ogg Vorbis songs (state 4), decoded by stb_vorbis on a thread.
+  // Ogg Vorbis songs (kSoundOggSong), decoded by stb_vorbis on a thread.
   bool LoadOggAsync(Sound& sound, const char* path, int max_voices);
   bool LoadOggFromMemoryAsync(Sound& sound, unsigned char* data, int size, bool free_data,
                               int max_voices);
@@ -291,7 +299,7 @@ class Audio {
   static bool HelpWithChunks(Audio* a, uint8_t* buffer);
   static Sound* PopQueued(Audio* a);  // the next queued sample (priority first), or nullptr
   static void ReadQueued(Audio* a, Sound* sound, uint8_t* buffer);  // its rest; marks it loaded
-  SampleMemory sample_memory_;  // the data of element samples (state 2)
+  SampleMemory sample_memory_;  // the data of element samples (kSoundChunked)
 
   // Song loaders (one FFmpeg, one Ogg).
   SongLoader* mp3_loader_ = nullptr;

@@ -25,7 +25,7 @@ struct Audio::SongLoader {
 };
 
 // Empties `sound` before a loader fills it: no data, no frames, not loaded, in `state`.
-inline void ResetSound(Audio::Sound& sound, uint32_t state, int max_voices) {
+inline void ResetSound(Audio::Sound& sound, Audio::SoundState state, int max_voices) {
   sound.data.store(nullptr, std::memory_order_relaxed);
   sound.frames.store(0, std::memory_order_relaxed);
   sound.capacity.store(0, std::memory_order_relaxed);

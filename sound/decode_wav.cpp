@@ -45,14 +45,14 @@ bool Audio::LoadWav(Sound& sound, const char* path, int max_voices) {
   int size = 0;
   const std::unique_ptr<unsigned char[]> bytes(LoadDataFromFile(path, size));
   if (!bytes) {
-    sound.state.store(1, std::memory_order_relaxed);
+    sound.state.store(kSoundWhole, std::memory_order_relaxed);
     return false;
   }
   return LoadWavFromMemory(sound, bytes.get(), size, max_voices);
 }
 
 bool Audio::LoadWavFromMemory(Sound& sound, const unsigned char* data, int size, int max_voices) {
-  ResetSound(sound, 1, max_voices);
+  ResetSound(sound, kSoundWhole, max_voices);
   if (!data || size < 44) return false;
   if (std::memcmp(data, "RIFF", 4) != 0 || std::memcmp(data + 8, "WAVE", 4) != 0) return false;
 

@@ -44,7 +44,7 @@ uint32_t U32(const unsigned char* b) {
 
 void Audio::LoadRaw(Sound& sound, const char* path, std::ifstream& file, int max_voices) {
   EnsureQueueState();
-  ResetSound(sound, 2, max_voices);
+  ResetSound(sound, kSoundChunked, max_voices);
   sound.cancel.store(0, std::memory_order_relaxed);
   sound.chunk_offset.store(kStored, std::memory_order_relaxed);
 
@@ -328,11 +328,11 @@ int Audio::GetRawQueueSize() const {
 
 void Audio::FreeSound(Sound& sound) {
   const uint32_t state = sound.state.load(std::memory_order_relaxed);
-  if (state == 4 && ogg_loader_ && ogg_loader_->target == &sound) WaitForLoadOggAsync(false);
-  if (state == 3 && mp3_loader_ && mp3_loader_->target == &sound) {
+  if (state == kSoundOggSong && ogg_loader_ && ogg_loader_->target == &sound) WaitForLoadOggAsync(false);
+  if (state == kSoundMp3Song && mp3_loader_ && mp3_loader_->target == &sound) {
     WaitForLoadMp3Async(false);
   }
-  if (state == 2) {
+  if (state == kSoundChunked) {
     bool removed = false;
     pthread_mutex_lock(&queue_mutex_);
     for (auto* q : {&normal_queue_, &priority_queue_}) {
@@ -361,7 +361,7 @@ void Audio::FreeSound(Sound& sound) {
       }
     }
   }
-  if (state == 3 && mp3_loader_) {
+  if (state == kSoundMp3Song && mp3_loader_) {
     auto& retired = mp3_loader_->retired;
     for (auto it = retired.begin(); it != retired.end();) {
       if (it->first == &sound) {
@@ -373,13 +373,13 @@ void Audio::FreeSound(Sound& sound) {
     }
     if (mp3_loader_->target == &sound) mp3_loader_->target = nullptr;
   }
-  if (state == 4 && ogg_loader_ && ogg_loader_->target == &sound) ogg_loader_->target = nullptr;
+  if (state == kSoundOggSong && ogg_loader_ && ogg_loader_->target == &sound) ogg_loader_->target = nullptr;
   if (!sound.IsLoaded()) {
-    if (state == 3 || state == 4) sound.state.store(0, std::memory_order_relaxed);
+    if (state == kSoundMp3Song || state == kSoundOggSong) sound.state.store(kSoundEmpty, std::memory_order_relaxed);
     return;
   }
   int16_t* data = sound.data.exchange(nullptr, std::memory_order_acq_rel);
-  if (state == 2)
+  if (state == kSoundChunked)
     sample_memory_.Give(data);
   else
     delete[] data;
@@ -387,5 +387,5 @@ void Audio::FreeSound(Sound& sound) {
   sound.capacity.store(0, std::memory_order_relaxed);
   sound.max_voices = 0;
   sound.loaded.store(0, std::memory_order_release);
-  sound.state.store(0, std::memory_order_relaxed);
+  sound.state.store(kSoundEmpty, std::memory_order_relaxed);
 }

@@ -26,7 +26,7 @@ namespace {
 constexpr int64_t kMaxSongFrames = 44100ll * 3600 * 3;
 
 // Empties `sound` for a song loader, which reads it until cancelled.
-void ResetSong(Audio::Sound& sound, uint32_t state, int max_voices) {
+void ResetSong(Audio::Sound& sound, Audio::SoundState state, int max_voices) {
   ResetSound(sound, state, max_voices);
   sound.cancel.store(0, std::memory_order_relaxed);
 }
@@ -246,7 +246,7 @@ void Audio::WaitForLoadOggAsync(bool finish) {
 }
 
 bool Audio::LoadMp3Async(Sound& sound, const char* path, int max_voices) {
-  ResetSong(sound, 3, max_voices);
+  ResetSong(sound, kSoundMp3Song, max_voices);
   FfmpegSong* file = path ? OpenSong(path) : nullptr;
   if (!file) {
     printf("Audio error: can't open the song \"%s\"\n", path ? path : "");
@@ -268,7 +268,7 @@ bool Audio::LoadMp3Async(Sound& sound, const char* path, int max_voices) {
 }
 
 bool Audio::LoadMp3(Sound& sound, const char* path, int max_voices) {
-  ResetSong(sound, 3, max_voices);
+  ResetSong(sound, kSoundMp3Song, max_voices);
   std::unique_ptr<FfmpegSong> file(path ? OpenSong(path) : nullptr);
   if (!file) {
     printf("Audio error: can't open the song \"%s\"\n", path ? path : "");
@@ -431,7 +431,7 @@ void* Audio::OggThreadMain(void* arg) {
 }
 
 bool Audio::LoadOggAsync(Sound& sound, const char* path, int max_voices) {
-  ResetSong(sound, 4, max_voices);
+  ResetSong(sound, kSoundOggSong, max_voices);
   int size = 0;
   unsigned char* bytes = LoadDataFromFile(path, size);
   if (!bytes) {
@@ -443,7 +443,7 @@ bool Audio::LoadOggAsync(Sound& sound, const char* path, int max_voices) {
 
 bool Audio::LoadOggFromMemoryAsync(Sound& sound, unsigned char* data, int size, bool free_data,
                                    int max_voices) {
-  ResetSong(sound, 4, max_voices);
+  ResetSong(sound, kSoundOggSong, max_voices);
   if (!ogg_loader_) ogg_loader_ = new SongLoader;
   JoinSongLoader(*ogg_loader_, true);
   ogg_loader_->cancel.store(false, std::memory_order_release);
@@ -464,14 +464,14 @@ bool Audio::LoadOgg(Sound& sound, const char* path, int max_voices) {
   int size = 0;
   const std::unique_ptr<unsigned char[]> bytes(LoadDataFromFile(path, size));
   if (!bytes) {
-    ResetSong(sound, 4, max_voices);
+    ResetSong(sound, kSoundOggSong, max_voices);
     return false;
   }
   return LoadOggFromMemory(sound, bytes.get(), size, max_voices);
 }
 
 bool Audio::LoadOggFromMemory(Sound& sound, const unsigned char* data, int size, int max_voices) {
-  ResetSong(sound, 4, max_voices);
+  ResetSong(sound, kSoundOggSong, max_voices);
   std::atomic<bool> never{false};
   int64_t total = 0;
   const int64_t decoded = DecodeOgg(data, size, sound, never, total);

@@ -240,7 +240,7 @@ bool SkipSampleHeader(std::istream& in) {
 bool Sound::LoadRepresentativeSoundFromElement(Audio::Sound& target, const char* path) {
   if (target.Data()) audio.SafeFreeSound(target);
   target.max_voices = 8;
-  target.state = 1;
+  target.state = Audio::kSoundWhole;
   std::ifstream in(path ? path : "", std::ios::binary);
   char magic[4];
   uint32_t type, category, set_count;
