@@ -90,7 +90,7 @@ void AdjustDrums() {
   AddSlotButton(menu, kDoneButton, kTextDone, 1);
   AddSlotButton(menu, kVolumeAndSensitivityButton, kTextVolumeSensitiVity, 4, no_drums);
   AddSlotButton(menu, kHihatAndCymbalsButton, kTextHiHatCymbals, 5);
-  if (midi_mode == 0) {
+  if (midi_mode == kNoMidiMode) {
     AddSlotButton(menu, kPlaceOneDrumButton, kTextPlaceOneDrum, 3);
     AddSlotButton(menu, kPlaceAllDrumsButton, kTextPlaceAllDrums, 6);
   } else {
@@ -107,7 +107,7 @@ void AdjustDrums() {
   } else if (menu.WasHit(kVolumeAndSensitivityButton)) {
     if (!no_drums) OpenOnDrumZero(OpenVolumePage, hub.next_stage);
   } else if (menu.WasHit(kPlaceOneDrumButton)) {
-    if (midi_mode == 0) {
+    if (midi_mode == kNoMidiMode) {
       PlaceOneDrum(hub.next_stage);
     } else {
       OpenAdjustPage(kMoveDrumsSubMenu, InterfaceState(hub.next_stage), false);

@@ -15,7 +15,7 @@ namespace {
 // Save: on success the button greys again; on failure it stays live with an error line. In
 // MIDI mode the device in use is the MIDI mode's, so the player's stored choice stays.
 void Save(bool& have_changes_to_save) {
-  if (SaveSoundSettings(midi_mode != 0 ? SoundDeviceLines::kKeepStored : SoundDeviceLines::kRunning)) {
+  if (SaveSoundSettings(midi_mode != kNoMidiMode ? SoundDeviceLines::kKeepStored : SoundDeviceLines::kRunning)) {
     ShowLine(3, GetUtf8(kTextSavedChanges));
     have_changes_to_save = false;
   } else {

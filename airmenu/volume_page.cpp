@@ -107,14 +107,14 @@ void MixerForm(DistanceMenu& menu, const VolumePage& page) {
 
 void DrumForm(DistanceMenu& menu, const VolumePage& page, int drum) {
   const bool pedal = EditsPedal(drum, page.hand_or_foot);
-  if (midi_mode != 1 || !midi_ignore_response_curves)
+  if (midi_mode != kMidiOnlyMode || !midi_ignore_response_curves)
     AddWithDrumsButton(menu, kResponseCurveButton, Sound::GetCurveName(drumkit.GetVolumeCurve(drum, pedal)));
   float p = page.max_speed / page.max_max_speed;
   if (p < 0.0f) p = 0.0f;
   const float shown = p < 1.0f ? p * 100.0f : 100.0f;
   menu.sliders.push_back(
       MakeSlider(kSensitivitySlider, kTextSensitivity, DistanceMenu::m_with_drums_slider_x, 100.0f - shown, 10));
-  if (midi_mode != 1)
+  if (midi_mode != kMidiOnlyMode)
     menu.sliders.push_back(
         MakeSlider(kVolumeSlider, kTextVolume, DistanceMenu::m_with_drums_slider2_x, page.volume, 0));
 }

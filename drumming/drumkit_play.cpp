@@ -36,7 +36,7 @@ void Drumkit::PlayDrum(int drum, float volume, Sound::Limb limb, float openness,
     code = (unsigned char)(left_handed ? 1 : 0);
   viewer_calls.hit_drum(drum, volume, code);
 
-  if (midi_mode == 0) return;
+  if (midi_mode == kNoMidiMode) return;
   Sound::ElementType type = sound->GetElementType(slot);
   bool pedal = limb == Sound::LIMB_FOOT && d.category == Sound::CATEGORY_HAND_AND_FOOT;
   Sound::VolumeResponseCurve curve = sound->GetElementCurve(slot, pedal);

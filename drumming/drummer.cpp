@@ -191,7 +191,7 @@ bool Drummer::PassesGates(const StickAim& aim, bool dominant, DistanceMenu* menu
   if (aim.choke) {
     if (!drums_muted) {
       sound.ChokeCymbals();
-      if (midi_mode == 1 || midi_mode == 2) SendMIDIChoke();
+      if (midi_mode == kMidiOnlyMode || midi_mode == kMidiAndSoundsMode) SendMIDIChoke();
     }
     return false;
   }

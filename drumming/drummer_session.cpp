@@ -73,14 +73,14 @@ void Drummer::SaveLastSession() {
 
 bool Drummer::ChooseDrumkit(const std::string& name, bool flag) {
   if (!kit || !kit_library) return false;
-  return TakeLoadedKit(library_calls.load_drumkit(*kit_library, kit, name, flag, midi_mode == 1) >= 0);
+  return TakeLoadedKit(library_calls.load_drumkit(*kit_library, kit, name, flag, midi_mode == kMidiOnlyMode) >= 0);
 }
 
 bool Drummer::FollowEditedKit(const std::string& name, const std::vector<std::string>& old_elements,
                               const std::vector<std::string>& new_elements) {
   if (!kit || !kit_library) return false;
   const KeptDrums kept(*kit);  // before the load releases the old drums' sounds
-  const bool loaded = library_calls.load_drumkit(*kit_library, kit, name, true, midi_mode == 1) >= 0;
+  const bool loaded = library_calls.load_drumkit(*kit_library, kit, name, true, midi_mode == kMidiOnlyMode) >= 0;
   if (loaded) kept.PutInto(*kit, CarriedDrums(old_elements, new_elements));
   return TakeLoadedKit(loaded);
 }

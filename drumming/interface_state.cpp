@@ -50,7 +50,7 @@ void ChangeInterfaceState(int state, int param, int param2, int param3) {
     }
     webcam.ResetFrameCounter();
     AllowSleeping();
-    if (midi_mode != 0) CloseMIDIOutput();
+    if (midi_mode != kNoMidiMode) CloseMIDIOutput();
     if (drummer.kit) drummer.kit->StopAnimations();
   } else if (InAir(state) && !InAir(old)) {
     if (drummer.Drum_Full_Screen) {
@@ -59,10 +59,10 @@ void ChangeInterfaceState(int state, int param, int param2, int param3) {
     }
     PreventSleeping();
     VsyncOff();
-    if (midi_mode != 0) OpenMIDIOutput(0);
+    if (midi_mode != kNoMidiMode) OpenMIDIOutput(0);
   } else if (InAir(state) && InAir(old)) {
     if (drummer.kit) drummer.kit->StopAnimations();
-  } else if (midi_mode != 0 && state != old) {
+  } else if (midi_mode != kNoMidiMode && state != old) {
     if (state == kRecordingScreen) OpenMIDIOutput(0);
     if (old == kRecordingScreen) CloseMIDIOutput();
   }

@@ -118,8 +118,8 @@ const SessionKey kSessionKeys[] = {
     {.name = "Hit_Detection_Sensitivity", .form = kInteger, .home = kHitSensitivity, .if_missing = 2,
      .blank_line_after = true},
     // Sound::Init reads it first; only a value out of range is put right here.
-    {.name = "Midi_Mode", .form = kInteger, .home = At<&midi_mode>(), .lo = 0, .hi = 2, .if_bad = 0,
-     .blank_line_after = true},
+    {.name = "Midi_Mode", .form = kInteger, .home = At<&midi_mode>(), .lo = kNoMidiMode,
+     .hi = kMidiAndSoundsMode, .if_bad = kNoMidiMode, .blank_line_after = true},
     {.name = "Midi_Output_Number", .form = kInteger, .home = At<&midi_output_number>(), .lo = -1,
      .hi = kIndexLimit, .blank_line_after = true},
     {.name = "Midi_Send_Pedal_Close", .form = kYesNo, .home = At<&midi_send_pedal_close>(), .if_missing = 1,

@@ -82,7 +82,7 @@ struct LatencyState {
 };
 LatencyState latency_choice;
 
-bool MidiOnlyOutsideFirstRun() { return midi_mode == 1 && !drummer.Never_Ran; }
+bool MidiOnlyOutsideFirstRun() { return midi_mode == kMidiOnlyMode && !drummer.Never_Ran; }
 
 void EnterLatencyScreen() {
   latency_choice.device_changed = false;

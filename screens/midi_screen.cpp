@@ -31,12 +31,11 @@ enum : int {
   kOpenOrClosed, kOk, kMidiMaps, kPort = ScreenId(kMidiScreen, 100)
 };
 constexpr int kPortsPerPage = 3;
-constexpr int kNoMidiMode = 0, kMidiOnlyMode = 1, kMidiAndSoundsMode = 2;
 
 struct MidiScreenState {
   std::map<int, std::string> midi_port_names;
   bool have_changes = false;
-  int old_midi_mode = 0;
+  int old_midi_mode = kNoMidiMode;
   int port_page = 0, num_port_pages = 0;
   // Set when the user went to the MIDI-map screens: the engine is still in old_midi_mode, so
   // the next entry keeps it (and the pending changes) for the switch that OK makes.

@@ -9,7 +9,7 @@
 
 #include "sound/device_messages.h"
 
-int midi_mode = 0;
+int midi_mode = kNoMidiMode;
 int midi_output_number = 0;
 int midi_latency = 1;
 bool midi_send_pedal_close = true;

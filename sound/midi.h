@@ -25,8 +25,15 @@ static_assert(sizeof(MidiNotes) == 26 * 4, "MidiNotes is 26 32-bit integers");
 
 typedef std::pair<Sound::ElementType, int> MidiMapKey;  // element type, number in the kit
 
+// The values of midi_mode.
+enum MidiMode : int {
+  kNoMidiMode = 0,         // the kit's sounds, no MIDI output
+  kMidiOnlyMode = 1,       // MIDI notes only: the kit's samples are neither loaded nor played
+  kMidiAndSoundsMode = 2,  // MIDI notes and the kit's sounds
+};
+
 // Settings of the MIDI output (main thread).
-extern int midi_mode;                        // 0 audio; 1 and 2 MIDI output
+extern int midi_mode;                        // a MidiMode, saved as Midi_Mode
 extern int midi_output_number;               // PortMidi device id of the output port
 extern int midi_latency;                     // ms of PortMidi latency: 1 scheduled, 0 at once
 extern bool midi_send_pedal_close;           // send the pedal-close note

@@ -84,12 +84,13 @@ bool Sound::Init(const IniFile& settings) {
   settings.GetBool("Sound", "Panning_Enabled", panning);
   // A mode other than 0, 1 or 2 reads as audio output (the last session's reader says so).
   int mode = midi_mode;
-  if (settings.GetInt("Session", "Midi_Mode", mode)) midi_mode = mode >= 0 && mode <= 2 ? mode : 0;
+  if (settings.GetInt("Session", "Midi_Mode", mode))
+    midi_mode = mode >= kNoMidiMode && mode <= kMidiAndSoundsMode ? mode : kNoMidiMode;
   if (!std::isfinite(reverb)) reverb = 0.0f;
   reverb = reverb < 0.0f ? 0.0f : (reverb > 1.0f ? 1.0f : reverb);
   panning_enabled = panning;
 
-  if (midi_mode == 1) {
+  if (midi_mode == kMidiOnlyMode) {
     if (device_type == Audio::kLowLatencyStream)
       device_type = Audio::kPlainStream;
     else if (device_type == Audio::kStoredOnlyType)
@@ -391,7 +392,7 @@ void Sound::PlayElement(int slot, float velocity, Limb limb, float openness,
   const Element& e = elements[slot];
   if (e.free || !e.samples) return;
   velocity = ClampUnit(velocity);
-  if (midi_mode != 1) {
+  if (midi_mode != kMidiOnlyMode) {
     const std::vector<Sample>* sets = e.samples->sets.data();
     size_t set_count = e.samples->sets.size();
     if (set_count >= 2) {
@@ -469,12 +470,12 @@ void Sound::PlaySample(const std::vector<Sample>* sets, float velocity, Limb set
   if (!sample.sound.Data()) return;
   // The mixer's voices point at the sound; the sample data stays put while the slot is used.
   audio.StartSound(const_cast<Audio::Sound&>(sample.sound), voice_volume, pan, true,
-                   start_offset, midi_mode != 1);
+                   start_offset, midi_mode != kMidiOnlyMode);
 }
 
 void Sound::FadeHihats(int slot) const {
   if (slot < 0 || slot >= static_cast<int>(elements.size())) return;
-  if (midi_mode != 1) {
+  if (midi_mode != kMidiOnlyMode) {
     auto fade = [this](const Element& e) {
       if (e.free || !e.samples) return;
       for (const auto& set : e.samples->sets)
@@ -488,7 +489,7 @@ void Sound::FadeHihats(int slot) const {
 }
 
 void Sound::ChokeCymbals() const {
-  if (midi_mode == 1) return;
+  if (midi_mode == kMidiOnlyMode) return;
   for (const Element& e : elements) {
     if (e.free || !e.samples || e.type < CRASH || e.type > CHINA) continue;
     for (const auto& set : e.samples->sets)
