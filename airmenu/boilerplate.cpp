@@ -81,7 +81,7 @@ const Font* MessageFont() {
 void DrawRecordingBorder(float& frame, int w, int h) {
   if (!recording) return;
   const float pi = 3.1415927f;
-  const float alpha = 0.5f + 0.5f * std::sin(pi * std::sin(pi * frame / 125.0f) + 4.71238899f);
+  const float alpha = 0.5f + 0.5f * std::sin(pi * std::sin(pi * frame / kFramesPerSecond) + 4.71238899f);
   glColor4f(1.0f, 0.0f, 0.0f, alpha);
   glEnable(GL_LINE_SMOOTH);
   glLineWidth(6.0f);
@@ -137,13 +137,13 @@ void DrawKitNormal(DistanceMenu& menu, const Head& head, int state) {
   drummer.RenderProperties(head.w, head.h, MessageFont());
   if (state == kAdjustCymbalChoking) {
     webcam.DrawVignette();
-    menu.Render(true, 125.0f);
+    menu.Render(true, kFramesPerSecond);
     drumkit.DrawPedals(true, left);
     drumkit.DrawChokeZones(true, drummer.Drum_Full_Screen);
   } else {
     drumkit.DrawChokeZones(false, drummer.Drum_Full_Screen);
     webcam.DrawVignette();
-    menu.Render(true, 125.0f);
+    menu.Render(true, kFramesPerSecond);
     drumkit.DrawPedals(true, left);
   }
   drumkit.Draw(true, left);
@@ -158,7 +158,7 @@ void DrawKitSlowLow(DistanceMenu& menu, const Head& head, int state) {
     drummer.RenderProperties(head.w, head.h, MessageFont());
     if (!DrawsSimplified(graphics_mode)) webcam.DrawVignette();
   }
-  if (render_what == kPhaseMiddle) menu.Render(true, 125.0f);
+  if (render_what == kPhaseMiddle) menu.Render(true, kFramesPerSecond);
   if (render_what == kPhaseBackground) {
     drumkit.DrawPedals(true, left);
     if (state == kAdjustCymbalChoking) drumkit.DrawChokeZones(true, drummer.Drum_Full_Screen);
@@ -185,7 +185,7 @@ struct Overlay {
 };
 
 void DrawOverlay(DistanceMenu& menu, const Head& head, Overlay& overlay, bool vu_meter, int counter_step) {
-  menu.Render(false, 125.0f);
+  menu.Render(false, kFramesPerSecond);
   if (interface_state == kAdjustAnyVolume) drumkit.DrawHitSpeed();
   DrawMarkers(head, true);
   DrawRecordingBorder(overlay.frame, head.w, head.h);
@@ -272,7 +272,7 @@ void DisplaySongCountDown(DistanceMenu&, int width, int height, bool direct) {
     DistanceMenu::AddMessage("", 9, 4, 0.0f, false, false);
     return;
   }
-  const int seconds = frames_until_song_start / 125 + 1;
+  const int seconds = frames_until_song_start / kFramesPerSecond + 1;
   char number[32];
   if (GetLanguageString() == "ja") {
     char line[256];

@@ -253,8 +253,8 @@ void ReadyScreen() {
   }
   DoFPS();
   if (!DrawsPhase(kPhaseSwap)) return;
-  menu.Render(true, 125.0f);
-  menu.Render(false, 125.0f);
+  menu.Render(true, kFramesPerSecond);
+  menu.Render(false, kFramesPerSecond);
   DrawMarkers(w, h);
   imgui.Begin(false);
   int id = 1;
@@ -299,7 +299,7 @@ void PlaceDrumsFrame() {
     AddButton(menu, kNextButton, kTextSkipDrum, DistanceMenu::m_with_drums_x, DistanceMenu::m_with_drums_y, false,
               true);
   frame_calls.menu_seen(menu);
-  if (DrawsPhase(kPhaseBackground)) menu.Render(true, 125.0f);
+  if (DrawsPhase(kPhaseBackground)) menu.Render(true, kFramesPerSecond);
   if (DrawsPhase(kPhaseMiddle))
     drumkit.DrawForPlacement(placing.current, placing.parts.first_foot, placing.parts.order, drummer.Is_Left_Handed);
   MocapMarker::Position p, stroke;
@@ -316,7 +316,7 @@ void PlaceDrumsFrame() {
   }
   DoFPS();
   if (!DrawsPhase(kPhaseSwap)) return;
-  menu.Render(false, 125.0f);
+  menu.Render(false, kFramesPerSecond);
   DrawMarkers(w, h);
   imgui.Begin(false);
   int id = 1;

@@ -271,12 +271,12 @@ bool Compensating(int& id, int w, int h, bool& fired) {
   }
   char line[256];
   if (check.frame < kAccumulateFrom) {
-    snprintf(line, sizeof(line), GetUtf8(kTextSecondsLeftMove), (kAccumulateFrom - check.frame) / 125 + 1);
+    snprintf(line, sizeof(line), GetUtf8(kTextSecondsLeftMove), (kAccumulateFrom - check.frame) / kFramesPerSecond + 1);
     DistanceMenu::AddMessage(line, 15, 3, 0.0f, true, false);
     DistanceMenu::AddMessage(GetUtf8(kTextFootPiecesOut), 16, 3, 0.0f, true, false);
     return true;
   }
-  const int seconds = (kCompensationEnd - check.frame) / 125 + 1;
+  const int seconds = (kCompensationEnd - check.frame) / kFramesPerSecond + 1;
   snprintf(line, sizeof(line), GetUtf8(kTextFinishingSecondsPress), seconds);
   DistanceMenu::AddMessage(line, 15, 3, 0.0f, true, false);
   DistanceMenu::AddMessage(GetUtf8(kTextBelowGetMore), 16, 3, 0.0f, true, false);
@@ -367,7 +367,7 @@ int Calibration::CalibCheckLighting() {
     }
     if (fired || !check.text_on) DistanceMenu::ClearMessages();
   }
-  menu.Render(false, 125.0f);
+  menu.Render(false, kFramesPerSecond);
   DoDrummingMouseButtons(id);
   imgui.End();
   ++check.frame;

@@ -144,12 +144,12 @@ void StandPicture(int w, int h, DistanceMenu& menu, const Image& strip) {
   StandMessages();
   AddButton(menu, kDoneButton, kTextDone, 145.0f, DoneY());
   frame_calls.menu_seen(menu);
-  if (DrawsPhase(kPhaseBackground)) menu.Render(true, 125.0f);
+  if (DrawsPhase(kPhaseBackground)) menu.Render(true, kFramesPerSecond);
   if (full_screen) DrawStandStrip(0.53f * w, 0.5f * h, 1.0f, strip);
   else DrawStandStrip(0.555f * w, 0.45f * h, 0.8f, strip);
   MocapMarker::Position right, left;
   drummer.GetFeetPositions(right, left);
-  const float bob = std::fabs(std::sin(2.0f * 3.14159265f * stand.frames_since_next_hit / 125.0f)) * 5.0f;
+  const float bob = std::fabs(std::sin(2.0f * 3.14159265f * stand.frames_since_next_hit / kFramesPerSecond)) * 5.0f;
   FootIcon(false, left, stand.left_icon_alpha, bob);
   FootIcon(true, right, stand.right_icon_alpha, bob);
   LinesAndTarget(w, right, left);
@@ -209,7 +209,7 @@ int Calibration::CalibStand() {
   DoFPS();
   const bool mouse = DrawsPhase(kPhaseSwap);
   if (mouse) {
-    menu.Render(false, 125.0f);
+    menu.Render(false, kFramesPerSecond);
     glEnable(GL_BLEND);
     drummer.RenderMocapMarkers(w, h, true);
     drummer.RenderMocapMarkerLabels(w, h, DistanceMenu::m_message_font);

@@ -224,7 +224,7 @@ void Move(MovePage& page) {
   MovingMessages(page);
   AddButton(menu, kBackButton, kTextBack, DistanceMenu::m_with_drums_x, DistanceMenu::m_with_drums_y, false, true);
   frame_calls.menu_seen(menu);
-  menu.Render(true, 125.0f);
+  menu.Render(true, kFramesPerSecond);
   drumkit.DrawPedals(false, drummer.Is_Left_Handed);
   drumkit.Draw(false, drummer.Is_Left_Handed);
   drummer.RenderMocapMarkers(w, h, !show_marker_color);
@@ -233,7 +233,7 @@ void Move(MovePage& page) {
   float speed = 0.0f;
   Drummer::Limb limb = 0;
   if (drummer.DetectHitToPlaceDrumOrMenu(menu, pos, stroke, speed, limb)) Place(page, menu, pos, limb);
-  menu.Render(false, 125.0f);
+  menu.Render(false, kFramesPerSecond);
   drummer.RenderMocapMarkers(w, h, true);
 }
 

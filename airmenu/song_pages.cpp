@@ -17,7 +17,7 @@ namespace {
 constexpr float kUnchosenSongTail = 5.0f;      // the last seconds of a song can not be a start
 constexpr float kScrubRestartDistance = 2.0f;  // the song stops again only this far from the last stop
 constexpr float kDelayedStartMinimum = 10.0f;  // below this many loaded seconds, Play with Delay reloads
-constexpr int kDelayedStartFrames = 499;       // 4, 3, 2, 1 at 125 frames a second
+constexpr int kDelayedStartFrames = 4 * kFramesPerSecond - 1;  // shows 4, 3, 2, 1
 
 struct SongPage {
   bool first_time = false;

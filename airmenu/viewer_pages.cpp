@@ -89,7 +89,7 @@ void DrawFrozenKit(int w, int h) {
   if (use_old_style_menu_button)
     AddButton(menu, kMenuButton, kTextMenu, DistanceMenu::m_with_drums_x, DistanceMenu::m_with_drums_y, false, true);
   DistanceMenu::ResetButtonActivation();
-  menu.Render(true, 125.0f);
+  menu.Render(true, kFramesPerSecond);
   drumkit.StopAnimations();
   drumkit.Draw(true, drummer.Is_Left_Handed);
   Calibration::DrawDeadPixels();
@@ -158,8 +158,8 @@ void ClientStartScreen() {
   const int w = WindowWidth(), h = WindowHeight();
   StartMessages();
   webcam.DrawVignette();
-  menu.Render(true, 125.0f);
-  menu.Render(false, 125.0f);
+  menu.Render(true, kFramesPerSecond);
+  menu.Render(false, kFramesPerSecond);
   imgui.Begin(false);
   int id = 1;
   DoDrummingMouseButtons(id);

@@ -444,7 +444,7 @@ DistanceMenu::Plate DistanceMenu::MessagePlate(int line, const std::string& text
 }
 
 bool DistanceMenu::PrintPersistentMessages(float fps) {
-  if (!(fps > 0)) fps = 125.0f;
+  if (!(fps > 0)) fps = kFramesPerSecond;
   float w = float(window_services.width()), h = float(window_services.height());
   float cx = 0.5f * w, base = 0.97f * h;
   const Font* font = CurrentFont();

@@ -5,6 +5,9 @@
 extern const std::string skytapper_version;       // the project version of CMakeLists.txt
 extern std::string installation_directory;         // "." : the base of every path
 
+// The camera's tracking rate, which paces the frame loop: one display call per camera frame.
+inline constexpr int kFramesPerSecond = 125;
+
 extern int interface_state;                        // current screen: an InterfaceState (interface_states.h)
 // The parameters of the last ChangeInterfaceState; their meaning belongs to the state entered.
 // Written only by that page's or screen's typed opener (airmenu/page_frame.h, screens/screens.h,

@@ -1,4 +1,5 @@
 // The recordings screen's scrub bar: a slider over the loaded recording's frames and its time.
+#include "frame/frame_globals.h"
 #include "render/imgui.h"
 #include "sound/logger.h"
 
@@ -12,5 +13,6 @@ void Logger::DoScrubBar(Imgui& gui, int x, int y, int w, int h) {
     scrub_position = static_cast<int>(pos);
     scrub_moved = true;
   }
-  gui.DoText(x, y + 20, "Time: %d:%d", scrub_position / 7500, (scrub_position / 125) % 60);
+  gui.DoText(x, y + 20, "Time: %d:%d", scrub_position / (60 * kFramesPerSecond),
+              (scrub_position / kFramesPerSecond) % 60);
 }

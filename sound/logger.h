@@ -74,7 +74,7 @@ class Logger {
   std::vector<Recording> recordings;
   struct tm recording_start_time {};
   uint64_t frame_count = 0;
-  int scrub_position = 0;  // tracking frames of 1/125 s
+  int scrub_position = 0;  // tracking frames (kFramesPerSecond a second)
   bool scrub_moved = false;
   bool playing = false;
 

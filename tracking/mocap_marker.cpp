@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 
+#include "frame/frame_globals.h"
 #include "frame/host_clock.h"
 
 int32_t MocapMarker::m_down_frames_needed = 5;
@@ -19,7 +20,7 @@ bool MocapMarker::m_logging = false;
 FILE* MocapMarker::m_file = nullptr;
 
 namespace {
-constexpr float kFrameTime = 0.008f;  // seconds: the camera's 125 frames a second
+constexpr float kFrameTime = 1.0f / kFramesPerSecond;  // seconds
 
 // The stroke detector's tuned numbers.
 constexpr int kDescentWindow = 6;            // samples that measure a descent: the newest and five before

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "frame/frame_globals.h"
 #include "tracking/ps3eye.h"
 
 using ps3eye::PS3EYECam;
@@ -71,7 +72,7 @@ ps3eye_context::~ps3eye_context() {
 
 int PSEyeInit() {
   if (ctx) return ctx->eye ? 0 : 1;
-  ctx = new ps3eye_context(320, 240, 125);
+  ctx = new ps3eye_context(320, 240, kFramesPerSecond);
   fault = ctx->eye ? CameraFault::kNone : FaultOf(ctx->devices);
   if (!ctx->eye) {
     ReportFault(fault);
