@@ -30,7 +30,7 @@ void SaveChanges(bool& have_changes_to_save) {
 
 // What each of the three menus keeps between frames.
 struct AdjustMenu {
-  int next_stage;  // where the adjusting pages it opens lead back to
+  InterfaceState next_stage;  // where the adjusting pages it opens lead back to
   bool have_changes_to_save = false;
   bool need_confirmation = false;
 };
@@ -45,23 +45,23 @@ void EnterMenu(AdjustMenu& adjust_menu, InterfaceState default_back_to) {
 }
 
 // Volume & sensitivity and MIDI open on drum 0, highlighted, its foot side for a foot drum.
-void OpenOnDrumZero(void (*open_page)(WhichVolume, MocapMarkerType, InterfaceState), int next_stage) {
+void OpenOnDrumZero(void (*open_page)(WhichVolume, MocapMarkerType, InterfaceState), InterfaceState next_stage) {
   const bool foot = drumkit.drums[0].category == Sound::CATEGORY_FOOT;
   const MocapMarkerType side = foot ? MOCAP_MARKER_FOOT : MOCAP_MARKER_HAND;
   drumkit.shown_drum = 0;
   drumkit.shown_marker_type = side;
-  open_page(kFirstDrumLevel, side, InterfaceState(next_stage));
+  open_page(kFirstDrumLevel, side, next_stage);
   Click();
 }
 
-void PlaceAllDrums(int next_stage) {
-  OpenDrumPlacing(InterfaceState(next_stage));
+void PlaceAllDrums(InterfaceState next_stage) {
+  OpenDrumPlacing(next_stage);
   Click();
 }
 
 // One drum at a time; leaving it comes back to the hub.
-void PlaceOneDrum(int next_stage) {
-  OpenMoveDrumPage(false, InterfaceState(next_stage), kAdjustDrums);
+void PlaceOneDrum(InterfaceState next_stage) {
+  OpenMoveDrumPage(false, next_stage, kAdjustDrums);
   Click();
 }
 
@@ -77,7 +77,7 @@ void ReturnToAdjustPage(InterfaceState back_to, bool with_unsaved_changes) {
 }
 
 AdjustPageEntry EnteredAdjustPage(InterfaceState default_back_to) {
-  return {state_param != 0 ? state_param : int(default_back_to), state_param2 != 0};
+  return {state_param != 0 ? InterfaceState(state_param) : default_back_to, state_param2 != 0};
 }
 
 void AdjustDrums() {
@@ -110,11 +110,11 @@ void AdjustDrums() {
     if (midi_mode == kNoMidiMode) {
       PlaceOneDrum(hub.next_stage);
     } else {
-      OpenAdjustPage(kMoveDrumsSubMenu, InterfaceState(hub.next_stage), false);
+      OpenAdjustPage(kMoveDrumsSubMenu, hub.next_stage, false);
       Click();
     }
   } else if (menu.WasHit(kHihatAndCymbalsButton)) {
-    OpenAdjustPage(kHihatAndCymbals, InterfaceState(hub.next_stage), false);
+    OpenAdjustPage(kHihatAndCymbals, hub.next_stage, false);
     Click();
   } else if (menu.WasHit(kPlaceAllDrumsButton)) {
     if (ConfirmTwice(hub.need_confirmation, kTextHitPlaceAll)) PlaceAllDrums(hub.next_stage);
@@ -134,7 +134,7 @@ void HihatAndCymbals() {
   AddSlotButton(menu, kCymbalChokingButton, kTextCymbalChoking, 6);
   Boilerplate(menu, false, kAdjustDrums);
 
-  const InterfaceState next_stage = InterfaceState(cymbals.next_stage);
+  const InterfaceState next_stage = cymbals.next_stage;
   const struct {
     int button;
     InterfaceState page, back_to;

@@ -50,7 +50,7 @@ std::string CameraPicture(int least_height) {
 }
 
 // A check box of a pair: checking it clears the other.
-void Choice(int& id, int x, int y, int text, bool& mine, bool& other) {
+void Choice(int& id, int x, int y, TextId text, bool& mine, bool& other) {
   if (imgui.DoCheckBox(id++, x, y, GetUtf8(text), mine, true)) {
     mine = true;
     other = false;

@@ -86,7 +86,7 @@ struct Placing {
   int current = 0;
   bool computed = false;
   size_t drum_count = 0;  // drums when the order was computed: a kit reload changes it
-  int next_state = kPlay;
+  InterfaceState next_state = kPlay;
   bool had_calibration_info = false;
   bool have_changes_to_save = false;
   bool ready_screen = false;
@@ -146,8 +146,8 @@ void ReadyMessages(bool first_run) {
 }
 
 void PlaceMessages(const Drumkit::Drum& d, bool foot) {
-  const int top = foot ? kTextPlacePedalTapping : kTextPlaceMakingFirm;
-  const int bottom = foot ? kTextFootFirmlyWhere : kTextDrummingGestureWhere;
+  const TextId top = foot ? kTextPlacePedalTapping : kTextPlaceMakingFirm;
+  const TextId bottom = foot ? kTextFootFirmlyWhere : kTextDrummingGestureWhere;
   const bool name_on_second = language == kTurkish || (!foot && language == kChinese);
   ShowNameLine(name_on_second ? 1 : 0, name_on_second ? bottom : top, d.name);
   ShowLine(name_on_second ? 0 : 1, GetUtf8(name_on_second ? top : bottom));
@@ -226,7 +226,7 @@ bool TakeHit(const DistanceMenu& menu, const MocapMarker::Position& p, int limb)
 // state_param = where placing leads (0: the drumming page), state_param2 = 1 to keep the old
 // positions, state_param3 = 1 to show the ready screen first.
 void Enter() {
-  placing.next_state = state_param ? state_param : kPlay;
+  placing.next_state = state_param ? InterfaceState(state_param) : kPlay;
   placing.clear_positions = state_param2 == 0;
   placing.ready_screen = state_param3 != 0;
   placing.computed = false;

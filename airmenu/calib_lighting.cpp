@@ -62,7 +62,7 @@ struct FoundAreas {
 };
 FoundAreas found;
 
-void Line(int line, int text) { ShowLine(line, GetUtf8(text)); }
+void Line(int line, TextId text) { ShowLine(line, GetUtf8(text)); }
 
 void BrightObjectLines() {
   Line(7, kTextThereBrightObjects);

@@ -97,9 +97,12 @@ void LinesAndTarget(int w, const MocapMarker::Position& right, const MocapMarker
 }
 
 void StandMessages() {
-  const int lines[][2] = {{0, kTextN1StandFront}, {1, kTextStepBackwardsUntil}, {2, kTextLinesDotCentered},
-                          {4, kTextN2PlaceSeat},  {5, kTextRemainSameLocation}, {18, kTextHitDoneButton}};
-  for (const auto& l : lines) ShowLine(l[0], GetUtf8(l[1]));
+  const struct {
+    int line;
+    TextId text;
+  } lines[] = {{0, kTextN1StandFront}, {1, kTextStepBackwardsUntil}, {2, kTextLinesDotCentered},
+               {4, kTextN2PlaceSeat},  {5, kTextRemainSameLocation}, {18, kTextHitDoneButton}};
+  for (const auto& l : lines) ShowLine(l.line, GetUtf8(l.text));
   if (stand.next_button_hit && stand.frames_since_next_hit < 2)
     DistanceMenu::AddMessage(GetUtf8(kTextHitButtonAgain), 18, 3, 2000.0f, false, false);
 }

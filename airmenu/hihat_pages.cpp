@@ -14,7 +14,7 @@
 namespace {
 
 struct HihatPage {
-  int next_stage = kAdjustDrums;
+  InterfaceState next_stage = kAdjustDrums;
   bool have_changes_to_save = false;
   int n_hh = 0;
   int which_pedal = -1;
@@ -27,7 +27,7 @@ void Highlight(int drum, MocapMarkerType type) {
   drumkit.shown_marker_type = type;
 }
 
-void EnterCommon(int& next_stage, bool& have_changes_to_save) {
+void EnterCommon(InterfaceState& next_stage, bool& have_changes_to_save) {
   const AdjustPageEntry entry = EnteredAdjustPage(kAdjustDrums);
   next_stage = entry.back_to;
   have_changes_to_save = entry.with_unsaved_changes;
@@ -55,7 +55,8 @@ void Recount(HihatPage& page) {
 // Messages by page and hi-hat count: {line, text} pairs, and a last line naming the pedal.
 void HihatMessages(const HihatPage& page, bool range_page) {
   struct Line {
-    int line, text;
+    int line;
+    TextId text;
   };
   static const Line none[] = {{0, kTextSorryKitDoesnt}, {1, kTextJustHitDone}};
   static const Line range_one[] = {
@@ -73,7 +74,7 @@ void HihatMessages(const HihatPage& page, bool range_page) {
   ShowNameLine(5, kTextAdjustingPedal, drumkit.drums[page.which_pedal].name);
 }
 
-void AddSlider(DistanceMenu& menu, int id, int text, int style, bool left, float value, int min, int max) {
+void AddSlider(DistanceMenu& menu, int id, TextId text, int style, bool left, float value, int min, int max) {
   const float x = left ? DistanceMenu::m_with_drums_slider_x - 0.25f * DistanceMenu::m_with_drums_slider_width
                        : DistanceMenu::m_with_drums_slider2_x;
   menu.sliders.push_back({id, GetUtf8(text), style, int(x), int(DistanceMenu::m_with_drums_slider_y),
@@ -86,10 +87,10 @@ void AddDone(DistanceMenu& menu) {
 }
 
 // Done, unless a slider was held this frame.
-void TestDone(const DistanceMenu& menu, int next_stage, bool have_changes_to_save) {
+void TestDone(const DistanceMenu& menu, InterfaceState next_stage, bool have_changes_to_save) {
   if (!menu.WasHit(kDoneButton)) return;
   Highlight(-1, MOCAP_MARKER_HAND);
-  ReturnToAdjustPage(InterfaceState(next_stage), have_changes_to_save);
+  ReturnToAdjustPage(next_stage, have_changes_to_save);
   Click();
 }
 
@@ -104,7 +105,7 @@ void ChooseHihat(HihatPage& page) {
 }
 
 // One frame of a hi-hat page: the range and splash sliders, or the clutch slider.
-void HihatFrame(HihatPage& page, int state, bool range_page) {
+void HihatFrame(HihatPage& page, InterfaceState state, bool range_page) {
   DistanceMenu menu;
   if (EnteringPage()) {
     EnterCommon(page.next_stage, page.have_changes_to_save);
@@ -155,7 +156,7 @@ void AdjustHihatClutch() {
 }
 
 void AdjustCymbalChoking() {
-  static int next_stage = kAdjustDrums;
+  static InterfaceState next_stage = kAdjustDrums;
   static bool have_changes_to_save = false;
   DistanceMenu menu;
   if (EnteringPage()) EnterCommon(next_stage, have_changes_to_save);

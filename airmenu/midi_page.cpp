@@ -14,7 +14,7 @@ namespace {
 struct MidiPage {
   int which_volume = kFirstDrumLevel;
   int hand_or_foot = MOCAP_MARKER_HAND;
-  int next_stage = kPlay;
+  InterfaceState next_stage = kPlay;
   bool have_changes_to_save = false;  // sticky for the run: a later visit still reports it
 };
 
@@ -27,17 +27,17 @@ float& MuteThreshold(Drumkit::Drum& d, int hand_or_foot) {
   return FootSide(d, hand_or_foot) ? d.midi_foot_filter_threshold : d.midi_hand_filter_threshold;
 }
 
-// The second slider of a snare (rimshots) or a hi-hat (edge hits); null for other drums.
-float* SecondThreshold(Drumkit::Drum& d, int& id, int& text) {
-  if (d.type == Sound::SNARE) {
-    id = kRimshotSlider, text = 154;
-    return &d.midi_rimshot_threshold;
-  }
-  if (d.type == Sound::HIHAT) {
-    id = kEdgeHitSlider, text = 153;
-    return &d.midi_bow_edge_threshold;
-  }
-  return nullptr;
+// The second slider of a snare (rimshots) or a hi-hat (edge hits); no threshold for other drums.
+struct SecondSlider {
+  float* threshold = nullptr;
+  int id = 0;
+  TextId text = kTextHitsRimshotsPast;
+};
+
+SecondSlider SecondThreshold(Drumkit::Drum& d) {
+  if (d.type == Sound::SNARE) return {&d.midi_rimshot_threshold, kRimshotSlider, kTextHitsRimshotsPast};
+  if (d.type == Sound::HIHAT) return {&d.midi_bow_edge_threshold, kEdgeHitSlider, kTextHitsEdgeHits};
+  return {};
 }
 
 void Messages(const Drumkit::Drum& d, int hand_or_foot) {
@@ -48,7 +48,7 @@ void Messages(const Drumkit::Drum& d, int hand_or_foot) {
   ShowLine(4, GetUtf8(kTextHitDrumPedalFirmly));
 }
 
-DistanceMenu::Slider MakeSlider(int id, int text, int style, float x, float value, int max) {
+DistanceMenu::Slider MakeSlider(int id, TextId text, int style, float x, float value, int max) {
   return {id, GetUtf8(text), style, int(x), int(DistanceMenu::m_with_drums_slider_y),
           int(DistanceMenu::m_with_drums_slider_width), 2 * int(DistanceMenu::m_menu_radius), value, max, 0, true};
 }
@@ -56,7 +56,7 @@ DistanceMenu::Slider MakeSlider(int id, int text, int style, float x, float valu
 void Leave(const MidiPage& page) {
   drumkit.shown_drum = -1;
   drumkit.shown_marker_type = MOCAP_MARKER_HAND;
-  ReturnToAdjustPage(InterfaceState(page.next_stage), page.have_changes_to_save);
+  ReturnToAdjustPage(page.next_stage, page.have_changes_to_save);
   Click();
 }
 
@@ -83,28 +83,28 @@ void AdjustMIDISettings() {
   if (EnteringPage()) {
     page.which_volume = state_param;
     page.hand_or_foot = state_param2;
-    page.next_stage = state_param3 != 0 ? state_param3 : kPlay;
+    page.next_stage = state_param3 != 0 ? InterfaceState(state_param3) : kPlay;
   }
   // Checked every frame: the viewer may reload or edit the kit under the page. Without the
   // drum only Done is left.
   const int drum = page.which_volume - kFirstDrumLevel;
   Drumkit::Drum* d = IsKitDrum(drum) ? &drumkit.drums[drum] : nullptr;
   AddButton(menu, kDoneButton, kTextDone, DistanceMenu::m_with_drums2_x, DistanceMenu::m_with_drums2_y, false, true);
-  int second_id = 0, second_text = 0;
-  float* second = d ? SecondThreshold(*d, second_id, second_text) : nullptr;
+  const SecondSlider second = d ? SecondThreshold(*d) : SecondSlider{};
   if (d) {
     Messages(*d, page.hand_or_foot);
     menu.sliders.push_back(MakeSlider(kMuteUnderSlider, kTextMuteHitsUnder, 2, DistanceMenu::m_with_drums_slider_x,
                                       MuteThreshold(*d, page.hand_or_foot) * 100.0f, 10));
-    if (second)
-      menu.sliders.push_back(MakeSlider(second_id, second_text, 1, DistanceMenu::m_with_drums_slider2_x, *second * 100.0f, 100));
+    if (second.threshold)
+      menu.sliders.push_back(MakeSlider(second.id, second.text, 1, DistanceMenu::m_with_drums_slider2_x,
+                                        *second.threshold * 100.0f, 100));
   }
   Boilerplate(menu, true, kAdjustMidiSettings);
   int id = 0;
   float value = 0.0f;
   if (d && HeldSlider(menu, id, value)) {
     if (id == kMuteUnderSlider) MuteThreshold(*d, page.hand_or_foot) = value * 0.01f;
-    else if (second && id == second_id) *second = value * 0.01f;
+    else if (second.threshold && id == second.id) *second.threshold = value * 0.01f;
     page.have_changes_to_save = true;
   }
   if (menu.WasHit(kDoneButton)) return Leave(page);

@@ -25,8 +25,8 @@ struct MovePage {
   bool all_drums = false;
   int which_drum = -1;
   Drummer::Limb which_limb = 0;
-  int next_stage = kPlay;
-  int next_next_stage = kPlay;
+  InterfaceState next_stage = kPlay;
+  InterfaceState next_next_stage = kPlay;
   bool have_changes_to_save = false;
   int first_hihat_index = -1;
 };
@@ -37,7 +37,7 @@ bool FootDrum(const Drumkit::Drum& d) { return d.category != Sound::CATEGORY_HAN
 
 // Leaving: the adjust-drums family page the move-drum page was opened for.
 void Leave(const MovePage& page) {
-  OpenAdjustPage(InterfaceState(page.next_stage), InterfaceState(page.next_next_stage), page.have_changes_to_save);
+  OpenAdjustPage(page.next_stage, page.next_next_stage, page.have_changes_to_save);
 }
 
 // state_param = 1 for the whole kit, state_param2 = back_to, state_param3 = its_back_to (0: the
@@ -45,8 +45,8 @@ void Leave(const MovePage& page) {
 void Enter(MovePage& page) {
   page.all_drums = state_param == 1;
   page.moving = false;
-  page.next_stage = state_param2 != 0 ? state_param2 : kPlay;
-  page.next_next_stage = state_param3 != 0 ? state_param3 : kPlay;
+  page.next_stage = state_param2 != 0 ? InterfaceState(state_param2) : kPlay;
+  page.next_next_stage = state_param3 != 0 ? InterfaceState(state_param3) : kPlay;
   page.have_changes_to_save = false;
   page.first_hihat_index = -1;
   for (size_t i = 0; i < drumkit.drums.size() && page.first_hihat_index < 0; ++i)
@@ -107,8 +107,8 @@ void MovingMessages(const MovePage& page) {
   const char* name = drumkit.drums[page.which_drum].name;
   const bool foot = IsFoot(page.which_limb);
   const bool name_second = language == "tr" || (!foot && language == "zh");
-  const int top = foot ? kTextPlacePedalTapping : kTextPlaceMakingFirm;
-  const int bottom = foot ? kTextFootFirmlyWhere : kTextDrummingGestureWhere;
+  const TextId top = foot ? kTextPlacePedalTapping : kTextPlaceMakingFirm;
+  const TextId bottom = foot ? kTextFootFirmlyWhere : kTextDrummingGestureWhere;
   if (name_second) {
     ShowLine(0, GetUtf8(top));
     ShowNameLine(1, bottom, name);

@@ -23,11 +23,11 @@ bool NewCameraFrame() { return !PSEyeIsWorking() || webcam.IsNewFrame(); }
 int WindowWidth() { return window_services.width ? window_services.width() : 0; }
 int WindowHeight() { return window_services.height ? window_services.height() : 0; }
 
-void AddButton(DistanceMenu& menu, int id, int text, float x, float y, bool greyed, bool needs_activation) {
+void AddButton(DistanceMenu& menu, int id, TextId text, float x, float y, bool greyed, bool needs_activation) {
   menu.buttons.push_back({id, GetUtf8(text), x, y, 22.0f, needs_activation, greyed});
 }
 
-void AddSlotButton(DistanceMenu& menu, int id, int text, int slot, bool greyed) {
+void AddSlotButton(DistanceMenu& menu, int id, TextId text, int slot, bool greyed) {
   const float xs[] = {DistanceMenu::m_no_drums_x,  DistanceMenu::m_no_drums2_x, DistanceMenu::m_no_drums3_x,
                       DistanceMenu::m_no_drums4_x, DistanceMenu::m_no_drums5_x, DistanceMenu::m_no_drums6_x};
   const float ys[] = {DistanceMenu::m_no_drums_y,  DistanceMenu::m_no_drums2_y, DistanceMenu::m_no_drums3_y,
@@ -39,7 +39,7 @@ bool IsKitDrum(int drum) { return drum >= 0 && drum < int(drumkit.drums.size());
 
 void Click() { sound.PlayDistanceMenuButtonSound(); }
 
-bool ConfirmTwice(bool& need_confirmation, int text) {
+bool ConfirmTwice(bool& need_confirmation, TextId text) {
   if (need_confirmation) return true;
   need_confirmation = true;
   DistanceMenu::AddMessage(GetUtf8(text), 2, 1, 0.0f, false, false);
@@ -63,7 +63,7 @@ std::string FitInLine(const char* sentence, const std::string& name) {
 
 }  // namespace
 
-void ShowNameLine(int line, int text, const char* name) { ShowLine(line, FitInLine(GetUtf8(text), name).c_str()); }
+void ShowNameLine(int line, TextId text, const char* name) { ShowLine(line, FitInLine(GetUtf8(text), name).c_str()); }
 
 void ShowKitSaveFailed(const std::string& reason) {
   ShowLine(2, GetUtf8(kTextKitSaveFailed));

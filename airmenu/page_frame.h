@@ -7,6 +7,7 @@
 
 #include "drumming/distance_menu.h"
 #include "frame/interface_states.h"
+#include "frame/texts.h"
 #include "tracking/mocap_marker.h"
 
 // What the frame loop (app/) knows and the pages ask for; the frame loop installs it at
@@ -55,7 +56,7 @@ void ReturnToAdjustPage(InterfaceState back_to, bool with_unsaved_changes);
 // What a page of the adjust-drums family was opened with, read by those pages on entry;
 // default_back_to stands in when none was given.
 struct AdjustPageEntry {
-  int back_to;
+  InterfaceState back_to;
   bool with_unsaved_changes;
 };
 AdjustPageEntry EnteredAdjustPage(InterfaceState default_back_to);
@@ -78,10 +79,10 @@ int WindowWidth();
 int WindowHeight();
 
 // A button of the given text at a slot, size 22, not needing activation unless said.
-void AddButton(DistanceMenu& menu, int id, int text, float x, float y, bool greyed = false,
+void AddButton(DistanceMenu& menu, int id, TextId text, float x, float y, bool greyed = false,
                bool needs_activation = false);
 // A button at no-drums slot 1..6.
-void AddSlotButton(DistanceMenu& menu, int id, int text, int slot, bool greyed = false);
+void AddSlotButton(DistanceMenu& menu, int id, TextId text, int slot, bool greyed = false);
 // True while drum is an index of the loaded kit: pages that keep an index check it every
 // frame, since the viewer may reload or edit the kit under them.
 bool IsKitDrum(int drum);
@@ -90,12 +91,12 @@ void Click();
 // The first firing only arms need_confirmation, shows the text on line 2 and sounds the error
 // sample; a firing while armed returns true (the caller acts and clicks). Pages clear the flag
 // on entry.
-bool ConfirmTwice(bool& need_confirmation, int text);
+bool ConfirmTwice(bool& need_confirmation, TextId text);
 // A message line in the menus' default look (style 1, default duration).
 void ShowLine(int line, const char* text);
 // The same with a text whose one "%s" takes a name (the name is never read as a format); a long
 // name is shortened with "..." so that the line ends inside the window.
-void ShowNameLine(int line, int text, const char* name);
+void ShowNameLine(int line, TextId text, const char* name);
 // A failed kit save: the error on line 2 and, on line 3, the library's reason, shortened with
 // "..." where its path would take it past the window's edges.
 void ShowKitSaveFailed(const std::string& reason);

@@ -38,11 +38,11 @@ void EnterPlay(PlayNotices& notices) {
   have_drummed_this_session = true;
 }
 
-void Message(int text, int line, int style, float ms) {
+void Message(TextId text, int line, int style, float ms) {
   DistanceMenu::AddMessage(GetUtf8(text), line, style, ms, false, false);
 }
 
-void GraphicsModeNotice(int first_text) {
+void GraphicsModeNotice(TextId first_text) {
   Message(first_text, 0, 3, 6000.0f);
   Message(kTextPressCtrlG, 1, 3, 0.0f);
   for (int line : {2, 4, 5}) DistanceMenu::AddMessage("", line, 1, 0.0f, false, false);
@@ -53,7 +53,8 @@ void IntroNotice() {
   Message(kTextDrumKitSet, 0, 1, first_run ? 6000.0f : 4000.0f);
   if (!first_run) return;
   const struct {
-    int line, text;
+    int line;
+    TextId text;
   } lines[] = {{1, kTextDontForgetPlugTurn},
                {2, kTextPutSomeMarkersWish},
                {4, kTextNotePedalBehave},
@@ -66,7 +67,7 @@ void ShowNotices(const PlayNotices& notices) {
   if (graphics_mode == kGraphicsSlow) return GraphicsModeNotice(kTextFastGraphicsMode2);
   if (notices.show_intro_text) return IntroNotice();
   if (notices.frames_to_preset_notice != 0 || drumkit.is_user_kit) return;
-  const int texts[] = {kTextThisIsPresetKit, kTextHavingTroubleHitting, kTextRepositionThem, kTextEnterMenuThen};
+  const TextId texts[] = {kTextThisIsPresetKit, kTextHavingTroubleHitting, kTextRepositionThem, kTextEnterMenuThen};
   for (int line = 0; line < 4; ++line) Message(texts[line], line, 1, 9000.0f);
 }
 

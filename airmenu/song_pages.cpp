@@ -28,7 +28,7 @@ struct SongPage {
 };
 
 // A text with one "%d:%02d" filled from a duration.
-void FormatTime(char* out, size_t size, int text, float seconds) {
+void FormatTime(char* out, size_t size, TextId text, float seconds) {
   int m = 0, s = 0;
   MinutesSeconds(seconds, m, s);
   snprintf(out, size, GetUtf8(text), m, s);

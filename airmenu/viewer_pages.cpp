@@ -102,7 +102,7 @@ void StartMessages() {
   ShowLine(3, GetUtf8(installed ? kTextWishViewDrums : kTextViewerInstalledComputer));
   ShowLine(4, GetUtf8(installed ? kTextClickButtonBelow : kTextDownloadSkytapperOrg));
   const int first = installed ? 8 : 6;
-  const int other_device[] = {kTextWishViewDrumsDifferent, kTextDeviceLikeMobile, kTextSkytapperApplicationDevice};
+  const TextId other_device[] = {kTextWishViewDrumsDifferent, kTextDeviceLikeMobile, kTextSkytapperApplicationDevice};
   for (int i = 0; i < 3; ++i) ShowLine(first + i, GetUtf8(other_device[i]));
 }
 

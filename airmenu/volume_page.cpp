@@ -20,7 +20,7 @@ constexpr float kFootMaxMaxSpeed = 200.0f;
 struct VolumePage {
   int which_volume = kSongLevel;
   int hand_or_foot = MOCAP_MARKER_HAND;
-  int next_stage = kPlay;
+  InterfaceState next_stage = kPlay;
   bool have_changes_to_save = false;
   float volume = 0.0f;
   float max_speed = 0.0f;
@@ -29,7 +29,10 @@ struct VolumePage {
 
 // One mixer level: its name, the cycling button shown while it is edited, its reader and writer.
 struct MixerLevel {
-  int code, name_text, button_id, button_text;
+  int code;
+  TextId name_text;
+  int button_id;
+  TextId button_text;
   std::atomic<int> Sound::*level;
   void (Sound::*set)(int);
 };
@@ -60,7 +63,7 @@ bool EditsPedal(int drum, int hand_or_foot) {
 void Enter(VolumePage& page) {
   page.which_volume = state_param;
   page.hand_or_foot = state_param2;
-  page.next_stage = state_param3 != 0 ? state_param3 : kPlay;
+  page.next_stage = state_param3 != 0 ? InterfaceState(state_param3) : kPlay;
   page.have_changes_to_save = false;
   // A first drum without a map of the edited side still shows a sane slider.
   page.max_speed = 0.0f;
@@ -87,7 +90,7 @@ void Messages(const VolumePage& page, int drum) {
   }
 }
 
-DistanceMenu::Slider MakeSlider(int id, int text, float x, float value, int min) {
+DistanceMenu::Slider MakeSlider(int id, TextId text, float x, float value, int min) {
   return {id, GetUtf8(text), 1, int(x), int(DistanceMenu::m_with_drums_slider_y),
           int(DistanceMenu::m_with_drums_slider_width), 2 * int(DistanceMenu::m_menu_radius), value, 100, min, true};
 }
@@ -99,7 +102,7 @@ void AddWithDrumsButton(DistanceMenu& menu, int id, const char* label) {
 void MixerForm(DistanceMenu& menu, const VolumePage& page) {
   const bool reverb = page.which_volume == kReverbLevel;
   const int min = page.which_volume == kSongLevel ? 1 : 0;
-  const int label = reverb ? kTextReverb : kTextVolume;
+  const TextId label = reverb ? kTextReverb : kTextVolume;
   menu.sliders.push_back(MakeSlider(kVolumeSlider, label, DistanceMenu::m_with_drums_slider_x, page.volume, min));
   if (const MixerLevel* level = FindLevel(page.which_volume))
     AddWithDrumsButton(menu, level->button_id, GetUtf8(level->button_text));
@@ -153,7 +156,7 @@ bool TestButtons(VolumePage& page, const DistanceMenu& menu, int drum) {
     drumkit.shown_drum = -1;
     drumkit.shown_marker_type = MOCAP_MARKER_HAND;
     if (page.which_volume < kFirstDrumLevel) OpenSoundPage(page.have_changes_to_save);
-    else ReturnToAdjustPage(InterfaceState(page.next_stage), page.have_changes_to_save);
+    else ReturnToAdjustPage(page.next_stage, page.have_changes_to_save);
     Click();
     return true;
   }

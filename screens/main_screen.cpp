@@ -32,7 +32,8 @@ enum : int {
 };
 
 struct MainButton {
-  int id, x, top, w, text;  // top: pixels below the window's top edge (0: the bottom row)
+  int id, x, top, w;  // top: pixels below the window's top edge (0: the bottom row)
+  TextId text;
   InterfaceState target;
 };
 
@@ -54,8 +55,9 @@ int BottomRowY(int H) { return H < 710 ? 64 : H - 651; }
 void DoCameraMissingText(int H) {
   const CameraFault fault = screen_services.camera_fault();
   const bool denied = fault == CameraFault::kNoAccess, busy = fault == CameraFault::kBusy;
-  const int first = denied ? kTextCameraFoundBut : busy ? kTextCameraUseAnother : kTextCameraNotFound;
-  const int second = denied ? kTextRunCameraAccessScript : busy ? kTextCloseProgramLaunch : kTextLaunchSkytapperAgain;
+  const TextId first = denied ? kTextCameraFoundBut : busy ? kTextCameraUseAnother : kTextCameraNotFound;
+  const TextId second =
+      denied ? kTextRunCameraAccessScript : busy ? kTextCloseProgramLaunch : kTextLaunchSkytapperAgain;
   imgui.DoText(48, H - 201, "%s", GetUtf8(first));
   imgui.DoText(48, H - 229, "%s", GetUtf8(second));
 }

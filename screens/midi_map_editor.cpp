@@ -156,7 +156,7 @@ void DoLists(int H, const std::vector<std::string>& library) {
   if (t != type_before && t >= 0 && t < static_cast<int>(element_types.size())) SelectType(t);
 }
 
-int Width(int text) { return imgui.font ? static_cast<int>(imgui.font->GetWidth(GetUtf8(text))) : 0; }
+int Width(TextId text) { return imgui.font ? static_cast<int>(imgui.font->GetWidth(GetUtf8(text))) : 0; }
 
 bool HiHatHack() { return midi_use_mdrummer_hack && me.selection.type == Sound::HIHAT; }
 
@@ -180,14 +180,14 @@ void DoNotesRow(int H, int d) {
   const int y1 = H - 439, w_channel = Width(kTextChannel);
   imgui.DoText(48, y1, "%s", GetUtf8(kTextChannel));
   NoteBox(kChannel, w_channel + 58, y1 + d, 60, me.texts.channel, 2);
-  const int note_text = HiHatHack() ? kTextOpen : kTextNote;
+  const TextId note_text = HiHatHack() ? kTextOpen : kTextNote;
   const int w_note = Width(note_text);
   imgui.DoText(w_channel + 128, y1, "%s", GetUtf8(note_text));
   NoteBox(kNote1, w_channel + 138 + w_note, y1 + d, 75, me.texts.note1, 4);
   const int x2 = w_channel + w_note + 230;
   imgui.DoText(x2 - 12, y1, "(%d)", me.current.notes[0]);
   if (me.current.note_count != 2) return;
-  const int accent_text = HiHatHack() ? kTextClosed : kTextAccent;
+  const TextId accent_text = HiHatHack() ? kTextClosed : kTextAccent;
   const int w_accent = Width(accent_text);
   imgui.DoText(x2 + 52, y1, "%s", GetUtf8(accent_text));
   NoteBox(kNote2, x2 + 62 + w_accent, y1 + d, 75, me.texts.note2, 4);

@@ -86,7 +86,7 @@ void Text(bool greyed, int x, int y, int id) {
 }
 
 // A check box over a flag or a choice, greyed in mode 0; true when clicked.
-bool Box(bool greyed, int id, int x, int y, int text, bool ticked, bool radio) {
+bool Box(bool greyed, int id, int x, int y, TextId text, bool ticked, bool radio) {
   if (greyed) {
     imgui.DoCheckBoxGreyed(x, y, GetUtf8(text), ticked);
     return false;
@@ -94,7 +94,7 @@ bool Box(bool greyed, int id, int x, int y, int text, bool ticked, bool radio) {
   return imgui.DoCheckBox(id, x, y, GetUtf8(text), ticked, radio);
 }
 
-void Toggle(bool greyed, int id, int x, int y, int text, bool& flag) {
+void Toggle(bool greyed, int id, int x, int y, TextId text, bool& flag) {
   if (Box(greyed, id, x, y, text, flag, false)) {
     flag = !flag;
     midi_settings.have_changes = true;

@@ -196,7 +196,7 @@ void DoDetails(int line) {
   if (m < 1) {
     imgui.DoText(mx + 24, my - 22, GetUtf8(s == 1 ? kTextDurationSecond : kTextDurationSeconds), s);
   } else {
-    const int text = m == 1 ? (s == 1 ? kTextDurationMinuteSecond : kTextDurationMinuteSeconds)
+    const TextId text = m == 1 ? (s == 1 ? kTextDurationMinuteSecond : kTextDurationMinuteSeconds)
                             : (s == 1 ? kTextDurationMinutesSecond : kTextDurationMinutesSeconds);
     imgui.DoText(mx + 24, my - 22, GetUtf8(text), m, s);
   }
@@ -233,7 +233,7 @@ void DoExportProgress(int H) {
     }
     if (r < 0) {
       // A split file that cannot be opened, or a file that cannot be written (a full disk).
-      const int text = wav_export.split && r == -1 ? kTextCouldOpenWav : kTextErrorWritingWav;
+      const TextId text = wav_export.split && r == -1 ? kTextCouldOpenWav : kTextErrorWritingWav;
       EndWavExport();
       MessageBox(GetUtf8(text), false, false);
       return;

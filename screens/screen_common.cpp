@@ -46,7 +46,7 @@ void WhiteQuad() {
   glRectf(0, 0, W, H);
 }
 
-bool RefusePreset(bool preset, int refusal_text) {
+bool RefusePreset(bool preset, TextId refusal_text) {
   if (preset) MessageBox(GetUtf8(refusal_text), false, true);
   return preset;
 }
@@ -124,7 +124,7 @@ void SelectChooserLine(ChooserList& chooser, int count, int asked, int current) 
   imgui.SetSelectedLine(line, chooser.num_visible_lines, count, chooser.list);
 }
 
-void DoChooserList(ChooserList& chooser, int first_id, int title, int H, const std::vector<std::string>& names,
+void DoChooserList(ChooserList& chooser, int first_id, TextId title, int H, const std::vector<std::string>& names,
                    const ChooserSteps& steps) {
   if (EnteringPage()) steps.enter(static_cast<int>(names.size()));
   imgui.DoText(48, H - 41, "%s", GetUtf8(title));

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "frame/interface_states.h"
+#include "frame/texts.h"
 #include "library/drumkit_chooser.h"
 #include "library/midi_map_chooser.h"
 #include "render/imgui.h"
@@ -49,15 +51,15 @@ struct ChooserSteps {
   int (*erase)(int line, std::string& error) = nullptr;
   // Ok: puts the line (-1 for none) into use.
   void (*choose)(int line) = nullptr;
-  int back_to = 0;  // the state Ok and Cancel return to
-  int edit_refusal = 0, delete_refusal = 0, delete_confirm = 0;
+  InterfaceState back_to = kMainScreen;  // the state Ok and Cancel return to
+  TextId edit_refusal{}, delete_refusal{}, delete_confirm{};
 };
 // On entering a chooser screen of `count` lines: selects the line it was opened on (asked, -1
 // for none), else the one in use (current, -1 for none), else the first.
 void SelectChooserLine(ChooserList& chooser, int count, int asked, int current);
 // A chooser screen's title and list box (widget ids first_id and its two arrows after it),
 // entered through steps.enter on the screen's first frame.
-void DoChooserList(ChooserList& chooser, int first_id, int title, int H, const std::vector<std::string>& names,
+void DoChooserList(ChooserList& chooser, int first_id, TextId title, int H, const std::vector<std::string>& names,
                    const ChooserSteps& steps);
 // The New, Clone, Edit and Delete buttons under a chooser list (widget ids first_id to
 // first_id + 3). A clicked button runs its step at once, Clone, Edit and Delete only when a
