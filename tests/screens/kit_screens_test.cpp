@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include <algorithm>
+#include <tuple>
 
 #include "library/library_calls.h"
 #include "library/migrations.h"
@@ -115,29 +116,36 @@ TEST_F(KitScreens, DeleteAsksFirstAndShowsAFailure) {
   }
 }
 
-// The loaded kit [snare, kick, tom] edited (snare removed) or renamed, the list left with
-// Cancel, the tom moved and turned down in the air (before the edit, unsaved, or after it) and
-// the placement saved: the file holds the kit as edited, each drum's place and volume under its
-// own element, and no second kit appears.
+// The loaded kit [snare, kick, tom] (or [snare, hi-hat]) edited (snare removed) or renamed, the
+// list left with Cancel, the last drum moved, turned down and its pedal placed in the air (before
+// the edit, unsaved, or after it) and the placement saved: the kit stays placed, the file holds
+// the kit as edited, each drum's place and volumes under its own element, and no second kit
+// appears.
 TEST_F(KitScreens, TheLoadedKitFollowsItsEditAndRename) {
   InstallLibraryCalls();
   drummer.kit = &drumkit;
   drummer.kit_library = &drumkit_chooser;
   const auto progress = kit_progress;
   kit_progress = [](int, const std::string&, bool) {};
-  const std::pair<const char*, Sound::ElementType> elements[] = {
-      {"snare", Sound::SNARE}, {"kick", Sound::KICK}, {"tom", Sound::MID_TOM}};
-  for (const auto& [name, type] : elements) {
-    const auto category = type == Sound::KICK ? Sound::CATEGORY_FOOT : Sound::CATEGORY_HAND;
+  const std::tuple<const char*, Sound::ElementType, Sound::ElementCategory> elements[] = {
+      {"snare", Sound::SNARE, Sound::CATEGORY_HAND},
+      {"kick", Sound::KICK, Sound::CATEGORY_FOOT},
+      {"tom", Sound::MID_TOM, Sound::CATEGORY_HAND},
+      {"hihat", Sound::HIHAT, Sound::CATEGORY_HAND_AND_FOOT}};
+  for (const auto& [name, type, category] : elements)
     ASSERT_TRUE(Sound::ConvertElement(("data/elements/" + std::string(name) + ".ele").c_str(), type, category));
-  }
   drumkit_chooser.BuildElementList();
   const std::string kit_file = "conf/drumkits/K.ini";
+  static const char* const snare_kick_tom =
+      "Drum0.element = snare\nDrum1.element = kick\nDrum2.element = tom\n\n[Drumkit calibration]\n"
+      "Drum0.x = 10\nDrum0.y = 40\nDrum0.size = 4\nDrum1.foot_x = 90\nDrum1.foot_y = 220\nDrum1.foot_size = 5\n"
+      "Drum2.x = 30\nDrum2.y = 60\nDrum2.size = 4\n";
   const struct {
     bool remove_snare;
     const char* name;
     bool tom_changed_before_edit;
     std::vector<const char*> lines;
+    const char* drums = snare_kick_tom;
   } cases[] = {
       {true, "K", false, {"Name = K\n", "Drum0.element = kick\nDrum1.element = tom\n\n", "Drum0.foot_x = 90.000000",
                           "Drum1.x = 77.000000", "Drum1.y = 60.000000", "Drum1.volume = 33\n"}},
@@ -147,20 +155,22 @@ TEST_F(KitScreens, TheLoadedKitFollowsItsEditAndRename) {
                          "Drum1.x = 77.000000", "Drum1.y = 60.000000", "Drum1.volume = 33\n"}},
       {false, "K2", true, {"Drum2.element = tom\n", "Drum0.x = 10.000000", "Drum2.x = 77.000000",
                            "Drum2.volume = 33\n"}},
+      {true, "K", true, {"Drum0.element = hihat\n\n", "Drum0.x = 77.000000", "Drum0.foot_size = 5.000000",
+                         "Drum0.volume = 33\n", "Drum0.volume2 = 40\n"},
+       "Drum0.element = snare\nDrum1.element = hihat\n\n[Drumkit calibration]\nDrum0.x = 10\nDrum0.y = 40\n"
+       "Drum0.size = 4\nDrum1.x = 30\nDrum1.y = 60\nDrum1.size = 4\nDrum1.foot_x = 120\nDrum1.foot_y = 220\n"
+       "Drum1.volume2 = 40\n"},
   };
-  auto change_tom_in_air = [] {
+  auto change_last_drum_in_air = [] {
     drumkit.drums.back().x = 77;
+    drumkit.drums.back().foot_size = 5;
     drumkit.SetVolume(static_cast<int>(drumkit.drums.size()) - 1, 33, false);
   };
   for (const auto& c : cases) {
-    skyt_test::WriteFile(kit_file,
-                         "[Drumkit]\nName = K\nIs_Preset = no\n\nDrum0.element = snare\nDrum1.element = kick\n"
-                         "Drum2.element = tom\n\n[Drumkit calibration]\nDrum0.x = 10\nDrum0.y = 40\nDrum0.size = 4\n"
-                         "Drum1.foot_x = 90\nDrum1.foot_y = 220\nDrum1.foot_size = 5\n"
-                         "Drum2.x = 30\nDrum2.y = 60\nDrum2.size = 4\n");
+    skyt_test::WriteFile(kit_file, std::string("[Drumkit]\nName = K\nIs_Preset = no\n\n") + c.drums);
     drumkit_chooser.BuildDrumkitList(false);
     ASSERT_TRUE(drummer.ChooseDrumkit("K", false));
-    if (c.tom_changed_before_edit) change_tom_in_air();
+    if (c.tom_changed_before_edit) change_last_drum_in_air();
     EnterListAt("K");
     ASSERT_TRUE(Click(216));  // Edit
     Frame();
@@ -173,8 +183,9 @@ TEST_F(KitScreens, TheLoadedKitFollowsItsEditAndRename) {
     ASSERT_TRUE(Click(224));  // Ok
     ASSERT_EQ(interface_state, kChooseDrumkitScreen);
     Frame();
+    EXPECT_TRUE(drumkit.is_calibrated) << c.name;
     ASSERT_TRUE(Click(8));  // Cancel on the kit list: nothing chosen there
-    if (!c.tom_changed_before_edit) change_tom_in_air();
+    if (!c.tom_changed_before_edit) change_last_drum_in_air();
     std::string message;
     EXPECT_TRUE(drummer.SaveCalibration(&message)) << message;
     const std::string file = skyt_test::ReadFile(kit_file);
