@@ -38,6 +38,7 @@ using skyt_test::ClickOn;
 using skyt_test::ReadFile;
 using skyt_test::TraceFrame;
 using skyt_test::WaitForWidget;
+using skyt_test::WaitFrames;
 using skyt_test::WaitForWindow;
 using skyt_test::Xdo;
 using skyt_test::WriteFile;
@@ -364,7 +365,7 @@ TEST_F(FirstStart, LeadsThroughHelpAndAudioToTheMainScreen) {
   EXPECT_NE(cfg.find("Never_Ran = "), std::string::npos);
 }
 
-// With a JACK server: Apply opens it and saves [Sound], and Test sounds.
+// With a JACK server: Apply opens it and saves [Sound], Test sounds, and its end is reported.
 TEST_F(FirstStart, AppliesAndTestsOnAJackServer) {
   jack_test::JackServer jack;
   jack.SetUp();
@@ -400,6 +401,11 @@ TEST_F(FirstStart, AppliesAndTestsOnAJackServer) {
     EXPECT_GT(loud, 100u);
     ClickOn(window, trace, *f.Find("Finish"));
     ASSERT_TRUE(WaitForWidget(trace, 0, "Drum", true, f)) << program.Output();
+    // The server ends under the program: the terminal says why the sound stopped, and Esc still ends it.
+    jack.Stop();
+    const std::string stopped = "Warning: the sound stopped: the JACK server";
+    for (int i = 0; i < 100 && program.Output().find(stopped) == std::string::npos; ++i) WaitFrames(trace, 3);
+    EXPECT_NE(program.Output().find(stopped), std::string::npos) << program.Output();
     EXPECT_EQ(EscUntilExit(program, window), 0) << program.Output();
   }
   EXPECT_EQ(NoAudioWarnings(), 0u) << ReadFile(fake_bin + "/zenity.log");
