@@ -87,22 +87,110 @@ void StopHelper(Sound& s) {
   rt->busy.store(false, std::memory_order_release);
 }
 
+// Every event played, no song on its way and nothing still sounding: the performance is over.
+void StopWhenPerformanceEnds(Sound& s) {
+  const bool song_pending = s.runtime_holder.runtime->busy.load(std::memory_order_acquire);
+  const bool over = !song_pending && s.audio.GetPlayingTime(s.song) < 0.0f && s.audio.GetNumPlayingSounds() == 0;
+  if (!over) return;
+  if (Audio::OnAudioThread())
+    StopFromHook(s);
+  else
+    s.StopPerformance();
+}
+
+// Element 0 is the master volume, 1 the drums', 2 the song's.
+void PlayVolumeEvent(Sound& s, const Sound::Event& ev) {
+  if (ev.element == 2)
+    SetSongVolumeQuietly(s, ev.volume);
+  else if (ev.element == 1)
+    s.SetDrumsVolume(ev.volume);
+  else if (ev.element == 0)
+    s.SetMasterVolume(ev.volume);
+}
+
+// On the audio thread a song already loaded starts at once; loading one waits for threads and for
+// the mixer, so the helper thread is asked to do it (at = the event's frame, to make up for the
+// time the load takes).
+void StartSongOnAudioThread(Sound& s, const Sound::Event& ev, float position, int64_t at) {
+  Runtime* rt = s.runtime_holder.runtime;
+  if (rt->loaded_song.load(std::memory_order_seq_cst) == ev.element) {
+    s.audio.StopSound(s.song, false);
+    sound_internal::StartSongVoice(s, position, s.performance_song_paths[ev.element]);
+    return;
+  }
+  rt->request_song.store(ev.element, std::memory_order_relaxed);
+  rt->request_position.store(ev.song_position, std::memory_order_relaxed);
+  rt->request_frame.store(at, std::memory_order_relaxed);
+  rt->request_seq.fetch_add(1, std::memory_order_release);
+}
+
+void StartSongOnCallerThread(Sound& s, const Sound::Event& ev, float position) {
+  if (!s.LoadSong(s.performance_song_paths[ev.element].c_str())) return;
+  s.runtime_holder.runtime->loaded_song.store(ev.element, std::memory_order_seq_cst);
+  if (s.audio.IsOffline()) {
+    // Rendering runs faster than decoding: let the song finish loading first.
+    s.audio.WaitForLoadMp3Async(true);
+    s.audio.WaitForLoadOggAsync(true);
+  }
+  s.PlaySong(position, false);
+}
+
+void PlaySongStartEvent(Sound& s, const Sound::Event& ev, int64_t at, float offset, bool on_audio_thread) {
+  if (!s.with_song || ev.element < 0 || ev.element >= static_cast<int>(s.performance_song_paths.size())) return;
+  const float position = ev.song_position + offset;
+  if (on_audio_thread)
+    StartSongOnAudioThread(s, ev, position, at);
+  else
+    StartSongOnCallerThread(s, ev, position);
+}
+
+void PlaySongStopEvent(Sound& s) {
+  if (!s.with_song) return;
+  CancelSongRequest(s.runtime_holder.runtime);
+  s.audio.StopSound(s.song, false);
+  sound_internal::RecordSongStop(s);
+}
+
+// A hit is left out while another drum plays solo, or when only the pedals are asked for.
+void PlayHitEvent(Sound& s, const Sound::Event& ev, float offset) {
+  if (s.solo_slot != -1 && ev.element != s.solo_slot) return;
+  if (s.pedal_only && ev.limb != Sound::LIMB_FOOT) return;
+  s.PlayElement(ev.element, ev.velocity, ev.limb, ev.openness, offset);
+}
+
+// at: the event's frame; offset: how far into the buffer it falls, in (negative) seconds.
+void PlayEvent(Sound& s, const Sound::Event& ev, int64_t at, float offset, bool on_audio_thread) {
+  switch (ev.type) {
+    case Sound::EVENT_VOLUME:
+      PlayVolumeEvent(s, ev);
+      break;
+    case Sound::EVENT_SONG_START:
+      PlaySongStartEvent(s, ev, at, offset, on_audio_thread);
+      break;
+    case Sound::EVENT_SONG_STOP:
+      PlaySongStopEvent(s);
+      break;
+    case Sound::EVENT_HIT:
+      PlayHitEvent(s, ev, offset);
+      break;
+    case Sound::EVENT_HIHAT_FADE:
+      s.FadeHihats(ev.element);
+      break;
+    default:
+      break;
+  }
+}
+
 }  // namespace
 
 namespace sound_internal {
 
+// Plays the events due in the buffer of frames starting at frame start.
 void DispatchPerformance(Sound& s, int64_t start, int frames) {
-  Runtime* rt = s.runtime_holder.runtime;
   const int count = static_cast<int>(s.events.size());
   int index = s.next_event.load(std::memory_order_relaxed);
   if (index >= count) {
-    const bool song_pending = rt->busy.load(std::memory_order_acquire);
-    if (!song_pending && s.audio.GetPlayingTime(s.song) < 0.0f && s.audio.GetNumPlayingSounds() == 0) {
-      if (Audio::OnAudioThread())
-        StopFromHook(s);
-      else
-        s.StopPerformance();
-    }
+    StopWhenPerformanceEnds(s);
     return;
   }
   const bool on_audio_thread = Audio::OnAudioThread();
@@ -114,61 +202,7 @@ void DispatchPerformance(Sound& s, int64_t start, int frames) {
     const int64_t into = at > start ? at - start : 0;
     const float offset = static_cast<float>(-static_cast<double>(into) / Audio::kSampleRate);
     s.next_event.store(++index, std::memory_order_relaxed);
-    switch (ev.type) {
-      case Sound::EVENT_VOLUME:
-        if (ev.element == 2)
-          SetSongVolumeQuietly(s, ev.volume);
-        else if (ev.element == 1)
-          s.SetDrumsVolume(ev.volume);
-        else if (ev.element == 0)
-          s.SetMasterVolume(ev.volume);
-        break;
-      case Sound::EVENT_SONG_START: {
-        if (!s.with_song || ev.element < 0 || ev.element >= static_cast<int>(s.performance_song_paths.size()))
-          break;
-        const std::string& path = s.performance_song_paths[ev.element];
-        const float position = ev.song_position + offset;
-        if (on_audio_thread) {
-          if (rt->loaded_song.load(std::memory_order_seq_cst) == ev.element) {
-            s.audio.StopSound(s.song, false);
-            StartSongVoice(s, position, path);
-          } else {
-            // Loading waits for threads and for the mixer: the helper thread does it.
-            rt->request_song.store(ev.element, std::memory_order_relaxed);
-            rt->request_position.store(ev.song_position, std::memory_order_relaxed);
-            rt->request_frame.store(at, std::memory_order_relaxed);
-            rt->request_seq.fetch_add(1, std::memory_order_release);
-          }
-        } else {
-          if (s.LoadSong(path.c_str())) {
-            rt->loaded_song.store(ev.element, std::memory_order_seq_cst);
-            if (s.audio.IsOffline()) {
-              // Rendering runs faster than decoding: let the song finish loading first.
-              s.audio.WaitForLoadMp3Async(true);
-              s.audio.WaitForLoadOggAsync(true);
-            }
-            s.PlaySong(position, false);
-          }
-        }
-        break;
-      }
-      case Sound::EVENT_SONG_STOP:
-        if (!s.with_song) break;
-        CancelSongRequest(rt);
-        s.audio.StopSound(s.song, false);
-        RecordSongStop(s);
-        break;
-      case Sound::EVENT_HIT:
-        if (s.solo_slot != -1 && ev.element != s.solo_slot) break;
-        if (s.pedal_only && ev.limb != Sound::LIMB_FOOT) break;
-        s.PlayElement(ev.element, ev.velocity, ev.limb, ev.openness, offset);
-        break;
-      case Sound::EVENT_HIHAT_FADE:
-        s.FadeHihats(ev.element);
-        break;
-      default:
-        break;
-    }
+    PlayEvent(s, ev, at, offset, on_audio_thread);
     if (!s.performance_playing.load(std::memory_order_acquire)) return;
   }
 }
