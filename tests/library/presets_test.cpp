@@ -2,17 +2,15 @@
 // them, and that every kit loads and lays out its in-air menu over the manifest's elements.
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <sstream>
 
 #include "assets/presets/preset_texts.h"
 #include "drumming/drumkit.h"
 #include "drumming/drummer.h"
-#include "frame/element_types.h"
 #include "frame/platform/spawn.h"
 #include "library/drumkit_chooser.h"
 #include "library/midi_maps.h"
 #include "library/migrations.h"
+#include "tests/support/preset_kits.h"
 #include "tests/support/stroke_harness.h"
 #include "tests/support/test_dirs.h"
 
@@ -22,26 +20,6 @@ using skyt_test::Installation;
 using skyt_test::ReadFile;
 
 std::string Text(const PresetText& p) { return std::string(p.data, p.size); }
-
-// Every element of the manifest, as an element without samples of its type and category.
-void MakeManifestElements() {
-  std::istringstream manifest(ReadFile(skyt_test::SourceDir() + "/tools/elements/manifest.txt"));
-  for (std::string line; std::getline(manifest, line);) {
-    if (line.empty() || line[0] == '#') continue;
-    std::vector<std::string> f;
-    std::istringstream row(line);
-    for (std::string field; std::getline(row, field, '|');) f.push_back(field.substr(field.find_first_not_of(' ')));
-    const std::string name = f[0].substr(0, f[0].find_last_not_of(' ') + 1);
-    int type = 0;
-    while (f[1].rfind(drum_element::kTypeWords[type], 0) != 0 || f[1][strlen(drum_element::kTypeWords[type])] != ' ')
-      ++type;
-    const int category = f[2].rfind("hand_and_foot", 0) == 0 ? Sound::CATEGORY_HAND_AND_FOOT
-                         : f[2].rfind("foot", 0) == 0        ? Sound::CATEGORY_FOOT
-                                                             : Sound::CATEGORY_HAND;
-    ASSERT_TRUE(Sound::ConvertElement(("data/elements/" + name + ".ele").c_str(), Sound::ElementType(type),
-                                      Sound::ElementCategory(category)));
-  }
-}
 
 // The calibration part of a kit text, which the paired kits share.
 std::string Calibration(const std::string& kit) { return kit.substr(kit.find("[Drumkit calibration]")); }
@@ -63,7 +41,7 @@ std::string Entry(const MidiMapTables& map, Sound::ElementType type, int number)
 TEST(Presets, KitsListLoadAndLayOutTheirMenus) {
   Installation install("presets_kits");
   skyt_test::ResetSound();
-  MakeManifestElements();
+  ASSERT_TRUE(skyt_test::MakeManifestElements());
   WritePresetDrumkits();
   skyt_test::WriteFile("conf/drumkits/Mine.ini", "[Drumkit]\nName = Mine\nIs_Preset = no\n");
   int boxes = 0;
