@@ -24,6 +24,7 @@
 #include "library/drumkit_chooser.h"
 #include "render/font.h"
 #include "render/imgui.h"
+#include "render/webcam_window.h"
 #include "tests/support/fake_libusb.h"
 #include "tests/support/in_air_kit.h"
 #include "tests/support/kit_choices.h"
@@ -212,6 +213,15 @@ TEST_F(WizardPagesTest, StandPageFinishesOnTwoDonesWithin240Frames) {
     drumkit.is_calibrated = c.placed;
     Enter(Calibration::kStand, 0, false);
     kit_.Run(StrokeScript::Rest(3));
+    // No feet in view: the line the left foot goes on shows red.
+    const int x = int(WebcamWindowMapping::WebcamXToWindowX(115)), y = int(WebcamWindowMapping::WebcamYToWindowY(20));
+    int red = 0;
+    for (int dx = -4; dx <= 4; ++dx)
+      for (int dy = -4; dy <= 4; ++dy) {
+        const auto p = kit_.gl().Pixel(x + dx, y + dy);
+        red += p[0] > 200 && p[1] < 60;
+      }
+    EXPECT_GT(red, 0);
     kit_.Hit(kDoneButton);
     kit_.Run(StrokeScript::Rest(c.rest));
     kit_.Hit(kDoneButton);

@@ -222,3 +222,23 @@ TEST(MenuLocation, EnclosedPointGivesUp) {
   EXPECT_EQ(x, 10);
   EXPECT_EQ(y, 20);
 }
+
+// The second menu button goes straight away from the first until two radii and a pixel part
+// them; one already that far stays.
+TEST(MenuLocation, SecondButtonKeepsApartFromTheFirst) {
+  const float apart = 2 * DistanceMenu::m_menu_radius + 1;
+  const MocapMarker::Position first{100, 100, 4};
+  const struct {
+    float x, y, want_x, want_y;
+  } rows[] = {
+      {106, 108, 100 + 0.6f * apart, 100 + 0.8f * apart},
+      {100 - apart, 100, 100 - apart, 100},
+      {130, 140, 130, 140},
+  };
+  for (const auto& r : rows) {
+    float x = r.x, y = r.y;
+    KeepButtonsApart(first, x, y);
+    EXPECT_FLOAT_EQ(x, r.want_x) << r.x << " " << r.y;
+    EXPECT_FLOAT_EQ(y, r.want_y) << r.x << " " << r.y;
+  }
+}

@@ -291,6 +291,10 @@ TEST(MenuDrawing, ButtonsSlidersAndMessages) {
   EXPECT_GT(changed(120, 140), 300);
   EXPECT_GT(changed(170, 75), 300);  // the slider
   EXPECT_GT(gl.CountDiffering(300, 640, 660, 700, {140, 140, 135, 255}, 10), 100);  // the first message line
+  // Each message stands on its plate, which reaches out past the text's left end.
+  const DistanceMenu::Plate plate = DistanceMenu::MessagePlate(1, "Hit 'Done' when you are ready");
+  const int left = int(plate.left), middle = int(0.5f * (plate.bottom + plate.top));
+  EXPECT_EQ(gl.CountDiffering(left - 6, middle - 2, left - 2, middle + 2, {140, 140, 135, 255}, 10), 16);
 
   // A round button's label shrinks only until the farthest corner of its ink (each line's width
   // by 0.7 of the font's height, the lines a font's height apart) meets 0.9 of the radius.
