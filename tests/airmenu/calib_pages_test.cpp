@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -133,6 +134,29 @@ TEST_F(WizardPagesTest, CameraPageAsksWhatTheSessionLacks) {
     kit_.Click(NextX(drummer.Use_Camera_Stand ? 0.5 : 0.25), NextY());
     EXPECT_EQ(calibration.GetStage(), c.after_next);
   }
+}
+
+// A hand chosen in the form puts that hand's picture on the page at once: the page shows what a
+// later entry, for the same hand and without the form, shows.
+TEST_F(WizardPagesTest, CameraPageShowsThePictureOfTheHandChosen) {
+  drummer.Ran_After_Stand_Update = false;
+  const auto picture = [&] {
+    std::vector<std::array<int, 4>> pixels;
+    for (int y = WindowHeight() / 3; y < WindowHeight() * 9 / 10; y += 4)
+      for (int x = WindowWidth() / 4; x < WindowWidth() * 3 / 4; x += 4) pixels.push_back(kit_.gl().Pixel(x, y));
+    return pixels;
+  };
+  Enter(Calibration::kCamera, 0, true);
+  Frames(50);  // the form fades in
+  kit_.Click(FormX(), FormY() - kLeftHand);
+  kit_.Click(FormX(), FormY() - kNo);
+  kit_.Click(FormNextX(), FormNextY());
+  Frames(2);
+  const auto after_form = picture();
+  ASSERT_TRUE(drummer.Is_Left_Handed);
+  Enter(Calibration::kCamera, 0, false);
+  Frames(2);
+  EXPECT_TRUE(picture() == after_form);
 }
 
 // Each text of the faded-in form shows as glyphs: in the band from its baseline up, ink with

@@ -291,8 +291,12 @@ TEST(MenuDrawing, ButtonsSlidersAndMessages) {
   EXPECT_GT(changed(120, 140), 300);
   EXPECT_GT(changed(170, 75), 300);  // the slider
   EXPECT_GT(gl.CountDiffering(300, 640, 660, 700, {140, 140, 135, 255}, 10), 100);  // the first message line
-  // Each message stands on its plate, which reaches out past the text's left end.
-  const DistanceMenu::Plate plate = DistanceMenu::MessagePlate(1, "Hit 'Done' when you are ready");
+  // Each message stands on its plate, as wide as its text and centred in the window, which
+  // reaches out past the text's left end.
+  const char* message = "Hit 'Done' when you are ready";
+  const DistanceMenu::Plate plate = DistanceMenu::MessagePlate(1, message);
+  EXPECT_FLOAT_EQ(plate.right - plate.left, DistanceMenu::m_message_windowed_font->GetWidth(message));
+  EXPECT_FLOAT_EQ(plate.left + plate.right, 960.0f);
   const int left = int(plate.left), middle = int(0.5f * (plate.bottom + plate.top));
   EXPECT_EQ(gl.CountDiffering(left - 6, middle - 2, left - 2, middle + 2, {140, 140, 135, 255}, 10), 16);
 
