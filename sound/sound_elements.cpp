@@ -100,105 +100,154 @@ void Sound::LoadLeftRightSamples(const std::string& folder, const std::string& l
   if (left.empty() && right.empty()) LoadSamplesFromPath(folder.c_str(), left);
 }
 
-bool Sound::ConvertElement(const char* out_path, const std::string& folder, ElementType type,
-                           ElementCategory category, void (*progress)(int)) {
-  PendingFile out;
-  if (!out.Open(out_path)) return false;
-  Report(progress, 0);
+namespace {
 
-  std::vector<std::vector<Sample>> sets(2);
-  if (category == CATEGORY_HAND) {
-    LoadLeftRightSamples(folder, "/l", "/r", sets[0], sets[1]);
-  } else if (category == CATEGORY_FOOT) {
-    LoadLeftRightSamples(folder, "/a", "/b", sets[0], sets[1]);
-  } else if (category == CATEGORY_HAND_AND_FOOT) {
-    LoadLeftRightSamples(folder + "/ped", "/a", "/b", sets[0], sets[1]);
+using SampleSets = std::vector<std::vector<Sound::Sample>>;
+
+// 1. The sample sets: a hand's left and right, a pedal's a and b; a hand-and-foot element has its
+// pedal's pair first, then a left/right pair per lettered folder, up to the first empty one.
+SampleSets LoadSampleSets(Sound& sound, const std::string& folder, Sound::ElementCategory category,
+                          void (*progress)(int)) {
+  SampleSets sets(2);
+  if (category == Sound::CATEGORY_HAND) {
+    sound.LoadLeftRightSamples(folder, "/l", "/r", sets[0], sets[1]);
+  } else if (category == Sound::CATEGORY_FOOT) {
+    sound.LoadLeftRightSamples(folder, "/a", "/b", sets[0], sets[1]);
+  } else if (category == Sound::CATEGORY_HAND_AND_FOOT) {
+    sound.LoadLeftRightSamples(folder + "/ped", "/a", "/b", sets[0], sets[1]);
     for (int k = 0; k < 26; ++k) {
-      std::vector<Sample> left, right;
-      LoadLeftRightSamples(folder + "/" + static_cast<char>('a' + k), "/l", "/r", left, right);
+      std::vector<Sound::Sample> left, right;
+      sound.LoadLeftRightSamples(folder + "/" + static_cast<char>('a' + k), "/l", "/r", left, right);
       if (left.empty() && right.empty()) break;
       sets.push_back(std::move(left));
       sets.push_back(std::move(right));
       Report(progress, std::min(2 * k, 20));
     }
   }
-  Report(progress, 20);
-  // A folder without one usable sample would make a silent element.
+  return sets;
+}
+
+size_t CountSamples(const SampleSets& sets) {
   size_t samples = 0;
   for (const auto& set : sets) samples += set.size();
-  if (samples == 0) {
-    printf("Error: no usable WAV sample in \"%s\"\n", folder.c_str());
-    return out.Finish(false);
-  }
+  return samples;
+}
 
+// 2. Each set's layers quietest first, their levels relative to the set's loudest.
+void SortByLevel(SampleSets& sets) {
   for (auto& set : sets) {
     std::stable_sort(set.begin(), set.end(),
-                     [](const Sample& a, const Sample& b) { return a.level < b.level; });
+                     [](const Sound::Sample& a, const Sound::Sample& b) { return a.level < b.level; });
     float loudest = set.empty() ? 0.0f : set.back().level;
     if (loudest > 0.0f)
-      for (Sample& s : set) s.level /= loudest;
+      for (Sound::Sample& s : set) s.level /= loudest;
   }
-  Report(progress, 30);
+}
 
-  std::vector<uint8_t> buffer(element_file::CompressBound(element_file::kChunkBytes));
-  Report(progress, 40);
+const uint8_t* Pcm(const Sound::Sample& s) { return reinterpret_cast<const uint8_t*>(s.sound.Data()); }
+uint32_t HeadBytes(const Sound::Sample& s) { return 4 * std::min<uint32_t>(s.sound.Frames(), kHeadFrames); }
+uint64_t RestBytes(const Sound::Sample& s) { return 4ull * (s.sound.Frames() - kHeadFrames); }
 
+// 3. Where the chunk area starts: after the header and every sample header.
+uint64_t ChunkAreaOffset(const SampleSets& sets, std::vector<uint8_t>& buffer, void (*progress)(int)) {
   const uint32_t set_count = static_cast<uint32_t>(sets.size());
-  auto pcm = [](const Sample& s) { return reinterpret_cast<const uint8_t*>(s.sound.Data()); };
-  auto head_bytes = [](const Sample& s) {
-    return 4 * std::min<uint32_t>(s.sound.Frames(), kHeadFrames);
-  };
-
-  // Offset pass: where the chunk area starts.
   uint64_t offset = 16 + 4ull * set_count;
   for (uint32_t i = 0; i < set_count; ++i) {
-    for (const Sample& s : sets[i])
-      offset += 16 + element_file::StoredSize(pcm(s), head_bytes(s), buffer) + 4;
+    for (const Sound::Sample& s : sets[i])
+      offset += 16 + element_file::StoredSize(Pcm(s), HeadBytes(s), buffer) + 4;
     if (progress) Report(progress, 40 + static_cast<int>(i * 20 / set_count));
   }
+  return offset;
+}
 
-  bool ok = fwrite(element_file::kMagic, 1, 4, out.file) == 4 &&
-            element_file::WriteU32(out.file, static_cast<uint32_t>(type)) &&
-            element_file::WriteU32(out.file, static_cast<uint32_t>(category)) &&
-            element_file::WriteU32(out.file, set_count);
+// The bytes a sample's frames after its head take in the chunk area, with the closing marker.
+uint64_t StoredRestSize(const Sound::Sample& s, std::vector<uint8_t>& buffer) {
+  if (s.sound.Frames() <= kHeadFrames) return 0;
+  const uint64_t rest = RestBytes(s);
+  uint64_t size = 0;
+  for (uint64_t at = 0; at < rest; at += element_file::kChunkBytes) {
+    uint32_t bytes = static_cast<uint32_t>(std::min<uint64_t>(rest - at, element_file::kChunkBytes));
+    size += 8 + element_file::StoredSize(Pcm(s) + 4ull * kHeadFrames + at, bytes, buffer);
+  }
+  return size + 8;
+}
+
+// 4. The header; an element without samples is this header alone.
+bool WriteElementHeader(FILE* out, Sound::ElementType type, Sound::ElementCategory category,
+                        uint32_t set_count) {
+  return fwrite(element_file::kMagic, 1, 4, out) == 4 &&
+         element_file::WriteU32(out, static_cast<uint32_t>(type)) &&
+         element_file::WriteU32(out, static_cast<uint32_t>(category)) &&
+         element_file::WriteU32(out, set_count);
+}
+
+// 5. Each set's sample headers (level, frames, the head's frames, where the rest lies), from
+// offset, the start of the chunk area. Offsets are 32-bit: an element that does not fit fails.
+bool WriteSampleHeaders(FILE* out, const SampleSets& sets, uint64_t offset, std::vector<uint8_t>& buffer,
+                        void (*progress)(int)) {
+  const uint32_t set_count = static_cast<uint32_t>(sets.size());
+  bool ok = true;
   for (uint32_t i = 0; i < set_count && ok; ++i) {
-    ok = element_file::WriteU32(out.file, static_cast<uint32_t>(sets[i].size()));
-    for (const Sample& s : sets[i]) {
-      uint32_t frames = s.sound.Frames();
-      ok = ok && element_file::WriteF32(out.file, s.level) &&
-           element_file::WriteU32(out.file, frames) &&
-           element_file::WriteBlock(out.file, pcm(s), head_bytes(s), buffer) &&
-           element_file::WriteU32(out.file, static_cast<uint32_t>(offset));
-      if (frames > kHeadFrames) {
-        uint64_t rest = 4ull * (frames - kHeadFrames);
-        for (uint64_t at = 0; at < rest; at += element_file::kChunkBytes) {
-          uint32_t bytes = static_cast<uint32_t>(std::min<uint64_t>(rest - at, element_file::kChunkBytes));
-          offset += 8 + element_file::StoredSize(pcm(s) + 4ull * kHeadFrames + at, bytes, buffer);
-        }
-        offset += 8;
-      }
+    ok = element_file::WriteU32(out, static_cast<uint32_t>(sets[i].size()));
+    for (const Sound::Sample& s : sets[i]) {
+      ok = ok && element_file::WriteF32(out, s.level) && element_file::WriteU32(out, s.sound.Frames()) &&
+           element_file::WriteBlock(out, Pcm(s), HeadBytes(s), buffer) &&
+           element_file::WriteU32(out, static_cast<uint32_t>(offset));
+      offset += StoredRestSize(s, buffer);
     }
     Report(progress, 60 + static_cast<int>(i * 20 / set_count));
   }
-  // Offsets are 32-bit: an element that does not fit is not written.
-  ok = ok && offset <= 0xFFFFFFFFull;
+  return ok && offset <= 0xFFFFFFFFull;
+}
 
+// A sample's frames after its head, chunk by chunk, then the closing marker.
+bool WriteRest(FILE* out, const Sound::Sample& s, std::vector<uint8_t>& buffer) {
+  const uint64_t rest = RestBytes(s);
+  bool ok = true;
+  for (uint64_t at = 0; at < rest && ok; at += element_file::kChunkBytes) {
+    uint32_t bytes = static_cast<uint32_t>(std::min<uint64_t>(rest - at, element_file::kChunkBytes));
+    ok = element_file::WriteBlock(out, Pcm(s) + 4ull * kHeadFrames + at, bytes, buffer);
+  }
+  return ok && element_file::WriteU32(out, element_file::kStored) &&
+         element_file::WriteU32(out, element_file::kStored);
+}
+
+// 6. The chunk area, while what came before is written (ok); every sample is freed either way.
+bool WriteChunksAndFree(Sound& sound, FILE* out, SampleSets& sets, bool ok, std::vector<uint8_t>& buffer,
+                        void (*progress)(int)) {
+  const uint32_t set_count = static_cast<uint32_t>(sets.size());
   for (uint32_t i = 0; i < set_count; ++i) {
-    for (Sample& s : sets[i]) {
-      uint32_t frames = s.sound.Frames();
-      if (ok && frames > kHeadFrames) {
-        uint64_t rest = 4ull * (frames - kHeadFrames);
-        for (uint64_t at = 0; at < rest && ok; at += element_file::kChunkBytes) {
-          uint32_t bytes = static_cast<uint32_t>(std::min<uint64_t>(rest - at, element_file::kChunkBytes));
-          ok = element_file::WriteBlock(out.file, pcm(s) + 4ull * kHeadFrames + at, bytes, buffer);
-        }
-        ok = ok && element_file::WriteU32(out.file, element_file::kStored) &&
-             element_file::WriteU32(out.file, element_file::kStored);
-      }
-      audio.FreeSound(s.sound);
+    for (Sound::Sample& s : sets[i]) {
+      if (ok && s.sound.Frames() > kHeadFrames) ok = WriteRest(out, s, buffer);
+      sound.audio.FreeSound(s.sound);
     }
     Report(progress, 80 + static_cast<int>(i * 20 / set_count));
   }
+  return ok;
+}
+
+}  // namespace
+
+bool Sound::ConvertElement(const char* out_path, const std::string& folder, ElementType type,
+                           ElementCategory category, void (*progress)(int)) {
+  PendingFile out;
+  if (!out.Open(out_path)) return false;
+  Report(progress, 0);
+  SampleSets sets = LoadSampleSets(*this, folder, category, progress);
+  Report(progress, 20);
+  // A folder without one usable sample would make a silent element.
+  if (CountSamples(sets) == 0) {
+    printf("Error: no usable WAV sample in \"%s\"\n", folder.c_str());
+    return out.Finish(false);
+  }
+  SortByLevel(sets);
+  Report(progress, 30);
+  std::vector<uint8_t> buffer(element_file::CompressBound(element_file::kChunkBytes));
+  Report(progress, 40);
+  const uint64_t chunk_area = ChunkAreaOffset(sets, buffer, progress);
+  bool ok = WriteElementHeader(out.file, type, category, static_cast<uint32_t>(sets.size())) &&
+            WriteSampleHeaders(out.file, sets, chunk_area, buffer, progress);
+  ok = WriteChunksAndFree(*this, out.file, sets, ok, buffer, progress);
   Report(progress, 100);
   return out.Finish(ok);
 }
@@ -209,11 +258,7 @@ bool Sound::ConvertElement(const char* out_path, ElementType type, ElementCatego
     printf("Error: %s\n", strerror(errno));
     return false;
   }
-  bool ok = fwrite(element_file::kMagic, 1, 4, out.file) == 4 &&
-            element_file::WriteU32(out.file, static_cast<uint32_t>(type)) &&
-            element_file::WriteU32(out.file, static_cast<uint32_t>(category)) &&
-            element_file::WriteU32(out.file, 0);
-  if (!out.Finish(ok)) {
+  if (!out.Finish(WriteElementHeader(out.file, type, category, 0))) {
     printf("Error: %s\n", strerror(errno ? errno : EIO));
     return false;
   }
