@@ -280,31 +280,82 @@ bool SkipSampleHeader(std::istream& in) {
   return static_cast<bool>(in);
 }
 
+// Skips count samples: each level and header.
+bool SkipSamples(std::istream& in, uint32_t count) {
+  for (uint32_t i = 0; i < count; ++i) {
+    float level;
+    if (!element_file::ReadF32(in, level) || !SkipSampleHeader(in)) return false;
+  }
+  return true;
+}
+
+// Opens and checks the file's header: the magic, then type, category and set count.
+bool ReadElementHeader(std::istream& in, uint32_t& category, uint32_t& set_count) {
+  char magic[4];
+  uint32_t type;
+  return in && in.read(magic, 4) && memcmp(magic, element_file::kMagic, 4) == 0 &&
+         element_file::ReadU32(in, type) && element_file::ReadU32(in, category) &&
+         element_file::ReadU32(in, set_count) && set_count >= 1 && set_count <= element_file::kMaxSets;
+}
+
+// The frames after the head, chunk by chunk from rest_offset, never more than the frames the
+// header announced; loaded counts the frames read.
+bool ReadRest(std::istream& in, uint32_t rest_offset, uint8_t* bytes, uint32_t frames, uint32_t& loaded,
+              std::vector<uint8_t>& scratch) {
+  in.seekg(rest_offset);
+  for (;;) {
+    uint32_t room = std::min<uint32_t>(4 * (frames - loaded), element_file::kChunkBytes);
+    uint32_t raw;
+    if (!element_file::ReadBlock(in, bytes + 4ull * loaded, room, raw, scratch)) return false;
+    if (raw == 0) return true;
+    loaded += raw / 4;
+  }
+}
+
+// Reads one sample (level, frames, head, the rest) into target as a whole sound.
+bool ReadWholeSample(std::istream& in, Audio::Sound& target) {
+  float level;
+  uint32_t frames;
+  // A preview with no frames has nothing to play.
+  if (!element_file::ReadF32(in, level) || !element_file::ReadU32(in, frames) || frames == 0 ||
+      frames > element_file::kMaxFrames)
+    return false;
+  std::unique_ptr<int16_t[]> data(new int16_t[2 * static_cast<size_t>(frames)]);
+  uint8_t* bytes = reinterpret_cast<uint8_t*>(data.get());
+  std::vector<uint8_t> scratch;
+  uint32_t head_raw;
+  uint32_t head_expected = 4 * std::min(frames, kHeadFrames);
+  if (!element_file::ReadBlock(in, bytes, head_expected, head_raw, scratch) || head_raw != head_expected)
+    return false;
+  uint32_t loaded = head_raw / 4;
+  uint32_t rest_offset;
+  if (!element_file::ReadU32(in, rest_offset)) return false;
+  if (loaded < frames && !ReadRest(in, rest_offset, bytes, frames, loaded, scratch)) return false;
+  if (loaded != frames) return false;
+  target.capacity = frames;
+  target.data.store(data.release(), std::memory_order_release);
+  target.frames.store(frames, std::memory_order_release);
+  target.loaded.store(1, std::memory_order_release);
+  return true;
+}
+
 }  // namespace
 
+// The preview is the middle layer of the first hand set (a hand-and-foot element's first hand set
+// follows its pedal's pair), or of its right set when the left one is empty.
 bool Sound::LoadRepresentativeSoundFromElement(Audio::Sound& target, const char* path) {
   if (target.Data()) audio.SafeFreeSound(target);
   target.max_voices = 8;
   target.state = Audio::kSoundWhole;
   std::ifstream in(path ? path : "", std::ios::binary);
-  char magic[4];
-  uint32_t type, category, set_count;
-  if (!in || !in.read(magic, 4) || memcmp(magic, element_file::kMagic, 4) != 0 ||
-      !element_file::ReadU32(in, type) || !element_file::ReadU32(in, category) ||
-      !element_file::ReadU32(in, set_count) || set_count < 1 ||
-      set_count > element_file::kMaxSets)
-    return false;
-
+  uint32_t category, set_count;
+  if (!ReadElementHeader(in, category, set_count)) return false;
   uint32_t target_set = category == CATEGORY_HAND_AND_FOOT ? 2 : 0;
   for (uint32_t s = 0; s < set_count; ++s) {
     uint32_t count;
-    if (!element_file::ReadU32(in, count) || count > element_file::kMaxSamplesPerSet)
-      return false;
+    if (!element_file::ReadU32(in, count) || count > element_file::kMaxSamplesPerSet) return false;
     if (s != target_set) {
-      for (uint32_t i = 0; i < count; ++i) {
-        float level;
-        if (!element_file::ReadF32(in, level) || !SkipSampleHeader(in)) return false;
-      }
+      if (!SkipSamples(in, count)) return false;
       continue;
     }
     if (count == 0) {
@@ -312,46 +363,7 @@ bool Sound::LoadRepresentativeSoundFromElement(Audio::Sound& target, const char*
       ++target_set;
       continue;
     }
-    // The middle layer.
-    uint32_t chosen = count / 2;
-    for (uint32_t i = 0; i < chosen; ++i) {
-      float level;
-      if (!element_file::ReadF32(in, level) || !SkipSampleHeader(in)) return false;
-    }
-    float level;
-    uint32_t frames;
-    // A preview with no frames has nothing to play.
-    if (!element_file::ReadF32(in, level) || !element_file::ReadU32(in, frames) || frames == 0 ||
-        frames > element_file::kMaxFrames)
-      return false;
-    std::unique_ptr<int16_t[]> data(new int16_t[2 * static_cast<size_t>(frames)]);
-    uint8_t* bytes = reinterpret_cast<uint8_t*>(data.get());
-    std::vector<uint8_t> scratch;
-    uint32_t head_raw;
-    uint32_t head_expected = 4 * std::min(frames, kHeadFrames);
-    if (!element_file::ReadBlock(in, bytes, head_expected, head_raw, scratch) ||
-        head_raw != head_expected)
-      return false;
-    uint32_t loaded = head_raw / 4;
-    uint32_t rest_offset;
-    if (!element_file::ReadU32(in, rest_offset)) return false;
-    if (loaded < frames) {
-      in.seekg(rest_offset);
-      for (;;) {
-        // Never more than the frames the header announced.
-        uint32_t room = std::min<uint32_t>(4 * (frames - loaded), element_file::kChunkBytes);
-        uint32_t raw;
-        if (!element_file::ReadBlock(in, bytes + 4ull * loaded, room, raw, scratch)) return false;
-        if (raw == 0) break;
-        loaded += raw / 4;
-      }
-    }
-    if (loaded != frames) return false;
-    target.capacity = frames;
-    target.data.store(data.release(), std::memory_order_release);
-    target.frames.store(frames, std::memory_order_release);
-    target.loaded.store(1, std::memory_order_release);
-    return true;
+    return SkipSamples(in, count / 2) && ReadWholeSample(in, target);
   }
   return false;
 }
