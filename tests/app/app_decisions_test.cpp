@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/decisions.h"
+#include "frame/frame_globals.h"
 
 using namespace frame_decisions;
 
@@ -99,6 +100,8 @@ TEST(SongCountdown, SchedulerRunsOutsideTheSongsPageWithAPlaylist) {
   EXPECT_FALSE(SongCountdownStep(18, -1, true).schedule);
   EXPECT_FALSE(SongCountdownStep(18, 5, false).schedule);
   EXPECT_FALSE(SongCountdownStep(18, -1, false).start_song);
+  // The program starts with no count-down running.
+  EXPECT_FALSE(SongCountdownStep(18, frames_until_song_start, false).start_song);
 }
 
 TEST(DeferredStartup, RunsAtTheEndOfTheThirdCallAndRetriesUntilDone) {

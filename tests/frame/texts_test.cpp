@@ -189,6 +189,7 @@ TEST(Texts, ElementTypeNamesFollowTheLanguage) {
   EXPECT_EQ(element_type_names[12], "splash");
   EXPECT_EQ(element_type_names[21], "Cymbal choke event");
   for (int i = 0; i < 21; ++i) EXPECT_EQ(element_types[size_t(i)], i);
+  for (int t : {-1, 21, 255}) EXPECT_EQ(ElementTypeTextId(t), -1) << t;
   for (const char* code : kCodes) {
     SetLanguage(code);
     const std::set<std::string> distinct(element_type_names.begin(), element_type_names.end());

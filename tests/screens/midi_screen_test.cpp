@@ -73,6 +73,21 @@ TEST_F(MidiScreen, IntoMidiOnlyReopensThePlainStreamAndSaysSo) {
   EXPECT_EQ(skyt_test::ReadFile("conf/skytapper.cfg"), "[Session]\n");
 }
 
+TEST_F(MidiScreen, EitherSchedulerAnswerIsSavedOnOk) {
+  Ports(1);
+  midi_mode = 2;
+  struct Case { int from, click; const char* saved; };
+  const Case cases[] = {{1, 365, "Midi_Use_Scheduler = no"}, {0, 364, "Midi_Use_Scheduler = yes"}};
+  for (const auto& c : cases) {
+    midi_latency = c.from;
+    skyt_test::WriteFile("conf/skytapper.cfg", "[Session]\n");
+    Enter(kMidiScreen);
+    ASSERT_TRUE(Click(c.click));
+    ASSERT_TRUE(Click(224));
+    EXPECT_NE(skyt_test::ReadFile("conf/skytapper.cfg").find(c.saved), std::string::npos) << c.saved;
+  }
+}
+
 TEST_F(MidiScreen, TheSwitchSurvivesAVisitToTheMidiMaps) {
   Ports(1);
   struct Case { int from, to; const char* reinit; };
