@@ -128,6 +128,17 @@ TEST_F(Finding, ThreeDimensionalSearchUsesTheDisks) {
   SetDrumDisk(100, 100, 4, Sound::KICK, d, -1.0f);
   EXPECT_EQ(d.radius, 0.0f);
   EXPECT_EQ(d.normal[1], 1.0f);
+  // A rimshot or cross-stick pad is struck on a snare's disk.
+  DrumDisk snare;
+  SetDrumDisk(100, 100, 4, Sound::SNARE, snare, -1.0f);
+  for (Sound::ElementType type : {Sound::RIMSHOT, Sound::CROSS_STICK}) {
+    SetDrumDisk(100, 100, 4, type, d, -1.0f);
+    for (int k = 0; k < 3; ++k) {
+      EXPECT_EQ(d.centre[k], snare.centre[k]) << type;
+      EXPECT_EQ(d.normal[k], snare.normal[k]) << type;
+    }
+    EXPECT_EQ(d.radius, snare.radius) << type;
+  }
 }
 
 TEST_F(Finding, MenuButtonsNeedTheRadiusAndActivation) {

@@ -75,6 +75,13 @@ TEST(VolumeMap, EqualSpeedsDoNotDivideByZero) {
     EXPECT_GE(v, 0);
     EXPECT_LE(v, 1);
   }
+  // Beyond repeated speeds the curve starts afresh: it is the spline of the points after them.
+  auto r = Points({{0, 0}, {500, 0.5f}, {500, 0.6f}, {1000, 0.9f}, {1500, 1}});
+  auto t = Points({{500, 0.6f}, {1000, 0.9f}, {1500, 1}});
+  Map tail;
+  m.SetVolume(r);
+  tail.SetVolume(t);
+  for (float s : {750.f, 1250.f}) EXPECT_NEAR(m.GetVolume(s), tail.GetVolume(s), 1e-5) << s;
 }
 
 TEST(VolumeMap, SplineMapsPassThroughTheirPoints) {
