@@ -78,6 +78,14 @@ TEST_F(KitScreens, PresetsCannotBeEditedOrDeleted) {
   EXPECT_EQ(drumkit_chooser.drumkits.size(), 7u);  // the right-handed presets, none deleted
 }
 
+TEST_F(KitScreens, TheOtherHandListsItsKitsAndIsSaved) {
+  EnterListAt(kPreset);
+  ASSERT_TRUE(Click(kTextLeftHanded));
+  EXPECT_TRUE(drummer.Is_Left_Handed);
+  EXPECT_EQ(drumkit_chooser.drumkits.at(0).Name.find("(RH)"), std::string::npos);
+  EXPECT_NE(ReadFile("conf/skytapper.cfg").find("Is_Left_Handed = true"), std::string::npos);
+}
+
 // Delete asks first: No keeps the user's kit, file and line; Yes deletes both. A file that
 // cannot be removed stays listed and selected, with the error shown; deleting the last kit
 // leaves no line selected and shows nothing more.
