@@ -204,7 +204,7 @@ bool ReadHitEvent(SelReader& in, Sound::Event& ev) {
 }
 
 bool ReadHihatFadeEvent(SelReader& in, Sound::Event& ev) {
-  int32_t slot;
+  int32_t slot = 0;
   const bool ok = in.I32(slot);
   ev.element = slot;
   return ok;
