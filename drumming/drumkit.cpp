@@ -62,6 +62,15 @@ const Sound::ElementType kDefaultRow = Sound::ElementType(255);
 const float kHandBaseSpeed = 2000.0f;
 const float kFootBaseSpeed = 200.0f;
 
+// The calibration's defaults and bounds.
+constexpr float kLastColumn = 319.0f;           // the QVGA picture's: a place beyond them is reported
+constexpr float kLastRow = 239.0f;
+constexpr float kDefaultChokeDistance = 200.0f;  // pixels from the picture's centre to a choke zone
+constexpr int kDefaultVolume = 75;               // an element's volume, of 100, when the file gives none
+constexpr float kDefaultPedalRange = 4.0f;       // pixels of foot travel from closed to open
+constexpr float kHiHatStandShift = 17.0f;        // pixels the camera stand moves a preset kit's pedals right
+constexpr float kKickStandShift = 31.0f;
+
 float BaseSpeed(MocapMarkerType type) { return type == MOCAP_MARKER_FOOT ? kFootBaseSpeed : kHandBaseSpeed; }
 const char* KeyWord(MocapMarkerType type) { return type == MOCAP_MARKER_FOOT ? "Foot" : "Hand"; }
 
@@ -145,6 +154,98 @@ std::string CalibrationLinesOf(const std::string& path, int i) {
   free(buf);
   fclose(f);
   return lines;
+}
+
+// Drum i's name, type and category from the chooser's lists, as far as they go; an unknown
+// category is taken as a hand drum.
+void NameDrum(Drumkit::Drum& d, size_t i, const std::vector<std::string>& names,
+              const std::vector<Sound::ElementType>& types, const std::vector<Sound::ElementCategory>& categories) {
+  if (i < names.size()) snprintf(d.name, sizeof(d.name), "%s", names[i].c_str());
+  if (i < types.size()) d.type = types[i];
+  if (i < categories.size()) d.category = categories[i];
+  if (d.category < Sound::CATEGORY_HAND || d.category > Sound::CATEGORY_HAND_AND_FOOT) {
+    printf("Drumkit: drum #%zu (%s) has an unknown category %d, taken as a hand drum\n", i, d.name, d.category);
+    d.category = Sound::CATEGORY_HAND;
+  }
+}
+
+// Where drum i and its pedal sit in the picture; a drum without sound keeps its lines as read.
+void ReadPlace(Drumkit& kit, const CalibrationReader& r, int i, const std::string& path) {
+  Drumkit::Drum& d = kit.drums[i];
+  d.x = r.Position(DrumKey(i, "x"), kLastColumn);
+  d.y = r.Position(DrumKey(i, "y"), kLastRow);
+  d.size = r.Float(DrumKey(i, "size"), 0);
+  d.foot_x = d.foot_x_in_file = r.Position(DrumKey(i, "foot_x"), kLastColumn);
+  d.stand_shift = 0;
+  d.lines_as_read = kit.GetDrumkitElementToSoundElement(i) < 0 ? CalibrationLinesOf(path, i) : std::string();
+  d.foot_y = r.Position(DrumKey(i, "foot_y"), kLastRow);
+  d.foot_size = r.Float(DrumKey(i, "foot_size"), 0);
+}
+
+// A drum's element volume and response curve, and its pedal's for a hi-hat-like drum.
+struct DrumVolumes {
+  int volume = kDefaultVolume, curve = 0;
+  int volume2 = kDefaultVolume, curve2 = 0;
+};
+
+// The volumes, and a hi-hat-like drum's splash and clutch settings read between them.
+DrumVolumes ReadVolumes(const CalibrationReader& r, int i, Drumkit::Drum& d) {
+  DrumVolumes v;
+  v.volume = r.Int(DrumKey(i, "volume"), kDefaultVolume, 0, 100);
+  v.curve = r.Int(DrumKey(i, "volume_curve"), 0, 0, Sound::NUM_CURVES - 1);
+  if (d.category != Sound::CATEGORY_HAND_AND_FOOT) return v;
+  v.volume2 = r.Int(DrumKey(i, "volume2"), kDefaultVolume, 0, 100);
+  v.curve2 = r.Int(DrumKey(i, "volume_curve2"), 0, 0, Sound::NUM_CURVES - 1);
+  d.hihat_splash_sensitivity = r.Ranged(DrumKey(i, "hihat_splash_sensitivity"), 0, 0, 100);
+  d.hihat_clutch_openness = r.Ranged(DrumKey(i, "hihat_clutch_openness"), 100.0f, 0, 100);
+  return v;
+}
+
+// A pedal's closed row and travel (kept negated: the openness is divided by it, so it must be
+// more than 0) and its MIDI filter.
+void ReadPedal(const CalibrationReader& r, int i, Drumkit::Drum& d) {
+  d.pedal_lowest_foot_y = r.Float(DrumKey(i, "pedal_lowest_foot_y"), d.foot_y);
+  float range = r.Float(DrumKey(i, "pedal_foot_range"), kDefaultPedalRange);
+  if (!(range > 0)) {
+    printf("Drumkit file: %s = %g is not a pedal range, using 4\n", DrumKey(i, "pedal_foot_range").c_str(), range);
+    range = kDefaultPedalRange;
+  }
+  d.pedal_foot_range = -range;
+  d.midi_foot_filter_threshold = r.Ranged(DrumKey(i, "midi_foot_filter_threshold"), 0, 0, 1);
+}
+
+// Drum i's calibration in the file's order: place, volumes, pedal, MIDI thresholds; then the
+// volumes go to its element.
+void ReadDrumCalibration(Drumkit& kit, const CalibrationReader& r, int i, const std::string& path) {
+  Drumkit::Drum& d = kit.drums[i];
+  const bool hand = d.category == Sound::CATEGORY_HAND || d.category == Sound::CATEGORY_HAND_AND_FOOT;
+  const bool foot = d.category == Sound::CATEGORY_FOOT || d.category == Sound::CATEGORY_HAND_AND_FOOT;
+  ReadPlace(kit, r, i, path);
+  const DrumVolumes v = ReadVolumes(r, i, d);
+  if (foot) ReadPedal(r, i, d);
+  if (hand)
+    d.midi_hand_filter_threshold =
+        r.Ranged(DrumKey(i, "midi_hand_filter_threshold"), DefaultHandFilterThreshold(d.type), 0, 1);
+  if (d.type == Sound::SNARE) d.midi_rimshot_threshold = r.Ranged(DrumKey(i, "midi_rimshot_threshold"), 1.0f, 0, 1);
+  if (d.type == Sound::HIHAT) d.midi_bow_edge_threshold = r.Ranged(DrumKey(i, "midi_bow_edge_threshold"), 1.0f, 0, 1);
+  const int slot = kit.GetDrumkitElementToSoundElement(i);
+  if (slot < 0) return;
+  kit.sound->SetElementVolume(slot, v.volume, false);
+  kit.sound->SetElementCurve(slot, v.curve, false);
+  if (d.category == Sound::CATEGORY_HAND_AND_FOOT) {
+    kit.sound->SetElementVolume(slot, v.volume2, true);
+    kit.sound->SetElementCurve(slot, v.curve2, true);
+  }
+}
+
+// The stand puts the camera where a preset kit's hi-hat and kick pedals show further right
+// than the kit file places them; the file keeps its own places (foot_x_in_file).
+void ShiftPedalsForStand(std::vector<Drumkit::Drum>& drums) {
+  for (Drumkit::Drum& d : drums) {
+    if (d.type == Sound::HIHAT || d.type == Sound::HIHAT_SPLASH) d.stand_shift = kHiHatStandShift;
+    if (d.type == Sound::KICK) d.stand_shift = kKickStandShift;
+    d.foot_x += d.stand_shift;
+  }
 }
 
 }  // namespace
@@ -460,32 +561,26 @@ void Drumkit::UpdateCalibrated() {
   }
 }
 
+// Loading a kit the chooser picked: one drum per entry of its element map, named and typed as
+// the chooser's lists say, then each drum's place, pedal, volumes and MIDI thresholds from the
+// kit file's calibration section. False when the file could not be read.
 bool Drumkit::InitFromChooser(Sound& snd, const std::string& path, const std::vector<std::string>& names,
                               const std::vector<Sound::ElementType>& types,
                               const std::vector<Sound::ElementCategory>& categories,
                               const std::map<int, int>& new_drum_to_element, int new_splash_element,
                               bool is_preset, bool right_handed, bool use_camera_stand) {
+  // 1. A fresh kit of unplaced drums (the old drums' textures go with them).
   is_user_kit = !is_preset;
   firm_drum = -1;
   firmly_hit_twice = false;
   drum_to_element = new_drum_to_element;
   splash_element = new_splash_element;
   sound = &snd;
-
-  // One drum per entry; the per-drum lists are read only as far as they go.
-  drums.clear();  // the old drums' textures go with them
+  drums.clear();
   drums.resize(drum_to_element.size());
-  for (size_t i = 0; i < drums.size(); ++i) {
-    Drum& d = drums[i];
-    if (i < names.size()) snprintf(d.name, sizeof(d.name), "%s", names[i].c_str());
-    if (i < types.size()) d.type = types[i];
-    if (i < categories.size()) d.category = categories[i];
-    if (d.category < Sound::CATEGORY_HAND || d.category > Sound::CATEGORY_HAND_AND_FOOT) {
-      printf("Drumkit: drum #%zu (%s) has an unknown category %d, taken as a hand drum\n", i, d.name, d.category);
-      d.category = Sound::CATEGORY_HAND;
-    }
-  }
+  for (size_t i = 0; i < drums.size(); ++i) NameDrum(drums[i], i, names, types, categories);
 
+  // 2. Without the file the drums stay unplaced, with default volume maps and icons.
   IniFile ini;
   if (!ini.Init(path)) {
     printf("Can't open the drumkit's .ini file\n");
@@ -495,72 +590,22 @@ bool Drumkit::InitFromChooser(Sound& snd, const std::string& path, const std::ve
     RecreateMIDIMap();
     return false;
   }
+
+  // 3. The choke zones and every drum's calibration.
   CalibrationReader r(ini);
-  left_choke_distance = r.Float("Left_Choke_Zone_Param1", 200.0f);
-  right_choke_distance = r.Float("Right_Choke_Zone_Param1", 200.0f);
+  left_choke_distance = r.Float("Left_Choke_Zone_Param1", kDefaultChokeDistance);
+  right_choke_distance = r.Float("Right_Choke_Zone_Param1", kDefaultChokeDistance);
+  for (size_t i = 0; i < drums.size(); ++i) ReadDrumCalibration(*this, r, int(i), path);
 
-  for (size_t n = 0; n < drums.size(); ++n) {
-    Drum& d = drums[n];
-    int i = int(n);
-    bool hand = d.category == Sound::CATEGORY_HAND || d.category == Sound::CATEGORY_HAND_AND_FOOT;
-    bool foot = d.category == Sound::CATEGORY_FOOT || d.category == Sound::CATEGORY_HAND_AND_FOOT;
-    d.x = r.Position(DrumKey(i, "x"), 319);
-    d.y = r.Position(DrumKey(i, "y"), 239);
-    d.size = r.Float(DrumKey(i, "size"), 0);
-    d.foot_x = d.foot_x_in_file = r.Position(DrumKey(i, "foot_x"), 319);
-    d.stand_shift = 0;
-    d.lines_as_read = GetDrumkitElementToSoundElement(i) < 0 ? CalibrationLinesOf(path, i) : std::string();
-    d.foot_y = r.Position(DrumKey(i, "foot_y"), 239);
-    d.foot_size = r.Float(DrumKey(i, "foot_size"), 0);
-    int volume = r.Int(DrumKey(i, "volume"), 75, 0, 100);
-    int curve = r.Int(DrumKey(i, "volume_curve"), 0, 0, Sound::NUM_CURVES - 1);
-    int volume2 = 75, curve2 = 0;
-    if (d.category == Sound::CATEGORY_HAND_AND_FOOT) {
-      volume2 = r.Int(DrumKey(i, "volume2"), 75, 0, 100);
-      curve2 = r.Int(DrumKey(i, "volume_curve2"), 0, 0, Sound::NUM_CURVES - 1);
-      d.hihat_splash_sensitivity = r.Ranged(DrumKey(i, "hihat_splash_sensitivity"), 0, 0, 100);
-      d.hihat_clutch_openness = r.Ranged(DrumKey(i, "hihat_clutch_openness"), 100.0f, 0, 100);
-    }
-    if (foot) {
-      d.pedal_lowest_foot_y = r.Float(DrumKey(i, "pedal_lowest_foot_y"), d.foot_y);
-      float range = r.Float(DrumKey(i, "pedal_foot_range"), 4.0f);
-      if (!(range > 0)) {  // the openness is divided by the range
-        printf("Drumkit file: %s = %g is not a pedal range, using 4\n", DrumKey(i, "pedal_foot_range").c_str(), range);
-        range = 4.0f;
-      }
-      d.pedal_foot_range = -range;
-      d.midi_foot_filter_threshold = r.Ranged(DrumKey(i, "midi_foot_filter_threshold"), 0, 0, 1);
-    }
-    if (hand)
-      d.midi_hand_filter_threshold =
-          r.Ranged(DrumKey(i, "midi_hand_filter_threshold"), DefaultHandFilterThreshold(d.type), 0, 1);
-    if (d.type == Sound::SNARE) d.midi_rimshot_threshold = r.Ranged(DrumKey(i, "midi_rimshot_threshold"), 1.0f, 0, 1);
-    if (d.type == Sound::HIHAT) d.midi_bow_edge_threshold = r.Ranged(DrumKey(i, "midi_bow_edge_threshold"), 1.0f, 0, 1);
-    int slot = GetDrumkitElementToSoundElement(i);
-    if (slot >= 0) {
-      sound->SetElementVolume(slot, volume, false);
-      sound->SetElementCurve(slot, curve, false);
-      if (d.category == Sound::CATEGORY_HAND_AND_FOOT) {
-        sound->SetElementVolume(slot, volume2, true);
-        sound->SetElementCurve(slot, curve2, true);
-      }
-    }
-  }
-
+  // 4. The volume maps and icons (from the same section), whether the kit is calibrated, the MIDI map.
   InitVolumeMaps(ini);
   InitIcons(ini);
-
   UpdateCalibrated();
   ini.CleanUp();
   RecreateMIDIMap();
 
-  if (is_preset && right_handed && use_camera_stand) {
-    for (Drum& d : drums) {
-      if (d.type == Sound::HIHAT || d.type == Sound::HIHAT_SPLASH) d.stand_shift = 17.0f;
-      if (d.type == Sound::KICK) d.stand_shift = 31.0f;
-      d.foot_x += d.stand_shift;
-    }
-  }
+  // 5. A preset kit seen from the camera stand by a right-handed player: its pedals moved.
+  if (is_preset && right_handed && use_camera_stand) ShiftPedalsForStand(drums);
   return true;
 }
 
