@@ -315,67 +315,82 @@ void DistanceMenu::HitButton(int id, bool dominant) {
   Value(dominant) = 1.0f;
 }
 
-void DistanceMenu::DoSliders(const MocapMarker& dominant, const MocapMarker& other) {
-  static float last_dominant_x = 0, last_non_dominant_x = 0;
-  static bool dominant_entered_new_slider = false, non_dominant_entered_new_slider = false;
+namespace {
 
+// A slider follows the stick by the square of its move, slow for fine moves and fast for large
+// ones: 0.04 of the whole range per square pixel over a slider 100 pixels wide.
+constexpr double kDragGain = 0.04;
+
+// Where each hand last held a slider, and whether it has entered the slider it holds.
+float last_dominant_x = 0, last_non_dominant_x = 0;
+bool dominant_entered_new_slider = false, non_dominant_entered_new_slider = false;
+
+bool InBand(const DistanceMenu::Slider& s, const MocapMarker::Position& p) {
+  return float(s.y) <= p.y && p.y < float(s.y + s.height);
+}
+bool InBox(const DistanceMenu::Slider& s, const MocapMarker::Position& p) {
+  return InBand(s, p) && float(s.x) <= p.x && p.x < float(s.x + s.width);
+}
+
+}  // namespace
+
+// A hand that entered a slider drags it sideways while it stays in the slider's band; the other
+// hand is ignored meanwhile. A hand not dragging enters the slider it is in (the dominant hand
+// first): a slider that needs activation only while the hand's hit window is open.
+void DistanceMenu::DoSliders(const MocapMarker& dominant, const MocapMarker& other) {
   dominant_slider_held = non_dominant_slider_held = false;
   slider_active = false;
-
-  auto in_band = [](const Slider& s, const MocapMarker::Position& p) { return float(s.y) <= p.y && p.y < float(s.y + s.height); };
-  auto in_box = [&](const Slider& s, const MocapMarker::Position& p) {
-    return in_band(s, p) && float(s.x) <= p.x && p.x < float(s.x + s.width);
-  };
-
-  auto drag = [&](bool dom, const MocapMarker& marker, float& last_x) {
-    for (Slider& s : sliders) {
-      if (s.id != PreviousId(dom)) continue;
-      if (!(HitWindow(dom) > 0 || !s.needs_activation) || !Present(marker)) continue;
-      const MocapMarker::Position& p = *marker.GetLastPosition();
-      if (!in_band(s, p) || s.width <= 0 || !std::isfinite(p.x)) continue;
-      double dx = double(p.x) - double(last_x);
-      double v = double(s.value) + std::fabs(dx) * dx * 0.04 * double(s.max - s.min) * 100.0 / double(s.width);
-      s.value = float(std::clamp(v, double(std::min(s.min, s.max)), double(std::max(s.min, s.max))));
-      Value(dom) = s.value;
-      ActiveId(dom) = s.id;
-      last_x = p.x;
-      SliderHeld(dom) = true;
-      slider_active = true;
-      HitWindow(dom) = kHitWindow;
-    }
-  };
-
-  if (dominant_entered_new_slider) drag(true, dominant, last_dominant_x);
+  // 1. Dragging.
+  if (dominant_entered_new_slider) DragSlider(true, dominant, last_dominant_x);
   if (slider_active) return;
   dominant_entered_new_slider = false;
-  if (non_dominant_entered_new_slider) drag(false, other, last_non_dominant_x);
+  if (non_dominant_entered_new_slider) DragSlider(false, other, last_non_dominant_x);
   if (slider_active) return;
   non_dominant_entered_new_slider = false;
+  // 2. Entering.
+  EnterSlider(true, dominant, last_dominant_x, dominant_entered_new_slider);
+  if (!slider_active) EnterSlider(false, other, last_non_dominant_x, non_dominant_entered_new_slider);
+}
 
-  auto enter = [&](bool dom, const MocapMarker& marker, float& last_x, bool& entered) {
-    if (!Present(marker)) return;
+void DistanceMenu::DragSlider(bool dom, const MocapMarker& marker, float& last_x) {
+  for (Slider& s : sliders) {
+    if (s.id != PreviousId(dom)) continue;
+    if (!(HitWindow(dom) > 0 || !s.needs_activation) || !Present(marker)) continue;
     const MocapMarker::Position& p = *marker.GetLastPosition();
-    for (Slider& s : sliders) {
-      if (!in_box(s, p)) continue;
-      ActiveId(dom) = s.id;
-      if (PreviousId(dom) != s.id) {
-        FrameCount(dom) = 1;
-        if (HitWindow(dom) > 0) HitWindow(dom) = kHitWindow;
-      } else {
-        ++FrameCount(dom);
-      }
-      PreviousId(dom) = s.id;
-      SliderHeld(dom) = true;
-      if (HitWindow(dom) < 1 && s.needs_activation) return;
-      last_x = p.x;
-      Value(dom) = s.value;
-      entered = true;
-      slider_active = true;
-      return;
+    if (!InBand(s, p) || s.width <= 0 || !std::isfinite(p.x)) continue;
+    double dx = double(p.x) - double(last_x);
+    double v = double(s.value) + std::fabs(dx) * dx * kDragGain * double(s.max - s.min) * 100.0 / double(s.width);
+    s.value = float(std::clamp(v, double(std::min(s.min, s.max)), double(std::max(s.min, s.max))));
+    Value(dom) = s.value;
+    ActiveId(dom) = s.id;
+    last_x = p.x;
+    SliderHeld(dom) = true;
+    slider_active = true;
+    HitWindow(dom) = kHitWindow;
+  }
+}
+
+void DistanceMenu::EnterSlider(bool dom, const MocapMarker& marker, float& last_x, bool& entered) {
+  if (!Present(marker)) return;
+  const MocapMarker::Position& p = *marker.GetLastPosition();
+  for (Slider& s : sliders) {
+    if (!InBox(s, p)) continue;
+    ActiveId(dom) = s.id;
+    if (PreviousId(dom) != s.id) {
+      FrameCount(dom) = 1;
+      if (HitWindow(dom) > 0) HitWindow(dom) = kHitWindow;
+    } else {
+      ++FrameCount(dom);
     }
-  };
-  enter(true, dominant, last_dominant_x, dominant_entered_new_slider);
-  if (!slider_active) enter(false, other, last_non_dominant_x, non_dominant_entered_new_slider);
+    PreviousId(dom) = s.id;
+    SliderHeld(dom) = true;
+    if (HitWindow(dom) < 1 && s.needs_activation) return;
+    last_x = p.x;
+    Value(dom) = s.value;
+    entered = true;
+    slider_active = true;
+    return;
+  }
 }
 
 // ---------------------------------------------------------------------------------------------

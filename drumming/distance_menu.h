@@ -109,6 +109,8 @@ class DistanceMenu {
   static float m_no_drums_slider_bottom_x, m_no_drums_slider_bottom_y, m_no_drums_slider_bottom_width;
 
  private:
+  void DragSlider(bool dominant, const MocapMarker& marker, float& last_x);
+  void EnterSlider(bool dominant, const MocapMarker& marker, float& last_x, bool& entered);
   int& ActiveId(bool dominant) { return dominant ? dominant_active : non_dominant_active; }
   bool& SliderHeld(bool dominant) { return dominant ? dominant_slider_held : non_dominant_slider_held; }
   float& Value(bool dominant) { return dominant ? dominant_value : non_dominant_value; }
