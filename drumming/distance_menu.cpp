@@ -53,6 +53,7 @@ namespace {
 
 const int kHitWindow = 125;
 const int kActivationFrames = 63;
+constexpr float kLastRow = 239.0f;  // the picture's bottom row: camera rows count down, the window's up
 
 int& PreviousId(bool dominant) {
   return dominant ? DistanceMenu::m_previous_active_dominant : DistanceMenu::m_previous_active_non_dominant;
@@ -138,7 +139,7 @@ struct SliderRect {
 SliderRect WindowRect(const DistanceMenu::Slider& s) {
   SliderRect r;
   r.x = WX(float(s.x));
-  r.y = WY(239.0f - float(s.y));
+  r.y = WY(kLastRow - float(s.y));
   r.w = WW(float(s.width));
   r.h = WH(float(s.height));
   r.cx = r.x + r.w / 2;
@@ -509,58 +510,93 @@ void DistanceMenu::PrintBackground(float x, float y, Font::Alignment a, const ch
 // ---------------------------------------------------------------------------------------------
 // Drawing
 
-void DistanceMenu::Render(bool activation_pass, float fps) {
-  bool open = m_how_many_frames_for_dominant_hit > 0 || m_how_many_frames_for_non_dominant_hit > 0;
-  float progress = GetActivationProgress();
-  auto usable = [&](bool needs_activation) { return !needs_activation || open; };
-  auto lit = [&](int id) { return id == dominant_active || id == non_dominant_active; };
-  auto waiting_lit = [&](int id) { return id == m_previous_active_dominant || id == m_previous_active_non_dominant; };
+namespace {
 
+constexpr float kSaveHaloMargin = 16.0f;    // the halo round the save button reaches this far past it
+constexpr float kGreyedAlpha = 0.25f;       // a greyed button's label
+constexpr float kWaitingAlpha = 0.5f;       // the label of a control waiting for activation
+constexpr float kGrabHaloWidth = 5000.0f;   // a grabbed slider's halo: wider than any window
+constexpr float kArrowWidth = 60.0f;        // the blinking arrows each side of a grabbed slider,
+constexpr float kArrowHeight = 40.0f;
+constexpr float kArrowGap = 60.0f;          // this far from it
+
+struct ButtonCircle {
+  float cx, cy, r;
+};
+ButtonCircle WindowCircle(const DistanceMenu::Button& b) { return {WX(b.x), WY(kLastRow - b.y), WW(b.size)}; }
+
+bool WaitingLit(int id) {
+  return id == DistanceMenu::m_previous_active_dominant || id == DistanceMenu::m_previous_active_non_dominant;
+}
+
+}  // namespace
+
+// The menu is drawn in two passes over the picture. While a hand's hit window is open the
+// controls that need activation can be used; otherwise they wait, dimmed, and the activation
+// pass fills them as a hand holds still on one.
+void DistanceMenu::Render(bool activation_pass, float fps) {
+  const bool open = m_how_many_frames_for_dominant_hit > 0 || m_how_many_frames_for_non_dominant_hit > 0;
   glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_STENCIL_BUFFER_BIT);
   glDisable(GL_TEXTURE_2D);
+  if (activation_pass)
+    RenderWaiting(open);
+  else
+    RenderUsable(open, fps);
+  glPopAttrib();
+}
 
-  if (!activation_pass) {
-    if (open) {
-      for (const Button& b : buttons)
-        if (b.needs_activation) RoundButtonBackgroundDistanceVisibility(WX(b.x), WY(239.0f - b.y), WW(b.size - 1));
-      for (const Slider& s : sliders)
-        if (s.needs_activation) {
-          SliderRect r = WindowRect(s);
-          SliderDistanceVisibility(r.x, r.y, r.w, r.h);
-        }
-    }
-    for (const Button& b : buttons) {
-      float cx = WX(b.x), cy = WY(239.0f - b.y), r = WW(b.size);
-      if (b.greyed) {
-        RoundButtonBackgroundDistance(cx, cy, r, false, false, false, false, false, true);
-        PrintLabel(b.label, cx, cy, 0.25f, r);
-        continue;
+// The controls that can be used now (the ones pointed at lit), and the messages.
+void DistanceMenu::RenderUsable(bool open, float fps) {
+  // 1. An open hit window shows where the controls needing activation are.
+  if (open) {
+    for (const Button& b : buttons)
+      if (b.needs_activation) RoundButtonBackgroundDistanceVisibility(WX(b.x), WY(kLastRow - b.y), WW(b.size - 1));
+    for (const Slider& s : sliders)
+      if (s.needs_activation) {
+        SliderRect r = WindowRect(s);
+        SliderDistanceVisibility(r.x, r.y, r.w, r.h);
       }
-      if (!usable(b.needs_activation)) continue;
-      RoundButtonBackgroundDistance(cx, cy, r, lit(b.id), false, true, true, false, true);
-      if (b.label == GetUtf8(kTextSaveChanges)) RoundHalo(cx, cy, WW(b.size + 16));
-      PrintLabel(ButtonLabel(b), cx, cy, 1.0f, r);
-    }
-    for (const Slider& s : sliders) {
-      if (!usable(s.needs_activation)) continue;
-      SliderRect r = WindowRect(s);
-      bool grabbed = s.id == m_previous_active_dominant || s.id == m_previous_active_non_dominant;
-      if (grabbed) {
-        SliderHalo(r.x - 2500, r.y, 5000, r.h);
-        BlinkingArrowSlider(r.x - 60 - 60, r.cy + 20, 60, 40, 3, true);
-        BlinkingArrowSlider(r.x + r.w + 60, r.cy + 20, 60, 40, 2, false);
-        SliderDistance(r.x, r.y, r.w, r.h, Fraction(s), true, true, true, true, false, true);
-      } else {
-        SliderDistance(r.x, r.y, r.w, r.h, Fraction(s), false, false, true, true, false, true);
-      }
-      PrintLabel(SliderLabel(s), r.cx, r.cy, 1.0f, 0.0f, r.w);
-    }
-    PrintPersistentMessages(fps);
-    glPopAttrib();
-    return;
   }
+  // 2. The buttons: greyed ones faint, usable ones lit when pointed at.
+  for (const Button& b : buttons) {
+    const ButtonCircle c = WindowCircle(b);
+    if (b.greyed) {
+      RoundButtonBackgroundDistance(c.cx, c.cy, c.r, false, false, false, false, false, true);
+      PrintLabel(b.label, c.cx, c.cy, kGreyedAlpha, c.r);
+      continue;
+    }
+    if (b.needs_activation && !open) continue;
+    const bool lit = b.id == dominant_active || b.id == non_dominant_active;
+    RoundButtonBackgroundDistance(c.cx, c.cy, c.r, lit, false, true, true, false, true);
+    if (b.label == GetUtf8(kTextSaveChanges)) RoundHalo(c.cx, c.cy, WW(b.size + kSaveHaloMargin));
+    PrintLabel(ButtonLabel(b), c.cx, c.cy, 1.0f, c.r);
+  }
+  // 3. The sliders: a grabbed one with its halo and arrows.
+  for (const Slider& s : sliders) {
+    if (s.needs_activation && !open) continue;
+    SliderRect r = WindowRect(s);
+    bool grabbed = s.id == m_previous_active_dominant || s.id == m_previous_active_non_dominant;
+    if (grabbed) {
+      SliderHalo(r.x - kGrabHaloWidth / 2, r.y, kGrabHaloWidth, r.h);
+      BlinkingArrowSlider(r.x - kArrowGap - kArrowWidth, r.cy + kArrowHeight / 2, kArrowWidth, kArrowHeight, 3, true);
+      BlinkingArrowSlider(r.x + r.w + kArrowGap, r.cy + kArrowHeight / 2, kArrowWidth, kArrowHeight, 2, false);
+      SliderDistance(r.x, r.y, r.w, r.h, Fraction(s), true, true, true, true, false, true);
+    } else {
+      SliderDistance(r.x, r.y, r.w, r.h, Fraction(s), false, false, true, true, false, true);
+    }
+    PrintLabel(SliderLabel(s), r.cx, r.cy, 1.0f, 0.0f, r.w);
+  }
+  // 4. The messages.
+  PrintPersistentMessages(fps);
+}
 
-  bool mask = progress > 0 && (!buttons.empty() || !sliders.empty());
+// What waits for activation: greyed buttons, then the waiting controls (the one a hand is on
+// lit), the activation progress filling them through a stencil mask of their shapes, and their
+// labels over it.
+void DistanceMenu::RenderWaiting(bool open) {
+  const float progress = GetActivationProgress();
+  // 1. The shapes, marking the mask while progress is shown.
+  const bool mask = progress > 0 && (!buttons.empty() || !sliders.empty());
   if (mask) {
     glClearStencil(0);
     glClear(GL_STENCIL_BUFFER_BIT);
@@ -569,42 +605,41 @@ void DistanceMenu::Render(bool activation_pass, float fps) {
     glStencilOp(GL_REPLACE, GL_REPLACE, GL_REPLACE);
   }
   for (const Button& b : buttons) {
-    float cx = WX(b.x), cy = WY(239.0f - b.y), r = WW(b.size);
-    if (b.greyed) {
-      RoundButtonBackgroundDistance(cx, cy, r, false, false, false, false, false, true);
-    } else if (b.needs_activation && !open) {
-      RoundButtonBackgroundDistance(cx, cy, r, waiting_lit(b.id), false, false, true, false, true);
-    }
+    const ButtonCircle c = WindowCircle(b);
+    if (b.greyed)
+      RoundButtonBackgroundDistance(c.cx, c.cy, c.r, false, false, false, false, false, true);
+    else if (b.needs_activation && !open)
+      RoundButtonBackgroundDistance(c.cx, c.cy, c.r, WaitingLit(b.id), false, false, true, false, true);
   }
   for (const Slider& s : sliders) {
     if (!s.needs_activation || open) continue;
     SliderRect r = WindowRect(s);
-    SliderDistance(r.x, r.y, r.w, r.h, Fraction(s), waiting_lit(s.id), false, true, true, false, true);
+    SliderDistance(r.x, r.y, r.w, r.h, Fraction(s), WaitingLit(s.id), false, true, true, false, true);
   }
+  // 2. The progress, inside the shapes only.
   if (mask) {
     glStencilFunc(GL_EQUAL, 1, 0xFF);
     glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
-    for (const Button& b : buttons) ActivationProgressDistance(WX(b.x), WY(239.0f - b.y), WW(b.size), progress);
+    for (const Button& b : buttons) ActivationProgressDistance(WX(b.x), WY(kLastRow - b.y), WW(b.size), progress);
     for (const Slider& s : sliders) {
       SliderRect r = WindowRect(s);
       ActivationProgressDistance(r.cx, r.cy, 0.5f * std::sqrt(r.w * r.w + r.h * r.h), progress);
     }
     glDisable(GL_STENCIL_TEST);
   }
+  // 3. The labels.
   for (const Button& b : buttons) {
-    float cx = WX(b.x), cy = WY(239.0f - b.y), r = WW(b.size);
-    if (b.greyed) {
-      PrintLabel(b.label, cx, cy, 0.25f, r);
-      continue;
-    }
-    if (b.needs_activation && !open) PrintLabel(b.label, cx, cy, 0.5f, r);
+    const ButtonCircle c = WindowCircle(b);
+    if (b.greyed)
+      PrintLabel(b.label, c.cx, c.cy, kGreyedAlpha, c.r);
+    else if (b.needs_activation && !open)
+      PrintLabel(b.label, c.cx, c.cy, kWaitingAlpha, c.r);
   }
   for (const Slider& s : sliders) {
     if (!s.needs_activation || open) continue;
     SliderRect r = WindowRect(s);
-    PrintLabel(SliderLabel(s), r.cx, r.cy, 0.5f, 0.0f, r.w);
+    PrintLabel(SliderLabel(s), r.cx, r.cy, kWaitingAlpha, 0.0f, r.w);
   }
-  glPopAttrib();
 }
 
 void DistanceMenu::RenderMocapMarkersOnly() {
@@ -613,7 +648,7 @@ void DistanceMenu::RenderMocapMarkersOnly() {
   glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
   glDisable(GL_TEXTURE_2D);
   for (const Button& b : buttons) {
-    float cx = WX(b.x), cy = WY(239.0f - b.y), r = WW(b.size);
+    float cx = WX(b.x), cy = WY(kLastRow - b.y), r = WW(b.size);
     if (progress >= 1.0f) {
       glColor4f(1.0f, 1.0f, 0.95f, 0.6f);
       glBegin(GL_TRIANGLE_FAN);

@@ -109,6 +109,8 @@ class DistanceMenu {
   static float m_no_drums_slider_bottom_x, m_no_drums_slider_bottom_y, m_no_drums_slider_bottom_width;
 
  private:
+  void RenderUsable(bool open, float fps);
+  void RenderWaiting(bool open);
   void DragSlider(bool dominant, const MocapMarker& marker, float& last_x);
   void EnterSlider(bool dominant, const MocapMarker& marker, float& last_x, bool& entered);
   int& ActiveId(bool dominant) { return dominant ? dominant_active : non_dominant_active; }
