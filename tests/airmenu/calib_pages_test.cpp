@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -94,6 +95,23 @@ int Traced(int text) {
                            [&](const Imgui::TraceItem& t) { return t.label == GetUtf8(text); }));
 }
 
+// What the window shows: a digest of its pixels, and how many are drawn over the dark ground.
+struct Look {
+  uint64_t digest = 1469598103934665603ull;
+  int drawn = 0;
+};
+Look LookAt(const skyt_test::GlContext& gl) {
+  Look look;
+  for (int y = 0; y < gl.height(); ++y)
+    for (int x = 0; x < gl.width(); ++x) {
+      const auto p = gl.Pixel(x, y);
+      for (int i = 0; i < 3; ++i) look.digest = (look.digest ^ uint64_t(p[i])) * 1099511628211ull;
+      look.drawn += std::max({p[0], p[1], p[2]}) >= 24;
+    }
+  return look;
+}
+
+// Once answered (or not asked), the page shows its picture: the one it shows when entered anew.
 TEST_F(WizardPagesTest, CameraPageAsksWhatTheSessionLacks) {
   const struct {
     bool never_ran, ran_after_update;
@@ -123,6 +141,13 @@ TEST_F(WizardPagesTest, CameraPageAsksWhatTheSessionLacks) {
       kit_.Click(FormX(), FormY() - box);
     }
     if (!c.clicks.empty()) kit_.Click(FormNextX(), FormNextY());
+    Frames(1);
+    const Look answered = LookAt(kit_.gl());
+    Enter(Calibration::kCamera, 0, false);
+    Frames(1);
+    const Look anew = LookAt(kit_.gl());
+    EXPECT_GT(answered.drawn, kit_.gl().width() * kit_.gl().height() / 10);
+    EXPECT_EQ(answered.digest, anew.digest);
     EXPECT_EQ(drummer.Is_Left_Handed, c.left_handed);
     EXPECT_EQ(drummer.Use_Camera_Stand, c.stand);
     EXPECT_EQ(Chosen(), c.chosen);
@@ -157,6 +182,22 @@ TEST_F(WizardPagesTest, CameraPageShowsThePictureOfTheHandChosen) {
   Enter(Calibration::kCamera, 0, false);
   Frames(2);
   EXPECT_TRUE(picture() == after_form);
+}
+
+// A press begun beside Next and let go over it is no click; one begun on it is.
+TEST_F(WizardPagesTest, WhereToDrumGoesOnForAPressBegunOnNext) {
+  Enter(Calibration::kWhereToDrum, 0, true);
+  for (const bool on_next : {false, true}) {
+    imgui.mouse_x = on_next ? NextX() : NextX() + 200;
+    imgui.mouse_y = NextY();
+    imgui.mouse_down = true;
+    Frames(1);
+    imgui.mouse_x = NextX();
+    Frames(1);
+    imgui.mouse_down = false;
+    Frames(1);
+    EXPECT_EQ(calibration.GetStage(), on_next ? Calibration::kCamera : Calibration::kWhereToDrum);
+  }
 }
 
 // Each text of the faded-in form shows as glyphs: in the band from its baseline up, ink with
