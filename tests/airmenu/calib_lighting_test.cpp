@@ -13,6 +13,7 @@
 #include "frame/frame_globals.h"
 #include "frame/interface_states.h"
 #include "frame/texts.h"
+#include "tests/support/fake_libusb.h"
 #include "tests/support/in_air_kit.h"
 
 using skyt_test::InAirKit;
@@ -117,6 +118,20 @@ TEST_F(LightingTest, CompensationKeepsTheMaskDilatedAndMoreTimeClearsIt) {
   kit_.Frame(dark_);
   EXPECT_EQ(Masked(), 0);
   EXPECT_EQ(kit_.Line(16), GetUtf8(489));  // the count-down again
+}
+
+// Back on the lighting check leads to the seat page, which in a dim room still warns of a
+// bright place: the check was left, not passed.
+TEST_F(LightingTest, BackLeadsToTheSeatPageStillWarning) {
+  Enter(Calibration::kLighting, 0, true, false);
+  const Scene spot{{100, 100, 0.5f}};
+  RunWhileChecking(spot, 130);
+  kit_.Click(int(0.25 * WindowWidth()) - 120 + 52, int(0.16 * WindowHeight()) - 25, spot);
+  ASSERT_EQ(calibration.GetStage(), Calibration::kSeat);
+  fake_usb::SetSensorRegister(0x00, 20);
+  for (int i = 0; i < 70; ++i) kit_.Frame(dark_);
+  EXPECT_EQ(kit_.Line(9), GetUtf8(26));
+  fake_usb::SetSensorRegister(0x00, 40);
 }
 
 }  // namespace
