@@ -231,7 +231,8 @@ void Click(InAirKit& kit, int x, int y) {
 }
 
 // The viewer icon of the drumming page rests greyed ("...") for 250 frames after a press, the
-// quit-viewer icon of the viewer page for 126 frames after entry; the home icon leaves.
+// quit-viewer icon of the viewer page for 126 frames after entry; the home icon leaves, also
+// from the viewer's start page.
 TEST(InAirFrame, ViewerIconsRestAfterAPressAndTheHomeIconGoesHome) {
   InAirKit kit("inair_icons");
   kit.Enter(kPlay);
@@ -250,8 +251,11 @@ TEST(InAirFrame, ViewerIconsRestAfterAPressAndTheHomeIconGoesHome) {
   Mouse(-1, -1, false);
   frame();
 
-  Click(kit, 38, icon_y);
-  EXPECT_EQ(interface_state, kMainScreen);
+  for (const int page : {kPlay, kClientStartScreen}) {
+    if (page != kPlay) kit.Enter(page);
+    Click(kit, 38, icon_y);
+    EXPECT_EQ(interface_state, kMainScreen) << page;
+  }
 }
 
 // An odd width: the read-back writes exactly w * h * 3 bytes and the texture holds the same
