@@ -318,6 +318,21 @@ TEST_F(Drumming, HiHatClosingChickAndSplash) {
   ASSERT_EQ(slots.size(), 1u);
   EXPECT_EQ(slots[0], splash_);
 
+  // An open hi-hat the stick struck, still ringing when the foot shuts the pedal, is faded.
+  for (float y : press) h.Frame(foot(y));
+  h.Frame(foot(224));  // still open
+  kit_.PlayDrum(1, 1.0f, Sound::LIMB_HAND_1, -1.0f, false, false);
+  const std::vector<Voice> ringing = skyt_test::PlayingVoices();
+  ASSERT_EQ(ringing.size(), 1u);
+  std::vector<Webcam::Blob> shut = foot(225);
+  drummer_.Drum(shut.data(), int(shut.size()), nullptr, nullptr, false);
+  float out[2 * 2048];
+  sound.audio.RenderOffline(out, 2048);  // half the tone
+  const std::vector<Voice> after = skyt_test::PlayingVoices();
+  ASSERT_EQ(after.size(), 1u) << "no new voice";
+  EXPECT_LT(after[0].volume, 0.8f * ringing[0].volume);
+  skyt_test::SilenceAll();
+
   // Muted drums: no chick.
   drums_muted = true;
   for (float y : {205.0f, 205.0f, 205.0f, 205.0f, 205.0f}) h.Frame(foot(y));
