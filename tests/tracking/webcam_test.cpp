@@ -189,6 +189,8 @@ TEST_F(MergedBlobs, TwoCoresSeparateAtAHigherThreshold) {
   const float xa = std::min(out[0].x, out[1].x), xb = std::max(out[0].x, out[1].x);
   EXPECT_NEAR(xa, 150, 1.0);
   EXPECT_NEAR(xb, 157.5, 1.0);
+  // Both halves are the fullest pair, taken at the lowest threshold that still splits.
+  EXPECT_GT(std::min(out[0].radius, out[1].radius), 3.0f);
   // The windowed finder counts a pixel equal to its threshold as bright.
   w.Fill(10);
   w.Set(100, 100, 150);
