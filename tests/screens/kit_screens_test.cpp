@@ -124,11 +124,11 @@ TEST_F(KitScreens, DeleteAsksFirstAndShowsAFailure) {
   }
 }
 
-// The loaded kit [snare, kick, tom] (or [snare, hi-hat]) edited (snare removed) or renamed, the
-// list left with Cancel, the last drum moved, turned down and its pedal placed in the air (before
-// the edit, unsaved, or after it) and the placement saved: the kit stays placed, the file holds
-// the kit as edited, each drum's place and volumes under its own element, and no second kit
-// appears.
+// The loaded kit [snare, kick, tom] (or [snare, hi-hat]; or first in a list without presets)
+// edited (snare removed) or renamed, the list left with Cancel, the last drum moved, turned down
+// and its pedal placed in the air (before the edit, unsaved, or after it) and the placement saved:
+// the kit stays placed, the file holds the kit as edited, each drum's place and volumes under its
+// own element, and no second kit appears.
 TEST_F(KitScreens, TheLoadedKitFollowsItsEditAndRename) {
   InstallLibraryCalls();
   drummer.kit = &drumkit;
@@ -154,6 +154,7 @@ TEST_F(KitScreens, TheLoadedKitFollowsItsEditAndRename) {
     bool tom_changed_before_edit;
     std::vector<const char*> lines;
     const char* drums = snare_kick_tom;
+    bool presets = true;  // listed before it; without them the kit is the list's first
   } cases[] = {
       {true, "K", false, {"Name = K\n", "Drum0.element = kick\nDrum1.element = tom\n\n", "Drum0.foot_x = 90.000000",
                           "Drum1.x = 77.000000", "Drum1.y = 60.000000", "Drum1.volume = 33\n"}},
@@ -168,6 +169,8 @@ TEST_F(KitScreens, TheLoadedKitFollowsItsEditAndRename) {
        "Drum0.element = snare\nDrum1.element = hihat\n\n[Drumkit calibration]\nDrum0.x = 10\nDrum0.y = 40\n"
        "Drum0.size = 4\nDrum1.x = 30\nDrum1.y = 60\nDrum1.size = 4\nDrum1.foot_x = 120\nDrum1.foot_y = 220\n"
        "Drum1.volume2 = 40\n"},
+      {true, "K", true, {"Drum0.element = kick\nDrum1.element = tom\n\n", "Drum1.x = 77.000000", "Drum1.volume = 33\n"},
+       snare_kick_tom, false},
   };
   auto change_last_drum_in_air = [] {
     drumkit.drums.back().x = 77;
@@ -175,6 +178,8 @@ TEST_F(KitScreens, TheLoadedKitFollowsItsEditAndRename) {
     drumkit.SetVolume(static_cast<int>(drumkit.drums.size()) - 1, 33, false);
   };
   for (const auto& c : cases) {
+    if (!c.presets) std::filesystem::remove_all("conf/drumkits");
+    std::filesystem::create_directories("conf/drumkits");
     skyt_test::WriteFile(kit_file, std::string("[Drumkit]\nName = K\nIs_Preset = no\n\n") + c.drums);
     drumkit_chooser.BuildDrumkitList(false);
     ASSERT_TRUE(drummer.ChooseDrumkit("K", false));
