@@ -287,6 +287,14 @@ TEST_F(WizardPagesTest, StandPageFinishesOnTwoDonesWithin240Frames) {
         red += p[0] > 200 && p[1] < 60;
       }
     EXPECT_GT(red, 0);
+    // "Done" is drawn as a usable control: a plain disc over the picture (the kit has no font,
+    // so no label on it).
+    const DistanceMenu::Button* done = kit_.Button(kDoneButton);
+    ASSERT_NE(done, nullptr);
+    const int cx = int(WebcamWindowMapping::WebcamXToWindowX(done->x));
+    const int cy = int(WebcamWindowMapping::WebcamYToWindowY(239 - done->y));
+    const int half = int(WebcamWindowMapping::WebcamWidthToWindowWidth(0.6f * done->size));
+    EXPECT_EQ(kit_.gl().CountDiffering(cx - half, cy - half, cx + half, cy + half, kit_.gl().Pixel(cx, cy)), 0);
     kit_.Hit(kDoneButton);
     kit_.Run(StrokeScript::Rest(c.rest));
     kit_.Hit(kDoneButton);
