@@ -1,22 +1,27 @@
-// Kit drawing and icon animations, drawn offscreen; the kit picture is saved to the build
-// folder as drumming_kit.png and drumming_kit_placement.png.
+// Kit drawing, icon animations and the samples-loading progress, drawn offscreen; the kit
+// picture is saved to the build folder as drumming_kit.png and drumming_kit_placement.png.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 
 #include "drumming/distance_menu.h"
 #include "drumming/drumkit.h"
 #include "drumming/drummer.h"
+#include "drumming/progress.h"
 #include "frame/frame_globals.h"
+#include "frame/texts.h"
 #include "frame/window.h"
 #include "drumming/distance_menu.h"
 #include "render/animation.h"
+#include "render/imgui.h"
 #include "tests/support/gl_fixture.h"
 #include "tests/support/stroke_harness.h"
 #include "tests/support/test_dirs.h"
 #include "render/webcam_window.h"
+#include "sound/sound.h"
 
 namespace {
 
@@ -324,4 +329,32 @@ TEST(MenuDrawing, ButtonsSlidersAndMessages) {
   }
   DistanceMenu::CleanUp();
   EXPECT_EQ(DistanceMenu::m_message_font, nullptr);
+}
+
+// No loader thread runs in this test program, so a queued sample stays queued.
+TEST(ProgressDrawing, SamplesLoadedShowsWhileSamplesWaitForTheLoaders) {
+  skyt_test::ScopedChdir in(skyt_test::FreshDir("samples_progress"));
+  {
+    // Frames, stored head, head bytes, the head (one of the two frames), rest offset.
+    const uint32_t fields[] = {2, 0xFFFFFFFFu, 4, 0, 0};
+    std::ofstream("half.ele", std::ios::binary).write(reinterpret_cast<const char*>(fields), sizeof fields);
+  }
+  Audio::Sound half;
+  std::ifstream file("half.ele", std::ios::binary);
+  sound.audio.LoadRaw(half, "half.ele", file, 8);
+  skyt_test::GlContext gl;
+  imgui.tracing = true;
+  const struct { bool queued; bool shown; } rows[] = {{true, true}, {false, false}};
+  for (const auto& row : rows) {
+    if (!row.queued) sound.audio.FreeSound(half);
+    EXPECT_EQ(sound.audio.GetRawQueueSize(), row.queued ? 1 : 0);
+    DrawSamplesProgress(0, true);
+    imgui.trace.clear();
+    DrawSamplesProgress(0, false);
+    const bool shown = std::any_of(imgui.trace.begin(), imgui.trace.end(), [](const Imgui::TraceItem& t) {
+      return t.label == GetUtf8(kTextSamplesLoaded);
+    });
+    EXPECT_EQ(shown, row.shown) << row.queued;
+  }
+  imgui.tracing = false;
 }
