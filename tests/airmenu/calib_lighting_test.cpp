@@ -16,8 +16,10 @@
 #include "frame/interface_states.h"
 #include "frame/texts.h"
 #include "tests/support/fake_libusb.h"
+#include "tests/support/gl_fixture.h"
 #include "tests/support/in_air_kit.h"
 
+using skyt_test::GlContext;
 using skyt_test::InAirKit;
 using skyt_test::Scene;
 
@@ -37,6 +39,17 @@ int Overlaid() {
   glGetTexImage(GL_TEXTURE_2D, 0, GL_ALPHA, GL_UNSIGNED_BYTE, alpha.data());
   glBindTexture(GL_TEXTURE_2D, 0);
   return int(std::count_if(alpha.begin(), alpha.end(), [](unsigned char a) { return a != 0; }));
+}
+
+// The crowns' yellow band, where the window shows it.
+int Yellow(const GlContext& gl) {
+  int n = 0;
+  for (int y = 0; y < gl.height(); y += 2)
+    for (int x = 0; x < gl.width(); x += 2) {
+      const auto p = gl.Pixel(x, y);
+      n += p[0] > 160 && p[1] > 160 && p[2] < 96;
+    }
+  return n;
 }
 
 class LightingTest : public ::testing::Test {
@@ -103,6 +116,8 @@ TEST_F(LightingTest, ABrightSpotIsMaskedAndRingedUntilItGoes) {
   EXPECT_EQ(Masked(), 9);
   EXPECT_EQ(calibration.GetCrownCount(), 1);
   EXPECT_EQ(kit_.Line(7), GetUtf8(493));
+  RunWhileChecking(spot, 25);  // the crown at its brightest
+  EXPECT_GT(Yellow(kit_.gl()), 20);
   EXPECT_EQ(RunWhileChecking(dark_, 200), 61);  // passes on the 61st clean frame
   EXPECT_EQ(interface_state, kPlay);
 }
