@@ -73,6 +73,24 @@ TEST_F(MidiScreen, IntoMidiOnlyReopensThePlainStreamAndSaysSo) {
   EXPECT_EQ(skyt_test::ReadFile("conf/skytapper.cfg"), "[Session]\n");
 }
 
+// Only a low-latency stream is re-opened plain (and says so), a stored-only type as the last
+// fallback; any other stream carries on as it is.
+TEST_F(MidiScreen, IntoMidiOnlyLeavesOtherStreamsAlone) {
+  Ports(1);
+  const struct { int type; std::vector<std::string> calls; } cases[] = {
+      {Audio::kStoredOnlyType, {"reinit 1 256 -1"}}, {Audio::kPlainStream, {}}, {Audio::kLastFallbackStream, {}}};
+  for (const auto& c : cases) {
+    Fakes::calls.clear();
+    Fakes::device_type = c.type;
+    midi_mode = kNoMidiMode;
+    Enter(kMidiScreen);
+    ASSERT_TRUE(Click(352));
+    ASSERT_TRUE(Click(224));
+    EXPECT_EQ(Fakes::calls, c.calls) << c.type;
+    EXPECT_TRUE(Fakes::messages.empty()) << c.type;
+  }
+}
+
 TEST_F(MidiScreen, EitherSchedulerAnswerIsSavedOnOk) {
   Ports(1);
   midi_mode = 2;
