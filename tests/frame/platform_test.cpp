@@ -268,6 +268,12 @@ TEST_F(DesktopEntry, TheUsersEntryWinsAndHiddenMeansRemoved) {
   EXPECT_FALSE(IsMacClientInstalled());
   Write(home_, "[Desktop Entry]\nExec=my-viewer\nTryExec=/nonexistent/viewer\n");
   EXPECT_FALSE(IsMacClientInstalled());
+  // A bare TryExec name is looked for along the whole PATH.
+  const std::string path = getenv("PATH");
+  setenv("PATH", "/nonexistent:/usr/bin:/nonexistent2", 1);
+  Write(home_, "[Desktop Entry]\nExec=my-viewer\nTryExec=sh\n");
+  EXPECT_TRUE(IsMacClientInstalled());
+  setenv("PATH", path.c_str(), 1);
 }
 
 TEST_F(DesktopEntry, ExecInOtherGroupsOrUnbalancedIsNotUsable) {
