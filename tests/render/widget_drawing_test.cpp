@@ -159,6 +159,10 @@ TEST_F(WidgetDrawingTest, ButtonFacesShowHotAndPressed) {
   gl.Clear(0, 0, 0, 1);
   ButtonBackgroundGreyed(x, y, w, h, true, false);
   EXPECT_EQ(gl.CountDiffering(x + w + 1, y - h - 9, x + w + 9, y - h, Rgb(0, 0, 0)), 0);
+  // The round button's face is centred on its centre.
+  gl.Clear(0, 0, 0, 1);
+  RoundButtonBackground(x, y, 30, false, false, false, false);
+  EXPECT_TRUE(Near(gl.Pixel(x, y), Rgb(224, 223, 221)));
 }
 
 TEST_F(WidgetDrawingTest, CheckBoxMarks) {
