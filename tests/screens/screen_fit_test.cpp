@@ -128,7 +128,9 @@ class ScreenFit : public skyt_test::ScreenTest {
     CopiedKit();
     if (s.setup) s.setup();
     Enter(s.state, s.param, s.param2);
-    if (s.click >= 0) EXPECT_TRUE(Click(s.click)) << s.name;
+    if (s.click >= 0) {
+      EXPECT_TRUE(Click(s.click)) << s.name;
+    }
     if (s.click_below_top > 0) ClickAt(s.click_x, input->window_height - s.click_below_top);
     input->MoveTo(input->window_width - 1, 0);  // no hover note over the layout
     input->Frame([] {
