@@ -381,6 +381,8 @@ TEST_F(ImguiTest, PanelScrollsWhenTheLayoutIsTallerThanTheWindow) {
   };
   Frame(widgets);
   EXPECT_EQ(gui.layout_y, 200 - 10) << "at the top position the content starts below the margin";
+  const auto thumb = gl->Pixel(5, gl->height() - 20);  // the thumb's face, at the column's top
+  EXPECT_EQ((std::vector<int>{thumb[0], thumb[1], thumb[2]}), (std::vector<int>{191, 191, 191}));
   // A press below the thumb pages down; the content moves up.
   input->Click(5, 5, widgets);
   Frame(widgets);
