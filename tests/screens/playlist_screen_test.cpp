@@ -1,6 +1,7 @@
 // The playlist screen: songs added through a scripted file dialog, the preview enabled once
 // more than two seconds are decoded, moves at the ends, paths with line breaks refused, and
 // Ok writing (or, for an empty list, deleting) the playlist file.
+#include <algorithm>
 #include <filesystem>
 
 #include "tests/screens/screen_test_support.h"
@@ -62,6 +63,12 @@ TEST_F(PlaylistScreen, AddPreviewMoveAndOkWritePathsInOrder) {
   for (int move : {370, 369, 369}) ASSERT_TRUE(Click(move));
   EXPECT_EQ(drummer.playlist[0].name, "short.ogg");
   EXPECT_EQ(drummer.playlist[1].name, "long.ogg");
+  // The song under the pointer shows its path beside it.
+  input->MoveTo(100, input->window_height - 81 - 10 - 30);
+  Frame();
+  EXPECT_TRUE(std::any_of(imgui.trace.begin(), imgui.trace.end(), [](const Imgui::TraceItem& t) {
+    return t.label.find('/') != std::string::npos && t.label.ends_with("long.ogg");
+  }));
 
   ASSERT_TRUE(Click(224));
   EXPECT_EQ(interface_state, kMainScreen);
