@@ -231,10 +231,11 @@ TEST_F(KitScreens, NewElementFromAFolderOfSamplesAndNamesThatWouldLeaveTheLibrar
     EXPECT_EQ(Shown(shown), "active") << shown;
     EXPECT_EQ(Shown(button), "missing") << button;
   }
-  // Each type's box, in its own place, ticks that type.
+  // Each type's box, in its own place, ticks that type and its category (a kick's is the foot).
   for (int t = 0; t < drum_element::NUM_ELEMENT_TYPES; ++t) {
     ASSERT_TRUE(Click(ElementTypeTextId(t))) << t;
     EXPECT_EQ(working_element.type, t);
+    EXPECT_EQ(working_element.category, Sound::GetElementCategory(Sound::ElementType(t))) << t;
   }
 
   working_element.name.clear();
