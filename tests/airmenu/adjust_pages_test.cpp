@@ -55,6 +55,21 @@ void PickSnare(InAirKit& kit) {
   ASSERT_EQ(drumkit.shown_drum, 0);
 }
 
+// Each drum's sound sits where the drum now is: working the pans out again changes nothing.
+void ExpectPansFollowTheDrums() {
+  const auto pans = [] {
+    std::vector<float> p;
+    for (size_t i = 0; i < drumkit.drums.size(); ++i) {
+      const int slot = drumkit.GetDrumkitElementToSoundElement(int(i));
+      p.push_back(slot < 0 ? 0.0f : sound.GetElementPan(slot));
+    }
+    return p;
+  };
+  const std::vector<float> shown = pans();
+  drumkit.SetPan(!drummer.Is_Left_Handed, -1);
+  EXPECT_EQ(pans(), shown);
+}
+
 }  // namespace
 
 TEST(AdjustPages, HubOpensItsPagesByModeAndKit) {
@@ -172,6 +187,7 @@ TEST(AdjustPages, MoveDrumRefusesBadPlacesAndTheWholeKitFollowsOneDrum) {
   skyt_test::StrikeDrum(kit, 75, 110);
   EXPECT_NEAR(drumkit.drums[1].x, 75.0f, 3.0f);
   EXPECT_EQ(drumkit.drums[1].foot_x, drumkit.drums[1].x);
+  ExpectPansFollowTheDrums();
 
   // Whole kit: every drum moves by the reference drum's move.
   drums_muted = true;
@@ -190,6 +206,7 @@ TEST(AdjustPages, MoveDrumRefusesBadPlacesAndTheWholeKitFollowsOneDrum) {
     EXPECT_FLOAT_EQ(drumkit.drums[i].foot_y - before[i].foot_y, dy);
     EXPECT_FLOAT_EQ(drumkit.drums[i].pedal_lowest_foot_y - before[i].pedal_lowest_foot_y, dy);
   }
+  ExpectPansFollowTheDrums();
 }
 
 // The first picking frame after a placement brings no new camera picture: the stroke that
