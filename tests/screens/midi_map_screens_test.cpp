@@ -154,6 +154,14 @@ TEST_F(MidiMapScreens, SaveReachesTheFileAndTheKitAndAFailedWriteKeepsTheEdits) 
   EXPECT_EQ(interface_state, kChooseMidiMapScreen);
   EXPECT_NE(ReadFile(path).find("= 39"), std::string::npos) << ReadFile(path);
   EXPECT_EQ(drumkit.midi_notes.at(0).notes[0], 39);
+
+  // Ok on the list puts the selected map into use: the kit's notes follow it, away and back.
+  const int other = line == 0 ? 1 : 0;
+  for (const auto& [map, is_39] : {std::pair{other, false}, {line, true}}) {
+    Enter(kChooseMidiMapScreen, map + 1);
+    ASSERT_TRUE(Click(224));
+    EXPECT_EQ(drumkit.midi_notes.at(0).notes[0] == 39, is_39) << map;
+  }
 }
 
 // An element whose file cannot be read has no type to edit: no editing area.
