@@ -63,6 +63,7 @@ TEST(MessageBoxTest, YesNoAnswers) {
   EXPECT_EQ(ArgStarting(args, "--ok-label="), "Yes");
   EXPECT_EQ(ArgStarting(args, "--cancel-label="), "No");
   EXPECT_EQ(ArgStarting(args, "--text="), "Delete the kit?");
+  EXPECT_EQ(ArgStarting(args, "--attach="), "") << "before the window opens a box stands on its own";
 }
 
 TEST(MessageBoxTest, StylesAndMarkupAreSafe) {
