@@ -184,6 +184,7 @@ TEST(SliderPages, MidiPageShowsTheThresholdsOfTheDrumsKind) {
     SCOPED_TRACE(c.drum);
     skyt_test::EnterPage(kit, kAdjustMidiSettings, 139 + c.drum, c.drum == 2, kAdjustDrums);
     EXPECT_EQ(SliderIds(kit), c.sliders);
+    EXPECT_EQ(kit.Line(4), GetUtf8(kTextHitDrumPedalFirmly));
   }
   skyt_test::EnterPage(kit, kAdjustMidiSettings, 139, 0, kAdjustDrums);
   skyt_test::DragSlider(kit, kMuteUnderSlider, true);
