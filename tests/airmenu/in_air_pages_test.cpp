@@ -128,6 +128,21 @@ TEST(InAirPages, PresetNoticeFollowsTheIntroOnPresetKitsOnly) {
   }
 }
 
+// The song page loads the current song on its first visit of a run, so a song that cannot be
+// read greys Play and says so at once. The first visit is once a run: a run of its own.
+TEST(InAirPages, TheFirstVisitLoadsTheSong) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const auto visit = [] {
+    InAirKit kit("inair_first_visit");
+    drummer.playlist = {Drummer::Song{"gone", "gone.ogg"}};
+    drummer.current_song = 0;
+    kit.Enter(kPlaySong);
+    const DistanceMenu::Button* play = kit.Button(kPlayButton);
+    std::_Exit(kit.Line(3) == GetUtf8(kTextFailedLoadSong) && play && play->greyed ? 0 : 1);
+  };
+  EXPECT_EXIT(visit(), testing::ExitedWithCode(0), "");
+}
+
 TEST(InAirPages, EmptyPlaylistShowsOnlyDone) {
   InAirKit kit("inair_empty_playlist");
   drummer.playlist.clear();
