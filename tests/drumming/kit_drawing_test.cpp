@@ -110,6 +110,14 @@ TEST(IconAnimation, CurvesMoveAndAgeHits) {
   ApplyOnce(still, 5.0f);
   EXPECT_EQ(TranslationY(), 0.0f);
   glPopMatrix();
+  // Only y negated: the curve moves x with the value and y against it, by as much.
+  Animation slant(7);
+  slant.AddInstance(1, 0, 0);
+  ApplyOnce(slant, 1.0f);
+  glGetFloatv(GL_MODELVIEW_MATRIX, m);
+  EXPECT_GT(m[12], 0.0f);
+  EXPECT_EQ(m[13], -m[12]);
+  glPopMatrix();
 
   // Spread drawing ages hits three frames a call.
   graphics_mode = 2;
