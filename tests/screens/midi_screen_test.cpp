@@ -50,6 +50,14 @@ TEST_F(MidiScreen, SevenPortsMakeThreePagesOpeningOnThePortInUse) {
   EXPECT_NE(Find("port 0"), nullptr);
   ASSERT_TRUE(Click(352));
   EXPECT_EQ(midi_output_number, 10);
+
+  // Six ports fill two pages: no third, empty one.
+  Fakes::ports.clear();
+  Ports(6);
+  Enter(kMidiScreen);
+  ASSERT_TRUE(Click(7));
+  Frame();
+  EXPECT_EQ(Shown(7), "greyed");
 }
 
 TEST_F(MidiScreen, IntoMidiOnlyReopensThePlainStreamAndSaysSo) {
