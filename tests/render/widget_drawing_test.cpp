@@ -272,6 +272,11 @@ TEST_F(WidgetDrawingTest, IconsSitAtTheirLowerLeftCornerAndShiftWhenPressed) {
   EXPECT_TRUE(Near(gl.Pixel(102, 98), Rgb(255, 0, 0)));
   EXPECT_TRUE(Near(gl.Pixel(109, 103), Rgb(255, 0, 0)));
   home_icon.CleanUp();
+  // The last icon of the set draws too.
+  three_d_crossed_icon.Init(Image::RGBA, 8, 6, red.data());
+  DrawIcon(UI_ICON_THREE_D_CROSSED, 200, 100, false);
+  EXPECT_TRUE(Near(gl.Pixel(200, 100), Rgb(255, 0, 0)));
+  three_d_crossed_icon.CleanUp();
 }
 
 TEST_F(WidgetDrawingTest, FrameRateIndicatorAndMeters) {
