@@ -101,6 +101,7 @@ TEST(AdjustPages, HubOpensItsPagesByModeAndKit) {
     kit.Hit(c.button);
     EXPECT_EQ(Now(), c.expected);
     if (c.kick_first) {
+      EXPECT_EQ(drumkit.shown_drum, 0);
       EXPECT_EQ(drumkit.shown_marker_type, MOCAP_MARKER_FOOT);
     }
     midi_mode = 0;
