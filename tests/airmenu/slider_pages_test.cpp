@@ -88,6 +88,9 @@ TEST(SliderPages, ChokeZoneSliderReportsTheChangeToTheHub) {
   skyt_test::EnterPage(kit, kAdjustCymbalChoking, kAdjustDrums, 0, 0);
   skyt_test::DragSlider(kit, kLeftZoneSlider, false);
   EXPECT_FLOAT_EQ(drumkit.left_choke_distance, 50.0f);
+  kit.Run(StrokeScript::Rest(5));  // out of the sliders' band, which would drag the left one on
+  skyt_test::DragSlider(kit, kRightZoneSlider, false);
+  EXPECT_FLOAT_EQ(drumkit.right_choke_distance, 50.0f);
   kit.Run(StrokeScript::Rest(130));
   skyt_test::HitActivated(kit, kDoneButton);
   EXPECT_EQ(interface_state, kAdjustDrums);
