@@ -273,13 +273,17 @@ TEST(Texts, EveryLanguageIsComplete) {
 }
 
 // Texts that name something the program shows or does say it as the program does, in every
-// language: the first-run latency screen's button, the song types, what holds a sound card here.
+// language: the first-run latency screen's button, the lighting check's buttons, the song types,
+// what holds a sound card here.
 TEST(Texts, NameWhatTheProgramShows) {
   LanguageGuard guard;
   for (int lang = 0; lang < kNumLanguages; ++lang) {
     SetLanguage(kCodes[lang]);
     const std::string latency = GetUtf8(308), songs = GetUtf8(372), no_device = GetUtf8(349);
     EXPECT_NE(latency.find(GetUtf8(345)), std::string::npos) << kCodes[lang] << ": " << latency;
+    // The lighting check's hints name its Skip and the wizard's Done buttons.
+    for (const auto& [hint, button] : {std::pair{37, 452}, {34, 41}})
+      EXPECT_NE(std::string(GetUtf8(hint)).find(GetUtf8(button)), std::string::npos) << kCodes[lang] << ": " << hint;
     for (const char* type : {".mp3", ".ogg", ".mp4", ".m4a", ".aac"})
       EXPECT_NE(songs.find(type), std::string::npos) << kCodes[lang] << ": " << songs;
     EXPECT_EQ(no_device.find("ASIO"), std::string::npos) << kCodes[lang];
