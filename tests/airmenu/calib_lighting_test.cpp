@@ -116,7 +116,8 @@ TEST_F(LightingTest, ABrightSpotIsMaskedAndRingedUntilItGoes) {
   EXPECT_EQ(Masked(), 9);
   EXPECT_EQ(calibration.GetCrownCount(), 1);
   EXPECT_EQ(kit_.Line(7), GetUtf8(493));
-  RunWhileChecking(spot, 25);  // the crown at its brightest
+  EXPECT_EQ(Yellow(kit_.gl()), 0);  // the crown pulses: faded out now,
+  RunWhileChecking(spot, 25);        // at its brightest now
   EXPECT_GT(Yellow(kit_.gl()), 20);
   EXPECT_EQ(RunWhileChecking(dark_, 200), 61);  // passes on the 61st clean frame
   EXPECT_EQ(interface_state, kPlay);
