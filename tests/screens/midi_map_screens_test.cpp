@@ -98,6 +98,11 @@ TEST_F(MidiMapScreens, TheListOpensOnTheAskedLineElseTheMapInUse) {
     Enter(kChooseMidiMapScreen, c.asked + 1);
     EXPECT_EQ(SelectedLine(), c.want) << c.asked << " " << c.in_use;
   }
+  // An emptied list selects nothing, not the line it selected before.
+  midi_map_chooser.midi_maps.clear();
+  drummer.SetMidiMapIndex(-1);
+  Enter(kChooseMidiMapScreen, 0);
+  EXPECT_EQ(SelectedLine(), -1);
 }
 
 TEST_F(MidiMapScreens, NotesChannelsAndControllersOutsideTheirRangesAreNotTaken) {
