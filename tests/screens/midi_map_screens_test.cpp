@@ -169,6 +169,21 @@ TEST_F(MidiMapScreens, SaveReachesTheFileAndTheKitAndAFailedWriteKeepsTheEdits) 
   }
 }
 
+// A snare's second note is its accent, also while the hi-hat's notes go by openness (they are
+// then named open and closed, for the hi-hat only).
+TEST_F(MidiMapScreens, TheSnaresSecondNoteIsItsAccent) {
+  NewMap("Mine");
+  Enter(kChooseMidiMapScreen, Line("Mine") + 1);
+  ASSERT_TRUE(Click(216));
+  midi_use_mdrummer_hack = true;
+  ClickAt(100, input->window_height - 125 - 10 - 30 * Sound::SNARE);
+  Frame();
+  EXPECT_NE(FindText(kTextNote), nullptr);
+  EXPECT_NE(FindText(kTextAccent), nullptr);
+  EXPECT_EQ(FindText(kTextClosed), nullptr);
+  midi_use_mdrummer_hack = false;
+}
+
 // An element whose file cannot be read has no type to edit: no editing area.
 TEST_F(MidiMapScreens, AnUnreadableElementShowsNoEditingArea) {
   drumkit_chooser.element_names = {"Missing"};
