@@ -277,6 +277,20 @@ TEST_F(DesktopEntry, TheUsersEntryWinsAndHiddenMeansRemoved) {
   setenv("PATH", path.c_str(), 1);
 }
 
+// Without the XDG data variables the user's entries are looked for under ~/.local/share (and the
+// system's in their usual places).
+TEST_F(DesktopEntry, TheUsersFolderDefaultsToLocalShare) {
+  const std::string home = skyt_test::FreshDir("platform_desktop_user");
+  std::filesystem::create_directories(home + "/.local/share/applications");
+  std::ofstream(home + "/.local/share/applications/org.kmw.Skytapper3D.desktop") << "[Desktop Entry]\nExec=mine\n";
+  const std::string old_home = getenv("HOME") ? getenv("HOME") : "";
+  setenv("HOME", home.c_str(), 1);
+  unsetenv("XDG_DATA_HOME");
+  unsetenv("XDG_DATA_DIRS");
+  EXPECT_TRUE(IsMacClientInstalled());
+  setenv("HOME", old_home.c_str(), 1);
+}
+
 TEST_F(DesktopEntry, ExecInOtherGroupsOrUnbalancedIsNotUsable) {
   Write(home_, "[Desktop Action Other]\nExec=other\n[Desktop Entry]\nName=x\n");
   EXPECT_FALSE(IsMacClientInstalled());
