@@ -26,6 +26,7 @@
 #include "frame/frame_globals.h"
 #include "frame/interface_states.h"
 #include "frame/texts.h"
+#include "render/webcam_window.h"
 #include "tests/support/in_air_kit.h"
 
 using skyt_test::InAirKit;
@@ -191,6 +192,11 @@ TEST_F(PlacingTest, PlaceAllDrumsFromTheHubKeepsPositionsAndDoesNotSave) {
   drumkit.SetVolume(1, 33, false);
   Enter(true, kAdjustDrums, 1);
   ASSERT_NE(kit_.Button(kNextButton), nullptr);  // every part placed: each can be skipped
+  // Next is drawn as a usable control: its face lets the red line at row 180 show through.
+  const DistanceMenu::Button* next = kit_.Button(kNextButton);
+  const auto on_line = kit_.gl().Pixel(int(WebcamWindowMapping::WebcamXToWindowX(next->x)),
+                                       int(WebcamWindowMapping::WebcamYToWindowY(239 - 180)));
+  EXPECT_GT(on_line[0], on_line[1] + 20);
   Press(kNextButton);  // the tom keeps its place
   EXPECT_NE(kit_.Button(kBackButton), nullptr);
   Strike(60, 120);
