@@ -184,6 +184,7 @@ TEST_F(Finding, FirmStrokesMustMatchDrumAndMarkerType) {
 TEST_F(Finding, MenuLayoutKeepsClearOfDrums) {
   typedef DistanceMenu M;
   EXPECT_FALSE(kit_.SetDistanceMenuLocations(false));
+  EXPECT_GT(M::m_with_drums_slider_width, 0);  // usable before any kit with hand drums
   EXPECT_EQ(M::m_no_drums_y, 140);
   EXPECT_EQ(M::m_no_drums4_y, 90);
   EXPECT_EQ(M::m_no_drums_slider_top_y, 121);
