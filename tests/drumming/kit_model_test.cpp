@@ -229,6 +229,18 @@ TEST_F(KitModel, CalibrationRoundTripKeepsKeysAndLegend) {
   EXPECT_EQ(part, second);  // sensitivities included: the integer read is written back
 }
 
+// Chooser lists shorter than the kit's element map leave the drums past them unnamed hand drums.
+TEST_F(KitModel, DrumsPastTheChoosersListsAreUnnamedHandDrums) {
+  int kick = skyt_test::AddElement(Sound::KICK, Sound::CATEGORY_FOOT);
+  int snare = skyt_test::AddElement(Sound::SNARE, Sound::CATEGORY_HAND);
+  kit_.InitFromChooser(sound, "none.ini", {"bd"}, {Sound::KICK}, {Sound::CATEGORY_FOOT}, {{0, kick}, {1, snare}}, -1,
+                       false, true, false);
+  ASSERT_EQ(kit_.drums.size(), 2u);
+  EXPECT_EQ(kit_.drums[0].category, Sound::CATEGORY_FOOT);
+  EXPECT_EQ(kit_.drums[1].category, Sound::CATEGORY_HAND);
+  EXPECT_STREQ(kit_.drums[1].name, "");
+}
+
 TEST_F(KitModel, DrumWithoutSamplesKeepsItsPlaceAndItsLines) {
   using namespace std::string_literals;
   int snare = skyt_test::AddElement(Sound::SNARE, Sound::CATEGORY_HAND);
