@@ -279,6 +279,27 @@ TEST_F(WidgetDrawingTest, IconsSitAtTheirLowerLeftCornerAndShiftWhenPressed) {
   three_d_crossed_icon.CleanUp();
 }
 
+// The title artwork: 880 pixels wide, centred, its top 20 pixels under the window's.
+TEST_F(WidgetDrawingTest, BackgroundTitleIsCentredUnderTheTop) {
+  // Pictures large enough that the clamped edges blend only within a few pixels.
+  std::vector<unsigned char> green(64 * 48 * 4, 0), red(256 * 64 * 4, 0);
+  for (size_t i = 0; i < green.size(); i += 4) green[i + 1] = green[i + 3] = 255;
+  for (size_t i = 0; i < red.size(); i += 4) red[i] = red[i + 3] = 255;
+  hand.Init(Image::RGBA, 64, 48, green.data());
+  text.Init(Image::RGBA, 256, 64, red.data());
+  DrawBackground(true);
+  const int left = (gl.width() - 880) / 2, top = gl.height() - 20;
+  const struct {
+    int x, y;
+    bool title;
+  } probes[] = {{left + 5, top - 5, true},   {left + 875, top - 215, true}, {left - 5, top - 5, false},
+                {left + 885, top - 5, false}, {left + 5, top + 5, false},   {left + 5, top - 225, false}};
+  for (const auto& p : probes)
+    EXPECT_TRUE(Near(gl.Pixel(p.x, p.y), p.title ? Rgb(255, 0, 0) : Rgb(0, 255, 0))) << p.x << "," << p.y;
+  text.CleanUp();
+  hand.CleanUp();
+}
+
 TEST_F(WidgetDrawingTest, FrameRateIndicatorAndMeters) {
   for (int mode : {0, 1}) {
     graphics_mode = mode;
