@@ -42,11 +42,11 @@ long CheckWav(const std::string& path) {
   return frames;
 }
 
-// Largest sample magnitude of a written file.
-int Peak(const std::string& path) {
+// Largest sample magnitude of a written file, over its frames from `from` on.
+int Peak(const std::string& path, size_t from = 0) {
   const std::vector<uint8_t> b = element_test::ReadBytes(path);
   int peak = 0;
-  for (size_t i = 44; i + 1 < b.size(); i += 2) {
+  for (size_t i = 44 + 4 * from; i + 1 < b.size(); i += 2) {
     const int v = static_cast<int16_t>(b[i] | (b[i + 1] << 8));
     peak = std::max(peak, std::abs(v));
   }
@@ -179,6 +179,29 @@ TEST_F(Export, SplitPerElementAndPedal) {
   sound.StartSavingSplitWavs("no_such_folder/x.wav", false);
   EXPECT_EQ(sound.UpdateSavingSplitWavs(), -1);
   sound.StopSavingSplitWavs();
+}
+
+// A song started during the performance decodes on a helper thread; the export waits for all
+// of it.
+TEST_F(Export, ALaterSongPlaysToItsEnd) {
+  ASSERT_TRUE(audio_test::Shell("ffmpeg -v error -y -f lavfi -i sine=frequency=300:duration=30 -ac 2 -c:a libmp3lame b.mp3"));
+  sound.audio.BeginOffline(64);
+  ASSERT_TRUE(record_test::LoadTestSong(sound, "1"));
+  const auto play = [](Sound& s) { s.PlaySong(0.0f, false); };
+  const auto second = [](Sound& s) {
+    ASSERT_TRUE(s.LoadSong("b.mp3"));
+    s.audio.WaitForLoadMp3Async(true);
+    s.PlaySong(0.0f, false);
+  };
+  OfflineSession live{sound, 1000000000000ull, 0, {}};
+  ASSERT_NO_FATAL_FAILURE(record_test::RecordTake(live, "recordings/songs.sel", "Kit", {{0, play}, {4410, second}}, 8820));
+  sound.UnloadSong();
+  sound.audio.EndOffline();
+  ASSERT_TRUE(sound.LoadPerformance("recordings/songs.sel"));
+  ASSERT_GT(WriteWhole("out/songs.wav", true), 1);
+  const long frames = CheckWav("out/songs.wav");
+  EXPECT_GE(frames, 30 * 44100);
+  EXPECT_GT(Peak("out/songs.wav", frames - 44100), 500);  // the second song's last second sounds
 }
 
 TEST_F(Export, EmptyPerformances) {
