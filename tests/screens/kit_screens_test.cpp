@@ -265,6 +265,13 @@ TEST_F(KitScreens, NewElementFromAFolderOfSamplesAndNamesThatWouldLeaveTheLibrar
   const auto lists = All(Imgui::TraceKind::LIST_BOX);
   ASSERT_FALSE(lists.empty());
   EXPECT_EQ(drumkit_chooser.element_names.at(lists[0].value), "Snare test");
+  // Ok saves the new kit as one of the user's own.
+  ASSERT_TRUE(Click(224));
+  ASSERT_EQ(interface_state, kChooseDrumkitScreen);
+  Frame();
+  const auto& kit = drumkit_chooser.drumkits.at(SelectedKitLine());
+  EXPECT_EQ(kit.Name, GetUtf8(kTextNewDrumkit));
+  EXPECT_NE(ReadFile(kit.path).find("Is_Preset = no"), std::string::npos);
 }
 
 }  // namespace
