@@ -3,9 +3,12 @@
 // of another widget, and the help pictures' own label short of the About button. One table of
 // screens run once per language.
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "library/midi_maps.h"
 #include "library/migrations.h"
@@ -181,6 +184,29 @@ TEST_F(ScreenFit, EveryLabelWholeAndInsideTheWindowClearOfOtherWidgetsInEveryLan
     }
     std::printf("layout problems in %s: %d\n", code, count);
   }
+}
+
+// The help page's picture is drawn: without it a good part of the window looks otherwise.
+TEST_F(ScreenFit, TheHelpPageDrawsItsPicture) {
+  const ScreenCase& help = *std::find_if(std::begin(kScreens), std::end(kScreens),
+                                         [](const ScreenCase& s) { return std::string(s.name) == "help 1"; });
+  auto samples = [this] {
+    std::vector<std::array<int, 4>> v;
+    for (int y = 0; y < input->window_height; y += 16)
+      for (int x = 0; x < input->window_width; x += 16) v.push_back(gl->Pixel(x, y));
+    return v;
+  };
+  Problems(help);
+  const auto with_picture = samples();
+  screen_services.draw_picture = [](int, int, int) {};
+  input->Frame([] {
+    DrawBackground(false);
+    skyt_test::RunScreen();
+  });
+  const auto without = samples();
+  int differing = 0;
+  for (size_t i = 0; i < without.size(); ++i) differing += with_picture[i] != without[i];
+  EXPECT_GT(differing, int(without.size()) / 4);
 }
 
 }  // namespace
