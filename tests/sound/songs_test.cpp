@@ -57,6 +57,14 @@ TEST_P(Metronome, ClicksOnExactFrames) {
   s.StartMetronome(0.0f, 0.3f);
   EXPECT_FLOAT_EQ(s.next_click_time.load(), 0.5f);
   EXPECT_FLOAT_EQ(s.next_click_level.load(), 1.0f);
+  // Another tempo moves the clicks; a tempo that is no tempo keeps the last one.
+  for (const auto& [bpm, half_beat] : {std::pair{100.0f, 13230}, {0.0f, 13230}, {-60.0f, 13230}}) {
+    s.SetMetronomeTempo(bpm);
+    s.StartMetronome(0.0f, 0.0f);
+    clicks = Clicks(audio_test::Render(s.audio, 2 * 13230 + 100));
+    ASSERT_EQ(clicks.size(), 3u) << bpm;
+    EXPECT_EQ(clicks[1].first, half_beat) << bpm;
+  }
   // Stopped: no more clicks, the hook is gone.
   s.StopMetronome();
   clicks = Clicks(audio_test::Render(s.audio, 44100));
