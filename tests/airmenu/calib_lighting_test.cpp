@@ -4,6 +4,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <array>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "frame/frame_globals.h"
 #include "frame/interface_states.h"
 #include "frame/texts.h"
+#include "render/webcam_window.h"
 #include "tests/support/fake_libusb.h"
 #include "tests/support/gl_fixture.h"
 #include "tests/support/in_air_kit.h"
@@ -41,14 +43,13 @@ int Overlaid() {
   return int(std::count_if(alpha.begin(), alpha.end(), [](unsigned char a) { return a != 0; }));
 }
 
+bool IsYellow(const std::array<int, 4>& p) { return p[0] > 160 && p[1] > 160 && p[2] < 96; }
+
 // The crowns' yellow band, where the window shows it.
 int Yellow(const GlContext& gl) {
   int n = 0;
   for (int y = 0; y < gl.height(); y += 2)
-    for (int x = 0; x < gl.width(); x += 2) {
-      const auto p = gl.Pixel(x, y);
-      n += p[0] > 160 && p[1] > 160 && p[2] < 96;
-    }
+    for (int x = 0; x < gl.width(); x += 2) n += IsYellow(gl.Pixel(x, y));
   return n;
 }
 
@@ -119,6 +120,9 @@ TEST_F(LightingTest, ABrightSpotIsMaskedAndRingedUntilItGoes) {
   EXPECT_EQ(Yellow(kit_.gl()), 0);  // the crown pulses: faded out now,
   RunWhileChecking(spot, 25);        // at its brightest now
   EXPECT_GT(Yellow(kit_.gl()), 20);
+  // A band around the spot: the spot itself shows through.
+  EXPECT_FALSE(IsYellow(kit_.gl().Pixel(int(WebcamWindowMapping::WebcamXToWindowX(100)),
+                                        int(WebcamWindowMapping::WebcamYToWindowY(239 - 100)))));
   EXPECT_EQ(RunWhileChecking(dark_, 200), 61);  // passes on the 61st clean frame
   EXPECT_EQ(interface_state, kPlay);
 }
