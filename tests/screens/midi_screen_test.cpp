@@ -114,6 +114,23 @@ TEST_F(MidiScreen, EitherSchedulerAnswerIsSavedOnOk) {
   }
 }
 
+// Each event that may send a note has its own box, and OK saves it.
+TEST_F(MidiScreen, EachSendOptionIsSavedOnOk) {
+  Ports(1);
+  midi_mode = 2;
+  struct Case { int click; const char* saved; };
+  const Case cases[] = {{360, "Midi_Send_Pedal_Close = yes"}, {361, "Midi_Send_Metronome = yes"},
+                        {362, "Midi_Send_Menu_Sound = yes"}};
+  for (const auto& c : cases) {
+    midi_send_pedal_close = midi_send_metronome = midi_send_menu_sound = false;
+    skyt_test::WriteFile("conf/skytapper.cfg", "[Session]\n");
+    Enter(kMidiScreen);
+    ASSERT_TRUE(Click(c.click)) << c.saved;
+    ASSERT_TRUE(Click(224));
+    EXPECT_NE(skyt_test::ReadFile("conf/skytapper.cfg").find(c.saved), std::string::npos) << c.saved;
+  }
+}
+
 TEST_F(MidiScreen, TheSwitchSurvivesAVisitToTheMidiMaps) {
   Ports(1);
   struct Case { int from, to; const char* reinit; };
