@@ -268,6 +268,17 @@ TEST_F(WizardPagesTest, SeatPageWarnsOfABrightPlaceAndOffersDoneLate) {
   EXPECT_EQ(state_param, 0);
 }
 
+// The home icon (top left) leaves the wizard from the pages that show the camera's picture.
+TEST_F(WizardPagesTest, TheHomeIconLeavesTheWizardForTheMainScreen) {
+  for (Calibration::Stage stage : {Calibration::kSeat, Calibration::kCamera, Calibration::kLighting}) {
+    Enter(stage, 0, false);
+    Frames(3);
+    kit_.Click(38, 30);
+    EXPECT_EQ(interface_state, kMainScreen) << stage;
+    EXPECT_EQ(calibration.GetStage(), Calibration::kIdle) << stage;
+  }
+}
+
 TEST_F(WizardPagesTest, StandPageFinishesOnTwoDonesWithin240Frames) {
   const struct {
     int rest;  // frames between the two strokes
