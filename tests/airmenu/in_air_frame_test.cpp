@@ -143,6 +143,26 @@ TEST(InAirFrame, FrozenPicturesOfAnOddWindowAndOneViewerTextureAtATime) {
   graphics_mode = 0;
 }
 
+// The slow renderer frames the camera picture in the vignette, a light rim at the window's
+// edge; its simplified form draws none.
+TEST(InAirFrame, SlowRendererDrawsTheVignetteUnlessSimplified) {
+  const struct {
+    int mode;
+    bool vignette;
+  } cases[] = {{2, true}, {3, false}};
+  InAirKit kit("inair_vignette");
+  kit.Enter(kPlay);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.mode);
+    graphics_mode = c.mode;
+    ChangeInterfaceState(kPlay, 0, 0, 0);
+    kit.Run(StrokeScript::Rest(6));
+    const int y = kit.gl().height() / 2;
+    EXPECT_EQ(kit.gl().Pixel(0, y)[0] > kit.gl().Pixel(20, y)[0] + 20, c.vignette);
+  }
+  graphics_mode = 0;
+}
+
 // The in-air message fonts, which the kit leaves out.
 void LoadMessageFonts(int height) {
   std::filesystem::create_directories("data/fonts");
