@@ -14,6 +14,7 @@ TEST_F(EditBoxString, LongTextsNeitherOverflowNorChangeUntilEdited) {
       {"short", 5},
       {std::string(5000, 'a'), 4095},
       {std::string(4094, 'a') + e + "b", 4094},
+      {std::string(5000, '\x80'), 0},  // no character starts anywhere: nothing is shown
   };
   for (const auto& c : cases) {
     std::string text = c.text;
