@@ -265,6 +265,18 @@ TEST_F(KitScreens, NewElementFromAFolderOfSamplesAndNamesThatWouldLeaveTheLibrar
   const auto lists = All(Imgui::TraceKind::LIST_BOX);
   ASSERT_FALSE(lists.empty());
   EXPECT_EQ(drumkit_chooser.element_names.at(lists[0].value), "Snare test");
+
+  // A later visit that creates nothing goes back to the library's first line.
+  ASSERT_TRUE(Sound::ConvertElement("data/elements/Kick.ele", Sound::KICK, Sound::CATEGORY_FOOT));
+  drumkit_chooser.BuildElementList();
+  ASSERT_EQ(drumkit_chooser.element_names.size(), 2u);
+  ASSERT_TRUE(Click(213));
+  ASSERT_EQ(interface_state, kNewElementScreen);
+  Frame();
+  ASSERT_TRUE(Click(9));
+  Frame();
+  EXPECT_EQ(All(Imgui::TraceKind::LIST_BOX).at(0).value, 0);
+
   // Ok saves the new kit as one of the user's own.
   ASSERT_TRUE(Click(224));
   ASSERT_EQ(interface_state, kChooseDrumkitScreen);
