@@ -283,6 +283,15 @@ TEST(Elements, CreatingCountingAndRefusing) {
   EXPECT_EQ(message, "There was an error creating the element file.");
   EXPECT_EQ(ReadFile("data/elements/Empty.ele"), "");
   EXPECT_EQ(ReadFile("conf/x.ele"), "");
+  // Without a folder of samples too, a file that cannot be written is reported.
+  std::filesystem::rename("data/elements", "elements_aside");
+  midi.name = "Clap";
+  message.clear();
+  testing::internal::CaptureStdout();
+  EXPECT_FALSE(c.SaveElement(midi, message));
+  testing::internal::GetCapturedStdout();
+  EXPECT_EQ(message, "There was an error creating the element file.");
+  std::filesystem::rename("elements_aside", "data/elements");
   EXPECT_EQ(c.element_names.size(), 1u);
   for (const char* name : {"A", "B", "C"}) WriteKit(std::string(name) + ".ini", name, {"Cowbell"});
   c.BuildDrumkitList(false);
