@@ -178,6 +178,9 @@ TEST_F(CameraTest, StartInTrackingModeWritesTheStartSequence) {
   sensor = fake_usb::SensorWrites();
   ASSERT_GE(sensor.size(), vga.size());
   EXPECT_EQ(std::vector<RegWrite>(sensor.begin(), sensor.begin() + vga.size()), vga);
+  // The sensor's window is the picture's size: register 0x18 counts 4 columns, 0x1a 2 rows.
+  EXPECT_EQ(fake_usb::SensorRegister(0x18) * 4, 640);
+  EXPECT_EQ(fake_usb::SensorRegister(0x1a) * 2, 480);
   int a = 0, b = 0;
   PSEyeGetVignette(&a, &b);
   EXPECT_EQ(a, 150);
