@@ -42,6 +42,9 @@ TEST_F(MidiScreen, SevenPortsMakeThreePagesOpeningOnThePortInUse) {
   Frame();
   EXPECT_EQ(Shown(7), "greyed");
   EXPECT_NE(Find("port 6"), nullptr);
+  ASSERT_TRUE(Click(306));  // back to the middle page
+  Frame();
+  EXPECT_NE(Find("port 3"), nullptr);
 
   // A port number that is no port opens page 0 and becomes the first port with a MIDI mode.
   midi_output_number = 99;
