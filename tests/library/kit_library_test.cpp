@@ -391,12 +391,17 @@ TEST_F(KitLoad, AKitChangeStopsAPlayingRecording) {
   logger.StopRecording(recording);
   std::string error;
   ASSERT_TRUE(logger.LoadRecording(0, error)) << error;
-  logger.StartPlaying(false);
   testing::internal::GetCapturedStdout();
-  ASSERT_TRUE(logger.IsPlaying());
-  ASSERT_EQ(Load(c, "A"), 0);
-  EXPECT_FALSE(logger.IsPlaying());
-  EXPECT_FALSE(sound.IsPerformancePlaying());
+  // Played from the recordings list, and played as the export renders it (the list's player idle).
+  for (const bool from_list : {true, false}) {
+    if (from_list) logger.StartPlaying(false);
+    else sound.PlayPerformance(0.0f, false);
+    ASSERT_EQ(logger.IsPlaying(), from_list);
+    ASSERT_TRUE(sound.IsPerformancePlaying());
+    ASSERT_EQ(Load(c, "A"), 0);
+    EXPECT_FALSE(logger.IsPlaying());
+    EXPECT_FALSE(sound.IsPerformancePlaying()) << from_list;
+  }
   logger.UnloadRecording();
   logger.recordings.clear();
 }
