@@ -154,6 +154,15 @@ TEST_F(LabelerTest, SameDrumFromCrossedSidesSwapsTheHands) {
   rh.m_last_drum_hit = lh.m_last_drum_hit = -1;
   labeler.SameDrumCheck(rh, lh, false);
   EXPECT_FLOAT_EQ(rh.GetLastPosition()->x, before);
+
+  // Either hand out of view: the one in view keeps its track.
+  for (MocapMarker* gone : {&lh, &rh}) {
+    rh = lh = MocapMarker();
+    setup(0);
+    gone->Update();
+    labeler.SameDrumCheck(rh, lh, false);
+    EXPECT_FALSE(gone->WasPresent());
+  }
 }
 
 TEST_F(LabelerTest, FeetOnTheirOwn) {
