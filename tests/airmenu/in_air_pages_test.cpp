@@ -180,15 +180,16 @@ TEST(InAirPages, PlayWithDelayCountsDownOnTheDrummingPageAndStartsTheSong) {
 }
 
 // Dragging the start slider right over a song that has played a while: the song stops only
-// where the start has moved more than 2 s from the last stop and plays on from there, the last
-// 5 s can not be chosen, and letting go keeps the song and its start; then Play with Delay on a
-// song that can no longer be loaded starts nothing.
+// where the start has moved more than 2 s from the last stop (at first, from where the drag
+// began) and plays on from there, the last 5 s can not be chosen, and letting go keeps the song
+// and its start; then Play with Delay on a song that can no longer be loaded starts nothing.
 TEST(InAirPages, SongStartSliderAndAFailedReload) {
   InAirKit kit("inair_scrub");
   ASSERT_EQ(std::system("sox -n -r 44100 -c 2 song.ogg synth 12 sine 300 vol 0.3"), 0);
   drummer.playlist = {Drummer::Song{"song", "song.ogg"}, Drummer::Song{"next", "song.ogg"}};
   drummer.current_song = 0;
-  drummer.start_time = 0.0f;
+  const float first_start = 2.4f;
+  drummer.start_time = first_start;
   sound.SetSongVolume(100);  // a silent song never gets a voice
   kit.Enter(kPlaySong);
   for (int i = 0; i < 200 && !sound.song.IsLoaded(); ++i) kit.Frame({});
@@ -220,6 +221,7 @@ TEST(InAirPages, SongStartSliderAndAFailedReload) {
   ASSERT_GE(stops.size(), 2u);
   EXPECT_EQ(silent, int(stops.size())) << "each stop lasts one frame";
   EXPECT_GT(stops[0], 2.0f);
+  EXPECT_GT(stops[0], first_start + 2.0f) << "the drag's first step does not stop the song";
   for (size_t i = 1; i < stops.size(); ++i) EXPECT_GT(stops[i] - stops[i - 1], 2.0f) << "stop " << i;
   EXPECT_LT(latest, 12.0f - 5.0f);
   EXPECT_GT(latest, 12.0f - 6.0f);
