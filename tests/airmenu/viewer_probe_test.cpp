@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 
 #include "airmenu/viewer_link.h"
@@ -335,6 +336,18 @@ TEST_F(ViewerProbeTest, BadInputStaysInRange) {
   int files = 0;
   for (const auto& e : std::filesystem::directory_iterator("recordings")) files += e.path().extension() == ".sel";
   EXPECT_EQ(files, 1);
+}
+
+// A viewer's first request to record in a run starts a recording, with no kit load before it
+// (the program may start without finding its kit): a run of its own.
+TEST_F(ViewerProbeTest, TheRunsFirstRequestToRecordStartsARecording) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const auto first_request = [this] {
+    Connect();
+    Ask(21);
+    std::_Exit(sound.IsRecording() ? 0 : 1);
+  };
+  EXPECT_EXIT(first_request(), testing::ExitedWithCode(0), "");
 }
 
 TEST_F(ViewerProbeTest, RandomBytesOverLoopbackKeepTheStateSound) {
