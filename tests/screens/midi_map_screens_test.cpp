@@ -158,6 +158,10 @@ TEST_F(MidiMapScreens, SaveReachesTheFileAndTheKitAndAFailedWriteKeepsTheEdits) 
   ASSERT_TRUE(Click(438));
   EXPECT_EQ(interface_state, kChooseMidiMapScreen);
   EXPECT_NE(ReadFile(path).find("= 39"), std::string::npos) << ReadFile(path);
+  // The rest of the entry is the built-in snare's: its accent, and no controllers.
+  EXPECT_NE(ReadFile(path).find("Map0.note1 = 40\nMap0.openness_cc = 0\n"
+                                "Map0.positional_cc1 = 0\nMap0.positional_cc2 = 0\n"),
+            std::string::npos);
   EXPECT_EQ(drumkit.midi_notes.at(0).notes[0], 39);
 
   // Ok on the list puts the selected map into use: the kit's notes follow it, away and back.
