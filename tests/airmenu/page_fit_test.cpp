@@ -6,7 +6,8 @@
 // height. One table of pages, run in every language in full screen on a 1280x1024 screen (the
 // narrowest for its height), and in one language each in the 960x720 window and in full
 // screen on a 1920x1080 screen. With SKYTAPPER_GALLERY naming a folder, each page is also written
-// there as <language>/<size>/<page>.png.
+// there as <language>/<size>/<page>.png. Each page in each size's first language is compared with
+// its kept picture.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
@@ -37,6 +38,7 @@
 #include "render/imgui.h"
 #include "render/webcam_window.h"
 #include "tests/support/in_air_kit.h"
+#include "tests/support/kept_pictures.h"
 #include "tests/support/layout_fit.h"
 #include "tests/support/preset_kits.h"
 #include "tests/support/stroke_harness.h"
@@ -273,9 +275,19 @@ class PageFit : public ::testing::Test {
     if (!folder || !*folder) return;
     const std::string dir = std::string(folder) + "/" + language + "/" + screen.name;
     std::filesystem::create_directories(dir);
+    kit_->gl().SavePng(dir + "/" + FileName(p) + ".png");
+  }
+
+  // Each page as it looks in the screen's first language.
+  void ExpectAsKept(const std::string& language, const Screen& screen, const Page& p) {
+    if (language != screen.languages[0]) return;
+    EXPECT_EQ(skyt_test::DiffersFromKeptPicture(kit_->gl(), std::string("air/") + screen.name + "/" + FileName(p)), "");
+  }
+
+  static std::string FileName(const Page& p) {
     std::string name = std::string("air ") + p.name;
     for (char& c : name) c = (c == ' ' || c == ':') ? '-' : c;
-    kit_->gl().SavePng(dir + "/" + name + ".png");
+    return name;
   }
 
   std::unique_ptr<InAirKit> kit_;
@@ -307,6 +319,7 @@ TEST_F(PageFit, EveryLabelInsideItsButtonAndEveryLineInsideTheWindowAndClearOfTh
           if ((p.stage != Calibration::kIdle) != wizard) continue;
           Show(p);
           Save(code, screen, p);
+          ExpectAsKept(code, screen, p);
           if (p.notice >= 0) {
             EXPECT_NE(InAirKit::Line(p.notice), "") << screen.name << ", " << code << ", " << p.name;
           }

@@ -75,13 +75,17 @@ int GlContext::CountDiffering(int x0, int y0, int x1, int y1, std::array<int, 4>
   return n;
 }
 
-bool GlContext::SavePng(const std::string& path) const {
+std::vector<unsigned char> GlContext::Rgba() const {
   Finish();
   std::vector<unsigned char> flipped(buffer_.size());
   const size_t row = static_cast<size_t>(width_) * 4;
   for (int y = 0; y < height_; ++y)
     std::copy_n(&buffer_[(height_ - 1 - y) * row], row, &flipped[y * row]);
-  return stbi_write_png(path.c_str(), width_, height_, 4, flipped.data(), static_cast<int>(row)) != 0;
+  return flipped;
+}
+
+bool GlContext::SavePng(const std::string& path) const {
+  return stbi_write_png(path.c_str(), width_, height_, 4, Rgba().data(), width_ * 4) != 0;
 }
 
 GlStateSnapshot::GlStateSnapshot() {

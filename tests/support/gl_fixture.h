@@ -30,6 +30,8 @@ class GlContext {
   // Number of pixels in the rectangle [x0, x1) x [y0, y1) that differ from the colour by more
   // than tolerance in any channel.
   int CountDiffering(int x0, int y0, int x1, int y1, std::array<int, 4> colour, int tolerance = 8) const;
+  // The colour buffer as RGBA rows, top row first.
+  std::vector<unsigned char> Rgba() const;
   // Writes the colour buffer to a PNG file, top row first.
   bool SavePng(const std::string& path) const;
 
