@@ -1,5 +1,6 @@
 // The lighting check driven through the camera: where a clean picture leads, a bright spot
-// masked and ringed, a room too bright, and the compensation.
+// masked and ringed, a room too bright, many bright places, and the compensation; the pages
+// with bright places also as their kept pictures.
 #include <gtest/gtest.h>
 #include <GL/gl.h>
 
@@ -20,6 +21,7 @@
 #include "tests/support/fake_libusb.h"
 #include "tests/support/gl_fixture.h"
 #include "tests/support/in_air_kit.h"
+#include "tests/support/kept_pictures.h"
 
 using skyt_test::GlContext;
 using skyt_test::InAirKit;
@@ -120,6 +122,7 @@ TEST_F(LightingTest, ABrightSpotIsMaskedAndRingedUntilItGoes) {
   EXPECT_EQ(Yellow(kit_.gl()), 0);  // the crown pulses: faded out now,
   RunWhileChecking(spot, 25);        // at its brightest now
   EXPECT_GT(Yellow(kit_.gl()), 20);
+  EXPECT_EQ(skyt_test::DiffersFromKeptPicture(kit_.gl(), "lighting/bright-spot"), "");
   // A band around the spot: the spot itself shows through.
   EXPECT_FALSE(IsYellow(kit_.gl().Pixel(int(WebcamWindowMapping::WebcamXToWindowX(100)),
                                         int(WebcamWindowMapping::WebcamYToWindowY(239 - 100)))));
@@ -133,6 +136,17 @@ TEST_F(LightingTest, ARoomTooBrightAsksForLessLight) {
   EXPECT_EQ(RunWhileChecking(lamp, 200), 200);
   EXPECT_GE(Masked(), 16321);
   EXPECT_EQ(kit_.Line(7), GetUtf8(496));
+  EXPECT_EQ(skyt_test::DiffersFromKeptPicture(kit_.gl(), "lighting/too-bright"), "");
+}
+
+// Four bright places at once: in time, the advice to move the seat rather than each lamp.
+TEST_F(LightingTest, ManyBrightSpotsAskToMoveTheSeat) {
+  Enter(Calibration::kLighting, 0, true, false);
+  const Scene spots{{60, 60, 0.5f}, {260, 60, 0.5f}, {60, 180, 0.5f}, {260, 180, 0.5f}};
+  EXPECT_EQ(RunWhileChecking(spots, 300), 300);  // the advice changes after 250 frames
+  EXPECT_EQ(calibration.GetCrownCount(), 4);
+  EXPECT_EQ(kit_.Line(10), GetUtf8(kTextThereManyBright));
+  EXPECT_EQ(skyt_test::DiffersFromKeptPicture(kit_.gl(), "lighting/many-spots"), "");
 }
 
 TEST_F(LightingTest, CompensationKeepsTheMaskDilatedAndMoreTimeClearsIt) {

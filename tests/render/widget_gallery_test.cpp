@@ -1,5 +1,6 @@
 // Renders every widget of the screens and of the in-air interface, in the normal and in the
-// simplified graphics mode, into PNG files under the build folder's gallery/ for looking at.
+// simplified graphics mode, into PNG files under the build folder's gallery/ for looking at,
+// each compared with its kept picture.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
@@ -16,6 +17,7 @@
 #include "render/ui_style.h"
 #include "render/widget_drawing.h"
 #include "tests/support/gl_fixture.h"
+#include "tests/support/kept_pictures.h"
 #include "tests/support/scripted_input.h"
 #include "tests/support/test_dirs.h"
 #include "render/webcam_window.h"
@@ -126,11 +128,13 @@ TEST(WidgetGallery, RendersScreensAndInAirWidgets) {
     input.Frame(widgets);
     input.Release();
     EXPECT_TRUE(gl.SavePng(GalleryPath("screens_mode" + std::to_string(mode) + ".png")));
+    EXPECT_EQ(DiffersFromKeptPicture(gl, "widgets/screens_mode" + std::to_string(mode)), "");
     // In air, over a mid-grey camera picture.
     gl.Clear(0.35f, 0.37f, 0.4f, 1);
     glEnable(GL_BLEND);
     InAirWidgets(font);
     EXPECT_TRUE(gl.SavePng(GalleryPath("inair_mode" + std::to_string(mode) + ".png")));
+    EXPECT_EQ(DiffersFromKeptPicture(gl, "widgets/inair_mode" + std::to_string(mode)), "");
   }
   graphics_mode = 0;
 }
