@@ -40,10 +40,14 @@ TEST(InAirFrame, WatchdogJudgesTheRateOnlyWhereTrackingMatters) {
     double fps;
     int state;
     int change;  // of bad_state_count over the second measurement, from 3
-  } cases[] = {{121.6, kPlay, -1}, {121.5, kPlay, +1}, {110.0, kPlay, +1}, {110.0, kPlayMenu, 0}, {125.0, kPlaySong, 0}};
+    Calibration::Stage stage = Calibration::kIdle;
+  } cases[] = {{121.6, kPlay, -1}, {121.5, kPlay, +1}, {110.0, kPlay, +1},
+               {110.0, kWizard, +1, Calibration::kPlaceDrums}, {110.0, kWizard, 0, Calibration::kStand},
+               {110.0, kPlayMenu, 0}, {125.0, kPlaySong, 0}};
   InAirKit kit("inair_watchdog");
   for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.fps << " fps in state " << c.state);
+    SCOPED_TRACE(testing::Message() << c.fps << " fps in state " << c.state << " stage " << c.stage);
+    calibration.ChangeStage(c.stage);
     kit.Enter(c.state);
     kit.SetFrameRate(c.fps);
     Calibration::m_fps_frame = 1;
