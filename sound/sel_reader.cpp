@@ -82,12 +82,6 @@ bool SelReader::String(std::string& s, size_t keep, uint32_t limit) {
   return true;
 }
 
-bool SelReader::Skip(size_t n) {
-  if (n > Remaining()) return false;
-  pos_ += n;
-  return true;
-}
-
 bool SelReader::Seek(size_t pos) {
   if (pos > bytes_.size()) return false;
   pos_ = pos;

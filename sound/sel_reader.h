@@ -17,7 +17,6 @@ class SelReader {
   // A counted string: u32 length, then the bytes. Keeps at most `keep` bytes but always moves
   // past all of them; fails when the length runs past the end of the file or above `limit`.
   bool String(std::string& s, size_t keep, uint32_t limit);
-  bool Skip(size_t n);
   bool Seek(size_t pos);
   size_t Remaining() const { return bytes_.size() - pos_; }
 
