@@ -18,6 +18,7 @@
 #include "render/animation.h"
 #include "render/imgui.h"
 #include "tests/support/gl_fixture.h"
+#include "tests/support/kept_pictures.h"
 #include "tests/support/stroke_harness.h"
 #include "tests/support/test_dirs.h"
 #include "render/webcam_window.h"
@@ -220,6 +221,7 @@ TEST(KitDrawing, KitPictureWithIconsPedalsZonesAndHitSpeed) {
   EXPECT_EQ(before.blend_dst, after.blend_dst);
   EXPECT_EQ(kit.shown_frames, 99);
   ASSERT_TRUE(gl.SavePng(skyt_test::BuildDir() + "/drumming_kit.png"));
+  EXPECT_EQ(skyt_test::DiffersFromKeptPicture(gl, "kit/drumming"), "");
 
   auto changed_near = [&](float cx, float cy) {
     int x = int(WebcamWindowMapping::WebcamXToWindowX(cx)), y = int(WebcamWindowMapping::WebcamYToWindowY(239 - cy));
@@ -235,6 +237,7 @@ TEST(KitDrawing, KitPictureWithIconsPedalsZonesAndHitSpeed) {
   kit.DrawForPlacement(3, 5, {0, 3, 4, 5, 6, 1, 2}, false);
   EXPECT_TRUE(before == skyt_test::GlStateSnapshot());
   ASSERT_TRUE(gl.SavePng(skyt_test::BuildDir() + "/drumming_kit_placement.png"));
+  EXPECT_EQ(skyt_test::DiffersFromKeptPicture(gl, "kit/placement"), "");
   EXPECT_GT(changed_near(170, 160), 50);
   EXPECT_FLOAT_EQ(kit.GetLowestDrumY(), 170.0f);
 }
@@ -254,6 +257,7 @@ TEST(MarkerDrawing, MarkersAndFootLine) {
   d.RenderMocapMarkers(2, 0, false);
   graphics_mode = 0;
   EXPECT_TRUE(before == skyt_test::GlStateSnapshot());
+  EXPECT_EQ(skyt_test::DiffersFromKeptPicture(gl, "kit/markers-simplified"), "");
   auto at = [&](float cx, float cy) {
     return gl.Pixel(int(WebcamWindowMapping::WebcamXToWindowX(cx)), int(WebcamWindowMapping::WebcamYToWindowY(239 - cy)));
   };
@@ -297,6 +301,7 @@ TEST(MenuDrawing, ButtonsSlidersAndMessages) {
   menu.Render(false, 125);
   EXPECT_TRUE(before == skyt_test::GlStateSnapshot());
   ASSERT_TRUE(gl.SavePng(skyt_test::BuildDir() + "/drumming_menu.png"));
+  EXPECT_EQ(skyt_test::DiffersFromKeptPicture(gl, "kit/menu-with-messages"), "");
   auto changed = [&](float cx, float cy) {
     int x = int(WebcamWindowMapping::WebcamXToWindowX(cx)), y = int(WebcamWindowMapping::WebcamYToWindowY(239 - cy));
     return gl.CountDiffering(x - 15, y - 15, x + 15, y + 15, {140, 140, 135, 255}, 10);
