@@ -239,6 +239,10 @@ TEST(KitDrawing, KitPictureWithIconsPedalsZonesAndHitSpeed) {
   ASSERT_TRUE(gl.SavePng(skyt_test::BuildDir() + "/drumming_kit_placement.png"));
   EXPECT_EQ(skyt_test::DiffersFromKeptPicture(gl, "kit/placement"), "");
   EXPECT_GT(changed_near(170, 160), 50);
+  // Placing the kick last: its pedal and its drum each in a rectangular halo.
+  gl.Clear(0.7f, 0.7f, 0.69f, 1);
+  kit.DrawForPlacement(6, 5, {0, 3, 4, 5, 6, 1, 2}, false);
+  EXPECT_EQ(skyt_test::DiffersFromKeptPicture(gl, "kit/placement-kick"), "");
   EXPECT_FLOAT_EQ(kit.GetLowestDrumY(), 170.0f);
 }
 
