@@ -116,6 +116,8 @@ TEST_F(MainScreen, HelpAndQuitMoveToTheBottomInLowWindows) {
   }
   ASSERT_TRUE(Click(210));
   EXPECT_EQ(interface_state, kHelpScreen);
+  Frame();  // Help opens the first page
+  EXPECT_TRUE(Fakes::Called("load ./data/images/help1.png"));
 }
 
 TEST_F(MainScreen, FirstScreenShowsHelpUnlessBothFlagsAreFalse) {
