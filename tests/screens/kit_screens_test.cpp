@@ -286,4 +286,22 @@ TEST_F(KitScreens, NewElementFromAFolderOfSamplesAndNamesThatWouldLeaveTheLibrar
   EXPECT_NE(ReadFile(kit.path).find("Is_Preset = no"), std::string::npos);
 }
 
+// Browse takes a chosen folder of up to 1023 bytes; a longer one is refused with a warning and
+// a cancelled choice keeps the folder.
+TEST_F(KitScreens, BrowseTakesAFolderOfUpTo1023Bytes) {
+  std::string chosen;
+  AnswerFileSelections(chosen);
+  const struct { size_t length; bool taken; std::vector<std::string> boxes; } cases[] = {
+      {0, false, {}}, {1023, true, {}}, {1024, false, {"warning"}}};
+  for (const auto& c : cases) {
+    chosen = c.length ? "/" + std::string(c.length - 1, 'f') : "";
+    working_element.sample_path = "samples";
+    Fakes::boxes.clear();
+    Enter(kNewElementScreen);
+    ASSERT_TRUE(Click(kTextBrowse));
+    EXPECT_EQ(working_element.sample_path, c.taken ? chosen : "samples") << c.length;
+    EXPECT_EQ(Fakes::boxes, c.boxes) << c.length;
+  }
+}
+
 }  // namespace

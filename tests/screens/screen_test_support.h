@@ -42,6 +42,9 @@ struct Fakes {
   static inline bool manual = false, reinit_ok = true;
   static inline int reinit_type_on_failure = 0;
   static inline std::vector<std::string> messages, launched;
+  // The kind of each message box, in turn: "info" (plain), "warning" (critical), "question"
+  // (Yes and No) or "warning question" (a critical Yes and No).
+  static inline std::vector<std::string> boxes;
   // The exit codes of the next dialogs, in turn (1: Cancel or No); 0 (Ok, Yes) once used up.
   static inline std::vector<int> answers;
 
@@ -49,6 +52,7 @@ struct Fakes {
     camera = true, lights = false, manual = false, reinit_ok = true;
     camera_fault = CameraFault::kNone;
     calls.clear(), devices.clear(), ports.clear(), messages.clear(), launched.clear(), answers.clear();
+    boxes.clear();
     device_index = -1, device_type = 5, frames = 256, reinit_type_on_failure = 0;
     ResetScreenServices();
     auto& s = screen_services;
@@ -74,9 +78,7 @@ struct Fakes {
     s.play_latency_test = [] { calls.push_back("test sound"); };
     s.midi_port_names = [](std::map<int, std::string>& n) { n = ports; };
     SetCommandRunner([](const std::vector<std::string>& argv, const std::string*) {
-      for (const auto& a : argv) {
-        if (a.rfind("--text=", 0) == 0) messages.push_back(a.substr(7));
-      }
+      Record(argv);
       const int answer = answers.empty() ? 0 : answers.front();
       if (!answers.empty()) answers.erase(answers.begin());
       return CommandResult{answer, ""};
@@ -85,6 +87,16 @@ struct Fakes {
       launched.push_back(argv.empty() ? "" : argv[0] + " " + argv.back());
       return true;
     });
+  }
+  // Keeps the text and kind of a message box.
+  static void Record(const std::vector<std::string>& argv) {
+    std::string kind;
+    for (const auto& a : argv) {
+      if (a.rfind("--text=", 0) == 0) messages.push_back(a.substr(7));
+      if (a == "--info" || a == "--warning" || a == "--question") kind += a.substr(2);
+      if (a == "--icon-name=dialog-warning") kind = "warning " + kind;
+    }
+    if (!kind.empty()) boxes.push_back(kind);
   }
   static bool Called(const std::string& call) {
     for (const auto& c : calls) if (c == call) return true;
@@ -137,8 +149,8 @@ class ScreenTest : public ::testing::Test {
     SetCommandRunner([&path](const std::vector<std::string>& argv, const std::string*) {
       for (const auto& a : argv) {
         if (a == "--file-selection") return CommandResult{0, path + "\n"};
-        if (a.rfind("--text=", 0) == 0) Fakes::messages.push_back(a.substr(7));
       }
+      Fakes::Record(argv);
       return CommandResult{0, ""};
     });
   }
