@@ -1,7 +1,8 @@
 // The recordings screen over a performance made by the recorder: whole and split WAV export
 // through a scripted save dialog, Cancel and Esc putting panning and reverb back, a failed write
 // stopping either export, renames that would replace another recording, a typed name kept by
-// its own recording when another is clicked, and the duration texts of the details panel.
+// its own recording when another is clicked, load failures told plainly and rename and delete
+// failures as warnings, and the duration texts of the details panel.
 #include <signal.h>
 #include <sys/resource.h>
 
@@ -134,6 +135,7 @@ TEST_F(RecordingsScreen, CancelAndEscPutPanningAndReverbBack) {
   Export("missing/folder/x.wav");
   EXPECT_FALSE(exporting_wav);
   EXPECT_EQ(Fakes::messages.back(), GetUtf8(428));
+  EXPECT_EQ(Fakes::boxes.back(), "info");
   EXPECT_TRUE(sound.panning_enabled);
   EXPECT_FLOAT_EQ(sound.audio.GetReverbAmount(), 0.4f);
   Click(289);
@@ -178,6 +180,7 @@ TEST_F(RecordingsScreen, AFailedWriteStopsTheExportAndSaysSo) {
     }
     ASSERT_FALSE(Fakes::messages.empty()) << c.file;
     EXPECT_EQ(Fakes::messages.back(), GetUtf8(528)) << c.file;
+    EXPECT_EQ(Fakes::boxes.back(), "info") << c.file;
     const std::vector<uint8_t> b = element_test::ReadBytes(c.file);
     ASSERT_GT(b.size(), 44u) << c.file;
     EXPECT_LE(b.size(), 256u * 1024) << c.file;
@@ -220,6 +223,24 @@ TEST_F(RecordingsScreen, EditANameThenClickAnotherRecording) {
   EXPECT_EQ(skyt_test::ReadFile("recordings/b.sel"), "recordings/b.sel");
   EXPECT_FALSE(std::filesystem::exists("recordings/a.sel"));
   EXPECT_TRUE(Fakes::messages.empty());
+}
+
+// A recording that cannot be loaded (Play, Export) is told plainly; a name that cannot be taken
+// or a file that cannot be deleted, as a warning.
+TEST_F(RecordingsScreen, LoadFailuresArePlainRenameAndDeleteFailuresWarnings) {
+  wav_path = "x.wav";
+  const struct { int button; const char* kind; } cases[] = {
+      {kTextPlay, "info"}, {kTextExportWav, "info"}, {kTextOk, "warning"}, {kTextDelete, "warning"}};
+  for (const auto& c : cases) {
+    TwoRecordingFiles();  // files that are no recordings
+    Enter(kRecordingScreen);
+    SelectFirstLine();
+    logger.GetRecording(0).name = "b";
+    std::filesystem::remove("recordings/a.sel");
+    Fakes::boxes.clear();
+    ASSERT_TRUE(Click(c.button)) << c.button;
+    EXPECT_EQ(Fakes::boxes, std::vector<std::string>{c.kind}) << c.button;
+  }
 }
 
 TEST_F(RecordingsScreen, DetailsGiveMinutesOnlyFromSixtySecondsAndTheSingularForOne) {
