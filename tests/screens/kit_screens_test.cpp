@@ -1,12 +1,13 @@
 // The kit list, kit editor and new-element screens over the preset kits: a clone saved with
 // the preset's calibration, presets refused for Edit and Delete, a user kit deleted only on
-// Yes, and an element made from a folder of samples, with names that would leave
-// data/elements/ refused.
+// Yes, an element made from a folder of samples, with names that would leave data/elements/
+// refused and folders past 1023 bytes refused, and elements in use kept from deletion.
 #include <filesystem>
 
 #include <algorithm>
 #include <tuple>
 
+#include "frame/platform/platform.h"
 #include "library/library_calls.h"
 #include "library/migrations.h"
 #include "screens/screen_common.h"
@@ -284,6 +285,42 @@ TEST_F(KitScreens, NewElementFromAFolderOfSamplesAndNamesThatWouldLeaveTheLibrar
   const auto& kit = drumkit_chooser.drumkits.at(SelectedKitLine());
   EXPECT_EQ(kit.Name, GetUtf8(kTextNewDrumkit));
   EXPECT_NE(ReadFile(kit.path).find("Is_Preset = no"), std::string::npos);
+}
+
+// An element a kit uses is kept, with a warning naming the kit or kits; an unused one is deleted
+// on Yes only, and a file that cannot be removed stays listed with the error shown.
+TEST_F(KitScreens, AnElementInUseIsKeptAnUnusedOneDeletedOnYes) {
+  skyt_test::WriteFile("conf/drumkits/A.ini", "[Drumkit]\nName = A\nIs_Preset = no\n\nDrum0.element = one\nDrum1.element = two\n");
+  skyt_test::WriteFile("conf/drumkits/B.ini", "[Drumkit]\nName = B\nIs_Preset = no\n\nDrum0.element = two\n");
+  drumkit_chooser.BuildDrumkitList(false);
+  const std::string used_by_two = GetUtf8(kTextDrumkitElementUsedFollowing) + std::string("A") +
+                                  GetUtf8(kTextAndSeparator2) + "B" + GetUtf8(kTextMakeSureIsnt);
+  const struct { int line, answer; bool stuck, kept; std::vector<std::string> boxes; std::string last; } cases[] = {
+      {1, 0, false, true, {"warning"}, GetUtf8(kTextDrumkitElementUsed) + std::string("A") + GetUtf8(kTextDrumkitMakeSure)},
+      {2, 0, false, true, {"warning"}, used_by_two},
+      {0, 1, false, true, {"warning question"}, GetUtf8(kTextSureWantDeleteDrumkit)},
+      {0, 0, true, true, {"warning question", "warning"}, GetUtf8(kTextErrorDeletingDrumkitElement)},
+      {0, 0, false, false, {"warning question"}, GetUtf8(kTextSureWantDeleteDrumkit)},
+  };
+  for (const auto& c : cases) {
+    std::filesystem::remove_all("data/elements");
+    std::filesystem::create_directories("data/elements");
+    for (const char* e : {"one", "two"}) skyt_test::WriteFile(std::string("data/elements/") + e + ".ele", "ELE0");
+    // A folder with something in it cannot be removed as a file.
+    if (c.stuck) std::filesystem::create_directories("data/elements/free.ele/x");
+    else skyt_test::WriteFile("data/elements/free.ele", "ELE0");
+    drumkit_chooser.BuildElementList();
+    const std::string element = drumkit_chooser.element_names.at(c.line);
+    Fakes::answers = {c.answer};
+    Fakes::boxes.clear();
+    Enter(kNewDrumkitScreen, 0, c.line + 1);
+    ASSERT_TRUE(Click(kTextDelete));
+    EXPECT_EQ(Fakes::boxes, c.boxes) << element << c.answer;
+    EXPECT_EQ(Fakes::messages.back().rfind(platform::EscapeMarkup(c.last), 0), 0u) << Fakes::messages.back();
+    EXPECT_EQ(std::filesystem::exists("data/elements/" + element + ".ele"), c.kept) << element << c.answer;
+    const auto& names = drumkit_chooser.element_names;
+    EXPECT_EQ(std::count(names.begin(), names.end(), element), c.kept ? 1 : 0) << element << c.answer;
+  }
 }
 
 // Browse takes a chosen folder of up to 1023 bytes; a longer one is refused with a warning and
