@@ -103,6 +103,7 @@ TEST_F(AudioScreens, FirstRunFailedApplyShowsTheMessageOfTheStreamStateAndSavesN
     ASSERT_TRUE(Click(327));
     ASSERT_EQ(Fakes::messages.size(), 1u);
     EXPECT_EQ(Fakes::messages[0], GetUtf8(c.message)) << c.message;
+    EXPECT_EQ(Fakes::boxes.back(), "warning");
     EXPECT_EQ(Settings().find("[Sound]"), std::string::npos);
     Frame();
     EXPECT_EQ(Shown(345), "active");

@@ -87,6 +87,7 @@ TEST_F(HelpScreens, WithoutXdgOpenTheManualsAddressIsShown) {
   ASSERT_TRUE(Click(376));
   ASSERT_EQ(Fakes::messages.size(), 1u);
   EXPECT_NE(Fakes::messages[0].find(kManualAddress), std::string::npos) << Fakes::messages[0];
+  EXPECT_EQ(Fakes::boxes, std::vector<std::string>{"warning"});
 }
 
 }  // namespace

@@ -75,6 +75,7 @@ TEST_F(KitScreens, PresetsCannotBeEditedOrDeleted) {
     ASSERT_TRUE(Click(button));
     EXPECT_EQ(interface_state, kChooseDrumkitScreen);
     EXPECT_EQ(Fakes::messages, std::vector<std::string>{GetUtf8(message)});
+    EXPECT_EQ(Fakes::boxes.back(), "warning");
   }
   EXPECT_EQ(drumkit_chooser.drumkits.size(), 7u);  // the right-handed presets, none deleted
 }
@@ -111,6 +112,7 @@ TEST_F(KitScreens, DeleteAsksFirstAndShowsAFailure) {
     Fakes::answers = {c.answer};
     ASSERT_TRUE(Click(218));
     EXPECT_EQ(Fakes::messages.back().rfind(GetUtf8(c.message), 0), 0u) << c.answer << ": " << Fakes::messages.back();
+    EXPECT_EQ(Fakes::boxes.back(), c.stuck ? "warning" : "warning question") << c.answer;
     EXPECT_EQ(std::filesystem::exists(file), c.kept) << c.answer;
     std::vector<std::string> names;
     drumkit_chooser.GetDrumkitNames(names);
@@ -249,6 +251,7 @@ TEST_F(KitScreens, NewElementFromAFolderOfSamplesAndNamesThatWouldLeaveTheLibrar
   working_element.name.clear();
   ASSERT_TRUE(Click(263));
   EXPECT_EQ(Fakes::messages.size(), 1u);
+  EXPECT_EQ(Fakes::boxes, std::vector<std::string>{"warning"});
 
   working_element.name = "Snare test";
   working_element.sample_path = samples;

@@ -81,6 +81,7 @@ TEST_F(MidiMapScreens, CloneAndNewNameUserMapsAndRefuseATakenName) {
   NewMap("Mine");
   EXPECT_EQ(interface_state, kNewMidiMapScreen);
   EXPECT_EQ(Fakes::messages.size(), 1u);
+  EXPECT_EQ(Fakes::boxes, std::vector<std::string>{"warning"});
 }
 
 // The list opens on the line it was opened on (line 0 too; a line past the end is the last),
@@ -151,6 +152,7 @@ TEST_F(MidiMapScreens, SaveReachesTheFileAndTheKitAndAFailedWriteKeepsTheEdits) 
   EXPECT_EQ(interface_state, kMidiMapsScreen);
   ASSERT_FALSE(Fakes::messages.empty());
   EXPECT_EQ(Fakes::messages.back().rfind(GetUtf8(435), 0), 0u) << Fakes::messages.back();
+  EXPECT_EQ(Fakes::boxes.back(), "warning");
   EXPECT_NE(Find("(39)"), nullptr);
 
   std::filesystem::remove("conf/midi-maps");

@@ -73,6 +73,7 @@ TEST_F(MidiScreen, IntoMidiOnlyReopensThePlainStreamAndSaysSo) {
   EXPECT_TRUE(Fakes::Called("reinit 6 256 -1"));
   ASSERT_EQ(Fakes::messages.size(), 1u);
   EXPECT_EQ(Fakes::messages[0], GetUtf8(504));
+  EXPECT_EQ(Fakes::boxes, std::vector<std::string>{"warning"});
   EXPECT_NE(skyt_test::ReadFile("conf/skytapper.cfg").find("Midi_Mode = 1"), std::string::npos);
 
   // OK without a change: nothing saved, no switch.

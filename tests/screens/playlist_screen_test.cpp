@@ -47,6 +47,7 @@ TEST_F(PlaylistScreen, AddPreviewMoveAndOkWritePathsInOrder) {
   Add(dir + "/short.ogg");
   Add(dir + "/odd\nname.ogg");
   EXPECT_EQ(Fakes::messages, std::vector<std::string>{GetUtf8(527)});
+  EXPECT_EQ(Fakes::boxes, std::vector<std::string>{"warning"});
   ASSERT_EQ(Paths(), (std::vector<std::string>{dir + "/long.ogg", dir + "/short.ogg"}));
   EXPECT_EQ(drummer.playlist[0].name, "long.ogg");
 

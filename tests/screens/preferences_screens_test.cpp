@@ -62,6 +62,7 @@ TEST_F(Languages, ChineseIsBuiltFromTheCjkFontAndABrokenOneKeepsEnglish) {
   EXPECT_EQ(Settings().find("Language"), std::string::npos);
   ASSERT_EQ(Fakes::messages.size(), 1u);
   EXPECT_NE(Fakes::messages[0].find("SourceHanSans-Normal.ttf"), std::string::npos);
+  EXPECT_EQ(Fakes::boxes, std::vector<std::string>{"warning"});
 
   unlink("data/fonts/SourceHanSans-Normal.ttf");
   Cjk("/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc");
