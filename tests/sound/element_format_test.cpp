@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <sstream>
 
 #include "sound/element_file.h"
 #include "sound/sound.h"
@@ -282,6 +283,46 @@ TEST_F(DamagedElementTest, TruncatedFilesAreRefusedWithoutCrashing) {
   bool preview = false;
   EXPECT_TRUE(TryLoad(good_, &preview));
   EXPECT_TRUE(preview);
+}
+
+// The field readers under the loaders: a stream that ends anywhere inside a field or a block
+// is a failure, and the value read before is kept.
+TEST(ElementFields, AStreamEndingInsideAFieldIsAFailure) {
+  Pcm pcm = Tone(16, 5000);
+  const uint8_t* raw = reinterpret_cast<const uint8_t*>(pcm.data());
+  std::vector<uint8_t> packed(element_file::CompressBound(64));
+  packed.resize(static_cast<size_t>(fastlz_compress(raw, 64, packed.data())));
+  std::vector<uint8_t> kept_raw, compressed;
+  PutU32(kept_raw, element_file::kStored);
+  PutU32(kept_raw, 8);
+  kept_raw.insert(kept_raw.end(), raw, raw + 8);
+  PutU32(compressed, static_cast<uint32_t>(packed.size()));
+  PutU32(compressed, 64);
+  compressed.insert(compressed.end(), packed.begin(), packed.end());
+  for (const std::vector<uint8_t>* block : {&kept_raw, &compressed}) {
+    for (size_t len = 0; len <= block->size(); ++len) {
+      std::istringstream in(std::string(block->begin(), block->begin() + static_cast<long>(len)));
+      uint8_t out[64] = {};
+      uint32_t raw_size = 0;
+      std::vector<uint8_t> scratch;
+      const bool whole = len == block->size();
+      ASSERT_EQ(element_file::ReadBlock(in, out, 64, raw_size, scratch), whole) << block->size() << " " << len;
+      if (whole) {
+        EXPECT_EQ(memcmp(out, raw, raw_size), 0);
+      }
+    }
+  }
+  for (size_t len = 0; len < 4; ++len) {
+    std::istringstream in(std::string("\x01\x02\x03", len));
+    uint32_t value = 7;
+    float level = 0.5f;
+    EXPECT_FALSE(element_file::ReadU32(in, value)) << len;
+    EXPECT_EQ(value, 7u);
+    in.clear();
+    in.seekg(0);
+    EXPECT_FALSE(element_file::ReadF32(in, level)) << len;
+    EXPECT_EQ(level, 0.5f);
+  }
 }
 
 TEST_F(DamagedElementTest, AbsurdCountsAndSizesAreRefused) {
