@@ -79,6 +79,13 @@ TEST(DeadPixels, TooManyRunsOrAreasAreRefused) {
   for (int i = 0; i < 5; ++i) few.mask[10 * kWidth + 4 * i] = 1;
   EXPECT_EQ(dead_pixels::FindBlobs(few.mask.data(), blobs, 4), -1);
   EXPECT_EQ(dead_pixels::FindBlobs(few.mask.data(), blobs, 5), 5);
+  // The run table holds 4096 runs: single pixels, 160 to a row on every other row.
+  std::vector<Webcam::Blob> many(4097);
+  for (const int runs : {4096, 4097}) {
+    Picture p;
+    for (int i = 0; i < runs; ++i) p.mask[2 * (i / 160) * kWidth + 2 * (i % 160)] = 1;
+    EXPECT_EQ(dead_pixels::FindBlobs(p.mask.data(), many.data(), 4097), runs == 4096 ? 4096 : -1) << runs;
+  }
   Picture full;  // 240 runs joined into one area
   std::fill(full.mask.begin(), full.mask.end(), 1);
   ASSERT_EQ(dead_pixels::FindBlobs(full.mask.data(), blobs, 1), 1);
