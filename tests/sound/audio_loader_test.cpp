@@ -226,6 +226,24 @@ TEST_F(Loader, DamagedChunksAndMissingFilesKeepWhatWasRead) {
   EXPECT_NE(testing::internal::GetCapturedStdout().find("Audio error: "), std::string::npos);
   EXPECT_TRUE(sounds[1].IsLoaded());
   EXPECT_EQ(sounds[1].Frames(), 0u);
+  // A file that ends inside a field of the head: refused with the field named.
+  const std::vector<uint8_t> good = element_test::ReadBytes(path);
+  const size_t head_end = 12 + element_test::GetU32(good, 4);
+  WriteSamples(dir + "/tiny.ele", {element_test::Tone(3, 100)});
+  const std::vector<uint8_t> tiny = element_test::ReadBytes(dir + "/tiny.ele");  // a head kept raw
+  const struct { const std::vector<uint8_t>& file; size_t length; const char* what; } cuts[] = {
+      {good, 2, "(frame count)"}, {good, 6, "(head size)"}, {good, 10, "(head size)"},
+      {good, head_end - 5, "(head)"}, {tiny, 18, "(head)"}, {good, head_end + 2, "(rest offset)"}};
+  for (size_t i = 0; i < std::size(cuts); ++i) {
+    const std::vector<uint8_t> cut(cuts[i].file.begin(), cuts[i].file.begin() + static_cast<long>(cuts[i].length));
+    element_test::WriteBytes(dir + "/cut.ele", cut);
+    std::ifstream in(dir + "/cut.ele", std::ios::binary);
+    testing::internal::CaptureStdout();
+    audio.LoadRaw(sounds[3 + i], (dir + "/cut.ele").c_str(), in, 8);
+    EXPECT_NE(testing::internal::GetCapturedStdout().find(cuts[i].what), std::string::npos) << cuts[i].length;
+    EXPECT_TRUE(in.fail());
+    EXPECT_TRUE(sounds[3 + i].IsLoaded());
+  }
   // A file gone before the threads run leaves the head.
   WriteSamples(dir + "/gone.ele", pcm);
   {
