@@ -354,6 +354,13 @@ TEST_F(DamagedElementTest, AbsurdCountsAndSizesAreRefused) {
   EXPECT_FALSE(preview);
   TryLoad(with(mid.rest_offset + 4, 32772), &preview);  // raw size above a chunk
   EXPECT_FALSE(preview);
+  // The pedal pair and 26 openness steps: 54 sets at most.
+  for (const uint32_t sets : {54u, 55u}) {
+    std::vector<uint8_t> b(good_.begin(), good_.begin() + 12);
+    PutU32(b, sets);
+    b.resize(b.size() + 4 * sets, 0);
+    EXPECT_EQ(TryLoad(b), sets == 54) << sets;
+  }
   std::vector<uint8_t> foreign = good_;
   foreign[3] = '1';
   EXPECT_FALSE(TryLoad(foreign, &preview));
