@@ -326,6 +326,34 @@ TEST_F(Recording, DamagedFilesAreRefusedAndChangeNothing) {
   EXPECT_EQ(sound.events.size(), 3u);
 }
 
+// The header's date and description are kept to 255 bytes; a song path of 4096 bytes is read,
+// a longer one is taken for damage and gives no song.
+TEST_F(Recording, HeaderTextsAndSongPathAtTheirLimits) {
+  for (const uint32_t text : {255u, 256u}) {
+    for (const uint32_t path : {4096u, 4097u}) {
+      std::vector<uint8_t> b = {'S', 'E', 'L', '1'};
+      PutU32(b, 0);
+      PutF32(b, 1.0f);
+      PutU32(b, 0);  // the first song's offset, set below
+      PutU32(b, text);
+      b.insert(b.end(), text, 'd');
+      PutU32(b, text);
+      b.insert(b.end(), text, 'n');
+      const uint32_t song_at = static_cast<uint32_t>(b.size());
+      std::memcpy(b.data() + 12, &song_at, 4);
+      PutU32(b, path);
+      b.insert(b.end(), path, 's');
+      element_test::WriteBytes("recordings/limits.sel", b);
+      std::string date, song, description;
+      float duration;
+      ASSERT_TRUE(Sound::GetPerformanceMetaData("recordings/limits.sel", date, duration, song, description));
+      EXPECT_EQ(date, std::string(255, 'd')) << text;
+      EXPECT_EQ(description, std::string(255, 'n')) << text;
+      EXPECT_EQ(song.size(), path == 4096 ? 4096u : 0u) << path;
+    }
+  }
+}
+
 TEST_F(Recording, SavePerformanceWritesWhatWasLoaded) {
   element_test::WriteBytes("recordings/v1.sel", HandMade('1', snare_path, 50));
   ASSERT_TRUE(sound.LoadPerformance("recordings/v1.sel"));
