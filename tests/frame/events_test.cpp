@@ -40,6 +40,14 @@ TEST(Events, HighestSignalledIndexWins) {
   SetEvent(b);
   EXPECT_EQ(WaitForMultipleObjects(3, all, false, 0), 1u);
   for (HANDLE h : all) CloseHandle(h);
+  // With the longest array a time-out still differs from every index.
+  std::vector<HANDLE> many(64);
+  for (HANDLE& h : many) h = CreateEvent(nullptr, true, false);
+  const uint32_t none = WaitForMultipleObjects(64, many.data(), false, 0);
+  SetEvent(many[63]);
+  EXPECT_EQ(WaitForMultipleObjects(64, many.data(), false, 0), 63u);
+  EXPECT_NE(none, 63u);
+  for (HANDLE h : many) CloseHandle(h);
 }
 
 TEST(Events, SetWakesEveryWaiter) {
