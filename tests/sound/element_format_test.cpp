@@ -361,6 +361,18 @@ TEST_F(DamagedElementTest, AbsurdCountsAndSizesAreRefused) {
     b.resize(b.size() + 4 * sets, 0);
     EXPECT_EQ(TryLoad(b), sets == 54) << sets;
   }
+  // A set holds at most 1024 layers (here of one frame each).
+  for (const uint32_t layers : {1024u, 1025u}) {
+    std::vector<uint8_t> b(good_.begin(), good_.begin() + 12);
+    PutU32(b, 1);
+    PutU32(b, layers);
+    for (uint32_t i = 0; i < layers; ++i) {
+      PutF32(b, 1.0f);
+      for (uint32_t field : {1u, element_file::kStored, 4u, 0x00010001u, 0u}) PutU32(b, field);
+    }
+    EXPECT_EQ(TryLoad(b, &preview), layers == 1024) << layers;
+    EXPECT_EQ(preview, layers == 1024) << layers;
+  }
   std::vector<uint8_t> foreign = good_;
   foreign[3] = '1';
   EXPECT_FALSE(TryLoad(foreign, &preview));
