@@ -121,6 +121,21 @@ TEST_F(BlobFinderTest, OverflowFromLampsAndNoise) {
     for (int x = y % 2; x < 320; x += 2) w.Set(x, y, 200);
   EXPECT_EQ(Find(), 0);
   EXPECT_EQ(w.cam.GetStatus(), 6);
+  // At the bounds: 16320 bright pixels are a blob too large and one more an overflow; 4096
+  // runs are far too many blobs and one more an overflow.
+  for (const int extra : {0, 1}) {
+    w.Fill(10);
+    w.Rect(60, 40, 219, 141, 250);  // 160 x 102
+    if (extra) w.Set(280, 120, 250);
+    Find();
+    EXPECT_EQ(w.cam.GetStatus(), extra ? 6 : 3) << extra;
+  }
+  for (const int runs : {4096, 4097}) {
+    w.Fill(10);
+    for (int i = 0; i < runs; ++i) w.Set(60 + 2 * (i % 100), 40 + 2 * (i / 100), 200);
+    EXPECT_EQ(Find(), 0) << runs;
+    EXPECT_EQ(w.cam.GetStatus(), runs == 4096 ? 5 : 6) << runs;
+  }
   // And the next ordinary frame is read normally.
   w.Fill(10);
   w.Rect(100, 100, 102, 102, 200);
