@@ -1,7 +1,7 @@
 // The MIDI-map list, new-map and editor screens over the preset maps: clones and new maps
 // named and refused, the editor's note, channel and controller texts, entries equal to the
-// defaults left out of the file, Save reaching the kit's notes, and a failed write keeping the
-// editor and its edits.
+// defaults left out of the file, Save reaching the kit's notes, a failed write keeping the
+// editor and its edits, and Default and Default all (on Yes) undoing them.
 #include <filesystem>
 
 #include "drumming/drumkit.h"
@@ -172,6 +172,28 @@ TEST_F(MidiMapScreens, SaveReachesTheFileAndTheKitAndAFailedWriteKeepsTheEdits) 
     Enter(kChooseMidiMapScreen, map + 1);
     ASSERT_TRUE(Click(224));
     EXPECT_EQ(drumkit.midi_notes.at(0).notes[0] == 39, is_39) << map;
+  }
+}
+
+// Default puts the selected entry back to the built-in notes; Default all puts every entry back,
+// on Yes only.
+TEST_F(MidiMapScreens, DefaultAndDefaultAllOnYesUndoTheEdits) {
+  NewMap("Mine");
+  const std::vector<std::string> asked{"warning question"};
+  const struct { int button, answer; bool kept; std::vector<std::string> boxes; } cases[] = {
+      {kTextDefault, 0, false, {}}, {kTextDefaultAll, 1, true, asked}, {kTextDefaultAll, 0, false, asked}};
+  for (const auto& c : cases) {
+    Enter(kChooseMidiMapScreen, Line("Mine") + 1);
+    ASSERT_TRUE(Click(216));
+    ClickAt(100, input->window_height - 125 - 10 - 30 * 1);  // the type list's "Snare"
+    Type(1, "39");
+    ASSERT_NE(Find("(39)"), nullptr);
+    Fakes::answers = {c.answer};
+    Fakes::boxes.clear();
+    ASSERT_TRUE(Click(c.button));
+    Frame();
+    EXPECT_EQ(Find("(39)") != nullptr, c.kept) << c.button << " " << c.answer;
+    EXPECT_EQ(Fakes::boxes, c.boxes) << c.button;
   }
 }
 
