@@ -1,5 +1,5 @@
-// Help pages at 709 and 720 pixels, the first-run guide, About and back to the same page, the
-// start-up help box saved, the manual opened without a shell.
+// Help pages at 709 and 720 pixels, the first-run guide, Previous, Finish and Close, About and
+// back to the same page, the start-up help box saved, the manual opened without a shell.
 #include "tests/screens/screen_test_support.h"
 
 namespace {
@@ -52,6 +52,19 @@ TEST_F(HelpScreens, FirstRunLeadsFromPageOneToConfigureAudio) {
   EXPECT_EQ(Shown(345), "missing");
   ASSERT_TRUE(Click(377));
   EXPECT_EQ(interface_state, kLatencyScreen);
+}
+
+TEST_F(HelpScreens, PreviousGoesBackAPageFinishAndCloseLeaveForTheMainScreen) {
+  Enter(kHelpScreen, 2);
+  Fakes::calls.clear();
+  ASSERT_TRUE(Click(306));
+  Frame();
+  EXPECT_TRUE(Fakes::Called("load ./data/images/help1.png"));
+  for (int button : {345, 326}) {
+    Enter(kHelpScreen, 2);
+    ASSERT_TRUE(Click(button));
+    EXPECT_EQ(interface_state, kMainScreen) << button;
+  }
 }
 
 TEST_F(HelpScreens, AboutReturnsToThePageItCameFrom) {
