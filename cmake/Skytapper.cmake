@@ -45,7 +45,9 @@ function(skyt_test name)
   set(labels ${folder} ${T_LABELS})
   if(T_XVFB)
     target_link_libraries(${name} PRIVATE skyt_glut skyt_gl_real)
-    add_test(NAME ${name} COMMAND xvfb-run -a -s "-screen 0 1280x1024x24" $<TARGET_FILE:${name}>)
+    # -noreset: the server would otherwise reset when a test's last client leaves, and refuse
+    # the next program or xdotool that connects meanwhile.
+    add_test(NAME ${name} COMMAND xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" $<TARGET_FILE:${name}>)
     list(APPEND labels xvfb)
   else()
     target_link_libraries(${name} PRIVATE skyt_gl_offscreen)

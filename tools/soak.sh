@@ -15,4 +15,4 @@ export SKYT_SOURCE_DIR=$root SKYT_BUILD_DIR=$build SKYT_TEST_TMP=$build/test_tmp
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export SKYTAPPER_SOAK_SECONDS=${1:-600}
 if [ -n "${2:-}" ]; then export SKYTAPPER_SOAK_SEED=$2; fi
-exec xvfb-run -a -s "-screen 0 1280x1024x24" "$build/tests/app/whole_program_soak_test"
+exec xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$build/tests/app/whole_program_soak_test"
