@@ -144,6 +144,10 @@ TEST_F(Export, SplitPerElementAndPedal) {
   std::string error;
   logger.BuildRecordingList();
   ASSERT_TRUE(logger.LoadRecording(0, error)) << error;
+  // An export cancelled part way through its first file does not spoil the next one.
+  sound.StartSavingSplitWavs("cancelled.wav", true);
+  sound.UpdateSavingSplitWavs();
+  sound.StopSavingSplitWavs();
   sound.StartSavingSplitWavs("out/split.wav", true);
   int progress = 0, calls = 0, last = -1;
   bool monotonic = true;
