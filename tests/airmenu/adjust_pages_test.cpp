@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "airmenu/calibration.h"
+#include "airmenu/page_frame.h"
 #include "airmenu/viewer_link.h"
 #include "drumming/drumkit.h"
 #include "drumming/drummer.h"
@@ -174,6 +175,9 @@ TEST(AdjustPages, MoveDrumRefusesBadPlacesAndTheWholeKitFollowsOneDrum) {
   skyt_test::LoadAdjustKit();
   skyt_test::EnterPage(kit, kMoveDrum, 0, kAdjustDrums, kAdjustDrums);
   ASSERT_NO_FATAL_FAILURE(PickSnare(kit));
+  frame_calls.menu_seen(DistanceMenu());  // moving the drum hands its own menu on
+  kit.Settle();
+  EXPECT_NE(kit.Button(kBackButton), nullptr);
   skyt_test::StrikeDrum(kit, 240, 180.5f);  // just below the red line at row 180
   EXPECT_EQ(kit.Line(3), GetUtf8(52)) << drumkit.drums[0].y << " " << drumkit.shown_drum;
   EXPECT_FLOAT_EQ(drumkit.drums[0].y, 150.0f);
