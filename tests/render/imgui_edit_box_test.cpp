@@ -191,6 +191,10 @@ TEST_F(EditBoxTest, SelectingWithShiftAndCaretKeys) {
   EXPECT_EQ(gui.caret, 3);
   EXPECT_EQ(gui.selection_start, gui.selection_end);
   EXPECT_STREQ(text, "abcd");
+  // Right at the end of the text leaves the caret there.
+  gui.caret = 4;
+  Press(GLUT_RIGHT);
+  EXPECT_EQ(gui.caret, 4);
 }
 
 TEST_F(EditBoxTest, HeldLeftRepeatsAfter400ThenEvery50Milliseconds) {
