@@ -4,6 +4,7 @@
 
 #include "tracking/webcam.h"
 
+#include <cstdlib>
 #include <fstream>
 
 #include "airmenu/calibration.h"
@@ -363,6 +364,32 @@ TEST_F(Session, RequestedSongLoadsAfterTheSettlingDelay) {
     ++frames;
   }
   EXPECT_EQ(frames, 74);
+}
+
+// A playlist song that ends is followed by the next one, which plays once loaded: the list
+// does not run on past it while it loads.
+TEST_F(Session, AnEndedSongIsFollowedByTheNextOne) {
+  ASSERT_EQ(std::system("sox -n -r 44100 -c 2 song.ogg synth 0.1 sine 300"), 0);
+  drummer_.playlist = {{"one", "song.ogg"}, {"two", "song.ogg"}, {"three", "song.ogg"}};
+  drummer_.current_song = 0;
+  sound.SetSongVolume(100);
+  const auto frame = [this] {
+    bool loaded = true;
+    drummer_.ScheduleSongLoadingPlaying(false, loaded);
+    sound.audio.WaitForLoadOggAsync(true);
+  };
+  ASSERT_TRUE(drummer_.LoadSong());
+  drummer_.PlaySong(false);
+  for (int i = 0; i < 190; ++i) frame();  // the mixer holds still: the first song plays on
+  ASSERT_GE(sound.audio.GetPlayingTime(sound.song), 0.0f);
+  float out[2 * 256];
+  for (int i = 0; i < 100 && sound.audio.GetPlayingTime(sound.song) >= 0.0f; ++i) sound.audio.RenderOffline(out, 256);
+  frame();
+  frame();
+  EXPECT_EQ(drummer_.current_song, 1);
+  EXPECT_GE(sound.audio.GetPlayingTime(sound.song), 0.0f);
+  drummer_.StopSong();
+  sound.UnloadSong();
 }
 
 TEST_F(Session, InterfaceStateTransitions) {
