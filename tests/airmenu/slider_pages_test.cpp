@@ -147,6 +147,17 @@ TEST(SliderPages, DrumSensitivityRewritesTheMapOfTheEditedSide) {
     if (c.foot_max >= 0) {
       EXPECT_FLOAT_EQ(d.foot_map.GetMaxSpeed(), c.foot_max);
     }
+    if (c.curve_button) {  // the next response curve for the edited side only, with a click
+      const int drum = c.code - 139;
+      const bool pedal = c.side == 1;
+      const Sound::VolumeResponseCurve edited = drumkit.GetVolumeCurve(drum, pedal);
+      const Sound::VolumeResponseCurve other = drumkit.GetVolumeCurve(drum, !pedal);
+      const int clicks = kit.Clicks();
+      kit.Hit(kResponseCurveButton);
+      EXPECT_NE(drumkit.GetVolumeCurve(drum, pedal), edited);
+      EXPECT_EQ(drumkit.GetVolumeCurve(drum, !pedal), other);
+      EXPECT_EQ(kit.Clicks(), clicks + 1);
+    }
     midi_mode = 0;
   }
 }
