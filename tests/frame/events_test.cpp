@@ -40,7 +40,14 @@ TEST(Events, HighestSignalledIndexWins) {
   SetEvent(b);
   EXPECT_EQ(WaitForMultipleObjects(3, all, false, 0), 1u);
   for (HANDLE h : all) CloseHandle(h);
-  // With the longest array a time-out still differs from every index.
+}
+
+// With the longest array a time-out still differs from every index. The wait holds every
+// event's lock at once, more locks than ThreadSanitizer can follow.
+TEST(Events, TheLongestArrayTimesOutApartFromItsLastIndex) {
+#ifdef __SANITIZE_THREAD__
+  GTEST_SKIP() << "ThreadSanitizer follows at most 63 locks held at once";
+#endif
   std::vector<HANDLE> many(64);
   for (HANDLE& h : many) h = CreateEvent(nullptr, true, false);
   const uint32_t none = WaitForMultipleObjects(64, many.data(), false, 0);
