@@ -8,6 +8,7 @@
 #include "render/font.h"
 #include "render/imgui.h"
 #include "tests/render/imgui_test_support.h"
+#include "tests/support/kept_pictures.h"
 
 using namespace skyt_test;
 
@@ -217,6 +218,8 @@ TEST_F(EditBoxTest, HeldLeftRepeatsAfter400ThenEvery50Milliseconds) {
   input->Hold(GLUT_LEFT);
   Box();
   EXPECT_EQ(gui.caret, 5);
+  // The caret shows while the key is held, as the kept picture has it.
+  EXPECT_EQ(skyt_test::DiffersFromKeptPicture(*gl, "widgets/edit-box-caret-held"), "");
   input->Let(GLUT_LEFT);
 }
 
