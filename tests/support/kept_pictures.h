@@ -2,8 +2,9 @@
 // tests/pictures/ to see any later change in it. A kept picture is a quarter of the window's
 // size each way, each of its pixels the mean of a 4x4 block: small enough to keep beside the
 // tests, still changed by a line one pixel wide, a shifted edge or a letter.
-// After a change meant to alter how things look, look at the new pictures and keep them with
-//   SKYTAPPER_KEEP_PICTURES=1 ctest -R '^(screen_fit_test|page_fit_test)$'
+// After a change meant to alter how things look, look at the pictures the failing tests name
+// and keep the new ones with
+//   SKYTAPPER_KEEP_PICTURES=1 bash tools/test.sh
 #pragma once
 #include <string>
 
