@@ -1,9 +1,10 @@
 // The playlist screen: songs added through a scripted file dialog, the preview enabled once
-// more than two seconds are decoded, moves at the ends, paths with line breaks refused, and
-// Ok writing (or, for an empty list, deleting) the playlist file.
+// more than two seconds are decoded, moves at the ends, paths with line breaks refused, a song
+// that cannot be loaded told, and Ok writing (or, for an empty list, deleting) the playlist file.
 #include <algorithm>
 #include <filesystem>
 
+#include "frame/platform/platform.h"
 #include "tests/screens/screen_test_support.h"
 #include "tests/sound/audio_test_util.h"
 
@@ -81,6 +82,10 @@ TEST_F(PlaylistScreen, RemovingEverySongAndOkDeletesThePlaylistFile) {
   drummer.playlist = {{"a.ogg", "a.ogg"}, {"b.ogg", "b.ogg"}};
   Enter(kPlaylistScreen);
   Select(1);
+  // A song that cannot be loaded says so and stays listed and selected.
+  EXPECT_EQ(Fakes::messages, std::vector<std::string>{platform::EscapeMarkup(GetUtf8(kTextFailedLoadSongMake))});
+  EXPECT_EQ(Fakes::boxes, std::vector<std::string>{"warning"});
+  EXPECT_EQ(interface_state, kPlaylistScreen);
   ASSERT_TRUE(Click(375));
   EXPECT_EQ(Find("b.ogg"), nullptr);
   ASSERT_TRUE(Click(375));  // the selection moved onto the last song left
