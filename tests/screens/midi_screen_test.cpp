@@ -1,5 +1,6 @@
-// The MIDI screen: modes greyed without ports, port pages, the switch into MIDI-only mode, and
-// the switch still made after a visit to the MIDI-map screens.
+// The MIDI screen: modes greyed without ports, port pages, the switch into MIDI-only mode and a
+// failed re-open out of it, and the switch still made after a visit to the MIDI-map screens.
+#include "frame/platform/platform.h"
 #include "tests/screens/screen_test_support.h"
 
 namespace {
@@ -100,6 +101,27 @@ TEST_F(MidiScreen, IntoMidiOnlyLeavesOtherStreamsAlone) {
     ASSERT_TRUE(Click(224));
     EXPECT_EQ(Fakes::calls, c.calls) << c.type;
     EXPECT_TRUE(Fakes::messages.empty()) << c.type;
+  }
+}
+
+// Out of MIDI-only, a stream that cannot be re-opened is told by what plays instead: a fallback
+// device, or nothing at all.
+TEST_F(MidiScreen, OutOfMidiOnlyAFailedReopenSaysWhatPlaysInstead) {
+  Ports(1);
+  const struct { int type_after; int text; } cases[] = {
+      {Audio::kFirstFallbackStream, kTextAudioFallbackDevice}, {Audio::kNoOutput, kTextNoAudioOutput}};
+  for (const auto& c : cases) {
+    Fakes::messages.clear();
+    Fakes::boxes.clear();
+    Fakes::reinit_ok = false;
+    Fakes::reinit_type_on_failure = c.type_after;
+    midi_mode = kMidiOnlyMode;
+    Enter(kMidiScreen);
+    ASSERT_TRUE(Click(353));
+    ASSERT_TRUE(Click(224));
+    EXPECT_EQ(Fakes::messages, std::vector<std::string>{platform::EscapeMarkup(GetUtf8(c.text))}) << c.type_after;
+    EXPECT_EQ(Fakes::boxes, std::vector<std::string>{"warning"}) << c.type_after;
+    EXPECT_EQ(interface_state, kMainScreen) << c.type_after;
   }
 }
 
