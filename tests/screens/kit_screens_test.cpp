@@ -1,7 +1,8 @@
 // The kit list, kit editor and new-element screens over the preset kits: a clone saved with
-// the preset's calibration, presets refused for Edit and Delete, a user kit deleted only on
-// Yes, an element made from a folder of samples, with names that would leave data/elements/
-// refused and folders past 1023 bytes refused, and elements in use kept from deletion.
+// the preset's calibration, presets refused for Edit and Delete, a kit without a name or with
+// another's kept in the editor, a user kit deleted only on Yes, an element made from a folder
+// of samples, with names that would leave data/elements/ refused and folders past 1023 bytes
+// refused, and elements in use kept from deletion.
 #include <filesystem>
 
 #include <algorithm>
@@ -78,6 +79,28 @@ TEST_F(KitScreens, PresetsCannotBeEditedOrDeleted) {
     EXPECT_EQ(Fakes::boxes.back(), "warning");
   }
   EXPECT_EQ(drumkit_chooser.drumkits.size(), 7u);  // the right-handed presets, none deleted
+}
+
+// Ok on a kit without a name, or with another kit's, says why and stays in the editor with the
+// kit as it was edited; nothing is saved.
+TEST_F(KitScreens, AKitWithoutANameOrWithAnothersStaysInTheEditor) {
+  const std::pair<const char*, int> cases[] = {{" ", kTextCannotSave}, {kPreset, kTextA}};
+  for (const auto& [name, message] : cases) {
+    Fakes::messages.clear();
+    Fakes::boxes.clear();
+    EnterListAt(kPreset);
+    ASSERT_TRUE(Click(214));  // Clone
+    ASSERT_EQ(interface_state, kNewDrumkitScreen);
+    const std::vector<std::string> elements = working_drumkit.elements;
+    working_drumkit.Name = name;
+    ASSERT_TRUE(Click(224));  // Ok
+    EXPECT_EQ(interface_state, kNewDrumkitScreen) << name;
+    ASSERT_EQ(Fakes::messages.size(), 1u) << name;
+    EXPECT_EQ(Fakes::messages[0].rfind(platform::EscapeMarkup(GetUtf8(message)), 0), 0u) << Fakes::messages[0];
+    EXPECT_EQ(Fakes::boxes, std::vector<std::string>{"warning"}) << name;
+    EXPECT_EQ(working_drumkit.elements, elements) << name;
+    EXPECT_EQ(drumkit_chooser.drumkits.size(), 7u) << name;
+  }
 }
 
 TEST_F(KitScreens, TheOtherHandListsItsKitsAndIsSaved) {
