@@ -15,6 +15,7 @@
 #include <sstream>
 #include <thread>
 
+#include "frame/ini_file.h"
 #include "sound/audio.h"
 #include "sound/sound.h"
 #include "tests/sound/audio_test_util.h"
@@ -191,6 +192,24 @@ TEST_F(RealStream, DeviceNamesAndReinit) {
   s.GetAudioDeviceName(name, 9999);
   EXPECT_EQ(name, "N/A");
   s.CleanUp();
+}
+
+// A buffer size read from the settings past the largest the mixer takes opens the stream with
+// the largest.
+TEST_F(RealStream, ABufferSizePastTheLargestOpensWithTheLargest) {
+  audio.CleanUp(true);
+  const std::pair<int, int> cases[] = {{4096, 4096}, {4097, 4096}};
+  for (const auto& [stored, opened] : cases) {
+    const std::string path = dir + "/skytapper.cfg";
+    std::ofstream(path) << "[Sound]\nDevice_Type = 5\nFrames_Per_Buffer = " << stored << "\n";
+    IniFile ini;
+    ASSERT_TRUE(ini.Init(path));
+    Sound s;
+    EXPECT_TRUE(s.Init(ini)) << stored;
+    EXPECT_EQ(s.audio.GetDeviceType(), 5) << stored;
+    EXPECT_EQ(s.audio.GetFramesPerBuffer(), opened) << stored;
+    s.CleanUp();
+  }
 }
 
 }  // namespace
