@@ -137,4 +137,12 @@ TEST(WidgetGallery, RendersScreensAndInAirWidgets) {
     EXPECT_EQ(DiffersFromKeptPicture(gl, "widgets/inair_mode" + std::to_string(mode)), "");
   }
   graphics_mode = 0;
+  // The Metronome check box under the mouse.
+  auto widgets = [&] { ScreenWidgets(gui, input, font); };
+  input.MoveTo(410, 560);
+  input.Frame(widgets);
+  gl.Clear(background_color[0], background_color[1], background_color[2], 1);
+  input.Frame(widgets);
+  EXPECT_TRUE(gl.SavePng(GalleryPath("check_box_hot.png")));
+  EXPECT_EQ(DiffersFromKeptPicture(gl, "widgets/check_box_hot"), "");
 }
