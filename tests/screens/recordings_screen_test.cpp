@@ -1,16 +1,19 @@
 // The recordings screen over a performance made by the recorder: whole and split WAV export
-// through a scripted save dialog, Cancel and Esc putting panning and reverb back, a failed write
-// stopping either export, renames that would replace another recording, a typed name kept by
-// its own recording when another is clicked, load failures told plainly and rename and delete
-// failures as warnings, and the duration texts of the details panel.
+// through a scripted save dialog, its progress part-way as kept, Cancel and Esc putting panning
+// and reverb back, a failed write stopping either export, renames that would replace another
+// recording, a typed name kept by its own recording when another is clicked, load failures told
+// plainly and rename and delete failures as warnings, and the duration texts of the details
+// panel.
 #include <signal.h>
 #include <sys/resource.h>
 
 #include <filesystem>
 
+#include "render/widget_drawing.h"
 #include "screens/recordings_screen.h"
 #include "sound/logger.h"
 #include "tests/screens/screen_test_support.h"
+#include "tests/support/kept_pictures.h"
 #include "tests/sound/record_test_util.h"
 
 namespace {
@@ -122,6 +125,10 @@ TEST_F(RecordingsScreen, CancelAndEscPutPanningAndReverbBack) {
     EXPECT_FALSE(sound.panning_enabled) << how;
     EXPECT_EQ(sound.audio.GetReverbAmount(), 0.0f) << how;
     if (std::string(how) == "Cancel") {
+      // Part-way, as the player sees it.
+      for (int i = 0; i < 12; ++i) Frame();
+      input->Frame([] { DrawBackground(false), skyt_test::RunScreen(); });
+      EXPECT_EQ(skyt_test::DiffersFromKeptPicture(*gl, "screens/recordings--exporting"), "");
       ASSERT_TRUE(Click(8));
     } else {
       EndWavExport();  // what the Esc key does
