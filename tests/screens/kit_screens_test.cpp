@@ -1,18 +1,21 @@
 // The kit list, kit editor and new-element screens over the preset kits: a clone saved with
 // the preset's calibration, presets refused for Edit and Delete, a kit without a name or with
 // another's kept in the editor, a user kit deleted only on Yes, an element made from a folder
-// of samples, with names that would leave data/elements/ refused and folders past 1023 bytes
-// refused, and elements in use kept from deletion.
+// of samples and veiled while it is made, with names that would leave data/elements/ refused
+// and folders past 1023 bytes refused, and elements in use kept from deletion.
 #include <filesystem>
 
 #include <algorithm>
 #include <tuple>
 
 #include "frame/platform/platform.h"
+#include "frame/window.h"
 #include "library/library_calls.h"
 #include "library/migrations.h"
+#include "render/widget_drawing.h"
 #include "screens/screen_common.h"
 #include "tests/screens/screen_test_support.h"
+#include "tests/support/kept_pictures.h"
 
 namespace {
 
@@ -351,6 +354,33 @@ TEST_F(KitScreens, AnElementInUseIsKeptAnUnusedOneDeletedOnYes) {
 
 // Browse takes a chosen folder of up to 1023 bytes; a longer one is refused with a warning and
 // a cancelled choice keeps the folder.
+// While an element is made the screen is shown veiled, as drawn up to Create.
+TEST_F(KitScreens, CreatingAnElementVeilsTheScreen) {
+  static const skyt_test::GlContext* context;
+  static std::vector<std::string> veiled;
+  context = gl.get();
+  veiled.clear();
+  window_services.swap_buffers = [] {
+    if (veiled.empty()) veiled.push_back(skyt_test::DiffersFromKeptPicture(*context, "screens/new-element--busy"));
+  };
+  working_element = {};
+  working_element.name = "Snare test";
+  working_element.sample_path = "samples";
+  working_element.type = Sound::SNARE;
+  working_element.category = Sound::CATEGORY_HAND;
+  Enter(kNewElementScreen);
+  const auto* create = FindText(kTextCreate);
+  ASSERT_NE(create, nullptr);
+  const auto framed = [] { DrawBackground(false), skyt_test::RunScreen(); };
+  input->MoveTo(create->x + create->w / 2, create->y - create->h / 2);
+  input->Press();
+  input->Frame(framed);
+  input->Release();
+  input->Frame(framed);
+  ResetWindowServices();
+  EXPECT_EQ(veiled, std::vector<std::string>{""});
+}
+
 TEST_F(KitScreens, BrowseTakesAFolderOfUpTo1023Bytes) {
   std::string chosen;
   AnswerFileSelections(chosen);
