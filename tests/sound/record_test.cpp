@@ -379,6 +379,15 @@ TEST_F(Recording, SavePerformanceWritesWhatWasLoaded) {
   ASSERT_TRUE(sound.LoadPerformance("recordings/v1.sel"));
   sound.InsertSelEvent(0, 0.1f);
   sound.RemoveSelEvent(2);
+  Sound::Event song;
+  song.time = 0.45f;
+  song.type = Sound::EVENT_SONG_START;
+  song.element = 0;
+  song.song_position = 1.5f;
+  sound.performance_song_paths = {"songs/a.ogg"};
+  sound.events.insert(sound.events.begin() + 2, song);
+  for (Sound::Event& ev : sound.events)
+    if (ev.type == Sound::EVENT_VOLUME) ev.volume = 37;
   ASSERT_TRUE(sound.SavePerformance("recordings/saved.sel"));
   const std::vector<Sound::Event> before = sound.events;
   sound.UnloadPerformance();
@@ -387,7 +396,14 @@ TEST_F(Recording, SavePerformanceWritesWhatWasLoaded) {
   for (size_t i = 0; i < before.size(); ++i) {
     EXPECT_EQ(sound.events[i].type, before[i].type);
     EXPECT_FLOAT_EQ(sound.events[i].time, before[i].time);
+    EXPECT_EQ(sound.events[i].element, before[i].element) << i;
+    EXPECT_EQ(sound.events[i].volume, before[i].volume) << i;  // or the velocity or song position
   }
+  EXPECT_EQ(sound.performance_song_paths, std::vector<std::string>{"songs/a.ogg"});
+  std::string date, description, first_song;
+  float duration = 0.0f;
+  ASSERT_TRUE(Sound::GetPerformanceMetaData("recordings/saved.sel", date, duration, first_song, description));
+  EXPECT_EQ(first_song, "songs/a.ogg");
 }
 
 }  // namespace
