@@ -316,6 +316,25 @@ TEST_F(KitScreens, NewElementFromAFolderOfSamplesAndNamesThatWouldLeaveTheLibrar
   EXPECT_NE(ReadFile(kit.path).find("Is_Preset = no"), std::string::npos);
 }
 
+// Through the new-element screen and back, Cancel in the editor returns to the kit's line.
+TEST_F(KitScreens, CancelAfterTheNewElementScreenReturnsToTheKitsLine) {
+  std::vector<std::string> names;
+  drumkit_chooser.GetDrumkitNames(names);
+  for (const int line : {2, 0}) {
+    ASSERT_LT(line, static_cast<int>(names.size()));
+    EnterListAt(names[line]);
+    ASSERT_TRUE(Click(213));  // a new kit
+    ASSERT_TRUE(Click(213));  // a new element
+    Frame();
+    ASSERT_TRUE(Click(9));  // back to the editor
+    Frame();
+    ASSERT_TRUE(Click(kTextCancel));
+    ASSERT_EQ(interface_state, kChooseDrumkitScreen);
+    Frame();
+    EXPECT_EQ(SelectedKitLine(), line);
+  }
+}
+
 // An element a kit uses is kept, with a warning naming the kit or kits; an unused one is deleted
 // on Yes only, and a file that cannot be removed stays listed with the error shown.
 TEST_F(KitScreens, AnElementInUseIsKeptAnUnusedOneDeletedOnYes) {
