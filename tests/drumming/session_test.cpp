@@ -229,6 +229,24 @@ TEST_F(Session, DamagedValuesKeepTheirDefaults) {
   EXPECT_EQ(fresh.Dominant_Hand_Reach, 0.4f);
 }
 
+// A settings file without the menu-button key counted its MIDI outputs from one less: the
+// drummer's start moves the loaded output up by one; a file with the key keeps it.
+TEST_F(Session, StartingWithAnOlderSettingsFileMovesTheMidiOutputUp) {
+  const struct {
+    const char* line;  // null: the key is missing
+    int output;
+  } cases[] = {{nullptr, 4}, {"Use_Old_Style_Menu_Button = no", 3}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line ? c.line : "(missing)");
+    WriteSettings(SessionWith("Use_Old_Style_Menu_Button", c.line));
+    IniFile settings;
+    ASSERT_TRUE(settings.Init("conf/skytapper.cfg"));
+    Drummer fresh;
+    fresh.Init(kit_, drumkit_chooser, midi_map_chooser, webcam, settings);
+    EXPECT_EQ(midi_output_number, c.output);
+  }
+}
+
 TEST_F(Session, OutOfRangeMidiModeReadsAsAudio) {
   for (const char* mode : {"7", "-1", "99999999999"}) {
     SCOPED_TRACE(mode);
