@@ -45,6 +45,8 @@ TEST(Paths, CompactPathKeepsHeadAndTail) {
   EXPECT_EQ(std::string(out), path.substr(0, 14) + "..." + path.substr(26));
   EXPECT_EQ(PathCompactPathEx(out, "short", 32, 0, sizeof out), 5);
   EXPECT_STREQ(out, "short");
+  EXPECT_EQ(PathCompactPathEx(out, "short", 0, 0, sizeof out), 0);  // fewer than no characters
+  EXPECT_STREQ(out, "");
   // Non-ASCII text is cut on character boundaries inside the caller's buffer.
   std::string cjk;
   for (int i = 0; i < 40; ++i) cjk += "\xE9\xBC\x93";
