@@ -171,6 +171,9 @@ TEST_F(Export, SplitPerElementAndPedal) {
     whole = std::max(whole, frames);
   }
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator("out"), {}), 6);
+  // The drums sound again in a whole export after a split one, which ended on the song alone.
+  WriteWhole("out/whole.wav", false);
+  EXPECT_GT(Peak("out/whole.wav"), 100);
 
   // A path without an extension gives files without one; a folder that cannot be written
   // gives -1.
