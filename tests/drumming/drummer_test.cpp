@@ -317,6 +317,14 @@ TEST_F(Drumming, HiHatClosingChickAndSplash) {
   }
   ASSERT_EQ(slots.size(), 1u);
   EXPECT_EQ(slots[0], splash_);
+  // Springing up as late as the splash's deadline frame still splashes.
+  for (float y : {205.0f, 205.0f, 205.0f, 205.0f, 205.0f}) h.Frame(foot(y));
+  for (float y : press) h.Frame(foot(y));
+  slots.clear();
+  for (float y : {223.0f, 223.0f, 223.0f, 223.0f, 205.0f})
+    for (const Voice& x : h.Frame(foot(y))) slots.push_back(x.slot);
+  ASSERT_EQ(slots.size(), 1u);
+  EXPECT_EQ(slots[0], splash_);
 
   // An open hi-hat the stick struck, still ringing when the foot shuts the pedal, is faded.
   for (float y : press) h.Frame(foot(y));
