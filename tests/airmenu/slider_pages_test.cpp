@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "airmenu/page_frame.h"
 #include "airmenu/pages.h"
 #include "drumming/drumkit.h"
 #include "drumming/drumming_globals.h"
@@ -160,6 +161,57 @@ TEST(SliderPages, DrumSensitivityRewritesTheMapOfTheEditedSide) {
     }
     midi_mode = 0;
   }
+}
+
+// The volume slider starts from, and writes, the reverb or the edited side's own volume, and
+// Done reports the change.
+TEST(SliderPages, VolumeSliderWritesTheReverbOrTheEditedSidesVolume) {
+  const struct {
+    int code, side;
+  } cases[] = {{kReverbLevel, 0}, {139, 0}, {140, 1}};
+  InAirKit kit("volume_slider");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.code << " side " << c.side);
+    skyt_test::LoadAdjustKit();
+    const int drum = c.code - 139, element = drum >= 0 ? drumkit.GetDrumkitElementToSoundElement(drum) : -1;
+    sound.audio.SetReverbAmount(0.3f);
+    if (element >= 0) {
+      sound.SetElementVolume(element, 40, c.side == 1);
+      sound.SetElementVolume(element, 70, c.side != 1);
+    }
+    skyt_test::EnterPage(kit, kAdjustAnyVolume, c.code, c.side, kAdjustDrums);
+    if (element < 0) {
+      EXPECT_EQ(kit.Line(0), GetUtf8(kTextAdjustingAmountReverb));
+    }
+    const DistanceMenu::Slider* slider = skyt_test::FindSlider(kit, kVolumeSlider);
+    ASSERT_NE(slider, nullptr);
+    EXPECT_FLOAT_EQ(slider->value, element < 0 ? 30.0f : 40.0f);
+    skyt_test::DragSlider(kit, kVolumeSlider, false);
+    if (element < 0) {
+      EXPECT_FLOAT_EQ(sound.audio.GetReverbAmount(), 0.0f);
+    } else {
+      EXPECT_EQ(sound.GetElementVolume(element, c.side == 1), 0);
+      EXPECT_EQ(sound.GetElementVolume(element, c.side != 1), 70);
+    }
+    kit.Run(StrokeScript::Rest(130));
+    skyt_test::HitActivated(kit, kDoneButton);
+    EXPECT_EQ(element < 0 ? state_param : state_param2, 1) << "the change is not reported";
+  }
+}
+
+// Two pedal taps on another drum move the page to that drum's pedal side.
+TEST(SliderPages, TwoFirmTapsOnAnotherPedalEditIt) {
+  InAirKit kit("volume_follow");
+  skyt_test::LoadAdjustKit();
+  sound.SetElementVolume(drumkit.GetDrumkitElementToSoundElement(2), 40, false);
+  skyt_test::EnterPage(kit, kAdjustAnyVolume, 139, 0, kAdjustDrums);
+  for (int tap = 0; tap < 2; ++tap) kit.Run(StrokeScript::FootTap(200));
+  EXPECT_EQ(drumkit.shown_drum, 2);
+  EXPECT_EQ(drumkit.shown_marker_type, MOCAP_MARKER_FOOT);
+  kit.Run(StrokeScript::Rest(1));
+  const DistanceMenu::Slider* slider = skyt_test::FindSlider(kit, kVolumeSlider);
+  ASSERT_NE(slider, nullptr);
+  EXPECT_FLOAT_EQ(slider->value, 40.0f);
 }
 
 TEST(SliderPages, AFootDrumEnteredByHandStartsFromAnEmptyMap) {
