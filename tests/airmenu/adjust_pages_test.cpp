@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <vector>
 
 #include "airmenu/calibration.h"
 #include "airmenu/page_frame.h"
@@ -212,6 +213,32 @@ TEST(AdjustPages, MoveDrumRefusesBadPlacesAndTheWholeKitFollowsOneDrum) {
     EXPECT_FLOAT_EQ(drumkit.drums[i].pedal_lowest_foot_y - before[i].pedal_lowest_foot_y, dy);
   }
   ExpectPansFollowTheDrums();
+}
+
+// A whole-kit move that would put a hand drum below the red line, or a pedal out of sight, is
+// refused with its reason and leaves the kit where it was.
+TEST(AdjustPages, AWholeKitMoveTooLowIsRefused) {
+  const struct {
+    float y;  // of the crash's new place, picked at row 60
+    TextId reason;
+  } cases[] = {{95.0f, kTextWouldPlaceSome}, {75.0f, kTextWouldPlaceSomePedals}};
+  InAirKit kit("adjust_move_kit_low");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.y);
+    skyt_test::LoadAdjustKit();
+    const std::vector<Drumkit::Drum> before = drumkit.drums;
+    skyt_test::EnterPage(kit, kMoveDrum, 1, kAdjustDrums, kAdjustDrums);
+    skyt_test::StrikeDrum(kit, 200, 60);
+    ASSERT_EQ(drumkit.shown_drum, 3);
+    skyt_test::StrikeDrum(kit, 200, c.y);
+    EXPECT_EQ(kit.Line(3), GetUtf8(c.reason));
+    EXPECT_EQ(kit.Line(4), GetUtf8(kTextHitSlightlyHigher));
+    EXPECT_EQ(interface_state, kMoveDrum);
+    for (size_t i = 0; i < before.size(); ++i) {
+      EXPECT_EQ(drumkit.drums[i].y, before[i].y) << i;
+      EXPECT_EQ(drumkit.drums[i].foot_y, before[i].foot_y) << i;
+    }
+  }
 }
 
 // The first picking frame after a placement brings no new camera picture: the stroke that
