@@ -166,6 +166,41 @@ TEST_F(LightingTest, CompensationKeepsTheMaskDilatedAndMoreTimeClearsIt) {
   EXPECT_EQ(kit_.Line(16), GetUtf8(489));  // the count-down again
 }
 
+// Skip asks first: "No, go back" returns to the three choices; "Yes, skip" passes the check
+// with the mask of the bright places dropped.
+TEST_F(LightingTest, SkipAsksBeforeDroppingTheBrightPlaces) {
+  const Scene spot{{100, 100, 0.5f}};
+  for (bool yes : {false, true}) {
+    SCOPED_TRACE(yes ? "yes" : "no");
+    Calibration::were_lights_checked = false;
+    Enter(Calibration::kLighting, 0, true, false);
+    RunWhileChecking(spot, 130);
+    const int x = int(0.25 * WindowWidth()), y = int(0.16 * WindowHeight()) - 25;
+    kit_.Click(x + 52, y, spot);  // Skip
+    kit_.Frame(spot);
+    EXPECT_EQ(kit_.Line(16), GetUtf8(kTextSureRedObjects));
+    kit_.Click(yes ? x + 70 : x + 156 + 90, y, spot);
+    kit_.Frame(spot);
+    EXPECT_EQ(Left(), yes);
+    EXPECT_EQ(Calibration::were_lights_checked, yes);
+    if (yes) {
+      EXPECT_EQ(Masked(), 0);
+      EXPECT_EQ(interface_state, kPlay);
+    } else {
+      EXPECT_EQ(kit_.Line(14), GetUtf8(kTextSkytapperCompensateBright));
+    }
+  }
+}
+
+// Coming from the seat page, good lighting waits for OK, which goes back to the seat page.
+TEST_F(LightingTest, GoodLightingFromTheSeatWaitsForOk) {
+  Enter(Calibration::kLightingFromSeat, 0, true, false);
+  EXPECT_EQ(RunWhileChecking(dark_, 200), 200);
+  EXPECT_EQ(kit_.Line(4), GetUtf8(kTextLightingConditionsGood));
+  kit_.Click(int(0.25 * WindowWidth()) - 120 + 52, int(0.16 * WindowHeight()) - 25, dark_);
+  EXPECT_EQ(calibration.GetStage(), Calibration::kSeat);
+}
+
 // Back on the lighting check leads to the seat page, which in a dim room still warns of a
 // bright place and keeps the red of the places found: the check was left, not passed.
 TEST_F(LightingTest, BackLeadsToTheSeatPageStillWarning) {
