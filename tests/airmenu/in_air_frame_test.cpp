@@ -83,6 +83,28 @@ TEST(InAirFrame, SlowDrummingWarnsAfterSixSlowMeasurements) {
   }
 }
 
+// A slow rate that holds steady for 31 measurements is taken for vertical sync: the graphics
+// are blamed even while a song loads, until the rate rises past the synced one.
+TEST(InAirFrame, ASteadySlowRateIsTakenForVerticalSync) {
+  InAirKit kit("inair_vsync", 320, 240);  // small: the watchdog needs many frames
+  kit.Enter(kPlay);
+  kit.SetFrameRate(115.0);
+  sound.song.frames = 44100;  // a song still loading
+  Calibration::m_fps_frame = 1;
+  bad_state_count = 0;
+  auto measure = [&](int times) {
+    for (int i = 0; i < times * 20; ++i) kit.Redraw();
+  };
+  measure(32);  // the first two measurements are not yet steady
+  EXPECT_EQ(kit.Line(12), "");
+  measure(1);
+  EXPECT_EQ(kit.Line(12), GetUtf8(2));
+  kit.SetFrameRate(120.0);
+  measure(10);  // the last warning has faded
+  EXPECT_EQ(kit.Line(12), "");
+  sound.song.frames = 0;
+}
+
 TEST(InAirFrame, NoGraphicsTitleWaitsOutTheFirst125Calls) {
   InAirKit kit("inair_title");
   kit.Enter(kPlay);
