@@ -288,6 +288,13 @@ TEST(InAirPages, MetronomeShowsTheSoundManagersTempoAndSavesOnlyAChangeMadeWhile
   kit.Enter(kMetronome);
   ASSERT_EQ(kit.Menu().sliders.size(), 1u);
   EXPECT_NEAR(kit.Menu().sliders[0].value, 90.0f, 0.01f);
+  const bool eighths = sound.eighth_notes.load();
+  kit.Hit(kEighthNotesButton);
+  EXPECT_NE(sound.eighth_notes.load(), eighths);
+  kit.Hit(kStartButton);
+  kit.Hit(kStopButton);
+  EXPECT_FALSE(is_metronome_playing);
+  EXPECT_FALSE(sound.metronome_on.load());
   const std::string before = skyt_test::ReadFile("conf/skytapper.cfg");
   kit.Hit(kDoneButton);
   EXPECT_EQ(interface_state, kPlay);
