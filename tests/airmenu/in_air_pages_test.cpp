@@ -280,6 +280,15 @@ TEST(InAirPages, SoundPageSavesOnlyChangesAndSaysWhetherItCould) {
   EXPECT_EQ(kit.Clicks(), clicks) << "mute plays no click";
   EXPECT_TRUE(kit.Button(kSaveChangesButton)->greyed) << "muting is never saved";
   drums_muted = false;
+
+  const bool panning = sound.panning_enabled;
+  kit.Hit(kPanningButton);
+  EXPECT_NE(sound.panning_enabled, panning);
+  EXPECT_FALSE(kit.Button(kSaveChangesButton)->greyed);
+  kit.Hit(kReverbButton);
+  EXPECT_EQ(interface_state, kAdjustAnyVolume);
+  EXPECT_EQ(state_param, kReverbLevel);
+  sound.panning_enabled = panning;
 }
 
 TEST(InAirPages, MetronomeShowsTheSoundManagersTempoAndSavesOnlyAChangeMadeWhilePlaying) {
