@@ -119,6 +119,56 @@ TEST(ViewerLink, ABusyServerPortEndsTheStartWithAMessageBox) {
   EXPECT_NE(output.find("Error: Skytapper cannot start"), std::string::npos) << output;
 }
 
+// A busy UDP port ends the start too, naming that port, with the server's port let go.
+TEST(ViewerLink, ABusyUdpPortEndsTheStartAndFreesTheServerPort) {
+  UseFreePorts();
+  int s = socket(AF_INET, SOCK_DGRAM, 0);
+  sockaddr_in a = Local(viewer_ports.udp);
+  a.sin_addr.s_addr = htonl(INADDR_ANY);
+  ASSERT_EQ(bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+  static int status;
+  status = 0;
+  std::string text;
+  SetCommandRunner([&](const std::vector<std::string>& argv, const std::string*) {
+    for (const std::string& arg : argv) text += arg;
+    return CommandResult{};
+  });
+  viewer_link_exit = [](int code) { status = code; };
+  testing::internal::CaptureStdout();
+  EXPECT_FALSE(InitSockets(nullptr, true));
+  testing::internal::GetCapturedStdout();
+  viewer_link_exit = exit;
+  SetCommandRunner(nullptr);
+  close(s);
+  EXPECT_EQ(status, 1);
+  EXPECT_NE(text.find(std::to_string(viewer_ports.udp)), std::string::npos) << text;
+  EXPECT_TRUE(Bindable(SOCK_STREAM, viewer_ports.server));
+}
+
+// SKYTAPPER_VIEWER_PORT_BASE moves the four ports unless it is not a port whose three
+// followers are ports too.
+TEST(ViewerLink, PortBaseFromTheEnvironment) {
+  skyt_test::ScopedChdir in(skyt_test::FreshDir("viewer_port_base"));
+  const int free = skyt_test::FreePorts(4);
+  const struct {
+    std::string base;
+    bool taken;
+  } cases[] = {{std::to_string(free), true}, {"65533", false}, {"0", false}, {std::to_string(free) + "x", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.base);
+    UseFreePorts();
+    const int before = viewer_ports.server;
+    setenv("SKYTAPPER_VIEWER_PORT_BASE", c.base.c_str(), 1);
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(InitSockets(nullptr, true));
+    testing::internal::GetCapturedStdout();
+    unsetenv("SKYTAPPER_VIEWER_PORT_BASE");
+    CleanUpSockets();
+    EXPECT_EQ(viewer_ports.server, c.taken ? free : before);
+    EXPECT_EQ(viewer_ports.client_udp, viewer_ports.server + 2);
+  }
+}
+
 TEST(ViewerLink, NamesFitTheirFieldAsWholeCharacters) {
   std::string cjk;
   for (int i = 0; i < 40; ++i) cjk += "\xE6\xBC\xA2";  // U+6F22, three bytes each
