@@ -475,3 +475,39 @@ TEST_F(ImguiTest, IconButtonFiresAndHasAFlatBevelInSimplifiedModes) {
   input->Click(140, 300, [&] { gui.DoButtonGreyed(100, 320, 80, 50, "Greyed"); });
   EXPECT_EQ(gui.focus_id, kA);
 }
+
+// Layout-placed widgets stack down from the cursor: each takes its height plus the gap (half of
+// it, rounded down, for GAP_HALF) and is drawn at the cursor with the widget metrics.
+TEST_F(ImguiTest, LayoutPlacedWidgetsStackDownFromTheCursor) {
+  char text[8] = "abc";
+  int value = 3;
+  const int bold = static_cast<int>(gui.bold_font_size);
+  const struct {
+    const char* name;
+    std::function<void()> widget;
+    int height, traced_h;
+  } cases[] = {
+      {"button", [&] { gui.DoButton(kA, Imgui::GAP_FULL, "Go"); }, 32 + 9, 32},
+      {"edit box", [&] { gui.DoEditBox(kA, Imgui::GAP_HALF, text, 4, false); }, 32 + 4, 32},
+      {"slider", [&] { gui.DoSlider(kA, Imgui::GAP_FULL, value, 10, 1); }, 16 + 9, 16},
+      {"text", [&] { gui.DoText(Imgui::GAP_HALF, "%d", 7); }, 16 + 4, -1},
+      {"bold text", [&] { gui.DoBoldText(Imgui::GAP_FULL, "b"); }, bold + 9, -1},
+      {"custom", [&] { EXPECT_EQ(gui.DoCustom(Imgui::GAP_HALF, 50), 54); }, 50 + 4, -1},
+      {"separator", [&] { gui.DoSeperator(Imgui::GAP_FULL, nullptr); }, 9 + 9, -1},
+      {"labelled separator", [&] { gui.DoSeperator(Imgui::GAP_HALF, "Part"); }, 4 + bold + 4, -1},
+  };
+  gui.tracing = true;
+  for (const auto& c : cases) {
+    int top = 0, content = 0;
+    Frame([&] {
+      top = gui.layout_y, content = gui.content_height;
+      c.widget();
+      EXPECT_EQ(top - gui.layout_y, c.height) << c.name;
+      EXPECT_EQ(gui.content_height - content, c.height) << c.name;
+    });
+    if (c.traced_h < 0) continue;
+    ASSERT_EQ(gui.trace.size(), 1u) << c.name;
+    const auto& t = gui.trace[0];
+    EXPECT_EQ((std::vector<int>{t.x, t.y, t.h}), (std::vector<int>{10 + 10, top, c.traced_h})) << c.name;
+  }
+}
