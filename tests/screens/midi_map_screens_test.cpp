@@ -244,4 +244,47 @@ TEST_F(MidiMapScreens, ElementClicksKeepNoSoundSlots) {
   drumkit_chooser.element_names.clear();
 }
 
+// A pedalled element's openness controller: mod wheel, foot pedal or another number typed in;
+// the choice reaches the saved map.
+TEST_F(MidiMapScreens, TheOpennessControllerFollowsItsCheckBoxes) {
+  NewMap("Mine");
+  std::filesystem::create_directories("data/elements");
+  ASSERT_TRUE(Sound::ConvertElement(MakePath(kPathElements, "Hat.ele").c_str(), Sound::HIHAT,
+                                    Sound::CATEGORY_HAND_AND_FOOT));
+  drumkit_chooser.element_names = {"Hat"};
+  Enter(kChooseMidiMapScreen, Line("Mine") + 1);
+  ASSERT_TRUE(Click(216));
+  ClickAt(600, input->window_height - 125 - 10);
+  Frame();
+  ASSERT_NE(FindText(kTextPedalNote), nullptr);
+  const size_t boxes = All(Imgui::TraceKind::EDIT_BOX).size();
+  // Each row clicks a check box (or types into the number box, click 0); the number box is
+  // drawn with Other only, just before the pedal note's box.
+  const struct { int click; const char* typed; std::vector<int> ticks; const char* number; } cases[] = {
+      {kTextOther, "", {0, 0, 1}, "0"},           {0, "7", {0, 0, 1}, "7"},
+      {kTextOther, "", {0, 0, 1}, "7"},           {0, "1", {0, 0, 1}, "1"},  // still being typed
+      {kTextFootPedal, "", {0, 1, 0}, nullptr},
+      {kTextModWheel, "", {1, 0, 0}, nullptr},
+  };
+  for (const auto& c : cases) {
+    if (c.click) {
+      ASSERT_TRUE(Click(c.click));
+    } else {
+      Type(boxes - 1, c.typed);
+    }
+    Frame();
+    std::vector<int> ticks;
+    for (const auto& box : All(Imgui::TraceKind::CHECK_BOX)) ticks.push_back(box.value);
+    EXPECT_EQ(ticks, c.ticks) << c.click;
+    const auto edit_boxes = All(Imgui::TraceKind::EDIT_BOX);
+    EXPECT_EQ(edit_boxes.size(), boxes + (c.number ? 1 : 0)) << c.click;
+    if (c.number) {
+      EXPECT_EQ(edit_boxes.at(boxes - 1).label, c.number) << c.click;
+    }
+  }
+  ASSERT_TRUE(Click(438));
+  EXPECT_NE(ReadFile(midi_map_chooser.GetMidiMap(Line("Mine"))->path).find("openness_cc = 1\n"), std::string::npos);
+  drumkit_chooser.element_names.clear();
+}
+
 }  // namespace
