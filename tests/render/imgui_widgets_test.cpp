@@ -389,6 +389,58 @@ TEST_F(ImguiTest, PanelScrollsWhenTheLayoutIsTallerThanTheWindow) {
   EXPECT_GT(gui.layout_y, 190);
 }
 
+// The panel's scroll position (the thumb's top) under keys, page presses, a thumb drag and a
+// window height change; it stays between the thumb's height and the window height.
+TEST_F(ImguiTest, PanelScrollPositionFollowsKeysPressesAndDrags) {
+  input->window_height = 200;
+  auto widgets = [&] {
+    for (int i = 0; i < 10; ++i) gui.DoButton((i + 1) << 16, Imgui::GAP_FULL, "Button");
+  };
+  const float thumb = 200.0f / (10 + 10 * (32 + 9) - 9 + 10) * 200;
+  const float step = (200 - thumb) * 0.0004f;
+  auto key = [&](int k) {
+    return [&, k] {
+      input->Hold(k);
+      Frame(widgets);
+      input->Let(k);
+    };
+  };
+  const struct { const char* name; float start; std::function<void()> act; float want; } cases[] = {
+      {"page up", thumb, key(GLUT_PAGE_UP), 2 * thumb},
+      {"page up at the top", 190, key(GLUT_PAGE_UP), 200},
+      {"page down", 200, key(GLUT_PAGE_DOWN), 200 - thumb},
+      {"page down at the bottom", thumb + 10, key(GLUT_PAGE_DOWN), thumb},
+      {"up", thumb, key(GLUT_UP), thumb + step},
+      {"up at the top", 200, key(GLUT_UP), 200},
+      {"down", 200, key(GLUT_DOWN), 200 - step},
+      {"down at the bottom", thumb, key(GLUT_DOWN), thumb},
+      {"press above the thumb", thumb, [&] { input->Click(5, 150, widgets); }, 2 * thumb},
+      {"drag the thumb", 150,
+       [&] {
+         input->MoveTo(5, 100);
+         input->Press();
+         Frame(widgets);
+         input->MoveTo(5, 70);
+         Frame(widgets);
+         input->Release();
+       },
+       120},
+      {"a lower window", 150,
+       [&] {
+         input->window_height = 100;
+         Frame(widgets);
+         input->window_height = 200;
+       },
+       75},
+  };
+  for (const auto& c : cases) {
+    Frame(widgets);
+    gui.panel_scroll = c.start;
+    c.act();
+    EXPECT_NEAR(gui.panel_scroll, c.want, 0.001) << c.name;
+  }
+}
+
 TEST(ImguiFonts, FallbackFontsLoadRegularAndBold) {
   GlContext gl;
   const std::string dir = FreshDir("imgui_fonts");
