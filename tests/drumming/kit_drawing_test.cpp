@@ -344,6 +344,31 @@ TEST(MenuDrawing, ButtonsSlidersAndMessages) {
       EXPECT_LE(corner, 0.9f * l.r) << l.lines[0];
     }
   }
+
+  // A drum without samples is labelled in red, centred half a line below the drum's point, on
+  // a black backdrop (the text printed at every one-pixel offset).
+  gl.Clear(1, 1, 1, 1);
+  glColor4f(0, 0, 1, 1);  // the caller's colour does not show
+  PrintMissing(480, 360);
+  struct Box { int left = 960, right = -1, bottom = 720, top = -1; } ink, red;
+  int blue = 0;
+  for (int y = 300; y < 400; ++y)
+    for (int x = 380; x < 580; ++x) {
+      const auto p = gl.Pixel(x, y);
+      blue += p[2] > 200 && p[0] < 60;
+      for (Box* b : {&ink, &red}) {
+        if (b == &red && !(p[0] > 200 && p[1] < 60)) continue;
+        if (b == &ink && p == std::array<int, 4>{255, 255, 255, 255}) continue;
+        b->left = std::min(b->left, x), b->right = std::max(b->right, x);
+        b->bottom = std::min(b->bottom, y), b->top = std::max(b->top, y);
+      }
+    }
+  EXPECT_NEAR((ink.left + ink.right) / 2.0, 480, 2);
+  EXPECT_NEAR(ink.bottom, 360 - DistanceMenu::m_message_font->GetPixelSize() / 2, 3);
+  // Seen through the red's soft edges: one pixel at the sides, two below, three above.
+  EXPECT_EQ((std::vector<int>{red.left - ink.left, ink.right - red.right, red.bottom - ink.bottom, ink.top - red.top}),
+            (std::vector<int>{1, 1, 2, 3}));
+  EXPECT_EQ(blue, 0);
   DistanceMenu::CleanUp();
   EXPECT_EQ(DistanceMenu::m_message_font, nullptr);
 }
