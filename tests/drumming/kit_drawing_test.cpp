@@ -374,6 +374,37 @@ TEST(MenuDrawing, ButtonsSlidersAndMessages) {
 }
 
 // No loader thread runs in this test program, so a queued sample stays queued.
+// In the markers-only mode a button shows only its activation: nothing before it starts, a
+// sweep from its top clockwise while it grows, the whole disc at 0.6 opacity once it completes.
+TEST(MenuDrawing, MarkersOnlyButtonsShowTheirActivation) {
+  skyt_test::GlContext gl(960, 720);
+  window_services.reshape(960, 720);
+  WebcamWindowMapping::CenterWebcam(960, 720);
+  DistanceMenu menu;
+  menu.buttons.push_back({102, "Done", 160, 120, 30, false, false});
+  const float cx = WebcamWindowMapping::WebcamXToWindowX(160), cy = WebcamWindowMapping::WebcamYToWindowY(119);
+  const float r = WebcamWindowMapping::WebcamWidthToWindowWidth(30);
+  const struct { int dominant, other; bool right, left; int centre; } cases[] = {
+      {0, 0, false, false, 0}, {32, 0, true, false, -1}, {0, 63, true, true, 153}, {63, 10, true, true, 153}};
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  for (const auto& c : cases) {
+    gl.Clear(0, 0, 0, 1);
+    DistanceMenu::m_how_many_frames_dominant_active = c.dominant;
+    DistanceMenu::m_how_many_frames_non_dominant_active = c.other;
+    menu.RenderMocapMarkersOnly();
+    auto lit = [&](float dx) { return gl.Pixel(int(cx + dx * r), int(cy))[0] > 40; };
+    EXPECT_EQ((std::vector<bool>{lit(0.6f), lit(-0.6f), lit(1.1f), lit(-1.1f)}),
+              (std::vector<bool>{c.right, c.left, false, false}))
+        << c.dominant << " " << c.other;
+    if (c.centre >= 0) {
+      EXPECT_NEAR(gl.Pixel(int(cx), int(cy))[0], c.centre, 3) << c.dominant << " " << c.other;
+    }
+  }
+  glDisable(GL_BLEND);
+  DistanceMenu::m_how_many_frames_dominant_active = DistanceMenu::m_how_many_frames_non_dominant_active = 0;
+}
+
 TEST(ProgressDrawing, SamplesLoadedShowsWhileSamplesWaitForTheLoaders) {
   skyt_test::ScopedChdir in(skyt_test::FreshDir("samples_progress"));
   {
