@@ -405,6 +405,34 @@ TEST(MenuDrawing, MarkersOnlyButtonsShowTheirActivation) {
   DistanceMenu::m_how_many_frames_dominant_active = DistanceMenu::m_how_many_frames_non_dominant_active = 0;
 }
 
+// The volume-map plot clears the window and draws the drum's hand map in black, the speeds
+// scaled to the fastest sample of every drum; a drum outside the kit leaves the window as it is.
+TEST(KitDrawing, VolumeMapPlotsTheDrumAgainstTheFastestDrum) {
+  skyt_test::GlContext gl(264, 100);
+  Drumkit kit;
+  kit.drums.resize(2);
+  std::vector<std::pair<float, float>> slow{{10, 0.05f}, {50, 0.25f}, {100, 0.5f}},
+      fast{{20, 0.05f}, {100, 0.25f}, {200, 0.5f}};
+  kit.drums[0].hand_map.SetVolume(slow);
+  kit.drums[1].hand_map.SetVolume(fast);
+  // Samples reach 1.2 times the last point's speed; the view spans -0.05 to 1.05 of the fastest.
+  const struct { int drum; int right; } cases[] = {{0, 132}, {1, 252}, {2, -1}, {-1, -1}};
+  for (const auto& c : cases) {
+    gl.Clear(0, 0, 1, 1);
+    glClearColor(1, 1, 1, 1);
+    kit.DrawVolumeMap(c.drum);
+    int right = -1, blue = 0;
+    for (int y = 0; y < 100; ++y)
+      for (int x = 0; x < 264; ++x) {
+        const auto p = gl.Pixel(x, y);
+        if (p[0] < 60 && p[2] < 60) right = std::max(right, x);
+        blue += p[0] < 60 && p[2] > 200;
+      }
+    EXPECT_NEAR(right, c.right, 2) << c.drum;
+    EXPECT_EQ(blue, c.right < 0 ? 264 * 100 : 0) << c.drum;
+  }
+}
+
 TEST(ProgressDrawing, SamplesLoadedShowsWhileSamplesWaitForTheLoaders) {
   skyt_test::ScopedChdir in(skyt_test::FreshDir("samples_progress"));
   {
