@@ -141,4 +141,34 @@ TEST_F(AudioScreens, GoodApplyWritesTheDeviceKeys) {
   EXPECT_EQ(Shown(328), "greyed");
 }
 
+// Apply opens the stream picked last, on the device picked; picking the stream in use changes
+// nothing to apply.
+TEST_F(AudioScreens, ApplyOpensTheStreamAndDevicePicked) {
+  for (int i = 0; i < 8; ++i) Fakes::devices[i] = "device " + std::to_string(i);
+  Fakes::reinit_ok = true;
+  const struct { bool let_choose; std::vector<int> clicks; const char* call; } cases[] = {
+      {false, {kTextHigherAudioLatency, kTextLowerAudioLatency}, "reinit 5 256 7"},
+      {false, {kTextLowerAudioLatency}, nullptr},
+      {true, {}, "reinit 5 256 -1"},
+  };
+  for (const auto& c : cases) {
+    Fakes::manual = true;
+    Fakes::device_index = 7;
+    if (c.let_choose) {
+      Enter(kAudioDeviceScreen);
+      ASSERT_TRUE(Click(kTextLetSkytapperChoose));
+      ASSERT_TRUE(Click(224));
+    } else {
+      Enter(kLatencyScreen);
+    }
+    for (int click : c.clicks) ASSERT_TRUE(Click(click));
+    Frame();
+    EXPECT_EQ(Shown(kTextApply), c.call ? "active" : "greyed") << c.clicks.size();
+    if (c.call) {
+      ASSERT_TRUE(Click(kTextApply));
+      EXPECT_TRUE(Fakes::Called(c.call)) << c.call;
+    }
+  }
+}
+
 }  // namespace
