@@ -164,6 +164,15 @@ TEST(Clipboard, AsksForTheTypesBeforeReadingText) {
   EXPECT_TRUE(Has(script.calls[1], "UTF8_STRING"));
 }
 
+TEST(Clipboard, TypesWithLineEndsOrBlankLinesStillOfferText) {
+  for (const char* targets : {"TARGETS\r\nUTF8_STRING\r\n", "TARGETS\n\nSTRING \n"}) {
+    Script script({{0, targets}, {0, "abc"}});
+    std::string text;
+    ReadFromPasteboard(text);
+    EXPECT_EQ(text, "abc") << targets;
+  }
+}
+
 TEST(Clipboard, PictureOrEmptyClipboardReadsAsNoText) {
   Script script({{0, "TARGETS\nimage/png\n"}, {1, ""}});
   std::string text = "x";
