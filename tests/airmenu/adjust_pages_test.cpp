@@ -241,6 +241,25 @@ TEST(AdjustPages, AWholeKitMoveTooLowIsRefused) {
   }
 }
 
+// The picked drum's name stands on the line its language puts it on.
+TEST(AdjustPages, ThePickedDrumIsNamedInEveryWordOrder) {
+  const struct {
+    const char* language;
+    int name_line;
+  } cases[] = {{"en", 0}, {"tr", 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.language);
+    InAirKit kit("adjust_move_name");
+    skyt_test::LoadAdjustKit();
+    SetLanguage(c.language);
+    skyt_test::EnterPage(kit, kMoveDrum, 0, kAdjustDrums, kAdjustDrums);
+    ASSERT_NO_FATAL_FAILURE(PickSnare(kit));
+    kit.Settle();
+    EXPECT_NE(kit.Line(c.name_line).find(drumkit.drums[0].name), std::string::npos) << kit.Line(c.name_line);
+    SetLanguage("en");
+  }
+}
+
 // The first picking frame after a placement brings no new camera picture: the stroke that
 // picked the drum does not pick it again.
 TEST(AdjustPages, AFrameWithoutAPictureAfterAPlacementPicksNothing) {
