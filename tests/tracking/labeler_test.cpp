@@ -102,6 +102,25 @@ TEST_F(LabelerTest, OneHandJumpingFarIsTheOtherHand) {
   EXPECT_TRUE(b.WasPresent());
 }
 
+TEST_F(LabelerTest, ANewHandBesideATrackedOneTakesTheBlobTheTrackedOneIsNotHeadingFor) {
+  for (const bool tracked_first : {false, true}) {
+    SCOPED_TRACE(tracked_first ? "tracked hand's blob first" : "new hand's blob first");
+    Labeler fresh;
+    IniFile none;
+    fresh.Init(w.cam, none);
+    MocapMarker r, l, a, b;
+    Webcam::Blob one[1] = {B(200, 60)};
+    fresh.Label(one, 1, false, 1.0f, r, l, a, b);
+    ASSERT_TRUE(r.WasPresent());
+    Webcam::Blob two[2] = {B(205, 62), B(100, 50)};
+    if (!tracked_first) std::swap(two[0], two[1]);
+    fresh.Label(two, 2, false, 1.0f, r, l, a, b);
+    ASSERT_TRUE(r.WasPresent() && l.WasPresent());
+    EXPECT_FLOAT_EQ(r.GetLastPosition()->x, 205);
+    EXPECT_FLOAT_EQ(l.GetLastPosition()->x, 100);
+  }
+}
+
 TEST_F(LabelerTest, ConvergingHandsMergeAndAreSplit) {
   // Two hands moving towards each other.
   for (int i = 0; i < 6; ++i) Label({B(130 + 3 * i, 80), B(180 - 3 * i, 80)});
