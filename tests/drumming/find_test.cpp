@@ -217,6 +217,9 @@ TEST_F(Finding, MenuLayoutKeepsClearOfDrums) {
   kit_.drums[0].y = 150;
   EXPECT_TRUE(kit_.SetDistanceMenuLocations(false));
   EXPECT_EQ(M::m_with_drums_slider_y, 153 + 10);
+  // The smallest placed drum is still one to keep clear of.
+  kit_.drums[0].size = 1;
+  EXPECT_TRUE(kit_.SetDistanceMenuLocations(false));
 }
 
 TEST(MenuLocation, EnclosedPointGivesUp) {
