@@ -136,6 +136,9 @@ TEST_F(Migrations, MidiMapsJoinAUsersMapsWithoutOverwritingThem) {
   EXPECT_EQ(ReadFile("conf/midi-maps/Z_Mine.ini"), "[MIDI map]\nName = Mine\n");
   EXPECT_EQ(ReadFile("conf/midi-maps/K_IWD4.ini"), std::string(preset_midi_maps[10].data, preset_midi_maps[10].size));
   EXPECT_EQ(Count(Settings(), "Have_MIDI_Maps_Dir = true"), 1);
+  // Without a Never_Ran key the installation counts as fresh: the May 2021 presets are written.
+  PatchMay2021();
+  EXPECT_EQ(Count(Settings(), "Applied_May2021_Presets_Patch = true"), 1);
 }
 
 TEST_F(Migrations, MissingFoldersAreMadeBeforeThePresetsAreWritten) {
