@@ -150,6 +150,47 @@ TEST(MocapMarker, AbsentMarkerClearsItsStrokeState) {
   EXPECT_FLOAT_EQ(hitY, -1.0f);
 }
 
+TEST(MocapMarker, MeasuresOfTheRecentPath) {
+  MocapMarker m, still;
+  EXPECT_FLOAT_EQ(m.RadiusRateOfChangeBeforeMerge(), 0);
+  EXPECT_FLOAT_EQ(m.DirectionAngle(), -1);
+  // Ten samples: three old ones of radius 100, then radii 7 .. 1 falling by one a frame.
+  const float ys[] = {0, 0, 0, 0, 1, 30, 20, 10, 8, 20.1f};
+  for (int i = 0; i < 10; ++i) m.Update(B(50, ys[i], i < 3 ? 100.0f : float(10 - i)), true);
+  EXPECT_FLOAT_EQ(m.RadiusRateOfChangeBeforeMerge(), -1);
+  struct Range {
+    int start, count;
+    float mean;  // < 0: not a number
+  } ranges[] = {{0, 4, 2.5f}, {4, 3, 6}, {8, 5, 100}, {10, 1, -1}, {12, 1, -1}, {-1, 2, -1}};
+  for (const Range& r : ranges) {
+    const float got = m.RadiusEstimateBeforeMerge(r.start, r.count);
+    if (r.mean < 0)
+      EXPECT_TRUE(std::isnan(got)) << r.start;
+    else
+      EXPECT_FLOAT_EQ(got, r.mean) << r.start;
+  }
+  // Newest y 20.1, three back 20, seven back 0: a turn; the lowest point (30) of the newest five.
+  float y = -1;
+  EXPECT_TRUE(m.LocalMinimum(y));
+  EXPECT_FLOAT_EQ(y, 30);
+  m.Update(B(60, 12, 1), true);  // moving right and down from (50, 8) two frames back
+  EXPECT_FLOAT_EQ(m.DirectionAngle(), std::atan2(4.0f, 10.0f));
+  EXPECT_FALSE(m.LocalMinimum(y));  // three back (10) is not below the newest (12)
+  // Between the predicted places, the radius counting k times; the half plane from the velocities.
+  for (int i = 0; i < 3; ++i) still.Update(B(54, 7, 3), true);
+  const MocapMarker::Position p = m.m_predicted, v = m.m_velocity;  // `still`: (54, 7, 3), at rest
+  EXPECT_FLOAT_EQ(m.DistanceToMocapMarker(still, 0), std::hypot(p.x - 54, p.y - 7));
+  EXPECT_FLOAT_EQ(m.DistanceToMocapMarker(still, 0.25f),
+                  std::hypot(p.x - 54, p.y - 7, (p.radius - 3) / 2));
+  float a = -1, b = -1;
+  m.GetHalfPlane(still, a, b);
+  EXPECT_FLOAT_EQ(a, v.x / (v.x * v.x + v.y * v.y));
+  EXPECT_FLOAT_EQ(b, v.y / (v.x * v.x + v.y * v.y));
+  still.GetHalfPlane(still, a, b);
+  EXPECT_FLOAT_EQ(a, 0);
+  EXPECT_FLOAT_EQ(b, 0);
+}
+
 TEST(MocapMarkerDrawing, OutlinedMarkerAtItsWindowPlace) {
   skyt_test::GlContext gl(320, 240);
   Webcam::CenterWebcam(320, 240);
