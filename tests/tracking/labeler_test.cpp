@@ -220,4 +220,28 @@ TEST(LabelerHelpers, RadiusRangeAndHull) {
   EXPECT_EQ(convexhull(square, 5, out), 4);
 }
 
+TEST_F(LabelerTest, DominantHandBeyondItsReachTakesTheOtherSide) {
+  // Reach 0.5: the right-handed line is at x 232.5, the left-handed one at x 89.
+  struct Row {
+    bool leftHanded;
+    float ax, bx;  // < 0: absent
+    bool swapped;
+  } rows[] = {
+      {false, -1, 240, true},    {false, 100, 240, true}, {false, 100, 232.5f, false},
+      {false, 250, 240, false},  {true, 80, -1, true},    {true, 80, 200, true},
+      {true, 89, 200, false},    {true, 80, 70, false},
+  };
+  for (const Row& row : rows) {
+    MocapMarker a, b;
+    if (row.ax >= 0) a.Update(B(row.ax, 60), true);
+    if (row.bx >= 0) b.Update(B(row.bx, 60), true);
+    labeler.DominantHandReachCheck(row.leftHanded, 0.5f, a, b);
+    const float first = row.swapped ? row.bx : row.ax;
+    EXPECT_EQ(a.WasPresent() == 1, first >= 0) << row.ax << " " << row.bx;
+    if (first >= 0) {
+      EXPECT_FLOAT_EQ(a.GetLastPosition()->x, first) << row.ax << " " << row.bx;
+    }
+  }
+}
+
 }  // namespace
