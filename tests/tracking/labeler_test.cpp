@@ -218,6 +218,9 @@ TEST(LabelerHelpers, RadiusRangeAndHull) {
   const float square[] = {0, 0, 10, 0, 10, 10, 0, 10, 5, 5};
   int out[5];
   EXPECT_EQ(convexhull(square, 5, out), 4);
+  out[0] = -1;
+  EXPECT_EQ(convexhull(square, 0, out), 1);
+  EXPECT_EQ(out[0], 0);
 }
 
 TEST_F(LabelerTest, DominantHandBeyondItsReachTakesTheOtherSide) {
@@ -242,6 +245,56 @@ TEST_F(LabelerTest, DominantHandBeyondItsReachTakesTheOtherSide) {
       EXPECT_FLOAT_EQ(a.GetLastPosition()->x, first) << row.ax << " " << row.bx;
     }
   }
+}
+
+TEST(LabelerHelpers, PairingsByRadiusAndByPosition) {
+  struct SizeRow {
+    float r0, r1, sA, sB;
+    bool straight, distinct;  // straight: blob 0 goes with the marker of radius sA
+  } sizes[] = {
+      {3, 4, 3, 4, true, true},
+      {4, 3, 3, 4, false, true},
+      {3, 3.05f, 3.05f, 3, false, false},  // within both radii's tolerance
+  };
+  for (const SizeRow& row : sizes) {
+    const Webcam::Blob two[2] = {B(0, 0, row.r0), B(0, 0, row.r1)};
+    bool distinct = !row.distinct;
+    EXPECT_EQ(SizeLabelingMerge(two, row.sA, row.sB, distinct), row.straight) << row.r0;
+    EXPECT_EQ(distinct, row.distinct) << row.r0;
+  }
+  // Each blob sits where one marker was and has the other's radius: a radius step weighs as
+  // much as 25 pixels.
+  struct PlaceRow {
+    float x1;
+    bool crossed;
+  } places[] = {{20, false}, {30, true}};
+  for (const PlaceRow& row : places) {
+    const Webcam::Blob two[2] = {B(0, 0, 3), B(row.x1, 0, 4)};
+    EXPECT_EQ(LabelingMerge(two, {0, 0, 4}, {row.x1, 0, 3}), row.crossed) << row.x1;
+  }
+}
+
+TEST(LabelerHelpers, PointsInsideTheReachHull) {
+  const float square[] = {0, 0, 10, 0, 10, 10, 0, 10};
+  struct Row {
+    int size;
+    float x, y;
+    bool inside;
+  } rows[] = {
+      {4, 5, 5, true},    {4, 5, 0, true},    {3, 2, 1, true},          {2, 5, 0, false},
+      {4, -10, 5, false}, {4, 5, -10, false}, {4, 0.005f, 0, false},
+  };
+  for (const Row& row : rows) {
+    Labeler::m_convex_hull = square;
+    Labeler::m_convex_hull_size = row.size;
+    EXPECT_EQ(Labeler::IsInHull(row.x, row.y), row.inside) << row.x << "," << row.y;
+  }
+  Labeler::m_convex_hull = nullptr;
+  Labeler::m_convex_hull_size = 0;
+  const float two[] = {0, 0, 10, 0};
+  EXPECT_TRUE(is_hull_point(two, 2, 10.5f, 0.5f));
+  EXPECT_FALSE(is_hull_point(two, 2, 9, 0));
+  EXPECT_FALSE(is_hull_point(two, 1, 10, 0));
 }
 
 }  // namespace
