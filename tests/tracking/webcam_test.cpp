@@ -1,6 +1,7 @@
 // The camera front end: settings, modes, frame intake, the picture and splitting merged blobs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <limits>
@@ -276,6 +277,61 @@ TEST_F(MergedBlobs, TheLargerDiscTakesTheCornerOfTheLargerLight) {
     EXPECT_EQ(out[1].x > out[0].x, c.larger_right);
     EXPECT_EQ(out[1].y > out[0].y, c.larger_low);
   }
+}
+
+// The edge pictures, read back from their textures.
+std::vector<uint8_t> TextureBytes(const Image& image) {
+  std::vector<uint8_t> out(size_t(image.width) * size_t(image.height));
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glBindTexture(GL_TEXTURE_2D, image.texture);
+  glGetTexImage(GL_TEXTURE_2D, 0, GL_LUMINANCE, GL_UNSIGNED_BYTE, out.data());
+  return out;
+}
+
+TEST(EdgePictures, DarkPixelsBesideBrightOnesInTheGreyPicture) {
+  OfflineWebcam w;
+  w.cam.SetThreshold(100);
+  std::vector<uint8_t> grey(320 * 240, 10);
+  auto at = [&](int x, int y) -> uint8_t& { return grey[size_t(y) * 320 + size_t(x)]; };
+  for (int y = 100; y < 110; ++y)
+    for (int x = 100; x < 110; ++x) at(x, y) = 200;
+  at(110, 105) = 100;  // as bright as the threshold: still dark
+  at(50, 50) = 100;    // and so not bright for its neighbours
+  at(160, 0) = 200;    // on the first row, which is not looked at
+  Image image;
+  image.Init(Image::LUMINANCE, 320, 240, nullptr);
+  ASSERT_TRUE(w.cam.MakeEdgeImageQVGABW(grey.data(), image));
+  const std::vector<uint8_t> edges = TextureBytes(image);
+  auto edge = [&](int x, int y) { return edges[size_t(y) * 320 + size_t(x)]; };
+  const struct { int x, y, want; } pixels[] = {
+      {99, 99, 255}, {110, 105, 255}, {105, 110, 255}, {100, 100, 0}, {98, 105, 0},
+      {51, 51, 0},   {160, 1, 255},   {159, 0, 0},
+  };
+  for (const auto& p : pixels) EXPECT_EQ(edge(p.x, p.y), p.want) << p.x << "," << p.y;
+  EXPECT_EQ(std::count(edges.begin(), edges.end(), 255), 44 + 3);  // the square's ring, row 1
+}
+
+TEST(EdgePictures, SmoothedGradientOfTheColourPicture) {
+  OfflineWebcam w;
+  // A white rectangle on black, its left side between columns 319 and 320, and a red one from
+  // column 480: the three colours' gradients add up.
+  std::vector<uint8_t> rgb(640 * 480 * 3, 0);
+  for (int y = 140; y < 340; ++y)
+    for (int x = 320; x < 540; ++x)
+      for (int c = 0; c < (x < 420 ? 3 : x < 480 ? 0 : 1); ++c)
+        rgb[(size_t(y) * 640 + size_t(x)) * 3 + size_t(c)] = 255;
+  Image image;
+  image.Init(Image::LUMINANCE, 640, 480, nullptr);
+  ASSERT_TRUE(w.cam.MakeEdgeImage(rgb.data(), image));
+  const std::vector<uint8_t> edges = TextureBytes(image);
+  // Across the side the 9-tap Gaussian weights g(k) = exp(-k^2/18) give gradients g(0) + g(1)
+  // at the side, g(3) + g(4) three columns out and g(4) four out; half the largest is white.
+  const float g3 = std::exp(-9.0f / 18), g4 = std::exp(-16.0f / 18), top = 1 + std::exp(-1.0f / 18);
+  const struct { int x; float want; } columns[] = {
+      {319, 255}, {320, 255}, {316, std::min(255.0f, 510 * (g3 + g4) / top)}, {315, 510 * g4 / top},
+      {314, 0},   {200, 0}, {480, 510.0f / 3},
+  };
+  for (const auto& c : columns) EXPECT_NEAR(edges[240 * 640 + size_t(c.x)], c.want, 2.5f) << c.x;
 }
 
 TEST(CameraGeometry, DepthGrowsAsTheMarkerShrinks) {
