@@ -1,6 +1,8 @@
 // The labeller's rules on hand-made blobs.
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "frame/host_clock.h"
 #include "tests/support/blobs.h"
 #include "tests/tracking/webcam_test_util.h"
@@ -245,6 +247,53 @@ TEST_F(LabelerTest, DominantHandBeyondItsReachTakesTheOtherSide) {
       EXPECT_FLOAT_EQ(a.GetLastPosition()->x, first) << row.ax << " " << row.bx;
     }
   }
+}
+
+TEST_F(LabelerTest, DebugDrawingAndTheReachHull) {
+  skyt_test::GlContext& gl = w.gl;
+  Webcam::CenterWebcam(320, 240);
+  auto at = [&](float x, float y) {  // camera position to its window pixel
+    return gl.Pixel(int(Webcam::WebcamXToWindowX(x)), int(Webcam::WebcamYToWindowY(239 - y)));
+  };
+  const std::array<int, 4> black = {0, 0, 0, 255};
+  const struct { int mode; std::array<int, 4> colour; } modes[] = {
+      {-1, {255, 0, 0, 255}}, {1, {0, 255, 0, 255}}, {2, {0, 0, 255, 255}}, {7, {0, 0, 255, 255}}};
+  for (const auto& m : modes) {
+    gl.Clear();
+    RenderPosition(m.mode, 100, 60, 5);
+    EXPECT_EQ(at(100, 60), m.colour) << m.mode;
+    EXPECT_EQ(at(102, 60), m.colour) << m.mode;  // five pixels across
+    EXPECT_EQ(at(104, 60), black) << m.mode;
+    RenderRadius(120, 2, m.mode, 3);  // camera x 160 to 210 on row 120
+    EXPECT_EQ(at(161, 120), m.colour) << m.mode;
+    EXPECT_EQ(at(207, 120), m.colour) << m.mode;
+    EXPECT_EQ(at(215, 120), black) << m.mode;
+    EXPECT_EQ(at(150, 120), black) << m.mode;
+    EXPECT_EQ(at(185, 124), black) << m.mode;  // three pixels thick
+  }
+  GLfloat size = 0, width = 0;
+  glGetFloatv(GL_POINT_SIZE, &size);
+  glGetFloatv(GL_LINE_WIDTH, &width);
+  EXPECT_EQ(size, 1.0f);
+  EXPECT_EQ(width, 1.0f);
+  // The hull (camera 100..200 across, 60..160 down) stays clear; the rest of the window is tinted.
+  const float square[] = {100, 60, 200, 60, 200, 160, 100, 160};
+  Labeler::m_convex_hull = square;
+  const struct { bool show; int size; int outside_red; } hulls[] = {
+      {false, 4, 0}, {true, 2, 0}, {true, 4, 38}, {true, 3, 38}};
+  for (const auto& h : hulls) {
+    Labeler::m_show_hull = h.show;
+    Labeler::m_convex_hull_size = h.size;
+    gl.Clear();
+    Labeler::DrawHull();
+    EXPECT_NEAR(gl.Pixel(20, 20)[0], h.outside_red, 1) << h.show << h.size;
+    EXPECT_EQ(gl.Pixel(150, 150)[0], 0) << h.show << h.size;  // inside both hulls
+    EXPECT_NEAR(gl.Pixel(110, 100)[0], h.size == 3 ? 38 : 0, 1) << h.size;  // beside the triangle
+  }
+  EXPECT_FALSE(glIsEnabled(GL_STENCIL_TEST));
+  Labeler::m_show_hull = false;
+  Labeler::m_convex_hull = nullptr;
+  Labeler::m_convex_hull_size = 0;
 }
 
 TEST(LabelerHelpers, PairingsByRadiusAndByPosition) {
