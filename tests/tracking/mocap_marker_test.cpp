@@ -2,10 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <vector>
 
 #include "tests/support/blobs.h"
 #include "tests/support/gl_fixture.h"
+#include "tests/support/test_dirs.h"
 #include "tracking/mocap_marker.h"
 
 namespace {
@@ -189,6 +191,26 @@ TEST(MocapMarker, MeasuresOfTheRecentPath) {
   still.GetHalfPlane(still, a, b);
   EXPECT_FLOAT_EQ(a, 0);
   EXPECT_FLOAT_EQ(b, 0);
+}
+
+TEST(MocapMarker, LoggingOpensTheLogFileAndClosesIt) {
+  skyt_test::ScopedChdir in(skyt_test::FreshDir("marker_log"));
+  testing::internal::CaptureStdout();
+  MocapMarker::ToggleLogging();
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Now logging marker in marker.log\n");
+  EXPECT_TRUE(MocapMarker::m_logging);
+  EXPECT_NE(MocapMarker::m_file, nullptr);
+  EXPECT_TRUE(std::filesystem::exists("marker.log"));
+  MocapMarker::ToggleLogging();
+  EXPECT_FALSE(MocapMarker::m_logging);
+  EXPECT_EQ(MocapMarker::m_file, nullptr);
+  // A folder in the file's place: a warning, and still not logging.
+  std::filesystem::remove("marker.log");
+  std::filesystem::create_directory("marker.log");
+  testing::internal::CaptureStdout();
+  MocapMarker::ToggleLogging();
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Warning: could not open marker.log file\n");
+  EXPECT_FALSE(MocapMarker::m_logging);
 }
 
 TEST(MocapMarkerDrawing, OutlinedMarkerAtItsWindowPlace) {
