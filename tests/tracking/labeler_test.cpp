@@ -53,6 +53,10 @@ TEST_F(LabelerTest, FourBlobsTwoHighestAreHands) {
   Label({B(100, 20), B(200, 25), B(120, 10), B(220, 12)});
   EXPECT_FLOAT_EQ(rf.GetLastPosition()->y, 25);
   EXPECT_FLOAT_EQ(lf.GetLastPosition()->y, 20);
+  // The two lowest one above the other: the higher is the right foot.
+  Label({B(100, 210), B(100, 200), B(120, 50), B(220, 60)});
+  EXPECT_FLOAT_EQ(rf.GetLastPosition()->y, 200);
+  EXPECT_FLOAT_EQ(lf.GetLastPosition()->y, 210);
 }
 
 TEST_F(LabelerTest, ThreeBlobsAboveTheFootLine) {
