@@ -205,6 +205,9 @@ TEST_F(LabelerTest, FeetOnTheirOwn) {
   EXPECT_FALSE(lf.WasPresent());
   Label({});
   EXPECT_FALSE(rf.WasPresent() || lf.WasPresent() || rh.WasPresent() || lh.WasPresent());
+  Label({B(100, 200), B(220, 200)});
+  labeler.LabelFeet(0, nullptr, rf, lf);
+  EXPECT_FALSE(rf.WasPresent() || lf.WasPresent());
 }
 
 TEST_F(LabelerTest, BlobsWithoutANumberRadiusAreIgnored) {
