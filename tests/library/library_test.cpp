@@ -1,6 +1,7 @@
 // Listing kits, elements and MIDI maps, and the small settings migrations.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 
 #include "frame/texts.h"
@@ -61,6 +62,45 @@ TEST(KitList, ElementLibraryAndAnUnknownKit) {
   EXPECT_LT(chooser.LoadDrumkit(nullptr, "No such kit", false), 0);
   testing::internal::GetCapturedStdout();
   EXPECT_EQ(chooser.current_drumkit_name, "");  // the name before the call comes back
+}
+
+TEST(KitList, FilesAnOldInstallerLeftBehindAreSkipped) {
+  // The left-behind kit: its name, a drum 3 of element "test" without a place, 2541 bytes.
+  auto kit = [](const std::string& name, const std::string& drum3, const std::string& key,
+                int pad) {
+    const std::string text = "[Drumkit]\nName = " + name + "\nIs_Preset = no\n\nDrum3.element = " +
+                             drum3 + "\n" + key + " = 1\nNote = ";
+    return text + std::string(size_t(2541 - 1 + pad) - text.size(), 'x') + "\n";
+  };
+  const std::string stale = "Copy_of_My_First_Skytapper_Kit__RH_.ini";
+  const std::string name = "Copy of My First Skytapper Kit (RH)";
+  const struct { std::string file, text; bool listed; } kits[] = {
+      {stale, kit(name, "test", "Drum3.y", 0), false},
+      {stale, kit(name, "test", "Drum3.y", 1), true},
+      {stale, kit("Copy of My First Skytapper Kit (LH)", "test", "Drum3.y", 0), true},
+      {stale, kit(name, "tesu", "Drum3.y", 0), true},
+      {stale, kit(name, "test", "Drum3.x", 0), true},
+      {"Copy_of_My_First_Skytapper_Kit.ini", kit(name, "test", "Drum3.y", 0), true},
+  };
+  for (const auto& k : kits) {
+    Installation install("library_stale_kit");
+    WriteFile("conf/drumkits/" + k.file, k.text);
+    DrumkitChooser chooser;
+    chooser.BuildDrumkitList(false);
+    EXPECT_EQ(chooser.drumkits.size(), k.listed ? 1u : 0u) << k.file << " " << k.text.substr(0, 80);
+  }
+  // The left-behind elements, by their exact sizes.
+  const struct { const char* file; long long size; bool listed; } elements[] = {
+      {"test.ele", 10153279, false}, {"test.ele", 10153280, true}, {"test2.ele", 33979287, false},
+      {"test2.ele", 10153279, true}};
+  for (const auto& e : elements) {
+    Installation install("library_stale_element");
+    WriteFile(std::string("data/elements/") + e.file, "");
+    ASSERT_EQ(truncate((std::string("data/elements/") + e.file).c_str(), e.size), 0);
+    DrumkitChooser chooser;
+    chooser.Init();
+    EXPECT_EQ(chooser.element_names.size(), e.listed ? 1u : 0u) << e.file << " " << e.size;
+  }
 }
 
 TEST(MidiMapList, PresetsFirstAndUnnamedMapsSkipped) {
