@@ -5,6 +5,7 @@
 
 #include "frame/host_clock.h"
 #include "tests/support/blobs.h"
+#include "tests/support/marker_scene.h"
 #include "tests/tracking/webcam_test_util.h"
 #include "tracking/labeler.h"
 
@@ -143,6 +144,25 @@ TEST_F(LabelerTest, ConvergingHandsMergeAndAreSplit) {
   Label({B(rx - 20, 80), B(lx + 20, 80)});
   EXPECT_FALSE(labeler.MergeActive());
   EXPECT_TRUE(rh.WasPresent() && lh.WasPresent());
+}
+
+TEST_F(LabelerTest, MergedBlobWithTwoCoresIsSplitAlongTheHandsPaths) {
+  for (int i = 0; i < 6; ++i) Label({B(130 + 3 * i, 80, 3.5f), B(180 - 3 * i, 80, 3)});
+  ASSERT_GT(labeler.GetMergeHandler().first_close_step, 0);
+  skyt_test::MarkerScene scene;
+  scene.AddMarker(150, 80, 4, 255);
+  scene.AddMarker(157.5f, 81, 4, 240);
+  w.Load(scene.Render());
+  Webcam::Blob merged[4];
+  ASSERT_EQ(w.cam.FindBlobs(merged, 4), 1);
+  Label({merged[0]});
+  EXPECT_TRUE(labeler.MergeActive());
+  // Each hand takes the core on its side, with its own last radius.
+  EXPECT_NEAR(rh.GetLastPosition()->x, 157.5f, 1.0f);
+  EXPECT_NEAR(lh.GetLastPosition()->x, 150, 1.0f);
+  EXPECT_FLOAT_EQ(rh.GetLastPosition()->radius, 3);
+  EXPECT_FLOAT_EQ(lh.GetLastPosition()->radius, 3.5f);
+  EXPECT_TRUE(rh.m_reliable && lh.m_reliable);
 }
 
 TEST_F(LabelerTest, OneBlobForTwoSeparateHandsGoesToTheSmootherHand) {
