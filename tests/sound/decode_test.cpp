@@ -256,6 +256,10 @@ TEST_F(Songs, FfmpegFormatsAtFullLevel) {
     auto rms = Rms(22050, 110250);
     EXPECT_NEAR(rms.first, 1448, 100);
     EXPECT_NEAR(rms.second, 1448, 100);
+    // The synchronous form decodes the same frames.
+    ASSERT_TRUE(audio.LoadMp3(s, path.c_str(), 1));
+    EXPECT_EQ(s.Frames(), frames);
+    EXPECT_EQ(Rms(22050, 110250), rms);
     audio.FreeSound(s);
   }
 }
@@ -292,6 +296,8 @@ TEST_F(Songs, DamagedFilesGiveNoFramesAndAMessage) {
   testing::internal::CaptureStdout();
   EXPECT_EQ(LoadAndWait(dir + "/junk.mp3", false), 0u);
   EXPECT_FALSE(audio.LoadMp3Async(s, (dir + "/missing.m4a").c_str(), 1));
+  EXPECT_FALSE(audio.LoadMp3(s, (dir + "/junk.mp3").c_str(), 1));
+  EXPECT_FALSE(audio.LoadMp3(s, (dir + "/missing.m4a").c_str(), 1));
   audio.LoadOggAsync(s, (dir + "/junk.ogg").c_str(), 1);
   audio.WaitForLoadOggAsync(true);
   EXPECT_EQ(s.Frames(), 0u);
