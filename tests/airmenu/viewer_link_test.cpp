@@ -50,14 +50,21 @@ std::string Ask(int s, const std::string& request) {
   return "";
 }
 
-bool Bindable(int type, int port) {
-  int s = socket(AF_INET, type, 0);
+// A socket of the type bound to the port on every address (a stream one listening), or -1.
+int Hold(int type, int port) {
+  const int s = socket(AF_INET, type, 0);
   sockaddr_in a = Local(port);
   a.sin_addr.s_addr = htonl(INADDR_ANY);
-  bool ok = bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-  if (ok && type == SOCK_STREAM) ok = listen(s, 1) == 0;
+  if (bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 && (type != SOCK_STREAM || listen(s, 1) == 0))
+    return s;
   close(s);
-  return ok;
+  return -1;
+}
+
+bool Bindable(int type, int port) {
+  const int s = Hold(type, port);
+  if (s >= 0) close(s);
+  return s >= 0;
 }
 
 }  // namespace
@@ -90,11 +97,8 @@ TEST(ViewerLink, DiscoveryAnswersExactlyFourBytesOfSKYT) {
 // The start ends with a failure status and tells a player without a terminal why, naming the port.
 TEST(ViewerLink, ABusyServerPortEndsTheStartWithAMessageBox) {
   UseFreePorts();
-  int s = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a = Local(viewer_ports.server);
-  a.sin_addr.s_addr = htonl(INADDR_ANY);
-  ASSERT_EQ(bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
-  ASSERT_EQ(listen(s, 1), 0);
+  const int s = Hold(SOCK_STREAM, viewer_ports.server);
+  ASSERT_GE(s, 0);
   static int status;
   status = 0;
   std::vector<std::vector<std::string>> boxes;
@@ -122,10 +126,8 @@ TEST(ViewerLink, ABusyServerPortEndsTheStartWithAMessageBox) {
 // A busy UDP port ends the start too, naming that port, with the server's port let go.
 TEST(ViewerLink, ABusyUdpPortEndsTheStartAndFreesTheServerPort) {
   UseFreePorts();
-  int s = socket(AF_INET, SOCK_DGRAM, 0);
-  sockaddr_in a = Local(viewer_ports.udp);
-  a.sin_addr.s_addr = htonl(INADDR_ANY);
-  ASSERT_EQ(bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+  const int s = Hold(SOCK_DGRAM, viewer_ports.udp);
+  ASSERT_GE(s, 0);
   static int status;
   status = 0;
   std::string text;
