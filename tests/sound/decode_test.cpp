@@ -257,6 +257,7 @@ TEST_F(Songs, FfmpegFormatsAtFullLevel) {
     EXPECT_NEAR(rms.first, 1448, 100);
     EXPECT_NEAR(rms.second, 1448, 100);
     // The synchronous form decodes the same frames.
+    audio.FreeSound(s);
     ASSERT_TRUE(audio.LoadMp3(s, path.c_str(), 1));
     EXPECT_EQ(s.Frames(), frames);
     EXPECT_EQ(Rms(22050, 110250), rms);
