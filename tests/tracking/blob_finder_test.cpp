@@ -136,6 +136,18 @@ TEST_F(BlobFinderTest, OverflowFromLampsAndNoise) {
     EXPECT_EQ(Find(), 0) << runs;
     EXPECT_EQ(w.cam.GetStatus(), runs == 4096 ? 5 : 6) << runs;
   }
+  // 4096 runs in two components are read: a comb of 4094 runs (too large) and, last, a
+  // 5 x 2 blob whose first run is the frame's 4095th.
+  w.Fill(10);
+  for (int y = 40; y <= 120; ++y)
+    for (int x = 60; x <= (y == 120 ? 166 : 258); x += 2 - y % 2) w.Set(x, y, 200);
+  w.Rect(150, 130, 154, 131, 200);
+  ASSERT_EQ(Find(), 1);
+  EXPECT_EQ(w.cam.GetStatus(), 3);
+  EXPECT_FLOAT_EQ(blobs[0].x, 152.0f);
+  EXPECT_FLOAT_EQ(blobs[0].y, 130.5f);
+  EXPECT_EQ(blobs[0].xmin, 150);
+  EXPECT_EQ(blobs[0].ymax, 131);
   // And the next ordinary frame is read normally.
   w.Fill(10);
   w.Rect(100, 100, 102, 102, 200);
