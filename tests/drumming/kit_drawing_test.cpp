@@ -118,6 +118,7 @@ TEST(IconAnimation, CurvesMoveAndAgeHits) {
   glGetFloatv(GL_MODELVIEW_MATRIX, m);
   EXPECT_GT(m[12], 0.0f);
   EXPECT_EQ(m[13], -m[12]);
+  EXPECT_FLOAT_EQ(m[12], 12.0f);  // the value times the amplitude
   glPopMatrix();
 
   // Spread drawing ages hits three frames a call.
