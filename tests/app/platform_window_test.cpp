@@ -5,6 +5,7 @@
 #include <GL/freeglut.h>
 #include <GL/glx.h>
 #include <GL/glxext.h>
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <unistd.h>
@@ -210,6 +211,22 @@ TEST_F(GlutWindow, ViewerWindowAndFocus) {
   EXPECT_FALSE(ServerHasFocusMac());
   Xdo({"xdotool", "windowfocus", "--sync", wid_});
   EXPECT_TRUE(ServerHasFocusMac());
+  // A window manager's active window outweighs the input focus.
+  Window ours = window_services.native_window();
+  Atom active = XInternAtom(d, "_NET_ACTIVE_WINDOW", False);
+  struct Row {
+    Window active, focus;
+    bool has_focus;
+  };
+  for (const Row& r : {Row{viewer, ours, false}, Row{ours, viewer, true}}) {
+    XChangeProperty(d, DefaultRootWindow(d), active, XA_WINDOW, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&r.active), 1);
+    XSync(d, False);
+    Xdo({"xdotool", "windowfocus", "--sync", std::to_string(r.focus)});
+    EXPECT_EQ(ServerHasFocusMac(), r.has_focus) << "active " << r.active;
+  }
+  XDeleteProperty(d, DefaultRootWindow(d), active);
+  Xdo({"xdotool", "windowfocus", "--sync", wid_});
   XDestroyWindow(d, viewer);
   XCloseDisplay(d);
   EXPECT_FALSE(ClientRunningOnThisMac());
