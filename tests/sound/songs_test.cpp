@@ -2,6 +2,7 @@
 // at several buffer sizes.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 
 #include "sound/sound.h"
@@ -121,6 +122,9 @@ TEST_F(Songs, LoadingByExtension) {
   ASSERT_TRUE(s.LoadSong("B.MP3"));  // upper case goes to FFmpeg
   EXPECT_EQ(s.song.state.load(), 3u);
   EXPECT_EQ(s.song_path, "B.MP3");
+  std::filesystem::copy_file("a.ogg", "d.OGGx");
+  ASSERT_TRUE(s.LoadSong("d.OGGx"));  // the first four characters decide, in any case
+  EXPECT_EQ(s.song.state.load(), 4u);
   std::ofstream("c.oga") << "x";
   EXPECT_FALSE(s.LoadSong("c.oga"));
   EXPECT_EQ(s.song_path, "");  // the previous song is gone
