@@ -67,6 +67,32 @@ bool Bindable(int type, int port) {
   return s >= 0;
 }
 
+// What a start that cannot have its ports did: the exit status it asked for, the commands it
+// ran (its message boxes) and what it printed.
+struct FailedStart {
+  int status = 0;
+  std::vector<std::vector<std::string>> boxes;
+  std::string output;
+};
+
+FailedStart StartWithAPortTaken() {
+  static int status;
+  status = 0;
+  FailedStart start;
+  SetCommandRunner([&](const std::vector<std::string>& argv, const std::string*) {
+    start.boxes.push_back(argv);
+    return CommandResult{};
+  });
+  viewer_link_exit = [](int code) { status = code; };
+  testing::internal::CaptureStdout();
+  EXPECT_FALSE(InitSockets(nullptr, true));
+  start.output = testing::internal::GetCapturedStdout();
+  viewer_link_exit = exit;
+  SetCommandRunner(nullptr);
+  start.status = status;
+  return start;
+}
+
 }  // namespace
 
 TEST(ViewerLink, DiscoveryAnswersExactlyFourBytesOfSKYT) {
@@ -99,28 +125,17 @@ TEST(ViewerLink, ABusyServerPortEndsTheStartWithAMessageBox) {
   UseFreePorts();
   const int s = Hold(SOCK_STREAM, viewer_ports.server);
   ASSERT_GE(s, 0);
-  static int status;
-  status = 0;
-  std::vector<std::vector<std::string>> boxes;
-  SetCommandRunner([&](const std::vector<std::string>& argv, const std::string*) {
-    boxes.push_back(argv);
-    return CommandResult{};
-  });
-  viewer_link_exit = [](int code) { status = code; };
-  testing::internal::CaptureStdout();
-  EXPECT_FALSE(InitSockets(nullptr, true));
-  const std::string output = testing::internal::GetCapturedStdout();
-  viewer_link_exit = exit;
-  SetCommandRunner(nullptr);
+  const FailedStart start = StartWithAPortTaken();
   close(s);
-  EXPECT_EQ(status, 1);
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0][0], "zenity");
+  EXPECT_EQ(start.status, 1);
+  ASSERT_EQ(start.boxes.size(), 1u);
+  EXPECT_EQ(start.boxes[0][0], "zenity");
   const std::string port = std::to_string(viewer_ports.server);
   bool named = false;
-  for (const std::string& arg : boxes[0]) named = named || (arg.rfind("--text=", 0) == 0 && arg.find(port) != std::string::npos);
+  for (const std::string& arg : start.boxes[0])
+    named = named || (arg.rfind("--text=", 0) == 0 && arg.find(port) != std::string::npos);
   EXPECT_TRUE(named) << port;
-  EXPECT_NE(output.find("Error: Skytapper cannot start"), std::string::npos) << output;
+  EXPECT_NE(start.output.find("Error: Skytapper cannot start"), std::string::npos) << start.output;
 }
 
 // A busy UDP port ends the start too, naming that port, with the server's port let go.
@@ -128,21 +143,12 @@ TEST(ViewerLink, ABusyUdpPortEndsTheStartAndFreesTheServerPort) {
   UseFreePorts();
   const int s = Hold(SOCK_DGRAM, viewer_ports.udp);
   ASSERT_GE(s, 0);
-  static int status;
-  status = 0;
-  std::string text;
-  SetCommandRunner([&](const std::vector<std::string>& argv, const std::string*) {
-    for (const std::string& arg : argv) text += arg;
-    return CommandResult{};
-  });
-  viewer_link_exit = [](int code) { status = code; };
-  testing::internal::CaptureStdout();
-  EXPECT_FALSE(InitSockets(nullptr, true));
-  testing::internal::GetCapturedStdout();
-  viewer_link_exit = exit;
-  SetCommandRunner(nullptr);
+  const FailedStart start = StartWithAPortTaken();
   close(s);
-  EXPECT_EQ(status, 1);
+  EXPECT_EQ(start.status, 1);
+  std::string text;
+  for (const std::vector<std::string>& box : start.boxes)
+    for (const std::string& arg : box) text += arg;
   EXPECT_NE(text.find(std::to_string(viewer_ports.udp)), std::string::npos) << text;
   EXPECT_TRUE(Bindable(SOCK_STREAM, viewer_ports.server));
 }
