@@ -179,6 +179,9 @@ TEST_F(ViewerProbeTest, ARunOfRepeatedRequestsIsActedOnOnceAFrame) {
   probe_->SendBytes(std::vector<unsigned char>(50, 24));
   probe_->Run(3);
   EXPECT_EQ(Chosen(), std::vector<std::string>{"Rock"});
+  probe_->SendBytes({24});  // the same run, a frame later
+  probe_->Run(3);
+  EXPECT_EQ(Chosen(), std::vector<std::string>{"Rock"});
   drummer.playlist.clear();
 }
 
