@@ -256,6 +256,7 @@ TEST_F(KitModel, DrumWithoutSamplesKeepsItsPlaceAndItsLines) {
   // A kept line holding a NUL byte is written whole and does not run into the next line.
   EXPECT_NE(part.find("Drum1.odd\0key = 1\n"s), std::string::npos);
   EXPECT_NE(part.find("\nDrum2.x = 50.000000"), std::string::npos);
+  EXPECT_EQ(part.find("Drum1.y"), std::string::npos);  // nothing is added to the kept lines
 }
 
 TEST_F(KitModel, DamagedKitFileValuesAreReplaced) {
