@@ -227,6 +227,15 @@ TEST_F(Session, DamagedValuesKeepTheirDefaults) {
   EXPECT_EQ(fresh.Speed_Threshold_Place, 200.0f);
   EXPECT_EQ(fresh.Speed_Threshold_Foot_Play, 18.0f);
   EXPECT_EQ(fresh.Dominant_Hand_Reach, 0.4f);
+
+  // Sound ones are read.
+  std::ofstream("conf/skytapper.cfg") << "[Drummer]\nSpeed_Threshold_Play = 25\nSpeed_Threshold_Place = 150\n";
+  IniFile sound_settings;
+  ASSERT_TRUE(sound_settings.Init("conf/skytapper.cfg"));
+  Drummer read;
+  read.Init(kit_, drumkit_chooser, midi_map_chooser, webcam, sound_settings);
+  EXPECT_EQ(read.Speed_Threshold_Play, 25.0f);
+  EXPECT_EQ(read.Speed_Threshold_Place, 150.0f);
 }
 
 // A settings file without the menu-button key counted its MIDI outputs from one less: the
