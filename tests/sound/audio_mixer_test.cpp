@@ -150,6 +150,7 @@ TEST_F(Mixer, NanNeverReachesTheOutput) {
   audio.SetPlayingSoundVolume(a, INFINITY);
   out = Render(audio, 64);
   for (float v : out) ASSERT_TRUE(std::isfinite(v));
+  EXPECT_EQ(out[126], 0.0f);  // an endless volume silences the playing sound
 }
 
 TEST_F(Mixer, SteadyVoicesSoundEveryFrameOfTheirSoundAndNoMore) {
