@@ -105,6 +105,28 @@ TEST(InAirFrame, ASteadySlowRateIsTakenForVerticalSync) {
   sound.song.frames = 0;
 }
 
+// A fresh watchdog counts steady slow measurements from nothing too: 121 frames a second
+// closely after 122 brings the warning on its 32nd measurement, not on its 31st. A run of its
+// own, for a fresh watchdog.
+TEST(InAirFrame, TheFirstSteadySlowRateCountsFromNothing) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const auto first_run = [] {
+    InAirKit kit("inair_vsync_first", 320, 240);
+    kit.SetFrameRate(122.0);
+    kit.Enter(kPlay);
+    sound.song.frames = 44100;  // a song still loading
+    kit.SetFrameRate(121.0);
+    const auto measure = [&](int times) {
+      for (int i = 0; i < times * 20; ++i) kit.Redraw();
+    };
+    measure(31);
+    const bool early = kit.Line(12) != "";
+    measure(1);
+    std::_Exit(!early && kit.Line(12) == GetUtf8(2) ? 0 : 1);
+  };
+  EXPECT_EXIT(first_run(), testing::ExitedWithCode(0), "");
+}
+
 TEST(InAirFrame, NoGraphicsTitleWaitsOutTheFirst125Calls) {
   InAirKit kit("inair_title");
   kit.Enter(kPlay);
