@@ -2,6 +2,7 @@
 // failed re-open out of it, and the switch still made after a visit to the MIDI-map screens.
 #include "frame/platform/platform.h"
 #include "tests/screens/screen_test_support.h"
+#include "tests/support/kit_choices.h"
 
 namespace {
 
@@ -105,9 +106,13 @@ TEST_F(MidiScreen, IntoMidiOnlyLeavesOtherStreamsAlone) {
 }
 
 // Out of MIDI-only, a stream that cannot be re-opened is told by what plays instead: a fallback
-// device, or nothing at all.
+// device, or nothing at all. The kit in use is loaded again, with its samples, either way.
 TEST_F(MidiScreen, OutOfMidiOnlyAFailedReopenSaysWhatPlaysInstead) {
   Ports(1);
+  drummer.kit = &drumkit;
+  drummer.kit_library = &drumkit_chooser;
+  drumkit_chooser.current_drumkit_name = "Rock";
+  skyt_test::RecordKitChoices();
   const struct { int type_after; int text; } cases[] = {
       {Audio::kFirstFallbackStream, kTextAudioFallbackDevice}, {Audio::kNoOutput, kTextNoAudioOutput}};
   for (const auto& c : cases) {
@@ -123,6 +128,9 @@ TEST_F(MidiScreen, OutOfMidiOnlyAFailedReopenSaysWhatPlaysInstead) {
     EXPECT_EQ(Fakes::boxes, std::vector<std::string>{"warning"}) << c.type_after;
     EXPECT_EQ(interface_state, kMainScreen) << c.type_after;
   }
+  EXPECT_EQ(skyt_test::Chosen(), (std::vector<std::string>{"Rock", "Rock"}));
+  drummer.kit = nullptr;
+  drummer.kit_library = nullptr;
 }
 
 TEST_F(MidiScreen, EitherSchedulerAnswerIsSavedOnOk) {
