@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/glut/decode_composition.h"
 #include "app/glut/glut_window.h"
 
 namespace {
@@ -56,30 +57,6 @@ std::string Printable(const char* text, int length) {
   return out;
 }
 
-std::u32string Decode(const XIMText* text) {
-  std::u32string out;
-  if (!text || text->length == 0) return out;
-  if (text->encoding_is_wchar) {
-    for (unsigned i = 0; i < text->length && text->string.wide_char; ++i)
-      out += static_cast<char32_t>(text->string.wide_char[i]);
-    return out;
-  }
-  if (!text->string.multi_byte) return out;
-  const char* p = text->string.multi_byte;
-  mbstate_t state;
-  memset(&state, 0, sizeof state);
-  size_t left = strlen(p);
-  while (left > 0) {
-    wchar_t wc;
-    size_t n = mbrtowc(&wc, p, left, &state);
-    if (n == 0 || n == static_cast<size_t>(-1) || n == static_cast<size_t>(-2)) break;
-    out += static_cast<char32_t>(wc);
-    p += n;
-    left -= n;
-  }
-  return out;
-}
-
 int PreeditStart(XIC, XPointer, XPointer) {
   preedit.clear();
   return -1;  // no length limit
@@ -95,7 +72,7 @@ void PreeditDraw(XIC, XPointer, XPointer data) {
   if (!draw) return;
   size_t first = std::min<size_t>(draw->chg_first, preedit.size());
   size_t count = std::min<size_t>(draw->chg_length, preedit.size() - first);
-  preedit.replace(first, count, Decode(draw->text));
+  preedit.replace(first, count, DecodeComposition(draw->text));
   ReportPreedit();
 }
 

@@ -1,0 +1,28 @@
+#include "app/glut/decode_composition.h"
+
+#include <cstring>
+#include <cwchar>
+
+std::u32string DecodeComposition(const XIMText* text) {
+  std::u32string out;
+  if (!text || text->length == 0) return out;
+  if (text->encoding_is_wchar) {
+    for (unsigned i = 0; i < text->length && text->string.wide_char; ++i)
+      out += static_cast<char32_t>(text->string.wide_char[i]);
+    return out;
+  }
+  if (!text->string.multi_byte) return out;
+  const char* p = text->string.multi_byte;
+  mbstate_t state;
+  memset(&state, 0, sizeof state);
+  size_t left = strlen(p);
+  while (left > 0) {
+    wchar_t wc;
+    size_t n = mbrtowc(&wc, p, left, &state);
+    if (n == 0 || n == static_cast<size_t>(-1) || n == static_cast<size_t>(-2)) break;
+    out += static_cast<char32_t>(wc);
+    p += n;
+    left -= n;
+  }
+  return out;
+}
