@@ -10,10 +10,12 @@
 #include <X11/Xutil.h>
 #include <unistd.h>
 
+#include <clocale>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "app/glut/decode_composition.h"
 #include "app/glut/glut_window.h"
 #include "app/glut/input_method.h"
 #include "frame/platform/platform.h"
@@ -230,4 +232,37 @@ TEST_F(GlutWindow, ViewerWindowAndFocus) {
   XDestroyWindow(d, viewer);
   XCloseDisplay(d);
   EXPECT_FALSE(ClientRunningOnThisMac());
+}
+
+// A composition text in the locale's multibyte encoding, of length characters.
+XIMText MultibyteText(unsigned short length, char* text) {
+  XIMText out{};
+  out.length = length;
+  out.string.multi_byte = text;
+  return out;
+}
+
+// Composition text needs no X server: an invalid or cut sequence ends it, keeping what came before.
+TEST(CompositionText, DecodesUpToItsFirstBrokenSequence) {
+  const std::string locale = setlocale(LC_CTYPE, nullptr);
+  ASSERT_NE(setlocale(LC_CTYPE, "C.UTF-8"), nullptr);
+  wchar_t wide_chars[] = L"a\u20AC";
+  XIMText wide{};
+  wide.length = 2;
+  wide.encoding_is_wchar = True;
+  wide.string.wide_char = wide_chars;
+  char utf8[] = "a\xC3\xB1\xE2\x82\xAC", invalid[] = "ab\xFF" "cd", cut[] = "ab\xE2\x82";
+  XIMText multibyte = MultibyteText(3, utf8), broken = MultibyteText(4, invalid), cut_short = MultibyteText(3, cut),
+          zero_length = MultibyteText(0, utf8);
+  struct Row {
+    const char* what;
+    const XIMText* text;
+    std::u32string chars;
+  };
+  for (const Row& r : {Row{"wide", &wide, U"a\u20AC"}, Row{"UTF-8", &multibyte, U"a\u00F1\u20AC"},
+                       Row{"invalid byte", &broken, U"ab"}, Row{"cut at the end", &cut_short, U"ab"},
+                       Row{"zero length", &zero_length, U""}, Row{"no text", nullptr, U""}}) {
+    EXPECT_EQ(DecodeComposition(r.text), r.chars) << r.what;
+  }
+  setlocale(LC_CTYPE, locale.c_str());
 }
