@@ -216,26 +216,25 @@ TEST_F(Session, DamagedValuesKeepTheirDefaults) {
   EXPECT_EQ(drummer_.Z_Offset, 0.0f);
   EXPECT_EQ(MocapMarker::m_down_frames_needed, 1);
 
-  // [Drummer] thresholds: damaged ones keep the defaults.
-  std::ofstream("conf/skytapper.cfg") << "[Drummer]\nSpeed_Threshold_Play = -3\nSpeed_Threshold_Place = nan\n"
-                                         "Speed_Threshold_Foot_Play = 18\nDominant_Hand_Reach = 7\n";
-  IniFile settings;
-  ASSERT_TRUE(settings.Init("conf/skytapper.cfg"));
-  Drummer fresh;
-  fresh.Init(kit_, drumkit_chooser, midi_map_chooser, webcam, settings);
-  EXPECT_EQ(fresh.Speed_Threshold_Play, 30.0f);
-  EXPECT_EQ(fresh.Speed_Threshold_Place, 200.0f);
-  EXPECT_EQ(fresh.Speed_Threshold_Foot_Play, 18.0f);
-  EXPECT_EQ(fresh.Dominant_Hand_Reach, 0.4f);
-
-  // Sound ones are read.
-  std::ofstream("conf/skytapper.cfg") << "[Drummer]\nSpeed_Threshold_Play = 25\nSpeed_Threshold_Place = 150\n";
-  IniFile sound_settings;
-  ASSERT_TRUE(sound_settings.Init("conf/skytapper.cfg"));
-  Drummer read;
-  read.Init(kit_, drumkit_chooser, midi_map_chooser, webcam, sound_settings);
-  EXPECT_EQ(read.Speed_Threshold_Play, 25.0f);
-  EXPECT_EQ(read.Speed_Threshold_Place, 150.0f);
+  // [Drummer] thresholds: damaged ones keep the defaults, sound ones are read.
+  const struct {
+    const char* keys;
+    float play, place, foot_play, reach;
+  } cases[] = {{"Speed_Threshold_Play = -3\nSpeed_Threshold_Place = nan\nSpeed_Threshold_Foot_Play = 18\n"
+                "Dominant_Hand_Reach = 7\n", 30.0f, 200.0f, 18.0f, 0.4f},
+               {"Speed_Threshold_Play = 25\nSpeed_Threshold_Place = 150\n", 25.0f, 150.0f, 15.0f, 0.4f}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.keys);
+    std::ofstream("conf/skytapper.cfg") << "[Drummer]\n" << c.keys;
+    IniFile settings;
+    ASSERT_TRUE(settings.Init("conf/skytapper.cfg"));
+    Drummer fresh;
+    fresh.Init(kit_, drumkit_chooser, midi_map_chooser, webcam, settings);
+    EXPECT_EQ(fresh.Speed_Threshold_Play, c.play);
+    EXPECT_EQ(fresh.Speed_Threshold_Place, c.place);
+    EXPECT_EQ(fresh.Speed_Threshold_Foot_Play, c.foot_play);
+    EXPECT_EQ(fresh.Dominant_Hand_Reach, c.reach);
+  }
 }
 
 // A settings file without the menu-button key counted its MIDI outputs from one less: the
