@@ -164,6 +164,18 @@ TEST(InAirFrame, BadLightingWarnsAndStopsDrumming) {
   }
 }
 
+// A display call that brings no new camera picture leaves the sticks' tracks as they were:
+// the stick that came back on the last picture has one position, not two.
+TEST(InAirFrame, ADrawWithoutANewPictureTracksNothing) {
+  InAirKit kit("inair_no_picture", 320, 240);
+  kit.Enter(kPlay);
+  kit.Frame({});
+  kit.Frame(StrokeScript::Rest(1)[0]);
+  ASSERT_EQ(drummer.right_hand.m_history.size(), 1);
+  kit.Redraw();
+  EXPECT_EQ(drummer.right_hand.m_history.size(), 1);
+}
+
 // Rows of w * 3 bytes that are not a multiple of 4: the read-back must not pad them.
 TEST(InAirFrame, FrozenPicturesOfAnOddWindowAndOneViewerTextureAtATime) {
   InAirKit kit("inair_frozen", 961, 721);
