@@ -97,6 +97,25 @@ TEST_F(Drumming, OneSnareStrokeGivesExactlyOneHit) {
   EXPECT_NEAR(kit_.shown_speed, 250.0f, 1.0f);
 }
 
+// A stroke beside the snare's centre sets its icon's hit going in the stroke's direction from
+// the centre (4 px to the left or right, 8 px above, where the stroke is taken), y part first.
+TEST_F(Drumming, TheIconsHitFollowsWhereTheStickMetTheDrum) {
+  const struct {
+    float x, side;
+  } cases[] = {{236, -1}, {244, +1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.x);
+    skyt_test::ResetDrummer(drummer_, kit_);
+    kit_.drums[0].StopAnimations();
+    StrokeHarness h(drummer_);
+    ASSERT_EQ(Play(h, SnareStroke(8.0f, c.x)), 1);
+    const auto& hits = kit_.drums[0].icons[0].animations[0].instances;
+    ASSERT_EQ(hits.size(), 1u);
+    EXPECT_NEAR(hits[0].axis_x, -2 / std::sqrt(5.0f), 1e-4);
+    EXPECT_NEAR(hits[0].axis_y, c.side / std::sqrt(5.0f), 1e-4);
+  }
+}
+
 TEST_F(Drumming, WithoutASettingsFileStrokesStillFindTheirDrum) {
   kit_.disk_radius_factor = kit_.disk_plane_distance = kit_.disk_min_diameter = 0;  // a fresh kit
   EXPECT_FALSE(drummer_.LoadLastSession());  // no conf/skytapper.cfg here
