@@ -175,6 +175,21 @@ TEST(IconAnimation, HitsThatAreNeverDrawnStayBounded) {
   EXPECT_FLOAT_EQ(hits.back().strength, 1.0f);
 }
 
+// An icon is drawn its own offset (a kit file's icon offsets) away from the point it is given.
+TEST(KitDrawing, AnIconIsDrawnAtItsOffset) {
+  skyt_test::GlContext gl(320, 240);
+  window_services.reshape(320, 240);
+  gl.Clear(0, 0, 0, 1);
+  Drumkit::Icon icon;  // no picture: a plain white square
+  icon.width = icon.height = 40;
+  icon.texture_tried = true;
+  icon.offset_x = 100;
+  icon.offset_y = -50;
+  icon.Draw(100, 150, 1.0f, true, false, 0);
+  EXPECT_EQ(gl.Pixel(200, 100)[0], 255);
+  EXPECT_EQ(gl.Pixel(100, 150)[0], 0);  // where it would be without the offset
+}
+
 TEST(KitDrawing, KitPictureWithIconsPedalsZonesAndHitSpeed) {
   std::string dir = skyt_test::FreshDir("kit_drawing");
   skyt_test::ScopedChdir in(dir);
