@@ -131,6 +131,10 @@ TEST_F(MidiMapScreens, NotesChannelsAndControllersOutsideTheirRangesAreNotTaken)
   EXPECT_EQ(working.element_type.size(), 1u);
   TryToSaveNoteChanges({"D1", "E1", "", "10", "0"}, notes, snare, working);
   EXPECT_TRUE(working.element_type.empty());
+  // A type the built-in map has no notes for (an element file's unknown type) starts with no
+  // openness controller.
+  const MidiMapSelection unknown{true, "Newer", Sound::ElementType(Sound::NUM_ELEMENT_TYPES), 1};
+  EXPECT_EQ(LookUpMidiNotes(unknown, working).openness_cc, 0);
 }
 
 TEST_F(MidiMapScreens, SaveReachesTheFileAndTheKitAndAFailedWriteKeepsTheEdits) {
