@@ -153,6 +153,13 @@ TEST(ViewerLink, ABusyUdpPortEndsTheStartAndFreesTheServerPort) {
   EXPECT_TRUE(Bindable(SOCK_STREAM, viewer_ports.server));
 }
 
+// The fixed ports are the ones a viewer looks for: TCP, the two packet ports and discovery.
+TEST(ViewerLink, TheFixedPortsAreTheOnesAViewerExpects) {
+  const ViewerPorts fixed;
+  EXPECT_EQ((std::vector<int>{fixed.server, fixed.udp, fixed.client_udp, fixed.discovery}),
+            (std::vector<int>{5314, 5315, 5316, 35847}));
+}
+
 // SKYTAPPER_VIEWER_PORT_BASE moves the four ports unless it is not a port whose three
 // followers are ports too.
 TEST(ViewerLink, PortBaseFromTheEnvironment) {
