@@ -199,6 +199,10 @@ TEST_F(MergedBlobs, TwoCoresSeparateAtAHigherThreshold) {
   EXPECT_EQ(w.cam.FindBlobs(b, 2, 150, 90, 110, 90, 110), 1);
   EXPECT_EQ(w.cam.FindBlobs(b, 2, 151, 90, 110, 90, 110), 0);
   EXPECT_EQ(w.cam.GetStatus(), 0);
+  // At threshold 0 black is bright too: a black corner is a blob whose brightest pixel is 0.
+  w.Rect(90, 90, 93, 93, 0);
+  ASSERT_EQ(w.cam.FindBlobs(b, 2, 0, 90, 93, 90, 93), 1);
+  EXPECT_EQ(b[0].maxLuma, 0);
 }
 
 TEST_F(MergedBlobs, UnsplittableBlobGivesUpAfterTheDescent) {
