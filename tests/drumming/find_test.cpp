@@ -202,6 +202,12 @@ TEST_F(Finding, MenuLayoutKeepsClearOfDrums) {
   // The second button stands two radii and a pixel from the first, more than a drum's 38.
   EXPECT_EQ(M::m_with_drums2_x, 75);
   EXPECT_EQ(M::m_with_drums_slider_x, 145);
+  // Left-handed, with the drum far off, the sliders stand leftwards of the first button where
+  // they stand without drums.
+  EXPECT_TRUE(kit_.SetDistanceMenuLocations(true));
+  EXPECT_EQ(M::m_with_drums_x, 200);
+  EXPECT_EQ(M::m_with_drums_slider_x, 125.5f);
+  EXPECT_EQ(M::m_with_drums_slider2_x, 70);
 
   // A drum on the start point pushes the button diagonally away, to the left for a
   // right-handed player, until it is 38 pixels clear.
