@@ -199,6 +199,11 @@ TEST_F(ViewerProbeTest, MovesFromTheViewer) {
   EXPECT_EQ(Ask(28, pedal), (std::vector<ServerMessage>{{4, pedal}}));
   EXPECT_EQ(drumkit.drums[2].pedal_foot_range, -5.0f);
   EXPECT_EQ(drumkit.drums[2].pedal_lowest_foot_y, 228.0f);
+  // A pedal placed in the air reaches the viewer as the viewer's own pedal move comes back.
+  drumkit.drums[2].foot_x = 185.0f, drumkit.drums[2].foot_y = 226.0f;
+  SendMessage_MovePedal(2, drumkit.drums[2]);
+  probe_->Run(2);
+  EXPECT_EQ(probe_->TakeMessages(), (std::vector<ServerMessage>{{4, I32(2) + F32(185) + F32(226)}}));
 
   // Moves the kit cannot take change nothing and get no reply.
   const float nan = std::nanf("");
