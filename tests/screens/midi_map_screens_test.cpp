@@ -248,6 +248,22 @@ TEST_F(MidiMapScreens, ElementClicksKeepNoSoundSlots) {
   drumkit_chooser.element_names.clear();
 }
 
+// An element of a type that has no default mapping is edited from one made for it: a note and
+// a pedal note, both 0.
+TEST_F(MidiMapScreens, ATypeWithoutADefaultGetsAPedalNoteToEdit) {
+  std::filesystem::create_directories("data/elements");
+  ASSERT_TRUE(Sound::ConvertElement(MakePath(kPathElements, "Odd.ele").c_str(),
+                                    Sound::ElementType(Sound::NUM_ELEMENT_TYPES), Sound::CATEGORY_HAND_AND_FOOT));
+  drumkit_chooser.element_names = {"Odd"};
+  edited_midi_map = {};
+  Enter(kMidiMapsScreen, 1);
+  ClickAt(600, input->window_height - 125 - 10);
+  Frame();
+  ASSERT_NE(FindText(kTextPedalNote), nullptr);
+  EXPECT_EQ(All(Imgui::TraceKind::EDIT_BOX).back().label, PortMIDINoteToHumanReadable(0));
+  drumkit_chooser.element_names.clear();
+}
+
 // A pedalled element's openness controller: mod wheel, foot pedal or another number typed in;
 // the choice reaches the saved map.
 TEST_F(MidiMapScreens, TheOpennessControllerFollowsItsCheckBoxes) {
