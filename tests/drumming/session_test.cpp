@@ -150,6 +150,27 @@ TEST_F(Session, EveryKeyIsWrittenBackAsItWasRead) {
   EXPECT_EQ(ReadFile("conf/skytapper.cfg"), before);
 }
 
+// A first run's session: a settings file without [Session] keys is written back with the
+// controller's own starting values.
+TEST_F(Session, AnEmptySessionIsWrittenBackWithTheFirstRunValues) {
+  WriteSettings("");
+  Drummer fresh;
+  fresh.kit = &kit_;
+  fresh.kit_library = &drumkit_chooser;
+  ASSERT_TRUE(fresh.LoadLastSession());
+  fresh.SaveLastSession();
+  const std::string text = ReadFile("conf/skytapper.cfg");
+  EXPECT_NE(text.find("[Session]\nNever_Ran = true\nLamp_Checked = false\nReplaced_Lamp = false\n"
+                      "Have_MIDI_Maps_Dir = false\nPatched_3D = false\nWants_Startup_Help = true\nLanguage = "),
+            std::string::npos) << text;
+  EXPECT_NE(text.find("\n\nLast_Song = -1\nStart_Time = 0\nLast_Drumkit = \nDrum_Full_Screen = yes\n\n"
+                      "Is_Left_Handed = false\n\n"),
+            std::string::npos) << text;
+  EXPECT_NE(text.find("\n\nMidi_Map_Index = -1\n\nZ_Offset = 0\n\nUser_Height = 1.75\nUse_Camera_Stand = no\n"
+                      "Ran_After_Stand_Update = no\n"),
+            std::string::npos) << text;
+}
+
 TEST_F(Session, EachKeyKeepsItsRangeAndDefault) {
   struct Case {
     const char* key;
