@@ -1,13 +1,13 @@
-// Every in-air page and wizard stage, drawn by the program's display callback on the fake
-// camera in a window set up as the program sets it up, with the installed fonts: button labels
-// inside their round buttons, slider labels inside their sliders, message lines inside the
-// window and clear of the buttons and sliders, no button over another, and the wizard's mouse
-// forms whole and clear of each other. Labels may shrink to fit, down to a 40th of the window's
-// height. One table of pages, run in every language in full screen on a 1280x1024 screen (the
-// narrowest for its height), and in one language each in the 960x720 window and in full
-// screen on a 1920x1080 screen. With SKYTAPPER_GALLERY naming a folder, each page is also written
-// there as <language>/<size>/<page>.png. Each page in each size's first language is compared with
-// its kept picture.
+// Every in-air page and wizard stage, drawn by the program's display callback on the fake camera in
+// a window set up as the program sets it up, with the installed fonts: button labels inside their
+// round buttons, slider labels inside their sliders, message lines inside the window and clear of
+// the buttons and sliders, no button over another, every target with its own id, and the wizard's
+// mouse forms whole and clear of each other. Labels may shrink to fit, down to a 40th of the
+// window's height. One table of pages, run in every language in full screen on a 1280x1024 screen
+// (the narrowest for its height), and in one language each in the 960x720 window and in full screen
+// on a 1920x1080 screen. With SKYTAPPER_GALLERY naming a folder, each page is also written there as
+// <language>/<size>/<page>.png. Each page in each size's first language is compared with its kept
+// picture.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
@@ -245,6 +245,13 @@ class PageFit : public ::testing::Test {
       for (const std::string& line : lines)
         if (font.GetWidth(line.c_str()) * least > w) problems.push_back("label outside its slider: " + Quote(s.label));
     }
+    // A stroke at one target must not count for another, nor for a hand pointing at nothing.
+    std::map<int, std::string> ids = {{kNoButton, "nothing"}};
+    auto own_id = [&](int id, const std::string& label) {
+      if (!ids.emplace(id, label).second) problems.push_back("one id for " + Quote(ids[id]) + " and " + Quote(label));
+    };
+    for (const DistanceMenu::Button& b : menu.buttons) own_id(b.id, b.label);
+    for (const DistanceMenu::Slider& s : menu.sliders) own_id(s.id, s.label);
     for (size_t i = 0; i < menu.buttons.size(); ++i)
       for (size_t j = i + 1; j < menu.buttons.size(); ++j)
         if (ButtonsOverlap(menu.buttons[i], menu.buttons[j]))
