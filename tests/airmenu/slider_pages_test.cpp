@@ -80,6 +80,12 @@ TEST(SliderPages, HihatPagesFollowTheNumberOfHihats) {
       EXPECT_EQ(interface_state, kAdjustDrums);
       EXPECT_EQ(state_param2, 1);
     }
+    if (c.hihats == 1 && c.state == kAdjustHihatClutch) {
+      const float splash = drumkit.drums[1].hihat_splash_sensitivity;
+      skyt_test::DragSlider(kit, kClutchOpennessSlider, false);
+      EXPECT_FLOAT_EQ(drumkit.drums[1].hihat_clutch_openness, 0.0f);
+      EXPECT_EQ(drumkit.drums[1].hihat_splash_sensitivity, splash);
+    }
   }
 }
 
