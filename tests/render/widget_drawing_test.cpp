@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -98,6 +100,39 @@ std::vector<Drawing> AllDrawings(const Font* font) {
   };
 }
 
+// A vertex colour as 0..255 red, green and blue and alpha in hundredths.
+using Shade = std::array<int, 4>;
+
+// The shade of every vertex a drawing sends, with its window x (feedback mode: nothing is drawn).
+std::vector<std::pair<float, Shade>> VertexShades(const std::function<void()>& draw) {
+  std::vector<GLfloat> buffer(1 << 20);
+  glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D_COLOR, buffer.data());
+  glRenderMode(GL_FEEDBACK);
+  draw();
+  const GLint n = glRenderMode(GL_RENDER);
+  EXPECT_GE(n, 0) << "feedback buffer too small";
+  std::vector<std::pair<float, Shade>> out;
+  auto vertex = [&](GLint& i) {
+    auto c = [&](int k, float scale) { return static_cast<int>(std::lround(buffer[i + 3 + k] * scale)); };
+    out.push_back({buffer[i], {c(0, 255), c(1, 255), c(2, 255), c(3, 100)}});
+    i += 7;  // x, y, z, r, g, b, a
+  };
+  for (GLint i = 0; i < n;) {
+    const GLint token = static_cast<GLint>(buffer[i++]);
+    if (token == GL_POLYGON_TOKEN) {
+      for (GLint k = static_cast<GLint>(buffer[i++]); k > 0; --k) vertex(i);
+    } else if (token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN) {
+      vertex(i);
+      vertex(i);
+    } else if (token == GL_PASS_THROUGH_TOKEN) {
+      ++i;
+    } else {
+      vertex(i);  // a point, bitmap or pixel rectangle
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 TEST_F(WidgetDrawingTest, EveryDrawingLeavesGlStateAsFoundInModes0And1) {
@@ -137,6 +172,69 @@ TEST_F(WidgetDrawingTest, EveryDrawingLeavesGlStateAsFoundInModes0And1) {
       EXPECT_EQ(line_width, 1.0f) << d.name;
     }
   }
+}
+
+// The palette reaches GL: each drawing sends vertices in its colour (alpha compared where
+// another colour of the drawing shares the red, green and blue; -1: any alpha).
+TEST_F(WidgetDrawingTest, WidgetsAreDrawnInThePaletteColours) {
+  struct Row {
+    const char* name;
+    int mode;
+    std::function<void()> draw;
+    Shade shade;
+  };
+  const Row rows[] = {
+      {"shadow", 0, [] { ButtonBackground(10, 700, 140, 32, false, false, true, false); }, {21, 20, 18, -1}},
+      {"scroll bar", 0, [] { ScrollBar(10, 450, 20, 100, false, false); }, {235, 234, 232, -1}},
+      {"button base", 0, [] { ButtonBackground(10, 700, 140, 32, false, false, false, false); }, {181, 180, 178, -1}},
+      {"button face", 0, [] { ButtonBackground(10, 700, 140, 32, false, false, false, false); }, {224, 223, 221, -1}},
+      {"hot button", 0, [] { ButtonBackground(10, 700, 140, 32, true, false, false, false); }, {235, 234, 232, -1}},
+      {"pressed button", 0, [] { ButtonBackground(10, 700, 140, 32, false, true, false, false); }, {235, 234, 232, -1}},
+      {"greyed button base", 0, [] { ButtonBackgroundGreyed(10, 650, 140, 32, false, false); }, {181, 180, 178, -1}},
+      {"greyed button face", 0, [] { ButtonBackgroundGreyed(10, 650, 140, 32, false, false); }, {224, 223, 221, -1}},
+      {"edit box", 0, [] { EditBoxBackground(10, 600, 200, 32, false, false, false); }, {235, 234, 232, -1}},
+      {"active edit box", 0, [] { EditBoxBackground(10, 600, 200, 32, true, false, false); }, {245, 244, 242, -1}},
+      {"radio mark", 0, [] { CheckBox(40, 550, 24, 24, true, false, true, false, false); }, {51, 50, 48, -1}},
+      {"hitable in-air button", 0,
+       [] { RoundButtonBackgroundDistance(500, 600, 50, true, false, true, false, false, false); }, {240, 239, 237, -1}},
+      {"deactivated in-air base", 0,
+       [] { RoundButtonBackgroundDistance(500, 600, 50, false, false, false, false, false, false); }, {181, 180, 178, -1}},
+      {"deactivated in-air face", 0,
+       [] { RoundButtonBackgroundDistance(500, 600, 50, false, false, false, false, false, false); }, {224, 223, 221, -1}},
+      {"deactivated hot in-air face", 0,
+       [] { RoundButtonBackgroundDistance(500, 600, 50, false, true, false, false, false, false); }, {235, 234, 232, -1}},
+      {"button cloud", 0, [] { RoundButtonBackgroundDistanceVisibility(500, 600, 50); }, {219, 218, 216, 100}},
+      {"text panel", 1, [] { TextDistanceVisibility(400, 300, 200, 60); }, {239, 238, 236, 90}},
+      {"in-air slider fill", 0, [] { SliderDistance(400, 400, 200, 60, 0.5f, true, false, false, true, false, false); },
+       {157, 180, 233, -1}},
+      {"hot in-air slider fill", 0,
+       [] { SliderDistance(400, 400, 200, 60, 0.5f, true, true, false, true, false, false); }, {139, 173, 251, -1}},
+      {"progress bar", 0, [] { SliderProgressOnly(10, 100, 300, 40, 0.5f); }, {139, 173, 251, -1}},
+      {"arrow", 0, [] { BlinkingArrow(800, 300, 40, 40, 2, false); }, {87, 137, 213, -1}},
+      {"slider arrow", 0, [] { BlinkingArrowSlider(800, 300, 40, 40, 0, false); }, {255, 255, 153, -1}},
+      {"recording overlay", 0, [] { RecordingOverlayBackground(300, 300, 200, 100, false); }, {255, 255, 255, -1}},
+  };
+  for (const Row& row : rows) {
+    graphics_mode = row.mode;
+    const auto shades = VertexShades(row.draw);
+    const bool found = std::any_of(shades.begin(), shades.end(), [&](const auto& v) {
+      return std::equal(row.shade.begin(), row.shade.begin() + 3, v.second.begin()) &&
+             (row.shade[3] < 0 || row.shade[3] == v.second[3]);
+    });
+    EXPECT_TRUE(found) << row.name;
+  }
+  // The camera picture's frame (mapping at its defaults, centre column 159.5): away from the
+  // vertical, the left half in the left shades only and the right half in the right ones.
+  const auto shades = VertexShades([] { WebcamVignette(100, 80); });
+  std::set<Shade> left, right;
+  for (const auto& [x, shade] : shades) {
+    if (x < 119.5f) left.insert(shade);
+    if (x > 199.5f) right.insert(shade);
+  }
+  EXPECT_EQ(left, (std::set<Shade>{{125, 124, 122, 0}, {125, 124, 122, 100}, {209, 208, 206, 100},
+                                   {21, 20, 18, 50}, {21, 20, 18, 15}, {21, 20, 18, 0}}));
+  EXPECT_EQ(right, (std::set<Shade>{{239, 238, 236, 0}, {239, 238, 236, 100}, {209, 208, 206, 100},
+                                    {21, 20, 18, 0}}));
 }
 
 TEST_F(WidgetDrawingTest, ButtonFacesShowHotAndPressed) {
