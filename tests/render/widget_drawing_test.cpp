@@ -370,11 +370,18 @@ TEST_F(WidgetDrawingTest, IconsSitAtTheirLowerLeftCornerAndShiftWhenPressed) {
   EXPECT_TRUE(Near(gl.Pixel(102, 98), Rgb(255, 0, 0)));
   EXPECT_TRUE(Near(gl.Pixel(109, 103), Rgb(255, 0, 0)));
   home_icon.CleanUp();
-  // The last icon of the set draws too.
-  three_d_crossed_icon.Init(Image::RGBA, 8, 6, red.data());
-  DrawIcon(UI_ICON_THREE_D_CROSSED, 200, 100, false);
-  EXPECT_TRUE(Near(gl.Pixel(200, 100), Rgb(255, 0, 0)));
-  three_d_crossed_icon.CleanUp();
+  // Each icon draws its own picture (the others have none).
+  const std::pair<UIIconID, Image*> icons[] = {
+      {UI_ICON_FULLSCREEN, &fullscreen_icon}, {UI_ICON_WINDOWED, &windowed_icon},   {UI_ICON_HOME, &home_icon},
+      {UI_ICON_T, &t_icon},                   {UI_ICON_T_CROSSED, &t_crossed_icon}, {UI_ICON_THREE_D, &three_d_icon},
+      {UI_ICON_THREE_D_CROSSED, &three_d_crossed_icon}};
+  for (const auto& [id, image] : icons) {
+    gl.Clear(0, 0, 0, 1);
+    image->Init(Image::RGBA, 8, 6, red.data());
+    DrawIcon(id, 200, 100, false);
+    EXPECT_TRUE(Near(gl.Pixel(200, 100), Rgb(255, 0, 0))) << "icon " << id;
+    image->CleanUp();
+  }
 }
 
 // The title artwork: 880 pixels wide, centred, its top 20 pixels under the window's.
