@@ -138,8 +138,11 @@ std::vector<std::pair<float, Shade>> VertexShades(const std::function<void()>& d
 TEST_F(WidgetDrawingTest, EveryDrawingLeavesGlStateAsFoundInModes0And1) {
   Font font;
   ASSERT_TRUE(font.Init(kFontPath, 16, nullptr, 0));
-  // A caller's scissor box and stencil settings survive too.
+  // A caller's scissor box, stencil settings and bound texture survive too.
   glScissor(1, 2, 300, 400);
+  GLuint callers_texture = 0;
+  glGenTextures(1, &callers_texture);
+  glBindTexture(GL_TEXTURE_2D, callers_texture);
   glStencilFunc(GL_ALWAYS, 1, 1);
   glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
   glShadeModel(GL_FLAT);
