@@ -67,6 +67,32 @@ TEST_F(ImguiTest, EnterFiresTheFocusedButtonOnly) {
   EXPECT_FALSE(b);
 }
 
+// A new GUI, before any input has reached it: its first widget takes the focus, and the first
+// click on a button fires it.
+TEST_F(ImguiTest, NewGuiFocusesItsFirstWidgetAndTakesTheFirstClick) {
+  Imgui fresh;
+  fresh.Init(Imgui::InitParams::ProgramLayout(font.get(), 16));
+  bool fired = false;
+  auto frame = [&] {
+    fresh.Begin(false);
+    fired = fresh.DoButton(kA, 100, 600, 140, 32, "One") || fired;
+    fresh.End();
+  };
+  frame();
+  EXPECT_EQ(fresh.focus_id, kA);
+  fresh.AddKey(13);
+  frame();
+  EXPECT_TRUE(fired) << "Return";
+  fired = false;
+  fresh.mouse_x = 150;
+  fresh.mouse_y = 590;
+  fresh.mouse_down = true;
+  frame();
+  fresh.mouse_down = false;
+  frame();
+  EXPECT_TRUE(fired) << "click";
+}
+
 TEST_F(ImguiTest, ButtonFiresOnlyWhenReleasedOverTheWidgetItWasPressedOn) {
   bool fired = false;
   auto widgets = [&] {
