@@ -555,7 +555,7 @@ TEST_F(ImguiTest, IconButtonFiresAndHasAFlatBevelInSimplifiedModes) {
 }
 
 // Layout-placed widgets stack down from the cursor: each takes its height plus the gap (half of
-// it, rounded down, for GAP_HALF) and is drawn at the cursor with the widget metrics.
+// it, rounded down, for GAP_HALF) and is drawn (and traced) at the cursor with the widget metrics.
 TEST_F(ImguiTest, LayoutPlacedWidgetsStackDownFromTheCursor) {
   char text[8] = "abc";
   int value = 3;
@@ -563,11 +563,11 @@ TEST_F(ImguiTest, LayoutPlacedWidgetsStackDownFromTheCursor) {
   const struct {
     const char* name;
     std::function<void()> widget;
-    int height, traced_h;
+    int height, traced_h, traced_value = 0;
   } cases[] = {
-      {"button", [&] { gui.DoButton(kA, Imgui::GAP_FULL, "Go"); }, 32 + 9, 32},
-      {"edit box", [&] { gui.DoEditBox(kA, Imgui::GAP_HALF, text, 4, false); }, 32 + 4, 32},
-      {"slider", [&] { gui.DoSlider(kA, Imgui::GAP_FULL, value, 10, 1); }, 16 + 9, 16},
+      {"button", [&] { gui.DoButton(kA, Imgui::GAP_FULL, "Go"); }, 32 + 9, 32, 0},
+      {"edit box", [&] { gui.DoEditBox(kA, Imgui::GAP_HALF, text, 4, false); }, 32 + 4, 32, 0},
+      {"slider", [&] { gui.DoSlider(kA, Imgui::GAP_FULL, value, 10, 1); }, 16 + 9, 16, 3},
       {"text", [&] { gui.DoText(Imgui::GAP_HALF, "%d", 7); }, 16 + 4, -1},
       {"bold text", [&] { gui.DoBoldText(Imgui::GAP_FULL, "b"); }, bold + 9, -1},
       {"custom", [&] { EXPECT_EQ(gui.DoCustom(Imgui::GAP_HALF, 50), 54); }, 50 + 4, -1},
@@ -587,5 +587,6 @@ TEST_F(ImguiTest, LayoutPlacedWidgetsStackDownFromTheCursor) {
     ASSERT_EQ(gui.trace.size(), 1u) << c.name;
     const auto& t = gui.trace[0];
     EXPECT_EQ((std::vector<int>{t.x, t.y, t.h}), (std::vector<int>{10 + 10, top, c.traced_h})) << c.name;
+    EXPECT_EQ(t.value, c.traced_value) << c.name;  // the slider's value; 0 for the others
   }
 }
