@@ -264,6 +264,29 @@ TEST_F(MidiMapScreens, ATypeWithoutADefaultGetsAPedalNoteToEdit) {
   drumkit_chooser.element_names.clear();
 }
 
+// Its pedal note edited and saved, such an element's entry holds the rest of the one made for
+// it: channel 10, one note and one pedal note, no controllers.
+TEST_F(MidiMapScreens, ATypeWithoutADefaultIsSavedWithTheEntryMadeForIt) {
+  NewMap("Mine");
+  std::filesystem::create_directories("data/elements");
+  ASSERT_TRUE(Sound::ConvertElement(MakePath(kPathElements, "Odd.ele").c_str(),
+                                    Sound::ElementType(Sound::NUM_ELEMENT_TYPES), Sound::CATEGORY_HAND_AND_FOOT));
+  drumkit_chooser.element_names = {"Odd"};
+  Enter(kChooseMidiMapScreen, Line("Mine") + 1);
+  ASSERT_TRUE(Click(216));
+  ClickAt(600, input->window_height - 125 - 10);
+  Frame();
+  Type(All(Imgui::TraceKind::EDIT_BOX).size() - 1, "44");
+  ASSERT_TRUE(Click(438));
+  EXPECT_NE(ReadFile(midi_map_chooser.GetMidiMap(Line("Mine"))->path)
+                .find("Map0.name = Odd\nMap0.number = 1\nMap0.channel = 10\nMap0.note0 = 0\n"
+                      "Map0.foot_note0 = 44\nMap0.openness_cc = 0\nMap0.positional_cc1 = 0\n"
+                      "Map0.positional_cc2 = 0\n"),
+            std::string::npos)
+      << ReadFile(midi_map_chooser.GetMidiMap(Line("Mine"))->path);
+  drumkit_chooser.element_names.clear();
+}
+
 // A pedalled element's openness controller: mod wheel, foot pedal or another number typed in;
 // the choice reaches the saved map.
 TEST_F(MidiMapScreens, TheOpennessControllerFollowsItsCheckBoxes) {
