@@ -172,6 +172,18 @@ TEST_F(Recording, HeaderFieldsAndFirstSong) {
   EXPECT_FLOAT_EQ(duration, 0.25f);
 }
 
+// A take made before the metronome was ever started stores no tempo.
+TEST_F(Recording, WithoutTheMetronomeTheTempoIsZero) {
+  Sound fresh;
+  ASSERT_TRUE(fresh.StartRecording("recordings/plain.sel", "K"));
+  fresh.StopRecording();
+  const std::vector<uint8_t> b = element_test::ReadBytes("recordings/plain.sel");
+  ASSERT_GT(b.size(), 24u);
+  const size_t description = 16 + 4 + GetU32(b, 16);
+  ASSERT_EQ(GetU32(b, description), 1u);
+  EXPECT_EQ(GetF32(b, description + 4 + 1), 0.0f);
+}
+
 // A recording written by hand, version 0 or 1.
 std::vector<uint8_t> HandMade(char version, const std::string& element, int hand_volume) {
   std::vector<uint8_t> b = {'S', 'E', 'L', static_cast<uint8_t>(version)};
