@@ -71,6 +71,16 @@ TEST_F(ElementLoadingTest, ConvertThenLoadGivesBackTheSourcePcm) {
           ++compared;
         }
   EXPECT_EQ(compared, 7);
+  // A loaded sample sounds eight times at once: a ninth hit takes its oldest voice.
+  s_.SetDrumsVolume(100);
+  ASSERT_GT(s_.audio.BeginOffline(64), 0);
+  std::vector<float> out(2 * 64);
+  for (int hit = 0; hit < 9; ++hit) {
+    s_.PlayElement(slot, 1.0f, 0, 0.0f, 0.0f);
+    s_.audio.RenderOffline(out.data(), 64);
+  }
+  EXPECT_EQ(s_.audio.GetNumPlayingSounds(), 8);
+  s_.audio.EndOffline();
   s_.UnloadElement(slot);
 }
 
