@@ -229,6 +229,15 @@ TEST_F(Language, CAndPosixAreNotLanguages) {
   EXPECT_EQ(code, "fr");
 }
 
+TEST_F(Language, UnusableListEntriesFallThroughToTheLocale) {
+  setenv("LANG", "ja_JP.UTF-8", 1);
+  const std::pair<const char*, const char*> cases[] = {{"eng:POSIX", "ja"}, {"eng:de", "de"}, {"it", "it"}};
+  for (const auto& [list, code] : cases) {
+    setenv("LANGUAGE", list, 1);
+    EXPECT_EQ(platform::LanguageFromEnvironment(), code) << list;
+  }
+}
+
 // ---- The viewer's desktop entry -------------------------------------------------------------
 
 class DesktopEntry : public ::testing::Test {
