@@ -1,7 +1,9 @@
 // The compiled-in preset kits and MIDI maps: what the files hold, how the kit library lists
 // them, and that every kit loads and lays out its in-air menu over the manifest's elements.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <cstdio>
 
 #include "assets/presets/preset_texts.h"
 #include "drumming/drumkit.h"
@@ -102,6 +104,29 @@ TEST(Presets, KitsListLoadAndLayOutTheirMenus) {
   midi_map = built_in;
   ClearMIDIMap();
   SetCommandRunner(nullptr);
+}
+
+TEST(Presets, KitFilesThatDifferAreWrittenAgainWholeOnesLeftAlone) {
+  Installation install("presets_rewrite");
+  ASSERT_TRUE(WritePresetDrumkits());
+  auto path = [](int k) { return "conf/drumkits/" + std::string(preset_drumkits[k].file); };
+  struct stat before{}, after{};
+  ASSERT_EQ(stat(path(0).c_str(), &before), 0);
+  std::string same_size = Text(preset_drumkits[3]);
+  same_size[0] = '#';
+  skyt_test::WriteFile(path(1), Text(preset_drumkits[1]).substr(0, 100));
+  skyt_test::WriteFile(path(2), Text(preset_drumkits[2]) + "x");
+  skyt_test::WriteFile(path(3), same_size);
+  ASSERT_TRUE(WritePresetDrumkits());
+  for (int k : {1, 2, 3}) EXPECT_EQ(ReadFile(path(k)), Text(preset_drumkits[k])) << k;
+  ASSERT_EQ(stat(path(0).c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino) << "a file holding its text was written again";
+  // A folder where a kit file belongs cannot be replaced: the call says so.
+  ASSERT_EQ(remove(path(1).c_str()), 0);
+  ASSERT_EQ(mkdir(path(1).c_str(), 0777), 0);
+  testing::internal::CaptureStdout();
+  EXPECT_FALSE(WritePresetDrumkits());
+  testing::internal::GetCapturedStdout();
 }
 
 TEST(Presets, KitTextsKeepTheirShapeAndRelations) {
