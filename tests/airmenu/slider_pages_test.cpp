@@ -115,6 +115,15 @@ TEST(SliderPages, VolumePageCyclesTheMixerAndTheSongVolumeStaysAboveZero) {
   skyt_test::HitActivated(kit, kMasterVolumeButton);
   EXPECT_EQ(kit.Line(1), GetUtf8(135));
   ASSERT_NE(kit.Button(kDrumsVolumeButton), nullptr);
+  // On round the ring: song, metronome, and master again.
+  const struct {
+    int button;
+    int name;
+  } ring[] = {{kDrumsVolumeButton, 134}, {kSongVolumeButton, 136}, {kMixingButton, 137}};
+  for (const auto& step : ring) {
+    skyt_test::HitActivated(kit, step.button);
+    EXPECT_EQ(kit.Line(1), GetUtf8(step.name)) << step.button;
+  }
 
   skyt_test::EnterPage(kit, kAdjustAnyVolume, 138, 0, 0);
   skyt_test::DragSlider(kit, kVolumeSlider, false);
