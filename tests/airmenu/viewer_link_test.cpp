@@ -189,7 +189,9 @@ TEST(ViewerLink, NamesFitTheirFieldAsWholeCharacters) {
   for (int i = 0; i < 40; ++i) cjk += "\xE6\xBC\xA2";  // U+6F22, three bytes each
   struct Case { std::string name; std::string kept; };
   const Case cases[] = {{"Rock", "Rock"}, {"", ""}, {cjk, ""}, {std::string(100, 'a'), ""},
-                        {"songs/" + std::string(20, 'x') + "\xF0\x9F\xA5\x81.mp3", ""}};
+                        {"songs/" + std::string(20, 'x') + "\xF0\x9F\xA5\x81.mp3", ""},
+                        // shortened to 63 bytes of whole characters, one byte short of the field
+                        {cjk.substr(0, 42) + "-middle-" + cjk.substr(0, 18) + "abcdefgh", ""}};
   for (const Case& c : cases) {
     unsigned char field[kNameFieldSize];
     memset(field, 0xAA, sizeof field);
