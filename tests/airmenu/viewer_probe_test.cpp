@@ -14,6 +14,7 @@
 #include "drumming/drummer.h"
 #include "drumming/drumming_globals.h"
 #include "library/drumkit_chooser.h"
+#include "sound/embedded_sounds.h"
 #include "sound/midi.h"
 #include "tests/support/free_ports.h"
 #include "tests/support/kit_choices.h"
@@ -183,6 +184,25 @@ TEST_F(ViewerProbeTest, ARunOfRepeatedRequestsIsActedOnOnceAFrame) {
   probe_->Run(3);
   EXPECT_EQ(Chosen(), std::vector<std::string>{"Rock"});
   drummer.playlist.clear();
+}
+
+// Play, stop and the menu click are each told apart by their own code.
+TEST_F(ViewerProbeTest, PlayStopAndClickRequests) {
+  if (!sound.distance_menu_button_sound.data.load())
+    sound.LoadEmbeddedSample(sound.distance_menu_button_sound, distance_menu_button_wav_data, 2);
+  drummer.playlist.clear();
+  Connect();
+  const struct {
+    int code;
+    bool playing;
+    bool click;
+  } cases[] = {{15, true, false}, {16, false, false}, {14, false, true}};
+  for (const auto& c : cases) {
+    Ask(c.code);
+    EXPECT_EQ(drummer.IsPlayingSong(), c.playing) << c.code;
+    EXPECT_EQ(sound.audio.GetPlayingTime(sound.distance_menu_button_sound) >= 0.0f, c.click) << c.code;
+  }
+  skyt_test::SilenceAll();
 }
 
 TEST_F(ViewerProbeTest, MovesFromTheViewer) {
