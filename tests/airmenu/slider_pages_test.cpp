@@ -105,6 +105,18 @@ TEST(SliderPages, ChokeZoneSliderReportsTheChangeToTheHub) {
   EXPECT_EQ(state_param2, 1);
 }
 
+// A display frame without a new camera picture holds no slider: leaving reports no change.
+TEST(SliderPages, AFrameWithoutAPictureLeavesTheChokePageUnchanged) {
+  InAirKit kit("choke_stale");
+  skyt_test::LoadAdjustKit();
+  skyt_test::EnterPage(kit, kAdjustCymbalChoking, kAdjustDrums, 0, 0);
+  kit.Redraw();
+  kit.Run(StrokeScript::Rest(130));
+  skyt_test::HitActivated(kit, kDoneButton);
+  EXPECT_EQ(interface_state, kAdjustDrums);
+  EXPECT_EQ(state_param2, 0);
+}
+
 TEST(SliderPages, VolumePageCyclesTheMixerAndTheSongVolumeStaysAboveZero) {
   InAirKit kit("volume_mixer");
   skyt_test::LoadAdjustKit();
