@@ -1,11 +1,14 @@
 // The frame loop, keys and start-up steps on the headless window with an offscreen context.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "app/app.h"
 #include "frame/texts.h"
+#include "drumming/drummer.h"
 #include "drumming/progress.h"
 #include "frame/frame_globals.h"
 #include "frame/ini_file.h"
@@ -191,6 +194,38 @@ TEST_F(Frame, FullScreenSwitchWaitsOneFrameAndRestoresTheWindow) {
   EXPECT_EQ(headless_window.width, 960);
   EXPECT_EQ(headless_window.height, 720);
   EXPECT_FALSE(DoFullScreenToggle());
+}
+
+// The values a program starts with hold only in a fresh process: the child runs the first
+// frames of a windowed start, then the drumming page's full-screen switch.
+TEST(FrameStart, AFreshProgramStaysWindowedPlaysNoSongAndItsFirstSwitchEntersFullScreen) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        SetCommandRunner([](const std::vector<std::string>&, const std::string*) { return CommandResult{0, ""}; });
+        skyt_test::GlContext gl;
+        Installation install("frame_fresh", kSettings);
+        headless_window.x = 160;
+        headless_window.y = 150;
+        Reshape(800, 600);
+        for (int i = 0; i < 3; ++i) Display();
+        std::string wrong;
+        if (interface_state != 0) wrong += "not on the main screen; ";
+        if (window_width != 800 || headless_window.full_screens != 0 || headless_window.x != 160 ||
+            headless_window.y != 150)
+          wrong += "the window moved or left its size; ";
+        if (headless_window.swaps != 3) wrong += "a frame was not drawn; ";
+        if (drummer.IsPlayingSong()) wrong += "a song plays; ";
+        full_screen = !full_screen;
+        full_screen_toggle_frames = 2;
+        DoFullScreenToggle();
+        DoFullScreenToggle();
+        if (headless_window.full_screens != 1) wrong += "the first switch did not enter full screen; ";
+        fprintf(stderr, "%s", wrong.c_str());
+        fflush(stderr);
+        _exit(wrong.empty() ? 0 : 1);
+      },
+      testing::ExitedWithCode(0), "");
 }
 
 TEST_F(Frame, ReshapeKeepsTheWindowedSizeOnly) {
