@@ -15,6 +15,7 @@
 #include "airmenu/frozen_picture.h"
 #include "airmenu/page_frame.h"
 #include "airmenu/pages.h"
+#include "airmenu/viewer_link.h"
 #include "drumming/distance_menu.h"
 #include "drumming/drumkit.h"
 #include "drumming/drummer.h"
@@ -27,8 +28,10 @@
 #include "frame/ini_file.h"
 #include "render/imgui.h"
 #include "sound/sound.h"
+#include "tests/support/free_ports.h"
 #include "tests/support/in_air_kit.h"
 #include "tests/support/stroke_harness.h"
+#include "tests/support/viewer_probe.h"
 #include "tracking/webcam.h"
 
 using skyt_test::InAirKit;
@@ -386,6 +389,31 @@ TEST(InAirFrame, WizardStartsWhereTheRunCalls) {
     EXPECT_EQ(wizard.IsFirstRun(), c.never_ran);
   }
   have_drummed_this_session = false;
+}
+
+// With a viewer connected, the drumming page's crossed viewer icon asks the viewer to quit.
+TEST(InAirFrame, TheCrossedViewerIconAsksTheViewerToQuit) {
+  InAirKit kit("inair_quit_viewer");
+  InstallViewerCalls();
+  const int first = skyt_test::FreePorts(4);
+  viewer_ports = {first, first + 1, first + 2, first + 3};
+  ASSERT_TRUE(InitSockets(nullptr, true));
+  show_drumming_ui_when_client_connected = true;  // the drumming page stays in front of the viewer
+  {
+    skyt_test::ViewerProbe probe({first, first + 1, first + 2, first + 3}, [&] { kit.Frame({}); });
+    ASSERT_TRUE(probe.Connect());
+    kit.Enter(kPlay);
+    const int icon_x = WindowWidth() - 40, icon_y = 30;
+    GreyedCalls(icon_x, icon_y, [&] { kit.Frame(StrokeScript::Rest(1)[0]); });
+    probe.TakeMessages();
+    Click(kit, icon_x, icon_y);
+    probe.Run(2);
+    std::vector<int> codes;
+    for (const skyt_test::ServerMessage& m : probe.TakeMessages()) codes.push_back(m.code);
+    EXPECT_EQ(codes, std::vector<int>{13});
+  }
+  show_drumming_ui_when_client_connected = false;
+  CleanUpSockets();
 }
 
 // Random scenes through the pages where the sticks are live: nothing crashes and every voice
