@@ -190,6 +190,8 @@ TEST(Texts, ElementTypeNamesFollowTheLanguage) {
   EXPECT_EQ(element_type_names[21], "Cymbal choke event");
   for (int i = 0; i < 21; ++i) EXPECT_EQ(element_types[size_t(i)], i);
   for (int t : {-1, 21, 255}) EXPECT_EQ(ElementTypeTextId(t), -1) << t;
+  for (size_t i = 0; i < element_types.size(); ++i)  // the element editor's type labels
+    EXPECT_EQ(GetUtf8(ElementTypeTextId(element_types[i])), element_type_names[i]) << i;
   for (const char* code : kCodes) {
     SetLanguage(code);
     const std::set<std::string> distinct(element_type_names.begin(), element_type_names.end());
