@@ -22,6 +22,8 @@
 #include "library/drumkit_chooser.h"
 #include "library/library_calls.h"
 #include "library/midi_map_chooser.h"
+#include "library/midi_maps.h"
+#include "library/migrations.h"
 #include "sound/logger.h"
 #include "sound/midi.h"
 #include "tests/support/fake_portmidi.h"
@@ -274,6 +276,29 @@ TEST_F(Session, StartingWithAnOlderSettingsFileMovesTheMidiOutputUp) {
     fresh.Init(kit_, drumkit_chooser, midi_map_chooser, webcam, settings);
     EXPECT_EQ(midi_output_number, c.output);
   }
+}
+
+TEST_F(Session, TheStartListsTheKitsAndLoadsTheSavedMidiMap) {
+  mkdir("conf/drumkits", 0755);
+  std::ofstream("conf/drumkits/Mine.ini") << "[Drumkit]\nName = Mine\nIs_Preset = no\n";
+  mkdir("conf/midi-maps", 0755);
+  ASSERT_TRUE(WritePresetMidiMaps());
+  WriteSettings("Midi_Map_Index = 2\n");
+  IniFile settings;
+  ASSERT_TRUE(settings.Init("conf/skytapper.cfg"));
+  ClearMIDIMap();
+  DrumkitChooser kits;
+  MidiMapChooser maps;
+  Drummer fresh;
+  fresh.Init(kit_, kits, maps, webcam, settings);
+  ASSERT_EQ(kits.drumkits.size(), 1u);
+  EXPECT_EQ(kits.drumkits[0].Name, "Mine");
+  ASSERT_TRUE(maps.IsValidMidiMapIndex(2));
+  MidiMapTables chosen;
+  ASSERT_TRUE(ReadMIDIMapFile(maps.GetMidiMap(2)->path, chosen));
+  ASSERT_FALSE(chosen.element_type.empty());
+  EXPECT_EQ(element_type_midi_map.size(), chosen.element_type.size());
+  ClearMIDIMap();
 }
 
 TEST_F(Session, OutOfRangeMidiModeReadsAsAudio) {
