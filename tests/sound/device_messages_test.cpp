@@ -6,10 +6,44 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <string>
 
 #include "sound/device_messages.h"
+
+// Run first: the count of the program's first listing starts from nothing.
+TEST(DeviceMessages, WarningCountsEveryProblemAndQuotesTheFirst) {
+  struct Listing {
+    void (*meet)();
+    const char* printed;
+  };
+  const Listing listings[] = {
+      {[] {
+         snd_lib_error("pcm.c", 1, "snd_pcm_open", -ENOENT, "no card %d", 7);
+         snd_lib_error("pcm.c", 2, "snd_pcm_open", 0, "second");
+         jack_error_callback("third");
+       },
+       "3 problems while the audio and MIDI devices were listed (the first: ALSA snd_pcm_open: no card 7 "
+       "(No such file or directory))\n"},
+      {[] { jack_info_callback("met the server"); },
+       "1 problem while the audio and MIDI devices were listed (the first: JACK: met the server)\n"},
+      {[] { snd_lib_error("conf.c", 3, nullptr, 0, "bare"); },
+       "1 problem while the audio and MIDI devices were listed (the first: ALSA : bare)\n"},
+      {[] {}, ""},
+  };
+  for (const Listing& l : listings) {
+    testing::internal::CaptureStdout();
+    {
+      const DeviceMessageFold fold;
+      l.meet();
+    }
+    const std::string out = testing::internal::GetCapturedStdout();
+    const std::string expected =
+        *l.printed ? std::string("Warning: the sound libraries reported ") + l.printed : "";
+    EXPECT_EQ(out, expected);
+  }
+}
 
 TEST(DeviceMessages, FoldedIntoOneWarningLine) {
   testing::internal::CaptureStderr();
