@@ -285,9 +285,22 @@ TEST(InAirPages, SoundPageSavesOnlyChangesAndSaysWhetherItCould) {
   kit.Hit(kPanningButton);
   EXPECT_NE(sound.panning_enabled, panning);
   EXPECT_FALSE(kit.Button(kSaveChangesButton)->greyed);
+  // The button offers the other setting, and its hit clicks.
+  EXPECT_EQ(kit.Button(kPanningButton)->label, sound.panning_enabled ? "Center|panning" : "Auto|panning");
+  EXPECT_EQ(kit.Clicks(), clicks + 1);
+  kit.Hit(kMixingButton);
+  EXPECT_EQ(interface_state, kAdjustAnyVolume);
+  EXPECT_EQ(state_param, kMasterLevel);
+  EXPECT_EQ(kit.Clicks(), clicks + 2);
+  kit.Open([] { OpenSoundPage(false); });
   kit.Hit(kReverbButton);
   EXPECT_EQ(interface_state, kAdjustAnyVolume);
   EXPECT_EQ(state_param, kReverbLevel);
+  EXPECT_EQ(kit.Clicks(), clicks + 3);
+  kit.Open([] { OpenSoundPage(false); });
+  kit.Hit(kDoneButton);
+  EXPECT_EQ(interface_state, kPlay);
+  EXPECT_EQ(kit.Clicks(), clicks + 4);
   sound.panning_enabled = panning;
 }
 
