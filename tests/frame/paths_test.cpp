@@ -12,6 +12,9 @@ TEST(Paths, MakePathPicksTheFolderOfEachKind) {
   EXPECT_EQ(MakePath(kPathConf, "skytapper.cfg"), "./conf/skytapper.cfg");
   EXPECT_EQ(MakePath(kPathDrumkits, "A_kit.ini"), "./conf/drumkits/A_kit.ini");
   EXPECT_EQ(MakePath(kPathElements, "snare.ele"), "./data/elements/snare.ele");
+  EXPECT_EQ(MakePath(kPathImages, "help1.png"), "./data/images/help1.png");
+  EXPECT_EQ(MakePath(kPathPlaylist, "playlist.txt"), "./conf/playlist.txt");
+  EXPECT_EQ(MakePath(kPathRecordings, "take.wav"), "./recordings/take.wav");
   EXPECT_EQ(MakePath(kPathMidiMaps, "m.ini"), "./conf/midi-maps/m.ini");
   EXPECT_EQ(MakePath(kPathFonts, "f.ttf"), "./data/fonts/f.ttf");
   EXPECT_EQ(MakePath(9, "x"), "./x");
