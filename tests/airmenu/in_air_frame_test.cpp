@@ -146,20 +146,29 @@ TEST(InAirFrame, BadLightingWarnsAndStopsDrumming) {
   const struct {
     const char* what;
     Scene extra;
-    int first_text;
+    int first_text;  // -1: no warning
+    bool settling = false;
   } cases[] = {
       {"a lamp", {{250, 150, 14}}, 92},
       {"many lights", {{10, 200, 3}, {30, 200, 3}, {50, 200, 3}, {70, 200, 3}, {90, 200, 3}, {110, 200, 3},
                        {130, 200, 3}, {150, 200, 3}, {170, 200, 3}}, 94},
+      {"a lamp while the camera settles", {{250, 150, 14}}, -1, true},
+      {"good lighting", {}, -1},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     InAirKit kit("inair_lighting");
     kit.Enter(kPlay);
+    if (c.settling) webcam.ResetFrameCounter();
     const Drumkit::Drum& drum = drumkit.drums[2];
     for (Scene scene : StrokeScript::MenuStroke(drum.x, drum.y, 5.6f)) {
       scene.insert(scene.end(), c.extra.begin(), c.extra.end());
       kit.Frame(scene);
+    }
+    if (c.first_text < 0) {  // the stroke plays unless the camera is still settling
+      EXPECT_EQ(kit.Line(15), "");
+      EXPECT_EQ(drumkit.last_hit_drum, c.settling ? -1 : 2);
+      continue;
     }
     EXPECT_EQ(kit.Line(15), GetUtf8(c.first_text));
     EXPECT_EQ(kit.Line(16), GetUtf8(c.first_text + 1));
