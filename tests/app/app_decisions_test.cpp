@@ -6,6 +6,7 @@
 
 #include "app/decisions.h"
 #include "frame/frame_globals.h"
+#include "frame/interface_states.h"
 
 using namespace frame_decisions;
 
@@ -30,6 +31,8 @@ TEST(ViewerState, ViewerOnAnotherDeviceTakesEveryInAirPageButKeepsMouseScreens) 
   // Ctrl-U clear: any in-air page, the wizard included, goes to the viewer page.
   for (int s : {18, 19, 28, 33, 35, 36}) EXPECT_EQ(ReconcileViewerState(s, true, false, false, true), 34) << s;
   for (int s : {0, 1, 9, 16, 17}) EXPECT_EQ(ReconcileViewerState(s, true, false, false, true), s) << s;
+  // The languages screen is a mouse screen too: it stays.
+  EXPECT_EQ(ReconcileViewerState(kLanguagesScreen, true, false, false, true), kLanguagesScreen);
   // Ctrl-U set: the drumming page comes back, other pages stay.
   ExpectViewerStates({{34, true, false, true, true, 18}, {20, true, false, true, true, 20}});
 }
