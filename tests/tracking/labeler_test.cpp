@@ -239,6 +239,16 @@ TEST_F(LabelerTest, BlobsWithoutANumberRadiusAreIgnored) {
   EXPECT_FALSE(lh.WasPresent());
 }
 
+// Two blobs at the picture's middle: radius 4 stands nearer (-0.76 m) than radius 2.5 (-1.05 m).
+TEST_F(LabelerTest, AfterAMergeTheNearerBlobGoesToTheNearerHand) {
+  for (const bool right_near : {true, false}) {
+    Webcam::Blob two[2] = {B(160, 120, 4), B(160, 120, 2.5f)};
+    const float near = -0.75f, far = -1.0f;
+    EXPECT_EQ(labeler.LabelAfterMerge(two, right_near ? near : far, right_near ? far : near, 0.5f, -0.5f, false),
+              right_near);
+  }
+}
+
 TEST(LabelerHelpers, RadiusRangeAndHull) {
   EXPECT_FLOAT_EQ(RadiusRange(4.0f), 0.039f);
   EXPECT_FLOAT_EQ(RadiusRange(std::numeric_limits<float>::quiet_NaN()), 0.039f);
