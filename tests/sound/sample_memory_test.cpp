@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 TEST(SampleMemory, ServesRequestsFromTheSmallestKeptBufferThatFits) {
@@ -41,6 +43,21 @@ TEST(SampleMemory, KeepsNoMoreThanItsBound) {
   EXPECT_EQ(memory.Take(SampleMemory::kKeptBytes / 2), large);
   EXPECT_EQ(memory.KeptBytes(), 0u);
   memory.Give(large);
+}
+
+// Samples written over the whole buffer leave what it knows of its size alone; its size counts
+// in bytes against the bound.
+TEST(SampleMemory, KeepsAFilledBufferAtItsSize) {
+  SampleMemory memory;
+  int16_t* filled = memory.Take(100);
+  std::fill(filled, filled + 100, int16_t(-1));
+  memory.Give(filled);
+  EXPECT_EQ(memory.KeptBytes(), 200u);
+  EXPECT_EQ(memory.Take(100), filled);
+  memory.Give(filled);
+  // One value more than half the bound is more bytes than the bound: never kept.
+  memory.Give(memory.Take(SampleMemory::kKeptBytes / 2 + 1));
+  EXPECT_EQ(memory.KeptBytes(), 200u);
 }
 
 }  // namespace
