@@ -2,6 +2,7 @@
 // sensitivity, and the MIDI thresholds, driven by scripted sticks and feet.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -185,6 +186,14 @@ TEST(SliderPages, DrumSensitivityRewritesTheMapOfTheEditedSide) {
       EXPECT_NE(drumkit.GetVolumeCurve(drum, pedal), edited);
       EXPECT_EQ(drumkit.GetVolumeCurve(drum, !pedal), other);
       EXPECT_EQ(kit.Clicks(), clicks + 1);
+      // Four clicks go round the four curves.
+      std::set<int> curves = {edited, drumkit.GetVolumeCurve(drum, pedal)};
+      for (int i = 0; i < 3; ++i) {
+        kit.Hit(kResponseCurveButton);
+        curves.insert(drumkit.GetVolumeCurve(drum, pedal));
+      }
+      EXPECT_EQ(drumkit.GetVolumeCurve(drum, pedal), edited);
+      EXPECT_EQ(curves.size(), 4u);
     }
     midi_mode = 0;
   }
