@@ -35,6 +35,9 @@ TEST_F(ScrubBar, DragMovesThePosition) {
   EXPECT_TRUE(log.scrub_moved);
   EXPECT_EQ(log.scrub_position, 125 * 120);
   EXPECT_EQ(time(), "Time: 2:0");
+  log.scrub_position = 60 * 125 - 1;  // a frame short of a minute
+  Frame(widgets);
+  EXPECT_EQ(time(), "Time: 0:59");
 
   Logger single;
   single.frame_count = 1;
