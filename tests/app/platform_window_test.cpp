@@ -22,6 +22,10 @@
 #include "frame/platform/spawn.h"
 #include "frame/window.h"
 
+// From app/app.h, whose Display() the X11 type of that name hides here.
+bool ClientRunningOnThisDevice();
+bool SetWhetherClientIsRunningOnThisDevice();
+
 namespace {
 
 std::string typed;
@@ -209,6 +213,8 @@ TEST_F(GlutWindow, ViewerWindowAndFocus) {
   XMapWindow(d, viewer);
   XSync(d, False);
   EXPECT_TRUE(ClientRunningOnThisMac());
+  EXPECT_TRUE(SetWhetherClientIsRunningOnThisDevice());
+  EXPECT_TRUE(ClientRunningOnThisDevice()) << "the viewer's keys and focus follow this computer";
   Xdo({"xdotool", "windowfocus", "--sync", std::to_string(viewer)});
   EXPECT_FALSE(ServerHasFocusMac());
   Xdo({"xdotool", "windowfocus", "--sync", wid_});
