@@ -47,6 +47,8 @@ TEST_F(MidiScreen, SevenPortsMakeThreePagesOpeningOnThePortInUse) {
   ASSERT_TRUE(Click(306));  // back to the middle page
   Frame();
   EXPECT_NE(Find("port 3"), nullptr);
+  ASSERT_TRUE(Click("port 4"));  // a click on a port chooses it
+  EXPECT_EQ(midi_output_number, 14);
 
   // A port number that is no port opens page 0 and becomes the first port with a MIDI mode.
   midi_output_number = 99;
