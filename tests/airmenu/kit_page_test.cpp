@@ -53,11 +53,16 @@ TEST(KitPage, BrowsingWrapsAndAFailedApplyStillCountsAsAChange) {
     EXPECT_EQ(kit.Line(2), std::string("Selected drum kit: ") + s.selected + ".");
     EXPECT_EQ(kit.Button(kApplyButton)->greyed, s.apply_greyed) << s.selected;
   }
-  library_calls.load_drumkit = [](DrumkitChooser&, Drumkit*, const std::string&, bool, bool) { return -1; };
+  static bool screen_progress = true;
+  library_calls.load_drumkit = [](DrumkitChooser&, Drumkit*, const std::string&, bool progress, bool) {
+    screen_progress = progress;
+    return -1;
+  };
   kit.Hit(kNextButton);
   kit.Hit(kApplyButton);
   kit.Frame({});
   EXPECT_EQ(kit.Line(0), "Current drum kit: Test.");
+  EXPECT_FALSE(screen_progress) << "the page draws its own progress in the air";
   kit.Hit(kDoneButton);
   EXPECT_EQ(interface_state, kPlay);
   EXPECT_EQ(state_param, 2);
