@@ -323,9 +323,9 @@ void Click(InAirKit& kit, int x, int y) {
 }
 
 // The viewer icon of the drumming page rests greyed ("...") for 250 frames after a press, the
-// quit-viewer icon of the viewer page for 126 frames after entry; the home icon leaves, also
-// from the viewer's start page.
-TEST(InAirFrame, ViewerIconsRestAfterAPressAndTheHomeIconGoesHome) {
+// quit-viewer icon of the viewer page for 126 frames after entry; the icon under the home icon
+// switches full screen; the home icon leaves, also from the viewer's start page.
+TEST(InAirFrame, ViewerIconsRestAfterAPressTheScreenIconSwitchesAndTheHomeIconGoesHome) {
   InAirKit kit("inair_icons");
   kit.Enter(kPlay);
   const int icon_x = WindowWidth() - 40, icon_y = 30;
@@ -342,6 +342,13 @@ TEST(InAirFrame, ViewerIconsRestAfterAPressAndTheHomeIconGoesHome) {
   ChangeInterfaceState(kPlay, 0, 0, 0);
   Mouse(-1, -1, false);
   frame();
+
+  const bool was_full_screen = drummer.Drum_Full_Screen;
+  for (const bool full : {!was_full_screen, was_full_screen}) {
+    Click(kit, 38, 90);
+    EXPECT_EQ(drummer.Drum_Full_Screen, full);
+    frame();  // the switch takes a frame to settle
+  }
 
   for (const int page : {kPlay, kClientStartScreen}) {
     if (page != kPlay) kit.Enter(page);
