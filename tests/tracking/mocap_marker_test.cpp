@@ -188,6 +188,9 @@ TEST(MocapMarker, MeasuresOfTheRecentPath) {
   m.GetHalfPlane(still, a, b);
   EXPECT_FLOAT_EQ(a, v.x / (v.x * v.x + v.y * v.y));
   EXPECT_FLOAT_EQ(b, v.y / (v.x * v.x + v.y * v.y));
+  still.GetHalfPlane(m, a, b);  // seen from the still marker, the other way
+  EXPECT_FLOAT_EQ(a, -v.x / (v.x * v.x + v.y * v.y));
+  EXPECT_FLOAT_EQ(b, -v.y / (v.x * v.x + v.y * v.y));
   still.GetHalfPlane(still, a, b);
   EXPECT_FLOAT_EQ(a, 0);
   EXPECT_FLOAT_EQ(b, 0);
