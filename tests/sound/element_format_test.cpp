@@ -373,6 +373,35 @@ TEST_F(DamagedElementTest, AbsurdCountsAndSizesAreRefused) {
     EXPECT_EQ(TryLoad(b, &preview), layers == 1024) << layers;
     EXPECT_EQ(preview, layers == 1024) << layers;
   }
+  // A layer one frame longer than the longest one read (2^26 frames), all its frames present.
+  {
+    auto put_block = [](std::vector<uint8_t>& out, uint32_t raw_bytes) {
+      std::vector<uint8_t> zeros(raw_bytes, 0), packed(element_file::CompressBound(raw_bytes));
+      packed.resize(static_cast<size_t>(fastlz_compress(zeros.data(), static_cast<int>(raw_bytes), packed.data())));
+      PutU32(out, static_cast<uint32_t>(packed.size()));
+      PutU32(out, raw_bytes);
+      out.insert(out.end(), packed.begin(), packed.end());
+    };
+    const uint32_t frames = (1u << 26) + 1, chunk_frames = element_file::kChunkBytes / 4;
+    std::vector<uint8_t> b(good_.begin(), good_.begin() + 12);
+    PutU32(b, 1);
+    PutU32(b, 1);
+    PutF32(b, 1.0f);
+    PutU32(b, frames);
+    put_block(b, 4 * element_file::kHeadFrames);
+    PutU32(b, static_cast<uint32_t>(b.size() + 4));
+    std::vector<uint8_t> chunk;
+    put_block(chunk, element_file::kChunkBytes);
+    const uint32_t rest = frames - element_file::kHeadFrames;
+    for (uint32_t i = 0; i < rest / chunk_frames; ++i) b.insert(b.end(), chunk.begin(), chunk.end());
+    put_block(b, 4 * (rest % chunk_frames));
+    PutU32(b, 0);
+    PutU32(b, 0);
+    WriteBytes(Path("long.ele"), b);
+    Audio::Sound s;
+    EXPECT_FALSE(sound_.LoadRepresentativeSoundFromElement(s, Path("long.ele").c_str()));
+    sound_.audio.FreeSound(s);
+  }
   std::vector<uint8_t> foreign = good_;
   foreign[3] = '1';
   EXPECT_FALSE(TryLoad(foreign, &preview));
