@@ -262,6 +262,32 @@ TEST(KitDrawing, KitPictureWithIconsPedalsZonesAndHitSpeed) {
   EXPECT_FLOAT_EQ(kit.GetLowestDrumY(), 170.0f);
 }
 
+// A hand drum not yet placed (no size) and a kick's drum part are not drawn among the drums;
+// a placed tom is.
+TEST(KitDrawing, OnlyPlacedHandDrumsAreDrawn) {
+  skyt_test::ScopedChdir in(skyt_test::FreshDir("kit_drawing_placed"));
+  skyt_test::ResetSound();
+  Drumkit kit;
+  kit.Init();
+  int snare = skyt_test::AddElement(Sound::SNARE, 0), kick = skyt_test::AddElement(Sound::KICK, 1);
+  int tom = skyt_test::AddElement(Sound::HIGH_TOM, 0);
+  ASSERT_TRUE(skyt_test::LoadKit(
+      kit, {{"Snare", Sound::SNARE, 0, snare}, {"Kick", Sound::KICK, 1, kick}, {"Tom", Sound::HIGH_TOM, 0, tom}},
+      "Drum0.x = 80\nDrum0.y = 120\nDrum1.x = 160\nDrum1.y = 120\nDrum1.size = 4\n"
+      "Drum2.x = 240\nDrum2.y = 120\nDrum2.size = 4\n"));
+  skyt_test::GlContext gl(960, 720);
+  window_services.reshape(960, 720);
+  WebcamWindowMapping::CenterWebcam(960, 720);
+  gl.Clear(0.7f, 0.7f, 0.69f, 1);
+  kit.Draw(false, false);
+  auto changed_near = [&](float cx) {
+    int x = int(WebcamWindowMapping::WebcamXToWindowX(cx)), y = int(WebcamWindowMapping::WebcamYToWindowY(119));
+    return gl.CountDiffering(x - 10, y - 10, x + 10, y + 10, {178, 178, 176, 255}, 12);
+  };
+  EXPECT_EQ((std::vector<bool>{changed_near(80) > 0, changed_near(160) > 0, changed_near(240) > 50}),
+            (std::vector<bool>{false, false, true}));
+}
+
 TEST(MarkerDrawing, MarkersAndFootLine) {
   skyt_test::GlContext gl(960, 720);
   window_services.reshape(960, 720);
