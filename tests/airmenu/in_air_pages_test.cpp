@@ -143,6 +143,17 @@ TEST(InAirPages, TheFirstVisitLoadsTheSong) {
   EXPECT_EXIT(visit(), testing::ExitedWithCode(0), "");
 }
 
+// A fresh run has no metronome going: its page offers Start, not Stop. A run of its own.
+TEST(InAirPages, AFreshRunOffersToStartTheMetronome) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const auto visit = [] {
+    InAirKit kit("inair_fresh_metronome");
+    kit.Enter(kMetronome);
+    std::_Exit(kit.Button(kStartButton) && !kit.Button(kStopButton) ? 0 : 1);
+  };
+  EXPECT_EXIT(visit(), testing::ExitedWithCode(0), "");
+}
+
 TEST(InAirPages, EmptyPlaylistShowsOnlyDone) {
   InAirKit kit("inair_empty_playlist");
   drummer.playlist.clear();
