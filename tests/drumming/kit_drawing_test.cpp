@@ -499,5 +499,20 @@ TEST(ProgressDrawing, SamplesLoadedShowsWhileSamplesWaitForTheLoaders) {
     });
     EXPECT_EQ(shown, row.shown) << row.queued;
   }
+  // The queue is looked at every tenth drawing from the latest start: a queue that empties after
+  // a restart is seen at the tenth drawing, which is the last one to show the text.
+  std::ifstream again("half.ele", std::ios::binary);
+  sound.audio.LoadRaw(half, "half.ele", again, 8);
+  DrawSamplesProgress(0, true);
+  for (int i = 0; i < 3; ++i) DrawSamplesProgress(0, false);
+  DrawSamplesProgress(0, true);
+  sound.audio.FreeSound(half);
+  std::vector<int> shown_at;
+  for (int drawing = 1; drawing <= 12; ++drawing) {
+    imgui.trace.clear();
+    DrawSamplesProgress(0, false);
+    if (!imgui.trace.empty()) shown_at.push_back(drawing);
+  }
+  EXPECT_EQ(shown_at, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
   imgui.tracing = false;
 }
