@@ -377,6 +377,32 @@ TEST_F(KitLoad, InstalledElementsLoadAsTheFileSaysAndASnareStrokeSoundsOnce) {
   EXPECT_EQ(struck, 0);
 }
 
+TEST_F(KitLoad, TheDrummerReadsTheSamplesOutsideMidiOnlyModeOnly) {
+  ASSERT_FALSE(InstalledElements().empty()) << "the elements could not be installed";
+  Installation install("kitlib_midi_only");
+  InstallLibraryCalls();
+  std::filesystem::copy_file(InstalledElements() + "20in punch kick.ele", "data/elements/20in punch kick.ele");
+  WriteKit("Kick.ini", "Kick", {"20in punch kick"});
+  DrumkitChooser c;
+  c.Init();
+  c.BuildDrumkitList(false);
+  Drummer d;
+  d.kit = &drumkit;
+  d.kit_library = &c;
+  // As the MIDI screen does on leaving MIDI-only mode: the kit is erased, then loaded again.
+  for (const int mode : {int(kMidiOnlyMode), 0}) {
+    if (mode != kMidiOnlyMode) drumkit.EraseForMIDI();
+    midi_mode = mode;
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(d.ChooseDrumkit("Kick", false));
+    testing::internal::GetCapturedStdout();
+    const int slot = drumkit.GetDrumkitElementToSoundElement(0);
+    ASSERT_GE(slot, 0);
+    EXPECT_EQ(sound.elements[slot].samples->sets.empty(), mode == kMidiOnlyMode) << mode;
+  }
+  skyt_test::WaitForSamples(sound);
+}
+
 TEST_F(KitLoad, AKitChangeStopsAPlayingRecording) {
   Installation install("kitlib_playing");
   mkdir("recordings", 0755);
