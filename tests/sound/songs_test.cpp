@@ -114,6 +114,11 @@ TEST_F(Songs, LoadingByExtension) {
   // 30 s into the song.
   s.PlaySong(30.0f, false);
   EXPECT_FLOAT_EQ(s.audio.GetPlayingTime(s.song), 30.0f);
+  // Played again: it starts over in one voice.
+  s.PlaySong(10.0f, false);
+  audio_test::Render(s.audio, 64);
+  EXPECT_EQ(s.audio.GetNumPlayingSounds(), 1);
+  EXPECT_NEAR(s.audio.GetPlayingTime(s.song), 10.0f, 0.01f);
   audio_test::Render(s.audio, 64);
   EXPECT_TRUE(s.StopSong(false) == false);  // no recording: no event
   audio_test::Render(s.audio, 64);
