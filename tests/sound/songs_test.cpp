@@ -138,6 +138,12 @@ TEST_F(Songs, LoadingByExtension) {
   EXPECT_FALSE(s.LoadSong("missing.mp3"));
   s.PlaySong(0.0f, false);  // no song: nothing
   EXPECT_EQ(s.audio.GetNumPlayingSounds(), 0);
+  // Unloaded while it decodes: the loader stops and the song's memory is released.
+  ASSERT_TRUE(s.LoadSong("a.ogg"));
+  s.UnloadSong();
+  s.audio.WaitForLoadOggAsync(true);
+  EXPECT_EQ(s.song.Data(), nullptr);
+  EXPECT_EQ(s.song.Frames(), 0u);
 }
 
 TEST_F(Songs, PlaysWhileItLoads) {
