@@ -369,7 +369,12 @@ TEST(InAirFrame, FrozenPictureRowsAreReadAndUploadedUnpadded) {
   gl.Clear(1, 0, 0);
   glDisable(GL_SCISSOR_TEST);
   std::vector<unsigned char> read(size + 1024, 0xA5);
+  glPixelStorei(GL_PACK_ALIGNMENT, 2);
   ReadPicture(w, h, read.data());
+  GLint pack = 0;
+  glGetIntegerv(GL_PACK_ALIGNMENT, &pack);
+  EXPECT_EQ(pack, 2) << "the caller's alignment was not restored";
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
   EXPECT_EQ(std::count(read.begin() + size, read.end(), 0xA5), 1024) << "the read-back overran its rows";
   EXPECT_EQ(read[(size_t(h - 1) * w + 103) * 3], 255) << "the top row is not where an unpadded row puts it";
 
