@@ -386,6 +386,12 @@ TEST(InAirFrame, FrozenPictureRowsAreReadAndUploadedUnpadded) {
   glPixelStorei(GL_PACK_ALIGNMENT, 4);
   EXPECT_TRUE(std::equal(read.begin(), read.begin() + size, uploaded.begin())) << "the texture's rows are sheared";
   glDeleteTextures(1, &texture);
+  // A window one pixel wide still gives a picture; an empty one gives none.
+  for (const int narrow : {0, 1}) {
+    texture = FreezePicture(narrow, h);
+    EXPECT_EQ(glIsTexture(texture) == GL_TRUE, narrow == 1) << narrow;
+    glDeleteTextures(1, &texture);
+  }
 }
 
 TEST(InAirFrame, WizardStartsWhereTheRunCalls) {
