@@ -190,6 +190,22 @@ TEST(InAirPages, PlayWithDelayCountsDownOnTheDrummingPageAndStartsTheSong) {
   drummer.playlist.clear();
 }
 
+// The start slider names a start past the first minute in minutes and seconds.
+TEST(InAirPages, SongStartSliderShowsMinutesAndSeconds) {
+  InAirKit kit("inair_start_at");
+  ASSERT_EQ(std::system("sox -n -r 44100 -c 2 song.ogg synth 65 sine 300 vol 0.3"), 0);
+  drummer.playlist = {Drummer::Song{"song", "song.ogg"}};
+  drummer.current_song = 0;
+  drummer.start_time = 61.5f;
+  kit.Enter(kPlaySong);
+  for (int i = 0; i < 400 && !sound.song.IsLoaded(); ++i) kit.Frame({});
+  kit.Frame({});
+  ASSERT_EQ(kit.Menu().sliders.size(), 1u);
+  EXPECT_EQ(kit.Menu().sliders[0].label, "Start at:|1:01");
+  drummer.start_time = 0;
+  drummer.playlist.clear();
+}
+
 // Dragging the start slider right over a song that has played a while: the song stops only
 // where the start has moved more than 2 s from the last stop (at first, from where the drag
 // began) and plays on from there, the last 5 s can not be chosen, and letting go keeps the song
