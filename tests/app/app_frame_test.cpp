@@ -266,6 +266,18 @@ TEST_F(Frame, ProgressBarSwapsAsAskedAndDrawsInTheMiddle) {
   EXPECT_EQ(headless_window.swaps, 2);
   DisplayProgressBar(50, "Loading", false, true);
   EXPECT_EQ(headless_window.swaps, 3);
+  // Half filled, near the bar's bottom edge: the left half filled, the right half the bar's
+  // track, which the progress-only drawing leaves as it was.
+  const struct { bool progress_only, both_buffers; bool track; } modes[] = {
+      {false, false, true}, {true, false, false}, {false, true, true}};
+  for (const auto& m : modes) {
+    gl.Clear(0, 0, 0, 1);
+    DisplayProgressBar(50, "Loading", m.progress_only, m.both_buffers);
+    const std::array<int, 4> black{0, 0, 0, 255}, filled = gl.Pixel(300, 364), track = gl.Pixel(660, 364);
+    EXPECT_NE(filled, black) << m.progress_only << m.both_buffers;
+    EXPECT_NE(filled, track) << m.progress_only << m.both_buffers;
+    EXPECT_EQ(track != black, m.track) << m.progress_only << m.both_buffers;
+  }
 }
 
 // ---- Keys -------------------------------------------------------------------------------
