@@ -38,6 +38,18 @@ void WriteKit(const std::string& file, const std::string& name, const std::vecto
   WriteFile("conf/drumkits/" + file, text + "\n[Drumkit calibration]\n" + calibration);
 }
 
+// A drummer over the kits on disk, as the program's start lists them.
+struct DrummerOverKits {
+  DrummerOverKits() {
+    kits.Init();
+    kits.BuildDrumkitList(false);
+    d.kit = &drumkit;
+    d.kit_library = &kits;
+  }
+  DrumkitChooser kits;
+  Drummer d;
+};
+
 // Loads kits into the program-wide kit with a scripted message box and a recorded progress bar.
 class KitLoad : public ::testing::Test {
  protected:
@@ -203,12 +215,9 @@ TEST(KitSave, SavedAfterPlacementKeepsValuesMissingDrumsAndTheOldFileOnFailure) 
       "Drum1.x = 40.000000\nDrum1.y = 50.000000\nDrum1.note = kept\n"
       "Drum2.x = 150.000000\nDrum2.y = 120.000000\nDrum2.size = 4.000000\nDrum2.Hand.Sensitivity = 59\n";
   WriteKit("Stand.ini", "Stand (RH)", {"kick", "gone", "snare"}, true, calibration);
-  DrumkitChooser c;
-  c.Init();
-  c.BuildDrumkitList(false);
-  Drummer d;
-  d.kit = &drumkit;
-  d.kit_library = &c;
+  DrummerOverKits kits;
+  DrumkitChooser& c = kits.kits;
+  Drummer& d = kits.d;
   drummer.Is_Left_Handed = false;
   drummer.Use_Camera_Stand = true;
   for (int round = 0; round < 3; ++round) {
@@ -383,12 +392,8 @@ TEST_F(KitLoad, TheDrummerReadsTheSamplesOutsideMidiOnlyModeOnly) {
   InstallLibraryCalls();
   std::filesystem::copy_file(InstalledElements() + "20in punch kick.ele", "data/elements/20in punch kick.ele");
   WriteKit("Kick.ini", "Kick", {"20in punch kick"});
-  DrumkitChooser c;
-  c.Init();
-  c.BuildDrumkitList(false);
-  Drummer d;
-  d.kit = &drumkit;
-  d.kit_library = &c;
+  DrummerOverKits kits;
+  Drummer& d = kits.d;
   // As the MIDI screen does on leaving MIDI-only mode: the kit is erased, then loaded again.
   for (const int mode : {int(kMidiOnlyMode), 0}) {
     if (mode != kMidiOnlyMode) drumkit.EraseForMIDI();
