@@ -281,14 +281,21 @@ TEST(Elements, CreatingCountingAndRefusing) {
   EXPECT_EQ(ReadFile("data/elements/Cowbell.ele").size(), 16u);
   EXPECT_EQ(c.element_names, std::vector<std::string>{"Cowbell"});
   mkdir("empty", 0755);
-  for (const char* name : {"Cowbell", "../conf/x", "", "Empty"}) {
+  WriteFile("data/elements/Ride.ele", "kept");  // on disk, not listed
+  const std::pair<const char*, std::string> refused[] = {
+      {"Cowbell", GetUtf8(kTextNameAlreadyUsed)}, {"Ride", GetUtf8(kTextNameAlreadyUsed)},
+      {"../conf/x", GetUtf8(kTextNameHoldControl)}, {"", "Cannot save an element without a name."},
+      {"Empty", "There was an error creating the element file."}};
+  for (const auto& [name, refusal] : refused) {
     DrumkitChooser::Element e;
     e.name = name;
     e.sample_path = std::string(name) == "Empty" ? "empty" : "";
     testing::internal::CaptureStdout();
     EXPECT_FALSE(c.SaveElement(e, message)) << name;
     testing::internal::GetCapturedStdout();
+    EXPECT_EQ(message, refusal) << name;
   }
+  EXPECT_EQ(ReadFile("data/elements/Ride.ele"), "kept");
   EXPECT_EQ(message, "There was an error creating the element file.");
   EXPECT_EQ(ReadFile("data/elements/Empty.ele"), "");
   EXPECT_EQ(ReadFile("conf/x.ele"), "");
@@ -302,7 +309,7 @@ TEST(Elements, CreatingCountingAndRefusing) {
   EXPECT_EQ(message, "There was an error creating the element file.");
   std::filesystem::rename("elements_aside", "data/elements");
   EXPECT_EQ(c.element_names.size(), 1u);
-  for (const char* name : {"A", "B", "C"}) WriteKit(std::string(name) + ".ini", name, {"Cowbell"});
+  for (const char* name : {"A", "B", "C"}) WriteKit(std::string(name) + ".ini", name, {"Cowbell", "Clap", "Cowbell"});
   c.BuildDrumkitList(false);
   const std::pair<int, const char*> counts[] = {{3, "A, B and C"}, {2, "A and B"}, {1, "A"}};
   for (const auto& [n, text] : counts) {
