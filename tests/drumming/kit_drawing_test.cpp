@@ -175,6 +175,26 @@ TEST(IconAnimation, HitsThatAreNeverDrawnStayBounded) {
   EXPECT_FLOAT_EQ(hits.back().strength, 1.0f);
 }
 
+// Every kind of icon movement on a plain square: the hit kinds six and fourteen frames after a
+// hard hit (upper and lower row), then the pedal's tilt and the hi-hat's slide at half their value.
+TEST(KitDrawing, EachKindOfHitMovesItsIconItsOwnWay) {
+  skyt_test::GlContext gl(640, 240);
+  window_services.reshape(640, 240);
+  gl.Clear(0, 0, 0, 1);
+  graphics_mode = 0;
+  for (int type = 0; type < 8; ++type)
+    for (const float elapsed : {6.0f, 14.0f}) {
+      Drumkit::Icon icon;  // no picture: a plain white square
+      icon.width = icon.height = 44;
+      icon.texture_tried = true;
+      icon.animations.emplace_back(type);
+      icon.Animate(0, 1.0f, 0.6f, 0.8f);
+      icon.animations[0].instances[0].elapsed = elapsed;
+      icon.Draw(40.0f + 80 * type, elapsed < 10 ? 170.0f : 70.0f, 1.0f, true, false, 0.5f);
+    }
+  EXPECT_EQ(skyt_test::DiffersFromKeptPicture(gl, "kit/icon-movements"), "");
+}
+
 // An icon is drawn its own offset (a kit file's icon offsets) away from the point it is given.
 TEST(KitDrawing, AnIconIsDrawnAtItsOffset) {
   skyt_test::GlContext gl(320, 240);
