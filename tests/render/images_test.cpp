@@ -391,6 +391,12 @@ TEST_F(ImageTest, MovingHandsTheTextureOver) {
   Image taken = std::move(images[0]);
   EXPECT_EQ(images[0].texture, 0u);
   EXPECT_TRUE(glIsTexture(taken.texture));
+  // Moved onto an image with a texture: that texture is released, the moved one taken over.
+  const GLuint held = taken.texture, moved = images[1].texture;
+  taken = std::move(images[1]);
+  EXPECT_EQ(taken.texture, moved);
+  EXPECT_EQ(images[1].texture, 0u);
+  EXPECT_FALSE(glIsTexture(held));
   images.clear();
   EXPECT_TRUE(glIsTexture(taken.texture));
 }
