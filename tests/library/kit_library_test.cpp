@@ -147,6 +147,7 @@ TEST_F(KitLoad, MiddleElementMissingAndSplashPartner) {
   MakeElement("12in bop snare (no rimshots)", Sound::SNARE, Sound::CATEGORY_HAND);
   MakeElement("13in hi-hats", Sound::HIHAT, Sound::CATEGORY_HAND_AND_FOOT);
   MakeElement("13in hi-hat foot splash", Sound::HIHAT_SPLASH, Sound::CATEGORY_FOOT);
+  MakeElement("03in hi-hat splash", Sound::SPLASH, Sound::CATEGORY_HAND);  // listed first, another hi-hat's
   WriteKit("Jazz.ini", "Jazz", {"12in bop snare (no rimshots)", "20in punch kick", "13in hi-hats"});
   DrumkitChooser c;
   c.Init();
