@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "drumming/drumkit.h"
+#include "drumming/kit_carry.h"
 #include "frame/ini_file.h"
 #include "tests/support/stroke_harness.h"
 #include "tests/support/test_dirs.h"
@@ -227,6 +228,35 @@ TEST_F(KitModel, CalibrationRoundTripKeepsKeysAndLegend) {
   ASSERT_TRUE(again.SaveCalibrationInfo(path));
   std::string second = CalibrationPart(ReadFile(path));
   EXPECT_EQ(part, second);  // sensitivities included: the integer read is written back
+}
+
+// An element edit reloads the kit from its file: what the drums held in memory, saved or not,
+// goes over to the reloaded drums, so the kit saves as it did before the reload.
+TEST_F(KitModel, KeptDrumsGiveTheReloadedKitWhatItsDrumsHeld) {
+  int snare = skyt_test::AddElement(Sound::SNARE, Sound::CATEGORY_HAND);
+  int hihat = skyt_test::AddElement(Sound::HIHAT, Sound::CATEGORY_HAND_AND_FOOT);
+  int kick = skyt_test::AddElement(Sound::KICK, Sound::CATEGORY_FOOT);
+  const std::vector<KitDrum> drums = {{"sn", Sound::SNARE, 0, snare}, {"hh", Sound::HIHAT, 2, hihat}, {"bd", Sound::KICK, 1, kick}};
+  ASSERT_TRUE(skyt_test::LoadKit(
+      kit_, drums,
+      "Left_Choke_Zone_Param1 = 150\nRight_Choke_Zone_Param1 = 170\n"
+      "Drum0.x = 150\nDrum0.y = 160\nDrum0.size = 4\nDrum0.Hand.Sensitivity = 37\nDrum0.volume = 80\n"
+      "Drum0.volume_curve = 1\nDrum0.midi_hand_filter_threshold = 0.05\nDrum0.midi_rimshot_threshold = 0.9\n"
+      "Drum1.x = 100\nDrum1.y = 120\nDrum1.size = 3.5\nDrum1.foot_x = 80\nDrum1.foot_y = 225\nDrum1.foot_size = 5\n"
+      "Drum1.pedal_lowest_foot_y = 228\nDrum1.pedal_foot_range = 5\nDrum1.Hand.Sensitivity = 30\n"
+      "Drum1.Foot.Sensitivity = 33\nDrum1.volume = 35\nDrum1.volume2 = 29\nDrum1.volume_curve = 2\n"
+      "Drum1.volume_curve2 = 3\nDrum1.hihat_splash_sensitivity = 40\nDrum1.hihat_clutch_openness = 50\n"
+      "Drum1.midi_bow_edge_threshold = 0.7\nDrum1.midi_hand_filter_threshold = 0.2\n"
+      "Drum1.midi_foot_filter_threshold = 0.3\nDrum2.foot_x = 160\nDrum2.foot_y = 220\nDrum2.foot_size = 6\n"
+      "Drum2.pedal_lowest_foot_y = 223\nDrum2.pedal_foot_range = 7\nDrum2.Foot.Sensitivity = 25\nDrum2.volume = 60\n"
+      "Drum2.volume_curve = 1\nDrum2.midi_foot_filter_threshold = 0.4\n"));
+  ASSERT_TRUE(kit_.SaveCalibrationInfo("before.ini"));
+  const KeptDrums kept(kit_);
+  ASSERT_TRUE(skyt_test::LoadKit(kit_, drums, ""));
+  kept.PutInto(kit_, CarriedDrums({"sn", "hh", "bd"}, {"sn", "hh", "bd"}));
+  EXPECT_TRUE(kit_.is_calibrated);
+  ASSERT_TRUE(kit_.SaveCalibrationInfo("after.ini"));
+  EXPECT_EQ(ReadFile("after.ini"), ReadFile("before.ini"));
 }
 
 // Chooser lists shorter than the kit's element map leave the drums past them unnamed hand drums.
