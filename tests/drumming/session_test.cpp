@@ -367,6 +367,28 @@ TEST_F(Session, AKitChangeEndsTheRecordingAndListsIt) {
   logger.recordings.clear();
 }
 
+// A kit taken in pans each drum by where it stands for the player's hand; panning switched off
+// centres the drums, and switched on again pans them as before.
+TEST_F(Session, ATakenKitIsPannedByWhereItsDrumsStand) {
+  const int snare = skyt_test::AddElement(Sound::SNARE, Sound::CATEGORY_HAND);
+  ASSERT_TRUE(skyt_test::LoadKit(kit_, {{"sn", Sound::SNARE, 0, snare}}, "Drum0.x = 300\nDrum0.y = 100\nDrum0.size = 4\n"));
+  LibraryCalls installed = library_calls;
+  library_calls.load_drumkit = [](DrumkitChooser&, Drumkit*, const std::string&, bool, bool) { return 0; };
+  for (const bool left : {false, true}) {
+    const float pan = (300 - (left ? 178.0f : 146.0f)) / 178.0f * kit_.pan_width;
+    drummer_.Is_Left_Handed = left;
+    sound.SetElementPan(snare, 0.0f);
+    ASSERT_TRUE(drummer_.ChooseDrumkit("Other", false));
+    EXPECT_FLOAT_EQ(sound.GetElementPan(snare), pan) << left;
+    drummer_.TogglePanning();
+    EXPECT_FALSE(sound.panning_enabled);
+    EXPECT_EQ(sound.GetElementPan(snare), 0.0f);
+    drummer_.TogglePanning();
+    EXPECT_FLOAT_EQ(sound.GetElementPan(snare), pan) << left;
+  }
+  library_calls = installed;
+}
+
 TEST_F(Session, PlaylistNamesAndIndex) {
   std::ofstream("conf/playlist.txt") << "/music/some.dir/track one\nC:\\songs\\Backing.mp3\nsong.ogg\r\n\n";
   drummer_.current_song = 7;
