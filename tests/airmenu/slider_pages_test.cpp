@@ -275,25 +275,37 @@ TEST(SliderPages, ADrumCodeWithoutADrumShowsTheMixerFormWithOnlyDone) {
 
 TEST(SliderPages, MidiPageShowsTheThresholdsOfTheDrumsKind) {
   const struct {
-    int drum;
+    int drum, side;
     std::vector<int> sliders;
-  } cases[] = {{0, {kMuteUnderSlider, kRimshotSlider}},
-               {1, {kMuteUnderSlider, kEdgeHitSlider}},
-               {2, {kMuteUnderSlider}}};
+    std::string name_line;
+  } cases[] = {{0, 0, {kMuteUnderSlider, kRimshotSlider}, "of the Snare element."},
+               {1, 0, {kMuteUnderSlider, kEdgeHitSlider}, "of the Hat element."},
+               {1, 1, {kMuteUnderSlider, kEdgeHitSlider}, "of the Hat pedal"},
+               {2, 1, {kMuteUnderSlider}, "of the Kick element."}};
   InAirKit kit("midi_page");
   skyt_test::LoadAdjustKit();
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.drum);
-    skyt_test::EnterPage(kit, kAdjustMidiSettings, 139 + c.drum, c.drum == 2, kAdjustDrums);
+    SCOPED_TRACE(testing::Message() << c.drum << " side " << c.side);
+    skyt_test::EnterPage(kit, kAdjustMidiSettings, 139 + c.drum, c.side, kAdjustDrums);
     EXPECT_EQ(SliderIds(kit), c.sliders);
+    EXPECT_EQ(kit.Line(0), "Adjusting the MIDI settings");
+    EXPECT_EQ(kit.Line(1), c.name_line);
     EXPECT_EQ(kit.Line(4), GetUtf8(kTextHitDrumPedalFirmly));
   }
   skyt_test::EnterPage(kit, kAdjustMidiSettings, 139, 0, kAdjustDrums);
   skyt_test::DragSlider(kit, kMuteUnderSlider, true);
   EXPECT_FLOAT_EQ(drumkit.drums[0].midi_hand_filter_threshold, 0.1f);
+  // Two firm taps on the kick pedal move the page to the kick.
+  for (int tap = 0; tap < 2; ++tap) kit.Run(StrokeScript::FootTap(200));
+  EXPECT_EQ(drumkit.shown_drum, 2);
+  kit.Run(StrokeScript::Rest(1));
+  EXPECT_EQ(SliderIds(kit), std::vector<int>{kMuteUnderSlider});
   // The change is reported by every later visit.
   skyt_test::EnterPage(kit, kAdjustMidiSettings, 139, 0, kAdjustDrums);
+  const int clicks = kit.Clicks();
   skyt_test::HitActivated(kit, kDoneButton);
   EXPECT_EQ(interface_state, kAdjustDrums);
   EXPECT_EQ(state_param2, 1);
+  EXPECT_EQ(kit.Clicks(), clicks + 1);
+  EXPECT_EQ(drumkit.shown_drum, -1);
 }
