@@ -1,11 +1,13 @@
 // The kit browsing page: browsing, Apply, and copying a preset before adjusting it.
 #include <gtest/gtest.h>
 #include <cstdio>
+#include <fstream>
 
 #include <string>
 #include <vector>
 
 #include "drumming/drumkit.h"
+#include "drumming/drummer.h"
 #include "drumming/interface_state.h"
 #include "drumming/library_calls.h"
 #include "drumming/menu_ids.h"
@@ -16,6 +18,7 @@
 #include "library/drumkit_chooser.h"
 #include "tests/support/adjust_kit.h"
 #include "tests/support/in_air_kit.h"
+#include "tests/support/stroke_harness.h"
 #include "tests/support/test_dirs.h"
 
 using skyt_test::InAirKit;
@@ -41,6 +44,9 @@ TEST(KitPage, BrowsingWrapsAndAFailedApplyStillCountsAsAChange) {
   ListThreeKits();
   skyt_test::EnterPage(kit, kDrumKits, 0, 0, 0);
   EXPECT_TRUE(kit.Button(kApplyButton)->greyed);
+  kit.Run(skyt_test::StrokeScript::FootTap(200));  // on the kick pedal
+  EXPECT_TRUE(skyt_test::PlayingVoices().empty()) << "the drums are silent while browsing";
+  kit.Run(skyt_test::StrokeScript::Rest(5));
   const struct {
     int button;
     const char* selected;
@@ -63,9 +69,21 @@ TEST(KitPage, BrowsingWrapsAndAFailedApplyStillCountsAsAChange) {
   kit.Frame({});
   EXPECT_EQ(kit.Line(0), "Current drum kit: Test.");
   EXPECT_FALSE(screen_progress) << "the page draws its own progress in the air";
+  std::ofstream("conf/skytapper.cfg") << "[Session]\n";
+  drummer.session_loaded = true;
+  int clicks = kit.Clicks();
   kit.Hit(kDoneButton);
   EXPECT_EQ(interface_state, kPlay);
   EXPECT_EQ(state_param, 2);
+  EXPECT_EQ(kit.Clicks(), clicks + 1);
+  EXPECT_NE(skyt_test::ReadFile("conf/skytapper.cfg").find("Last_Drumkit = Test"), std::string::npos);
+  drummer.session_loaded = false;
+  // The loaded user kit is adjusted in place.
+  skyt_test::EnterPage(kit, kDrumKits, 0, 0, 0);
+  clicks = kit.Clicks();
+  kit.Hit(kAdjustDrumsButton);
+  EXPECT_EQ(interface_state, kAdjustDrums);
+  EXPECT_EQ(kit.Clicks(), clicks + 1);
 }
 
 TEST(KitPage, AnEmptyListOrAnUnlistedKitLeavesOnlyDone) {
