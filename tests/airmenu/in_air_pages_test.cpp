@@ -6,7 +6,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "airmenu/calibration.h"
 #include "airmenu/page_frame.h"
 #include "airmenu/pages.h"
 #include "drumming/drumkit.h"
@@ -125,6 +128,36 @@ TEST(InAirPages, PresetNoticeFollowsTheIntroOnPresetKitsOnly) {
       EXPECT_EQ(kit.Line(1), GetUtf8(519));
       EXPECT_EQ(kit.Line(3), GetUtf8(517));
     }
+  }
+}
+
+// The drumming page's notices on entry: the fast graphics modes tell how to leave them, and the
+// intro after the wizard says more on the first run.
+TEST(InAirPages, DrummingPageNoticesFillTheirLines) {
+  const struct {
+    int graphics_mode;
+    bool first_run;
+    std::vector<std::pair<int, TextId>> lines;
+  } cases[] = {
+      {kGraphicsSlow, false, {{0, kTextFastGraphicsMode2}, {1, kTextPressCtrlG}}},
+      {kGraphicsSlowSimplified, false, {{0, kTextFastGraphicsMode3}, {1, kTextPressCtrlG}}},
+      {kGraphicsNormal,
+       true,
+       {{0, kTextDrumKitSet},
+        {1, kTextDontForgetPlugTurn},
+        {2, kTextPutSomeMarkersWish},
+        {4, kTextNotePedalBehave},
+        {5, kTextCorrespondingFootTapped}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "mode " << c.graphics_mode);
+    InAirKit kit("inair_play_notices");
+    drummer.Never_Ran = c.first_run;
+    calibration.Start(false);
+    graphics_mode = c.graphics_mode;
+    kit.Open([] { OpenPlayPage(PlayEntry::kAfterWizard); });
+    for (const auto& [line, text] : c.lines) EXPECT_EQ(kit.Line(line), GetUtf8(text)) << line;
+    drummer.Never_Ran = false;
   }
 }
 
