@@ -325,6 +325,21 @@ TEST(ElementFields, AStreamEndingInsideAFieldIsAFailure) {
   }
 }
 
+// A block of a few bytes holds no whole value: damage, not the empty block that ends a sample.
+TEST(ElementFields, ABlockShorterThanAValueIsRefused) {
+  for (const uint32_t size : {1u, 2u, 3u}) {
+    std::vector<uint8_t> b;
+    PutU32(b, element_file::kStored);
+    PutU32(b, size);
+    b.resize(b.size() + 4, 0);
+    std::istringstream in(std::string(b.begin(), b.end()));
+    uint8_t out[64];
+    uint32_t raw_size = 0;
+    std::vector<uint8_t> scratch;
+    EXPECT_FALSE(element_file::ReadBlock(in, out, 64, raw_size, scratch)) << size;
+  }
+}
+
 TEST_F(DamagedElementTest, AbsurdCountsAndSizesAreRefused) {
   auto with = [&](size_t at, uint32_t value) {
     std::vector<uint8_t> b = good_;
