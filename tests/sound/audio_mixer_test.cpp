@@ -242,6 +242,16 @@ TEST(Reverb, ImpulseResponse) {
   for (int k = 0; k < 1128; ++k) ASSERT_EQ(right[k], 0.0f) << k;
   EXPECT_NEAR(right[1128], 0.015f, 1e-6);
   EXPECT_NE(right[1128 + 329], 0.0f);  // the second side's all-passes are longer and shorter in turn
+  // Before the first all-pass echo the room answers at the comb lengths alone, the second
+  // side's combs longer and shorter by the spread in turn.
+  const std::pair<const std::vector<float>*, std::vector<int>> arrivals[] = {
+      {&left, {1116, 1188, 1277}}, {&right, {1128, 1176, 1289}}};
+  for (const auto& [out, frames] : arrivals) {
+    std::vector<int> heard;
+    for (int k = 1; k < 1341; ++k)
+      if ((*out)[k] != 0.0f) heard.push_back(k);
+    EXPECT_EQ(heard, frames);
+  }
   // The filters carry their state from block to block: cut into blocks, the tail is the
   // same as in one block.
   Reverb whole(4096, 1.0f, 0.5f, 0.5f);
