@@ -133,6 +133,35 @@ TEST_F(Decode, SoxMadeWavAtOtherRatesAndDepths) {
   EXPECT_NEAR(Peaks().first, 16384, 800);
 }
 
+// A WAV at another rate gives what the resampler gives for its values taken to 16 bits, each
+// channel from its own place in the frame, at every depth.
+TEST_F(Decode, ResampledWavKeepsEachChannel) {
+  std::vector<int16_t> pcm;  // left and right unlike each other, in steps the 8-bit form holds
+  for (int j = 0; j < 64; ++j) {
+    pcm.push_back(static_cast<int16_t>(((j * 5) % 200 - 100) * 256));
+    pcm.push_back(static_cast<int16_t>(((j * j) % 200 - 100) * 256));
+  }
+  std::vector<int16_t> want(2 * 128 + 2);
+  int frames = 0;
+  Audio::ConvertTo44100HzStereo(pcm.data(), 64, 2, 22050, want.data(), frames);
+  ASSERT_EQ(frames, 128);
+  for (const int bits : {8, 16, 24}) {
+    std::vector<uint8_t> bytes;
+    for (const int16_t v : pcm) {
+      if (bits == 8) bytes.push_back(static_cast<uint8_t>((v >> 8) + 128));
+      if (bits == 24) bytes.push_back(0);
+      if (bits != 8) {
+        bytes.push_back(static_cast<uint8_t>(v));
+        bytes.push_back(static_cast<uint8_t>(v >> 8));
+      }
+    }
+    ASSERT_TRUE(LoadBytes(WavImage(2, 22050, bits, bytes))) << bits;
+    ASSERT_EQ(s.Frames(), 128u) << bits;
+    for (int i = 0; i < 2 * frames; ++i) ASSERT_EQ(s.Data()[i], want[i]) << bits << " " << i;
+    audio.FreeSound(s);
+  }
+}
+
 TEST(Resampler, RatesAndEdges) {
   std::vector<int16_t> in(2 * 100, 1000), out(2 * 300);
   int frames = 0;
