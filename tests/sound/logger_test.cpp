@@ -77,6 +77,14 @@ TEST_F(Recordings, DeleteAndRenameRules) {
   logger.BuildRecordingList();
   ASSERT_EQ(logger.GetNumRecordings(), 3);
   std::string error;
+  for (int none : {-1, 3}) {
+    error.clear();
+    EXPECT_EQ(logger.DeleteRecording(none, error), -2);
+    EXPECT_EQ(error, "No recording is selected.");
+    error.clear();
+    EXPECT_FALSE(logger.RenameRecordingFile(none, error));
+    EXPECT_EQ(error, "No recording is selected.");
+  }
   EXPECT_EQ(logger.DeleteRecording(2, error), 1);  // the last of three: select the new last
   EXPECT_FALSE(std::filesystem::exists("recordings/c.sel"));
   EXPECT_EQ(logger.DeleteRecording(0, error), 0);
