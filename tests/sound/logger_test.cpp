@@ -143,6 +143,12 @@ TEST_F(Recordings, LoadingAndRecording) {
   logger.UnloadRecording();
   EXPECT_FALSE(logger.LoadRecording(1, error));
   EXPECT_EQ(error, "Could not load the recording.");
+  // The failed load unloaded the one before: selecting that one again loads it again.
+  ASSERT_TRUE(logger.LoadRecording(0, error));
+  EXPECT_FALSE(logger.LoadRecording(1, error));
+  sound.performance_description = "marker";
+  ASSERT_TRUE(logger.LoadRecording(0, error));
+  EXPECT_EQ(sound.performance_description, "1");
 
   bool recording = false;
   logger.StartRecording(recording, "Kit name");
