@@ -95,13 +95,16 @@ class Export : public record_test::RecordingFolderTest {
   int WriteWhole(const std::string& path, bool with_song) {
     if (!sound.OpenPerformanceWav(path.c_str(), with_song)) return -1;
     int progress = 0, calls = 0;
+    highest_progress = 0;
     while (progress != 100 && calls < 100000) {
       progress = sound.PartialWritePerformanceWav();
+      if (progress < 100) highest_progress = std::max(highest_progress, progress);
       ++calls;
     }
     sound.ClosePerformanceWav();
     return calls;
   }
+  int highest_progress = 0;  // of the last WriteWhole, before it reached 100
 
 };
 
@@ -118,6 +121,7 @@ TEST_F(Export, WholePerformanceWithoutADevice) {
   EXPECT_GE(frames, 44100 + 11025);  // the song lasts a second from 0.25 s
   EXPECT_GT(Peak("out/first.wav"), 1000);
   EXPECT_LE(Peak("out/first.wav"), 32766);
+  EXPECT_EQ(highest_progress, 99);  // the song outlasts the last event
   EXPECT_EQ(sound.audio.GetDeviceType(), 0);
   EXPECT_FALSE(sound.audio.IsOffline());
   // The same export of the recording loaded afresh (foot sample sets alternate from the
