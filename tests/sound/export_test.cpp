@@ -131,8 +131,11 @@ TEST_F(Export, WholePerformanceWithoutADevice) {
   record_test::WaitForSamples(sound);
   ASSERT_GT(WriteWhole("out/second.wav", true), 1);
   EXPECT_EQ(element_test::ReadBytes("out/first.wav"), element_test::ReadBytes("out/second.wav"));
-  // Without the song the file ends when the drums have died away.
+  // Without the song the file ends when the drums have died away; the file is completed
+  // without a warning.
+  testing::internal::CaptureStdout();
   WriteWhole("out/drums.wav", false);
+  EXPECT_EQ(testing::internal::GetCapturedStdout().find("Warning"), std::string::npos);
   EXPECT_LT(CheckWav("out/drums.wav"), frames);
   EXPECT_FALSE(sound.OpenPerformanceWav("no_such_folder/x.wav", false));
   // A full disk ends the export at the first write that fails, not at the performance's end.
