@@ -144,6 +144,7 @@ TEST_F(Export, WholePerformanceWithoutADevice) {
   while (sound.PartialWritePerformanceWav() != -1 && calls < whole_calls) ++calls;
   sound.ClosePerformanceWav();
   EXPECT_LT(calls, whole_calls / 4);
+  EXPECT_FALSE(sound.IsPerformancePlaying());  // the playback that rendered it ends with it
 }
 
 TEST_F(Export, SplitPerElementAndPedal) {
