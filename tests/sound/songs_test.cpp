@@ -79,6 +79,15 @@ TEST_P(Metronome, ClockJumpsAheadDoNotSilenceIt) {
   s.audio.SetHook(Sound::AudioCallback, &s, 10 * 44100);  // as a playback started at 10 s
   auto clicks = Clicks(audio_test::Render(s.audio, 44100));
   EXPECT_GE(clicks.size(), 3u);
+  // A jump onto a click plays it on the first frame, at the level of its place in the bar.
+  s.SetMetronomeTempo(120.0f);
+  s.StartMetronome(0.0f, 0.0f);
+  s.audio.SetHook(Sound::AudioCallback, &s, 20 * 44100);
+  clicks = Clicks(audio_test::Render(s.audio, 11025 + 100));
+  ASSERT_EQ(clicks.size(), 2u);
+  EXPECT_EQ(clicks[0].first, 0);
+  EXPECT_NEAR(clicks[0].second, 1.0f, 1e-3);
+  EXPECT_NEAR(clicks[1].second, 0.35f, 1e-3);
 }
 
 INSTANTIATE_TEST_SUITE_P(BufferSizes, Metronome, ::testing::Values(16, 64, 100, 256));
