@@ -90,6 +90,17 @@ TEST_P(Metronome, ClockJumpsAheadDoNotSilenceIt) {
   EXPECT_NEAR(clicks[1].second, 0.35f, 1e-3);
 }
 
+// Clicks longer than the half beat keep to the click's two voices: the oldest gives way.
+TEST_P(Metronome, LongClicksKeepToTheirVoices) {
+  s.audio.FreeSound(s.click);
+  audio_test::Fill(s.click, std::vector<int16_t>(2 * 44100, 1000), 2);
+  s.audio.BeginOffline(GetParam());
+  s.SetMetronomeTempo(600.0f);  // a click every 2205 frames
+  s.StartMetronome(0.0f, 0.0f);
+  audio_test::Render(s.audio, 5 * 2205 + 100);
+  EXPECT_EQ(s.audio.GetNumPlayingSounds(), 2);
+}
+
 INSTANTIATE_TEST_SUITE_P(BufferSizes, Metronome, ::testing::Values(16, 64, 100, 256));
 
 class Songs : public ::testing::Test {
