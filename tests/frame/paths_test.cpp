@@ -1,9 +1,13 @@
 // Paths under the installation folder, folder scans in library order, file names from names.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
+#include "frame/frame_globals.h"
+#include "frame/ini_file.h"
 #include "frame/paths.h"
+#include "frame/texts.h"
 #include "tests/support/test_dirs.h"
 
 namespace {
@@ -31,6 +35,30 @@ TEST(Paths, ScanListsMatchingNamesInLibraryOrder) {
   std::vector<std::string> untouched{"keep"};
   ScanDirectory((dir + "/missing").c_str(), ".ini", untouched);
   EXPECT_EQ(untouched, std::vector<std::string>{"keep"});
+}
+
+long OpenDescriptors() {
+  return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), std::filesystem::directory_iterator());
+}
+
+// Folder scans, settings rewrites and the font check run again and again while screens are
+// shown: each closes what it opened.
+TEST(Paths, ScansAndReadsLeaveNoDescriptorOpen) {
+  const std::string dir = skyt_test::FreshDir("descriptors");
+  std::filesystem::create_directories(dir + "/data/fonts");
+  std::ofstream(dir + "/data/fonts/SourceHanSans-Normal.ttf") << "x";
+  std::ofstream(dir + "/a.ini") << "[S]\nA = 1\n";
+  const std::string installation = installation_directory;
+  installation_directory = dir;
+  const long before = OpenDescriptors();
+  for (int i = 0; i < 3; ++i) {
+    std::vector<std::string> names;
+    ScanDirectory(dir.c_str(), ".ini", names);
+    EXPECT_TRUE(IniFile::ReplaceEntries(dir + "/a.ini", {{"A", "A = 2"}}));
+    EXPECT_TRUE(HaveJapaneseFont());
+  }
+  EXPECT_EQ(OpenDescriptors(), before);
+  installation_directory = installation;
 }
 
 TEST(Paths, NameToPathMakesSafeFileNames) {
