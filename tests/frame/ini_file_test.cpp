@@ -10,6 +10,7 @@
 #include <functional>
 #include <sstream>
 
+#include "frame/atomic_file.h"
 #include "frame/ini_file.h"
 #include "tests/support/test_dirs.h"
 
@@ -226,4 +227,17 @@ TEST(IniRead, SectionInOneScanAsTheGettersReadIt) {
   EXPECT_EQ(entries, (Entries{{"Key", "v 1"}, {"Nul", std::string("a\0b", 3)}}));
   EXPECT_EQ(Str(ini, "map", "key"), "v 1");
   EXPECT_FALSE(ini.GetSection("b", entries));
+}
+
+// A new kit or preset file gets the permissions the user's umask allows, every time.
+TEST(AtomicFile, NewFilesFollowTheUmask) {
+  const std::string dir = skyt_test::FreshDir("atomic_umask");
+  const mode_t old = umask(027);
+  for (const char* name : {"/a.ini", "/b.ini"}) {
+    ASSERT_TRUE(WriteFileAtomic(dir + name, "x"));
+    struct stat st;
+    ASSERT_EQ(stat((dir + name).c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u) << name;
+  }
+  umask(old);
 }
