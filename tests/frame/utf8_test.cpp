@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
 #include <vector>
 
 #include "frame/utf8.h"
@@ -71,6 +72,11 @@ TEST(Utf8, StringConversionsStopAtBadBytesAndFullBuffers) {
   EXPECT_STREQ(b, "\xEF\xBF\xBD");
   EXPECT_EQ(CharToUtf8(b, 2, 0x20AC), 0);
   EXPECT_EQ(CharToUtf8(b, 3, 0x20AC), 3);
+  EXPECT_EQ(CharToUtf8(b, 8, 0xDC00), 3);
+  EXPECT_EQ(std::string(b, 3), "\xEF\xBF\xBD");
+  b[0] = 'z';
+  EXPECT_EQ(StrToUtf8(b, 1, e_x, nullptr), 0);
+  EXPECT_EQ(b[0], 0);
 }
 
 TEST(Utf8, EveryBmpCharacterRoundTrips) {
