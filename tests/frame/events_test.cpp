@@ -22,14 +22,17 @@ TEST(Events, ManualResetSemantics) {
 }
 
 TEST(Events, BadArraysAreRefused) {
-  HANDLE e = CreateEvent(nullptr, true, true);
+  HANDLE e = CreateEvent(nullptr, true, true), f = CreateEvent(nullptr, true, true);
   HANDLE twice[2] = {e, e};
+  HANDLE twice_apart[3] = {e, f, e};
   HANDLE with_null[2] = {e, nullptr};
   EXPECT_EQ(WaitForMultipleObjects(0, twice, false, 0), WAIT_FAILED_CODE);
   EXPECT_EQ(WaitForMultipleObjects(2, twice, false, 0), WAIT_FAILED_CODE);
+  EXPECT_EQ(WaitForMultipleObjects(3, twice_apart, false, 0), WAIT_FAILED_CODE);
   EXPECT_EQ(WaitForMultipleObjects(2, with_null, false, 0), WAIT_FAILED_CODE);
   EXPECT_EQ(CloseHandle(nullptr), 0);
   CloseHandle(e);
+  CloseHandle(f);
 }
 
 TEST(Events, HighestSignalledIndexWins) {
