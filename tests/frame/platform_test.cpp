@@ -292,6 +292,8 @@ TEST_F(DesktopEntry, TheUsersEntryWinsAndHiddenMeansRemoved) {
   setenv("PATH", "/nonexistent:/usr/bin:/nonexistent2", 1);
   Write(home_, "[Desktop Entry]\nExec=my-viewer\nTryExec=sh\n");
   EXPECT_TRUE(IsMacClientInstalled());
+  setenv("PATH", "/usr/bin", 1);  // the first folder counts as well
+  EXPECT_TRUE(IsMacClientInstalled());
   setenv("PATH", path.c_str(), 1);
 }
 
