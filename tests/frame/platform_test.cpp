@@ -308,6 +308,11 @@ TEST_F(DesktopEntry, TheUsersFolderDefaultsToLocalShare) {
   unsetenv("XDG_DATA_HOME");
   unsetenv("XDG_DATA_DIRS");
   EXPECT_TRUE(IsMacClientInstalled());
+  // Without a home folder at all only the system's entries count.
+  unsetenv("HOME");
+  setenv("XDG_DATA_DIRS", system_.c_str(), 1);
+  Write(system_, "[Desktop Entry]\nExec=theirs\n");
+  EXPECT_TRUE(IsMacClientInstalled());
   setenv("HOME", old_home.c_str(), 1);
 }
 
