@@ -105,11 +105,12 @@ TEST(FileDialogs, SaveAddsTheExtensionAndSplitsThePath) {
 }
 
 TEST(FileDialogs, CancelLeavesTheOutputsUntouched) {
-  Script script({{1, ""}, {0, ""}, {0, "/music/a.txt\n"}});
+  Script script({{1, ""}, {0, ""}, {0, "/music/a.txt\n"}, {0, "/music/a.pgg\n"}});
   std::string path = "old", name = "old", ext = "old";
   EXPECT_EQ(OpenFileDialog("Add", "Songs", {"mp3", "ogg"}, path, name, ext), -1);
   EXPECT_EQ(OpenFileDialog("Add", "Songs", {"mp3", "ogg"}, path, name, ext), -1);  // nothing chosen
   EXPECT_EQ(OpenFileDialog("Add", "Songs", {"mp3", "ogg"}, path, name, ext), -1);  // not a song
+  EXPECT_EQ(OpenFileDialog("Add", "Songs", {"mp3", "ogg"}, path, name, ext), -1);  // nor this one
   EXPECT_EQ(path, "old");
   EXPECT_EQ(name, "old");
   EXPECT_EQ(ext, "old");
