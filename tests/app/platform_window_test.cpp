@@ -213,6 +213,9 @@ TEST_F(GlutWindow, ViewerWindowAndFocus) {
   XMapWindow(d, viewer);
   XSync(d, False);
   EXPECT_TRUE(ClientRunningOnThisMac());
+  XLowerWindow(d, viewer);  // now the first window the server lists
+  XSync(d, False);
+  EXPECT_TRUE(ClientRunningOnThisMac());
   EXPECT_TRUE(SetWhetherClientIsRunningOnThisDevice());
   EXPECT_TRUE(ClientRunningOnThisDevice()) << "the viewer's keys and focus follow this computer";
   Xdo({"xdotool", "windowfocus", "--sync", std::to_string(viewer)});
