@@ -216,6 +216,17 @@ TEST_F(GlutWindow, ViewerWindowAndFocus) {
   XLowerWindow(d, viewer);  // now the first window the server lists
   XSync(d, False);
   EXPECT_TRUE(ClientRunningOnThisMac());
+  // Giving it the focus asks the window manager to activate it.
+  XSelectInput(d, DefaultRootWindow(d), SubstructureNotifyMask);
+  XSync(d, False);
+  GiveFocusToClientMac();
+  EXPECT_TRUE(ClientRunningOnThisMac());  // a round trip: the request has reached the server
+  XSync(d, False);
+  XEvent asked;
+  ASSERT_TRUE(XCheckTypedEvent(d, ClientMessage, &asked));
+  EXPECT_EQ(asked.xclient.window, viewer);
+  EXPECT_EQ(asked.xclient.message_type, XInternAtom(d, "_NET_ACTIVE_WINDOW", False));
+  XSelectInput(d, DefaultRootWindow(d), NoEventMask);
   EXPECT_TRUE(SetWhetherClientIsRunningOnThisDevice());
   EXPECT_TRUE(ClientRunningOnThisDevice()) << "the viewer's keys and focus follow this computer";
   Xdo({"xdotool", "windowfocus", "--sync", std::to_string(viewer)});
