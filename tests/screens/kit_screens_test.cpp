@@ -69,6 +69,12 @@ TEST_F(KitScreens, CloneOfAPresetIsSavedAsAUserKitWithItsCalibration) {
     EXPECT_NE(preset_file.find(value), std::string::npos) << value;
     EXPECT_NE(file.find(value), std::string::npos) << value;
   }
+  // Edited and saved again while another kit is loaded, the copy keeps its calibration.
+  const std::string path = kit.path;
+  ASSERT_TRUE(Click(216));
+  Frame();
+  ASSERT_TRUE(Click(224));
+  EXPECT_NE(ReadFile(path).find("Drum0.x = 149.119614"), std::string::npos) << ReadFile(path);
 }
 
 TEST_F(KitScreens, PresetsCannotBeEditedOrDeleted) {
