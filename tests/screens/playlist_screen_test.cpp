@@ -56,6 +56,14 @@ TEST_F(PlaylistScreen, AddPreviewMoveAndOkWritePathsInOrder) {
   sound.audio.WaitForLoadOggAsync(true);
   Frame();
   EXPECT_EQ(Shown(166), "active");
+  // Play: the song sounds.
+  sound.audio.BeginOffline(256);
+  const int volume = sound.song_volume.exchange(100);
+  ASSERT_TRUE(Click(166));
+  EXPECT_GE(audio_test::FirstLoudFrame(audio_test::Render(sound.audio, 1024)), 0);
+  sound.StopSong(true);
+  sound.song_volume = volume;
+  sound.audio.EndOffline();
   Select(1);
   sound.audio.WaitForLoadOggAsync(true);
   Frame();
