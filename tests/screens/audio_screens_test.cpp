@@ -86,6 +86,17 @@ TEST_F(AudioScreens, NoneHidesTheStreamAndGreysTest) {
   ASSERT_TRUE(Click(327));
   EXPECT_TRUE(Fakes::Called("reinit 0 256 -2"));
   EXPECT_EQ(Shown(328), "greyed");
+  // A device picked after None, where the stream had a buffer of one frame, opens with 128.
+  Fakes::frames = 1;
+  Enter(kLatencyScreen);
+  for (const char* device : {GetUtf8(305), "a"}) {
+    Enter(kAudioDeviceScreen);
+    ASSERT_TRUE(Click(device));
+    ASSERT_TRUE(Click(224));
+    Frame();
+  }
+  ASSERT_TRUE(Click(327));
+  EXPECT_TRUE(Fakes::Called("reinit 5 128 0"));
 }
 
 TEST_F(AudioScreens, FirstRunFailedApplyShowsTheMessageOfTheStreamStateAndSavesNoSound) {
