@@ -64,6 +64,7 @@ TEST_F(HelpScreens, PreviousGoesBackAPageFinishAndCloseLeaveForTheMainScreen) {
     Enter(kHelpScreen, 2);
     ASSERT_TRUE(Click(button));
     EXPECT_EQ(interface_state, kMainScreen) << button;
+    EXPECT_EQ(Fakes::calls.back(), "delete") << button;  // the page's picture let go
   }
 }
 
