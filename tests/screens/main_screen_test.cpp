@@ -1,7 +1,10 @@
 // The main screen's matrix of camera, kit, first run and lighting check; where Drum leads; the
 // bottom row in low windows; the first screen's choice; and widget ids unique across screens.
+#include <fstream>
 #include <set>
 
+#include "drumming/progress.h"
+#include "sound/sound.h"
 #include "tests/screens/screen_test_support.h"
 
 namespace {
@@ -76,6 +79,33 @@ TEST_F(MainScreen, StatusCountsDrumsAndPedalsInEachLanguage) {
   EXPECT_NE(texts[0].label.find('3'), std::string::npos);
   EXPECT_NE(texts[0].label.find('1'), std::string::npos);
   EXPECT_EQ(texts[0].label.find('%'), std::string::npos);
+  // A kit name too long for the window is shortened so that the line ends inside it.
+  SetLanguage("en");
+  const std::string name(200, 'K');
+  Kit(name.c_str(), {Sound::CATEGORY_HAND});
+  Enter(kMainScreen);
+  const auto status = All(Imgui::TraceKind::TEXT).at(0);
+  EXPECT_EQ(status.label.find(name), std::string::npos) << status.label;
+  EXPECT_LE(status.x + status.text_w, 960 - 16) << status.label;
+}
+
+// While the kit's samples load, both main screens, the start-up one too, show how far it got.
+TEST_F(MainScreen, BothMainScreensShowTheSamplesLoading) {
+  {
+    // Frames, stored head, head bytes, the head (one of the two frames), rest offset.
+    const uint32_t fields[] = {2, 0xFFFFFFFFu, 4, 0, 0};
+    std::ofstream("half.ele", std::ios::binary).write(reinterpret_cast<const char*>(fields), sizeof fields);
+  }
+  Audio::Sound half;
+  std::ifstream file("half.ele", std::ios::binary);
+  sound.audio.LoadRaw(half, "half.ele", file, 8);
+  Kit("Rock", {Sound::CATEGORY_HAND});
+  for (void (*screen)() : {DoMainScreen, DoMainScreenGreyed}) {
+    DrawSamplesProgress(0, true);
+    input->Frame(screen);
+    EXPECT_NE(FindText(kTextSamplesLoaded), nullptr);
+  }
+  sound.audio.FreeSound(half);
 }
 
 TEST_F(MainScreen, DrumLeadsToDrummingTheLightingCheckOrTheWizard) {
