@@ -99,6 +99,15 @@ TEST_F(MidiMapScreens, TheListOpensOnTheAskedLineElseTheMapInUse) {
     Enter(kChooseMidiMapScreen, c.asked + 1);
     EXPECT_EQ(SelectedLine(), c.want) << c.asked << " " << c.in_use;
   }
+  // Cancel on the new-map screen goes back to the line New was clicked on.
+  for (int line : {2, 0}) {
+    Enter(kChooseMidiMapScreen, line + 1);
+    ASSERT_TRUE(Click(213));
+    Frame();
+    ASSERT_TRUE(Click(kTextCancel));
+    Frame();
+    EXPECT_EQ(SelectedLine(), line);
+  }
   // An emptied list selects nothing, not the line it selected before.
   midi_map_chooser.midi_maps.clear();
   drummer.SetMidiMapIndex(-1);
@@ -111,7 +120,7 @@ TEST_F(MidiMapScreens, NotesChannelsAndControllersOutsideTheirRangesAreNotTaken)
   const Case cases[] = {
       {"D1", "3", "7", 38, 3, 7},  {"38", "16", "127", 38, 16, 127}, {"999", "3", "7", 50, 5, 9},
       {"#999", "3", "7", 50, 5, 9}, {"200", "3", "7", 50, 5, 9},      {"#12", "17", "128", 12, 5, 9},
-      {"60", "0", "0", 60, 5, 9},  {"38x", "3", "7", 50, 5, 9},
+      {"60", "0", "0", 60, 5, 9},  {"38x", "3", "7", 50, 5, 9},  {"0", "1", "1", 0, 1, 1},
   };
   const MidiMapSelection type{false, "", Sound::HIHAT, 1};
   for (const auto& c : cases) {
