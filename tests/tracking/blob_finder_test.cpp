@@ -47,6 +47,10 @@ TEST_F(BlobFinderTest, DarkFrameAndThresholdEdge) {
   EXPECT_EQ(blobs[0].maxLuma, T + 1);
   EXPECT_EQ(blobs[0].xmin, 100);
   EXPECT_EQ(blobs[0].ymax, 100);
+  w.Fill(10);
+  w.Set(160, 239, T + 1);  // the frame's last row
+  ASSERT_EQ(Find(), 1);
+  EXPECT_EQ(blobs[0].ymin, 239);
 }
 
 TEST_F(BlobFinderTest, RowsJoinOnlyWhenTheirColumnsOverlap) {
