@@ -100,6 +100,13 @@ TEST_F(BlobFinderTest, SelectionAndStatus) {
   EXPECT_EQ(Find(), 0);
   EXPECT_EQ(w.cam.GetStatus(), 5);
 
+  // Too many blobs, one of 400 pixels: the four others.
+  w.Fill(10);
+  for (int i = 0; i < 4; ++i) w.Rect(60 + i * 40, 100, 61 + i * 40, 101, 200);
+  w.Rect(140, 140, 159, 159, 200);
+  ASSERT_EQ(Find(), 4);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(blobs[i].ymin, 100) << i;
+
   // Three blobs, one of 400 pixels: two, status 3; 399 pixels is kept.
   w.Fill(10);
   w.Rect(100, 60, 101, 61, 200);
