@@ -91,6 +91,7 @@ TEST(MocapMarker, StrokeFiresOnceWhenTheFallBrakes) {
   EXPECT_EQ(fired[0], 4 + 6);  // the first frame that moved less than expected
   // The fastest mean speed over the last frames: 1.5*(6+5+4+3)/4 pixels in 4 frames.
   EXPECT_NEAR(speeds[0], 1.5f * (6 + 5 + 4 + 3) / 4 / 0.008f, 1.0f);
+  EXPECT_EQ(m.m_up_count, 4);  // the braking frame is the first of the rise in the frame log
   // Below the threshold: tested, not fired.
   MocapMarker quiet;
   EXPECT_TRUE(Feed(quiet, ys, speeds[0] + 1.0f).empty());
