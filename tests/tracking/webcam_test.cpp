@@ -42,13 +42,14 @@ TEST(WebcamSettings, MissingKeysKeepDefaultsAndBadValuesAreBroughtInRange) {
     IniFile ini;
     ASSERT_TRUE(ini.Init(WriteSettings(
         "webcam_settings_b",
-        "[Webcam]\nGain = 12\nExposure_Mocap = 9000\nThreshold  = 255\nProcess priority = 1\n")));
+        "[Webcam]\nGain = 12\nExposure_Mocap = 9000\nExposure_VGA = 300\nThreshold  = 255\nProcess priority = 1\n")));
     Webcam cam;
     testing::internal::CaptureStdout();
     cam.Init(ini);
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(cam.GetGain(), 12);
     EXPECT_EQ(cam.GetExposure(), 511);
+    EXPECT_EQ(cam.GetExposureVGA(), 300);
     EXPECT_EQ(cam.GetThreshold(), 254);
     EXPECT_EQ(cam.GetProcessPriority(), 1);
     EXPECT_NE(out.find("Threshold = 255 is out of range"), std::string::npos) << out;
