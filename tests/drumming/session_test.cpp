@@ -283,7 +283,8 @@ TEST_F(Session, TheStartListsTheKitsAndLoadsTheSavedMidiMap) {
   std::ofstream("conf/drumkits/Mine.ini") << "[Drumkit]\nName = Mine\nIs_Preset = no\n";
   mkdir("conf/midi-maps", 0755);
   ASSERT_TRUE(WritePresetMidiMaps());
-  WriteSettings("Midi_Map_Index = 2\n");
+  WriteSettings("Midi_Map_Index = 2\nLast_Song = 1\n");
+  std::ofstream("conf/playlist.txt") << "one.ogg\ntwo.ogg\n";
   IniFile settings;
   ASSERT_TRUE(settings.Init("conf/skytapper.cfg"));
   ClearMIDIMap();
@@ -293,6 +294,8 @@ TEST_F(Session, TheStartListsTheKitsAndLoadsTheSavedMidiMap) {
   fresh.Init(kit_, kits, maps, webcam, settings);
   ASSERT_EQ(kits.drumkits.size(), 1u);
   EXPECT_EQ(kits.drumkits[0].Name, "Mine");
+  EXPECT_EQ(fresh.playlist.size(), 2u);  // and the playlist, at the last song
+  EXPECT_EQ(fresh.current_song, 1);
   ASSERT_TRUE(maps.IsValidMidiMapIndex(2));
   MidiMapTables chosen;
   ASSERT_TRUE(ReadMIDIMapFile(maps.GetMidiMap(2)->path, chosen));
