@@ -357,6 +357,17 @@ TEST_F(Session, ChoosingAKitThatCannotLoadSavesNothing) {
   EXPECT_EQ(ReadFile("conf/skytapper.cfg"), before);
 }
 
+// A kit that loads is remembered at once: the session is saved with it.
+TEST_F(Session, AKitThatLoadsSavesTheSession) {
+  WriteSettings("");
+  ASSERT_TRUE(drummer_.LoadLastSession());
+  LibraryCalls installed = library_calls;
+  library_calls.load_drumkit = [](DrumkitChooser&, Drumkit*, const std::string&, bool, bool) { return 0; };
+  EXPECT_TRUE(drummer_.ChooseDrumkit("Other", false));
+  EXPECT_NE(ReadFile("conf/skytapper.cfg").find("\nLast_Drumkit = "), std::string::npos);
+  library_calls = installed;
+}
+
 TEST_F(Session, AKitChangeEndsTheRecordingAndListsIt) {
   LibraryCalls installed = library_calls;
   library_calls.load_drumkit = [](DrumkitChooser&, Drumkit*, const std::string&, bool, bool) { return 0; };
