@@ -424,10 +424,12 @@ TEST_F(Session, PlaylistNamesAndIndex) {
     EXPECT_EQ(drummer_.current_song, step.current);
     EXPECT_EQ(sound.song_path, "");
   }
-  float start;
+  drummer_.start_time = 12.5f;
+  float start = 0;
   Drummer::Song song;
   ASSERT_TRUE(drummer_.GetCurrentSongAndStartTime(start, song));
   EXPECT_EQ(song.path, "song.ogg");
+  EXPECT_EQ(start, 12.5f);
 
   drummer_.playlist.pop_back();
   drummer_.SavePlaylistAndSetCurrentSong(-1);
