@@ -15,6 +15,7 @@
 #include "drumming/drumming_globals.h"
 #include "drumming/interface_state.h"
 #include "drumming/library_calls.h"
+#include "drumming/viewer_calls.h"
 #include "frame/frame_globals.h"
 #include "frame/ini_file.h"
 #include "frame/texts.h"
@@ -483,6 +484,10 @@ TEST_F(Session, AnEndedSongIsFollowedByTheNextOne) {
   drummer_.playlist = {{"one", "song.ogg"}, {"two", "song.ogg"}, {"three", "song.ogg"}};
   drummer_.current_song = 0;
   sound.SetSongVolume(100);
+  static int names_sent;
+  names_sent = 0;
+  const ViewerCalls installed = viewer_calls;
+  viewer_calls.song_name = [] { ++names_sent; };
   const auto frame = [this] {
     bool loaded = true;
     drummer_.ScheduleSongLoadingPlaying(false, loaded);
@@ -497,9 +502,11 @@ TEST_F(Session, AnEndedSongIsFollowedByTheNextOne) {
   frame();
   frame();
   EXPECT_EQ(drummer_.current_song, 1);
+  EXPECT_EQ(names_sent, 1);  // a connected viewer is told the new song's name
   EXPECT_GE(sound.audio.GetPlayingTime(sound.song), 0.0f);
   drummer_.StopSong();
   sound.UnloadSong();
+  viewer_calls = installed;
 }
 
 TEST_F(Session, InterfaceStateTransitions) {
