@@ -190,8 +190,12 @@ TEST_F(Finding, MenuLayoutKeepsClearOfDrums) {
   EXPECT_EQ(M::m_no_drums_slider_top_y, 121);
   EXPECT_EQ(M::m_with_drums_slider_x, 145);
   EXPECT_EQ(M::m_with_drums2_x, 70);
+  EXPECT_EQ(M::m_no_drums_slider_top_x, 198);
+  EXPECT_EQ(M::m_no_drums_slider_bottom_x, 98);
   EXPECT_FALSE(kit_.SetDistanceMenuLocations(true));
   EXPECT_EQ(M::m_no_drums_x, 200);
+  EXPECT_EQ(M::m_no_drums_slider_top_x, 78);
+  EXPECT_EQ(M::m_no_drums_slider_bottom_x, 78);
   EXPECT_EQ(M::m_with_drums_slider2_x, 70);
 
   int s = skyt_test::AddElement(Sound::SNARE, 0);
