@@ -243,10 +243,12 @@ TEST_F(Session, DamagedValuesKeepTheirDefaults) {
   // [Drummer] thresholds: damaged ones keep the defaults, sound ones are read.
   const struct {
     const char* keys;
-    float play, place, foot_play, reach;
+    float play, place, foot_play, reach, foot_place = 40.0f;
   } cases[] = {{"Speed_Threshold_Play = -3\nSpeed_Threshold_Place = nan\nSpeed_Threshold_Foot_Play = 18\n"
                 "Dominant_Hand_Reach = 7\n", 30.0f, 200.0f, 18.0f, 0.4f},
-               {"Speed_Threshold_Play = 25\nSpeed_Threshold_Place = 150\n", 25.0f, 150.0f, 15.0f, 0.4f}};
+               {"Speed_Threshold_Play = 25\nSpeed_Threshold_Place = 150\n", 25.0f, 150.0f, 15.0f, 0.4f},
+               {"Speed_Threshold_Foot_Place = 55\nDominant_Hand_Reach = 0.6\n", 30.0f, 200.0f, 15.0f, 0.6f, 55.0f},
+               {"Speed_Threshold_Foot_Place = -1\n", 30.0f, 200.0f, 15.0f, 0.4f}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.keys);
     std::ofstream("conf/skytapper.cfg") << "[Drummer]\n" << c.keys;
@@ -258,6 +260,7 @@ TEST_F(Session, DamagedValuesKeepTheirDefaults) {
     EXPECT_EQ(fresh.Speed_Threshold_Place, c.place);
     EXPECT_EQ(fresh.Speed_Threshold_Foot_Play, c.foot_play);
     EXPECT_EQ(fresh.Dominant_Hand_Reach, c.reach);
+    EXPECT_EQ(fresh.Speed_Threshold_Foot_Place, c.foot_place);
   }
 }
 
