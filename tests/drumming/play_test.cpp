@@ -204,6 +204,11 @@ TEST_F(Playing, ChokeZonesFollowTheGeometry) {
   EXPECT_FALSE(left);
   kit_.TestChokeZones(left, right, 160, 120);
   EXPECT_FALSE(left || right);
+  // Near a corner of each turned square, 1.2 inside its edge.
+  kit_.TestChokeZones(left, right, 11.7f, 242.7f);
+  EXPECT_TRUE(left);
+  kit_.TestChokeZones(left, right, 308.3f, 242.7f);
+  EXPECT_TRUE(right);
   kit_.left_choke_scale = 0;
   kit_.TestChokeZones(left, right, -12.31f, 221.53f);
   EXPECT_FALSE(left);
