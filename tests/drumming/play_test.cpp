@@ -5,6 +5,7 @@
 
 #include "drumming/drumkit.h"
 #include "drumming/drumming_globals.h"
+#include "drumming/viewer_calls.h"
 #include "sound/midi.h"
 #include "sound/midi.h"
 #include "tests/drumming/drumming_test_util.h"
@@ -222,10 +223,16 @@ TEST_F(Playing, PedalOperations) {
   EXPECT_FALSE(kit_.PedalPlacedTooClose(2, 200.0f)); // itself
   EXPECT_TRUE(kit_.PedalPlacedTooClose(0, 200.5f));
 
-  // A splash with a splash element plays it on the foot set and fades the hi-hat.
+  // A splash with a splash element plays it on the foot set and fades the hi-hat; a connected
+  // viewer sees the splash only when its element sounds.
+  static int viewer_hits;
+  const ViewerCalls installed = viewer_calls;
+  viewer_calls.hit_drum = [](int, float, unsigned char) { ++viewer_hits; };
   kit_.PlayDrum(1, 1.0f, Sound::LIMB_HAND_1, -1.0f, false, false);
   ASSERT_EQ(skyt_test::PlayingVoices().size(), 1u);
+  viewer_hits = 0;
   kit_.PedalSplash(1, 0.8f, 0.6f, true);
+  EXPECT_EQ(viewer_hits, 1);
   auto v = skyt_test::PlayingVoices();
   bool splash_played = false;
   for (const auto& voice : v) splash_played = splash_played || voice.slot == splash_;
@@ -247,6 +254,8 @@ TEST_F(Playing, PedalOperations) {
   kit_.PedalSplash(1, 0.8f, 0.6f, false);
   ASSERT_EQ(NoteOns().size(), 1u);
   EXPECT_EQ(NoteOns()[0].data1(), 55);
+  EXPECT_EQ(viewer_hits, 1);
+  viewer_calls = installed;
 }
 
 TEST_F(Playing, ApplyVolumeCurveInterpolates) {
