@@ -330,8 +330,13 @@ TEST_F(KitScreens, CancelAfterTheNewElementScreenReturnsToTheKitsLine) {
     ASSERT_LT(line, static_cast<int>(names.size()));
     EnterListAt(names[line]);
     ASSERT_TRUE(Click(213));  // a new kit
-    ASSERT_TRUE(Click(213));  // a new element
+    working_element.type = Sound::KICK;  // the type of the element made before
+    ASSERT_TRUE(Click(213));  // a new element: of the custom hand type again
     Frame();
+    const auto types = All(Imgui::TraceKind::CHECK_BOX);
+    const auto ticked = std::find_if(types.begin(), types.end(), [](const auto& b) { return b.value == 1; });
+    ASSERT_NE(ticked, types.end());
+    EXPECT_EQ(ticked->label, GetUtf8(ElementTypeTextId(Sound::CUSTOM_HAND)));
     ASSERT_TRUE(Click(9));  // back to the editor
     Frame();
     ASSERT_TRUE(Click(kTextCancel));
