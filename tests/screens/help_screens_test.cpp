@@ -1,5 +1,8 @@
 // Help pages at 709 and 720 pixels, the first-run guide, Previous, Finish and Close, About and
 // back to the same page, the start-up help box saved, the manual opened without a shell.
+#include <set>
+#include <tuple>
+
 #include "tests/screens/screen_test_support.h"
 
 namespace {
@@ -65,6 +68,30 @@ TEST_F(HelpScreens, PreviousGoesBackAPageFinishAndCloseLeaveForTheMainScreen) {
     ASSERT_TRUE(Click(button));
     EXPECT_EQ(interface_state, kMainScreen) << button;
     EXPECT_EQ(Fakes::calls.back(), "delete") << button;  // the page's picture let go
+  }
+}
+
+// The first start's greyed help page is page 1's picture with each greyed widget where the
+// widget it stands for will be.
+TEST_F(HelpScreens, TheGreyedFirstPageStandsWherePageOneWillBe) {
+  auto places = [this] {
+    std::set<std::tuple<Imgui::TraceKind, int, int, int>> out;
+    for (const auto& t : imgui.trace)
+      if (t.kind != Imgui::TraceKind::TEXT) out.insert({t.kind, t.x, t.y, t.w});
+    return out;
+  };
+  for (const char* language : {"en", "ru"}) {
+    SetLanguage(language);
+    Enter(kHelpScreen, 1);
+    const auto page = places();
+    Fakes::calls.clear();
+    input->Frame([] { DoHelpScreen1Greyed(); });
+    if (language == std::string("en")) {
+      EXPECT_TRUE(Fakes::Called("load ./data/images/help1.png"));
+    }
+    const auto greyed = places();
+    EXPECT_EQ(greyed.size(), 5u);
+    for (const auto& p : greyed) EXPECT_EQ(page.count(p), 1u) << language << " x " << std::get<1>(p);
   }
 }
 
