@@ -79,6 +79,12 @@ TEST_F(PlaylistScreen, AddPreviewMoveAndOkWritePathsInOrder) {
   EXPECT_TRUE(std::any_of(imgui.trace.begin(), imgui.trace.end(), [](const Imgui::TraceItem& t) {
     return t.label.find('/') != std::string::npos && t.label.ends_with("long.ogg");
   }));
+  // A long path is shortened to 59 characters.
+  for (const auto& t : imgui.trace) {
+    if (t.label.find('/') != std::string::npos) {
+      EXPECT_EQ(t.label.size(), std::min<size_t>(59, (dir + "/long.ogg").size())) << t.label;
+    }
+  }
 
   ASSERT_TRUE(Click(224));
   EXPECT_EQ(interface_state, kMainScreen);
