@@ -8,9 +8,11 @@
 #include "frame/paths.h"
 #include "library/midi_map_chooser.h"
 #include "library/migrations.h"
+#include "render/widget_drawing.h"
 #include "screens/midi_map_editor.h"
 #include "screens/screen_common.h"
 #include "tests/screens/screen_test_support.h"
+#include "tests/support/kept_pictures.h"
 
 namespace {
 
@@ -41,6 +43,14 @@ class MidiMapScreens : public skyt_test::ScreenTest {
     std::vector<std::string> names;
     midi_map_chooser.GetMidiMapNames(names);
     return static_cast<int>(std::find(names.begin(), names.end(), name) - names.begin());
+  }
+  // The screen drawn once more over the window's background, against its kept picture.
+  std::string Picture(const std::string& name) {
+    input->Frame([] {
+      DrawBackground(false);
+      skyt_test::RunScreen();
+    });
+    return skyt_test::DiffersFromKeptPicture(*gl, name);
   }
   int SelectedLine() const { return All(Imgui::TraceKind::LIST_BOX).at(0).value; }
   // The new-map screen from New, with that name, then Ok.
@@ -82,6 +92,22 @@ TEST_F(MidiMapScreens, CloneAndNewNameUserMapsAndRefuseATakenName) {
   EXPECT_EQ(interface_state, kNewMidiMapScreen);
   EXPECT_EQ(Fakes::messages.size(), 1u);
   EXPECT_EQ(Fakes::boxes, std::vector<std::string>{"warning"});
+}
+
+// The maps made for drum programs say beside the list how to set the program up.
+TEST_F(MidiMapScreens, ProgramMapsShowHowToSetUpTheProgram) {
+  const std::pair<const char*, const char*> maps[] = {
+      {"Addictive Drums 2", "addictive-drums"}, {"BFD3", "bfd"}, {"EZ Drummer 2", "ez-drummer"},
+      {"Garage Band", "garage-band"}, {"Logic (Drum Kit Designer)", "logic"},
+      {"NI Studio Drummer", "studio-drummer"}, {"Superior Drummer 2", "superior-drummer"},
+      {"Ironwood Drums 4", "ironwood"}};
+  for (const auto& [map, picture] : maps) {
+    std::vector<std::string> names;
+    midi_map_chooser.GetMidiMapNames(names);
+    ASSERT_LT(Line(map), static_cast<int>(names.size())) << map;
+    Enter(kChooseMidiMapScreen, Line(map) + 1);
+    EXPECT_EQ(Picture(std::string("screens/MIDI-map-list--") + picture), "");
+  }
 }
 
 // The list opens on the line it was opened on (line 0 too; a line past the end is the last),
@@ -309,6 +335,7 @@ TEST_F(MidiMapScreens, TheOpennessControllerFollowsItsCheckBoxes) {
   ClickAt(600, input->window_height - 125 - 10);
   Frame();
   ASSERT_NE(FindText(kTextPedalNote), nullptr);
+  EXPECT_EQ(Picture("screens/MIDI-maps--hi-hat-element"), "");
   const size_t boxes = All(Imgui::TraceKind::EDIT_BOX).size();
   // Each row clicks a check box (or types into the number box, click 0); the number box is
   // drawn with Other only, just before the pedal note's box.
