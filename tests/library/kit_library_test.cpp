@@ -60,8 +60,9 @@ class KitLoad : public ::testing::Test {
     drumkit.splash_element = -1;
     drummer.Is_Left_Handed = false;
     drummer.Use_Camera_Stand = false;
-    SetCommandRunner([this](const std::vector<std::string>&, const std::string*) {
+    SetCommandRunner([this](const std::vector<std::string>& args, const std::string*) {
       ++boxes_;
+      box_kind_ = args.at(1);
       return CommandResult{0, ""};
     });
     kit_progress = [](int percent, const std::string&, bool) { Progress().push_back(percent); };
@@ -79,6 +80,7 @@ class KitLoad : public ::testing::Test {
     return r;
   }
   int boxes_ = 0;
+  std::string box_kind_;
   std::string output_;
 };
 
@@ -158,6 +160,7 @@ TEST_F(KitLoad, MiddleElementMissingAndSplashPartner) {
   EXPECT_EQ(drumkit.GetDrumkitElementToSoundElement(1), -1);
   EXPECT_EQ(Progress(), (std::vector<int>{0, 0, 50, 100, 100}));
   EXPECT_EQ(boxes_, 1);
+  EXPECT_EQ(box_kind_, "--warning");  // told, not asked
   ASSERT_GE(drumkit.splash_element, 0);
   EXPECT_EQ(sound.GetElementType(drumkit.splash_element), Sound::HIHAT_SPLASH);
   // An unlisted name changes nothing; when it was the current name it is emptied.
