@@ -128,8 +128,3 @@ void DrumkitChooser::GetDrumkitNames(std::vector<std::string>& names) const {
   names.resize(drumkits.size());
   for (size_t i = 0; i < drumkits.size(); ++i) names[i] = drumkits[i].Name;
 }
-
-int DrumkitChooser::AddDrumkit(const LogicalDrumkit& kit) {
-  drumkits.push_back(kit);
-  return int(drumkits.size()) - 1;
-}

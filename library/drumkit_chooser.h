@@ -61,7 +61,6 @@ class DrumkitChooser {
   int GetCurrentKitIndex() const;
   void GetDrumkitNames(std::vector<std::string>& names) const;
   void GetElementNames(std::vector<std::string>& names) const { names = element_names; }
-  int AddDrumkit(const LogicalDrumkit& kit);
 
   // Loads kit `name` (the current kit when empty) into kit, with samples or, for MIDI, only
   // the elements' headers. Returns the kit's list index, -1 when no listed kit has that Name
