@@ -378,7 +378,7 @@ TEST_F(KitLoad, InstalledElementsLoadAsTheFileSaysAndASnareStrokeSoundsOnce) {
     EXPECT_EQ(drumkit.drums[d].type, drums[d].second);
   }
   EXPECT_NE(output_.find("as pedal splash: 13in hi-hat foot splash\n"), std::string::npos) << output_;
-  skyt_test::WaitForSamples(sound);
+  EXPECT_TRUE(skyt_test::WaitForSamples(sound)) << "the kit's samples were never read";
   // The harness's stroke, counted in the mixer (its own voice list knows only its test tones).
   Drummer d;
   skyt_test::ResetDrummer(d, drumkit);
