@@ -156,6 +156,7 @@ TEST_F(KitLoad, MiddleElementMissingAndSplashPartner) {
   c.BuildDrumkitList(false);
   EXPECT_EQ(Load(c, "Jazz", true), 0);
   ASSERT_EQ(drumkit.drums.size(), 3u);
+  EXPECT_EQ(drumkit.drums[0].category, Sound::CATEGORY_HAND);  // the first slot's element
   EXPECT_EQ(int(drumkit.drums[1].type), 255);
   EXPECT_EQ(drumkit.GetDrumkitElementToSoundElement(1), -1);
   EXPECT_EQ(Progress(), (std::vector<int>{0, 0, 50, 100, 100}));
