@@ -12,6 +12,7 @@
 
 #include <clocale>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -178,7 +179,13 @@ TEST_F(GlutWindow, ResizeLockAndSuperKey) {
   EXPECT_EQ(hints.max_height, 720);
   XCloseDisplay(d);
 
+  // The platform layer keeps its one connection to the server.
+  const auto descriptors = [] {
+    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), std::filesystem::directory_iterator());
+  };
+  const auto before = descriptors();
   EXPECT_FALSE(IsCmdPressed());
+  EXPECT_EQ(descriptors(), before);
   Xdo({"xdotool", "keydown", "super"});
   EXPECT_TRUE(IsCmdPressed());
   Xdo({"xdotool", "keyup", "super"});
