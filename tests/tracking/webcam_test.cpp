@@ -157,7 +157,13 @@ TEST_F(WebcamWithCamera, ModeChangesAndUnplug) {
   EXPECT_EQ(cam.GetVGAFrame()[(240 * 640 + 320) * 3], 130);  // grey 128 in RGB
   EXPECT_EQ(cam.GetVGAFrame()[0], 0);                        // outside the lens
 
+  // The colour view's automatic gain and exposure moved the sensor's registers: back in
+  // tracking the fixed ones are written again.
+  fake_usb::SetSensorRegister(0x00, 0x30);
+  fake_usb::SetSensorRegister(0x10, 0x40);
   EXPECT_TRUE(cam.ChangeMode(1));
+  EXPECT_EQ(fake_usb::SensorRegister(0x00), 0);
+  EXPECT_EQ(fake_usb::SensorRegister(0x10), 73);
   fake_usb::Unplug();
   bool lost = false;
   for (int i = 0; i < 100 && !lost; ++i) lost = !cam.Update(true);
