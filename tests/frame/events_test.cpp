@@ -74,6 +74,24 @@ TEST(Events, SetWakesEveryWaiter) {
   EXPECT_EQ(CloseHandle(e), 1);
 }
 
+// A waiter woken by a set that a reset has already undone waits on for the next set.
+TEST(Events, AWakeUpUndoneByAResetWaitsOn) {
+  HANDLE e = CreateEvent(nullptr, true, false);
+  std::atomic<bool> done{false};
+  std::atomic<int> returned{0};
+  std::thread waiter([&] {
+    for (int i = 0; i < 2000; ++i) returned += WaitForSingleObject(e, INFINITE_WAIT) == 0;
+    done = true;
+  });
+  while (!done) {
+    SetEvent(e);
+    ResetEvent(e);
+  }
+  waiter.join();
+  EXPECT_EQ(returned, 2000);
+  EXPECT_EQ(CloseHandle(e), 1);
+}
+
 TEST(Events, ProducerConsumerLosesNoWakeUp) {
   HANDLE ready = CreateEvent(nullptr, true, false);
   HANDLE done = CreateEvent(nullptr, true, false);
