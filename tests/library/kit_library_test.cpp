@@ -253,6 +253,12 @@ TEST(KitSave, SavedAfterPlacementKeepsValuesMissingDrumsAndTheOldFileOnFailure) 
   EXPECT_FALSE(saved);
   EXPECT_EQ(message, "Could not save the drumkit to ./conf/drumkits/Stand.ini.");
   EXPECT_EQ(ReadFile("conf/drumkits/Stand.ini"), before);
+  // A temporary file gone before the commit (a cleaned temporary folder) leaves the kit as well.
+  std::string temp;
+  ASSERT_TRUE(c.SaveWithCalibration(temp, message)) << message;
+  unlink(temp.c_str());
+  EXPECT_FALSE(c.CommitKitFile(temp, true, message));
+  EXPECT_EQ(ReadFile("conf/drumkits/Stand.ini"), before);
   drummer.Use_Camera_Stand = false;
   SetCommandRunner(nullptr);
 }
