@@ -135,6 +135,10 @@ TEST(KitNames, NewKitsTakeFreeFilesAndNoTakenName) {
   EXPECT_FALSE(c.SaveDrumkit(renamed, message, nullptr));
   EXPECT_EQ(message, "A  drumkit  of that name already exists.");
   EXPECT_EQ(ReadFile(c.drumkits[1].path), before);
+  // A Name that would write a line of its own is refused before any file is written.
+  renamed.Name = "Rock\n[Drumkit calibration]";
+  EXPECT_FALSE(c.SaveDrumkit(renamed, message, nullptr));
+  EXPECT_EQ(ReadFile(c.drumkits[1].path), before);
   EXPECT_EQ(c.MakeUniqueDrumkitCopyName("Rock"), "Copy of Rock");
   // Deleting: the last of several selects the new last, a vanished file is -2.
   const int n = int(c.drumkits.size());
