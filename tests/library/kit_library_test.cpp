@@ -146,6 +146,11 @@ TEST(KitNames, NewKitsTakeFreeFilesAndNoTakenName) {
   unlink(c.drumkits[0].path.c_str());
   EXPECT_EQ(c.DeleteDrumkit(0, message), -2);
   EXPECT_EQ(message, "Error deleting drumkit file ./conf/drumkits/Rock.ini.");
+  // Two files of one Name (a file copied by hand): each still saves under its own Name.
+  WriteKit("Twin.ini", "Twin", {});
+  WriteKit("Twin2.ini", "Twin", {});
+  c.BuildDrumkitList(false);
+  for (DrumkitChooser::LogicalDrumkit k : c.drumkits) EXPECT_TRUE(c.SaveDrumkit(k, message, nullptr)) << k.path;
 }
 
 TEST_F(KitLoad, MiddleElementMissingAndSplashPartner) {
