@@ -213,6 +213,9 @@ TEST_F(FontTest, PrintfIsBoundedAndCutsWholeCharacters) {
   const std::string long_text = std::string(1022, 'a') + "\xC3\xA9" + std::string(3000, 'b');
   quads = Capture([&] { font.Printf(0, 0, 0, "%s", long_text.c_str()); });
   EXPECT_EQ(quads.size(), 1022u);
+  // One letter fewer: the e-acute ends at the limit and is drawn.
+  quads = Capture([&] { font.Printf(0, 0, 0, "%s", long_text.substr(1).c_str()); });
+  EXPECT_EQ(quads.size(), 1022u);
   quads = Capture([&] { font.Printf(0, 0, 0, "%s", std::string(5000, 'c').c_str()); });
   EXPECT_EQ(quads.size(), 1023u);
   glPopMatrix();
