@@ -441,6 +441,7 @@ TEST_F(ImguiTest, PanelScrollPositionFollowsKeysPressesAndDrags) {
       {"down", 200, key(GLUT_DOWN), 200 - step},
       {"down at the bottom", thumb, key(GLUT_DOWN), thumb},
       {"press above the thumb", thumb, [&] { input->Click(5, 150, widgets); }, 2 * thumb},
+      {"press on the row above the thumb", thumb, [&] { input->Click(5, 95, widgets); }, 2 * thumb},
       {"drag the thumb", 150,
        [&] {
          input->MoveTo(5, 100);
