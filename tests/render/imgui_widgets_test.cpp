@@ -413,6 +413,10 @@ TEST_F(ImguiTest, PanelScrollsWhenTheLayoutIsTallerThanTheWindow) {
   input->Click(5, 5, widgets);
   Frame(widgets);
   EXPECT_GT(gui.layout_y, 190);
+  const float scale = static_cast<float>(gl->height()) / 200;  // window units to pixels
+  const int top = static_cast<int>(std::lround(gui.panel_scroll));
+  // The thumb's light left edge stops short of its top row: the corner there is the face's.
+  EXPECT_EQ(gl->Pixel(1, static_cast<int>((static_cast<float>(top) - 0.5f) * scale))[0], 191);
 }
 
 // The panel's scroll position (the thumb's top) under keys, page presses, a thumb drag and a
