@@ -290,6 +290,26 @@ TEST_F(MergedBlobs, TheLargerDiscTakesTheCornerOfTheLargerLight) {
   }
 }
 
+// Where the top and bottom rows start together, the box's outer columns tell the line: here the
+// left column is lit only on the bottom row, the right one half way down, so the line rises.
+TEST_F(MergedBlobs, WhenTheRowsTieTheOuterColumnsTellTheLine) {
+  const int T = w.cam.GetThreshold();
+  for (int corner : {10, T}) {  // a pixel at the threshold is dark
+    SCOPED_TRACE(corner);
+    w.Fill(10);
+    w.Rect(101, 100, 102, 110, 230);
+    w.Set(100, 110, 230);
+    w.Rect(103, 105, 110, 105, 230);
+    w.Set(100, 100, corner);
+    Webcam::Blob m = Merged();
+    m.radius = 8.0f;
+    Webcam::Blob out[2];
+    ASSERT_TRUE(w.cam.RecoverMergedBlobs(m, 5.0f, 2.0f, out));
+    EXPECT_LT(out[1].x, out[0].x);
+    EXPECT_GT(out[1].y, out[0].y);
+  }
+}
+
 // The edge pictures, read back from their textures.
 std::vector<uint8_t> TextureBytes(const Image& image) {
   std::vector<uint8_t> out(size_t(image.width) * size_t(image.height));
