@@ -246,6 +246,15 @@ TEST_F(MergedBlobs, RecoveredDiscsGoToOppositeCorners) {
   EXPECT_FLOAT_EQ(out[0].x, m.xmax - 3.0f);
   EXPECT_FLOAT_EQ(out[0].y, m.ymax - 3.0f);
   EXPECT_EQ(out[0].xmin, m.xmax - 6);
+  // A centre right in the box's middle leans to neither side either.
+  w.Fill(10);
+  w.Rect(100, 100, 105, 105, 255);
+  w.Rect(105, 105, 110, 110, 255);
+  Webcam::Blob even = Merged();
+  even.radius = 5.0f;
+  ASSERT_EQ(even.x, (even.xmin + even.xmax) * 0.5f);
+  ASSERT_TRUE(w.cam.RecoverMergedBlobs(even, 4.0f, 3.0f, out));
+  EXPECT_LT(out[1].x, out[0].x);
 
   // A radius that is not a number centres both discs instead of converting it.
   const float nan = std::numeric_limits<float>::quiet_NaN();
