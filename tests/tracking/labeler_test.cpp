@@ -96,6 +96,7 @@ TEST_F(LabelerTest, OneHandJumpingFarIsTheOtherHand) {
   ASSERT_TRUE(rh.WasPresent());
   Label({B(105, 62)});
   EXPECT_TRUE(rh.WasPresent());
+  EXPECT_TRUE(rh.m_reliable);  // seen on its own: its strokes count at the player's threshold
   Label({B(105 + 128, 62)});
   EXPECT_FALSE(rh.WasPresent());
   ASSERT_TRUE(lh.WasPresent());
