@@ -355,6 +355,19 @@ TEST(ResolutionWarning, CentresTheWindowAndWarnsBelow740Lines) {
   ResetWindowServices();
 }
 
+// ---- Without an X server ----------------------------------------------------------------------
+
+TEST(NoXServer, NoKeyHeldNoViewerAndTheFocusIsOurs) {
+  unsetenv("DISPLAY");
+  EXPECT_FALSE(IsCmdPressed());
+  PreventSleeping();
+  EXPECT_FALSE(IsSleepPrevented());
+  DisableResize();
+  EXPECT_TRUE(ServerHasFocusMac());
+  EXPECT_FALSE(ClientRunningOnThisMac());
+  GiveFocusToClientMac();
+}
+
 // ---- Spawning -------------------------------------------------------------------------------
 
 TEST(Spawn, ArgumentsAreNeverShellText) {
