@@ -15,6 +15,7 @@
 #include "frame/platform/spawn.h"
 #include "frame/window.h"
 #include "library/migrations.h"
+#include "render/imgui.h"
 #include "sound/sound.h"
 #include "tests/support/fake_libusb.h"
 #include "tests/support/gl_fixture.h"
@@ -139,6 +140,17 @@ TEST_F(Frame, SlowModeSpreadsOnePictureOverThreeCalls) {
   }
   EXPECT_EQ(phases, (std::vector<int>{2, 0, 1, 2, 0, 1}));
   EXPECT_EQ(headless_window.swaps, 2);
+}
+
+// A key and a mouse release reach one frame of a mouse screen: the next starts without them.
+TEST_F(Frame, AMouseScreenFrameUsesUpItsKeysAndReleases) {
+  interface_state = 12;
+  imgui.AddKey(13);
+  imgui.mouse_down = false;
+  imgui.active_id = 5;
+  DisplayNormal();
+  EXPECT_TRUE(imgui.key_queue.empty());
+  EXPECT_EQ(imgui.active_id, 0);
 }
 
 // The camera unplugged on the play page, in each frame function that takes frames there.
