@@ -133,6 +133,7 @@ TEST_F(Frame, GraphicsModeFiveDrawsNothingButTheCountDownsGoOn) {
 TEST_F(Frame, SlowModeSpreadsOnePictureOverThreeCalls) {
   interface_state = 12;
   graphics_mode = 2;
+  just_changed_state = true;
   std::vector<int> phases;
   for (int i = 0; i < 6; ++i) {
     DisplaySlowLow();
@@ -140,6 +141,7 @@ TEST_F(Frame, SlowModeSpreadsOnePictureOverThreeCalls) {
   }
   EXPECT_EQ(phases, (std::vector<int>{2, 0, 1, 2, 0, 1}));
   EXPECT_EQ(headless_window.swaps, 2);
+  EXPECT_FALSE(just_changed_state) << "the screen was run";
 }
 
 // A key and a mouse release reach one frame of a mouse screen: the next starts without them.
