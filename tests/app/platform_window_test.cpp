@@ -113,6 +113,10 @@ TEST_F(GlutWindow, TypedTextArrivesAsUtf8AndControlKeysAsKeys) {
   EXPECT_EQ(typed, "") << "control keys are not text";
   // Backspace reaches the program as 127 (delete backwards), Delete as 8.
   EXPECT_EQ(keys, (std::vector<int>{7, 27, 127, 8}));
+  // Alt and Super chords are commands: their letters are not typed.
+  Xdo({"xdotool", "key", "--delay", "20", "alt+h", "super+h"});
+  Pump(40);
+  EXPECT_EQ(typed, "");
 }
 
 TEST_F(GlutWindow, FullScreenAndBackDespiteTheResizeLock) {
