@@ -474,6 +474,30 @@ TEST_F(Drumming, MenuOnlyFramesAndPlacementStrokes) {
     }
   }
   EXPECT_EQ(placed, 1);
+
+  // A fast stroke of either foot places too, with that foot and where it stopped.
+  const struct {
+    float x;
+    Drummer::Limb limb;
+  } feet[] = {{205, Drummer::RIGHT_FOOT}, {90, Drummer::LEFT_FOOT}};
+  for (const auto& foot : feet) {
+    skyt_test::ResetDrummer(drummer_, kit_);
+    placed = 0;
+    for (float y : StrokeTrack(150, 12, 6, 3)) {
+      DistanceMenu menu;
+      std::vector<Webcam::Blob> blobs = {Blob(240, 100), Blob(20, 40), Blob(foot.x, y, 5)};
+      drummer_.Label(blobs.data(), int(blobs.size()));
+      MocapMarker::Position pos, stroke_pos;
+      float speed = 0;
+      Drummer::Limb limb = -1;
+      if (drummer_.DetectHitToPlaceDrumOrMenu(menu, pos, stroke_pos, speed, limb)) {
+        ++placed;
+        EXPECT_EQ(limb, foot.limb);
+        EXPECT_EQ(pos.x, foot.x);
+      }
+    }
+    EXPECT_EQ(placed, 1) << foot.x;
+  }
 }
 
 TEST_F(Drumming, LongRunOfGarbageBlobsStaysFinite) {
