@@ -132,6 +132,14 @@ TEST_F(Menu, SliderGrabAndDrag) {
     EXPECT_FALSE(m.slider_active);
     EXPECT_FALSE(m.dominant_slider_held);
   }
+  // Taken again further along, the drag counts from where the hand came in: one pixel, +4.
+  for (const float x : {90.0f, 91.0f}) {
+    dominant.Update(skyt_test::Blob(x, 110), true);
+    DistanceMenu m;
+    m.sliders.push_back(slider);
+    m.DoSliders(dominant, other);
+    EXPECT_FLOAT_EQ(m.dominant_value, x == 90.0f ? 50.0f : 54.0f);
+  }
   // A slider that needs activation is not grabbed while the hand's window is closed, and a
   // degenerate slider gives no non-number.
   DistanceMenu::ResetButtonActivation();
