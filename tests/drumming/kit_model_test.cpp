@@ -192,7 +192,7 @@ TEST_F(KitModel, CalibrationRoundTripKeepsKeysAndLegend) {
       "Drum0.x = 150\nDrum0.y = 160\nDrum0.size = 4\nDrum0.Hand.Sensitivity = 37\nDrum0.volume = 80\n"
       "Drum0.volume_curve = 1\nDrum0.midi_hand_filter_threshold = 0.05\nDrum0.midi_rimshot_threshold = 0.9\n"
       "Drum2.foot_x = 160\nDrum2.foot_y = 220\nDrum2.foot_size = 5\n"
-      "Drum2.Foot.Sensitivity = 25\nDrum2.volume = 60\n"
+      "Drum2.Foot.Sensitivity = 25\nDrum2.volume = 60\nDrum2.midi_foot_filter_threshold = 0.4\n"
       "Drum1.x = 100\nDrum1.y = 120\nDrum1.size = 3.5\nDrum1.foot_x = 80\nDrum1.foot_y = 225\nDrum1.foot_size = 5\n"
       "Drum1.pedal_lowest_foot_y = 228\nDrum1.pedal_foot_range = 5\nDrum1.Hand.Sensitivity = 30\n"
       "Drum1.Foot.Sensitivity = 33\nDrum1.volume = 35\nDrum1.volume2 = 29\nDrum1.volume_curve2 = 3\n"
@@ -218,6 +218,14 @@ TEST_F(KitModel, CalibrationRoundTripKeepsKeysAndLegend) {
   EXPECT_NE(part.find("Drum0.midi_rimshot_threshold = 0.900000\n"), std::string::npos);
   EXPECT_EQ(part.find("Drum2.x ="), std::string::npos);  // a foot drum has no hand keys
   EXPECT_EQ(written.substr(written.size() - 3), "\n\n\n");
+  // Every key read is written back with its value.
+  std::istringstream keys(calibration);
+  for (std::string line; std::getline(keys, line);) {
+    const std::string key = line.substr(0, line.find(" = ") + 3);
+    const size_t at = part.find("\n" + key);
+    ASSERT_NE(at, std::string::npos) << key;
+    EXPECT_FLOAT_EQ(std::stof(part.substr(at + 1 + key.size())), std::stof(line.substr(key.size()))) << key;
+  }
 
   // Read back and write again: the same section.
   Drumkit again;
