@@ -308,6 +308,10 @@ TEST_F(Drumming, HiHatOpennessFollowsTheFoot) {
   drummer_.GetFeetPositions(r, l);
   EXPECT_EQ(l.x, 90);
   EXPECT_EQ(r.x, 0);
+  h.Frame({Blob(240, 100), Blob(20, 40), Blob(90, 224, 5), Blob(205, 224, 5)});
+  drummer_.GetFeetPositions(r, l);
+  EXPECT_EQ(r.x, 205);
+  EXPECT_EQ(l.x, 90);
 }
 
 TEST_F(Drumming, HiHatClosingChickAndSplash) {
