@@ -268,6 +268,10 @@ TEST(KitSave, SavedAfterPlacementKeepsValuesMissingDrumsAndTheOldFileOnFailure) 
   unlink(temp.c_str());
   EXPECT_FALSE(c.CommitKitFile(temp, true, message));
   EXPECT_EQ(ReadFile("conf/drumkits/Stand.ini"), before);
+  // A committed save leaves no temporary file behind.
+  ASSERT_TRUE(c.SaveWithCalibration(temp, message)) << message;
+  EXPECT_TRUE(c.CommitKitFile(temp, true, message)) << message;
+  EXPECT_NE(access(temp.c_str(), F_OK), 0) << temp;
   drummer.Use_Camera_Stand = false;
   SetCommandRunner(nullptr);
 }
