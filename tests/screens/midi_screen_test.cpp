@@ -2,6 +2,7 @@
 // failed re-open out of it, and the switch still made after a visit to the MIDI-map screens.
 #include "frame/platform/platform.h"
 #include "tests/screens/screen_test_support.h"
+#include "tests/sound/element_test_util.h"
 #include "tests/support/kit_choices.h"
 
 namespace {
@@ -87,6 +88,28 @@ TEST_F(MidiScreen, IntoMidiOnlyReopensThePlainStreamAndSaysSo) {
   ASSERT_TRUE(Click(224));
   EXPECT_TRUE(Fakes::calls.empty());
   EXPECT_EQ(skyt_test::ReadFile("conf/skytapper.cfg"), "[Session]\n");
+}
+
+// Into MIDI-only the kit's samples are let go: the notes are played by the music program.
+TEST_F(MidiScreen, IntoMidiOnlyLetsTheKitsSamplesGo) {
+  for (const char* name : {"ped/a/1.wav", "ped/b/1.wav", "a/l/1.wav", "a/r/1.wav", "b/l/1.wav", "b/r/1.wav"})
+    element_test::WriteWav(std::string("hh/") + name, element_test::Tone(3000, 5000));
+  ASSERT_TRUE(sound.ConvertElement("hh.ele", "hh", Sound::HIHAT, Sound::CATEGORY_HAND_AND_FOOT, nullptr));
+  const int slot = sound.LoadElement("hh.ele", 0, 0, 100, 0, 100);
+  ASSERT_GE(slot, 0);
+  ASSERT_FALSE(sound.elements[slot].samples->sets.empty());
+  Sound* const kit_sound = drumkit.sound;
+  drumkit.sound = &sound;
+  drumkit.drum_to_element = {{0, slot}};
+  Ports(1);
+  Fakes::device_type = Audio::kPlainStream;
+  Enter(kMidiScreen);
+  ASSERT_TRUE(Click(352));
+  ASSERT_TRUE(Click(224));
+  EXPECT_TRUE(sound.elements[slot].samples->sets.empty());
+  drumkit.drum_to_element.clear();
+  drumkit.sound = kit_sound;
+  sound.UnloadElement(slot);
 }
 
 // Only a low-latency stream is re-opened plain (and says so), a stored-only type as the last
