@@ -238,6 +238,12 @@ TEST_F(Songs, OggVorbisAtAnyRate) {
   EXPECT_EQ(s.state.load(), 4u);
   audio.FreeSound(s);
   EXPECT_EQ(s.Data(), nullptr);
+  // A stereo song at another rate keeps its channels apart.
+  ASSERT_TRUE(Shell("sox -n -r 22050 -c 2 " + dir + "/lr.ogg synth 1 sine 440 vol 0.5 remix 1 0"));
+  EXPECT_NEAR(static_cast<double>(LoadAndWait(dir + "/lr.ogg", true)), 44100.0, 10.0);
+  EXPECT_NEAR(Peaks().first, 16384, 1600);
+  EXPECT_LT(Peaks().second, 100);
+  audio.FreeSound(s);
 
   ASSERT_TRUE(Shell("sox -n -r 22050 -c 1 " + dir + "/m.ogg synth 1 sine 440 vol 0.5"));
   EXPECT_NEAR(static_cast<double>(LoadAndWait(dir + "/m.ogg", true)), 44100.0, 10.0);
