@@ -128,6 +128,17 @@ TEST_F(Mixer, FadesReleaseVoices) {
   }
 }
 
+// Without a running stream a sound is freed at once, and its voices with it; other sounds play on.
+TEST_F(Mixer, SafeFreeReleasesTheSoundsVoices) {
+  Fill(a, Constant(1000, 16384), 8);
+  Fill(b, Constant(1000, 16384), 8);
+  for (Audio::Sound* s : {&a, &a, &b}) audio.StartSound(*s, 1.0f, 0.0f, true, 0.0f, false);
+  audio.SafeFreeSound(a);
+  EXPECT_EQ(a.Data(), nullptr);
+  EXPECT_EQ(audio.GetNumPlayingSounds(), 1);
+  EXPECT_GE(audio.GetPlayingTime(b), 0.0f);
+}
+
 TEST_F(Mixer, ClampKeepsUnclampedPeakForTheMeter) {
   Fill(a, Constant(1000, 32767), 8);
   audio.StartSound(a, 4.0f, 0.0f, true, 0.0f, false);
