@@ -172,6 +172,7 @@ TEST_F(RealStream, DeviceNamesAndReinit) {
   audio.CleanUp(true);
   Sound s;
   EXPECT_TRUE(s.ReinitDevice(5, 64, -1));
+  EXPECT_TRUE(s.audio.IsStreamRunning());  // opened and started
   std::string name;
   s.GetAudioDeviceName(name, -3);
   EXPECT_EQ(name, "system");
