@@ -123,6 +123,26 @@ TEST_F(LivePlayback, SongChangesAndRecordingFromTheAudioThread) {
     EXPECT_LE(sound.events[i - 1].time, sound.events[i].time + 0.05f);
 }
 
+// A song loaded by hand after the recording has taken the place of the recording's first song:
+// playback loads the recording's song again rather than play the other one in its stead.
+TEST_F(LivePlayback, ASongLoadedSinceIsNotPlayedAsTheRecordingsSong) {
+  const std::string snare = record_test::MakeElement("snare", Sound::SNARE, Sound::CATEGORY_HAND, 40);
+  ASSERT_TRUE(audio_test::Shell("sox -n -r 44100 -c 2 a.ogg synth 0.3 sine 300 vol 0.3"));
+  ASSERT_TRUE(audio_test::Shell("sox -n -r 44100 -c 2 other.ogg synth 0.3 sine 500 vol 0.3"));
+  std::vector<uint8_t> b = OneElementHead(1, 1.0f, "today", "kit", 3, snare);
+  PutF32(b, 0.1f);
+  PutU32(b, 1);
+  PutString(b, "a.ogg");
+  PutF32(b, 0.0f);
+  element_test::WriteBytes("recordings/song.sel", b);
+  ASSERT_TRUE(sound.LoadPerformance("recordings/song.sel"));
+  ASSERT_TRUE(sound.LoadSong("other.ogg"));
+  sound.PlayPerformance(0.0f, true);
+  for (int i = 0; i < 1000 && sound.IsPerformancePlaying(); ++i) usleep(10000);
+  EXPECT_FALSE(sound.IsPerformancePlaying());
+  EXPECT_EQ(sound.song_path, "a.ogg");
+}
+
 TEST_F(LivePlayback, StoppingFromTheMainThreadWhileItPlays) {
   const std::string snare = record_test::MakeElement("snare", Sound::SNARE, Sound::CATEGORY_HAND, 40);
   std::vector<uint8_t> b = OneElementHead(200, 2.0f, "d", "k", 0, snare);
