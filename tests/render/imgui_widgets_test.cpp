@@ -232,10 +232,12 @@ TEST_F(ImguiTest, SliderEndsKeysAndDegenerateWidths) {
   input->Hold(GLUT_END);
   Frame(widgets);
   EXPECT_EQ(value, 100);
+  EXPECT_TRUE(changed);
   input->Let(GLUT_END);
   input->Hold(GLUT_HOME);
   Frame(widgets);
   EXPECT_EQ(value, 0);
+  EXPECT_TRUE(changed);
   input->Let(GLUT_HOME);
 
   // One pixel wide or less: dragging gives an end, never a division by zero.
