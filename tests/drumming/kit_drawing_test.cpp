@@ -280,6 +280,15 @@ TEST(KitDrawing, KitPictureWithIconsPedalsZonesAndHitSpeed) {
   kit.DrawForPlacement(6, 5, {0, 3, 4, 5, 6, 1, 2}, false);
   EXPECT_EQ(skyt_test::DiffersFromKeptPicture(gl, "kit/placement-kick"), "");
   EXPECT_FLOAT_EQ(kit.GetLowestDrumY(), 170.0f);
+  // Placing the first drum: it stands in its halo too.
+  const auto drawn_around_snare = [&](int current) {
+    gl.Clear(0.7f, 0.7f, 0.69f, 1);
+    kit.DrawForPlacement(current, 5, {0, 3, 4, 5, 6, 1, 2}, false);
+    int x = int(WebcamWindowMapping::WebcamXToWindowX(170)), y = int(WebcamWindowMapping::WebcamYToWindowY(239 - 160));
+    return gl.CountDiffering(x - 60, y - 60, x + 60, y + 60, {178, 178, 176, 255}, 12);
+  };
+  const int without_halo = drawn_around_snare(-1);
+  EXPECT_GT(drawn_around_snare(0), without_halo + 100) << without_halo;
 }
 
 // A hand drum not yet placed (no size) and a kick's drum part are not drawn among the drums;
