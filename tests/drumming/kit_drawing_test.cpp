@@ -289,6 +289,15 @@ TEST(KitDrawing, KitPictureWithIconsPedalsZonesAndHitSpeed) {
   };
   const int without_halo = drawn_around_snare(-1);
   EXPECT_GT(drawn_around_snare(0), without_halo + 100) << without_halo;
+  // The hit-speed meter reads the stroke the same on the smallest placed drum.
+  const auto meter = [&](float size) {
+    kit.drums[0].size = size;
+    kit.shown_frames = 100;
+    gl.Clear(0.7f, 0.7f, 0.69f, 1);
+    kit.DrawHitSpeed();
+    return gl.Rgba();
+  };
+  EXPECT_TRUE(meter(1) == meter(4));
 }
 
 // A hand drum not yet placed (no size) and a kick's drum part are not drawn among the drums;
