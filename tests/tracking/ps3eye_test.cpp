@@ -118,6 +118,7 @@ TEST_F(CameraTest, RefusedCameraSaysWhyAndOpensAtALaterStart) {
     EXPECT_TRUE(PSEyeIsWorking());
     EXPECT_TRUE(fake_usb::InterfaceClaimed());
     PSEyeDestroy();
+    EXPECT_FALSE(fake_usb::InterfaceClaimed()) << "the camera is given back";
   }
 }
 
