@@ -160,6 +160,7 @@ TEST_F(AudioScreens, ApplyOpensTheStreamAndDevicePicked) {
   const struct { bool let_choose; std::vector<int> clicks; const char* call; } cases[] = {
       {false, {kTextHigherAudioLatency, kTextLowerAudioLatency}, "reinit 5 256 7"},
       {false, {kTextLowerAudioLatency}, nullptr},
+      {false, {kTextHigherAudioLatency}, "reinit 6 256 7"},
       {true, {}, "reinit 5 256 -1"},
   };
   for (const auto& c : cases) {
