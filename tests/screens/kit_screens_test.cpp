@@ -75,6 +75,17 @@ TEST_F(KitScreens, CloneOfAPresetIsSavedAsAUserKitWithItsCalibration) {
   Frame();
   ASSERT_TRUE(Click(224));
   EXPECT_NE(ReadFile(path).find("Drum0.x = 149.119614"), std::string::npos) << ReadFile(path);
+  // With another user kit listed after it, Ok on its edit selects it again.
+  EnterListAt(kPreset);
+  ASSERT_TRUE(Click(214));
+  working_drumkit.Name = "Zz";
+  ASSERT_TRUE(Click(224));
+  EnterListAt(copy);
+  ASSERT_TRUE(Click(216));
+  Frame();
+  ASSERT_TRUE(Click(224));
+  Frame();
+  EXPECT_EQ(drumkit_chooser.drumkits.at(SelectedKitLine()).Name, copy);
 }
 
 TEST_F(KitScreens, PresetsCannotBeEditedOrDeleted) {
