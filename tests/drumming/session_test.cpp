@@ -512,6 +512,35 @@ TEST_F(Session, AnEndedSongIsFollowedByTheNextOne) {
   viewer_calls = installed;
 }
 
+// The list moves on only after 188 frames of playing: a song that ends sooner plays again.
+TEST_F(Session, TheListMovesOnAfterItsFirst188FramesOfPlaying) {
+  ASSERT_EQ(std::system("sox -n -r 44100 -c 2 song.ogg synth 0.1 sine 300"), 0);
+  drummer_.playlist = {{"one", "song.ogg"}, {"two", "song.ogg"}};
+  drummer_.current_song = 0;
+  const auto frame = [this] {
+    bool loaded = true;
+    drummer_.ScheduleSongLoadingPlaying(false, loaded);
+    sound.audio.WaitForLoadOggAsync(true);
+  };
+  const auto play_to_the_end = [] {
+    float out[2 * 256];
+    for (int i = 0; i < 100 && sound.audio.GetPlayingTime(sound.song) >= 0.0f; ++i) sound.audio.RenderOffline(out, 256);
+  };
+  drummer_.song_playing = false;
+  frame();  // a frame without songs starts the count afresh
+  ASSERT_TRUE(drummer_.LoadSong());
+  drummer_.PlaySong(false);
+  for (int i = 1; i < 187; ++i) frame();  // the first of them starts the song
+  play_to_the_end();
+  frame();  // the 187th
+  EXPECT_EQ(drummer_.current_song, 0);
+  play_to_the_end();
+  frame();
+  EXPECT_EQ(drummer_.current_song, 1);
+  drummer_.StopSong();
+  sound.UnloadSong();
+}
+
 TEST_F(Session, InterfaceStateTransitions) {
   fake_portmidi::Reset();
   fake_portmidi::SetPorts({{"ALSA", "Synth"}}, 0);
