@@ -96,7 +96,10 @@ TEST_F(RecordingsScreen, ExportsOneWavOrOnePerElement) {
   Record("take.sel", 1);
   Enter(kRecordingScreen);
   SelectFirstLine();
-  Export("out.wav");
+  ASSERT_TRUE(Click(kTextPlay));
+  ASSERT_TRUE(logger.IsPlaying());
+  Export("out.wav");  // the playing stops for the export
+  EXPECT_FALSE(logger.IsPlaying());
   FinishExport();
   const std::vector<uint8_t> b = element_test::ReadBytes("out.wav");
   ASSERT_GT(b.size(), 44u);
