@@ -376,3 +376,37 @@ TEST(AdjustPages, PagesFallBackWhenTheViewerReloadsASmallerKit) {
     CleanUpSockets();
   }
 }
+
+// The hi-hat and cymbals menu: each button in its place opens its page with a click and hands
+// on a change made before; Back returns to the hub.
+TEST(AdjustPages, HihatAndCymbalsMenuOpensItsPages) {
+  InAirKit kit("adjust_cymbals_menu");
+  const struct {
+    int button;
+    float x, y;
+    int changes;
+    Params expected;
+  } cases[] = {
+      {kBackButton, DistanceMenu::m_no_drums_x, DistanceMenu::m_no_drums_y, 0, {kAdjustDrums, kPlay, 0, 0}},
+      {kHihatRangeAndSplashButton, DistanceMenu::m_no_drums4_x, DistanceMenu::m_no_drums4_y, 0,
+       {kAdjustHihatRangeAndSplash, kAdjustDrums, 0, 0}},
+      {kHihatClutchButton, DistanceMenu::m_no_drums5_x, DistanceMenu::m_no_drums5_y, 0,
+       {kAdjustHihatClutch, kAdjustDrums, 0, 0}},
+      {kCymbalChokingButton, DistanceMenu::m_no_drums6_x, DistanceMenu::m_no_drums6_y, 1,
+       {kAdjustCymbalChoking, kAdjustDrums, 1, 0}},  // last: the menu keeps a change for the run
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.button);
+    skyt_test::LoadAdjustKit();
+    skyt_test::EnterPage(kit, kHihatAndCymbals, kAdjustDrums, c.changes, 0);
+    const DistanceMenu::Button* b = kit.Button(c.button);
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(b->x, c.x);
+    EXPECT_EQ(b->y, c.y);
+    const int clicks = kit.Clicks();
+    kit.Hit(c.button);
+    EXPECT_EQ(Now(), c.expected);
+    EXPECT_EQ(kit.Clicks(), clicks + 1);
+  }
+}
+
