@@ -410,3 +410,30 @@ TEST(AdjustPages, HihatAndCymbalsMenuOpensItsPages) {
   }
 }
 
+// A kick on the pedal sounds on the pages that show the kit, and not on the menus.
+TEST(AdjustPages, OnlyThePagesWithTheKitPlayIt) {
+  const struct {
+    int state, p1, p2;
+    bool plays;
+  } cases[] = {{kPlay, 0, 0, true},
+               {kAdjustAnyVolume, 139, 0, true},
+               {kAdjustMidiSettings, 139, 0, true},
+               {kAdjustHihatRangeAndSplash, kAdjustDrums, 0, true},
+               {kAdjustCymbalChoking, kAdjustDrums, 0, true},
+               {kPlayMenu, 0, 0, false},
+               {kAdjustDrums, kAdjustDrums, 0, false},
+               {kHihatAndCymbals, kAdjustDrums, 0, false},
+               {kMoveDrumsSubMenu, kAdjustDrums, 0, false},
+               {kAdjustVolumes, 0, 0, false},
+               {kPlaySong, 0, 0, false},
+               {kMetronome, 0, 0, false}};
+  InAirKit kit("adjust_kit_plays");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.state);
+    skyt_test::LoadAdjustKit();
+    skyt_test::EnterPage(kit, c.state, c.p1, c.p2, kAdjustDrums);
+    skyt_test::SilenceAll();
+    kit.Run(StrokeScript::FootTap(200));
+    EXPECT_EQ(!skyt_test::PlayingVoices().empty(), c.plays);
+  }
+}
