@@ -4,6 +4,7 @@
 
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "airmenu/page_frame.h"
@@ -87,6 +88,50 @@ TEST(SliderPages, HihatPagesFollowTheNumberOfHihats) {
       EXPECT_FLOAT_EQ(drumkit.drums[1].hihat_clutch_openness, 0.0f);
       EXPECT_EQ(drumkit.drums[1].hihat_splash_sensitivity, splash);
     }
+  }
+}
+
+// Each page's lines by the number of hi-hats; Done hands back whether the kit was changed
+// before the page.
+TEST(SliderPages, HihatAndChokePagesShowTheirLinesAndHandBackAnEarlierChange) {
+  const struct {
+    int hihats;  // -1: the kit as loaded
+    int state;
+    std::vector<std::pair<int, TextId>> lines;
+  } cases[] = {
+      {0, kAdjustHihatRangeAndSplash, {{0, kTextSorryKitDoesnt}, {1, kTextJustHitDone}}},
+      {1,
+       kAdjustHihatRangeAndSplash,
+       {{0, kTextAdjustHiHatRange}, {1, kTextAdjustHiHatSplash}, {2, kTextRightSliderVery}, {4, kTextNoteHiHat}}},
+      {2, kAdjustHihatRangeAndSplash, {{0, kTextAdjustHiHatHit}, {1, kTextThenActivateUse}, {3, kTextNoteHiHat}}},
+      {1, kAdjustHihatClutch, {{0, kTextActivateUseSliderAdjust}, {1, kTextShouldWhenFoot}}},
+      {2, kAdjustHihatClutch, {{0, kTextAdjustHiHat}, {1, kTextActivateUseSliderAdjust}, {3, kTextShouldWhenFoot}}},
+      {-1,
+       kAdjustCymbalChoking,
+       {{0, kTextActivateUseSlider}, {1, kTextCymbalChokingZones}, {3, kTextBringingOneDrum}, {4, kTextTheseZonesChoke}}},
+  };
+  InAirKit kit("hihat_lines");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.hihats << " hi-hats, state " << c.state);
+    skyt_test::LoadAdjustKit();
+    if (c.hihats == 0) drumkit.drums[1].category = Sound::CATEGORY_HAND;
+    if (c.hihats == 2) drumkit.drums[4].category = Sound::CATEGORY_HAND_AND_FOOT;
+    skyt_test::EnterPage(kit, c.state, kAdjustDrums, 0, 0);
+    for (int line = 0; line < 5; ++line) {
+      std::string expected;
+      for (const auto& [at, text] : c.lines)
+        if (at == line) expected = GetUtf8(text);
+      EXPECT_EQ(kit.Line(line), expected) << line;
+    }
+  }
+  skyt_test::LoadAdjustKit();
+  drumkit.drums[1].category = Sound::CATEGORY_HAND;
+  for (int changed : {1, 0}) {
+    skyt_test::EnterPage(kit, kAdjustHihatClutch, kAdjustDrums, changed, 0);
+    kit.Run(StrokeScript::Rest(130));
+    skyt_test::HitActivated(kit, kDoneButton);
+    EXPECT_EQ(interface_state, kAdjustDrums);
+    EXPECT_EQ(state_param2, changed);
   }
 }
 
