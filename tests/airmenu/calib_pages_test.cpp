@@ -122,6 +122,7 @@ TEST_F(WizardPagesTest, CameraPageAsksWhatTheSessionLacks) {
   } cases[] = {
       {true, false, {kLeftHand, kNo}, true, false, {"My First Skytapper Kit (LH)"}, Calibration::kSeat},
       {true, false, {kRightHand, kYes}, false, true, {}, Calibration::kLighting},
+      {true, false, {kLeftHand, kRightHand, kNo}, false, false, {}, Calibration::kSeat},  // the last hand checked
       {false, false, {kLeftHand, kNo}, false, false, {}, Calibration::kSeat},  // the stand question only
       {false, true, {}, false, false, {}, Calibration::kSeat},                 // no form
   };
