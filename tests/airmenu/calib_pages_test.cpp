@@ -185,6 +185,46 @@ TEST_F(WizardPagesTest, CameraPageShowsThePictureOfTheHandChosen) {
   EXPECT_TRUE(picture() == after_form);
 }
 
+// A move between the wizard's pages shows the next page's own picture: the one it shows when
+// entered anew. Cancel on the first page goes home.
+TEST_F(WizardPagesTest, EachMoveShowsTheNextPagesOwnPicture) {
+  drummer.Ran_After_Stand_Update = true;  // the camera page without its form
+  const int back = NextX() - 120;
+  const struct {
+    const char* move;
+    Calibration::Stage from;
+    int x;
+    Calibration::Stage to;  // kIdle: the main screen
+  } cases[] = {{"where to drum, Next", Calibration::kWhereToDrum, NextX(), Calibration::kCamera},
+               {"camera, Next", Calibration::kCamera, NextX(), Calibration::kSeat},
+               {"camera, Back", Calibration::kCamera, back, Calibration::kWhereToDrum},
+               {"seat, Back", Calibration::kSeat, back, Calibration::kCamera},
+               {"where to drum, Cancel", Calibration::kWhereToDrum, back, Calibration::kIdle}};
+  const auto enter = [&](Calibration::Stage stage) {  // a first run whose form has been answered
+    drummer.Never_Ran = true;
+    ChangeInterfaceState(kWizard, 0, 0, 0);
+    calibration.Start(false);
+    drummer.Never_Ran = false;
+    calibration.ChangeStage(stage);
+    Frames(1);
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.move);
+    enter(c.from);
+    kit_.Click(c.x, NextY());
+    EXPECT_EQ(calibration.GetStage(), c.to);
+    if (c.to == Calibration::kIdle) {
+      EXPECT_EQ(interface_state, kMainScreen);
+      continue;
+    }
+    Frames(6);  // the camera settles in its new mode
+    const Look moved = LookAt(kit_.gl());
+    enter(c.to);
+    Frames(6);
+    EXPECT_EQ(moved.digest, LookAt(kit_.gl()).digest);
+  }
+}
+
 // A press begun beside Next and let go over it is no click; one begun on it is.
 TEST_F(WizardPagesTest, WhereToDrumGoesOnForAPressBegunOnNext) {
   Enter(Calibration::kWhereToDrum, 0, true);
