@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -50,6 +51,13 @@ TEST(DeadPixels, MarksOnlyAboveNinetyFivePercentInsideTheSpans) {
     EXPECT_EQ(dead_pixels::MarkBright(p.yuyv.data(), threshold, p.spans, p.mask.data()), c.marked) << c.luma;
     EXPECT_EQ(p.Marked(), c.marked);
   }
+  // A bright row just past the picture, inside its span, is neither read nor marked.
+  std::vector<uint8_t> yuyv(2 * kWidth * (kHeight + 1), 0), mask(kWidth * (kHeight + 1), 0);
+  std::fill(yuyv.begin() + 2 * kWidth * kHeight, yuyv.end(), 255);
+  int spans[kHeight + 1][2];
+  for (auto& s : spans) s[0] = 0, s[1] = kWidth;
+  EXPECT_EQ(dead_pixels::MarkBright(yuyv.data(), threshold, spans, mask.data()), 0);
+  EXPECT_EQ(std::count(mask.begin(), mask.end(), 1), 0);
 }
 
 TEST(DeadPixels, OneBrightPixelBecomesAThreeByThreeSquareAndOneArea) {
