@@ -370,6 +370,9 @@ TEST(AdjustPages, PagesFallBackWhenTheViewerReloadsASmallerKit) {
       kit.Run(StrokeScript::Rest(5));
       EXPECT_EQ(interface_state, c.state);
       EXPECT_EQ(kit.Menu().buttons.size(), c.buttons_after);
+      if (c.state == kAdjustHihatRangeAndSplash) {
+        EXPECT_EQ(kit.Line(0), GetUtf8(kTextSorryKitDoesnt)) << "the hi-hats are counted again";
+      }
     }
     show_drumming_ui_when_client_connected = false;
     CleanUpDiscoveryServer();
