@@ -199,6 +199,7 @@ TEST(AdjustPages, MoveDrumRefusesBadPlacesAndTheWholeKitFollowsOneDrum) {
   drums_muted = true;
   std::vector<Drumkit::Drum> before = drumkit.drums;
   skyt_test::EnterPage(kit, kMoveDrum, 1, kAdjustDrums, kAdjustDrums);
+  EXPECT_EQ(kit.Line(1), GetUtf8(kTextFollowDrumWhen));
   skyt_test::StrikeDrum(kit, 200, 60);
   ASSERT_EQ(drumkit.shown_drum, 3);
   skyt_test::StrikeDrum(kit, 210, 50);
