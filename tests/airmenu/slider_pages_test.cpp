@@ -209,8 +209,14 @@ TEST(SliderPages, DrumSensitivityRewritesTheMapOfTheEditedSide) {
     InAirKit kit("volume_drum");
     skyt_test::LoadAdjustKit();
     midi_mode = c.midi;
+    // Each side starts from its own map: three quarters of the side's top speed.
+    drumkit.drums[c.code - 139].hand_map.MakeOnePointMap(1500.0f);
+    drumkit.drums[c.code - 139].foot_map.MakeOnePointMap(150.0f);
     skyt_test::EnterPage(kit, kAdjustAnyVolume, c.code, c.side, kAdjustDrums);
     EXPECT_EQ(kit.Line(0), GetUtf8(kTextAdjustingSensitivityVolume));
+    EXPECT_EQ(kit.Line(2), c.side == 1 ? GetUtf8(kTextWhenHitFoot) : "");
+    ASSERT_NE(skyt_test::FindSlider(kit, kSensitivitySlider), nullptr);
+    EXPECT_FLOAT_EQ(skyt_test::FindSlider(kit, kSensitivitySlider)->value, 25.0f);
     EXPECT_EQ(skyt_test::FindSlider(kit, kVolumeSlider) != nullptr, c.volume_slider);
     EXPECT_EQ(kit.Button(kResponseCurveButton) != nullptr, c.curve_button);
     skyt_test::DragSlider(kit, kSensitivitySlider, c.to_max);
