@@ -168,12 +168,14 @@ TEST_F(ViewerProbeTest, ARunOfRepeatedRequestsIsActedOnOnceAFrame) {
   Connect();
   drummer.playlist = {{"a", "a.ogg"}, {"b", "b.ogg"}, {"c", "c.ogg"}};
   drummer.current_song = 0;
+  drummer.start_time = 4.0f;
   probe_->SendBytes(std::vector<unsigned char>(50, 18));
   probe_->Run(3);
   const std::vector<int> codes = Codes(probe_->TakeMessages());
   EXPECT_LE(codes.size(), 3u) << "a song name a frame at most";
   EXPECT_EQ(std::count(codes.begin(), codes.end(), 7), int(codes.size()));
   EXPECT_EQ(drummer.current_song, 50 % 3);
+  EXPECT_EQ(drummer.start_time, 0.0f) << "the song moved to starts from its beginning";
   probe_->SendBytes({18});  // the next frame's run starts from no steps
   probe_->Run(3);
   EXPECT_EQ(drummer.current_song, 51 % 3);
