@@ -4,6 +4,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <filesystem>
 #include <functional>
@@ -358,6 +359,52 @@ TEST(InAirFrame, ViewerIconsRestAfterAPressTheScreenIconSwitchesAndTheHomeIconGo
     Click(kit, 38, icon_y);
     EXPECT_EQ(interface_state, kMainScreen) << page;
   }
+}
+
+// The viewer page shows its frozen picture on every frame, whatever the buffer held and the
+// colour last set; Show interface brings the drumming page back in front of the viewer, and
+// the quit icon comes live where its greyed form stood.
+TEST(InAirFrame, ViewerPageRedrawsItsPictureAndItsButtonsWork) {
+  InAirKit kit("inair_viewer_page");
+  kit.Enter(kPlay);
+  EnterClientDisplay();
+  const int w = kit.gl().width(), h = kit.gl().height();
+  const std::array<int, 4> shown = kit.gl().Pixel(1, h / 2);  // the vignette's light rim
+  ASSERT_GT(shown[0], 40);
+  interface_state = kPlayWithClient;
+  just_changed_state = true;
+  Mouse(-1, -1, false);
+  imgui.tracing = true;
+  std::vector<Imgui::TraceItem> quit;
+  for (int frame = 0; frame < 130; ++frame) {
+    kit.gl().Clear(1, 0, 0);
+    glColor4f(0, 0, 0, 1);
+    PlayWithClient();
+    if (frame < 2) {
+      EXPECT_EQ(kit.gl().CountDiffering(1, h / 2, 2, h / 2 + 1, shown, 3), 0) << "frame " << frame;
+    }
+    for (const Imgui::TraceItem& t : imgui.trace)
+      if (t.x == w - 75 && (quit.empty() || quit.back().greyed != t.greyed)) quit.push_back(t);
+  }
+  ASSERT_EQ(quit.size(), 2u);
+  EXPECT_EQ(quit[1].y, quit[0].y) << "the icon jumps when it comes live";
+  const auto show = std::find_if(imgui.trace.begin(), imgui.trace.end(), [](const Imgui::TraceItem& t) {
+    return t.label == GetUtf8(kTextShowInterface);
+  });
+  ASSERT_NE(show, imgui.trace.end());
+  const Imgui::TraceItem button = *show;
+  show_drumming_ui_when_client_connected = false;
+  for (const bool down : {true, false}) {
+    Mouse(button.x + button.w / 2, button.y - button.h / 2, down);
+    PlayWithClient();
+  }
+  imgui.tracing = false;
+  Mouse(-1, -1, false);
+  EXPECT_TRUE(show_drumming_ui_when_client_connected);
+  show_drumming_ui_when_client_connected = false;
+  LeaveClientDisplay();
+  kit.gl().Clear();
+  ChangeInterfaceState(kPlay, 0, 0, 0);
 }
 
 // An odd width: the read-back writes exactly w * h * 3 bytes and the texture holds the same
