@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <random>
 #include <string>
@@ -24,6 +25,7 @@
 #include "drumming/interface_state.h"
 #include "frame/frame_globals.h"
 #include "frame/interface_states.h"
+#include "frame/platform/spawn.h"
 #include "frame/texts.h"
 #include "frame/window.h"
 #include "frame/ini_file.h"
@@ -32,6 +34,7 @@
 #include "tests/support/free_ports.h"
 #include "tests/support/in_air_kit.h"
 #include "tests/support/stroke_harness.h"
+#include "tests/support/test_dirs.h"
 #include "tests/support/viewer_probe.h"
 #include "tracking/webcam.h"
 
@@ -405,6 +408,37 @@ TEST(InAirFrame, ViewerPageRedrawsItsPictureAndItsButtonsWork) {
   LeaveClientDisplay();
   kit.gl().Clear();
   ChangeInterfaceState(kPlay, 0, 0, 0);
+}
+
+// With the viewer installed, its start page offers it: the 3D icon starts it and goes back to
+// drumming, as Back does.
+TEST(InAirFrame, ViewerStartPageStartsAnInstalledViewer) {
+  InAirKit kit("inair_viewer_start");
+  const std::string data = skyt_test::FreshDir("inair_viewer_start_data");
+  std::filesystem::create_directories(data + "/applications");
+  std::ofstream(data + "/applications/org.kmw.Skytapper3D.desktop") << "[Desktop Entry]\nExec=viewer --kit\n";
+  setenv("XDG_DATA_HOME", data.c_str(), 1);
+  std::vector<std::vector<std::string>> launched;
+  SetCommandLauncher([&](const std::vector<std::string>& argv) {
+    launched.push_back(argv);
+    return true;
+  });
+  const int w = kit.gl().width(), h = kit.gl().height();
+  const struct {
+    int x, y;  // the button's centre
+    size_t launches;
+  } cases[] = {{int(w * 0.5 - 35) + 35, int(h * 0.73) - 25, 1}, {int(w * 0.5 - 52) + 52, int(h * 0.16) - 25, 0}};
+  for (const auto& c : cases) {
+    kit.Enter(kClientStartScreen);
+    EXPECT_EQ(kit.Line(3), GetUtf8(kTextWishViewDrums));
+    const size_t before = launched.size();
+    Click(kit, c.x, c.y);
+    EXPECT_EQ(interface_state, kPlay) << c.y;
+    EXPECT_EQ(launched.size() - before, c.launches) << c.y;
+  }
+  EXPECT_EQ(launched, (std::vector<std::vector<std::string>>{{"viewer", "--kit"}}));
+  SetCommandLauncher(nullptr);
+  unsetenv("XDG_DATA_HOME");
 }
 
 // An odd width: the read-back writes exactly w * h * 3 bytes and the texture holds the same
