@@ -135,6 +135,12 @@ TEST_F(WebcamWithCamera, FramesArriveOnceAndThePictureIsBrightened) {
   cam.Draw(1.0f);
   EXPECT_NEAR(gl.Pixel(5, 5)[0], 140, 2);
   EXPECT_EQ(gl.Pixel(160, 240 - 120)[0], 255);
+  // On a wider window the picture stands in the middle, every corner of it drawn.
+  Webcam::CenterWebcam(320, 200);
+  gl.Clear();
+  cam.Draw(1.0f);
+  for (int x : {20, 299})
+    for (int y : {0, 199}) EXPECT_NEAR(gl.Pixel(x, y)[0], 140, 2) << x << " " << y;
 }
 
 TEST_F(WebcamWithCamera, ModeChangesAndUnplug) {
