@@ -459,48 +459,36 @@ TEST_F(Drumming, MenuOnlyFramesAndPlacementStrokes) {
   }
   EXPECT_EQ(fired, 1);
 
-  // Placement: a firm stroke away from every button reports its limb and position.
-  skyt_test::ResetDrummer(drummer_, kit_);
-  int placed = 0;
-  for (float y : stroke) {
-    DistanceMenu menu;
-    menu.buttons.push_back({100, "Back", 20, 200, 22.0f, false, false});
-    std::vector<Webcam::Blob> blobs = {Blob(200, y), Blob(20, 40)};
-    drummer_.Label(blobs.data(), int(blobs.size()));
-    MocapMarker::Position pos, stroke_pos;
-    float speed = 0;
-    Drummer::Limb limb = -1;
-    if (drummer_.DetectHitToPlaceDrumOrMenu(menu, pos, stroke_pos, speed, limb)) {
-      ++placed;
-      EXPECT_EQ(limb, Drummer::RIGHT_HAND);
-      EXPECT_EQ(pos.x, 200);
-      EXPECT_GT(speed, drummer_.Speed_Threshold_Place);
-    }
-  }
-  EXPECT_EQ(placed, 1);
-
-  // A fast stroke of either foot places too, with that foot and where it stopped.
+  // Placement: a firm stroke away from every button reports its limb and position, a hand's and
+  // either foot's (a foot's marker is the small one; its stroke is faster).
   const struct {
-    float x;
     Drummer::Limb limb;
-  } feet[] = {{205, Drummer::RIGHT_FOOT}, {90, Drummer::LEFT_FOOT}};
-  for (const auto& foot : feet) {
+    float x;
+    std::vector<float> track;
+  } placers[] = {{Drummer::RIGHT_HAND, 200, stroke},
+                 {Drummer::RIGHT_FOOT, 205, StrokeTrack(150, 12, 6, 3)},
+                 {Drummer::LEFT_FOOT, 90, StrokeTrack(150, 12, 6, 3)}};
+  for (const auto& p : placers) {
     skyt_test::ResetDrummer(drummer_, kit_);
-    placed = 0;
-    for (float y : StrokeTrack(150, 12, 6, 3)) {
+    const bool foot = p.limb != Drummer::RIGHT_HAND;
+    int placed = 0;
+    for (float y : p.track) {
       DistanceMenu menu;
-      std::vector<Webcam::Blob> blobs = {Blob(240, 100), Blob(20, 40), Blob(foot.x, y, 5)};
+      menu.buttons.push_back({100, "Back", 20, 200, 22.0f, false, false});
+      std::vector<Webcam::Blob> blobs = {Blob(20, 40), foot ? Blob(240, 100) : Blob(p.x, y)};
+      if (foot) blobs.push_back(Blob(p.x, y, 5));
       drummer_.Label(blobs.data(), int(blobs.size()));
       MocapMarker::Position pos, stroke_pos;
       float speed = 0;
       Drummer::Limb limb = -1;
       if (drummer_.DetectHitToPlaceDrumOrMenu(menu, pos, stroke_pos, speed, limb)) {
         ++placed;
-        EXPECT_EQ(limb, foot.limb);
-        EXPECT_EQ(pos.x, foot.x);
+        EXPECT_EQ(limb, p.limb);
+        EXPECT_EQ(pos.x, p.x);
+        EXPECT_GT(speed, drummer_.Speed_Threshold_Place);
       }
     }
-    EXPECT_EQ(placed, 1) << foot.x;
+    EXPECT_EQ(placed, 1) << p.limb;
   }
 }
 

@@ -189,6 +189,12 @@ class MergedBlobs : public ::testing::Test {
     EXPECT_EQ(w.cam.FindBlobs(b, 4), 1);
     return b[0];
   }
+  // The merged blob taken as a disc of radius 8, split into discs of radius 5 and 2.
+  bool SplitFiveAndTwo(Webcam::Blob out[2]) {
+    Webcam::Blob m = Merged();
+    m.radius = 8.0f;
+    return w.cam.RecoverMergedBlobs(m, 5.0f, 2.0f, out);
+  }
   OfflineWebcam w;
 };
 
@@ -272,10 +278,8 @@ TEST_F(MergedBlobs, CentreRightOfTheBoxMiddlePutsTheLargerDiscRight) {
   w.Fill(10);
   w.Rect(100, 100, 102, 102, 200);  // small, top-left
   w.Rect(101, 101, 112, 112, 250);  // large, bottom-right
-  Webcam::Blob m = Merged();
-  m.radius = 8.0f;
   Webcam::Blob out[2];
-  ASSERT_TRUE(w.cam.RecoverMergedBlobs(m, 5.0f, 2.0f, out));
+  ASSERT_TRUE(SplitFiveAndTwo(out));
   EXPECT_GT(out[1].x, out[0].x);
   EXPECT_GT(out[1].y, out[0].y);
 }
@@ -296,10 +300,8 @@ TEST_F(MergedBlobs, TheLargerDiscTakesTheCornerOfTheLargerLight) {
     w.Fill(10);
     w.Rect(c.small[0], c.small[1], c.small[2], c.small[3], 200);
     w.Rect(c.large[0], c.large[1], c.large[2], c.large[3], 250);
-    Webcam::Blob m = Merged();
-    m.radius = 8.0f;
     Webcam::Blob out[2];
-    ASSERT_TRUE(w.cam.RecoverMergedBlobs(m, 5.0f, 2.0f, out));
+    ASSERT_TRUE(SplitFiveAndTwo(out));
     EXPECT_EQ(out[1].x > out[0].x, c.larger_right);
     EXPECT_EQ(out[1].y > out[0].y, c.larger_low);
   }
@@ -316,10 +318,8 @@ TEST_F(MergedBlobs, WhenTheRowsTieTheOuterColumnsTellTheLine) {
     w.Set(100, 110, 230);
     w.Rect(103, 105, 110, 105, 230);
     w.Set(100, 100, corner);
-    Webcam::Blob m = Merged();
-    m.radius = 8.0f;
     Webcam::Blob out[2];
-    ASSERT_TRUE(w.cam.RecoverMergedBlobs(m, 5.0f, 2.0f, out));
+    ASSERT_TRUE(SplitFiveAndTwo(out));
     EXPECT_LT(out[1].x, out[0].x);
     EXPECT_GT(out[1].y, out[0].y);
   }
