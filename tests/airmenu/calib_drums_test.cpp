@@ -164,6 +164,7 @@ TEST_F(PlacingTest, ANeverPlacedKitIsSavedAtOnceAndStaysUnplacedWhenThatFails) {
     DistanceMenu::ClearMessages();
     Enter(false, 0, 0);  // order: tom, hat | kick, hat pedal; old positions cleared
     EXPECT_EQ(drumkit.drums[0].size, 0);
+    EXPECT_EQ(drumkit.shown_marker_type, MOCAP_MARKER_HAND);  // the tom's hand part is shown
     EXPECT_EQ(kit_.Button(kBackButton), nullptr);
     EXPECT_EQ(kit_.Button(kNextButton), nullptr);
     Strike(150, 100);
@@ -174,6 +175,7 @@ TEST_F(PlacingTest, ANeverPlacedKitIsSavedAtOnceAndStaysUnplacedWhenThatFails) {
     EXPECT_EQ(drumkit.drums[0].size, 0);
     Strike(60, 120);
     EXPECT_NEAR(drumkit.drums[0].y, 120, 2);
+    EXPECT_EQ(drumkit.shown_marker_type, MOCAP_MARKER_FOOT);  // then the kick's pedal
     kit_.Run(StrokeScript::FootTap(200));
     EXPECT_GT(drumkit.drums[1].foot_size, 0);
     kit_.Run(StrokeScript::FootTap(90));
