@@ -136,6 +136,11 @@ TEST_F(LightingTest, ARoomTooBrightAsksForLessLight) {
   EXPECT_EQ(RunWhileChecking(lamp, 200), 200);
   EXPECT_GE(Masked(), 16321);
   EXPECT_EQ(kit_.Line(7), GetUtf8(496));
+  const struct {
+    int line;
+    TextId text;
+  } advice[] = {{8, kTextDimLightsDraw}, {10, kTextCannotDoEither}, {11, kTextDarkerPartRoom}, {12, kTextWeSorryAbout}};
+  for (const auto& a : advice) EXPECT_EQ(kit_.Line(a.line), GetUtf8(a.text)) << a.line;
   EXPECT_EQ(skyt_test::DiffersFromKeptPicture(kit_.gl(), "lighting/too-bright"), "");
 }
 
