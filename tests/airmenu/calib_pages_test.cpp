@@ -30,6 +30,7 @@
 #include "tests/support/fake_libusb.h"
 #include "tests/support/in_air_kit.h"
 #include "tests/support/kit_choices.h"
+#include "tracking/webcam.h"
 
 using skyt_test::Chosen;
 using skyt_test::InAirKit;
@@ -227,18 +228,31 @@ TEST_F(WizardPagesTest, EachMoveShowsTheNextPagesOwnPicture) {
 
 // A press begun beside Next and let go over it is no click; one begun on it is.
 TEST_F(WizardPagesTest, WhereToDrumGoesOnForAPressBegunOnNext) {
-  Enter(Calibration::kWhereToDrum, 0, true);
-  for (const bool on_next : {false, true}) {
-    imgui.mouse_x = on_next ? NextX() : NextX() + 200;
-    imgui.mouse_y = NextY();
-    imgui.mouse_down = true;
-    Frames(1);
-    imgui.mouse_x = NextX();
-    Frames(1);
-    imgui.mouse_down = false;
-    Frames(1);
-    EXPECT_EQ(calibration.GetStage(), on_next ? Calibration::kCamera : Calibration::kWhereToDrum);
+  drummer.Ran_After_Stand_Update = true;  // the camera page without its form
+  const struct {
+    Calibration::Stage stage;
+    bool never_ran;
+    int x;  // the button's
+    Calibration::Stage after;
+  } cases[] = {{Calibration::kWhereToDrum, true, NextX(), Calibration::kCamera},
+               {Calibration::kCamera, false, NextX(), Calibration::kSeat},
+               {Calibration::kSeat, false, NextX() - 120, Calibration::kIdle}};  // Back, home
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stage);
+    Enter(c.stage, 0, c.never_ran);
+    for (const bool on_next : {false, true}) {
+      imgui.mouse_x = on_next ? c.x : c.x + 200;
+      imgui.mouse_y = NextY();
+      imgui.mouse_down = true;
+      Frames(1);
+      imgui.mouse_x = c.x;
+      Frames(1);
+      imgui.mouse_down = false;
+      Frames(1);
+      EXPECT_EQ(calibration.GetStage(), on_next ? c.after : c.stage);
+    }
   }
+  EXPECT_EQ(webcam.GetMode(), 1) << "home from the seat page, the camera tracks again";
 }
 
 // Each text of the faded-in form shows as glyphs: in the band from its baseline up, ink with
