@@ -323,6 +323,20 @@ TEST_F(WizardPagesTest, SeatPageWarnsOfABrightPlaceAndOffersDoneLate) {
   EXPECT_EQ(state_param, 0);
 }
 
+// A wizard left without finishing (the camera was lost) and started again sets its first page
+// up afresh: the seat page turns the camera to its colour view.
+TEST_F(WizardPagesTest, AWizardStartedAgainSetsUpItsFirstPage) {
+  Enter(Calibration::kSeat, 0, false);
+  Frames(2);
+  ChangeInterfaceState(kMainScreen, 0, 0, 0);
+  webcam.ChangeMode(1);
+  ChangeInterfaceState(kWizard, 0, 0, 0);
+  calibration.Start(false);
+  Frames(4);  // the way back into the in-air states takes a few frames
+  EXPECT_EQ(calibration.GetStage(), Calibration::kSeat);
+  EXPECT_EQ(webcam.GetMode(), 0);
+}
+
 // The home icon (top left) leaves the wizard from the pages that show the camera's picture.
 TEST_F(WizardPagesTest, TheHomeIconLeavesTheWizardForTheMainScreen) {
   for (Calibration::Stage stage : {Calibration::kSeat, Calibration::kCamera, Calibration::kLighting}) {
