@@ -334,14 +334,17 @@ TEST(AdjustPages, PagesFallBackWhenTheViewerReloadsASmallerKit) {
   const struct {
     int state, p1, p2;
     size_t buttons_after;  // in the last menu
+    bool two_hihats = false;
   } cases[] = {{kAdjustAnyVolume, 143, 0, 1},
                {kMoveDrum, 0, kAdjustDrums, 1},
                {kAdjustHihatRangeAndSplash, kAdjustDrums, 0, 1},
+               {kAdjustHihatRangeAndSplash, kAdjustDrums, 0, 1, true},  // the pedal chosen is lit
                {kAdjustMidiSettings, 143, 0, 1}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.state);
     InAirKit kit("adjust_viewer_reload");
     skyt_test::LoadAdjustKit();
+    if (c.two_hihats) drumkit.drums[4].category = Sound::CATEGORY_HAND_AND_FOOT;
     InstallViewerCalls();
     const int first = skyt_test::FreePorts(4);
     viewer_ports = {first, first + 1, first + 2, first + 3};
@@ -373,6 +376,7 @@ TEST(AdjustPages, PagesFallBackWhenTheViewerReloadsASmallerKit) {
       EXPECT_EQ(kit.Menu().buttons.size(), c.buttons_after);
       if (c.state == kAdjustHihatRangeAndSplash) {
         EXPECT_EQ(kit.Line(0), GetUtf8(kTextSorryKitDoesnt)) << "the hi-hats are counted again";
+        EXPECT_EQ(drumkit.shown_drum, -1);
       }
     }
     show_drumming_ui_when_client_connected = false;
