@@ -129,10 +129,16 @@ TEST_F(LivePlayback, ASongLoadedSinceIsNotPlayedAsTheRecordingsSong) {
   const std::string snare = record_test::MakeElement("snare", Sound::SNARE, Sound::CATEGORY_HAND, 40);
   ASSERT_TRUE(audio_test::Shell("sox -n -r 44100 -c 2 a.ogg synth 0.3 sine 300 vol 0.3"));
   ASSERT_TRUE(audio_test::Shell("sox -n -r 44100 -c 2 other.ogg synth 0.3 sine 500 vol 0.3"));
-  std::vector<uint8_t> b = OneElementHead(1, 1.0f, "today", "kit", 3, snare);
+  std::vector<uint8_t> b = OneElementHead(2, 1.0f, "today", "kit", 3, snare);
   PutF32(b, 0.1f);
   PutU32(b, 1);
   PutString(b, "a.ogg");
+  PutF32(b, 0.0f);
+  // A hit after the song has ended keeps the performance going until the song was loaded.
+  PutF32(b, 0.6f);
+  for (uint32_t v : {3, 3}) PutU32(b, v);
+  PutF32(b, 0.8f);
+  PutU32(b, 1);
   PutF32(b, 0.0f);
   element_test::WriteBytes("recordings/song.sel", b);
   ASSERT_TRUE(sound.LoadPerformance("recordings/song.sel"));
@@ -140,6 +146,7 @@ TEST_F(LivePlayback, ASongLoadedSinceIsNotPlayedAsTheRecordingsSong) {
   sound.PlayPerformance(0.0f, true);
   for (int i = 0; i < 1000 && sound.IsPerformancePlaying(); ++i) usleep(10000);
   EXPECT_FALSE(sound.IsPerformancePlaying());
+  sound.StopPerformance();  // joins the song helper, which set the path
   EXPECT_EQ(sound.song_path, "a.ogg");
 }
 
