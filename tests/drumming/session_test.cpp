@@ -76,7 +76,12 @@ class Session : public ::testing::Test {
     midi_mode = 0;
     graphics_mode = 0;
   }
+  // Every kit asked for loads without reading a file.
+  static void KitsLoadWithoutFiles() {
+    library_calls.load_drumkit = [](DrumkitChooser&, Drumkit*, const std::string&, bool, bool) { return 0; };
+  }
   void TearDown() override {
+    InstallLibraryCalls();
     MocapMarker::m_down_frames_needed = 5;
     midi_mode = 0;
     graphics_mode = 0;
@@ -365,23 +370,19 @@ TEST_F(Session, ChoosingAKitThatCannotLoadSavesNothing) {
 TEST_F(Session, AKitThatLoadsSavesTheSession) {
   WriteSettings("");
   ASSERT_TRUE(drummer_.LoadLastSession());
-  LibraryCalls installed = library_calls;
-  library_calls.load_drumkit = [](DrumkitChooser&, Drumkit*, const std::string&, bool, bool) { return 0; };
+  KitsLoadWithoutFiles();
   EXPECT_TRUE(drummer_.ChooseDrumkit("Other", false));
   EXPECT_NE(ReadFile("conf/skytapper.cfg").find("\nLast_Drumkit = "), std::string::npos);
-  library_calls = installed;
 }
 
 TEST_F(Session, AKitChangeEndsTheRecordingAndListsIt) {
-  LibraryCalls installed = library_calls;
-  library_calls.load_drumkit = [](DrumkitChooser&, Drumkit*, const std::string&, bool, bool) { return 0; };
+  KitsLoadWithoutFiles();
   logger.StartRecording(recording, "Kit");
   ASSERT_TRUE(recording);
   EXPECT_TRUE(drummer_.ChooseDrumkit("Other", false));
   EXPECT_FALSE(recording);
   EXPECT_FALSE(sound.IsRecording());
   EXPECT_EQ(logger.GetNumRecordings(), 1);
-  library_calls = installed;
   logger.recordings.clear();
 }
 
@@ -390,8 +391,7 @@ TEST_F(Session, AKitChangeEndsTheRecordingAndListsIt) {
 TEST_F(Session, ATakenKitIsPannedByWhereItsDrumsStand) {
   const int snare = skyt_test::AddElement(Sound::SNARE, Sound::CATEGORY_HAND);
   ASSERT_TRUE(skyt_test::LoadKit(kit_, {{"sn", Sound::SNARE, 0, snare}}, "Drum0.x = 300\nDrum0.y = 100\nDrum0.size = 4\n"));
-  LibraryCalls installed = library_calls;
-  library_calls.load_drumkit = [](DrumkitChooser&, Drumkit*, const std::string&, bool, bool) { return 0; };
+  KitsLoadWithoutFiles();
   for (const bool left : {false, true}) {
     const float pan = (300 - (left ? 178.0f : 146.0f)) / 178.0f * kit_.pan_width;
     drummer_.Is_Left_Handed = left;
@@ -404,7 +404,6 @@ TEST_F(Session, ATakenKitIsPannedByWhereItsDrumsStand) {
     drummer_.TogglePanning();
     EXPECT_FLOAT_EQ(sound.GetElementPan(snare), pan) << left;
   }
-  library_calls = installed;
 }
 
 TEST_F(Session, PlaylistNamesAndIndex) {
