@@ -18,6 +18,7 @@
 #include "drumming/viewer_calls.h"
 #include "frame/frame_globals.h"
 #include "frame/ini_file.h"
+#include "frame/interface_states.h"
 #include "frame/texts.h"
 #include "frame/window.h"
 #include "library/drumkit_chooser.h"
@@ -589,6 +590,30 @@ TEST_F(Session, InterfaceStateTransitions) {
   ChangeInterfaceState(4, 0, 0, 0);
   EXPECT_EQ(fake_portmidi::OpenStreams(), 0);
   ChangeInterfaceState(0, 0, 0, 0);
+}
+
+// A page entered without its later parameters reads them as 0, never what the page before was
+// given: the volume page edits the hand side and Done goes to the drumming page.
+TEST_F(Session, ParametersLeftOutReadAsZero) {
+  const struct {
+    int given;
+    int param, param2, param3;
+  } cases[] = {{0, 0, 0, 0}, {1, 139, 0, 0}, {2, 139, 1, 0}, {3, 139, 1, kAdjustDrums}};
+  interface_state = kPlay;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.given);
+    ChangeInterfaceState(kAdjustAnyVolume, 140, 1, kAdjustDrums);
+    switch (c.given) {
+      case 0: ChangeInterfaceState(kAdjustAnyVolume); break;
+      case 1: ChangeInterfaceState(kAdjustAnyVolume, 139); break;
+      case 2: ChangeInterfaceState(kAdjustAnyVolume, 139, 1); break;
+      default: ChangeInterfaceState(kAdjustAnyVolume, 139, 1, kAdjustDrums); break;
+    }
+    EXPECT_EQ(state_param, c.param);
+    EXPECT_EQ(state_param2, c.param2);
+    EXPECT_EQ(state_param3, c.param3);
+  }
+  ChangeInterfaceState(kMainScreen);
 }
 
 TEST_F(Session, BackToTheMainMenuAndFullScreenToggle) {
