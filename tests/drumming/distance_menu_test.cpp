@@ -44,6 +44,24 @@ TEST_F(Menu, NearestButtonWithAndWithoutLimit) {
   EXPECT_FALSE(empty.FindMenuButton(inside, true, false));
 }
 
+// Each hand aims with its own side of the menu; a hand holding a slider keeps its aim.
+TEST_F(Menu, EachHandAimsWithItsOwnSide) {
+  const struct {
+    bool dominant_held, other_held;
+    int dominant, other;
+  } cases[] = {{false, false, 102, 101}, {true, false, kNoButton, 101}, {false, true, 102, kNoButton}};
+  const MocapMarker dominant = At(100, 100), other = At(200, 100);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.dominant_held << c.other_held);
+    DistanceMenu m = MakeMenu(false);
+    m.dominant_slider_held = c.dominant_held;
+    m.non_dominant_slider_held = c.other_held;
+    m.DoButtonsAlone(dominant, other, true);
+    EXPECT_EQ(m.dominant_active, c.dominant);
+    EXPECT_EQ(m.non_dominant_active, c.other);
+  }
+}
+
 TEST_F(Menu, ActivationTakesSixtyThreeFramesOfAiming) {
   DistanceMenu m = MakeMenu(true);
   MocapMarker::Position p{100, 100, 4};
