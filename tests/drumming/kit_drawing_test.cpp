@@ -497,10 +497,29 @@ TEST(KitDrawing, VolumeMapPlotsTheDrumAgainstTheFastestDrum) {
   kit.drums[1].hand_map.SetVolume(fast);
   // Samples reach 1.2 times the last point's speed; the view spans -0.05 to 1.05 of the fastest.
   const struct { int drum; int right; } cases[] = {{0, 132}, {1, 252}, {2, -1}, {-1, -1}};
+  // The caller's matrices and matrix mode come back as they were.
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glScalef(0.5f, 0.25f, 1);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  glTranslatef(3, 4, 0);
+  float projection[16], modelview[16];
+  glGetFloatv(GL_PROJECTION_MATRIX, projection);
+  glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
   for (const auto& c : cases) {
     gl.Clear(0, 0, 1, 1);
     glClearColor(1, 1, 1, 1);
     kit.DrawVolumeMap(c.drum);
+    float after_projection[16], after_modelview[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, after_projection);
+    glGetFloatv(GL_MODELVIEW_MATRIX, after_modelview);
+    EXPECT_TRUE(std::equal(projection, projection + 16, after_projection)) << c.drum;
+    EXPECT_TRUE(std::equal(modelview, modelview + 16, after_modelview)) << c.drum;
+    GLint mode = 0;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    EXPECT_EQ(mode, GL_MODELVIEW) << c.drum;
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << c.drum;
     int right = -1, blue = 0;
     for (int y = 0; y < 100; ++y)
       for (int x = 0; x < 264; ++x) {

@@ -52,6 +52,11 @@ TEST(VolumeMap, TwoPointMapsInterpolateAndClamp) {
   EXPECT_FLOAT_EQ(m.GetMaxSpeed(), 1260);
   EXPECT_EQ(m.GetVolume(NAN), 0.0f);
   EXPECT_EQ(m.GetVolume(INFINITY), 1.0f);
+  // A map from a kit file may start above speed 0: the line runs between its own two points.
+  auto raised = Points({{200, 0.2f}, {1200, 0.7f}});
+  m.SetVolume(raised);
+  EXPECT_FLOAT_EQ(m.GetVolume(700), 0.45f);
+  EXPECT_FLOAT_EQ(m.GetVolume(100), 0.15f);
 
   Map empty;
   EXPECT_EQ(empty.GetVolume(10), 1.0f);
