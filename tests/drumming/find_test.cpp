@@ -1,6 +1,7 @@
 // Finding the drum or in-air button a stroke meant, firm-stroke memory and the menu layout.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "drumming/distance_menu.h"
@@ -183,7 +184,16 @@ TEST_F(Finding, FirmStrokesMustMatchDrumAndMarkerType) {
 
 TEST_F(Finding, MenuLayoutKeepsClearOfDrums) {
   typedef DistanceMenu M;
+  // Without drums the lower slider spans the row of three buttons, the upper one the outer button.
+  auto sliders_span_their_buttons = [] {
+    const float r = M::m_menu_radius, outer = M::m_no_drums3_x;
+    EXPECT_EQ(M::m_no_drums_slider_bottom_x, std::min(M::m_no_drums_x, outer) - r);
+    EXPECT_EQ(M::m_no_drums_slider_bottom_x + M::m_no_drums_slider_bottom_width, std::max(M::m_no_drums_x, outer) + r);
+    EXPECT_EQ(M::m_no_drums_slider_top_x, outer - r);
+    EXPECT_EQ(M::m_no_drums_slider_top_width, 2 * r);
+  };
   EXPECT_FALSE(kit_.SetDistanceMenuLocations(false));
+  sliders_span_their_buttons();
   EXPECT_GT(M::m_with_drums_slider_width, 0);  // usable before any kit with hand drums
   EXPECT_EQ(M::m_no_drums_y, 140);
   EXPECT_EQ(M::m_no_drums4_y, 90);
@@ -193,6 +203,7 @@ TEST_F(Finding, MenuLayoutKeepsClearOfDrums) {
   EXPECT_EQ(M::m_no_drums_slider_top_x, 198);
   EXPECT_EQ(M::m_no_drums_slider_bottom_x, 98);
   EXPECT_FALSE(kit_.SetDistanceMenuLocations(true));
+  sliders_span_their_buttons();
   EXPECT_EQ(M::m_no_drums_x, 200);
   EXPECT_EQ(M::m_no_drums_slider_top_x, 78);
   EXPECT_EQ(M::m_no_drums_slider_bottom_x, 78);

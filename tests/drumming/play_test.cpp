@@ -215,6 +215,11 @@ TEST_F(Playing, ChokeZonesFollowTheGeometry) {
   EXPECT_FALSE(left);
   kit_.TestChokeZones(left, right, NAN, NAN);
   EXPECT_FALSE(left || right);
+  // Without either zone nothing chokes, whatever the flags held before.
+  kit_.right_choke_scale = 0;
+  left = right = true;
+  kit_.TestChokeZones(left, right, 332.31f, 221.53f);
+  EXPECT_FALSE(left || right);
 }
 
 TEST_F(Playing, PedalOperations) {
