@@ -11,6 +11,7 @@
 #include "frame/texts.h"
 #include "drumming/drumming_globals.h"
 #include "drumming/interface_state.h"
+#include "drumming/viewer_calls.h"
 #include "frame/interface_states.h"
 #include "sound/midi.h"
 #include "tests/drumming/drumming_test_util.h"
@@ -95,6 +96,27 @@ TEST_F(Drumming, OneSnareStrokeGivesExactlyOneHit) {
   // A softer stroke is quieter and on a lower layer.
   ASSERT_EQ(Play(h, SnareStroke(2.0f)), 1);
   EXPECT_NEAR(kit_.shown_speed, 250.0f, 1.0f);
+}
+
+// The viewer hears every stroke, one at nothing too (drum -1, coded by the stick), and each
+// frame the markers with the hi-hat's openness.
+TEST_F(Drumming, TheViewerHearsStrokesAtNothingAndTheHiHatsOpenness) {
+  static std::vector<std::pair<int, int>> hits;
+  static float openness;
+  hits.clear();
+  openness = -1;
+  const ViewerCalls installed = viewer_calls;
+  viewer_calls.hit_drum = [](int drum, float, unsigned char limb) { hits.push_back({drum, int(limb)}); };
+  viewer_calls.markers = [](float, float, float, float, float, float, float, float, float, float, float hihat) {
+    openness = hihat;
+  };
+  kit_.drums[1].openness = 0.25f;
+  DistanceMenu menu;  // with the in-air menu, a stroke off every drum finds nothing
+  StrokeHarness h(drummer_, &menu);
+  ASSERT_EQ(Play(h, SnareStroke(8.0f, 150)), 0);
+  EXPECT_EQ(hits, (std::vector<std::pair<int, int>>{{-1, int(Drummer::RIGHT_HAND)}}));
+  EXPECT_FLOAT_EQ(openness, kit_.drums[1].openness);
+  viewer_calls = installed;
 }
 
 // A stroke beside the snare's centre sets its icon's hit going in the stroke's direction from
@@ -308,6 +330,14 @@ TEST_F(Drumming, HiHatOpennessFollowsTheFoot) {
   drummer_.GetFeetPositions(r, l);
   EXPECT_EQ(l.x, 90);
   EXPECT_EQ(r.x, 0);
+  // A pedal is set from a foot in sight only: not from the right one, never seen.
+  const float lowest = hat.pedal_lowest_foot_y;
+  drummer_.SetPedalParams(1, 0, true);
+  EXPECT_EQ(hat.pedal_lowest_foot_y, lowest);
+  EXPECT_EQ(hat.pedal_foot_range, 0);
+  drummer_.SetPedalParams(1, 0, false);
+  EXPECT_EQ(hat.pedal_lowest_foot_y, 224);
+  EXPECT_LT(hat.pedal_foot_range, 0);
   h.Frame({Blob(240, 100), Blob(20, 40), Blob(90, 224, 5), Blob(205, 224, 5)});
   drummer_.GetFeetPositions(r, l);
   EXPECT_EQ(r.x, 205);
@@ -559,6 +589,15 @@ TEST_F(Drumming, DepthMessageOncePerRunOnPresetKits) {
   strike();  // still too early
   EXPECT_TRUE(DistanceMenu::m_messages.empty());
   rest(200);
+  // Without the in-air menu nothing is known of a drum behind: no hint.
+  for (float y : StrokeTrack(110, 8, 6, 4)) {
+    std::vector<Webcam::Blob> blobs = {Blob(243, y), Blob(20, 40)};
+    drummer_.Drum(blobs.data(), int(blobs.size()), nullptr, nullptr, false);
+    skyt_test::SilenceAll();
+  }
+  EXPECT_EQ(kit_.firm_drum, 0);
+  EXPECT_TRUE(DistanceMenu::m_messages.empty());
+  rest(10);
   strike();
   ASSERT_EQ(DistanceMenu::m_lines_to_messages.count(17), 1u);
   std::string line = DistanceMenu::m_lines_to_messages[17];
