@@ -210,7 +210,7 @@ TEST_F(Session, EachKeyKeepsItsRangeAndDefault) {
       {"Piece_Determination_Accuracy_Setting", "3", "3", false},
       {"Piece_Determination_Accuracy_Setting", "-1", "0", true},
       {"Midi_Map_Index", "-1", "-1", false}, {"Midi_Map_Index", "1048577", "6", true},
-      {"Z_Offset", "-100", "-100", false}, {"Z_Offset", "100.5", "0", true}, {"Z_Offset", nullptr, "0", false},
+      {"Z_Offset", "-100", "-100", false}, {"Z_Offset", "100", "100", false}, {"Z_Offset", "100.5", "0", true}, {"Z_Offset", nullptr, "0", false},
       {"User_Height", "0.3", "0.3", false}, {"User_Height", "3", "3", false},
       {"User_Height", "0.29", "1.75", true}, {"User_Height", nullptr, "1.75", false},
   };
@@ -434,6 +434,16 @@ TEST_F(Session, PlaylistNamesAndIndex) {
   ASSERT_TRUE(drummer_.GetCurrentSongAndStartTime(start, song));
   EXPECT_EQ(song.path, "song.ogg");
   EXPECT_EQ(start, 12.5f);
+  // Every place in the list has its song, none outside it.
+  const struct { int current; const char* path; } places[] = {
+      {0, "/music/some.dir/track one"}, {1, "C:\\songs\\Backing.mp3"}, {-1, nullptr}, {3, nullptr}};
+  for (const auto& place : places) {
+    drummer_.current_song = place.current;
+    Drummer::Song at;
+    EXPECT_EQ(drummer_.GetCurrentSongAndStartTime(start, at), place.path != nullptr) << place.current;
+    if (place.path) EXPECT_EQ(at.path, place.path) << place.current;
+  }
+  drummer_.current_song = 2;
 
   drummer_.playlist.pop_back();
   drummer_.SavePlaylistAndSetCurrentSong(-1);
@@ -441,6 +451,8 @@ TEST_F(Session, PlaylistNamesAndIndex) {
   EXPECT_EQ(ReadFile("conf/playlist.txt"), "/music/some.dir/track one\nC:\\songs\\Backing.mp3\n");
   drummer_.SavePlaylistAndSetCurrentSong(1);
   EXPECT_EQ(drummer_.current_song, 1);
+  drummer_.SavePlaylistAndSetCurrentSong(0);
+  EXPECT_EQ(drummer_.current_song, 0);
 
   drummer_.playlist.resize(1);
   EXPECT_FALSE(drummer_.NextSong());
@@ -552,11 +564,23 @@ TEST_F(Session, InterfaceStateTransitions) {
   midi_mode = 1;
   DistanceMenu::AddMessage("hello", 3, 0, 1000, false, false);
   DistanceMenu::m_how_many_frames_for_dominant_hit = 50;
+  // Entering the in-air pages turns vertical sync off (the interval to 1, then 0) and has the
+  // window switched to full screen over the next frames.
+  static std::vector<int> intervals;
+  intervals.clear();
+  const WindowServices installed = window_services;
+  window_services.set_swap_interval = [](int interval, std::string*) {
+    intervals.push_back(interval);
+    return true;
+  };
+  full_screen_toggle_frames = 0;
   ChangeInterfaceState(18, 1, 2, 3);
   EXPECT_EQ(interface_state, 18);
   EXPECT_TRUE(just_changed_state);
   EXPECT_EQ(state_param3, 3);
   EXPECT_TRUE(full_screen);
+  EXPECT_EQ(full_screen_toggle_frames, 2);
+  EXPECT_EQ(intervals, (std::vector<int>{1, 0}));
   EXPECT_EQ(fake_portmidi::OpenStreams(), 1);
   EXPECT_TRUE(DistanceMenu::m_messages.empty());
   EXPECT_EQ(DistanceMenu::m_how_many_frames_for_dominant_hit, 0);
@@ -590,6 +614,8 @@ TEST_F(Session, InterfaceStateTransitions) {
   ChangeInterfaceState(4, 0, 0, 0);
   EXPECT_EQ(fake_portmidi::OpenStreams(), 0);
   ChangeInterfaceState(0, 0, 0, 0);
+  EXPECT_EQ(intervals.size(), 2u);  // only on the way in
+  window_services = installed;
 }
 
 // A page entered without its later parameters reads them as 0, never what the page before was
