@@ -272,6 +272,20 @@ TEST_F(KitModel, KeptDrumsGiveTheReloadedKitWhatItsDrumsHeld) {
   EXPECT_EQ(ReadFile("after.ini"), ReadFile("before.ini"));
 }
 
+// Each new drum takes the first old drum of its element not yet taken; the rest are dropped.
+TEST(CarriedDrums, EachNewDrumTakesTheFirstFreeOldDrumOfItsElement) {
+  const struct {
+    std::vector<std::string> old_elements, new_elements;
+    std::map<int, int> old_to_new;
+  } cases[] = {
+      {{"sn", "hh", "bd"}, {"bd", "sn"}, {{0, 1}, {2, 0}}},
+      {{"tom", "tom", "sn"}, {"tom", "sn", "tom", "tom"}, {{0, 0}, {1, 2}, {2, 1}}},
+      {{"sn"}, {}, {}},
+      {{}, {"sn"}, {}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(CarriedDrums(c.old_elements, c.new_elements), c.old_to_new) << c.old_elements.size();
+}
+
 // Chooser lists shorter than the kit's element map leave the drums past them unnamed hand drums.
 TEST_F(KitModel, DrumsPastTheChoosersListsAreUnnamedHandDrums) {
   int kick = skyt_test::AddElement(Sound::KICK, Sound::CATEGORY_FOOT);
