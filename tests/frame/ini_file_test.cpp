@@ -2,10 +2,12 @@
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <pwd.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -169,13 +171,16 @@ TEST_F(IniTest, RewritesObeyTheFileNotTheFolder) {
   const struct {
     mode_t folder, file;
     bool saved;
+    rlim_t largest_file = RLIM_INFINITY;
   } cases[] = {
       {0555, 0666, true},   // read-only folder: rewritten in place
       {0777, 0444, false},  // read-only file: refused and untouched
       {0555, 0444, false},
+      {0555, 0666, false, 45},  // the new bytes do not fit: the old ones are written back
   };
   const std::string before = "[Sound]\nMaster_Volume = 80\n[Webcam]\nGain = 3\n";
-  const std::string after = "[Sound]\nMaster_Volume = 10\n[Webcam]\nGain = 3\n";
+  const std::string after = "[Sound]\nMaster_Volume = 100\n[Webcam]\nGain = 3\n";
+  ASSERT_EQ(before.size(), 45u);
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << std::oct << c.folder << " " << c.file);
     const std::string sub = dir + "/" + std::to_string(&c - cases);
@@ -183,7 +188,18 @@ TEST_F(IniTest, RewritesObeyTheFileNotTheFolder) {
     const std::string path = Write(sub, before);
     chmod(path.c_str(), c.file);
     chmod(sub.c_str(), c.folder);
-    const int saved = RunAsUser([&] { return IniFile::ReplaceSection(path, "Sound", {"[Sound]", "Master_Volume = 10"}); });
+    const int saved = RunAsUser([&] {
+      rlimit old;
+      getrlimit(RLIMIT_FSIZE, &old);
+      rlimit limit = old;
+      limit.rlim_cur = c.largest_file;
+      setrlimit(RLIMIT_FSIZE, &limit);
+      const auto on_too_large = signal(SIGXFSZ, SIG_IGN);
+      const bool ok = IniFile::ReplaceSection(path, "Sound", {"[Sound]", "Master_Volume = 100"});
+      signal(SIGXFSZ, on_too_large);
+      setrlimit(RLIMIT_FSIZE, &old);
+      return ok;
+    });
     chmod(sub.c_str(), 0755);
     if (saved < 0) GTEST_SKIP() << "no unprivileged user to run as";
     EXPECT_EQ(saved, c.saved);
