@@ -83,6 +83,31 @@ TEST(WebcamSettings, SavedSectionReadsBack) {
   EXPECT_EQ(v, 2);
   EXPECT_TRUE(ini.GetInt("Webcam", "Threshold", v));
   EXPECT_EQ(v, 120);
+
+  // Every setting, none at its default, survives a save and a fresh start.
+  const struct {
+    const char* key;
+    int value;
+  } settings[] = {{"Gain", 12}, {"Exposure_Mocap", 300}, {"Exposure_VGA", 200}, {"Threshold", 90}, {"Process priority", 1}};
+  std::string text = "[Webcam]\n";
+  for (const auto& s : settings) text += std::string(s.key) + " = " + std::to_string(s.value) + "\n";
+  IniFile given;
+  ASSERT_TRUE(given.Init(WriteSettings("webcam_save_all", text)));
+  Webcam cam;
+  cam.Init(given);
+  const std::string again = skyt_test::FreshDir("webcam_save_all_again") + "/saved.cfg";
+  f = fopen(again.c_str(), "w");
+  ASSERT_TRUE(f);
+  cam.SaveIniFileSection(f, none);
+  fclose(f);
+  IniFile saved;
+  ASSERT_TRUE(saved.Init(again));
+  for (const auto& s : settings) {
+    v = -1;
+    EXPECT_TRUE(saved.GetInt("Webcam", s.key, v)) << s.key;
+    EXPECT_EQ(v, s.value) << s.key;
+  }
+  PSEyeDestroy();
 }
 
 // With the fake camera plugged in: modes, frames, the uploaded picture.
