@@ -56,6 +56,9 @@ TEST(Paths, ScansAndReadsLeaveNoDescriptorOpen) {
     ScanDirectory(dir.c_str(), ".ini", names);
     EXPECT_TRUE(IniFile::ReplaceEntries(dir + "/a.ini", {{"A", "A = 2"}}));
     EXPECT_TRUE(HaveJapaneseFont());
+    IniFile reloaded;  // a settings object loaded again lets go of the file it read before
+    EXPECT_TRUE(reloaded.Init(dir + "/a.ini"));
+    EXPECT_TRUE(reloaded.Init(dir + "/a.ini"));
   }
   EXPECT_EQ(OpenDescriptors(), before);
   installation_directory = installation;
@@ -85,6 +88,11 @@ TEST(Paths, CompactPathKeepsHeadAndTail) {
   int n = PathCompactPathEx(small, cjk.c_str(), 32, 0, sizeof small);
   EXPECT_LT(n, 64);
   EXPECT_EQ(n % 3, 0);
+  // A path longer than the 1023 characters the conversion holds is compacted as its first 1023.
+  std::string long_path;
+  for (int i = 0; i < 1100; ++i) long_path += static_cast<char>('a' + i % 26);
+  EXPECT_EQ(PathCompactPathEx(out, long_path.c_str(), 32, 0, sizeof out), 31);
+  EXPECT_EQ(std::string(out), long_path.substr(0, 14) + "..." + long_path.substr(1023 - 14, 14));
 }
 
 TEST(Paths, ToStringWritesDecimals) {
