@@ -422,6 +422,11 @@ bool AwaitZombies(int n) {
 
 // Each start reaps every detached helper that has ended, also one listed behind a running one.
 TEST(Spawn, EndedDetachedHelpersAreReapedAtTheNextStart) {
+  // A helper that is waited for starts like any other.
+  ASSERT_TRUE(SpawnDetached({"true"}));
+  ASSERT_TRUE(AwaitZombies(1));
+  EXPECT_EQ(SpawnAndWait({"true"}, nullptr).exit_code, 0);
+  EXPECT_EQ(Zombies(), 0);
   ASSERT_TRUE(SpawnDetached({"sleep", "0.1"}));
   ASSERT_TRUE(SpawnDetached({"sleep", "1"}));
   ASSERT_TRUE(AwaitZombies(1));
