@@ -257,3 +257,18 @@ TEST(AtomicFile, NewFilesFollowTheUmask) {
   }
   umask(old);
 }
+
+// In a folder that takes no new file, a file whose old bytes cannot be read is left alone: they
+// could not be put back if the new ones failed.
+TEST(AtomicFile, InPlaceRewriteNeedsTheOldBytes) {
+  const std::string sub = skyt_test::FreshDir("atomic_in_place") + "/ro";
+  mkdir(sub.c_str(), 0755);
+  const std::string path = Write(sub, "old\n");
+  chmod(path.c_str(), 0222);
+  chmod(sub.c_str(), 0555);
+  const int saved = RunAsUser([&] { return WriteFileAtomic(path, "new\n"); });
+  chmod(sub.c_str(), 0755);
+  if (saved < 0) GTEST_SKIP() << "no unprivileged user to run as";
+  EXPECT_EQ(saved, 0);
+  EXPECT_EQ(Read(path), "old\n");
+}
