@@ -105,12 +105,13 @@ TEST(FileDialogs, SaveAddsTheExtensionAndSplitsThePath) {
 }
 
 TEST(FileDialogs, CancelLeavesTheOutputsUntouched) {
-  Script script({{1, ""}, {0, ""}, {0, "/music/a.txt\n"}, {0, "/music/a.pgg\n"}});
+  Script script({{1, ""}, {0, ""}, {0, "/music/a.txt\n"}, {0, "/music/a.pgg\n"}, {0, "/music/a.oggx\n"}});
   std::string path = "old", name = "old", ext = "old";
   EXPECT_EQ(OpenFileDialog("Add", "Songs", {"mp3", "ogg"}, path, name, ext), -1);
   EXPECT_EQ(OpenFileDialog("Add", "Songs", {"mp3", "ogg"}, path, name, ext), -1);  // nothing chosen
   EXPECT_EQ(OpenFileDialog("Add", "Songs", {"mp3", "ogg"}, path, name, ext), -1);  // not a song
   EXPECT_EQ(OpenFileDialog("Add", "Songs", {"mp3", "ogg"}, path, name, ext), -1);  // nor this one
+  EXPECT_EQ(OpenFileDialog("Add", "Songs", {"mp3", "ogg"}, path, name, ext), -1);  // nor a longer one
   EXPECT_EQ(path, "old");
   EXPECT_EQ(name, "old");
   EXPECT_EQ(ext, "old");
@@ -288,6 +289,8 @@ TEST_F(DesktopEntry, TheUsersEntryWinsAndHiddenMeansRemoved) {
   EXPECT_FALSE(IsMacClientInstalled());
   Write(home_, "[Desktop Entry]\nExec=my-viewer\nTryExec=/nonexistent/viewer\n");
   EXPECT_FALSE(IsMacClientInstalled());
+  Write(home_, "[Desktop Entry]\nExec=my-viewer\nTryExec=/bin/sh\n");
+  EXPECT_TRUE(IsMacClientInstalled());
   // A bare TryExec name is looked for along the whole PATH.
   const std::string path = getenv("PATH");
   setenv("PATH", "/nonexistent:/usr/bin:/nonexistent2", 1);
