@@ -145,6 +145,21 @@ TEST_F(LabelerTest, ConvergingHandsMergeAndAreSplit) {
   Label({B(rx - 20, 80), B(lx + 20, 80)});
   EXPECT_FALSE(labeler.MergeActive());
   EXPECT_TRUE(rh.WasPresent() && lh.WasPresent());
+
+  // Without a camera picture to place them in, both hands sit at the merged blob's centre, and
+  // the merge says so.
+  Labeler blind;
+  MocapMarker r, l, a, b;
+  for (int i = 0; i < 6; ++i) {
+    Webcam::Blob two[2] = {B(130 + 3 * i, 80), B(180 - 3 * i, 80)};
+    blind.Label(two, 2, false, 1.0f, r, l, a, b);
+  }
+  Webcam::Blob one[1] = {B(155, 80, 5)};
+  blind.Label(one, 1, false, 1.0f, r, l, a, b);
+  ASSERT_TRUE(blind.MergeActive());
+  EXPECT_TRUE(blind.Centred());
+  EXPECT_FLOAT_EQ(r.GetLastPosition()->x, 155);
+  EXPECT_FLOAT_EQ(l.GetLastPosition()->x, 155);
 }
 
 TEST_F(LabelerTest, MergedBlobWithTwoCoresIsSplitAlongTheHandsPaths) {
@@ -208,6 +223,54 @@ TEST_F(LabelerTest, SameDrumFromCrossedSidesSwapsTheHands) {
     gone->Update();
     labeler.SameDrumCheck(rh, lh, false);
     EXPECT_FALSE(gone->WasPresent());
+  }
+
+  // Only hits within 100 pixels of the kit's middle count: 146 for a right-handed player, 178
+  // for a left-handed one.
+  const struct {
+    bool left_handed;
+    float rh_x, lh_x;
+    bool swapped;
+  } hits[] = {
+      {false, 50, 60, true}, {false, 240, 250, false}, {true, 260, 270, true}, {true, 70, 80, false},
+  };
+  for (const auto& h : hits) {
+    SCOPED_TRACE(testing::Message() << h.left_handed << " " << h.rh_x);
+    rh = lh = MocapMarker();
+    setup(0);
+    rh.m_hit_x = h.rh_x;
+    lh.m_hit_x = h.lh_x;
+    labeler.SameDrumCheck(rh, lh, h.left_handed);
+    EXPECT_EQ(lh.GetLastPosition()->x == before, h.swapped);
+  }
+}
+
+// While the hands are merged the split blobs are guesses: a hand coming down far enough to
+// strike, and below a blob, is not given that blob; otherwise each hand keeps to its path.
+TEST_F(LabelerTest, GuessedBlobsKeepAStrikingHandOffTheBlobAboveIt) {
+  const struct {
+    uint8_t ascending;
+    int down_count;
+    float rh_takes_x;
+  } rows[] = {
+      {1, MocapMarker::m_down_frames_needed, 150},
+      {0, MocapMarker::m_down_frames_needed - 1, 150},
+      {0, MocapMarker::m_down_frames_needed, 170},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << int(row.ascending) << " " << row.down_count);
+    rh = lh = MocapMarker();
+    for (int i = 0; i < 3; ++i) {
+      rh.Update(B(150, 100 - 5 * i), true);
+      lh.Update(B(170, 60 - 5 * i), true);
+    }
+    rh.m_ascending = row.ascending;
+    rh.m_down_count = row.down_count;
+    lh.m_ascending = 1;
+    // The first blob continues the right hand's path just above it, the second lies below it.
+    Webcam::Blob two[2] = {B(150, 85), B(170, 95)};
+    labeler.LabelHandsDuringMerge(two, rh, lh, false);
+    EXPECT_FLOAT_EQ(rh.GetLastPosition()->x, row.rh_takes_x);
   }
 }
 
