@@ -96,6 +96,12 @@ TEST(MocapMarker, StrokeFiresOnceWhenTheFallBrakes) {
   MocapMarker quiet;
   EXPECT_TRUE(Feed(quiet, ys, speeds[0] + 1.0f).empty());
   EXPECT_TRUE(quiet.m_ascending);
+  // No rise is needed first: a marker that comes into view falling strikes as well.
+  MocapMarker appearing;
+  EXPECT_EQ(Feed(appearing, std::vector<float>(ys.begin() + 3, ys.end()), 100.0f).size(), 1u);
+  // A marker that does not move never strikes, however low the threshold.
+  MocapMarker still;
+  EXPECT_TRUE(Feed(still, std::vector<float>(12, 50.0f), 0.0f).empty());
 }
 
 TEST(MocapMarker, TooShortAFallIsNeverTested) {
@@ -103,6 +109,10 @@ TEST(MocapMarker, TooShortAFallIsNeverTested) {
   // Falls for 4 frames (counting the turn), then rises by 0.1 pixel or more.
   std::vector<float> ys = {50, 49, 48, 52, 58, 66, 76, 75.8f, 75};
   EXPECT_TRUE(Feed(m, ys, 1.0f).empty());
+  // The frame log shows the rise's two frames and no descent.
+  EXPECT_TRUE(m.m_ascending);
+  EXPECT_EQ(m.m_up_count, 2);
+  EXPECT_EQ(m.m_down_count, 0);
   // A rise of less than 0.1 pixel counts as falling on.
   MocapMarker n;
   std::vector<float> ys2 = {50, 49, 48, 52, 58, 66, 76, 75.95f, 75.95f, 75.9f};
