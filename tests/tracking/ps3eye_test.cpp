@@ -367,6 +367,32 @@ TEST_F(CameraTest, ColourViewIsConvertedInsideTheSpansOnly) {
   EXPECT_EQ(px(542, 10)[0], 0);
 }
 
+// A colour frame longer than a whole one is dropped without a byte written past its buffer: the
+// unread frame before it arrives whole.
+TEST_F(CameraTest, AnOverlongColourFrameIsDroppedWithinItsBuffer) {
+  fake_usb::PlugCamera();
+  ASSERT_EQ(PSEyeInit(), 0);
+  PSEyeStart(0);
+  static int spans[480][2];
+  for (int y = 0; y < 480; ++y) spans[y][0] = 0, spans[y][1] = 639;
+  auto take = [&] {
+    std::vector<uint8_t> rgb(640 * 480 * 3);
+    bool is_new = false;
+    EXPECT_TRUE(fake_usb::WaitFeedConsumed());
+    EXPECT_TRUE(PSEyeGetFrame(rgb.data(), spans, &is_new));
+    EXPECT_TRUE(is_new);
+    return rgb;
+  };
+  const auto a = PatternFrame(640, 480, 1);
+  std::vector<uint8_t> overlong = PatternFrame(640, 480, 2);
+  overlong.resize(overlong.size() + 64 * 1024, 0xEE);
+  fake_usb::Feed(packets_.Frame(a));
+  fake_usb::Feed(packets_.Frame(overlong));
+  const auto first = take();
+  fake_usb::Feed(packets_.Frame(a));
+  EXPECT_EQ(take(), first);
+}
+
 TEST_F(CameraTest, UnplugIsReportedAndEveryTransferEndsOnce) {
   StartQvga();
   const auto a = PatternFrame(320, 240, 1);
