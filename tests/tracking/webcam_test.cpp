@@ -193,6 +193,7 @@ TEST_F(WebcamWithCamera, ModeChangesAndUnplug) {
   fake_usb::SetSensorRegister(0x00, 0x30);
   fake_usb::SetSensorRegister(0x10, 0x40);
   EXPECT_TRUE(cam.ChangeMode(1));
+  EXPECT_FALSE(cam.IsNewFrame());  // the colour frame is no tracking frame
   EXPECT_EQ(fake_usb::SensorRegister(0x00), 0);
   EXPECT_EQ(fake_usb::SensorRegister(0x10), 73);
   fake_usb::Unplug();
