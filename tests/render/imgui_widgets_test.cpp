@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "frame/frame_globals.h"
+#include "frame/window.h"
 #include "render/font.h"
 #include "render/imgui.h"
 #include "tests/render/imgui_test_support.h"
@@ -503,6 +504,29 @@ TEST(ImguiFonts, MissingFallbackFontsLeaveAnEmptyFont) {
   ASSERT_NE(gui.font, nullptr);
   EXPECT_EQ(gui.bold_font, gui.font);
   EXPECT_EQ(gui.font->GetWidth("abc"), 0);
+}
+
+// Without a window to ask (a window-less build), the GUI takes its size from the viewport: the
+// layout starts a margin below its top and a frame's projection maps window pixels one to one.
+TEST(ImguiWindow, WithoutAWindowTheViewportGivesTheSize) {
+  GlContext gl(640, 400);
+  window_services.width = nullptr;
+  window_services.height = nullptr;
+  Imgui::ResetPlatform();
+  Font font;
+  ASSERT_TRUE(font.Init(kTestFontPath, 16, nullptr, 0));
+  Imgui gui;
+  gui.Init(Imgui::InitParams::ProgramLayout(&font, 16));
+  EXPECT_EQ(gui.layout_y, 400 - 10);
+  gl.Clear();
+  gui.Begin(false);
+  glColor4f(1, 0, 0, 1);
+  glRectf(600, 360, 640, 400);  // the window's top right corner
+  EXPECT_EQ(gl.Pixel(630, 390)[0], 255);
+  EXPECT_EQ(gl.Pixel(590, 390)[0], 0);
+  EXPECT_EQ(gl.Pixel(630, 350)[0], 0);
+  ResetWindowServices();
+  Imgui::ResetPlatform();
 }
 
 TEST_F(ImguiTest, PrototypeLayoutDrawsItsWidgetsAndPrintsUserTextLiterally) {
