@@ -342,6 +342,25 @@ TEST(Elements, CreatingCountingAndRefusing) {
     EXPECT_EQ(c.CountDrumkitsUsingElement(0, message), n);
     EXPECT_EQ(message, text);
   }
+  // Deleting takes the file and the name away and gives the line to select next; a file gone
+  // already is reported and keeps the name.
+  for (const char* name : {"Bongo", "Conga"}) {
+    midi.name = name;
+    ASSERT_TRUE(c.SaveElement(midi, message)) << name;
+  }
+  std::filesystem::rename("data/elements/Bongo.ele", "Bongo.ele");
+  message.clear();
+  EXPECT_EQ(c.DeleteElement(1, message), -2);
+  EXPECT_NE(message.find("/data/elements/Bongo.ele"), std::string::npos) << message;
+  std::filesystem::rename("Bongo.ele", "data/elements/Bongo.ele");
+  const struct { int line, next; std::vector<std::string> left; } deletes[] = {
+      {1, 1, {"Cowbell", "Conga"}}, {1, 0, {"Cowbell"}}, {0, -1, {}}};
+  for (const auto& d : deletes) {
+    const std::string path = "data/elements/" + c.element_names.at(size_t(d.line)) + ".ele";
+    EXPECT_EQ(c.DeleteElement(d.line, message), d.next) << path;
+    EXPECT_EQ(c.element_names, d.left) << path;
+    EXPECT_NE(access(path.c_str(), F_OK), 0) << path;
+  }
 }
 
 // The new-element screen's untouched placeholder is refused as no name is, with the kind word.
