@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <utime.h>
 
+#include <cstdio>
 #include <string>
 
 #include "assets/presets/preset_texts.h"
@@ -168,6 +169,10 @@ TEST_F(Migrations, SessionKeysGoWhereTheReaderFindsThem) {
     SetSessionKey("Patched_3D", "Patched_3D = true");
     EXPECT_EQ(Settings(), c.after) << c.before;
   }
+  // Without a settings file there is nowhere to put the key.
+  std::remove("conf/skytapper.cfg");
+  EXPECT_FALSE(SetSessionKey("Patched_3D", "Patched_3D = true"));
+  EXPECT_EQ(Settings(), "");
 }
 
 TEST_F(Migrations, MarkerSizesScaleOnlyTheKeysAKitHas) {
@@ -233,6 +238,11 @@ TEST_F(Migrations, ShinKeysGoAndBecomeFootKeysOnTheShinLegOnly) {
   WriteFile("conf/drumkits/Plain.ini", "[Drumkit]\r\nDrum0.element = a\r\n[Drumkit calibration]\r\nDrum0.x = 1");
   EXPECT_TRUE(PatchDrumkitShinsForBatch2("conf/drumkits/Plain.ini", false, false, true));
   EXPECT_EQ(ReadFile("conf/drumkits/Plain.ini"), "[Drumkit]\r\nDrum0.element = a\r\n[Drumkit calibration]\r\nDrum0.x = 1");
+  // A kit file gone since the folder was listed is reported, not written.
+  testing::internal::CaptureStdout();
+  EXPECT_FALSE(PatchDrumkitShinsForBatch2("conf/drumkits/Gone.ini", false, true, true));
+  EXPECT_NE(testing::internal::GetCapturedStdout().find("\"conf/drumkits/Gone.ini\""), std::string::npos);
+  EXPECT_EQ(ReadFile("conf/drumkits/Gone.ini"), "");
 }
 
 TEST_F(Migrations, ShinSettingsMigrateOnceAndAskOnlyForAShinLeg) {
