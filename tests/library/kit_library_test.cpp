@@ -361,6 +361,20 @@ TEST(Elements, CreatingCountingAndRefusing) {
     EXPECT_EQ(c.element_names, d.left) << path;
     EXPECT_NE(access(path.c_str(), F_OK), 0) << path;
   }
+  // From a folder of samples: made, listed, and no message to show.
+  std::filesystem::create_directories("samples");
+  std::filesystem::copy_file("/usr/share/hydrogen/data/drumkits/GMRockKit/Snare-Soft.wav", "samples/Snare-Soft.wav");
+  kit_progress = [](int, const std::string&, bool) {};
+  DrumkitChooser::Element snare;
+  snare.name = "Snare";
+  snare.type = Sound::SNARE;
+  snare.category = Sound::CATEGORY_HAND;
+  snare.sample_path = "samples";
+  message.clear();
+  EXPECT_TRUE(c.SaveElement(snare, message));
+  EXPECT_EQ(message, "");
+  EXPECT_EQ(c.element_names, std::vector<std::string>{"Snare"});
+  EXPECT_EQ(ReadFile("data/elements/Snare.ele").substr(0, 4), "ELE0");
 }
 
 // The new-element screen's untouched placeholder is refused as no name is, with the kind word.
