@@ -291,6 +291,17 @@ TEST_F(EditBoxTest, FocusLeavingEndsEditingAndCancelsComposition) {
   }
 }
 
+// A text too wide for the box, neither hovered nor edited, shows its start up to near the
+// right end, cut there with dots.
+TEST_F(EditBoxTest, TooWideTextShowsItsStartCut) {
+  strcpy(text, "abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyz");
+  input->MoveTo(10, 10);
+  Box();
+  EXPECT_EQ(gui.edited_id, -1);
+  const int area = 40 * 16;  // the right part of the text line, before the dots
+  EXPECT_LT(gl->CountDiffering(kX + kW - 90, kY - 24, kX + kW - 50, kY - 8, {0, 0, 0, 255}, 100), area);
+}
+
 TEST_F(EditBoxTest, CompositionWidensTheBox) {
   strcpy(text, "abcdefghijklmnopqrstu");
   StartEditing(3);

@@ -313,6 +313,17 @@ TEST_F(ImguiTest, ListBoxKeysPagingAndRepeat) {
   EXPECT_EQ(selected_after(300), 0);
   EXPECT_EQ(state.offset, 0);
   input->Let(GLUT_PAGE_UP);
+
+  // A step that keeps the selection in view leaves the view where it was, the thumb off the
+  // lines' steps (lines 4 to 7 shown) included.
+  for (const int key : {GLUT_UP, GLUT_DOWN}) {
+    state.offset = -30;
+    state.selected = key == GLUT_UP ? 5 : 6;
+    input->Hold(key);
+    EXPECT_EQ(selected_after(300), key == GLUT_UP ? 4 : 7) << key;
+    input->Let(key);
+    EXPECT_EQ(state.offset, -30) << key;
+  }
 }
 
 TEST_F(ImguiTest, ListBoxClicksAndShortLists) {
@@ -369,6 +380,26 @@ TEST_F(ImguiTest, CheckBoxClickAndEnter) {
   input->Key(13);
   Frame(widgets);
   EXPECT_FALSE(checked);
+  // A greyed box's label sits where a live box's does: the pixels right of the box that the
+  // letters cover more than half (the greyed label is drawn at half strength).
+  auto label_extent = [&](bool greyed) {
+    gl->Clear(1, 1, 1, 1);
+    Frame([&] {
+      if (greyed)
+        gui.DoCheckBoxGreyed(100, 400, "Label", false);
+      else
+        gui.DoCheckBox(kB, 100, 400, "Label", false, false);
+    });
+    std::vector<int> extent = {1000, 1000, -1, -1};  // left, bottom, right, top
+    for (int y = 360; y < 410; ++y)
+      for (int x = 128; x < 220; ++x)
+        if (gl->Pixel(x, y)[0] < (greyed ? 192 : 128))
+          extent = {std::min(extent[0], x), std::min(extent[1], y), std::max(extent[2], x), std::max(extent[3], y)};
+    return extent;
+  };
+  const std::vector<int> live = label_extent(false);
+  EXPECT_GT(live[2], live[0]);
+  EXPECT_EQ(label_extent(true), live);
 }
 
 TEST_F(ImguiTest, KeyboardInputRules) {
