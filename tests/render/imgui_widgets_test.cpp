@@ -315,14 +315,17 @@ TEST_F(ImguiTest, ListBoxKeysPagingAndRepeat) {
   input->Let(GLUT_PAGE_UP);
 
   // A step that keeps the selection in view leaves the view where it was, the thumb off the
-  // lines' steps (lines 4 to 7 shown) included.
-  for (const int key : {GLUT_UP, GLUT_DOWN}) {
+  // lines' steps (lines 4 to 7 shown) included; a step out of it scrolls the new line to the
+  // view's edge (top 3 at offset -26, bottom 8 at -43).
+  const struct { int key, from, to, offset; } steps[] = {
+      {GLUT_UP, 5, 4, -30}, {GLUT_DOWN, 6, 7, -30}, {GLUT_UP, 4, 3, -26}, {GLUT_DOWN, 7, 8, -43}};
+  for (const auto& s : steps) {
     state.offset = -30;
-    state.selected = key == GLUT_UP ? 5 : 6;
-    input->Hold(key);
-    EXPECT_EQ(selected_after(300), key == GLUT_UP ? 4 : 7) << key;
-    input->Let(key);
-    EXPECT_EQ(state.offset, -30) << key;
+    state.selected = s.from;
+    input->Hold(s.key);
+    EXPECT_EQ(selected_after(300), s.to) << s.from;
+    input->Let(s.key);
+    EXPECT_EQ(state.offset, s.offset) << s.from;
   }
 }
 
@@ -366,6 +369,33 @@ TEST_F(ImguiTest, ListBoxClicksAndShortLists) {
   input->MoveTo(150, 600 - 75);
   EXPECT_EQ(gui.GetHoveredLine(100, 600, 300, n, 10, state), 9);
   EXPECT_EQ(gui.ListBoxHeightToNumVisibleLines(4 * 20 + 6), 4);
+}
+
+// Every kind of focusable widget takes its turn in the Tab order.
+TEST_F(ImguiTest, EveryFocusableWidgetKindTakesTheFocusOnTab) {
+  char text[8] = "abc";
+  int value = 3;
+  Imgui::ListBoxState list;
+  const auto items = Items(3);
+  const struct { const char* name; std::function<void()> widget; } rows[] = {
+      {"button", [&] { gui.DoButton(kB, 100, 500, 140, 32, "Two"); }},
+      {"icon button", [&] { gui.DoButtonIconOnly(kB, 100, 500, 80, 50, UI_ICON_HOME); }},
+      {"slider", [&] { gui.DoSlider(kB, 100, 500, 200, 30, value, 10, 1); }},
+      {"check box", [&] { gui.DoCheckBox(kB, 100, 500, "Box", false, false); }},
+      {"edit box", [&] { gui.DoEditBox(kB, 100, 500, 200, 32, text, 8, false); }},
+      {"list box", [&] { gui.DoListBox(kB, kB + 1, kB + 2, 100, 500, 300, 3, items, list); }},
+  };
+  for (const auto& r : rows) {
+    auto widgets = [&] {
+      gui.DoButton(kA, 100, 600, 140, 32, "One");
+      r.widget();
+    };
+    gui.focus_id = kA;
+    Frame(widgets);
+    input->Key(9);
+    Frame(widgets);
+    EXPECT_EQ(gui.focus_id, kB) << r.name;
+  }
 }
 
 TEST_F(ImguiTest, CheckBoxClickAndEnter) {
