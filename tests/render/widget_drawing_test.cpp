@@ -240,6 +240,19 @@ TEST_F(WidgetDrawingTest, WidgetsAreDrawnInThePaletteColours) {
                                     {21, 20, 18, 0}}));
 }
 
+// An edit box, however low (a list box of no lines is 6 high), draws nothing outside its
+// rectangle: its corners never round more than half its height.
+TEST_F(WidgetDrawingTest, EditBoxesStayInsideTheirRectangle) {
+  for (const int h : {6, 8, 11, 32}) {
+    gl.Clear(0, 0, 0, 1);
+    EditBoxBackground(10, 600, 200, static_cast<float>(h), false, false, false);
+    EXPECT_EQ(gl.CountDiffering(0, 600, 230, 610, {0, 0, 0, 255}), 0) << h;
+    EXPECT_EQ(gl.CountDiffering(0, 540, 230, 600 - h, {0, 0, 0, 255}), 0) << h;
+    EXPECT_EQ(gl.CountDiffering(0, 540, 10, 610, {0, 0, 0, 255}), 0) << h;
+    EXPECT_GT(gl.CountDiffering(10, 600 - h, 210, 600, {0, 0, 0, 255}), 0) << h;
+  }
+}
+
 TEST_F(WidgetDrawingTest, ButtonFacesShowHotAndPressed) {
   const int x = 100, y = 400, w = 140, h = 32;
   ButtonBackground(x, y, w, h, false, false, false, false);
