@@ -3,9 +3,16 @@
 // playback by itself.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <iterator>
 #include <memory>
 
 #include "sound/sound.h"
+#include "sound/sound_runtime.h"
 #include "tests/sound/audio_test_util.h"
 #include "tests/sound/jack_server.h"
 #include "tests/sound/record_test_util.h"
@@ -148,6 +155,59 @@ TEST_F(LivePlayback, ASongLoadedSinceIsNotPlayedAsTheRecordingsSong) {
   EXPECT_FALSE(sound.IsPerformancePlaying());
   sound.StopPerformance();  // joins the song helper, which set the path
   EXPECT_EQ(sound.song_path, "a.ogg");
+
+  // The same when the song index kept still names the recording's song, as a helper that ended
+  // its load after the song was changed by hand leaves it.
+  ASSERT_TRUE(sound.LoadSong("other.ogg"));
+  sound.runtime_holder.runtime->loaded_song.store(0);
+  sound.PlayPerformance(0.0f, true);
+  for (int i = 0; i < 1000 && sound.IsPerformancePlaying(); ++i) usleep(10000);
+  EXPECT_FALSE(sound.IsPerformancePlaying());
+  sound.StopPerformance();
+  EXPECT_EQ(sound.song_path, "a.ogg");
+}
+
+// A song stop met while the helper still reads the song asked for before it: once read, that
+// song is not started. The song is a pipe that is filled only after the stop has been played.
+TEST_F(LivePlayback, AStopWhileTheHelperLoadsASongCancelsIt) {
+  const std::string snare = record_test::MakeElement("snare", Sound::SNARE, Sound::CATEGORY_HAND, 40);
+  ASSERT_TRUE(audio_test::Shell("sox -n -r 44100 -c 2 a.ogg synth 0.3 sine 300 vol 0.3"));
+  ASSERT_TRUE(audio_test::Shell("ffmpeg -y -f lavfi -i sine=duration=0.3 -ac 2 late_bytes.mp3"));
+  ASSERT_EQ(mkfifo("late.mp3", 0600), 0);
+  std::vector<uint8_t> b = OneElementHead(3, 1.0f, "today", "kit", 3, snare);
+  for (const auto& [t, path] : {std::pair<float, const char*>{0.05f, "a.ogg"}, {0.1f, "late.mp3"}}) {
+    PutF32(b, t);
+    PutU32(b, 1);
+    PutString(b, path);
+    PutF32(b, 0.0f);
+  }
+  PutF32(b, 0.4f);
+  PutU32(b, 2);
+  element_test::WriteBytes("recordings/stop.sel", b);
+  ASSERT_TRUE(sound.LoadPerformance("recordings/stop.sel"));
+  ASSERT_TRUE(sound.StartRecording("recordings/again.sel", "again"));
+  sound.PlayPerformance(0.0f, true);
+  for (int i = 0; i < 1000 && sound.next_event.load() < 3; ++i) usleep(10000);
+  // The helper waits in the pipe's open for a writer.
+  int fd = -1;
+  for (int i = 0; i < 500 && fd < 0; ++i) {
+    fd = open("late.mp3", O_WRONLY | O_NONBLOCK);
+    if (fd < 0) usleep(10000);
+  }
+  if (fd >= 0) {
+    fcntl(fd, F_SETFL, 0);
+    std::ifstream in("late_bytes.mp3", std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    close(fd);
+  }
+  for (int i = 0; i < 1000 && sound.IsPerformancePlaying(); ++i) usleep(10000);
+  EXPECT_FALSE(sound.IsPerformancePlaying());
+  sound.StopPerformance();
+  sound.StopRecording();
+  sound.UnloadPerformance();
+  ASSERT_TRUE(sound.LoadPerformance("recordings/again.sel"));
+  EXPECT_EQ(sound.performance_song_paths, std::vector<std::string>{"a.ogg"});
 }
 
 TEST_F(LivePlayback, StoppingFromTheMainThreadWhileItPlays) {
