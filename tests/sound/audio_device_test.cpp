@@ -1,5 +1,6 @@
 // The engine on a real PortAudio stream: a JACK server with the dummy driver (started and
 // stopped by this test) runs the callback in real time, and jack_rec captures the output.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -22,6 +23,22 @@
 #include "tests/sound/element_test_util.h"
 #include "tests/sound/jack_server.h"
 #include "tests/support/test_dirs.h"
+
+// The next `failing_opens` stream opens report a device that cannot be used.
+int failing_opens = 0;
+
+extern "C" PaError Pa_OpenStream(PaStream** stream, const PaStreamParameters* in, const PaStreamParameters* out,
+                                 double rate, unsigned long frames, PaStreamFlags flags,
+                                 PaStreamCallback* callback, void* user) {
+  using Open = PaError (*)(PaStream**, const PaStreamParameters*, const PaStreamParameters*, double,
+                           unsigned long, PaStreamFlags, PaStreamCallback*, void*);
+  static const Open real = reinterpret_cast<Open>(dlsym(RTLD_NEXT, "Pa_OpenStream"));
+  if (failing_opens > 0) {
+    --failing_opens;
+    return paInvalidDevice;
+  }
+  return real(stream, in, out, rate, frames, flags, callback, user);
+}
 
 namespace {
 
@@ -193,6 +210,41 @@ TEST_F(RealStream, DeviceNamesAndReinit) {
   s.GetAudioDeviceName(name, 9999);
   EXPECT_EQ(name, "N/A");
   s.CleanUp();
+}
+
+// A stream type that does not open falls back to type 2, then to type 1, then to no output; the
+// reverb amount set before survives each of them, and a stream that opened answers with a tail.
+TEST_F(RealStream, FallbacksKeepTheReverb) {
+  audio.CleanUp(true);
+  const struct { int failing; bool asked; int type; } cases[] = {{0, true, 5}, {1, false, 2}, {2, false, 1}, {3, false, 0}};
+  for (const auto& c : cases) {
+    Sound s;
+    s.audio.SetReverbAmount(0.5f);
+    failing_opens = c.failing;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(s.ReinitDevice(5, 64, -1), c.asked) << c.failing;
+    testing::internal::GetCapturedStdout();
+    failing_opens = 0;
+    EXPECT_EQ(s.audio.GetDeviceType(), c.type) << c.failing;
+    EXPECT_FLOAT_EQ(s.audio.GetReverbAmount(), 0.5f) << c.failing;
+    std::string name;
+    s.GetAudioDeviceName(name, -3);
+    EXPECT_EQ(name, c.type != 0 ? "system" : "None") << c.failing;
+    if (c.type != 0) {
+      s.audio.Pause();  // the callback is called from here on
+      Audio::Sound x;
+      audio_test::Fill(x, audio_test::Constant(64, 16384), 8);
+      s.audio.StartSound(x, 1.0f, 0.0f, true, 0.0f, true);
+      std::vector<float> out(2 * 64);
+      Audio::PortAudioCallback(nullptr, out.data(), 64, nullptr, 0, &s.audio);
+      std::vector<float> tail(2 * 2048);
+      Audio::PortAudioCallback(nullptr, tail.data(), 2048, nullptr, 0, &s.audio);
+      EXPECT_NE(audio_test::FirstLoudFrame(tail), -1) << c.failing;  // the room answers
+      s.audio.StopSound(x, true);
+      s.audio.SafeFreeSound(x);
+    }
+    s.CleanUp();
+  }
 }
 
 // A buffer size read from the settings past the largest the mixer takes opens the stream with
