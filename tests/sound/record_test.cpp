@@ -300,33 +300,36 @@ TEST_F(Recording, DamagedFilesAreRefusedAndChangeNothing) {
   const size_t events = sound.events.size();
   const std::vector<int> slots = sound.performance_slots;
 
-  auto refused = [&](std::vector<uint8_t> bytes, const char* what) {
+  // `why`: the reason the refusal names.
+  auto refused = [&](std::vector<uint8_t> bytes, const char* what, const std::string& why) {
     element_test::WriteBytes("recordings/bad.sel", bytes);
     testing::internal::CaptureStdout();
     EXPECT_FALSE(sound.LoadPerformance("recordings/bad.sel")) << what;
-    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Can't load the recording recordings/bad.sel: " + why + "\n")
+        << what;
     EXPECT_EQ(sound.events.size(), events) << what;
     EXPECT_EQ(sound.performance_slots, slots) << what;
   };
   std::vector<uint8_t> b = good;
   b[3] = '2';
-  refused(b, "version 2");
+  refused(b, "version 2", "not a recording");
   b = good;
   b[0] = 'X';
-  refused(b, "magic");
+  refused(b, "magic", "not a recording");
   std::string date, song, description;
   float duration;
   EXPECT_FALSE(Sound::GetPerformanceMetaData("recordings/bad.sel", date, duration, song, description));
-  refused(std::vector<uint8_t>(good.begin(), good.begin() + 10), "truncated header");
+  refused(std::vector<uint8_t>(good.begin(), good.begin() + 10), "truncated header", "damaged header");
+  refused(std::vector<uint8_t>(good.begin(), good.begin() + 3), "shorter than its magic", "not a recording");
   b = good;
   b[16] = 0xFF;  // date longer than the file
   b[17] = 0xFF;
-  refused(b, "date length");
+  refused(b, "date length", "damaged header");
   b = good;
   b[16 + 7 + 6 + 4] = 0xFF;  // element count
   b[16 + 7 + 6 + 5] = 0xFF;
-  refused(b, "element count");
-  refused(std::vector<uint8_t>(good.begin(), good.begin() + 45), "element record cut");
+  refused(b, "element count", "damaged element table");
+  refused(std::vector<uint8_t>(good.begin(), good.begin() + 45), "element record cut", "damaged element table");
   // An event time far beyond the length would hold every later event back for hours, with or
   // without a stated duration.
   const size_t first_event = good.size() - 76;
@@ -334,16 +337,18 @@ TEST_F(Recording, DamagedFilesAreRefusedAndChangeNothing) {
   b.resize(first_event);
   PutF32(b, 50000.0f);
   b.insert(b.end(), good.begin() + static_cast<long>(first_event) + 4, good.end());
-  refused(b, "event time");
+  refused(b, "event time", "event times beyond the performance's length");
   b[8] = b[9] = b[10] = b[11] = 0;  // duration 0.0
-  refused(b, "event time, no duration");
+  refused(b, "event time, no duration", "event times beyond the performance's length");
   // Within a stated length of 100 s, an event a minute after the ones that follow it.
   b = good;
   const float minute = 60.0f, length = 100.0f;
   std::memcpy(b.data() + first_event, &minute, 4);
   std::memcpy(b.data() + 8, &length, 4);
-  refused(b, "event time after the next ones");
+  refused(b, "event time after the next ones", "event times beyond the performance's length");
+  testing::internal::CaptureStdout();
   EXPECT_FALSE(sound.LoadPerformance("recordings/missing.sel"));
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Can't load the recording recordings/missing.sel: cannot be read\n");
 
   // A first song offset past the end gives no song; an event count past the end reads what
   // is there; an unknown event type ends the events.
