@@ -269,6 +269,23 @@ TEST(MidiDefaults, BuiltInMapHasItsThirtyRows) {
   EXPECT_EQ(midi_map[MidiMapKey(Sound::CHOKE, 1)].notes[0], 21);
   EXPECT_EQ(midi_map[MidiMapKey(Sound::CRASH, 3)].notes[0], 30);
   EXPECT_EQ(midi_map.count(MidiMapKey(Sound::RIMSHOT, 2)), 0u);
+  // The General MIDI drum notes of every row: the first hand note and how many there are.
+  const struct { Sound::ElementType type; int number, note, count; } rows[] = {
+      {Sound::KICK, 1, 36, 1},        {Sound::SNARE, 1, 38, 2},         {Sound::SNARE, 2, 24, 2},
+      {Sound::RIMSHOT, 1, 38, 1},     {Sound::CROSS_STICK, 1, 37, 1},   {Sound::VERY_HIGH_TOM, 1, 50, 1},
+      {Sound::HIGH_TOM, 1, 48, 1},    {Sound::MID_TOM, 1, 47, 1},       {Sound::FLOOR_TOM, 1, 43, 1},
+      {Sound::FLOOR_TOM_2, 1, 41, 1}, {Sound::HIHAT, 2, 27, 2},         {Sound::HIHAT_SPLASH, 1, 23, 1},
+      {Sound::CRASH, 1, 49, 1},       {Sound::CRASH, 2, 57, 1},         {Sound::SPLASH, 1, 55, 1},
+      {Sound::SPLASH, 2, 31, 1},      {Sound::RIDE, 1, 51, 1},          {Sound::RIDE, 2, 59, 1},
+      {Sound::RIDE_BELL, 1, 53, 1},   {Sound::CHINA, 1, 52, 1},         {Sound::CHINA, 2, 32, 1},
+      {Sound::COWBELL, 1, 56, 1},     {Sound::TAMBOURINE, 1, 54, 1},    {Sound::CUSTOM_HAND, 1, 32, 2},
+      {Sound::CUSTOM_FOOT, 1, 33, 1},
+  };
+  for (const auto& r : rows) {
+    const MidiNotes& m = midi_map[MidiMapKey(r.type, r.number)];
+    EXPECT_EQ(m.notes[0], r.note) << r.type << " " << r.number;
+    EXPECT_EQ(m.note_count, r.count) << r.type << " " << r.number;
+  }
   CleanUpMIDI();
 }
 
