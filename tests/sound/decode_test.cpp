@@ -255,6 +255,7 @@ TEST_F(Songs, OggVorbisAtAnyRate) {
   // The synchronous form decodes all of it.
   ASSERT_TRUE(audio.LoadOgg(s, (dir + "/a.ogg").c_str(), 1));
   EXPECT_NEAR(static_cast<double>(s.Frames()), 88200.0, 10.0);
+  EXPECT_TRUE(s.IsLoaded());
 }
 
 TEST_F(Songs, CancelledOggLoadKeepsWhatWasDecoded) {
@@ -298,6 +299,7 @@ TEST_F(Songs, FfmpegFormatsAtFullLevel) {
     audio.FreeSound(s);
     ASSERT_TRUE(audio.LoadMp3(s, path.c_str(), 1));
     EXPECT_EQ(s.Frames(), frames);
+    EXPECT_TRUE(s.IsLoaded());
     EXPECT_EQ(Rms(22050, 110250), rms);
     audio.FreeSound(s);
   }
