@@ -131,6 +131,26 @@ TEST_F(Export, WholePerformanceWithoutADevice) {
   record_test::WaitForSamples(sound);
   ASSERT_GT(WriteWhole("out/second.wav", true), 1);
   EXPECT_EQ(element_test::ReadBytes("out/first.wav"), element_test::ReadBytes("out/second.wav"));
+  // The file holds the playback's render, every value of every buffer taken to 16 bits.
+  {
+    logger.UnloadRecording();
+    ASSERT_TRUE(logger.LoadRecording(0, error)) << error;
+    record_test::WaitForSamples(sound);
+    const int n = sound.audio.BeginOffline(256);
+    sound.PlayPerformance(0.0f, true);
+    const std::vector<uint8_t> b = element_test::ReadBytes("out/first.wav");
+    std::vector<float> block(2 * static_cast<size_t>(n));
+    size_t differ = 0;
+    for (size_t at = 44; at + 4 * n <= b.size(); at += 4 * n) {
+      Audio::PortAudioCallback(nullptr, block.data(), n, nullptr, 0, &sound.audio);
+      for (int i = 0; i < 2 * n; ++i)
+        differ += static_cast<int16_t>(b[at + 2 * i] | (b[at + 2 * i + 1] << 8)) !=
+                  static_cast<int16_t>(block[i] * 32766.0f);
+    }
+    EXPECT_EQ(differ, 0u);
+    sound.StopPerformance();
+    sound.audio.EndOffline();
+  }
   // Without the song the file ends when the drums have died away; the file is completed
   // without a warning.
   testing::internal::CaptureStdout();
