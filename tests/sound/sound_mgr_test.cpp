@@ -12,6 +12,7 @@
 #include "sound/embedded_sounds.h"
 #include "sound/midi.h"
 #include "sound/sound.h"
+#include "tests/sound/element_test_util.h"
 #include "tests/support/fake_portmidi.h"
 #include "tests/support/test_dirs.h"
 #include "tests/support/test_elements.h"
@@ -257,6 +258,25 @@ TEST_F(SoundMgrTest, HihatFadeAndCymbalChoke) {
   s_.ChokeCymbals();
 }
 
+// A hi-hat file of an odd number of sets (the pedal pair and one stick set) is read as whole
+// pairs: either stick plays that stick set.
+TEST_F(SoundMgrTest, AnOddHihatSetCountIsReadAsWholePairs) {
+  const std::string dir = skyt_test::FreshDir("sound_mgr_odd_sets");
+  for (const char* wav : {"/hh/ped/a/1.wav", "/hh/ped/b/1.wav", "/hh/a/l/1.wav", "/hh/a/r/1.wav"})
+    element_test::WriteWav(dir + wav, element_test::Tone(100, 1000));
+  const std::string path = dir + "/hh.ele";
+  ASSERT_TRUE(s_.ConvertElement(path.c_str(), dir + "/hh", Sound::HIHAT, 2, nullptr));
+  std::vector<uint8_t> b = element_test::ReadBytes(path);
+  ASSERT_EQ(element_test::GetU32(b, 12), 4u);
+  b[12] = 3;  // the last stick set left out
+  element_test::WriteBytes(path, b);
+  const int hh = s_.LoadElement(path.c_str(), 0.0f, 0, 100, 0, 100);
+  ASSERT_GE(hh, 0);
+  for (const Sound::Limb limb : {0, 1}) EXPECT_EQ(Hit(hh, 0.8f, limb, 0.5f).first, 2) << limb;
+  EXPECT_EQ(Hit(hh, 0.8f, 2).first, 1);  // the pedal pair as before
+  s_.UnloadElement(hh);
+}
+
 TEST_F(SoundMgrTest, UnloadingFreesSlotsForReuse) {
   int a = Add(Sound::HIHAT_SPLASH, 1, {{1.0f}, {1.0f}});
   int b = Add(Sound::SNARE, 0, {{1.0f}, {1.0f}});
@@ -276,6 +296,10 @@ TEST_F(SoundMgrTest, UnloadingFreesSlotsForReuse) {
   EXPECT_FLOAT_EQ(s_.GetElementPan(b), 0.25f);
   EXPECT_EQ(s_.GetElementCategory(b), 0);
   EXPECT_EQ(s_.GetElementType(b), Sound::SNARE);
+  // Cleaning up frees every element still loaded.
+  s_.CleanUp();
+  EXPECT_EQ(s_.elements[b].free, 1);
+  EXPECT_EQ(s_.elements[b].samples, nullptr);
 }
 
 TEST_F(SoundMgrTest, MenuButtonSoundAlsoGoesToMidi) {
