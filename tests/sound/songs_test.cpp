@@ -88,6 +88,12 @@ TEST_P(Metronome, ClockJumpsAheadDoNotSilenceIt) {
   EXPECT_EQ(clicks[0].first, 0);
   EXPECT_NEAR(clicks[0].second, 1.0f, 1e-3);
   EXPECT_NEAR(clicks[1].second, 0.35f, 1e-3);
+  // A jump from where the clicks had got to (20.5 s) onto the beat at 30 s: the same.
+  s.audio.SetHook(Sound::AudioCallback, &s, 30 * 44100);
+  clicks = Clicks(audio_test::Render(s.audio, 11025 + 100));
+  ASSERT_EQ(clicks.size(), 2u);
+  EXPECT_EQ(clicks[0].first, 0);
+  EXPECT_NEAR(clicks[0].second, 1.0f, 1e-3);
 }
 
 // Clicks longer than the half beat keep to the click's two voices: the oldest gives way.
