@@ -115,14 +115,16 @@ TEST_F(LivePlayback, SongChangesAndRecordingFromTheAudioThread) {
   // The events the audio thread made reached the file through the queue.
   sound.UnloadPerformance();
   ASSERT_TRUE(sound.LoadPerformance("recordings/again.sel"));
-  int hits = 0, fades = 0;
+  int hits = 0, fades = 0, last_song_event = -1;
   std::vector<std::string> songs = sound.performance_song_paths;
   for (const auto& ev : sound.events) {
     hits += ev.type == Sound::EVENT_HIT;
     fades += ev.type == Sound::EVENT_HIHAT_FADE;
+    if (ev.type == Sound::EVENT_SONG_START || ev.type == Sound::EVENT_SONG_STOP) last_song_event = ev.type;
   }
   EXPECT_EQ(hits, 4);
   EXPECT_EQ(fades, 1);
+  EXPECT_EQ(last_song_event, Sound::EVENT_SONG_STOP);  // the song stop played at 0.9 s
   ASSERT_EQ(songs.size(), 2u);
   EXPECT_EQ(songs[0], "a.ogg");
   EXPECT_EQ(songs[1], "b.mp3");
