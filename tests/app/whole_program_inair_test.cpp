@@ -197,8 +197,16 @@ TEST_F(WholeProgramInAir, MenuSetsMetronomeKitAndVolume) {
   ASSERT_TRUE(Press("Drum|kit", kDrumKits, has("Next"))) << program.Output();
   const std::string first_kit = KitOn(frame_, 0);
   ASSERT_FALSE(first_kit.empty());
+  // The kit in use has nothing to apply; another one selected has.
+  const auto greyed = [&](const std::string& label) {
+    const TraceFrame::Item* b = Find(frame_, kAirButton, label);
+    return b ? b->greyed : -1;
+  };
+  EXPECT_EQ(greyed("Apply"), 1);
+  EXPECT_EQ(greyed("Next"), 0);
   const auto another = [&](const TraceFrame& f) { return !KitOn(f, 2).empty() && KitOn(f, 2) != first_kit; };
   ASSERT_TRUE(Press("Next", kDrumKits, another)) << program.Output();
+  EXPECT_EQ(greyed("Apply"), 0);
   const std::string kit = KitOn(frame_, 2);
   ASSERT_TRUE(Press("Apply", kDrumKits, [&](const TraceFrame& f) { return KitOn(f, 0) == kit; })) << program.Output();
   ASSERT_TRUE(Press("Done", kPlay)) << program.Output();
