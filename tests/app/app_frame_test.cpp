@@ -96,6 +96,10 @@ TEST_F(Frame, DeferredStartupRunsOnceAtTheEndOfTheThirdCallAndShowsTheMainScreen
   EXPECT_EQ(interface_state, 16);
   Display();
   EXPECT_EQ(interface_state, 0);
+  // The start-up's migrations have run on this installation.
+  const std::string cfg = ReadFile("conf/skytapper.cfg");
+  for (const char* key : {"Lamp_Checked = true", "Have_MIDI_Maps_Dir = true", "Patched_3D = true"})
+    EXPECT_NE(cfg.find(key), std::string::npos) << key << "\n" << cfg;
   interface_state = 5;
   for (int i = 0; i < 5; ++i) Display();
   EXPECT_EQ(interface_state, 5) << "the deferred start-up ran again";
@@ -142,6 +146,16 @@ TEST_F(Frame, SlowModeSpreadsOnePictureOverThreeCalls) {
   EXPECT_EQ(phases, (std::vector<int>{2, 0, 1, 2, 0, 1}));
   EXPECT_EQ(headless_window.swaps, 2);
   EXPECT_FALSE(just_changed_state) << "the screen was run";
+  // Only the background phase clears the window: the two after it draw over its picture.
+  interface_state = 37;  // quitting: nothing is drawn but the clearing
+  const std::array<int, 4> kept{255, 0, 0, 255}, cleared{0, 0, 255, 255};
+  for (int phase : {0, 1, 2}) {
+    gl.Clear(1, 0, 0, 1);
+    glClearColor(0, 0, 1, 1);
+    render_what = phase;
+    DisplaySlowLow();
+    EXPECT_EQ(gl.Pixel(10, 10), phase == 0 ? cleared : kept) << phase;
+  }
 }
 
 // A key and a mouse release reach one frame of a mouse screen: the next starts without them.
@@ -336,6 +350,8 @@ TEST_F(Frame, SpaceLeavesTheInAirPagesAndTheNoGraphicsMode) {
 }
 
 TEST_F(Frame, CtrlGCyclesGraphicsOnlyOnThePlayPageAndRestoresTheTitle) {
+  Installation install("frame_ctrl_g", kSettings);
+  drummer.session_loaded = true;
   interface_state = 0;
   Keyboard(7, 0, 0);
   EXPECT_EQ(graphics_mode, 0);
@@ -347,6 +363,12 @@ TEST_F(Frame, CtrlGCyclesGraphicsOnlyOnThePlayPageAndRestoresTheTitle) {
   EXPECT_EQ(bad_state_count, 0);
   EXPECT_EQ(headless_window.title, "Skytapper v1.1.2");
   EXPECT_EQ(headless_window.redisplays, 6);
+  // Each mode is kept in the settings at once; Ctrl-G is not Tab (the vsync switch).
+  Keyboard(7, 0, 0);
+  EXPECT_NE(ReadFile("conf/skytapper.cfg").find("Graphics_Mode = 1"), std::string::npos);
+  EXPECT_TRUE(headless_window.swap_intervals.empty());
+  for (int i = 0; i < 4; ++i) Keyboard(7, 0, 0);
+  drummer.session_loaded = false;
 }
 
 TEST_F(Frame, CtrlUNeedsAViewerOnAnotherDevice) {
