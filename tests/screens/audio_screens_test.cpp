@@ -134,6 +134,19 @@ TEST_F(AudioScreens, HitDetectionChoiceSetsTheFramesOfDescent) {
   }
 }
 
+// With MIDI notes only, Apply takes the hit detection and leaves the sound stream alone.
+TEST_F(AudioScreens, MidiOnlyApplyOpensNoStream) {
+  midi_mode = kMidiOnlyMode;
+  Enter(kLatencyScreen);
+  EXPECT_EQ(Shown(kTextTest), "missing");
+  ASSERT_TRUE(Click(kTextBeginner));
+  Frame();
+  ASSERT_TRUE(Click(kTextApply));
+  Frame();
+  EXPECT_EQ(Shown(kTextApply), "greyed");
+  for (const std::string& call : Fakes::calls) EXPECT_EQ(call.rfind("reinit", 0), std::string::npos) << call;
+}
+
 TEST_F(AudioScreens, GoodApplyWritesTheDeviceKeys) {
   Fakes::reinit_ok = true;
   Enter(kLatencyScreen);
