@@ -420,6 +420,13 @@ TEST_F(KitScreens, CreatingAnElementVeilsTheScreen) {
   input->Frame(framed);
   ResetWindowServices();
   EXPECT_EQ(veiled, std::vector<std::string>{""});
+  // The veil fills both buffers, once each.
+  static int swaps;
+  swaps = 0;
+  window_services.swap_buffers = [] { ++swaps; };
+  DrawBusyVeil();
+  ResetWindowServices();
+  EXPECT_EQ(swaps, 2);
 }
 
 TEST_F(KitScreens, BrowseTakesAFolderOfUpTo1023Bytes) {
