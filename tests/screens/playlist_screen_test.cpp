@@ -73,6 +73,11 @@ TEST_F(PlaylistScreen, AddPreviewMoveAndOkWritePathsInOrder) {
   for (int move : {370, 369, 369}) ASSERT_TRUE(Click(move));
   EXPECT_EQ(drummer.playlist[0].name, "short.ogg");
   EXPECT_EQ(drummer.playlist[1].name, "long.ogg");
+  // The selection goes with the song moved: down from the top, down again at the end (nothing)
+  // and up bring the list back.
+  for (int move : {370, 370, 369}) ASSERT_TRUE(Click(move));
+  EXPECT_EQ(drummer.playlist[0].name, "short.ogg");
+  EXPECT_EQ(drummer.playlist[1].name, "long.ogg");
   // The song under the pointer shows its path beside it.
   input->MoveTo(100, input->window_height - 81 - 10 - 30);
   Frame();
