@@ -75,6 +75,17 @@ TEST_F(Languages, ChineseIsBuiltFromTheCjkFontAndABrokenOneKeepsEnglish) {
   EXPECT_EQ(FindText(400)->label, GetUtf8(400));
 }
 
+// The switch's result for the callers that check it: false for a font that does not build,
+// true once the language has switched.
+TEST_F(Languages, SwitchLanguageTellsWhetherItSwitched) {
+  skyt_test::WriteFile("data/fonts/broken.ttf", "not a font");
+  Cjk("broken.ttf");
+  EXPECT_FALSE(SwitchLanguage("zh"));
+  EXPECT_EQ(GetLanguageString(), "en");
+  EXPECT_TRUE(SwitchLanguage("de"));
+  EXPECT_EQ(GetLanguageString(), "de");
+}
+
 TEST_F(Languages, CjkRowsAreGreyedWithoutTheFont) {
   Enter(kLanguagesScreen);
   const auto boxes = All(Imgui::TraceKind::CHECK_BOX);
