@@ -323,6 +323,18 @@ TEST_F(KitScreens, NewElementFromAFolderOfSamplesAndNamesThatWouldLeaveTheLibrar
   ASSERT_TRUE(Click(9));
   Frame();
   EXPECT_EQ(All(Imgui::TraceKind::LIST_BOX).at(0).value, 0);
+  // Another element made is the library's last line, selected on the way back.
+  ASSERT_TRUE(Click(213));
+  ASSERT_EQ(interface_state, kNewElementScreen);
+  Frame();
+  working_element.name = "Tom test";
+  working_element.sample_path = samples;
+  ASSERT_TRUE(Click(263));
+  ASSERT_TRUE(Click(9));
+  Frame();
+  ASSERT_EQ(drumkit_chooser.element_names.size(), 3u);
+  EXPECT_EQ(All(Imgui::TraceKind::LIST_BOX).at(0).value, 2);
+  EXPECT_EQ(drumkit_chooser.element_names[2], "Tom test");
 
   // Ok saves the new kit as one of the user's own.
   ASSERT_TRUE(Click(224));
