@@ -1,6 +1,7 @@
 // The MIDI screen: modes greyed without ports, port pages, the switch into MIDI-only mode and a
 // failed re-open out of it, and the switch still made after a visit to the MIDI-map screens.
 #include "frame/platform/platform.h"
+#include "drumming/library_calls.h"
 #include "tests/screens/screen_test_support.h"
 #include "tests/sound/element_test_util.h"
 #include "tests/support/kit_choices.h"
@@ -138,6 +139,14 @@ TEST_F(MidiScreen, OutOfMidiOnlyAFailedReopenSaysWhatPlaysInstead) {
   drummer.kit_library = &drumkit_chooser;
   drumkit_chooser.current_drumkit_name = "Rock";
   skyt_test::RecordKitChoices();
+  // How each load was asked for: with its progress shown, with samples.
+  static std::vector<std::pair<bool, bool>> loads;
+  loads.clear();
+  library_calls.load_drumkit = [](DrumkitChooser&, Drumkit*, const std::string& name, bool progress, bool midi_only) {
+    skyt_test::Chosen().push_back(name);
+    loads.push_back({progress, midi_only});
+    return -1;
+  };
   const struct { int type_after; int text; } cases[] = {
       {Audio::kFirstFallbackStream, kTextAudioFallbackDevice}, {Audio::kNoOutput, kTextNoAudioOutput}};
   for (const auto& c : cases) {
@@ -154,6 +163,7 @@ TEST_F(MidiScreen, OutOfMidiOnlyAFailedReopenSaysWhatPlaysInstead) {
     EXPECT_EQ(interface_state, kMainScreen) << c.type_after;
   }
   EXPECT_EQ(skyt_test::Chosen(), (std::vector<std::string>{"Rock", "Rock"}));
+  EXPECT_EQ(loads, (std::vector<std::pair<bool, bool>>(2, {true, false})));
   drummer.kit = nullptr;
   drummer.kit_library = nullptr;
 }
