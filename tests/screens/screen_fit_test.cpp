@@ -59,6 +59,10 @@ void Ports() {
   midi_mode = 1;
 }
 void NoPorts() { midi_mode = 1; }
+void PortsAndSounds() {
+  Ports();
+  midi_mode = 2;
+}
 void Recordings() {
   Logger::Recording r;
   r.name = r.short_name = "2026-12-07 20-15-03 Copy of My First Skytapper Kit (RH)";
@@ -89,6 +93,7 @@ const ScreenCase kScreens[] = {
     {"help 1", nullptr, kHelpScreen, 1, 0},
     {"help 2", nullptr, kHelpScreen, 2, 0},
     {"MIDI, ports", Ports, kMidiScreen, 0, 0},
+    {"MIDI, ports and sounds", PortsAndSounds, kMidiScreen, 0, 0},
     {"MIDI, no ports", NoPorts, kMidiScreen, 0, 0},
     {"MIDI maps", Ports, kMidiMapsScreen, 0, 0},
     {"MIDI map list", nullptr, kChooseMidiMapScreen, 1, 0},
