@@ -51,7 +51,8 @@ class GlutWindow : public ::testing::Test {
     char name[] = "platform_window_test";
     char* argv[] = {name, nullptr};
     window_services.init(&argc, argv);
-    ASSERT_TRUE(window_services.create_window(0, 0, 960, 720, "Skytapper v1.1.2"));
+    // Centred on the virtual screen, as the program places it.
+    ASSERT_TRUE(window_services.create_window(160, 152, 960, 720, "Skytapper v1.1.2"));
     WindowCallbacks c;
     c.display = [] { window_services.swap_buffers(); };
     c.keyboard = [](unsigned char k, int, int) { keys.push_back(k); };
@@ -76,6 +77,8 @@ TEST_F(GlutWindow, OpensAt960x720WithItsTitle) {
   EXPECT_EQ(window_services.height(), 720);
   CommandResult r = SpawnAndWait({"xdotool", "search", "--name", "^Skytapper v1\\.1\\.2$"}, nullptr);
   EXPECT_EQ(r.output, wid_ + "\n");
+  r = SpawnAndWait({"xdotool", "getwindowgeometry", wid_}, nullptr);
+  EXPECT_NE(r.output.find("Position: 160,152"), std::string::npos) << r.output;
 }
 
 // Puts the two letters on spare key codes, as a French and a Russian layout would.
