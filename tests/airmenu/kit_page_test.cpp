@@ -125,11 +125,14 @@ TEST(KitPage, AdjustingAPresetWarnsOnceThenAdjustsASavedCopy) {
   EXPECT_EQ(boxes, std::vector<std::string>{"zenity"});
   rename("conf/drumkits/kept.ini", "conf/drumkits/test.ini");
 
+  const int clicks = kit.Clicks();
   kit.Hit(kAdjustDrumsButton);
   EXPECT_EQ(interface_state, kAdjustDrums);
   EXPECT_EQ(state_param, kAdjustDrums);
+  EXPECT_EQ(kit.Clicks(), clicks + 1);
   const std::string copy = skyt_test::ReadFile(kCopyFile);
   EXPECT_NE(copy.find("Name = Copy of Test"), std::string::npos) << copy;
+  EXPECT_NE(copy.find("Is_Preset = no"), std::string::npos) << "the copy is the player's own kit";
   EXPECT_NE(copy.find("[Drumkit calibration]"), std::string::npos);
   EXPECT_EQ(drumkit_chooser.current_drumkit_name, "Copy of Test");
   EXPECT_EQ(skyt_test::ReadFile("conf/drumkits/test.ini"), preset);
