@@ -137,18 +137,21 @@ TEST(InAirPages, PresetNoticeFollowsTheIntroOnPresetKitsOnly) {
   }
 }
 
-// The drumming page's notices on entry: the fast graphics modes tell how to leave them, and the
-// intro after the wizard says more on the first run.
+// The drumming page's notices on entry: the fast graphics modes tell how to leave them (in dark
+// red), and the intro after the wizard says more on the first run (in black). A switch to a fast
+// mode under the intro leaves only the mode's notice.
 TEST(InAirPages, DrummingPageNoticesFillTheirLines) {
   const struct {
     int graphics_mode;
     bool first_run;
+    int style;
     std::vector<std::pair<int, TextId>> lines;
   } cases[] = {
-      {kGraphicsSlow, false, {{0, kTextFastGraphicsMode2}, {1, kTextPressCtrlG}}},
-      {kGraphicsSlowSimplified, false, {{0, kTextFastGraphicsMode3}, {1, kTextPressCtrlG}}},
+      {kGraphicsSlow, false, 3, {{0, kTextFastGraphicsMode2}, {1, kTextPressCtrlG}}},
+      {kGraphicsSlowSimplified, false, 3, {{0, kTextFastGraphicsMode3}, {1, kTextPressCtrlG}}},
       {kGraphicsNormal,
        true,
+       1,
        {{0, kTextDrumKitSet},
         {1, kTextDontForgetPlugTurn},
         {2, kTextPutSomeMarkersWish},
@@ -162,7 +165,17 @@ TEST(InAirPages, DrummingPageNoticesFillTheirLines) {
     calibration.Start(false);
     graphics_mode = c.graphics_mode;
     kit.Open([] { OpenPlayPage(PlayEntry::kAfterWizard); });
-    for (const auto& [line, text] : c.lines) EXPECT_EQ(kit.Line(line), GetUtf8(text)) << line;
+    for (const auto& [line, text] : c.lines) {
+      EXPECT_EQ(kit.Line(line), GetUtf8(text)) << line;
+      EXPECT_EQ(DistanceMenu::m_messages[GetUtf8(text)].style, c.style) << line;
+    }
+    if (c.first_run) {
+      graphics_mode = kGraphicsSlow;
+      kit.Frame({});
+      const std::string after_switch[] = {GetUtf8(kTextFastGraphicsMode2), GetUtf8(kTextPressCtrlG), "", "", "", ""};
+      for (int line = 0; line < 6; ++line) EXPECT_EQ(kit.Line(line), after_switch[line]) << "after the switch, " << line;
+      graphics_mode = kGraphicsNormal;
+    }
     drummer.Never_Ran = false;
   }
 }
