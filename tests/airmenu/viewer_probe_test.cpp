@@ -295,6 +295,31 @@ TEST_F(ViewerProbeTest, HitAndMarkersPacketsFromTheDrumming) {
   EXPECT_EQ(probe_->bad_packets, 0);
 }
 
+// A viewer on another machine: the packets go to the address it connected from, and its head
+// poses from there are taken.
+TEST_F(ViewerProbeTest, PacketsGoToTheViewersOwnAddress) {
+  const skyt_test::ProbePorts ports{viewer_ports.server, viewer_ports.udp, viewer_ports.client_udp,
+                                    viewer_ports.discovery};
+  probe_.reset();
+  probe_ = std::make_unique<skyt_test::ViewerProbe>(
+      ports,
+      [] {
+        UpdateDiscoveryServer();
+        UpdateSockets();
+      },
+      "127.0.0.1", "127.0.0.2");
+  Connect();
+  SendMessage_HitDrum(3, 0.5f, 1);
+  SendMessage_Markers(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 0.5f);
+  probe_->Run(2);
+  EXPECT_EQ(probe_->hits.size(), 1u);
+  EXPECT_EQ(probe_->markers.size(), 1u);
+  drumkit.drums[3].x = 146;
+  probe_->SendHeadPose(1, 5, 0);
+  probe_->Run(2);
+  EXPECT_EQ(Pan(3), -1.0f);
+}
+
 TEST_F(ViewerProbeTest, AViewerKilledMidStreamIsDroppedAndCanComeBack) {
   Connect();
   sound.SetDrumsVolume(30);
@@ -341,9 +366,11 @@ TEST_F(ViewerProbeTest, BadInputStaysInRange) {
     Ask(19, I32(t.bpm));
     EXPECT_FLOAT_EQ(sound.beat_period.load(), t.period) << t.bpm;
     EXPECT_TRUE(is_metronome_playing);
+    EXPECT_TRUE(sound.metronome_on.load());
   }
   Ask(20);
   EXPECT_FALSE(is_metronome_playing);
+  EXPECT_FALSE(sound.metronome_on.load()) << "the metronome still sounds";
 
   Ask(23, {0, 200});
   EXPECT_EQ(sound.master_volume.load(), 100);

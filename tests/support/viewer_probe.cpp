@@ -28,9 +28,9 @@ sockaddr_in Address(const std::string& host, int port) {
   return a;
 }
 
-int UdpOn(int port) {
+int UdpOn(int port, const std::string& address = "0.0.0.0") {
   const int s = socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-  sockaddr_in a = Address("0.0.0.0", port);
+  sockaddr_in a = Address(address, port);
   int one = 1;
   setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
   if (bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
@@ -79,8 +79,8 @@ std::string ReadName(const std::vector<unsigned char>& payload) {
   return std::string(payload.begin(), end);
 }
 
-ViewerProbe::ViewerProbe(ProbePorts ports, std::function<void()> pump, const char* host)
-    : ports_(ports), pump_(std::move(pump)), host_(host) {}
+ViewerProbe::ViewerProbe(ProbePorts ports, std::function<void()> pump, const char* host, const char* own_address)
+    : ports_(ports), pump_(std::move(pump)), host_(host), own_(own_address) {}
 
 ViewerProbe::~ViewerProbe() {
   Close(tcp_);
@@ -104,13 +104,15 @@ std::string ViewerProbe::Discover(const std::string& request, int frames) {
 }
 
 bool ViewerProbe::Connect() {
-  if (udp_ == -1) udp_ = UdpOn(ports_.client_udp);
-  if (other_udp_ == -1) other_udp_ = UdpOn(0);
+  if (udp_ == -1) udp_ = UdpOn(ports_.client_udp, own_);
+  if (other_udp_ == -1) other_udp_ = UdpOn(0, own_);
   Close(tcp_);
   stream_.clear();
   tcp_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  const sockaddr_in from = Address(own_, 0);
   const sockaddr_in to = Address(host_, ports_.server);
-  if (udp_ == -1 || connect(tcp_, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0) {
+  if (udp_ == -1 || bind(tcp_, reinterpret_cast<const sockaddr*>(&from), sizeof from) != 0 ||
+      connect(tcp_, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0) {
     Close(tcp_);
     return false;
   }

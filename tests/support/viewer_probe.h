@@ -53,7 +53,9 @@ std::string ReadName(const std::vector<unsigned char>& payload);
 
 class ViewerProbe {
  public:
-  ViewerProbe(ProbePorts ports, std::function<void()> pump, const char* host = "127.0.0.1");
+  // The probe's own sockets are bound to own_address (any address by default).
+  ViewerProbe(ProbePorts ports, std::function<void()> pump, const char* host = "127.0.0.1",
+              const char* own_address = "0.0.0.0");
   ~ViewerProbe();
   ViewerProbe(const ViewerProbe&) = delete;
   ViewerProbe& operator=(const ViewerProbe&) = delete;
@@ -91,6 +93,7 @@ class ViewerProbe {
   ProbePorts ports_;
   std::function<void()> pump_;
   std::string host_;
+  std::string own_;
   int tcp_ = -1;
   int udp_ = -1;
   int other_udp_ = -1;
