@@ -286,6 +286,21 @@ TEST(SliderPages, VolumeSliderWritesTheReverbOrTheEditedSidesVolume) {
   }
 }
 
+// A drum whose sound could not be found has no level to set: the volume slider changes
+// nothing, and Done reports no change.
+TEST(SliderPages, TheVolumeOfADrumWithoutASoundIsNoChange) {
+  InAirKit kit("volume_no_sound");
+  skyt_test::LoadAdjustKit();
+  drumkit.drum_to_element.erase(0);
+  skyt_test::EnterPage(kit, kAdjustAnyVolume, 139, 0, kAdjustDrums);
+  ASSERT_NE(skyt_test::FindSlider(kit, kVolumeSlider), nullptr);
+  skyt_test::DragSlider(kit, kVolumeSlider, false);
+  kit.Run(StrokeScript::Rest(130));
+  skyt_test::HitActivated(kit, kDoneButton);
+  EXPECT_EQ(interface_state, kAdjustDrums);
+  EXPECT_EQ(state_param2, 0);
+}
+
 // Two pedal taps on another drum move the page to that drum's pedal side.
 TEST(SliderPages, TwoFirmTapsOnAnotherPedalEditIt) {
   InAirKit kit("volume_follow");
