@@ -385,6 +385,7 @@ TEST(InAirFrame, ViewerPageRedrawsItsPictureAndItsButtonsWork) {
     PlayWithClient();
     if (frame < 2) {
       EXPECT_EQ(kit.gl().CountDiffering(1, h / 2, 2, h / 2 + 1, shown, 3), 0) << "frame " << frame;
+      EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D)) << "the next page's drawing would take the picture's texture";
     }
     for (const Imgui::TraceItem& t : imgui.trace)
       if (t.x == w - 75 && (quit.empty() || quit.back().greyed != t.greyed)) quit.push_back(t);
