@@ -179,6 +179,17 @@ TEST(AdjustPages, MoveDrumRefusesBadPlacesAndTheWholeKitFollowsOneDrum) {
   frame_calls.menu_seen(DistanceMenu());  // moving the drum hands its own menu on
   kit.Settle();
   EXPECT_NE(kit.Button(kBackButton), nullptr);
+  {  // the red line across the picture at the lowest row a drum may stand on
+    const int w = kit.gl().width(), h = kit.gl().height();
+    const int y = int((1.0f - DistanceMenu::m_lowest_drum_y / 239.0f) * h);
+    int red = 0;
+    for (int x = 0; x < w; x += 4)
+      for (int dy = -1; dy <= 1; ++dy) {
+        const auto p = kit.gl().Pixel(x, y + dy);
+        red += p[0] > 150 && p[1] < 80 && p[2] < 80 ? 1 : 0;
+      }
+    EXPECT_GT(red, w / 8) << "row " << y;
+  }
   skyt_test::StrikeDrum(kit, 240, 180.5f);  // just below the red line at row 180
   EXPECT_EQ(kit.Line(3), GetUtf8(52)) << drumkit.drums[0].y << " " << drumkit.shown_drum;
   EXPECT_FLOAT_EQ(drumkit.drums[0].y, 150.0f);
