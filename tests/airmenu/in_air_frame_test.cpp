@@ -263,7 +263,8 @@ int RedCountDownPixels(InAirKit& kit) {
 }
 
 // Which renderer draws the drumming page tells where the count-down goes: message lines 8 and
-// 9 in the menu renderers, straight onto the picture in the markers-only one.
+// 9 in the menu renderers, straight onto the picture in the markers-only one. The Japanese text
+// holds the number itself, on one line.
 TEST(InAirFrame, CountDownGoesWhereTheRendererOfTheStateShowsIt) {
   enum Lines { kCleared, kUntouched, kCounting };
   const struct {
@@ -273,12 +274,14 @@ TEST(InAirFrame, CountDownGoesWhereTheRendererOfTheStateShowsIt) {
     int frames;
     Lines lines;
     bool printed;
+    bool japanese = false;
   } cases[] = {
       {"normal renderer at 0", 0, kPlay, false, 0, kCleared, false},
       {"markers-only at 0", 1, kPlay, false, 0, kUntouched, true},
       {"markers-only counting", 1, kPlay, false, 300, kUntouched, true},
       {"mode 1, drums muted", 1, kPlay, true, 300, kCounting, false},
       {"mode 1, play menu", 1, kPlayMenu, false, 300, kCounting, false},
+      {"Japanese, normal renderer counting", 0, kPlay, false, 300, kCounting, false, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -293,9 +296,13 @@ TEST(InAirFrame, CountDownGoesWhereTheRendererOfTheStateShowsIt) {
     DistanceMenu::AddMessage("eight", 8, 1, 0.0f, false, false);
     DistanceMenu::AddMessage("nine", 9, 1, 0.0f, false, false);
     frames_until_song_start = c.frames;
+    if (c.japanese) SetLanguage("ja");
     kit.Frame(StrokeScript::Rest(1)[0]);
-    const std::string line8 = c.lines == kCleared ? "" : c.lines == kUntouched ? "eight" : GetUtf8(96);
-    const std::string line9 = c.lines == kCleared ? "" : c.lines == kUntouched ? "nine" : "3";
+    SetLanguage("en");
+    const std::string counting8 = c.japanese ? "曲が始まるまで 3 秒" : GetUtf8(96);
+    const std::string counting9 = c.japanese ? "nine" : "3";
+    const std::string line8 = c.lines == kCleared ? "" : c.lines == kUntouched ? "eight" : counting8;
+    const std::string line9 = c.lines == kCleared ? "" : c.lines == kUntouched ? "nine" : counting9;
     EXPECT_EQ(kit.Line(8), line8);
     EXPECT_EQ(kit.Line(9), line9);
     EXPECT_EQ(RedCountDownPixels(kit) > before + 20, c.printed) << before << " red pixels before";
