@@ -74,6 +74,7 @@ void ExpectPansFollowTheDrums() {
 
 }  // namespace
 
+// Every button of the hub opens its page with one click; the drum pages open on drum 0.
 TEST(AdjustPages, HubOpensItsPagesByModeAndKit) {
   const struct {
     int midi;
@@ -100,8 +101,11 @@ TEST(AdjustPages, HubOpensItsPagesByModeAndKit) {
       EXPECT_EQ(kit.Button(kPlaceOneDrumButton)->x, DistanceMenu::m_no_drums6_x);
       EXPECT_EQ(kit.Button(kMidiButton)->x, DistanceMenu::m_no_drums3_x);
     }
+    drumkit.shown_drum = 1;  // a drum an earlier page showed
+    const int clicks = kit.Clicks();
     kit.Hit(c.button);
     EXPECT_EQ(Now(), c.expected);
+    EXPECT_EQ(kit.Clicks(), clicks + 1);
     if (c.kick_first) {
       EXPECT_EQ(drumkit.shown_drum, 0);
       EXPECT_EQ(drumkit.shown_marker_type, MOCAP_MARKER_FOOT);
