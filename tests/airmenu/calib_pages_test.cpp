@@ -392,6 +392,33 @@ TEST_F(WizardPagesTest, StandPageFinishesOnTwoDonesWithin240Frames) {
   }
 }
 
+// The target between the feet's lines turns green only with both feet in view and their middle
+// on the kit's centre line.
+TEST_F(WizardPagesTest, StandTargetTurnsGreenForBothFeetAboutTheCentre) {
+  const struct {
+    const char* what;
+    Scene feet;
+    bool green;
+  } cases[] = {{"both feet about the centre", {{135, 219, 3.5f}, {185, 219, 3.5f}}, true},
+               {"both feet right of the centre", {{150, 219, 3.5f}, {200, 219, 3.5f}}, false},
+               {"one foot", {{135, 219, 3.5f}}, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Enter(Calibration::kStand, 0, false);
+    Scene scene = StrokeScript::Rest(1)[0];
+    scene.insert(scene.end(), c.feet.begin(), c.feet.end());
+    kit_.Run(std::vector<Scene>(10, scene));
+    const int x = int(WebcamWindowMapping::WebcamXToWindowX(160)), y = int(WebcamWindowMapping::WebcamYToWindowY(20));
+    int green = 0;
+    for (int dx = -2; dx <= 2; ++dx)
+      for (int dy = -2; dy <= 2; ++dy) {
+        const auto p = kit_.gl().Pixel(x + dx, y + dy);
+        green += p[1] > 150 && p[0] < 60;
+      }
+    EXPECT_EQ(green > 0, c.green) << green;
+  }
+}
+
 // Whether the ring 3 pixels outside a widget's top and left sides runs from the window's dark
 // ground onto something drawn: a picture's edge through or against the widget.
 bool StraddlesAnEdge(const skyt_test::GlContext& gl, const Imgui::TraceItem& t) {
