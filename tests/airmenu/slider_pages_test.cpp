@@ -71,8 +71,18 @@ TEST(SliderPages, HihatPagesFollowTheNumberOfHihats) {
       for (int tap = 0; tap < 2; ++tap) kit.Run(StrokeScript::FootTap(90));
       EXPECT_EQ(drumkit.shown_drum, 1);
       EXPECT_EQ(kit.Line(5), "Adjusting the Hat pedal.");
+      kit.Run(StrokeScript::Rest(130));
+      skyt_test::HitActivated(kit, kDoneButton);
+      EXPECT_EQ(interface_state, kAdjustDrums);
+      EXPECT_EQ(drumkit.shown_drum, -1) << "the chosen pedal stays lit after the page";
     }
     if (c.hihats == 1 && c.state == kAdjustHihatRangeAndSplash) {
+      // A stick passing along the slider without resting on it first moves nothing.
+      const DistanceMenu::Slider* s = skyt_test::FindSlider(kit, kHihatRangeSlider);
+      ASSERT_NE(s, nullptr);
+      const float range_before = drumkit.drums[1].pedal_foot_range;
+      kit.Run(StrokeScript::Slider(s->x + s->width * 0.5f, s->x + 1.0f, s->y + s->height * 0.5f, 40));
+      EXPECT_FLOAT_EQ(drumkit.drums[1].pedal_foot_range, range_before);
       for (const auto& [to_max, range] : {std::pair{false, -2.4f}, std::pair{true, -12.0f}}) {
         skyt_test::DragSlider(kit, kHihatRangeSlider, to_max);
         EXPECT_FLOAT_EQ(drumkit.drums[1].pedal_foot_range, range);
