@@ -157,6 +157,7 @@ class PlacingTest : public ::testing::Test {
 };
 
 // Saved at once; a save that fails shows why and leaves the kit unplaced, to be placed again.
+// Each part's lines name its drum.
 TEST_F(PlacingTest, ANeverPlacedKitIsSavedAtOnceAndStaysUnplacedWhenThatFails) {
   for (const bool works : {true, false}) {
     SaveWorks() = works;
@@ -165,6 +166,8 @@ TEST_F(PlacingTest, ANeverPlacedKitIsSavedAtOnceAndStaysUnplacedWhenThatFails) {
     Enter(false, 0, 0);  // order: tom, hat | kick, hat pedal; old positions cleared
     EXPECT_EQ(drumkit.drums[0].size, 0);
     EXPECT_EQ(drumkit.shown_marker_type, MOCAP_MARKER_HAND);  // the tom's hand part is shown
+    EXPECT_NE(kit_.Line(0).find("Drum2"), std::string::npos) << kit_.Line(0);
+    EXPECT_EQ(kit_.Line(1), GetUtf8(kTextDrummingGestureWhere));
     EXPECT_EQ(kit_.Button(kBackButton), nullptr);
     EXPECT_EQ(kit_.Button(kNextButton), nullptr);
     Strike(150, 100);
@@ -176,6 +179,8 @@ TEST_F(PlacingTest, ANeverPlacedKitIsSavedAtOnceAndStaysUnplacedWhenThatFails) {
     Strike(60, 120);
     EXPECT_NEAR(drumkit.drums[0].y, 120, 2);
     EXPECT_EQ(drumkit.shown_marker_type, MOCAP_MARKER_FOOT);  // then the kick's pedal
+    EXPECT_NE(kit_.Line(0).find("Kick"), std::string::npos) << kit_.Line(0);
+    EXPECT_EQ(kit_.Line(1), GetUtf8(kTextFootFirmlyWhere));
     kit_.Run(StrokeScript::FootTap(200));
     EXPECT_GT(drumkit.drums[1].foot_size, 0);
     kit_.Run(StrokeScript::FootTap(90));
