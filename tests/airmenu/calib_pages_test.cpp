@@ -63,6 +63,16 @@ class WizardPagesTest : public ::testing::Test {
     imgui.mouse_down = false;
     imgui.mouse_x = imgui.mouse_y = -1;
   }
+  // How many window pixels within r of a camera point pass the test.
+  template <typename Test>
+  int PixelsAround(float webcam_x, float webcam_y, int r, Test test) {
+    const int x = int(WebcamWindowMapping::WebcamXToWindowX(webcam_x));
+    const int y = int(WebcamWindowMapping::WebcamYToWindowY(webcam_y));
+    int n = 0;
+    for (int dx = -r; dx <= r; ++dx)
+      for (int dy = -r; dy <= r; ++dy) n += test(kit_.gl().Pixel(x + dx, y + dy));
+    return n;
+  }
   // The wizard at a stage; first_run as the session's Never_Ran says.
   void Enter(Calibration::Stage stage, int param, bool never_ran) {
     drummer.Never_Ran = never_ran;
@@ -359,14 +369,7 @@ TEST_F(WizardPagesTest, StandPageFinishesOnTwoDonesWithin240Frames) {
     Enter(Calibration::kStand, 0, false);
     kit_.Run(StrokeScript::Rest(3));
     // No feet in view: the line the left foot goes on shows red.
-    const int x = int(WebcamWindowMapping::WebcamXToWindowX(115)), y = int(WebcamWindowMapping::WebcamYToWindowY(20));
-    int red = 0;
-    for (int dx = -4; dx <= 4; ++dx)
-      for (int dy = -4; dy <= 4; ++dy) {
-        const auto p = kit_.gl().Pixel(x + dx, y + dy);
-        red += p[0] > 200 && p[1] < 60;
-      }
-    EXPECT_GT(red, 0);
+    EXPECT_GT(PixelsAround(115, 20, 4, [](const auto& p) { return p[0] > 200 && p[1] < 60; }), 0);
     // "Done" is drawn as a usable control: a plain disc over the picture (the kit has no font,
     // so no label on it).
     const DistanceMenu::Button* done = kit_.Button(kDoneButton);
@@ -408,13 +411,7 @@ TEST_F(WizardPagesTest, StandTargetTurnsGreenForBothFeetAboutTheCentre) {
     Scene scene = StrokeScript::Rest(1)[0];
     scene.insert(scene.end(), c.feet.begin(), c.feet.end());
     kit_.Run(std::vector<Scene>(10, scene));
-    const int x = int(WebcamWindowMapping::WebcamXToWindowX(160)), y = int(WebcamWindowMapping::WebcamYToWindowY(20));
-    int green = 0;
-    for (int dx = -2; dx <= 2; ++dx)
-      for (int dy = -2; dy <= 2; ++dy) {
-        const auto p = kit_.gl().Pixel(x + dx, y + dy);
-        green += p[1] > 150 && p[0] < 60;
-      }
+    const int green = PixelsAround(160, 20, 2, [](const auto& p) { return p[1] > 150 && p[0] < 60; });
     EXPECT_EQ(green > 0, c.green) << green;
   }
 }
