@@ -174,7 +174,7 @@ TEST_F(KitScreens, DeleteAsksFirstAndShowsAFailure) {
 // edited (snare removed) or renamed, the list left with Cancel, the last drum moved, turned down
 // and its pedal placed in the air (before the edit, unsaved, or after it) and the placement saved:
 // the kit stays placed, the file holds the kit as edited, each drum's place and volumes under its
-// own element, and no second kit appears.
+// own element, and no second kit appears. Only a kit reloaded for new elements veils the screen.
 TEST_F(KitScreens, TheLoadedKitFollowsItsEditAndRename) {
   InstallLibraryCalls();
   drummer.kit = &drumkit;
@@ -239,7 +239,12 @@ TEST_F(KitScreens, TheLoadedKitFollowsItsEditAndRename) {
       ASSERT_TRUE(Click(395));
     }
     working_drumkit.Name = c.name;
+    static int swaps;
+    swaps = 0;
+    window_services.swap_buffers = [] { ++swaps; };
     ASSERT_TRUE(Click(224));  // Ok
+    ResetWindowServices();
+    EXPECT_EQ(swaps, c.remove_snare ? 2 : 0) << "a kit reloaded under its new elements is veiled first";
     ASSERT_EQ(interface_state, kChooseDrumkitScreen);
     Frame();
     EXPECT_TRUE(drumkit.is_calibrated) << c.name;
