@@ -326,6 +326,30 @@ TEST(ElementFields, AStreamEndingInsideAFieldIsAFailure) {
 }
 
 // A block of a few bytes holds no whole value: damage, not the empty block that ends a sample.
+// Blocks on either side of the size from which they are compressed read back as written.
+TEST(ElementFields, BlocksAboutTheCompressionThresholdReadBackAsWritten) {
+  const Pcm pcm = Tone(16, 5000);
+  const uint8_t* raw = reinterpret_cast<const uint8_t*>(pcm.data());
+  for (const uint32_t bytes : {element_file::kMinCompressBytes - 4, element_file::kMinCompressBytes,
+                               element_file::kMinCompressBytes + 4}) {
+    FILE* f = tmpfile();
+    ASSERT_NE(f, nullptr);
+    std::vector<uint8_t> buffer;
+    ASSERT_TRUE(element_file::WriteBlock(f, raw, bytes, buffer)) << bytes;
+    std::string written(static_cast<size_t>(ftell(f)), '\0');
+    rewind(f);
+    ASSERT_EQ(fread(written.data(), 1, written.size(), f), written.size());
+    fclose(f);
+    std::istringstream in(written);
+    uint8_t out[64] = {};
+    uint32_t raw_size = 0;
+    std::vector<uint8_t> scratch;
+    ASSERT_TRUE(element_file::ReadBlock(in, out, 64, raw_size, scratch)) << bytes;
+    EXPECT_EQ(raw_size, bytes);
+    EXPECT_EQ(memcmp(out, raw, bytes), 0) << bytes;
+  }
+}
+
 TEST(ElementFields, ABlockShorterThanAValueIsRefused) {
   for (const uint32_t size : {1u, 2u, 3u}) {
     std::vector<uint8_t> b;
