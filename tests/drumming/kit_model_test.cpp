@@ -188,6 +188,15 @@ TEST_F(KitModel, KitWithoutCalibrationIsNotCalibrated) {
   EXPECT_FALSE(kit_.drums[1].pedal_icon.animations.empty());
 }
 
+// A drum draws at most four icons: a fifth named in the kit file is not read.
+TEST_F(KitModel, ADrumKeepsAtMostFourIcons) {
+  int snare = skyt_test::AddElement(Sound::SNARE, Sound::CATEGORY_HAND);
+  std::string icons;
+  for (int k = 0; k < 5; ++k) icons += "Drum0.icon" + std::to_string(k) + ".path = missing" + std::to_string(k) + ".png\n";
+  ASSERT_TRUE(skyt_test::LoadKit(kit_, {{"sn", Sound::SNARE, 0, snare}}, icons));
+  EXPECT_EQ(kit_.drums[0].icons.size(), 4u);
+}
+
 TEST_F(KitModel, CalibrationRoundTripKeepsKeysAndLegend) {
   int snare = skyt_test::AddElement(Sound::SNARE, Sound::CATEGORY_HAND);
   int kick = skyt_test::AddElement(Sound::KICK, Sound::CATEGORY_FOOT);
