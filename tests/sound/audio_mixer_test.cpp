@@ -263,6 +263,12 @@ TEST(Reverb, ImpulseResponse) {
       if ((*out)[k] != 0.0f) heard.push_back(k);
     EXPECT_EQ(heard, frames);
   }
+  // Each of the second side's eight combs answers first at its own length, not a frame sooner
+  // (on the first side the all-pass echoes cancel one comb's first answer).
+  for (int n : {1128, 1176, 1289, 1344, 1434, 1479, 1569, 1605}) {
+    EXPECT_NE(right[n], 0.0f) << n;
+    EXPECT_EQ(right[n - 1], 0.0f) << n;
+  }
   // The filters carry their state from block to block: cut into blocks, the tail is the
   // same as in one block.
   Reverb whole(4096, 1.0f, 0.5f, 0.5f);
