@@ -248,7 +248,7 @@ TEST(InAirFrame, FrozenPicturesOfAnOddWindowAndOneViewerTextureAtATime) {
 }
 
 // The slow renderer frames the camera picture in the vignette, a light rim at the window's
-// edge; its simplified form draws none.
+// edge and crossed by the dashed foot line; its simplified form draws no vignette.
 TEST(InAirFrame, SlowRendererDrawsTheVignetteUnlessSimplified) {
   const struct {
     int mode;
@@ -263,6 +263,11 @@ TEST(InAirFrame, SlowRendererDrawsTheVignetteUnlessSimplified) {
     kit.Run(StrokeScript::Rest(6));
     const int y = kit.gl().height() / 2;
     EXPECT_EQ(kit.gl().Pixel(0, y)[0] > kit.gl().Pixel(20, y)[0] + 20, c.vignette);
+    if (!c.vignette) continue;
+    const int foot = int(WebcamWindowMapping::WebcamYToWindowY(239 - drummer.labeler.FootLine()));
+    int dashed = 0;
+    for (int x = 40; x < kit.gl().width() - 40; ++x) dashed += kit.gl().Pixel(x, foot)[1] + 20 < kit.gl().Pixel(x, foot + 6)[1];
+    EXPECT_GT(dashed, kit.gl().width() / 4) << "the dashed foot line crosses the picture";
   }
   graphics_mode = 0;
 }
