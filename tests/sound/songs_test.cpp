@@ -1,9 +1,16 @@
-// Songs and the metronome: loading by extension, starting positions, and clicks on exact frames
-// at several buffer sizes.
+// Songs and the metronome: loading by extension, starting positions, unloading while a song
+// decodes, and clicks on exact frames at several buffer sizes.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
+#include <thread>
 
 #include "sound/sound.h"
 #include "tests/sound/audio_test_util.h"
@@ -185,6 +192,39 @@ TEST_F(Songs, PlaysWhileItLoads) {
   ASSERT_TRUE(s.LoadSong("short.ogg"));
   s.audio.WaitForLoadOggAsync(true);
   EXPECT_EQ(s.song.Frames(), 44100u);
+}
+
+// Unloaded while it decodes, an MP3 song stops being read: the song comes through a pipe that
+// is fed, after the first 256 KiB, only once the unload has begun and until it has returned.
+TEST_F(Songs, UnloadingAnMp3WhileItDecodesStopsItsLoader) {
+  ASSERT_TRUE(audio_test::Shell(
+      "ffmpeg -y -f lavfi -i sine=duration=120:sample_rate=44100 -ac 2 -c:a libmp3lame -b:a 128k long.mp3"));
+  std::ifstream in("long.mp3", std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_EQ(mkfifo("piped.mp3", 0600), 0);
+  std::atomic<bool> unloading{false}, unloaded{false};
+  size_t written = 0;
+  std::thread writer([&] {
+    int fd = -1;
+    for (int i = 0; i < 1000 && fd < 0; ++i)
+      if ((fd = open("piped.mp3", O_WRONLY | O_NONBLOCK)) < 0) usleep(10000);
+    while (fd >= 0 && written < bytes.size() && !unloaded.load()) {
+      if (written >= 256 * 1024 && !unloading.load()) {
+        usleep(1000);
+        continue;
+      }
+      const ssize_t n = write(fd, bytes.data() + written, std::min<size_t>(4096, bytes.size() - written));
+      if (n > 0) written += static_cast<size_t>(n);
+      usleep(n > 0 && unloading.load() ? 1000 : 200);
+    }
+    if (fd >= 0) close(fd);
+  });
+  EXPECT_TRUE(s.LoadSong("piped.mp3"));
+  unloading = true;
+  s.UnloadSong();
+  unloaded = true;
+  writer.join();
+  EXPECT_LT(written, bytes.size()) << "the loader read the song to its end";
 }
 
 }  // namespace
