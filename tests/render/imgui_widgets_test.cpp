@@ -13,6 +13,7 @@
 #include "render/font.h"
 #include "render/imgui.h"
 #include "tests/render/imgui_test_support.h"
+#include "tests/support/kept_pictures.h"
 #include "tests/support/test_dirs.h"
 
 using namespace skyt_test;
@@ -610,6 +611,7 @@ TEST_F(ImguiTest, PrototypeLayoutDrawsItsWidgetsAndPrintsUserTextLiterally) {
   Frame([&] { gui.DoPrototypeGui(path.c_str()); });
   const std::string printed = testing::internal::GetCapturedStdout();
   EXPECT_NE(printed.find("Warning: unknown imgui widget type \"wobble\""), std::string::npos);
+  EXPECT_EQ(skyt_test::DiffersFromKeptPicture(*gl, "widgets/prototype-layout"), "");
   // Widgets got ids 1 (button), 2 (slider), ...: the first one took the focus.
   EXPECT_EQ(gui.focus_id, 1);
   // The button sits 60 pixels below the top, moved 10 right.
