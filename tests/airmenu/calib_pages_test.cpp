@@ -416,6 +416,26 @@ TEST_F(WizardPagesTest, StandTargetTurnsGreenForBothFeetAboutTheCentre) {
   }
 }
 
+// A foot off its line is shown its icon above its own side of the picture, faded in; on the
+// line the icon fades out.
+TEST_F(WizardPagesTest, StandPageShowsEachFootOffItsLineAnIconOnItsOwnSide) {
+  const auto icons_at = [&](float foot_y) {
+    Enter(Calibration::kStand, 0, false);
+    Scene scene = StrokeScript::Rest(1)[0];
+    scene.insert(scene.end(), {{135, foot_y, 3.5f}, {185, foot_y, 3.5f}});
+    kit_.Run(std::vector<Scene>(30, scene));
+    std::vector<std::array<int, 4>> seen;
+    for (const float x : {86.0f, 234.0f}) {
+      const int wx = int(WebcamWindowMapping::WebcamXToWindowX(x)), wy = int(WebcamWindowMapping::WebcamYToWindowY(11));
+      for (int d = -3; d <= 3; ++d) seen.push_back(kit_.gl().Pixel(wx + d, wy + d));
+    }
+    return seen;
+  };
+  const auto off = icons_at(190), on = icons_at(219);
+  for (size_t side = 0; side < 2; ++side)
+    EXPECT_FALSE(std::equal(off.begin() + 7 * side, off.begin() + 7 * side + 7, on.begin() + 7 * side)) << side;
+}
+
 // Whether the ring 3 pixels outside a widget's top and left sides runs from the window's dark
 // ground onto something drawn: a picture's edge through or against the widget.
 bool StraddlesAnEdge(const skyt_test::GlContext& gl, const Imgui::TraceItem& t) {
