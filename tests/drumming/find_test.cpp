@@ -137,6 +137,7 @@ TEST_F(Finding, ThreeDimensionalSearchUsesTheDisks) {
     for (int k = 0; k < 3; ++k) {
       EXPECT_EQ(d.centre[k], snare.centre[k]) << type;
       EXPECT_EQ(d.normal[k], snare.normal[k]) << type;
+      EXPECT_EQ(d.hit_centre[k], snare.hit_centre[k]) << type;
     }
     EXPECT_EQ(d.radius, snare.radius) << type;
   }
