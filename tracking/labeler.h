@@ -40,10 +40,6 @@ class Labeler {
   // By radius (depth): true when two[0] goes with the marker of stable radius sA, two[1] with
   // sB's; clear when the two pairings' costs differ enough to tell.
   bool SizeLabeling(const Webcam::Blob* two, float sA, float sB, bool& clear) const;
-  static void UpdateMocapMarker(MocapMarker& marker, const Webcam::Blob& blob, bool reliable) {
-    marker.Update(blob, reliable);
-  }
-  static void UpdateMocapMarker(MocapMarker& marker) { marker.Update(); }
 
   // Reach hull (nothing fills it in this program).
   static void DrawHull();
