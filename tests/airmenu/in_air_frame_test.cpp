@@ -266,7 +266,8 @@ TEST(InAirFrame, SlowRendererDrawsTheVignetteUnlessSimplified) {
     if (!c.vignette) continue;
     const int foot = int(WebcamWindowMapping::WebcamYToWindowY(239 - drummer.labeler.FootLine()));
     int dashed = 0;
-    for (int x = 40; x < kit.gl().width() - 40; ++x) dashed += kit.gl().Pixel(x, foot)[1] + 20 < kit.gl().Pixel(x, foot + 6)[1];
+    for (int x = 40; x < kit.gl().width() - 40; ++x)
+      dashed += kit.gl().Pixel(x, foot)[1] + 20 < kit.gl().Pixel(x, foot + 6)[1];
     EXPECT_GT(dashed, kit.gl().width() / 4) << "the dashed foot line crosses the picture";
   }
   graphics_mode = 0;

@@ -192,7 +192,8 @@ TEST_F(KitModel, KitWithoutCalibrationIsNotCalibrated) {
 TEST_F(KitModel, ADrumKeepsAtMostFourIcons) {
   int snare = skyt_test::AddElement(Sound::SNARE, Sound::CATEGORY_HAND);
   std::string icons;
-  for (int k = 0; k < 5; ++k) icons += "Drum0.icon" + std::to_string(k) + ".path = missing" + std::to_string(k) + ".png\n";
+  for (int k = 0; k < 5; ++k)
+    icons += "Drum0.icon" + std::to_string(k) + ".path = missing" + std::to_string(k) + ".png\n";
   ASSERT_TRUE(skyt_test::LoadKit(kit_, {{"sn", Sound::SNARE, 0, snare}}, icons));
   EXPECT_EQ(kit_.drums[0].icons.size(), 4u);
 }

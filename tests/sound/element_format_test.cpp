@@ -325,7 +325,6 @@ TEST(ElementFields, AStreamEndingInsideAFieldIsAFailure) {
   }
 }
 
-// A block of a few bytes holds no whole value: damage, not the empty block that ends a sample.
 // Blocks on either side of the size from which they are compressed read back as written.
 TEST(ElementFields, BlocksAboutTheCompressionThresholdReadBackAsWritten) {
   const Pcm pcm = Tone(16, 5000);
@@ -350,6 +349,7 @@ TEST(ElementFields, BlocksAboutTheCompressionThresholdReadBackAsWritten) {
   }
 }
 
+// A block of a few bytes holds no whole value: damage, not the empty block that ends a sample.
 TEST(ElementFields, ABlockShorterThanAValueIsRefused) {
   for (const uint32_t size : {1u, 2u, 3u}) {
     std::vector<uint8_t> b;
