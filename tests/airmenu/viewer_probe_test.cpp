@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -372,6 +373,13 @@ TEST_F(ViewerProbeTest, BadInputStaysInRange) {
   EXPECT_FALSE(is_metronome_playing);
   EXPECT_FALSE(sound.metronome_on.load()) << "the metronome still sounds";
 
+  // Each level by its own index; the mixer clamps what is over 100.
+  const std::atomic<int>* const levels[] = {&sound.master_volume, &sound.drums_volume, &sound.song_volume,
+                                            &sound.metronome_volume};
+  for (unsigned char k = 0; k < 4; ++k) {
+    Ask(23, {k, static_cast<unsigned char>(11 + k)});
+    EXPECT_EQ(levels[k]->load(), 11 + k) << int(k);
+  }
   Ask(23, {0, 200});
   EXPECT_EQ(sound.master_volume.load(), 100);
   const int volumes[] = {sound.master_volume, sound.drums_volume, sound.song_volume, sound.metronome_volume};
