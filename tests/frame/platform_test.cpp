@@ -104,6 +104,23 @@ TEST(FileDialogs, SaveAddsTheExtensionAndSplitsThePath) {
   EXPECT_NE(ArgStarting(args, "--file-filter=").find("*.wav"), std::string::npos);
 }
 
+// The choosers open in the player's music folder; without a home they open where they like.
+TEST(FileDialogs, TheChooserStartsInTheMusicFolderOfHome) {
+  const std::string old_home = getenv("HOME") ? getenv("HOME") : "";
+  const struct {
+    const char* home;
+    std::string folder;
+  } cases[] = {{"/home/u", "/home/u/Music/"}, {"", ""}, {nullptr, ""}};
+  for (const auto& c : cases) {
+    c.home ? setenv("HOME", c.home, 1) : unsetenv("HOME");
+    Script script({{1, ""}});
+    std::string path, name, ext;
+    OpenFileDialog("Add", "Songs", {"mp3"}, path, name, ext);
+    EXPECT_EQ(ArgStarting(script.calls[0], "--filename="), c.folder) << (c.home ? c.home : "no HOME");
+  }
+  setenv("HOME", old_home.c_str(), 1);
+}
+
 TEST(FileDialogs, CancelLeavesTheOutputsUntouched) {
   Script script({{1, ""}, {0, ""}, {0, "/music/a.txt\n"}, {0, "/music/a.pgg\n"}, {0, "/music/a.oggx\n"}});
   std::string path = "old", name = "old", ext = "old";
