@@ -108,6 +108,7 @@ TEST_F(Finding, ThreeDimensionalSearchUsesTheDisks) {
   SetDrumDisk(150, 80, 4, Sound::RIDE, ride, -1.0f);
   EXPECT_GT(ride.radius, crash.radius);
   EXPECT_NEAR(crash.radius, 16.5f * 0.0254f / 2, 1e-6);
+  EXPECT_NEAR(ride.radius, 20 * 0.0254f / 2, 1e-6);
   float n = std::sqrt(crash.normal[0] * crash.normal[0] + crash.normal[1] * crash.normal[1] + crash.normal[2] * crash.normal[2]);
   EXPECT_NEAR(n, 1.0f, 1e-5);
   EXPECT_EQ(kit_.FindDrumOrMenu(110, 80, 4, true, nullptr, nearby), 0);
