@@ -214,6 +214,7 @@ TEST(AdjustPages, MoveDrumRefusesBadPlacesAndTheWholeKitFollowsOneDrum) {
   drums_muted = true;
   std::vector<Drumkit::Drum> before = drumkit.drums;
   skyt_test::EnterPage(kit, kMoveDrum, 1, kAdjustDrums, kAdjustDrums);
+  EXPECT_EQ(kit.Line(0), GetUtf8(kTextPickReferenceDrum));
   EXPECT_EQ(kit.Line(1), GetUtf8(kTextFollowDrumWhen));
   skyt_test::StrikeDrum(kit, 200, 60);
   ASSERT_EQ(drumkit.shown_drum, 3);

@@ -443,6 +443,7 @@ TEST(LabelerHelpers, PointsInsideTheReachHull) {
   Labeler::m_convex_hull_size = 0;
   const float two[] = {0, 0, 10, 0};
   EXPECT_TRUE(is_hull_point(two, 2, 10.5f, 0.5f));
+  EXPECT_TRUE(is_hull_point(two, 2, -0.5f, 0.5f));
   EXPECT_FALSE(is_hull_point(two, 2, 9, 0));
   EXPECT_FALSE(is_hull_point(two, 1, 10, 0));
 }
