@@ -280,3 +280,36 @@ TEST(MenuLocation, SecondButtonKeepsApartFromTheFirst) {
     EXPECT_FLOAT_EQ(y, r.want_y) << r.x << " " << r.y;
   }
 }
+
+// Every hit disk stands off the drum's point along its own normal, and a cymbal's (or a hi-hat's,
+// a cowbell's, a tambourine's) hit centre moves off the disk's middle within the disk's plane, on
+// either side of the kit; a drum is hit at its middle.
+TEST_F(Finding, HitCentresStayInTheirDisksPlane) {
+  const struct {
+    Sound::ElementType type;
+    float x;
+    bool moved;
+  } cases[] = {{Sound::CRASH, 110, true},    {Sound::RIDE, 250, true},        {Sound::HIHAT, 90, true},
+               {Sound::COWBELL, 200, true},  {Sound::TAMBOURINE, 60, true},   {Sound::CHINA, 280, true},
+               {Sound::SNARE, 170, false},   {Sound::HIGH_TOM, 140, false}};
+  const auto dot = [](const float* a, const float* b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "type " << c.type << " at " << c.x);
+    DrumDisk d;
+    SetDrumDisk(c.x, 100, 4, c.type, d, -1.0f);
+    float p[3] = {c.x, 100, 4};
+    Drumkit::CorrectCoords(p[0], p[1], p[2]);
+    const float off[3] = {d.centre[0] - p[0], d.centre[1] - p[1], d.centre[2] - p[2]};
+    const float along = dot(off, d.normal);
+    EXPECT_NEAR(dot(off, off), along * along, 1e-7f);
+    const float shift[3] = {d.hit_centre[0] - d.centre[0], d.hit_centre[1] - d.centre[1], d.hit_centre[2] - d.centre[2]};
+    EXPECT_NEAR(dot(shift, d.normal), 0.0f, 1e-5f);
+    const float length = std::sqrt(dot(shift, shift));
+    if (c.moved) {
+      EXPECT_GT(length, 0.25f * d.radius);
+      EXPECT_LT(length, d.radius);
+    } else {
+      EXPECT_EQ(length, 0.0f);
+    }
+  }
+}
