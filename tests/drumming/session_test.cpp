@@ -454,6 +454,11 @@ TEST_F(Session, PlaylistNamesAndIndex) {
   drummer_.SavePlaylistAndSetCurrentSong(0);
   EXPECT_EQ(drummer_.current_song, 0);
 
+  // Two songs still step, both ways; one does not.
+  EXPECT_TRUE(drummer_.NextSong());
+  EXPECT_EQ(drummer_.current_song, 1);
+  EXPECT_TRUE(drummer_.PreviousSong());
+  EXPECT_EQ(drummer_.current_song, 0);
   drummer_.playlist.resize(1);
   EXPECT_FALSE(drummer_.NextSong());
   EXPECT_FALSE(drummer_.PreviousSong());
@@ -490,6 +495,13 @@ TEST_F(Session, RequestedSongLoadsAfterTheSettlingDelay) {
     ++frames;
   }
   EXPECT_EQ(frames, 74);
+  // Played, a song not loaded ten seconds past its start (here one that did not load) is not
+  // started, so the list does not run on past it.
+  drummer_.playlist.push_back(Drummer::Song{"y", "no-such-song.ogg"});
+  drummer_.PlaySong(false);
+  for (int i = 0; i < 200; ++i) drummer_.ScheduleSongLoadingPlaying(false, loaded);
+  EXPECT_EQ(drummer_.current_song, 0);
+  drummer_.StopSong();
 }
 
 // A playlist song that ends is followed by the next one, which plays once loaded: the list
@@ -669,4 +681,45 @@ TEST_F(Session, BackToTheMainMenuAndFullScreenToggle) {
   EXPECT_EQ(Calibration::m_fps_frame, 1);
   drummer.ToggleDrumsFullscreen();
   drummer.kit = previous;
+}
+
+// The start loads the last kit without a progress bar (no window is drawn yet); a kit the
+// editor changed is reloaded with one. Either loads only for MIDI in the MIDI-only mode.
+TEST_F(Session, EachKitLoadAsksForItsProgressBarAndSamples) {
+  static std::string asked_name;
+  static bool asked_progress, asked_midi_only;
+  library_calls.load_drumkit = [](DrumkitChooser&, Drumkit*, const std::string& name, bool progress, bool midi_only) {
+    asked_name = name;
+    asked_progress = progress;
+    asked_midi_only = midi_only;
+    return -1;
+  };
+  const struct {
+    bool start;
+    int mode;
+    const char* name;
+    bool progress;
+  } cases[] = {{true, kNoMidiMode, "", false},
+               {true, kMidiOnlyMode, "", false},
+               {false, kMidiAndSoundsMode, "Edited", true},
+               {false, kMidiOnlyMode, "Edited", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << (c.start ? "start" : "edit") << ", MIDI mode " << c.mode);
+    asked_name = "none";
+    asked_progress = !c.progress;
+    asked_midi_only = c.mode != kMidiOnlyMode;
+    midi_mode = c.mode;
+    if (c.start) {
+      WriteSettings("Midi_Mode = " + std::to_string(c.mode) + "\n");
+      IniFile settings;
+      ASSERT_TRUE(settings.Init("conf/skytapper.cfg"));
+      Drummer fresh;
+      fresh.Init(kit_, drumkit_chooser, midi_map_chooser, webcam, settings);
+    } else {
+      EXPECT_FALSE(drummer_.FollowEditedKit("Edited", {"sn"}, {"sn"}));
+    }
+    EXPECT_EQ(asked_name, c.name);
+    EXPECT_EQ(asked_progress, c.progress);
+    EXPECT_EQ(asked_midi_only, c.mode == kMidiOnlyMode);
+  }
 }
