@@ -393,6 +393,16 @@ TEST_F(Drumming, HiHatClosingChickAndSplash) {
   ASSERT_EQ(after.size(), 1u) << "no new voice";
   EXPECT_LT(after[0].volume, 0.8f * ringing[0].volume);
   skyt_test::SilenceAll();
+  // A hi-hat struck while the foot holds the pedal shut rings on: the pedal closes once.
+  kit_.PlayDrum(1, 1.0f, Sound::LIMB_HAND_1, -1.0f, false, false);
+  const std::vector<Voice> struck_shut = skyt_test::PlayingVoices();
+  ASSERT_EQ(struck_shut.size(), 1u);
+  drummer_.Drum(shut.data(), int(shut.size()), nullptr, nullptr, false);
+  sound.audio.RenderOffline(out, 2048);
+  const std::vector<Voice> held = skyt_test::PlayingVoices();
+  ASSERT_EQ(held.size(), 1u);
+  EXPECT_GT(held[0].volume, 0.8f * struck_shut[0].volume);
+  skyt_test::SilenceAll();
 
   // Muted drums: no chick.
   drums_muted = true;

@@ -142,6 +142,16 @@ TEST_F(Playing, MidiNotesFollowFilterCurveAndThresholds) {
   fake_portmidi::ClearMessages();
   kit_.PlayDrum(1, 0.9f, Sound::LIMB_HAND_1, -1.0f, false, false);
   EXPECT_EQ(NoteOns().back().data1(), 46);
+  // A stick on the hi-hat sends the hat's own openness, whatever the stroke passed.
+  for (const auto& [openness, value] : {std::pair{1.0f, 0}, std::pair{0.25f, 95}}) {
+    kit_.drums[1].openness = openness;
+    fake_portmidi::ClearMessages();
+    kit_.PlayDrum(1, 0.9f, Sound::LIMB_HAND_1, -1.0f, false, false);
+    ASSERT_GE(fake_portmidi::Messages().size(), 3u);
+    const fake_portmidi::Message cc = fake_portmidi::Messages()[fake_portmidi::Messages().size() - 3];
+    EXPECT_EQ(cc.status(), 0xB9);
+    EXPECT_EQ(cc.data2(), value) << openness;
+  }
 
   // With the response curve applied.
   midi_ignore_response_curves = 0;
