@@ -208,6 +208,16 @@ TEST(KitDrawing, AnIconIsDrawnAtItsOffset) {
   icon.Draw(100, 150, 1.0f, true, false, 0);
   EXPECT_EQ(gl.Pixel(200, 100)[0], 255);
   EXPECT_EQ(gl.Pixel(100, 150)[0], 0);  // where it would be without the offset
+  // A fresh icon has no offset: it is centred on the point given (its 40 units are 32 pixels
+  // at its depth), from 84 to 115 across and 134 to 165 up.
+  Drumkit::Icon plain;
+  plain.width = plain.height = 40;
+  plain.texture_tried = true;
+  gl.Clear(0, 0, 0, 1);
+  plain.Draw(100, 150, 1.0f, true, false, 0);
+  const struct { int x, y, red; } edges[] = {{84, 150, 255},  {83, 150, 0},  {115, 150, 255}, {116, 150, 0},
+                                             {100, 134, 255}, {100, 133, 0}, {100, 165, 255}, {100, 166, 0}};
+  for (const auto& e : edges) EXPECT_EQ(gl.Pixel(e.x, e.y)[0], e.red) << e.x << ", " << e.y;
 }
 
 TEST(KitDrawing, KitPictureWithIconsPedalsZonesAndHitSpeed) {
@@ -367,6 +377,16 @@ TEST(MenuDrawing, ButtonsSlidersAndMessages) {
   full_screen = false;
   DistanceMenu::Init(1080, 720);
   ASSERT_NE(DistanceMenu::m_message_windowed_font, nullptr);
+  // Rebuilt (as after a change of language), both fonts keep the heights they were made for.
+  ASSERT_NE(DistanceMenu::m_message_font, nullptr);
+  const float heights[2] = {DistanceMenu::m_message_font->GetPixelSize(),
+                            DistanceMenu::m_message_windowed_font->GetPixelSize()};
+  EXPECT_GT(heights[0], heights[1]);
+  DistanceMenu::ReInit();
+  ASSERT_NE(DistanceMenu::m_message_font, nullptr);
+  ASSERT_NE(DistanceMenu::m_message_windowed_font, nullptr);
+  EXPECT_EQ(DistanceMenu::m_message_font->GetPixelSize(), heights[0]);
+  EXPECT_EQ(DistanceMenu::m_message_windowed_font->GetPixelSize(), heights[1]);
   DistanceMenu::ResetButtonActivation();
   DistanceMenu::ClearMessages();
   DistanceMenu menu;
@@ -572,4 +592,49 @@ TEST(ProgressDrawing, SamplesLoadedShowsWhileSamplesWaitForTheLoaders) {
   }
   EXPECT_EQ(shown_at, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
   imgui.tracing = false;
+}
+
+// Each choke zone is drawn where strokes choke: its square, turned its own way, covers the
+// points TestChokeZones puts in it, and nothing is drawn outside the zones.
+TEST(KitDrawing, ChokeZonesAreDrawnWhereStrokesChoke) {
+  skyt_test::GlContext gl(960, 720);
+  window_services.reshape(960, 720);
+  WebcamWindowMapping::CenterWebcam(960, 720);
+  Drumkit kit;
+  kit.left_choke_distance = 90;
+  kit.right_choke_distance = 110;
+  kit.right_choke_scale = 1.0f;
+  Font* const fonts[2] = {DistanceMenu::m_message_font, DistanceMenu::m_message_windowed_font};
+  DistanceMenu::m_message_font = DistanceMenu::m_message_windowed_font = nullptr;  // the squares alone
+  gl.Clear(0.7f, 0.7f, 0.69f, 1);
+  kit.DrawChokeZones(false, true);
+  DistanceMenu::m_message_font = fonts[0];
+  DistanceMenu::m_message_windowed_font = fonts[1];
+  const auto zones = [&](float x, float y) {
+    std::pair<bool, bool> in;
+    kit.TestChokeZones(in.first, in.second, x, y);
+    return in;
+  };
+  // Points two rows and columns clear of every zone edge, in camera pixels counted up from the
+  // bottom row.
+  int in_left = 0, in_right = 0, wrong = 0;
+  std::string first_wrong;
+  for (float y = 2; y < 238; y += 4)
+    for (float x = 2; x < 318; x += 4) {
+      const int wx = int(WebcamWindowMapping::WebcamXToWindowX(x));
+      if (wx < 0 || wx >= gl.width()) continue;  // the picture is wider than the window
+      const auto here = zones(x, y);
+      if (here != zones(x - 2, y - 2) || here != zones(x + 2, y - 2) || here != zones(x - 2, y + 2) ||
+          here != zones(x + 2, y + 2))
+        continue;
+      in_left += here.first;
+      in_right += here.second;
+      const std::array<int, 4> p = gl.Pixel(wx, int(WebcamWindowMapping::WebcamYToWindowY(y)));
+      const bool drawn = std::abs(p[0] - 178) > 10;
+      if (drawn != (here.first || here.second) && wrong++ == 0)
+        first_wrong = std::to_string(x) + ", " + std::to_string(y);
+    }
+  EXPECT_EQ(wrong, 0) << "first at " << first_wrong;
+  EXPECT_GT(in_left, 30);
+  EXPECT_GT(in_right, in_left);  // the larger square
 }
