@@ -9,6 +9,7 @@
 #include "app/app.h"
 #include "frame/texts.h"
 #include "drumming/drummer.h"
+#include "drumming/drumming_globals.h"
 #include "drumming/progress.h"
 #include "frame/frame_globals.h"
 #include "frame/ini_file.h"
@@ -244,6 +245,10 @@ TEST(FrameStart, AFreshProgramStaysWindowedPlaysNoSongAndItsFirstSwitchEntersFul
           wrong += "the window moved or left its size; ";
         if (headless_window.swaps != 3) wrong += "a frame was not drawn; ";
         if (drummer.IsPlayingSong()) wrong += "a song plays; ";
+        if (recording) wrong += "a recording runs; ";
+        if (is_metronome_playing) wrong += "the metronome plays; ";
+        if (drums_muted) wrong += "the drums are muted; ";
+        if (have_drummed_this_session) wrong += "the drumming page was counted; ";
         full_screen = !full_screen;
         full_screen_toggle_frames = 2;
         DoFullScreenToggle();
