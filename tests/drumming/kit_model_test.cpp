@@ -375,3 +375,22 @@ TEST_F(KitModel, PresetKitsShiftPedalsForTheCameraStand) {
   kit_.InitFromChooser(sound, path, names, types, cats, map, -1, true, false, true);
   EXPECT_EQ(kit_.drums[0].foot_x, 100.0f);
 }
+
+// A kit whose file cannot be read keeps its drums unplaced: saved, every place and pedal of
+// them is written as nothing (zero).
+TEST_F(KitModel, AKitWithoutItsFileSavesItsDrumsUnplaced) {
+  int snare = skyt_test::AddElement(Sound::SNARE, Sound::CATEGORY_HAND);
+  int kick = skyt_test::AddElement(Sound::KICK, Sound::CATEGORY_FOOT);
+  int hihat = skyt_test::AddElement(Sound::HIHAT, Sound::CATEGORY_HAND_AND_FOOT);
+  EXPECT_FALSE(kit_.InitFromChooser(sound, "conf/drumkits/gone.ini", {"sn", "bd", "hh"},
+                                    {Sound::SNARE, Sound::KICK, Sound::HIHAT},
+                                    {Sound::CATEGORY_HAND, Sound::CATEGORY_FOOT, Sound::CATEGORY_HAND_AND_FOOT},
+                                    {{0, snare}, {1, kick}, {2, hihat}}, -1, false, true, false));
+  ASSERT_TRUE(kit_.SaveCalibrationInfo("unplaced.ini"));
+  const std::string text = ReadFile("unplaced.ini");
+  for (const char* lines : {"Drum0.x = 0.000000\nDrum0.y = 0.000000\nDrum0.size = 0.000000\n",
+                            "Drum1.foot_x = 0.000000\nDrum1.foot_y = 0.000000\nDrum1.foot_size = 0.000000\n",
+                            "Drum2.x = 0.000000\nDrum2.y = 0.000000\nDrum2.size = 0.000000\n",
+                            "Drum2.foot_x = 0.000000\nDrum2.foot_y = 0.000000\nDrum2.foot_size = 0.000000\n"})
+    EXPECT_NE(text.find(lines), std::string::npos) << lines << "in\n" << text;
+}
