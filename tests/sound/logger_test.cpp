@@ -139,6 +139,11 @@ TEST_F(Recordings, LoadingAndRecording) {
   EXPECT_EQ(sound.performance_description, "marker");
   ASSERT_TRUE(logger.LoadRecording(1, error));
   EXPECT_EQ(sound.performance_description, "2");
+  // Past the end of the list: refused, and the loaded recording stays.
+  error.clear();
+  EXPECT_FALSE(logger.LoadRecording(2, error));
+  EXPECT_EQ(error, "Could not load the recording.");
+  EXPECT_EQ(sound.performance_description, "2");
   std::ofstream("recordings/two.sel") << "garbage";
   logger.UnloadRecording();
   EXPECT_FALSE(logger.LoadRecording(1, error));
