@@ -117,11 +117,13 @@ TEST_F(Recording, PlaybackOfARecordingEqualsTheLiveRender) {
   for (size_t i = 0; i < after_end.size(); ++i) ASSERT_EQ(after_end[i], 0.0f) << i;
   // Stopped by the player past its volume changes, playback gives back the volumes it found.
   SetVolumes(100);
+  sound.SetSongVolume(70);  // not the recorded song volume, which playback sets
   sound.PlayPerformance(0.0f, true);
   audio_test::Render(sound.audio, 11025 + 12000 + 640);
   sound.StopPerformance();
   EXPECT_EQ(sound.master_volume, 40);
   EXPECT_EQ(sound.drums_volume, 100);
+  EXPECT_EQ(sound.song_volume, 70);
   // Played without its song, the recording leaves alone a song the player has started: the
   // recording's song stop is not for that one.
   ASSERT_TRUE(audio_test::Shell("sox -n -r 44100 -c 2 long.ogg synth 2 sine 300 vol 0.3"));
