@@ -165,6 +165,15 @@ TEST_F(Export, WholePerformanceWithoutADevice) {
   sound.ClosePerformanceWav();
   EXPECT_LT(calls, whole_calls / 4);
   EXPECT_FALSE(sound.IsPerformancePlaying());  // the playback that rendered it ends with it
+  // A file removed while it is written cannot be completed: a warning says so.
+  ASSERT_TRUE(sound.OpenPerformanceWav("out/gone.wav", true));
+  sound.PartialWritePerformanceWav();
+  std::filesystem::remove("out/gone.wav");
+  testing::internal::CaptureStdout();
+  sound.ClosePerformanceWav();
+  EXPECT_NE(testing::internal::GetCapturedStdout().find("could not complete the .wav file \"out/gone.wav\""),
+            std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists("out/gone.wav"));
 }
 
 TEST_F(Export, SplitPerElementAndPedal) {
