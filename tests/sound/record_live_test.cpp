@@ -70,7 +70,7 @@ TEST_F(LivePlayback, SongChangesAndRecordingFromTheAudioThread) {
   const std::string snare = record_test::MakeElement("snare", Sound::SNARE, Sound::CATEGORY_HAND, 40);
   ASSERT_TRUE(audio_test::Shell("sox -n -r 44100 -c 2 a.ogg synth 0.3 sine 300 vol 0.3"));
   ASSERT_TRUE(audio_test::Shell("ffmpeg -y -f lavfi -i sine=duration=0.4 -ac 2 b.mp3"));
-  std::vector<uint8_t> b = OneElementHead(9, 1.5f, "today", "kit", 3, snare);
+  std::vector<uint8_t> b = OneElementHead(10, 1.5f, "today", "kit", 3, snare);
   auto hit = [&](float t) {
     PutF32(b, t);
     PutU32(b, 3);
@@ -89,6 +89,10 @@ TEST_F(LivePlayback, SongChangesAndRecordingFromTheAudioThread) {
   PutU32(b, 0);
   PutU32(b, 1);
   PutU32(b, 90);
+  PutF32(b, 0.25f);  // the song's volume too
+  PutU32(b, 0);
+  PutU32(b, 2);
+  PutU32(b, 30);
   song(0.3f, "a.ogg");
   hit(0.35f);
   hit(0.4f);
@@ -110,6 +114,7 @@ TEST_F(LivePlayback, SongChangesAndRecordingFromTheAudioThread) {
   EXPECT_FALSE(sound.IsPerformancePlaying());  // ended by itself on the audio thread
   EXPECT_EQ(sound.song_path, "b.mp3");
   EXPECT_EQ(sound.drums_volume, 80);  // restored
+  EXPECT_EQ(sound.song_volume, 50);
   sound.StopRecording();
 
   // The events the audio thread made reached the file through the queue.
