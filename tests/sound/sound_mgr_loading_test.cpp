@@ -175,6 +175,13 @@ TEST_F(ElementLoadingTest, MissingAndForeignFilesAreRefused) {
   WriteBytes(dir_ + "/foreign.ele", {'R', 'I', 'F', 'F', 1, 2, 3, 4, 5, 6, 7, 8});
   EXPECT_EQ(s_.LoadElement((dir_ + "/foreign.ele").c_str(), 0, 0, 100, 0, 100), -1);
   EXPECT_EQ(s_.LoadElementWithoutDataForMIDI((dir_ + "/foreign.ele").c_str(), 0, 0, 100, 0, 100), -1);
+  // An intact header whose sets are cut off: refused the same way, no slot taken.
+  std::vector<uint8_t> cut = ReadBytes(path_);
+  cut.resize(24);
+  WriteBytes(dir_ + "/cut.ele", cut);
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(s_.LoadElement((dir_ + "/cut.ele").c_str(), 0, 0, 100, 0, 100), -1);
+  testing::internal::GetCapturedStdout();
   EXPECT_TRUE(s_.elements.empty());
 }
 
