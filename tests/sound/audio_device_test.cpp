@@ -18,6 +18,7 @@
 
 #include "frame/ini_file.h"
 #include "sound/audio.h"
+#include "sound/midi.h"
 #include "sound/sound.h"
 #include "tests/sound/audio_test_util.h"
 #include "tests/sound/element_test_util.h"
@@ -263,6 +264,27 @@ TEST_F(RealStream, ABufferSizePastTheLargestOpensWithTheLargest) {
     EXPECT_EQ(s.audio.GetFramesPerBuffer(), opened) << stored;
     s.CleanUp();
   }
+}
+
+// Started in MIDI-only mode, a stored low-latency type opens the plain stream (the device is
+// left to the music program) and the stored-only type opens a fallback by its device index;
+// other types, and every type outside MIDI-only mode, open as stored.
+TEST_F(RealStream, MidiOnlyStartMapsTheStoredType) {
+  audio.CleanUp(true);
+  const struct { int mode, stored, index, opened; } cases[] = {
+      {1, 5, -1, 6}, {1, 3, -1, 2}, {1, 3, 0, 1}, {1, 2, -1, 2}, {0, 5, -1, 5}, {2, 5, -1, 5}};
+  for (const auto& c : cases) {
+    const std::string path = dir + "/skytapper.cfg";
+    std::ofstream(path) << "[Session]\nMidi_Mode = " << c.mode << "\n\n[Sound]\nDevice_Type = " << c.stored
+                        << "\nDevice_Index = " << c.index << "\n";
+    IniFile ini;
+    ASSERT_TRUE(ini.Init(path));
+    Sound s;
+    s.Init(ini);
+    EXPECT_EQ(s.audio.GetDeviceType(), c.opened) << c.mode << " " << c.stored << " " << c.index;
+    s.CleanUp();
+  }
+  midi_mode = kNoMidiMode;
 }
 
 }  // namespace
