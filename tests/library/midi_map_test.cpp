@@ -56,6 +56,7 @@ TEST(MidiMapFile, NoteNamesComeBackAsNumbersAndALoadedMapSavesAsItWas) {
   Installation install("midimap_roundtrip");
   WriteFile("in.ini", Map("In") + "\r\n[Per element map]\r\nMap0.name = 14in snare\r\nMap0.number = 2\r\n"
                       "Map0.note0 = D1\r\nMap0.note1 = #38\r\nMap0.foot_note0 = c#1\r\nMap0.foot_note1 = Eb2\r\n"
+                      "Map0.positional_cc1 = 16\r\nMap0.positional_cc2 = 17\r\n"
                       "[Element type map]\nMap0.element_type = CHOKE\nMap0.channel = 3\nMap0.note0 = 49\n"
                       "Map0.openness_cc = 4\n");
   ClearMIDIMap();
@@ -64,6 +65,7 @@ TEST(MidiMapFile, NoteNamesComeBackAsNumbersAndALoadedMapSavesAsItWas) {
   EXPECT_EQ(std::vector<int>(snare.notes, snare.notes + snare.note_count), (std::vector<int>{38, 38}));
   EXPECT_EQ(std::vector<int>(snare.foot_notes, snare.foot_notes + snare.foot_note_count), (std::vector<int>{37, 51}));
   EXPECT_EQ(snare.channel, 10);
+  EXPECT_EQ(std::make_pair(snare.positional_cc1, snare.positional_cc2), std::make_pair(16, 17));
   MidiNotes choke = Notes(3, {49});  // no foot notes, no positional controllers
   choke.openness_cc = 4;
   EXPECT_EQ(element_type_midi_map.at({Sound::CHOKE, 1}), choke);
