@@ -45,4 +45,22 @@ TEST_F(ScrubBar, DragMovesThePosition) {
   EXPECT_EQ(single.scrub_position, 0);
 }
 
+// The knob stands at the bar's start on the first frame, at its end on the last, half-way
+// between; the bar's scale is a million steps.
+TEST_F(ScrubBar, TheKnobFollowsThePosition) {
+  const struct { uint64_t frames; int position, knob; } cases[] = {
+      {15001, 0, 0}, {15001, 7500, 500000}, {15001, 15000, 1000000}, {2, 1, 1000000}, {1, 0, 0}};
+  gui.tracing = true;
+  input->MoveTo(50, 390);
+  for (const auto& c : cases) {
+    Logger log;
+    log.frame_count = c.frames;
+    log.scrub_position = c.position;
+    Frame([&] { log.DoScrubBar(gui, 100, 400, 300, 20); });
+    ASSERT_FALSE(gui.trace.empty());
+    EXPECT_EQ(gui.trace.front().value, c.knob) << c.frames << " " << c.position;
+    EXPECT_EQ(log.scrub_position, c.position);
+  }
+}
+
 }  // namespace
