@@ -29,6 +29,28 @@ TEST_F(MidiScreen, NoPortsGreyTheMidiModes) {
   EXPECT_EQ(FindText(359)->greyed, true);
 }
 
+// Without MIDI the options are greyed: frames and clicks on them change none, and OK saves
+// nothing.
+TEST_F(MidiScreen, WithoutMidiTheGreyedOptionsStayAsTheyAre) {
+  Ports(1);
+  midi_send_pedal_close = midi_send_cc_only_before_note = true;
+  midi_send_metronome = midi_send_menu_sound = midi_use_mdrummer_hack = false;
+  midi_latency = 1;
+  Enter(kMidiScreen);
+  for (int text : {360, 361, 362, 364, 365}) {
+    const auto* box = FindText(text);
+    ASSERT_NE(box, nullptr) << text;
+    EXPECT_TRUE(box->greyed) << text;
+    ClickAt(box->x + 10, box->y - box->h / 2);
+  }
+  EXPECT_TRUE(midi_send_pedal_close && midi_send_cc_only_before_note);
+  EXPECT_FALSE(midi_send_metronome || midi_send_menu_sound || midi_use_mdrummer_hack);
+  EXPECT_EQ(midi_latency, 1);
+  skyt_test::WriteFile("conf/skytapper.cfg", "[Session]\n");
+  ASSERT_TRUE(Click(224));
+  EXPECT_EQ(skyt_test::ReadFile("conf/skytapper.cfg"), "[Session]\n");
+}
+
 TEST_F(MidiScreen, SevenPortsMakeThreePagesOpeningOnThePortInUse) {
   Ports(7);
   midi_output_number = 13;
