@@ -1,6 +1,8 @@
 // The latency and device screens: the latency text, device pages, None, the first run's
 // Apply and Finish, what a failed and a good Apply leave in the settings file.
+#include "sound/sound.h"
 #include "tests/screens/screen_test_support.h"
+#include "tests/sound/element_test_util.h"
 
 namespace {
 
@@ -194,6 +196,20 @@ TEST_F(AudioScreens, ApplyOpensTheStreamAndDevicePicked) {
       EXPECT_TRUE(Fakes::Called(c.call)) << c.call;
     }
   }
+}
+
+// Test after test the player hears at most five test sounds at once: a sixth press takes the
+// voice of the oldest still playing.
+TEST_F(AudioScreens, TheLatencyTestSoundKeepsToItsFiveVoices) {
+  ResetScreenServices();
+  element_test::WriteWav("sounds/test.wav", element_test::Tone(44100, 5000));
+  ASSERT_TRUE(sound.audio.LoadWav(sound.latency_test_sound, "sounds/test.wav", 5));
+  sound.audio.BeginOffline(256);
+  for (int press = 0; press < 7; ++press) screen_services.play_latency_test();
+  EXPECT_EQ(sound.audio.GetNumPlayingSounds(), 5);
+  sound.audio.StopAllSounds(true);
+  sound.audio.EndOffline();
+  sound.audio.FreeSound(sound.latency_test_sound);
 }
 
 }  // namespace
