@@ -1,5 +1,7 @@
 // The MIDI screen: modes greyed without ports, port pages, the switch into MIDI-only mode and a
 // failed re-open out of it, and the switch still made after a visit to the MIDI-map screens.
+#include <tuple>
+
 #include "frame/platform/platform.h"
 #include "drumming/library_calls.h"
 #include "tests/screens/screen_test_support.h"
@@ -89,6 +91,33 @@ TEST_F(MidiScreen, SevenPortsMakeThreePagesOpeningOnThePortInUse) {
   ASSERT_TRUE(Click(7));
   Frame();
   EXPECT_EQ(Shown(7), "greyed");
+}
+
+// Previous and Next stand in one place and size whether active or greyed: on the first page,
+// on a middle one, and without MIDI.
+TEST_F(MidiScreen, PageButtonsKeepTheirPlaceActiveOrGreyed) {
+  Ports(7);
+  auto buttons = [this] {
+    std::vector<std::tuple<int, int, int, int>> out;
+    for (int text : {306, 7}) {
+      const auto* b = FindText(text);
+      if (b) out.push_back({b->x, b->y, b->w, b->h});
+    }
+    return out;
+  };
+  midi_mode = 2;
+  Enter(kMidiScreen);
+  EXPECT_EQ(Shown(306), "greyed");
+  const auto first_page = buttons();
+  ASSERT_EQ(first_page.size(), 2u);
+  ASSERT_TRUE(Click(7));
+  Frame();
+  EXPECT_EQ(Shown(306), "active");
+  EXPECT_EQ(buttons(), first_page);
+  midi_mode = 0;
+  Enter(kMidiScreen);
+  EXPECT_EQ(Shown(7), "greyed");
+  EXPECT_EQ(buttons(), first_page);
 }
 
 TEST_F(MidiScreen, IntoMidiOnlyReopensThePlainStreamAndSaysSo) {
