@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "frame/platform/platform.h"
+#include "sound/logger.h"
 #include "tests/screens/screen_test_support.h"
 #include "tests/sound/audio_test_util.h"
 
@@ -111,6 +112,28 @@ TEST_F(PlaylistScreen, RemovingEverySongAndOkDeletesThePlaylistFile) {
   EXPECT_TRUE(drummer.playlist.empty());
   ASSERT_TRUE(Click(224));
   EXPECT_FALSE(std::filesystem::exists("conf/playlist.txt"));
+}
+
+// The song under the pointer shows its path where the recordings list shows a recording's:
+// the same place beside the pointer.
+TEST_F(PlaylistScreen, ThePathNoteStandsWhereTheRecordingsNoteDoes) {
+  drummer.playlist = {{"a", "/music/a.ogg"}};
+  logger.recordings.assign(1, {});
+  logger.recordings[0].short_name = "take";
+  logger.recordings[0].path = "/music/take.rec";
+  const int x = 100, y = input->window_height - 81 - 10;
+  auto path_note = [&](int state) {
+    Enter(state);
+    input->MoveTo(x, y);
+    Frame();
+    for (const auto& t : imgui.trace)
+      if (t.label.find("/music/") != std::string::npos) return std::pair{t.x - x, t.y - y};
+    return std::pair{-1000, -1000};
+  };
+  const auto playlist = path_note(kPlaylistScreen);
+  EXPECT_NE(playlist.first, -1000);
+  EXPECT_EQ(playlist, path_note(kRecordingScreen));
+  logger.recordings.clear();
 }
 
 }  // namespace
