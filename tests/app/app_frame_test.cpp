@@ -249,6 +249,11 @@ TEST(FrameStart, AFreshProgramStaysWindowedPlaysNoSongAndItsFirstSwitchEntersFul
         if (is_metronome_playing) wrong += "the metronome plays; ";
         if (drums_muted) wrong += "the drums are muted; ";
         if (have_drummed_this_session) wrong += "the drumming page was counted; ";
+        // Nothing of a session is carried in: no slow frames counted against the graphics, no
+        // WAV export running, the viewer not yet asked for the drumming page.
+        if (bad_state_count != 0) wrong += "slow frames already counted; ";
+        if (exporting_wav) wrong += "a WAV export runs; ";
+        if (show_drumming_ui_when_client_connected) wrong += "the viewer's drumming page is wanted; ";
         full_screen = !full_screen;
         full_screen_toggle_frames = 2;
         DoFullScreenToggle();
