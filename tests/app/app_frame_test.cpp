@@ -479,6 +479,27 @@ TEST_F(Input, MouseYCountsUpwardsAndOnlyTheLeftButtonPresses) {
   EXPECT_EQ(imgui.mouse_x, 5);
 }
 
+// Each key and mouse callback hands the fields the modifiers held with its event; the window
+// as reset holds none.
+TEST_F(Input, EachCallbackHandsOnTheModifiersHeld) {
+  const struct {
+    const char* what;
+    void (*call)();
+  } callbacks[] = {{"key", [] { Keyboard('a', 0, 0); }},
+                   {"special key", [] { Special(100, 0, 0); }},
+                   {"special key up", [] { SpecialUp(100, 0, 0); }},
+                   {"mouse", [] { Mouse(0, 1, 10, 10); }}};
+  for (const auto& c : callbacks) {
+    for (int held : {-1, int(WINDOW_ACTIVE_SHIFT), WINDOW_ACTIVE_CTRL | WINDOW_ACTIVE_ALT}) {
+      ResetWindowServices();
+      if (held >= 0) headless_window.modifiers = held;
+      imgui.modifiers = -1;
+      c.call();
+      EXPECT_EQ(imgui.modifiers, held >= 0 ? held : 0) << c.what << " " << held;
+    }
+  }
+}
+
 TEST_F(Input, CommittedTextIsQueuedAsUtf16UpTo1023Units) {
   SetMarkedText("k");
   InsertText("añß😀b");
