@@ -107,6 +107,28 @@ TEST(InAirPages, RecordReturnsToDrummingUnderAPulsingBorderAndTheMenuOffersStop)
   EXPECT_EQ(CountFiles("recordings", ".sel"), 1);
 }
 
+// Each button of the play menu opens its page with a click; the greyed Sound button (the
+// offline mixer has no output stream) leaves the menu where it is, silently.
+TEST(InAirPages, PlayMenuButtonsOpenTheirPagesAndTheGreyedSoundButtonNothing) {
+  const struct {
+    int button;
+    int state, param;
+    int clicks;
+  } cases[] = {{kBackButton, kPlay, 0, 1},     {kSongsButton, kPlaySong, 0, 1},
+               {kDrumKitButton, kDrumKits, kDrumKits, 1}, {kMetronomeButton, kMetronome, 0, 1},
+               {kSoundButton, kPlayMenu, 0, 0}};
+  InAirKit kit("inair_play_menu");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.button);
+    kit.Enter(kPlayMenu);
+    const int clicks = kit.Clicks();
+    kit.Hit(c.button);
+    EXPECT_EQ(interface_state, c.state);
+    EXPECT_EQ(state_param, c.param);
+    EXPECT_EQ(kit.Clicks(), clicks + c.clicks);
+  }
+}
+
 TEST(InAirPages, PresetNoticeFollowsTheIntroOnPresetKitsOnly) {
   const struct {
     int param;
