@@ -205,6 +205,51 @@ TEST_F(LightingTest, SkipAsksBeforeDroppingTheBrightPlaces) {
   }
 }
 
+// The "T" icon (top right) hides the page's lines and brings them back, on each step of the
+// lighting check and on the seat page before it.
+TEST_F(LightingTest, TheTextIconHidesAndShowsTheLinesOnEveryStep) {
+  const Scene spot{{100, 100, 0.5f}};
+  const int none = -1;
+  const struct {
+    const char* step;
+    Calibration::Stage stage;
+    int presses;  // 0: still counting down, 1: undecided, 2: Compensate pressed, 3: then Next
+    bool first_run;
+    std::vector<std::pair<int, int>> lines;  // none: the line is empty
+  } cases[] = {
+      {"counting down", Calibration::kLighting, 0, false, {{1, kTextCheckingLightConditions}, {2, kTextKnowLightingFine}}},
+      {"undecided", Calibration::kLighting, 1, false, {{2, kTextKnowLightingFine}, {14, kTextSkytapperCompensateBright}}},
+      {"compensation start", Calibration::kLighting, 2, false, {{3, kTextMakeSureFoot}, {7, kTextNotAbleToDrum}}},
+      {"compensating", Calibration::kLighting, 3, false, {{2, none}, {16, kTextFootPiecesOut}}},
+      {"seat, first run", Calibration::kSeat, 0, true,
+       {{0, kTextTurnCameraSideways}, {1, kTextSitDrawnDrummer}, {2, kTextThenGoSit}}},
+      {"seat", Calibration::kSeat, 0, false, {{0, kTextTurnCameraSideways}, {1, kTextSitDrawnDrummer}, {2, none}}},
+  };
+  const bool never_ran = drummer.Never_Ran;
+  const int w = WindowWidth(), h = WindowHeight();
+  const auto lines_shown = [&](const std::vector<std::pair<int, int>>& lines, bool shown) {
+    for (const auto& [line, text] : lines)
+      EXPECT_EQ(kit_.Line(line), shown && text != none ? GetUtf8(TextId(text)) : "") << line;
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.step);
+    drummer.Never_Ran = c.first_run;
+    calibration.Start(false);
+    Enter(c.stage, 0, true, false);
+    RunWhileChecking(spot, c.presses == 0 ? 10 : 130);
+    if (c.presses >= 2) kit_.Click(int(0.25 * w) + 120 + 200, int(0.16 * h) - 25, spot);  // Compensate
+    if (c.presses >= 3) kit_.Click(int(0.5 * w) - 52 + 50, int(0.53 * h) - 25, spot);      // Next
+    kit_.Frame(spot);
+    lines_shown(c.lines, true);
+    for (bool shown : {false, true}) {
+      kit_.Click(w - 28, 30, spot);
+      kit_.Frame(spot);
+      lines_shown(c.lines, shown);
+    }
+  }
+  drummer.Never_Ran = never_ran;
+}
+
 // Coming from the seat page, good lighting waits for OK, which goes back to the seat page.
 TEST_F(LightingTest, GoodLightingFromTheSeatWaitsForOk) {
   Enter(Calibration::kLightingFromSeat, 0, true, false);
