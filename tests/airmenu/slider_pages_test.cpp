@@ -145,6 +145,28 @@ TEST(SliderPages, HihatAndChokePagesShowTheirLinesAndHandBackAnEarlierChange) {
   }
 }
 
+// On the pages played with the kit, Done waits for the stick to rest on it: a stroke passing
+// through it, as a drum stroke would, leaves nothing.
+TEST(SliderPages, DoneOnThePagesWithTheKitNeedsActivation) {
+  const struct {
+    int state, p1, p2;
+  } cases[] = {{kAdjustAnyVolume, 139, 0},           {kAdjustAnyVolume, kMasterLevel, 0},
+               {kAdjustMidiSettings, 139, 0},        {kAdjustHihatRangeAndSplash, kAdjustDrums, 0},
+               {kAdjustHihatClutch, kAdjustDrums, 0}, {kAdjustCymbalChoking, kAdjustDrums, 0}};
+  InAirKit kit("done_activation");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "state " << c.state << " " << c.p1);
+    skyt_test::LoadAdjustKit();
+    skyt_test::EnterPage(kit, c.state, c.p1, c.p2, kAdjustDrums);
+    ASSERT_NE(kit.Button(kDoneButton), nullptr);
+    kit.Hit(kDoneButton);
+    EXPECT_EQ(interface_state, c.state);
+    kit.Run(StrokeScript::Rest(130));
+    skyt_test::HitActivated(kit, kDoneButton);
+    EXPECT_NE(interface_state, c.state);
+  }
+}
+
 TEST(SliderPages, ChokeZoneSliderReportsTheChangeToTheHub) {
   InAirKit kit("choke_page");
   skyt_test::LoadAdjustKit();
