@@ -30,6 +30,7 @@
 #include "frame/window.h"
 #include "frame/ini_file.h"
 #include "render/imgui.h"
+#include "render/webcam_window.h"
 #include "sound/sound.h"
 #include "tests/support/free_ports.h"
 #include "tests/support/in_air_kit.h"
@@ -509,12 +510,44 @@ TEST(InAirFrame, FrozenPictureRowsAreReadAndUploadedUnpadded) {
   glPixelStorei(GL_PACK_ALIGNMENT, 4);
   EXPECT_TRUE(std::equal(read.begin(), read.begin() + size, uploaded.begin())) << "the texture's rows are sheared";
   glDeleteTextures(1, &texture);
-  // A window one pixel wide still gives a picture; an empty one gives none.
-  for (const int narrow : {0, 1}) {
-    texture = FreezePicture(narrow, h);
-    EXPECT_EQ(glIsTexture(texture) == GL_TRUE, narrow == 1) << narrow;
+  // A window one pixel wide or high still gives a picture; an empty one gives none.
+  const struct {
+    int w, h;
+  } sizes[] = {{0, h}, {1, h}, {w, 0}, {w, 1}};
+  for (const auto& s : sizes) {
+    texture = FreezePicture(s.w, s.h);
+    EXPECT_EQ(glIsTexture(texture) == GL_TRUE, s.w > 0 && s.h > 0) << s.w << "x" << s.h;
     glDeleteTextures(1, &texture);
   }
+}
+
+// The red of the bright places the lighting check found lies over the kit in the graphics
+// modes that draw it, the markers-only mode's frozen picture included.
+TEST(InAirFrame, TheBrightPlacesShowRedInEachModeThatDrawsTheKit) {
+  InAirKit kit("inair_bright_places");
+  kit.Enter(kPlay);
+  const std::vector<unsigned char> clear(Webcam::kWidth * Webcam::kHeight, 0);
+  std::vector<unsigned char> marked = clear;
+  for (int y = 100; y < 140; ++y)
+    for (int x = 150; x < 170; ++x) marked[y * Webcam::kWidth + x] = 255;
+  const int x = int(WebcamWindowMapping::WebcamXToWindowX(160));
+  const int y = int(WebcamWindowMapping::WebcamYToWindowY(120));
+  const auto redness = [&](const std::vector<unsigned char>& overlay, int mode) {
+    Calibration::m_dead_pixels_image.UpdateData(overlay.data());
+    graphics_mode = mode;
+    ChangeInterfaceState(kPlay, 0, 0, 0);
+    kit.Run(StrokeScript::Rest(3));
+    const std::array<int, 4> p = kit.gl().Pixel(x, y);
+    return p[0] - std::max(p[1], p[2]);
+  };
+  for (const int mode : {kGraphicsNormal, kGraphicsMarkersOnly, kGraphicsSlow}) {
+    const int without = redness(clear, mode);
+    EXPECT_GT(redness(marked, mode), without + 60) << "mode " << mode;
+  }
+  Calibration::m_dead_pixels_image.UpdateData(clear.data());
+  LeaveMarkersOnly();
+  graphics_mode = kGraphicsNormal;
+  ChangeInterfaceState(kPlay, 0, 0, 0);
 }
 
 TEST(InAirFrame, WizardStartsWhereTheRunCalls) {
