@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -27,9 +29,11 @@
 #include "render/font.h"
 #include "render/imgui.h"
 #include "render/webcam_window.h"
+#include "tests/support/fake_host_clock.h"
 #include "tests/support/fake_libusb.h"
 #include "tests/support/in_air_kit.h"
 #include "tests/support/kit_choices.h"
+#include "tests/support/test_dirs.h"
 #include "tracking/webcam.h"
 
 using skyt_test::Chosen;
@@ -303,6 +307,50 @@ TEST_F(WizardPagesTest, CameraFormTextsShowGlyphsNotBoxes) {
     ++texts;
   }
   EXPECT_EQ(texts, 7);  // two questions, four answers, the note on the preferences
+}
+
+// A stage picture is loaded on its first try, whatever the clock shows; one that could not be
+// read is tried again a second later, not before. A run of its own: the first try of the run.
+TEST_F(WizardPagesTest, AStagePictureThatFailedIsTriedAgainASecondLater) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const auto run = [&] {
+    // A picture from the images folder, not one of those built into the program.
+    const std::string name = "a-picture-on-disk.png", path = "data/images/" + name;
+    std::filesystem::create_directories("data/images");
+    std::filesystem::copy_file(skyt_test::BuildDir() + "/generated/images/png/drummer-sitting-right.png", path);
+    // Whether the window differs from what it shows without a picture.
+    const auto drawn = [&] {
+      kit_.gl().Clear();
+      calibration.DrawCurrentImage(Calibration::kOverWindow);
+      std::vector<std::array<int, 4>> pixels;
+      for (int y = 0; y < kit_.gl().height(); y += 8)
+        for (int x = 0; x < kit_.gl().width(); x += 8) pixels.push_back(kit_.gl().Pixel(x, y));
+      return pixels;
+    };
+    const auto none = drawn();
+    const auto shown = [&](uint64_t nanos) {
+      skyt_test::SetHostTimeNanos(nanos);
+      calibration.LoadStagePicture(name);
+      return drawn() != none;
+    };
+    const struct {
+      uint64_t now;
+      bool readable, shown;
+    } tries[] = {{500'000'000, true, true},         // the first try, half a second after boot
+                 {2'000'000'000, false, false},     // fails
+                 {2'999'999'999, true, false},      // too soon to try again
+                 {3'000'000'000, true, true}};
+    int step = 1;
+    for (const auto& t : tries) {
+      calibration.DeleteCurrentImage();
+      if (!t.readable) std::filesystem::rename(path, path + ".kept");
+      if (t.readable && !std::filesystem::exists(path)) std::filesystem::rename(path + ".kept", path);
+      if (shown(t.now) != t.shown) std::_Exit(step);
+      ++step;
+    }
+    std::_Exit(0);
+  };
+  EXPECT_EXIT(run(), testing::ExitedWithCode(0), "");
 }
 
 TEST_F(WizardPagesTest, SeatPageWarnsOfABrightPlaceAndOffersDoneLate) {
