@@ -223,6 +223,28 @@ TEST_F(EditBoxTest, HeldLeftRepeatsAfter400ThenEvery50Milliseconds) {
   input->Let(GLUT_LEFT);
 }
 
+// The caret shows in its blink's on phase, and in the off phase while a caret key is held that
+// can move it (in a box of blanks the caret is the one tall dark line).
+TEST_F(EditBoxTest, CaretShowsWhenOnOrWhileAKeyCanMoveIt) {
+  strcpy(text, "   ");
+  StartEditing(0);
+  const struct { bool on; int key; int at; bool shown; } cases[] = {
+      {true, 0, 1, true},           {false, 0, 1, false},          {false, GLUT_LEFT, 1, true},
+      {false, GLUT_LEFT, 0, false}, {false, GLUT_RIGHT, 2, true},  {false, GLUT_RIGHT, 3, false},
+  };
+  for (const auto& c : cases) {
+    gui.caret = c.at;
+    gui.caret_visible = c.on;
+    gui.caret_blink_due = input->now + 10000;
+    if (c.key) input->Hold(c.key);
+    gl->Clear(0, 0, 0, 1);
+    Box();
+    if (c.key) input->Let(c.key);
+    const int dark = gl->CountDiffering(kX + 3, kY - kH + 3, kX + kW - 3, kY - 3, {245, 244, 242, 255}, 100);
+    EXPECT_EQ(dark > 10, c.shown) << c.on << " " << c.key << " " << c.at << ": " << dark;
+  }
+}
+
 TEST_F(EditBoxTest, MouseSetsTheCaretAtTheNearestBoundaryAndDragSelects) {
   strcpy(text, "WWWW");
   Box();
