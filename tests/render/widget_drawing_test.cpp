@@ -277,6 +277,8 @@ TEST_F(WidgetDrawingTest, ButtonFacesShowHotAndPressed) {
   gl.Clear(0, 0, 0, 1);
   RoundButtonBackground(x, y, 30, false, false, false, false);
   EXPECT_TRUE(Near(gl.Pixel(x, y), Rgb(224, 223, 221)));
+  // And it is a disc of its radius: as many pixels as pi r^2.
+  EXPECT_NEAR(gl.CountDiffering(x - 40, y - 40, x + 40, y + 40, Rgb(0, 0, 0), 0), M_PI * 30 * 30, 50);
 }
 
 TEST_F(WidgetDrawingTest, CheckBoxMarks) {
