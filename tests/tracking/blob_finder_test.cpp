@@ -89,6 +89,42 @@ TEST_F(BlobFinderTest, DeadPixelsDropTheirBlobSilently) {
   EXPECT_EQ(std::count(mask, mask + 320 * 240, 1), 0);
 }
 
+// A blob dropped for a dead pixel does not count towards too many blobs, whether its run is the
+// first of the scan or the last: eight live blobs of four asked are too many, not far too many.
+TEST_F(BlobFinderTest, DeadBlobsDoNotCountTowardsTooMany) {
+  for (const int dead_y : {60, 200}) {
+    SCOPED_TRACE(dead_y);
+    w.Fill(10);
+    w.cam.ResetDeadPixels();
+    for (int i = 0; i < 8; ++i) w.Set(80 + (i % 4) * 40, 100 + (i / 4) * 40, 200);
+    w.Set(160, dead_y, 200);
+    w.cam.SetDeadPixel(160, dead_y);
+    EXPECT_EQ(Find(4), 4);
+    EXPECT_EQ(w.cam.GetStatus(), Webcam::kStatusTooManyBlobs);
+  }
+}
+
+// Too many blobs: the largest are picked among this frame's blobs, never among those an earlier
+// frame left in the finder's tables.
+TEST_F(BlobFinderTest, TooManyBlobsArePickedFromThisFrameOnly) {
+  const int T = w.cam.GetThreshold();
+  for (const bool windowed : {false, true}) {
+    SCOPED_TRACE(windowed ? "windowed" : "whole frame");
+    auto find = [&](int max) {
+      return windowed ? w.cam.FindBlobs(blobs, max, T + 1, 0, 319, 0, 239) : Find(max);
+    };
+    // Five specks and, below them, a blob of 100 pixels: six blobs, all of them returned.
+    w.Fill(10);
+    for (int i = 0; i < 5; ++i) w.Set(80 + i * 40, 100, 200);
+    w.Rect(150, 180, 159, 189, 200);
+    ASSERT_EQ(find(8), 6);
+    // Then the five specks alone, one more than asked for: four of them.
+    w.Rect(150, 180, 159, 189, 10);
+    ASSERT_EQ(find(4), 4);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(blobs[i].ymin, 100) << i;
+  }
+}
+
 TEST_F(BlobFinderTest, SelectionAndStatus) {
   // Five blobs of different sizes: the four largest, status 1.
   for (int i = 0; i < 5; ++i) w.Rect(60 + i * 40, 100, 60 + i * 40 + i, 100 + i, 200);
