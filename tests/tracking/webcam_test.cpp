@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <fstream>
 #include <limits>
@@ -274,6 +275,12 @@ TEST_F(MergedBlobs, RecoveredDiscsGoToOppositeCorners) {
   EXPECT_FLOAT_EQ(out[0].x, m.x);
   EXPECT_FLOAT_EQ(out[0].radius, 3.0f);
   EXPECT_FLOAT_EQ(out[1].radius, 4.1f);
+  auto box = [](const Webcam::Blob& b) { return std::array<int, 4>{b.xmin, b.ymin, b.xmax, b.ymax}; };
+  for (const Webcam::Blob& b : out) {
+    EXPECT_FLOAT_EQ(b.x, m.x);
+    EXPECT_FLOAT_EQ(b.y, m.y);
+    EXPECT_EQ(box(b), box(m));
+  }
   EXPECT_FALSE(w.cam.RecoverMergedBlobs(m, 5.9f, 3.0f, out));  // -0.9: centred
   ASSERT_TRUE(w.cam.RecoverMergedBlobs(m, 4.0f, 3.0f, out));   // 1.0: corners
   const float mid = (m.xmin + m.xmax) * 0.5f;
@@ -284,6 +291,11 @@ TEST_F(MergedBlobs, RecoveredDiscsGoToOppositeCorners) {
   EXPECT_FLOAT_EQ(out[0].x, m.xmax - 3.0f);
   EXPECT_FLOAT_EQ(out[0].y, m.ymax - 3.0f);
   EXPECT_EQ(out[0].xmin, m.xmax - 6);
+  // Each disc's box spans its diameter from the corner it sits in.
+  EXPECT_EQ(box(out[1]), (std::array<int, 4>{m.xmin, m.ymin, m.xmin + 8, m.ymin + 8}));
+  EXPECT_EQ(box(out[0]), (std::array<int, 4>{m.xmax - 6, m.ymax - 6, m.xmax, m.ymax}));
+  EXPECT_FLOAT_EQ(out[1].radius, 4.0f);
+  EXPECT_FLOAT_EQ(out[0].radius, 3.0f);
   // A centre right in the box's middle leans to neither side either.
   w.Fill(10);
   w.Rect(100, 100, 105, 105, 255);
