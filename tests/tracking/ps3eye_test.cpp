@@ -214,6 +214,41 @@ TEST_F(CameraTest, ResolutionAndFrameRateChoice) {
   PSEyeDestroy();
 }
 
+// Each frame rate the camera offers is chosen when asked for, and a rate between two offered
+// ones rounds down to the slower; beyond the table's ends the fastest or the slowest is taken.
+TEST_F(CameraTest, EveryOfferedFrameRateIsChosenAndOthersRoundDown) {
+  fake_usb::PlugCamera();
+  auto& cams = ps3eye::PS3EYECam::getDevices(true);
+  ASSERT_EQ(cams.size(), 1u);
+  ps3eye::PS3EYECam* cam = cams[0];
+  struct Row {
+    int width, asked, chosen;
+  } rows[] = {
+      {320, 200, 125}, {320, 125, 125}, {320, 124, 100}, {320, 100, 100}, {320, 99, 75},
+      {320, 75, 75},   {320, 74, 60},   {320, 60, 60},   {320, 59, 50},   {320, 50, 50},
+      {320, 49, 40},   {320, 40, 40},   {320, 39, 30},   {320, 30, 30},   {320, 1, 30},
+      {640, 100, 60},  {640, 60, 60},   {640, 59, 50},   {640, 50, 50},   {640, 49, 40},
+      {640, 40, 40},   {640, 39, 30},   {640, 30, 30},   {640, 29, 15},   {640, 15, 15},
+      {640, 1, 15},
+  };
+  int width = 0;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.width << " at " << row.asked);
+    if (row.width != width) ASSERT_TRUE(cam->init(width = row.width, row.width * 3 / 4, 125));
+    const ps3eye::RateRow* table = row.width == 640 ? ps3eye::rate_0 : ps3eye::rate_1;
+    const int n = row.width == 640 ? 5 : 7;
+    const ps3eye::RateRow* want = nullptr;
+    for (int i = 0; i < n; ++i)
+      if (table[i].fps == row.chosen) want = &table[i];
+    ASSERT_NE(want, nullptr) << "no row for " << row.chosen;
+    fake_usb::ClearLogs();
+    cam->ov534_set_frame_rate(row.asked);
+    EXPECT_EQ(fake_usb::SensorWrites(), (std::vector<RegWrite>{{0x11, want->r11}, {0x0d, want->r0d}}));
+    EXPECT_EQ(fake_usb::BridgeRegister(0xe5), want->re5);
+  }
+  PSEyeDestroy();
+}
+
 TEST_F(CameraTest, SccbStatusBusyIsRetriedSilentlyAndErrorsAreReported) {
   fake_usb::PlugCamera();
   auto& cams = ps3eye::PS3EYECam::getDevices(true);
