@@ -313,6 +313,30 @@ TEST_F(LabelerTest, AfterAMergeTheNearerBlobGoesToTheNearerHand) {
   }
 }
 
+// Coming out of a merge at the same depth, each hand takes the blob on its own side, whether the
+// hands met left or right of the picture's middle.
+TEST_F(LabelerTest, AfterAMergeAtOneDepthEachHandTakesItsSide) {
+  for (const float c : {110.0f, 210.0f}) {
+    SCOPED_TRACE(c);
+    Labeler fresh;
+    IniFile none;
+    fresh.Init(w.cam, none);
+    MocapMarker r, l, rf, lf;
+    auto label = [&](std::vector<Webcam::Blob> blobs) {
+      fresh.Label(blobs.data(), int(blobs.size()), false, 1.0f, r, l, rf, lf);
+    };
+    for (int i = 0; i < 6; ++i) label({B(c - 25 + 3 * i, 80), B(c + 25 - 3 * i, 80)});
+    ASSERT_GT(r.GetLastPosition()->x, l.GetLastPosition()->x);
+    w.Fill(10);
+    label({B(c, 80, 5)});
+    ASSERT_TRUE(fresh.MergeActive());
+    label({B(c - 12, 80), B(c + 12, 80)});
+    ASSERT_FALSE(fresh.MergeActive());
+    EXPECT_FLOAT_EQ(r.GetLastPosition()->x, c + 12);
+    EXPECT_FLOAT_EQ(l.GetLastPosition()->x, c - 12);
+  }
+}
+
 TEST(LabelerHelpers, RadiusRangeAndHull) {
   EXPECT_FLOAT_EQ(RadiusRange(4.0f), 0.039f);
   EXPECT_FLOAT_EQ(RadiusRange(std::numeric_limits<float>::quiet_NaN()), 0.039f);
@@ -392,6 +416,12 @@ TEST_F(LabelerTest, DebugDrawingAndTheReachHull) {
     EXPECT_NEAR(gl.Pixel(110, 100)[0], h.size == 3 ? 38 : 0, 1) << h.size;  // beside the triangle
   }
   EXPECT_FALSE(glIsEnabled(GL_STENCIL_TEST));
+  // Later drawing leaves the stencil alone again.
+  for (const GLenum op : {GL_STENCIL_FAIL, GL_STENCIL_PASS_DEPTH_FAIL, GL_STENCIL_PASS_DEPTH_PASS}) {
+    GLint v = 0;
+    glGetIntegerv(op, &v);
+    EXPECT_EQ(v, GL_KEEP) << op;
+  }
   Labeler::m_show_hull = false;
   Labeler::m_convex_hull = nullptr;
   Labeler::m_convex_hull_size = 0;
