@@ -5,5 +5,7 @@
 namespace skyt_test {
 
 long AllocationCount();
+// Blocks allocated and not yet freed.
+long LiveAllocations();
 
 }  // namespace skyt_test

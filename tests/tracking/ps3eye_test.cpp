@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/allocation_count.h"
 #include "tests/support/fake_libusb.h"
 #include "tests/support/ps3eye_packets.h"
 #include "tracking/ps3eye.h"
@@ -470,6 +471,25 @@ TEST_F(CameraTest, AFailedResubmissionEndsTheStreamCleanly) {
   PSEyeStop();
   EXPECT_EQ(fake_usb::TransfersInFlight(), 0);
   EXPECT_EQ(fake_usb::TransferMisuse(), 0);
+}
+
+// A camera found, streaming and destroyed again gives back all it took: unplugging and plugging
+// in again for hours does not grow the program.
+TEST_F(CameraTest, ADestroyedCameraGivesBackAllItsMemory) {
+  auto use_camera = [&] {
+    fake_usb::PlugCamera();
+    ASSERT_EQ(PSEyeInit(), 0);
+    PSEyeStart(1);
+    const auto a = PatternFrame(320, 240, 1);
+    fake_usb::Feed(packets_.Frame(a));
+    ExpectFrame(a);
+    PSEyeStop();
+    PSEyeDestroy();
+  };
+  use_camera();  // the first use sets up the USB context for good
+  const long live = skyt_test::LiveAllocations();
+  use_camera();
+  EXPECT_EQ(skyt_test::LiveAllocations(), live);
 }
 
 TEST_F(CameraTest, AFailedFirstSubmissionIsALostCamera) {
