@@ -189,6 +189,29 @@ TEST_F(CameraTest, StartInTrackingModeWritesTheStartSequence) {
   EXPECT_EQ(b, 190);
 }
 
+// The sensor's window (0x18 and 0x29 count 4 columns, 0x1a and 0x2c 2 rows) and the bridge's
+// (0xc0 and 0xc1 count 8 pixels) are the picture's size once initialised and in either mode.
+TEST_F(CameraTest, SensorAndBridgeWindowsAreThePictureSize) {
+  fake_usb::PlugCamera();
+  ASSERT_EQ(PSEyeInit(), 0);
+  const struct {
+    int mode, width, height;
+  } rows[] = {{-1, 640, 480}, {1, 320, 240}, {0, 640, 480}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.mode);
+    if (row.mode >= 0) {
+      PSEyeStop();
+      PSEyeStart(row.mode);
+    }
+    EXPECT_EQ(fake_usb::SensorRegister(0x18) * 4, row.width);
+    EXPECT_EQ(fake_usb::SensorRegister(0x29) * 4, row.width);
+    EXPECT_EQ(fake_usb::SensorRegister(0x1a) * 2, row.height);
+    EXPECT_EQ(fake_usb::SensorRegister(0x2c) * 2, row.height);
+    EXPECT_EQ(fake_usb::BridgeRegister(0xc0) * 8, row.width);
+    EXPECT_EQ(fake_usb::BridgeRegister(0xc1) * 8, row.height);
+  }
+}
+
 TEST_F(CameraTest, ResolutionAndFrameRateChoice) {
   fake_usb::PlugCamera();
   auto& cams = ps3eye::PS3EYECam::getDevices(true);
