@@ -343,6 +343,8 @@ TEST_F(CameraTest, BrokenFramesAreNeverPublished) {
       {"cut packet", {.cut = 30}},
       {"packet shorter than its header", {.cut = 31, .cut_bytes = 2040}},
       {"bad header", {.bad_header = 40}},
+      {"bad header on the first packet", {.bad_header = 0}},
+      {"bad header on the end packet", {.bad_header = last}},
       {"error flag on the first packet", {.error_flag = 0}},
   };
   uint32_t seed = 100;
