@@ -117,6 +117,16 @@ TEST(MocapMarker, TooShortAFallIsNeverTested) {
   MocapMarker n;
   std::vector<float> ys2 = {50, 49, 48, 52, 58, 66, 76, 75.95f, 75.95f, 75.9f};
   EXPECT_EQ(Feed(n, ys2, 1.0f).size(), 1u);
+  // A marker labelled for a while before the detector first looks at it (a screen that only
+  // labels), falling: the log shows the descent's first frame and no rise.
+  MocapMarker late;
+  late.Update(B(100, 50), true);
+  late.Update(B(100, 52), true);
+  float speed = 0, hitY = 0;
+  EXPECT_FALSE(late.DetectHit(1.0f, speed, hitY, false, 1.0f, false));
+  EXPECT_FALSE(late.m_ascending);
+  EXPECT_EQ(late.m_down_count, 1);
+  EXPECT_EQ(late.m_up_count, 0);
 }
 
 TEST(MocapMarker, UnreliableSamplesNeedTheFixedThreshold) {
