@@ -244,6 +244,9 @@ TEST(MidiMapLibrary, TheChosenIndexFollowsItsMapAcrossSavesDeletesAndStarts) {
   EXPECT_EQ(fresh.GetMidiMap(12)->Name, "Zed");
   EXPECT_EQ(c.DeleteMidiMap(12, error), 11);
   EXPECT_EQ(drummer.GetMidiMapIndex(), -1);
+  drummer.SetMidiMapIndex(0);
+  EXPECT_EQ(c.DeleteMidiMap(1, error), 1);
+  EXPECT_EQ(drummer.GetMidiMapIndex(), 0);
 }
 
 TEST(MidiMapLibrary, SavingKeepsTheActiveMapAndFailuresKeepTheOldFile) {

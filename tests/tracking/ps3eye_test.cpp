@@ -335,6 +335,7 @@ TEST_F(CameraTest, BrokenFramesAreNeverPublished) {
   struct Case {
     const char* name;
     PacketFaults faults;
+    int extra_bytes = 0;  // added to the frame's size
   };
   const Case cases[] = {
       {"dropped packet", {.drop = 10}},
@@ -346,10 +347,13 @@ TEST_F(CameraTest, BrokenFramesAreNeverPublished) {
       {"bad header on the first packet", {.bad_header = 0}},
       {"bad header on the end packet", {.bad_header = last}},
       {"error flag on the first packet", {.error_flag = 0}},
+      // 76 packets, one cut to make exactly a whole frame, then an end packet that overflows it.
+      {"end packet past a whole frame", {.cut = 30, .cut_bytes = 1136}, 1400},
   };
   uint32_t seed = 100;
   for (const Case& c : cases) {
-    const auto bad = PatternFrame(320, 240, seed++);
+    auto bad = PatternFrame(320, 240, seed++);
+    bad.resize(bad.size() + c.extra_bytes, 0xEE);
     const auto good = PatternFrame(320, 240, seed++);
     fake_usb::Feed(packets_.Frame(bad, c.faults));
     fake_usb::Feed(packets_.Frame(good));
