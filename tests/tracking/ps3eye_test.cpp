@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <span>
 #include <thread>
 #include <vector>
 
@@ -259,11 +260,11 @@ TEST_F(CameraTest, EveryOfferedFrameRateIsChosenAndOthersRoundDown) {
   for (const Row& row : rows) {
     SCOPED_TRACE(testing::Message() << row.width << " at " << row.asked);
     if (row.width != width) ASSERT_TRUE(cam->init(width = row.width, row.width * 3 / 4, 125));
-    const ps3eye::RateRow* table = row.width == 640 ? ps3eye::rate_0 : ps3eye::rate_1;
-    const int n = row.width == 640 ? 5 : 7;
+    const std::span<const ps3eye::RateRow> table =
+        row.width == 640 ? std::span<const ps3eye::RateRow>(ps3eye::rate_0) : ps3eye::rate_1;
     const ps3eye::RateRow* want = nullptr;
-    for (int i = 0; i < n; ++i)
-      if (table[i].fps == row.chosen) want = &table[i];
+    for (const ps3eye::RateRow& rate : table)
+      if (rate.fps == row.chosen) want = &rate;
     ASSERT_NE(want, nullptr) << "no row for " << row.chosen;
     fake_usb::ClearLogs();
     cam->ov534_set_frame_rate(row.asked);
