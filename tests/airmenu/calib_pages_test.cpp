@@ -279,7 +279,9 @@ TEST_F(WizardPagesTest, CameraFormTextsShowGlyphsNotBoxes) {
   drummer.Ran_After_Stand_Update = false;
   imgui.tracing = true;
   Enter(Calibration::kCamera, 0, true);
-  Frames(50);
+  Frames(44);
+  EXPECT_EQ(Traced(kTextWhichDominantHand), 0);  // the veil's last frame of fading; the form comes next
+  Frames(6);
   imgui.tracing = false;
   // The page draws in window units over the whole colour buffer.
   const float sx = float(kit_.gl().width()) / WindowWidth(), sy = float(kit_.gl().height()) / WindowHeight();
