@@ -389,6 +389,7 @@ TEST_F(LabelerTest, DebugDrawingAndTheReachHull) {
     EXPECT_EQ(at(100, 60), m.colour) << m.mode;
     EXPECT_EQ(at(102, 60), m.colour) << m.mode;  // five pixels across
     EXPECT_EQ(at(104, 60), black) << m.mode;
+    glColor3f(1, 1, 1);  // each call sets its own colour
     RenderRadius(120, 2, m.mode, 3);  // camera x 160 to 210 on row 120
     EXPECT_EQ(at(161, 120), m.colour) << m.mode;
     EXPECT_EQ(at(207, 120), m.colour) << m.mode;
