@@ -259,7 +259,9 @@ TEST_F(CameraTest, EveryOfferedFrameRateIsChosenAndOthersRoundDown) {
   int width = 0;
   for (const Row& row : rows) {
     SCOPED_TRACE(testing::Message() << row.width << " at " << row.asked);
-    if (row.width != width) ASSERT_TRUE(cam->init(width = row.width, row.width * 3 / 4, 125));
+    if (row.width != width) {
+      ASSERT_TRUE(cam->init(width = row.width, row.width * 3 / 4, 125));
+    }
     const std::span<const ps3eye::RateRow> table =
         row.width == 640 ? std::span<const ps3eye::RateRow>(ps3eye::rate_0) : ps3eye::rate_1;
     const ps3eye::RateRow* want = nullptr;
