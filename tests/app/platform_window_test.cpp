@@ -79,6 +79,9 @@ TEST_F(GlutWindow, OpensAt960x720WithItsTitle) {
   EXPECT_EQ(r.output, wid_ + "\n");
   r = SpawnAndWait({"xdotool", "getwindowgeometry", wid_}, nullptr);
   EXPECT_NE(r.output.find("Position: 160,152"), std::string::npos) << r.output;
+  // Frames are swapped whole; masked air widgets draw through the stencil.
+  EXPECT_EQ(glutGet(GLUT_WINDOW_DOUBLEBUFFER), 1);
+  EXPECT_GT(glutGet(GLUT_WINDOW_STENCIL_SIZE), 0);
 }
 
 // Puts the two letters on spare key codes, as a French and a Russian layout would.
