@@ -101,6 +101,13 @@ TEST(DeadPixels, TooManyRunsOrAreasAreRefused) {
   EXPECT_FLOAT_EQ(blobs[0].y, 119.5f);
 }
 
+// Isolated discs 20 pixels apart, 50 to a row.
+std::vector<Webcam::Blob> Scattered(int n) {
+  std::vector<Webcam::Blob> discs;
+  for (int i = 0; i < n; ++i) discs.push_back(Disc(float(i % 50 * 20), float(i / 50 * 20), 1));
+  return discs;
+}
+
 TEST(DeadPixels, MergeBlobsGroupsNeighbours) {
   struct Case { std::vector<Webcam::Blob> in; int groups; float first_radius; } cases[] = {
       {{}, 0, 0},
@@ -108,10 +115,11 @@ TEST(DeadPixels, MergeBlobsGroupsNeighbours) {
       {{Disc(0, 0, 1), Disc(6, 0, 1), Disc(12, 0, 1)}, 1, 7},  // a chain: 0-1 and 1-2 near
       {{Disc(0, 0, 1), Disc(6, 0, 1), Disc(100, 0, 1), Disc(106, 0, 1)}, 2, 4},
       {{Disc(0, 0, 1), Disc(7, 0, 1)}, 2, 1},  // 7 is not less than 1 + 1 + 5
+      {Scattered(1001), 1000, 1},  // at most 1000 written
   };
   for (const Case& c : cases) {
-    Webcam::Blob out[8];
-    ASSERT_EQ(dead_pixels::MergeBlobs(c.in.data(), int(c.in.size()), out), c.groups);
+    std::vector<Webcam::Blob> out(c.in.size() + 1);
+    ASSERT_EQ(dead_pixels::MergeBlobs(c.in.data(), int(c.in.size()), out.data()), c.groups);
     if (c.groups > 0) {
       EXPECT_FLOAT_EQ(out[0].radius, c.first_radius);
     }
