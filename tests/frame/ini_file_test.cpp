@@ -141,6 +141,12 @@ TEST_F(IniTest, ReplaceSectionKeepsEverythingElse) {
   EXPECT_EQ(Read(path), "; top\n[Session]\nA = 9\n[Sound]\nB = 2\n[Session]\nC = 3");
   ASSERT_TRUE(IniFile::ReplaceSection(path, "Drummer", {"[Drummer]", "D = 4"}));
   EXPECT_EQ(Read(path), "; top\n[Session]\nA = 9\n[Sound]\nB = 2\n[Session]\nC = 3\n[Drummer]\nD = 4\n");
+  // A file already ending its last line, or empty, gets no blank line before the new section.
+  for (const char* before : {"A = 1\n", ""}) {
+    path = Write(dir, before);
+    ASSERT_TRUE(IniFile::ReplaceSection(path, "Drummer", {"[Drummer]"}));
+    EXPECT_EQ(Read(path), std::string(before) + "[Drummer]\n");
+  }
 }
 
 TEST_F(IniTest, PrefixRewritersMatchRawLineStarts) {
