@@ -73,7 +73,7 @@ class Frame : public ::testing::Test {
     });
     interface_state = 16;
     graphics_mode = 0;
-    render_what = 1;
+    render_what = kPhaseMiddle;
     frames_until_song_start = -1;
     full_screen = false;
     full_screen_toggle_frames = 0;
@@ -144,18 +144,19 @@ TEST_F(Frame, SlowModeSpreadsOnePictureOverThreeCalls) {
     DisplaySlowLow();
     phases.push_back(render_what);
   }
-  EXPECT_EQ(phases, (std::vector<int>{2, 0, 1, 2, 0, 1}));
+  EXPECT_EQ(phases, (std::vector<int>{kPhaseSwap, kPhaseBackground, kPhaseMiddle, kPhaseSwap, kPhaseBackground,
+                                      kPhaseMiddle}));
   EXPECT_EQ(headless_window.swaps, 2);
   EXPECT_FALSE(just_changed_state) << "the screen was run";
   // Only the background phase clears the window: the two after it draw over its picture.
   interface_state = 37;  // quitting: nothing is drawn but the clearing
   const std::array<int, 4> kept{255, 0, 0, 255}, cleared{0, 0, 255, 255};
-  for (int phase : {0, 1, 2}) {
+  for (int phase : {kPhaseBackground, kPhaseMiddle, kPhaseSwap}) {
     gl.Clear(1, 0, 0, 1);
     glClearColor(0, 0, 1, 1);
     render_what = phase;
     DisplaySlowLow();
-    EXPECT_EQ(gl.Pixel(10, 10), phase == 0 ? cleared : kept) << phase;
+    EXPECT_EQ(gl.Pixel(10, 10), phase == kPhaseBackground ? cleared : kept) << phase;
   }
 }
 
