@@ -30,6 +30,7 @@ bool SetWhetherClientIsRunningOnThisDevice();
 namespace {
 
 std::string typed;
+int empty_inserts = 0;  // insertions of no text
 std::vector<int> keys;
 
 void Xdo(const std::vector<std::string>& argv) { SpawnAndWait(argv, nullptr); }
@@ -56,7 +57,10 @@ class GlutWindow : public ::testing::Test {
     WindowCallbacks c;
     c.display = [] { window_services.swap_buffers(); };
     c.keyboard = [](unsigned char k, int, int) { keys.push_back(k); };
-    c.insert_text = [](const char* t) { typed += t; };
+    c.insert_text = [](const char* t) {
+      typed += t;
+      if (!*t) ++empty_inserts;
+    };
     window_services.set_callbacks(c);
     Pump();
   }
@@ -117,6 +121,7 @@ TEST_F(GlutWindow, TypedTextArrivesAsUtf8AndControlKeysAsKeys) {
   Xdo({"xdotool", "key", "--delay", "20", "ctrl+g", "Escape", "BackSpace", "Delete"});
   Pump(40);
   EXPECT_EQ(typed, "") << "control keys are not text";
+  EXPECT_EQ(empty_inserts, 0) << "a key without text inserts nothing";
   // Backspace reaches the program as 127 (delete backwards), Delete as 8.
   EXPECT_EQ(keys, (std::vector<int>{7, 27, 127, 8}));
   // Alt and Super chords are commands: their letters are not typed.
