@@ -379,6 +379,13 @@ TEST_F(Recording, DamagedFilesAreRefusedAndChangeNothing) {
   sound.UnloadPerformance();
   ASSERT_TRUE(sound.LoadPerformance("recordings/odd.sel"));
   EXPECT_EQ(sound.events.size(), 3u);
+  // A last event cut inside its payload is left out.
+  b = good;
+  b.resize(b.size() - 2);
+  element_test::WriteBytes("recordings/odd.sel", b);
+  sound.UnloadPerformance();
+  ASSERT_TRUE(sound.LoadPerformance("recordings/odd.sel"));
+  EXPECT_EQ(sound.events.size(), events - 1);
 }
 
 // The header's date and description are kept to 255 bytes; a song path of 4096 bytes is read,
