@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 #include "airmenu/calibration.h"
@@ -19,10 +20,12 @@
 #include "frame/interface_states.h"
 #include "frame/texts.h"
 #include "library/drumkit_chooser.h"
+#include "render/webcam_window.h"
 #include "sound/midi.h"
 #include "tests/support/adjust_kit.h"
 #include "tests/support/free_ports.h"
 #include "tests/support/in_air_kit.h"
+#include "tests/support/layout_fit.h"
 #include "tests/support/stroke_harness.h"
 #include "tests/support/viewer_probe.h"
 
@@ -193,6 +196,20 @@ TEST(AdjustPages, MoveDrumRefusesBadPlacesAndTheWholeKitFollowsOneDrum) {
         red += p[0] > 150 && p[1] < 80 && p[2] < 80 ? 1 : 0;
       }
     EXPECT_GT(red, w / 8) << "row " << y;
+  }
+  {  // each stick carries its label: dark letters right of the resting left stick
+    std::unique_ptr<Font> font(skyt_test::MakeLanguageFont(24));
+    DistanceMenu::m_message_font = font.get();
+    kit.Frame(StrokeScript::Rest(1)[0]);
+    DistanceMenu::m_message_font = nullptr;
+    const int x = int(WebcamWindowMapping::WebcamXToWindowX(40)), y = int(WebcamWindowMapping::WebcamYToWindowY(199));
+    int dark = 0;
+    for (int px = x + 25; px < x + 90; ++px)
+      for (int py = y - 20; py <= y + 20; ++py) {
+        const auto p = kit.gl().Pixel(px, py);
+        dark += p[0] < 50 && p[1] < 50 && p[2] < 50 ? 1 : 0;
+      }
+    EXPECT_GT(dark, 20);
   }
   skyt_test::StrikeDrum(kit, 240, 180.5f);  // just below the red line at row 180
   EXPECT_EQ(kit.Line(3), GetUtf8(52)) << drumkit.drums[0].y << " " << drumkit.shown_drum;
