@@ -145,6 +145,10 @@ TEST_F(Mixer, ClampKeepsUnclampedPeakForTheMeter) {
   std::vector<float> out = Render(audio, 64);
   EXPECT_FLOAT_EQ(out[0], 1.0f);
   EXPECT_NEAR(audio.GetPeak(), 4.0f * 0.70711f * 32767.0f / 32768.0f, 1e-3);
+  // A new device, even one with no output, starts its meter from silence.
+  audio.EndOffline();
+  ASSERT_TRUE(audio.Init(Audio::kNoOutput, 64, false, 1, -1));
+  EXPECT_EQ(audio.GetPeak(), 0.0f);
 }
 
 TEST_F(Mixer, NanNeverReachesTheOutput) {
