@@ -192,6 +192,7 @@ TEST_F(GlutWindow, ResizeLockAndSuperKey) {
   EXPECT_EQ(hints.min_width, 960);
   EXPECT_EQ(hints.max_width, 960);
   EXPECT_EQ(hints.max_height, 720);
+  EXPECT_EQ(hints.flags & (PMinSize | PMaxSize), PMinSize | PMaxSize) << "the sizes are marked as given";
   XCloseDisplay(d);
 
   // The platform layer keeps its one connection to the server.
