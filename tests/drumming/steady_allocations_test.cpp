@@ -63,4 +63,14 @@ TEST_F(SteadyAllocations, DrummingFramesAllocateNothingAfterWarmUp) {
   EXPECT_EQ(allocated, 0);
 }
 
+// A fresh icon takes sixteen live hits, a fast roll's worth, without allocating.
+TEST(IconHits, AFreshIconTakesSixteenWithoutAllocating) {
+  Drumkit::Icon icon;
+  icon.animations.emplace_back(0);
+  const long before = skyt_test::AllocationCount();
+  for (int hit = 0; hit < 16; ++hit) icon.Animate(0, 1.0f, 1, 0);
+  EXPECT_EQ(skyt_test::AllocationCount() - before, 0);
+  EXPECT_EQ(icon.animations[0].instances.size(), 16u);
+}
+
 }  // namespace
