@@ -528,6 +528,7 @@ TEST(WizardPictures, BackAndNextStandClearOfThePanelAtEveryWindowSize) {
       }
     }
     calibration.Finish();
+    EXPECT_EQ(calibration.GetStage(), Calibration::kIdle);
     ChangeInterfaceState(kMainScreen, 0, 0, 0);
   }
   drummer.Drum_Full_Screen = drums_full_screen;
