@@ -76,6 +76,12 @@ TEST_P(Metronome, ClicksOnExactFrames) {
     ASSERT_EQ(clicks.size(), 3u) << bpm;
     EXPECT_EQ(clicks[1].first, half_beat) << bpm;
   }
+  // At 600 beats a minute the largest buffers hold two clicks: both sound.
+  s.SetMetronomeTempo(600.0f);
+  s.StartMetronome(0.0f, 0.0f);
+  clicks = Clicks(audio_test::Render(s.audio, 4 * 2205 + 100));
+  ASSERT_EQ(clicks.size(), 5u);
+  EXPECT_EQ(clicks[4].first - clicks[0].first, 4 * 2205);
   // Stopped: no more clicks, the hook is gone.
   s.StopMetronome();
   clicks = Clicks(audio_test::Render(s.audio, 44100));
@@ -117,7 +123,7 @@ TEST_P(Metronome, LongClicksKeepToTheirVoices) {
   EXPECT_EQ(s.audio.GetNumPlayingSounds(), 2);
 }
 
-INSTANTIATE_TEST_SUITE_P(BufferSizes, Metronome, ::testing::Values(16, 64, 100, 256));
+INSTANTIATE_TEST_SUITE_P(BufferSizes, Metronome, ::testing::Values(16, 64, 100, 256, Audio::kMaxFramesPerBuffer));
 
 class Songs : public ::testing::Test {
  protected:
