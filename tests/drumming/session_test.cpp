@@ -102,6 +102,13 @@ class Session : public ::testing::Test {
 
 }  // namespace
 
+// First in this file, so it sees the program's own start values: a first run without any
+// settings file keeps the old-style menu button, as the installed settings have it.
+TEST_F(Session, AFirstRunWithoutSettingsKeepsTheOldStyleMenuButton) {
+  EXPECT_FALSE(drummer_.LoadLastSession());
+  EXPECT_EQ(use_old_style_menu_button, 1);
+}
+
 TEST_F(Session, RoundTripThroughTheSettingsFile) {
   WriteSettings(
       "Never_Ran = false\nWants_Startup_Help = no\nLast_Song = 2\nStart_Time = 12.5\nLast_Drumkit = Rock (LH)\n"

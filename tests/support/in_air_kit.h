@@ -6,7 +6,8 @@
 // switch makes it the screen's size, the window's own unless a test sets another). Runs in a
 // fresh installation folder with an offscreen GL context, the offline mixer, a 3-drum grid
 // kit, the overlay and icons the program's start-up makes, and the deferred start-up marked
-// done.
+// done. Of a script's frames only the last is drawn whole where the program redraws the whole
+// window each frame; the others are drawn into one pixel (nobody looks at them).
 // Link: skyt_app skyt_fake_libusb skyt_fake_host_clock.
 #pragma once
 #include <cmath>
