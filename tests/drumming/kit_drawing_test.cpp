@@ -6,6 +6,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 #include "drumming/distance_menu.h"
 #include "drumming/drumkit.h"
@@ -19,6 +20,7 @@
 #include "render/imgui.h"
 #include "tests/support/gl_fixture.h"
 #include "tests/support/kept_pictures.h"
+#include "tests/support/layout_fit.h"
 #include "tests/support/stroke_harness.h"
 #include "tests/support/test_dirs.h"
 #include "render/webcam_window.h"
@@ -364,6 +366,21 @@ TEST(MarkerDrawing, MarkersAndFootLine) {
   // The dashed foot line crosses the window at the labeller's foot line.
   int y = int(WebcamWindowMapping::WebcamYToWindowY(239 - d.labeler.FootLine()));
   EXPECT_GT(gl.CountDiffering(0, y - 2, 960, y + 3, {255, 255, 255, 255}, 10), 200);
+
+  // Each marker in view carries its label in dark letters to its right; the absent one none.
+  d.right_foot.Update(skyt_test::Blob(240, 220, 5), true);
+  std::unique_ptr<Font> font(skyt_test::MakeLanguageFont(24));
+  ASSERT_NE(font, nullptr);
+  gl.Clear(1, 1, 1, 1);
+  d.RenderMocapMarkerLabels(960, 720, font.get());
+  const struct {
+    float cx, cy;
+    bool labelled;
+  } labels[] = {{200, 100, true}, {80, 220, true}, {240, 220, true}, {120, 60, false}};
+  for (const auto& l : labels) {
+    const int lx = int(WebcamWindowMapping::WebcamXToWindowX(l.cx)), ly = int(WebcamWindowMapping::WebcamYToWindowY(239 - l.cy));
+    EXPECT_EQ(gl.CountDiffering(lx, ly - 30, lx + 60, ly + 10, {255, 255, 255, 255}, 100) > 20, l.labelled) << l.cx;
+  }
 }
 
 TEST(MenuDrawing, ButtonsSlidersAndMessages) {
