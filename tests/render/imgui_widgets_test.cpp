@@ -591,6 +591,27 @@ TEST(ImguiWindow, WithoutAWindowTheViewportGivesTheSize) {
   Imgui::ResetPlatform();
 }
 
+// The side panel is edged by a dark line down the window's whole height, right of the scroll bar.
+TEST(ImguiWindow, TheSidePanelsEdgeRunsTheWholeHeight) {
+  GlContext gl(640, 400);
+  window_services.width = nullptr;
+  window_services.height = nullptr;
+  Imgui::ResetPlatform();
+  Font font;
+  ASSERT_TRUE(font.Init(kTestFontPath, 16, nullptr, 0));
+  Imgui gui;
+  gui.Init(Imgui::InitParams::ProgramLayout(&font, 16));
+  gl.Clear(1, 1, 1, 1);
+  gui.Begin(true);
+  const int edge = gui.scroll_bar_width;
+  int rows = 0;
+  for (int y = 0; y < 400; ++y) rows += gl.CountDiffering(edge - 1, y, edge + 1, y + 1, {153, 153, 153, 255}, 3) < 2;
+  EXPECT_GE(rows, 398);
+  glDisable(GL_BLEND);
+  ResetWindowServices();
+  Imgui::ResetPlatform();
+}
+
 TEST_F(ImguiTest, PrototypeLayoutDrawsItsWidgetsAndPrintsUserTextLiterally) {
   const std::string dir = FreshDir("imgui_prototype");
   const std::string path = dir + "/layout.txt";
