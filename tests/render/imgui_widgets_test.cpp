@@ -568,48 +568,48 @@ TEST(ImguiFonts, MissingFallbackFontsLeaveAnEmptyFont) {
   EXPECT_EQ(gui.font->GetWidth("abc"), 0);
 }
 
-// Without a window to ask (a window-less build), the GUI takes its size from the viewport: the
-// layout starts a margin below its top and a frame's projection maps window pixels one to one.
-TEST(ImguiWindow, WithoutAWindowTheViewportGivesTheSize) {
-  GlContext gl(640, 400);
-  window_services.width = nullptr;
-  window_services.height = nullptr;
-  Imgui::ResetPlatform();
-  Font font;
-  ASSERT_TRUE(font.Init(kTestFontPath, 16, nullptr, 0));
-  Imgui gui;
-  gui.Init(Imgui::InitParams::ProgramLayout(&font, 16));
-  EXPECT_EQ(gui.layout_y, 400 - 10);
-  gl.Clear();
-  gui.Begin(false);
+// A GUI of the program's layout in a window-less build: with no window to ask, it takes its
+// size from the viewport.
+class ImguiWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    window_services.width = nullptr;
+    window_services.height = nullptr;
+    Imgui::ResetPlatform();
+    ASSERT_TRUE(font_.Init(kTestFontPath, 16, nullptr, 0));
+    gui_.Init(Imgui::InitParams::ProgramLayout(&font_, 16));
+  }
+  void TearDown() override {
+    ResetWindowServices();
+    Imgui::ResetPlatform();
+  }
+  GlContext gl_{640, 400};
+  Font font_;
+  Imgui gui_;
+};
+
+// The layout starts a margin below the viewport's top and a frame's projection maps window
+// pixels one to one.
+TEST_F(ImguiWindow, WithoutAWindowTheViewportGivesTheSize) {
+  EXPECT_EQ(gui_.layout_y, 400 - 10);
+  gl_.Clear();
+  gui_.Begin(false);
   glColor4f(1, 0, 0, 1);
   glRectf(600, 360, 640, 400);  // the window's top right corner
-  EXPECT_EQ(gl.Pixel(630, 390)[0], 255);
-  EXPECT_EQ(gl.Pixel(590, 390)[0], 0);
-  EXPECT_EQ(gl.Pixel(630, 350)[0], 0);
-  ResetWindowServices();
-  Imgui::ResetPlatform();
+  EXPECT_EQ(gl_.Pixel(630, 390)[0], 255);
+  EXPECT_EQ(gl_.Pixel(590, 390)[0], 0);
+  EXPECT_EQ(gl_.Pixel(630, 350)[0], 0);
 }
 
 // The side panel is edged by a dark line down the window's whole height, right of the scroll bar.
-TEST(ImguiWindow, TheSidePanelsEdgeRunsTheWholeHeight) {
-  GlContext gl(640, 400);
-  window_services.width = nullptr;
-  window_services.height = nullptr;
-  Imgui::ResetPlatform();
-  Font font;
-  ASSERT_TRUE(font.Init(kTestFontPath, 16, nullptr, 0));
-  Imgui gui;
-  gui.Init(Imgui::InitParams::ProgramLayout(&font, 16));
-  gl.Clear(1, 1, 1, 1);
-  gui.Begin(true);
-  const int edge = gui.scroll_bar_width;
+TEST_F(ImguiWindow, TheSidePanelsEdgeRunsTheWholeHeight) {
+  gl_.Clear(1, 1, 1, 1);
+  gui_.Begin(true);
+  const int edge = gui_.scroll_bar_width;
   int rows = 0;
-  for (int y = 0; y < 400; ++y) rows += gl.CountDiffering(edge - 1, y, edge + 1, y + 1, {153, 153, 153, 255}, 3) < 2;
+  for (int y = 0; y < 400; ++y) rows += gl_.CountDiffering(edge - 1, y, edge + 1, y + 1, {153, 153, 153, 255}, 3) < 2;
   EXPECT_GE(rows, 398);
   glDisable(GL_BLEND);
-  ResetWindowServices();
-  Imgui::ResetPlatform();
 }
 
 TEST_F(ImguiTest, PrototypeLayoutDrawsItsWidgetsAndPrintsUserTextLiterally) {
