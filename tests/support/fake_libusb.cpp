@@ -14,6 +14,7 @@
 #include <deque>
 #include <mutex>
 #include <set>
+#include <utility>
 
 #include "tests/support/fake_libusb.h"
 
@@ -36,6 +37,7 @@ struct State {
   bool present = false;
   bool unplugged = false;
   int open_error = 0, claim_error = 0, init_error = 0, submit_error = 0;
+  bool alloc_fails = false;  // the next transfer allocation fails (once)
   bool auto_detach = false;
   bool claimed = false;
   uint8_t bridge[256] = {};
@@ -123,6 +125,7 @@ void Reset() {
   s.present = false;
   s.unplugged = false;
   s.open_error = s.claim_error = s.init_error = s.submit_error = 0;
+  s.alloc_fails = false;
   s.auto_detach = false;
   s.claimed = false;
   memset(s.bridge, 0, sizeof s.bridge);
@@ -152,6 +155,10 @@ void SetOpenError(int e) { SetError(&State::open_error, e); }
 void SetClaimError(int e) { SetError(&State::claim_error, e); }
 void SetInitError(int e) { SetError(&State::init_error, e); }
 void FailNextSubmit(int e) { SetError(&State::submit_error, e); }
+void FailNextAlloc() {
+  std::lock_guard<std::mutex> lock(S().mutex);
+  S().alloc_fails = true;
+}
 void QueueSccbStatus(const std::vector<uint8_t>& statuses) {
   std::lock_guard<std::mutex> lock(S().mutex);
   for (uint8_t v : statuses) S().sccb_status.push_back(v);
@@ -373,6 +380,10 @@ int LIBUSB_CALL libusb_control_transfer(libusb_device_handle*, uint8_t request_t
 }
 
 libusb_transfer* LIBUSB_CALL libusb_alloc_transfer(int iso_packets) {
+  {
+    std::lock_guard<std::mutex> lock(S().mutex);
+    if (std::exchange(S().alloc_fails, false)) return nullptr;
+  }
   auto* t = static_cast<libusb_transfer*>(calloc(1, sizeof(libusb_transfer) +
                                                      sizeof(libusb_iso_packet_descriptor) * iso_packets));
   std::lock_guard<std::mutex> lock(S().mutex);

@@ -40,6 +40,8 @@ void SetClaimError(int libusb_error);
 void SetInitError(int libusb_error);
 // The next bulk submission fails with this error (once).
 void FailNextSubmit(int libusb_error);
+// The next transfer allocation fails (once).
+void FailNextAlloc();
 // Status bytes the bridge's SCCB status register (0xf6) reports next, one per read, before it
 // falls back to 0x00.
 void QueueSccbStatus(const std::vector<uint8_t>& statuses);

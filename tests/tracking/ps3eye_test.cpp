@@ -535,4 +535,32 @@ TEST_F(CameraTest, AFailedFirstSubmissionIsALostCamera) {
   EXPECT_EQ(fake_usb::TransfersInFlight(), 0);
 }
 
+// Whichever transfer could not be set up, a failed start counts none in flight once its
+// transfers are closed, so a stop does not wait its whole bounded time for one that never was.
+TEST_F(CameraTest, AFailedStartLeavesNoTransferCountedInFlight) {
+  const struct {
+    const char* failure;
+    void (*fail)();
+  } rows[] = {
+      {"allocation", [] { fake_usb::FailNextAlloc(); }},
+      {"submission", [] { fake_usb::FailNextSubmit(LIBUSB_ERROR_IO); }},
+  };
+  fake_usb::PlugCamera();
+  libusb_device** list = nullptr;
+  ASSERT_EQ(libusb_get_device_list(ps3eye::USBMgr::instance()->context(), &list), 1);
+  libusb_device_handle* handle = nullptr;
+  ASSERT_EQ(libusb_open(list[0], &handle), 0);
+  libusb_free_device_list(list, 1);
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.failure);
+    ps3eye::URBDesc urb;
+    row.fail();
+    EXPECT_FALSE(urb.start_transfers(handle));
+    urb.close_transfers();
+    EXPECT_EQ(urb.in_flight(), 0);
+    EXPECT_TRUE(urb.failed());
+  }
+  libusb_close(handle);
+}
+
 }  // namespace
