@@ -218,6 +218,15 @@ TEST_F(RecordingsScreen, RenameNeverReplacesAnotherRecordingAndNeverEmpties) {
   EXPECT_EQ(Fakes::messages.size(), 2u);
 }
 
+// With no recording selected there is no name to take: OK leaves without a word.
+TEST_F(RecordingsScreen, OkWithNothingSelectedLeavesQuietly) {
+  TwoRecordingFiles();
+  Enter(kRecordingScreen);
+  ASSERT_TRUE(Click(kTextOk));
+  EXPECT_EQ(interface_state, kMainScreen);
+  EXPECT_TRUE(Fakes::messages.empty());
+}
+
 // A name typed for one recording goes to its file when another line is clicked.
 TEST_F(RecordingsScreen, EditANameThenClickAnotherRecording) {
   TwoRecordingFiles();
