@@ -28,6 +28,7 @@
 #include "library/migrations.h"
 #include "sound/logger.h"
 #include "sound/midi.h"
+#include "tests/sound/record_test_util.h"
 #include "tests/support/fake_portmidi.h"
 #include "tests/support/stroke_harness.h"
 #include "tests/support/test_dirs.h"
@@ -671,7 +672,17 @@ TEST_F(Session, BackToTheMainMenuAndFullScreenToggle) {
   Drumkit* previous = drummer.kit;
   drummer.kit = &kit_;
   kit_.shown_drum = 2;
+  ASSERT_TRUE(record_test::LoadTestSong(sound, "1"));
+  std::vector<float> mix(2 * 256);
+  sound.audio.BeginOffline(256);
+  sound.PlaySong(0.0f, false);
+  sound.audio.RenderOffline(mix.data(), 256);
+  ASSERT_GE(sound.audio.GetPlayingTime(sound.song), 0.0f);
   drummer.GoBackToMainMenu();
+  sound.audio.RenderOffline(mix.data(), 256);
+  EXPECT_LT(sound.audio.GetPlayingTime(sound.song), 0.0f);  // the song stopped with the rest
+  sound.UnloadSong();
+  sound.audio.EndOffline();
   EXPECT_EQ(interface_state, 0);
   EXPECT_FALSE(is_metronome_playing);
   EXPECT_EQ(frames_until_song_start, -1);
