@@ -50,6 +50,7 @@ TEST(MocapMarker, HistoryAndPrediction) {
   // With one sample the step to the blob itself is the acceleration, its radius k times.
   EXPECT_FLOAT_EQ(m.AccelerationIfBlob(B(13, 24, 5), 2), std::sqrt(9.0f + 16.0f + 2 * 4.0f));
   m.Update(B(12, 21, 3), true);
+  EXPECT_FLOAT_EQ(m.m_velocity.x, 2);  // two samples already make a velocity
   m.Update(B(16, 23, 3.5f), true);
   EXPECT_FLOAT_EQ(m.m_velocity.x, 4);
   EXPECT_FLOAT_EQ(m.m_acceleration.x, 2);
