@@ -378,7 +378,8 @@ TEST(MarkerDrawing, MarkersAndFootLine) {
     bool labelled;
   } labels[] = {{200, 100, true}, {80, 220, true}, {240, 220, true}, {120, 60, false}};
   for (const auto& l : labels) {
-    const int lx = int(WebcamWindowMapping::WebcamXToWindowX(l.cx)), ly = int(WebcamWindowMapping::WebcamYToWindowY(239 - l.cy));
+    const int lx = int(WebcamWindowMapping::WebcamXToWindowX(l.cx));
+    const int ly = int(WebcamWindowMapping::WebcamYToWindowY(239 - l.cy));
     EXPECT_EQ(gl.CountDiffering(lx, ly - 30, lx + 60, ly + 10, {255, 255, 255, 255}, 100) > 20, l.labelled) << l.cx;
   }
 }

@@ -609,7 +609,6 @@ TEST_F(ImguiWindow, TheSidePanelsEdgeRunsTheWholeHeight) {
   int rows = 0;
   for (int y = 0; y < 400; ++y) rows += gl_.CountDiffering(edge - 1, y, edge + 1, y + 1, {153, 153, 153, 255}, 3) < 2;
   EXPECT_GE(rows, 398);
-  glDisable(GL_BLEND);
 }
 
 TEST_F(ImguiTest, PrototypeLayoutDrawsItsWidgetsAndPrintsUserTextLiterally) {
