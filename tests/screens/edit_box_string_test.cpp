@@ -1,7 +1,10 @@
 // The edit box over a string: texts longer than its buffer are shown cut between characters
-// and left alone until edited.
+// and left alone until edited; a refused key sounds the error sound.
 #include "screens/screen_common.h"
+#include "sound/sound.h"
 #include "tests/screens/screen_test_support.h"
+#include "tests/sound/audio_test_util.h"
+#include "tests/support/wav_image.h"
 
 namespace {
 
@@ -29,6 +32,30 @@ TEST_F(EditBoxString, LongTextsNeitherOverflowNorChangeUntilEdited) {
   input->Frame([&] { DoEditBoxString(7, 10, 100, 300, 30, text, 8000, false); });
   EXPECT_EQ(text.size(), 3u);
   EXPECT_NE(text.find('c'), std::string::npos);
+}
+
+// A refused key sounds the error sound, dry: with the reverb full up nothing of it is left once
+// it has ended. A key taken sounds nothing.
+TEST_F(EditBoxString, ARefusedKeySoundsTheErrorSoundDry) {
+  const std::vector<uint8_t> tone = skyt_test::WavImage(1, 44100, 16, std::vector<uint8_t>(882, 0x40));
+  ASSERT_TRUE(sound.audio.LoadWavFromMemory(sound.editbox_error_sound, tone.data(), static_cast<int>(tone.size()), 1));
+  sound.audio.BeginOffline(441);
+  sound.audio.SetReverbAmount(1.0f);
+  const std::pair<int, bool> keys[] = {{'c', false}, {'/', true}};
+  for (const auto& [key, sounds] : keys) {
+    std::string text = "ab";
+    auto box = [&] {
+      DoEditBoxString(7, 10, 100, 300, 30, text, 8000, true);
+      PlayRefusedKeySound();
+    };
+    input->Click(20, 85, box);
+    input->Key(key);
+    input->Frame(box);
+    EXPECT_EQ(audio_test::FirstLoudFrame(audio_test::Render(sound.audio, 441)) != -1, sounds) << char(key);
+    EXPECT_EQ(audio_test::FirstLoudFrame(audio_test::Render(sound.audio, 4410)), -1) << char(key);
+  }
+  sound.audio.EndOffline();
+  sound.audio.FreeSound(sound.editbox_error_sound);
 }
 
 }  // namespace

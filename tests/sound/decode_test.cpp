@@ -10,6 +10,7 @@
 #include "sound/audio.h"
 #include "tests/sound/audio_test_util.h"
 #include "tests/sound/element_test_util.h"
+#include "tests/support/allocation_count.h"
 #include "tests/support/test_dirs.h"
 #include "tests/support/wav_image.h"
 
@@ -109,6 +110,23 @@ TEST_F(Decode, ChunkRulesAndRefusals) {
   EXPECT_EQ(s.Data() == nullptr, false);
   audio.FreeSound(s);
   EXPECT_FALSE(audio.LoadWav(s, (dir + "/missing.wav").c_str(), 8));
+}
+
+// Out of memory while decoding a mono file: the load fails with no sound and nothing left
+// allocated, whether the samples as stored (20000 bytes) or their stereo copy (40000) is refused.
+TEST_F(Decode, OutOfMemoryFailsTheLoad) {
+  const std::vector<uint8_t> mono = WavImage(1, 44100, 16, std::vector<uint8_t>(20000, 1));
+  for (const std::size_t refused_from : {20000, 30000}) {
+    const long live = skyt_test::LiveAllocations();
+    skyt_test::RefuseAllocationsFrom(refused_from);
+    const bool loaded = LoadBytes(mono);
+    skyt_test::RefuseAllocationsFrom(0);
+    EXPECT_FALSE(loaded) << refused_from;
+    EXPECT_EQ(s.Data(), nullptr) << refused_from;
+    EXPECT_EQ(skyt_test::LiveAllocations(), live) << refused_from;
+  }
+  ASSERT_TRUE(LoadBytes(mono));
+  EXPECT_EQ(s.Frames(), 10000u);
 }
 
 TEST_F(Decode, SoxMadeWavAtOtherRatesAndDepths) {
