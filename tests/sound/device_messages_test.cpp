@@ -101,3 +101,23 @@ TEST(DeviceMessages, LibrariesPrintAgainAfterTheListing) {
     EXPECT_NE(printed.find(c.printed), std::string::npos) << c.library << ": " << printed;
   }
 }
+
+// With the output going to a log file the warning is in the file at once, not when the program
+// ends.
+TEST(DeviceMessages, WarningReachesALogFileAtOnce) {
+  fflush(stdout);
+  FILE* log = tmpfile();
+  ASSERT_NE(log, nullptr);
+  const int terminal = dup(1);
+  dup2(fileno(log), 1);
+  {
+    const DeviceMessageFold fold;
+    jack_error_callback("at once");
+  }
+  std::string logged(4096, '\0');
+  logged.resize(static_cast<size_t>(std::max<ssize_t>(0, pread(fileno(log), logged.data(), logged.size(), 0))));
+  dup2(terminal, 1);
+  close(terminal);
+  fclose(log);
+  EXPECT_NE(logged.find("(the first: JACK: at once)"), std::string::npos) << logged;
+}
