@@ -613,7 +613,8 @@ TEST(ProgressDrawing, SamplesLoadedShowsWhileSamplesWaitForTheLoaders) {
 }
 
 // Each choke zone is drawn where strokes choke: its square, turned its own way, covers the
-// points TestChokeZones puts in it, and nothing is drawn outside the zones.
+// points TestChokeZones puts in it, and nothing is drawn outside the zones; a zone scaled to
+// nothing is off.
 TEST(KitDrawing, ChokeZonesAreDrawnWhereStrokesChoke) {
   skyt_test::GlContext gl(960, 720);
   window_services.reshape(960, 720);
@@ -621,38 +622,42 @@ TEST(KitDrawing, ChokeZonesAreDrawnWhereStrokesChoke) {
   Drumkit kit;
   kit.left_choke_distance = 90;
   kit.right_choke_distance = 110;
-  kit.right_choke_scale = 1.0f;
   Font* const fonts[2] = {DistanceMenu::m_message_font, DistanceMenu::m_message_windowed_font};
   DistanceMenu::m_message_font = DistanceMenu::m_message_windowed_font = nullptr;  // the squares alone
-  gl.Clear(0.7f, 0.7f, 0.69f, 1);
-  kit.DrawChokeZones(false, true);
+  const std::pair<float, float> scales[] = {{0.75f, 1.0f}, {1.0f, 0.0f}};
+  for (const auto& [left_scale, right_scale] : scales) {
+    kit.left_choke_scale = left_scale;
+    kit.right_choke_scale = right_scale;
+    gl.Clear(0.7f, 0.7f, 0.69f, 1);
+    kit.DrawChokeZones(false, true);
+    const auto zones = [&](float x, float y) {
+      std::pair<bool, bool> in;
+      kit.TestChokeZones(in.first, in.second, x, y);
+      return in;
+    };
+    // Points two rows and columns clear of every zone edge, in camera pixels counted up from the
+    // bottom row.
+    int in_left = 0, in_right = 0, wrong = 0;
+    std::string first_wrong;
+    for (float y = 2; y < 238; y += 4)
+      for (float x = 2; x < 318; x += 4) {
+        const int wx = int(WebcamWindowMapping::WebcamXToWindowX(x));
+        if (wx < 0 || wx >= gl.width()) continue;  // the picture is wider than the window
+        const auto here = zones(x, y);
+        if (here != zones(x - 2, y - 2) || here != zones(x + 2, y - 2) || here != zones(x - 2, y + 2) ||
+            here != zones(x + 2, y + 2))
+          continue;
+        in_left += here.first;
+        in_right += here.second;
+        const std::array<int, 4> p = gl.Pixel(wx, int(WebcamWindowMapping::WebcamYToWindowY(y)));
+        const bool drawn = std::abs(p[0] - 178) > 10;
+        if (drawn != (here.first || here.second) && wrong++ == 0)
+          first_wrong = std::to_string(x) + ", " + std::to_string(y);
+      }
+    EXPECT_EQ(wrong, 0) << "first at " << first_wrong << " with the left scale " << left_scale;
+    EXPECT_GT(in_left, 30);
+    EXPECT_EQ(in_right > in_left, right_scale > left_scale) << right_scale;  // the larger square
+  }
   DistanceMenu::m_message_font = fonts[0];
   DistanceMenu::m_message_windowed_font = fonts[1];
-  const auto zones = [&](float x, float y) {
-    std::pair<bool, bool> in;
-    kit.TestChokeZones(in.first, in.second, x, y);
-    return in;
-  };
-  // Points two rows and columns clear of every zone edge, in camera pixels counted up from the
-  // bottom row.
-  int in_left = 0, in_right = 0, wrong = 0;
-  std::string first_wrong;
-  for (float y = 2; y < 238; y += 4)
-    for (float x = 2; x < 318; x += 4) {
-      const int wx = int(WebcamWindowMapping::WebcamXToWindowX(x));
-      if (wx < 0 || wx >= gl.width()) continue;  // the picture is wider than the window
-      const auto here = zones(x, y);
-      if (here != zones(x - 2, y - 2) || here != zones(x + 2, y - 2) || here != zones(x - 2, y + 2) ||
-          here != zones(x + 2, y + 2))
-        continue;
-      in_left += here.first;
-      in_right += here.second;
-      const std::array<int, 4> p = gl.Pixel(wx, int(WebcamWindowMapping::WebcamYToWindowY(y)));
-      const bool drawn = std::abs(p[0] - 178) > 10;
-      if (drawn != (here.first || here.second) && wrong++ == 0)
-        first_wrong = std::to_string(x) + ", " + std::to_string(y);
-    }
-  EXPECT_EQ(wrong, 0) << "first at " << first_wrong;
-  EXPECT_GT(in_left, 30);
-  EXPECT_GT(in_right, in_left);  // the larger square
 }
