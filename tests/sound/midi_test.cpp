@@ -104,6 +104,9 @@ TEST_F(MidiTest, HihatPedalCloseNoteFollowsItsOption) {
   midi_send_pedal_close = true;
   PlayMIDINote(hh, Sound::HIHAT, 2, 0.5f, 0.0f, 0.0f);
   EXPECT_EQ(Sent(), (Rows{{0x99, 44, 64, 0}, {0x89, 44, 0, 0}}));
+  fake_portmidi::ClearMessages();
+  PlayMIDINote(Notes(10, {46}), Sound::HIHAT, 2, 0.5f, 0.0f, 0.0f);  // an entry without a foot note: note 0
+  EXPECT_EQ(Sent(), (Rows{{0x99, 0, 64, 0}, {0x89, 0, 0, 0}}));
 }
 
 TEST_F(MidiTest, PedalControllerIsSentOnlyOnChangeAndForTwoHihats) {
