@@ -404,6 +404,18 @@ TEST_F(Drumming, HiHatClosingChickAndSplash) {
   EXPECT_GT(held[0].volume, 0.8f * struck_shut[0].volume);
   skyt_test::SilenceAll();
 
+  // At the highest sensitivity a foot that stays where the press stopped still chicks: only a
+  // lift splashes.
+  const float sensitivity = kit_.drums[1].hihat_splash_sensitivity;
+  kit_.drums[1].hihat_splash_sensitivity = 100;
+  for (float y : {205.0f, 205.0f, 205.0f, 205.0f, 205.0f}) h.Frame(foot(y));
+  for (float y : press) h.Frame(foot(y));
+  slots.clear();
+  for (float y : {223.0f, 223.0f, 223.0f, 223.0f, 223.0f, 223.0f})
+    for (const Voice& x : h.Frame(foot(y))) slots.push_back(x.slot);
+  EXPECT_EQ(slots, std::vector<int>{hihat_});
+  kit_.drums[1].hihat_splash_sensitivity = sensitivity;
+
   // Muted drums: no chick.
   drums_muted = true;
   for (float y : {205.0f, 205.0f, 205.0f, 205.0f, 205.0f}) h.Frame(foot(y));
