@@ -486,6 +486,27 @@ TEST_F(WizardPagesTest, StandPageShowsEachFootOffItsLineAnIconOnItsOwnSide) {
     EXPECT_FALSE(std::equal(off.begin() + 7 * side, off.begin() + 7 * side + 7, on.begin() + 7 * side)) << side;
 }
 
+// In the slow graphics mode a picture takes three calls; the one that shows it draws the same
+// mouse buttons the normal mode draws on every call (home and full screen among them).
+TEST_F(WizardPagesTest, StandPageShowsItsMouseButtonsInTheSlowMode) {
+  const auto buttons = [&](int mode) {
+    Enter(Calibration::kStand, 0, false);
+    graphics_mode = mode;
+    render_what = kPhaseBackground;
+    imgui.tracing = true;
+    Frames(3);
+    imgui.tracing = false;
+    graphics_mode = kGraphicsNormal;
+    std::vector<std::array<int, 2>> at;
+    for (const Imgui::TraceItem& t : imgui.trace)
+      if (t.kind == Imgui::TraceKind::BUTTON || t.kind == Imgui::TraceKind::ICON_BUTTON) at.push_back({t.x, t.y});
+    return at;
+  };
+  const auto normal = buttons(kGraphicsNormal);
+  EXPECT_EQ(normal.size(), 4u) << "skip, back, home and full screen";
+  EXPECT_EQ(buttons(kGraphicsSlow), normal);
+}
+
 // Whether the ring 3 pixels outside a widget's top and left sides runs from the window's dark
 // ground onto something drawn: a picture's edge through or against the widget.
 bool StraddlesAnEdge(const skyt_test::GlContext& gl, const Imgui::TraceItem& t) {
