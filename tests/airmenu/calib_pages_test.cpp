@@ -555,4 +555,31 @@ TEST(WizardPictures, BackAndNextStandClearOfThePanelAtEveryWindowSize) {
   drummer.Drum_Full_Screen = drums_full_screen;
 }
 
+// The where-to-drum page's large picture needs a full screen at least 901 pixels high.
+TEST(WizardPictures, TheLargePictureFromAFullScreen901High) {
+  const struct {
+    int screen_height, picture_height;
+  } cases[] = {{900, 600}, {901, 850}};
+  const bool drums_full_screen = drummer.Drum_Full_Screen;
+  drummer.Drum_Full_Screen = true;
+  for (const auto& c : cases) {
+    InAirKit kit{"wizard_large_picture", 1280, c.screen_height};
+    drummer.Never_Ran = true;
+    ChangeInterfaceState(kWizard, 0, 0, 0);
+    calibration.Start(false);
+    calibration.ChangeStage(Calibration::kWhereToDrum);
+    kit.Run(StrokeScript::Rest(4));
+    kit.gl().Clear();
+    calibration.DrawCurrentImage(Calibration::kNaturalSize);
+    int rows = 0;  // rows the picture drew on
+    for (int y = 0; y < kit.gl().height(); ++y)
+      rows += kit.gl().CountDiffering(0, y, kit.gl().width(), y + 1, {0, 0, 0, 255}) > 0;
+    EXPECT_EQ(rows, c.picture_height) << c.screen_height;
+    calibration.Finish();
+    ChangeInterfaceState(kMainScreen, 0, 0, 0);
+  }
+  drummer.Drum_Full_Screen = drums_full_screen;
+  drummer.Never_Ran = false;
+}
+
 }  // namespace
