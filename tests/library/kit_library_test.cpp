@@ -90,7 +90,7 @@ TEST(KitNames, FreeFileNamesAndRefusedNames) {
   const std::pair<const char*, const char*> next[] = {
       {"./conf/drumkits/Rock", "./conf/drumkits/Rock-2"}, {"Rock-2", "Rock-3"}, {"Kit 5", "Kit 6"},
       {"Kit 5 b", "Kit 5 b-2"}, {"Kit 99999999999999999999", "Kit 100000000000000000000"}, {"a/9", "a/10"},
-      {"7/x", "7/x-2"}};
+      {"7/x", "7/x-2"}, {"99", "100"}};
   for (const auto& [from, to] : next) EXPECT_EQ(NextFileName(from), to) << from;
 
   struct Case { const char* name; bool element; bool ok; const char* kept; };
