@@ -7,5 +7,3 @@ uint64_t HostTimeNanos() {
   clock_gettime(CLOCK_MONOTONIC, &ts);
   return static_cast<uint64_t>(ts.tv_sec) * 1000000000ull + static_cast<uint64_t>(ts.tv_nsec);
 }
-
-uint64_t HostTimeMillis() { return HostTimeNanos() / 1000000ull; }

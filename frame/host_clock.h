@@ -4,4 +4,3 @@
 #include <cstdint>
 
 uint64_t HostTimeNanos();
-uint64_t HostTimeMillis();
