@@ -162,6 +162,23 @@ TEST_F(LabelerTest, ConvergingHandsMergeAndAreSplit) {
   EXPECT_FLOAT_EQ(l.GetLastPosition()->x, 155);
 }
 
+TEST_F(LabelerTest, HandsHeadingForEachOtherOnEitherAxisAreAboutToMeet) {
+  const struct {
+    const char* what;
+    float rx, ry, lx, ly, dx, dy;  // where the hands start; the right hand's step (the left's is opposite)
+  } paths[] = {{"across", 180, 80, 130, 80, -3, 0}, {"up and down", 160, 40, 150, 120, 0, 4}};
+  for (const auto& p : paths) {
+    SCOPED_TRACE(p.what);
+    Labeler fresh;
+    MocapMarker r, l, a, b;
+    for (int i = 0; i < 6; ++i) {
+      Webcam::Blob two[2] = {B(p.rx + p.dx * i, p.ry + p.dy * i), B(p.lx - p.dx * i, p.ly - p.dy * i)};
+      fresh.Label(two, 2, false, 1.0f, r, l, a, b);
+    }
+    EXPECT_GT(fresh.GetMergeHandler().first_close_step, 0);
+  }
+}
+
 TEST_F(LabelerTest, MergedBlobWithTwoCoresIsSplitAlongTheHandsPaths) {
   for (int i = 0; i < 6; ++i) Label({B(130 + 3 * i, 80, 3.5f), B(180 - 3 * i, 80, 3)});
   ASSERT_GT(labeler.GetMergeHandler().first_close_step, 0);
