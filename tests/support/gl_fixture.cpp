@@ -1,6 +1,7 @@
 #include "tests/support/gl_fixture.h"
 
 #include <GL/osmesa.h>
+#include <gtest/gtest.h>
 #include <stb/stb_image_write.h>
 
 #include <algorithm>
@@ -51,7 +52,15 @@ void GlContext::Resize(int width, int height) {
     throw std::runtime_error("OSMesaMakeCurrent failed");
 }
 
-void GlContext::Finish() const { glFinish(); }
+void GlContext::Finish() const {
+  glFinish();
+  ExpectNoGlError("the drawing read back");
+}
+
+void ExpectNoGlError(const std::string& after) {
+  for (GLenum error = glGetError(); error != GL_NO_ERROR; error = glGetError())
+    ADD_FAILURE() << "GL error 0x" << std::hex << error << " after " << after;
+}
 
 std::array<int, 4> GlContext::Pixel(int x, int y) const {
   Finish();

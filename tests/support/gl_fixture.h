@@ -42,6 +42,10 @@ class GlContext {
   void* context_ = nullptr;
 };
 
+// Fails the running test for each GL error the drawing so far left behind (an unbalanced
+// glBegin, say); `after` names that drawing.
+void ExpectNoGlError(const std::string& after);
+
 // The GL state a drawing function must leave as it found it.
 struct GlStateSnapshot {
   GlStateSnapshot();

@@ -2,7 +2,8 @@
 #include "tests/support/in_air_kit.h"
 
 #include <GL/gl.h>
-#include <gtest/gtest.h>
+
+#include <string>
 
 #include "airmenu/calibration.h"
 #include "airmenu/frame_rate_watch.h"
@@ -39,9 +40,7 @@ Ps3EyePacketiser packetiser;
 // size (a full-screen switch): a buffer of the new size and the reshape callback.
 void DisplayInto(GlContext& gl) {
   Display();
-  // A frame leaves no GL error behind (an unbalanced glBegin, say).
-  for (GLenum error = glGetError(); error != GL_NO_ERROR; error = glGetError())
-    ADD_FAILURE() << "GL error 0x" << std::hex << error << " in state " << std::dec << interface_state;
+  ExpectNoGlError("a frame in state " + std::to_string(interface_state));
   if (headless_window.width == gl.width() && headless_window.height == gl.height()) return;
   gl.Resize(headless_window.width, headless_window.height);
   Reshape(headless_window.width, headless_window.height);
