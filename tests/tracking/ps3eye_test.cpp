@@ -2,8 +2,12 @@
 // faults, the hand-off to the main thread, unplugging.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <span>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -142,6 +146,25 @@ TEST_F(CameraTest, InitProgramsBridgeAndSensorFromTheTables) {
   // LED on, stream off, LED off: 0x21 holds 0xf0 from the table.
   Append(bridge, {{0x21, 0xf0}, {0x23, 0x80}, {0xe0, 0x09}, {0x21, 0xf0}, {0x23, 0x00}, {0x21, 0x70}});
   EXPECT_EQ(PlainBridgeWrites(), bridge);
+}
+
+// The camera's thread goes by its name in the system's lists of threads (top, a debugger).
+TEST_F(CameraTest, TheCameraThreadIsNamed) {
+  StartQvga();
+  const auto named = [] {
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+      std::ifstream comm(task.path() / "comm");
+      std::string name;
+      if (std::getline(comm, name) && name == "camera") return true;
+    }
+    return false;
+  };
+  bool seen = named();
+  for (int i = 0; i < 200 && !seen; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    seen = named();
+  }
+  EXPECT_TRUE(seen);
 }
 
 TEST_F(CameraTest, StartInTrackingModeWritesTheStartSequence) {
