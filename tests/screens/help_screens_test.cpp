@@ -45,6 +45,8 @@ TEST_F(HelpScreens, FirstRunLeadsFromPageOneToConfigureAudio) {
   drummer.Never_Ran = true;
   Enter(kHelpScreen, -3);
   EXPECT_TRUE(Fakes::Called("load ./data/images/help1.png"));
+  ASSERT_GE(Fakes::calls.size(), 2u);
+  EXPECT_EQ(Fakes::calls[0], "delete") << "a picture the screen before left is let go first";
   EXPECT_EQ(Shown(306), "missing");
   EXPECT_EQ(Shown(326), "missing");
   ASSERT_TRUE(Click(7));
