@@ -109,6 +109,10 @@ GlStateSnapshot::GlStateSnapshot() {
   glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack_alignment);
   glGetIntegerv(GL_BLEND_SRC, &blend_src);
   glGetIntegerv(GL_BLEND_DST, &blend_dst);
+  const GLenum stencil_names[] = {GL_STENCIL_WRITEMASK,       GL_STENCIL_VALUE_MASK,  GL_STENCIL_FUNC,
+                                  GL_STENCIL_REF,             GL_STENCIL_FAIL,        GL_STENCIL_PASS_DEPTH_FAIL,
+                                  GL_STENCIL_PASS_DEPTH_PASS, GL_STENCIL_CLEAR_VALUE};
+  for (size_t i = 0; i < stencil_state.size(); ++i) glGetIntegerv(stencil_names[i], &stencil_state[i]);
   glGetFloatv(GL_CURRENT_COLOR, colour.data());
 }
 

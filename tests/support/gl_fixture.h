@@ -52,6 +52,7 @@ struct GlStateSnapshot {
   bool operator==(const GlStateSnapshot& o) const = default;
   GLboolean blend, texture2d, stencil, scissor, line_smooth, depth;
   GLint bound_texture, matrix_mode, unpack_alignment, blend_src, blend_dst;
+  std::array<GLint, 8> stencil_state;  // masks, function, reference, operations, clear value
   std::array<GLfloat, 4> colour;
 };
 
