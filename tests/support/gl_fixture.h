@@ -42,9 +42,10 @@ class GlContext {
   void* context_ = nullptr;
 };
 
-// Fails the running test for each GL error the drawing so far left behind (an unbalanced
-// glBegin, say); `after` names that drawing.
-void ExpectNoGlError(const std::string& after);
+// Stops the program with a message when the drawing so far left a GL error behind (an
+// unbalanced glBegin, say); `after` names that drawing. A crash rather than a test failure, as
+// the fuzz targets, built without GoogleTest, share these helpers.
+void CheckNoGlError(const std::string& after);
 
 // The GL state a drawing function must leave as it found it.
 struct GlStateSnapshot {

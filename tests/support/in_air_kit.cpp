@@ -40,7 +40,7 @@ Ps3EyePacketiser packetiser;
 // size (a full-screen switch): a buffer of the new size and the reshape callback.
 void DisplayInto(GlContext& gl) {
   Display();
-  ExpectNoGlError("a frame in state " + std::to_string(interface_state));
+  CheckNoGlError("a frame in state " + std::to_string(interface_state));
   if (headless_window.width == gl.width() && headless_window.height == gl.height()) return;
   gl.Resize(headless_window.width, headless_window.height);
   Reshape(headless_window.width, headless_window.height);
