@@ -208,6 +208,12 @@ TEST(AdjustPages, MoveDrumRefusesBadPlacesAndTheWholeKitFollowsOneDrum) {
     const int dark = box - kit.gl().CountDiffering(x + 25, y - 20, x + 90, y + 21, {0, 0, 0, 255}, 49);
     EXPECT_GT(dark, 20);
   }
+  skyt_test::HitActivated(kit, kBackButton);  // Back lets go of the drum where it stood
+  EXPECT_EQ(drumkit.shown_drum, -1);
+  EXPECT_FLOAT_EQ(drumkit.drums[0].y, 150.0f);
+  EXPECT_EQ(interface_state, kMoveDrum);
+  ASSERT_NO_FATAL_FAILURE(PickSnare(kit));
+  kit.Settle();
   skyt_test::StrikeDrum(kit, 240, 180.5f);  // just below the red line at row 180
   EXPECT_EQ(kit.Line(3), GetUtf8(52)) << drumkit.drums[0].y << " " << drumkit.shown_drum;
   EXPECT_FLOAT_EQ(drumkit.drums[0].y, 150.0f);
