@@ -9,6 +9,13 @@ elseif(SKYT_SANITIZE STREQUAL "thread")
 elseif(NOT SKYT_SANITIZE STREQUAL "")
   message(FATAL_ERROR "SKYT_SANITIZE must be empty, address or thread")
 endif()
+# A sanitized in-air page test draws hundreds of frames through software GL at several times
+# the plain cost, so a sanitized build gives each test longer before calling it hung.
+if(SKYT_SANITIZE STREQUAL "")
+  set(SKYT_TEST_TIMEOUT 600)
+else()
+  set(SKYT_TEST_TIMEOUT 1200)
+endif()
 
 # Every test program carries the libraries' line tables and the installation pictures; kept
 # compressed, the debug sections take a third of the room, so the four CI builds fit on a small disk.
@@ -59,7 +66,7 @@ function(skyt_test name)
     # no longer be attributed to a library at exit: no leak check for whole-window tests.
     list(APPEND env "ASAN_OPTIONS=detect_leaks=0:abort_on_error=1")
   endif()
-  set_tests_properties(${name} PROPERTIES LABELS "${labels}" TIMEOUT 600 ENVIRONMENT "${env}")
+  set_tests_properties(${name} PROPERTIES LABELS "${labels}" TIMEOUT ${SKYT_TEST_TIMEOUT} ENVIRONMENT "${env}")
 endfunction()
 
 # skyt_bench(NAME [LINK t...]): the benchmark NAME from NAME.cpp in the calling folder.
