@@ -1,5 +1,6 @@
 #include "app/glut/decode_composition.h"
 
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 
@@ -25,4 +26,11 @@ std::u32string DecodeComposition(const XIMText* text) {
     left -= n;
   }
   return out;
+}
+
+void ApplyCompositionDraw(std::u32string& composition, const XIMPreeditDrawCallbackStruct* draw) {
+  if (!draw) return;
+  const size_t first = std::min<size_t>(draw->chg_first, composition.size());
+  const size_t count = std::min<size_t>(draw->chg_length, composition.size() - first);
+  composition.replace(first, count, DecodeComposition(draw->text));
 }

@@ -7,3 +7,7 @@
 
 // A multibyte text ends at its first invalid or incomplete sequence; a missing text is empty.
 std::u32string DecodeComposition(const XIMText* text);
+
+// Applies an input method's draw to the composition shown: the changed range, kept within the
+// composition, gives way to the new text. A missing draw changes nothing.
+void ApplyCompositionDraw(std::u32string& composition, const XIMPreeditDrawCallbackStruct* draw);

@@ -68,11 +68,7 @@ void PreeditDone(XIC, XPointer, XPointer) {
 }
 
 void PreeditDraw(XIC, XPointer, XPointer data) {
-  auto* draw = reinterpret_cast<XIMPreeditDrawCallbackStruct*>(data);
-  if (!draw) return;
-  size_t first = std::min<size_t>(draw->chg_first, preedit.size());
-  size_t count = std::min<size_t>(draw->chg_length, preedit.size() - first);
-  preedit.replace(first, count, DecodeComposition(draw->text));
+  ApplyCompositionDraw(preedit, reinterpret_cast<XIMPreeditDrawCallbackStruct*>(data));
   ReportPreedit();
 }
 

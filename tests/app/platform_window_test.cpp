@@ -309,3 +309,32 @@ TEST(CompositionText, DecodesUpToItsFirstBrokenSequence) {
   }
   setlocale(LC_CTYPE, locale.c_str());
 }
+
+// An input method's draw replaces its changed range of the composition; a range reaching past
+// the end stops at the end.
+TEST(CompositionText, ADrawReplacesItsRangeWithinTheComposition) {
+  wchar_t x[] = L"XY";
+  XIMText text{};
+  text.length = 2;
+  text.encoding_is_wchar = True;
+  text.string.wide_char = x;
+  struct Row {
+    const char* what;
+    int first, length;
+    const XIMText* text;
+    std::u32string after;
+  };
+  for (const Row& r : {Row{"middle", 1, 2, &text, U"aXYd"}, Row{"at the end", 4, 0, &text, U"abcdXY"},
+                       Row{"start past the end", 9, 5, &text, U"abcdXY"}, Row{"deleted to past the end", 2, 9, nullptr, U"ab"}}) {
+    std::u32string composition = U"abcd";
+    XIMPreeditDrawCallbackStruct draw{};
+    draw.chg_first = r.first;
+    draw.chg_length = r.length;
+    draw.text = const_cast<XIMText*>(r.text);
+    ApplyCompositionDraw(composition, &draw);
+    EXPECT_EQ(composition, r.after) << r.what;
+  }
+  std::u32string kept = U"abcd";
+  ApplyCompositionDraw(kept, nullptr);
+  EXPECT_EQ(kept, U"abcd");
+}
