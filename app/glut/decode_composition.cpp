@@ -31,6 +31,5 @@ std::u32string DecodeComposition(const XIMText* text) {
 void ApplyCompositionDraw(std::u32string& composition, const XIMPreeditDrawCallbackStruct* draw) {
   if (!draw) return;
   const size_t first = std::min<size_t>(draw->chg_first, composition.size());
-  const size_t count = std::min<size_t>(draw->chg_length, composition.size() - first);
-  composition.replace(first, count, DecodeComposition(draw->text));
+  composition.replace(first, draw->chg_length, DecodeComposition(draw->text));  // a long range stops at the end
 }
