@@ -191,7 +191,8 @@ TEST(ViewerLink, NamesFitTheirFieldAsWholeCharacters) {
   const Case cases[] = {{"Rock", "Rock"}, {"", ""}, {cjk, ""}, {std::string(100, 'a'), ""},
                         {"songs/" + std::string(20, 'x') + "\xF0\x9F\xA5\x81.mp3", ""},
                         // shortened to 63 bytes of whole characters, one byte short of the field
-                        {cjk.substr(0, 42) + "-middle-" + cjk.substr(0, 18) + "abcdefgh", ""}};
+                        {cjk.substr(0, 42) + "-middle-" + cjk.substr(0, 18) + "abcdefgh",
+                         cjk.substr(0, 42) + "..." + cjk.substr(0, 18)}};
   for (const Case& c : cases) {
     unsigned char field[kNameFieldSize];
     memset(field, 0xAA, sizeof field);
