@@ -201,6 +201,8 @@ TEST_F(MidiScreen, OutOfMidiOnlyAFailedReopenSaysWhatPlaysInstead) {
   const struct { int type_after; int text; } cases[] = {
       {Audio::kFirstFallbackStream, kTextAudioFallbackDevice}, {Audio::kNoOutput, kTextNoAudioOutput}};
   for (const auto& c : cases) {
+    skyt_test::WriteFile("conf/skytapper.cfg", "[Sound]\nDevice_Type = 5\nFrames_Per_Buffer = 128\nDevice_Index = 2\n");
+    Fakes::calls.clear();
     Fakes::messages.clear();
     Fakes::boxes.clear();
     Fakes::reinit_ok = false;
@@ -212,6 +214,7 @@ TEST_F(MidiScreen, OutOfMidiOnlyAFailedReopenSaysWhatPlaysInstead) {
     EXPECT_EQ(Fakes::messages, std::vector<std::string>{platform::EscapeMarkup(GetUtf8(c.text))}) << c.type_after;
     EXPECT_EQ(Fakes::boxes, std::vector<std::string>{"warning"}) << c.type_after;
     EXPECT_EQ(interface_state, kMainScreen) << c.type_after;
+    EXPECT_TRUE(Fakes::Called("reinit 5 128 2")) << "the stored stream is asked for";
   }
   EXPECT_EQ(skyt_test::Chosen(), (std::vector<std::string>{"Rock", "Rock"}));
   EXPECT_EQ(loads, (std::vector<std::pair<bool, bool>>(2, {true, false})));
