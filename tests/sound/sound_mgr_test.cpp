@@ -227,8 +227,8 @@ TEST_F(SoundMgrTest, NothingPlaysForBadInputOrMidiMode) {
 }
 
 TEST_F(SoundMgrTest, HihatFadeAndCymbalChoke) {
+  int splash = Add(Sound::HIHAT_SPLASH, 1, {{1.0f}, {1.0f}});  // slot 0 is a splash slot too
   int hh = Add(Sound::HIHAT, 2, {{1.0f}, {1.0f}, {1.0f}, {1.0f}});
-  int splash = Add(Sound::HIHAT_SPLASH, 1, {{1.0f}, {1.0f}});
   int crash = Add(Sound::CRASH, 0, {{1.0f}, {1.0f}});
   int china = Add(Sound::CHINA, 0, {{1.0f}, {1.0f}});
   int snare = Add(Sound::SNARE, 0, {{1.0f}, {1.0f}});
