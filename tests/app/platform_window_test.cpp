@@ -313,11 +313,8 @@ TEST(CompositionText, DecodesUpToItsFirstBrokenSequence) {
 // An input method's draw replaces its changed range of the composition; a range reaching past
 // the end stops at the end.
 TEST(CompositionText, ADrawReplacesItsRangeWithinTheComposition) {
-  wchar_t x[] = L"XY";
-  XIMText text{};
-  text.length = 2;
-  text.encoding_is_wchar = True;
-  text.string.wide_char = x;
+  char xy[] = "XY";
+  const XIMText text = MultibyteText(2, xy);
   struct Row {
     const char* what;
     int first, length;
