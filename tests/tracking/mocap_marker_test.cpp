@@ -125,15 +125,19 @@ TEST(MocapMarker, TooShortAFallIsNeverTested) {
   EXPECT_TRUE(Feed(p, ys3, 1.0f).empty());
   EXPECT_TRUE(p.m_ascending);
   // A marker labelled for a while before the detector first looks at it (a screen that only
-  // labels), falling: the log shows the descent's first frame and no rise.
-  MocapMarker late;
-  late.Update(B(100, 50), true);
-  late.Update(B(100, 52), true);
-  float speed = 0, hitY = 0;
-  EXPECT_FALSE(late.DetectHit(1.0f, speed, hitY, false, 1.0f, false));
-  EXPECT_FALSE(late.m_ascending);
-  EXPECT_EQ(late.m_down_count, 1);
-  EXPECT_EQ(late.m_up_count, 0);
+  // labels), falling or held still: the log shows the descent's first frame and no rise, as for
+  // a marker just found.
+  for (const float y : {52.0f, 50.0f}) {
+    SCOPED_TRACE(y);
+    MocapMarker late;
+    late.Update(B(100, 50), true);
+    late.Update(B(100, y), true);
+    float speed = 0, hitY = 0;
+    EXPECT_FALSE(late.DetectHit(1.0f, speed, hitY, false, 1.0f, false));
+    EXPECT_FALSE(late.m_ascending);
+    EXPECT_EQ(late.m_down_count, 1);
+    EXPECT_EQ(late.m_up_count, 0);
+  }
 }
 
 TEST(MocapMarker, UnreliableSamplesNeedTheFixedThreshold) {
