@@ -18,6 +18,8 @@ bool DetermineLanguage();
 bool Krakouik();
 // Removes three stale files of an early release (no start-up step calls it).
 void PatchFirstRelease();
+// Hands the window the program's display, input and close callbacks.
+void RegisterCallbacks();
 // The display callback between window creation and the registration of the real callbacks.
 void DummyMacDisplay();
 // Sets the swap interval to 1 then 0, printing the reason when the second setting fails.

@@ -87,6 +87,8 @@ void InitSound(const IniFile& settings) {
              false, true);
 }
 
+}  // namespace
+
 void RegisterCallbacks() {
   WindowCallbacks c;
   c.reshape = Reshape;
@@ -104,8 +106,6 @@ void RegisterCallbacks() {
   c.close = WindowClosed;
   window_services.set_callbacks(c);
 }
-
-}  // namespace
 
 void DummyMacDisplay() {}
 

@@ -5,6 +5,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <vector>
 
 #include "app/app.h"
 #include "frame/texts.h"
@@ -499,6 +501,27 @@ TEST_F(Input, EachCallbackHandsOnTheModifiersHeld) {
       EXPECT_EQ(imgui.modifiers, held >= 0 ? held : 0) << c.what << " " << held;
     }
   }
+}
+
+// Start-up hands the window every input callback: an arrow key let go through the window is
+// held no longer, or a field's cursor would run on.
+TEST_F(Input, TheWindowDeliversEachInputToTheFields) {
+  RegisterCallbacks();
+  const WindowCallbacks& c = headless_window.callbacks;
+  const struct {
+    const char* what;
+    std::function<bool()> reaches;
+  } inputs[] = {
+      {"arrow key", [&] { return c.special(100, 0, 0), imgui.special_keys[Imgui::KEY_LEFT]; }},
+      {"arrow key let go", [&] { return c.special_up(100, 0, 0), !imgui.special_keys[Imgui::KEY_LEFT]; }},
+      {"backspace", [&] { return c.keyboard(8, 0, 0), imgui.key_queue == std::vector<int>{8}; }},
+      {"button", [&] { return c.mouse(0, 0, 10, 10), imgui.mouse_down; }},
+      {"drag", [&] { return c.motion(20, 0), imgui.mouse_x == 20; }},
+      {"move", [&] { return c.passive_motion(5, 6), imgui.mouse_x == 5; }},
+      {"composition", [&] { return c.set_marked_text("k"), imgui.marked_text == "k"; }},
+      {"text", [&] { return c.insert_text("b"), imgui.key_queue == std::vector<int>{8, 'b'}; }},
+  };
+  for (const auto& input : inputs) EXPECT_TRUE(input.reaches()) << input.what;
 }
 
 TEST_F(Input, CommittedTextIsQueuedAsUtf16UpTo1023Units) {
