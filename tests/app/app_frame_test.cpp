@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -308,17 +309,24 @@ TEST_F(Frame, ProgressBarSwapsAsAskedAndDrawsInTheMiddle) {
   DisplayProgressBar(50, "Loading", false, true);
   EXPECT_EQ(headless_window.swaps, 3);
   // Half filled, near the bar's bottom edge: the left half filled, the right half the bar's
-  // track, which the progress-only drawing leaves as it was.
-  const struct { bool progress_only, both_buffers; bool track; } modes[] = {
-      {false, false, true}, {true, false, false}, {false, true, true}};
+  // track, which the progress-only drawing leaves as it was; the caption, once in each buffer.
+  const struct { bool progress_only, both_buffers; bool track; long captions; } modes[] = {
+      {false, false, true, 1}, {true, false, false, 0}, {false, true, true, 2}};
+  imgui.tracing = true;
   for (const auto& m : modes) {
     gl.Clear(0, 0, 0, 1);
+    imgui.trace.clear();
     DisplayProgressBar(50, "Loading", m.progress_only, m.both_buffers);
     const std::array<int, 4> black{0, 0, 0, 255}, filled = gl.Pixel(300, 364), track = gl.Pixel(660, 364);
     EXPECT_NE(filled, black) << m.progress_only << m.both_buffers;
     EXPECT_NE(filled, track) << m.progress_only << m.both_buffers;
     EXPECT_EQ(track != black, m.track) << m.progress_only << m.both_buffers;
+    EXPECT_EQ(std::count_if(imgui.trace.begin(), imgui.trace.end(),
+                            [](const Imgui::TraceItem& t) { return t.label == "Loading"; }),
+              m.captions)
+        << m.progress_only << m.both_buffers;
   }
+  imgui.tracing = false;
 }
 
 // ---- Keys -------------------------------------------------------------------------------
