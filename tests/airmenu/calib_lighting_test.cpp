@@ -169,7 +169,11 @@ TEST_F(LightingTest, CompensationKeepsTheMaskDilatedAndMoreTimeClearsIt) {
   EXPECT_EQ(interface_state, kPlay);
   EXPECT_EQ(Masked(), 25);  // the spot, widened by 2 pixels, stays masked
   StartCompensation(spot);
-  RunWhileChecking(spot, 600);
+  RunWhileChecking(spot, 499);
+  EXPECT_EQ(kit_.Line(16), GetUtf8(489));  // the count-down's last frame
+  RunWhileChecking(spot, 1);
+  EXPECT_EQ(kit_.Line(16), GetUtf8(491));  // accumulating from frame 500
+  RunWhileChecking(spot, 100);
   RunWhileChecking(dark_, 5);
   EXPECT_EQ(Masked(), 1);  // accumulated past frame 500
   const int w = WindowWidth(), h = WindowHeight();
