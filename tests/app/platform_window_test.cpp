@@ -12,7 +12,6 @@
 
 #include <clocale>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -22,6 +21,7 @@
 #include "frame/platform/platform.h"
 #include "frame/platform/spawn.h"
 #include "frame/window.h"
+#include "tests/support/test_dirs.h"
 
 // From app/app.h, whose Display() the X11 type of that name hides here.
 bool ClientRunningOnThisDevice();
@@ -196,12 +196,9 @@ TEST_F(GlutWindow, ResizeLockAndSuperKey) {
   XCloseDisplay(d);
 
   // The platform layer keeps its one connection to the server.
-  const auto descriptors = [] {
-    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), std::filesystem::directory_iterator());
-  };
-  const auto before = descriptors();
+  const auto before = skyt_test::OpenFiles();
   EXPECT_FALSE(IsCmdPressed());
-  EXPECT_EQ(descriptors(), before);
+  EXPECT_EQ(skyt_test::OpenFiles(), before);
   Xdo({"xdotool", "keydown", "super"});
   EXPECT_TRUE(IsCmdPressed());
   Xdo({"xdotool", "keyup", "super"});

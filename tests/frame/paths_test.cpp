@@ -37,10 +37,6 @@ TEST(Paths, ScanListsMatchingNamesInLibraryOrder) {
   EXPECT_EQ(untouched, std::vector<std::string>{"keep"});
 }
 
-long OpenDescriptors() {
-  return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), std::filesystem::directory_iterator());
-}
-
 // Folder scans, settings rewrites and the font check run again and again while screens are
 // shown: each closes what it opened.
 TEST(Paths, ScansAndReadsLeaveNoDescriptorOpen) {
@@ -50,7 +46,7 @@ TEST(Paths, ScansAndReadsLeaveNoDescriptorOpen) {
   std::ofstream(dir + "/a.ini") << "[S]\nA = 1\n";
   const std::string installation = installation_directory;
   installation_directory = dir;
-  const long before = OpenDescriptors();
+  const long before = skyt_test::OpenFiles();
   for (int i = 0; i < 3; ++i) {
     std::vector<std::string> names;
     ScanDirectory(dir.c_str(), ".ini", names);
@@ -60,7 +56,7 @@ TEST(Paths, ScansAndReadsLeaveNoDescriptorOpen) {
     EXPECT_TRUE(reloaded.Init(dir + "/a.ini"));
     EXPECT_TRUE(reloaded.Init(dir + "/a.ini"));
   }
-  EXPECT_EQ(OpenDescriptors(), before);
+  EXPECT_EQ(skyt_test::OpenFiles(), before);
   installation_directory = installation;
 }
 

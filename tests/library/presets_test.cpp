@@ -117,7 +117,9 @@ TEST(Presets, KitFilesThatDifferAreWrittenAgainWholeOnesLeftAlone) {
   skyt_test::WriteFile(path(1), Text(preset_drumkits[1]).substr(0, 100));
   skyt_test::WriteFile(path(2), Text(preset_drumkits[2]) + "x");
   skyt_test::WriteFile(path(3), same_size);
+  const long open_files = skyt_test::OpenFiles();
   ASSERT_TRUE(WritePresetDrumkits());
+  EXPECT_EQ(skyt_test::OpenFiles(), open_files) << "each kit file read is closed";
   for (int k : {1, 2, 3}) EXPECT_EQ(ReadFile(path(k)), Text(preset_drumkits[k])) << k;
   ASSERT_EQ(stat(path(0).c_str(), &after), 0);
   EXPECT_EQ(after.st_ino, before.st_ino) << "a file holding its text was written again";

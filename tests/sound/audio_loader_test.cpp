@@ -5,7 +5,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <thread>
 
@@ -74,11 +73,6 @@ std::vector<size_t> WriteSamples(const std::string& path, const std::vector<elem
   heads.insert(heads.end(), chunks.begin(), chunks.end());
   element_test::WriteBytes(path, heads);
   return header_at;
-}
-
-// The files the process holds open.
-long OpenFiles() {
-  return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), std::filesystem::directory_iterator());
 }
 
 bool WaitLoaded(const std::vector<Audio::Sound*>& sounds, int ms = 10000) {
@@ -270,7 +264,7 @@ TEST_F(Loader, CallerReadsBesideTheLoadersAndReloadsAreExact) {
                                               element_test::Tone(8000, 3000, 10)};
   const std::string path = dir + "/e.ele";
   WriteSamples(path, pcm);
-  const long open_files = OpenFiles();
+  const long open_files = skyt_test::OpenFiles();
   for (int threads : {0, 4, 4}) {  // the last round reloads into the buffers freed before
     LoadAll(path, pcm.size());
     if (threads) audio.StartRawThreads(threads);
@@ -285,7 +279,7 @@ TEST_F(Loader, CallerReadsBesideTheLoadersAndReloadsAreExact) {
     }
     audio.StopRawThreads();
     for (size_t i = 0; i < pcm.size(); ++i) audio.FreeSound(sounds[i]);
-    EXPECT_EQ(OpenFiles(), open_files) << threads;  // each rest's file is closed once read
+    EXPECT_EQ(skyt_test::OpenFiles(), open_files) << threads;  // each rest's file is closed once read
   }
 }
 

@@ -50,4 +50,6 @@ Installation::Installation(const std::string& name) : dir_(FreshDir(name)), chdi
   for (const char* d : {"conf", "conf/drumkits", "conf/midi-maps", "data", "data/elements"}) mkdir(d, 0755);
 }
 
+long OpenFiles() { return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator()); }
+
 }  // namespace skyt_test

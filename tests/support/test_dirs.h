@@ -15,6 +15,8 @@ std::string FreshDir(const std::string& name);
 std::string ReadFile(const std::string& path);
 // Replaces the file with `text`, byte for byte.
 void WriteFile(const std::string& path, const std::string& text);
+// How many files the process holds open.
+long OpenFiles();
 
 // Changes the working directory for the lifetime of the object (the program builds every
 // path relative to the working directory).
