@@ -268,4 +268,9 @@ TEST_F(Migrations, ShinSettingsMigrateOnceAndAskOnlyForAShinLeg) {
     EXPECT_EQ(Count(Boxes(), "Use shin-specific pedal ranges and sensititivies?"), 1);
     EXPECT_EQ(Count(ReadFile("conf/drumkits/K.ini"), "Drum0.Foot.Sensitivity = 44"), answer == 0 ? 1 : 0);
   }
+  // Legs that were never set used their foot markers: no shin to keep, nothing to ask.
+  boxes_.clear();
+  WriteFile("conf/skytapper.cfg", "[Drummer]\nSpeed_Threshold_Shin_Play = 3\n");
+  PatchShinsForBatch2();
+  EXPECT_EQ(Boxes(), "");
 }
