@@ -84,10 +84,14 @@ TEST(InAirFrame, SlowDrummingWarnsAfterSixSlowMeasurements) {
     bad_state_count = 0;
     kit.Run(StrokeScript::Rest(5 * 20));
     EXPECT_EQ(kit.Line(c.line), "");
+    // The warning blanks the lines around it; the graphics warning takes four lines.
+    for (int line : {11, 14}) DistanceMenu::AddMessage(std::to_string(line).c_str(), line, 3, 5000.0f, true, false);
     kit.Run(StrokeScript::Rest(20));
     EXPECT_EQ(kit.Line(c.line), GetUtf8(c.text));
     EXPECT_EQ(kit.Line(12), c.loading ? "" : GetUtf8(2));
     EXPECT_EQ(kit.Line(13), c.loading ? "" : GetUtf8(3));
+    EXPECT_EQ(kit.Line(11), "");
+    EXPECT_EQ(kit.Line(14), c.loading ? "14" : "");
     sound.song.frames = 0;
   }
 }
