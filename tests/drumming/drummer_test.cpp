@@ -345,6 +345,10 @@ TEST_F(Drumming, HiHatOpennessFollowsTheFoot) {
 }
 
 TEST_F(Drumming, HiHatClosingChickAndSplash) {
+  static std::vector<int> limbs;  // as the viewer hears them
+  limbs.clear();
+  const ViewerCalls installed = viewer_calls;
+  viewer_calls.hit_drum = [](int, float, unsigned char limb) { limbs.push_back(limb); };
   StrokeHarness h(drummer_);
   auto foot = [&](float y) { return std::vector<Webcam::Blob>{Blob(240, 100), Blob(20, 40), Blob(90, y, 5)}; };
   // Press the pedal from open: the stroke brakes 2 pixels above closed, then the foot rests.
@@ -370,6 +374,8 @@ TEST_F(Drumming, HiHatClosingChickAndSplash) {
   }
   ASSERT_EQ(slots.size(), 1u);
   EXPECT_EQ(slots[0], splash_);
+  EXPECT_EQ(limbs, (std::vector<int>{Drummer::LEFT_FOOT, Drummer::LEFT_FOOT})) << "the chick and the splash";
+  viewer_calls = installed;
   // Springing up as late as the splash's deadline frame still splashes.
   for (float y : {205.0f, 205.0f, 205.0f, 205.0f, 205.0f}) h.Frame(foot(y));
   for (float y : press) h.Frame(foot(y));
