@@ -220,8 +220,10 @@ TEST_F(RecordingsScreen, RenameNeverReplacesAnotherRecordingAndNeverEmpties) {
 
 // With no recording selected there is no name to take: OK leaves without a word.
 TEST_F(RecordingsScreen, OkWithNothingSelectedLeavesQuietly) {
+  logger = Logger();  // as the program starts: nothing has played yet
   TwoRecordingFiles();
   Enter(kRecordingScreen);
+  EXPECT_EQ(Shown(kTextStop), "missing");
   ASSERT_TRUE(Click(kTextOk));
   EXPECT_EQ(interface_state, kMainScreen);
   EXPECT_TRUE(Fakes::messages.empty());
