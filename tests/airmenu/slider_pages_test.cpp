@@ -164,6 +164,7 @@ TEST(SliderPages, DoneOnThePagesWithTheKitNeedsActivation) {
     kit.Run(StrokeScript::Rest(130));
     skyt_test::HitActivated(kit, kDoneButton);
     EXPECT_NE(interface_state, c.state);
+    EXPECT_EQ(state_param2, 0) << "nothing was changed";
   }
 }
 
