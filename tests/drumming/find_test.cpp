@@ -118,6 +118,10 @@ TEST_F(Finding, ThreeDimensionalSearchUsesTheDisks) {
   // distances differ less than the centre distances do.
   EXPECT_EQ(kit_.FindDrumOrMenu(125, 80, 4, true, nullptr, nearby), 0);
   EXPECT_EQ(kit_.FindDrumOrMenu(135, 80, 4, true, nullptr, nearby), 1);
+  // Two like disks in one place: the earlier drum keeps the stroke.
+  kit_.drums[1].x = kit_.drums[0].x;
+  kit_.drums[1].type = kit_.drums[0].type;
+  EXPECT_EQ(kit_.FindDrumOrMenu(110, 80, 4, true, nullptr, nearby), 0);
   // Far above both planes: nothing at a strict setting.
   Accuracy(3, true);
   EXPECT_EQ(kit_.FindDrumOrMenu(130, 5, 4, true, nullptr, nearby), -1);
