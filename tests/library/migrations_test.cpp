@@ -255,18 +255,26 @@ TEST_F(Migrations, ShinSettingsMigrateOnceAndAskOnlyForAShinLeg) {
   EXPECT_EQ(ReadFile("conf/drumkits/K.ini"), kShinKit);
   EXPECT_EQ(Boxes(), "");
 
-  for (int answer : {0, 1}) {
+  // Yes (0) keeps the shin leg's sensitivity as its foot's: drum 0 is the left pedal, drum 1 the right.
+  const struct {
+    const char* legs;
+    int answer;
+    const char* kept;
+  } cases[] = {{"Left_Leg_Uses_Foot_marker = false\nRight_Leg_Uses_Foot_marker = true\n", 0, "Drum0.Foot.Sensitivity = 44"},
+               {"Left_Leg_Uses_Foot_marker = false\nRight_Leg_Uses_Foot_marker = true\n", 1, "Drum0.Foot.Sensitivity = 44"},
+               {"Right_Leg_Uses_Foot_marker = false\n", 0, "Drum1.Foot.Sensitivity = 55"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.legs << c.answer);
     boxes_.clear();
-    Answer(answer);
-    WriteFile("conf/skytapper.cfg",
-              "[Session]\nLeft_Leg_Uses_Foot_marker = false\nRight_Leg_Uses_Foot_marker = true\n[Drummer]\n"
-              "Speed_Threshold_Shin_Play = 3\nSpeed_Threshold_Shin_Place = 4\nSpeed_Threshold_Foot_Play = 15\n"
-              "Speed_Threshold_Foot_Place = 9\n");
+    Answer(c.answer);
+    WriteFile("conf/skytapper.cfg", std::string("[Session]\n") + c.legs +
+                                        "[Drummer]\nSpeed_Threshold_Shin_Play = 3\nSpeed_Threshold_Shin_Place = 4\n"
+                                        "Speed_Threshold_Foot_Play = 15\nSpeed_Threshold_Foot_Place = 9\n");
     WriteFile("conf/drumkits/K.ini", kShinKit);
     PatchShinsForBatch2();
     EXPECT_EQ(Settings(), "[Session]\n[Drummer]\nSpeed_Threshold_Foot_Play = 18.000000\nSpeed_Threshold_Foot_Place = 40.000000\n");
     EXPECT_EQ(Count(Boxes(), "Use shin-specific pedal ranges and sensititivies?"), 1);
-    EXPECT_EQ(Count(ReadFile("conf/drumkits/K.ini"), "Drum0.Foot.Sensitivity = 44"), answer == 0 ? 1 : 0);
+    EXPECT_EQ(Count(ReadFile("conf/drumkits/K.ini"), c.kept), c.answer == 0 ? 1 : 0);
   }
   // Legs that were never set used their foot markers: no shin to keep, nothing to ask.
   boxes_.clear();
