@@ -252,6 +252,25 @@ TEST(InAirFrame, FrozenPicturesOfAnOddWindowAndOneViewerTextureAtATime) {
   graphics_mode = 0;
 }
 
+// The fast mode's frozen picture shows the cymbals' choke zones, light squares over the picture.
+TEST(InAirFrame, MarkersOnlyPictureShowsTheChokeZones) {
+  InAirKit kit("inair_frozen_zones", 320, 240);
+  kit.Enter(kPlay);
+  drumkit.left_choke_distance = drumkit.right_choke_distance = 80.0f;  // inside the vignette
+  long brightness[2] = {};
+  for (const float scale : {0.0f, 0.75f}) {
+    drumkit.left_choke_scale = drumkit.right_choke_scale = scale;
+    graphics_mode = 1;
+    ChangeInterfaceState(kPlay, 0, 0, 0);
+    kit.Run(StrokeScript::Rest(3));
+    for (const unsigned char c : kit.gl().Rgba()) brightness[scale != 0] += c;
+    LeaveMarkersOnly();
+  }
+  graphics_mode = 0;
+  drumkit.left_choke_distance = drumkit.right_choke_distance = 200.0f;
+  EXPECT_GT(brightness[1], brightness[0] + 100000);
+}
+
 // The slow renderer frames the camera picture in the vignette, a light rim at the window's
 // edge and crossed by the dashed foot line; its simplified form draws no vignette.
 TEST(InAirFrame, SlowRendererDrawsTheVignetteUnlessSimplified) {
