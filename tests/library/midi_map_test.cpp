@@ -247,6 +247,10 @@ TEST(MidiMapLibrary, TheChosenIndexFollowsItsMapAcrossSavesDeletesAndStarts) {
   drummer.SetMidiMapIndex(0);
   EXPECT_EQ(c.DeleteMidiMap(1, error), 1);
   EXPECT_EQ(drummer.GetMidiMapIndex(), 0);
+  // H.ini is followed, not the first of the files whose names differ only in their first letter.
+  drummer.SetMidiMapIndex(5);
+  EXPECT_EQ(c.DeleteMidiMap(1, error), 1);
+  EXPECT_EQ(drummer.GetMidiMapIndex(), 4);
 }
 
 TEST(MidiMapLibrary, SavingKeepsTheActiveMapAndFailuresKeepTheOldFile) {
