@@ -144,6 +144,20 @@ TEST_F(LightingTest, ARoomTooBrightAsksForLessLight) {
   EXPECT_EQ(skyt_test::DiffersFromKeptPicture(kit_.gl(), "lighting/too-bright"), "");
 }
 
+// A thousand bright places are still ringed one by one (each widened to 3 x 3 pixels); one
+// more counts as a room too bright.
+TEST_F(LightingTest, AThousandBrightPlacesAreRingedOneMoreIsTooBright) {
+  const struct { int places, masked, line; } cases[] = {{1000, 9000, 493}, {1001, 1001, 496}};
+  for (const auto& c : cases) {
+    Scene specks;  // inside the lens's bright middle, 5 pixels apart
+    for (int i = 0; i < c.places; ++i) specks.push_back({float(62 + 5 * (i % 40)), float(42 + 6 * (i / 40)), 0.5f});
+    Enter(Calibration::kLighting, 0, true, false);
+    RunWhileChecking(specks, 130);
+    EXPECT_EQ(Masked(), c.masked) << c.places;
+    EXPECT_EQ(kit_.Line(7), GetUtf8(TextId(c.line))) << c.places;
+  }
+}
+
 // Four bright places at once: in time, the advice to move the seat rather than each lamp.
 TEST_F(LightingTest, ManyBrightSpotsAskToMoveTheSeat) {
   Enter(Calibration::kLighting, 0, true, false);
