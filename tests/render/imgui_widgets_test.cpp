@@ -521,6 +521,17 @@ TEST_F(ImguiTest, PanelScrollPositionFollowsKeysPressesAndDrags) {
          input->Release();
        },
        120},
+      {"a drag held still", 150,
+       [&] {
+         input->MoveTo(5, 100);
+         input->Press();
+         Frame(widgets);
+         input->MoveTo(5, 70);
+         Frame(widgets);
+         Frame(widgets);
+         input->Release();
+       },
+       120},
       {"a lower window", 150,
        [&] {
          input->window_height = 100;
