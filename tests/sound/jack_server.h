@@ -48,6 +48,7 @@ class JackServer : public ::testing::Environment {
   // instead of losing whole periods of what a client records.
   explicit JackServer(bool synchronous = false) : synchronous_(synchronous) {}
   void SetUp() override {
+    setvbuf(stdout, nullptr, _IOLBF, 0);  // a crash in a JACK thread keeps what the test printed
     name_ = "skyt_audio_test_" + std::to_string(getpid());
     setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
     setenv("JACK_NO_START_SERVER", "1", 1);
