@@ -9,7 +9,10 @@
 
 #include "drumming/drumkit.h"
 #include "drumming/drummer.h"
+#include "drumming/library_calls.h"
 #include "frame/texts.h"
+#include "library/drumkit_chooser.h"
+#include "library/library_calls.h"
 #include "library/midi_map_chooser.h"
 #include "library/midi_maps.h"
 #include "tests/support/fake_portmidi.h"
@@ -226,7 +229,7 @@ TEST(MidiMapLibrary, TheChosenIndexFollowsItsMapAcrossSavesDeletesAndStarts) {
   WriteFile("conf/skytapper.cfg", "[Session]\nMidi_Map_Index = 12\n");
   for (char letter = 'B'; letter <= 'M'; ++letter)
     WriteFile(std::string("conf/midi-maps/") + letter + ".ini", Map({letter}));
-  WriteFile("conf/midi-maps/Zed.ini", Map("Zed"));
+  WriteFile("conf/midi-maps/Zed.ini", Map("Zed") + "[Per element map]\nMap0.name = zed snare\nMap0.number = 2\n");
   MidiMapChooser c;
   c.BuildMidiMapList();
   ASSERT_EQ(c.GetMidiMap(12)->Name, "Zed");
@@ -242,6 +245,15 @@ TEST(MidiMapLibrary, TheChosenIndexFollowsItsMapAcrossSavesDeletesAndStarts) {
   MidiMapChooser fresh;
   fresh.BuildMidiMapList();
   EXPECT_EQ(fresh.GetMidiMap(12)->Name, "Zed");
+  // A start lists the maps itself and loads the chosen one.
+  InstallLibraryCalls();
+  MidiMapChooser started;
+  DrumkitChooser kits;
+  const int output = midi_output_number;
+  ClearMIDIMap();
+  library_calls.prepare(kits, started, false, 12);
+  midi_output_number = output;
+  EXPECT_EQ(per_element_midi_map.count({"zed snare", 2}), 1u);
   EXPECT_EQ(c.DeleteMidiMap(12, error), 11);
   EXPECT_EQ(drummer.GetMidiMapIndex(), -1);
   drummer.SetMidiMapIndex(0);
