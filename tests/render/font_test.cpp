@@ -283,6 +283,10 @@ TEST_F(FontTest, RefusesMissingDamagedAndForeignFiles) {
   EXPECT_FALSE(text.Init(write("text.ttf", std::string(4096, 'x')).c_str(), 18.0f, nullptr, 0));
   // A collection header that promises more faces than the file holds.
   EXPECT_FALSE(text.Init(write("bad.ttc", std::string("ttcf\0\1\0\0\0\0\0\x40", 12)).c_str(), 18.0f, nullptr, 0));
+  // The first table listed reaches past the end of the file.
+  std::string long_table = font_data;
+  long_table.replace(12 + 12, 4, "\xff\xff\xff\xff");
+  EXPECT_FALSE(text.Init(write("long.ttf", long_table).c_str(), 18.0f, nullptr, 0));
 
   Font cjk;
   EXPECT_FALSE(cjk.Init(kCjk, 18.0f, nullptr, 99)) << "no face 99";
