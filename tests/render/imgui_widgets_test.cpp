@@ -500,6 +500,17 @@ TEST_F(ImguiTest, PanelScrollPositionFollowsKeysPressesAndDrags) {
       input->Let(k);
     };
   };
+  // The thumb pressed, moved 30 up and held there for `frames` frames.
+  auto drag = [&](int frames) {
+    return [&, frames] {
+      input->MoveTo(5, 100);
+      input->Press();
+      Frame(widgets);
+      input->MoveTo(5, 70);
+      for (int i = 0; i < frames; ++i) Frame(widgets);
+      input->Release();
+    };
+  };
   const struct { const char* name; float start; std::function<void()> act; float want; } cases[] = {
       {"page up", thumb, key(GLUT_PAGE_UP), 2 * thumb},
       {"page up at the top", 190, key(GLUT_PAGE_UP), 200},
@@ -511,27 +522,8 @@ TEST_F(ImguiTest, PanelScrollPositionFollowsKeysPressesAndDrags) {
       {"down at the bottom", thumb, key(GLUT_DOWN), thumb},
       {"press above the thumb", thumb, [&] { input->Click(5, 150, widgets); }, 2 * thumb},
       {"press on the row above the thumb", thumb, [&] { input->Click(5, 95, widgets); }, 2 * thumb},
-      {"drag the thumb", 150,
-       [&] {
-         input->MoveTo(5, 100);
-         input->Press();
-         Frame(widgets);
-         input->MoveTo(5, 70);
-         Frame(widgets);
-         input->Release();
-       },
-       120},
-      {"a drag held still", 150,
-       [&] {
-         input->MoveTo(5, 100);
-         input->Press();
-         Frame(widgets);
-         input->MoveTo(5, 70);
-         Frame(widgets);
-         Frame(widgets);
-         input->Release();
-       },
-       120},
+      {"drag the thumb", 150, drag(1), 120},
+      {"a drag held still", 150, drag(2), 120},
       {"a lower window", 150,
        [&] {
          input->window_height = 100;
