@@ -15,6 +15,7 @@
 #include "frame/events.h"
 #include "frame/host_clock.h"
 #include "sound/device_messages.h"
+#include "sound/jack_keeper.h"
 #include "sound/reverb.h"
 
 namespace {
@@ -154,16 +155,7 @@ bool Audio::Init(DeviceType type, int frames, bool leave_stopped, int buffers_pe
 
   EnsureQueueState();
   const DeviceMessageFold device_messages;
-  if (!pa_initialised_) {
-    // Never let the JACK client library start a server of its own.
-    setenv("JACK_NO_START_SERVER", "1", 0);
-    const PaError err = Pa_Initialize();
-    if (err != paNoError) {
-      printf("Audio error: %s\n", Pa_GetErrorText(err));
-      return false;
-    }
-    pa_initialised_ = true;
-  }
+  if (!pa_initialised_ && !BeginPortAudio()) return false;
   if (type == kNoOutput) {
     device_index_in_use_ = -2;
     device_chosen_manually_ = true;
@@ -222,7 +214,24 @@ bool Audio::Init(DeviceType type, int frames, bool leave_stopped, int buffers_pe
   return true;
 }
 
-void Audio::CleanUp(bool all) {
+bool Audio::BeginPortAudio() {
+  // Never let the JACK client library start a server of its own.
+  setenv("JACK_NO_START_SERVER", "1", 0);
+  if (!holds_jack_state_) {
+    jack_keeper::Hold();
+    holds_jack_state_ = true;
+  }
+  listed_devices_ = ListMachineDevices();  // the idle JACK client opens before PortAudio's
+  const PaError err = Pa_Initialize();
+  if (err != paNoError) {
+    printf("Audio error: %s\n", Pa_GetErrorText(err));
+    return false;
+  }
+  pa_initialised_ = true;
+  return true;
+}
+
+void Audio::CloseStream() {
   if (stream_) {
     if (OnEndedJackServer()) {
       portaudio_held_ = true;
@@ -234,17 +243,25 @@ void Audio::CleanUp(bool all) {
     stream_ = nullptr;
   }
   stream_stop_reported_ = false;
-  if (pa_initialised_ && !portaudio_held_) {
-    Pa_Terminate();
-    pa_initialised_ = false;
-  }
   offline_.store(false, std::memory_order_release);
   offline_made_buffers_ = offline_paused_stream_ = false;
   device_type_ = kNoOutput;
   frames_per_buffer_ = 0;
   FreeMixBuffers();
   for (Voice& v : voices_) v.state.store(v.state.load() & ~kStateMask, std::memory_order_release);
+}
+
+void Audio::CleanUp(bool all) {
+  CloseStream();
+  if (pa_initialised_ && !portaudio_held_) {
+    Pa_Terminate();
+    pa_initialised_ = false;
+  }
   if (all) {
+    if (holds_jack_state_) {
+      jack_keeper::Release();
+      holds_jack_state_ = false;
+    }
     StopRawThreads();
     if (queue_event_) {
       CloseHandle(queue_event_);

@@ -113,9 +113,16 @@ class Audio {
   // nothing (silent) and returns true.
   bool Init(DeviceType type, int frames_per_buffer, bool leave_stopped, int buffers_per_meter,
             int device_index);
-  // Aborts and closes the stream, terminates PortAudio, frees the mix buffers and the reverb
-  // (the amount is kept). With `all` also stops the loader threads and frees their state.
+  // Aborts and closes the stream, frees the mix buffers and the reverb (the amount is kept);
+  // PortAudio stays initialised for the next Init.
+  void CloseStream();
+  // CloseStream, then terminates PortAudio. With `all` also lets go of the JACK library's state
+  // (jack_keeper.h), stops the loader threads and frees their state.
   void CleanUp(bool all);
+  // Whether the machine's sound cards, or the presence of a JACK server, differ from what
+  // PortAudio listed when it was initialised: only then must it be terminated and initialised
+  // again to offer them. False while PortAudio is not initialised or is held (below).
+  bool DevicesChanged();
   // What the device calls on its own thread: marks the thread as the audio thread (which never
   // waits, locks or allocates), then mixes with PortAudioCallback.
   static int DeviceCallback(const void* input, void* output, unsigned long frames,
@@ -256,7 +263,15 @@ class Audio {
   // close it (it waits for a process cycle that never comes).
   bool OnEndedJackServer() const;
 
+  // Initialises PortAudio after taking a hold on the JACK library's state, and notes the
+  // machine's devices it lists.
+  bool BeginPortAudio();
+  // The ALSA cards and whether a JACK server runs, one line each.
+  static std::string ListMachineDevices();
+
   bool pa_initialised_ = false;
+  bool holds_jack_state_ = false;
+  std::string listed_devices_;  // ListMachineDevices when PortAudio was initialised
   PaStream* stream_ = nullptr;
   std::atomic<bool> stream_completed_{false};  // the callback ended the stream (the hook asked)
   // Counts the callbacks that have returned. A stream left open on an ended server is never

@@ -2,10 +2,14 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "sound/device_messages.h"
 #include "sound/sound.h"
+#include "sound/wait_notice.h"
 
 bool Sound::ReinitDevice(Audio::DeviceType type, int frames, int index) {
-  audio.CleanUp(false);
+  const WaitNotice notice("changing the audio device");
+  audio.CloseStream();
+  if (audio.DevicesChanged()) audio.CleanUp(false);  // so that PortAudio lists them anew
   if (type == Audio::kNoOutput) {
     audio.Init(Audio::kNoOutput, 64, false, 1, -1);
     return true;
@@ -19,20 +23,20 @@ bool Sound::ReinitDevice(Audio::DeviceType type, int frames, int index) {
     return true;
   }
   if (type != Audio::kFirstFallbackStream) {
-    audio.CleanUp(false);
+    audio.CloseStream();
     if (audio.Init(Audio::kFirstFallbackStream, frames, false, per_meter, index)) {
       audio.SetReverbAmount(reverb);
       return false;
     }
     if (type == Audio::kLastFallbackStream) return false;
   }
-  audio.CleanUp(false);
+  audio.CloseStream();
   if (audio.Init(Audio::kLastFallbackStream, frames, false, per_meter, index)) {
     audio.SetReverbAmount(reverb);
     return false;
   }
   // Nothing opened: the program runs silently.
-  audio.CleanUp(false);
+  audio.CloseStream();
   audio.Init(Audio::kNoOutput, 64, false, 1, -1);
   return false;
 }
@@ -50,7 +54,9 @@ std::string CutDeviceName(const char* name, size_t keep) {
 
 void Sound::GetAudioDeviceNames(std::map<int, std::string>& names) {
   names.clear();
-  // PortAudio is initialised while the engine holds it (Init of any type).
+  // PortAudio is initialised while the engine holds it (Init of any type). Probing a device
+  // that cannot open makes ALSA print its own lines.
+  const DeviceMessageFold device_messages;
   const int count = Pa_GetDeviceCount();
   for (int i = 0; i < count; ++i) {
     const PaDeviceInfo* info = Pa_GetDeviceInfo(i);

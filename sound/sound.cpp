@@ -14,6 +14,7 @@
 #include "sound/element_file.h"
 #include "sound/embedded_sounds.h"
 #include "sound/midi.h"
+#include "sound/wait_notice.h"
 
 namespace {
 
@@ -116,7 +117,10 @@ bool Sound::Init(const IniFile& settings) {
 void Sound::CleanUp() {
   StopRecording();
   UnloadPerformance();
-  audio.CleanUp(true);
+  {
+    const WaitNotice notice("closing the audio device");
+    audio.CleanUp(true);
+  }
   for (size_t slot = 0; slot < elements.size(); ++slot)
     if (!elements[slot].free) UnloadElement(static_cast<int>(slot));
   audio.WaitForLoadMp3Async(false);

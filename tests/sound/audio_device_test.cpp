@@ -1,6 +1,8 @@
 // The engine on a real PortAudio stream: a JACK server with the dummy driver (started and
 // stopped by this test) runs the callback in real time, and jack_rec captures the output.
+#include <alsa/asoundlib.h>
 #include <dlfcn.h>
+#include <jack/jack.h>
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -8,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -18,6 +21,7 @@
 
 #include "frame/ini_file.h"
 #include "sound/audio.h"
+#include "sound/jack_keeper.h"
 #include "sound/midi.h"
 #include "sound/sound.h"
 #include "tests/sound/audio_test_util.h"
@@ -41,6 +45,39 @@ extern "C" PaError Pa_OpenStream(PaStream** stream, const PaStreamParameters* in
   return real(stream, in, out, rate, frames, flags, callback, user);
 }
 
+// Counts PortAudio's sessions ended.
+int terminations = 0;
+
+extern "C" PaError Pa_Terminate() {
+  static const auto real = reinterpret_cast<PaError (*)()>(dlsym(RTLD_NEXT, "Pa_Terminate"));
+  ++terminations;
+  return real();
+}
+
+// A sound card plugged in, as ALSA's card list shows it.
+constexpr int kPluggedCard = 29;
+bool card_plugged = false;
+
+extern "C" int snd_card_next(int* card) {
+  static const auto real = reinterpret_cast<int (*)(int*)>(dlsym(RTLD_NEXT, "snd_card_next"));
+  const int before = *card;
+  const int err = real(card);
+  if (card_plugged && err == 0 && *card < 0 && before < kPluggedCard) *card = kPluggedCard;
+  return err;
+}
+
+// Probing a device that cannot open: ALSA prints its own lines, as PortAudio's probe of such
+// a device makes it.
+bool probe_prints = false;
+
+extern "C" PaError Pa_IsFormatSupported(const PaStreamParameters* in, const PaStreamParameters* out, double rate) {
+  using Probe = PaError (*)(const PaStreamParameters*, const PaStreamParameters*, double);
+  static const Probe real = reinterpret_cast<Probe>(dlsym(RTLD_NEXT, "Pa_IsFormatSupported"));
+  snd_pcm_t* pcm = nullptr;
+  if (probe_prints) snd_pcm_open(&pcm, "no_such_device_of_the_test", SND_PCM_STREAM_PLAYBACK, 0);
+  return real(in, out, rate);
+}
+
 namespace {
 
 using jack_test::Capture;
@@ -52,7 +89,7 @@ const auto* const env = ::testing::AddGlobalTestEnvironment(new JackServer);
 class RealStream : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!JackServer::ready) GTEST_SKIP() << "jackd could not be started";
+    ASSERT_TRUE(JackServer::ready) << JackServer::words;
     dir = skyt_test::FreshDir("device");
     ASSERT_TRUE(audio.Init(5, 64, false, 23, -1));
   }
@@ -194,8 +231,18 @@ TEST_F(RealStream, DeviceNamesAndReinit) {
   std::string name;
   s.GetAudioDeviceName(name, -3);
   EXPECT_EQ(name, "system");
+  // The listing folds what the libraries print while it probes the devices into one line.
   std::map<int, std::string> names;
+  probe_prints = true;
+  testing::internal::CaptureStderr();
+  testing::internal::CaptureStdout();
   s.GetAudioDeviceNames(names);
+  const std::string out = testing::internal::GetCapturedStdout();
+  const std::string err = testing::internal::GetCapturedStderr();
+  probe_prints = false;
+  EXPECT_EQ(err.find("ALSA lib"), std::string::npos) << err;
+  EXPECT_EQ(out.rfind("Warning: the sound libraries reported ", 0), 0u) << out;
+  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
   bool listed = false;
   for (auto& [index, n] : names) listed = listed || n == "system";
   EXPECT_TRUE(listed);
@@ -211,6 +258,42 @@ TEST_F(RealStream, DeviceNamesAndReinit) {
   s.GetAudioDeviceName(name, 9999);
   EXPECT_EQ(name, "N/A");
   s.CleanUp();
+}
+
+// A device change closes the stream and opens the next one in the same PortAudio session: its
+// JACK client is never closed under a running program. Only a change in the machine's devices
+// begins the session anew, so that they are listed; the idle JACK client that keeps the JACK
+// library's state lives as long as the sound engine.
+TEST_F(RealStream, DeviceChangesKeepPortAudioUnlessTheDevicesChange) {
+  audio.CleanUp(true);
+  jack_status_t status;
+  jack_client_t* observer = jack_client_open("skyt_observer", JackNoStartServer, &status);
+  ASSERT_NE(observer, nullptr);
+  const auto idle_client_known = [observer] {
+    char* uuid = jack_get_uuid_for_client_name(observer, jack_keeper::kClientName);
+    jack_free(uuid);
+    return uuid != nullptr;
+  };
+  const struct { const char* what; int type, frames; bool plugged; int terminations; } changes[] = {
+      {"another type and buffer size", 6, 256, false, 0}, {"back", 5, 128, false, 0},
+      {"no output", 0, 64, false, 0},                     {"a card plugged in", 5, 64, true, 1},
+      {"the same again", 6, 64, true, 0},                 {"the card gone", 5, 64, false, 1},
+  };
+  Sound s;
+  ASSERT_TRUE(s.ReinitDevice(5, 64, -1));
+  for (const auto& c : changes) {
+    card_plugged = c.plugged;
+    terminations = 0;
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(s.ReinitDevice(c.type, c.frames, c.type ? -1 : -2)) << c.what;
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(terminations, c.terminations) << c.what;
+    EXPECT_EQ(s.audio.IsStreamRunning(), c.type != 0) << c.what;
+    EXPECT_TRUE(idle_client_known()) << c.what;
+  }
+  s.CleanUp();
+  EXPECT_FALSE(idle_client_known());
+  jack_client_close(observer);
 }
 
 // A stream type that does not open falls back to type 2, then to type 1, then to no output; the

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "sound/device_messages.h"
+#include "sound/wait_notice.h"
 
 // Run first: the count of the program's first listing starts from nothing.
 TEST(DeviceMessages, WarningCountsEveryProblemAndQuotesTheFirst) {
@@ -120,4 +121,23 @@ TEST(DeviceMessages, WarningReachesALogFileAtOnce) {
   close(terminal);
   fclose(log);
   EXPECT_NE(logged.find("(the first: JACK: at once)"), std::string::npos) << logged;
+}
+
+// A call into the sound libraries that has not returned in its time is reported, and so is its
+// end; one that returns in time says nothing.
+TEST(WaitNotice, AWaitPastItsTimeIsReportedAndSoIsItsEnd) {
+  const struct { int seconds; const char* printed; } cases[] = {
+      {0,
+       "Warning: the sound system has not answered for 0 seconds while testing; Skytapper waits for it (a JACK "
+       "server that does not answer holds it)\nWarning: the sound system answered after 0 seconds (testing)\n"},
+      {60, ""},
+  };
+  for (const auto& c : cases) {
+    testing::internal::CaptureStdout();
+    {
+      const WaitNotice notice("testing", c.seconds);
+      for (int i = 0; i < 10000 && *c.printed && !notice.Said(); ++i) usleep(1000);
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), c.printed) << c.seconds;
+  }
 }

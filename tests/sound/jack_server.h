@@ -1,10 +1,13 @@
 // A JACK server with the dummy driver for tests on a real PortAudio stream: started under a
-// name of its own (so that other tests' servers do not meet it) and stopped by its process id.
+// name of its own (so that other tests' servers do not meet it), stopped by its process id with
+// SIGTERM, and never outliving its test (JACK keeps a registry of eight running servers, and a
+// server killed outright keeps its place there). A test that needs it fails when it does not
+// start: the test script installs jackd, so that is a broken machine.
 #pragma once
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,22 +16,24 @@
 #include <string>
 #include <vector>
 
-extern char** environ;
-
 namespace jack_test {
 
-inline pid_t Spawn(const std::vector<std::string>& args) {
+// Starts a program with its output to `output`; it gets SIGTERM when the test process ends,
+// however it ends (a test killed on its time-out leaves no server running).
+inline pid_t Spawn(const std::vector<std::string>& args, const std::string& output = "/dev/null") {
   std::vector<char*> argv;
   for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  pid_t pid = -1;
-  if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
-  posix_spawn_file_actions_destroy(&actions);
-  return pid;
+  const pid_t parent = getpid();
+  const pid_t pid = fork();
+  if (pid != 0) return pid;
+  prctl(PR_SET_PDEATHSIG, SIGTERM);
+  if (getppid() != parent) _exit(1);
+  const int fd = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  dup2(fd, 1);
+  dup2(fd, 2);
+  execvp(argv[0], argv.data());
+  _exit(127);
 }
 
 inline std::string Capture(const std::string& command) {
@@ -50,18 +55,27 @@ class JackServer : public ::testing::Environment {
   void SetUp() override {
     setvbuf(stdout, nullptr, _IOLBF, 0);  // a crash in a JACK thread keeps what the test printed
     name_ = "skyt_audio_test_" + std::to_string(getpid());
+    output_ = testing::TempDir() + name_ + ".log";
     setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
     setenv("JACK_NO_START_SERVER", "1", 1);
     std::vector<std::string> args = {"jackd", "-n", name_, "--no-realtime", "-d", "dummy", "-r", "44100", "-p", "64"};
     if (synchronous_) args.insert(args.begin() + 1, "-S");
-    pid_ = Spawn(args);
+    pid_ = Spawn(args, output_);
+    ready = false;
     for (int i = 0; i < 100 && pid_ > 0; ++i) {
+      if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
+        pid_ = -1;  // it ended: its words say why
+        break;
+      }
       if (Capture("jack_lsp 2>/dev/null").find("system:playback_1") != std::string::npos) {
         ready = true;
         break;
       }
       usleep(50000);
     }
+    if (ready) return;
+    words = "jackd did not start: " + Capture("cat " + output_);
+    Stop();
   }
   void TearDown() override { Stop(); }
   // Ends the server now, as a player's server may end during play.
@@ -71,14 +85,18 @@ class JackServer : public ::testing::Environment {
       waitpid(pid_, nullptr, 0);
       pid_ = -1;
     }
+    unlink(output_.c_str());
   }
   static bool ready;
+  static std::string words;  // what jackd said when it did not start
 
  private:
   bool synchronous_;
   std::string name_;
+  std::string output_;
   pid_t pid_ = -1;
 };
 inline bool JackServer::ready = false;
+inline std::string JackServer::words;
 
 }  // namespace jack_test

@@ -51,7 +51,7 @@ std::vector<uint8_t> OneElementHead(uint32_t events, float seconds, const char* 
 class LivePlayback : public record_test::RecordingFolderTest {
  protected:
   void SetUp() override {
-    if (!jack_test::JackServer::ready) GTEST_SKIP() << "jackd could not be started";
+    ASSERT_TRUE(jack_test::JackServer::ready) << jack_test::JackServer::words;
     EnterFolder("record_live");
     ASSERT_TRUE(sound.ReinitDevice(5, 64, -1));
     sound.audio.StartRawThreads(4);

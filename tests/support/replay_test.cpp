@@ -17,7 +17,7 @@ ReplayTest::ReplayTest(std::string name, bool synchronous_jack) : jack_(synchron
 
 void ReplayTest::SetUp() {
   jack_.SetUp();
-  if (!jack_test::JackServer::ready) GTEST_SKIP() << "jackd could not be started";
+  ASSERT_TRUE(jack_test::JackServer::ready) << jack_test::JackServer::words;
   setup_.exe = BuildDir() + "/tests/app/skytapper_replay";
   setup_.install_dir = FreshInstallation(name_ + "_install");
   ASSERT_FALSE(setup_.install_dir.empty());

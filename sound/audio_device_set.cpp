@@ -1,0 +1,30 @@
+// The machine's sound devices as PortAudio lists them when it is initialised. PortAudio is kept
+// initialised across device changes, as terminating it closes its JACK client and initialising
+// it opens a new one, which on a busy machine leaves the JACK library on freed state, aborts or
+// waits for minutes. It is initialised again only when the set of devices has changed, so that
+// a card plugged in or a JACK server started since still shows on the audio-device screen.
+#include <alsa/asoundlib.h>
+
+#include <cstdlib>
+
+#include "sound/audio.h"
+#include "sound/jack_keeper.h"
+
+std::string Audio::ListMachineDevices() {
+  std::string list;
+  for (int card = -1; snd_card_next(&card) == 0 && card >= 0;) {
+    list += "card " + std::to_string(card);
+    char* name = nullptr;
+    if (snd_card_get_name(card, &name) == 0) {
+      list += std::string(" ") + name;
+      free(name);
+    }
+    list += "\n";
+  }
+  if (jack_keeper::Refresh()) list += "JACK server\n";
+  return list;
+}
+
+bool Audio::DevicesChanged() {
+  return pa_initialised_ && !portaudio_held_ && ListMachineDevices() != listed_devices_;
+}
