@@ -283,8 +283,9 @@ TEST(InAirPages, SongStartSliderShowsMinutesAndSeconds) {
 // Dragging the start slider right over a song that has played a while: the song stops only
 // where the start has moved more than 2 s from the last stop (at first, from where the drag
 // began) and plays on from there, the last 5 s can not be chosen, and letting go keeps the song
-// and its start; then Play with Delay on a song that can no longer be loaded starts nothing.
-TEST(InAirPages, SongStartSliderAndAFailedReload) {
+// and its start; Stop silences it and the page offers Play again; then Play with Delay on a song
+// that can no longer be loaded starts nothing.
+TEST(InAirPages, SongStartSliderStopAndAFailedReload) {
   InAirKit kit("inair_scrub");
   ASSERT_EQ(std::system("sox -n -r 44100 -c 2 song.ogg synth 12 sine 300 vol 0.3"), 0);
   drummer.playlist = {Drummer::Song{"song", "song.ogg"}, Drummer::Song{"next", "song.ogg"}};
@@ -331,8 +332,10 @@ TEST(InAirPages, SongStartSliderAndAFailedReload) {
   EXPECT_TRUE(playing());
   EXPECT_EQ(drummer.current_song, 0);
   EXPECT_EQ(drummer.start_time, latest);
-  drummer.StopSong();
-  kit.Frame({});
+  ASSERT_NE(kit.Button(kStopButton), nullptr);
+  kit.Hit(kStopButton);
+  EXPECT_FALSE(playing());
+  EXPECT_NE(kit.Button(kPlayButton), nullptr);
   remove("song.ogg");
   sound.UnloadSong();
   kit.Hit(kPlayWithDelayButton);
