@@ -18,7 +18,6 @@
 #include <jack/jack.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -36,6 +35,8 @@
 
 #include "sound/embedded_sounds.h"
 #include "sound/sound.h"
+#include "tests/sound/refused_opens.h"
+#include "tests/support/child_process.h"
 
 namespace {
 
@@ -62,23 +63,6 @@ extern "C" void jack_set_error_function(void (*func)(const char*)) {
   // Putting back the printer seen before a fold means the library's own again.
   inner_printer = func == Relay ? default_printer : func;
   real(Relay);
-}
-
-// A device that refuses a stream: the next `refused_opens` opens fail, as with a device that
-// is busy or does not take the buffer size, so that the change goes on to its fallbacks.
-int refused_opens = 0;
-
-extern "C" PaError Pa_OpenStream(PaStream** stream, const PaStreamParameters* in, const PaStreamParameters* out,
-                                 double rate, unsigned long frames, PaStreamFlags flags,
-                                 PaStreamCallback* callback, void* user) {
-  using Open = PaError (*)(PaStream**, const PaStreamParameters*, const PaStreamParameters*, double,
-                           unsigned long, PaStreamFlags, PaStreamCallback*, void*);
-  static const Open real = reinterpret_cast<Open>(dlsym(RTLD_NEXT, "Pa_OpenStream"));
-  if (refused_opens > 0) {
-    --refused_opens;
-    return paDeviceUnavailable;
-  }
-  return real(stream, in, out, rate, frames, flags, callback, user);
 }
 
 namespace {
@@ -137,20 +121,8 @@ int Worker(int changes) {
 // ------------------------------------------------------------------------------------------
 // The driver.
 
-pid_t Start(const std::vector<std::string>& args, int out_fd) {
-  std::vector<char*> argv;
-  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  const pid_t parent = getpid();
-  const pid_t pid = fork();
-  if (pid != 0) return pid;
-  prctl(PR_SET_PDEATHSIG, SIGKILL);  // no server or worker outlives the run
-  if (getppid() != parent) _exit(1);
-  dup2(out_fd, 1);
-  dup2(out_fd, 2);
-  execvp(argv[0], argv.data());
-  _exit(127);
-}
+// No server or worker outlives the run.
+pid_t Start(const std::vector<std::string>& args, int out_fd) { return skyt_test::StartChild(args, out_fd, SIGTERM); }
 
 struct Totals {
   std::mutex mutex;

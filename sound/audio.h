@@ -121,7 +121,8 @@ class Audio {
   void CleanUp(bool all);
   // Whether the machine's sound cards, or the presence of a JACK server, differ from what
   // PortAudio listed when it was initialised: only then must it be terminated and initialised
-  // again to offer them. False while PortAudio is not initialised or is held (below).
+  // again to offer them. False while PortAudio is not initialised or is held (below); a JACK
+  // server that has ended holds it, with a "Warning: ..." line.
   bool DevicesChanged();
   // What the device calls on its own thread: marks the thread as the audio thread (which never
   // waits, locks or allocates), then mixes with PortAudioCallback.
@@ -278,8 +279,8 @@ class Audio {
   // stopped, so reading this is what orders its last callback before the mixer is taken down.
   std::atomic<unsigned> callbacks_returned_{0};
   bool stream_stop_reported_ = false;
-  // A stream left open on an ended JACK server: PortAudio is kept to the end of the run, as
-  // terminating it would close that stream.
+  // A stream left open on an ended JACK server, or PortAudio's client of an ended server: PortAudio
+  // is kept to the end of the run, as terminating it would close them.
   bool portaudio_held_ = false;
   DeviceType device_type_ = kNoOutput;
   int frames_per_buffer_ = 1;

@@ -5,6 +5,7 @@
 // a card plugged in or a JACK server started since still shows on the audio-device screen.
 #include <alsa/asoundlib.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "sound/audio.h"
@@ -26,5 +27,13 @@ std::string Audio::ListMachineDevices() {
 }
 
 bool Audio::DevicesChanged() {
-  return pa_initialised_ && !portaudio_held_ && ListMachineDevices() != listed_devices_;
+  if (!pa_initialised_ || portaudio_held_) return false;
+  if (jack_keeper::ServerEnded()) {
+    // Terminating PortAudio now would close its client of the ended server, which aborts.
+    portaudio_held_ = true;
+    printf("Warning: the JACK server ended; to use it again, start the JACK server, then start Skytapper again\n");
+    fflush(stdout);
+    return false;
+  }
+  return ListMachineDevices() != listed_devices_;
 }

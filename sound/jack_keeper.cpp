@@ -45,10 +45,10 @@ void Release() {
 }
 
 bool Refresh() {
-  if (holds == 0) return false;
-  if (client && server_ended.load(std::memory_order_acquire)) Close();
-  if (!client) Open();
-  return client != nullptr;
+  if (holds > 0 && !client) Open();
+  return client && !ServerEnded();
 }
+
+bool ServerEnded() { return client && server_ended.load(std::memory_order_acquire); }
 
 }  // namespace jack_keeper

@@ -19,9 +19,13 @@ constexpr const char* kClientName = "skytapper-idle";
 void Hold();
 // Lets go of a hold; the last one closes the client.
 void Release();
-// While held: closes a client whose server has ended, and opens one when none is open and a
-// server answers (the library's lines about a missing server are not shown: that is the answer
-// looked for). Returns whether a client is open on a running server.
+// While held: opens the client when none is open and a server answers (the library's lines
+// about a missing server are not shown: that is the answer looked for). Returns whether the
+// client is open on a server that has not ended.
 bool Refresh();
+// Whether the server of the open client has ended. The client is then kept to the last
+// release, as PortAudio's client of that server must be (closing either beside the other
+// crashes the library), and no new server is joined until the program starts again.
+bool ServerEnded();
 
 }  // namespace jack_keeper

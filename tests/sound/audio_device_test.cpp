@@ -27,23 +27,8 @@
 #include "tests/sound/audio_test_util.h"
 #include "tests/sound/element_test_util.h"
 #include "tests/sound/jack_server.h"
+#include "tests/sound/refused_opens.h"
 #include "tests/support/test_dirs.h"
-
-// The next `failing_opens` stream opens report a device that cannot be used.
-int failing_opens = 0;
-
-extern "C" PaError Pa_OpenStream(PaStream** stream, const PaStreamParameters* in, const PaStreamParameters* out,
-                                 double rate, unsigned long frames, PaStreamFlags flags,
-                                 PaStreamCallback* callback, void* user) {
-  using Open = PaError (*)(PaStream**, const PaStreamParameters*, const PaStreamParameters*, double,
-                           unsigned long, PaStreamFlags, PaStreamCallback*, void*);
-  static const Open real = reinterpret_cast<Open>(dlsym(RTLD_NEXT, "Pa_OpenStream"));
-  if (failing_opens > 0) {
-    --failing_opens;
-    return paInvalidDevice;
-  }
-  return real(stream, in, out, rate, frames, flags, callback, user);
-}
 
 // Counts PortAudio's sessions ended.
 int terminations = 0;
@@ -304,11 +289,11 @@ TEST_F(RealStream, FallbacksKeepTheReverb) {
   for (const auto& c : cases) {
     Sound s;
     s.audio.SetReverbAmount(0.5f);
-    failing_opens = c.failing;
+    refused_opens = c.failing;
     testing::internal::CaptureStdout();
     EXPECT_EQ(s.ReinitDevice(5, 64, -1), c.asked) << c.failing;
     testing::internal::GetCapturedStdout();
-    failing_opens = 0;
+    refused_opens = 0;
     EXPECT_EQ(s.audio.GetDeviceType(), c.type) << c.failing;
     EXPECT_FLOAT_EQ(s.audio.GetReverbAmount(), 0.5f) << c.failing;
     std::string name;

@@ -8,6 +8,8 @@
 #include <string>
 
 #include "sound/audio.h"
+#include "sound/jack_keeper.h"
+#include "sound/sound.h"
 #include "tests/sound/jack_server.h"
 
 namespace {
@@ -64,6 +66,30 @@ TEST(StoppedStream, ReportedOnceWhenTheServerEnds) {
     // A released PortAudio reads the devices anew when the engine is next opened.
     EXPECT_EQ(Pa_GetDeviceCount() >= 0, c.portaudio_held) << c.what;
   }
+}
+
+// A JACK server that ends while no stream uses it: the next device change keeps PortAudio (its
+// client of the ended server would abort on closing), says once what brings the server back,
+// and opens what is left (nothing, here).
+TEST(StoppedStream, AServerEndedUnderNoStreamKeepsPortAudio) {
+  server->Stop();  // a server of the test's own, whatever the tests before did with theirs
+  server->SetUp();
+  ASSERT_TRUE(JackServer::ready) << JackServer::words;
+  Sound s;
+  ASSERT_TRUE(s.ReinitDevice(0, 64, -2));
+  server->Stop();
+  // The server's end reaches the JACK library on a thread of its own.
+  for (int i = 0; i < 250 && !jack_keeper::ServerEnded(); ++i) usleep(20000);
+  testing::internal::CaptureStdout();
+  for (int change = 0; change < 2; ++change) s.ReinitDevice(5, 64, -1);
+  const std::string out = testing::internal::GetCapturedStdout();
+  const size_t said = out.find("Warning: the JACK server ended");
+  EXPECT_NE(said, std::string::npos) << out;
+  EXPECT_EQ(out.find("Warning: the JACK server ended", said + 1), std::string::npos) << out;
+  std::string name;
+  s.GetAudioDeviceName(name, -3);
+  EXPECT_NE(name, "system");
+  s.CleanUp();
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,24 +15,17 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/child_process.h"
+
 namespace jack_test {
 
-// Starts a program with its output to `output`; it gets SIGTERM when the test process ends,
-// however it ends (a test killed on its time-out leaves no server running).
+// Starts a program with its output to `output`; it ends with the test process, however that
+// ends (a test killed on its time-out leaves no server running).
 inline pid_t Spawn(const std::vector<std::string>& args, const std::string& output = "/dev/null") {
-  std::vector<char*> argv;
-  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  const pid_t parent = getpid();
-  const pid_t pid = fork();
-  if (pid != 0) return pid;
-  prctl(PR_SET_PDEATHSIG, SIGTERM);
-  if (getppid() != parent) _exit(1);
   const int fd = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  dup2(fd, 1);
-  dup2(fd, 2);
-  execvp(argv[0], argv.data());
-  _exit(127);
+  const pid_t pid = skyt_test::StartChild(args, fd, SIGTERM);
+  close(fd);
+  return pid;
 }
 
 inline std::string Capture(const std::string& command) {
