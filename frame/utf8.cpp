@@ -9,10 +9,10 @@ int Fail(unsigned int* out) {
   return 0;
 }
 
-// A lone surrogate unit never comes from UTF-8; written out it becomes U+FFFD.
-unsigned int Encodable(unsigned int c) { return (c >= 0xD800 && c <= 0xDFFF) ? 0xFFFD : c; }
+// A lone surrogate unit never comes from UTF-8, nor a value past U+10FFFF; written out they become U+FFFD.
+unsigned int Encodable(unsigned int c) { return (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF ? 0xFFFD : c; }
 
-int EncodedLength(unsigned int c) { return c < 0x80 ? 1 : c < 0x800 ? 2 : 3; }
+int EncodedLength(unsigned int c) { return c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4; }
 
 void Encode(char* out, unsigned int c) {
   if (c < 0x80) {
@@ -20,10 +20,15 @@ void Encode(char* out, unsigned int c) {
   } else if (c < 0x800) {
     out[0] = static_cast<char>(0xC0 | (c >> 6));
     out[1] = static_cast<char>(0x80 | (c & 0x3F));
-  } else {
+  } else if (c < 0x10000) {
     out[0] = static_cast<char>(0xE0 | (c >> 12));
     out[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
     out[2] = static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out[0] = static_cast<char>(0xF0 | (c >> 18));
+    out[1] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out[2] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out[3] = static_cast<char>(0x80 | (c & 0x3F));
   }
 }
 
@@ -98,7 +103,7 @@ int StrToUtf8(char* buf, int buf_size, const unsigned short* text, const unsigne
 }
 
 int CharToUtf8(char* buf, int buf_size, unsigned int c) {
-  if (c == 0 || c > 0xFFFF) return 0;
+  if (c == 0) return 0;
   c = Encodable(c);
   int len = EncodedLength(c);
   if (len > buf_size) return 0;

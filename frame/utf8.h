@@ -12,5 +12,6 @@ int StrFromUtf8(unsigned short* buf, int buf_size, const char* text, const char*
 // 16-bit text to UTF-8; a unit whose bytes no longer fit is dropped and the conversion goes on.
 // Returns the bytes written, the closing NUL not counted.
 int StrToUtf8(char* buf, int buf_size, const unsigned short* text, const unsigned short* text_end);
-// The UTF-8 bytes of one code point below U+10000, without a NUL; 0 when c is 0 or no room.
+// The UTF-8 bytes (1..4) of one code point, without a NUL; a surrogate or a value past U+10FFFF
+// is written as U+FFFD. 0 when c is 0 or no room.
 int CharToUtf8(char* buf, int buf_size, unsigned int c);

@@ -31,7 +31,7 @@ TEST(Utf8, DecodesValidAndRefusesInvalidSequences) {
       {{'A'}, 0x41, 1},          {{0xC3, 0xA9}, 0xE9, 2},           {{0xC0, 0x80}, 0, 0},
       {{0xC1, 0xBF}, 0, 0},      {{0xE0, 0x80, 0x80}, 0, 0},        {{0xE0, 0xA0, 0x80}, 0x800, 3},
       {{0xED, 0xA0, 0x80}, 0, 0}, {{0xED, 0x9F, 0xBF}, 0xD7FF, 3},  {{0xEF, 0xBF, 0xBF}, 0xFFFF, 3},
-      {{0xF0, 0x9F, 0x98, 0x80}, 0x1F600, 4}, {{0xF0, 0x80, 0x80, 0x80}, 0, 0},
+      {{0xF0, 0x90, 0x80, 0x80}, 0x10000, 4}, {{0xF0, 0x9F, 0x98, 0x80}, 0x1F600, 4}, {{0xF0, 0x80, 0x80, 0x80}, 0, 0},
       {{0xF4, 0x90, 0x80, 0x80}, 0, 0}, {{0xF4, 0x8F, 0xBF, 0xBF}, 0x10FFFF, 4},
       {{0x80}, 0, 0},            {{0xF8, 0x80, 0x80, 0x80}, 0, 0},  {{0xC3, 'x'}, 0, 0},
       {{0xE2, 'x', 0x80}, 0, 0},
@@ -40,6 +40,11 @@ TEST(Utf8, DecodesValidAndRefusesInvalidSequences) {
     Decoded d = Decode(c.bytes);
     EXPECT_EQ(d.c, c.c) << std::hex << int(c.bytes[0]);
     EXPECT_EQ(d.len, c.len) << std::hex << int(c.bytes[0]);
+    // A valid sequence is the one encoding of its code point.
+    char again[4];
+    if (c.len > 0 && c.c > 0) {
+      EXPECT_EQ(std::string(again, CharToUtf8(again, 4, c.c)), std::string(c.bytes.begin(), c.bytes.end())) << c.c;
+    }
   }
   Decoded cut = Decode({0xC3, 0xA9}, 1);
   EXPECT_EQ(cut.c, 0u);
@@ -73,8 +78,10 @@ TEST(Utf8, StringConversionsStopAtBadBytesAndFullBuffers) {
   EXPECT_STREQ(b, "\xEF\xBF\xBD");
   EXPECT_EQ(CharToUtf8(b, 2, 0x20AC), 0);
   EXPECT_EQ(CharToUtf8(b, 3, 0x20AC), 3);
-  EXPECT_EQ(CharToUtf8(b, 8, 0xDC00), 3);
-  EXPECT_EQ(std::string(b, 3), "\xEF\xBF\xBD");
+  for (unsigned int no_character : {0xDC00u, 0x110000u}) {
+    EXPECT_EQ(CharToUtf8(b, 8, no_character), 3);
+    EXPECT_EQ(std::string(b, 3), "\xEF\xBF\xBD") << no_character;
+  }
   b[0] = 'z';
   EXPECT_EQ(StrToUtf8(b, 1, e_x, nullptr), 0);
   EXPECT_EQ(b[0], 0);
