@@ -4,6 +4,8 @@
 #include <cstring>
 #include <cwchar>
 
+#include "frame/utf8.h"
+
 std::u32string DecodeComposition(const XIMText* text) {
   std::u32string out;
   if (!text || text->length == 0) return out;
@@ -32,4 +34,13 @@ void ApplyCompositionDraw(std::u32string& composition, const XIMPreeditDrawCallb
   if (!draw) return;
   const size_t first = std::min<size_t>(draw->chg_first, composition.size());
   composition.replace(first, draw->chg_length, DecodeComposition(draw->text));  // a long range stops at the end
+}
+
+std::string CharsToUtf8(const std::u32string& chars) {
+  std::string out;
+  for (char32_t c : chars) {
+    char bytes[4];
+    out.append(bytes, static_cast<size_t>(CharToUtf8(bytes, sizeof bytes, c)));
+  }
+  return out;
 }

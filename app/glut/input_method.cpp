@@ -22,29 +22,9 @@ void (*insert_text)(const char*) = nullptr;
 void (*set_marked_text)(const char*) = nullptr;
 std::u32string preedit;  // the composition shown by the input method
 
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
 void ReportPreedit() {
   if (!set_marked_text) return;
-  std::string utf8;
-  for (char32_t c : preedit) AppendUtf8(utf8, c);
-  set_marked_text(utf8.c_str());
+  set_marked_text(CharsToUtf8(preedit).c_str());
 }
 
 // Only printable text goes on: control keys reach the program through the keyboard callback.
@@ -119,8 +99,9 @@ void HandleKeyPress(XKeyEvent* key) {
   } else {
     // No input method: the key's Latin-1 character.
     int n = XLookupString(key, buf, sizeof buf - 1, &sym, nullptr);
-    std::string latin1 = Printable(buf, n);
-    for (unsigned char c : latin1) AppendUtf8(text, c);
+    std::u32string latin1;
+    for (unsigned char c : Printable(buf, n)) latin1 += c;
+    text = CharsToUtf8(latin1);
   }
   // Ctrl and Alt chords are commands, not text.
   if (key->state & (ControlMask | Mod1Mask | Mod4Mask)) return;
