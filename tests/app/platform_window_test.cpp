@@ -297,9 +297,9 @@ TEST(CompositionText, DecodesUpToItsFirstBrokenSequence) {
   const std::string locale = setlocale(LC_CTYPE, nullptr);
   ASSERT_NE(setlocale(LC_CTYPE, "C.UTF-8"), nullptr);
   wchar_t wide_chars[] = L"a\u20AC";
-  // Latin, kana, hangul, past U+FFFF, a surrogate and past U+10FFFF.
-  wchar_t every_length[] = {L'e', 0xE9, 0x304B, 0xD55C, 0x1F941, 0xDC00, 0x110000, 0};
-  XIMText wide = WideText(2, wide_chars), all_lengths = WideText(7, every_length);
+  // Latin, kana, hangul, a 0, past U+FFFF, a surrogate and past U+10FFFF.
+  wchar_t every_length[] = {L'e', 0xE9, 0x304B, 0xD55C, 0, 0x1F941, 0xDC00, 0x110000};
+  XIMText wide = WideText(2, wide_chars), all_lengths = WideText(8, every_length);
   char utf8[] = "a\xC3\xB1\xE2\x82\xAC", invalid[] = "ab\xFF" "cd", cut[] = "ab\xE2\x82";
   XIMText multibyte = MultibyteText(3, utf8), broken = MultibyteText(4, invalid), cut_short = MultibyteText(3, cut),
           zero_length = MultibyteText(0, utf8);
@@ -310,7 +310,7 @@ TEST(CompositionText, DecodesUpToItsFirstBrokenSequence) {
     std::string marked;
   };
   for (const Row& r : {Row{"wide", &wide, U"a\u20AC", "a\xE2\x82\xAC"},
-                       Row{"wide, every length", &all_lengths, U"e\u00E9\u304B\uD55C\U0001F941\xDC00\x110000",
+                       Row{"wide, every length", &all_lengths, {U'e', 0xE9, 0x304B, 0xD55C, 0, 0x1F941, 0xDC00, 0x110000},
                            "e\xC3\xA9\xE3\x81\x8B\xED\x95\x9C\xF0\x9F\xA5\x81\xEF\xBF\xBD\xEF\xBF\xBD"},
                        Row{"UTF-8", &multibyte, U"a\u00F1\u20AC", utf8}, Row{"invalid byte", &broken, U"ab", "ab"},
                        Row{"cut at the end", &cut_short, U"ab", "ab"}, Row{"zero length", &zero_length, U"", ""},
