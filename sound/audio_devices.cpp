@@ -22,21 +22,19 @@ bool Sound::ReinitDevice(Audio::DeviceType type, int frames, int index) {
     audio.SetReverbAmount(reverb);
     return true;
   }
+  // A failed Init leaves nothing open: the fallbacks follow in the same PortAudio session.
   if (type != Audio::kFirstFallbackStream) {
-    audio.CloseStream();
     if (audio.Init(Audio::kFirstFallbackStream, frames, false, per_meter, index)) {
       audio.SetReverbAmount(reverb);
       return false;
     }
     if (type == Audio::kLastFallbackStream) return false;
   }
-  audio.CloseStream();
   if (audio.Init(Audio::kLastFallbackStream, frames, false, per_meter, index)) {
     audio.SetReverbAmount(reverb);
     return false;
   }
   // Nothing opened: the program runs silently.
-  audio.CloseStream();
   audio.Init(Audio::kNoOutput, 64, false, 1, -1);
   return false;
 }

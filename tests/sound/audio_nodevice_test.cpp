@@ -1,5 +1,6 @@
 // With no sound card and no JACK server the engine runs silently (device type 0).
 #include <gtest/gtest.h>
+#include <jack/jack.h>
 #include <portaudio.h>
 #include <stdlib.h>
 
@@ -15,9 +16,17 @@ TEST(NoDevice, SilentProgram) {
   Sound s;
   ASSERT_TRUE(s.ReinitDevice(0, 16, -1));
   if (Pa_GetDeviceCount() > 0) GTEST_SKIP() << "this machine has an audio device";
+  testing::internal::CaptureStderr();
   testing::internal::CaptureStdout();
   EXPECT_FALSE(s.ReinitDevice(5, 16, -1));
   testing::internal::GetCapturedStdout();
+  // A JACK server looked for and not found is no problem to report; JACK's own printer is back
+  // afterwards.
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  testing::internal::CaptureStderr();
+  jack_status_t status;
+  EXPECT_EQ(jack_client_open("skyt_test", JackNoStartServer, &status), nullptr);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("Cannot connect to server"), std::string::npos);
   EXPECT_EQ(s.audio.GetDeviceType(), 0);
   EXPECT_FALSE(s.audio.HasStream());
   std::string name;
