@@ -110,10 +110,11 @@ int Worker(int changes) {
     sound.audio.StartSound(sound.latency_test_sound, 0.5f, 0.0f, true, 0.0f, true);
     printf("change %d\n", i + 1);
   }
-  sound.ReinitDevice(Audio::kLowLatencyStream, 64, -1);
+  const bool opened = sound.ReinitDevice(Audio::kLowLatencyStream, 64, -1);
   const int64_t before = sound.audio.GetSampleCounter();
   usleep(300000);
-  printf(sound.audio.GetSampleCounter() > before ? "playing\n" : "silent\n");
+  if (sound.audio.GetSampleCounter() > before) printf("playing\n");
+  else printf("silent (opened %d, type %d, running %d)\n", opened, sound.audio.GetDeviceType(), sound.audio.IsStreamRunning());
   sound.CleanUp();
   return 0;
 }
@@ -139,11 +140,13 @@ struct WorkerCount {
 void CountLine(const std::string& line, WorkerCount& w) {
   if (line.rfind("change ", 0) == 0) ++w.changes;
   if (line == "playing") w.playing = true;
+  if (line.rfind("silent", 0) == 0) fprintf(stderr, "a worker ended %s\n", line.c_str());
   const bool freed = line.find("already deallocated") != std::string::npos;
   const bool resume = line.find("ResumeRefNum") != std::string::npos;
   w.deallocated += freed;
   w.resume_refnum += resume;
-  if ((freed || resume) && w.first_jack_line.empty()) w.first_jack_line = line;
+  if ((freed || resume) && w.first_jack_line.empty())
+    w.first_jack_line = line + " (after change " + std::to_string(w.changes) + " of its worker)";
 }
 
 // Runs one worker to its end, counting what it prints; a worker silent for `hang_seconds` is a

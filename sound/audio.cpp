@@ -221,13 +221,15 @@ bool Audio::BeginPortAudio() {
     jack_keeper::Hold();
     holds_jack_state_ = true;
   }
-  listed_devices_ = ListMachineDevices();  // the idle JACK client opens before PortAudio's
+  listed_cards_ = ListCards();
+  const bool jack_runs = jack_keeper::Refresh();  // the idle JACK client opens before PortAudio's
   const PaError err = Pa_Initialize();
   if (err != paNoError) {
     printf("Audio error: %s\n", Pa_GetErrorText(err));
     return false;
   }
   pa_initialised_ = true;
+  listed_jack_ = jack_runs && PortAudioReachedJack();
   return true;
 }
 

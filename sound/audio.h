@@ -120,8 +120,8 @@ class Audio {
   // (jack_keeper.h), stops the loader threads and frees their state.
   void CleanUp(bool all);
   // Whether the machine's sound cards, or the presence of a JACK server, differ from what
-  // PortAudio listed when it was initialised: only then must it be terminated and initialised
-  // again to offer them. False while PortAudio is not initialised or is held (below); a JACK
+  // PortAudio listed when it was initialised (also when it missed a server that ran): only then
+  // must it be terminated and initialised again to offer them. False while PortAudio is not initialised or is held (below); a JACK
   // server that has ended holds it, with a "Warning: ..." line.
   bool DevicesChanged();
   // What the device calls on its own thread: marks the thread as the audio thread (which never
@@ -267,12 +267,15 @@ class Audio {
   // Initialises PortAudio after taking a hold on the JACK library's state, and notes the
   // machine's devices it lists.
   bool BeginPortAudio();
-  // The ALSA cards and whether a JACK server runs, one line each.
-  static std::string ListMachineDevices();
+  // The ALSA cards, one line each.
+  static std::string ListCards();
+  // Whether PortAudio lists the devices of a JACK server.
+  static bool PortAudioReachedJack();
 
   bool pa_initialised_ = false;
   bool holds_jack_state_ = false;
-  std::string listed_devices_;  // ListMachineDevices when PortAudio was initialised
+  std::string listed_cards_;  // ListCards when PortAudio was initialised
+  bool listed_jack_ = false;  // PortAudio then listed a running JACK server's devices
   PaStream* stream_ = nullptr;
   std::atomic<bool> stream_completed_{false};  // the callback ended the stream (the hook asked)
   // Counts the callbacks that have returned. A stream left open on an ended server is never

@@ -2,7 +2,8 @@
 // initialised across device changes, as terminating it closes its JACK client and initialising
 // it opens a new one, which on a busy machine leaves the JACK library on freed state, aborts or
 // waits for minutes. It is initialised again only when the set of devices has changed, so that
-// a card plugged in or a JACK server started since still shows on the audio-device screen.
+// a card plugged in or a JACK server started since still shows on the audio-device screen, or
+// when PortAudio missed a JACK server that was there (a busy server may not answer it in time).
 #include <alsa/asoundlib.h>
 
 #include <cstdio>
@@ -11,7 +12,7 @@
 #include "sound/audio.h"
 #include "sound/jack_keeper.h"
 
-std::string Audio::ListMachineDevices() {
+std::string Audio::ListCards() {
   std::string list;
   for (int card = -1; snd_card_next(&card) == 0 && card >= 0;) {
     list += "card " + std::to_string(card);
@@ -22,8 +23,13 @@ std::string Audio::ListMachineDevices() {
     }
     list += "\n";
   }
-  if (jack_keeper::Refresh()) list += "JACK server\n";
   return list;
+}
+
+bool Audio::PortAudioReachedJack() {
+  const PaHostApiIndex api = Pa_HostApiTypeIdToHostApiIndex(paJACK);
+  const PaHostApiInfo* info = api >= 0 ? Pa_GetHostApiInfo(api) : nullptr;
+  return info && info->deviceCount > 0;
 }
 
 bool Audio::DevicesChanged() {
@@ -35,5 +41,5 @@ bool Audio::DevicesChanged() {
     fflush(stdout);
     return false;
   }
-  return ListMachineDevices() != listed_devices_;
+  return ListCards() != listed_cards_ || jack_keeper::Refresh() != listed_jack_;
 }
