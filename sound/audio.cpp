@@ -117,7 +117,7 @@ void Audio::EnsureQueueState() {
 
 int Audio::PreferredHostApi() {
   const PaHostApiIndex jack = Pa_HostApiTypeIdToHostApiIndex(paJACK);
-  if (jack >= 0) {
+  if (jack >= 0 && !jack_keeper::ServerEnded()) {
     const PaHostApiInfo* info = Pa_GetHostApiInfo(jack);
     if (info && info->deviceCount > 0 && info->defaultOutputDevice != paNoDevice) return jack;
   }
@@ -180,6 +180,8 @@ bool Audio::Init(DeviceType type, int frames, bool leave_stopped, int buffers_pe
   if (device == paNoDevice) return false;
   const PaDeviceInfo* info = Pa_GetDeviceInfo(device);
   if (!info) return false;
+  // PortAudio may not have heard yet that its JACK server ended: its client must not be used.
+  if (IsJackDevice(info) && jack_keeper::ServerEnded()) return false;
 
   PaStreamParameters out{};
   out.device = device;

@@ -260,6 +260,7 @@ class Audio {
   void WaitForVoicesToStop(const Sound* sound);
   // Whether the stream stopped by itself: not stopped by us, not ended by the hook, yet idle.
   bool StoppedByItself() const;
+  static bool IsJackDevice(const PaDeviceInfo* info);
   // Whether it stopped because its JACK server ended: PortAudio can then neither stop nor
   // close it (it waits for a process cycle that never comes).
   bool OnEndedJackServer() const;

@@ -4,14 +4,10 @@
 
 #include "sound/audio.h"
 
-namespace {
-
-bool IsJackDevice(const PaDeviceInfo* info) {
+bool Audio::IsJackDevice(const PaDeviceInfo* info) {
   const PaHostApiInfo* api = info ? Pa_GetHostApiInfo(info->hostApi) : nullptr;
   return api && api->type == paJACK;
 }
-
-}  // namespace
 
 // The callback's word is read after the stream is seen idle, so that an end the hook asked for
 // is never taken for a loss.

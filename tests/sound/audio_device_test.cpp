@@ -267,10 +267,12 @@ TEST_F(RealStream, DeviceChangesKeepPortAudioUnlessTheDevicesChange) {
   jack_status_t status;
   jack_client_t* observer = jack_client_open("skyt_observer", JackNoStartServer, &status);
   ASSERT_NE(observer, nullptr);
-  const auto idle_client_known = [observer] {
+  // The idle client's id as the server knows it ("" when there is none).
+  const auto idle_client = [observer] {
     char* uuid = jack_get_uuid_for_client_name(observer, jack_keeper::kClientName);
+    const std::string id = uuid ? uuid : "";
     jack_free(uuid);
-    return uuid != nullptr;
+    return id;
   };
   const struct { const char* what; int type, frames; bool plugged, misses; int terminations; bool runs; } changes[] = {
       {"another type and buffer size", 6, 256, false, false, 0, true},
@@ -284,6 +286,8 @@ TEST_F(RealStream, DeviceChangesKeepPortAudioUnlessTheDevicesChange) {
   };
   Sound s;
   ASSERT_TRUE(s.ReinitDevice(5, 64, -1));
+  const std::string idle = idle_client();
+  ASSERT_NE(idle, "");
   for (const auto& c : changes) {
     card_plugged = c.plugged;
     portaudio_misses_jack = c.misses;
@@ -294,10 +298,10 @@ TEST_F(RealStream, DeviceChangesKeepPortAudioUnlessTheDevicesChange) {
     portaudio_misses_jack = false;
     EXPECT_EQ(terminations, c.terminations) << c.what;
     EXPECT_EQ(s.audio.IsStreamRunning(), c.runs) << c.what;
-    EXPECT_TRUE(idle_client_known()) << c.what;
+    EXPECT_EQ(idle_client(), idle) << c.what;  // the same one throughout
   }
   s.CleanUp();
-  EXPECT_FALSE(idle_client_known());
+  EXPECT_EQ(idle_client(), "");
   jack_client_close(observer);
 }
 
