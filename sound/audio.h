@@ -121,8 +121,9 @@ class Audio {
   void CleanUp(bool all);
   // Whether the machine's sound cards, or the presence of a JACK server, differ from what
   // PortAudio listed when it was initialised (also when it missed a server that ran): only then
-  // must it be terminated and initialised again to offer them. False while PortAudio is not initialised or is held (below); a JACK
-  // server that has ended holds it, with a "Warning: ..." line.
+  // must it be terminated and initialised again to offer them. False while PortAudio is not
+  // initialised or is held (below); a JACK server that has ended holds it, with a "Warning: ..."
+  // line.
   bool DevicesChanged();
   // What the device calls on its own thread: marks the thread as the audio thread (which never
   // waits, locks or allocates), then mixes with PortAudioCallback.
