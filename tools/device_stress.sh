@@ -2,7 +2,7 @@
 # Changes the audio device again and again on a busy machine (bench/device_change_stress.cpp):
 # its own JACK dummy server, load threads on every core, worker processes watched for aborts
 # and hangs. Not run by CI.
-#   bash tools/device_stress.sh [CHANGES [PER_WORKER [LOAD_THREADS [HANG_SECONDS]]]]
+#   bash tools/device_stress.sh [CHANGES [PER_WORKER [LANES [LOAD_THREADS [HANG_SECONDS]]]]]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$root} CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-true}
